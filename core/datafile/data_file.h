@@ -1,0 +1,49 @@
+// The open data file: one handle shared by the user-interface thread and the
+// GPS reader thread. Every record or record group is one write at the end of
+// the file under one lock, and the close-and-reopen of a pause takes the same
+// lock, so writes from the two threads never overlap or hit a closed handle.
+// Nothing is written while no file is open.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "core/platform/file_system.h"
+
+namespace tesselog {
+
+class DataFile {
+public:
+    explicit DataFile(FileSystem& fs) : fs_(fs) {}
+
+    // Opens DataFilePath for reading and writing, existing or new (or
+    // existing only), positioned at its start. False and closed on failure.
+    bool Open(const std::string& path, OpenMode mode = OpenMode::ReadWriteAlways);
+    void Close();
+    // Closes and reopens the same path, positioned at its end (pause, header).
+    bool CloseAndReopen();
+    bool IsOpen() const;
+
+    // One write of whole records at the current position (the end, except
+    // right after Open); ignored when no file is open. Write results are not
+    // reported, as a failed write cannot be repaired in the field anyway.
+    void Append(const void* bytes, size_t n);
+    void Append(const std::string& records) { Append(records.data(), records.size()); }
+
+    // Direct access for creation and validation, under the same lock.
+    size_t Read(void* buffer, size_t n);
+    bool SeekToStart();
+    bool SeekToEnd();
+
+    const std::string& Path() const { return path_; }
+
+private:
+    FileSystem& fs_;
+    mutable std::mutex lock_;
+    std::unique_ptr<File> file_;
+    std::string path_;
+};
+
+}  // namespace tesselog

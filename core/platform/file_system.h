@@ -1,0 +1,44 @@
+// Files as the core sees them: byte streams opened by path, with no text
+// translation. The Win32 layer implements this with CreateFileW (no sharing);
+// StdioFileSystem serves native tools and tests, MemoryFileSystem the fuzzers.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string>
+
+namespace tesselog {
+
+class File {
+public:
+    virtual ~File() = default;
+    // Reads up to n bytes at the current position; returns how many came
+    // (0 at the end of the file or on an error).
+    virtual size_t Read(void* buffer, size_t n) = 0;
+    // Writes n bytes at the current position; true when all were written.
+    virtual bool Write(const void* data, size_t n) = 0;
+    virtual bool SeekToStart() = 0;
+    virtual bool SeekToEnd() = 0;
+};
+
+enum class OpenMode {
+    ReadExisting,       // read only; fails when the file is missing
+    CreateTruncate,     // write only; creates the file or empties it
+    ReadWriteExisting,  // read and write; fails when missing or in use
+    ReadWriteAlways,    // read and write; opens an existing file or creates it
+};
+
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+    // nullptr when the file cannot be opened in that mode. Closing is
+    // destroying the returned object.
+    virtual std::unique_ptr<File> Open(const std::string& path, OpenMode mode) = 0;
+    virtual bool Exists(const std::string& path) = 0;
+    virtual bool Remove(const std::string& path) = 0;
+    // True when the folder exists afterwards (an existing one is no error).
+    virtual bool MakeDirectory(const std::string& path) = 0;
+    virtual bool SetCurrentDirectory(const std::string& path) = 0;
+};
+
+}  // namespace tesselog

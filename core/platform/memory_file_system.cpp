@@ -1,0 +1,86 @@
+#include "core/platform/memory_file_system.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace tesselog {
+namespace {
+
+class MemoryFile : public File {
+public:
+    MemoryFile(std::string& data, bool writable) : data_(data), writable_(writable) {}
+
+    size_t Read(void* buffer, size_t n) override {
+        if (pos_ >= data_.size()) return 0;
+        size_t count = std::min(n, data_.size() - pos_);
+        std::memcpy(buffer, data_.data() + pos_, count);
+        pos_ += count;
+        return count;
+    }
+    bool Write(const void* data, size_t n) override {
+        if (!writable_) return false;
+        if (data_.size() < pos_ + n) data_.resize(pos_ + n);
+        std::memcpy(&data_[pos_], data, n);
+        pos_ += n;
+        return true;
+    }
+    bool SeekToStart() override { pos_ = 0; return true; }
+    bool SeekToEnd() override { pos_ = data_.size(); return true; }
+
+private:
+    std::string& data_;
+    bool writable_;
+    size_t pos_ = 0;
+};
+
+}  // namespace
+
+std::string MemoryFileSystem::Resolve(const std::string& path) const {
+    bool absolute = !path.empty() && (path[0] == '/' || path[0] == '\\' || path.find(':') != std::string::npos);
+    return absolute ? path : CurrentDirectory + path;
+}
+
+std::unique_ptr<File> MemoryFileSystem::Open(const std::string& path, OpenMode mode) {
+    std::string full = Resolve(path);
+    if (Locked.count(full)) return nullptr;
+    auto it = Files.find(full);
+    switch (mode) {
+    case OpenMode::ReadExisting:
+        if (it == Files.end()) return nullptr;
+        return std::make_unique<MemoryFile>(it->second, false);
+    case OpenMode::ReadWriteExisting:
+        if (it == Files.end()) return nullptr;
+        return std::make_unique<MemoryFile>(it->second, !ReadOnly);
+    case OpenMode::CreateTruncate:
+    case OpenMode::ReadWriteAlways:
+        if (ReadOnly && (it == Files.end() || mode == OpenMode::CreateTruncate)) return nullptr;
+        if (mode == OpenMode::CreateTruncate || it == Files.end()) Files[full].clear();
+        return std::make_unique<MemoryFile>(Files[full], !ReadOnly);
+    }
+    return nullptr;
+}
+
+bool MemoryFileSystem::Exists(const std::string& path) {
+    std::string full = Resolve(path);
+    return Files.count(full) || Locked.count(full) || Directories.count(full);
+}
+
+bool MemoryFileSystem::Remove(const std::string& path) {
+    if (ReadOnly) return false;
+    return Files.erase(Resolve(path)) > 0;
+}
+
+bool MemoryFileSystem::MakeDirectory(const std::string& path) {
+    std::string full = Resolve(path);
+    if (!ReadOnly) Directories.insert(full);
+    return Directories.count(full) > 0;
+}
+
+bool MemoryFileSystem::SetCurrentDirectory(const std::string& path) {
+    std::string full = Resolve(path);
+    if (!Directories.count(full)) return false;
+    CurrentDirectory = full;
+    return true;
+}
+
+}  // namespace tesselog

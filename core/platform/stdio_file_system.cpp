@@ -1,0 +1,93 @@
+#include "core/platform/stdio_file_system.h"
+
+#include <sys/stat.h>
+
+#include <cstdio>
+
+#ifdef _WIN32
+#include <direct.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace tesselog {
+namespace {
+
+class StdioFile : public File {
+public:
+    explicit StdioFile(std::FILE* f) : f_(f) { std::setvbuf(f_, nullptr, _IONBF, 0); }
+    ~StdioFile() override { std::fclose(f_); }
+
+    size_t Read(void* buffer, size_t n) override {
+        Switch(Op::Read);
+        return std::fread(buffer, 1, n, f_);
+    }
+    bool Write(const void* data, size_t n) override {
+        Switch(Op::Write);
+        return std::fwrite(data, 1, n, f_) == n;
+    }
+    bool SeekToStart() override { last_ = Op::None; return std::fseek(f_, 0, SEEK_SET) == 0; }
+    bool SeekToEnd() override { last_ = Op::None; return std::fseek(f_, 0, SEEK_END) == 0; }
+
+private:
+    enum class Op { None, Read, Write };
+    // C streams need a seek between a read and a write on the same stream.
+    void Switch(Op next) {
+        if (last_ != Op::None && last_ != next) std::fseek(f_, 0, SEEK_CUR);
+        last_ = next;
+    }
+    std::FILE* f_;
+    Op last_ = Op::None;
+};
+
+bool IsDirectory(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && (st.st_mode & S_IFDIR) != 0;
+}
+
+}  // namespace
+
+std::unique_ptr<File> StdioFileSystem::Open(const std::string& path, OpenMode mode) {
+    if (IsDirectory(path)) return nullptr;
+    std::FILE* f = nullptr;
+    switch (mode) {
+    case OpenMode::ReadExisting: f = std::fopen(path.c_str(), "rb"); break;
+    case OpenMode::CreateTruncate: f = std::fopen(path.c_str(), "wb"); break;
+    case OpenMode::ReadWriteExisting: f = std::fopen(path.c_str(), "r+b"); break;
+    case OpenMode::ReadWriteAlways:
+        f = std::fopen(path.c_str(), "r+b");
+        if (!f) f = std::fopen(path.c_str(), "w+b");
+        break;
+    }
+    if (!f) return nullptr;
+    return std::make_unique<StdioFile>(f);
+}
+
+bool StdioFileSystem::Exists(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0;
+}
+
+bool StdioFileSystem::Remove(const std::string& path) { return std::remove(path.c_str()) == 0; }
+
+bool StdioFileSystem::MakeDirectory(const std::string& path) {
+    std::string p = path;
+    // stat and mkdir refuse a trailing separator on some systems ("C:\" aside).
+    while (p.size() > 1 && (p.back() == '/' || p.back() == '\\') && p[p.size() - 2] != ':') p.pop_back();
+#ifdef _WIN32
+    ::_mkdir(p.c_str());
+#else
+    ::mkdir(p.c_str(), 0777);
+#endif
+    return IsDirectory(p);
+}
+
+bool StdioFileSystem::SetCurrentDirectory(const std::string& path) {
+#ifdef _WIN32
+    return ::_chdir(path.c_str()) == 0;
+#else
+    return ::chdir(path.c_str()) == 0;
+#endif
+}
+
+}  // namespace tesselog

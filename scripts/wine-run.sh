@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Runs a Windows program of the build under the project's private Wine
+# prefix (build/wine), creating the prefix on first use.
+set -euo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+export WINEPREFIX="${WINEPREFIX:-$root/build/wine}"
+export WINEDEBUG="${WINEDEBUG:--all}"
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  mkdir -p "$WINEPREFIX"
+  wineboot -i >/dev/null 2>&1 || true
+  wineserver -w || true
+fi
+exec wine "$@"

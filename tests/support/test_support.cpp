@@ -1,0 +1,81 @@
+#include "support/test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+namespace fs = std::filesystem;
+
+namespace tesselog::test {
+
+TempFolder::TempFolder() {
+    static std::atomic<int> counter{0};
+    auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
+    fs::path dir = fs::temp_directory_path() /
+                   ("tesselog-test-" + std::to_string(stamp) + "-" + std::to_string(counter++));
+    fs::create_directories(dir);
+    path_ = dir.string();
+    if (path_.back() != '/' && path_.back() != '\\') path_ += static_cast<char>(fs::path::preferred_separator);
+}
+
+TempFolder::~TempFolder() {
+    std::error_code ec;
+    // Restore write permission first, so read-only test folders go as well.
+    fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ec);
+    fs::remove_all(path_, ec);
+}
+
+std::string ReadFileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+void WriteFileBytes(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::string TestDataPath(const std::string& relative) { return std::string(TESSELOG_TEST_DATA) + "/" + relative; }
+
+void ExpectMatchesGolden(const std::string& name, const std::string& actual) {
+    std::string path = TestDataPath("golden/" + name);
+    const char* update = std::getenv("TESSELOG_UPDATE_GOLDEN");
+    if (update && std::string(update) == "1") {
+        WriteFileBytes(path, actual);
+        return;
+    }
+    if (!fs::exists(path)) {
+        ADD_FAILURE() << "golden file missing: " << path;
+        return;
+    }
+    std::string expected = ReadFileBytes(path);
+    if (expected == actual) return;
+    size_t at = 0;
+    while (at < expected.size() && at < actual.size() && expected[at] == actual[at]) ++at;
+    ADD_FAILURE() << "differs from golden/" << name << " at byte " << at << " (expected " << expected.size()
+                  << " bytes, got " << actual.size() << ")\n  expected: "
+                  << Printable(expected.substr(at >= 20 ? at - 20 : 0, 60))
+                  << "\n  actual:   " << Printable(actual.substr(at >= 20 ? at - 20 : 0, 60));
+}
+
+std::string Printable(const std::string& bytes) {
+    std::string out;
+    for (unsigned char c : bytes) {
+        if (c >= 0x20 && c < 0x7F && c != '\\') {
+            out += static_cast<char>(c);
+        } else {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "\\x%02X", c);
+            out += hex;
+        }
+    }
+    return out;
+}
+
+}  // namespace tesselog::test
