@@ -39,4 +39,19 @@ constexpr uint8_t TypeSegment = '{';
 
 constexpr int GpsPieceLength = 25;  // sentence characters per GPS record
 
+// Text fields that are cut to their columns.
+constexpr int DataFileNameColumns = 9;   // H record, columns 2..10
+constexpr int LineTextColumns = 8;       // L record, columns 1..8
+constexpr int EventTextColumns = 11;     // X and C records, columns 1..11
+
+// Direction letters of the A record, by LineDirection 0..3.
+constexpr char LineDirectionLetters[] = "WSNE";
+
+// Texts of the event records ('X').
+constexpr char EventStarted[] = "$STARTED";
+constexpr char EventPaused[] = "PAUSED";
+constexpr char EventPausedMap[] = "PAUSED BMP";
+constexpr char EventGpsBreak[] = "GPS CONN BRK";       // 12 characters: written as its first 11
+constexpr char EventConsoleBreakFormat[] = "%1dCONN BRK %1d";  // console number 1..9 twice
+
 }  // namespace tesselog

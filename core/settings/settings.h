@@ -101,7 +101,23 @@ struct Settings {
 
     Settings() { RecomputeAll(); }
 
-    int32_t SensorTotal() const { return ConsoleCount + TwoSensorConsoleCount; }
+    // ConsoleCount + TwoSensorConsoleCount, at most 18.
+    int32_t SensorTotal() const;
+
+    // The leading point names a sensor; when the console set no longer has
+    // that many sensors it falls back to 0, the array centre. Called when
+    // System Setup opens, when the console types change and after loading.
+    void ForceLeadingPointInRange();
+    // A typed map size, truncated and never below 1 (the map scale divides
+    // by it).
+    static int32_t MapSizeFromEntry(double typed);
+
+    // Gives every field whose value lies outside the list its dialog offers
+    // (or outside what the rest of the program can index with) its default
+    // again, cuts the text fields to their size, keeps MapSize at least 1 and
+    // the grid interval at least 0.5. The settings file is outside input; the
+    // dialogs only ever store values inside these ranges.
+    void ResetValuesOutOfRange();
 
     // Each recomputation follows the change of the fields it depends on.
     void RecomputeSensorCounts();     // ConsoleCount, ConsoleType
@@ -111,5 +127,14 @@ struct Settings {
     void RecomputeCursorBandPixels(); // CursorBand, MapSizePixels
     void RecomputeAll();
 };
+
+// Number conversions of the settings file and of the dialogs' edit fields:
+// text that is not a number reads as 0.
+// Decimal integer: leading white space, an optional sign and the digits that
+// follow; values beyond the int32 range are clamped to it.
+int32_t TextToInt32(const std::string& text);
+// Decimal floating-point number in C syntax (no hexadecimal, no inf or nan,
+// which not every C library reads alike); a value that overflows reads as 0.
+double TextToDouble(const std::string& text);
 
 }  // namespace tesselog

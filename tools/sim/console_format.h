@@ -1,0 +1,25 @@
+// Grad601 console output: "$PBAR" followed by one value (one-sensor
+// console) or two (two-sensor console), each ",dddd", and CR LF, e.g.
+// "$PBAR,0060,0065\r\n". A value is an integer written in four characters:
+// 0..9999 zero-padded ("0060"), -999..-1 as a minus and three digits
+// ("-012"); values outside are clamped, so a sentence always has 7 + 5 x
+// sensors bytes.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace tesselog::sim {
+
+constexpr int kReadingMin = -999;
+constexpr int kReadingMax = 9999;
+
+size_t PbarSentenceBytes(int sensors);
+void FormatReading(int value, char out[5]);
+void AppendPbar(std::string& out, const int* values, int sensors);
+
+// Bytes shown readably for logs: printable ASCII as is, backslash doubled,
+// CR and LF as \r and \n, anything else as \xHH.
+std::string EscapeBytes(const std::string& bytes);
+
+}  // namespace tesselog::sim

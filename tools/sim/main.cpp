@@ -1,0 +1,264 @@
+// tesselog-sim: Grad601 consoles and a GPS receiver on pseudo-terminals, for
+// running and testing Tesselog under Wine without instruments. See --help.
+#include <poll.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <deque>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "tools/sim/capture.h"
+#include "tools/sim/console_format.h"
+#include "tools/sim/options.h"
+#include "tools/sim/pty_port.h"
+#include "tools/sim/simulation.h"
+
+using namespace tesselog::sim;
+
+namespace {
+
+volatile sig_atomic_t g_stop = 0;
+
+void OnSignal(int) { g_stop = 1; }
+
+std::string CaptureComment(const ToolOptions& options)
+{
+    return "tesselog-sim capture, seed " + std::to_string(options.Sim.Seed);
+}
+
+std::vector<std::string> CapturePorts(const Simulation& sim, bool with_gps_in)
+{
+    std::vector<std::string> names;
+    for (const PortInfo& port : sim.Ports()) {
+        names.push_back(port.Name);
+    }
+    if (with_gps_in) {
+        names.push_back("gps-in");
+    }
+    return names;
+}
+
+int RunDry(const ToolOptions& options)
+{
+    Simulation sim(options.Sim);
+    const int port = sim.PortIndex(options.DryRunPort);
+    const double duration = options.Duration > 0.0 ? options.Duration : 10.0;
+    CaptureWriter capture;
+    std::string error;
+    if (!options.CapturePrefix.empty() &&
+        !capture.Open(options.CapturePrefix, CapturePorts(sim, false), CaptureComment(options), error)) {
+        std::fprintf(stderr, "tesselog-sim: %s\n", error.c_str());
+        return 1;
+    }
+    unsigned long long bytes = 0;
+    sim.AdvanceTo(duration, [&](const Chunk& chunk) {
+        capture.Write(chunk.Port, chunk.Start, chunk.Bytes);
+        if (chunk.Port == port) {
+            std::fwrite(chunk.Bytes.data(), 1, chunk.Bytes.size(), stdout);
+            bytes += chunk.Bytes.size();
+        }
+    });
+    std::fflush(stdout);
+    std::fprintf(stderr, "tesselog-sim: dry run, %s, %g s simulated, %llu bytes\n", options.DryRunPort.c_str(),
+                 duration, bytes);
+    return 0;
+}
+
+// What the program writes to a port, printed a line at a time.
+struct InputLog {
+    std::string Pending;
+    double FirstByte = 0.0;
+
+    void Flush(const std::string& name)
+    {
+        if (!Pending.empty()) {
+            std::printf("%s <- [%9.3f] %s\n", name.c_str(), FirstByte, EscapeBytes(Pending).c_str());
+            std::fflush(stdout);
+            Pending.clear();
+        }
+    }
+};
+
+struct LinePort {
+    PtyPort Pty;
+    std::deque<Chunk> Queue;
+    size_t HeadSent = 0;  // bytes of Queue.front() already handled
+    unsigned long long Sent = 0;
+    unsigned long long Dropped = 0;
+    InputLog Input;
+    std::string LinkPath;
+};
+
+bool MakeLink(const std::string& dir, const std::string& name, const std::string& target, std::string& path)
+{
+    path = dir + "/" + name;
+    struct stat st{};
+    if (lstat(path.c_str(), &st) == 0) {
+        if (!S_ISLNK(st.st_mode)) {
+            std::fprintf(stderr, "tesselog-sim: %s exists and is not a symlink\n", path.c_str());
+            path.clear();
+            return false;
+        }
+        unlink(path.c_str());
+    }
+    if (symlink(target.c_str(), path.c_str()) != 0) {
+        std::perror(("tesselog-sim: symlink " + path).c_str());
+        path.clear();
+        return false;
+    }
+    return true;
+}
+
+int RunRealTime(const ToolOptions& options)
+{
+    struct sigaction action{};
+    action.sa_handler = OnSignal;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+    signal(SIGPIPE, SIG_IGN);
+
+    Simulation sim(options.Sim);
+    const std::vector<PortInfo>& infos = sim.Ports();
+    std::vector<std::unique_ptr<LinePort>> ports;
+    int status = 0;
+    for (const PortInfo& info : infos) {
+        auto port = std::make_unique<LinePort>();
+        std::string error;
+        if (!port->Pty.Open(error)) {
+            std::fprintf(stderr, "tesselog-sim: %s: %s\n", info.Name.c_str(), error.c_str());
+            return 1;
+        }
+        if (info.Name == "gps") {
+            std::printf("gps: %s\n", port->Pty.SlavePath().c_str());
+        } else {
+            std::printf("console %s: %s\n", info.Name.c_str() + 7, port->Pty.SlavePath().c_str());
+        }
+        if (!options.LinkDir.empty() && !MakeLink(options.LinkDir, info.Name, port->Pty.SlavePath(), port->LinkPath)) {
+            status = 1;
+        }
+        ports.push_back(std::move(port));
+    }
+    std::fflush(stdout);
+    const int gps_in = sim.PortIndex("gps") >= 0 ? static_cast<int>(infos.size()) : -1;
+    CaptureWriter capture;
+    std::string error;
+    if (status == 0 && !options.CapturePrefix.empty() &&
+        !capture.Open(options.CapturePrefix, CapturePorts(sim, gps_in >= 0), CaptureComment(options), error)) {
+        std::fprintf(stderr, "tesselog-sim: %s\n", error.c_str());
+        status = 1;
+    }
+
+    const auto origin = std::chrono::steady_clock::now();
+    auto elapsed = [&] { return std::chrono::duration<double>(std::chrono::steady_clock::now() - origin).count(); };
+    std::vector<pollfd> fds(ports.size());
+    while (status == 0 && !g_stop) {
+        const double now = elapsed();
+        if (options.Duration > 0.0 && now >= options.Duration) {
+            break;
+        }
+        sim.AdvanceTo(now, [&](const Chunk& chunk) {
+            capture.Write(chunk.Port, chunk.Start, chunk.Bytes);
+            ports[chunk.Port]->Queue.push_back(chunk);
+        });
+        // Hand each line the bytes that 9600 baud (or the GPS's rate) has carried by now.
+        for (size_t i = 0; i < ports.size(); ++i) {
+            LinePort& port = *ports[i];
+            const double rate = infos[i].BytesPerSecond;
+            while (!port.Queue.empty()) {
+                const Chunk& head = port.Queue.front();
+                const size_t due = BytesDue(head.Start, head.Bytes.size(), now, rate);
+                if (due > port.HeadSent) {
+                    const size_t wanted = due - port.HeadSent;
+                    const size_t written = port.Pty.Write(head.Bytes.data() + port.HeadSent, wanted);
+                    port.Sent += written;
+                    port.Dropped += wanted - written;  // a full pty loses them, as a line nobody reads does
+                    port.HeadSent = due;
+                }
+                if (port.HeadSent < head.Bytes.size()) {
+                    break;
+                }
+                port.Queue.pop_front();
+                port.HeadSent = 0;
+            }
+        }
+        for (size_t i = 0; i < ports.size(); ++i) {
+            fds[i] = {ports[i]->Pty.MasterFd(), POLLIN, 0};
+        }
+        if (poll(fds.data(), fds.size(), 2) > 0) {
+            for (size_t i = 0; i < ports.size(); ++i) {
+                if ((fds[i].revents & POLLIN) == 0) {
+                    continue;
+                }
+                char buffer[512];
+                const size_t n = ports[i]->Pty.Read(buffer, sizeof buffer);
+                const double at = elapsed();
+                InputLog& log = ports[i]->Input;
+                for (size_t j = 0; j < n; ++j) {
+                    if (log.Pending.empty()) {
+                        log.FirstByte = at;
+                    }
+                    log.Pending += buffer[j];
+                    if (buffer[j] == '\n' || log.Pending.size() >= 256) {
+                        if (infos[i].Name == "gps") {
+                            capture.Write(gps_in, log.FirstByte, log.Pending);
+                        }
+                        log.Flush(infos[i].Name);
+                    }
+                }
+            }
+        }
+        // A partial line is shown once the program has paused for 200 ms.
+        const double later = elapsed();
+        for (size_t i = 0; i < ports.size(); ++i) {
+            InputLog& log = ports[i]->Input;
+            if (!log.Pending.empty() && later - log.FirstByte > 0.2) {
+                if (infos[i].Name == "gps") {
+                    capture.Write(gps_in, log.FirstByte, log.Pending);
+                }
+                log.Flush(infos[i].Name);
+            }
+        }
+    }
+
+    for (size_t i = 0; i < ports.size(); ++i) {
+        LinePort& port = *ports[i];
+        port.Input.Flush(infos[i].Name);
+        std::fprintf(stderr, "tesselog-sim: %s: %llu bytes sent, %llu lost in a full pty\n", infos[i].Name.c_str(),
+                     port.Sent, port.Dropped);
+        if (!port.LinkPath.empty()) {
+            unlink(port.LinkPath.c_str());
+        }
+        port.Pty.Close();
+    }
+    if (sim.Overruns() > 0) {
+        std::fprintf(stderr, "tesselog-sim: %ld sentences dropped, their line a second behind\n", sim.Overruns());
+    }
+    capture.Close();
+    return status;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    ToolOptions options;
+    std::string error;
+    if (!ParseOptions(argc, argv, options, error)) {
+        std::fprintf(stderr, "tesselog-sim: %s\n", error.c_str());
+        return 2;
+    }
+    if (options.Help) {
+        std::fputs(HelpText(), stdout);
+        return 0;
+    }
+    for (const std::string& message : LimitRates(options.Sim)) {
+        std::fprintf(stderr, "tesselog-sim: %s\n", message.c_str());
+    }
+    return options.DryRunPort.empty() ? RunRealTime(options) : RunDry(options);
+}

@@ -1,0 +1,24 @@
+// Command line of tesselog-sim.
+#pragma once
+
+#include <string>
+
+#include "tools/sim/simulation.h"
+
+namespace tesselog::sim {
+
+struct ToolOptions {
+    SimConfig Sim;
+    double Duration = 0.0;       // seconds; 0 runs until SIGINT/SIGTERM (dry runs default to 10)
+    std::string CapturePrefix;
+    std::string LinkDir;
+    std::string DryRunPort;      // non-empty: write this port's stream to stdout, no ptys, no pacing
+    bool Help = false;
+};
+
+// Fills `options` from argv[1..]; on failure returns false with a message.
+bool ParseOptions(int argc, const char* const* argv, ToolOptions& options, std::string& error);
+
+const char* HelpText();
+
+}  // namespace tesselog::sim

@@ -1,0 +1,264 @@
+#include "tools/sim/simulation.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "tools/sim/console_format.h"
+
+namespace tesselog::sim {
+
+namespace {
+
+// A line more than this far behind drops the sentence instead of queueing it,
+// as an instrument whose serial buffer is full does.
+constexpr double kMaxBacklogSeconds = 1.0;
+
+FieldModel MakeField(const SimConfig& config, Random& random)
+{
+    double north_u = 1.0, north_v = 0.0;
+    NorthInSurvey(config.Origin, north_u, north_v);
+    return FieldModel::Generate(config.Field, config.Area.LineLength, config.Area.Width(), config.Anomalies,
+                                north_u, north_v, random);
+}
+
+std::string ConsoleName(size_t k) { return "console" + std::to_string(k + 1); }
+
+void AppendFix(std::string& out, const GpsFormat& format, const GpsFix& fix, Random* random, double bad_rate)
+{
+    for (SentenceWriter writer : format.Writers) {
+        if (writer == nullptr) {
+            continue;
+        }
+        char body[160];
+        const size_t length = writer(fix, body, sizeof body);
+        if (length == 0) {
+            continue;
+        }
+        uint8_t spoil = 0;
+        if (random != nullptr && format.Checksum && random->Chance(bad_rate)) {
+            spoil = static_cast<uint8_t>(1 + random->Below(255));
+        }
+        AppendSentence(out, body, length, format.Checksum, spoil);
+    }
+}
+
+}  // namespace
+
+size_t MaxGpsFixBytes(int mode)
+{
+    const GpsFormat* format = FindGpsFormat(mode);
+    if (format == nullptr) {
+        return 0;
+    }
+    GpsFix fix;  // the widest values the simulation produces
+    fix.SecondsOfDay = 86399.99;
+    fix.Latitude = -89.99;
+    fix.Longitude = -179.99;
+    fix.Altitude = -999.9;
+    fix.GeoidSeparation = -99.9;
+    fix.Quality = 5;
+    fix.Satellites = 14;
+    fix.Hdop = fix.Pdop = fix.Vdop = 99.9;
+    fix.DiffAge = 9.9;
+    for (int& prn : fix.Prns) {
+        prn = 32;
+    }
+    std::string out;
+    AppendFix(out, *format, fix, nullptr, 0.0);
+    return out.size();
+}
+
+std::vector<std::string> LimitRates(SimConfig& config)
+{
+    std::vector<std::string> messages;
+    char text[256];
+    for (size_t k = 0; k < config.ConsoleRates.size() && k < config.ConsoleSensors.size(); ++k) {
+        const size_t bytes = PbarSentenceBytes(config.ConsoleSensors[k]);
+        const RateLimit limit = ClampRate(config.ConsoleRates[k], kConsoleBytesPerSecond, bytes);
+        if (limit.Clamped) {
+            std::snprintf(text, sizeof text,
+                          "console %zu: %g sentences/s of %zu bytes exceed the %.0f bytes/s of 9600 baud 8N1;"
+                          " clamped to %g/s",
+                          k + 1, config.ConsoleRates[k], bytes, kConsoleBytesPerSecond, limit.Rate);
+            messages.push_back(text);
+            config.ConsoleRates[k] = limit.Rate;
+        }
+    }
+    if (config.Gps) {
+        const size_t bytes = MaxGpsFixBytes(config.GpsMode);
+        const double line = LineBytesPerSecond(config.GpsBaud);
+        const RateLimit limit = ClampRate(config.GpsRate, line, bytes);
+        if (limit.Clamped) {
+            std::snprintf(text, sizeof text,
+                          "gps: %g fixes/s of up to %zu bytes exceed the %.0f bytes/s of %d baud 8N1;"
+                          " clamped to %g/s",
+                          config.GpsRate, bytes, line, config.GpsBaud, limit.Rate);
+            messages.push_back(text);
+            config.GpsRate = std::max(limit.Rate, 1.0);
+        }
+    }
+    return messages;
+}
+
+Simulation::Simulation(const SimConfig& config)
+    : config_(config),
+      random_(config.Seed),
+      walker_(config.Area, config.Speed),
+      field_(MakeField(config, random_)),
+      gps_format_(FindGpsFormat(config.GpsMode))
+{
+    int sensors = 0;
+    for (size_t k = 0; k < config_.ConsoleSensors.size(); ++k) {
+        first_sensor_.push_back(sensors);
+        sensors += config_.ConsoleSensors[k];
+    }
+    for (int i = 0; i < sensors; ++i) {
+        balance_.push_back(random_.Uniform(-4.0, 4.0));
+    }
+    for (size_t k = 0; k < config_.ConsoleSensors.size(); ++k) {
+        const double rate = config_.ConsoleRates[k];
+        ports_.push_back({ConsoleName(k), kConsoleBytesPerSecond});
+        pacers_.emplace_back(kConsoleBytesPerSecond);
+        // Consoles are switched on at different moments, so their sentences interleave.
+        sources_.push_back({static_cast<int>(k), random_.Uniform() / rate, rate, 0});
+    }
+    if (config_.Gps && gps_format_ != nullptr && IsSimulated(*gps_format_)) {
+        const double line = LineBytesPerSecond(config_.GpsBaud);
+        ports_.push_back({"gps", line});
+        pacers_.emplace_back(line);
+        sources_.push_back({static_cast<int>(ports_.size()) - 1, 0.0, config_.GpsRate, 0});
+    }
+    // The satellites in view: 12 distinct PRNs out of 1..32.
+    int pool[32];
+    for (int i = 0; i < 32; ++i) {
+        pool[i] = i + 1;
+    }
+    for (int i = 0; i < 12; ++i) {
+        std::swap(pool[i], pool[i + random_.Below(32 - i)]);
+        prns_[i] = pool[i];
+    }
+    satellites_ = 10 + random_.Below(4);
+    next_satellite_change_ = random_.Uniform(20.0, 60.0);
+}
+
+int Simulation::PortIndex(const std::string& name) const
+{
+    for (size_t i = 0; i < ports_.size(); ++i) {
+        if (ports_[i].Name == name) {
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
+void Simulation::SensorPosition(const WalkerState& state, int sensor, double& u, double& v) const
+{
+    const double offset = (sensor - (SensorCount() - 1) / 2.0) * config_.SensorSpacing;
+    // Right of the direction of travel, in survey coordinates (u along, v across the lines).
+    u = state.U - state.DirV * offset;
+    v = state.V + state.DirU * offset;
+}
+
+bool Simulation::Stopped(int port, double t) const
+{
+    for (const StopWindow& stop : config_.Stops) {
+        if (stop.Port == ports_[port].Name && t >= stop.Start && t < stop.Start + stop.Length) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void Simulation::AppendNoise(std::string& out)
+{
+    if (!random_.Chance(config_.NoiseRate)) {
+        return;
+    }
+    const int count = 1 + random_.Below(8);
+    for (int i = 0; i < count; ++i) {
+        int byte;
+        do {  // noise never forms a line or starts a sentence of its own
+            byte = random_.Below(256);
+        } while (byte == '$' || byte == '\r' || byte == '\n');
+        out += static_cast<char>(byte);
+    }
+}
+
+void Simulation::MakeConsoleSentence(int console, double t, std::string& out)
+{
+    const WalkerState state = walker_.At(t);
+    const int sensors = config_.ConsoleSensors[console];
+    int values[2] = {0, 0};
+    for (int i = 0; i < sensors && i < 2; ++i) {
+        const int sensor = first_sensor_[console] + i;
+        double u = 0.0, v = 0.0;
+        SensorPosition(state, sensor, u, v);
+        values[i] = static_cast<int>(std::lround(field_.Sample(u, v, balance_[sensor], random_)));
+    }
+    AppendPbar(out, values, sensors);
+    AppendNoise(out);
+}
+
+void Simulation::MakeGpsFix(double t, std::string& out)
+{
+    const WalkerState state = walker_.At(t);
+    GpsFix fix;
+    fix.SecondsOfDay = config_.StartTimeOfDay + t;
+    // A centimetre of jitter, as an RTK fix shows.
+    const double u = state.U + 0.01 * random_.Gaussian();
+    const double v = state.V + 0.01 * random_.Gaussian();
+    SurveyToGeodetic(config_.Origin, u, v, fix.Latitude, fix.Longitude);
+    fix.Altitude = 45.0 + 0.02 * state.U - 0.01 * state.V + 0.01 * random_.Gaussian();
+    if (t >= next_satellite_change_) {
+        satellites_ = std::clamp(satellites_ + (random_.Chance(0.5) ? 1 : -1), 7, 14);
+        next_satellite_change_ += random_.Uniform(20.0, 60.0);
+    }
+    fix.Quality = config_.GpsQuality;
+    fix.Satellites = satellites_;
+    fix.Hdop = std::max(0.5, 0.4 + 7.0 / satellites_ + 0.03 * random_.Gaussian());
+    fix.Pdop = 1.8 * fix.Hdop;
+    fix.Vdop = std::sqrt(fix.Pdop * fix.Pdop - fix.Hdop * fix.Hdop);
+    fix.DiffAge = random_.Uniform(0.2, 1.8);
+    fix.Station = 1;
+    std::copy(std::begin(prns_), std::end(prns_), std::begin(fix.Prns));
+    AppendFix(out, *gps_format_, fix, &random_, config_.BadChecksumRate);
+    AppendNoise(out);
+}
+
+void Simulation::AdvanceTo(double seconds, const std::function<void(const Chunk&)>& sink)
+{
+    for (;;) {
+        Source* next = nullptr;
+        for (Source& source : sources_) {  // earliest first; ties go to the lower port
+            if (next == nullptr || source.Next() < next->Next()) {
+                next = &source;
+            }
+        }
+        if (next == nullptr || next->Next() > seconds) {
+            return;
+        }
+        const double t = next->Next();
+        ++next->Count;
+        Chunk chunk;
+        chunk.Port = next->Port;
+        // Generated even while stopped, so a stop leaves every other stream unchanged.
+        if (ports_[chunk.Port].Name == "gps") {
+            MakeGpsFix(t, chunk.Bytes);
+        } else {
+            MakeConsoleSentence(chunk.Port, t, chunk.Bytes);
+        }
+        if (Stopped(chunk.Port, t)) {
+            continue;
+        }
+        LinePacer& pacer = pacers_[chunk.Port];
+        if (pacer.FreeAt() - t > kMaxBacklogSeconds) {
+            ++overruns_;
+            continue;
+        }
+        chunk.Start = pacer.Schedule(t, chunk.Bytes.size());
+        sink(chunk);
+    }
+}
+
+}  // namespace tesselog::sim

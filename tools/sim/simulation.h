@@ -1,0 +1,115 @@
+// The simulated instruments on simulated time: consoles sending "$PBAR"
+// sentences and a GPS receiver sending fixes, all driven by one walker over
+// one field model and one seeded generator. The simulation knows nothing of
+// ptys or clocks: AdvanceTo(t) hands out, in time order, every transmission
+// due up to t, each with the time its first byte goes out on its paced line.
+// Calling it in small steps (real time) or one big step (dry run) gives the
+// same chunks.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "tools/sim/field_model.h"
+#include "tools/sim/nmea.h"
+#include "tools/sim/pacing.h"
+#include "tools/sim/random.h"
+#include "tools/sim/walker.h"
+
+namespace tesselog::sim {
+
+constexpr int kMaxConsoles = 9;
+
+struct StopWindow {
+    std::string Port;  // "console1".."console9" or "gps"
+    double Start = 0.0;
+    double Length = 0.0;
+};
+
+struct SimConfig {
+    uint64_t Seed = 1;
+    std::vector<int> ConsoleSensors{2};   // per console: 1 (Grad601-1) or 2 (Grad601-2)
+    std::vector<double> ConsoleRates{10.0};  // sentences per second, per console
+    double SensorSpacing = 1.0;           // metres between neighbouring sensors across the array
+    bool Gps = true;
+    int GpsMode = 1;
+    double GpsRate = 5.0;                 // fixes per second
+    int GpsBaud = 9600;                   // 8N1
+    int GpsQuality = 4;
+    SurveyOrigin Origin;
+    SurveyArea Area;
+    double Speed = 1.0;                   // metres per second
+    double StartTimeOfDay = 36000.0;      // UTC seconds of the first fix
+    int Anomalies = 5;
+    FieldParams Field;
+    std::vector<StopWindow> Stops;
+    double BadChecksumRate = 0.0;         // share of GPS sentences with a wrong checksum
+    double NoiseRate = 0.0;               // share of sentences followed by 1..8 noise bytes
+};
+
+// Lowers every rate that its line cannot carry; one message per lowered rate.
+std::vector<std::string> LimitRates(SimConfig& config);
+
+// Longest bytes one GPS fix of the mode takes (for the rate limit).
+size_t MaxGpsFixBytes(int mode);
+
+struct Chunk {
+    int Port = 0;
+    double Start = 0.0;  // seconds: when its first byte leaves
+    std::string Bytes;
+};
+
+struct PortInfo {
+    std::string Name;
+    double BytesPerSecond = kConsoleBytesPerSecond;
+};
+
+class Simulation {
+public:
+    explicit Simulation(const SimConfig& config);
+
+    void AdvanceTo(double seconds, const std::function<void(const Chunk&)>& sink);
+
+    const std::vector<PortInfo>& Ports() const { return ports_; }
+    int PortIndex(const std::string& name) const;  // -1 when there is no such port
+    const Walker& SurveyWalker() const { return walker_; }
+    const FieldModel& Field() const { return field_; }
+    int SensorCount() const { return static_cast<int>(balance_.size()); }
+    // Where sensor `sensor` (0-based across the array) is for a walker state:
+    // the array is centred on the walker and square to its direction.
+    void SensorPosition(const WalkerState& state, int sensor, double& u, double& v) const;
+    long Overruns() const { return overruns_; }
+
+private:
+    struct Source {
+        int Port;
+        double Phase;
+        double Rate;
+        long Count;
+        double Next() const { return Phase + static_cast<double>(Count) / Rate; }
+    };
+
+    void MakeConsoleSentence(int console, double t, std::string& out);
+    void MakeGpsFix(double t, std::string& out);
+    void AppendNoise(std::string& out);
+    bool Stopped(int port, double t) const;
+
+    SimConfig config_;
+    Random random_;
+    Walker walker_;
+    FieldModel field_;
+    const GpsFormat* gps_format_ = nullptr;
+    std::vector<PortInfo> ports_;
+    std::vector<LinePacer> pacers_;
+    std::vector<Source> sources_;
+    std::vector<int> first_sensor_;
+    std::vector<double> balance_;  // per-sensor offset, as real sensors are never perfectly balanced
+    int prns_[12] = {};
+    int satellites_ = 12;
+    double next_satellite_change_ = 0.0;
+    long overruns_ = 0;
+};
+
+}  // namespace tesselog::sim

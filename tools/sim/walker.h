@@ -1,0 +1,69 @@
+// The operator walking the survey: lines of `LineLength` metres along u,
+// `LineSpacing` metres apart across v, line 1 at v = 0. Alternate (zig-zag)
+// surveys walk every other line backwards and step across at the line end;
+// one-way surveys walk every line from u = 0 and return diagonally to the
+// next line's start. After the last line the walker stands still at its end.
+// Every position lies inside [0, LineLength] x [0, (Lines-1) x LineSpacing].
+#pragma once
+
+#include <vector>
+
+namespace tesselog::sim {
+
+struct SurveyArea {
+    double LineLength = 30.0;
+    double LineSpacing = 1.0;
+    int Lines = 20;
+    bool Alternate = true;
+
+    double Width() const { return (Lines - 1) * LineSpacing; }
+};
+
+struct WalkerState {
+    double U = 0.0;
+    double V = 0.0;
+    double DirU = 1.0;  // unit direction of travel (the last one once finished)
+    double DirV = 0.0;
+    int Line = 0;         // 0-based line being walked or, between lines, the one just finished
+    bool OnLine = true;   // false while turning or returning, and after the end
+    bool Finished = false;
+};
+
+class Walker {
+public:
+    Walker(const SurveyArea& area, double speed);
+
+    WalkerState At(double seconds) const;
+    double TotalSeconds() const;
+
+private:
+    struct Segment {
+        double U0, V0, U1, V1;
+        double Start, End;  // seconds
+        int Line;
+        bool OnLine;
+    };
+    std::vector<Segment> segments_;
+};
+
+}  // namespace tesselog::sim
+
+namespace tesselog::sim {
+
+// Where the survey lies on the earth: line 1 starts at the origin, the lines
+// run on `Bearing` degrees clockwise from north and the next lines lie to
+// their right.
+struct SurveyOrigin {
+    double Latitude = 51.75;
+    double Longitude = -1.25;
+    double Bearing = 0.0;
+};
+
+// Survey metres to WGS84 degrees, with the ellipsoid's radii of curvature at
+// the origin: within a few millimetres over a field of a few hundred metres.
+void SurveyToGeodetic(const SurveyOrigin& origin, double u, double v, double& latitude, double& longitude);
+
+// Unit vector of north in survey coordinates (for dipole lobes).
+void NorthInSurvey(const SurveyOrigin& origin, double& north_u, double& north_v);
+
+}  // namespace tesselog::sim
