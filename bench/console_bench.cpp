@@ -10,6 +10,7 @@
 #include "core/acquisition/console_framer.h"
 #include "core/acquisition/console_reading.h"
 #include "core/platform/memory_file_system.h"
+#include "core/platform/stdio_file_system.h"
 
 namespace tesselog {
 namespace {
@@ -37,9 +38,11 @@ void BM_FramerOnly(benchmark::State& st) {
 }
 BENCHMARK(BM_FramerOnly);
 
-void BM_FramerAndHandlerRecording(benchmark::State& st) {
+// Frames and handles every sentence of the stream while recording into a
+// data file on fs; restart() keeps the file bounded between passes.
+template <typename Restart>
+void RunRecording(benchmark::State& st, FileSystem& fs, const std::string& path, Restart restart) {
     const std::string bytes = SentenceStream();
-    const std::string path = "C:\\DATA\\BENCH.MGR";
     Settings settings;
     settings.ProfilePaneHeight = 120;
     settings.DecayPaneHeight = 60;
@@ -51,7 +54,6 @@ void BM_FramerAndHandlerRecording(benchmark::State& st) {
     SetConsoleFirstSensors(*state, settings);
     SetColourStep(*state, settings);
     state->AmplitudeQueueOn = 1;
-    MemoryFileSystem fs;
     DataFile dataFile(fs);
     dataFile.Open(path);
     ManualClock clock;
@@ -72,15 +74,34 @@ void BM_FramerAndHandlerRecording(benchmark::State& st) {
                 for (int32_t& count : state->AmplitudeCount) count = 0;
             }
         }
-        // Keep the in-memory file bounded: start it over after each pass.
         st.PauseTiming();
-        fs.Files[path].clear();
-        dataFile.SeekToStart();
+        restart(dataFile);
         st.ResumeTiming();
     }
     st.SetItemsProcessed(sentences);
 }
+
+void BM_FramerAndHandlerRecording(benchmark::State& st) {
+    MemoryFileSystem fs;
+    const std::string path = "C:\\DATA\\BENCH.MGR";
+    RunRecording(st, fs, path, [&](DataFile& file) {
+        fs.Files[path].clear();
+        file.SeekToStart();
+    });
+}
 BENCHMARK(BM_FramerAndHandlerRecording);
+
+// The same with a real file: one write() of the operating system per record.
+void BM_FramerAndHandlerRecordingToDisk(benchmark::State& st) {
+    StdioFileSystem fs;
+    const std::string path = "/tmp/tesselog-bench.mgr";
+    RunRecording(st, fs, path, [&](DataFile& file) {
+        file.Close();
+        file.Open(path, OpenMode::CreateTruncate);
+    });
+    std::remove(path.c_str());
+}
+BENCHMARK(BM_FramerAndHandlerRecordingToDisk);
 
 }  // namespace
 }  // namespace tesselog
