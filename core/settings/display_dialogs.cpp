@@ -1,0 +1,248 @@
+#include "core/settings/display_dialogs.h"
+
+#include <cmath>
+#include <cstdio>
+
+namespace tesselog {
+
+const char* const MapDisplayTypeCaptions[2] = {"Sensors Positions, No Color Amplitude",
+                                               "Color Map View of Amplitude"};
+const char* const ProfileThicknessCaptions[4] = {"1 pixel", "2 pixels", "3 pixels", "4 pixels"};
+
+namespace {
+
+int32_t UnitIndex(int32_t displayUnits) { return displayUnits >= 0 && displayUnits <= 2 ? displayUnits : 0; }
+
+std::string FormatFixed2(double value) {
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%.2f", value);
+    return buffer;
+}
+
+bool IsSide(int32_t side) { return side == 0 || side == 1; }
+
+int32_t ToPixel(double value) { return static_cast<int32_t>(std::lround(value)); }
+
+}  // namespace
+
+const char* MapSizeUnitLabel(int32_t displayUnits) {
+    static const char* const labels[] = {"metres", "feet", "US feet"};
+    return labels[UnitIndex(displayUnits)];
+}
+
+const char* GridIntervalUnitLabel(int32_t displayUnits) {
+    static const char* const labels[] = {"m", "feet", "USft"};
+    return labels[UnitIndex(displayUnits)];
+}
+
+const char* GridIntervalLabel(int32_t mapGridType) {
+    return mapGridType == 1 ? "Lines Interval:" : "Grid Interval:";
+}
+
+double FoldGridAngle(double degrees) {
+    if (degrees > 180.0 || degrees < -180.0) return 0.0;
+    if (degrees > 90.0) return degrees - 180.0;
+    if (degrees <= -90.0) return degrees + 180.0;
+    return degrees;
+}
+
+double GridIntervalFromEntry(double typed) { return typed >= 0.5 ? typed : 0.5; }
+
+double MapScaleFor(const Settings& settings) {
+    return settings.MapSize >= 1 ? static_cast<double>(settings.MapSizePixels) / settings.MapSize : 0.0;
+}
+
+ScreenPoint PlaceDialogOverOwner(const ScreenRect& owner, int32_t dialogWidth, int32_t dialogHeight,
+                                 int32_t divisor) {
+    int32_t freeWidth = (owner.Right - owner.Left) - dialogWidth;
+    int32_t freeHeight = (owner.Bottom - owner.Top) - dialogHeight;
+    ScreenPoint at;
+    at.X = owner.Left + freeWidth / 2;
+    at.Y = owner.Top + (divisor > 0 ? freeHeight / divisor : 0);
+    return at;
+}
+
+// ---------------------------------------------------------------- Map Display Options
+
+MapDisplayOptionsEditor::MapDisplayOptionsEditor(Settings& settings) : settings_(settings), remembered_(settings) {}
+
+MapDisplayOptionsView MapDisplayOptionsEditor::View() const {
+    const Settings& s = settings_;
+    MapDisplayOptionsView view;
+    view.MapSizeText = std::to_string(s.MapSize);
+    view.MapSizeUnit = MapSizeUnitLabel(s.DisplayUnits);
+    view.GridType = s.MapGridType == 1 ? 1 : 0;
+    view.IntervalLabel = GridIntervalLabel(s.MapGridType);
+    view.IntervalText = FormatFixed2(s.GridLinesInterval);
+    view.IntervalUnit = GridIntervalUnitLabel(s.DisplayUnits);
+    view.AngleText = FormatFixed2(s.GridLinesAngle);
+    view.AngleEnabled = s.MapGridType == 1;
+    view.CursorSize = s.CursorSize;
+    view.PositionSize = s.PositionSize;
+    view.MapDisplayType = s.MapDisplayType;
+    return view;
+}
+
+void MapDisplayOptionsEditor::ChooseCursorSize(int32_t index) {
+    if (index < 0 || index > 5) return;
+    settings_.CursorSize = index;
+    settings_.RecomputeCursorPixels();
+}
+
+void MapDisplayOptionsEditor::ChoosePositionSize(int32_t index) {
+    if (index >= 0 && index <= 5) settings_.PositionSize = index;
+}
+
+void MapDisplayOptionsEditor::ChooseCursorColor(int32_t colour) { settings_.CursorColor = colour & 0xFFFFFF; }
+
+void MapDisplayOptionsEditor::ChoosePositionColor(int32_t colour) { settings_.PositionColor = colour & 0xFFFFFF; }
+
+void MapDisplayOptionsEditor::ChooseGridType(int32_t type) {
+    if (type == 0 || type == 1) settings_.MapGridType = type;
+}
+
+void MapDisplayOptionsEditor::TypeAngle(const std::string& text) { settings_.GridLinesAngle = TextToDouble(text); }
+
+int32_t MapDisplayOptionsEditor::Ok(const MapDisplayOptionsEntries& entries) {
+    Settings& s = settings_;
+    if (entries.MapDisplayType == 0 || entries.MapDisplayType == 1) s.MapDisplayType = entries.MapDisplayType;
+    s.MapSize = Settings::MapSizeFromEntry(TextToDouble(entries.MapSizeText));
+    s.GridLinesInterval = GridIntervalFromEntry(TextToDouble(entries.IntervalText));
+    s.GridLinesAngle = FoldGridAngle(TextToDouble(entries.AngleText));
+    s.RecomputeArrayGeometry();
+
+    const Settings& r = remembered_;
+    int32_t changed = 0;
+    if (s.PositionSize != r.PositionSize) changed |= DisplayChangedPositionSize;
+    if (s.PositionColor != r.PositionColor) changed |= DisplayChangedPositionColor;
+    if (s.MapDisplayType != r.MapDisplayType) changed |= DisplayChangedMapDisplayType;
+    if (s.MapGridType != r.MapGridType) changed |= DisplayChangedGridType;
+    if (s.GridLinesInterval != r.GridLinesInterval) changed |= DisplayChangedGridInterval;
+    if (s.GridLinesAngle != r.GridLinesAngle) changed |= DisplayChangedGridAngle;
+    if (s.MapSize != r.MapSize) changed |= DisplayChangedMapSize;
+    return changed;
+}
+
+int32_t MapDisplayOptionsEditor::Cancel() {
+    Settings& s = settings_;
+    const Settings& r = remembered_;
+    s.GridLinesAngle = r.GridLinesAngle;
+    s.MapGridType = r.MapGridType;
+    s.CursorColor = r.CursorColor;
+    s.PositionColor = r.PositionColor;
+    s.CursorSize = r.CursorSize;
+    s.RecomputeCursorPixels();
+    s.PositionSize = r.PositionSize;
+    s.MapDisplayType = r.MapDisplayType;
+    return 0;
+}
+
+MapPreview BuildMapPreview(const Settings& settings, int32_t width, int32_t height) {
+    MapPreview preview;
+    preview.Width = width;
+    preview.Height = height;
+    if (width <= 0 || height <= 0) return preview;
+    const double cx = width / 2.0, cy = height / 2.0;
+    const double spacing = PreviewGridSpacing;
+
+    // Grid: lines through the centre and at every spacing from it.
+    if (settings.MapGridType == 1) {
+        // Bearing clockwise from north; screen y grows downwards.
+        const double a = settings.GridLinesAngle * 3.14159265358979323846 / 180.0;
+        const double dx = std::sin(a), dy = -std::cos(a);  // along the lines
+        const double nx = -dy, ny = dx;                    // across them
+        const double reach = std::hypot(width, height) / 2.0;
+        const int kmax = static_cast<int>(reach / spacing);
+        for (int k = -kmax; k <= kmax; ++k) {
+            double px = cx + k * spacing * nx, py = cy + k * spacing * ny;
+            preview.GridLines.push_back({ToPixel(px - reach * dx), ToPixel(py - reach * dy),
+                                         ToPixel(px + reach * dx), ToPixel(py + reach * dy)});
+        }
+    } else {
+        for (int k = -static_cast<int>(cx / spacing); cx + k * spacing < width; ++k) {
+            int32_t x = ToPixel(cx + k * spacing);
+            preview.GridLines.push_back({x, 0, x, height});
+        }
+        for (int k = -static_cast<int>(cy / spacing); cy + k * spacing < height; ++k) {
+            int32_t y = ToPixel(cy + k * spacing);
+            preview.GridLines.push_back({0, y, width, y});
+        }
+    }
+
+    // Three positions of a track running to the right, its swath across it,
+    // three sensors in it; marks as the map makes them for PositionSize.
+    preview.PositionColor = settings.PositionColor;
+    const int32_t top = ToPixel(cy - height / 5.0), bottom = ToPixel(cy + height / 5.0);
+    const int32_t size = settings.PositionSize;
+    for (int i = 1; i <= 3; ++i) {
+        int32_t u = ToPixel(width * i / 5.0);
+        if (size >= 4) {
+            preview.PositionLines.push_back({u, top, u, bottom});
+            continue;
+        }
+        for (double fraction : {1.0 / 6.0, 0.5, 5.0 / 6.0}) {
+            int32_t v = ToPixel(top + fraction * (bottom - top));
+            preview.PositionDots.push_back({u - 1 - size, v - 1 - size, u + size + 1, v + size + 1});
+        }
+    }
+    preview.PositionLineWidth = size == 5 ? 2 : 1;
+
+    // The cursor ahead of the last position, as the map pane draws it.
+    preview.CursorColor = settings.CursorColor;
+    const int32_t x = ToPixel(width * 4 / 5.0), y = ToPixel(cy), c = settings.CursorInnerPixels;
+    preview.CursorLines[0] = {x - c, y, x + c + 1, y};
+    preview.CursorLines[1] = {x, y - c, x, y + c + 1};
+    return preview;
+}
+
+// ---------------------------------------------------------------- Setup Profile Options
+
+ProfileOptionsEditor::ProfileOptionsEditor(Settings& settings) : settings_(settings) {
+    for (int side = 0; side < 2; ++side) {
+        rememberedThickness_[side] = settings.ProfileThickness[side];
+        rememberedColor_[side] = settings.ProfileColor[side];
+    }
+}
+
+ProfileOptionsView ProfileOptionsEditor::View() const {
+    ProfileOptionsView view;
+    for (int side = 0; side < 2; ++side) {
+        view.Visible[side] = settings_.ProfileVisible[side] != 0;
+        int32_t index = settings_.ProfileThickness[side] - 1;
+        view.ThicknessIndex[side] = index >= 0 && index <= 3 ? index : 0;
+        view.Color[side] = settings_.ProfileColor[side];
+    }
+    return view;
+}
+
+void ProfileOptionsEditor::ChooseProfileThickness(int32_t side, int32_t index) {
+    if (IsSide(side) && index >= 0 && index <= 3) settings_.ProfileThickness[side] = index + 1;
+}
+
+void ProfileOptionsEditor::ChooseProfileColor(int32_t side, int32_t colour) {
+    if (IsSide(side)) settings_.ProfileColor[side] = colour & 0xFFFFFF;
+}
+
+void ProfileOptionsEditor::Ok(const bool visible[2]) {
+    for (int side = 0; side < 2; ++side) settings_.ProfileVisible[side] = visible[side] ? 1 : 0;
+}
+
+void ProfileOptionsEditor::Cancel() {
+    for (int side = 0; side < 2; ++side) {
+        settings_.ProfileThickness[side] = rememberedThickness_[side];
+        settings_.ProfileColor[side] = rememberedColor_[side];
+    }
+}
+
+ColourButtonFace ProfileColourButtonFace(const Settings& settings, int32_t side, int32_t width, int32_t height) {
+    ColourButtonFace face{};
+    if (!IsSide(side)) return face;
+    // Clear of the 2-pixel raised border and of the focus rectangle inside it.
+    const int32_t inset = 8, y = height / 2;
+    face.Sample = {inset, y, width > 2 * inset ? width - inset : inset, y};
+    face.Thickness = settings.ProfileThickness[side];
+    face.Color = settings.ProfileColor[side];
+    return face;
+}
+
+}  // namespace tesselog

@@ -1,0 +1,77 @@
+// The main window's commands: button clicks and keys decide which of the
+// nine buttons acts and which one is drawn as the default button.
+#pragma once
+
+#include <cstdint>
+
+namespace tesselog {
+
+// ScreenMode values: which screen is in front.
+constexpr int32_t ScreenMain = 0;
+constexpr int32_t ScreenLogging = 1;
+constexpr int32_t ScreenGpsMonitor = 2;
+
+// Indices of the main buttons (control id - 420).
+enum MainButton : int {
+    ButtonLogging = 0,
+    ButtonSurveySetup,
+    ButtonSystemSetup,
+    ButtonArrayGeometry,
+    ButtonGpsPortSetup,
+    ButtonGpsMonitoring,
+    ButtonMapOptions,
+    ButtonProfilesOptions,
+    ButtonExit,
+};
+
+constexpr const char* MainButtonLabels[9] = {
+    "&Logging",    "&Survey Setup", "Sys&tem Setup",     "&Array Geometry", "&GPS Port Setup",
+    "GPS M&onitoring", "&Map Options", "&Profiles Options", "E&xit",
+};
+
+struct MainScreenState {
+    int32_t ScreenMode = ScreenMain;
+    int32_t MainButtonFocus = 0;  // the default (bold-framed) button, 0..8
+};
+
+// The message that brought the command: a button click (the control id in
+// the low word) or a key (the key code).
+enum class MainInput { Command, DeadChar, KeyDown };
+
+enum class FocusTarget { MainWindow, LoggingScreen, GpsMonitor };
+
+struct MainCommandDecision {
+    FocusTarget Focus = FocusTarget::MainWindow;
+    int Command = -1;         // button index whose action runs, -1 for none
+    bool FocusMoved = false;  // the default button moved from OldFocus to NewFocus
+    int32_t OldFocus = 0;
+    int32_t NewFocus = 0;
+};
+
+// While a child screen is visible the command only gives it the focus. Else
+// the control id selects its button; in the main screen Tab, Right and Down
+// move the default button forward, Left and Up backward (both wrap), Enter
+// selects the default button and a button's letter (either case) selects it.
+// The caller stores NewFocus into MainButtonFocus.
+MainCommandDecision DecideMainCommand(const MainScreenState& state, bool loggingVisible, bool monitorVisible,
+                                      MainInput input, uint64_t wordParameter);
+
+enum class MainAction {
+    None,
+    StartLogging,
+    SurveySetup,
+    SystemSetup,
+    ArrayGeometry,
+    GpsPortSetup,
+    GpsMonitoring,
+    MapOptions,
+    ProfilesOptions,
+    Exit,
+    GpsOnlyInformation,  // "o" or "m" with GPS disabled
+};
+
+constexpr char GpsOnlyText[] = "Option avaiable only when GPS is enabled";
+
+MainAction MainActionFor(int command, bool gpsEnabled);
+
+}  // namespace tesselog

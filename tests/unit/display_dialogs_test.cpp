@@ -1,0 +1,229 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "core/settings/display_dialogs.h"
+
+using namespace tesselog;
+
+TEST(MapDisplayOptions, ControlsOnOpening) {
+    struct Case {
+        int32_t units, gridType;
+        const char *sizeUnit, *intervalLabel, *intervalUnit;
+        bool angleEnabled;
+    };
+    const Case cases[] = {
+        {0, 0, "metres", "Grid Interval:", "m", false},
+        {1, 1, "feet", "Lines Interval:", "feet", true},
+        {2, 0, "US feet", "Grid Interval:", "USft", false},
+    };
+    for (const Case& c : cases) {
+        Settings s;
+        s.DisplayUnits = c.units;
+        s.MapGridType = c.gridType;
+        s.GridLinesAngle = -12.345;
+        MapDisplayOptionsView v = MapDisplayOptionsEditor(s).View();
+        EXPECT_STREQ(v.MapSizeUnit, c.sizeUnit);
+        EXPECT_STREQ(v.IntervalLabel, c.intervalLabel);
+        EXPECT_STREQ(v.IntervalUnit, c.intervalUnit);
+        EXPECT_EQ(v.AngleEnabled, c.angleEnabled);
+        EXPECT_EQ(v.GridType, c.gridType);
+        EXPECT_EQ(v.MapSizeText, "40");
+        EXPECT_EQ(v.IntervalText, "5.00");
+        EXPECT_EQ(v.AngleText, "-12.35");
+    }
+}
+
+TEST(MapDisplayOptions, OkStoresAndReportsFromRememberedValues) {
+    // Defaults: map size 40, interval 5, angle -60, display type 1.
+    struct Case {
+        const char* name;
+        MapDisplayOptionsEntries entries;
+        void (*choose)(MapDisplayOptionsEditor&);
+        int32_t mapSize;
+        double interval, angle;
+        int32_t changed;
+    };
+    auto none = [](MapDisplayOptionsEditor&) {};
+    const Case cases[] = {
+        {"unchanged", {"40", "5.00", "-60.00", 1}, none, 40, 5.0, -60.0, 0},
+        {"map size truncated", {"12.9", "5", "-60", 1}, none, 12, 5.0, -60.0, DisplayChangedMapSize},
+        {"map size 0 stored as 1", {"0", "5", "-60", 1}, none, 1, 5.0, -60.0, DisplayChangedMapSize},
+        {"map size not a number", {"x", "5", "-60", 1}, none, 1, 5.0, -60.0, DisplayChangedMapSize},
+        {"interval at least 0.5", {"40", "0.2", "-60", 1}, none, 40, 0.5, -60.0, DisplayChangedGridInterval},
+        {"120 folds to the remembered -60", {"40", "5", "120", 1}, none, 40, 5.0, -60.0, 0},
+        {"-90 becomes 90", {"40", "5", "-90", 1}, none, 40, 5.0, 90.0, DisplayChangedGridAngle},
+        {"-180 becomes 0", {"40", "5", "-180", 1}, none, 40, 5.0, 0.0, DisplayChangedGridAngle},
+        {"200 becomes 0", {"40", "5", "200", 1}, none, 40, 5.0, 0.0, DisplayChangedGridAngle},
+        {"90 stays", {"40", "5", "90", 1}, none, 40, 5.0, 90.0, DisplayChangedGridAngle},
+        {"display type", {"40", "5", "-60", 0}, none, 40, 5.0, -60.0, DisplayChangedMapDisplayType},
+        {"position size", {"40", "5", "-60", 1}, [](MapDisplayOptionsEditor& e) { e.ChoosePositionSize(0); },
+         40, 5.0, -60.0, DisplayChangedPositionSize},
+        {"position colour", {"40", "5", "-60", 1},
+         [](MapDisplayOptionsEditor& e) { e.ChoosePositionColor(0x00FF00); }, 40, 5.0, -60.0,
+         DisplayChangedPositionColor},
+        {"grid type", {"40", "5", "-60", 1}, [](MapDisplayOptionsEditor& e) { e.ChooseGridType(1); }, 40, 5.0,
+         -60.0, DisplayChangedGridType},
+        {"cursor choices set no bit", {"40", "5", "-60", 1},
+         [](MapDisplayOptionsEditor& e) {
+             e.ChooseCursorSize(5);
+             e.ChooseCursorColor(0x0000FF);
+         },
+         40, 5.0, -60.0, 0},
+        {"position size chosen back", {"40", "5", "-60", 1},
+         [](MapDisplayOptionsEditor& e) {
+             e.ChoosePositionSize(0);
+             e.ChoosePositionSize(4);
+         },
+         40, 5.0, -60.0, 0},
+    };
+    for (const Case& c : cases) {
+        Settings s;
+        MapDisplayOptionsEditor editor(s);
+        c.choose(editor);
+        EXPECT_EQ(editor.Ok(c.entries), c.changed) << c.name;
+        EXPECT_EQ(s.MapSize, c.mapSize) << c.name;
+        EXPECT_DOUBLE_EQ(s.GridLinesInterval, c.interval) << c.name;
+        EXPECT_DOUBLE_EQ(s.GridLinesAngle, c.angle) << c.name;
+    }
+}
+
+TEST(MapDisplayOptions, OkBringsTheSwathEdgesIntoTheDisplayUnit) {
+    Settings s;
+    s.DisplayUnits = 1;  // changed without the recomputation: edges still in metres
+    MapDisplayOptionsEditor(s).Ok({"40", "5", "-60", 1});
+    EXPECT_DOUBLE_EQ(s.SwathEdgeNear, 3.0 / 0.3048);
+    EXPECT_DOUBLE_EQ(s.SwathEdgeFar, 3.0 / 0.3048);
+}
+
+TEST(MapDisplayOptions, CancelPutsBackEveryImmediateChange) {
+    Settings s;
+    const Settings before = s;
+    MapDisplayOptionsEditor editor(s);
+    editor.ChooseCursorSize(5);
+    EXPECT_EQ(s.CursorOuterPixels, 19);  // applied while open, for the preview
+    editor.ChoosePositionSize(0);
+    editor.ChooseCursorColor(0x123456);
+    editor.ChoosePositionColor(0x654321);
+    editor.ChooseGridType(1);
+    EXPECT_TRUE(editor.View().AngleEnabled);
+    editor.TypeAngle("33.5");
+    EXPECT_DOUBLE_EQ(s.GridLinesAngle, 33.5);
+    EXPECT_EQ(editor.Cancel(), 0);
+    EXPECT_EQ(s.CursorOuterPixels, before.CursorOuterPixels);
+    EXPECT_EQ(s.CursorInnerPixels, before.CursorInnerPixels);
+    EXPECT_EQ(s.PositionSize, before.PositionSize);
+    EXPECT_EQ(s.CursorColor, before.CursorColor);
+    EXPECT_EQ(s.PositionColor, before.PositionColor);
+    EXPECT_EQ(s.MapGridType, before.MapGridType);
+    EXPECT_EQ(s.GridLinesAngle, before.GridLinesAngle);
+    EXPECT_EQ(s.MapDisplayType, before.MapDisplayType);
+}
+
+TEST(MapDisplayOptions, PreviewShowsTheChosenMarksAndCursor) {
+    struct Case {
+        int32_t positionSize;
+        size_t dots, lines;
+        int32_t dotSide, lineWidth;
+    };
+    const Case cases[] = {
+        {0, 9, 0, 2, 1}, {3, 9, 0, 8, 1}, {4, 0, 3, 0, 1}, {5, 0, 3, 0, 2},
+    };
+    for (const Case& c : cases) {
+        Settings s;
+        s.PositionSize = c.positionSize;
+        s.PositionColor = 0x00FF00;
+        s.CursorColor = 0x0000FF;
+        s.CursorSize = 5;
+        s.RecomputeCursorPixels();  // inner 9
+        MapPreview p = BuildMapPreview(s, 130, 110);
+        ASSERT_EQ(p.PositionDots.size(), c.dots) << c.positionSize;
+        ASSERT_EQ(p.PositionLines.size(), c.lines) << c.positionSize;
+        for (const PreviewBox& b : p.PositionDots) EXPECT_EQ(b.Right - b.Left, c.dotSide) << c.positionSize;
+        if (c.lines) {
+            EXPECT_EQ(p.PositionLineWidth, c.lineWidth) << c.positionSize;
+        }
+        EXPECT_EQ(p.PositionColor, 0x00FF00);
+        EXPECT_EQ(p.CursorColor, 0x0000FF);
+        EXPECT_EQ(p.CursorLines[0].X1 - p.CursorLines[0].X0, 19);
+        EXPECT_EQ(p.CursorLines[1].Y1 - p.CursorLines[1].Y0, 19);
+    }
+}
+
+TEST(MapDisplayOptions, PreviewGridFollowsTypeAndAngle) {
+    // Which way each line runs: 'v' vertical, 'h' horizontal, 'd' rising to the right.
+    auto kind = [](const PreviewLine& l) {
+        if (l.X0 == l.X1) return 'v';
+        if (l.Y0 == l.Y1) return 'h';
+        return (l.X1 - l.X0) * (l.Y1 - l.Y0) < 0 ? 'd' : '?';
+    };
+    struct Case {
+        int32_t type;
+        double angle;
+        std::string kinds;  // the kinds found, in first-seen order
+    };
+    const Case cases[] = {{0, 45.0, "vh"}, {1, 0.0, "v"}, {1, 90.0, "h"}, {1, 45.0, "d"}};
+    for (const Case& c : cases) {
+        Settings s;
+        s.MapGridType = c.type;
+        s.GridLinesAngle = c.angle;
+        MapPreview p = BuildMapPreview(s, 128, 96);
+        std::string kinds;
+        for (const PreviewLine& l : p.GridLines)
+            if (kinds.find(kind(l)) == std::string::npos) kinds += kind(l);
+        EXPECT_EQ(kinds, c.kinds) << c.type << " " << c.angle;
+        EXPECT_GE(p.GridLines.size(), 5u);
+    }
+}
+
+TEST(DisplayDialogs, PlacementOverOwner) {
+    struct Case {
+        ScreenRect owner;
+        int32_t w, h, divisor;
+        int32_t x, y;
+    };
+    const Case cases[] = {
+        {{100, 50, 1124, 812}, 400, 300, 7, 412, 116},  // free height 462, one seventh 66
+        {{0, 0, 1280, 1024}, 390, 340, 7, 445, 97},     // the desktop
+        {{0, 0, 1280, 1024}, 390, 340, 10, 445, 68},
+    };
+    for (const Case& c : cases) {
+        ScreenPoint at = PlaceDialogOverOwner(c.owner, c.w, c.h, c.divisor);
+        EXPECT_EQ(at.X, c.x);
+        EXPECT_EQ(at.Y, c.y);
+    }
+}
+
+TEST(ProfileOptions, ImmediateChangesOkAndCancel) {
+    Settings s;
+    s.ProfileVisible[1] = 0;
+    ProfileOptionsEditor editor(s);
+    ProfileOptionsView v = editor.View();
+    EXPECT_TRUE(v.Visible[0]);
+    EXPECT_FALSE(v.Visible[1]);
+    EXPECT_EQ(v.ThicknessIndex[0], 1);  // thickness 2
+    EXPECT_EQ(v.ThicknessIndex[1], 2);
+
+    editor.ChooseProfileThickness(0, 3);
+    editor.ChooseProfileColor(1, 0x0000FF);
+    editor.ChooseProfileThickness(1, 4);  // no such entry
+    editor.ChooseProfileColor(2, 0);      // no such side
+    EXPECT_EQ(s.ProfileThickness[0], 4);
+    EXPECT_EQ(s.ProfileThickness[1], 3);
+    EXPECT_EQ(s.ProfileColor[1], 0x0000FF);
+    ColourButtonFace face = ProfileColourButtonFace(s, 0, 120, 26);
+    EXPECT_EQ(face.Thickness, 4);
+    EXPECT_EQ(face.Color, 0xFF0000);
+    EXPECT_EQ(face.Sample.Y0, 13);
+
+    editor.Cancel();
+    EXPECT_EQ(s.ProfileThickness[0], 2);
+    EXPECT_EQ(s.ProfileThickness[1], 3);
+    EXPECT_EQ(s.ProfileColor[1], 0x00FF00);
+    EXPECT_EQ(s.ProfileVisible[1], 0);
+
+    const bool visible[2] = {false, true};
+    ProfileOptionsEditor(s).Ok(visible);
+    EXPECT_EQ(s.ProfileVisible[0], 0);
+    EXPECT_EQ(s.ProfileVisible[1], 1);
+}

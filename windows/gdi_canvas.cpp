@@ -1,0 +1,130 @@
+#include "windows/gdi_canvas.h"
+
+#include <vector>
+
+#include "windows/platform_services.h"
+
+namespace tesselog::win32 {
+
+namespace {
+
+RECT ToRect(const Rect& r) { return RECT{r.Left, r.Top, r.Right, r.Bottom}; }
+
+}  // namespace
+
+GdiCanvas::GdiCanvas(HDC dc, const ShellFonts& fonts)
+    : dc_(dc),
+      fonts_(fonts),
+      originalPen_(GetCurrentObject(dc, OBJ_PEN)),
+      originalBrush_(GetCurrentObject(dc, OBJ_BRUSH)),
+      originalFont_(GetCurrentObject(dc, OBJ_FONT)),
+      savedState_(SaveDC(dc)) {
+    ::SetTextAlign(dc_, TA_LEFT | TA_TOP | TA_NOUPDATECP);
+    SetBkMode(dc_, TRANSPARENT);
+    if (fonts_.Text) SelectObject(dc_, fonts_.Text);
+}
+
+GdiCanvas::~GdiCanvas() {
+    SelectObject(dc_, originalPen_);
+    SelectObject(dc_, originalBrush_);
+    SelectObject(dc_, originalFont_);
+    if (ownedPen_) DeleteObject(ownedPen_);
+    if (ownedBrush_) DeleteObject(ownedBrush_);
+    RestoreDC(dc_, savedState_);
+}
+
+void GdiCanvas::UsePen(HPEN pen, bool owned) {
+    SelectObject(dc_, pen);
+    if (ownedPen_) DeleteObject(ownedPen_);
+    ownedPen_ = owned ? pen : nullptr;
+}
+
+void GdiCanvas::UseBrush(HBRUSH brush, bool owned) {
+    SelectObject(dc_, brush);
+    if (ownedBrush_) DeleteObject(ownedBrush_);
+    ownedBrush_ = owned ? brush : nullptr;
+}
+
+void GdiCanvas::SetPen(Color color, int width) { UsePen(CreatePen(PS_SOLID, width, color), true); }
+
+void GdiCanvas::SetNullPen() { UsePen(static_cast<HPEN>(GetStockObject(NULL_PEN)), false); }
+
+void GdiCanvas::SetBrush(Color color) { UseBrush(CreateSolidBrush(color), true); }
+
+void GdiCanvas::SetHollowBrush() { UseBrush(static_cast<HBRUSH>(GetStockObject(NULL_BRUSH)), false); }
+
+void GdiCanvas::Line(Point from, Point to) {
+    MoveToEx(dc_, from.X, from.Y, nullptr);
+    LineTo(dc_, to.X, to.Y);
+}
+
+void GdiCanvas::Polyline(const Point* points, size_t count) {
+    if (count < 2) return;
+    std::vector<POINT> list(count);
+    for (size_t i = 0; i < count; ++i) list[i] = POINT{points[i].X, points[i].Y};
+    ::Polyline(dc_, list.data(), static_cast<int>(count));
+}
+
+void GdiCanvas::Rectangle(const Rect& r) { ::Rectangle(dc_, r.Left, r.Top, r.Right, r.Bottom); }
+
+void GdiCanvas::Ellipse(const Rect& r) { ::Ellipse(dc_, r.Left, r.Top, r.Right, r.Bottom); }
+
+void GdiCanvas::FillRect(const Rect& r, Color color) {
+    HBRUSH brush = CreateSolidBrush(color);
+    RECT box = ToRect(r);
+    ::FillRect(dc_, &box, brush);
+    DeleteObject(brush);
+}
+
+void GdiCanvas::SetFont(FontChoice font) {
+    HFONT chosen = fonts_.Text;
+    switch (font) {
+    case FontChoice::Caption: chosen = fonts_.Caption; break;
+    case FontChoice::Title: chosen = fonts_.Title; break;
+    case FontChoice::Text: chosen = fonts_.Text; break;
+    case FontChoice::Bold: chosen = fonts_.Bold; break;
+    }
+    if (chosen) SelectObject(dc_, chosen);
+}
+
+void GdiCanvas::SetTextColor(Color color) { ::SetTextColor(dc_, color); }
+
+void GdiCanvas::SetTextAlign(TextAlign align) {
+    UINT horizontal = align == TextAlign::Left ? TA_LEFT : align == TextAlign::Center ? TA_CENTER : TA_RIGHT;
+    ::SetTextAlign(dc_, horizontal | TA_TOP | TA_NOUPDATECP);
+}
+
+void GdiCanvas::SetTextBackground(bool transparent, Color color) {
+    opaqueText_ = !transparent;
+    SetBkMode(dc_, transparent ? TRANSPARENT : OPAQUE);
+    SetBkColor(dc_, color);
+}
+
+void GdiCanvas::Text(int32_t x, int32_t y, const std::string& text) {
+    std::wstring wide = Widen(text);
+    TextOutW(dc_, x, y, wide.c_str(), static_cast<int>(wide.size()));
+}
+
+void GdiCanvas::TextInRect(const Rect& clip, int32_t x, int32_t y, const std::string& text) {
+    std::wstring wide = Widen(text);
+    RECT box = ToRect(clip);
+    ExtTextOutW(dc_, x, y, ETO_CLIPPED | (opaqueText_ ? ETO_OPAQUE : 0), &box, wide.c_str(),
+                static_cast<UINT>(wide.size()), nullptr);
+}
+
+TextSize GdiCanvas::TextExtent(const std::string& text) {
+    std::wstring wide = Widen(text);
+    SIZE size{0, 0};
+    GetTextExtentPoint32W(dc_, wide.c_str(), static_cast<int>(wide.size()), &size);
+    return {size.cx, size.cy};
+}
+
+void GdiCanvas::SetClip(const Rect& r) {
+    HRGN region = CreateRectRgn(r.Left, r.Top, r.Right, r.Bottom);
+    SelectClipRgn(dc_, region);
+    DeleteObject(region);
+}
+
+void GdiCanvas::ClearClip() { SelectClipRgn(dc_, nullptr); }
+
+}  // namespace tesselog::win32

@@ -1,0 +1,61 @@
+// The core's Canvas on a GDI device context. Pens and brushes are created on
+// demand and deleted when replaced; the fonts belong to the shell and are
+// only selected. The context's original objects are put back on destruction,
+// so a canvas lives for one paint cycle (BeginPaint .. EndPaint).
+#pragma once
+
+#include <windows.h>
+
+#include "core/platform/canvas.h"
+
+namespace tesselog::win32 {
+
+struct ShellFonts {
+    HFONT Caption = nullptr;  // 20, weight 200
+    HFONT Title = nullptr;    // 30, weight 600
+    HFONT Text = nullptr;     // 14, weight 400
+    HFONT Bold = nullptr;     // 14, weight 700
+};
+
+class GdiCanvas : public Canvas {
+public:
+    GdiCanvas(HDC dc, const ShellFonts& fonts);
+    ~GdiCanvas() override;
+    GdiCanvas(const GdiCanvas&) = delete;
+    GdiCanvas& operator=(const GdiCanvas&) = delete;
+
+    void SetPen(Color color, int width) override;
+    void SetNullPen() override;
+    void SetBrush(Color color) override;
+    void SetHollowBrush() override;
+    void Line(Point from, Point to) override;
+    void Polyline(const Point* points, size_t count) override;
+    void Rectangle(const Rect& box) override;
+    void Ellipse(const Rect& box) override;
+    void FillRect(const Rect& box, Color color) override;
+    void SetFont(FontChoice font) override;
+    void SetTextColor(Color color) override;
+    void SetTextAlign(TextAlign align) override;
+    void SetTextBackground(bool transparent, Color color) override;
+    void Text(int32_t x, int32_t y, const std::string& text) override;
+    void TextInRect(const Rect& clip, int32_t x, int32_t y, const std::string& text) override;
+    TextSize TextExtent(const std::string& text) override;
+    void SetClip(const Rect& box) override;
+    void ClearClip() override;
+
+private:
+    void UsePen(HPEN pen, bool owned);
+    void UseBrush(HBRUSH brush, bool owned);
+
+    HDC dc_;
+    const ShellFonts& fonts_;
+    bool opaqueText_ = false;
+    HPEN ownedPen_ = nullptr;
+    HBRUSH ownedBrush_ = nullptr;
+    HGDIOBJ originalPen_;
+    HGDIOBJ originalBrush_;
+    HGDIOBJ originalFont_;
+    int savedState_;
+};
+
+}  // namespace tesselog::win32

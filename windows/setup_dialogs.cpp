@@ -1,0 +1,201 @@
+// The four set-up dialogs of the main window: Survey Setup, System Setup,
+// Array Geometry Setup and GPS Port Setup. What they show and store is
+// decided in core/settings/setup_dialogs; this file moves a DialogForm into
+// the controls and back, and routes the notifications.
+#include <windows.h>
+
+#include "core/settings/setup_dialogs.h"
+#include "windows/dialogs.h"
+#include "windows/platform_services.h"
+
+namespace tesselog::win32 {
+
+namespace {
+
+// --- A form into the controls and back ---
+
+// Puts the form into the controls; with the form last shown, only what
+// changed is touched, so lists keep their scroll position and nothing flickers.
+void ShowForm(HWND dialog, const DialogForm& form, const DialogForm* shown) {
+    for (const ComboControl& combo : form.Combos) {
+        HWND control = GetDlgItem(dialog, combo.Id);
+        const ComboControl* before = shown ? &shown->Combo(combo.Id) : nullptr;
+        bool refill = !before || before->Items != combo.Items;
+        if (refill) {
+            SendMessageW(control, CB_RESETCONTENT, 0, 0);
+            for (const std::string& item : combo.Items)
+                SendMessageW(control, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(item).c_str()));
+        }
+        if (refill || before->Selection != combo.Selection)
+            SendMessageW(control, CB_SETCURSEL, static_cast<WPARAM>(combo.Selection), 0);
+        if (!before || before->Enabled != combo.Enabled) EnableWindow(control, combo.Enabled);
+    }
+    for (const EditControl& edit : form.Edits) {
+        if (!shown && edit.Limit > 0) SendDlgItemMessageW(dialog, edit.Id, EM_LIMITTEXT, edit.Limit, 0);
+        if (!shown || shown->Edit(edit.Id).Text != edit.Text)
+            SetDlgItemTextW(dialog, edit.Id, Widen(edit.Text).c_str());
+    }
+    for (const CheckControl& check : form.Checks)
+        CheckDlgButton(dialog, check.Id, check.Checked ? BST_CHECKED : BST_UNCHECKED);
+    for (const RadioGroup& radio : form.Radios)
+        CheckRadioButton(dialog, radio.FirstId, radio.FirstId + radio.Count - 1, radio.FirstId + radio.Selection);
+    for (const LabelControl& label : form.Labels)
+        if (!shown || shown->Label(label.Id).Text != label.Text)
+            SetDlgItemTextW(dialog, label.Id, Widen(label.Text).c_str());
+}
+
+std::string ControlText(HWND dialog, int id) {
+    HWND control = GetDlgItem(dialog, id);
+    int length = GetWindowTextLengthW(control);
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    int got = GetWindowTextW(control, &text[0], length + 1);
+    text.resize(static_cast<size_t>(got > 0 ? got : 0));
+    return Narrow(text);
+}
+
+// Reads what the operator has set into the form (labels are the program's).
+void ReadForm(HWND dialog, DialogForm& form) {
+    for (ComboControl& combo : form.Combos) {
+        LRESULT selection = SendDlgItemMessageW(dialog, combo.Id, CB_GETCURSEL, 0, 0);
+        combo.Selection = selection == CB_ERR ? -1 : static_cast<int32_t>(selection);
+    }
+    for (EditControl& edit : form.Edits) edit.Text = ControlText(dialog, edit.Id);
+    for (CheckControl& check : form.Checks) check.Checked = IsDlgButtonChecked(dialog, check.Id) == BST_CHECKED;
+    for (RadioGroup& radio : form.Radios)
+        for (int k = 0; k < radio.Count; ++k)
+            if (IsDlgButtonChecked(dialog, radio.FirstId + k) == BST_CHECKED) radio.Selection = k;
+}
+
+// --- The four dialogs ---
+
+struct SetupDialog {
+    const wchar_t* resource;
+    DialogForm (*open)(Settings&);
+    void (*store)(const DialogForm&, Settings&);
+    void (*selectionChanged)(DialogForm&, Settings&, int controlId);  // may be null
+    bool placeOverOwner;
+    bool cancelKeys;  // key codes 67 and 99 act as Cancel
+    INT_PTR okResult, cancelResult;
+};
+
+void SystemSetupSelectionChanged(DialogForm& form, Settings& settings, int id) {
+    if (id == IDC_SYSTEM_CONSOLE_COUNT) SystemSetupCountChanged(form);
+    if (id >= IDC_SYSTEM_CONSOLE_TYPE_1 && id < IDC_SYSTEM_CONSOLE_TYPE_1 + MaxConsoles)
+        SystemSetupTypeChanged(form, settings);
+}
+
+void GpsPortSetupSelectionChanged(DialogForm& form, Settings&, int id) {
+    if (id == IDC_GPS_NMEA_MODE) GpsPortSetupModeChanged(form);
+}
+
+const SetupDialog SurveySetupDialog = {
+    L"SURVEYSETUP", [](Settings& s) { return SurveySetupForm(s); }, StoreSurveySetup, nullptr, true, true, 0, 0};
+const SetupDialog SystemSetupDialog = {
+    L"SYSTEM", SystemSetupForm, StoreSystemSetup, SystemSetupSelectionChanged, false, true, 1, 0};
+const SetupDialog ArrayGeometryDialog = {
+    L"ARRAYGEOMETRY", [](Settings& s) { return ArrayGeometryForm(s); }, StoreArrayGeometry, nullptr, true, true, 1, 0};
+const SetupDialog GpsPortSetupDialog = {
+    L"GPSINPUT", [](Settings& s) { return GpsPortSetupForm(s); }, StoreGpsPortSetup, GpsPortSetupSelectionChanged,
+    false, false, 1, 0};
+
+struct DialogRun {
+    const SetupDialog& kind;
+    DialogContext& context;
+    DialogForm form;
+    bool accepted = false;
+};
+
+void PlaceOverOwnerWindow(HWND dialog) {
+    HWND owner = GetWindow(dialog, GW_OWNER);
+    if (!owner) owner = GetDesktopWindow();
+    RECT ownerRect, dialogRect;
+    if (!GetWindowRect(owner, &ownerRect) || !GetWindowRect(dialog, &dialogRect)) return;
+    DialogPosition position =
+        PlaceOverOwner(ownerRect.left, ownerRect.top, ownerRect.right - ownerRect.left,
+                       ownerRect.bottom - ownerRect.top, dialogRect.right - dialogRect.left,
+                       dialogRect.bottom - dialogRect.top);
+    SetWindowPos(dialog, nullptr, position.Left, position.Top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+INT_PTR OnInitDialog(HWND dialog, DialogRun& run, WPARAM, LPARAM) {
+    run.form = run.kind.open(run.context.settings);
+    ShowForm(dialog, run.form, nullptr);
+    if (run.kind.placeOverOwner) PlaceOverOwnerWindow(dialog);
+    return TRUE;  // focus to the first control
+}
+
+INT_PTR OnCommand(HWND dialog, DialogRun& run, WPARAM wParam, LPARAM) {
+    int id = LOWORD(wParam);
+    if (id == IDOK) {
+        ReadForm(dialog, run.form);
+        run.kind.store(run.form, run.context.settings);
+        if (run.context.saveSettings) run.context.saveSettings();
+        run.accepted = true;
+        EndDialog(dialog, run.kind.okResult);
+        return TRUE;
+    }
+    if (id == IDCANCEL) {
+        EndDialog(dialog, run.kind.cancelResult);
+        return TRUE;
+    }
+    if (HIWORD(wParam) == CBN_SELCHANGE && run.kind.selectionChanged) {
+        ReadForm(dialog, run.form);
+        DialogForm shown = run.form;
+        run.kind.selectionChanged(run.form, run.context.settings, id);
+        ShowForm(dialog, run.form, &shown);
+        return TRUE;
+    }
+    return FALSE;
+}
+
+INT_PTR OnKeyDown(HWND dialog, DialogRun& run, WPARAM wParam, LPARAM) {
+    if (!run.kind.cancelKeys || !IsDialogCancelKey(static_cast<uint32_t>(wParam))) return FALSE;
+    EndDialog(dialog, run.kind.cancelResult);
+    return TRUE;
+}
+
+struct DialogHandler {
+    UINT message;
+    INT_PTR (*handle)(HWND, DialogRun&, WPARAM, LPARAM);
+};
+const DialogHandler DialogHandlers[] = {
+    {WM_INITDIALOG, OnInitDialog},
+    {WM_COMMAND, OnCommand},
+    {WM_KEYDOWN, OnKeyDown},
+};
+
+INT_PTR CALLBACK SetupDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_INITDIALOG) SetWindowLongPtrW(dialog, DWLP_USER, lParam);
+    auto* run = reinterpret_cast<DialogRun*>(GetWindowLongPtrW(dialog, DWLP_USER));
+    if (!run) return FALSE;
+    for (const DialogHandler& handler : DialogHandlers)
+        if (handler.message == message) return handler.handle(dialog, *run, wParam, lParam);
+    return FALSE;
+}
+
+bool RunSetupDialog(HWND owner, DialogContext& context, const SetupDialog& kind) {
+    DialogRun run{kind, context, DialogForm(), false};
+    DialogBoxParamW(GetModuleHandleW(nullptr), kind.resource, owner, SetupDialogProc,
+                    reinterpret_cast<LPARAM>(&run));
+    return run.accepted;
+}
+
+}  // namespace
+
+bool RunSurveySetupDialog(HWND owner, DialogContext& context) {
+    return RunSetupDialog(owner, context, SurveySetupDialog);
+}
+
+bool RunSystemSetupDialog(HWND owner, DialogContext& context) {
+    return RunSetupDialog(owner, context, SystemSetupDialog);
+}
+
+bool RunArrayGeometryDialog(HWND owner, DialogContext& context) {
+    return RunSetupDialog(owner, context, ArrayGeometryDialog);
+}
+
+bool RunGpsPortSetupDialog(HWND owner, DialogContext& context) {
+    return RunSetupDialog(owner, context, GpsPortSetupDialog);
+}
+
+}  // namespace tesselog::win32

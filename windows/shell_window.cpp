@@ -1,0 +1,207 @@
+// The main window: creation, the nine buttons, the command handler and the
+// painting. Decisions and layout come from core/shell; this file gathers the
+// inputs and talks to the API.
+#include "windows/shell_window.h"
+
+#include <cstring>
+
+#include "core/settings/settings_file.h"
+#include "core/shell/main_painting.h"
+#include "windows/dialogs.h"
+
+namespace tesselog::win32 {
+
+ProgramShell& Shell() {
+    static ProgramShell shell;
+    return shell;
+}
+
+namespace {
+
+HFONT CreateShellFont(int height, int weight) {
+    return CreateFontW(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+                       CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"Microsoft Sans Serif");
+}
+
+std::string CurrentDirectory() {
+    wchar_t buffer[MAX_PATH + 1] = {};
+    DWORD n = GetCurrentDirectoryW(MAX_PATH + 1, buffer);
+    if (n == 0 || n > MAX_PATH) return std::string();
+    return Narrow(std::wstring(buffer, n));
+}
+
+void ReadClientSize(ProgramShell& shell, HWND window) {
+    RECT client{};
+    GetClientRect(window, &client);
+    shell.ClientWidth = client.right - client.left;
+    shell.ClientHeight = client.bottom - client.top;
+}
+
+LRESULT OnMainCreate(HWND window, UINT, WPARAM, LPARAM) {
+    ProgramShell& shell = Shell();
+    shell.MainWindow = window;
+    shell.Prompts.Owner = window;
+    ReadClientSize(shell, window);
+
+    shell.Files.MakeDirectory(ScratchFolder);
+    shell.WorkingFolder = CurrentDirectory();
+    LoadOrCreateSettings(shell.ProgramSettings, shell.Files, SettingsFilePath, shell.WorkingFolder);
+
+    shell.Fonts.Caption = CreateShellFont(20, 200);
+    shell.Fonts.Title = CreateShellFont(30, 600);
+    shell.Fonts.Text = CreateShellFont(14, 400);
+    shell.Fonts.Bold = CreateShellFont(14, 700);
+    HDC dc = GetDC(window);
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(dc, &metrics);
+    ReleaseDC(window, dc);
+    shell.TextHeight = metrics.tmHeight;
+    shell.AverageCharWidth = metrics.tmAveCharWidth;
+    shell.LineHeight = shell.TextHeight + 2;
+
+    for (int i = 0; i < MainButtonCount; ++i) {
+        Rect r = MainButtonRect(shell.ClientWidth, shell.ClientHeight, i);
+        shell.MainButtons[i] =
+            CreateWindowExW(0, L"BUTTON", Widen(MainButtonLabels[i]).c_str(),
+                            WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, r.Left, r.Top, r.Width(), r.Height(),
+                            window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(MainButtonFirstId + i)),
+                            shell.Instance, nullptr);
+        SendMessageW(shell.MainButtons[i], WM_SETFONT, reinterpret_cast<WPARAM>(shell.Fonts.Text), FALSE);
+    }
+    shell.Screen.MainButtonFocus = 0;
+    SendMessageW(shell.MainButtons[0], BM_SETSTYLE, BS_DEFPUSHBUTTON, TRUE);
+
+    shell.LoggingScreen = CreateWindowExW(0, L"ScreenLogWnd", L"Log", WS_CHILD, 0, 0, shell.ClientWidth,
+                                          shell.ClientHeight, window,
+                                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(LoggingScreenId)),
+                                          shell.Instance, nullptr);
+    shell.GpsMonitor = CreateWindowExW(0, L"MonitorGPSWnd", L"Monitor GPS", WS_CHILD, 2, 2, shell.ClientWidth - 4,
+                                       shell.ClientHeight - 4, window,
+                                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(GpsMonitorId)), shell.Instance,
+                                       nullptr);
+    if (!shell.LoggingScreen || !shell.GpsMonitor) {
+        DestroyWindow(window);
+        return 0;
+    }
+
+    shell.MapVisible = shell.ProgramSettings.GpsInput != 0 ? 1 : 0;
+    // The pens and brushes shared by the logging screen's panes are created
+    // with those panes.
+    std::memcpy(shell.Readings.ConsoleRecordTag, ConsoleRecordTag, sizeof shell.Readings.ConsoleRecordTag);
+    return 0;
+}
+
+LRESULT OnMainSize(HWND window, UINT, WPARAM, LPARAM) {
+    ReadClientSize(Shell(), window);
+    return 0;
+}
+
+LRESULT OnMainDestroy(HWND, UINT, WPARAM, LPARAM) {
+    PostQuitMessage(0);
+    return 0;
+}
+
+// "&Logging": ports, reader threads, the connection watch and the logging
+// screen start here when the logging screen exists; until then it shows
+// nothing.
+void StartLogging(ProgramShell&) {}
+
+// "GPS M&onitoring" with GPS enabled: the GPS port, the monitor thread, and
+// ScreenMode 2 with the monitor window in front start here when the monitor
+// window exists; until then it shows nothing.
+void StartGpsMonitoring(ProgramShell&) {}
+
+void RunDialogAndRepaint(ProgramShell& shell, bool (*run)(HWND, DialogContext&)) {
+    DialogContext context{shell.ProgramSettings,
+                          [&shell] {
+                              SaveSettings(shell.ProgramSettings, shell.Files, SettingsFilePath, shell.WorkingFolder);
+                          },
+                          shell.DisplayOptionsChanged};
+    run(shell.MainWindow, context);
+    // The GPS choice decides between map and profile view.
+    shell.MapVisible = shell.ProgramSettings.GpsInput != 0 ? 1 : 0;
+    InvalidateRect(shell.MainWindow, nullptr, TRUE);
+}
+
+void RunMainAction(ProgramShell& shell, MainAction action) {
+    switch (action) {
+    case MainAction::None: break;
+    case MainAction::StartLogging: StartLogging(shell); break;
+    case MainAction::SurveySetup: RunDialogAndRepaint(shell, &RunSurveySetupDialog); break;
+    case MainAction::SystemSetup: RunDialogAndRepaint(shell, &RunSystemSetupDialog); break;
+    case MainAction::ArrayGeometry: RunDialogAndRepaint(shell, &RunArrayGeometryDialog); break;
+    case MainAction::GpsPortSetup: RunDialogAndRepaint(shell, &RunGpsPortSetupDialog); break;
+    case MainAction::GpsMonitoring: StartGpsMonitoring(shell); break;
+    case MainAction::MapOptions: RunDialogAndRepaint(shell, &RunMapDisplayOptionsDialog); break;
+    case MainAction::ProfilesOptions: RunDialogAndRepaint(shell, &RunProfileOptionsDialog); break;
+    case MainAction::Exit: SendMessageW(shell.MainWindow, WM_CLOSE, 0, 0); break;
+    case MainAction::GpsOnlyInformation:
+        shell.Prompts.Owner = shell.MainWindow;
+        shell.Prompts.ShowMessage(GpsOnlyText, CaptionInformation, PromptIcon::Information);
+        break;
+    }
+}
+
+LRESULT OnMainCommand(HWND window, UINT message, WPARAM wParam, LPARAM) {
+    ProgramShell& shell = Shell();
+    MainInput input = message == WM_COMMAND   ? MainInput::Command
+                      : message == WM_DEADCHAR ? MainInput::DeadChar
+                                               : MainInput::KeyDown;
+    bool loggingVisible = shell.LoggingScreen && IsWindowVisible(shell.LoggingScreen);
+    bool monitorVisible = shell.GpsMonitor && IsWindowVisible(shell.GpsMonitor);
+    MainCommandDecision d = DecideMainCommand(shell.Screen, loggingVisible, monitorVisible, input, wParam);
+
+    switch (d.Focus) {
+    case FocusTarget::LoggingScreen: SetFocus(shell.LoggingScreen); return 0;
+    case FocusTarget::GpsMonitor: SetFocus(shell.GpsMonitor); return 0;
+    case FocusTarget::MainWindow: SetFocus(window); break;
+    }
+    if (d.FocusMoved) {
+        SendMessageW(shell.MainButtons[d.OldFocus], BM_SETSTYLE, BS_PUSHBUTTON, TRUE);
+        shell.Screen.MainButtonFocus = d.NewFocus;
+        SendMessageW(shell.MainButtons[d.NewFocus], BM_SETSTYLE, BS_DEFPUSHBUTTON, TRUE);
+    }
+    RunMainAction(shell, MainActionFor(d.Command, shell.ProgramSettings.GpsInput != 0));
+    return 0;
+}
+
+LRESULT OnMainPaint(HWND window, UINT, WPARAM, LPARAM) {
+    ProgramShell& shell = Shell();
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(window, &ps);
+    RECT client{};
+    GetClientRect(window, &client);
+    {
+        GdiCanvas canvas(dc, shell.Fonts);
+        PaintMainWindow(canvas, shell.ProgramSettings, client.right - client.left, client.bottom - client.top);
+    }
+    EndPaint(window, &ps);
+    return 0;
+}
+
+const MessageEntry<WindowHandler> MainEntries[] = {
+    {WM_CREATE, &OnMainCreate},     {WM_SIZE, &OnMainSize},       {WM_DESTROY, &OnMainDestroy},
+    {WM_COMMAND, &OnMainCommand},   {WM_DEADCHAR, &OnMainCommand}, {WM_KEYDOWN, &OnMainCommand},
+    {WM_PAINT, &OnMainPaint},
+};
+const WindowMessageTable MainMessages = MakeMessageTable(MainEntries);
+
+}  // namespace
+
+LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return DispatchThroughTable(MainMessages, message, &DefWindowProcW, window, message, wParam, lParam);
+}
+
+HWND CreateMainWindow(HINSTANCE instance, int showCommand) {
+    ProgramShell& shell = Shell();
+    shell.Instance = instance;
+    WindowPlacement p = MainWindowPlacement(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+    HWND window = CreateWindowExW(0, MainClassName, L"Tesselog", WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
+                                  p.X, p.Y, p.Width, p.Height, nullptr, nullptr, instance, nullptr);
+    if (!window) return nullptr;
+    ShowWindow(window, showCommand);
+    UpdateWindow(window);
+    return window;
+}
+
+}  // namespace tesselog::win32
