@@ -19,3 +19,6 @@ cmake -S . -B build/windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake 
 cmake --build build/windows -j "$jobs"
 ctest --test-dir build/windows --output-on-failure
 wineserver -k 2>/dev/null || true
+
+echo "== End-to-end scenarios (tesselog.exe under Wine and Xvfb) =="
+scripts/e2e/run_all.sh

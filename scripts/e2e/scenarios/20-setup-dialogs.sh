@@ -1,0 +1,86 @@
+# The six dialogs of the main window. Each is opened by its key, one value is changed
+# by keys from the dialog's first control, and OK (Return, the default button) must
+# rewrite the settings file with exactly that line changed; Escape (Cancel) after the
+# same change must leave the file's bytes as they were.
+#
+# Table: main-window key | dialog title | keys in the dialog | expected "line: old -> new".
+# Key names are xdotool's; the first control has the focus when a dialog opens (Survey
+# Line, Number of Consoles, Unit Separation, GPS Input, Map Size, the left "Visible"
+# box); "End shift+Home BackSpace" empties an edit.
+DIALOG_CASES=(
+    "s|Survey Setup|End shift+Home BackSpace 7|51: 1 -> 7"
+    "t|System Setup|Down|3: 3 -> 4"
+    "a|Array Geometry Setup|End shift+Home BackSpace 2 period 5|47: 1.000000 -> 2.500000"
+    "g|GPS Port Setup|Up|39: 1 -> 0"
+    "m|Map Display Options|End shift+Home BackSpace 5 0|66: 40 -> 50"
+    "p|Setup Profile Options|Tab Tab Down|32: 2 -> 3"
+)
+
+# Prints the table row of the dialog titled TITLE.
+dialog_case() {
+    local row
+    for row in "${DIALOG_CASES[@]}"; do
+        [ "$(cut -d '|' -f 2 <<<"$row")" = "$1" ] && { printf '%s\n' "$row"; return 0; }
+    done
+    e2e_fail "no dialog case for \"$1\""
+}
+
+# Installs the default settings file and keeps a copy to compare with.
+start_with_defaults() {
+    cp "$E2E_GOLDEN_SETTINGS" "$E2E_OUT/settings-before.ini"
+    e2e_write_settings "$E2E_OUT/settings-before.ini"
+}
+
+shot_name() { tr 'A-Z ' 'a-z-' <<<"$1"; }
+
+# Opens the dialog, changes its value, confirms with Return and checks the file.
+dialog_ok_case() {
+    local key title keys expected main dialog settings name
+    IFS='|' read -r key title keys expected <<<"$(dialog_case "$1")"
+    name="$(shot_name "$title")"
+    settings="$(e2e_settings_file)"
+    start_with_defaults
+    e2e_start_main
+    main="$E2E_MAIN"
+
+    dialog="$(e2e_open_dialog "$main" "$key" "$title")"
+    e2e_screenshot "$name"
+    # shellcheck disable=SC2086  # the key list is split on purpose
+    e2e_keys "$dialog" $keys
+    e2e_screenshot "$name-changed"
+    e2e_close_window "$dialog" "$title" Return
+    cp "$settings" "$E2E_OUT/settings-after.ini"
+    e2e_expect_settings_change "$E2E_OUT/settings-before.ini" "$E2E_OUT/settings-after.ini" "$expected"
+    sleep 0.5   # the main window repaints its summary
+    e2e_screenshot main-window-after-ok
+
+    e2e_exit_by_x "$main"
+    e2e_expect_same_bytes "$E2E_OUT/settings-after.ini" "$settings"
+}
+
+scenario_survey_setup_ok() { dialog_ok_case "Survey Setup"; }
+scenario_system_setup_ok() { dialog_ok_case "System Setup"; }
+scenario_array_geometry_ok() { dialog_ok_case "Array Geometry Setup"; }
+scenario_gps_port_setup_ok() { dialog_ok_case "GPS Port Setup"; }
+scenario_map_options_ok() { dialog_ok_case "Map Display Options"; }
+scenario_profile_options_ok() { dialog_ok_case "Setup Profile Options"; }
+
+# All six dialogs in one run: the same change, then Escape; the file never changes.
+scenario_cancel_changes_nothing() {
+    local row key title keys expected main dialog settings
+    settings="$(e2e_settings_file)"
+    start_with_defaults
+    e2e_start_main
+    main="$E2E_MAIN"
+    for row in "${DIALOG_CASES[@]}"; do
+        IFS='|' read -r key title keys expected <<<"$row"
+        dialog="$(e2e_open_dialog "$main" "$key" "$title")"
+        # shellcheck disable=SC2086
+        e2e_keys "$dialog" $keys
+        e2e_close_window "$dialog" "$title" Escape
+        e2e_expect_same_bytes "$E2E_OUT/settings-before.ini" "$settings"
+        e2e_log "$title: Escape left the file unchanged"
+    done
+    e2e_exit_by_x "$main"
+    e2e_expect_same_bytes "$E2E_OUT/settings-before.ini" "$settings"
+}
