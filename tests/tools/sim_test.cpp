@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "core/gps/coordinates.h"
 #include "tools/sim/console_format.h"
 #include "tools/sim/nmea.h"
 #include "tools/sim/options.h"
@@ -76,12 +77,13 @@ bool ChecksumCorrect(const std::string& sentence)
     return NmeaChecksum(sentence.data() + 1, star - 1) == stated;
 }
 
-// Degrees as the program decodes "ddmm.mmmmm" and a hemisphere letter.
+// Degrees as the program decodes "ddmm.mmmmm" and a hemisphere letter: at
+// most eight characters of minutes.
 double DecodeAngle(const std::string& text, const std::string& hemisphere)
 {
     const size_t dot = text.find('.');
     const double degrees = std::atof(text.substr(0, dot - 2).c_str());
-    const double minutes = std::atof(text.substr(dot - 2).c_str());
+    const double minutes = std::atof(text.substr(dot - 2, 8).c_str());
     const double sign = hemisphere == "S" || hemisphere == "W" ? -1.0 : 1.0;
     return sign * (degrees + minutes / 60.0);
 }
@@ -93,7 +95,7 @@ TEST(SimDeterminism, SameSeedGivesSameBytesOtherSeedDoesNot)
     config.ConsoleRates = {10.0, 7.5, 20.0};
     config.GpsMode = 0;
     config.NoiseRate = 0.2;
-    config.BadChecksumRate = 0.1;
+    config.Faults.BadChecksum.Rate = 0.1;
     config.Seed = 42;
     const std::vector<Chunk> a = RunFor(config, 30.0);
     const std::vector<Chunk> b = RunFor(config, 30.0);
@@ -142,7 +144,7 @@ TEST(SimStreams, EverySentenceHasItsShape)
         config.GpsMode = c.GpsMode;
         config.GpsRate = 2.0;
         config.NoiseRate = c.NoiseRate;
-        config.BadChecksumRate = c.BadChecksumRate;
+        config.Faults.BadChecksum.Rate = c.BadChecksumRate;
         config.Area.LineLength = 20.0;
         config.Area.Lines = 3;
         const std::vector<Chunk> chunks = RunFor(config, 60.0);
@@ -404,6 +406,8 @@ TEST(SimNmea, ChecksumsAndCoordinateText)
     EXPECT_EQ(hemisphere, 'W');
     FormatLatitude(10.9999999999, text, sizeof text, hemisphere);  // rounds up to whole degrees
     EXPECT_STREQ(text, "1100.00000");
+    FormatLongitude(-(151.0 + 59.99999999 / 60.0), text, sizeof text, hemisphere, 7);  // GGK's seven decimals
+    EXPECT_STREQ(text, "15200.0000000");
     FormatTimeOfDay(17 * 3600 + 35 * 60 + 24.5, text, sizeof text);
     EXPECT_STREQ(text, "173524.50");
 
@@ -428,8 +432,16 @@ TEST(SimOptions, CommandLines)
         {{"--consoles", "2", "--types", "3"}, false},
         {{"--consoles", "10"}, false},
         {{"--stop", "console2@30+4"}, false},  // one console only
-        {{"--gps-mode", "5"}, false},          // GLL not simulated
+        {{"--gps-mode", "8", "--grid-unit", "F"}, true},
+        {{"--gps-mode", "9"}, false},
+        {{"--grid-unit", "ft"}, false},
         {{"--gps-rate", "25"}, false},
+        {{"--bad-checksum", "0.5", "--bad-checksum", "3+2", "--no-star", "1+1", "--noise-burst", "0.01"}, true},
+        {{"--quality-zero", "1.5"}, false},
+        {{"--few-satellites", "4+0"}, false},
+        {{"--close-port", "10+5", "--close-port", "30+5"}, true},
+        {{"--close-port", "0.5"}, false},        // a closed port takes a window only
+        {{"--no-gps", "--quality-zero", "0.1"}, false},
         {{"--no-gps", "--consoles", "0"}, false},
         {{"--dry-run", "gps", "--duration", "5"}, true},
     };
@@ -450,6 +462,182 @@ TEST(SimOptions, CommandLines)
     EXPECT_EQ(options.Sim.Stops[0].Port, "gps");
     EXPECT_EQ(options.Sim.Stops[0].Start, 10.0);
     EXPECT_EQ(options.Sim.Stops[0].Length, 5.0);
+}
+
+// What the program reads from each NMEA mode, written out here independently
+// of the writers: the sentence it looks for, whether it checks the checksum,
+// the time field and the (slot <- field) pairs. Slots: 0 satellites,
+// 1 quality, 2/4 hemispheres, 3/5 latitude/longitude, 6/7/10 dilution,
+// 8/9 northing/easting.
+struct ModeRow {
+    int Mode;
+    const char* Id;
+    bool Checksum;
+    int TimeField;
+    std::vector<std::pair<int, int>> Pairs;
+    bool Feet = false;
+};
+
+const std::vector<std::pair<int, int>> kGgaPairs = {{0, 8}, {1, 7}, {2, 4}, {3, 3}, {4, 6}, {5, 5}};
+const std::vector<std::pair<int, int>> kLeicaPairs = {{0, 9}, {1, 8}, {8, 6}, {9, 4}, {10, 10}};
+const std::vector<std::pair<int, int>> kGllPairs = {{2, 3}, {3, 2}, {4, 5}, {5, 4}};
+const ModeRow kModes[] = {
+    {0, "GGA", true, 2, kGgaPairs},
+    {1, "GGA", true, 2, {{0, 8}, {1, 7}, {2, 4}, {3, 3}, {4, 6}, {5, 5}, {7, 9}}},
+    {2, "POS", true, 5, {{0, 4}, {1, 3}, {2, 7}, {3, 6}, {4, 9}, {5, 8}, {6, 15}}},
+    {3, "LLK", true, 2, kLeicaPairs},
+    {4, "LLQ", true, 2, kLeicaPairs},
+    {5, "GLL", true, 6, kGllPairs},
+    {6, "GGK", true, 3, {{0, 10}, {1, 9}, {2, 6}, {3, 5}, {4, 8}, {5, 7}, {6, 11}}},
+    {7, "GGA", false, 2, {{8, 3}, {9, 5}}},
+    {7, "GGA", false, 2, {{8, 3}, {9, 5}}, true},
+    {8, "GLL", false, 6, kGllPairs},
+};
+
+double SecondsOfDay(const std::string& field)
+{
+    return std::atoi(field.substr(0, 2).c_str()) * 3600.0 + std::atoi(field.substr(2, 2).c_str()) * 60.0 +
+           std::atof(field.substr(4).c_str());
+}
+
+TEST(SimModes, EachModeCarriesTheFixWhereTheProgramReadsIt)
+{
+    const double origins[][2] = {{51.75, -1.25}, {-33.9, 151.2}};
+    for (const ModeRow& row : kModes) {
+        for (const auto& origin : origins) {
+            SCOPED_TRACE("mode " + std::to_string(row.Mode) + (row.Feet ? " feet" : "") + " at " +
+                         std::to_string(origin[0]));
+            SimConfig config;
+            config.ConsoleSensors.clear();
+            config.ConsoleRates.clear();
+            config.GpsMode = row.Mode;
+            config.GpsRate = 2.0;
+            config.GridFeet = row.Feet;
+            config.Origin.Latitude = origin[0];
+            config.Origin.Longitude = origin[1];
+            config.Origin.Bearing = 30.0;
+            Simulation sim(config);
+            int zone = UtmZoneOfLongitude(origin[1]);
+            int fixes = 0;
+            sim.AdvanceTo(19.9, [&](const Chunk& chunk) {
+                for (const std::string& s : Sentences(chunk.Bytes)) {
+                    SCOPED_TRACE(s);
+                    const size_t star = s.find('*');
+                    EXPECT_EQ(star != std::string::npos, row.Checksum);
+                    EXPECT_EQ(ChecksumCorrect(s), row.Checksum);
+                    const std::vector<std::string> f = Fields(s.substr(0, std::min(star, s.size() - 1)));
+                    if (row.Mode == 0 && f[0] == "$GPGSA") {
+                        ASSERT_EQ(f.size(), 18u);  // the PDOP is field 16
+                        EXPECT_TRUE(std::atof(f[15].c_str()) > 0.5 && std::atof(f[15].c_str()) < 10.0);
+                        continue;
+                    }
+                    ASSERT_NE(s.find(row.Id), std::string::npos);
+                    ++fixes;
+                    auto field = [&](int n) { return n <= static_cast<int>(f.size()) ? f[n - 1] : std::string(); };
+                    std::string slot[11];
+                    for (const auto& [number, n] : row.Pairs) {
+                        ASSERT_LE(n, static_cast<int>(f.size()));
+                        slot[number] = field(n);
+                    }
+                    const double t = SecondsOfDay(field(row.TimeField)) - config.StartTimeOfDay;
+                    EXPECT_NEAR(t, (fixes - 1) / config.GpsRate, 0.006);
+                    const WalkerState state = sim.SurveyWalker().At(t);
+                    double lat = 0.0, lon = 0.0, northing = 0.0, easting = 0.0;
+                    SurveyToGeodetic(config.Origin, state.U, state.V, lat, lon);
+                    GeodeticToUtm(lat, lon, zone, northing, easting, 1);
+                    const double metres_per_degree = 111000.0;
+                    if (!slot[3].empty()) {
+                        EXPECT_EQ(slot[2], origin[0] < 0 ? "S" : "N");
+                        EXPECT_EQ(slot[4], origin[1] < 0 ? "W" : "E");
+                        EXPECT_NEAR(DecodeAngle(slot[3], slot[2]), lat, 0.08 / metres_per_degree);
+                        EXPECT_NEAR(DecodeAngle(slot[5], slot[4]), lon,
+                                    0.08 / metres_per_degree / std::cos(lat * 0.0174532925));
+                    } else {
+                        const double unit = row.Feet ? 0.3048 : 1.0;
+                        if (row.Mode == 7) {
+                            EXPECT_EQ(field(11), row.Feet ? "F" : "M");
+                        }
+                        EXPECT_NEAR(std::atof(slot[8].c_str()) * unit, northing, 0.08);
+                        EXPECT_NEAR(std::atof(slot[9].c_str()) * unit, easting, 0.08);
+                    }
+                    if (row.Mode == 7 || row.TimeField == 6) {
+                        continue;  // no quality, satellites or dilution is read
+                    }
+                    EXPECT_EQ(std::atoi(slot[1].c_str()) + (row.Mode == 2 ? 1 : 0), config.GpsQuality);
+                    EXPECT_TRUE(std::atoi(slot[0].c_str()) >= 7 && std::atoi(slot[0].c_str()) <= 14);
+                    const std::string dilution = slot[6] + slot[7] + slot[10];  // at most one is read
+                    if (row.Mode != 0) {
+                        EXPECT_TRUE(std::atof(dilution.c_str()) > 0.005 && std::atof(dilution.c_str()) < 10.0);
+                    }
+                }
+            });
+            EXPECT_EQ(fixes, 40);
+        }
+    }
+}
+
+bool InWindow(const std::vector<TimeWindow>& windows, double t)
+{
+    return std::any_of(windows.begin(), windows.end(), [t](const TimeWindow& w) { return w.Contains(t); });
+}
+
+TEST(SimFaults, EachGpsFaultHitsItsWindowOnly)
+{
+    SimConfig config;
+    config.ConsoleSensors.clear();
+    config.ConsoleRates.clear();
+    config.GpsMode = 0;
+    config.GpsRate = 2.0;
+    GpsFaults& faults = config.Faults;
+    faults.BadChecksum.Windows = {{2.0, 2.0}};
+    faults.MissingStar.Windows = {{5.0, 2.0}};
+    faults.NoiseBurst.Windows = {{8.0, 2.0}};
+    faults.QualityZero.Windows = {{11.0, 2.0}};
+    faults.FewSatellites.Windows = {{14.0, 2.0}};
+    faults.ClosedPort = {{17.0, 2.0}};
+    config.Stops = {{"gps", 20.0, 2.0}};
+    Simulation sim(config);
+    EXPECT_TRUE(sim.GpsPortClosed(17.0));
+    EXPECT_FALSE(sim.GpsPortClosed(19.0));
+    const std::vector<std::string> lines = Sentences(Stream(RunFor(config, 24.9), 0));
+    double t = -1.0;
+    int fixes = 0, bursts = 0;
+    for (const std::string& s : lines) {
+        SCOPED_TRACE(EscapeBytes(s));
+        if (s.empty() || s[0] != '$') {
+            // A burst: more than 200 bytes with no LF (and no "$"), closed by CR LF.
+            EXPECT_TRUE(InWindow(faults.NoiseBurst.Windows, t));
+            EXPECT_GT(s.size(), 201u);
+            EXPECT_EQ(s.back(), '\r');
+            ++bursts;
+            continue;
+        }
+        const std::vector<std::string> f = Fields(s.substr(0, s.find('*')));
+        if (f[0] == "$GPGGA") {
+            t = SecondsOfDay(f[1]) - config.StartTimeOfDay;
+            ++fixes;
+            EXPECT_FALSE(InWindow(faults.ClosedPort, t) || InWindow({{20.0, 2.0}}, t));
+            EXPECT_EQ(f[6] == "0", InWindow(faults.QualityZero.Windows, t));
+            EXPECT_EQ(f[7] == "01", InWindow(faults.FewSatellites.Windows, t));
+        } else {
+            EXPECT_EQ(f[2] == "1", InWindow(faults.QualityZero.Windows, t));  // GSA fix type: none
+        }
+        const bool star = s.find('*') != std::string::npos;
+        EXPECT_EQ(star, !InWindow(faults.MissingStar.Windows, t));
+        EXPECT_EQ(ChecksumCorrect(s), star && !InWindow(faults.BadChecksum.Windows, t));
+    }
+    EXPECT_EQ(fixes, 50 - 8);  // two windows of silence, four fixes each
+    EXPECT_EQ(bursts, 4);
+
+    // Formats without a satellites field or with a quality of their own.
+    for (int mode : {2, 5, 8}) {
+        SimConfig other = config;
+        other.GpsMode = mode;
+        other.Faults = GpsFaults{};
+        other.Faults.QualityZero.Rate = 1.0;
+        const std::vector<std::string> f = Fields(Sentences(Stream(RunFor(other, 1.0), 0))[0]);
+        EXPECT_EQ(mode == 2 ? f[2] : f[6].substr(0, 1), mode == 2 ? "" : "V") << mode;
+    }
 }
 
 }  // namespace

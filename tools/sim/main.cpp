@@ -114,6 +114,42 @@ bool MakeLink(const std::string& dir, const std::string& name, const std::string
     return true;
 }
 
+// The closed-port fault: the pty pair goes away, and its link with it; once
+// the window is over a new pair comes up under the same link (Linux hands out
+// the lowest free pty number, so usually the same one). What Wine 8 makes of
+// it: a port that was open goes on reading nothing, without an error, as the
+// far end of a pty hangs up; a CreateFile on the port while the pty is gone
+// still returns a handle, but each ReadFile on it fails at once with error 1
+// (ERROR_INVALID_FUNCTION), so a reader that loops on failed reads spins
+// until the port is reopened once more after the pty is back.
+bool SwitchGpsPort(bool closed, double now, const std::string& link_dir, LinePort& port)
+{
+    const bool open = port.Pty.MasterFd() >= 0;
+    if (closed && open) {
+        port.Input.Flush("gps");
+        if (!port.LinkPath.empty()) {
+            unlink(port.LinkPath.c_str());
+        }
+        port.Pty.Close();
+        port.Queue.clear();
+        port.HeadSent = 0;
+        std::printf("gps: closed at %.3f s\n", now);
+        std::fflush(stdout);
+    } else if (!closed && !open) {
+        std::string error;
+        if (!port.Pty.Open(error)) {
+            std::fprintf(stderr, "tesselog-sim: gps: %s\n", error.c_str());
+            return false;
+        }
+        if (!link_dir.empty() && !MakeLink(link_dir, "gps", port.Pty.SlavePath(), port.LinkPath)) {
+            return false;
+        }
+        std::printf("gps: reopened on %s at %.3f s\n", port.Pty.SlavePath().c_str(), now);
+        std::fflush(stdout);
+    }
+    return true;
+}
+
 int RunRealTime(const ToolOptions& options)
 {
     struct sigaction action{};
@@ -154,12 +190,17 @@ int RunRealTime(const ToolOptions& options)
         status = 1;
     }
 
+    const int gps_out = sim.PortIndex("gps");
     const auto origin = std::chrono::steady_clock::now();
     auto elapsed = [&] { return std::chrono::duration<double>(std::chrono::steady_clock::now() - origin).count(); };
     std::vector<pollfd> fds(ports.size());
     while (status == 0 && !g_stop) {
         const double now = elapsed();
         if (options.Duration > 0.0 && now >= options.Duration) {
+            break;
+        }
+        if (gps_out >= 0 && !SwitchGpsPort(sim.GpsPortClosed(now), now, options.LinkDir, *ports[gps_out])) {
+            status = 1;
             break;
         }
         sim.AdvanceTo(now, [&](const Chunk& chunk) {
@@ -188,7 +229,7 @@ int RunRealTime(const ToolOptions& options)
             }
         }
         for (size_t i = 0; i < ports.size(); ++i) {
-            fds[i] = {ports[i]->Pty.MasterFd(), POLLIN, 0};
+            fds[i] = {ports[i]->Pty.MasterFd(), POLLIN, 0};  // poll skips a closed port's -1
         }
         if (poll(fds.data(), fds.size(), 2) > 0) {
             for (size_t i = 0; i < ports.size(); ++i) {

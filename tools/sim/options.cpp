@@ -71,6 +71,27 @@ bool ParseStop(const std::string& text, StopWindow& stop)
            ParseNumber(text.substr(plus + 1), stop.Length) && stop.Start >= 0.0 && stop.Length > 0.0;
 }
 
+bool ParseWindow(const std::string& text, TimeWindow& window)
+{
+    const size_t plus = text.find('+');
+    return plus != std::string::npos && ParseNumber(text.substr(0, plus), window.Start) &&
+           ParseNumber(text.substr(plus + 1), window.Length) && window.Start >= 0.0 && window.Length > 0.0;
+}
+
+// "0.05": that share of the fixes at random; "30+4": every fix from 30 s for 4 s.
+bool ParseFault(const std::string& text, FaultSchedule& fault)
+{
+    if (text.find('+') == std::string::npos) {
+        return ParseNumber(text, fault.Rate) && fault.Rate >= 0.0 && fault.Rate <= 1.0;
+    }
+    TimeWindow window;
+    if (!ParseWindow(text, window)) {
+        return false;
+    }
+    fault.Windows.push_back(window);
+    return true;
+}
+
 bool ParseTimeOfDay(const std::string& text, double& seconds)
 {
     long long hhmmss = 0;
@@ -157,11 +178,6 @@ bool ParseOptions(int argc, const char* const* argv, ToolOptions& options, std::
             ok = ParseNumber(value, sim.SensorSpacing) && sim.SensorSpacing > 0.0;
         } else if (flag("--gps-mode")) {
             ok = ParseInteger(value, integer) && FindGpsFormat(static_cast<int>(integer)) != nullptr;
-            if (ok && !IsSimulated(*FindGpsFormat(static_cast<int>(integer)))) {
-                error = "--gps-mode " + value + " (" + FindGpsFormat(static_cast<int>(integer))->Name +
-                        ") is not simulated yet; use 0 (GGA/GSA) or 1 (GGA)";
-                return false;
-            }
             sim.GpsMode = static_cast<int>(integer);
         } else if (flag("--gps-rate")) {
             ok = ParseNumber(value, sim.GpsRate) && sim.GpsRate >= 1.0 && sim.GpsRate <= 20.0;
@@ -214,8 +230,25 @@ bool ParseOptions(int argc, const char* const* argv, ToolOptions& options, std::
             StopWindow stop;
             ok = ParseStop(value, stop);
             sim.Stops.push_back(stop);
-        } else if (flag("--bad-checksum-rate")) {
-            ok = ParseNumber(value, sim.BadChecksumRate) && sim.BadChecksumRate >= 0.0 && sim.BadChecksumRate <= 1.0;
+        } else if (flag("--grid-unit")) {
+            ok = value == "M" || value == "F";
+            sim.GridFeet = value == "F";
+        } else if (flag("--bad-checksum-rate")) {  // the older spelling of --bad-checksum P
+            ok = value.find('+') == std::string::npos && ParseFault(value, sim.Faults.BadChecksum);
+        } else if (flag("--bad-checksum")) {
+            ok = ParseFault(value, sim.Faults.BadChecksum);
+        } else if (flag("--no-star")) {
+            ok = ParseFault(value, sim.Faults.MissingStar);
+        } else if (flag("--noise-burst")) {
+            ok = ParseFault(value, sim.Faults.NoiseBurst);
+        } else if (flag("--quality-zero")) {
+            ok = ParseFault(value, sim.Faults.QualityZero);
+        } else if (flag("--few-satellites")) {
+            ok = ParseFault(value, sim.Faults.FewSatellites);
+        } else if (flag("--close-port")) {
+            TimeWindow window;
+            ok = ParseWindow(value, window);
+            sim.Faults.ClosedPort.push_back(window);
         } else if (flag("--noise-rate")) {
             ok = ParseNumber(value, sim.NoiseRate) && sim.NoiseRate >= 0.0 && sim.NoiseRate <= 1.0;
         } else {
@@ -269,6 +302,12 @@ bool ParseOptions(int argc, const char* const* argv, ToolOptions& options, std::
             return false;
         }
     }
+    const GpsFaults& faults = sim.Faults;
+    if (!sim.Gps && (faults.BadChecksum.Any() || faults.MissingStar.Any() || faults.NoiseBurst.Any() ||
+                     faults.QualityZero.Any() || faults.FewSatellites.Any() || !faults.ClosedPort.empty())) {
+        error = "GPS faults given with --no-gps";
+        return false;
+    }
     if (!options.DryRunPort.empty() && !ValidPort(options.DryRunPort, n, sim.Gps)) {
         error = "--dry-run names no simulated port: " + options.DryRunPort;
         return false;
@@ -301,11 +340,27 @@ Consoles
 
 GPS
   --no-gps                no GPS port
-  --gps-mode 0|1          0: GGA then GSA per fix; 1: GGA only (default 1)
+  --gps-mode N            the program's NMEA mode, 0..8 (default 1); every sentence
+                          carries a correct "*HH" checksum where the mode checks one:
+                            0 GGA/GSA  $GPGGA then $GPGSA per fix
+                            1 GGA      $GPGGA
+                            2 POS      $PASHR,POS (Ashtech)
+                            3 LLK      $GPLLK: UTM easting/northing in metres, GDOP
+                            4 LLQ      $GPLLQ: the same with position quality (m)
+                            5 GLL      $GPGLL
+                            6 GGK      $PTNL,GGK (Trimble)
+                            7 RTS pseudo GGA  a total station's GGA-shaped line:
+                                       UTM northing/easting where latitude and
+                                       longitude go, unit letter in field 11,
+                                       no checksum
+                            8 Pseudo GLL  $GPGLL without checksum
+  --grid-unit M|F         unit of the total station's coordinates in mode 7 (default M)
   --gps-rate HZ           fixes per second, 1..20 (default 5), clamped to the line
   --gps-baud B            4800, 9600, 19200, 38400, 57600 or 115200, 8N1 (default 9600)
-  --gps-quality Q         GGA fix quality 0..9 (default 4, RTK fixed)
+  --gps-quality Q         fix quality 0..9 as the program decodes it (default 4, RTK
+                          fixed); POS writes Q-1, as the program adds 1
   --start-time HHMMSS     UTC time of the first fix (default 100000)
+  Grid coordinates are UTM in the zone of --origin, also beyond its edge.
 
 Survey (the walker that carries the array)
   --origin LAT,LON        start of line 1 in degrees (default 51.75,-1.25)
@@ -328,9 +383,28 @@ Field
 Faults
   --stop PORT@START+LEN   PORT (console1..console9, gps) sends nothing from START
                           for LEN seconds; repeatable, e.g. --stop console2@30+4
-  --bad-checksum-rate P   share of GPS sentences with a wrong checksum (0..1)
   --noise-rate P          share of sentences followed by 1..8 noise bytes (never
                           "$", CR or LF) (0..1)
+  GPS faults take WHEN: a share P (0..1) of the fixes at random, or START+LEN,
+  every fix from START for LEN seconds; each option is repeatable.
+  --bad-checksum WHEN     a wrong "*HH" on each sentence (checksum modes 0..6 only)
+  --bad-checksum-rate P   the same as --bad-checksum P
+  --no-star WHEN          sentences without "*HH" (checksum modes 0..6 only)
+  --noise-burst WHEN      after the fix, 201..300 noise bytes without LF or "$",
+                          then CR LF: the program restarts the line after 200
+                          characters and sees the tail as a line without "$"
+  --quality-zero WHEN     the fix reports quality 0 (GLL: status V); POS leaves its
+                          quality field empty
+  --few-satellites WHEN   the fix reports 1 satellite (GLL has no such field)
+  --stop gps@START+LEN    silence: the receiver sends nothing
+  --close-port START+LEN  the line goes away: the simulator closes the GPS pty
+                          pair (and removes its --link-dir link), then opens a new
+                          pair and prints "gps: reopened on /dev/pts/N"; map the
+                          program's port to the link, as the number may change.
+                          Under Wine 8 the open port then reads nothing, without
+                          an error (silence); a port reopened while the pty is
+                          gone opens, but each read fails at once (error 1).
+                          Dry runs and captures drop the window's bytes.
 
 Running
   --duration S            stop after S seconds (default: at SIGINT/SIGTERM)

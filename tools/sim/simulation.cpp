@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "core/gps/coordinates.h"
 #include "tools/sim/console_format.h"
 
 namespace tesselog::sim {
@@ -24,7 +25,15 @@ FieldModel MakeField(const SimConfig& config, Random& random)
 
 std::string ConsoleName(size_t k) { return "console" + std::to_string(k + 1); }
 
-void AppendFix(std::string& out, const GpsFormat& format, const GpsFix& fix, Random* random, double bad_rate)
+struct SentenceFault {
+    uint8_t Spoil = 0;         // XORed into the checksum; 0 keeps it correct
+    bool MissingStar = false;  // no "*HH" at all
+};
+
+// Appends the sentences of one fix; `fault` decides, sentence by sentence, what
+// goes wrong with it (null: nothing).
+void AppendFix(std::string& out, const GpsFormat& format, const GpsFix& fix,
+               const std::function<SentenceFault()>& fault)
 {
     for (SentenceWriter writer : format.Writers) {
         if (writer == nullptr) {
@@ -35,11 +44,8 @@ void AppendFix(std::string& out, const GpsFormat& format, const GpsFix& fix, Ran
         if (length == 0) {
             continue;
         }
-        uint8_t spoil = 0;
-        if (random != nullptr && format.Checksum && random->Chance(bad_rate)) {
-            spoil = static_cast<uint8_t>(1 + random->Below(255));
-        }
-        AppendSentence(out, body, length, format.Checksum, spoil);
+        const SentenceFault f = fault ? fault() : SentenceFault{};
+        AppendSentence(out, body, length, format.Checksum && !f.MissingStar, f.Spoil);
     }
 }
 
@@ -59,13 +65,19 @@ size_t MaxGpsFixBytes(int mode)
     fix.GeoidSeparation = -99.9;
     fix.Quality = 5;
     fix.Satellites = 14;
-    fix.Hdop = fix.Pdop = fix.Vdop = 99.9;
+    fix.Hdop = fix.Pdop = fix.Vdop = fix.Tdop = fix.Gdop = 99.9;
+    fix.PositionQuality = 99.999;
+    fix.Northing = 9999999.999;
+    fix.Easting = 999999.999;
+    fix.GridFeet = true;
+    fix.Course = 359.99;
+    fix.Speed = 99.0;
     fix.DiffAge = 9.9;
     for (int& prn : fix.Prns) {
         prn = 32;
     }
     std::string out;
-    AppendFix(out, *format, fix, nullptr, 0.0);
+    AppendFix(out, *format, fix, nullptr);
     return out.size();
 }
 
@@ -106,7 +118,8 @@ Simulation::Simulation(const SimConfig& config)
       random_(config.Seed),
       walker_(config.Area, config.Speed),
       field_(MakeField(config, random_)),
-      gps_format_(FindGpsFormat(config.GpsMode))
+      gps_format_(FindGpsFormat(config.GpsMode)),
+      grid_zone_(UtmZoneOfLongitude(config.Origin.Longitude))
 {
     int sensors = 0;
     for (size_t k = 0; k < config_.ConsoleSensors.size(); ++k) {
@@ -123,7 +136,7 @@ Simulation::Simulation(const SimConfig& config)
         // Consoles are switched on at different moments, so their sentences interleave.
         sources_.push_back({static_cast<int>(k), random_.Uniform() / rate, rate, 0});
     }
-    if (config_.Gps && gps_format_ != nullptr && IsSimulated(*gps_format_)) {
+    if (config_.Gps && gps_format_ != nullptr) {
         const double line = LineBytesPerSecond(config_.GpsBaud);
         ports_.push_back({"gps", line});
         pacers_.emplace_back(line);
@@ -160,8 +173,32 @@ void Simulation::SensorPosition(const WalkerState& state, int sensor, double& u,
     v = state.V + state.DirU * offset;
 }
 
+bool Simulation::GpsPortClosed(double t) const
+{
+    for (const TimeWindow& window : config_.Faults.ClosedPort) {
+        if (window.Contains(t)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool Simulation::Hits(const FaultSchedule& fault, double t)
+{
+    // The random draw comes first and always, so a window leaves the draws of
+    // the fixes after it unchanged.
+    bool hit = random_.Chance(fault.Rate);
+    for (const TimeWindow& window : fault.Windows) {
+        hit = hit || window.Contains(t);
+    }
+    return hit;
+}
+
 bool Simulation::Stopped(int port, double t) const
 {
+    if (ports_[port].Name == "gps" && GpsPortClosed(t)) {
+        return true;
+    }
     for (const StopWindow& stop : config_.Stops) {
         if (stop.Port == ports_[port].Name && t >= stop.Start && t < stop.Start + stop.Length) {
             return true;
@@ -183,6 +220,20 @@ void Simulation::AppendNoise(std::string& out)
         } while (byte == '$' || byte == '\r' || byte == '\n');
         out += static_cast<char>(byte);
     }
+}
+
+void Simulation::AppendNoiseBurst(std::string& out)
+{
+    // More than the 200 characters after which a GPS line restarts, then a line end.
+    const int count = 201 + random_.Below(100);
+    for (int i = 0; i < count; ++i) {
+        int byte;
+        do {
+            byte = random_.Below(256);
+        } while (byte == '$' || byte == '\r' || byte == '\n');
+        out += static_cast<char>(byte);
+    }
+    out += "\r\n";
 }
 
 void Simulation::MakeConsoleSentence(int console, double t, std::string& out)
@@ -219,10 +270,44 @@ void Simulation::MakeGpsFix(double t, std::string& out)
     fix.Hdop = std::max(0.5, 0.4 + 7.0 / satellites_ + 0.03 * random_.Gaussian());
     fix.Pdop = 1.8 * fix.Hdop;
     fix.Vdop = std::sqrt(fix.Pdop * fix.Pdop - fix.Hdop * fix.Hdop);
+    fix.Tdop = 0.6 * fix.Hdop;
+    fix.Gdop = std::sqrt(fix.Pdop * fix.Pdop + fix.Tdop * fix.Tdop);
+    // LLQ's position quality in metres: centimetres for RTK, decimetres for DGPS, metres alone.
+    fix.PositionQuality = fix.Hdop * (config_.GpsQuality >= 4 ? 0.012 : config_.GpsQuality >= 2 ? 0.4 : 2.5);
     fix.DiffAge = random_.Uniform(0.2, 1.8);
     fix.Station = 1;
     std::copy(std::begin(prns_), std::end(prns_), std::begin(fix.Prns));
-    AppendFix(out, *gps_format_, fix, &random_, config_.BadChecksumRate);
+    GeodeticToUtm(fix.Latitude, fix.Longitude, grid_zone_, fix.Northing, fix.Easting, 1);
+    fix.GridFeet = config_.GridFeet;
+    // Course and speed over ground, from the walker's direction in (east, north).
+    const double b = config_.Origin.Bearing * 0.017453292519943295;
+    const double east = state.DirU * std::sin(b) + state.DirV * std::cos(b);
+    const double north = state.DirU * std::cos(b) - state.DirV * std::sin(b);
+    fix.Course = std::fmod(std::atan2(east, north) / 0.017453292519943295 + 360.0, 360.0);
+    fix.Speed = state.Finished ? 0.0 : config_.Speed;
+
+    const GpsFaults& faults = config_.Faults;
+    if (Hits(faults.QualityZero, t)) {
+        fix.Quality = 0;
+    }
+    if (Hits(faults.FewSatellites, t)) {
+        fix.Satellites = 1;
+    }
+    std::function<SentenceFault()> fault;
+    if (gps_format_->Checksum && (faults.BadChecksum.Any() || faults.MissingStar.Any())) {
+        fault = [&] {
+            SentenceFault f;
+            if (Hits(faults.BadChecksum, t)) {
+                f.Spoil = static_cast<uint8_t>(1 + random_.Below(255));
+            }
+            f.MissingStar = Hits(faults.MissingStar, t);
+            return f;
+        };
+    }
+    AppendFix(out, *gps_format_, fix, fault);
+    if (Hits(faults.NoiseBurst, t)) {
+        AppendNoiseBurst(out);
+    }
     AppendNoise(out);
 }
 

@@ -28,6 +28,30 @@ struct StopWindow {
     double Length = 0.0;
 };
 
+struct TimeWindow {
+    double Start = 0.0;
+    double Length = 0.0;
+    bool Contains(double t) const { return t >= Start && t < Start + Length; }
+};
+
+// When a fault hits the GPS stream: at random, to a share `Rate` of the fixes
+// (or sentences), and always within its windows (seconds of simulated time).
+struct FaultSchedule {
+    double Rate = 0.0;
+    std::vector<TimeWindow> Windows;
+    bool Any() const { return Rate > 0.0 || !Windows.empty(); }
+};
+
+// Faults of the GPS receiver and its line. Silence is a StopWindow on "gps".
+struct GpsFaults {
+    FaultSchedule BadChecksum;    // wrong "*HH" (checksum modes only)
+    FaultSchedule MissingStar;    // no "*HH" at all (checksum modes only)
+    FaultSchedule NoiseBurst;     // after the fix, 201..300 bytes without LF or "$", then CR LF
+    FaultSchedule QualityZero;    // the fix reports quality 0 (no fix)
+    FaultSchedule FewSatellites;  // the fix reports one satellite
+    std::vector<TimeWindow> ClosedPort;  // the line is gone: nothing sent, the pty closed in real time
+};
+
 struct SimConfig {
     uint64_t Seed = 1;
     std::vector<int> ConsoleSensors{2};   // per console: 1 (Grad601-1) or 2 (Grad601-2)
@@ -45,7 +69,8 @@ struct SimConfig {
     int Anomalies = 5;
     FieldParams Field;
     std::vector<StopWindow> Stops;
-    double BadChecksumRate = 0.0;         // share of GPS sentences with a wrong checksum
+    bool GridFeet = false;                // the total station (mode 7) reports in feet
+    GpsFaults Faults;
     double NoiseRate = 0.0;               // share of sentences followed by 1..8 noise bytes
 };
 
@@ -81,6 +106,10 @@ public:
     // the array is centred on the walker and square to its direction.
     void SensorPosition(const WalkerState& state, int sensor, double& u, double& v) const;
     long Overruns() const { return overruns_; }
+    // True while a --close-port window has the GPS line closed.
+    bool GpsPortClosed(double t) const;
+    // The UTM zone of the grid formats: the zone of the survey's origin.
+    int GridZone() const { return grid_zone_; }
 
 private:
     struct Source {
@@ -94,6 +123,8 @@ private:
     void MakeConsoleSentence(int console, double t, std::string& out);
     void MakeGpsFix(double t, std::string& out);
     void AppendNoise(std::string& out);
+    void AppendNoiseBurst(std::string& out);
+    bool Hits(const FaultSchedule& fault, double t);
     bool Stopped(int port, double t) const;
 
     SimConfig config_;
@@ -109,6 +140,7 @@ private:
     int prns_[12] = {};
     int satellites_ = 12;
     double next_satellite_change_ = 0.0;
+    int grid_zone_ = 0;
     long overruns_ = 0;
 };
 
