@@ -4,7 +4,7 @@
 set -euo pipefail
 packages=(cmake g++ make libgtest-dev googletest libbenchmark-dev
           g++-mingw-w64-x86-64-posix mingw-w64-tools wine64 xvfb xdotool imagemagick
-          clang libclang-rt-14-dev proj-bin)
+          clang libclang-rt-14-dev proj-bin strace python3)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

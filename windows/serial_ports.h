@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include "core/platform/prompts.h"
 #include "core/settings/settings.h"
 
 namespace tesselog::win32 {
@@ -21,5 +22,10 @@ struct SerialPorts {
 int OpenConsolePort(SerialPorts& ports, const Settings& settings, int k, int report);
 // 1 on success, 0 on failure; report equal to 1 shows the failure message.
 int OpenGpsPort(SerialPorts& ports, const Settings& settings, int report);
+
+// The same, showing the failure message through the given prompts (caption
+// "Serial Port"); the forms above use a message box without owner.
+int OpenConsolePort(SerialPorts& ports, const Settings& settings, int k, int report, Prompts& prompts);
+int OpenGpsPort(SerialPorts& ports, const Settings& settings, int report, Prompts& prompts);
 
 }  // namespace tesselog::win32

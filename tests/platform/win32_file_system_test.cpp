@@ -1,0 +1,148 @@
+// Win32FileSystem against the real API: open modes, no sharing, directories
+// and UTF-8 paths.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "support/test_support.h"
+#include "windows/platform_services.h"
+
+namespace tesselog::win32 {
+namespace {
+
+std::string ReadAll(File& file) {
+    std::string out;
+    char buffer[64];
+    size_t n;
+    while ((n = file.Read(buffer, sizeof buffer)) > 0) out.append(buffer, n);
+    return out;
+}
+
+TEST(Win32FileSystem, OpenModes) {
+    struct Case {
+        const char* name;
+        OpenMode mode;
+        bool existsBefore;
+        bool opens;
+        bool canRead;
+        bool canWrite;
+        const char* contentAfter;  // after writing "xy" at the start, when writable
+    };
+    const Case cases[] = {
+        {"read existing", OpenMode::ReadExisting, true, true, true, false, "abc"},
+        {"read missing", OpenMode::ReadExisting, false, false, false, false, nullptr},
+        {"create over existing", OpenMode::CreateTruncate, true, true, false, true, "xy"},
+        {"create missing", OpenMode::CreateTruncate, false, true, false, true, "xy"},
+        {"read-write existing", OpenMode::ReadWriteExisting, true, true, true, true, "xyc"},
+        {"read-write missing", OpenMode::ReadWriteExisting, false, false, false, false, nullptr},
+        {"read-write always, existing", OpenMode::ReadWriteAlways, true, true, true, true, "xyc"},
+        {"read-write always, missing", OpenMode::ReadWriteAlways, false, true, true, true, "xy"},
+    };
+    Win32FileSystem fs;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        test::TempFolder folder;
+        const std::string path = folder.Path() + "f.bin";
+        if (c.existsBefore) test::WriteFileBytes(path, "abc");
+        {
+            std::unique_ptr<File> file = fs.Open(path, c.mode);
+            ASSERT_EQ(file != nullptr, c.opens);
+            if (!file) {
+                EXPECT_EQ(fs.Exists(path), c.existsBefore);  // a failed open creates nothing
+                continue;
+            }
+            char byte;
+            if (c.canRead) {
+                EXPECT_EQ(ReadAll(*file), c.existsBefore ? "abc" : "");
+            } else {
+                EXPECT_EQ(file->Read(&byte, 1), 0u);
+            }
+            ASSERT_TRUE(file->SeekToStart());
+            EXPECT_EQ(file->Write("xy", 2), c.canWrite);
+        }
+        EXPECT_EQ(test::ReadFileBytes(path), c.canWrite ? c.contentAfter : "abc");
+    }
+}
+
+TEST(Win32FileSystem, SeekToEndAppends) {
+    test::TempFolder folder;
+    Win32FileSystem fs;
+    const std::string path = folder.Path() + "data.mgr";
+    test::WriteFileBytes(path, "first\n");
+    {
+        std::unique_ptr<File> file = fs.Open(path, OpenMode::ReadWriteExisting);
+        ASSERT_NE(file, nullptr);
+        EXPECT_EQ(ReadAll(*file), "first\n");
+        ASSERT_TRUE(file->SeekToEnd());
+        EXPECT_TRUE(file->Write("second\n", 7));
+    }
+    EXPECT_EQ(test::ReadFileBytes(path), "first\nsecond\n");
+}
+
+TEST(Win32FileSystem, AnOpenFileCannotBeOpenedAgain) {
+    test::TempFolder folder;
+    Win32FileSystem fs;
+    const std::string path = folder.Path() + "held.mgr";
+    std::unique_ptr<File> held = fs.Open(path, OpenMode::ReadWriteAlways);
+    ASSERT_NE(held, nullptr);
+    for (OpenMode mode : {OpenMode::ReadExisting, OpenMode::CreateTruncate, OpenMode::ReadWriteExisting,
+                          OpenMode::ReadWriteAlways})
+        EXPECT_EQ(fs.Open(path, mode), nullptr) << static_cast<int>(mode);
+    EXPECT_FALSE(fs.Remove(path));
+    held.reset();
+    EXPECT_NE(fs.Open(path, OpenMode::ReadExisting), nullptr);
+    EXPECT_TRUE(fs.Remove(path));
+    EXPECT_FALSE(fs.Exists(path));
+}
+
+TEST(Win32FileSystem, Directories) {
+    test::TempFolder folder;
+    Win32FileSystem fs;
+    const std::string dir = folder.Path() + "Temp";
+    EXPECT_TRUE(fs.MakeDirectory(dir));
+    EXPECT_TRUE(fs.MakeDirectory(dir));          // an existing folder is no error
+    EXPECT_FALSE(fs.MakeDirectory(dir + "\\a\\b"));  // only one level at a time
+    test::WriteFileBytes(folder.Path() + "plain", "x");
+    EXPECT_FALSE(fs.MakeDirectory(folder.Path() + "plain"));  // a file of that name
+    EXPECT_EQ(fs.Open(dir, OpenMode::ReadExisting), nullptr);  // a folder is no file
+
+    wchar_t before[MAX_PATH];
+    ASSERT_GT(GetCurrentDirectoryW(MAX_PATH, before), 0u);
+    ASSERT_TRUE(fs.SetCurrentDirectory(dir));
+    { ASSERT_NE(fs.Open("WYNIKBAD.TXT", OpenMode::CreateTruncate), nullptr); }
+    EXPECT_TRUE(fs.Exists(dir + "\\WYNIKBAD.TXT"));
+    EXPECT_FALSE(fs.SetCurrentDirectory(dir + "\\missing"));
+    SetCurrentDirectoryW(before);
+}
+
+TEST(Win32FileSystem, Utf8PathsReachTheWideApi) {
+    // "Måling" with a-ring (U+00E5) and a euro sign (U+20AC): two- and
+    // three-byte UTF-8 sequences.
+    const std::string utf8 = "M\xC3\xA5ling \xE2\x82\xAC";
+    const std::wstring utf16 = L"M\u00E5ling \u20AC";
+    EXPECT_EQ(Widen(utf8), utf16);
+    EXPECT_EQ(Narrow(utf16), utf8);
+    EXPECT_EQ(Widen(""), L"");
+    EXPECT_EQ(Narrow(L""), "");
+
+    test::TempFolder folder;
+    Win32FileSystem fs;
+    const std::string dir = folder.Path() + utf8;
+    const std::string path = dir + "\\" + utf8 + ".mgr";
+    ASSERT_TRUE(fs.MakeDirectory(dir));
+    {
+        std::unique_ptr<File> file = fs.Open(path, OpenMode::CreateTruncate);
+        ASSERT_NE(file, nullptr);
+        EXPECT_TRUE(file->Write("T\n", 2));
+    }
+    // The names on disk are the wide names, not the UTF-8 bytes read as ANSI.
+    const std::wstring widePath = Widen(folder.Path()) + utf16 + L"\\" + utf16 + L".mgr";
+    EXPECT_NE(GetFileAttributesW(widePath.c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_TRUE(fs.Exists(path));
+    EXPECT_TRUE(fs.Remove(path));
+    EXPECT_FALSE(fs.Exists(path));
+    RemoveDirectoryW((Widen(folder.Path()) + utf16).c_str());
+}
+
+}  // namespace
+}  // namespace tesselog::win32

@@ -1,0 +1,111 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "core/acquisition/serial_port_config.h"
+
+namespace tesselog {
+namespace {
+
+TEST(SerialPortConfig, DeviceNameSwitchesFormAtCom10) {
+    const struct {
+        int32_t index;
+        const char* name;
+    } cases[] = {{0, "COM1:"}, {8, "COM9:"}, {9, "\\\\.\\COM10"}, {47, "\\\\.\\COM48"}};
+    for (const auto& c : cases) EXPECT_EQ(SerialDeviceName(c.index), c.name) << c.index;
+}
+
+// A line as a port might report it, with every field the program sets
+// holding something else first.
+SerialLine OddLine() {
+    SerialLine line;
+    line.BaudRate = 1200;
+    line.DataBits = 5;
+    line.Parity = SerialParity::Mark;
+    line.StopBits = SerialStopBits::OneAndHalf;
+    line.Binary = false;
+    line.CtsFlowControl = true;
+    line.DsrFlowControl = true;
+    line.DtrControl = SerialLineControl::Handshake;
+    line.RtsControl = SerialLineControl::Toggle;
+    line.XonXoffOutput = true;
+    line.XonXoffInput = false;
+    return line;
+}
+
+void ExpectNoHardwareFlow(const SerialLine& line) {
+    EXPECT_FALSE(line.CtsFlowControl);
+    EXPECT_FALSE(line.DsrFlowControl);
+    EXPECT_EQ(line.DtrControl, SerialLineControl::Disable);
+    EXPECT_EQ(line.RtsControl, SerialLineControl::Disable);
+}
+
+TEST(SerialPortConfig, ConsoleLineIs9600_8N1WithoutFlowControl) {
+    SerialLine line = OddLine();
+    ApplyConsoleLine(line);
+    EXPECT_EQ(line.BaudRate, 9600u);
+    EXPECT_EQ(line.DataBits, 8);
+    EXPECT_EQ(line.Parity, SerialParity::None);
+    EXPECT_EQ(line.StopBits, SerialStopBits::One);
+    EXPECT_TRUE(line.Binary);
+    ExpectNoHardwareFlow(line);
+    EXPECT_FALSE(line.XonXoffOutput);
+    EXPECT_FALSE(line.XonXoffInput);
+}
+
+TEST(SerialPortConfig, GpsLineFollowsSettingsAndKeepsValuesOutsideTheLists) {
+    struct Case {
+        int32_t baud, dataBits, parity, stopBits;
+        uint32_t wantBaud;
+        uint8_t wantDataBits;
+        SerialParity wantParity;
+        SerialStopBits wantStopBits;
+    };
+    const SerialLine odd = OddLine();
+    const Case cases[] = {
+        {0, 0, 0, 0, 4800, 7, SerialParity::None, SerialStopBits::One},
+        {3, 0, 2, 1, 38400, 7, SerialParity::Odd, SerialStopBits::Two},
+        {5, 1, 1, 0, 115200, 8, SerialParity::Even, SerialStopBits::One},
+        {1, 1, 0, 1, 9600, 8, SerialParity::None, SerialStopBits::Two},
+        {2, 1, 0, 0, 19200, 8, SerialParity::None, SerialStopBits::One},
+        {4, 1, 0, 0, 57600, 8, SerialParity::None, SerialStopBits::One},
+        // Outside the lists: the port's values stay.
+        {6, 2, 3, 2, odd.BaudRate, odd.DataBits, odd.Parity, odd.StopBits},
+        {-1, -1, -1, -1, odd.BaudRate, odd.DataBits, odd.Parity, odd.StopBits},
+    };
+    for (const Case& c : cases) {
+        Settings settings;
+        settings.GpsBaud = c.baud;
+        settings.GpsDataBits = c.dataBits;
+        settings.GpsParity = c.parity;
+        settings.GpsStopBits = c.stopBits;
+        SerialLine line = odd;
+        ApplyGpsLine(line, settings);
+        SCOPED_TRACE(testing::Message() << c.baud << "/" << c.dataBits << "/" << c.parity << "/" << c.stopBits);
+        EXPECT_EQ(line.BaudRate, c.wantBaud);
+        EXPECT_EQ(line.DataBits, c.wantDataBits);
+        EXPECT_EQ(line.Parity, c.wantParity);
+        EXPECT_EQ(line.StopBits, c.wantStopBits);
+        EXPECT_EQ(line.Binary, odd.Binary);  // as the port reports it
+        ExpectNoHardwareFlow(line);
+        EXPECT_TRUE(line.XonXoffOutput);
+        EXPECT_TRUE(line.XonXoffInput);
+    }
+}
+
+TEST(SerialPortConfig, FailureTextsAndReportFlags) {
+    EXPECT_EQ(ConsolePortFailureText(4, 1), "Cannot open COM5 for instrument 2");
+    EXPECT_EQ(ConsolePortFailureText(47, 8), "Cannot open COM48 for instrument 9");
+    EXPECT_EQ(GpsPortFailureText(11), "Cannot open COM12 for GPS");
+    EXPECT_EQ(GpsPortFailureText(2147483647), "Cannot open COM2147483648 for GPS");
+
+    EXPECT_FALSE(ReportsConsoleFailure(0));
+    EXPECT_TRUE(ReportsConsoleFailure(1));
+    EXPECT_TRUE(ReportsConsoleFailure(2));
+    EXPECT_FALSE(ReportsGpsFailure(0));
+    EXPECT_TRUE(ReportsGpsFailure(1));
+    EXPECT_FALSE(ReportsGpsFailure(2));
+}
+
+}  // namespace
+}  // namespace tesselog

@@ -1,0 +1,221 @@
+#include "windows/platform_services.h"
+
+#include <commdlg.h>
+#include <mmsystem.h>
+
+#include <climits>
+#include <vector>
+
+namespace tesselog::win32 {
+
+std::wstring Widen(const std::string& utf8) {
+    if (utf8.empty() || utf8.size() > INT_MAX) return std::wstring();
+    int size = static_cast<int>(utf8.size());
+    int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, nullptr, 0);
+    if (n <= 0) return std::wstring();
+    std::wstring out(static_cast<size_t>(n), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, &out[0], n);
+    return out;
+}
+
+std::string Narrow(const std::wstring& utf16) {
+    if (utf16.empty() || utf16.size() > INT_MAX) return std::string();
+    int size = static_cast<int>(utf16.size());
+    int n = WideCharToMultiByte(CP_UTF8, 0, utf16.data(), size, nullptr, 0, nullptr, nullptr);
+    if (n <= 0) return std::string();
+    std::string out(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, utf16.data(), size, &out[0], n, nullptr, nullptr);
+    return out;
+}
+
+namespace {
+
+// ReadFile and WriteFile take a DWORD count; larger requests go in pieces.
+constexpr DWORD MaxChunk = 1u << 30;
+
+class Win32File : public File {
+public:
+    explicit Win32File(HANDLE handle) : handle_(handle) {}
+    ~Win32File() override { CloseHandle(handle_); }
+    Win32File(const Win32File&) = delete;
+    Win32File& operator=(const Win32File&) = delete;
+
+    size_t Read(void* buffer, size_t n) override {
+        auto* at = static_cast<char*>(buffer);
+        size_t total = 0;
+        while (total < n) {
+            DWORD want = static_cast<DWORD>(n - total < MaxChunk ? n - total : MaxChunk);
+            DWORD got = 0;
+            if (!ReadFile(handle_, at + total, want, &got, nullptr) || got == 0) break;
+            total += got;
+        }
+        return total;
+    }
+
+    bool Write(const void* data, size_t n) override {
+        const auto* at = static_cast<const char*>(data);
+        size_t total = 0;
+        while (total < n) {
+            DWORD want = static_cast<DWORD>(n - total < MaxChunk ? n - total : MaxChunk);
+            DWORD put = 0;
+            if (!WriteFile(handle_, at + total, want, &put, nullptr) || put == 0) return false;
+            total += put;
+        }
+        return true;
+    }
+
+    bool SeekToStart() override { return Seek(FILE_BEGIN); }
+    bool SeekToEnd() override { return Seek(FILE_END); }
+
+private:
+    bool Seek(DWORD method) {
+        LARGE_INTEGER zero{};
+        return SetFilePointerEx(handle_, zero, nullptr, method) != 0;
+    }
+    HANDLE handle_;
+};
+
+}  // namespace
+
+std::unique_ptr<File> Win32FileSystem::Open(const std::string& path, OpenMode mode) {
+    DWORD access = GENERIC_READ | GENERIC_WRITE;
+    DWORD disposition = OPEN_EXISTING;
+    switch (mode) {
+    case OpenMode::ReadExisting: access = GENERIC_READ; disposition = OPEN_EXISTING; break;
+    case OpenMode::CreateTruncate: access = GENERIC_WRITE; disposition = CREATE_ALWAYS; break;
+    case OpenMode::ReadWriteExisting: disposition = OPEN_EXISTING; break;
+    case OpenMode::ReadWriteAlways: disposition = OPEN_ALWAYS; break;
+    }
+    // Share mode 0: a file open here cannot be opened again, here or elsewhere.
+    HANDLE handle = CreateFileW(Widen(path).c_str(), access, 0, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return nullptr;
+    return std::make_unique<Win32File>(handle);
+}
+
+bool Win32FileSystem::Exists(const std::string& path) {
+    return GetFileAttributesW(Widen(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool Win32FileSystem::Remove(const std::string& path) { return DeleteFileW(Widen(path).c_str()) != 0; }
+
+bool Win32FileSystem::MakeDirectory(const std::string& path) {
+    std::wstring wide = Widen(path);
+    if (CreateDirectoryW(wide.c_str(), nullptr)) return true;
+    if (GetLastError() != ERROR_ALREADY_EXISTS) return false;
+    // A file of that name also reports "already exists".
+    DWORD attributes = GetFileAttributesW(wide.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+bool Win32FileSystem::SetCurrentDirectory(const std::string& path) {
+    // Inside this member the unqualified name would find the member itself
+    // (<windows.h> maps SetCurrentDirectory to SetCurrentDirectoryW).
+    return ::SetCurrentDirectoryW(Widen(path).c_str()) != 0;
+}
+
+uint32_t Win32Clock::Tick() { return static_cast<uint32_t>(GetTickCount()); }
+
+LocalTime Win32Clock::Now() {
+    SYSTEMTIME st;
+    GetLocalTime(&st);
+    LocalTime t;
+    t.Year = st.wYear;
+    t.Month = st.wMonth;
+    t.Day = st.wDay;
+    t.Hour = st.wHour;
+    t.Minute = st.wMinute;
+    t.Second = st.wSecond;
+    t.Millisecond = st.wMilliseconds;
+    return t;
+}
+
+void Win32SoundPlayer::Play(SoundId sound) {
+    const wchar_t* name = L"SOUND_RESULT";
+    switch (sound) {
+    case SoundId::Result: name = L"SOUND_RESULT"; break;
+    case SoundId::Ring: name = L"SOUND_RING"; break;
+    case SoundId::GpsWarning: name = L"SOUND_GPSWARNING"; break;
+    }
+    // SND_NOSTOP: a sound already playing is not cut off; this one is dropped.
+    PlaySoundW(name, GetModuleHandleW(nullptr), SND_RESOURCE | SND_ASYNC | SND_NOSTOP | SND_NODEFAULT);
+}
+
+namespace {
+
+UINT IconFlag(PromptIcon icon) {
+    switch (icon) {
+    case PromptIcon::None: return 0;
+    case PromptIcon::Information: return MB_ICONINFORMATION;
+    case PromptIcon::Exclamation: return MB_ICONEXCLAMATION;
+    case PromptIcon::Question: return MB_ICONQUESTION;
+    case PromptIcon::Error: return MB_ICONERROR;
+    }
+    return 0;
+}
+
+}  // namespace
+
+void Win32Prompts::ShowMessage(const std::string& text, const std::string& caption, PromptIcon icon) {
+    MessageBoxW(Owner, Widen(text).c_str(), Widen(caption).c_str(), MB_OK | IconFlag(icon));
+}
+
+bool Win32Prompts::AskYesNo(const std::string& text, const std::string& caption, PromptIcon icon) {
+    return MessageBoxW(Owner, Widen(text).c_str(), Widen(caption).c_str(), MB_YESNO | IconFlag(icon)) == IDYES;
+}
+
+namespace {
+
+// "Description\0Pattern\0...\0\0", the filter list of the common dialogs.
+std::wstring FilterList(const std::vector<FileTypeFilter>& filters) {
+    std::wstring list;
+    for (const FileTypeFilter& f : filters) {
+        list += Widen(f.Description);
+        list += L'\0';
+        list += Widen(f.Pattern);
+        list += L'\0';
+    }
+    list += L'\0';
+    return list;
+}
+
+std::optional<std::string> RunFileDialog(HWND owner, const FileDialogRequest& request, bool save) {
+    wchar_t path[FileDialogMaxPath] = {};
+    wchar_t title[FileDialogMaxPath] = {};
+    std::wstring initialName = Widen(request.InitialName);
+    initialName.copy(path, FileDialogMaxPath - 1);  // stays NUL-terminated
+
+    std::wstring filters = FilterList(request.Filters);
+    std::wstring folder = Widen(request.InitialFolder);
+    std::wstring dialogTitle = Widen(request.Title);
+    std::wstring extension = Widen(request.DefaultExtension);
+
+    OPENFILENAMEW ofn{};
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = owner;
+    ofn.lpstrFilter = request.Filters.empty() ? nullptr : filters.c_str();
+    ofn.nFilterIndex = 1;
+    ofn.lpstrFile = path;
+    ofn.nMaxFile = FileDialogMaxPath;
+    ofn.lpstrFileTitle = title;
+    ofn.nMaxFileTitle = FileDialogMaxPath;
+    ofn.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
+    ofn.lpstrTitle = dialogTitle.empty() ? nullptr : dialogTitle.c_str();
+    ofn.lpstrDefExt = extension.empty() ? nullptr : extension.c_str();
+    ofn.Flags = request.MustExist ? OFN_FILEMUSTEXIST : 0;
+
+    BOOL chosen = save ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn);
+    if (!chosen) return std::nullopt;
+    return Narrow(path);
+}
+
+}  // namespace
+
+std::optional<std::string> Win32FileDialogs::ChooseSaveFile(const FileDialogRequest& request) {
+    return RunFileDialog(Owner, request, true);
+}
+
+std::optional<std::string> Win32FileDialogs::ChooseOpenFile(const FileDialogRequest& request) {
+    return RunFileDialog(Owner, request, false);
+}
+
+}  // namespace tesselog::win32

@@ -1,0 +1,110 @@
+#include "windows/serial_ports.h"
+
+#include "core/acquisition/serial_port_config.h"
+#include "windows/platform_services.h"
+
+namespace tesselog::win32 {
+namespace {
+
+static_assert(static_cast<int>(SerialParity::Odd) == ODDPARITY && static_cast<int>(SerialParity::Even) == EVENPARITY,
+              "parity values are copied into the DCB unchanged");
+static_assert(static_cast<int>(SerialStopBits::Two) == TWOSTOPBITS, "stop bits are copied unchanged");
+static_assert(static_cast<int>(SerialLineControl::Disable) == DTR_CONTROL_DISABLE &&
+                  static_cast<int>(SerialLineControl::Disable) == RTS_CONTROL_DISABLE,
+              "line controls are copied unchanged");
+
+// An existing device for reading and writing, not shared, not overlapped.
+HANDLE OpenDevice(int32_t settingIndex) {
+    std::wstring name = Widen(SerialDeviceName(settingIndex));
+    return CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+}
+
+SerialLine LineFromDcb(const DCB& dcb) {
+    SerialLine line;
+    line.BaudRate = dcb.BaudRate;
+    line.DataBits = dcb.ByteSize;
+    line.Parity = static_cast<SerialParity>(dcb.Parity);
+    line.StopBits = static_cast<SerialStopBits>(dcb.StopBits);
+    line.Binary = dcb.fBinary != 0;
+    line.CtsFlowControl = dcb.fOutxCtsFlow != 0;
+    line.DsrFlowControl = dcb.fOutxDsrFlow != 0;
+    line.DtrControl = static_cast<SerialLineControl>(dcb.fDtrControl);
+    line.RtsControl = static_cast<SerialLineControl>(dcb.fRtsControl);
+    line.XonXoffOutput = dcb.fOutX != 0;
+    line.XonXoffInput = dcb.fInX != 0;
+    return line;
+}
+
+void CopyLineToDcb(const SerialLine& line, DCB& dcb) {
+    dcb.BaudRate = line.BaudRate;
+    dcb.ByteSize = line.DataBits;
+    dcb.Parity = static_cast<BYTE>(line.Parity);
+    dcb.StopBits = static_cast<BYTE>(line.StopBits);
+    dcb.fBinary = line.Binary;
+    dcb.fOutxCtsFlow = line.CtsFlowControl;
+    dcb.fOutxDsrFlow = line.DsrFlowControl;
+    dcb.fDtrControl = static_cast<DWORD>(line.DtrControl);
+    dcb.fRtsControl = static_cast<DWORD>(line.RtsControl);
+    dcb.fOutX = line.XonXoffOutput;
+    dcb.fInX = line.XonXoffInput;
+}
+
+// Time-outs first, then the control block as the port reports it with the
+// program's changes. Results are not checked: a port that opens counts as
+// ready.
+template <typename Apply>
+void Configure(HANDLE handle, Apply apply) {
+    COMMTIMEOUTS timeouts{};
+    timeouts.ReadIntervalTimeout = PortTimeouts.ReadInterval;
+    timeouts.ReadTotalTimeoutMultiplier = PortTimeouts.ReadTotalMultiplier;
+    timeouts.ReadTotalTimeoutConstant = PortTimeouts.ReadTotalConstant;
+    timeouts.WriteTotalTimeoutMultiplier = PortTimeouts.WriteTotalMultiplier;
+    timeouts.WriteTotalTimeoutConstant = PortTimeouts.WriteTotalConstant;
+    SetCommTimeouts(handle, &timeouts);
+
+    DCB dcb{};
+    dcb.DCBlength = sizeof dcb;
+    GetCommState(handle, &dcb);
+    SerialLine line = LineFromDcb(dcb);
+    apply(line);
+    CopyLineToDcb(line, dcb);
+    SetCommState(handle, &dcb);
+}
+
+}  // namespace
+
+int OpenConsolePort(SerialPorts& ports, const Settings& settings, int k, int report, Prompts& prompts) {
+    if (k < 0 || k >= MaxConsoles) return 0;
+    HANDLE handle = OpenDevice(settings.ConsolePort[k]);
+    ports.ConsolePortHandle[k] = handle;
+    if (handle == INVALID_HANDLE_VALUE) {
+        if (ReportsConsoleFailure(report))
+            prompts.ShowMessage(ConsolePortFailureText(settings.ConsolePort[k], k), CaptionSerialPort);
+        return 0;
+    }
+    Configure(handle, [](SerialLine& line) { ApplyConsoleLine(line); });
+    return 1;
+}
+
+int OpenGpsPort(SerialPorts& ports, const Settings& settings, int report, Prompts& prompts) {
+    HANDLE handle = OpenDevice(settings.GpsPort);
+    ports.GpsPortHandle = handle;
+    if (handle == INVALID_HANDLE_VALUE) {
+        if (ReportsGpsFailure(report)) prompts.ShowMessage(GpsPortFailureText(settings.GpsPort), CaptionSerialPort);
+        return 0;
+    }
+    Configure(handle, [&settings](SerialLine& line) { ApplyGpsLine(line, settings); });
+    return 1;
+}
+
+int OpenConsolePort(SerialPorts& ports, const Settings& settings, int k, int report) {
+    Win32Prompts prompts;
+    return OpenConsolePort(ports, settings, k, report, prompts);
+}
+
+int OpenGpsPort(SerialPorts& ports, const Settings& settings, int report) {
+    Win32Prompts prompts;
+    return OpenGpsPort(ports, settings, report, prompts);
+}
+
+}  // namespace tesselog::win32
