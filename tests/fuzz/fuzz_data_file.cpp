@@ -1,8 +1,6 @@
-// Any bytes as a data file: through the check, the decoder and the text of
-// the inspector, once with a block larger than any input (one read, like the
-// default 1 MiB block, which would cost an allocation per run) and once with
-// a small one that the input chooses, so records straddle block boundaries. Both readings
-// must agree, and every item must lie inside the input.
+// Any bytes as a data file, read with one block larger than the input and with
+// a small one the input chooses (records then straddle blocks): both readings
+// and the check must agree, and every item must lie inside the input.
 #include <cstdint>
 #include <cstdlib>
 #include <string>

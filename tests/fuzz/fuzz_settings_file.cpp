@@ -1,7 +1,5 @@
-// The input bytes are the settings file. Loading must neither crash nor
-// leave a text field longer than its size or a console count the arrays
-// cannot hold; the same bytes also go through the line reader at several
-// line limits, which must never hand back more than it was asked for.
+// The input is the settings file: loading keeps every field within its size,
+// and the line reader never hands back more than it was asked for.
 #include <cstdint>
 #include <cstdlib>
 #include <string>

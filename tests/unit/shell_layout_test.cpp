@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "core/shell/dispatch_table.h"
 #include "core/shell/main_layout.h"
 
@@ -14,16 +16,15 @@ TEST(ShellLayout, WindowPlacementFromScreenSize) {
         {1280, 1024, 128, 93, 1024, 762},   // height 986 is too tall
         {1280, 800, 0, 0, 1280, 762},       // fits as it is; y = 19 - 38 becomes 0
         {1281, 700, 128, 0, 1024, 762},     // too wide
-        {800, 600, 0, 0, 800, 562},         // exactly the minimum
+        {800, 700, 0, 0, 800, 662},         // exactly the minimum width
+        {1000, 600, 0, 0, 1000, 562},       // exactly the minimum height
         {640, 480, 0, 0, 800, 562},         // smaller screens get the minimum, never a negative place
         {1024, 768, 0, 0, 1024, 730},
     };
     for (const Case& c : cases) {
         WindowPlacement p = MainWindowPlacement(c.screenW, c.screenH);
-        EXPECT_EQ(p.X, c.x) << c.screenW << "x" << c.screenH;
-        EXPECT_EQ(p.Y, c.y) << c.screenW << "x" << c.screenH;
-        EXPECT_EQ(p.Width, c.w) << c.screenW << "x" << c.screenH;
-        EXPECT_EQ(p.Height, c.h) << c.screenW << "x" << c.screenH;
+        EXPECT_EQ((std::vector<int32_t>{p.X, p.Y, p.Width, p.Height}), (std::vector<int32_t>{c.x, c.y, c.w, c.h}))
+            << c.screenW << "x" << c.screenH;
     }
 }
 
@@ -47,12 +48,10 @@ TEST(ShellLayout, SummaryColumns) {
     };
     for (const Case& c : cases) {
         SummaryColumns s = SummaryColumnPlaces(c.clientW, c.autoW, c.pseudoW);
-        EXPECT_EQ(s.Left, 20);
-        EXPECT_EQ(s.Right, c.clientW - 220);
-        EXPECT_EQ(s.LeftLabel, c.leftLabel) << c.clientW;
-        EXPECT_EQ(s.RightLabel, c.rightLabel) << c.clientW;
-        EXPECT_EQ(s.LeftValue, s.LeftLabel + 150);
-        EXPECT_EQ(s.RightValue, s.RightLabel + 160);
+        EXPECT_EQ((std::vector<int32_t>{s.Left, s.Right, s.LeftLabel, s.RightLabel, s.LeftValue, s.RightValue}),
+                  (std::vector<int32_t>{20, c.clientW - 220, c.leftLabel, c.rightLabel, c.leftLabel + 150,
+                                        c.rightLabel + 160}))
+            << c.clientW;
     }
 }
 
@@ -66,12 +65,15 @@ TEST(ShellDispatch, FirstMatchWinsElseFallback) {
     using Handler = int (*)(int, int);
     static const MessageEntry<Handler> entries[] = {{0x0F, &First}, {0x01, &Second}, {0x0F, &Second}};
     constexpr MessageTable<Handler> table = MakeMessageTable(entries);
-    EXPECT_EQ(DispatchThroughTable(table, 0x0F, &Fallback, 6, 4), 10);
-    EXPECT_EQ(Seen, 1);
-    EXPECT_EQ(DispatchThroughTable(table, 0x01, &Fallback, 6, 4), 24);
-    EXPECT_EQ(Seen, 2);
-    EXPECT_EQ(DispatchThroughTable(table, 0x40B, &Fallback, 6, 4), 2);
-    EXPECT_EQ(Seen, 9);
+    const struct {
+        uint32_t message;
+        int handler, result;
+    } cases[] = {{0x0F, 1, 10}, {0x01, 2, 24}, {0x40B, 9, 2}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(DispatchThroughTable(table, c.message, &Fallback, 6, 4), c.result) << c.message;
+        EXPECT_EQ(Seen, c.handler) << c.message;
+    }
+    Seen = 0;
     EXPECT_EQ(DispatchThroughTable(EmptyMessageTable<Handler>(), 0x0F, &Fallback, 6, 4), 2);
     EXPECT_EQ(Seen, 9);
 }

@@ -66,12 +66,9 @@ TEST(ShellSketch, ExtentScaleAndReference) {
         if (c.referenceX >= 0) {
             EXPECT_NEAR(k.Reference.X, c.referenceX, 1) << c.name;
         }
-        // The whole picture stays in the area.
-        for (int i = 0; i < k.SensorCount; ++i) {
-            EXPECT_GT(k.Sensors[i].X, k.Area.Left) << c.name;
-            EXPECT_LT(k.Sensors[i].X, k.Area.Right) << c.name;
-            EXPECT_GT(k.Sensors[i].Y, k.Area.Top) << c.name;
-            EXPECT_LT(k.Sensors[i].Y, k.Area.Bottom) << c.name;
+        for (int i = 0; i < k.SensorCount; ++i) {  // the whole picture stays in the area
+            const Point p = k.Sensors[i];
+            EXPECT_TRUE(p.X > k.Area.Left && p.X < k.Area.Right && p.Y > k.Area.Top && p.Y < k.Area.Bottom) << c.name;
         }
         EXPECT_GE(k.Antenna.Y - k.AntennaRadius, k.Area.Top) << c.name;
     }
@@ -117,26 +114,22 @@ TEST(ShellPainting, MainWindow) {
     PaintMainWindow(canvas, s, W, H);
     const auto& calls = canvas.Calls;
     EXPECT_EQ(calls[0], "pen 404040 1");
-    EXPECT_TRUE(Has(calls, "line 10,14 10,723"));
-    EXPECT_TRUE(Has(calls, "polyline 818,14 1004,14 1004,723 818,723 818,643"));
-    EXPECT_TRUE(Has(calls, "ellipse 815,640 822,647"));  // circle of radius 3 at (W - 200, H - 90)
-    EXPECT_TRUE(Has(calls, "text 988,697 Brenvik Software Inc."));
-    EXPECT_TRUE(Has(calls, "text 988,633 Tesselog"));
-    EXPECT_TRUE(Has(calls, "text 988,663 V 2.16"));
-    // Columns from the text font (7 pixels a character): "AUTO" 28, "Pseudo GGA" 70.
-    EXPECT_TRUE(Has(calls, "text 321,30 CURRENT PROGRAM SETTINGS"));
-    EXPECT_TRUE(Has(calls, "text 171,60 SURVEY PARAMETERS"));
-    EXPECT_TRUE(Has(calls, "text 519,60 SYSTEM SETUP"));
-    EXPECT_TRUE(Has(calls, "text 171,90 Separation:"));
-    EXPECT_TRUE(Has(calls, "text 629,215 GGA/GSA"));
-    EXPECT_TRUE(Has(calls, "rect 20,250 798,723"));
-    EXPECT_TRUE(Has(calls, "text 409,252 Array Geometry Setup"));
+    for (const char* call : {
+             "line 10,14 10,723", "polyline 818,14 1004,14 1004,723 818,723 818,643",
+             "ellipse 815,640 822,647",  // circle of radius 3 at (W - 200, H - 90)
+             "text 988,697 Brenvik Software Inc.", "text 988,633 Tesselog", "text 988,663 V 2.16",
+             // Columns from the text font (7 pixels a character): "AUTO" 28, "Pseudo GGA" 70.
+             "text 321,30 CURRENT PROGRAM SETTINGS", "text 171,60 SURVEY PARAMETERS", "text 519,60 SYSTEM SETUP",
+             "text 171,90 Separation:", "text 629,215 GGA/GSA", "rect 20,250 798,723",
+             "text 409,252 Array Geometry Setup",
+             "pen ff0000 2",  // the blue cross
+             "pen ffffff 3",  // the arrow
+         })
+        EXPECT_TRUE(Has(calls, call)) << call;
     // Six red sensor circles after the red pen.
     auto red = std::find(calls.begin(), calls.end(), "pen 0000ff 2");
     ASSERT_NE(red, calls.end());
     EXPECT_EQ(std::count_if(red, calls.end(), [](const std::string& c) { return c.rfind("ellipse", 0) == 0; }), 6);
-    EXPECT_TRUE(Has(calls, "pen ff0000 2"));  // the blue cross
-    EXPECT_TRUE(Has(calls, "pen ffffff 3"));  // the arrow
     EXPECT_EQ(calls.back(), "clip none");
 }
 

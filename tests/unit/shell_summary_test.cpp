@@ -52,18 +52,14 @@ TEST(ShellSummary, ValueForms) {
         {"no console: count", [](Settings& s) { s.ConsoleCount = 0; }, 0, true, "0"},
         {"no console: auto", [](Settings& s) { s.ConsoleCount = 0; }, 4, true, "Auto"},
         {"no console: averaging", [](Settings& s) { s.ConsoleCount = 0; s.GpsInput = 5; }, 4, true, "Average 10"},
-        {"manual", [](Settings& s) { s.ConsoleCount = 0; s.GpsInput = 2; }, 4, true, "Manual"},
         {"line text", [](Settings& s) { s.StartLineText = "North 12"; }, 2, false, "North 12"},
         {"feet increment", [](Settings& s) { s.DisplayUnits = 1; s.LineIncrement = 2.5; }, 3, false, "2.50 ft"},
         {"US feet station", [](Settings& s) { s.DisplayUnits = 2; s.StartStation = -3.25; }, 4, false, "-3.250 USft"},
-        {"station increment", [](Settings& s) { s.StationIncrement = 0.125; }, 5, false, "0.125 m"},
         {"pause P", [](Settings& s) { s.PauseKey = 3; }, 3, true, "<P>"},
-        {"pause space", [](Settings& s) { s.PauseKey = 2; }, 3, true, "<Space Bar>"},
         {"GPS disabled", [](Settings& s) { s.GpsInput = 0; }, 4, true, "Disabled"},
         {"GPS data without GPS", [](Settings& s) { s.GpsInput = 0; s.NmeaMode = 3; }, 5, true, "N/A"},
-        {"total station", [](Settings& s) { s.NmeaMode = 7; }, 5, true, "Leica TPS"},
         {"pseudo GLL", [](Settings& s) { s.NmeaMode = 8; }, 5, true, "Pseudo GLL"},
-        {"unknown mode", [](Settings& s) { s.NmeaMode = 12; }, 5, true, "N/A"},
+        {"first mode past the list", [](Settings& s) { s.NmeaMode = 9; }, 5, true, "N/A"},
     };
     for (const Case& c : cases) {
         Settings s;
