@@ -101,19 +101,19 @@ void GdiCanvas::SetTextBackground(bool transparent, Color color) {
 }
 
 void GdiCanvas::Text(int32_t x, int32_t y, const std::string& text) {
-    std::wstring wide = Widen(text);
+    std::wstring wide = WidenBytes(text);
     TextOutW(dc_, x, y, wide.c_str(), static_cast<int>(wide.size()));
 }
 
 void GdiCanvas::TextInRect(const Rect& clip, int32_t x, int32_t y, const std::string& text) {
-    std::wstring wide = Widen(text);
+    std::wstring wide = WidenBytes(text);
     RECT box = ToRect(clip);
     ExtTextOutW(dc_, x, y, ETO_CLIPPED | (opaqueText_ ? ETO_OPAQUE : 0), &box, wide.c_str(),
                 static_cast<UINT>(wide.size()), nullptr);
 }
 
 TextSize GdiCanvas::TextExtent(const std::string& text) {
-    std::wstring wide = Widen(text);
+    std::wstring wide = WidenBytes(text);
     SIZE size{0, 0};
     GetTextExtentPoint32W(dc_, wide.c_str(), static_cast<int>(wide.size()), &size);
     return {size.cx, size.cy};

@@ -8,6 +8,13 @@
 
 namespace tesselog::win32 {
 
+std::wstring WidenBytes(const std::string& bytes) {
+    std::wstring wide;
+    wide.reserve(bytes.size());
+    for (unsigned char c : bytes) wide += static_cast<wchar_t>(c);
+    return wide;
+}
+
 std::wstring Widen(const std::string& utf8) {
     if (utf8.empty() || utf8.size() > INT_MAX) return std::wstring();
     int size = static_cast<int>(utf8.size());

@@ -16,6 +16,10 @@ namespace tesselog::win32 {
 
 std::wstring Widen(const std::string& utf8);
 std::string Narrow(const std::wstring& utf16);
+// Screen texts made by the core are 8-bit, one byte per character, as in the
+// data and settings files (the degree sign of a latitude is the byte 0xB0):
+// each byte becomes the character of the same code.
+std::wstring WidenBytes(const std::string& bytes);
 
 // CreateFileW without sharing, so a data file in use elsewhere cannot be
 // opened (and counts as a free name when names are probed).

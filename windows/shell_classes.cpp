@@ -1,11 +1,22 @@
 // Window classes and their procedures. Every procedure is the same search of
 // its class's table; the tables of the child screens and panes stay empty
-// until those screens arrive, so their windows behave as plain windows.
+// until those screens arrive, so their windows behave as plain windows. The
+// logging screen so far handles only the GPS reader's MSG_GPS_DATA.
 #include "windows/shell_window.h"
+
+#include "windows/gps_reader.h"
 
 namespace tesselog::win32 {
 
-const WindowMessageTable ScreenLogMessages = EmptyMessageTable<WindowHandler>();
+LRESULT OnLoggingScreenGpsData(HWND, UINT, WPARAM, LPARAM);  // shell_window.cpp, interim
+
+namespace {
+const MessageEntry<WindowHandler> ScreenLogEntries[] = {
+    {MSG_GPS_DATA, &OnLoggingScreenGpsData},
+};
+}  // namespace
+
+const WindowMessageTable ScreenLogMessages = MakeMessageTable(ScreenLogEntries);
 const WindowMessageTable CurveMessages = EmptyMessageTable<WindowHandler>();
 const WindowMessageTable DecayMessages = EmptyMessageTable<WindowHandler>();
 const WindowMessageTable NumbersMessages = EmptyMessageTable<WindowHandler>();

@@ -1,0 +1,107 @@
+#!/usr/bin/env bash
+# The GPS reader's idle CPU under Wine: tesselog.exe with GPS input on and its GPS port
+# (COM2) mapped to a pty that never sends a byte, "&Logging" pressed, then the CPU time
+# (user + system, from /proc/<pid>/stat) that the program's process (the wine-preloader
+# process of tesselog.exe) uses over a window of SECONDS, printed as percent of one
+# core; beside it the same for the prefix's wineserver, which does the work of every
+# read. A silent port also means a connection break every 3 s (red fields, close,
+# reopen), so the figures include them. Measured twice: with the default settings,
+# where each break also plays "SOUND_RING", and with DisconnectAlarm off. Prints the
+# figures; asserts nothing.
+#
+#   scripts/measure-gps-idle.sh [SECONDS]      (default 20)
+#   E2E_EXE=path/to/tesselog.exe               another build of the program
+set -euo pipefail
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+source "$here/e2e/lib.sh"
+
+seconds="${1:-20}"
+out="$E2E_ROOT/build/measure-gps-idle"
+base_prefix="$E2E_ROOT/build/e2e/prefix-base"   # the end-to-end scenarios' prepared prefix
+ticks_per_second="$(getconf CLK_TCK)"
+
+prepare_prefix() {
+    if [ ! -f "$base_prefix/.e2e-ready" ]; then
+        e2e_log "preparing the Wine prefix $base_prefix (once, about 20 s)"
+        rm -rf "$base_prefix"
+        e2e_prefix_create "$base_prefix"
+        touch "$base_prefix/.e2e-ready"
+    fi
+    e2e_prefix_copy "$base_prefix" "$out/prefix"
+    e2e_use_prefix "$out/prefix"
+}
+
+# A pty pair whose far end is held open and never written: the port stays there, silent.
+# Sets SILENT_PTY. (Not called inside $(...), which would lose the pid kept for clean-up.)
+SILENT_PTY=""
+start_silent_pty() {
+    python3 -c '
+import os, pty, sys, time, tty
+master, slave = pty.openpty()
+tty.setraw(master)
+print(os.ttyname(slave), flush=True)
+time.sleep(3600)
+' >"$out/pty.txt" 2>&1 &
+    e2e_track_pid $!
+    e2e_wait_for 10 test -s "$out/pty.txt" || e2e_fail "no pty"
+    SILENT_PTY="$(head -n 1 "$out/pty.txt")"
+}
+
+cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat" 2>/dev/null || echo 0; }
+
+# The prefix's wineserver, which serves every read and time-out of the program: the
+# newest live one whose working directory is the prefix's server folder
+# (.../server-<device>-<inode> of the prefix, both in hex).
+wineserver_pid() {
+    local id p found=""
+    id="$(stat -c '%d %i' "$E2E_PREFIX" | awk '{printf "server-%x-%x", $1, $2}')"
+    for p in $(pgrep -x wineserver64 || true) $(pgrep -x wineserver || true); do
+        e2e_pid_alive "$p" || continue
+        case "$(readlink "/proc/$p/cwd" 2>/dev/null)" in */"$id") found="$p" ;; esac
+    done
+    printf '%s\n' "$found"
+}
+
+percent() { awk -v d="$1" -v hz="$ticks_per_second" -v s="$seconds" 'BEGIN { printf "%.2f", 100 * d / hz / s }'; }
+
+# measure LABEL SETTINGS_LINE=VALUE...: one run of the program; prints its figures.
+measure() {
+    local label="$1" main server before after server_before server_after program served
+    shift
+    e2e_settings_variant "$out/settings.ini" 39=1 40=0 41=1 "$@"
+    e2e_write_settings "$out/settings.ini"
+    e2e_start_program "$E2E_EXE"
+    main="$(e2e_window Tesselog 30)"
+    e2e_keys "$main" l
+    sleep 2
+    e2e_pid_alive "$E2E_PROGRAM_PID" || e2e_fail "the program ended"
+    e2e_no_window "Serial Port" || e2e_fail "the GPS port did not open"
+    server="$(wineserver_pid)"
+    [ -n "$server" ] || e2e_fail "no wineserver found for $E2E_PREFIX"
+    before="$(cpu_ticks "$E2E_PROGRAM_PID")"
+    server_before="$(cpu_ticks "$server")"
+    sleep "$seconds"
+    after="$(cpu_ticks "$E2E_PROGRAM_PID")"
+    server_after="$(cpu_ticks "$server")"
+    program=$((after - before))
+    served=$((server_after - server_before))
+    printf '%-38s program %5s %%   wineserver %5s %%   together %5s %% of one core\n' "$label" \
+        "$(percent "$program")" "$(percent "$served")" "$(percent $((program + served)))"
+    timeout 5 xdotool windowfocus "$main" && timeout 5 xdotool key --clearmodifiers alt+F4
+    e2e_expect_exit 0 20 >&2
+    WINEPREFIX="$E2E_PREFIX" timeout 15 wineserver -w || true   # the next start brings its own
+}
+
+main() {
+    rm -rf "$out"
+    e2e_init "$out"
+    prepare_prefix
+    e2e_start_xvfb 15 2>>"$out/run.log"
+    start_silent_pty
+    e2e_map_ports "COM2=$SILENT_PTY" 2>>"$out/run.log"
+    echo "GPS reader idle under Wine, silent GPS port, CPU over ${seconds} s ($(basename "$E2E_EXE")):"
+    measure "default settings (ring at each break)"
+    measure "DisconnectAlarm 0 (no ring)" 27=0
+}
+
+main "$@"
