@@ -13,16 +13,19 @@ class Win32GpsReaderIo : public GpsReaderIo {
 public:
     explicit Win32GpsReaderIo(const GpsReaderSetup& setup) : setup_(setup) {}
 
-    // One byte with the port's 10 ms read time-outs. A closed or vanished
-    // port (INVALID_HANDLE_VALUE after a failed reopen, or a device that is
-    // gone) fails at once; the loop then waits.
-    //
-    // Under Wine a port whose far end has hung up without an error (a pty
-    // whose other side closed) keeps the thread busy inside ReadFile for the
-    // whole time-out, polling a hung-up descriptor, and returns no byte.
-    // That lasts only until the connection break 3 s later, whose reopen
-    // then fails (and reads fail at once) or finds the device again.
+    // One byte, or nothing within about 10 ms. When the port's input queue
+    // is empty the thread sleeps the 10 ms instead of blocking in ReadFile:
+    // a blocking read with its time-out costs several times more CPU under
+    // Wine, and on a pty whose far end hung up it polls at full speed. A
+    // port whose queue cannot be asked is read with its 10 ms time-outs. A
+    // closed or vanished port fails at once; the loop then waits.
     GpsReadResult ReadByte(uint8_t& byte) override {
+        COMSTAT status{};
+        DWORD errors = 0;
+        if (ClearCommError(Port(), &errors, &status) && status.cbInQue == 0) {
+            Sleep(GpsFailedReadWaitMs);
+            return GpsReadResult::Nothing;
+        }
         DWORD count = 0;
         if (!ReadFile(Port(), &byte, 1, &count, nullptr)) return GpsReadResult::Failed;
         return count == 1 ? GpsReadResult::Byte : GpsReadResult::Nothing;
