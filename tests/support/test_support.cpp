@@ -64,6 +64,21 @@ void ExpectMatchesGolden(const std::string& name, const std::string& actual) {
                   << "\n  actual:   " << Printable(actual.substr(at >= 20 ? at - 20 : 0, 60));
 }
 
+std::string ReceiverBytes(const std::string& file) {
+    std::string out;
+    size_t at = 0;
+    while (at < file.size()) {
+        size_t lf = file.find('\n', at);
+        if (lf == std::string::npos) lf = file.size();
+        std::string line = file.substr(at, lf - at);
+        at = lf + 1;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (!line.empty() && line[0] == '#') continue;
+        out += line + "\r\n";
+    }
+    return out;
+}
+
 std::string Printable(const std::string& bytes) {
     std::string out;
     for (unsigned char c : bytes) {

@@ -31,6 +31,10 @@ std::string TestDataPath(const std::string& relative);
 // only, on purpose) the golden file is rewritten instead.
 void ExpectMatchesGolden(const std::string& name, const std::string& actual);
 
+// The stream a receiver would send from a recorded capture: "#" header lines
+// dropped, every line ended with CR LF.
+std::string ReceiverBytes(const std::string& capture);
+
 // Bytes shown readably in failure messages: non-printables as \xNN.
 std::string Printable(const std::string& bytes);
 

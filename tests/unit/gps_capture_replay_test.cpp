@@ -23,22 +23,6 @@
 namespace tesselog {
 namespace {
 
-// The stream a receiver would send: header lines dropped, CR LF line ends.
-std::string ReceiverBytes(const std::string& file) {
-    std::string out;
-    size_t at = 0;
-    while (at < file.size()) {
-        size_t lf = file.find('\n', at);
-        if (lf == std::string::npos) lf = file.size();
-        std::string line = file.substr(at, lf - at);
-        at = lf + 1;
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (!line.empty() && line[0] == '#') continue;
-        out += line + "\r\n";
-    }
-    return out;
-}
-
 // The sentence name (field 1), cut and made printable.
 std::string NameOf(std::string_view text) {
     std::string_view name;
@@ -125,7 +109,7 @@ TEST(GpsCaptureReplay, SameOutputInEveryChunking) {
     };
     for (const auto& c : captures) {
         SCOPED_TRACE(c.golden);
-        const std::string bytes = ReceiverBytes(test::ReadFileBytes(test::TestDataPath("data/gps/") + c.file));
+        const std::string bytes = test::ReceiverBytes(test::ReadFileBytes(test::TestDataPath("data/gps/") + c.file));
         ASSERT_GT(bytes.size(), 1000u);
         const std::string first = ReplayCapture(bytes, c.mode, 1);
         for (size_t chunk : {7, 4096}) EXPECT_EQ(ReplayCapture(bytes, c.mode, chunk), first) << chunk;

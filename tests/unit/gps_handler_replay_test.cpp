@@ -32,22 +32,6 @@
 namespace tesselog {
 namespace {
 
-// A receiver's stream from a capture with "#" header lines and LF ends.
-std::string ReceiverBytes(const std::string& file) {
-    std::string out;
-    size_t at = 0;
-    while (at < file.size()) {
-        size_t lf = file.find('\n', at);
-        if (lf == std::string::npos) lf = file.size();
-        std::string line = file.substr(at, lf - at);
-        at = lf + 1;
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (!line.empty() && line[0] == '#') continue;
-        out += line + "\r\n";
-    }
-    return out;
-}
-
 uint32_t Fnv1a(const std::string& bytes) {
     uint32_t h = 2166136261u;
     for (unsigned char c : bytes) h = (h ^ c) * 16777619u;
@@ -221,7 +205,7 @@ TEST(GpsHandlerReplay, SameOutputInEveryChunking) {
     for (const Capture& c : captures) {
         SCOPED_TRACE(c.golden);
         std::string bytes = test::ReadFileBytes(test::TestDataPath("data/gps/") + c.file);
-        if (c.receiverLog) bytes = ReceiverBytes(bytes);
+        if (c.receiverLog) bytes = test::ReceiverBytes(bytes);
         ASSERT_GT(bytes.size(), 1000u);
         const std::string first = HandlerReplay(c.mode).Replay(bytes, 1);
         for (size_t chunk : {7, 4096}) EXPECT_EQ(HandlerReplay(c.mode).Replay(bytes, chunk), first) << chunk;
