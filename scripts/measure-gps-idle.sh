@@ -5,7 +5,8 @@
 # process of tesselog.exe) uses over a window of SECONDS, printed as percent of one
 # core; beside it the same for the prefix's wineserver, which does the work of every
 # read. A silent port also means a connection break every 3 s (red fields, close,
-# reopen), so the figures include them. Measured twice: with the default settings,
+# reopen), so the figures include them. The busiest thread of the program is printed
+# too: on a silent port that is the GPS reader. Measured twice: with the default settings,
 # where each break also plays "SOUND_RING", and with DisconnectAlarm off. Prints the
 # figures; asserts nothing.
 #
@@ -68,7 +69,7 @@ percent() { awk -v d="$1" -v hz="$ticks_per_second" -v s="$seconds" 'BEGIN { pri
 measure() {
     local label="$1" main server before after server_before server_after program served
     shift
-    e2e_settings_variant "$out/settings.ini" 39=1 40=0 41=1 "$@"
+    e2e_settings_variant "$out/settings.ini" 3=0 39=1 40=0 41=1 "$@"   # no console: the GPS reader alone
     e2e_write_settings "$out/settings.ini"
     e2e_start_program "$E2E_EXE"
     main="$(e2e_window Tesselog 30)"
@@ -80,13 +81,17 @@ measure() {
     [ -n "$server" ] || e2e_fail "no wineserver found for $E2E_PREFIX"
     before="$(cpu_ticks "$E2E_PROGRAM_PID")"
     server_before="$(cpu_ticks "$server")"
+    python3 "$here/measure_logging.py" threads "$E2E_PROGRAM_PID" "$out/threads-before"
     sleep "$seconds"
+    python3 "$here/measure_logging.py" threads "$E2E_PROGRAM_PID" "$out/threads-after"
     after="$(cpu_ticks "$E2E_PROGRAM_PID")"
     server_after="$(cpu_ticks "$server")"
     program=$((after - before))
     served=$((server_after - server_before))
     printf '%-38s program %5s %%   wineserver %5s %%   together %5s %% of one core\n' "$label" \
         "$(percent "$program")" "$(percent "$served")" "$(percent $((program + served)))"
+    python3 "$here/measure_logging.py" cpu "$out/threads-before" "$out/threads-after" "$seconds" |
+        sed -n 's/^busiest thread: /    busiest thread (the reader): /p'
     timeout 5 xdotool windowfocus "$main" && timeout 5 xdotool key --clearmodifiers alt+F4
     e2e_expect_exit 0 20 >&2
     WINEPREFIX="$E2E_PREFIX" timeout 15 wineserver -w || true   # the next start brings its own

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 
 #include "core/settings/settings.h"
 
@@ -27,5 +28,32 @@ bool RunArrayGeometryDialog(HWND owner, DialogContext& context);   // "ARRAYGEOM
 bool RunGpsPortSetupDialog(HWND owner, DialogContext& context);    // "GPSINPUT"
 bool RunMapDisplayOptionsDialog(HWND owner, DialogContext& context);  // "DISPLAYOPTIONS"
 bool RunProfileOptionsDialog(HWND owner, DialogContext& context);     // "DISPLAYSETUP"
+
+// The dialogs of the logging screen's commands. They change the settings
+// only; the records, StationStarted and the screen's own state are the
+// caller's (see core/settings/logging_dialogs.h).
+// "GETNEWLINE": OK stores the new line, CurrentStation = its start station, saves.
+bool RunNewLineDialog(HWND owner, DialogContext& context);
+// "NEWSTATION": OK sets CurrentStation to the entered value and saves.
+bool RunNewStationDialog(HWND owner, DialogContext& context);
+// "COMMENT": opens with `text`; OK replaces it with the typed comment as
+// 8-bit text (low byte of each character, at most 11). No settings involved.
+bool RunCommentDialog(HWND owner, std::string& text);
+// "GPSMASK": OK stores the five mask fields and saves.
+bool RunGpsWarningMaskDialog(HWND owner, DialogContext& context);
+// "MAPSCALE": sets displayOptionsChanged (0 on Cancel). Does not save: the
+// caller checks that the track still fits, recomputes the map scale
+// (MapScaleFor) and saves.
+bool RunMapSizeDialog(HWND owner, DialogContext& context);
+// "READINGSCALE": typed values reach the settings at once and scaleApplied
+// (when set) is called after each, so the colour scale can be repainted;
+// OK saves and sets displayOptionsChanged, Cancel restores and sets 0.
+bool RunReadingsScaleDialog(HWND owner, DialogContext& context,
+                            const std::function<void()>& scaleApplied = {});
+// "SPEEDSCALE": OK stores scale and units and saves; the caller recomputes
+// the speed bar's pixel factor.
+bool RunSpeedScaleDialog(HWND owner, DialogContext& context);
+// "AUDIOFUNCTIONS": OK stores the three sound switches and saves.
+bool RunAudioOptionsDialog(HWND owner, DialogContext& context);
 
 }  // namespace tesselog::win32

@@ -31,9 +31,15 @@ public:
         return count == 1 ? GpsReadResult::Byte : GpsReadResult::Nothing;
     }
 
+    // The mask never changes, so it is set once per port handle: under Wine
+    // each SetCommMask is a round trip to the wineserver, which at one burst
+    // per 10 ms was most of the server's share of an idle reader. Nothing
+    // waits on the port's events, so setting the same mask again would have
+    // no effect; a reopened port (a new handle) gets it anew.
     void SetEventMask() override {
         HANDLE port = Port();
-        if (port != INVALID_HANDLE_VALUE) SetCommMask(port, EV_RXCHAR | EV_BREAK);  // 0x41
+        if (port == INVALID_HANDLE_VALUE || port == maskedPort_) return;
+        if (SetCommMask(port, EV_RXCHAR | EV_BREAK)) maskedPort_ = port;  // 0x41
     }
 
     void HandOver() override { SendMessageW(setup_.LoggingScreen, MSG_GPS_DATA, 0, 0); }
@@ -50,6 +56,7 @@ public:
         if (port == INVALID_HANDLE_VALUE) return true;
         if (!CloseHandle(port)) return false;
         setup_.Ports->GpsPortHandle = INVALID_HANDLE_VALUE;
+        maskedPort_ = INVALID_HANDLE_VALUE;  // the reopened port may get the same handle value
         return true;
     }
 
@@ -61,6 +68,7 @@ private:
     HANDLE Port() const { return setup_.Ports->GpsPortHandle; }
 
     const GpsReaderSetup& setup_;
+    HANDLE maskedPort_ = INVALID_HANDLE_VALUE;
 };
 
 }  // namespace

@@ -7,10 +7,14 @@
 #ifdef TESSELOG_DRAWLOG
 // tesselog-drawlog.exe, the build of the end-to-end tests: everything drawn
 // through a window canvas (the logging screen's fields) is also written to
-// C:\ProgramData\Brenvik\Temp\drawlog.txt, which the tests read. The
-// program that goes to the field is built without it.
+// C:\ProgramData\Brenvik\Temp\drawlog.txt, which the tests read, and every
+// record written to a data file goes to recordlog.txt beside it, with the
+// time its write returned. The program that goes to the field is built
+// without them.
+#include <cstdint>
 #include <memory>
 
+#include "core/datafile/record_log.h"
 #include "core/platform/logging_canvas.h"
 #include "windows/platform_services.h"
 #include "windows/window_canvas.h"
@@ -18,12 +22,35 @@
 namespace {
 
 constexpr char DrawLogPath[] = "C:\\ProgramData\\Brenvik\\Temp\\drawlog.txt";
+constexpr char RecordLogPath[] = "C:\\ProgramData\\Brenvik\\Temp\\recordlog.txt";
 
 tesselog::DrawLog* TheDrawLog = nullptr;
 
 std::unique_ptr<tesselog::Canvas> WrapInDrawLog(tesselog::Canvas& inner) {
     return std::make_unique<tesselog::LoggingCanvas>(inner, *TheDrawLog);
 }
+
+// The record log's clock. Wine 8 serves QueryPerformanceCounter (10 MHz)
+// from the host's CLOCK_MONOTONIC_RAW, so its microseconds compare directly
+// with the simulator's write log, which reads that clock too. Measured: the
+// counter read here and CLOCK_MONOTONIC_RAW read on Linux as the line came
+// through a pipe differed by 0.10-0.14 ms; CLOCK_MONOTONIC was 190 ms off,
+// as NTP slews it. GetTickCount64 and QueryUnbiasedInterruptTime follow the
+// raw clock as well, at coarser steps.
+class PerformanceCounterClock : public tesselog::MicrosecondClock {
+public:
+    PerformanceCounterClock() { QueryPerformanceFrequency(&frequency_); }
+    uint64_t Microseconds() override {
+        LARGE_INTEGER now;
+        QueryPerformanceCounter(&now);
+        const uint64_t count = static_cast<uint64_t>(now.QuadPart);
+        const uint64_t hz = static_cast<uint64_t>(frequency_.QuadPart);
+        return count / hz * 1000000u + count % hz * 1000000u / hz;
+    }
+
+private:
+    LARGE_INTEGER frequency_{};
+};
 
 void StartDrawLog() {
     static tesselog::win32::Win32FileSystem files;
@@ -32,6 +59,10 @@ void StartDrawLog() {
     static tesselog::DrawLog log(files.Open(DrawLogPath, tesselog::OpenMode::CreateTruncate), clock);
     TheDrawLog = &log;
     tesselog::win32::SetWindowCanvasWrapper(&WrapInDrawLog);
+
+    static PerformanceCounterClock microseconds;
+    static tesselog::RecordLog records(files.Open(RecordLogPath, tesselog::OpenMode::CreateTruncate), microseconds);
+    tesselog::DataFile::SetDefaultObserver(&records);
 }
 
 }  // namespace

@@ -1,22 +1,12 @@
 // Window classes and their procedures. Every procedure is the same search of
 // its class's table; the tables of the child screens and panes stay empty
-// until those screens arrive, so their windows behave as plain windows. The
-// logging screen so far handles only the GPS reader's MSG_GPS_DATA.
+// until those panes paint themselves, so their windows behave as plain
+// windows.
 #include "windows/shell_window.h"
-
-#include "windows/gps_reader.h"
 
 namespace tesselog::win32 {
 
-LRESULT OnLoggingScreenGpsData(HWND, UINT, WPARAM, LPARAM);  // shell_window.cpp, interim
-
-namespace {
-const MessageEntry<WindowHandler> ScreenLogEntries[] = {
-    {MSG_GPS_DATA, &OnLoggingScreenGpsData},
-};
-}  // namespace
-
-const WindowMessageTable ScreenLogMessages = MakeMessageTable(ScreenLogEntries);
+// ScreenLogMessages is the logging screen's, in logging_screen.cpp.
 const WindowMessageTable CurveMessages = EmptyMessageTable<WindowHandler>();
 const WindowMessageTable DecayMessages = EmptyMessageTable<WindowHandler>();
 const WindowMessageTable NumbersMessages = EmptyMessageTable<WindowHandler>();

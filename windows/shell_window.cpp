@@ -3,17 +3,11 @@
 // inputs and talks to the API.
 #include "windows/shell_window.h"
 
-#include <cstring>
-#include <memory>
 
-#include "core/datafile/data_file.h"
-#include "core/datafile/data_file_writers.h"
-#include "core/gps/position_handler.h"
 #include "core/settings/settings_file.h"
 #include "core/shell/main_painting.h"
 #include "windows/dialogs.h"
-#include "windows/gps_reader.h"
-#include "windows/window_canvas.h"
+#include "windows/logging_screen.h"
 
 namespace tesselog::win32 {
 
@@ -90,102 +84,14 @@ LRESULT OnMainCreate(HWND window, UINT, WPARAM, LPARAM) {
         return 0;
     }
 
-    shell.MapVisible = shell.ProgramSettings.GpsInput != 0 ? 1 : 0;
-    // The pens and brushes shared by the logging screen's panes are created
-    // with those panes.
-    std::memcpy(shell.Readings.ConsoleRecordTag, ConsoleRecordTag, sizeof shell.Readings.ConsoleRecordTag);
+    // The pens and brushes shared by the logging screen's panes, and its
+    // state, are made with the logging screen.
     return 0;
 }
 
 LRESULT OnMainSize(HWND window, UINT, WPARAM, LPARAM) {
     ReadClientSize(Shell(), window);
     return 0;
-}
-
-// ---------------------------------------------------------------------------
-// Interim start and stop of logging, GPS side only. Until the logging screen
-// exists, "&Logging" with GPS input on applies the NMEA mode, opens the GPS
-// port (its failure shown), starts the GPS reader and shows the still empty
-// logging screen, whose MSG_GPS_DATA runs the position handler; closing the
-// program stops the reader. The logging screen's work replaces this section
-// with the full start and stop (consoles, port checks, timer 1, "E&xit") and
-// moves the GPS state below into the program's state.
-
-struct InterimGpsLogging {
-    SerialPorts Ports;
-    GpsStreams Streams;
-    NmeaModeTable Mode;
-    GpsPositionState Positions;
-    UtmZoneState Zone;  // fixed by the first fix, kept for the whole run
-    GpsFieldLayout Layout;
-    int32_t ScreenUpdatesEnabled = 1;
-    ConsoleStreams Consoles;
-    LoggingStatus Logging;  // stays "Monitoring": no data file is opened yet
-    Win32Clock Clock;
-    std::unique_ptr<DataFile> File;
-    std::unique_ptr<DataFileWriter> Writer;
-    Win32SoundPlayer Sounds;
-    GpsMapDrawing Map;       // no map pane yet
-    GpsScreenHooks Screen;   // no "&File" button or speed bar yet
-    GpsReaderThread Reader;
-};
-
-// Never destroyed: a reader that outlived the bounded wait at exit must not
-// find its state gone while the process ends.
-InterimGpsLogging& InterimGps() {
-    static InterimGpsLogging* gps = new InterimGpsLogging;
-    return *gps;
-}
-
-void StartLogging(ProgramShell& shell) {
-    InterimGpsLogging& gps = InterimGps();
-    const Settings& settings = shell.ProgramSettings;
-    if (settings.GpsInput != 1 || gps.Reader.Running()) return;
-
-    gps.Mode = ApplyNmeaMode(settings.NmeaMode);
-    shell.Prompts.Owner = shell.MainWindow;
-    if (!OpenGpsPort(gps.Ports, settings, 1, shell.Prompts)) return;
-    gps.Streams.GpsPortOpen.store(1);
-
-    if (!gps.Writer) {
-        gps.File = std::make_unique<DataFile>(shell.Files);
-        gps.Writer = std::make_unique<DataFileWriter>(*gps.File, settings, gps.Clock, gps.Consoles, gps.Logging);
-    }
-    ResetGpsPositionsOnLoggingStart(gps.Positions);
-    gps.Layout.Background = GetSysColor(COLOR_BTNFACE);  // COLORREF is 0x00BBGGRR too
-
-    GpsReaderSetup setup;
-    setup.Streams = &gps.Streams;
-    setup.Ports = &gps.Ports;
-    setup.ProgramSettings = &settings;
-    setup.Mode = gps.Mode;
-    setup.Logging = &gps.Logging;
-    setup.Writer = gps.Writer.get();
-    setup.LoggingScreen = shell.LoggingScreen;
-    setup.Fonts = &shell.Fonts;
-    setup.Layout = &gps.Layout;
-    if (!gps.Reader.Start(setup)) {
-        CloseHandle(gps.Ports.GpsPortHandle);
-        gps.Ports.GpsPortHandle = INVALID_HANDLE_VALUE;
-        gps.Streams.GpsPortOpen.store(0);
-        return;
-    }
-
-    for (HWND button : shell.MainButtons) ShowWindow(button, SW_HIDE);
-    InvalidateRect(shell.MainWindow, nullptr, TRUE);
-    shell.Screen.ScreenMode = ScreenLogging;
-    ShowWindow(shell.LoggingScreen, SW_SHOW);
-    SetFocus(shell.LoggingScreen);
-}
-
-// Before the main window goes: the reader may be waiting in MSG_GPS_DATA, so
-// the wait handles sent messages; it is bounded, and a reader that has not
-// ended by then ends with the process.
-void StopLoggingAtExit() {
-    InterimGpsLogging& gps = InterimGps();
-    if (!gps.Reader.Running()) return;
-    gps.Reader.Stop(2000);
-    gps.Streams.GpsPortOpen.store(0);
 }
 
 LRESULT OnMainDestroy(HWND, UINT, WPARAM, LPARAM) {
@@ -206,15 +112,13 @@ void RunDialogAndRepaint(ProgramShell& shell, bool (*run)(HWND, DialogContext&))
                           },
                           shell.DisplayOptionsChanged};
     run(shell.MainWindow, context);
-    // The GPS choice decides between map and profile view.
-    shell.MapVisible = shell.ProgramSettings.GpsInput != 0 ? 1 : 0;
     InvalidateRect(shell.MainWindow, nullptr, TRUE);
 }
 
 void RunMainAction(ProgramShell& shell, MainAction action) {
     switch (action) {
     case MainAction::None: break;
-    case MainAction::StartLogging: StartLogging(shell); break;
+    case MainAction::StartLogging: StartLoggingScreen(shell); break;
     case MainAction::SurveySetup: RunDialogAndRepaint(shell, &RunSurveySetupDialog); break;
     case MainAction::SystemSetup: RunDialogAndRepaint(shell, &RunSystemSetupDialog); break;
     case MainAction::ArrayGeometry: RunDialogAndRepaint(shell, &RunArrayGeometryDialog); break;
@@ -253,6 +157,20 @@ LRESULT OnMainCommand(HWND window, UINT message, WPARAM wParam, LPARAM) {
     return 0;
 }
 
+// The keyboard focus follows the screen in front: when the main window is
+// activated again (after a dialog or a message box, or by a click on its
+// frame) while the logging screen or the GPS monitor is in front, the focus
+// goes on to that screen, so the operator's next key reaches it.
+LRESULT OnMainSetFocus(HWND, UINT, WPARAM, LPARAM) {
+    ProgramShell& shell = Shell();
+    HWND front = shell.Screen.ScreenMode == ScreenLogging      ? shell.LoggingScreen
+                 : shell.Screen.ScreenMode == ScreenGpsMonitor ? shell.GpsMonitor
+                                                               : nullptr;
+    // A screen that is being closed is hidden before ScreenMode returns to 0.
+    if (front && IsWindowVisible(front)) SetFocus(front);
+    return 0;
+}
+
 LRESULT OnMainPaint(HWND window, UINT, WPARAM, LPARAM) {
     ProgramShell& shell = Shell();
     PAINTSTRUCT ps;
@@ -270,38 +188,11 @@ LRESULT OnMainPaint(HWND window, UINT, WPARAM, LPARAM) {
 const MessageEntry<WindowHandler> MainEntries[] = {
     {WM_CREATE, &OnMainCreate},     {WM_SIZE, &OnMainSize},       {WM_DESTROY, &OnMainDestroy},
     {WM_COMMAND, &OnMainCommand},   {WM_DEADCHAR, &OnMainCommand}, {WM_KEYDOWN, &OnMainCommand},
-    {WM_PAINT, &OnMainPaint},
+    {WM_PAINT, &OnMainPaint},       {WM_SETFOCUS, &OnMainSetFocus},
 };
 const WindowMessageTable MainMessages = MakeMessageTable(MainEntries);
 
 }  // namespace
-
-// The logging screen's MSG_GPS_DATA: the position handler on a canvas of the
-// logging screen, while the reader waits in its send. (Part of the interim
-// section above: its state moves with it.)
-LRESULT OnLoggingScreenGpsData(HWND window, UINT, WPARAM, LPARAM) {
-    ProgramShell& shell = Shell();
-    InterimGpsLogging& gps = InterimGps();
-    GpsDataOutcome outcome;
-    {
-        WindowCanvas canvas(window, shell.Fonts);
-        GpsPositionContext context{shell.ProgramSettings, gps.Mode,         gps.Streams,
-                                   gps.Logging,           shell.Readings,   gps.Positions,
-                                   gps.Zone,              gps.ScreenUpdatesEnabled,
-                                   0,  // no map review yet
-                                   gps.Layout,            canvas.Get(),     gps.Sounds,
-                                   gps.Map,               gps.Screen};
-        outcome = OnGpsData(context);
-    }
-    if (outcome.PositionLimitReached) {
-        // The file is full: the reader writes no record of this sentence.
-        SuspendThread(gps.Reader.Handle());
-        MessageBoxW(window, Widen(PositionLimitMessage).c_str(), Widen(PositionLimitCaption).c_str(),
-                    MB_OK | MB_ICONEXCLAMATION);
-        ExitProcess(0);
-    }
-    return 0;
-}
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     return DispatchThroughTable(MainMessages, message, &DefWindowProcW, window, message, wParam, lParam);

@@ -7,7 +7,6 @@
 
 #include <string>
 
-#include "core/acquisition/acquisition_state.h"
 #include "core/settings/settings.h"
 #include "core/shell/dispatch_table.h"
 #include "core/shell/main_commands.h"
@@ -46,9 +45,7 @@ struct ProgramShell {
     MainScreenState Screen;
     Settings ProgramSettings;
     std::string WorkingFolder;  // the current directory at start-up
-    int32_t MapVisible = 0;
     int32_t DisplayOptionsChanged = 0;
-    ConsoleReadingState Readings;
 
     Win32FileSystem Files;
     Win32Prompts Prompts;

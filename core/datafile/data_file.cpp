@@ -27,9 +27,16 @@ bool DataFile::IsOpen() const {
     return file_ != nullptr;
 }
 
+void DataFile::SetObserver(DataFileObserver* observer) {
+    std::lock_guard<std::mutex> guard(lock_);
+    observer_ = observer;
+}
+
 void DataFile::Append(const void* bytes, size_t n) {
     std::lock_guard<std::mutex> guard(lock_);
-    if (file_) file_->Write(bytes, n);
+    if (!file_) return;
+    file_->Write(bytes, n);
+    if (observer_) observer_->Appended(bytes, n);
 }
 
 size_t DataFile::Read(void* buffer, size_t n) {

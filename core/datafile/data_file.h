@@ -14,9 +14,24 @@
 
 namespace tesselog {
 
+// Told of every write of Append, for the record log of the test build. It
+// runs under the file's lock, right after the write, so it sees the writes
+// in file order; it must not call back into the DataFile.
+class DataFileObserver {
+public:
+    virtual ~DataFileObserver() = default;
+    virtual void Appended(const void* bytes, size_t n) = 0;
+};
+
 class DataFile {
 public:
-    explicit DataFile(FileSystem& fs) : fs_(fs) {}
+    // Takes the default observer (none unless the test build set one).
+    explicit DataFile(FileSystem& fs) : fs_(fs), observer_(DefaultObserver()) {}
+
+    // The observer of this file's appends; nullptr for none.
+    void SetObserver(DataFileObserver* observer);
+    // The observer that DataFiles made from now on start with.
+    static void SetDefaultObserver(DataFileObserver* observer) { DefaultObserver() = observer; }
 
     // Opens DataFilePath for reading and writing, existing or new (or
     // existing only), positioned at its start. False and closed on failure.
@@ -40,7 +55,13 @@ public:
     const std::string& Path() const { return path_; }
 
 private:
+    static DataFileObserver*& DefaultObserver() {
+        static DataFileObserver* observer = nullptr;
+        return observer;
+    }
+
     FileSystem& fs_;
+    DataFileObserver* observer_;
     mutable std::mutex lock_;
     std::unique_ptr<File> file_;
     std::string path_;

@@ -235,10 +235,10 @@ e2e_map_ports() {
 E2E_SIM_PID=""
 declare -gA E2E_SIM_PORTS=()   # "console1".."console9", "gps" -> /dev/pts/N
 
-# e2e_start_sim LOG ARGS...: starts tesselog-sim, waits (up to 10 s) for its port lines,
-# which it prints all at once, and fills E2E_SIM_PORTS.
+# e2e_start_sim LOG ARGS...: starts tesselog-sim (E2E_SIM, or the native tree's), waits
+# (up to 10 s) for its port lines, which it prints all at once, and fills E2E_SIM_PORTS.
 e2e_start_sim() {
-    local log="$1" sim="$E2E_ROOT/build/native/tools/tesselog-sim"
+    local log="$1" sim="${E2E_SIM:-$E2E_ROOT/build/native/tools/tesselog-sim}"
     shift
     [ -x "$sim" ] || e2e_fail "no simulator at $sim (build the native tree)"
     "$sim" "$@" >"$log" 2>&1 &

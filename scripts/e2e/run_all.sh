@@ -43,9 +43,11 @@ wanted() {
 }
 
 # Runs one scenario in its own bash process, bounded in time; output goes to its log.
+# A scenario file may raise the limit with a line "# time limit: N s".
 run_scenario() {
-    local file="$1" function="$2" dir="$3"
-    timeout -k 10 "$scenario_seconds" bash -c '
+    local file="$1" function="$2" dir="$3" limit
+    limit="$(sed -n -E 's/^# time limit: ([0-9]+) s$/\1/p' "$file" | head -n 1)"
+    timeout -k 10 "${limit:-$scenario_seconds}" bash -c '
         set -euo pipefail
         source "$1"
         source "$2"

@@ -224,6 +224,8 @@ bool ParseOptions(int argc, const char* const* argv, ToolOptions& options, std::
             options.CapturePrefix = value;
         } else if (flag("--link-dir")) {
             options.LinkDir = value;
+        } else if (flag("--write-log")) {
+            options.WriteLog = value;
         } else if (flag("--dry-run")) {
             options.DryRunPort = value;
         } else if (flag("--stop")) {
@@ -412,6 +414,10 @@ Running
   --capture PREFIX        write what each port sent to PREFIX.<port>.raw (raw bytes)
                           and PREFIX.index ("<ms> <port> <offset> <length>" per chunk);
                           bytes the program writes to the GPS port go to port gps-in
+  --write-log FILE        one line per sentence written on any port, once the write
+                          that carried its LF has returned: "<us> <port> <sentence>",
+                          microseconds of CLOCK_MONOTONIC_RAW (the clock of Wine's
+                          QueryPerformanceCounter), the sentence without CR LF
   --dry-run PORT          no ptys, no waiting: write PORT's stream (console1.., gps)
                           to stdout for --duration seconds of simulated time
                           (default 10); --capture still records every port

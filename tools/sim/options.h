@@ -12,6 +12,7 @@ struct ToolOptions {
     double Duration = 0.0;       // seconds; 0 runs until SIGINT/SIGTERM (dry runs default to 10)
     std::string CapturePrefix;
     std::string LinkDir;
+    std::string WriteLog;        // non-empty: the time of each sentence's write goes here
     std::string DryRunPort;      // non-empty: write this port's stream to stdout, no ptys, no pacing
     bool Help = false;
 };

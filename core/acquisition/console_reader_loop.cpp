@@ -1,0 +1,39 @@
+#include "core/acquisition/console_reader_loop.h"
+
+namespace tesselog {
+
+ConsoleReaderLoop::ConsoleReaderLoop(ConsoleStreams& streams, const Settings& settings, int k, ConsoleReaderIo& io,
+                                     Clock& clock)
+    : streams_(streams), k_(k), io_(io), clock_(clock), reader_(streams, settings, k) {}
+
+void ConsoleReaderLoop::Run() {
+    Start();
+    while (io_.PortValid()) Pass();
+    End();
+}
+
+void ConsoleReaderLoop::Start() {
+    if (k_ >= 0 && k_ < MaxConsoles) streams_.ConsolePortOpen[k_].store(2);
+    io_.PurgePort();
+    io_.SetEventMask();
+}
+
+void ConsoleReaderLoop::Pass() {
+    uint8_t byte = 0;
+    const ConsoleReadResult result = io_.ReadByte(byte);
+    if (result == ConsoleReadResult::Failed) io_.Wait(ConsoleFailedReadWaitMs);
+    if (result != ConsoleReadResult::Byte) return;
+    // The reader stores tick, slot and break flags before it returns true;
+    // the handler reads the slot while this thread waits in the hand-over.
+    if (reader_.Feed(byte, clock_)) io_.HandOver();
+}
+
+void ConsoleReaderLoop::End() {
+    if (k_ < 0 || k_ >= MaxConsoles) return;
+    // The stop code may set 0 at any moment; that value must stay.
+    int32_t open = streams_.ConsolePortOpen[k_].load();
+    while (open != 0 && !streams_.ConsolePortOpen[k_].compare_exchange_weak(open, 1)) {
+    }
+}
+
+}  // namespace tesselog

@@ -1,0 +1,77 @@
+// The loop of a console's reader thread, without threads or ports: the Win32
+// reader thread (windows/console_reader.h) runs it on the real port, the
+// tests on a scripted one with a manual clock. It reads the console's bytes
+// one at a time with the port's short read time-out, frames them
+// (ConsoleReader), and for every accepted sentence stores the arrival tick
+// and the sentence in the console's slot, ends any connection break of that
+// console and hands over with a synchronous MSG_CONSOLE_DATA: the slot is
+// not touched again until the handler has returned.
+//
+// The loop runs while the console's port handle is valid; the stop code
+// closes the port and makes the handle invalid, and the next read fails or
+// times out within about 10 ms. The thread is never killed.
+#pragma once
+
+#include <cstdint>
+
+#include "core/acquisition/acquisition_state.h"
+#include "core/acquisition/console_framer.h"
+#include "core/platform/clock.h"
+#include "core/settings/settings.h"
+
+namespace tesselog {
+
+enum class ConsoleReadResult {
+    Byte,     // one byte came
+    Nothing,  // the read time-out passed without a byte
+    Failed,   // the read failed (closed or vanished port)
+};
+
+// One console's port, the logging window and the wait as the loop sees them.
+class ConsoleReaderIo {
+public:
+    virtual ~ConsoleReaderIo() = default;
+    // ConsolePortHandle[k] is not the invalid handle.
+    virtual bool PortValid() = 0;
+    // Pending output, then pending input discarded; the event mask set to
+    // character-received only.
+    virtual void PurgePort() = 0;
+    virtual void SetEventMask() = 0;
+    // One byte within the port's read time-out (about 10 ms).
+    virtual ConsoleReadResult ReadByte(uint8_t& byte) = 0;
+    // MSG_CONSOLE_DATA for this console; returns when the handler has run.
+    virtual void HandOver() = 0;
+    virtual void Wait(uint32_t ms) = 0;
+};
+
+// A read that fails at once (a pty whose far end hung up, a port being
+// closed) is followed by this wait, the time a read of a silent port takes,
+// so that the loop never spins.
+constexpr uint32_t ConsoleFailedReadWaitMs = 10;
+
+class ConsoleReaderLoop {
+public:
+    // Sets ConsoleMinSentence[k] from ConsoleType[k] (the thread's first
+    // step). k is 0..8.
+    ConsoleReaderLoop(ConsoleStreams& streams, const Settings& settings, int k, ConsoleReaderIo& io,
+                      Clock& clock);
+
+    // Start, passes while the port handle is valid, End.
+    void Run();
+
+    // The pieces of Run, for the tests.
+    void Start();  // ConsolePortOpen[k] 2, purge, event mask
+    void Pass();   // one read; an accepted sentence is stored and handed over
+    void End();    // ConsolePortOpen[k] 1, unless the stop code has set it to 0
+
+    int Console() const { return k_; }
+
+private:
+    ConsoleStreams& streams_;
+    int k_;
+    ConsoleReaderIo& io_;
+    Clock& clock_;
+    ConsoleReader reader_;
+};
+
+}  // namespace tesselog

@@ -1,0 +1,299 @@
+// What the logging session acts through: the logging screen's controls, the
+// dialogs its commands open, the ports and threads of a start and a stop, the
+// map, the append validation and the background files. The Win32 logging
+// screen implements them with windows and API calls; tests and the replay
+// tool use the defaults (each method does nothing and answers "no" or
+// "cancel") or the recording and scripted versions at the end of this file.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "core/gps/position_handler.h"
+
+namespace tesselog {
+
+class DataFile;
+
+// Control ids of the logging screen.
+constexpr int LogButtonIdFirst = 460;  // 460..463: the command buttons of both sets, "P A U S E" is 460
+constexpr int NavButtonIdFirst = 470;  // 470..478: codes 121..129
+constexpr int NavCodeOffset = 349;     // navigation code = control id - 349
+constexpr int MenuLoggingId = 500;     // the pop-up menu while a file is open
+constexpr int MenuMonitoringId = 499;  // the same without its first group, while no file is open
+
+// The command buttons: index 0 "&File"/"&Go", 1 "&Readings Scale"/"&QLine",
+// 2 "E&xit", 3 "&Menu"; the pause set is "P A U S E" alone (index 0).
+enum class LogButtonSet { First, Second, Pause };
+
+// The nine navigation buttons as bits, in the order of their ids 470..478.
+enum NavButtonBits : uint32_t {
+    NavLeft = 1u << 0,
+    NavRight = 1u << 1,
+    NavUp = 1u << 2,
+    NavDown = 1u << 3,
+    NavZoomIn = 1u << 4,
+    NavZoomOut = 1u << 5,
+    NavFitAll = 1u << 6,
+    NavEnterReview = 1u << 7,
+    NavExitReview = 1u << 8,
+};
+constexpr uint32_t NavDirections = NavLeft | NavRight | NavUp | NavDown;
+constexpr uint32_t NavZooms = NavZoomIn | NavZoomOut | NavFitAll;
+constexpr uint32_t NavAll = 0x1FF;
+// Enabled when a file is open in map view: all but the zoom buttons.
+constexpr uint32_t NavWithoutZooms = NavAll & ~NavZooms;
+
+// Status line update codes.
+constexpr int StatusFileName = 0;
+constexpr int StatusMonitoring = 1;
+constexpr int StatusStandBy = 2;
+constexpr int StatusLogging = 3;
+
+// The logging screen's windows and controls.
+class LoggingScreenControls {
+public:
+    virtual ~LoggingScreenControls() = default;
+    virtual void ShowButtonSet(LogButtonSet /*set*/, bool /*visible*/) {}
+    virtual void EnableButtonSet(LogButtonSet /*set*/, bool /*enabled*/) {}
+    // The button drawn as default (index 0..3 of the set; 0 for the pause set).
+    virtual void SetDefaultButton(LogButtonSet /*set*/, int /*index*/) {}
+    virtual void EnableFileButton(bool /*enabled*/) {}
+    virtual void EnableNavigation(uint32_t /*buttons*/, bool /*enabled*/) {}
+    virtual void ShowNavigation(uint32_t /*buttons*/, bool /*visible*/) {}
+    // Code 0 writes "File: <name>", codes 1..3 the state word.
+    virtual void UpdateStatusLine(int /*code*/, const std::string& /*fileName*/) {}
+    // 1 draws the pause hint, -1 erases it.
+    virtual void PauseHint(int /*code*/) {}
+    virtual void RepaintScreen() {}
+    virtual void RepaintMainWindow() {}
+    virtual void RefreshProfiles() {}
+    virtual void ClearMapPane() {}
+    virtual void ShowPleaseWait() {}  // on the map pane
+    // "No connection" in console k's row of the numbers pane.
+    virtual void ShowNoConnection(int /*k*/) {}
+    // Console k's second-plot pane cleared to white.
+    virtual void ClearSecondPlot(int /*k*/) {}
+    // The colour scale window shown or hidden (while "READINGSCALE" is open).
+    virtual void ShowColourScale(bool /*visible*/) {}
+    // Menu 499 or 500 at (main window x + 190, main window y + 120); the
+    // chosen item's id (501..516) or 0.
+    virtual int PopupMenu(int /*menuId*/) { return 0; }
+    // Layout pass for the current MapVisible.
+    virtual void LayoutPass() {}
+    virtual void ShowLoggingScreen(bool /*visible*/) {}
+    virtual void ShowMainButtons(bool /*visible*/) {}
+    virtual void FocusScreen() {}
+};
+
+// The dialogs of the logging commands. Each returns true on OK. The option
+// dialogs add to `changed` the DisplayOptionsChanged bits of the options
+// they changed (the session clears it before each dialog).
+class LoggingDialogs {
+public:
+    virtual ~LoggingDialogs() = default;
+    // "GETNEWLINE": on OK it has stored the new line's text, direction, start
+    // station and CurrentStation and saved the settings.
+    virtual bool NewLine(Settings& /*settings*/) { return false; }
+    // "NEWSTATION": the entered station; the session stores it and writes.
+    virtual bool NewStation(const Settings& /*settings*/, double& /*station*/) { return false; }
+    // "COMMENT": the text (the session keeps 11 characters).
+    virtual bool Comment(std::string& /*text*/) { return false; }
+    virtual bool ReadingsScale(Settings& /*settings*/, int32_t& /*changed*/) { return false; }
+    virtual bool SpeedScale(Settings& /*settings*/, int32_t& /*changed*/) { return false; }
+    virtual bool ProfileOptions(Settings& /*settings*/, int32_t& /*changed*/) { return false; }
+    virtual bool MapSize(Settings& /*settings*/, int32_t& /*changed*/) { return false; }
+    virtual bool MapDisplayOptions(Settings& /*settings*/, int32_t& /*changed*/) { return false; }
+    virtual bool GpsMask(Settings& /*settings*/) { return false; }
+    virtual bool Audio(Settings& /*settings*/) { return false; }
+};
+
+// DisplayOptionsChanged bits.
+constexpr int32_t ChangedPositionSize = 2;
+constexpr int32_t ChangedPositionColour = 4;
+constexpr int32_t ChangedMapDisplayType = 8;
+constexpr int32_t ChangedReadingsScale = 16;
+constexpr int32_t ChangedGridType = 32;
+constexpr int32_t ChangedGridInterval = 64;
+constexpr int32_t ChangedGridAngle = 128;
+constexpr int32_t ChangedMapSize = 256;
+
+// Ports, threads, the timer and the waits of a start and a stop. The session
+// keeps the port-open flags (ConsolePortOpen, GpsPortOpen) itself.
+class LoggingPorts {
+public:
+    virtual ~LoggingPorts() = default;
+    // The opener tells the operator itself what failed.
+    virtual bool OpenConsolePort(int /*k*/) { return true; }
+    virtual void CloseConsolePort(int /*k*/) {}  // handle -1: the reader ends
+    virtual bool OpenGpsPort() { return true; }
+    virtual void CloseGpsPort() {}
+    virtual void StartConsoleReader(int /*k*/) {}
+    // GpsReaderRun is set to 1 by the session before this.
+    virtual void StartGpsReader() {}
+    // GpsReaderRun 0 and the port closed, unless the reader is in a
+    // connection break (it closes the port itself then).
+    virtual void StopGpsReader() {}
+    virtual void ReleaseConsoleThread(int /*k*/) {}
+    virtual void ReleaseGpsThread() {}
+    virtual void StartWatchTimer() {}  // timer 1, 1000 ms
+    virtual void StopWatchTimer() {}
+    virtual void Wait(uint32_t /*ms*/) {}
+    // "WYNIKBAD.TXT" in the current directory, created anew and kept open.
+    virtual void CreateDiagnosticFile() {}
+};
+
+// The map as the commands see it; the position handler's calls come through
+// the GpsMapDrawing base.
+class LoggingMap : public GpsMapDrawing {
+public:
+    // The reset at every start: whole-table extent, allowed range, review
+    // values remembered, tiles deleted.
+    virtual void Reset() {}
+    virtual void PrepareDrawing() {}
+    virtual void RecomputeScale() {}
+    // The swath state of the map drawing, at every "&Go".
+    virtual void ResetSwath() {}
+    // Codes 121..127.
+    virtual void Navigate(int /*code*/) {}
+    // Review view: saves and restores MapSize, the scale and MapDisplayType
+    // in the settings record it was made with.
+    virtual void EnterReview() {}
+    virtual void ExitReview() {}
+    // The track's extent in tiles with the current MapSize and scale: true
+    // when it stays inside 3..1996 (the extent is then widened to include it).
+    virtual bool TrackFits() { return true; }
+    virtual void RebuildGrid() {}
+    // Mode 0 grid, 1 overlays cleared, 2 everything (after a size change).
+    virtual void RefreshTiles(int /*mode*/) {}
+    virtual void SetRedrawEverything() {}
+    // Replays from the open data file.
+    virtual bool ReplayTrack() { return true; }
+    virtual void ReplayColourAmplitude() {}
+    virtual void StepBusyIndicator() {}
+};
+
+// The check of an existing file of this program against the current set-up
+// before new records are appended to it. The file is open at its start. The
+// default refuses every file and shows nothing: appending is not offered yet.
+class AppendValidation {
+public:
+    virtual ~AppendValidation() = default;
+    virtual bool Validate(DataFile& /*file*/, const Settings& /*settings*/) { return false; }
+};
+
+// The background files of the map (codes 119, 120 and the exit).
+class BackgroundFiles {
+public:
+    virtual ~BackgroundFiles() = default;
+    virtual int Count() { return 0; }
+    // "BACKGROUNDFILELOAD" and the load, with their own messages.
+    virtual void Load() {}
+    // "BACKGROUNDFILEREMOVE" and the removal; true when something was removed.
+    virtual bool Remove() { return false; }
+    virtual void Redraw() {}
+    // Deletes the copies in the temporary folder; the count becomes 0.
+    virtual void DeleteCopies() {}
+};
+
+// --- Versions for tests and the replay tool ---
+
+// Keeps what the screen shows and a log of every call.
+class RecordingScreenControls : public LoggingScreenControls {
+public:
+    void ShowButtonSet(LogButtonSet set, bool visible) override;
+    void EnableButtonSet(LogButtonSet set, bool enabled) override;
+    void SetDefaultButton(LogButtonSet set, int index) override;
+    void EnableFileButton(bool enabled) override;
+    void EnableNavigation(uint32_t buttons, bool enabled) override;
+    void ShowNavigation(uint32_t buttons, bool visible) override;
+    void UpdateStatusLine(int code, const std::string& fileName) override;
+    void PauseHint(int code) override;
+    void RepaintScreen() override { Log.push_back("repaint"); }
+    void RepaintMainWindow() override { Log.push_back("repaint main"); }
+    void RefreshProfiles() override { Log.push_back("profiles"); }
+    void ClearMapPane() override { Log.push_back("clear map"); }
+    void ShowPleaseWait() override { Log.push_back("please wait"); }
+    void ShowNoConnection(int k) override;
+    void ClearSecondPlot(int k) override;
+    void ShowColourScale(bool visible) override;
+    int PopupMenu(int menuId) override;
+    void LayoutPass() override { Log.push_back("layout"); }
+    void ShowLoggingScreen(bool visible) override;
+    void ShowMainButtons(bool visible) override;
+    void FocusScreen() override {}
+
+    bool SetVisible[3] = {true, false, false};  // First, Second, Pause
+    bool SetEnabled[3] = {true, true, true};
+    LogButtonSet DefaultSet = LogButtonSet::First;
+    int DefaultIndex = 0;
+    bool FileButtonEnabled = true;
+    uint32_t NavEnabled = 0;
+    uint32_t NavVisible = NavDirections | NavEnterReview | NavExitReview;
+    std::string StatusWord;   // "Monitoring", "Stand By" or "Logging"
+    std::string StatusFile;   // the name of the last code-0 update
+    bool PauseHintShown = false;
+    bool LoggingScreenVisible = false;
+    bool MainButtonsVisible = true;
+    std::deque<int> MenuAnswers;  // PopupMenu answers; 0 when empty
+    std::vector<std::string> Log;
+};
+
+// Answers the dialogs from queues; an empty queue cancels. Every call is
+// logged with its name.
+class ScriptedLoggingDialogs : public LoggingDialogs {
+public:
+    struct NewLineAnswer {
+        bool Ok = false;
+        std::string LineText;    // StartLineText
+        int32_t LineDirection = 0;
+        double StartStation = 0.0;  // also CurrentStation
+    };
+    bool NewLine(Settings& settings) override;
+    bool NewStation(const Settings& settings, double& station) override;
+    bool Comment(std::string& text) override;
+    bool ReadingsScale(Settings& settings, int32_t& changed) override;
+    bool SpeedScale(Settings& settings, int32_t& changed) override;
+    bool ProfileOptions(Settings& settings, int32_t& changed) override;
+    bool MapSize(Settings& settings, int32_t& changed) override;
+    bool MapDisplayOptions(Settings& settings, int32_t& changed) override;
+    bool GpsMask(Settings& settings) override;
+    bool Audio(Settings& settings) override;
+
+    std::deque<NewLineAnswer> NewLines;
+    std::deque<std::pair<bool, double>> Stations;
+    std::deque<std::pair<bool, std::string>> Comments;
+    // Map size answers: OK with the new MapSize.
+    std::deque<std::pair<bool, int32_t>> MapSizes;
+    std::vector<std::string> Log;
+};
+
+// Ports that open as told (all by default) and log every call.
+class RecordingLoggingPorts : public LoggingPorts {
+public:
+    bool OpenConsolePort(int k) override;
+    void CloseConsolePort(int k) override;
+    bool OpenGpsPort() override;
+    void CloseGpsPort() override;
+    void StartConsoleReader(int k) override;
+    void StartGpsReader() override;
+    void StopGpsReader() override;
+    void ReleaseConsoleThread(int k) override;
+    void ReleaseGpsThread() override;
+    void StartWatchTimer() override;
+    void StopWatchTimer() override;
+    void Wait(uint32_t ms) override;
+    void CreateDiagnosticFile() override;
+
+    bool ConsoleFails[9] = {};
+    bool GpsFails = false;
+    // Called with every Wait, so a replay can move its clock on.
+    std::function<void(uint32_t)> OnWait;
+    std::vector<std::string> Log;
+};
+
+}  // namespace tesselog

@@ -1,0 +1,867 @@
+#include "core/logscreen/logging_session.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "core/datafile/data_file_naming.h"
+
+namespace tesselog {
+
+namespace {
+
+constexpr uint32_t ConnectionLostMs = 1000;  // a console silent this long shows "No connection"
+constexpr uint32_t FileDialogSettleMs = 300;
+constexpr uint32_t RecordStartWaitMs = 50;
+constexpr uint32_t PortOpenWaitMs = 100;
+constexpr uint32_t StopWithFileWaitMs = 200;
+constexpr uint32_t StopPerPortWaitMs = 50;
+
+char UpperLetter(uint32_t key) {
+    if (key >= 'a' && key <= 'z') return static_cast<char>(key - 'a' + 'A');
+    if (key >= 'A' && key <= 'Z') return static_cast<char>(key);
+    return 0;
+}
+
+}  // namespace
+
+int MenuCodeOfId(int menuId) {
+    static const int table[][2] = {
+        {501, CodeNewLine},       {502, CodeNewStation},       {503, CodeComment},
+        {505, CodeReadingsScale}, {506, CodeSpeedScale},       {507, CodeProfileOptions},
+        {508, CodeAudio},         {509, CodeHideMenu},         {510, CodeMapSize},
+        {511, CodeMapDisplayOptions}, {512, CodeToggleView},   {513, CodeGpsMask},
+        {515, CodeEnterBackground},   {516, CodeRemoveBackground},
+    };
+    for (const auto& row : table)
+        if (row[0] == menuId) return row[1];
+    return 0;
+}
+
+SensorTables BuildSensorTables(const Settings& settings) {
+    SensorTables t;
+    int consoles = std::clamp(settings.ConsoleCount, 0, MaxConsoles);
+    int sensor = 0;
+    double position = 0.0;
+    for (int i = 0; i < consoles; ++i) {
+        t.ConsoleSensorCount[i] = settings.ConsoleType[i] == 1 ? 2 : 1;
+        t.ConsoleFirstSensor[i] = i == 0 ? 0 : t.ConsoleFirstSensor[i - 1] + t.ConsoleSensorCount[i - 1];
+        for (int s = 0; s < t.ConsoleSensorCount[i] && sensor < MaxSensors; ++s, ++sensor) {
+            if (sensor > 0) position += s == 0 ? settings.ConsoleSeparation : settings.UnitSensorSeparation;
+            t.SensorPosition[sensor] = position;
+        }
+    }
+    t.SensorCount = sensor;
+    t.MinSeparation = std::min(settings.UnitSensorSeparation, settings.ConsoleSeparation);
+    // The array's width in the same unit as the positions (the last sensor's
+    // position), so that the ratios do not depend on the display unit.
+    double width = sensor > 0 ? t.SensorPosition[sensor - 1] : 0.0;
+    double stripWidth = width + t.MinSeparation;
+    for (int k = 0; k < sensor; ++k) {
+        t.NormalisedCentre[k] = width > 0.0 ? t.SensorPosition[k] / width : 0.0;
+        if (stripWidth > 0.0) {
+            t.StripLeft[k] = t.SensorPosition[k] / stripWidth;
+            t.StripRight[k] = (t.SensorPosition[k] + t.MinSeparation) / stripWidth;
+        }
+    }
+    return t;
+}
+
+LoggingSession::LoggingSession(Settings& settings, LoggingServices& services)
+    : Config(settings),
+      Services(services),
+      File(services.Files),
+      Writer(File, settings, services.Time, Consoles, Logging) {
+    for (auto& row : SecondPlotLastPoint) row[0] = row[1] = -1;
+}
+
+int LoggingSession::ConsoleCount() const { return std::clamp(Config.ConsoleCount, 0, MaxConsoles); }
+
+void LoggingSession::Save() {
+    if (Services.SaveSettings) Services.SaveSettings();
+}
+
+void LoggingSession::Information(const char* text) {
+    Services.Messages.ShowMessage(text, CaptionInformation, PromptIcon::Information);
+}
+
+// ---------------------------------------------------------------- start, stop
+
+bool LoggingSession::StartLogging() {
+    auto& ports = Services.Ports;
+    auto& controls = Services.Controls;
+
+    MapVisible = GpsEnabled() ? 1 : 0;
+    if (!GpsEnabled()) Config.MapDisplayType = 0;
+    Services.Map.Reset();
+    MapReviewActive = 0;
+    MapOverflowState = 0;  // the reset deleted the track the overflow was about
+
+    Sensors = BuildSensorTables(Config);
+    SetConsoleFirstSensors(Readings, Config);
+    ProfileCurveVisible[0] = ProfileCurveVisible[1] = 1;
+    Logging.LoggingState = LoggingMonitoring;
+
+    if (!DiagnosticFileOpen) {
+        ports.CreateDiagnosticFile();
+        DiagnosticFileOpen = 1;
+    }
+
+    controls.LayoutPass();
+    Services.Map.PrepareDrawing();
+    Mode = ApplyNmeaMode(Config.NmeaMode);
+    Config.RecomputePixelsPerUnit();
+    SetColourStep(Readings, Config);
+
+    for (int k = 0; k < MaxConsoles; ++k) {
+        SecondPlotHasData[k] = 0;
+        Consoles.ConsoleInBreak[k] = 0;
+        Consoles.ConsoleBreakLogged[k] = 0;
+    }
+
+    // Port assignments: every conflict in its own box, then nothing opens.
+    const int consoles = ConsoleCount();
+    int conflicts = 0;
+    char text[96];
+    for (int i = 0; i < consoles; ++i) {
+        if (GpsEnabled() && Config.ConsolePort[i] == Config.GpsPort) {
+            std::snprintf(text, sizeof text, "Com%d Assigned to Instrument %d and GPS", Config.GpsPort + 1, i + 1);
+            Services.Messages.ShowMessage(text, CaptionSerialPort, PromptIcon::None);
+            ++conflicts;
+        }
+        for (int j = i + 1; j < consoles; ++j) {
+            if (Config.ConsolePort[j] != Config.ConsolePort[i]) continue;
+            std::snprintf(text, sizeof text, "Com%d Assigned to Instrument %d and Instrument %d",
+                          Config.ConsolePort[i] + 1, i + 1, j + 1);
+            Services.Messages.ShowMessage(text, CaptionSerialPort, PromptIcon::None);
+            ++conflicts;
+        }
+    }
+    if (conflicts > 0) return false;
+
+    int failures = 0;
+    for (int k = 0; k < consoles; ++k) {
+        if (Consoles.ConsolePortOpen[k] == 0) {
+            if (ports.OpenConsolePort(k))
+                Consoles.ConsolePortOpen[k] = 1;
+            else
+                ++failures;
+        }
+        ports.Wait(PortOpenWaitMs);
+    }
+    GpsPortOpenedByStart = 0;
+    if (GpsEnabled()) {
+        if (ports.OpenGpsPort()) {
+            Gps.GpsPortOpen = 1;
+            GpsPortOpenedByStart = 1;
+        } else {
+            ++failures;
+        }
+    }
+    if (failures > 0) {
+        for (int k = 0; k < MaxConsoles; ++k) {
+            if (Consoles.ConsolePortOpen[k] != 1) continue;
+            ports.CloseConsolePort(k);
+            Consoles.ConsolePortOpen[k] = 0;
+        }
+        if (GpsPortOpenedByStart) {
+            ports.CloseGpsPort();
+            Gps.GpsPortOpen = 0;
+            GpsPortOpenedByStart = 0;
+        }
+        return false;
+    }
+
+    for (int k = 0; k < consoles; ++k) ports.StartConsoleReader(k);
+
+    if (GpsEnabled()) {
+        Services.Map.RecomputeScale();
+        ResetGpsPositionsOnLoggingStart(GpsState);
+        Gps.GpsReaderRun = 1;
+        ports.StartGpsReader();
+    }
+
+    const uint32_t now = Services.Time.Tick();
+    for (int k = 0; k < MaxConsoles; ++k) Consoles.ConsoleLastDataTick[k] = now;
+    ports.StartWatchTimer();
+
+    controls.ShowMainButtons(false);
+    controls.EnableFileButton(!GpsEnabled());  // with GPS the first valid fix enables it
+    controls.RepaintMainWindow();
+    Services.ScreenMode = 1;
+    controls.ShowLoggingScreen(true);
+    return true;
+}
+
+void LoggingSession::ResetLineCounters() {
+    Readings.LineStationCount = 0;
+    Readings.LineTimeBefore = 0;
+    Readings.LineTimeMs = 0;
+    Readings.LineTime = ElapsedTime{};
+    GpsState.LineDistance = 0.0;
+}
+
+void LoggingSession::ResetAllCounters() {
+    Counters.LinesStarted = 0;
+    ResetLineCounters();
+    Readings.TotalStationCount = 0;
+    Readings.TotalTimeBefore = 0;
+    Readings.TotalTimeMs = 0;
+    Readings.TotalTime = ElapsedTime{};
+    GpsState.TotalDistance = 0.0;
+    GpsState.GpsPositionCount = 0;
+    Header.DataFileName.clear();
+}
+
+int LoggingSession::StopLogging(bool confirm) {
+    auto& ports = Services.Ports;
+    auto& controls = Services.Controls;
+    const int consoles = ConsoleCount();
+
+    for (int k = 0; k < MaxConsoles; ++k) SecondPlotHasData[k] = 0;
+    for (auto& row : SecondPlotLastPoint) row[0] = row[1] = -1;
+
+    if (Logging.LoggingState != LoggingMonitoring) {
+        if (confirm && !Services.Messages.AskYesNo(ExitQuestionText, CaptionConfirmExit, PromptIcon::Question)) {
+            Logging.LoggingState = LoggingStandBy;
+            controls.RepaintScreen();
+            controls.RefreshProfiles();
+            controls.FocusScreen();
+            return 0;
+        }
+        ports.StopWatchTimer();
+        File.Close();
+        if (GpsEnabled()) {
+            Gps.GpsReaderRun = 0;
+            ports.StopGpsReader();
+            ports.ReleaseGpsThread();
+            Gps.GpsPortOpen = 0;
+        }
+        for (int k = 0; k < consoles; ++k) ports.CloseConsolePort(k);
+        ports.Wait(StopWithFileWaitMs);
+        for (int k = 0; k < consoles; ++k) {
+            ports.ReleaseConsoleThread(k);
+            Consoles.ConsolePortOpen[k] = 0;
+        }
+        ResetAllCounters();
+        Logging.LoggingState = LoggingMonitoring;
+        controls.RepaintMainWindow();
+        controls.ShowLoggingScreen(false);
+    } else {
+        ports.StopWatchTimer();
+        if (GpsEnabled()) {
+            Gps.GpsReaderRun = 0;
+            ports.StopGpsReader();
+            ports.ReleaseGpsThread();
+            Gps.GpsPortOpen = 0;
+        }
+        for (int k = 0; k < consoles; ++k) {
+            ports.CloseConsolePort(k);
+            ports.Wait(StopPerPortWaitMs);
+        }
+        for (int k = 0; k < consoles; ++k) {
+            ports.ReleaseConsoleThread(k);
+            Consoles.ConsolePortOpen[k] = 0;
+        }
+        ResetAllCounters();
+        controls.ShowLoggingScreen(false);
+        controls.RepaintMainWindow();
+    }
+    return 1;
+}
+
+// ---------------------------------------------------------------- dispatch
+
+void LoggingSession::OnCommand(LogInput input, uint64_t wordParameter) {
+    Services.Controls.FocusScreen();
+    // The map drawing asked for a pause: whatever came is the pause. While
+    // not recording there is nothing to pause; the request then waits for
+    // the next recording, whose first command pauses it.
+    if (MapOverflowState == 1 && Logging.LoggingState == LoggingRecording) {
+        PressPause();
+        return;
+    }
+    const int low = static_cast<int>(wordParameter & 0xFFFF);
+    if (input == LogInput::Command) {
+        const int button = low - LogButtonIdFirst;
+        if (button >= 0 && button <= 3) {
+            PressButton(button);
+            return;
+        }
+        const int nav = low - NavCodeOffset;
+        if (nav >= CodeNavFirst && nav <= CodeExitReview) {
+            RunCode(nav);
+            return;
+        }
+        const int code = MenuCodeOfId(low);
+        if (Services.ScreenMode == 1 && code != 0) RunCode(code);
+        return;
+    }
+    if (Services.ScreenMode == 1) HandleKey(static_cast<uint32_t>(low));
+}
+
+void LoggingSession::OnMapOverflow() {
+    if (MapOverflowState == 0) MapOverflowState = 1;
+    OnCommand(LogInput::Command, 0);
+}
+
+void LoggingSession::HandleKey(uint32_t key) {
+    const int32_t state = Logging.LoggingState;
+    if (state == LoggingRecording) {
+        bool pause = false;
+        switch (Config.PauseKey) {
+            case 0: pause = true; break;
+            case 1: pause = key == 13; break;
+            case 2: pause = key == 32; break;
+            case 3: pause = UpperLetter(key) == 'P'; break;
+            default: break;
+        }
+        if (pause) PressPause();
+        return;
+    }
+    if (key == 9) {
+        LogButtonFocus = (LogButtonFocus + 1) % 4;
+        Services.Controls.SetDefaultButton(state == LoggingMonitoring ? LogButtonSet::First : LogButtonSet::Second,
+                                           LogButtonFocus);
+        return;
+    }
+    if (key == 13) {
+        PressButton(LogButtonFocus);
+        return;
+    }
+    const bool fileOpen = state == LoggingStandBy;
+    switch (UpperLetter(key)) {
+        case 'A': RunCode(CodeAudio); break;
+        case 'B': RunCode(CodeSpeedScale); break;
+        case 'C': if (fileOpen) RunCode(CodeComment); break;
+        case 'D': RunCode(CodeMapDisplayOptions); break;
+        case 'F': if (state == LoggingMonitoring) PressButton(0); break;
+        case 'G': if (fileOpen) PressButton(0); break;
+        case 'H': RunCode(CodeHideMenu); break;
+        case 'L': if (fileOpen) RunCode(CodeNewLine); break;
+        case 'M': PressButton(3); break;
+        case 'N': if (fileOpen) RunCode(CodeNewStation); break;
+        case 'P': RunCode(CodeProfileOptions); break;
+        case 'Q': if (fileOpen) PressButton(1); break;
+        case 'R': RunCode(CodeReadingsScale); break;
+        case 'S': RunCode(CodeMapSize); break;
+        case 'T': RunCode(CodeToggleView); break;
+        case 'W': RunCode(CodeGpsMask); break;
+        case 'X': PressButton(2); break;
+        default: break;
+    }
+}
+
+void LoggingSession::PressButton(int index) {
+    const int32_t state = Logging.LoggingState;
+    if (state == LoggingRecording) {
+        if (index == 0) PressPause();  // only "P A U S E" is shown while recording
+        return;
+    }
+    switch (index) {
+        case 0:
+            if (state == LoggingMonitoring)
+                PressFile();
+            else
+                PressGo();
+            break;
+        case 1:
+            if (state == LoggingMonitoring)
+                RunCode(CodeReadingsScale);
+            else
+                PressQuickLine();
+            break;
+        case 2: PressExit(); break;
+        case 3: PressMenu(); break;
+        default: break;
+    }
+}
+
+// ---------------------------------------------------------------- buttons
+
+void LoggingSession::ShowStandByButtons() {
+    auto& controls = Services.Controls;
+    controls.ShowButtonSet(LogButtonSet::First, false);
+    controls.ShowButtonSet(LogButtonSet::Second, true);
+    controls.SetDefaultButton(LogButtonSet::Second, 0);
+    LogButtonFocus = 0;
+}
+
+void LoggingSession::PressFile() {
+    auto& controls = Services.Controls;
+    ScreenUpdatesEnabled = 0;
+    // The header's G records carry the map reference of the first fix.
+    Header.MapReferenceNorthing = GpsState.MapReferenceNorthing;
+    Header.MapReferenceEasting = GpsState.MapReferenceEasting;
+    Header.UtmZoneOfFile = Zone.UtmZoneOfFile;
+    DataFileCreation creation{Services.Files, Services.FileChooser, Services.Messages, Config,
+                              Writer,         Logging,              Services.SaveSettings};
+    const int result = CreateDataFile(creation, Header);
+    Services.Ports.Wait(FileDialogSettleMs);
+
+    if (File.IsOpen()) {
+        if (result == DataFileRefused) {
+            Services.Messages.ShowMessage(ForeignFileText, CaptionInformation, PromptIcon::Information);
+            File.Close();
+            Logging.LoggingState = LoggingMonitoring;
+        } else if (result == DataFileCreated) {
+            Logging.LoggingState = LoggingStandBy;
+            GpsState.GpsPositionCount = 0;
+            if (MapVisible) controls.EnableNavigation(NavWithoutZooms, true);
+            ShowStandByButtons();
+        } else {
+            AppendToExisting();
+        }
+    }
+    if (File.IsOpen()) {
+        controls.UpdateStatusLine(StatusFileName, Header.DataFileName);
+        controls.UpdateStatusLine(StatusStandBy, Header.DataFileName);
+    }
+    controls.RepaintScreen();
+    ScreenUpdatesEnabled = 1;
+}
+
+void LoggingSession::AppendToExisting() {
+    auto& controls = Services.Controls;
+    if (!Services.Validation.Validate(File, Config)) {
+        File.Close();
+        Logging.LoggingState = LoggingMonitoring;
+        return;
+    }
+    File.SeekToEnd();
+    Writer.WriteHeaderBlock(1, Header);
+    const std::string path = File.Path();
+    File.Close();
+    Save();
+    if (!File.Open(path, OpenMode::ReadWriteExisting) || !File.SeekToEnd()) {
+        File.Close();
+        return;
+    }
+    GpsState.GpsPositionCount = 0;
+    if (GpsEnabled()) {
+        controls.ShowPleaseWait();
+        if (!Services.Map.ReplayTrack()) {
+            File.Close();
+            return;
+        }
+        controls.RepaintScreen();
+        controls.ShowPleaseWait();
+        Services.Map.ReplayColourAmplitude();
+        controls.EnableNavigation(NavWithoutZooms, true);
+    }
+    ShowStandByButtons();
+    Logging.LoggingState = LoggingStandBy;
+}
+
+void LoggingSession::PressGo() {
+    auto& controls = Services.Controls;
+    if (MapOverflowState == 2) {
+        Services.Sound.Play(SoundId::Ring);
+        Services.Messages.ShowMessage(GoRefusedText, CaptionWarning, PromptIcon::Exclamation);
+        return;
+    }
+    for (auto& count : Readings.AmplitudeCount) count = 0;
+    Readings.AmplitudeBank = 0;
+    Services.Map.ResetSwath();
+    ScreenUpdatesEnabled = 0;
+    controls.EnableNavigation(NavAll, false);
+    controls.ShowButtonSet(LogButtonSet::Second, false);
+    Logging.LoggingStartTick = Services.Time.Tick();
+    controls.UpdateStatusLine(StatusLogging, Header.DataFileName);
+    controls.ShowButtonSet(LogButtonSet::Pause, true);
+    controls.SetDefaultButton(LogButtonSet::Pause, 0);
+    GpsState.ClosedEpochHasReadings = 0;
+    Readings.AmplitudeQueueOn = 0;
+    GpsState.FixEpochState = 0;
+    Logging.LoggingState = LoggingRecording;
+    controls.PauseHint(1);
+    Services.Ports.Wait(RecordStartWaitMs);
+    Logging.RecordStartTick = Services.Time.Tick();
+    Writer.WriteEventRecord(std::string(StartedEvent), EventTypeMark);
+    ScreenUpdatesEnabled = 1;
+}
+
+void LoggingSession::PressPause() {
+    auto& controls = Services.Controls;
+    Logging.LoggingState = LoggingStandBy;
+    controls.PauseHint(-1);
+    ScreenUpdatesEnabled = 0;
+    Writer.WriteEventRecord(std::string(MapOverflowState == 1 ? PausedOverflowEvent : PausedEvent), EventTypeMark);
+    File.CloseAndReopen();  // puts the records on the disk
+    Readings.LineTimeBefore = Readings.LineTimeMs;
+    Readings.TotalTimeBefore = Readings.TotalTimeMs;
+    controls.ShowButtonSet(LogButtonSet::Pause, false);
+    if (MapVisible) controls.EnableNavigation(NavWithoutZooms, true);
+    ShowStandByButtons();
+    controls.UpdateStatusLine(StatusStandBy, Header.DataFileName);
+    if (MapOverflowState == 1) {
+        MapOverflowState = 2;
+        Services.Sound.Play(SoundId::Ring);
+        Services.Messages.ShowMessage(OverflowPauseText, CaptionWarning, PromptIcon::Exclamation);
+    }
+    ScreenUpdatesEnabled = 1;
+}
+
+void LoggingSession::WriteLineStart() {
+    Writer.WriteLineHeader();
+    Writer.WriteTimeRecord();
+}
+
+void LoggingSession::PressQuickLine() {
+    auto& controls = Services.Controls;
+    if (ConsoleCount() < 1) return;
+    const double line = LeadingNumber(Config.StartLineText.c_str()) + Config.LineIncrement;
+    char text[64];
+    std::snprintf(text, sizeof text, "New Line: %.2f", line);
+    if (!Services.Messages.AskYesNo(text, QuickLineCaption, PromptIcon::Question)) {
+        controls.RefreshProfiles();
+        return;
+    }
+    Counters.LinesStarted += 1;
+    ResetLineCounters();
+    std::snprintf(text, sizeof text, "%.2f", line);
+    Config.StartLineText = std::string(text).substr(0, StartLineTextMaxLength);
+    if (Config.LineSequence == 0) {  // alternate: back the other way from where the line ended
+        Config.StartStation = Config.CurrentStation;
+        Config.StationIncrement = -Config.StationIncrement;
+        Config.LineDirection = 3 - Config.LineDirection;
+    } else {
+        Config.CurrentStation = Config.StartStation;
+    }
+    WriteLineStart();
+    Save();
+    controls.RepaintScreen();
+    controls.ShowPleaseWait();
+    controls.RefreshProfiles();
+}
+
+void LoggingSession::PressExit() {
+    auto& controls = Services.Controls;
+    if (StopLogging(true) != 1) {
+        controls.RefreshProfiles();
+        return;
+    }
+    Services.Background.DeleteCopies();
+    if (MapReviewActive) {
+        MapReviewActive = 0;
+        Services.Map.ExitReview();
+        controls.ShowNavigation(NavExitReview, false);
+        controls.ShowNavigation(NavEnterReview, true);
+        controls.EnableButtonSet(LogButtonSet::Second, true);
+    }
+    controls.ShowButtonSet(LogButtonSet::Second, false);
+    controls.ShowButtonSet(LogButtonSet::First, true);
+    controls.SetDefaultButton(LogButtonSet::First, 0);
+    LogButtonFocus = 0;
+    controls.ShowMainButtons(true);
+    Services.ScreenMode = 0;
+    controls.RepaintMainWindow();
+}
+
+void LoggingSession::PressMenu() {
+    ScreenUpdatesEnabled = 0;
+    const int id =
+        Services.Controls.PopupMenu(Logging.LoggingState != LoggingMonitoring ? MenuLoggingId : MenuMonitoringId);
+    if (id != 0)
+        OnCommand(LogInput::Command, static_cast<uint64_t>(id));
+    else
+        ScreenUpdatesEnabled = 1;  // dismissed: no code will set it again
+}
+
+// ---------------------------------------------------------------- codes
+
+void LoggingSession::EndCode() {
+    Services.Controls.RefreshProfiles();
+    Services.Controls.FocusScreen();
+    ScreenUpdatesEnabled = 1;
+}
+
+void LoggingSession::ClampGridInterval() {
+    if (Config.GridLinesInterval < 0.5) {
+        Config.GridLinesInterval = 0.5;
+        Information(GridIntervalText);
+    }
+}
+
+void LoggingSession::CodeMapSizeDialog() {
+    auto& controls = Services.Controls;
+    auto& map = Services.Map;
+    const int32_t oldSize = Config.MapSize;
+    const double oldInterval = Config.GridLinesInterval;
+    const int32_t oldBand = Config.CursorBand;
+    DisplayOptionsChanged = 0;
+    if (Services.Dialogs.MapSize(Config, DisplayOptionsChanged)) Save();
+    if (DisplayOptionsChanged == 0) return;
+
+    map.RecomputeScale();
+    if (!map.TrackFits()) {
+        Config.MapSize = oldSize;
+        Config.GridLinesInterval = oldInterval;
+        Config.CursorBand = oldBand;
+        Config.RecomputeCursorBandPixels();
+        map.RecomputeScale();
+        DisplayOptionsChanged &= ~(ChangedMapSize | ChangedGridInterval);
+        Services.Sound.Play(SoundId::Ring);
+        Services.Messages.ShowMessage(MapTooSmallText, CaptionWarning, PromptIcon::Exclamation);
+    } else {
+        MapOverflowState = 0;
+    }
+    ClampGridInterval();
+    Save();
+    controls.RepaintScreen();
+    if (!MapVisible) return;
+    controls.ClearMapPane();
+    controls.ShowPleaseWait();
+    if (DisplayOptionsChanged & (ChangedGridInterval | ChangedMapSize)) map.RebuildGrid();
+    if (DisplayOptionsChanged & ChangedMapSize) {
+        map.SetRedrawEverything();
+        map.RefreshTiles(2);
+        map.ReplayColourAmplitude();
+    } else {
+        map.RefreshTiles(0);
+    }
+    Services.Background.Redraw();
+}
+
+void LoggingSession::CodeMapDisplayOptionsDialog() {
+    auto& controls = Services.Controls;
+    auto& map = Services.Map;
+    DisplayOptionsChanged = 0;
+    Services.Dialogs.MapDisplayOptions(Config, DisplayOptionsChanged);
+    const int32_t changed = DisplayOptionsChanged;
+    if (changed == 0) return;
+    ClampGridInterval();
+    Save();
+    controls.RepaintScreen();
+    if (changed & ChangedMapSize) {
+        map.SetRedrawEverything();
+        controls.ShowPleaseWait();
+        map.RebuildGrid();
+        map.RefreshTiles(2);
+        controls.RefreshProfiles();
+        Services.Background.Redraw();
+        map.ReplayColourAmplitude();
+    }
+    controls.ClearMapPane();
+    controls.ShowPleaseWait();
+    if (changed & (ChangedGridType | ChangedGridInterval | ChangedGridAngle)) {
+        map.RebuildGrid();
+        map.RefreshTiles(0);
+        Services.Background.Redraw();
+    }
+    if (((changed & (ChangedPositionSize | ChangedPositionColour)) && Config.MapDisplayType == 0) ||
+        (changed & ChangedMapDisplayType)) {
+        map.RefreshTiles(1);
+        map.ReplayColourAmplitude();
+    }
+}
+
+void LoggingSession::RunCode(int code) {
+    auto& controls = Services.Controls;
+    auto& dialogs = Services.Dialogs;
+    auto& map = Services.Map;
+    const int32_t state = Logging.LoggingState;
+    const bool fileOpen = state != LoggingMonitoring;
+
+    if (code >= CodeNavFirst && code < CodeEnterReview) {
+        if (fileOpen && MapVisible) map.Navigate(code);
+        return;
+    }
+    ScreenUpdatesEnabled = 0;
+    switch (code) {
+        case CodeNewLine:
+            if (ConsoleCount() >= 1 && dialogs.NewLine(Config)) {
+                WriteLineStart();
+                Counters.LinesStarted += 1;
+                ResetLineCounters();
+                Readings.StationStarted = 0;
+                controls.RepaintScreen();
+                controls.ShowPleaseWait();
+            }
+            break;
+        case CodeNewStation: {
+            double station = Config.CurrentStation;
+            if (dialogs.NewStation(Config, station)) {
+                Config.CurrentStation = station;
+                Readings.StationStarted = 0;
+                Writer.WriteStationRecord();
+                Writer.WriteTimeRecord();
+                Save();
+                controls.RepaintScreen();
+            }
+            break;
+        }
+        case CodeComment: {
+            std::string text;
+            if (dialogs.Comment(text)) Writer.WriteEventRecord(text.substr(0, 11), EventTypeComment);
+            break;
+        }
+        case CodeReadingsScale: {
+            const bool colourScale = Config.MapDisplayType >= 1 && GpsEnabled();
+            if (colourScale) controls.ShowColourScale(true);
+            DisplayOptionsChanged = 0;
+            dialogs.ReadingsScale(Config, DisplayOptionsChanged);
+            if (colourScale) controls.ShowColourScale(false);
+            if (DisplayOptionsChanged & ChangedReadingsScale) {
+                Config.RecomputePixelsPerUnit();
+                SetColourStep(Readings, Config);
+            }
+            if (DisplayOptionsChanged != 0) controls.RepaintScreen();
+            if (DisplayOptionsChanged != 0 && Config.MapDisplayType >= 1) {
+                controls.ClearMapPane();
+                controls.ShowPleaseWait();
+                map.RefreshTiles(1);
+                if (Services.Background.Count() > 0) Services.Background.Redraw();
+                map.ReplayColourAmplitude();
+            }
+            break;
+        }
+        case CodeSpeedScale:
+            if (!GpsEnabled()) {
+                Information(GpsOnlyOptionText);
+            } else {
+                DisplayOptionsChanged = 0;
+                if (dialogs.SpeedScale(Config, DisplayOptionsChanged)) controls.RepaintScreen();
+            }
+            break;
+        case CodeProfileOptions:
+            DisplayOptionsChanged = 0;
+            if (dialogs.ProfileOptions(Config, DisplayOptionsChanged)) controls.RepaintScreen();
+            break;
+        case CodeHideMenu:
+            controls.RepaintScreen();
+            if (GpsEnabled()) {
+                controls.ClearMapPane();
+                controls.ShowPleaseWait();
+            }
+            break;
+        case CodeToggleView:
+            if (!GpsEnabled()) {
+                Information(GpsOnlyOptionText);
+                break;
+            }
+            MapVisible = 1 - MapVisible;
+            controls.LayoutPass();
+            controls.RepaintScreen();
+            if (MapVisible) {
+                controls.ShowPleaseWait();
+                if (fileOpen)
+                    controls.EnableNavigation(MapReviewActive ? NavAll : (NavDirections | NavEnterReview), true);
+            }
+            break;
+        case CodeMapSize:
+            if (!GpsEnabled())
+                Information(GpsOnlyOptionText);
+            else
+                CodeMapSizeDialog();
+            break;
+        case CodeMapDisplayOptions:
+            if (!GpsEnabled())
+                Information(GpsOnlyOptionText);
+            else if (!MapVisible)
+                Information(MapOnlyOptionText);
+            else
+                CodeMapDisplayOptionsDialog();
+            break;
+        case CodeGpsMask:
+            if (!GpsEnabled())
+                Information(GpsOnlyOptionText);
+            else
+                dialogs.GpsMask(Config);
+            break;
+        case CodeAudio:
+            dialogs.Audio(Config);
+            break;
+        case CodeEnterBackground:
+            if (!MapVisible)
+                Information(MapOnlyOptionText);
+            else if (GpsEnabled() && !GpsState.FirstFixSeen)
+                Information(NoGpsPositionText);
+            else if (Services.Background.Count() >= MaxBackgroundFiles)
+                Information(BackgroundFullText);
+            else
+                Services.Background.Load();
+            break;
+        case CodeRemoveBackground:
+            if (Services.Background.Count() == 0) {
+                Information(NoBackgroundText);
+            } else if (Services.Background.Remove()) {
+                controls.ClearMapPane();
+                map.StepBusyIndicator();
+                map.RefreshTiles(0);
+                Services.Background.Redraw();
+            }
+            break;
+        case CodeEnterReview:
+            if (fileOpen && MapVisible && !MapReviewActive) {
+                MapReviewActive = 1;
+                map.EnterReview();
+                controls.EnableButtonSet(LogButtonSet::Second, false);
+                controls.ShowButtonSet(LogButtonSet::Second, false);
+                controls.EnableNavigation(NavZooms | NavEnterReview | NavExitReview, true);
+                controls.ShowNavigation(NavZooms | NavEnterReview | NavExitReview, true);
+                controls.ShowNavigation(NavEnterReview, false);
+            }
+            break;
+        case CodeExitReview:
+            if (MapReviewActive) {
+                MapReviewActive = 0;
+                map.ExitReview();
+                controls.ClearMapPane();
+                controls.ShowPleaseWait();
+                map.RebuildGrid();
+                map.RefreshTiles(2);
+                Services.Background.Redraw();
+                map.ReplayColourAmplitude();
+                map.SetRedrawEverything();
+                controls.RefreshProfiles();
+                controls.EnableButtonSet(LogButtonSet::Second, true);
+                controls.ShowButtonSet(LogButtonSet::Second, true);
+                controls.EnableNavigation(NavZooms, false);
+                controls.ShowNavigation(NavZooms, false);
+                controls.ShowNavigation(NavExitReview, false);
+                controls.ShowNavigation(NavEnterReview, true);
+            }
+            break;
+        default:
+            break;
+    }
+    EndCode();
+}
+
+// ---------------------------------------------------------------- watch, readers
+
+void LoggingSession::OnWatchTimer() {
+    const uint32_t now = Services.Time.Tick();
+    bool ring = false;
+    for (int i = 0; i < ConsoleCount(); ++i) {
+        if (now - Consoles.ConsoleLastDataTick[i].load() <= ConnectionLostMs) continue;
+        if (Logging.LoggingState == LoggingRecording) {
+            Consoles.ConsoleInBreak[i] = 1;
+            SecondPlotHasData[i] = 0;
+            if (Consoles.ConsoleBreakLogged[i] == 0) {
+                Writer.WriteEventRecord(ConsoleBreakText(i + 1), EventTypeMark);
+                Consoles.ConsoleBreakLogged[i] = 1;
+            }
+        }
+        Services.Controls.ShowNoConnection(i);
+        Services.Controls.ClearSecondPlot(i);
+        if (Config.DisconnectAlarm == 1) ring = true;
+    }
+    if (ring) Services.Sound.Play(SoundId::Ring);
+}
+
+void LoggingSession::OnConsoleData(int k, ReadingDisplay& display) {
+    if (k < 0 || k >= MaxConsoles) return;
+    ConsoleReadingContext context{Config, Consoles, Logging, Readings, File, Services.Time, Services.Sound, display};
+    ConsoleReadingHandler(k, context);
+    SecondPlotHasData[k] = 1;
+}
+
+GpsDataOutcome LoggingSession::OnGpsData(Canvas& canvas, GpsScreenHooks& screen) {
+    GpsPositionContext context{Config,   Mode,     Gps,           Logging,           Readings,
+                               GpsState, Zone,     ScreenUpdatesEnabled, MapReviewActive, GpsLayout,
+                               canvas,   Services.Sound, Services.Map,  screen};
+    return tesselog::OnGpsData(context);
+}
+
+}  // namespace tesselog

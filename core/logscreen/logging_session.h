@@ -1,0 +1,215 @@
+// The logging screen's program, without windows: everything its handlers
+// share on the user-interface thread, the start and stop of logging, the
+// command handler (buttons, menu, keys, navigation), the map-overflow
+// message, the once-a-second connection watch, and the entries of the
+// reader threads' messages. The Win32 logging screen forwards its messages
+// here and implements the interfaces of logging_screen_io.h; the replay tool
+// drives the same session on a manual clock.
+//
+// Logging states: 0 no file ("Monitoring"), -1 file open and paused ("Stand
+// By"), 1 recording ("Logging"); 0 -> -1 by "&File", -1 -> 1 by "&Go",
+// 1 -> -1 by the pause, -1 or 0 -> closed screen by "E&xit".
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "core/acquisition/acquisition_state.h"
+#include "core/acquisition/console_reading.h"
+#include "core/datafile/data_file.h"
+#include "core/datafile/data_file_writers.h"
+#include "core/gps/coordinates.h"
+#include "core/gps/gps_framer.h"
+#include "core/gps/nmea_mode.h"
+#include "core/gps/position_handler.h"
+#include "core/logscreen/logging_screen_io.h"
+#include "core/platform/clock.h"
+#include "core/platform/file_dialogs.h"
+#include "core/platform/file_system.h"
+#include "core/platform/prompts.h"
+#include "core/platform/sound.h"
+#include "core/settings/settings.h"
+
+namespace tesselog {
+
+// Texts of the logging commands.
+constexpr char ForeignFileText[] = "File not from Tesselog program";
+constexpr char GpsOnlyOptionText[] = "Option avaiable only when GPS is enabled";
+constexpr char MapOnlyOptionText[] = "Option avaiable only when map is visible";
+constexpr char GoRefusedText[] = "Cannot start logging.\r\nPlease increase the map size\r\nby 20-25%.";
+constexpr char OverflowPauseText[] = "Please select Map Size option\r\nand increase the map size\r\nby 20-25%.";
+constexpr char MapTooSmallText[] = "Map Size too small\r\nPlease select Map Size option\r\nand increase the map size";
+constexpr char GridIntervalText[] =
+    "Grid Interval must be >= 0.5 of map unit. Program assumed minimum value.";
+constexpr char NoGpsPositionText[] = "Valid GPS position must be received to use this option.";
+constexpr char BackgroundFullText[] = "Maximum 10 background files already loaded.";
+constexpr char NoBackgroundText[] = "No background files to remove";
+constexpr char ExitQuestionText[] = "Exit Logging?";
+constexpr char QuickLineCaption[] = "Quick Line";
+constexpr char StartedEvent[] = "$STARTED";
+constexpr char PausedEvent[] = "PAUSED";
+constexpr char PausedOverflowEvent[] = "PAUSED BMP";
+constexpr char DiagnosticFileName[] = "WYNIKBAD.TXT";
+constexpr int MaxBackgroundFiles = 10;
+
+// Event record types.
+constexpr uint8_t EventTypeMark = 88;     // 'X'
+constexpr uint8_t EventTypeComment = 67;  // 'C'
+
+// The message that brought a command.
+enum class LogInput { Command, DeadChar, KeyDown };
+
+// Menu codes (menu id -> code) and navigation codes (121..129).
+constexpr int CodeNewLine = 101;
+constexpr int CodeNewStation = 102;
+constexpr int CodeComment = 103;
+constexpr int CodeReadingsScale = 105;
+constexpr int CodeSpeedScale = 106;
+constexpr int CodeProfileOptions = 107;
+constexpr int CodeHideMenu = 108;
+constexpr int CodeToggleView = 109;
+constexpr int CodeMapSize = 110;
+constexpr int CodeMapDisplayOptions = 111;
+constexpr int CodeGpsMask = 112;
+constexpr int CodeAudio = 113;
+constexpr int CodeEnterBackground = 119;
+constexpr int CodeRemoveBackground = 120;
+constexpr int CodeNavFirst = 121;    // 121..127 left, right, up, down, zoom+, zoom-, fit all
+constexpr int CodeEnterReview = 128;
+constexpr int CodeExitReview = 129;
+
+// The menu code of a menu item id (501..516), 0 for any other id.
+int MenuCodeOfId(int menuId);
+
+// The per-sensor tables rebuilt at every start. Sensor k counts across the
+// consoles in console order, the first sensor of a console first.
+struct SensorTables {
+    int32_t SensorCount = 0;
+    int32_t ConsoleSensorCount[MaxConsoles] = {};
+    int32_t ConsoleFirstSensor[MaxConsoles] = {};
+    double SensorPosition[MaxSensors] = {};    // across the track, from the first sensor
+    double MinSeparation = 0.0;
+    double NormalisedCentre[MaxSensors] = {};  // position / ArrayWidth
+    double StripLeft[MaxSensors] = {};         // the sensor's strip of 0..1 on the colour map
+    double StripRight[MaxSensors] = {};
+};
+SensorTables BuildSensorTables(const Settings& settings);
+
+// Line counters not kept elsewhere. The stations, lengths and times of the
+// line and of the file live in ConsoleReadingState (LineStationCount,
+// TotalStationCount, LineTimeBefore...) and GpsPositionState (LineDistance,
+// TotalDistance, GpsPositionCount).
+struct LineCounters {
+    int32_t LinesStarted = 0;
+};
+
+// Everything the session acts through. All references outlive the session.
+struct LoggingServices {
+    FileSystem& Files;
+    Clock& Time;
+    SoundPlayer& Sound;
+    Prompts& Messages;
+    FileDialogs& FileChooser;
+    LoggingScreenControls& Controls;
+    LoggingDialogs& Dialogs;
+    LoggingPorts& Ports;
+    LoggingMap& Map;
+    AppendValidation& Validation;
+    BackgroundFiles& Background;
+    int32_t& ScreenMode;                 // the shell's: 0 main window, 1 logging screen
+    std::function<void()> SaveSettings;  // writes the settings file; empty: nothing is saved
+};
+
+class LoggingSession {
+public:
+    LoggingSession(Settings& settings, LoggingServices& services);
+    LoggingSession(const LoggingSession&) = delete;
+    LoggingSession& operator=(const LoggingSession&) = delete;
+
+    // --- Start and stop ---
+
+    // "&Logging" of the main window. True when the logging screen is shown
+    // (ScreenMode 1); false after a port conflict or a port that failed to
+    // open, with everything opened by this attempt closed again.
+    bool StartLogging();
+    // "E&xit": 1 when the logging screen was closed, 0 when the operator
+    // chose to stay (LoggingState -1).
+    int StopLogging(bool confirm = true);
+
+    // --- Messages of the logging screen ---
+
+    // WM_COMMAND (control or menu id in the low word), WM_KEYDOWN and
+    // WM_DEADCHAR (key code).
+    void OnCommand(LogInput input, uint64_t wordParameter);
+    // MSG_MAP_OVERFLOW: the map drawing has set MapOverflowState to 1.
+    void OnMapOverflow();
+    // WM_TIMER of timer 1.
+    void OnWatchTimer();
+    // MSG_CONSOLE_DATA of console k (0..8).
+    void OnConsoleData(int k, ReadingDisplay& display);
+    // MSG_GPS_DATA. A PositionLimitReached outcome is the caller's to finish.
+    GpsDataOutcome OnGpsData(Canvas& canvas, GpsScreenHooks& screen);
+
+    // --- The pieces, also for tests and the replay ---
+    void PressButton(int index);  // 0..3 by LoggingState
+    void RunCode(int code);       // 101..129
+    void ScheduleMapOverflow() { MapOverflowState = 1; }
+
+    // --- State shared by the logging screen's handlers ---
+    Settings& Config;
+    LoggingServices& Services;
+
+    ConsoleStreams Consoles;
+    LoggingStatus Logging;
+    ConsoleReadingState Readings;
+    GpsStreams Gps;
+    GpsPositionState GpsState;
+    UtmZoneState Zone;
+    NmeaModeTable Mode;  // the table of this start
+    GpsFieldLayout GpsLayout;
+    LineCounters Counters;
+    SensorTables Sensors;
+
+    int32_t MapOverflowState = 0;  // 0 inside, 1 pause asked for, 2 reported ("&Go" refused)
+    int32_t MapReviewActive = 0;
+    int32_t MapVisible = 1;
+    int32_t ScreenUpdatesEnabled = 1;
+    int32_t LogButtonFocus = 0;
+    int32_t DisplayOptionsChanged = 0;
+    int32_t DiagnosticFileOpen = 0;
+    int32_t GpsPortOpenedByStart = 0;
+    // Second-plot pane: console has data, and the last point per console and sensor slot.
+    int32_t SecondPlotHasData[MaxConsoles] = {};
+    int32_t SecondPlotLastPoint[10][2] = {};
+    // Profile curves of the left and right sensor.
+    int32_t ProfileCurveVisible[2] = {1, 1};
+
+    DataFile File;
+    DataFileWriter Writer;
+    HeaderContext Header;
+
+private:
+    void PressFile();
+    void PressGo();
+    void PressPause();
+    void PressQuickLine();
+    void PressExit();
+    void PressMenu();
+    void HandleKey(uint32_t key);
+    void AppendToExisting();
+    void WriteLineStart();
+    void ResetLineCounters();
+    void ResetAllCounters();
+    void ShowStandByButtons();
+    void EndCode();
+    void Save();
+    void Information(const char* text);
+    bool GpsEnabled() const { return Config.GpsInput == 1; }
+    int ConsoleCount() const;
+    void CodeMapSizeDialog();
+    void CodeMapDisplayOptionsDialog();
+    void ClampGridInterval();
+};
+
+}  // namespace tesselog

@@ -1,0 +1,367 @@
+#include "core/logscreen/status_painting.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "core/logscreen/colour_palette.h"
+
+namespace tesselog {
+
+namespace {
+
+constexpr char BlockSample[] = "# of Stns:888999";
+constexpr char ColumnLabel[] = "# of Stns:";
+constexpr Color SeparatorDark = Rgb(128, 128, 128);
+constexpr Color SeparatorLight = Rgb(255, 255, 255);
+constexpr Color Black = Rgb(0, 0, 0);
+
+int32_t Width(Canvas& c, FontChoice font, const char* text) {
+    c.SetFont(font);
+    return c.TextExtent(text).Width;
+}
+
+Rect Box(int32_t x, int32_t y, int32_t width, int32_t height) { return {x, y, x + width, y + height}; }
+
+std::string Format(const char* format, double value) {
+    char text[64];
+    std::snprintf(text, sizeof text, format, value);
+    return text;
+}
+
+std::string FormatInt(const char* format, int32_t value) {
+    char text[64];
+    std::snprintf(text, sizeof text, format, static_cast<int>(value));
+    return text;
+}
+
+// A value over its cleared box, in the current font and alignment.
+void Value(Canvas& c, const Rect& box, int32_t x, const std::string& text, Color background) {
+    c.FillRect(box, background);
+    c.TextInRect(box, x, box.Top, text);
+}
+
+void Field(Canvas& c, const StatusField& field, const char* label, const std::string& value, Color background) {
+    c.SetFont(FontChoice::Text);
+    c.Text(field.Label.X, field.Label.Y, label);
+    c.SetFont(FontChoice::Bold);
+    Value(c, field.Value, field.Value.Left, value, background);
+}
+
+// Northing and easting are wider than the zone's room allows on narrow
+// screens; the second coordinate stops short of the "Z:" label then.
+Rect SecondCoordinateBox(const StatusTextLayout& s, int32_t coordinateDisplay) {
+    Rect box = s.SecondCoordinate.Value;
+    if (coordinateDisplay != 0) box.Right = std::min(box.Right, s.Zone.Label.X - 4);
+    return box;
+}
+
+}  // namespace
+
+const char* LoggingStateWord(int32_t loggingState) {
+    if (loggingState < 0) return "Stand By";
+    if (loggingState == 0) return "Monitoring";
+    return "Logging";
+}
+
+std::string MapSizeText(int32_t mapSize, int32_t displayUnits) {
+    const char* format = displayUnits == 1 ? "Map Size:%5ld ft" : displayUnits == 2 ? "Map Size:%5ld US-ft"
+                                                                                   : "Map Size:%5ld m";
+    char text[48];
+    std::snprintf(text, sizeof text, format, static_cast<long>(mapSize));
+    return text;
+}
+
+const char* DilutionLabel(int32_t nmeaMode) {
+    if (nmeaMode == 1) return "HDOP:";
+    if (nmeaMode == 3 || nmeaMode == 4) return "GDOP:";
+    return "PDOP:";
+}
+
+const char* PauseHintText(int32_t pauseKey) {
+    switch (pauseKey) {
+    case 1: return "press <ENTER> to pause";
+    case 2: return "press <Space Bar> to pause";
+    case 3: return "press key <P> pause";
+    default: return "press any key to pause";
+    }
+}
+
+std::string ClockText(int32_t seconds) {
+    seconds = std::max<int32_t>(seconds, 0);
+    char text[32];
+    std::snprintf(text, sizeof text, "%02d:%02d:%02d", static_cast<int>(seconds / 3600),
+                  static_cast<int>(seconds / 60 % 60), static_cast<int>(seconds % 60));
+    return text;
+}
+
+StatusTextLayout ComputeStatusTextLayout(Canvas& c, const LoggingLayout& panes, const LoggingLayout& creation) {
+    StatusTextLayout s;
+    const int32_t h = panes.ClientHeight;
+    const int32_t l = panes.LineHeight;
+    s.RowPitch = l - 4;
+    for (int row = 0; row < 5; ++row) s.RowY[row] = h - 40 - l - (4 - row) * s.RowPitch;
+
+    c.SetFont(FontChoice::Text);
+    const TextSize sample = c.TextExtent(BlockSample);
+    s.TextHeight = sample.Height;
+    const int32_t column = Width(c, FontChoice::Text, ColumnLabel);
+    const Rect& bar = creation.SpeedBar;
+    s.ThirdWidth = bar.Width() / 3;
+    for (int i = 0; i < 3; ++i) {
+        s.ThirdX[i] = bar.Left + i * s.ThirdWidth;
+        s.BlockX[i] = s.ThirdX[i] + (s.ThirdWidth - sample.Width) / 2;
+    }
+    const int32_t pitch = s.RowPitch;
+    auto at = [&](int third, int row, int32_t valueX, int32_t right) {
+        StatusField f;
+        f.Label = {s.BlockX[third], s.RowY[row]};
+        f.Value = {valueX, s.RowY[row], std::max(valueX, right), s.RowY[row] + pitch};
+        return f;
+    };
+
+    // First third: file and totals, values 18 pixels right of the column label.
+    const int32_t firstValue = s.BlockX[0] + column + 18;
+    const int32_t firstEnd = s.ThirdX[1] - 2;
+    s.FileBox = {s.BlockX[0], s.RowY[0], std::max(s.BlockX[0], s.BlockX[1] - 4), s.RowY[0] + pitch};
+    s.TotalStations = at(0, 1, firstValue, firstEnd);
+    s.TotalLines = at(0, 2, firstValue, firstEnd);
+    s.TotalLength = at(0, 3, firstValue, firstEnd);
+    s.TotalTime = at(0, 4, firstValue, firstEnd);
+
+    // Middle third: the current line, values 9 pixels right of the label.
+    const int32_t middleValue = s.BlockX[1] + column + 9;
+    const int32_t middleEnd = s.ThirdX[2] - 2;
+    s.CurrentLine = at(1, 0, middleValue, middleEnd);
+    s.Station = at(1, 1, middleValue, middleEnd);
+    s.LineStations = at(1, 2, middleValue, middleEnd);
+    s.LineLength = at(1, 3, middleValue, middleEnd);
+    s.LineTime = at(1, 4, middleValue, middleEnd);
+
+    // Last third: GPS. Nothing may run under the command buttons.
+    const int32_t gpsEnd = creation.ButtonX - 4;
+    const int32_t gx = s.BlockX[2];
+    const int32_t gpsValue = gx + column + 9;
+    s.Positions = at(2, 0, gpsValue, gpsValue + Width(c, FontChoice::Bold, "888888") + 4);
+    s.Quality = Box(gx, s.RowY[1], Width(c, FontChoice::Text, "NO FIX") + 6, pitch);
+    const int32_t circle = std::max(pitch - 2, 2);
+    s.CircleA = Box(s.Quality.Right + 4, s.RowY[1] + 1, circle, circle);
+    s.CircleB = Box(s.CircleA.Right + 4, s.RowY[1] + 1, circle, circle);
+    // Row 3: dilution, then "Sat:"; on a narrow screen "Sat:" moves left
+    // into the dilution's spare room rather than under the buttons.
+    const int32_t satLabel = Width(c, FontChoice::Text, "Sat:");
+    const int32_t satWidth = Width(c, FontChoice::Bold, "88") + 6;
+    s.Dilution = at(2, 2, gpsValue, gpsValue + Width(c, FontChoice::Bold, "88.8") + 6);
+    s.Satellites.Label = {std::min(s.Dilution.Value.Right + 6, gpsEnd - satWidth - satLabel - 4), s.RowY[2]};
+    s.Dilution.Value.Right = std::max(gpsValue, std::min(s.Dilution.Value.Right, s.Satellites.Label.X - 2));
+    s.Satellites.Value = Box(s.Satellites.Label.X + satLabel + 4, s.RowY[2], satWidth, pitch);
+
+    const int32_t coordinateLabel = std::max(Width(c, FontChoice::Text, "Lat:"), Width(c, FontChoice::Text, "Lon:"));
+    const int32_t coordinateX = gx + coordinateLabel + 6;
+    const int32_t coordinateWidth = std::max(Width(c, FontChoice::Bold, "W888\xB0" "88'88.8888\""),
+                                             Width(c, FontChoice::Bold, "  8888888.88 USft")) + 4;
+    const int32_t zoneLabel = Width(c, FontChoice::Text, "Z:");
+    const int32_t zoneValue = Width(c, FontChoice::Bold, "88") + 6;
+    const int32_t coordinateRight = std::min(coordinateX + coordinateWidth, gpsEnd - zoneValue - zoneLabel - 10);
+    s.FirstCoordinate = at(2, 3, coordinateX, coordinateRight);
+    s.SecondCoordinate = at(2, 4, coordinateX, coordinateRight);
+    s.Zone.Label = {s.SecondCoordinate.Value.Right + 6, s.RowY[4]};
+    s.Zone.Value = Box(s.Zone.Label.X + zoneLabel + 4, s.RowY[4], zoneValue, pitch);
+    s.GpsDisabledBox = {gx, s.RowY[0], std::max(gx, gpsEnd), s.RowY[0] + pitch};
+
+    // Top of the screen.
+    s.StateBox = Box(23, 0, Width(c, FontChoice::Bold, "Monitoring") + 8, 20);
+    s.MapRight = LoggingMargin + panes.MapSide;
+    const int32_t mapSizeWidth = Width(c, FontChoice::Text, "Map Size:88888 US-ft") + 4;
+    s.MapSizeBox = {s.MapRight - mapSizeWidth, 2, s.MapRight, 2 + s.TextHeight};
+
+    // "Speed:" one line above the speed bar, centred on it.
+    const int32_t speedY = bar.Top - l;
+    const int32_t speedLabel = Width(c, FontChoice::Text, "Speed:");
+    s.Speed.Label = {bar.Left + (bar.Width() - speedLabel) / 2, speedY};
+    const int32_t speedValue = Width(c, FontChoice::Bold, "888.88 km/h") + 4;
+    s.Speed.Value = Box(s.Speed.Label.X + speedLabel + 4, speedY, speedValue, pitch);
+    const int32_t endWidth = Width(c, FontChoice::Bold, "8888.8") + 4;
+    s.SpeedLowBox = Box(bar.Left, speedY, endWidth, pitch);
+    s.SpeedHighBox = {bar.Right - endWidth, speedY, bar.Right, speedY + pitch};
+
+    const int32_t columnRight = panes.RightColumnX + panes.RightColumnWidth;
+    s.ScaleMaxBox = {panes.RightColumnX, LoggingMargin - s.TextHeight, columnRight, LoggingMargin};
+    const int32_t belowPlots = LoggingMargin + panes.SecondPlotHeight + 1;
+    s.ScaleMinBox = {panes.RightColumnX, belowPlots, columnRight, belowPlots + s.TextHeight};
+    s.ColourStrip = ColourScaleStripRect(panes);
+
+    s.SeparatorY = h - 42;
+    s.SeparatorLeft = bar.Left;
+    s.SeparatorRight = bar.Right;
+
+    s.HintColumnX = panes.RightColumnX;
+    s.HintColumnWidth = panes.RightColumnWidth;
+    s.HintFirstY = bar.Top + 3 * s.TextHeight;
+    s.HintSecondY = bar.Top + 4 * s.TextHeight;
+    s.HintEraseBox = {panes.RightColumnX, bar.Top + 2 * s.TextHeight, columnRight, h - 3};
+    return s;
+}
+
+GpsFieldLayout MakeGpsFieldLayout(const StatusTextLayout& s, const LoggingLayout& creation,
+                                  int32_t coordinateDisplay, double speedBarScale, Color background) {
+    GpsFieldLayout g;
+    g.Satellites = s.Satellites.Value;
+    g.Quality = s.Quality;
+    g.FirstCoordinate = s.FirstCoordinate.Value;
+    g.SecondCoordinate = SecondCoordinateBox(s, coordinateDisplay);
+    g.Dilution = s.Dilution.Value;
+    g.Zone = s.Zone.Value;
+    g.CircleA = s.CircleA;
+    g.CircleB = s.CircleB;
+    g.Speed = s.Speed.Value;
+    g.PositionCount = s.Positions.Value;
+    g.LineDistance = s.LineLength.Value;
+    g.TotalDistance = s.TotalLength.Value;
+    g.Background = background;
+    g.SpeedBarPixelsPerUnit = speedBarScale > 0.0 ? creation.SpeedBar.Width() / speedBarScale : 0.0;
+    return g;
+}
+
+void TakeStatusSettings(StatusInputs& in, const Settings& settings) {
+    in.ConsoleCount = settings.ConsoleCount;
+    in.DisplayUnits = settings.DisplayUnits;
+    in.CoordinateDisplay = settings.CoordinateDisplay;
+    in.NmeaMode = settings.NmeaMode;
+    in.GpsInput = settings.GpsInput;
+    in.MapDisplayType = settings.MapDisplayType;
+    in.MapSize = settings.MapSize;
+    in.ReadingsScaleMin = settings.ReadingsScaleMin;
+    in.ReadingsScaleMax = settings.ReadingsScaleMax;
+    in.SpeedBarScale = settings.SpeedBarScale;
+    in.CurrentStation = settings.CurrentStation;
+}
+
+void PaintLoggingStatus(Canvas& c, const StatusTextLayout& s, const StatusInputs& in) {
+    const Color bg = in.Background;
+    c.SetTextBackground(true);
+    c.SetTextColor(in.TextColor);
+    c.SetTextAlign(TextAlign::Left);
+
+    // 1. Map size above the map's right end.
+    if (in.MapVisible) {
+        c.SetFont(FontChoice::Text);
+        c.SetTextAlign(TextAlign::Right);
+        Value(c, s.MapSizeBox, s.MapRight, MapSizeText(in.MapSize, in.DisplayUnits), bg);
+        c.SetTextAlign(TextAlign::Left);
+    }
+
+    // 2. Separator: a groove along the bottom.
+    c.SetPen(SeparatorDark, 1);
+    c.Line({s.SeparatorLeft, s.SeparatorY}, {s.SeparatorRight, s.SeparatorY});
+    c.SetPen(SeparatorLight, 1);
+    c.Line({s.SeparatorLeft, s.SeparatorY + 1}, {s.SeparatorRight, s.SeparatorY + 1});
+
+    // 3. Colour scale strip, the highest class on top.
+    const Rect& strip = s.ColourStrip;
+    if (in.MapDisplayType > 0 && in.GpsInput != 0 && strip.Width() > 0 && strip.Height() > 0) {
+        c.SetPen(Black, 1);
+        for (int k = 0; k < ColourPaletteSize; ++k) {
+            const int32_t top = strip.Top + k * strip.Height() / ColourPaletteSize;
+            const int32_t bottom = strip.Top + (k + 1) * strip.Height() / ColourPaletteSize;
+            c.SetBrush(ColourClassColor(ColourPaletteSize - 1 - k));
+            c.Rectangle({strip.Left, top, strip.Right, bottom + 1});
+        }
+    }
+
+    // 4. State word.
+    c.SetFont(FontChoice::Bold);
+    Value(c, s.StateBox, s.StateBox.Left, LoggingStateWord(in.LoggingState), bg);
+
+    // 5. Readings scale over and under the second-plot panes.
+    if (in.ConsoleCount > 0) {
+        c.SetTextAlign(TextAlign::Right);
+        Value(c, s.ScaleMaxBox, s.ScaleMaxBox.Right, Format("%0.1f nT", in.ReadingsScaleMax), bg);
+        Value(c, s.ScaleMinBox, s.ScaleMinBox.Right, Format("%0.1f nT", in.ReadingsScaleMin), bg);
+        c.SetTextAlign(TextAlign::Left);
+    }
+
+    // 6. The current line.
+    Field(c, s.CurrentLine, "Curr. Line:", in.CurrentLineText, bg);
+    Field(c, s.Station, "Station:      ", Format("%-11.2f", in.CurrentStation), bg);
+    Field(c, s.LineStations, "# of Stns:", FormatInt("%-6d", in.LineStations), bg);
+    Field(c, s.LineLength, "Length:", Format("%-8.1f", in.LineLength), bg);
+    Field(c, s.LineTime, "Time:", ClockText(in.LineSeconds), bg);
+
+    // 7. GPS block; the position handler fills in the values as fixes come.
+    if (in.GpsInput == 0) {
+        c.SetFont(FontChoice::Bold);
+        Value(c, s.GpsDisabledBox, s.GpsDisabledBox.Left, "GPS Disabled", bg);
+    } else {
+        const bool geodetic = in.CoordinateDisplay == 0;
+        Field(c, s.Positions, "Positions: ", FormatInt("%-6d", in.GpsPositionCount), bg);
+        c.SetFont(FontChoice::Text);
+        Value(c, s.Quality, s.Quality.Left, "N/A", bg);
+        for (const Rect* circle : {&s.CircleA, &s.CircleB}) {
+            c.FillRect(*circle, bg);
+            c.SetPen(GpsIdleCircleColor, 1);
+            c.SetBrush(GpsIdleCircleColor);
+            c.Ellipse({circle->Left, circle->Top + 1, circle->Right, circle->Bottom});
+        }
+        Field(c, s.Dilution, DilutionLabel(in.NmeaMode), "N/A", bg);
+        Field(c, s.Satellites, "Sat:", "N/A", bg);
+        Field(c, s.FirstCoordinate, geodetic ? "Lat:" : "N:", "N/A", bg);
+        StatusField second = s.SecondCoordinate;
+        second.Value = SecondCoordinateBox(s, in.CoordinateDisplay);
+        Field(c, second, geodetic ? "Lon:" : "E:", "N/A", bg);
+        if (!geodetic) Field(c, s.Zone, "Z:", "N/A", bg);
+    }
+
+    // 8. File line.
+    c.SetFont(FontChoice::Text);
+    Value(c, s.FileBox, s.FileBox.Left, in.LoggingState != 0 ? "File: " + in.FileName : "File:        ", bg);
+
+    // 9. Totals.
+    Field(c, s.TotalStations, "Tot. Stns:", FormatInt("%-7d", in.TotalStations), bg);
+    Field(c, s.TotalLines, "Tot. Lines:", FormatInt("%-5d", in.LinesStarted), bg);
+    Field(c, s.TotalLength, "Tot. Length:", Format("%-9.0f", in.TotalLength), bg);
+    Field(c, s.TotalTime, "Tot. Time:", ClockText(in.TotalSeconds), bg);
+
+    // 10. "Speed:" and the bar's ends.
+    c.SetFont(FontChoice::Text);
+    c.Text(s.Speed.Label.X, s.Speed.Label.Y, "Speed:");
+    c.SetFont(FontChoice::Bold);
+    Value(c, s.SpeedLowBox, s.SpeedLowBox.Left, Format("%0.1f", 0.0), bg);
+    c.SetTextAlign(TextAlign::Right);
+    Value(c, s.SpeedHighBox, s.SpeedHighBox.Right, Format("%0.1f", in.SpeedBarScale), bg);
+    c.SetTextAlign(TextAlign::Left);
+}
+
+void PaintStatusLine(Canvas& c, const StatusTextLayout& s, int code, const std::string& fileName, Color background,
+                     Color textColor) {
+    static const int32_t States[] = {0, -1, 1};  // codes 1, 2, 3
+    if (code < 0 || code > 3) return;
+    c.SetTextBackground(true);
+    c.SetTextColor(textColor);
+    c.SetTextAlign(TextAlign::Left);
+    if (code == 0) {
+        c.SetFont(FontChoice::Text);
+        Value(c, s.FileBox, s.FileBox.Left, "File: " + fileName, background);
+    } else {
+        c.SetFont(FontChoice::Bold);
+        Value(c, s.StateBox, s.StateBox.Left, LoggingStateWord(States[code - 1]), background);
+    }
+}
+
+void PaintPauseHint(Canvas& c, const StatusTextLayout& s, int code, int32_t pauseKey, Color background,
+                    Color textColor) {
+    if (code == -1) {
+        c.FillRect(s.HintEraseBox, background);
+        return;
+    }
+    if (code != 1) return;
+    c.SetTextBackground(true);
+    c.SetTextColor(textColor);
+    c.SetTextAlign(TextAlign::Left);
+    c.SetFont(FontChoice::Text);
+    const char* first = "Click on PAUSE button or";
+    const char* second = PauseHintText(pauseKey);
+    c.Text(s.HintColumnX + (s.HintColumnWidth - c.TextExtent(first).Width) / 2, s.HintFirstY, first);
+    c.Text(s.HintColumnX + (s.HintColumnWidth - c.TextExtent(second).Width) / 2, s.HintSecondY, second);
+}
+
+}  // namespace tesselog

@@ -1,0 +1,135 @@
+#include "core/map/map_commands.h"
+
+#include <utility>
+
+#include "core/logscreen/logging_session.h"
+
+namespace tesselog {
+
+namespace {
+// The navigation codes in the order of their buttons.
+constexpr int CodeNavLeft = CodeNavFirst;
+constexpr int CodeNavRight = CodeNavFirst + 1;
+constexpr int CodeNavUp = CodeNavFirst + 2;
+constexpr int CodeNavDown = CodeNavFirst + 3;
+constexpr int CodeNavZoomIn = CodeNavFirst + 4;
+constexpr int CodeNavZoomOut = CodeNavFirst + 5;
+constexpr int CodeNavFitAll = CodeNavFirst + 6;
+}  // namespace
+
+MapCommands::MapCommands(MapTileSurfaces& tiles, Settings& settings, std::function<void()> sendOverflow,
+                         std::function<void()> mapSizeShown)
+    : tiles_(tiles),
+      settings_(settings),
+      sendOverflow_(std::move(sendOverflow)),
+      mapSizeShown_(std::move(mapSizeShown)) {}
+
+void MapCommands::BindSessionFlags(int32_t& mapOverflowState, const int32_t& mapVisible) {
+    mapOverflowState_ = &mapOverflowState;
+    view_ = std::make_unique<MapView>(state_, tiles_, settings_, mapOverflowState, mapVisible, sendOverflow_);
+}
+
+void MapCommands::SetPaneSize(int32_t width, int32_t height) {
+    paneWidth_ = width;
+    paneHeight_ = height;
+}
+
+void MapCommands::SetReferencePosition(double northing, double easting) {
+    if (view_) view_->SetReferencePosition(northing, easting);
+}
+
+void MapCommands::SetCurrentPosition(double northing, double easting) {
+    if (view_) view_->SetCurrentPosition(northing, easting);
+}
+
+void MapCommands::Draw(int32_t loggingState, double northing, double easting, double step) {
+    // No pane laid out yet (GPS disabled, or a replay without a screen).
+    if (!view_ || state_.TileWidth <= 0 || state_.TileHeight <= 0) return;
+    view_->Draw(loggingState, northing, easting, step);
+}
+
+void MapCommands::Reset() {
+    ResetMap(state_, tiles_, settings_);
+    tileScale_ = state_.Scale;
+}
+
+// The tiles take the pane's size; tiles of another size went with Reset.
+void MapCommands::PrepareDrawing() {
+    if (paneWidth_ > 0 && paneHeight_ > 0) SetMapTileSize(state_, settings_, paneWidth_, paneHeight_);
+    tileScale_ = state_.Scale;
+}
+
+void MapCommands::RecomputeScale() {
+    // Tiles are drawn at the scale of the start; a later change waits for
+    // the size check, which deletes the old tiles when it accepts.
+    const bool started = state_.MapStarted != 0;
+    RecomputeMapScale(state_, settings_.MapSize);
+    if (!started) tileScale_ = state_.Scale;
+}
+
+void MapCommands::Navigate(int code) {
+    switch (code) {
+    case CodeNavLeft: PanMap(state_, settings_, MapPan::Left); break;
+    case CodeNavRight: PanMap(state_, settings_, MapPan::Right); break;
+    case CodeNavUp: PanMap(state_, settings_, MapPan::Up); break;
+    case CodeNavDown: PanMap(state_, settings_, MapPan::Down); break;
+    case CodeNavZoomIn:
+    case CodeNavZoomOut:
+    case CodeNavFitAll:
+        if (code == CodeNavFitAll) {
+            FitAllMap(state_, settings_);
+        } else {
+            ZoomMap(state_, settings_, code == CodeNavZoomIn);
+        }
+        if (mapSizeShown_) mapSizeShown_();
+        ClearPane();
+        PleaseWait();
+        RebuildMap(state_, tiles_, settings_);
+        break;
+    default: return;
+    }
+    ClearPane();
+    ShowMapView(state_, tiles_, settings_);
+}
+
+void MapCommands::EnterReview() {
+    EnterMapReview(state_, settings_);
+    ShowMapView(state_, tiles_, settings_);
+}
+
+void MapCommands::ExitReview() { ExitMapReview(state_, settings_); }
+
+// An accepted new size deletes the tiles drawn at the old scale; the
+// rebuild and the next position make the tiles of the new one. A check
+// after a change of the grid alone keeps them.
+bool MapCommands::TrackFits() {
+    int32_t unbound = 0;
+    const TileExtent before = state_.Tiles;
+    if (!CheckMapSize(state_, settings_.MapSize, mapOverflowState_ ? *mapOverflowState_ : unbound)) return false;
+    if (state_.Scale != tileScale_) {
+        tiles_.DeleteAllTiles();
+        tileScale_ = state_.Scale;
+    } else {
+        state_.Tiles = before;
+    }
+    return true;
+}
+
+void MapCommands::RebuildGrid() { RebuildGridGeometry(state_, settings_); }
+
+void MapCommands::RefreshTiles(int mode) {
+    const TileRefreshMode m = mode == 1 ? TileRefreshMode::Overlay
+                              : mode == 2 ? TileRefreshMode::Both
+                                          : TileRefreshMode::Base;
+    tesselog::RefreshTiles(state_, tiles_, m);
+}
+
+void MapCommands::ClearPane() {
+    if (state_.TileWidth > 0) ClearMapPane(state_, tiles_);
+}
+
+void MapCommands::PleaseWait() {
+    if (state_.TileWidth > 0) ShowPleaseWait(state_, tiles_);
+}
+
+}  // namespace tesselog

@@ -1,0 +1,71 @@
+// The map as the logging session commands it: the session's LoggingMap
+// interface on top of the map geometry and a tile store. The Win32 logging
+// screen gives it GDI tiles; the replay tool gives it the in-memory store,
+// so both place the track on the same tiles and overflow at the same fix.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+#include "core/logscreen/logging_screen_io.h"
+#include "core/map/map_geometry.h"
+#include "core/map/map_view.h"
+
+namespace tesselog {
+
+class MapCommands : public LoggingMap {
+public:
+    // sendOverflow is called once when the track leaves the allowed tiles
+    // (the Win32 layer posts MSG_MAP_OVERFLOW; the replay runs the session's
+    // OnMapOverflow). mapSizeShown is called after a zoom or fit all changed
+    // MapSize, so that the "Map Size:" text is rewritten.
+    MapCommands(MapTileSurfaces& tiles, Settings& settings, std::function<void()> sendOverflow,
+                std::function<void()> mapSizeShown = {});
+
+    // The session's MapOverflowState and MapVisible. The session is made
+    // after its map (it takes the map among its services), so they are bound
+    // once it exists; until then positions are not drawn.
+    void BindSessionFlags(int32_t& mapOverflowState, const int32_t& mapVisible);
+
+    // The map pane's drawable size, from the layout pass (side S - 2).
+    void SetPaneSize(int32_t width, int32_t height);
+
+    MapState& State() { return state_; }
+    MapTileSurfaces& Tiles() { return tiles_; }
+
+    // GpsMapDrawing
+    void SetReferencePosition(double northing, double easting) override;
+    void SetCurrentPosition(double northing, double easting) override;
+    void Draw(int32_t loggingState, double northing, double easting, double step) override;
+
+    // LoggingMap
+    void Reset() override;
+    void PrepareDrawing() override;
+    void RecomputeScale() override;
+    void ResetSwath() override {}
+    void Navigate(int code) override;
+    void EnterReview() override;
+    void ExitReview() override;
+    bool TrackFits() override;
+    void RebuildGrid() override;
+    void RefreshTiles(int mode) override;
+    void SetRedrawEverything() override { state_.RedrawEverything = 1; }
+
+    void ClearPane();
+    void PleaseWait();
+
+private:
+    MapState state_;
+    MapTileSurfaces& tiles_;
+    Settings& settings_;
+    int32_t* mapOverflowState_ = nullptr;
+    int32_t paneWidth_ = 0;
+    int32_t paneHeight_ = 0;
+    double tileScale_ = 0.0;  // the scale the tiles in the store were drawn at
+    std::function<void()> sendOverflow_;
+    std::unique_ptr<MapView> view_;
+    std::function<void()> mapSizeShown_;
+};
+
+}  // namespace tesselog

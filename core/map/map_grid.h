@@ -1,0 +1,62 @@
+// What the map draws that is not the track: the grid of the base tiles, the
+// cursor cross and the "Please Wait" notice. The grid is plain data (line
+// ends in a tile's own pixels) so that it can be checked without a device.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "core/platform/canvas.h"
+#include "core/settings/settings.h"
+
+namespace tesselog {
+
+constexpr Color MapGridColor = Rgb(192, 192, 192);
+constexpr Color MapBackgroundColor = Rgb(255, 255, 255);
+constexpr Color PleaseWaitColor = Rgb(160, 160, 160);
+constexpr int32_t GridLineMargin = 5;       // lines reach this far beyond a tile's edges
+constexpr int32_t MaxGridLinesPerLoop = 10000;
+
+enum class GridKind { None, Basic, Vertical, Sloped };
+
+// Rebuilt from the settings and the scale whenever the grid type, interval,
+// angle, the map size or the tile width change.
+struct GridGeometry {
+    GridKind Kind = GridKind::None;
+    double Spacing = 0.0;  // pixels: between vertical lines, horizontal lines, or sloped lines' y intercepts
+    double Slope = 0.0;    // sloped lines: global py per px (py grows north)
+};
+
+struct GridLine {
+    Point From;
+    Point To;
+};
+
+// scale = pixels per map unit. "Basic Grid" gives vertical and horizontal
+// lines GridLinesInterval apart; "Parallel Lines" lines at GridLinesAngle
+// (degrees clockwise from grid north) GridLinesInterval apart, vertical ones
+// when the angle makes them vertical (0, 180, ...). A non-positive interval
+// or scale gives no grid.
+GridGeometry MakeGridGeometry(const Settings& settings, double scale);
+
+// The grid lines that cross tile (column, row) of width by height pixels,
+// in the tile's pixels. At most MaxGridLinesPerLoop lines per direction.
+std::vector<GridLine> GridLinesForTile(const GridGeometry& grid, int32_t column, int32_t row, int32_t width,
+                                       int32_t height);
+
+// A base tile: white, then the grid in the grid pen.
+void DrawBaseTile(Canvas& canvas, const GridGeometry& grid, int32_t column, int32_t row, int32_t width,
+                  int32_t height);
+
+// An overlay tile or the pane cleared to white.
+void ClearSurface(Canvas& canvas, int32_t width, int32_t height);
+
+// The cursor cross at pane place (x, y): a horizontal line from x - inner to
+// x + inner + 1 and a vertical one from y - inner to y + inner + 1.
+void DrawMapCursor(Canvas& canvas, int32_t x, int32_t y, int32_t inner, Color color);
+
+// The pane cleared and "Please Wait" in the caption font at
+// (width / 2 - 50, height / 2).
+void DrawPleaseWait(Canvas& canvas, int32_t width, int32_t height);
+
+}  // namespace tesselog

@@ -1,0 +1,253 @@
+#include "core/settings/logging_dialogs.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include "core/settings/display_dialogs.h"
+
+namespace tesselog {
+
+const char* const CursorBandCaptions[7] = {"10", "15", "20", "25", "30", "35", "40"};
+const char* const SpeedBarUnitCaptions[4] = {"m/s", "ft/s", "km/h", "mph"};
+
+namespace {
+
+std::string Format(const char* format, double value) {
+    // "%.3f" of a huge value runs to over 300 digits.
+    int length = std::snprintf(nullptr, 0, format, value);
+    if (length <= 0) return std::string();
+    std::string text(static_cast<size_t>(length) + 1, '\0');
+    std::snprintf(&text[0], text.size(), format, value);
+    text.resize(static_cast<size_t>(length));
+    return text;
+}
+
+std::vector<std::string> List(const char* const* items, size_t count) {
+    return std::vector<std::string>(items, items + count);
+}
+
+ComboControl MakeCombo(int id, std::vector<std::string> items, int32_t value) {
+    ComboControl combo;
+    combo.Id = id;
+    combo.Selection = value >= 0 && static_cast<size_t>(value) < items.size() ? value : -1;
+    combo.Items = std::move(items);
+    return combo;
+}
+
+// Nothing selected keeps the field as it was.
+void StoreSelection(const ComboControl& combo, int32_t& field) {
+    if (combo.Selection >= 0 && static_cast<size_t>(combo.Selection) < combo.Items.size()) field = combo.Selection;
+}
+
+// The line text slot holds 11 bytes; the cut never splits a UTF-8 sequence,
+// so the edit shows the text whole the next time.
+std::string CutLineText(const std::string& text) {
+    if (text.size() <= StartLineTextMaxLength) return text;
+    size_t cut = StartLineTextMaxLength;
+    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
+    return text.substr(0, cut);
+}
+
+const char* const LineSequenceCaptions[2] = {"Alternate", "One Way"};
+const char* const LineDirectionCaptions[4] = {"West", "South", "North", "East"};
+
+}  // namespace
+
+// ---------------------------------------------------------------- New Survey Line
+
+DialogForm NewLineForm(const Settings& s) {
+    bool alternate = s.LineSequence == 0;
+    // West <-> East and South <-> North; an out-of-range direction stays out
+    // of range and shows no entry.
+    int32_t direction = alternate && s.LineDirection >= 0 && s.LineDirection <= 3 ? 3 - s.LineDirection
+                                                                                  : s.LineDirection;
+    double start = alternate ? s.CurrentStation : s.StartStation;
+    // + 0.0 so that a zero increment is proposed as "0.000", not "-0.000".
+    double increment = alternate ? -s.StationIncrement + 0.0 : s.StationIncrement;
+
+    DialogForm form;
+    form.Edits = {
+        {IDC_NEWLINE_CURRENT_LINE, s.StartLineText, 0},
+        {IDC_NEWLINE_LAST_STATION, Format("%.3f", s.CurrentStation), 0},
+        {IDC_NEWLINE_LINE, Format("%.2f", TextToDouble(s.StartLineText) + s.LineIncrement), StartLineTextMaxLength},
+        {IDC_NEWLINE_LINE_INCREMENT, Format("%.2f", s.LineIncrement), 0},
+        {IDC_NEWLINE_START_STATION, Format("%.3f", start), 0},
+        {IDC_NEWLINE_STATION_INCREMENT, Format("%.3f", increment), 0},
+    };
+    form.Combos = {
+        MakeCombo(IDC_NEWLINE_LINE_SEQUENCE, List(LineSequenceCaptions, 2), s.LineSequence),
+        MakeCombo(IDC_NEWLINE_DIRECTION, List(LineDirectionCaptions, 4), direction),
+    };
+    return form;
+}
+
+void StoreNewLine(const DialogForm& form, Settings& s) {
+    s.StartLineText = CutLineText(form.Edit(IDC_NEWLINE_LINE).Text);
+    s.LineIncrement = TextToDouble(form.Edit(IDC_NEWLINE_LINE_INCREMENT).Text);
+    StoreSelection(form.Combo(IDC_NEWLINE_LINE_SEQUENCE), s.LineSequence);
+    StoreSelection(form.Combo(IDC_NEWLINE_DIRECTION), s.LineDirection);
+    s.StartStation = TextToDouble(form.Edit(IDC_NEWLINE_START_STATION).Text);
+    s.StationIncrement = TextToDouble(form.Edit(IDC_NEWLINE_STATION_INCREMENT).Text);
+    s.CurrentStation = s.StartStation;
+}
+
+// ---------------------------------------------------------------- New Station
+
+DialogForm NewStationForm(const Settings& s) {
+    std::string current = Format("%.3f", s.CurrentStation);
+    DialogForm form;
+    form.Edits = {
+        {IDC_NEWSTATION_CURRENT_LINE, s.StartLineText, 0},
+        {IDC_NEWSTATION_START_STATION, Format("%.3f", s.StartStation), 0},
+        {IDC_NEWSTATION_CURRENT, current, 0},
+        {IDC_NEWSTATION_NEW_STATION, current, 0},
+    };
+    return form;
+}
+
+void StoreNewStation(const DialogForm& form, Settings& s) {
+    s.CurrentStation = TextToDouble(form.Edit(IDC_NEWSTATION_NEW_STATION).Text);
+}
+
+// ---------------------------------------------------------------- Comment
+
+std::string CommentFromTyped(const std::u16string& typed) {
+    std::string text;
+    for (size_t i = 0; i < typed.size() && i < CommentMaxLength; ++i)
+        text.push_back(static_cast<char>(typed[i] & 0xFF));
+    return text;
+}
+
+// ---------------------------------------------------------------- GPS Warning Mask
+
+DialogForm GpsWarningMaskForm(const Settings& s) {
+    DialogForm form;
+    AddGpsMaskControls(form, GpsWarningMaskIds, s);
+    return form;
+}
+
+void StoreGpsWarningMask(const DialogForm& form, Settings& s) { StoreGpsMask(form, GpsWarningMaskIds, s); }
+
+// ---------------------------------------------------------------- Map Size
+
+const char* MapSizeDialogUnitLabel(int32_t displayUnits) {
+    static const char* const labels[] = {"meters", "feet", "US feet"};
+    return labels[displayUnits >= 0 && displayUnits <= 2 ? displayUnits : 0];
+}
+
+DialogForm MapSizeForm(const Settings& s) {
+    DialogForm form;
+    form.Edits = {
+        {IDC_MAPSCALE_SIZE, std::to_string(s.MapSize), 0},
+        {IDC_MAPSCALE_INTERVAL, Format("%.2f", s.GridLinesInterval), 0},
+    };
+    form.Labels = {
+        {IDC_MAPSCALE_SIZE_UNIT, MapSizeDialogUnitLabel(s.DisplayUnits)},
+        {IDC_MAPSCALE_INTERVAL_UNIT, MapSizeDialogUnitLabel(s.DisplayUnits)},
+    };
+    form.Combos = {MakeCombo(IDC_MAPSCALE_CURSOR_BAND, List(CursorBandCaptions, 7), s.CursorBand)};
+    return form;
+}
+
+bool MapSizeTyped(DialogForm& form) {
+    EditControl& size = form.Edit(IDC_MAPSCALE_SIZE);
+    // Compared in double: a huge typed value must not overflow a cast.
+    if (std::trunc(TextToDouble(size.Text)) >= 1.0) return false;
+    size.Text = "1";
+    return true;
+}
+
+int32_t StoreMapSize(const DialogForm& form, Settings& s) {
+    int32_t changed = 0;
+    int32_t mapSize = Settings::MapSizeFromEntry(TextToDouble(form.Edit(IDC_MAPSCALE_SIZE).Text));
+    double interval = TextToDouble(form.Edit(IDC_MAPSCALE_INTERVAL).Text);
+    if (mapSize != s.MapSize) changed += DisplayChangedMapSize;
+    if (interval != s.GridLinesInterval) changed += DisplayChangedGridInterval;
+    s.MapSize = mapSize;
+    s.GridLinesInterval = interval;
+    StoreSelection(form.Combo(IDC_MAPSCALE_CURSOR_BAND), s.CursorBand);
+    s.RecomputeCursorBandPixels();
+    return changed;
+}
+
+// ---------------------------------------------------------------- Readings Scale
+
+ReadingsScaleEditor::ReadingsScaleEditor(Settings& settings)
+    : settings_(settings), rememberedMin_(settings.ReadingsScaleMin), rememberedMax_(settings.ReadingsScaleMax) {}
+
+DialogForm ReadingsScaleEditor::Form() const {
+    DialogForm form;
+    form.Edits = {
+        {IDC_READINGSCALE_MIN, Format("%.1f", settings_.ReadingsScaleMin), 0},
+        {IDC_READINGSCALE_MAX, Format("%.1f", settings_.ReadingsScaleMax), 0},
+    };
+    return form;
+}
+
+bool ReadingsScaleEditor::Typed(const DialogForm& form) {
+    double min = TextToDouble(form.Edit(IDC_READINGSCALE_MIN).Text);
+    double max = TextToDouble(form.Edit(IDC_READINGSCALE_MAX).Text);
+    bool applied = false;
+    if (max != settings_.ReadingsScaleMax && max > settings_.ReadingsScaleMin) {
+        settings_.ReadingsScaleMax = max;
+        applied = true;
+    }
+    if (min != settings_.ReadingsScaleMin && min < settings_.ReadingsScaleMax) {
+        settings_.ReadingsScaleMin = min;
+        applied = true;
+    }
+    if (applied) settings_.RecomputePixelsPerUnit();
+    return applied;
+}
+
+int32_t ReadingsScaleEditor::Ok(const DialogForm& form) {
+    double min = TextToDouble(form.Edit(IDC_READINGSCALE_MIN).Text);
+    double max = TextToDouble(form.Edit(IDC_READINGSCALE_MAX).Text);
+    if (!(min < max)) max = min + 100.0;
+    settings_.ReadingsScaleMin = min;
+    settings_.ReadingsScaleMax = max;
+    settings_.RecomputePixelsPerUnit();
+    return min != rememberedMin_ || max != rememberedMax_ ? DisplayChangedReadingsScale : 0;
+}
+
+int32_t ReadingsScaleEditor::Cancel() {
+    settings_.ReadingsScaleMin = rememberedMin_;
+    settings_.ReadingsScaleMax = rememberedMax_;
+    settings_.RecomputePixelsPerUnit();
+    return 0;
+}
+
+// ---------------------------------------------------------------- Set New Speed Bar Scale
+
+DialogForm SpeedScaleForm(const Settings& s) {
+    std::string scale = Format("%.2f", s.SpeedBarScale);
+    DialogForm form;
+    form.Edits = {{IDC_SPEEDSCALE_CURRENT, scale, 0}, {IDC_SPEEDSCALE_NEW, scale, 0}};
+    form.Combos = {MakeCombo(IDC_SPEEDSCALE_UNITS, List(SpeedBarUnitCaptions, 4), s.SpeedUnits)};
+    return form;
+}
+
+void StoreSpeedScale(const DialogForm& form, Settings& s) {
+    s.SpeedBarScale = TextToDouble(form.Edit(IDC_SPEEDSCALE_NEW).Text);
+    StoreSelection(form.Combo(IDC_SPEEDSCALE_UNITS), s.SpeedUnits);
+}
+
+// ---------------------------------------------------------------- Audio Options
+
+DialogForm AudioOptionsForm(const Settings& s) {
+    DialogForm form;
+    form.Checks = {
+        {IDC_AUDIO_TICKS, s.AudioTicks == 1},
+        {IDC_AUDIO_DISCONNECT_ALARM, s.DisconnectAlarm == 1},
+        {IDC_AUDIO_GPS_MASK_WARNING, s.GpsMaskAudioWarning == 1},
+    };
+    return form;
+}
+
+void StoreAudioOptions(const DialogForm& form, Settings& s) {
+    s.AudioTicks = form.Check(IDC_AUDIO_TICKS).Checked ? 1 : 0;
+    s.DisconnectAlarm = form.Check(IDC_AUDIO_DISCONNECT_ALARM).Checked ? 1 : 0;
+    s.GpsMaskAudioWarning = form.Check(IDC_AUDIO_GPS_MASK_WARNING).Checked ? 1 : 0;
+}
+
+}  // namespace tesselog

@@ -1,0 +1,121 @@
+// What the dialogs of the logging screen's commands show and store: New
+// Survey Line, New Station, Comment, GPS Warning Mask, Map Size, Readings
+// Scale, Set New Speed Bar Scale and Audio Options. Like the set-up dialogs,
+// each is a DialogForm filled from the settings when it opens and read back
+// on OK; Cancel drops the form (Readings Scale, which applies typed values at
+// once, puts the old ones back).
+//
+// The dialogs change the settings only. What the logging screen does around
+// them stays with the caller: StationStarted, the profile and first-reading
+// flags, the line, station, time and event records, the map scale, the grid
+// rows and the speed bar's pixel factor.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "core/settings/settings.h"
+#include "core/settings/setup_dialogs.h"
+#include "resources/logging_dialog_ids.h"
+#include "resources/setup_dialog_ids.h"
+
+namespace tesselog {
+
+// ---------------------------------------------------------------- New Survey Line
+
+// Shows the current line and last station, and proposes the next line: the
+// line number + LineIncrement, and for an alternate survey the reversed
+// direction, the last station as start and the station increment negated
+// (a one-way survey keeps direction, StartStation and increment).
+DialogForm NewLineForm(const Settings& settings);
+// OK: line text (cut to 11), increments, sequence, direction, start station;
+// CurrentStation becomes the start station. The caller clears StationStarted
+// and saves.
+void StoreNewLine(const DialogForm& form, Settings& settings);
+
+// ---------------------------------------------------------------- New Station
+
+DialogForm NewStationForm(const Settings& settings);
+// OK: CurrentStation = the entered value. The caller clears StationStarted
+// and the profile flags, writes the station and time records and saves.
+void StoreNewStation(const DialogForm& form, Settings& settings);
+
+// ---------------------------------------------------------------- Comment
+
+// The event record keeps 11 characters of a comment.
+constexpr size_t CommentMaxLength = 11;
+// A typed comment as 8-bit text: the low byte of each UTF-16 unit, at most
+// 11 of them.
+std::string CommentFromTyped(const std::u16string& typed);
+
+// ---------------------------------------------------------------- GPS Warning Mask
+
+// The mask controls of GPS Port Setup under the GPSMASK ids, labelled for
+// the NMEA mode in use.
+DialogForm GpsWarningMaskForm(const Settings& settings);
+void StoreGpsWarningMask(const DialogForm& form, Settings& settings);
+
+// ---------------------------------------------------------------- Map Size
+
+// Map Size and Readings Scale open centred over their owner, their top one
+// eighth of the free height below the owner's top.
+constexpr int32_t MapSizePlacementDivisor = 8;
+constexpr int32_t ReadingsScalePlacementDivisor = 8;
+
+// Cursor band combo, index = CursorBand: 10 + 5 x index percent of the map.
+extern const char* const CursorBandCaptions[7];
+// "meters", "feet", "US feet" by DisplayUnits (out of range reads as metres).
+const char* MapSizeDialogUnitLabel(int32_t displayUnits);
+
+DialogForm MapSizeForm(const Settings& settings);
+// After any typing: a map size that truncates below 1 is rewritten as "1".
+// Returns true when the form changed.
+bool MapSizeTyped(DialogForm& form);
+// OK: MapSize (truncated, at least 1), GridLinesInterval as typed (no lower
+// limit here), CursorBand with CursorBandPixels. Returns the new
+// DisplayOptionsChanged: 256 when the map size changed, 64 when the interval
+// did. The caller recomputes the map scale and saves.
+int32_t StoreMapSize(const DialogForm& form, Settings& settings);
+
+// ---------------------------------------------------------------- Readings Scale
+
+// One open Readings Scale dialog: typed values reach the settings at once so
+// that the colour scale on the logging screen follows; Cancel puts the
+// remembered ones back.
+class ReadingsScaleEditor {
+public:
+    explicit ReadingsScaleEditor(Settings& settings);
+
+    DialogForm Form() const;
+    // After any typing: a new maximum above the minimum is applied, then a
+    // new minimum below the maximum. Returns true when the settings changed.
+    bool Typed(const DialogForm& form);
+    // Takes both values (a minimum not below the maximum pushes the maximum
+    // to minimum + 100) and recomputes the pixels per unit. Returns 16 when
+    // either value differs from the remembered one, else 0. The caller
+    // saves, rebuilds the grid rows and clears the first-reading and
+    // second-plot flags.
+    int32_t Ok(const DialogForm& form);
+    // Restores the remembered values; returns 0.
+    int32_t Cancel();
+
+private:
+    Settings& settings_;
+    double rememberedMin_;
+    double rememberedMax_;
+};
+
+// ---------------------------------------------------------------- Set New Speed Bar Scale
+
+extern const char* const SpeedBarUnitCaptions[4];
+DialogForm SpeedScaleForm(const Settings& settings);
+// OK: SpeedBarScale and SpeedUnits. The caller recomputes the speed bar's
+// pixels per unit.
+void StoreSpeedScale(const DialogForm& form, Settings& settings);
+
+// ---------------------------------------------------------------- Audio Options
+
+DialogForm AudioOptionsForm(const Settings& settings);
+void StoreAudioOptions(const DialogForm& form, Settings& settings);
+
+}  // namespace tesselog

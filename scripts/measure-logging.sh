@@ -1,0 +1,115 @@
+#!/usr/bin/env bash
+# The logging screen under load, under Wine: tesselog-drawlog.exe with nine two-sensor
+# consoles (COM3..COM11), each sending back to back at the 9600-baud line rate (56
+# sentences/s), and a GGA+GSA GPS at 10 Hz on COM2 (38400 baud, as 10 fixes of both
+# sentences exceed 9600 baud), all from tesselog-sim. Keys only: "l" (logging), the CPU
+# use while the logging screen runs with no file (IDLE seconds), "f" and Return (the
+# proposed file name), "g", DURATION seconds of recording, "p" (PauseKey is set to
+# <P>), "x" and Return (Yes).
+#
+# Prints, from the simulator's write log (the time each sentence's write returned) and
+# the program's record log (the time each record's write returned), both in
+# microseconds of CLOCK_MONOTONIC_RAW:
+#   - sentences sent while recording ("$STARTED" to "PAUSED"), reading records written,
+#     and the loss, per console and in all;
+#   - the 99th percentile and the maximum of the time from a sentence's write to its
+#     record's write;
+#   - the CPU use on the logging screen before "f", per process and per thread.
+# Asserts nothing; the arithmetic is scripts/measure_logging.py.
+#
+#   scripts/measure-logging.sh [DURATION [IDLE]]     (defaults 300 and 60 seconds)
+#   E2E_EXE=path/to/tesselog.exe      the build whose tesselog-drawlog.exe is run
+#   E2E_SIM=path/to/tesselog-sim      a simulator with --write-log
+set -euo pipefail
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+source "$here/e2e/lib.sh"
+
+duration="${1:-300}"
+idle="${2:-60}"
+out="$E2E_ROOT/build/measure-logging"
+base_prefix="$E2E_ROOT/build/e2e/prefix-base"   # the end-to-end scenarios' prepared prefix
+exe="$(dirname "$E2E_EXE")/tesselog-drawlog.exe"
+arith="$here/measure_logging.py"
+
+# Lines of the settings file: 3 ConsoleCount, 5..13 ConsoleType, 17..25 ConsolePort
+# (index 0 = COM1), 29 PauseKey, 39 GpsInput, 40 NmeaMode, 41 GpsPort, 42 GpsBaud.
+settings_lines() {
+    local k
+    printf '%s\n' 3=9 29=3 39=1 40=0 41=1 42=3
+    for k in 0 1 2 3 4 5 6 7 8; do
+        printf '%s\n' "$((5 + k))=1" "$((17 + k))=$((2 + k))"
+    done
+}
+
+# Drawn text of a geodetic position ("N51..."), as the GPS scenario reads it.
+has_fix() {
+    grep -a -q -E '^ *[0-9]+ textin [-0-9,]+ [-0-9,]+ [-0-9,]+ [NS][0-9]{2}' "$1" 2>/dev/null
+}
+
+active_window() { timeout 5 xdotool getactivewindow 2>/dev/null || echo "$main"; }
+
+main() {
+    local links main drawlog recordlog k ports=()
+    rm -rf "$out"
+    e2e_init "$out"
+    if [ ! -f "$base_prefix/.e2e-ready" ]; then
+        e2e_log "preparing the Wine prefix $base_prefix (once, about 20 s)"
+        rm -rf "$base_prefix"
+        e2e_prefix_create "$base_prefix"
+        touch "$base_prefix/.e2e-ready"
+    fi
+    e2e_prefix_copy "$base_prefix" "$out/prefix"
+    e2e_use_prefix "$out/prefix"
+    e2e_start_xvfb 15 2>>"$out/run.log"
+    drawlog="$E2E_PREFIX/drive_c/ProgramData/Brenvik/Temp/drawlog.txt"
+    recordlog="$E2E_PREFIX/drive_c/ProgramData/Brenvik/Temp/recordlog.txt"
+
+    e2e_settings_variant "$out/settings.ini" $(settings_lines)
+    e2e_write_settings "$out/settings.ini"
+    links="$out/links"
+    mkdir -p "$links"
+    ports=("COM2=$links/gps")
+    for k in 1 2 3 4 5 6 7 8 9; do ports+=("COM$((k + 2))=$links/console$k"); done
+    e2e_map_ports "${ports[@]}" 2>>"$out/run.log"
+
+    e2e_start_sim "$out/sim.log" --consoles 9 --types 2 --rate 56 --gps-mode 0 --gps-rate 10 \
+        --gps-baud 38400 --link-dir "$links" --write-log "$out/write.log" --duration $((duration + idle + 300))
+    e2e_start_program "$exe"
+    main="$(e2e_window Tesselog 30)"
+    e2e_keys "$main" l
+    e2e_wait_for 30 has_fix "$drawlog" || e2e_fail "no fix drawn within 30 s of \"&Logging\""
+    e2e_no_window "Serial Port" || e2e_fail "a port did not open"
+
+    python3 "$arith" threads "$E2E_PROGRAM_PID" "$out/idle-before"
+    sleep "$idle"
+    python3 "$arith" threads "$E2E_PROGRAM_PID" "$out/idle-after"
+
+    # Screenshots of each step (build/measure-logging/NN-*.png) show where a run went wrong.
+    e2e_screenshot monitoring
+    e2e_keys "$main" f
+    sleep 2
+    e2e_screenshot file-name-proposed
+    e2e_keys "$(active_window)" Return
+    sleep 2
+    e2e_keys "$(active_window)" g
+    sleep 2
+    e2e_screenshot recording
+    e2e_log "recording for $duration s"
+    sleep "$duration"
+    e2e_keys "$(active_window)" p
+    sleep 2
+    e2e_screenshot paused
+    e2e_keys "$(active_window)" x
+    sleep 1
+    e2e_screenshot exit-question
+    e2e_keys "$(active_window)" Return
+    e2e_expect_exit 0 30 >&2
+
+    echo "Logging screen under Wine, 9 two-sensor consoles at 56/s and GGA+GSA at 10 Hz ($(basename "$exe")):"
+    echo "CPU on the logging screen with no file open, over $idle s:"
+    python3 "$arith" cpu "$out/idle-before" "$out/idle-after" "$idle"
+    [ -s "$recordlog" ] || e2e_fail "no record log at $recordlog"
+    python3 "$arith" records "$out/write.log" "$recordlog"
+}
+
+main "$@"

@@ -1,0 +1,148 @@
+// The console reader thread on a real port: run_port_tests.sh maps COM5 to a
+// pty, and the pty helper writes the console's bytes on the pty's far end
+// when asked. Without that environment the case is skipped.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "windows/console_reader.h"
+
+namespace tesselog::win32 {
+namespace {
+
+std::string Env(const char* name) {
+    const char* value = std::getenv(name);
+    return value ? value : "";
+}
+
+// What the test window's handler of MSG_CONSOLE_DATA + k saw.
+struct Received {
+    UINT message = 0;
+    std::string sentence;
+    int32_t portOpen = -1;
+    int count = 0;
+};
+Received TheReceived;
+ConsoleStreams* TheStreams = nullptr;
+
+LRESULT CALLBACK TestWindowProc(HWND window, UINT message, WPARAM w, LPARAM l) {
+    if (message >= MSG_CONSOLE_DATA && message < MSG_CONSOLE_DATA + MaxConsoles) {
+        const int k = static_cast<int>(message - MSG_CONSOLE_DATA);
+        TheReceived.message = message;
+        TheReceived.sentence = TheStreams->ConsoleSentence[k];
+        TheReceived.portOpen = TheStreams->ConsolePortOpen[k];
+        ++TheReceived.count;
+        TheStreams->ConsoleSentence[k][0] = 0;
+        return 0;
+    }
+    return DefWindowProcW(window, message, w, l);
+}
+
+class ConsoleReaderPortTest : public testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = Env("TESSELOG_PORT_DIR");
+        if (dir_.empty()) GTEST_SKIP() << "runs under tests/platform/run_port_tests.sh only";
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = TestWindowProc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"TesselogConsoleReaderTest";
+        RegisterClassW(&wc);
+        window_ = CreateWindowW(wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+        ASSERT_NE(window_, nullptr);
+        TheStreams = &streams_;
+        TheReceived = Received();
+    }
+    void TearDown() override {
+        for (int k = 0; k < MaxConsoles; ++k) CloseConsolePort(ports_, k);
+        threads_.WaitForEnd(1000);
+        for (int k = 0; k < MaxConsoles; ++k) threads_.ReleaseThread(k);
+        if (window_) DestroyWindow(window_);
+        TheStreams = nullptr;
+    }
+
+    // Handles messages (and the readers' sent ones) until done() or timeoutMs.
+    template <typename Done>
+    bool PumpUntil(Done done, DWORD timeoutMs) {
+        const DWORD start = GetTickCount();
+        while (!done()) {
+            if (GetTickCount() - start >= timeoutMs) return false;
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+            MSG message;
+            while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+        }
+        return true;
+    }
+
+    // Asks the pty helper to write bytes on the far end of the pty of COM5.
+    void WriteOnPty(const std::string& bytes) {
+        static const char digits[] = "0123456789abcdef";
+        std::string hex;
+        for (unsigned char c : bytes) {
+            hex += digits[c >> 4];
+            hex += digits[c & 15];
+        }
+        static int requests = 0;
+        const std::string base = dir_ + "/reader-" + std::to_string(++requests);
+        {
+            std::ofstream out(base + ".tmp", std::ios::binary);
+            out << "write " << Env("TESSELOG_PTY_COM5") << " " << hex << "\n";
+        }
+        std::rename((base + ".tmp").c_str(), (base + ".req").c_str());
+        for (int waited = 0; waited < 10000; waited += 10) {
+            std::ifstream in(base + ".ans", std::ios::binary);
+            if (in) {
+                std::string answer(std::istreambuf_iterator<char>(in), {});
+                EXPECT_EQ(answer, "ok\n");
+                return;
+            }
+            Sleep(10);
+        }
+        ADD_FAILURE() << "no answer from the pty helper";
+    }
+
+    std::string dir_;
+    HWND window_ = nullptr;
+    SerialPorts ports_;
+    Settings settings_;
+    ConsoleStreams streams_;
+    ConsoleReaderThreads threads_;
+};
+
+// Console 3 (k = 2) on COM5: the sentence reaches the WM_USER+14 handler with
+// the slot holding the text before the CR; closing the port ends the thread
+// within 100 ms and leaves ConsolePortOpen at 1.
+TEST_F(ConsoleReaderPortTest, SentenceReachesHandlerAndCloseEndsThread) {
+    constexpr int k = 2;
+    settings_.ConsolePort[k] = 4;  // COM5
+    settings_.ConsoleType[k] = 1;
+    ASSERT_EQ(OpenConsolePort(ports_, settings_, k, 0), 1);
+    streams_.ConsolePortOpen[k] = 1;
+    ASSERT_TRUE(threads_.Start(k, {&streams_, &ports_, &settings_, window_}));
+    ASSERT_TRUE(PumpUntil([&] { return streams_.ConsolePortOpen[k].load() == 2; }, 2000));
+    Sleep(50);  // past the start's purge of the input
+
+    WriteOnPty("noise$PBAR,0060,0065\r\n");
+    ASSERT_TRUE(PumpUntil([] { return TheReceived.count > 0; }, 3000));
+    EXPECT_EQ(TheReceived.message, static_cast<UINT>(WM_USER + 14));
+    EXPECT_EQ(TheReceived.sentence, "$PBAR,0060,0065");
+    EXPECT_EQ(TheReceived.portOpen, 2);
+    EXPECT_EQ(TheReceived.count, 1);
+    EXPECT_EQ(streams_.ConsoleMinSentence[k], 7);
+
+    const DWORD start = GetTickCount();
+    threads_.ClosePort(k);
+    EXPECT_EQ(ports_.ConsolePortHandle[k], INVALID_HANDLE_VALUE);
+    EXPECT_TRUE(threads_.WaitForEnd(1000));
+    EXPECT_LE(GetTickCount() - start, 100u);
+    EXPECT_EQ(streams_.ConsolePortOpen[k], 1);
+    threads_.ReleaseThread(k);
+    EXPECT_FALSE(threads_.Running(k));
+}
+
+}  // namespace
+}  // namespace tesselog::win32

@@ -1,0 +1,181 @@
+// The logging screen's children against the real window manager: places and
+// visibility after creation and after the layout pass, and the status
+// painting rendered into a memory bitmap (saved as a BMP when
+// TESSELOG_STATUS_BMP names a file, for looking at it).
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include "core/logscreen/colour_palette.h"
+#include "windows/logging_window.h"
+#include "windows/shell_window.h"
+
+namespace tesselog::win32 {
+namespace {
+
+HFONT Font(int height, int weight) {
+    return CreateFontW(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+                       CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"Microsoft Sans Serif");
+}
+
+const ShellFonts& Fonts() {
+    static ShellFonts fonts{Font(20, 200), Font(30, 600), Font(14, 400), Font(14, 700)};
+    return fonts;
+}
+
+// The pane classes of the program, and a plain parent standing in for the
+// logging screen so that only this file's code runs on it.
+void RegisterOnce() {
+    static const bool registered = [] {
+        RegisterWindowClasses(GetModuleHandleW(nullptr));
+        WNDCLASSEXW wc{};
+        wc.cbSize = sizeof wc;
+        wc.lpfnWndProc = &DefWindowProcW;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"TesselogLoggingTestParent";
+        return RegisterClassExW(&wc) != 0;
+    }();
+    (void)registered;
+}
+
+Rect PlaceOf(HWND child) {
+    RECT r{};
+    GetWindowRect(child, &r);
+    MapWindowPoints(HWND_DESKTOP, GetParent(child), reinterpret_cast<POINT*>(&r), 2);
+    return {r.left, r.top, r.right, r.bottom};
+}
+
+bool Visible(HWND child) { return (GetWindowLongW(child, GWL_STYLE) & WS_VISIBLE) != 0; }
+
+TEST(LoggingWindow, CreationAndLayoutPass) {
+    RegisterOnce();
+    constexpr int32_t L = 18;
+    const int32_t sizes[2][2] = {{800, 562}, {1024, 762}};
+    for (const auto& s : sizes) {
+        SCOPED_TRACE(s[0]);
+        HWND top = CreateWindowExW(0, L"TesselogLoggingTestParent", L"test", WS_POPUP, 0, 0, s[0], s[1], nullptr,
+                                   nullptr, GetModuleHandleW(nullptr), nullptr);
+        // Windows need a display (Xvfb); the bitmap test below does not.
+        if (!top) GTEST_SKIP() << "no display to create windows on";
+        LoggingWindow w;
+        ASSERT_TRUE(CreateLoggingPanes(w, top, GetModuleHandleW(nullptr), Fonts(), s[0], s[1], L, 3));
+        const LoggingLayout c = ComputeLoggingLayout(s[0], s[1], L, 3, CreationRightColumnWidth);
+        EXPECT_EQ(PlaceOf(w.FirstCommands[0]), CommandButtonRect(c, 0));
+        EXPECT_EQ(PlaceOf(w.SecondCommands[2]), CommandButtonRect(c, 2));
+        EXPECT_EQ(PlaceOf(w.SpeedPane), SpeedPaneRect(c));
+        EXPECT_TRUE(Visible(w.FirstCommands[0]));
+        EXPECT_FALSE(Visible(w.SecondCommands[0]));
+        EXPECT_FALSE(Visible(w.PauseButton));
+        EXPECT_FALSE(Visible(w.ProfilePanes[0]));
+        EXPECT_EQ(GetDlgCtrlID(w.ExitReviewButton), ExitReviewId);
+
+        LayoutLoggingPanes(w, s[0], s[1], 3, true);
+        const LoggingLayout p = ComputeLoggingLayout(s[0], s[1], L, 3, PaneRightColumnWidth);
+        EXPECT_EQ(PlaceOf(w.MapPane), MapPaneRect(p));
+        EXPECT_EQ(PlaceOf(w.ProfilePanes[2]), ProfilePaneRect(p, 2, true));
+        EXPECT_EQ(PlaceOf(w.SecondPlotPanes[1]), SecondPlotPaneRect(p, 1));
+        EXPECT_EQ(PlaceOf(w.NumbersPane), NumbersPaneRect(p));
+        EXPECT_TRUE(Visible(w.ProfilePanes[2]));
+        EXPECT_FALSE(Visible(w.ProfilePanes[3]));
+        EXPECT_FALSE(Visible(w.SecondPlotPanes[3]));
+        EXPECT_FALSE(IsWindowEnabled(w.DirectionButtons[0]));
+        EXPECT_FALSE(Visible(w.ZoomButtons[0]));
+        EXPECT_FALSE(Visible(w.ExitReviewButton));
+
+        LayoutLoggingPanes(w, s[0], s[1], 3, false);
+        EXPECT_FALSE(Visible(w.MapPane));
+        EXPECT_EQ(PlaceOf(w.ProfilePanes[0]), ProfilePaneRect(p, 0, false));
+
+        ShowCommandSet(w, 2);
+        EXPECT_TRUE(Visible(w.PauseButton));
+        EXPECT_FALSE(Visible(w.FirstCommands[3]));
+        DestroyWindow(top);
+    }
+}
+
+void SaveBitmap(const char* path, int32_t width, int32_t height, const std::vector<uint32_t>& pixels) {
+    FILE* file = std::fopen(path, "wb");
+    if (!file) return;
+    BITMAPFILEHEADER header{};
+    BITMAPINFOHEADER info{};
+    info.biSize = sizeof info;
+    info.biWidth = width;
+    info.biHeight = -height;
+    info.biPlanes = 1;
+    info.biBitCount = 32;
+    header.bfType = 0x4D42;
+    header.bfOffBits = sizeof header + sizeof info;
+    header.bfSize = header.bfOffBits + static_cast<DWORD>(pixels.size() * 4);
+    std::fwrite(&header, sizeof header, 1, file);
+    std::fwrite(&info, sizeof info, 1, file);
+    std::fwrite(pixels.data(), 4, pixels.size(), file);
+    std::fclose(file);
+}
+
+TEST(LoggingWindow, StatusPaintingOnABitmap) {
+    constexpr int32_t W = 1024, H = 762, L = 18;
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = W;
+    info.bmiHeader.biHeight = -H;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    ReleaseDC(nullptr, screen);
+    ASSERT_NE(bitmap, nullptr);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+
+    const LoggingLayout creation = ComputeLoggingLayout(W, H, L, 3, CreationRightColumnWidth);
+    const LoggingLayout panes = ComputeLoggingLayout(W, H, L, 3, PaneRightColumnWidth);
+    StatusInputs in;
+    TakeStatusSettings(in, Settings());
+    in.MapVisible = 1;
+    in.LoggingState = 1;
+    in.FileName = "250101_001.MGR";
+    in.CurrentLineText = "12";
+    in.TotalSeconds = 4000;
+    in.Background = ButtonFaceColor();
+    Rect strip;
+    {
+        GdiCanvas canvas(dc, Fonts());
+        canvas.FillRect({0, 0, W, H}, in.Background);
+        const StatusTextLayout status = ComputeStatusTextLayout(canvas, panes, creation);
+        strip = status.ColourStrip;
+        PaintLoggingStatus(canvas, status, in);
+        PaintPauseHint(canvas, status, 1, 2, in.Background, 0);
+        canvas.SetPen(0x808080, 1);
+        canvas.SetHollowBrush();
+        for (const Rect& r : {MapPaneRect(panes), SpeedPaneRect(creation), ProfilePaneRect(panes, 0, true),
+                              SecondPlotPaneRect(panes, 0), NumbersPaneRect(panes), CommandButtonRect(creation, 0),
+                              CommandButtonRect(creation, 1), CommandButtonRect(creation, 2),
+                              CommandButtonRect(creation, 3), DirectionButtonRect(creation, 0),
+                              ReviewButtonRect(creation)}) {
+            canvas.Rectangle(r);
+        }
+    }
+    GdiFlush();
+    // The top class is magenta, the bottom one blue, inside their outlines.
+    EXPECT_EQ(GetPixel(dc, (strip.Left + strip.Right) / 2, strip.Top + 3), RGB(255, 0, 255));
+    EXPECT_EQ(GetPixel(dc, (strip.Left + strip.Right) / 2, strip.Bottom - 3), ColourClassColor(0));
+    // The state word left ink in its box.
+    bool ink = false;
+    for (int x = 23; x < 90 && !ink; ++x) {
+        for (int y = 0; y < 20 && !ink; ++y) ink = GetPixel(dc, x, y) == RGB(0, 0, 0);
+    }
+    EXPECT_TRUE(ink);
+    if (const char* path = std::getenv("TESSELOG_STATUS_BMP")) {
+        std::vector<uint32_t> pixels(static_cast<const uint32_t*>(bits), static_cast<const uint32_t*>(bits) + W * H);
+        SaveBitmap(path, W, H, pixels);
+    }
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+}
+
+}  // namespace
+}  // namespace tesselog::win32

@@ -1,0 +1,252 @@
+#include <gtest/gtest.h>
+
+#include "core/settings/display_dialogs.h"
+#include "core/settings/logging_dialogs.h"
+
+using namespace tesselog;
+
+namespace {
+
+std::string SelectedItem(const DialogForm& form, int id) {
+    const ComboControl& combo = form.Combo(id);
+    if (combo.Selection < 0 || static_cast<size_t>(combo.Selection) >= combo.Items.size()) return "(none)";
+    return combo.Items[static_cast<size_t>(combo.Selection)];
+}
+
+}  // namespace
+
+TEST(NewLineDialog, ProposesTheNextLine) {
+    const struct {
+        int32_t sequence, direction;
+        double start, current, increment;
+        const char *direction_, *startText, *incrementText;
+    } cases[] = {
+        // Alternate: reversed direction, from the last station, walking back.
+        {0, 1, 0.0, 30.0, 1.0, "North", "30.000", "-1.000"},
+        {0, 2, 0.0, 30.0, -1.0, "South", "30.000", "1.000"},
+        {0, 0, 5.0, 12.5, 0.5, "East", "12.500", "-0.500"},
+        {0, 3, 5.0, 12.5, 0.5, "West", "12.500", "-0.500"},
+        {0, 3, 5.0, 12.5, 0.0, "West", "12.500", "0.000"},  // no "-0.000"
+        // One way: direction, start station and increment unchanged.
+        {1, 1, 2.0, 30.0, 1.0, "South", "2.000", "1.000"},
+        {1, 0, 2.0, 30.0, -0.25, "West", "2.000", "-0.250"},
+    };
+    for (const auto& c : cases) {
+        Settings s;
+        s.StartLineText = "7";
+        s.LineIncrement = 2.0;
+        s.LineSequence = c.sequence;
+        s.LineDirection = c.direction;
+        s.StartStation = c.start;
+        s.CurrentStation = c.current;
+        s.StationIncrement = c.increment;
+        DialogForm form = NewLineForm(s);
+        SCOPED_TRACE(std::to_string(c.sequence) + "/" + std::to_string(c.direction));
+        EXPECT_EQ(form.Edit(IDC_NEWLINE_CURRENT_LINE).Text, "7");
+        EXPECT_EQ(form.Edit(IDC_NEWLINE_LAST_STATION).Text, c.sequence == 0 ? c.startText : "30.000");
+        EXPECT_EQ(form.Edit(IDC_NEWLINE_LINE).Text, "9.00");
+        EXPECT_EQ(form.Edit(IDC_NEWLINE_LINE).Limit, 11u);
+        EXPECT_EQ(form.Edit(IDC_NEWLINE_LINE_INCREMENT).Text, "2.00");
+        EXPECT_EQ(SelectedItem(form, IDC_NEWLINE_LINE_SEQUENCE), c.sequence == 0 ? "Alternate" : "One Way");
+        EXPECT_EQ(SelectedItem(form, IDC_NEWLINE_DIRECTION), c.direction_);
+        EXPECT_EQ(form.Edit(IDC_NEWLINE_START_STATION).Text, c.startText);
+        EXPECT_EQ(form.Edit(IDC_NEWLINE_STATION_INCREMENT).Text, c.incrementText);
+
+        // OK with the proposals stores them and starts the line there.
+        StoreNewLine(form, s);
+        EXPECT_EQ(s.StartLineText, "9.00");
+        EXPECT_EQ(s.LineDirection, form.Combo(IDC_NEWLINE_DIRECTION).Selection);
+        EXPECT_EQ(s.StartStation, c.sequence == 0 ? c.current : c.start);
+        EXPECT_EQ(s.CurrentStation, s.StartStation);
+        EXPECT_EQ(s.StationIncrement, c.sequence == 0 ? -c.increment : c.increment);
+    }
+}
+
+TEST(NewLineDialog, StoresWhatWasTyped) {
+    Settings s;
+    s.StartLineText = "Line A";  // not a number: the proposal counts from 0
+    DialogForm form = NewLineForm(s);
+    EXPECT_EQ(form.Edit(IDC_NEWLINE_LINE).Text, "1.00");
+    form.Edit(IDC_NEWLINE_LINE).Text = "North-0123456789";
+    form.Edit(IDC_NEWLINE_START_STATION).Text = "x";
+    form.Combo(IDC_NEWLINE_DIRECTION).Selection = -1;  // nothing chosen keeps the direction
+    int32_t direction = s.LineDirection;
+    s.CurrentStation = 8.0;
+    StoreNewLine(form, s);
+    EXPECT_EQ(s.StartLineText, "North-01234");
+    EXPECT_EQ(s.LineDirection, direction);
+    EXPECT_EQ(s.CurrentStation, 0.0);
+}
+
+TEST(NewStationDialog, ShowsAndParsesTheStation) {
+    Settings s;
+    s.StartLineText = "12";
+    s.StartStation = 3.0;
+    s.CurrentStation = 17.1236;
+    DialogForm form = NewStationForm(s);
+    EXPECT_EQ(form.Edit(IDC_NEWSTATION_CURRENT_LINE).Text, "12");
+    EXPECT_EQ(form.Edit(IDC_NEWSTATION_START_STATION).Text, "3.000");
+    EXPECT_EQ(form.Edit(IDC_NEWSTATION_CURRENT).Text, "17.124");
+    EXPECT_EQ(form.Edit(IDC_NEWSTATION_NEW_STATION).Text, "17.124");
+
+    const struct {
+        const char* typed;
+        double stored;
+    } cases[] = {{"17.124", 17.124}, {" -2.5", -2.5}, {"abc", 0.0}, {"", 0.0}, {"8m", 8.0}};
+    for (const auto& c : cases) {
+        Settings t = s;
+        form.Edit(IDC_NEWSTATION_NEW_STATION).Text = c.typed;
+        StoreNewStation(form, t);
+        EXPECT_EQ(t.CurrentStation, c.stored) << c.typed;
+        EXPECT_EQ(t.StartStation, 3.0);
+    }
+}
+
+TEST(CommentDialog, KeepsElevenLowBytes) {
+    EXPECT_EQ(CommentFromTyped(u""), "");
+    EXPECT_EQ(CommentFromTyped(u"TEST1"), "TEST1");
+    EXPECT_EQ(CommentFromTyped(u"Hedge at 12m, gate"), "Hedge at 12");
+    // Latin-1 characters stay one byte; others keep their low byte.
+    EXPECT_EQ(CommentFromTyped(u"caf\u00e9 \u20ac"), "caf\xe9 \xac");
+}
+
+TEST(GpsWarningMaskDialog, EditsTheMaskUnderItsOwnIds) {
+    Settings s;
+    s.NmeaMode = 5;  // GLL has no fix quality: labels read N/A
+    DialogForm form = GpsWarningMaskForm(s);
+    EXPECT_EQ(form.Label(IDC_GPS_LABEL_DILUTION).Text, "N/A");
+    form.Combo(IDC_GPSMASK_SATELLITES).Selection = 9;
+    form.Edit(IDC_GPSMASK_DILUTION).Text = "2.5";
+    StoreGpsWarningMask(form, s);
+    EXPECT_EQ(s.GpsMaskSatellites, 12);
+    EXPECT_EQ(s.GpsMaskDilution, 2.5);
+}
+
+TEST(MapSizeDialog, TypingBelowOneShowsOne) {
+    const struct {
+        const char* typed;
+        const char* shown;
+    } cases[] = {{"40", "40"}, {"1.9", "1.9"}, {"0.99", "1"}, {"", "1"}, {"-3", "1"}, {"x", "1"}, {"1e300", "1e300"}};
+    for (const auto& c : cases) {
+        DialogForm form = MapSizeForm(Settings());
+        form.Edit(IDC_MAPSCALE_SIZE).Text = c.typed;
+        EXPECT_EQ(MapSizeTyped(form), std::string(c.typed) != c.shown) << c.typed;
+        EXPECT_EQ(form.Edit(IDC_MAPSCALE_SIZE).Text, c.shown);
+    }
+}
+
+TEST(MapSizeDialog, OkStoresAndReportsWhatChanged) {
+    Settings s;
+    s.MapSize = 40;
+    s.GridLinesInterval = 5.0;
+    s.CursorBand = 1;
+    s.DisplayUnits = 2;
+    s.MapSizePixels = 400;
+    DialogForm opened = MapSizeForm(s);
+    EXPECT_EQ(opened.Edit(IDC_MAPSCALE_SIZE).Text, "40");
+    EXPECT_EQ(opened.Edit(IDC_MAPSCALE_INTERVAL).Text, "5.00");
+    EXPECT_EQ(opened.Label(IDC_MAPSCALE_SIZE_UNIT).Text, "US feet");
+    EXPECT_EQ(SelectedItem(opened, IDC_MAPSCALE_CURSOR_BAND), "15");
+
+    const struct {
+        const char *size, *interval;
+        int32_t band;
+        int32_t changed, storedSize;
+        double storedInterval;
+        int32_t bandPixels;
+    } cases[] = {
+        {"40", "5.00", 1, 0, 40, 5.0, 60},
+        {"80.7", "5", 1, 256, 80, 5.0, 60},
+        {"40", "0.2", 1, 64, 40, 0.2, 60},  // no lower limit on the interval here
+        {"0", "10", 6, 256 + 64, 1, 10.0, 160},
+        {"40", "5", 0, 0, 40, 5.0, 40},     // the band sets no bit
+    };
+    for (const auto& c : cases) {
+        Settings t = s;
+        DialogForm form = opened;
+        form.Edit(IDC_MAPSCALE_SIZE).Text = c.size;
+        form.Edit(IDC_MAPSCALE_INTERVAL).Text = c.interval;
+        form.Combo(IDC_MAPSCALE_CURSOR_BAND).Selection = c.band;
+        EXPECT_EQ(StoreMapSize(form, t), c.changed) << c.size << " " << c.interval;
+        EXPECT_EQ(t.MapSize, c.storedSize);
+        EXPECT_EQ(t.GridLinesInterval, c.storedInterval);
+        EXPECT_EQ(t.CursorBand, c.band);
+        EXPECT_EQ(t.CursorBandPixels, c.bandPixels);
+    }
+}
+
+TEST(ReadingsScaleDialog, TypingAppliesOnlyAnOrderedScale) {
+    Settings s;
+    s.ReadingsScaleMin = 0.0;
+    s.ReadingsScaleMax = 500.0;
+    s.ProfilePaneHeight = 100;
+    ReadingsScaleEditor editor(s);
+    DialogForm form = editor.Form();
+    EXPECT_EQ(form.Edit(IDC_READINGSCALE_MIN).Text, "0.0");
+    EXPECT_EQ(form.Edit(IDC_READINGSCALE_MAX).Text, "500.0");
+
+    form.Edit(IDC_READINGSCALE_MAX).Text = "-10";  // not above the minimum
+    EXPECT_FALSE(editor.Typed(form));
+    EXPECT_EQ(s.ReadingsScaleMax, 500.0);
+    form.Edit(IDC_READINGSCALE_MAX).Text = "200";
+    EXPECT_TRUE(editor.Typed(form));
+    EXPECT_EQ(s.ReadingsScaleMax, 200.0);
+    EXPECT_DOUBLE_EQ(s.ReadingsPixelsPerUnit, 0.5);
+    form.Edit(IDC_READINGSCALE_MIN).Text = "300";  // not below the maximum
+    EXPECT_FALSE(editor.Typed(form));
+    form.Edit(IDC_READINGSCALE_MIN).Text = "-100";
+    EXPECT_TRUE(editor.Typed(form));
+    EXPECT_EQ(s.ReadingsScaleMin, -100.0);
+
+    EXPECT_EQ(editor.Cancel(), 0);
+    EXPECT_EQ(s.ReadingsScaleMin, 0.0);
+    EXPECT_EQ(s.ReadingsScaleMax, 500.0);
+    EXPECT_DOUBLE_EQ(s.ReadingsPixelsPerUnit, 0.2);
+}
+
+TEST(ReadingsScaleDialog, OkOrdersTheScaleAndReportsAChange) {
+    const struct {
+        const char *min, *max;
+        double storedMin, storedMax;
+        int32_t changed;
+    } cases[] = {
+        {"0", "500", 0.0, 500.0, 0},
+        {"100", "50", 100.0, 200.0, 16},
+        {"20", "20", 20.0, 120.0, 16},
+        {"-5", "500", -5.0, 500.0, 16},
+    };
+    for (const auto& c : cases) {
+        Settings s;
+        s.ReadingsScaleMin = 0.0;
+        s.ReadingsScaleMax = 500.0;
+        ReadingsScaleEditor editor(s);
+        DialogForm form = editor.Form();
+        form.Edit(IDC_READINGSCALE_MIN).Text = c.min;
+        form.Edit(IDC_READINGSCALE_MAX).Text = c.max;
+        editor.Typed(form);  // what was applied while typing does not hide the change
+        EXPECT_EQ(editor.Ok(form), c.changed) << c.min << ".." << c.max;
+        EXPECT_EQ(s.ReadingsScaleMin, c.storedMin);
+        EXPECT_EQ(s.ReadingsScaleMax, c.storedMax);
+    }
+}
+
+TEST(SpeedAndAudioDialogs, ShowAndStore) {
+    Settings s;
+    s.SpeedBarScale = 7.456;
+    DialogForm speed = SpeedScaleForm(s);
+    EXPECT_EQ(speed.Edit(IDC_SPEEDSCALE_CURRENT).Text, "7.46");
+    EXPECT_EQ(speed.Edit(IDC_SPEEDSCALE_NEW).Text, "7.46");
+    speed.Edit(IDC_SPEEDSCALE_NEW).Text = "12";
+    speed.Combo(IDC_SPEEDSCALE_UNITS).Selection = 3;
+    StoreSpeedScale(speed, s);
+    EXPECT_EQ(s.SpeedBarScale, 12.0);
+    EXPECT_EQ(s.SpeedUnits, 3);
+
+    s.AudioTicks = 1;
+    s.DisconnectAlarm = 0;
+    s.GpsMaskAudioWarning = 1;
+    DialogForm audio = AudioOptionsForm(s);
+    for (CheckControl& check : audio.Checks) check.Checked = !check.Checked;
+    StoreAudioOptions(audio, s);
+    EXPECT_EQ(s.AudioTicks * 100 + s.DisconnectAlarm * 10 + s.GpsMaskAudioWarning, 10);
+}

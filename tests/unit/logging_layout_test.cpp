@@ -1,0 +1,112 @@
+#include "core/logscreen/logging_layout.h"
+
+#include <gtest/gtest.h>
+
+namespace tesselog {
+namespace {
+
+constexpr int32_t L = 18;
+
+struct Client {
+    int32_t W, H;
+};
+const Client Clients[] = {{800, 562}, {1024, 762}};
+
+// The pane rules for every console count on both clients: the profile stack
+// is the map's side, nothing runs past the upper area, the numbers pane ends
+// with the last profile pane and the second-plot panes fill the column.
+TEST(LoggingLayoutTest, PanesFitForEveryConsoleCount) {
+    for (const Client& c : Clients) {
+        for (int32_t n = 1; n <= 9; ++n) {
+            SCOPED_TRACE(testing::Message() << c.W << "x" << c.H << " N=" << n);
+            const LoggingLayout p = ComputeLoggingLayout(c.W, c.H, L, n, PaneRightColumnWidth);
+            const int32_t a = c.H - 8 * L;
+            EXPECT_EQ(p.UpperHeight, a);
+            EXPECT_EQ(p.ProfileHeight, (a - 20 - (n - 1) * 2) / n);
+            const Rect last = ProfilePaneRect(p, n - 1, true);
+            EXPECT_EQ(last.Bottom - 20, p.MapSide);
+            EXPECT_LE(last.Bottom, a);
+            EXPECT_GT(last.Bottom, a - n);  // integer division loses less than one pixel per pane
+            EXPECT_EQ(NumbersPaneRect(p).Bottom, last.Bottom);
+            EXPECT_EQ(NumbersPaneRect(p).Height(), (n + 1) * L + 10);
+
+            const Rect map = MapPaneRect(p);
+            EXPECT_EQ(map.Width(), map.Height());
+            EXPECT_EQ(ProfilePaneRect(p, 0, true).Left, map.Right + 6);
+            EXPECT_EQ(ProfilePaneRect(p, 0, true).Right, ProfilePaneRect(p, 0, false).Right);
+            EXPECT_EQ(ProfilePaneRect(p, 0, false).Width(), p.LeftAreaWidth);
+
+            const Rect lastPlot = SecondPlotPaneRect(p, n - 1);
+            EXPECT_LE(lastPlot.Right, p.RightColumnX + PaneRightColumnWidth);
+            EXPECT_GT(lastPlot.Right, p.RightColumnX + PaneRightColumnWidth - n);
+            EXPECT_LT(lastPlot.Bottom, NumbersPaneRect(p).Top);
+        }
+    }
+}
+
+// Hand-worked values, including the numbers pane moved up when the stack
+// does not end at A.
+TEST(LoggingLayoutTest, WorkedValues) {
+    struct Row {
+        int32_t W, H, N;
+        int32_t P, S, NumbersY, PlotWidth, PlotHeight;
+    };
+    const Row rows[] = {
+        // A = 418: P = 382 / 9 = 42, stack 20 + 394 = 414 < 418, numbers 190 high.
+        {800, 562, 9, 42, 394, 224, 13, 418 - 190 - 20 - 54},
+        // N = 1: one pane as high as the upper area less the margin, one plot the column wide.
+        {800, 562, 1, 398, 398, 418 - 46, 140, 418 - 46 - 20 - 54},
+        // A = 618: P = (598 - 4) / 3 = 198 exactly, the numbers pane stays at A - height.
+        {1024, 762, 3, 198, 598, 618 - 82, 45, 618 - 82 - 20 - 54},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(testing::Message() << r.W << "x" << r.H << " N=" << r.N);
+        const LoggingLayout p = ComputeLoggingLayout(r.W, r.H, L, r.N, PaneRightColumnWidth);
+        EXPECT_EQ(p.ProfileHeight, r.P);
+        EXPECT_EQ(p.MapSide, r.S);
+        EXPECT_EQ(p.NumbersY, r.NumbersY);
+        EXPECT_EQ(p.SecondPlotWidth, r.PlotWidth);
+        EXPECT_EQ(p.SecondPlotHeight, r.PlotHeight);
+    }
+}
+
+// Buttons and the speed bar are placed from the R = 220 values; the
+// navigation width rule changes above 800 pixels.
+TEST(LoggingLayoutTest, CreationPlaces) {
+    const LoggingLayout big = ComputeLoggingLayout(1024, 762, L, 3, CreationRightColumnWidth);
+    EXPECT_EQ(big.LeftAreaWidth, 1024 - 280);
+    EXPECT_EQ(SpeedPaneRect(big), (Rect{20, 634, 20 + 704, 642}));
+    // Grid: 2 3 on top, 1 0 below, ending at the right margin.
+    EXPECT_EQ(CommandButtonRect(big, 2), (Rect{744, 634, 873, 694}));
+    EXPECT_EQ(CommandButtonRect(big, 3), (Rect{875, 634, 1004, 694}));
+    EXPECT_EQ(CommandButtonRect(big, 1), (Rect{744, 696, 873, 756}));
+    EXPECT_EQ(CommandButtonRect(big, 0), (Rect{875, 696, 1004, 756}));
+    EXPECT_EQ(PauseButtonRect(big), (Rect{784, 634, 1004, 754}));
+    EXPECT_EQ(ZoomButtonRect(big, 0), (Rect{744, 634, 1004, 673}));
+    EXPECT_EQ(ZoomButtonRect(big, 2).Top, 634 + 2 * 41);
+    EXPECT_EQ(DirectionButtonRect(big, 3), (Rect{20 + 3 * 125, 725, 20 + 3 * 125 + 123, 757}));
+    EXPECT_EQ(ReviewButtonRect(big), (Rect{571, 725, 571 + 153, 757}));
+
+    const LoggingLayout small = ComputeLoggingLayout(800, 562, L, 3, CreationRightColumnWidth);
+    EXPECT_EQ(small.NavigationWidth, 93);  // 514 / 5.5 truncated
+    EXPECT_EQ(small.ReviewWidth, 130);     // 93 * 1.4 truncated
+    EXPECT_EQ(ReviewButtonRect(small).Left, 20 + 520 - 130 - 40);
+
+    // The later pass moves the right column out to W - 160.
+    const LoggingLayout later = ComputeLoggingLayout(1024, 762, L, 3, PaneRightColumnWidth);
+    EXPECT_EQ(later.RightColumnX, 1024 - 160);
+    EXPECT_EQ(SecondPlotPaneRect(later, 0).Left, 864);
+    EXPECT_EQ(ColourScaleStripRect(later), (Rect{20 + 824 + 3, 20, 864 - 3, 20 + later.SecondPlotHeight}));
+}
+
+// No console: the panes keep a one-console size, so the GPS-only map is square.
+TEST(LoggingLayoutTest, NoConsoleKeepsUsableMap) {
+    const LoggingLayout none = ComputeLoggingLayout(1024, 762, L, 0, PaneRightColumnWidth);
+    const LoggingLayout one = ComputeLoggingLayout(1024, 762, L, 1, PaneRightColumnWidth);
+    EXPECT_EQ(none.MapSide, one.MapSide);
+    EXPECT_GT(none.MapSide, 0);
+    EXPECT_EQ(none.ConsoleCount, 0);
+}
+
+}  // namespace
+}  // namespace tesselog

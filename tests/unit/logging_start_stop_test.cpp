@@ -1,0 +1,120 @@
+// Starting and stopping logging: port conflicts, failed opens, the GPS-less
+// start, the exit question, and the derived sensor tables.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "tests/support/logging_session_fixture.h"
+
+namespace tesselog {
+namespace {
+
+using test::SessionHarness;
+
+bool Logged(const std::vector<std::string>& log, const std::string& entry) {
+    return std::find(log.begin(), log.end(), entry) != log.end();
+}
+
+TEST(LoggingStartStop, PortConflictsAreEachShownAndNothingOpens) {
+    SessionHarness h;
+    h.settings.ConsoleCount = 2;
+    h.settings.ConsolePort[0] = h.settings.ConsolePort[1] = h.settings.GpsPort = 4;
+    EXPECT_FALSE(h.session.StartLogging());
+    ASSERT_EQ(h.prompts.History.size(), 3u);
+    EXPECT_EQ(h.prompts.History[0].Text, "Com5 Assigned to Instrument 1 and GPS");
+    EXPECT_EQ(h.prompts.History[1].Text, "Com5 Assigned to Instrument 1 and Instrument 2");
+    EXPECT_EQ(h.prompts.History[2].Text, "Com5 Assigned to Instrument 2 and GPS");
+    for (const auto& shown : h.prompts.History) EXPECT_EQ(shown.Caption, "Serial Port");
+    for (const auto& entry : h.ports.Log) EXPECT_EQ(entry.rfind("open", 0), std::string::npos) << entry;
+    EXPECT_EQ(h.screenMode, 0);
+    EXPECT_FALSE(h.controls.LoggingScreenVisible);
+}
+
+TEST(LoggingStartStop, AFailedOpenClosesWhatWasOpenedAndTheNextStartOpensAll) {
+    SessionHarness h;
+    h.ports.ConsoleFails[2] = true;
+    EXPECT_FALSE(h.session.StartLogging());
+    EXPECT_TRUE(Logged(h.ports.Log, "close console 0"));
+    EXPECT_TRUE(Logged(h.ports.Log, "close console 1"));
+    EXPECT_FALSE(Logged(h.ports.Log, "close console 2"));
+    EXPECT_TRUE(Logged(h.ports.Log, "close gps"));
+    EXPECT_FALSE(Logged(h.ports.Log, "start reader 0"));
+    for (int k = 0; k < 3; ++k) EXPECT_EQ(h.session.Consoles.ConsolePortOpen[k].load(), 0);
+    EXPECT_EQ(h.screenMode, 0);
+
+    h.ports.ConsoleFails[2] = false;
+    h.ports.Log.clear();
+    EXPECT_TRUE(h.session.StartLogging());
+    for (int k = 0; k < 3; ++k) {
+        EXPECT_TRUE(Logged(h.ports.Log, "open console " + std::to_string(k)));
+        EXPECT_TRUE(Logged(h.ports.Log, "start reader " + std::to_string(k)));
+    }
+    EXPECT_EQ(h.screenMode, 1);
+    EXPECT_EQ(h.session.Gps.GpsReaderRun.load(), 1);
+}
+
+TEST(LoggingStartStop, WithoutGpsTheFileButtonIsEnabledAtOnceAndNoGpsPortOpens) {
+    SessionHarness h;
+    h.settings.GpsInput = 0;
+    h.settings.MapDisplayType = 1;
+    ASSERT_TRUE(h.session.StartLogging());
+    EXPECT_TRUE(h.controls.FileButtonEnabled);
+    EXPECT_EQ(h.session.MapVisible, 0);
+    EXPECT_EQ(h.settings.MapDisplayType, 0);
+    EXPECT_FALSE(Logged(h.ports.Log, "open gps"));
+    EXPECT_FALSE(Logged(h.ports.Log, "start gps reader"));
+    h.Key('x');
+    EXPECT_FALSE(Logged(h.ports.Log, "stop gps reader"));
+}
+
+TEST(LoggingStartStop, ExitAsksOnlyWithAFileOpen) {
+    SessionHarness none;
+    none.session.StartLogging();
+    none.Key('x');
+    EXPECT_TRUE(none.prompts.History.empty());
+    EXPECT_EQ(none.screenMode, 0);
+    EXPECT_TRUE(Logged(none.ports.Log, "stop timer"));
+    EXPECT_TRUE(Logged(none.ports.Log, "release reader 2"));
+
+    SessionHarness stay;
+    stay.StartWithFile();
+    stay.prompts.Answers.push_back(false);
+    stay.Key('x');
+    EXPECT_EQ(stay.prompts.History.back().Caption, "Confirm Exit");
+    EXPECT_TRUE(stay.prompts.History.back().Question);
+    EXPECT_EQ(stay.session.Logging.LoggingState, -1);
+    EXPECT_TRUE(stay.controls.LoggingScreenVisible);
+    EXPECT_TRUE(stay.session.File.IsOpen());
+    EXPECT_EQ(stay.screenMode, 1);
+
+    stay.Key('x');  // Yes this time: counters and file name reset, ports closed
+    EXPECT_EQ(stay.screenMode, 0);
+    EXPECT_TRUE(stay.session.Header.DataFileName.empty());
+    EXPECT_TRUE(Logged(stay.ports.Log, "wait 200"));
+    EXPECT_EQ(stay.session.Consoles.ConsolePortOpen[0].load(), 0);
+}
+
+TEST(LoggingStartStop, SensorTablesSpanTheArray) {
+    Settings s;
+    s.ConsoleCount = 3;
+    s.ConsoleType[0] = 1;
+    s.ConsoleType[1] = 0;
+    s.ConsoleType[2] = 1;
+    s.UnitSensorSeparation = 0.5;
+    s.ConsoleSeparation = 1.0;
+    SensorTables t = BuildSensorTables(s);
+    EXPECT_EQ(t.SensorCount, 5);
+    const int32_t first[] = {0, 2, 3};
+    const double position[] = {0.0, 0.5, 1.5, 2.5, 3.0};
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(t.ConsoleFirstSensor[i], first[i]);
+    for (int k = 0; k < 5; ++k) {
+        EXPECT_DOUBLE_EQ(t.SensorPosition[k], position[k]);
+        EXPECT_DOUBLE_EQ(t.StripLeft[k], position[k] / 3.5);
+        EXPECT_DOUBLE_EQ(t.StripRight[k], (position[k] + 0.5) / 3.5);
+    }
+    EXPECT_DOUBLE_EQ(t.NormalisedCentre[4], 1.0);
+    EXPECT_DOUBLE_EQ(t.MinSeparation, 0.5);
+}
+
+}  // namespace
+}  // namespace tesselog

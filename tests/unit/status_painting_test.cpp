@@ -1,0 +1,179 @@
+#include "core/logscreen/status_painting.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "core/logscreen/colour_palette.h"
+
+namespace tesselog {
+namespace {
+
+struct Screen {
+    LoggingLayout Creation, Panes;
+    StatusTextLayout Status;
+    Screen(int32_t w, int32_t h, int32_t n) {
+        RecordingCanvas measure;
+        Creation = ComputeLoggingLayout(w, h, 18, n, CreationRightColumnWidth);
+        Panes = ComputeLoggingLayout(w, h, 18, n, PaneRightColumnWidth);
+        Status = ComputeStatusTextLayout(measure, Panes, Creation);
+    }
+};
+
+StatusInputs Inputs() {
+    StatusInputs in;
+    TakeStatusSettings(in, Settings());
+    in.MapVisible = 1;
+    in.FileName = "250101_001.MGR";
+    in.CurrentLineText = "7";
+    in.CurrentStation = 12.5;
+    in.LineSeconds = 3725;
+    return in;
+}
+
+std::vector<std::string> Paint(const Screen& s, const StatusInputs& in) {
+    RecordingCanvas canvas;
+    PaintLoggingStatus(canvas, s.Status, in);
+    return canvas.Calls;
+}
+
+// Index of the first call that ends with text, -1 when there is none.
+int Find(const std::vector<std::string>& calls, const std::string& text) {
+    for (size_t i = 0; i < calls.size(); ++i) {
+        const std::string& c = calls[i];
+        if (c.size() >= text.size() && c.compare(c.size() - text.size(), text.size(), text) == 0) {
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
+TEST(StatusPaintingTest, StepsInOrderWithEveryValueOverAClearedBox) {
+    const Screen s(1024, 762, 3);
+    const std::vector<std::string> calls = Paint(s, Inputs());
+    const char* const order[] = {"Map Size:   40 m", "line 20,720 724,720", "Monitoring", "500.0 nT",
+                                 "Curr. Line:", " 7", " 12.50      ", "01:02:05", "Positions: ", "PDOP:",
+                                 "Lat:", "Lon:", "File:        ", "Tot. Stns:", "Tot. Time:", "Speed:", " 5.0"};
+    int previous = -1;
+    for (const char* text : order) {
+        const int at = Find(calls, text);
+        EXPECT_GT(at, previous) << text;
+        previous = at;
+    }
+    EXPECT_EQ(Find(calls, "Z:"), -1);
+    // 50 outlined class boxes, magenta on top.
+    const int strip = Find(calls, "brush ff00ff");
+    ASSERT_GT(strip, 0);
+    EXPECT_EQ(std::count_if(calls.begin(), calls.end(), [](const std::string& c) { return c.rfind("rect", 0) == 0; }),
+              50);
+
+    // Every value is written into a box that was filled just before.
+    int values = 0;
+    for (size_t i = 0; i < calls.size(); ++i) {
+        if (calls[i].rfind("textin ", 0) != 0) continue;
+        ++values;
+        const std::string box = calls[i].substr(7, calls[i].find(' ', calls[i].find(' ', 7) + 1) - 7);
+        ASSERT_GT(i, 0u);
+        EXPECT_EQ(calls[i - 1].rfind("fill " + box + " ", 0), 0u) << calls[i];
+    }
+    EXPECT_GE(values, 20);
+}
+
+TEST(StatusPaintingTest, TextsFollowStateAndSettings) {
+    const Screen s(800, 562, 2);
+    struct Case {
+        const char* name;
+        void (*change)(StatusInputs&);
+        std::vector<std::string> present, absent;
+    };
+    const Case cases[] = {
+        {"stand by", [](StatusInputs& in) { in.LoggingState = -1; }, {"Stand By", "File: 250101_001.MGR"},
+         {"File:        "}},
+        {"logging", [](StatusInputs& in) { in.LoggingState = 1; }, {"Logging"}, {"Monitoring"}},
+        {"feet", [](StatusInputs& in) { in.DisplayUnits = 1; }, {"Map Size:   40 ft"}, {}},
+        {"US feet", [](StatusInputs& in) { in.DisplayUnits = 2; }, {"Map Size:   40 US-ft"}, {}},
+        {"profile view", [](StatusInputs& in) { in.MapVisible = 0; }, {}, {"Map Size:   40 m"}},
+        {"HDOP", [](StatusInputs& in) { in.NmeaMode = 1; }, {"HDOP:"}, {"PDOP:"}},
+        {"GDOP", [](StatusInputs& in) { in.NmeaMode = 4; }, {"GDOP:"}, {}},
+        {"grid", [](StatusInputs& in) { in.CoordinateDisplay = 2; }, {"N:", "E:", "Z:"}, {"Lat:", "Lon:"}},
+        {"no GPS", [](StatusInputs& in) { in.GpsInput = 0; }, {"GPS Disabled"},
+         {"Positions: ", "Sat:", "brush ff00ff"}},
+        {"positions map", [](StatusInputs& in) { in.MapDisplayType = 0; }, {"Sat:"}, {"brush ff00ff"}},
+        {"no console", [](StatusInputs& in) { in.ConsoleCount = 0; }, {"Tot. Stns:"}, {"500.0 nT", "0.0 nT"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        StatusInputs in = Inputs();
+        c.change(in);
+        const std::vector<std::string> calls = Paint(s, in);
+        for (const std::string& text : c.present) EXPECT_NE(Find(calls, text), -1) << text;
+        for (const std::string& text : c.absent) EXPECT_EQ(Find(calls, text), -1) << text;
+    }
+}
+
+TEST(StatusPaintingTest, StatusLineAndPauseHint) {
+    const Screen s(1024, 762, 3);
+    const StatusTextLayout& l = s.Status;
+    const char* const words[] = {nullptr, "Monitoring", "Stand By", "Logging"};
+    for (int code = 0; code <= 3; ++code) {
+        RecordingCanvas canvas;
+        PaintStatusLine(canvas, l, code, "X.MGR", 0xC0C0C0, 0);
+        const Rect box = code == 0 ? l.FileBox : l.StateBox;
+        EXPECT_NE(Find(canvas.Calls, code == 0 ? "File: X.MGR" : words[code]), -1);
+        char fill[64];
+        std::snprintf(fill, sizeof fill, "fill %d,%d %d,%d c0c0c0", box.Left, box.Top, box.Right, box.Bottom);
+        EXPECT_NE(Find(canvas.Calls, fill), -1) << code;
+    }
+
+    const char* const hints[] = {"press any key to pause", "press <ENTER> to pause", "press <Space Bar> to pause",
+                                 "press key <P> pause"};
+    for (int key = 0; key < 4; ++key) {
+        RecordingCanvas canvas;
+        PaintPauseHint(canvas, l, 1, key, 0xC0C0C0, 0);
+        const int32_t width = static_cast<int32_t>(std::string(hints[key]).size()) * canvas.CharWidth[2];
+        const std::string second = "text " + std::to_string(l.HintColumnX + (l.HintColumnWidth - width) / 2) + "," +
+                                   std::to_string(l.HintSecondY) + " " + hints[key];
+        EXPECT_NE(Find(canvas.Calls, "Click on PAUSE button or"), -1);
+        EXPECT_NE(Find(canvas.Calls, second), -1) << second;
+    }
+    RecordingCanvas erase;
+    PaintPauseHint(erase, l, -1, 0, 0xC0C0C0, 0);
+    ASSERT_EQ(erase.Calls.size(), 1u);
+    EXPECT_EQ(erase.Calls[0], "fill 864,662 1004,759 c0c0c0");
+}
+
+// The GPS handler's boxes lie in the last third, clear of each other and of
+// the command buttons, on both screen sizes and for both coordinate kinds.
+TEST(StatusPaintingTest, GpsFieldsDoNotOverlap) {
+    for (const Screen& s : {Screen(800, 562, 9), Screen(1024, 762, 1)}) {
+        for (int32_t display : {0, 1}) {
+            const GpsFieldLayout g = MakeGpsFieldLayout(s.Status, s.Creation, display, 5.0, 0);
+            std::vector<Rect> boxes = {g.Satellites, g.Quality, g.FirstCoordinate, g.SecondCoordinate,
+                                       g.Dilution,   g.CircleA, g.CircleB,         g.PositionCount};
+            if (display != 0) boxes.push_back(g.Zone);
+            for (size_t i = 0; i < boxes.size(); ++i) {
+                EXPECT_GE(boxes[i].Left, s.Status.ThirdX[2]) << i;
+                EXPECT_LE(boxes[i].Right, s.Creation.ButtonX) << i;
+                for (size_t j = i + 1; j < boxes.size(); ++j) {
+                    const bool apart = boxes[i].Right <= boxes[j].Left || boxes[j].Right <= boxes[i].Left ||
+                                       boxes[i].Bottom <= boxes[j].Top || boxes[j].Bottom <= boxes[i].Top;
+                    EXPECT_TRUE(apart) << i << " " << j;
+                }
+            }
+            EXPECT_EQ(g.TotalDistance, s.Status.TotalLength.Value);
+            EXPECT_EQ(g.LineDistance, s.Status.LineLength.Value);
+            EXPECT_DOUBLE_EQ(g.SpeedBarPixelsPerUnit, s.Creation.SpeedBar.Width() / 5.0);
+        }
+    }
+}
+
+TEST(StatusPaintingTest, PaletteEndsAndClamp) {
+    EXPECT_EQ(ColourClassColor(0), Rgb(32, 0, 255));
+    EXPECT_EQ(ColourClassColor(22), Rgb(0, 255, 0));
+    EXPECT_EQ(ColourClassColor(49), Rgb(255, 0, 255));
+    EXPECT_EQ(ColourClassColor(-3), ColourClassColor(0));
+    EXPECT_EQ(ColourClassColor(50), ColourClassColor(49));
+}
+
+}  // namespace
+}  // namespace tesselog

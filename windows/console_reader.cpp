@@ -1,0 +1,137 @@
+#include "windows/console_reader.h"
+
+#include "core/acquisition/console_reader_loop.h"
+#include "windows/platform_services.h"
+
+namespace tesselog::win32 {
+
+namespace {
+
+struct ThreadStart {
+    int K = 0;
+    ConsoleReaderSetup Setup;
+};
+
+// The reader loop's port and window on Win32.
+class Win32ConsoleReaderIo : public ConsoleReaderIo {
+public:
+    Win32ConsoleReaderIo(const ConsoleReaderSetup& setup, int k) : setup_(setup), k_(k) {}
+
+    bool PortValid() override { return Port() != INVALID_HANDLE_VALUE; }
+
+    void PurgePort() override {
+        HANDLE port = Port();
+        if (port == INVALID_HANDLE_VALUE) return;
+        PurgeComm(port, PURGE_TXCLEAR);
+        PurgeComm(port, PURGE_RXCLEAR);
+    }
+
+    void SetEventMask() override {
+        HANDLE port = Port();
+        if (port != INVALID_HANDLE_VALUE) SetCommMask(port, EV_RXCHAR);
+    }
+
+    // One byte, or nothing within about 10 ms. As in the GPS reader, the
+    // thread sleeps the 10 ms while the port's input queue is empty instead
+    // of blocking in ReadFile, which costs several times more CPU under
+    // Wine; a port whose queue cannot be asked is read with its 10 ms
+    // time-outs. A closed port fails at once.
+    ConsoleReadResult ReadByte(uint8_t& byte) override {
+        HANDLE port = Port();
+        if (port == INVALID_HANDLE_VALUE) return ConsoleReadResult::Failed;
+        COMSTAT status{};
+        DWORD errors = 0;
+        if (ClearCommError(port, &errors, &status) && status.cbInQue == 0) {
+            Sleep(ConsoleFailedReadWaitMs);
+            return ConsoleReadResult::Nothing;
+        }
+        DWORD count = 0;
+        if (!ReadFile(port, &byte, 1, &count, nullptr)) return ConsoleReadResult::Failed;
+        return count == 1 ? ConsoleReadResult::Byte : ConsoleReadResult::Nothing;
+    }
+
+    void HandOver() override {
+        SendMessageW(setup_.LoggingScreen, MSG_CONSOLE_DATA + static_cast<UINT>(k_), 0, 0);
+    }
+
+    void Wait(uint32_t ms) override { Sleep(ms); }
+
+private:
+    HANDLE Port() const { return setup_.Ports->ConsolePortHandle[k_]; }
+
+    const ConsoleReaderSetup& setup_;
+    int k_;
+};
+
+}  // namespace
+
+ConsoleReaderThreads::~ConsoleReaderThreads() {
+    for (int k = 0; k < MaxConsoles; ++k) ReleaseThread(k);
+}
+
+bool ConsoleReaderThreads::Start(int k, const ConsoleReaderSetup& setup) {
+    if (k < 0 || k >= MaxConsoles || threads_[k]) return false;
+    ports_[k] = setup.Ports;
+    auto* start = new ThreadStart{k, setup};
+    threads_[k] = CreateThread(nullptr, 0, &ConsoleReaderThreads::Main, start, 0, nullptr);
+    if (!threads_[k]) {
+        delete start;
+        ports_[k] = nullptr;
+    }
+    return threads_[k] != nullptr;
+}
+
+DWORD WINAPI ConsoleReaderThreads::Main(void* parameter) {
+    ThreadStart* start = static_cast<ThreadStart*>(parameter);
+    {
+        Win32ConsoleReaderIo io(start->Setup, start->K);
+        Win32Clock clock;
+        ConsoleReaderLoop loop(*start->Setup.Streams, *start->Setup.ProgramSettings, start->K, io, clock);
+        loop.Run();
+    }
+    delete start;
+    return 0;
+}
+
+void CloseConsolePort(SerialPorts& ports, int k) {
+    if (k < 0 || k >= MaxConsoles) return;
+    HANDLE port = ports.ConsolePortHandle[k];
+    if (port == INVALID_HANDLE_VALUE) return;
+    ports.ConsolePortHandle[k] = INVALID_HANDLE_VALUE;
+    CloseHandle(port);
+}
+
+void ConsoleReaderThreads::ClosePort(int k) {
+    if (k >= 0 && k < MaxConsoles && ports_[k]) CloseConsolePort(*ports_[k], k);
+}
+
+bool ConsoleReaderThreads::WaitForEnd(DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        HANDLE running[MaxConsoles];
+        DWORD count = 0;
+        for (HANDLE h : threads_)
+            if (h && WaitForSingleObject(h, 0) != WAIT_OBJECT_0) running[count++] = h;
+        if (count == 0) return true;
+        const DWORD spent = GetTickCount() - start;
+        if (spent >= timeoutMs) return false;
+        const DWORD r = MsgWaitForMultipleObjects(count, running, FALSE, timeoutMs - spent, QS_SENDMESSAGE);
+        if (r == WAIT_OBJECT_0 + count) {
+            // Runs the handlers of messages sent from other threads (a
+            // reader's MSG_CONSOLE_DATA); posted messages stay queued.
+            MSG message;
+            PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+        } else if (r >= WAIT_OBJECT_0 + count) {
+            return false;  // time-out or a failed wait
+        }
+    }
+}
+
+void ConsoleReaderThreads::ReleaseThread(int k) {
+    if (!Running(k)) return;
+    CloseHandle(threads_[k]);
+    threads_[k] = nullptr;
+    ports_[k] = nullptr;
+}
+
+}  // namespace tesselog::win32

@@ -1,0 +1,327 @@
+// The dialogs opened by the logging screen's commands: New Survey Line, New
+// Station, Comment, GPS Warning Mask, Map Size, Readings Scale, Set New Speed
+// Bar Scale and Audio Options. What they show and store is decided in
+// core/settings/logging_dialogs; this file moves the forms into the controls
+// and back and routes OK, Cancel, typing and the cancel keys.
+#include "windows/logging_dialogs.h"
+
+#include <optional>
+#include <utility>
+
+#include "core/settings/display_dialogs.h"
+#include "core/settings/logging_dialogs.h"
+#include "windows/platform_services.h"
+
+namespace tesselog::win32 {
+
+namespace {
+
+struct LoggingDialogRun;
+
+struct LoggingDialogKind {
+    const wchar_t* resource;
+    DialogForm (*open)(LoggingDialogRun&);
+    void (*ok)(HWND, LoggingDialogRun&);      // the form has been read; stores
+    void (*cancel)(LoggingDialogRun&);        // may be null
+    void (*typed)(HWND, LoggingDialogRun&);   // an edit changed; may be null
+    int32_t placementDivisor;                 // 0: where the resource puts it
+    bool cancelKeys;                          // key codes 67 and 99 act as Cancel
+    bool byteTexts;                           // edit texts are 8-bit, one byte per character
+    INT_PTR okResult, cancelResult;
+};
+
+struct LoggingDialogRun {
+    LoggingDialogRun(const LoggingDialogKind& kind, DialogContext* context, std::string* comment,
+                     std::function<void()> scaleApplied)
+        : kind(kind), context(context), comment(comment), scaleApplied(std::move(scaleApplied)) {}
+
+    const LoggingDialogKind& kind;
+    DialogContext* context;
+    std::string* comment;
+    std::function<void()> scaleApplied;
+    std::optional<ReadingsScaleEditor> readings;
+    DialogForm form;
+    bool filling = true;  // edit change notices while the program writes are not typing
+    bool accepted = false;
+    bool modeless = false;
+};
+
+std::wstring ShownText(const LoggingDialogRun& run, const std::string& text) {
+    return run.kind.byteTexts ? WidenBytes(text) : Widen(text);
+}
+
+// Puts the form into the controls; with the form last shown, only the texts
+// that differ are written (the caret stays where the operator left it).
+void ShowForm(HWND dialog, const LoggingDialogRun& run, const DialogForm* shown) {
+    const DialogForm& form = run.form;
+    for (const ComboControl& combo : form.Combos) {
+        if (shown) continue;  // no dialog here rebuilds a list while open
+        HWND control = GetDlgItem(dialog, combo.Id);
+        SendMessageW(control, CB_RESETCONTENT, 0, 0);
+        for (const std::string& item : combo.Items)
+            SendMessageW(control, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(item).c_str()));
+        SendMessageW(control, CB_SETCURSEL, static_cast<WPARAM>(combo.Selection), 0);
+        EnableWindow(control, combo.Enabled);
+    }
+    for (const EditControl& edit : form.Edits) {
+        if (!shown && edit.Limit > 0) SendDlgItemMessageW(dialog, edit.Id, EM_LIMITTEXT, edit.Limit, 0);
+        if (!shown || shown->Edit(edit.Id).Text != edit.Text)
+            SetDlgItemTextW(dialog, edit.Id, ShownText(run, edit.Text).c_str());
+    }
+    for (const CheckControl& check : form.Checks)
+        if (!shown) CheckDlgButton(dialog, check.Id, check.Checked ? BST_CHECKED : BST_UNCHECKED);
+    for (const LabelControl& label : form.Labels)
+        if (!shown) SetDlgItemTextW(dialog, label.Id, Widen(label.Text).c_str());
+}
+
+std::wstring ControlText(HWND dialog, int id) {
+    HWND control = GetDlgItem(dialog, id);
+    int length = GetWindowTextLengthW(control);
+    std::wstring text(static_cast<size_t>(length > 0 ? length : 0) + 1, L'\0');
+    int got = GetWindowTextW(control, &text[0], length + 1);
+    text.resize(static_cast<size_t>(got > 0 ? got : 0));
+    return text;
+}
+
+void ReadForm(HWND dialog, LoggingDialogRun& run) {
+    for (ComboControl& combo : run.form.Combos) {
+        LRESULT selection = SendDlgItemMessageW(dialog, combo.Id, CB_GETCURSEL, 0, 0);
+        combo.Selection = selection == CB_ERR ? -1 : static_cast<int32_t>(selection);
+    }
+    for (EditControl& edit : run.form.Edits) {
+        std::wstring text = ControlText(dialog, edit.Id);
+        edit.Text = run.kind.byteTexts ? CommentFromTyped(std::u16string(text.begin(), text.end())) : Narrow(text);
+    }
+    for (CheckControl& check : run.form.Checks)
+        check.Checked = IsDlgButtonChecked(dialog, check.Id) == BST_CHECKED;
+}
+
+void Save(LoggingDialogRun& run) {
+    if (run.context->saveSettings) run.context->saveSettings();
+}
+
+// ---------------------------------------------------------------- The eight dialogs
+
+const LoggingDialogKind NewLineKind = {
+    L"GETNEWLINE", [](LoggingDialogRun& run) { return NewLineForm(run.context->settings); },
+    [](HWND, LoggingDialogRun& run) {
+        StoreNewLine(run.form, run.context->settings);
+        Save(run);
+    },
+    nullptr, nullptr, 0, false, false, 1, 0};
+
+const LoggingDialogKind NewStationKind = {
+    L"NEWSTATION", [](LoggingDialogRun& run) { return NewStationForm(run.context->settings); },
+    [](HWND, LoggingDialogRun& run) {
+        StoreNewStation(run.form, run.context->settings);
+        Save(run);
+    },
+    nullptr, nullptr, 0, false, false, 0, 1};  // this dialog ends with 0 on OK and 1 on Cancel
+
+const LoggingDialogKind CommentKind = {
+    L"COMMENT",
+    [](LoggingDialogRun& run) {
+        DialogForm form;
+        form.Edits = {{IDC_COMMENT_TEXT, run.comment->substr(0, CommentMaxLength), CommentMaxLength}};
+        return form;
+    },
+    [](HWND, LoggingDialogRun& run) { *run.comment = run.form.Edit(IDC_COMMENT_TEXT).Text; },
+    nullptr, nullptr, 0, false, true, 1, 0};
+
+const LoggingDialogKind GpsWarningMaskKind = {
+    L"GPSMASK", [](LoggingDialogRun& run) { return GpsWarningMaskForm(run.context->settings); },
+    [](HWND, LoggingDialogRun& run) {
+        StoreGpsWarningMask(run.form, run.context->settings);
+        Save(run);
+    },
+    nullptr, nullptr, 0, false, false, 1, 0};
+
+void MapSizeTyping(HWND dialog, LoggingDialogRun& run) {
+    DialogForm shown = run.form;
+    if (!MapSizeTyped(run.form)) return;
+    ShowForm(dialog, run, &shown);
+    SendDlgItemMessageW(dialog, IDC_MAPSCALE_SIZE, EM_SETSEL, 1, 1);  // caret after the "1"
+}
+
+// The caller checks the track against the new size, recomputes the map
+// scale and saves, so this dialog does not save.
+const LoggingDialogKind MapSizeKind = {
+    L"MAPSCALE", [](LoggingDialogRun& run) { return MapSizeForm(run.context->settings); },
+    [](HWND, LoggingDialogRun& run) {
+        run.context->displayOptionsChanged = StoreMapSize(run.form, run.context->settings);
+    },
+    [](LoggingDialogRun& run) { run.context->displayOptionsChanged = 0; }, MapSizeTyping, MapSizePlacementDivisor,
+    false, false, 1, 0};
+
+void ReadingsScaleTyping(HWND, LoggingDialogRun& run) {
+    if (run.readings->Typed(run.form) && run.scaleApplied) run.scaleApplied();
+}
+
+const LoggingDialogKind ReadingsScaleKind = {
+    L"READINGSCALE",
+    [](LoggingDialogRun& run) {
+        run.readings.emplace(run.context->settings);
+        return run.readings->Form();
+    },
+    [](HWND, LoggingDialogRun& run) {
+        int32_t changed = run.readings->Ok(run.form);
+        Save(run);
+        run.context->displayOptionsChanged = changed;
+    },
+    [](LoggingDialogRun& run) { run.context->displayOptionsChanged = run.readings->Cancel(); },
+    ReadingsScaleTyping, ReadingsScalePlacementDivisor, false, false, 1, 0};
+
+const LoggingDialogKind SpeedScaleKind = {
+    L"SPEEDSCALE", [](LoggingDialogRun& run) { return SpeedScaleForm(run.context->settings); },
+    [](HWND, LoggingDialogRun& run) {
+        StoreSpeedScale(run.form, run.context->settings);
+        Save(run);
+    },
+    nullptr, nullptr, 0, true, false, 0, 0};  // ends with 0 either way
+
+const LoggingDialogKind AudioKind = {
+    L"AUDIOFUNCTIONS", [](LoggingDialogRun& run) { return AudioOptionsForm(run.context->settings); },
+    [](HWND, LoggingDialogRun& run) {
+        StoreAudioOptions(run.form, run.context->settings);
+        Save(run);
+    },
+    nullptr, nullptr, 0, false, false, 1, 0};
+
+const LoggingDialogKind& KindOf(LoggingDialog which) {
+    switch (which) {
+    case LoggingDialog::NewLine: return NewLineKind;
+    case LoggingDialog::NewStation: return NewStationKind;
+    case LoggingDialog::Comment: return CommentKind;
+    case LoggingDialog::GpsWarningMask: return GpsWarningMaskKind;
+    case LoggingDialog::MapSize: return MapSizeKind;
+    case LoggingDialog::ReadingsScale: return ReadingsScaleKind;
+    case LoggingDialog::SpeedScale: return SpeedScaleKind;
+    case LoggingDialog::Audio: break;
+    }
+    return AudioKind;
+}
+
+// ---------------------------------------------------------------- The procedure
+
+void PlaceOverOwner(HWND dialog, int32_t divisor) {
+    HWND owner = GetWindow(dialog, GW_OWNER);
+    RECT o, d;
+    if (!GetWindowRect(owner ? owner : GetDesktopWindow(), &o) || !GetWindowRect(dialog, &d)) return;
+    ScreenPoint at = PlaceDialogOverOwner({o.left, o.top, o.right, o.bottom}, d.right - d.left, d.bottom - d.top,
+                                          divisor);
+    SetWindowPos(dialog, nullptr, at.X, at.Y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Finish(HWND dialog, LoggingDialogRun& run, INT_PTR result) {
+    if (run.modeless)
+        DestroyWindow(dialog);
+    else
+        EndDialog(dialog, result);
+}
+
+INT_PTR OnInitDialog(HWND dialog, LoggingDialogRun& run) {
+    run.form = run.kind.open(run);
+    ShowForm(dialog, run, nullptr);
+    if (run.kind.placementDivisor > 0) PlaceOverOwner(dialog, run.kind.placementDivisor);
+    run.filling = false;
+    return TRUE;  // focus to the first control
+}
+
+INT_PTR OnCommand(HWND dialog, LoggingDialogRun& run, int id, int code) {
+    if (id == IDOK) {
+        ReadForm(dialog, run);
+        run.kind.ok(dialog, run);
+        run.accepted = true;
+        Finish(dialog, run, run.kind.okResult);
+        return TRUE;
+    }
+    if (id == IDCANCEL) {
+        if (run.kind.cancel) run.kind.cancel(run);
+        Finish(dialog, run, run.kind.cancelResult);
+        return TRUE;
+    }
+    if (code == EN_CHANGE && run.kind.typed && !run.filling) {
+        ReadForm(dialog, run);
+        run.filling = true;
+        run.kind.typed(dialog, run);
+        run.filling = false;
+        return TRUE;
+    }
+    return FALSE;
+}
+
+INT_PTR CALLBACK LoggingDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_INITDIALOG) SetWindowLongPtrW(dialog, DWLP_USER, lParam);
+    auto* run = reinterpret_cast<LoggingDialogRun*>(GetWindowLongPtrW(dialog, DWLP_USER));
+    if (!run) return FALSE;
+    switch (message) {
+    case WM_INITDIALOG:
+        return OnInitDialog(dialog, *run);
+    case WM_COMMAND:
+        return OnCommand(dialog, *run, LOWORD(wParam), HIWORD(wParam));
+    case WM_KEYDOWN:
+        if (!run->kind.cancelKeys || !IsDialogCancelKey(static_cast<uint32_t>(wParam))) return FALSE;
+        if (run->kind.cancel) run->kind.cancel(*run);
+        Finish(dialog, *run, run->kind.cancelResult);
+        return TRUE;
+    case WM_NCDESTROY:
+        SetWindowLongPtrW(dialog, DWLP_USER, 0);
+        if (run->modeless) delete run;
+        return FALSE;
+    default:
+        return FALSE;
+    }
+}
+
+bool RunLoggingDialog(HWND owner, LoggingDialog which, DialogContext* context, std::string* comment,
+                      const std::function<void()>& scaleApplied = {}) {
+    LoggingDialogRun run(KindOf(which), context, comment, scaleApplied);
+    DialogBoxParamW(GetModuleHandleW(nullptr), run.kind.resource, owner, LoggingDialogProc,
+                    reinterpret_cast<LPARAM>(&run));
+    return run.accepted;
+}
+
+}  // namespace
+
+HWND CreateLoggingDialog(HWND owner, LoggingDialog which, DialogContext* context, std::string* comment) {
+    auto* run = new LoggingDialogRun(KindOf(which), context, comment, {});
+    run->modeless = true;
+    HWND dialog = CreateDialogParamW(GetModuleHandleW(nullptr), run->kind.resource, owner, LoggingDialogProc,
+                                     reinterpret_cast<LPARAM>(run));
+    if (!dialog) delete run;  // WM_INITDIALOG never ran, so nothing else holds it
+    return dialog;
+}
+
+bool RunNewLineDialog(HWND owner, DialogContext& context) {
+    return RunLoggingDialog(owner, LoggingDialog::NewLine, &context, nullptr);
+}
+
+bool RunNewStationDialog(HWND owner, DialogContext& context) {
+    return RunLoggingDialog(owner, LoggingDialog::NewStation, &context, nullptr);
+}
+
+bool RunCommentDialog(HWND owner, std::string& text) {
+    return RunLoggingDialog(owner, LoggingDialog::Comment, nullptr, &text);
+}
+
+bool RunGpsWarningMaskDialog(HWND owner, DialogContext& context) {
+    return RunLoggingDialog(owner, LoggingDialog::GpsWarningMask, &context, nullptr);
+}
+
+bool RunMapSizeDialog(HWND owner, DialogContext& context) {
+    return RunLoggingDialog(owner, LoggingDialog::MapSize, &context, nullptr);
+}
+
+bool RunReadingsScaleDialog(HWND owner, DialogContext& context, const std::function<void()>& scaleApplied) {
+    return RunLoggingDialog(owner, LoggingDialog::ReadingsScale, &context, nullptr, scaleApplied);
+}
+
+bool RunSpeedScaleDialog(HWND owner, DialogContext& context) {
+    return RunLoggingDialog(owner, LoggingDialog::SpeedScale, &context, nullptr);
+}
+
+bool RunAudioOptionsDialog(HWND owner, DialogContext& context) {
+    return RunLoggingDialog(owner, LoggingDialog::Audio, &context, nullptr);
+}
+
+}  // namespace tesselog::win32

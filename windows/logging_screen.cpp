@@ -1,0 +1,527 @@
+#include "windows/logging_screen.h"
+
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "core/logscreen/logging_session.h"
+#include "core/logscreen/status_painting.h"
+#include "core/map/map_commands.h"
+#include "core/settings/settings_file.h"
+#include "windows/console_reader.h"
+#include "windows/dialogs.h"
+#include "windows/gps_reader.h"
+#include "windows/logging_window.h"
+#include "windows/map_tiles.h"
+#include "windows/serial_ports.h"
+#include "windows/window_canvas.h"
+
+namespace tesselog::win32 {
+
+namespace {
+
+HWND LoggingScreenWindow() { return Shell().LoggingScreen; }
+
+// Draws one value of the status area over its cleared box, in the bold font.
+void DrawStatusValue(Canvas& canvas, const Rect& box, const std::string& text) {
+    canvas.FillRect(box, ButtonFaceColor());
+    canvas.SetFont(FontChoice::Bold);
+    canvas.SetTextColor(Rgb(0, 0, 0));
+    canvas.SetTextBackground(true, ButtonFaceColor());
+    canvas.SetTextAlign(TextAlign::Left);
+    canvas.TextInRect(box, box.Left, box.Top, text);
+}
+
+// ------------------------------------------------------------------ controls
+
+class Win32Controls : public LoggingScreenControls {
+public:
+    Win32Controls(LoggingWindow& window, MapCommands& map) : window_(window), map_(map) {}
+
+    void ShowButtonSet(LogButtonSet set, bool visible) override {
+        for (HWND button : ButtonsOf(set)) {
+            if (button) ShowWindow(button, visible ? SW_SHOW : SW_HIDE);
+        }
+        if (visible) window_.VisibleSet = static_cast<int>(set);
+    }
+    void EnableButtonSet(LogButtonSet set, bool enabled) override {
+        for (HWND button : ButtonsOf(set)) {
+            if (button) EnableWindow(button, enabled ? TRUE : FALSE);
+        }
+    }
+    void SetDefaultButton(LogButtonSet set, int index) override {
+        SetButtons buttons = ButtonsOf(set);
+        for (int i = 0; i < CommandButtonCount; ++i) {
+            if (!buttons.Handles[i]) continue;
+            SendMessageW(buttons.Handles[i], BM_SETSTYLE, i == index ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
+        }
+    }
+    void EnableFileButton(bool enabled) override { win32::EnableFileButton(window_, enabled); }
+    void EnableNavigation(uint32_t buttons, bool enabled) override {
+        ForNavigation(buttons, [enabled](HWND b) { EnableWindow(b, enabled ? TRUE : FALSE); });
+    }
+    void ShowNavigation(uint32_t buttons, bool visible) override {
+        ForNavigation(buttons, [visible](HWND b) { ShowWindow(b, visible ? SW_SHOW : SW_HIDE); });
+    }
+    void UpdateStatusLine(int code, const std::string& fileName) override {
+        DrawStatusLine(window_, code, fileName);
+    }
+    void PauseHint(int code) override { DrawPauseHint(window_, code, Shell().ProgramSettings.PauseKey); }
+    void RepaintScreen() override {
+        InvalidateRect(window_.Screen, nullptr, TRUE);
+        UpdateWindow(window_.Screen);
+    }
+    void RepaintMainWindow() override { InvalidateRect(Shell().MainWindow, nullptr, TRUE); }
+    void RefreshProfiles() override {
+        for (HWND pane : window_.ProfilePanes) {
+            if (pane && IsWindowVisible(pane)) InvalidateRect(pane, nullptr, TRUE);
+        }
+    }
+    void ClearMapPane() override {
+        if (IsWindowVisible(window_.MapPane)) map_.ClearPane();
+    }
+    void ShowPleaseWait() override {
+        if (IsWindowVisible(window_.MapPane)) map_.PleaseWait();
+    }
+    // The numbers pane's rows are one line high under its header.
+    void ShowNoConnection(int k) override {
+        HWND pane = window_.NumbersPane;
+        if (!pane || k < 0 || k >= MaxConsoles) return;
+        RECT client{};
+        GetClientRect(pane, &client);
+        const int32_t n = Shell().ProgramSettings.ConsoleCount;
+        const int32_t row = window_.LineHeight;
+        const int32_t header = client.bottom - 2 - n * row;
+        const Rect box{0, header + k * row, client.right, header + (k + 1) * row};
+        WindowCanvas canvas(pane, *window_.Fonts);
+        canvas.Get().FillRect(box, Rgb(255, 255, 255));
+        canvas.Get().SetFont(FontChoice::Bold);
+        canvas.Get().SetTextColor(Rgb(0, 0, 0));
+        canvas.Get().SetTextBackground(true, Rgb(255, 255, 255));
+        canvas.Get().SetTextAlign(TextAlign::Left);
+        canvas.Get().TextInRect(box, box.Left + 20, box.Top, "No connection");
+    }
+    void ClearSecondPlot(int k) override {
+        if (k < 0 || k >= LoggingPaneSlots || !window_.SecondPlotPanes[k]) return;
+        HWND pane = window_.SecondPlotPanes[k];
+        RECT client{};
+        GetClientRect(pane, &client);
+        WindowCanvas canvas(pane, *window_.Fonts);
+        canvas.Get().FillRect(Rect{0, 0, client.right, client.bottom}, Rgb(255, 255, 255));
+    }
+    void ShowColourScale(bool visible) override {
+        if (window_.ColourScaleWindow) ShowWindow(window_.ColourScaleWindow, visible ? SW_SHOW : SW_HIDE);
+    }
+    int PopupMenu(int menuId) override {
+        ProgramShell& shell = Shell();
+        HMENU menu = LoadMenuW(shell.Instance, MAKEINTRESOURCEW(menuId));
+        if (!menu) return 0;
+        RECT main{};
+        GetWindowRect(shell.MainWindow, &main);
+        const int chosen = TrackPopupMenu(GetSubMenu(menu, 0), TPM_LEFTALIGN | TPM_RETURNCMD | TPM_NONOTIFY,
+                                          main.left + 190, main.top + 120, 0, window_.Screen, nullptr);
+        DestroyMenu(menu);
+        return chosen;
+    }
+    void LayoutPass() override;
+    void ShowLoggingScreen(bool visible) override {
+        ShowWindow(window_.Screen, visible ? SW_SHOW : SW_HIDE);
+        SetFocus(visible ? window_.Screen : Shell().MainWindow);
+    }
+    void ShowMainButtons(bool visible) override {
+        for (HWND button : Shell().MainButtons) ShowWindow(button, visible ? SW_SHOW : SW_HIDE);
+    }
+    void FocusScreen() override { SetFocus(window_.Screen); }
+
+    // Set by the session's owner, for the layout pass.
+    LoggingSession* Session = nullptr;
+
+private:
+    struct SetButtons {
+        HWND Handles[CommandButtonCount] = {};
+        HWND* begin() { return Handles; }
+        HWND* end() { return Handles + CommandButtonCount; }
+    };
+    SetButtons ButtonsOf(LogButtonSet set) const {
+        SetButtons b;
+        if (set == LogButtonSet::Pause) {
+            b.Handles[0] = window_.PauseButton;
+        } else {
+            const HWND* source = set == LogButtonSet::First ? window_.FirstCommands : window_.SecondCommands;
+            for (int i = 0; i < CommandButtonCount; ++i) b.Handles[i] = source[i];
+        }
+        return b;
+    }
+    template <typename Action>
+    void ForNavigation(uint32_t buttons, Action action) {
+        HWND all[9] = {window_.DirectionButtons[0], window_.DirectionButtons[1], window_.DirectionButtons[2],
+                       window_.DirectionButtons[3], window_.ZoomButtons[0],      window_.ZoomButtons[1],
+                       window_.ZoomButtons[2],      window_.EnterReviewButton,   window_.ExitReviewButton};
+        for (int i = 0; i < 9; ++i) {
+            if ((buttons & (1u << i)) && all[i]) action(all[i]);
+        }
+    }
+
+    LoggingWindow& window_;
+    MapCommands& map_;
+};
+
+// ------------------------------------------------------------------ dialogs
+
+class Win32Dialogs : public LoggingDialogs {
+public:
+    bool NewLine(Settings& settings) override { return Run(settings, nullptr, &RunNewLineDialog); }
+    bool NewStation(const Settings& settings, double& station) override {
+        // The dialog stores CurrentStation itself; the session writes the
+        // station's records with the value it returns.
+        Settings& config = const_cast<Settings&>(settings);
+        if (!Run(config, nullptr, &RunNewStationDialog)) return false;
+        station = config.CurrentStation;
+        return true;
+    }
+    bool Comment(std::string& text) override { return RunCommentDialog(Owner(), text); }
+    bool ReadingsScale(Settings& settings, int32_t& changed) override {
+        DialogContext context = Context(settings, &changed);
+        return RunReadingsScaleDialog(Owner(), context, [] {
+            HWND bar = TheLoggingWindow().ColourScaleWindow;
+            if (bar) InvalidateRect(bar, nullptr, TRUE);
+        });
+    }
+    bool SpeedScale(Settings& settings, int32_t& changed) override {
+        return Run(settings, &changed, &RunSpeedScaleDialog);
+    }
+    bool ProfileOptions(Settings& settings, int32_t& changed) override {
+        return Run(settings, &changed, &RunProfileOptionsDialog);
+    }
+    bool MapSize(Settings& settings, int32_t& changed) override { return Run(settings, &changed, &RunMapSizeDialog); }
+    bool MapDisplayOptions(Settings& settings, int32_t& changed) override {
+        return Run(settings, &changed, &RunMapDisplayOptionsDialog);
+    }
+    bool GpsMask(Settings& settings) override { return Run(settings, nullptr, &RunGpsWarningMaskDialog); }
+    bool Audio(Settings& settings) override { return Run(settings, nullptr, &RunAudioOptionsDialog); }
+
+private:
+    static HWND Owner() { return Shell().MainWindow; }
+    DialogContext Context(Settings& settings, int32_t* changed) {
+        ProgramShell& shell = Shell();
+        return DialogContext{settings,
+                             [&shell, &settings] {
+                                 SaveSettings(settings, shell.Files, SettingsFilePath, shell.WorkingFolder);
+                             },
+                             changed ? *changed : unusedChanged_};
+    }
+    bool Run(Settings& settings, int32_t* changed, bool (*run)(HWND, DialogContext&)) {
+        DialogContext context = Context(settings, changed);
+        return run(Owner(), context);
+    }
+    int32_t unusedChanged_ = 0;
+};
+
+// ------------------------------------------------------------------ ports
+
+class Win32Ports : public LoggingPorts {
+public:
+    Win32Ports(LoggingSession*& session, LoggingWindow& window) : session_(session), window_(window) {}
+
+    bool OpenConsolePort(int k) override {
+        ProgramShell& shell = Shell();
+        shell.Prompts.Owner = shell.MainWindow;
+        return win32::OpenConsolePort(Ports, shell.ProgramSettings, k, 1, shell.Prompts) == 1;
+    }
+    void CloseConsolePort(int k) override { win32::CloseConsolePort(Ports, k); }
+    bool OpenGpsPort() override {
+        ProgramShell& shell = Shell();
+        shell.Prompts.Owner = shell.MainWindow;
+        return win32::OpenGpsPort(Ports, shell.ProgramSettings, 1, shell.Prompts) == 1;
+    }
+    void CloseGpsPort() override {
+        if (Ports.GpsPortHandle != INVALID_HANDLE_VALUE) CloseHandle(Ports.GpsPortHandle);
+        Ports.GpsPortHandle = INVALID_HANDLE_VALUE;
+    }
+    void StartConsoleReader(int k) override {
+        ConsoleReaderSetup setup;
+        setup.Streams = &session_->Consoles;
+        setup.Ports = &Ports;
+        setup.ProgramSettings = &Shell().ProgramSettings;
+        setup.LoggingScreen = window_.Screen;
+        ConsoleThreads.Start(k, setup);
+    }
+    void StartGpsReader() override {
+        LoggingSession& session = *session_;
+        GpsReaderSetup setup;
+        setup.Streams = &session.Gps;
+        setup.Ports = &Ports;
+        setup.ProgramSettings = &Shell().ProgramSettings;
+        setup.Mode = session.Mode;
+        setup.Logging = &session.Logging;
+        setup.Writer = &session.Writer;
+        setup.LoggingScreen = window_.Screen;
+        setup.Fonts = window_.Fonts;
+        setup.Layout = &session.GpsLayout;
+        GpsThread.Start(setup);
+    }
+    // The run flag, the port (unless the reader is in a break and closes it
+    // itself) and a bounded wait that answers the reader's pending send.
+    void StopGpsReader() override { GpsThread.Stop(1000); }
+    void ReleaseConsoleThread(int k) override { ConsoleThreads.ReleaseThread(k); }
+    void ReleaseGpsThread() override {}  // Stop released it
+    void StartWatchTimer() override { SetTimer(window_.Screen, WatchTimerId, 1000, nullptr); }
+    void StopWatchTimer() override { KillTimer(window_.Screen, WatchTimerId); }
+    // The short waits between port and thread operations hold the
+    // user-interface thread, as a busy wait on the tick counter would: a
+    // reader's sentence waits in its send meanwhile, so nothing that comes
+    // during the 50 ms before the recording starts is handled before
+    // "$STARTED" is written.
+    void Wait(uint32_t ms) override { Sleep(ms); }
+    // Created anew in the current directory, read and write, not shared, and
+    // held open for the rest of the run; nothing is written to it.
+    void CreateDiagnosticFile() override {
+        if (diagnostic_ != INVALID_HANDLE_VALUE) return;
+        diagnostic_ = CreateFileW(L"WYNIKBAD.TXT", GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+    }
+
+    SerialPorts Ports;
+    ConsoleReaderThreads ConsoleThreads;
+    GpsReaderThread GpsThread;
+
+private:
+    LoggingSession*& session_;
+    LoggingWindow& window_;
+    HANDLE diagnostic_ = INVALID_HANDLE_VALUE;
+};
+
+// ------------------------------------------------------------------ handlers' displays
+
+// The console handler's station and time fields, in the status boxes.
+class Win32ReadingDisplay : public ReadingDisplay {
+public:
+    explicit Win32ReadingDisplay(LoggingWindow& window) : window_(window) {}
+    void ShowStationFields(const StationFieldTexts& texts) override {
+        WindowCanvas canvas(window_.Screen, *window_.Fonts);
+        DrawStatusValue(canvas.Get(), window_.Status.Station.Value, texts.Station);
+        DrawStatusValue(canvas.Get(), window_.Status.LineStations.Value, texts.LineCount);
+        DrawStatusValue(canvas.Get(), window_.Status.TotalStations.Value, texts.TotalCount);
+    }
+    void ShowTimeFields(const TimeFieldTexts& texts) override {
+        WindowCanvas canvas(window_.Screen, *window_.Fonts);
+        DrawStatusValue(canvas.Get(), window_.Status.LineTime.Value, texts.Line);
+        DrawStatusValue(canvas.Get(), window_.Status.TotalTime.Value, texts.Total);
+    }
+
+private:
+    LoggingWindow& window_;
+};
+
+class Win32GpsScreen : public GpsScreenHooks {
+public:
+    explicit Win32GpsScreen(LoggingWindow& window) : window_(window) {}
+    void EnableFileButton() override { win32::EnableFileButton(window_, true); }
+    // The filled part of the speed bar in blue, the rest white.
+    void DrawSpeedBar(int32_t offset) override {
+        HWND pane = window_.SpeedPane;
+        if (!pane) return;
+        RECT client{};
+        GetClientRect(pane, &client);
+        int32_t filled = client.right - offset;
+        if (filled < 0) filled = 0;
+        if (filled > client.right) filled = client.right;
+        WindowCanvas canvas(pane, *window_.Fonts);
+        canvas.Get().FillRect(Rect{0, 0, filled, client.bottom}, Rgb(0, 0, 255));
+        canvas.Get().FillRect(Rect{filled, 0, client.right, client.bottom}, Rgb(255, 255, 255));
+    }
+
+private:
+    LoggingWindow& window_;
+};
+
+// ------------------------------------------------------------------ the program of the screen
+
+// Everything of the logging screen, made once with the screen. Never
+// destroyed: a reader that outlives the bounded waits at exit must not find
+// its state gone while the process ends.
+struct LoggingProgram {
+    LoggingProgram()
+        : Tiles(Shell().Fonts),
+          Map(Tiles, Shell().ProgramSettings,
+              [] { PostMessageW(LoggingScreenWindow(), MSG_MAP_OVERFLOW, 0, 0); },
+              [] { InvalidateRect(LoggingScreenWindow(), nullptr, FALSE); }),
+          Controls(TheLoggingWindow(), Map),
+          Ports(SessionPointer, TheLoggingWindow()),
+          Display(TheLoggingWindow()),
+          GpsScreen(TheLoggingWindow()),
+          Services{Shell().Files, Clock,     Sounds,     Shell().Prompts, FileChooser,
+                   Controls,     Dialogs,   Ports,      Map,             Validation,
+                   Background,   Shell().Screen.ScreenMode,
+                   [] {
+                       ProgramShell& shell = Shell();
+                       SaveSettings(shell.ProgramSettings, shell.Files, SettingsFilePath, shell.WorkingFolder);
+                   }},
+          Session(Shell().ProgramSettings, Services) {
+        SessionPointer = &Session;
+        Map.BindSessionFlags(Session.MapOverflowState, Session.MapVisible);
+        Controls.Session = &Session;
+        FileChooser.Owner = Shell().MainWindow;
+        Tiles.SetPane(TheLoggingWindow().MapPane);
+    }
+
+    Win32Clock Clock;
+    Win32SoundPlayer Sounds;
+    Win32FileDialogs FileChooser;
+    GdiMapTiles Tiles;
+    MapCommands Map;
+    Win32Controls Controls;
+    Win32Dialogs Dialogs;
+    LoggingSession* SessionPointer = nullptr;
+    Win32Ports Ports;
+    AppendValidation Validation;
+    BackgroundFiles Background;
+    Win32ReadingDisplay Display;
+    Win32GpsScreen GpsScreen;
+    LoggingServices Services;
+    LoggingSession Session;
+};
+
+LoggingProgram* TheProgram = nullptr;
+
+LoggingProgram& Program() { return *TheProgram; }
+
+void Win32Controls::LayoutPass() {
+    ProgramShell& shell = Shell();
+    LoggingSession& session = *Session;
+    LayoutLoggingPanes(window_, shell.ClientWidth, shell.ClientHeight, shell.ProgramSettings.ConsoleCount,
+                       session.MapVisible != 0);
+    TakePaneSizes(shell.ProgramSettings, window_.Panes);
+    const int32_t side = window_.Panes.MapSide - 2;
+    map_.SetPaneSize(side, side);
+    session.GpsLayout = MakeGpsFieldLayout(window_.Status, window_.Creation, shell.ProgramSettings.CoordinateDisplay,
+                                           shell.ProgramSettings.SpeedBarScale, ButtonFaceColor());
+}
+
+// ------------------------------------------------------------------ messages
+
+LRESULT OnScreenCreate(HWND window, UINT, WPARAM, LPARAM) {
+    ProgramShell& shell = Shell();
+    if (!CreateLoggingPanes(window, shell)) {
+        DestroyWindow(window);
+        return -1;
+    }
+    TheProgram = new LoggingProgram;
+    return 0;
+}
+
+LRESULT OnScreenPaint(HWND window, UINT, WPARAM, LPARAM) {
+    if (!TheProgram) return DefWindowProcW(window, WM_PAINT, 0, 0);
+    LoggingSession& session = Program().Session;
+    StatusInputs inputs;
+    TakeStatusSettings(inputs, session.Config);
+    inputs.MapVisible = session.MapVisible;
+    inputs.LoggingState = session.Logging.LoggingState.load();
+    inputs.FileName = session.Header.DataFileName;
+    inputs.CurrentLineText = session.Config.StartLineText;
+    inputs.CurrentStation = session.Config.CurrentStation;
+    inputs.LineStations = session.Readings.LineStationCount;
+    inputs.LineLength = session.GpsState.LineDistance;
+    inputs.LineSeconds = static_cast<int32_t>(session.Readings.LineTimeMs / 1000);
+    inputs.GpsPositionCount = session.GpsState.GpsPositionCount;
+    inputs.TotalStations = session.Readings.TotalStationCount;
+    inputs.LinesStarted = session.Counters.LinesStarted;
+    inputs.TotalLength = session.GpsState.TotalDistance;
+    inputs.TotalSeconds = static_cast<int32_t>(session.Readings.TotalTimeMs / 1000);
+    inputs.Background = ButtonFaceColor();
+    PaintLoggingScreen(TheLoggingWindow(), window, inputs);
+    return 0;
+}
+
+LRESULT OnScreenCommand(HWND, UINT message, WPARAM wParam, LPARAM) {
+    if (!TheProgram) return 0;
+    const LogInput input = message == WM_COMMAND   ? LogInput::Command
+                           : message == WM_DEADCHAR ? LogInput::DeadChar
+                                                    : LogInput::KeyDown;
+    Program().Session.OnCommand(input, static_cast<uint64_t>(wParam));
+    return 0;
+}
+
+LRESULT OnScreenMapOverflow(HWND, UINT, WPARAM, LPARAM) {
+    if (!TheProgram) return 0;
+    Program().Session.OnMapOverflow();
+    return 0;
+}
+
+LRESULT OnScreenTimer(HWND, UINT, WPARAM wParam, LPARAM) {
+    if (TheProgram && wParam == WatchTimerId) Program().Session.OnWatchTimer();
+    return 0;
+}
+
+LRESULT OnScreenConsoleData(HWND, UINT message, WPARAM, LPARAM) {
+    if (TheProgram) Program().Session.OnConsoleData(static_cast<int>(message - MSG_CONSOLE_DATA), Program().Display);
+    return 0;
+}
+
+LRESULT OnScreenGpsData(HWND window, UINT, WPARAM, LPARAM) {
+    if (!TheProgram) return 0;
+    LoggingProgram& program = Program();
+    GpsDataOutcome outcome;
+    {
+        WindowCanvas canvas(window, Shell().Fonts);
+        outcome = program.Session.OnGpsData(canvas.Get(), program.GpsScreen);
+    }
+    if (outcome.PositionLimitReached) {
+        // The file is full: the GPS reader writes no record of this sentence,
+        // and nothing else is written before the program ends.
+        SuspendThread(program.Ports.GpsThread.Handle());
+        KillTimer(window, WatchTimerId);
+        for (int k = 0; k < MaxConsoles; ++k) {
+            if (program.Ports.ConsoleThreads.Running(k)) SuspendThread(program.Ports.ConsoleThreads.Handle(k));
+        }
+        MessageBoxW(window, Widen(PositionLimitMessage).c_str(), Widen(PositionLimitCaption).c_str(),
+                    MB_OK | MB_ICONEXCLAMATION);
+        ExitProcess(0);
+    }
+    return 0;
+}
+
+// The panes draw their contents directly; their own paint only validates
+// (the profile, numbers and speed painting come with those panes).
+LRESULT OnPaneSize(HWND, UINT, WPARAM, LPARAM) { return 0; }
+
+const MessageEntry<WindowHandler> ScreenLogEntries[] = {
+    {WM_CREATE, &OnScreenCreate},
+    {WM_SIZE, &OnPaneSize},
+    {WM_PAINT, &OnScreenPaint},
+    {WM_COMMAND, &OnScreenCommand},
+    {WM_DEADCHAR, &OnScreenCommand},
+    {WM_KEYDOWN, &OnScreenCommand},
+    {MSG_MAP_OVERFLOW, &OnScreenMapOverflow},
+    {WM_TIMER, &OnScreenTimer},
+    {MSG_GPS_DATA, &OnScreenGpsData},
+    {MSG_CONSOLE_DATA + 0, &OnScreenConsoleData},
+    {MSG_CONSOLE_DATA + 1, &OnScreenConsoleData},
+    {MSG_CONSOLE_DATA + 2, &OnScreenConsoleData},
+    {MSG_CONSOLE_DATA + 3, &OnScreenConsoleData},
+    {MSG_CONSOLE_DATA + 4, &OnScreenConsoleData},
+    {MSG_CONSOLE_DATA + 5, &OnScreenConsoleData},
+    {MSG_CONSOLE_DATA + 6, &OnScreenConsoleData},
+    {MSG_CONSOLE_DATA + 7, &OnScreenConsoleData},
+    {MSG_CONSOLE_DATA + 8, &OnScreenConsoleData},
+};
+
+}  // namespace
+
+const WindowMessageTable ScreenLogMessages = MakeMessageTable(ScreenLogEntries);
+
+void StartLoggingScreen(ProgramShell& shell) {
+    if (!TheProgram || shell.Screen.ScreenMode != ScreenMain) return;
+    Program().Session.StartLogging();
+}
+
+void StopLoggingAtExit() {
+    if (!TheProgram) return;
+    LoggingProgram& program = Program();
+    if (program.Ports.GpsThread.Running()) program.Ports.GpsThread.Stop(2000);
+    for (int k = 0; k < MaxConsoles; ++k) program.Ports.ConsoleThreads.ClosePort(k);
+    program.Ports.ConsoleThreads.WaitForEnd(500);
+    program.Session.File.Close();
+}
+
+}  // namespace tesselog::win32

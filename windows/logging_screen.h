@@ -1,0 +1,25 @@
+// The logging screen on Win32: the portable logging session (core/logscreen)
+// wired to the real windows, dialogs, ports, reader threads, timer and map
+// tiles. Its message table forwards every message to the session; this file
+// only gathers inputs and implements the session's interfaces with the API.
+#pragma once
+
+#include <windows.h>
+
+#include "windows/shell_window.h"
+
+namespace tesselog::win32 {
+
+// The map drawing asks the logging screen for a pause; both parameters 0.
+constexpr UINT MSG_MAP_OVERFLOW = WM_USER + 21;
+// The connection watch.
+constexpr UINT_PTR WatchTimerId = 1;
+
+// "&Logging" of the main window.
+void StartLoggingScreen(ProgramShell& shell);
+
+// Before the main window goes: every reader stopped (bounded waits that
+// handle the readers' pending messages) and the data file closed.
+void StopLoggingAtExit();
+
+}  // namespace tesselog::win32

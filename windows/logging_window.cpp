@@ -1,0 +1,228 @@
+// The logging screen's children and its own painting. Every place comes from
+// core/logscreen/logging_layout.h and every text from status_painting.h.
+#include "windows/logging_window.h"
+
+#include "windows/platform_services.h"
+#include "windows/shell_window.h"
+
+namespace tesselog::win32 {
+
+namespace {
+
+HWND MakeChild(HWND parent, HINSTANCE instance, const wchar_t* className, const std::string& text, DWORD style,
+               const Rect& place, int id) {
+    return CreateWindowExW(0, className, Widen(text).c_str(), WS_CHILD | style, place.Left, place.Top,
+                           place.Width(), place.Height(), parent,
+                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
+}
+
+HWND MakeButton(HWND parent, HINSTANCE instance, const std::string& label, DWORD style, const Rect& place, int id,
+                HFONT font) {
+    HWND button = MakeChild(parent, instance, L"BUTTON", label, style | WS_TABSTOP, place, id);
+    if (button) SendMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    return button;
+}
+
+void Place(HWND window, const Rect& r, bool show) {
+    if (!window) return;
+    MoveWindow(window, r.Left, r.Top, r.Width(), r.Height(), TRUE);
+    ShowWindow(window, show ? SW_SHOW : SW_HIDE);
+}
+
+void Show(HWND window, bool show) {
+    if (window) ShowWindow(window, show ? SW_SHOW : SW_HIDE);
+}
+
+void Enable(HWND window, bool enable) {
+    if (window) EnableWindow(window, enable ? TRUE : FALSE);
+}
+
+void MeasureStatus(LoggingWindow& w) {
+    if (!w.Screen || !w.Fonts) return;
+    HDC dc = GetDC(w.Screen);
+    {
+        GdiCanvas canvas(dc, *w.Fonts);
+        w.Status = ComputeStatusTextLayout(canvas, w.Panes, w.Creation);
+    }
+    ReleaseDC(w.Screen, dc);
+}
+
+}  // namespace
+
+LoggingWindow& TheLoggingWindow() {
+    static LoggingWindow window;
+    return window;
+}
+
+Color ButtonFaceColor() { return static_cast<Color>(GetSysColor(COLOR_BTNFACE)); }
+
+bool CreateLoggingPanes(HWND screen, ProgramShell& shell) {
+    return CreateLoggingPanes(TheLoggingWindow(), screen, shell.Instance, shell.Fonts, shell.ClientWidth,
+                              shell.ClientHeight, shell.LineHeight, shell.ProgramSettings.ConsoleCount);
+}
+
+bool CreateLoggingPanes(LoggingWindow& w, HWND screen, HINSTANCE instance, const ShellFonts& fonts,
+                        int32_t clientWidth, int32_t clientHeight, int32_t lineHeight, int32_t consoleCount) {
+    w.Screen = screen;
+    w.Fonts = &fonts;
+    w.LineHeight = lineHeight;
+    w.Creation = ComputeLoggingLayout(clientWidth, clientHeight, lineHeight, consoleCount, CreationRightColumnWidth);
+    w.Panes = w.Creation;
+    w.MapVisible = false;
+    const LoggingLayout& c = w.Creation;
+    bool made = true;
+    auto pane = [&](const wchar_t* cls, const std::string& text, DWORD style, const Rect& place, int id) {
+        HWND child = MakeChild(screen, instance, cls, text, style, place, id);
+        made = made && child != nullptr;
+        return child;
+    };
+
+    for (int i = 0; i < LoggingPaneSlots; ++i) {
+        w.ProfilePanes[i] = pane(L"CurveWnd", "", WS_BORDER, ProfilePaneRect(c, i, false), ProfilePaneFirstId + i);
+    }
+    for (int i = 0; i < LoggingPaneSlots; ++i) {
+        w.SecondPlotPanes[i] =
+            pane(L"DecayWnd", "", WS_BORDER | WS_VISIBLE, SecondPlotPaneRect(c, i), SecondPlotPaneFirstId + i);
+    }
+    w.NumbersPane = pane(L"NumbersWnd", "", WS_BORDER | WS_VISIBLE, NumbersPaneRect(c), NumbersPaneId);
+    w.MapPane = pane(L"MapWnd", "", WS_BORDER | WS_VISIBLE, MapPaneRect(c), MapPaneId);
+    w.ColourScaleWindow =
+        pane(L"ColorBarWnd", ColourScaleCaption, WS_CAPTION, ColourScaleWindowRect(), ColourScaleWindowId);
+
+    const HFONT font = fonts.Text;
+    for (int i = 0; i < CommandButtonCount; ++i) {
+        const DWORD kind = i == 0 ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
+        const Rect place = CommandButtonRect(c, i);
+        w.FirstCommands[i] = MakeButton(screen, instance, FirstCommandLabels[i], kind | WS_VISIBLE, place,
+                                        CommandButtonFirstId + i, font);
+        w.SecondCommands[i] =
+            MakeButton(screen, instance, SecondCommandLabels[i], kind, place, CommandButtonFirstId + i, font);
+    }
+    w.PauseButton =
+        MakeButton(screen, instance, PauseButtonLabel, BS_DEFPUSHBUTTON, PauseButtonRect(c), PauseButtonId, font);
+    for (int i = 0; i < DirectionButtonCount; ++i) {
+        w.DirectionButtons[i] = MakeButton(screen, instance, DirectionLabels[i], BS_PUSHBUTTON | WS_VISIBLE,
+                                           DirectionButtonRect(c, i), NavigateLeftId + i, font);
+    }
+    for (int i = 0; i < ZoomButtonCount; ++i) {
+        w.ZoomButtons[i] =
+            MakeButton(screen, instance, ZoomLabels[i], BS_PUSHBUTTON, ZoomButtonRect(c, i), ZoomInId + i, font);
+    }
+    w.EnterReviewButton = MakeButton(screen, instance, EnterReviewLabel, BS_PUSHBUTTON | WS_VISIBLE,
+                                     ReviewButtonRect(c), EnterReviewId, font);
+    w.ExitReviewButton = MakeButton(screen, instance, ExitReviewLabel, BS_PUSHBUTTON | WS_VISIBLE,
+                                    ReviewButtonRect(c), ExitReviewId, font);
+    w.SpeedPane = pane(L"SpeedWnd", "", WS_BORDER | WS_VISIBLE, SpeedPaneRect(c), SpeedPaneId);
+    w.VisibleSet = 0;
+    MeasureStatus(w);
+    return made;
+}
+
+void LayoutLoggingPanes(LoggingWindow& w, int32_t clientWidth, int32_t clientHeight, int32_t consoleCount,
+                        bool mapVisible) {
+    w.Panes = ComputeLoggingLayout(clientWidth, clientHeight, w.LineHeight, consoleCount, PaneRightColumnWidth);
+    w.MapVisible = mapVisible;
+    const LoggingLayout& p = w.Panes;
+
+    if (mapVisible) Place(w.MapPane, MapPaneRect(p), true);
+    else Show(w.MapPane, false);
+
+    for (int i = 0; i < LoggingPaneSlots; ++i) {
+        Show(w.ProfilePanes[i], false);
+        Show(w.SecondPlotPanes[i], false);
+    }
+    for (int i = 0; i < consoleCount && i < LoggingPaneSlots; ++i) {
+        Place(w.ProfilePanes[i], ProfilePaneRect(p, i, mapVisible), true);
+        Place(w.SecondPlotPanes[i], SecondPlotPaneRect(p, i), true);
+    }
+    Place(w.NumbersPane, NumbersPaneRect(p), true);
+
+    for (HWND button : w.DirectionButtons) {
+        Show(button, true);
+        Enable(button, false);
+    }
+    Show(w.EnterReviewButton, true);
+    Enable(w.EnterReviewButton, false);
+    for (HWND button : w.ZoomButtons) Show(button, false);
+    Show(w.ExitReviewButton, false);
+
+    // The speed bar keeps its place from creation.
+    Place(w.SpeedPane, SpeedPaneRect(w.Creation), true);
+    MeasureStatus(w);
+    if (w.Screen) InvalidateRect(w.Screen, nullptr, TRUE);
+}
+
+void ShowCommandSet(LoggingWindow& w, int set) {
+    for (int i = 0; i < CommandButtonCount; ++i) {
+        Show(w.FirstCommands[i], set == 0);
+        Show(w.SecondCommands[i], set == 1);
+    }
+    Show(w.PauseButton, set == 2);
+    w.VisibleSet = set;
+}
+
+void SetDefaultCommandButton(LoggingWindow& w, int index) {
+    HWND* set = w.VisibleSet == 1 ? w.SecondCommands : w.FirstCommands;
+    if (w.VisibleSet == 2) return;  // "P A U S E" is always the default
+    for (int i = 0; i < CommandButtonCount; ++i) {
+        if (set[i]) SendMessageW(set[i], BM_SETSTYLE, i == index ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
+    }
+}
+
+void EnableDirectionButtons(LoggingWindow& w, bool enable) {
+    for (HWND button : w.DirectionButtons) Enable(button, enable);
+}
+
+void EnableZoomButtons(LoggingWindow& w, bool enable) {
+    for (HWND button : w.ZoomButtons) Enable(button, enable);
+}
+
+void EnableReviewButtons(LoggingWindow& w, bool enable) {
+    Enable(w.EnterReviewButton, enable);
+    Enable(w.ExitReviewButton, enable);
+}
+
+void ShowZoomButtons(LoggingWindow& w, bool show) {
+    for (HWND button : w.ZoomButtons) Show(button, show);
+}
+
+void ShowReviewButton(LoggingWindow& w, bool inReview) {
+    Show(w.EnterReviewButton, !inReview);
+    Show(w.ExitReviewButton, inReview);
+}
+
+void EnableFileButton(LoggingWindow& w, bool enable) { Enable(w.FirstCommands[0], enable); }
+
+void PaintLoggingScreen(LoggingWindow& w, HWND screen, const StatusInputs& inputs) {
+    PAINTSTRUCT paint{};
+    HDC dc = BeginPaint(screen, &paint);
+    if (w.Fonts) {
+        GdiCanvas canvas(dc, *w.Fonts);
+        StatusInputs shown = inputs;
+        shown.MapVisible = w.MapVisible ? 1 : 0;
+        PaintLoggingStatus(canvas, w.Status, shown);
+    }
+    EndPaint(screen, &paint);
+}
+
+void DrawStatusLine(LoggingWindow& w, int code, const std::string& fileName) {
+    if (!w.Screen || !w.Fonts) return;
+    HDC dc = GetDC(w.Screen);
+    {
+        GdiCanvas canvas(dc, *w.Fonts);
+        PaintStatusLine(canvas, w.Status, code, fileName, ButtonFaceColor(), Rgb(0, 0, 0));
+    }
+    ReleaseDC(w.Screen, dc);
+}
+
+void DrawPauseHint(LoggingWindow& w, int code, int32_t pauseKey) {
+    if (!w.Screen || !w.Fonts) return;
+    HDC dc = GetDC(w.Screen);
+    {
+        GdiCanvas canvas(dc, *w.Fonts);
+        PaintPauseHint(canvas, w.Status, code, pauseKey, ButtonFaceColor(), Rgb(0, 0, 0));
+    }
+    ReleaseDC(w.Screen, dc);
+}
+
+}  // namespace tesselog::win32
