@@ -5,7 +5,7 @@
 # sentences exceed 9600 baud), all from tesselog-sim. Keys only: "l" (logging), the CPU
 # use while the logging screen runs with no file (IDLE seconds), "f" and Return (the
 # proposed file name), "g", DURATION seconds of recording, "p" (PauseKey is set to
-# <P>), "x" and Return (Yes).
+# <P>), "x" and Return (Yes), and "x" on the main window.
 #
 # Prints, from the simulator's write log (the time each sentence's write returned) and
 # the program's record log (the time each record's write returned), both in
@@ -103,6 +103,9 @@ main() {
     sleep 1
     e2e_screenshot exit-question
     e2e_keys "$(active_window)" Return
+    sleep 2
+    # Back on the main window: "x" ends the program.
+    e2e_keys "$main" x
     e2e_expect_exit 0 30 >&2
 
     echo "Logging screen under Wine, 9 two-sensor consoles at 56/s and GGA+GSA at 10 Hz ($(basename "$exe")):"

@@ -136,28 +136,48 @@ def records_report(write_log, record_log):
     for t, r in log:
         if started <= t <= paused and r and r[0] in CONSOLE_TAGS:
             readings.setdefault(CONSOLE_TAGS[r[0]], []).append((t, b"$PBAR" + r[3:16].rstrip(b" ")))
-    total_sent = total_written = total_skipped = 0
+    total_sent = total_written = total_skipped = total_backlog = total_tail = 0
     latencies = []
-    print("recording %.1f s; per console: sent while recording, records, loss, gaps in the matched order"
+    print("recording %.1f s; per console: sentences sent between $STARTED and PAUSED, records, sentences in the"
           % ((paused - started) / 1e6))
+    print("recorded span (first to last recorded sentence), missing inside it; backlog: recorded sentences sent"
+          " before $STARTED; tail: sentences sent before PAUSED but handled after it")
     for console in sorted(set(sent) | set(readings)):
-        window = [s for s in sent.get(console, []) if started <= s[0] <= paused]
+        sentences = sent.get(console, [])
+        window = [s for s in sentences if started <= s[0] <= paused]
         got = readings.get(console, [])
-        matched = match_console(sent.get(console, []), got, started) if got else None
-        gaps = "unmatched"
+        matched = match_console(sentences, got, started) if got else None
+        span = missing = backlog = tail = 0
         if matched:
-            lat, skipped, _ = matched
+            lat, skipped, first = matched
             latencies += lat
+            span = len(got) + skipped
+            missing = skipped
+            last = first + span - 1
+            backlog = sum(1 for t, _ in sentences[first:last + 1] if t < started)
+            tail = sum(1 for t, _ in sentences[last + 1:] if t <= paused)
             total_skipped += skipped
-            gaps = str(skipped)
+        total_backlog += backlog
+        total_tail += tail
         total_sent += len(window)
         total_written += len(got)
-        print("  console %d: %6d sent, %6d records, loss %5d, gaps %s" % (
-            console, len(window), len(got), len(window) - len(got), gaps))
+        print("  console %d: %6d sent, %6d records, span %6d, missing %d, backlog %3d, tail %d" % (
+            console, len(window), len(got), span, missing, backlog, tail))
     print("sentences sent while recording: %d" % total_sent)
     print("reading records written: %d" % total_written)
-    print("loss (sent - written): %d; sentences skipped inside the matched order: %d"
-          % (total_sent - total_written, total_skipped))
+    print("missing inside the recorded spans: %d; backlog written at Go: %d; tail handled after the pause: %d"
+          % (total_skipped, total_backlog, total_tail))
+    print("sent while recording = written - backlog + tail: %d = %d - %d + %d"
+          % (total_sent, total_written, total_backlog, total_tail)
+          if total_sent == total_written - total_backlog + total_tail else
+          "sent while recording %d differs from written - backlog + tail (%d)"
+          % (total_sent, total_written - total_backlog + total_tail))
+    if latencies:
+        steady = [l for (t, _), l in zip([r for c in sorted(readings) for r in readings[c]], latencies)
+                  if t > started + 2000000]
+        if steady:
+            print("write to record after the first 2 s: median %.1f ms, 99th percentile %.1f ms, max %.1f ms"
+                  % (percentile(steady, 50) / 1e3, percentile(steady, 99) / 1e3, max(steady) / 1e3))
     if latencies:
         print("write to record: median %.1f ms, 99th percentile %.1f ms, max %.1f ms over %d records" % (
             percentile(latencies, 50) / 1e3, percentile(latencies, 99) / 1e3, max(latencies) / 1e3,

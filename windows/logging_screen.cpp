@@ -335,6 +335,21 @@ private:
     LoggingWindow& window_;
 };
 
+// Appending to an existing data file needs its check against the current
+// set-up, which this version does not have yet: the operator is told so
+// instead of the file being refused without a word.
+class AppendNotAvailable : public AppendValidation {
+public:
+    bool Validate(DataFile&, const Settings&) override {
+        ProgramShell& shell = Shell();
+        shell.Prompts.Owner = shell.MainWindow;
+        shell.Prompts.ShowMessage(AppendNotAvailableText, CaptionInformation, PromptIcon::Information);
+        return false;
+    }
+    static constexpr char AppendNotAvailableText[] =
+        "Appending to an existing data file is not available in this version.\r\nPlease create a new file.";
+};
+
 // ------------------------------------------------------------------ the program of the screen
 
 // Everything of the logging screen, made once with the screen. Never
@@ -374,7 +389,7 @@ struct LoggingProgram {
     Win32Dialogs Dialogs;
     LoggingSession* SessionPointer = nullptr;
     Win32Ports Ports;
-    AppendValidation Validation;
+    AppendNotAvailable Validation;
     BackgroundFiles Background;
     Win32ReadingDisplay Display;
     Win32GpsScreen GpsScreen;

@@ -5,27 +5,13 @@
 #include <cstring>
 #include <string_view>
 
+#include "core/common/text_format.h"
 #include "core/gps/gps_decoder.h"
 
 namespace tesselog {
 namespace {
 
-// Wide enough for "%f" of the largest double: a wild distance or speed is
-// still formatted whole and then clipped by its field.
-constexpr size_t FieldTextSize = 400;
 constexpr double SpeedBarOffsetLimit = 1000000.0;
-
-std::string Format(const char* format, double value) {
-    char text[FieldTextSize];
-    std::snprintf(text, sizeof text, format, value);
-    return text;
-}
-
-std::string FormatInt(const char* format, int32_t value) {
-    char text[32];
-    std::snprintf(text, sizeof text, format, static_cast<int>(value));
-    return text;
-}
 
 // A text field: blanked with the background, then the text at its top left,
 // clipped to it.
@@ -245,8 +231,9 @@ void AddDistance(GpsPositionContext& c, double step) {
     GpsPositionState& s = c.state;
     s.LineDistance += step;
     s.TotalDistance += step;
-    DrawField(c.canvas, c.layout, c.layout.LineDistance, c.layout.NormalFont, Format("%-8.1f", s.LineDistance));
-    DrawField(c.canvas, c.layout, c.layout.TotalDistance, c.layout.NormalFont, Format("%-9.0f", s.TotalDistance));
+    DrawField(c.canvas, c.layout, c.layout.LineDistance, c.layout.NormalFont, FormatNumber("%-8.1f", s.LineDistance));
+    DrawField(c.canvas, c.layout, c.layout.TotalDistance, c.layout.NormalFont,
+              FormatNumber("%-9.0f", s.TotalDistance));
 }
 
 // Mode 0 takes the dilution from the GSA's PDOP.
@@ -255,7 +242,7 @@ void ShowGsaDilution(GpsPositionContext& c, std::string_view sentence) {
     const bool present = DecodeGsaDilution(sentence, pdop);
     if (present) c.state.GpsDilution = pdop;
     DrawField(c.canvas, c.layout, c.layout.Dilution, c.layout.SecondFont,
-              present ? Format("%-4.1f", pdop) : std::string("N/A"));
+              present ? FormatNumber("%-4.1f", pdop) : std::string("N/A"));
 }
 
 }  // namespace
@@ -272,7 +259,9 @@ const char* GpsQualityLabel(char first) {
     return "UNKW";
 }
 
-std::string GpsDilutionText(double dilution) { return Format(dilution >= 10.0 ? "%3.0f" : "%3.1f", dilution); }
+std::string GpsDilutionText(double dilution) {
+    return FormatNumber(dilution >= 10.0 ? "%3.0f" : "%3.1f", dilution);
+}
 
 bool GpsMaskPasses(const Settings& settings, int32_t nmeaMode, int32_t satellites, double dilution,
                    int32_t quality) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "core/common/text_format.h"
 #include "core/logscreen/colour_palette.h"
 
 namespace tesselog {
@@ -22,17 +23,7 @@ int32_t Width(Canvas& c, FontChoice font, const char* text) {
 
 Rect Box(int32_t x, int32_t y, int32_t width, int32_t height) { return {x, y, x + width, y + height}; }
 
-std::string Format(const char* format, double value) {
-    char text[64];
-    std::snprintf(text, sizeof text, format, value);
-    return text;
-}
 
-std::string FormatInt(const char* format, int32_t value) {
-    char text[64];
-    std::snprintf(text, sizeof text, format, static_cast<int>(value));
-    return text;
-}
 
 // A value over its cleared box, in the current font and alignment.
 void Value(Canvas& c, const Rect& box, int32_t x, const std::string& text, Color background) {
@@ -275,16 +266,16 @@ void PaintLoggingStatus(Canvas& c, const StatusTextLayout& s, const StatusInputs
     // 5. Readings scale over and under the second-plot panes.
     if (in.ConsoleCount > 0) {
         c.SetTextAlign(TextAlign::Right);
-        Value(c, s.ScaleMaxBox, s.ScaleMaxBox.Right, Format("%0.1f nT", in.ReadingsScaleMax), bg);
-        Value(c, s.ScaleMinBox, s.ScaleMinBox.Right, Format("%0.1f nT", in.ReadingsScaleMin), bg);
+        Value(c, s.ScaleMaxBox, s.ScaleMaxBox.Right, FormatNumber("%0.1f nT", in.ReadingsScaleMax), bg);
+        Value(c, s.ScaleMinBox, s.ScaleMinBox.Right, FormatNumber("%0.1f nT", in.ReadingsScaleMin), bg);
         c.SetTextAlign(TextAlign::Left);
     }
 
     // 6. The current line.
     Field(c, s.CurrentLine, "Curr. Line:", in.CurrentLineText, bg);
-    Field(c, s.Station, "Station:      ", Format("%-11.2f", in.CurrentStation), bg);
+    Field(c, s.Station, "Station:      ", FormatNumber("%-11.2f", in.CurrentStation), bg);
     Field(c, s.LineStations, "# of Stns:", FormatInt("%-6d", in.LineStations), bg);
-    Field(c, s.LineLength, "Length:", Format("%-8.1f", in.LineLength), bg);
+    Field(c, s.LineLength, "Length:", FormatNumber("%-8.1f", in.LineLength), bg);
     Field(c, s.LineTime, "Time:", ClockText(in.LineSeconds), bg);
 
     // 7. GPS block; the position handler fills in the values as fixes come.
@@ -318,16 +309,16 @@ void PaintLoggingStatus(Canvas& c, const StatusTextLayout& s, const StatusInputs
     // 9. Totals.
     Field(c, s.TotalStations, "Tot. Stns:", FormatInt("%-7d", in.TotalStations), bg);
     Field(c, s.TotalLines, "Tot. Lines:", FormatInt("%-5d", in.LinesStarted), bg);
-    Field(c, s.TotalLength, "Tot. Length:", Format("%-9.0f", in.TotalLength), bg);
+    Field(c, s.TotalLength, "Tot. Length:", FormatNumber("%-9.0f", in.TotalLength), bg);
     Field(c, s.TotalTime, "Tot. Time:", ClockText(in.TotalSeconds), bg);
 
     // 10. "Speed:" and the bar's ends.
     c.SetFont(FontChoice::Text);
     c.Text(s.Speed.Label.X, s.Speed.Label.Y, "Speed:");
     c.SetFont(FontChoice::Bold);
-    Value(c, s.SpeedLowBox, s.SpeedLowBox.Left, Format("%0.1f", 0.0), bg);
+    Value(c, s.SpeedLowBox, s.SpeedLowBox.Left, FormatNumber("%0.1f", 0.0), bg);
     c.SetTextAlign(TextAlign::Right);
-    Value(c, s.SpeedHighBox, s.SpeedHighBox.Right, Format("%0.1f", in.SpeedBarScale), bg);
+    Value(c, s.SpeedHighBox, s.SpeedHighBox.Right, FormatNumber("%0.1f", in.SpeedBarScale), bg);
     c.SetTextAlign(TextAlign::Left);
 }
 

@@ -39,15 +39,6 @@ void StoreSelection(const ComboControl& combo, int32_t& field) {
     if (combo.Selection >= 0 && static_cast<size_t>(combo.Selection) < combo.Items.size()) field = combo.Selection;
 }
 
-// The line text slot holds 11 bytes; the cut never splits a UTF-8 sequence,
-// so the edit shows the text whole the next time.
-std::string CutLineText(const std::string& text) {
-    if (text.size() <= StartLineTextMaxLength) return text;
-    size_t cut = StartLineTextMaxLength;
-    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
-    return text.substr(0, cut);
-}
-
 const char* const LineSequenceCaptions[2] = {"Alternate", "One Way"};
 const char* const LineDirectionCaptions[4] = {"West", "South", "North", "East"};
 
@@ -82,13 +73,10 @@ DialogForm NewLineForm(const Settings& s) {
 }
 
 void StoreNewLine(const DialogForm& form, Settings& s) {
-    s.StartLineText = CutLineText(form.Edit(IDC_NEWLINE_LINE).Text);
-    s.LineIncrement = TextToDouble(form.Edit(IDC_NEWLINE_LINE_INCREMENT).Text);
-    StoreSelection(form.Combo(IDC_NEWLINE_LINE_SEQUENCE), s.LineSequence);
-    StoreSelection(form.Combo(IDC_NEWLINE_DIRECTION), s.LineDirection);
-    s.StartStation = TextToDouble(form.Edit(IDC_NEWLINE_START_STATION).Text);
-    s.StationIncrement = TextToDouble(form.Edit(IDC_NEWLINE_STATION_INCREMENT).Text);
-    s.CurrentStation = s.StartStation;
+    StoreSurveyLine(form,
+                    {IDC_NEWLINE_LINE, IDC_NEWLINE_LINE_INCREMENT, IDC_NEWLINE_LINE_SEQUENCE, IDC_NEWLINE_DIRECTION,
+                     IDC_NEWLINE_START_STATION, IDC_NEWLINE_STATION_INCREMENT},
+                    s);
 }
 
 // ---------------------------------------------------------------- New Station

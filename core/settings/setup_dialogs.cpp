@@ -50,14 +50,6 @@ void StoreSelection(const ComboControl& combo, int32_t& field, int32_t offset = 
         field = combo.Selection + offset;
 }
 
-// The survey line slot holds 11 characters; a cut never splits a UTF-8
-// sequence, so the text stays readable in the edit next time.
-std::string CutLineText(const std::string& text) {
-    if (text.size() <= StartLineTextMaxLength) return text;
-    size_t cut = StartLineTextMaxLength;
-    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
-    return text.substr(0, cut);
-}
 
 int32_t SelectedConsoleCount(const DialogForm& form) {
     return form.Combo(IDC_SYSTEM_CONSOLE_COUNT).Selection + 1;  // nothing selected: 0
@@ -146,14 +138,30 @@ DialogForm SurveySetupForm(const Settings& s) {
     return form;
 }
 
-void StoreSurveySetup(const DialogForm& form, Settings& s) {
-    s.StartLineText = CutLineText(form.Edit(IDC_SURVEY_LINE).Text);
-    s.LineIncrement = TextToDouble(form.Edit(IDC_SURVEY_LINE_INCREMENT).Text);
-    StoreSelection(form.Combo(IDC_SURVEY_LINE_SEQUENCE), s.LineSequence);
-    StoreSelection(form.Combo(IDC_SURVEY_DIRECTION), s.LineDirection);
-    s.StartStation = TextToDouble(form.Edit(IDC_SURVEY_START_STATION).Text);
-    s.StationIncrement = TextToDouble(form.Edit(IDC_SURVEY_STATION_INCREMENT).Text);
+// The cut never splits a UTF-8 sequence, so the text stays readable in the
+// edit next time.
+std::string CutLineText(const std::string& text) {
+    if (text.size() <= StartLineTextMaxLength) return text;
+    size_t cut = StartLineTextMaxLength;
+    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
+    return text.substr(0, cut);
+}
+
+void StoreSurveyLine(const DialogForm& form, const SurveyLineIds& ids, Settings& s) {
+    s.StartLineText = CutLineText(form.Edit(ids.Line).Text);
+    s.LineIncrement = TextToDouble(form.Edit(ids.LineIncrement).Text);
+    StoreSelection(form.Combo(ids.LineSequence), s.LineSequence);
+    StoreSelection(form.Combo(ids.Direction), s.LineDirection);
+    s.StartStation = TextToDouble(form.Edit(ids.StartStation).Text);
+    s.StationIncrement = TextToDouble(form.Edit(ids.StationIncrement).Text);
     s.CurrentStation = s.StartStation;
+}
+
+void StoreSurveySetup(const DialogForm& form, Settings& s) {
+    StoreSurveyLine(form,
+                    {IDC_SURVEY_LINE, IDC_SURVEY_LINE_INCREMENT, IDC_SURVEY_LINE_SEQUENCE, IDC_SURVEY_DIRECTION,
+                     IDC_SURVEY_START_STATION, IDC_SURVEY_STATION_INCREMENT},
+                    s);
 }
 
 // --- System Setup ---

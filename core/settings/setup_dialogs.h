@@ -87,6 +87,16 @@ DialogForm SurveySetupForm(const Settings& settings);
 // station goes back to the start station.
 void StoreSurveySetup(const DialogForm& form, Settings& settings);
 
+// The survey line's six controls, shared by Survey Setup and New Survey Line
+// under their own ids. OK stores them and starts CurrentStation at the new
+// start station.
+struct SurveyLineIds {
+    int Line, LineIncrement, LineSequence, Direction, StartStation, StationIncrement;
+};
+void StoreSurveyLine(const DialogForm& form, const SurveyLineIds& ids, Settings& settings);
+// The survey line text cut to its 11 bytes without splitting a UTF-8 sequence.
+std::string CutLineText(const std::string& text);
+
 // System Setup. Opening brings the record's leading point into range, so
 // the record is touched even when the dialog is cancelled.
 DialogForm SystemSetupForm(Settings& settings);

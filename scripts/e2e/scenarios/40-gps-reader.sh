@@ -27,9 +27,10 @@ scenario_gps_reader_break_and_reopen() {
     links="$E2E_OUT/links"
     mkdir -p "$links"
 
-    # GPS on (line 39), NMEA mode 0 (40), GPS port COM2 (41); the rest as by default.
+    # No console (line 3), GPS on (39), NMEA mode 0 (40), GPS port COM2 (41); the rest as by
+    # default.
     settings="$E2E_OUT/settings.ini"
-    e2e_settings_variant "$settings" 39=1 40=0 41=1
+    e2e_settings_variant "$settings" 3=0 39=1 40=0 41=1
     e2e_write_settings "$settings"
 
     # COM2 goes to the simulator's link, which exists from the simulator's start on; the

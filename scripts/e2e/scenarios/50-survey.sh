@@ -3,7 +3,7 @@
 # create the proposed data file, "g" records 30 s, a key pauses, a new line comes
 # through the menu, "g" records 20 s, a key pauses, "q" starts a quick line, "c" writes
 # the comment TEST1, "n" sets station 25, "g" records while the simulator stops console 2 for 4 s, a key
-# pauses, "x" and Return leave. The data file is then checked with tesselog-dump
+# pauses, "x" and No stay in Stand By, "x" and Return leave. The data file is then checked with tesselog-dump
 # --check and record by record against what the simulator sent (check_survey.py).
 # time limit: 240 s
 
@@ -82,6 +82,12 @@ scenario_survey_three_consoles_and_gps() {
     e2e_keys "$main" space
     sleep 1
 
+    # "x" with the file open asks; No keeps the screen in Stand By, Yes leaves.
+    e2e_keys "$main" x
+    dialog="$(e2e_window "Confirm Exit" 10)"
+    e2e_close_window "$dialog" "Confirm Exit" n
+    sleep 1
+    e2e_screenshot logging-exit-answered-no
     e2e_keys "$main" x
     dialog="$(e2e_window "Confirm Exit" 10)"
     e2e_close_window "$dialog" "Confirm Exit" Return

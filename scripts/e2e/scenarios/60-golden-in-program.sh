@@ -4,11 +4,11 @@
 # records as the scenario's expected file, apart from ticks, dates and times (and a
 # reading or GPS record at the very edge of a recording, where a key lands some
 # milliseconds off its scenario time). See scripts/e2e/play_golden.py.
-# time limit: 120 s
+# time limit: 180 s
 
 # golden_in_program NAME SETTINGS_EDITS...
 golden_in_program() {
-    local name="$1" folder links settings fifo player file
+    local name="$1" folder links settings fifo player file seconds
     shift
     folder="$E2E_ROOT/tests/scenarios/$name"
     links="$E2E_OUT/links"
@@ -28,7 +28,9 @@ golden_in_program() {
     exec 7>"$fifo"
     e2e_wait_for 10 grep -q ready "$E2E_OUT/player.log" || e2e_fail "the player made no ports"
     echo begin >&7
-    e2e_wait_for 60 grep -q done "$E2E_OUT/player.log" || e2e_fail "the player did not finish"
+    # The scenario's last command time, and some room for the dialogs.
+    seconds=$(awk '/^[0-9]+ / { last = $1 } END { print int(last / 1000) + 30 }' "$folder/scenario")
+    e2e_wait_for "$seconds" grep -q done "$E2E_OUT/player.log" || e2e_fail "the player did not finish"
     exec 7>&-
     e2e_screenshot "$name-after-exit"
     file="$(find "$E2E_PREFIX/drive_c" -maxdepth 1 \( -iname '*.mgr' -o -iname '*.gxy' \) | head -n 1)"
@@ -46,3 +48,6 @@ scenario_golden_no_gps_in_program() { golden_in_program no_gps 3=2 17=3 18=4 39=
 
 # No console, GGA on COM2.
 scenario_golden_gps_only_in_program() { golden_in_program gps_only 3=0 39=1 40=1 41=1; }
+
+# Three consoles on COM4..COM6 and GGA+GSA on COM2, one-way lines heading north.
+scenario_golden_survey_in_program() { golden_in_program survey 17=3 18=4 19=5 39=1 40=0 41=1 53=1 54=2; }
