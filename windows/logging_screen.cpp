@@ -1,6 +1,7 @@
 #include "windows/logging_screen.h"
 
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -171,12 +172,11 @@ private:
 class Win32Dialogs : public LoggingDialogs {
 public:
     bool NewLine(Settings& settings) override { return Run(settings, nullptr, &RunNewLineDialog); }
-    bool NewStation(const Settings& settings, double& station) override {
-        // The dialog stores CurrentStation itself; the session writes the
-        // station's records with the value it returns.
-        Settings& config = const_cast<Settings&>(settings);
-        if (!Run(config, nullptr, &RunNewStationDialog)) return false;
-        station = config.CurrentStation;
+    // The dialog stores CurrentStation itself; the session writes the
+    // station's records with the value it returns.
+    bool NewStation(Settings& settings, double& station) override {
+        if (!Run(settings, nullptr, &RunNewStationDialog)) return false;
+        station = settings.CurrentStation;
         return true;
     }
     bool Comment(std::string& text) override { return RunCommentDialog(Owner(), text); }
@@ -188,7 +188,9 @@ public:
         });
     }
     bool SpeedScale(Settings& settings, int32_t& changed) override {
-        return Run(settings, &changed, &RunSpeedScaleDialog);
+        if (!Run(settings, &changed, &RunSpeedScaleDialog)) return false;
+        if (SpeedScaleChanged) SpeedScaleChanged();
+        return true;
     }
     bool ProfileOptions(Settings& settings, int32_t& changed) override {
         return Run(settings, &changed, &RunProfileOptionsDialog);
@@ -199,6 +201,9 @@ public:
     }
     bool GpsMask(Settings& settings) override { return Run(settings, nullptr, &RunGpsWarningMaskDialog); }
     bool Audio(Settings& settings) override { return Run(settings, nullptr, &RunAudioOptionsDialog); }
+
+    // The speed bar's pixel factor follows a new scale.
+    std::function<void()> SpeedScaleChanged;
 
 private:
     static HWND Owner() { return Shell().MainWindow; }
@@ -378,6 +383,11 @@ struct LoggingProgram {
         Controls.Session = &Session;
         FileChooser.Owner = Shell().MainWindow;
         Tiles.SetPane(TheLoggingWindow().MapPane);
+        Dialogs.SpeedScaleChanged = [this] {
+            const double scale = Session.Config.SpeedBarScale;
+            const int32_t width = TheLoggingWindow().Creation.SpeedBar.Width();
+            Session.GpsLayout.SpeedBarPixelsPerUnit = scale > 0.0 ? width / scale : 0.0;
+        };
     }
 
     Win32Clock Clock;

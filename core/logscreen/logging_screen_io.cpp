@@ -109,7 +109,7 @@ bool ScriptedLoggingDialogs::NewLine(Settings& settings) {
     return true;
 }
 
-bool ScriptedLoggingDialogs::NewStation(const Settings&, double& station) {
+bool ScriptedLoggingDialogs::NewStation(Settings&, double& station) {
     Log.push_back("NEWSTATION");
     if (Stations.empty()) return false;
     auto answer = Stations.front();

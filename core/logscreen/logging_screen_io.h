@@ -100,7 +100,7 @@ public:
     // station and CurrentStation and saved the settings.
     virtual bool NewLine(Settings& /*settings*/) { return false; }
     // "NEWSTATION": the entered station; the session stores it and writes.
-    virtual bool NewStation(const Settings& /*settings*/, double& /*station*/) { return false; }
+    virtual bool NewStation(Settings& /*settings*/, double& /*station*/) { return false; }
     // "COMMENT": the text (the session keeps 11 characters).
     virtual bool Comment(std::string& /*text*/) { return false; }
     virtual bool ReadingsScale(Settings& /*settings*/, int32_t& /*changed*/) { return false; }
@@ -254,7 +254,7 @@ public:
         double StartStation = 0.0;  // also CurrentStation
     };
     bool NewLine(Settings& settings) override;
-    bool NewStation(const Settings& settings, double& station) override;
+    bool NewStation(Settings& settings, double& station) override;
     bool Comment(std::string& text) override;
     bool ReadingsScale(Settings& settings, int32_t& changed) override;
     bool SpeedScale(Settings& settings, int32_t& changed) override;
