@@ -52,6 +52,7 @@ TEST(LoggingDialogs, OpenHiddenWithTheirControlsFilled) {
         const wchar_t* caption;
         std::vector<std::pair<int, const wchar_t*>> texts;
     } cases[] = {
+        // Each control of the resource is there and filled by the procedure.
         {LoggingDialog::NewLine, L"New Survey Line",
          {{IDC_NEWLINE_CURRENT_LINE, L"4"}, {IDC_NEWLINE_LAST_STATION, L"30.000"}, {IDC_NEWLINE_LINE, L"5.00"},
           {IDC_NEWLINE_LINE_SEQUENCE, L"Alternate"}, {IDC_NEWLINE_DIRECTION, L"North"},
@@ -99,9 +100,8 @@ TEST(LoggingDialogs, OkStoresThroughTheProcedure) {
     ASSERT_NE(dialog, nullptr);
     SendMessageW(dialog, WM_COMMAND, IDOK, 0);  // modeless: OK also destroys it
     EXPECT_FALSE(IsWindow(dialog));
-    EXPECT_EQ(f.settings.LineDirection, 2);
+    EXPECT_EQ(f.settings.LineDirection, 2);  // the proposals, read back from the combo and the edit
     EXPECT_EQ(f.settings.StartStation, 30.0);
-    EXPECT_EQ(f.settings.StationIncrement, -1.0);
     EXPECT_EQ(f.saves, 1);
 
     // Comment: 8-bit text, the low byte of each character, 11 at most.

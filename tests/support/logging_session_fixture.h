@@ -2,6 +2,7 @@
 // start/stop tests: every interface records what it was asked to do.
 #pragma once
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -10,18 +11,18 @@
 
 namespace tesselog::test {
 
-class CountingSoundPlayer : public SoundPlayer {
-public:
+struct RecordingSoundPlayer : SoundPlayer {
     void Play(SoundId sound) override { Played.push_back(sound); }
-    int Count(SoundId sound) const {
-        int n = 0;
-        for (SoundId s : Played) n += s == sound;
-        return n;
-    }
     std::vector<SoundId> Played;
 };
 
+inline bool Logged(const std::vector<std::string>& log, const std::string& entry) {
+    return std::find(log.begin(), log.end(), entry) != log.end();
+}
+
 struct SessionHarness {
+    static constexpr const char* DataFile = "C:\\261204_000.mgr";
+
     SessionHarness() {
         clock.CurrentTick = 100000;
         clock.CurrentTime = LocalTime{2026, 12, 4, 10, 30, 0, 0};
@@ -29,22 +30,22 @@ struct SessionHarness {
         files.Directories.insert("C:\\");
     }
 
-    // The path of the next file the save dialog answers with.
-    void ChooseFile(const std::string& path) { fileDialogs.Answers.push_back(path); }
-    // The data file as it is in memory now.
-    const std::string& FileBytes(const std::string& path = "C:\\261204_000.mgr") { return files.Files[path]; }
-    // The 27-byte records whose bytes 0..n match `start`.
-    int CountRecords(const std::string& start, const std::string& path = "C:\\261204_000.mgr") {
-        const std::string& bytes = FileBytes(path);
+    std::string& Data() { return files.Files[DataFile]; }
+    // The 27-byte records of the data file that start with `start`.
+    int CountRecords(const std::string& start) {
+        const std::string& bytes = Data();
         int n = 0;
         for (size_t at = 0; at + 27 <= bytes.size(); at += 27) n += bytes.compare(at, start.size(), start) == 0;
         return n;
     }
-    // Start, "&File" with the proposed name; the session is then in Stand By.
-    void StartWithFile() {
+    // Start and "&File" (to `path` when the save dialog is shown), then
+    // `state` 0 (no file), -1 (Stand By) or 1 (logging).
+    void StartIn(int32_t state, const std::string& path = DataFile) {
         session.StartLogging();
-        ChooseFile("C:\\261204_000.mgr");
+        if (state == 0) return;
+        fileDialogs.Answers.push_back(path);
         session.PressButton(0);
+        if (state == 1) session.PressButton(0);
     }
     void Key(uint32_t key) { session.OnCommand(LogInput::KeyDown, key); }
     void Click(int id) { session.OnCommand(LogInput::Command, static_cast<uint64_t>(id)); }
@@ -52,7 +53,7 @@ struct SessionHarness {
     Settings settings;
     MemoryFileSystem files;
     ManualClock clock;
-    CountingSoundPlayer sound;
+    RecordingSoundPlayer sound;
     RecordingPrompts prompts;
     ScriptedFileDialogs fileDialogs;
     RecordingScreenControls controls;

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
 #include <utility>
 #include <vector>
@@ -10,94 +9,70 @@
 namespace tesselog {
 namespace {
 
-// A console port that delivers scripted bytes at their arrival ticks, one
-// byte per millisecond at most; a read with nothing there takes the 10 ms
-// time-out. Time moves only through the port. The handle turns invalid at
-// invalidAt; between failFrom and invalidAt every read fails at once.
-class ScriptedConsolePort : public ConsoleReaderIo {
-public:
-    ScriptedConsolePort(ManualClock& clock, ConsoleStreams& streams, int k)
-        : clock_(clock), streams_(streams), k_(k) {}
-
-    void Send(const std::string& text, uint32_t at) {
-        for (size_t i = 0; i < text.size(); ++i) bytes_.push_back({at + static_cast<uint32_t>(i), text[i]});
-    }
-
-    bool PortValid() override {
-        if (clock_.CurrentTick >= invalidAt) {
-            if (stopSetsClosed) streams_.ConsolePortOpen[k_] = 0;
-            return false;
-        }
-        return true;
-    }
-    void PurgePort() override { calls += "purge "; }
-    void SetEventMask() override { calls += "mask "; }
-    ConsoleReadResult ReadByte(uint8_t& byte) override {
-        ++reads;
-        if (clock_.CurrentTick >= failFrom) return ConsoleReadResult::Failed;
-        if (next_ < bytes_.size() && bytes_[next_].first <= clock_.CurrentTick) {
-            byte = static_cast<uint8_t>(bytes_[next_++].second);
-            clock_.CurrentTick += 1;
-            return ConsoleReadResult::Byte;
-        }
-        clock_.CurrentTick += 10;
-        return ConsoleReadResult::Nothing;
-    }
-    // The handler: what it finds in the shared state, then it empties the
-    // slot as the console reading handler does.
-    void HandOver() override {
-        Seen seen;
-        seen.tick = clock_.CurrentTick;
-        seen.sentence = streams_.ConsoleSentence[k_];
-        seen.lastDataTick = streams_.ConsoleLastDataTick[k_];
-        seen.breakLogged = streams_.ConsoleBreakLogged[k_];
-        seen.inBreak = streams_.ConsoleInBreak[k_];
-        seen.portOpen = streams_.ConsolePortOpen[k_];
-        handOvers.push_back(seen);
-        streams_.ConsoleSentence[k_][0] = 0;
-        // The connection watch may mark a new break while the handler runs.
-        streams_.ConsoleInBreak[k_] = 1;
-        streams_.ConsoleBreakLogged[k_] = 1;
-    }
-    void Wait(uint32_t ms) override { clock_.CurrentTick += ms; }
-
-    struct Seen {
-        uint32_t tick = 0;
-        std::string sentence;
-        uint32_t lastDataTick = 0;
-        int32_t breakLogged = -1, inBreak = -1, portOpen = -1;
-    };
-    uint32_t invalidAt = 1000;
-    uint32_t failFrom = 0xFFFFFFFFu;
-    bool stopSetsClosed = false;
-    int reads = 0;
-    std::string calls;
-    std::vector<Seen> handOvers;
-
-private:
-    ManualClock& clock_;
-    ConsoleStreams& streams_;
-    int k_;
-    std::vector<std::pair<uint32_t, char>> bytes_;
-    size_t next_ = 0;
-};
-
-struct ReaderRun {
+// One run of the reader of console k on a scripted port that delivers bytes
+// at their arrival ticks, one byte per millisecond at most; a read with
+// nothing there takes the 10 ms time-out. Time moves only through the port.
+// The handle turns invalid at invalidAt; from failFrom every read fails at once.
+struct ReaderRun : ConsoleReaderIo {
     explicit ReaderRun(int k, int32_t consoleType = 1) : k(k) {
         settings.ConsoleType[k] = consoleType;
         streams.ConsolePortOpen[k] = 1;
         streams.ConsoleInBreak[k] = 1;
         streams.ConsoleBreakLogged[k] = 1;
     }
-    void Go() {
-        ConsoleReaderLoop loop(streams, settings, k, port, clock);
-        loop.Run();
+    void Send(const std::string& text, uint32_t at) {
+        for (size_t i = 0; i < text.size(); ++i) bytes.push_back({at + static_cast<uint32_t>(i), text[i]});
     }
+    void Go() { ConsoleReaderLoop(streams, settings, k, *this, clock).Run(); }
+
+    bool PortValid() override {
+        if (clock.CurrentTick < invalidAt) return true;
+        if (stopSetsClosed) streams.ConsolePortOpen[k] = 0;
+        return false;
+    }
+    void PurgePort() override { calls += "purge "; }
+    void SetEventMask() override { calls += "mask "; }
+    ConsoleReadResult ReadByte(uint8_t& byte) override {
+        ++reads;
+        if (clock.CurrentTick >= failFrom) return ConsoleReadResult::Failed;
+        if (next < bytes.size() && bytes[next].first <= clock.CurrentTick) {
+            byte = static_cast<uint8_t>(bytes[next++].second);
+            clock.CurrentTick += 1;
+            return ConsoleReadResult::Byte;
+        }
+        clock.CurrentTick += 10;
+        return ConsoleReadResult::Nothing;
+    }
+    // The handler: what it finds in the shared state, then it empties the
+    // slot as the console reading handler does, and the connection watch
+    // marks a new break meanwhile.
+    void HandOver() override {
+        handOvers.push_back({clock.CurrentTick, streams.ConsoleSentence[k], streams.ConsoleLastDataTick[k],
+                             streams.ConsoleBreakLogged[k], streams.ConsoleInBreak[k], streams.ConsolePortOpen[k]});
+        streams.ConsoleSentence[k][0] = 0;
+        streams.ConsoleInBreak[k] = 1;
+        streams.ConsoleBreakLogged[k] = 1;
+    }
+    void Wait(uint32_t ms) override { clock.CurrentTick += ms; }
+
+    struct Seen {
+        uint32_t tick;
+        std::string sentence;
+        uint32_t lastDataTick;
+        int32_t breakLogged, inBreak, portOpen;
+    };
     int k;
     ConsoleStreams streams;
     Settings settings;
     ManualClock clock;
-    ScriptedConsolePort port{clock, streams, k};
+    uint32_t invalidAt = 1000;
+    uint32_t failFrom = 0xFFFFFFFFu;
+    bool stopSetsClosed = false;
+    int reads = 0;
+    std::string calls;
+    std::vector<Seen> handOvers;
+    std::vector<std::pair<uint32_t, char>> bytes;
+    size_t next = 0;
 };
 
 // The hand-over of each sentence: the handler finds its own sentence, the
@@ -106,14 +81,14 @@ struct ReaderRun {
 // until the next accepted sentence. Only console k's entries change.
 TEST(ConsoleReaderLoop, EachSentenceIsStoredThenHandedOverAlone) {
     ReaderRun r(2);
-    r.port.Send("$PBAR,0060,0065\r\n$PBAR,0061,0066\r\n", 100);  // back to back
-    r.port.Send("$PBAR,1\r\nx\n$PBAR,0062", 300);                 // a rejected line, a partial one
+    r.Send("$PBAR,0060,0065\r\n$PBAR,0061,0066\r\n", 100);  // back to back
+    r.Send("$PBAR,1\r\nx\n$PBAR,0062", 300);                 // a rejected line, a partial one
     r.Go();
 
-    ASSERT_EQ(r.port.handOvers.size(), 3u);
+    ASSERT_EQ(r.handOvers.size(), 3u);
     const char* expected[] = {"$PBAR,0060,0065", "$PBAR,0061,0066", "$PBAR,1"};
     for (size_t i = 0; i < 3; ++i) {
-        const auto& seen = r.port.handOvers[i];
+        const auto& seen = r.handOvers[i];
         EXPECT_EQ(seen.sentence, expected[i]) << i;
         EXPECT_EQ(seen.lastDataTick, seen.tick) << i;  // stored at the LF, no time passes before the send
         EXPECT_EQ(seen.breakLogged, 0) << i;
@@ -122,7 +97,7 @@ TEST(ConsoleReaderLoop, EachSentenceIsStoredThenHandedOverAlone) {
     }
     EXPECT_EQ(r.streams.ConsoleSentence[2][0], 0);  // emptied by the handler, not refilled by the partial line
     EXPECT_EQ(r.streams.ConsoleInBreak[2], 1);      // set during the last hand-over, left alone since
-    EXPECT_EQ(r.streams.ConsoleLastDataTick[2], r.port.handOvers[2].tick);
+    EXPECT_EQ(r.streams.ConsoleLastDataTick[2], r.handOvers[2].tick);
     for (int k = 0; k < MaxConsoles; ++k) {
         if (k == 2) continue;
         EXPECT_EQ(r.streams.ConsoleSentence[k][0], 0) << k;
@@ -133,12 +108,12 @@ TEST(ConsoleReaderLoop, EachSentenceIsStoredThenHandedOverAlone) {
 
 TEST(ConsoleReaderLoop, StartSetsMinimumAndPortStateThenPurgesAndMasks) {
     ReaderRun r(0, 0);  // a one-sensor console: 9 bytes at least
-    r.port.Send("$PBAR,1\r\n$PBAR,12\r\n", 0);
+    r.Send("$PBAR,1\r\n$PBAR,12\r\n", 0);
     r.Go();
     EXPECT_EQ(r.streams.ConsoleMinSentence[0], 9);
-    EXPECT_EQ(r.port.calls, "purge mask ");
-    ASSERT_EQ(r.port.handOvers.size(), 1u);
-    EXPECT_EQ(r.port.handOvers[0].sentence, "$PBAR,12");
+    EXPECT_EQ(r.calls, "purge mask ");
+    ASSERT_EQ(r.handOvers.size(), 1u);
+    EXPECT_EQ(r.handOvers[0].sentence, "$PBAR,12");
 }
 
 // The loop ends on the invalid handle within one read time-out, leaves
@@ -150,19 +125,16 @@ TEST(ConsoleReaderLoop, EndsOnInvalidHandle) {
         uint32_t failFrom;
         bool stopSetsClosed;
         int32_t portOpenAfter;
-    } cases[] = {
-        {"silent port", 0xFFFFFFFFu, false, 1},
-        {"stop already set 0", 0xFFFFFFFFu, true, 0},
-        {"reads fail at once", 0, false, 1},
-    };
+    } cases[] = {{"silent port", 0xFFFFFFFFu, false, 1},
+                 {"stop already set 0", 0xFFFFFFFFu, true, 0},
+                 {"reads fail at once", 0, false, 1}};
     for (const auto& c : cases) {
         ReaderRun r(4);
-        r.port.failFrom = c.failFrom;
-        r.port.stopSetsClosed = c.stopSetsClosed;
-        r.port.invalidAt = 1000;
+        r.failFrom = c.failFrom;
+        r.stopSetsClosed = c.stopSetsClosed;
         r.Go();
         EXPECT_LE(r.clock.CurrentTick, 1010u) << c.name;
-        EXPECT_LE(r.port.reads, 101) << c.name;  // one read or wait per 10 ms
+        EXPECT_LE(r.reads, 101) << c.name;  // one read or wait per 10 ms
         EXPECT_EQ(r.streams.ConsolePortOpen[4], c.portOpenAfter) << c.name;
     }
 }
