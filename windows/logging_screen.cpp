@@ -86,21 +86,15 @@ public:
     }
     // The numbers pane's rows are one line high under its header.
     void ShowNoConnection(int k) override {
-        HWND pane = window_.NumbersPane;
-        if (!pane || k < 0 || k >= MaxConsoles) return;
-        RECT client{};
-        GetClientRect(pane, &client);
-        const int32_t n = Shell().ProgramSettings.ConsoleCount;
-        const int32_t row = window_.LineHeight;
-        const int32_t header = client.bottom - 2 - n * row;
-        const Rect box{0, header + k * row, client.right, header + (k + 1) * row};
-        WindowCanvas canvas(pane, *window_.Fonts);
-        canvas.Get().FillRect(box, Rgb(255, 255, 255));
-        canvas.Get().SetFont(FontChoice::Bold);
-        canvas.Get().SetTextColor(Rgb(0, 0, 0));
-        canvas.Get().SetTextBackground(true, Rgb(255, 255, 255));
-        canvas.Get().SetTextAlign(TextAlign::Left);
-        canvas.Get().TextInRect(box, box.Left + 20, box.Top, "No connection");
+        if (k < 0 || k >= MaxConsoles) return;
+        NoConnectionShown[k] = true;
+        DrawNumbersRow(k, "No connection");
+    }
+    // The row of a console that sends again is cleared with its first reading.
+    void ClearNoConnection(int k) {
+        if (k < 0 || k >= MaxConsoles || !NoConnectionShown[k]) return;
+        NoConnectionShown[k] = false;
+        DrawNumbersRow(k, "");
     }
     void ClearSecondPlot(int k) override {
         if (k < 0 || k >= LoggingPaneSlots || !window_.SecondPlotPanes[k]) return;
@@ -138,6 +132,27 @@ public:
     LoggingSession* Session = nullptr;
 
 private:
+    void DrawNumbersRow(int k, const std::string& text) {
+        HWND pane = window_.NumbersPane;
+        if (!pane) return;
+        RECT client{};
+        GetClientRect(pane, &client);
+        const int32_t n = Shell().ProgramSettings.ConsoleCount;
+        const int32_t row = window_.LineHeight;
+        const int32_t header = client.bottom - 2 - n * row;
+        const Rect box{0, header + k * row, client.right, header + (k + 1) * row};
+        WindowCanvas canvas(pane, *window_.Fonts);
+        canvas.Get().FillRect(box, Rgb(255, 255, 255));
+        if (text.empty()) return;
+        canvas.Get().SetFont(FontChoice::Bold);
+        canvas.Get().SetTextColor(Rgb(0, 0, 0));
+        canvas.Get().SetTextBackground(true, Rgb(255, 255, 255));
+        canvas.Get().SetTextAlign(TextAlign::Left);
+        canvas.Get().TextInRect(box, box.Left + 20, box.Top, text);
+    }
+
+    bool NoConnectionShown[MaxConsoles] = {};
+
     struct SetButtons {
         HWND Handles[CommandButtonCount] = {};
         HWND* begin() { return Handles; }
@@ -301,7 +316,8 @@ private:
 // The console handler's station and time fields, in the status boxes.
 class Win32ReadingDisplay : public ReadingDisplay {
 public:
-    explicit Win32ReadingDisplay(LoggingWindow& window) : window_(window) {}
+    Win32ReadingDisplay(LoggingWindow& window, Win32Controls& controls) : window_(window), controls_(controls) {}
+    void DrawNumbers(int k, double, double) override { controls_.ClearNoConnection(k); }
     void ShowStationFields(const StationFieldTexts& texts) override {
         WindowCanvas canvas(window_.Screen, *window_.Fonts);
         DrawStatusValue(canvas.Get(), window_.Status.Station.Value, texts.Station);
@@ -316,6 +332,7 @@ public:
 
 private:
     LoggingWindow& window_;
+    Win32Controls& controls_;
 };
 
 class Win32GpsScreen : public GpsScreenHooks {
@@ -368,7 +385,7 @@ struct LoggingProgram {
               [] { InvalidateRect(LoggingScreenWindow(), nullptr, FALSE); }),
           Controls(TheLoggingWindow(), Map),
           Ports(SessionPointer, TheLoggingWindow()),
-          Display(TheLoggingWindow()),
+          Display(TheLoggingWindow(), Controls),
           GpsScreen(TheLoggingWindow()),
           Services{Shell().Files, Clock,     Sounds,     Shell().Prompts, FileChooser,
                    Controls,     Dialogs,   Ports,      Map,             Validation,
