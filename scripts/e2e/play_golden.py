@@ -10,7 +10,8 @@
         file "f" + Return in "Create Data File", go "g", pause Space, newline "m" "l" +
         Return (the dialog's proposal), station V "n" +
         V + Return, comment T "c" + T + Return, quickline yes "q" + Return, mapsize N
-        "s" + N + Return, exit yes "x" + Return in "Confirm Exit". Prints "done".
+        "s" + N + Return, exit yes "x" + Return in "Confirm Exit"; a "WARNING" box (the
+        map overflow and its refusals) is answered with OK. Prints "done".
 
     play_golden.py compare EXPECTED ACTUAL
         Compares two data files record by record apart from what depends on the
@@ -64,7 +65,7 @@ def xdo(*args):
                    stderr=subprocess.DEVNULL)
 
 
-def wait_window(title, seconds=8):
+def wait_window(title, seconds=8, quiet=False):
     end = time.monotonic() + seconds
     while time.monotonic() < end:
         r = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", f"^{title}$"],
@@ -73,7 +74,12 @@ def wait_window(title, seconds=8):
         if ids:
             return ids[0]
         time.sleep(0.05)
-    sys.stderr.write(f"no window {title!r}\n")
+    if not quiet:
+        sys.stderr.write(f"no window {title!r}\n")
+        shots = os.environ.get("PLAYER_SHOTS")
+        if shots:
+            name = os.path.join(shots, "missing-" + title.replace(" ", "-") + ".png")
+            subprocess.run(["import", "-window", "root", name], check=False, timeout=20)
     return None
 
 
@@ -98,8 +104,16 @@ def key_names(text):
     return names
 
 
+def dismiss_warning(seconds):
+    """Answers a "WARNING" box (the map overflow and its refusals) with OK."""
+    w = wait_window("WARNING", seconds, quiet=True)
+    if w:
+        keys(w, "Return")
+
+
 def run_command(main, command, state):
     verb, _, arg = command.partition(" ")
+    dismiss_warning(0.1)
     if verb == "start":
         keys(main, "l")
     elif verb == "file":
@@ -110,6 +124,7 @@ def run_command(main, command, state):
             state["file"] = True
     elif verb == "go":
         keys(main, "g")
+        dismiss_warning(1.0)  # "Cannot start logging." while the map is too small
     elif verb == "pause":
         keys(main, "space")
     elif verb == "newline":
@@ -139,7 +154,8 @@ def run_command(main, command, state):
         keys(main, "s")
         w = wait_window("Map Size")
         if w:
-            keys(w, *key_names(arg), "Return")
+            keys(w, "End", "shift+Home", "BackSpace", *key_names(arg), "Return")
+        dismiss_warning(1.0)  # "Map Size too small"
     elif verb == "exit":
         keys(main, "x")
         if state.get("file"):
@@ -180,6 +196,7 @@ def play(folder, links, main):
             os.write(masters[what][0], data)
         elif not run_command(main, what, state):
             break
+
     time.sleep(1)
     print("done", flush=True)
 

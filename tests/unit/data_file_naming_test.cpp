@@ -96,7 +96,6 @@ TEST_F(CreateFixture, DialogOffersTheProposalAndTheFileType) {
     const FileDialogRequest& r = dialogs.Requests[0];
     EXPECT_EQ(r.InitialName, "261204_001");
     EXPECT_EQ(r.InitialFolder, Folder);
-    EXPECT_EQ(r.DefaultExtension, "MGR");
     EXPECT_EQ(r.Filters.at(0).Pattern, "*.MGR");
     EXPECT_EQ(dialogs.Requests[1].Filters.at(0).Pattern, "*.GXY");
     EXPECT_EQ(settings.DataFolder, Folder);  // a cancel changes nothing

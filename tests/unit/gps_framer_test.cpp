@@ -4,9 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "core/datafile/data_file_writers.h"
 #include "core/gps/gps_framer.h"
-#include "core/platform/memory_file_system.h"
 #include "support/test_support.h"
 
 namespace tesselog {
@@ -73,7 +71,6 @@ TEST(GpsFramer, AcceptsRejectsAndMarksLines) {
         {"checksum in lower case", 1, lowerHex + "\r\n", {{"X#", false, lowerHex, 1000}}},
         {"leading hex digits only", 1, Gga.substr(0, Gga.size() - 2) + "070,x\r\n",
          {{"@#", true, Gga.substr(0, Gga.size() - 2) + "070,x", 1000}}},
-        {"GSA not passed on in mode 1", 1, Gsa + "\r\n", {{"X#", false, Gsa, 1000}}},
         {"no star rejected in mode 1", 1, noStar + "\r\n", {{"?\"", false, noStar, 1000}}},
         {"no star accepted in mode 7", 7, noStar + "\r\n", {{"@#", true, noStar, 1000}}},
         {"no star accepted in mode 8", 8, gll + "\r\n", {{"@#", true, gll, 1000}}},
@@ -132,36 +129,6 @@ TEST(GpsFramer, SlotFlagAndConnectionWindow) {
     EXPECT_FALSE(GpsConnectionBreakDue(3601, framer.LastAcceptedTick(), 1));  // a break is being handled
     EXPECT_FALSE(GpsConnectionBreakDue(100, 0xFFFFFF00u, 0));                 // 356 ms across the wrap
     EXPECT_TRUE(GpsConnectionBreakDue(2900, 0xFFFFFF00u, 0));
-}
-
-TEST(GpsFramer, WritesTheGroupOnlyWhileRecording) {
-    MemoryFileSystem fs;
-    DataFile file(fs);
-    ASSERT_TRUE(file.Open("C:\\D\\F.MGR"));
-    Settings settings;
-    ManualClock clock;
-    ConsoleStreams consoles;
-    LoggingStatus logging;
-    DataFileWriter writer(file, settings, clock, consoles, logging);
-    GpsStreams streams;
-    GpsFramer framer(streams, ApplyNmeaMode(1));
-    framer.Start(0);
-    std::string bad = Gga;
-    bad.back() = '1';
-    const std::string bytes = Gga + "\r\n" + bad + "\r\n" + Gsa + "\r\n";
-    for (int32_t state : {LoggingStandBy, LoggingRecording}) {
-        logging.LoggingState = state;
-        for (char c : bytes)
-            if (framer.Feed(static_cast<uint8_t>(c), 5000)) WriteGpsLine(writer, logging, framer.Line());
-    }
-    const std::string& out = fs.Files["C:\\D\\F.MGR"];
-    // Recording only: GGA in 3 records and a trailer, the rejected line the same, the GSA in one 'X' record.
-    ASSERT_EQ(out.size(), 9u * RecordLength) << test::Printable(out);
-    EXPECT_EQ(out.substr(0, 26), "@" + Gga.substr(0, 25));
-    EXPECT_EQ(out.substr(3 * RecordLength, 26), "!             0       5000");
-    EXPECT_EQ(out.substr(4 * RecordLength, 26), "?" + bad.substr(0, 25));
-    EXPECT_EQ(out.substr(5 * RecordLength, 1), "\"");
-    EXPECT_EQ(out.substr(8 * RecordLength, 26), "X" + Gsa.substr(0, 25));
 }
 
 }  // namespace
