@@ -21,6 +21,10 @@ struct DialogContext {
     int32_t& displayOptionsChanged;      // redraw bits for the logging screen
 };
 
+// Moves a dialog over its owner (the desktop when it has none): centred
+// horizontally, its top 1/divisor of the free height below the owner's top.
+void PlaceDialogOverOwnerWindow(HWND dialog, int32_t divisor);
+
 // Each returns true when the operator closed the dialog with OK.
 bool RunSurveySetupDialog(HWND owner, DialogContext& context);     // "SURVEYSETUP"
 bool RunSystemSetupDialog(HWND owner, DialogContext& context);     // "SYSTEM"

@@ -33,16 +33,6 @@ std::optional<int32_t> PickColour(HWND owner, int32_t initial) {
     return static_cast<int32_t>(request.rgbResult & 0xFFFFFF);
 }
 
-void PlaceOverOwner(HWND dialog, int32_t divisor) {
-    HWND owner = GetWindow(dialog, GW_OWNER);
-    RECT o, d;
-    GetWindowRect(owner ? owner : GetDesktopWindow(), &o);
-    GetWindowRect(dialog, &d);
-    ScreenPoint at = PlaceDialogOverOwner({o.left, o.top, o.right, o.bottom}, d.right - d.left, d.bottom - d.top,
-                                          divisor);
-    SetWindowPos(dialog, nullptr, at.X, at.Y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
 std::string ItemText(HWND dialog, int id) {
     wchar_t text[128] = {};
     GetDlgItemTextW(dialog, id, text, static_cast<int>(sizeof text / sizeof text[0]));
@@ -177,7 +167,7 @@ INT_PTR CALLBACK MapDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM 
         SetWindowLongPtrW(dialog, DWLP_USER, lParam);
         auto* state = reinterpret_cast<MapDialogState*>(lParam);
         FillMapDialog(dialog, *state);
-        PlaceOverOwner(dialog, MapDisplayOptionsPlacementDivisor);
+        PlaceDialogOverOwnerWindow(dialog, MapDisplayOptionsPlacementDivisor);
         state->filling = false;
         return TRUE;
     }

@@ -203,15 +203,6 @@ const LoggingDialogKind& KindOf(LoggingDialog which) {
 
 // ---------------------------------------------------------------- The procedure
 
-void PlaceOverOwner(HWND dialog, int32_t divisor) {
-    HWND owner = GetWindow(dialog, GW_OWNER);
-    RECT o, d;
-    if (!GetWindowRect(owner ? owner : GetDesktopWindow(), &o) || !GetWindowRect(dialog, &d)) return;
-    ScreenPoint at = PlaceDialogOverOwner({o.left, o.top, o.right, o.bottom}, d.right - d.left, d.bottom - d.top,
-                                          divisor);
-    SetWindowPos(dialog, nullptr, at.X, at.Y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
 void Finish(HWND dialog, LoggingDialogRun& run, INT_PTR result) {
     if (run.modeless)
         DestroyWindow(dialog);
@@ -222,7 +213,7 @@ void Finish(HWND dialog, LoggingDialogRun& run, INT_PTR result) {
 INT_PTR OnInitDialog(HWND dialog, LoggingDialogRun& run) {
     run.form = run.kind.open(run);
     ShowForm(dialog, run, nullptr);
-    if (run.kind.placementDivisor > 0) PlaceOverOwner(dialog, run.kind.placementDivisor);
+    if (run.kind.placementDivisor > 0) PlaceDialogOverOwnerWindow(dialog, run.kind.placementDivisor);
     run.filling = false;
     return TRUE;  // focus to the first control
 }

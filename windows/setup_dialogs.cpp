@@ -4,6 +4,7 @@
 // the controls and back, and routes the notifications.
 #include <windows.h>
 
+#include "core/settings/display_dialogs.h"
 #include "core/settings/setup_dialogs.h"
 #include "windows/dialogs.h"
 #include "windows/platform_services.h"
@@ -105,22 +106,10 @@ struct DialogRun {
     bool accepted = false;
 };
 
-void PlaceOverOwnerWindow(HWND dialog) {
-    HWND owner = GetWindow(dialog, GW_OWNER);
-    if (!owner) owner = GetDesktopWindow();
-    RECT ownerRect, dialogRect;
-    if (!GetWindowRect(owner, &ownerRect) || !GetWindowRect(dialog, &dialogRect)) return;
-    DialogPosition position =
-        PlaceOverOwner(ownerRect.left, ownerRect.top, ownerRect.right - ownerRect.left,
-                       ownerRect.bottom - ownerRect.top, dialogRect.right - dialogRect.left,
-                       dialogRect.bottom - dialogRect.top);
-    SetWindowPos(dialog, nullptr, position.Left, position.Top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
 INT_PTR OnInitDialog(HWND dialog, DialogRun& run, WPARAM, LPARAM) {
     run.form = run.kind.open(run.context.settings);
     ShowForm(dialog, run.form, nullptr);
-    if (run.kind.placeOverOwner) PlaceOverOwnerWindow(dialog);
+    if (run.kind.placeOverOwner) PlaceDialogOverOwnerWindow(dialog, SetupDialogPlacementDivisor);
     return TRUE;  // focus to the first control
 }
 
@@ -196,6 +185,15 @@ bool RunArrayGeometryDialog(HWND owner, DialogContext& context) {
 
 bool RunGpsPortSetupDialog(HWND owner, DialogContext& context) {
     return RunSetupDialog(owner, context, GpsPortSetupDialog);
+}
+
+void PlaceDialogOverOwnerWindow(HWND dialog, int32_t divisor) {
+    HWND owner = GetWindow(dialog, GW_OWNER);
+    RECT o, d;
+    if (!GetWindowRect(owner ? owner : GetDesktopWindow(), &o) || !GetWindowRect(dialog, &d)) return;
+    ScreenPoint at = PlaceDialogOverOwner({o.left, o.top, o.right, o.bottom}, d.right - d.left, d.bottom - d.top,
+                                          divisor);
+    SetWindowPos(dialog, nullptr, at.X, at.Y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 }  // namespace tesselog::win32

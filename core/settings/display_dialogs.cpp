@@ -1,5 +1,7 @@
 #include "core/settings/display_dialogs.h"
 
+#include <algorithm>
+
 #include <cmath>
 #include <cstdio>
 
@@ -55,7 +57,9 @@ double MapScaleFor(const Settings& settings) {
 ScreenPoint PlaceDialogOverOwner(const ScreenRect& owner, int32_t dialogWidth, int32_t dialogHeight,
                                  int32_t divisor) {
     int32_t freeWidth = (owner.Right - owner.Left) - dialogWidth;
-    int32_t freeHeight = (owner.Bottom - owner.Top) - dialogHeight;
+    // A dialog taller than its owner starts at the owner's top rather than
+    // above it, where its caption could leave the screen.
+    int32_t freeHeight = std::max<int32_t>((owner.Bottom - owner.Top) - dialogHeight, 0);
     ScreenPoint at;
     at.X = owner.Left + freeWidth / 2;
     at.Y = owner.Top + (divisor > 0 ? freeHeight / divisor : 0);

@@ -45,7 +45,9 @@ double MapScaleFor(const Settings& settings);
 
 // Where a self-placing dialog opens: centred horizontally over its owner (the
 // desktop when there is none), its top edge 1/divisor of the free height below
-// the owner's top. Screen pixels.
+// the owner's top, never above it. Screen pixels. Survey Setup and Array
+// Geometry Setup use one tenth, Map Display Options one seventh, Map Size and
+// Readings Scale one eighth.
 struct ScreenRect {
     int32_t Left = 0, Top = 0, Right = 0, Bottom = 0;
 };
@@ -55,6 +57,7 @@ struct ScreenPoint {
 ScreenPoint PlaceDialogOverOwner(const ScreenRect& owner, int32_t dialogWidth, int32_t dialogHeight,
                                  int32_t divisor);
 constexpr int32_t MapDisplayOptionsPlacementDivisor = 7;
+constexpr int32_t SetupDialogPlacementDivisor = 10;
 
 // ---------------------------------------------------------------- Map Display Options
 

@@ -358,12 +358,4 @@ void StoreGpsPortSetup(const DialogForm& form, Settings& s) {
 
 bool IsDialogCancelKey(uint32_t keyCode) { return keyCode == 67 || keyCode == 99; }
 
-DialogPosition PlaceOverOwner(int32_t ownerLeft, int32_t ownerTop, int32_t ownerWidth, int32_t ownerHeight,
-                              int32_t dialogWidth, int32_t dialogHeight) {
-    // A dialog taller than its owner starts at the owner's top rather than
-    // above it, where its caption could leave the screen.
-    int32_t freeHeight = std::max<int32_t>(ownerHeight - dialogHeight, 0);
-    return {ownerLeft + (ownerWidth - dialogWidth) / 2, ownerTop + freeHeight / 10};
-}
-
 }  // namespace tesselog

@@ -155,12 +155,4 @@ void StoreGpsPortSetup(const DialogForm& form, Settings& settings);
 // Cancel does.
 bool IsDialogCancelKey(uint32_t keyCode);
 
-// Survey Setup and Array Geometry Setup open horizontally centred over their
-// owner, their top one tenth of the free height below the owner's top.
-struct DialogPosition {
-    int32_t Left, Top;
-};
-DialogPosition PlaceOverOwner(int32_t ownerLeft, int32_t ownerTop, int32_t ownerWidth, int32_t ownerHeight,
-                              int32_t dialogWidth, int32_t dialogHeight);
-
 }  // namespace tesselog

@@ -150,6 +150,8 @@ TEST(DisplayDialogs, PlacementOverOwner) {
     } cases[] = {
         {{100, 50, 1124, 812}, 400, 300, 7, 412, 116},  // free height 462, one seventh 66
         {{0, 0, 1280, 1024}, 390, 340, 10, 445, 68},
+        {{100, 50, 901, 661}, 300, 200, 10, 350, 91},
+        {{0, 0, 300, 200}, 400, 300, 10, -50, 0},  // taller than its owner: never above the owner's top
     };
     for (const auto& c : cases) {
         ScreenPoint at = PlaceDialogOverOwner(c.owner, c.w, c.h, c.divisor);

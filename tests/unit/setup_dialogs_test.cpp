@@ -271,17 +271,3 @@ TEST(SetupDialogs, CancelLeavesTheRecordAsItWas) {
     }
 }
 
-TEST(SetupDialogs, PlacementOverOwner) {
-    const struct {
-        int32_t left, top, width, height, dialogWidth, dialogHeight, x, y;
-    } cases[] = {
-        {0, 0, 1000, 700, 400, 300, 300, 40},
-        {100, 50, 801, 611, 300, 200, 350, 91},
-        {0, 0, 300, 200, 400, 300, -50, 0},  // larger than its owner: never above the owner's top
-    };
-    for (const auto& c : cases) {
-        DialogPosition p = PlaceOverOwner(c.left, c.top, c.width, c.height, c.dialogWidth, c.dialogHeight);
-        EXPECT_EQ(p.Left, c.x);
-        EXPECT_EQ(p.Top, c.y);
-    }
-}
