@@ -12,6 +12,7 @@
 #include <string>
 
 #include "core/settings/settings.h"
+#include "core/settings/setup_dialogs.h"
 
 namespace tesselog::win32 {
 
@@ -20,6 +21,13 @@ struct DialogContext {
     std::function<void()> saveSettings;  // rewrites the settings file
     int32_t& displayOptionsChanged;      // redraw bits for the logging screen
 };
+
+// A core form into a dialog's controls and back. With the form last shown,
+// only what changed is touched, so lists keep their scroll position and the
+// caret stays where the operator left it. byteTexts: edit texts are 8-bit,
+// one byte per character (the comment), instead of UTF-8.
+void ShowDialogForm(HWND dialog, const DialogForm& form, const DialogForm* shown, bool byteTexts = false);
+void ReadDialogForm(HWND dialog, DialogForm& form, bool byteTexts = false);
 
 // Moves a dialog over its owner (the desktop when it has none): centred
 // horizontally, its top 1/divisor of the free height below the owner's top.

@@ -46,56 +46,6 @@ struct LoggingDialogRun {
     bool modeless = false;
 };
 
-std::wstring ShownText(const LoggingDialogRun& run, const std::string& text) {
-    return run.kind.byteTexts ? WidenBytes(text) : Widen(text);
-}
-
-// Puts the form into the controls; with the form last shown, only the texts
-// that differ are written (the caret stays where the operator left it).
-void ShowForm(HWND dialog, const LoggingDialogRun& run, const DialogForm* shown) {
-    const DialogForm& form = run.form;
-    for (const ComboControl& combo : form.Combos) {
-        if (shown) continue;  // no dialog here rebuilds a list while open
-        HWND control = GetDlgItem(dialog, combo.Id);
-        SendMessageW(control, CB_RESETCONTENT, 0, 0);
-        for (const std::string& item : combo.Items)
-            SendMessageW(control, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(item).c_str()));
-        SendMessageW(control, CB_SETCURSEL, static_cast<WPARAM>(combo.Selection), 0);
-        EnableWindow(control, combo.Enabled);
-    }
-    for (const EditControl& edit : form.Edits) {
-        if (!shown && edit.Limit > 0) SendDlgItemMessageW(dialog, edit.Id, EM_LIMITTEXT, edit.Limit, 0);
-        if (!shown || shown->Edit(edit.Id).Text != edit.Text)
-            SetDlgItemTextW(dialog, edit.Id, ShownText(run, edit.Text).c_str());
-    }
-    for (const CheckControl& check : form.Checks)
-        if (!shown) CheckDlgButton(dialog, check.Id, check.Checked ? BST_CHECKED : BST_UNCHECKED);
-    for (const LabelControl& label : form.Labels)
-        if (!shown) SetDlgItemTextW(dialog, label.Id, Widen(label.Text).c_str());
-}
-
-std::wstring ControlText(HWND dialog, int id) {
-    HWND control = GetDlgItem(dialog, id);
-    int length = GetWindowTextLengthW(control);
-    std::wstring text(static_cast<size_t>(length > 0 ? length : 0) + 1, L'\0');
-    int got = GetWindowTextW(control, &text[0], length + 1);
-    text.resize(static_cast<size_t>(got > 0 ? got : 0));
-    return text;
-}
-
-void ReadForm(HWND dialog, LoggingDialogRun& run) {
-    for (ComboControl& combo : run.form.Combos) {
-        LRESULT selection = SendDlgItemMessageW(dialog, combo.Id, CB_GETCURSEL, 0, 0);
-        combo.Selection = selection == CB_ERR ? -1 : static_cast<int32_t>(selection);
-    }
-    for (EditControl& edit : run.form.Edits) {
-        std::wstring text = ControlText(dialog, edit.Id);
-        edit.Text = run.kind.byteTexts ? CommentFromTyped(std::u16string(text.begin(), text.end())) : Narrow(text);
-    }
-    for (CheckControl& check : run.form.Checks)
-        check.Checked = IsDlgButtonChecked(dialog, check.Id) == BST_CHECKED;
-}
-
 void Save(LoggingDialogRun& run) {
     if (run.context->saveSettings) run.context->saveSettings();
 }
@@ -139,7 +89,7 @@ const LoggingDialogKind GpsWarningMaskKind = {
 void MapSizeTyping(HWND dialog, LoggingDialogRun& run) {
     DialogForm shown = run.form;
     if (!MapSizeTyped(run.form)) return;
-    ShowForm(dialog, run, &shown);
+    ShowDialogForm(dialog, run.form, &shown, run.kind.byteTexts);
     SendDlgItemMessageW(dialog, IDC_MAPSCALE_SIZE, EM_SETSEL, 1, 1);  // caret after the "1"
 }
 
@@ -212,7 +162,7 @@ void Finish(HWND dialog, LoggingDialogRun& run, INT_PTR result) {
 
 INT_PTR OnInitDialog(HWND dialog, LoggingDialogRun& run) {
     run.form = run.kind.open(run);
-    ShowForm(dialog, run, nullptr);
+    ShowDialogForm(dialog, run.form, nullptr, run.kind.byteTexts);
     if (run.kind.placementDivisor > 0) PlaceDialogOverOwnerWindow(dialog, run.kind.placementDivisor);
     run.filling = false;
     return TRUE;  // focus to the first control
@@ -220,7 +170,7 @@ INT_PTR OnInitDialog(HWND dialog, LoggingDialogRun& run) {
 
 INT_PTR OnCommand(HWND dialog, LoggingDialogRun& run, int id, int code) {
     if (id == IDOK) {
-        ReadForm(dialog, run);
+        ReadDialogForm(dialog, run.form, run.kind.byteTexts);
         run.kind.ok(dialog, run);
         run.accepted = true;
         Finish(dialog, run, run.kind.okResult);
@@ -232,7 +182,7 @@ INT_PTR OnCommand(HWND dialog, LoggingDialogRun& run, int id, int code) {
         return TRUE;
     }
     if (code == EN_CHANGE && run.kind.typed && !run.filling) {
-        ReadForm(dialog, run);
+        ReadDialogForm(dialog, run.form, run.kind.byteTexts);
         run.filling = true;
         run.kind.typed(dialog, run);
         run.filling = false;

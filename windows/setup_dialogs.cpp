@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "core/settings/display_dialogs.h"
+#include "core/settings/logging_dialogs.h"
 #include "core/settings/setup_dialogs.h"
 #include "windows/dialogs.h"
 #include "windows/platform_services.h"
@@ -14,58 +15,6 @@ namespace tesselog::win32 {
 namespace {
 
 // --- A form into the controls and back ---
-
-// Puts the form into the controls; with the form last shown, only what
-// changed is touched, so lists keep their scroll position and nothing flickers.
-void ShowForm(HWND dialog, const DialogForm& form, const DialogForm* shown) {
-    for (const ComboControl& combo : form.Combos) {
-        HWND control = GetDlgItem(dialog, combo.Id);
-        const ComboControl* before = shown ? &shown->Combo(combo.Id) : nullptr;
-        bool refill = !before || before->Items != combo.Items;
-        if (refill) {
-            SendMessageW(control, CB_RESETCONTENT, 0, 0);
-            for (const std::string& item : combo.Items)
-                SendMessageW(control, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(item).c_str()));
-        }
-        if (refill || before->Selection != combo.Selection)
-            SendMessageW(control, CB_SETCURSEL, static_cast<WPARAM>(combo.Selection), 0);
-        if (!before || before->Enabled != combo.Enabled) EnableWindow(control, combo.Enabled);
-    }
-    for (const EditControl& edit : form.Edits) {
-        if (!shown && edit.Limit > 0) SendDlgItemMessageW(dialog, edit.Id, EM_LIMITTEXT, edit.Limit, 0);
-        if (!shown || shown->Edit(edit.Id).Text != edit.Text)
-            SetDlgItemTextW(dialog, edit.Id, Widen(edit.Text).c_str());
-    }
-    for (const CheckControl& check : form.Checks)
-        CheckDlgButton(dialog, check.Id, check.Checked ? BST_CHECKED : BST_UNCHECKED);
-    for (const RadioGroup& radio : form.Radios)
-        CheckRadioButton(dialog, radio.FirstId, radio.FirstId + radio.Count - 1, radio.FirstId + radio.Selection);
-    for (const LabelControl& label : form.Labels)
-        if (!shown || shown->Label(label.Id).Text != label.Text)
-            SetDlgItemTextW(dialog, label.Id, Widen(label.Text).c_str());
-}
-
-std::string ControlText(HWND dialog, int id) {
-    HWND control = GetDlgItem(dialog, id);
-    int length = GetWindowTextLengthW(control);
-    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    int got = GetWindowTextW(control, &text[0], length + 1);
-    text.resize(static_cast<size_t>(got > 0 ? got : 0));
-    return Narrow(text);
-}
-
-// Reads what the operator has set into the form (labels are the program's).
-void ReadForm(HWND dialog, DialogForm& form) {
-    for (ComboControl& combo : form.Combos) {
-        LRESULT selection = SendDlgItemMessageW(dialog, combo.Id, CB_GETCURSEL, 0, 0);
-        combo.Selection = selection == CB_ERR ? -1 : static_cast<int32_t>(selection);
-    }
-    for (EditControl& edit : form.Edits) edit.Text = ControlText(dialog, edit.Id);
-    for (CheckControl& check : form.Checks) check.Checked = IsDlgButtonChecked(dialog, check.Id) == BST_CHECKED;
-    for (RadioGroup& radio : form.Radios)
-        for (int k = 0; k < radio.Count; ++k)
-            if (IsDlgButtonChecked(dialog, radio.FirstId + k) == BST_CHECKED) radio.Selection = k;
-}
 
 // --- The four dialogs ---
 
@@ -108,7 +57,7 @@ struct DialogRun {
 
 INT_PTR OnInitDialog(HWND dialog, DialogRun& run, WPARAM, LPARAM) {
     run.form = run.kind.open(run.context.settings);
-    ShowForm(dialog, run.form, nullptr);
+    ShowDialogForm(dialog, run.form, nullptr);
     if (run.kind.placeOverOwner) PlaceDialogOverOwnerWindow(dialog, SetupDialogPlacementDivisor);
     return TRUE;  // focus to the first control
 }
@@ -116,7 +65,7 @@ INT_PTR OnInitDialog(HWND dialog, DialogRun& run, WPARAM, LPARAM) {
 INT_PTR OnCommand(HWND dialog, DialogRun& run, WPARAM wParam, LPARAM) {
     int id = LOWORD(wParam);
     if (id == IDOK) {
-        ReadForm(dialog, run.form);
+        ReadDialogForm(dialog, run.form);
         run.kind.store(run.form, run.context.settings);
         if (run.context.saveSettings) run.context.saveSettings();
         run.accepted = true;
@@ -128,10 +77,10 @@ INT_PTR OnCommand(HWND dialog, DialogRun& run, WPARAM wParam, LPARAM) {
         return TRUE;
     }
     if (HIWORD(wParam) == CBN_SELCHANGE && run.kind.selectionChanged) {
-        ReadForm(dialog, run.form);
+        ReadDialogForm(dialog, run.form);
         DialogForm shown = run.form;
         run.kind.selectionChanged(run.form, run.context.settings, id);
-        ShowForm(dialog, run.form, &shown);
+        ShowDialogForm(dialog, run.form, &shown);
         return TRUE;
     }
     return FALSE;
@@ -185,6 +134,63 @@ bool RunArrayGeometryDialog(HWND owner, DialogContext& context) {
 
 bool RunGpsPortSetupDialog(HWND owner, DialogContext& context) {
     return RunSetupDialog(owner, context, GpsPortSetupDialog);
+}
+
+namespace {
+
+std::wstring ControlText(HWND dialog, int id) {
+    HWND control = GetDlgItem(dialog, id);
+    int length = GetWindowTextLengthW(control);
+    std::wstring text(static_cast<size_t>(length > 0 ? length : 0) + 1, L'\0');
+    int got = GetWindowTextW(control, &text[0], length + 1);
+    text.resize(static_cast<size_t>(got > 0 ? got : 0));
+    return text;
+}
+
+}  // namespace
+
+void ShowDialogForm(HWND dialog, const DialogForm& form, const DialogForm* shown, bool byteTexts) {
+    for (const ComboControl& combo : form.Combos) {
+        HWND control = GetDlgItem(dialog, combo.Id);
+        const ComboControl* before = shown ? &shown->Combo(combo.Id) : nullptr;
+        bool refill = !before || before->Items != combo.Items;
+        if (refill) {
+            SendMessageW(control, CB_RESETCONTENT, 0, 0);
+            for (const std::string& item : combo.Items)
+                SendMessageW(control, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(item).c_str()));
+        }
+        if (refill || before->Selection != combo.Selection)
+            SendMessageW(control, CB_SETCURSEL, static_cast<WPARAM>(combo.Selection), 0);
+        if (!before || before->Enabled != combo.Enabled) EnableWindow(control, combo.Enabled);
+    }
+    for (const EditControl& edit : form.Edits) {
+        if (!shown && edit.Limit > 0) SendDlgItemMessageW(dialog, edit.Id, EM_LIMITTEXT, edit.Limit, 0);
+        if (!shown || shown->Edit(edit.Id).Text != edit.Text)
+            SetDlgItemTextW(dialog, edit.Id, (byteTexts ? WidenBytes(edit.Text) : Widen(edit.Text)).c_str());
+    }
+    for (const CheckControl& check : form.Checks)
+        CheckDlgButton(dialog, check.Id, check.Checked ? BST_CHECKED : BST_UNCHECKED);
+    for (const RadioGroup& radio : form.Radios)
+        CheckRadioButton(dialog, radio.FirstId, radio.FirstId + radio.Count - 1, radio.FirstId + radio.Selection);
+    for (const LabelControl& label : form.Labels)
+        if (!shown || shown->Label(label.Id).Text != label.Text)
+            SetDlgItemTextW(dialog, label.Id, Widen(label.Text).c_str());
+}
+
+// Reads what the operator has set into the form (labels are the program's).
+void ReadDialogForm(HWND dialog, DialogForm& form, bool byteTexts) {
+    for (ComboControl& combo : form.Combos) {
+        LRESULT selection = SendDlgItemMessageW(dialog, combo.Id, CB_GETCURSEL, 0, 0);
+        combo.Selection = selection == CB_ERR ? -1 : static_cast<int32_t>(selection);
+    }
+    for (EditControl& edit : form.Edits) {
+        std::wstring text = ControlText(dialog, edit.Id);
+        edit.Text = byteTexts ? CommentFromTyped(std::u16string(text.begin(), text.end())) : Narrow(text);
+    }
+    for (CheckControl& check : form.Checks) check.Checked = IsDlgButtonChecked(dialog, check.Id) == BST_CHECKED;
+    for (RadioGroup& radio : form.Radios)
+        for (int k = 0; k < radio.Count; ++k)
+            if (IsDlgButtonChecked(dialog, radio.FirstId + k) == BST_CHECKED) radio.Selection = k;
 }
 
 void PlaceDialogOverOwnerWindow(HWND dialog, int32_t divisor) {

@@ -1,6 +1,7 @@
-// printf formatting of one number into a std::string, for the screen texts.
-// The buffer takes "%f" of the largest double (317 characters), so a wild
-// value is still formatted whole and then clipped by the field it is drawn in.
+// printf formatting of one number into a std::string, for screen and dialog
+// texts. The text takes the whole result ("%f" of the largest double runs to
+// over 300 digits), so a wild value is still formatted whole and then
+// clipped by the field it is drawn in.
 #pragma once
 
 #include <cstdint>
@@ -10,8 +11,11 @@
 namespace tesselog {
 
 inline std::string FormatNumber(const char* format, double value) {
-    char text[400];
-    std::snprintf(text, sizeof text, format, value);
+    const int length = std::snprintf(nullptr, 0, format, value);
+    if (length <= 0) return std::string();
+    std::string text(static_cast<size_t>(length) + 1, '\0');
+    std::snprintf(&text[0], text.size(), format, value);
+    text.resize(static_cast<size_t>(length));
     return text;
 }
 

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "core/common/text_format.h"
 #include "core/settings/display_dialogs.h"
 
 namespace tesselog {
@@ -12,31 +13,8 @@ const char* const SpeedBarUnitCaptions[4] = {"m/s", "ft/s", "km/h", "mph"};
 
 namespace {
 
-std::string Format(const char* format, double value) {
-    // "%.3f" of a huge value runs to over 300 digits.
-    int length = std::snprintf(nullptr, 0, format, value);
-    if (length <= 0) return std::string();
-    std::string text(static_cast<size_t>(length) + 1, '\0');
-    std::snprintf(&text[0], text.size(), format, value);
-    text.resize(static_cast<size_t>(length));
-    return text;
-}
-
 std::vector<std::string> List(const char* const* items, size_t count) {
     return std::vector<std::string>(items, items + count);
-}
-
-ComboControl MakeCombo(int id, std::vector<std::string> items, int32_t value) {
-    ComboControl combo;
-    combo.Id = id;
-    combo.Selection = value >= 0 && static_cast<size_t>(value) < items.size() ? value : -1;
-    combo.Items = std::move(items);
-    return combo;
-}
-
-// Nothing selected keeps the field as it was.
-void StoreSelection(const ComboControl& combo, int32_t& field) {
-    if (combo.Selection >= 0 && static_cast<size_t>(combo.Selection) < combo.Items.size()) field = combo.Selection;
 }
 
 const char* const LineSequenceCaptions[2] = {"Alternate", "One Way"};
@@ -59,11 +37,11 @@ DialogForm NewLineForm(const Settings& s) {
     DialogForm form;
     form.Edits = {
         {IDC_NEWLINE_CURRENT_LINE, s.StartLineText, 0},
-        {IDC_NEWLINE_LAST_STATION, Format("%.3f", s.CurrentStation), 0},
-        {IDC_NEWLINE_LINE, Format("%.2f", TextToDouble(s.StartLineText) + s.LineIncrement), StartLineTextMaxLength},
-        {IDC_NEWLINE_LINE_INCREMENT, Format("%.2f", s.LineIncrement), 0},
-        {IDC_NEWLINE_START_STATION, Format("%.3f", start), 0},
-        {IDC_NEWLINE_STATION_INCREMENT, Format("%.3f", increment), 0},
+        {IDC_NEWLINE_LAST_STATION, FormatNumber("%.3f", s.CurrentStation), 0},
+        {IDC_NEWLINE_LINE, FormatNumber("%.2f", TextToDouble(s.StartLineText) + s.LineIncrement), StartLineTextMaxLength},
+        {IDC_NEWLINE_LINE_INCREMENT, FormatNumber("%.2f", s.LineIncrement), 0},
+        {IDC_NEWLINE_START_STATION, FormatNumber("%.3f", start), 0},
+        {IDC_NEWLINE_STATION_INCREMENT, FormatNumber("%.3f", increment), 0},
     };
     form.Combos = {
         MakeCombo(IDC_NEWLINE_LINE_SEQUENCE, List(LineSequenceCaptions, 2), s.LineSequence),
@@ -82,11 +60,11 @@ void StoreNewLine(const DialogForm& form, Settings& s) {
 // ---------------------------------------------------------------- New Station
 
 DialogForm NewStationForm(const Settings& s) {
-    std::string current = Format("%.3f", s.CurrentStation);
+    std::string current = FormatNumber("%.3f", s.CurrentStation);
     DialogForm form;
     form.Edits = {
         {IDC_NEWSTATION_CURRENT_LINE, s.StartLineText, 0},
-        {IDC_NEWSTATION_START_STATION, Format("%.3f", s.StartStation), 0},
+        {IDC_NEWSTATION_START_STATION, FormatNumber("%.3f", s.StartStation), 0},
         {IDC_NEWSTATION_CURRENT, current, 0},
         {IDC_NEWSTATION_NEW_STATION, current, 0},
     };
@@ -127,7 +105,7 @@ DialogForm MapSizeForm(const Settings& s) {
     DialogForm form;
     form.Edits = {
         {IDC_MAPSCALE_SIZE, std::to_string(s.MapSize), 0},
-        {IDC_MAPSCALE_INTERVAL, Format("%.2f", s.GridLinesInterval), 0},
+        {IDC_MAPSCALE_INTERVAL, FormatNumber("%.2f", s.GridLinesInterval), 0},
     };
     form.Labels = {
         {IDC_MAPSCALE_SIZE_UNIT, MapSizeDialogUnitLabel(s.DisplayUnits)},
@@ -166,8 +144,8 @@ ReadingsScaleEditor::ReadingsScaleEditor(Settings& settings)
 DialogForm ReadingsScaleEditor::Form() const {
     DialogForm form;
     form.Edits = {
-        {IDC_READINGSCALE_MIN, Format("%.1f", settings_.ReadingsScaleMin), 0},
-        {IDC_READINGSCALE_MAX, Format("%.1f", settings_.ReadingsScaleMax), 0},
+        {IDC_READINGSCALE_MIN, FormatNumber("%.1f", settings_.ReadingsScaleMin), 0},
+        {IDC_READINGSCALE_MAX, FormatNumber("%.1f", settings_.ReadingsScaleMax), 0},
     };
     return form;
 }
@@ -208,7 +186,7 @@ int32_t ReadingsScaleEditor::Cancel() {
 // ---------------------------------------------------------------- Set New Speed Bar Scale
 
 DialogForm SpeedScaleForm(const Settings& s) {
-    std::string scale = Format("%.2f", s.SpeedBarScale);
+    std::string scale = FormatNumber("%.2f", s.SpeedBarScale);
     DialogForm form;
     form.Edits = {{IDC_SPEEDSCALE_CURRENT, scale, 0}, {IDC_SPEEDSCALE_NEW, scale, 0}};
     form.Combos = {MakeCombo(IDC_SPEEDSCALE_UNITS, List(SpeedBarUnitCaptions, 4), s.SpeedUnits)};

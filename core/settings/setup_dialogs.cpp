@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <stdexcept>
 
+#include "core/common/text_format.h"
+
 namespace tesselog {
 
 namespace {
@@ -13,16 +15,6 @@ Control& FindControl(std::vector<Control>& controls, int id, const char* kind) {
     for (Control& c : controls)
         if (c.Id == id) return c;
     throw std::logic_error(std::string("dialog form has no ") + kind + " " + std::to_string(id));
-}
-
-std::string FormatNumber(const char* format, double value) {
-    // "%.2f" of a very large typed number runs to over 300 digits.
-    int length = std::snprintf(nullptr, 0, format, value);
-    if (length <= 0) return std::string();
-    std::string text(static_cast<size_t>(length) + 1, '\0');
-    std::snprintf(&text[0], text.size(), format, value);
-    text.resize(static_cast<size_t>(length));
-    return text;
 }
 
 std::string FormatCount(int32_t value) {
@@ -37,18 +29,6 @@ int32_t IndexIn(int32_t value, size_t count) {
     return value >= 0 && static_cast<size_t>(value) < count ? value : -1;
 }
 
-ComboControl MakeCombo(int id, std::vector<std::string> items, int32_t value, int32_t offset = 0) {
-    ComboControl combo;
-    combo.Id = id;
-    combo.Selection = IndexIn(value - offset, items.size());
-    combo.Items = std::move(items);
-    return combo;
-}
-
-void StoreSelection(const ComboControl& combo, int32_t& field, int32_t offset = 0) {
-    if (combo.Selection >= 0 && static_cast<size_t>(combo.Selection) < combo.Items.size())
-        field = combo.Selection + offset;
-}
 
 
 int32_t SelectedConsoleCount(const DialogForm& form) {
@@ -145,6 +125,19 @@ std::string CutLineText(const std::string& text) {
     size_t cut = StartLineTextMaxLength;
     while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
     return text.substr(0, cut);
+}
+
+ComboControl MakeCombo(int id, std::vector<std::string> items, int32_t value, int32_t offset) {
+    ComboControl combo;
+    combo.Id = id;
+    combo.Selection = IndexIn(value - offset, items.size());
+    combo.Items = std::move(items);
+    return combo;
+}
+
+void StoreSelection(const ComboControl& combo, int32_t& field, int32_t offset) {
+    if (combo.Selection >= 0 && static_cast<size_t>(combo.Selection) < combo.Items.size())
+        field = combo.Selection + offset;
 }
 
 void StoreSurveyLine(const DialogForm& form, const SurveyLineIds& ids, Settings& s) {

@@ -87,6 +87,12 @@ DialogForm SurveySetupForm(const Settings& settings);
 // station goes back to the start station.
 void StoreSurveySetup(const DialogForm& form, Settings& settings);
 
+// A combo of `items` showing the entry of a stored value (value - offset),
+// nothing selected when the value is not one of them; and the store back,
+// which keeps the field as it was when nothing is selected.
+ComboControl MakeCombo(int id, std::vector<std::string> items, int32_t value, int32_t offset = 0);
+void StoreSelection(const ComboControl& combo, int32_t& field, int32_t offset = 0);
+
 // The survey line's six controls, shared by Survey Setup and New Survey Line
 // under their own ids. OK stores them and starts CurrentStation at the new
 // start station.
