@@ -381,7 +381,7 @@ struct LoggingProgram {
     LoggingProgram()
         : Tiles(Shell().Fonts),
           Map(Tiles, Shell().ProgramSettings,
-              [] { PostMessageW(LoggingScreenWindow(), MSG_MAP_OVERFLOW, 0, 0); },
+              [] { SendMessageW(LoggingScreenWindow(), MSG_MAP_OVERFLOW, 0, 0); },
               [] { InvalidateRect(LoggingScreenWindow(), nullptr, FALSE); }),
           Controls(TheLoggingWindow(), Map),
           Ports(SessionPointer, TheLoggingWindow()),
@@ -555,6 +555,10 @@ const WindowMessageTable ScreenLogMessages = MakeMessageTable(ScreenLogEntries);
 void StartLoggingScreen(ProgramShell& shell) {
     if (!TheProgram || shell.Screen.ScreenMode != ScreenMain) return;
     Program().Session.StartLogging();
+}
+
+void SurveySetupAccepted() {
+    if (TheProgram) Program().Session.OnSurveySetupAccepted();
 }
 
 void StopLoggingAtExit() {

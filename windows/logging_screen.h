@@ -18,6 +18,9 @@ constexpr UINT_PTR WatchTimerId = 1;
 // "&Logging" of the main window.
 void StartLoggingScreen(ProgramShell& shell);
 
+// "OK" of Survey Setup: the next recorded reading is at the new start station.
+void SurveySetupAccepted();
+
 // Before the main window goes: every reader stopped (bounded waits that
 // handle the readers' pending messages) and the data file closed.
 void StopLoggingAtExit();

@@ -142,6 +142,7 @@ void Win32SoundPlayer::Play(SoundId sound) {
     case SoundId::Result: name = L"SOUND_RESULT"; break;
     case SoundId::Ring: name = L"SOUND_RING"; break;
     case SoundId::GpsWarning: name = L"SOUND_GPSWARNING"; break;
+    case SoundId::Information: MessageBeep(MB_ICONINFORMATION); return;
     }
     // SND_NOSTOP: a sound already playing is not cut off; this one is dropped.
     PlaySoundW(name, GetModuleHandleW(nullptr), SND_RESOURCE | SND_ASYNC | SND_NOSTOP | SND_NODEFAULT);

@@ -105,21 +105,24 @@ LRESULT OnMainDestroy(HWND, UINT, WPARAM, LPARAM) {
 // window exists; until then it shows nothing.
 void StartGpsMonitoring(ProgramShell&) {}
 
-void RunDialogAndRepaint(ProgramShell& shell, bool (*run)(HWND, DialogContext&)) {
+bool RunDialogAndRepaint(ProgramShell& shell, bool (*run)(HWND, DialogContext&)) {
     DialogContext context{shell.ProgramSettings,
                           [&shell] {
                               SaveSettings(shell.ProgramSettings, shell.Files, SettingsFilePath, shell.WorkingFolder);
                           },
                           shell.DisplayOptionsChanged};
-    run(shell.MainWindow, context);
+    const bool accepted = run(shell.MainWindow, context);
     InvalidateRect(shell.MainWindow, nullptr, TRUE);
+    return accepted;
 }
 
 void RunMainAction(ProgramShell& shell, MainAction action) {
     switch (action) {
     case MainAction::None: break;
     case MainAction::StartLogging: StartLoggingScreen(shell); break;
-    case MainAction::SurveySetup: RunDialogAndRepaint(shell, &RunSurveySetupDialog); break;
+    case MainAction::SurveySetup:
+        if (RunDialogAndRepaint(shell, &RunSurveySetupDialog)) SurveySetupAccepted();
+        break;
     case MainAction::SystemSetup: RunDialogAndRepaint(shell, &RunSystemSetupDialog); break;
     case MainAction::ArrayGeometry: RunDialogAndRepaint(shell, &RunArrayGeometryDialog); break;
     case MainAction::GpsPortSetup: RunDialogAndRepaint(shell, &RunGpsPortSetupDialog); break;

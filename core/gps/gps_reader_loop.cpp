@@ -7,7 +7,7 @@ namespace tesselog {
 
 GpsReaderLoop::GpsReaderLoop(GpsStreams& streams, const NmeaModeTable& mode, GpsReaderIo& io, Clock& clock,
                              SoundPlayer& sounds, const LoggingStatus& logging, DataFileWriter* writer,
-                             int32_t disconnectAlarm)
+                             const int32_t& disconnectAlarm)
     : streams_(streams),
       framer_(streams, mode),
       io_(io),

@@ -67,10 +67,11 @@ constexpr char GpsBreakText[] = "GPS CONN BRK";
 class GpsReaderLoop {
 public:
     // writer may be null: then nothing is written. disconnectAlarm is the
-    // setting `DisconnectAlarm`, fixed while the logging screen is open.
+    // setting `DisconnectAlarm` itself, read at each break, so that a change
+    // in Audio Options while the screen is open counts from the next break.
     GpsReaderLoop(GpsStreams& streams, const NmeaModeTable& mode, GpsReaderIo& io, Clock& clock,
                   SoundPlayer& sounds, const LoggingStatus& logging, DataFileWriter* writer,
-                  int32_t disconnectAlarm);
+                  const int32_t& disconnectAlarm);
 
     // Start, passes while GpsReaderRun is 1, End. The starter sets
     // GpsReaderRun to 1 before the thread runs; the loop does not set it
@@ -94,7 +95,9 @@ private:
     SoundPlayer& sounds_;
     const LoggingStatus& logging_;
     DataFileWriter* writer_;
-    int32_t disconnectAlarm_;
+    // An aligned 32-bit setting written only by the user-interface thread's
+    // dialog; a plain read sees the old or the new value, either is right.
+    const int32_t& disconnectAlarm_;
 };
 
 }  // namespace tesselog

@@ -249,6 +249,10 @@ void ShowGsaDilution(GpsPositionContext& c, std::string_view sentence) {
 
 void ResetGpsPositionsOnLoggingStart(GpsPositionState& state) {
     state.FirstFixSeen = 0;
+    // The reference belongs to the first fix of this screen: a file made
+    // before any fix, or without GPS, carries 0.000.
+    state.MapReferenceNorthing = 0.0;
+    state.MapReferenceEasting = 0.0;
     state.MaxGpsPositions = MaxGpsPositionsPerFile;
 }
 

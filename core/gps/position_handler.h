@@ -116,7 +116,9 @@ struct GpsPositionState {
     int32_t ClosedEpochHasReadings = 0;
 };
 
-// When the logging screen opens: no valid fix seen yet, and the file limit.
+// When the logging screen opens: no valid fix seen yet, no map reference
+// (a file made before the first fix, or without GPS, carries 0.000), and
+// the file limit.
 void ResetGpsPositionsOnLoggingStart(GpsPositionState& state);
 
 // The map as the handler sees it (the map geometry and drawing implement it;

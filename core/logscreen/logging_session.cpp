@@ -95,6 +95,7 @@ bool LoggingSession::StartLogging() {
     Services.Map.Reset();
     MapReviewActive = 0;
     MapOverflowState = 0;  // the reset deleted the track the overflow was about
+    ResetGpsPositionsOnLoggingStart(GpsState);
 
     Sensors = BuildSensorTables(Config);
     SetConsoleFirstSensors(Readings, Config);
@@ -175,7 +176,6 @@ bool LoggingSession::StartLogging() {
 
     if (GpsEnabled()) {
         Services.Map.RecomputeScale();
-        ResetGpsPositionsOnLoggingStart(GpsState);
         Gps.GpsReaderRun = 1;
         ports.StartGpsReader();
     }
@@ -273,11 +273,9 @@ int LoggingSession::StopLogging(bool confirm) {
 
 void LoggingSession::OnCommand(LogInput input, uint64_t wordParameter) {
     Services.Controls.FocusScreen();
-    // The map drawing asked for a pause: whatever came is the pause. While
-    // not recording there is nothing to pause; the request then waits for
-    // the next recording, whose first command pauses it.
-    if (MapOverflowState == 1 && Logging.LoggingState == LoggingRecording) {
-        PressPause();
+    // The map drawing asked for a pause: whatever came is the overflow.
+    if (MapOverflowState == 1) {
+        ReportMapOverflow();
         return;
     }
     const int low = static_cast<int>(wordParameter & 0xFFFF);
@@ -304,6 +302,21 @@ void LoggingSession::OnMapOverflow() {
     OnCommand(LogInput::Command, 0);
 }
 
+void LoggingSession::ReportMapOverflow() {
+    if (Logging.LoggingState == LoggingRecording) {
+        PressPause();  // writes "PAUSED BMP" and warns
+        return;
+    }
+    WarnMapOverflow();  // nothing to pause, but "&Go" must wait for a larger map
+}
+
+// The overflow is reported: "&Go" stays refused until "Map &Size" accepts.
+void LoggingSession::WarnMapOverflow() {
+    MapOverflowState = 2;
+    Services.Sound.Play(SoundId::Ring);
+    Services.Messages.ShowMessage(OverflowPauseText, CaptionWarning, PromptIcon::Exclamation);
+}
+
 void LoggingSession::HandleKey(uint32_t key) {
     const int32_t state = Logging.LoggingState;
     if (state == LoggingRecording) {
@@ -328,26 +341,36 @@ void LoggingSession::HandleKey(uint32_t key) {
         PressButton(LogButtonFocus);
         return;
     }
-    const bool fileOpen = state == LoggingStandBy;
-    switch (UpperLetter(key)) {
-        case 'A': RunCode(CodeAudio); break;
-        case 'B': RunCode(CodeSpeedScale); break;
-        case 'C': if (fileOpen) RunCode(CodeComment); break;
-        case 'D': RunCode(CodeMapDisplayOptions); break;
-        case 'F': if (state == LoggingMonitoring) PressButton(0); break;
-        case 'G': if (fileOpen) PressButton(0); break;
-        case 'H': RunCode(CodeHideMenu); break;
-        case 'L': if (fileOpen) RunCode(CodeNewLine); break;
-        case 'M': PressButton(3); break;
-        case 'N': if (fileOpen) RunCode(CodeNewStation); break;
-        case 'P': RunCode(CodeProfileOptions); break;
-        case 'Q': if (fileOpen) PressButton(1); break;
-        case 'R': RunCode(CodeReadingsScale); break;
-        case 'S': RunCode(CodeMapSize); break;
-        case 'T': RunCode(CodeToggleView); break;
-        case 'W': RunCode(CodeGpsMask); break;
-        case 'X': PressButton(2); break;
-        default: break;
+    // The letters of the buttons and menu items. A code of 0 presses the
+    // button instead; some letters act only with or only without a file.
+    enum class When { Always, NoFile, FileOpen };
+    struct LetterRow {
+        char Letter;
+        When Allowed;
+        int Code;    // 101..129, or 0
+        int Button;  // with Code 0
+    };
+    static const LetterRow letters[] = {
+        {'A', When::Always, CodeAudio, 0},          {'B', When::Always, CodeSpeedScale, 0},
+        {'C', When::FileOpen, CodeComment, 0},      {'D', When::Always, CodeMapDisplayOptions, 0},
+        {'F', When::NoFile, 0, 0},                  {'G', When::FileOpen, 0, 0},
+        {'H', When::Always, CodeHideMenu, 0},       {'L', When::FileOpen, CodeNewLine, 0},
+        {'M', When::Always, 0, 3},                  {'N', When::FileOpen, CodeNewStation, 0},
+        {'P', When::Always, CodeProfileOptions, 0}, {'Q', When::FileOpen, 0, 1},
+        {'R', When::Always, CodeReadingsScale, 0},  {'S', When::Always, CodeMapSize, 0},
+        {'T', When::Always, CodeToggleView, 0},     {'W', When::Always, CodeGpsMask, 0},
+        {'X', When::Always, 0, 2},
+    };
+    const char letter = UpperLetter(key);
+    for (const LetterRow& row : letters) {
+        if (row.Letter != letter) continue;
+        if (row.Allowed == When::NoFile && state != LoggingMonitoring) return;
+        if (row.Allowed == When::FileOpen && state != LoggingStandBy) return;
+        if (row.Code != 0)
+            RunCode(row.Code);
+        else
+            PressButton(row.Button);
+        return;
     }
 }
 
@@ -493,11 +516,7 @@ void LoggingSession::PressPause() {
     if (MapVisible) controls.EnableNavigation(NavWithoutZooms, true);
     ShowStandByButtons();
     controls.UpdateStatusLine(StatusStandBy, Header.DataFileName);
-    if (MapOverflowState == 1) {
-        MapOverflowState = 2;
-        Services.Sound.Play(SoundId::Ring);
-        Services.Messages.ShowMessage(OverflowPauseText, CaptionWarning, PromptIcon::Exclamation);
-    }
+    if (MapOverflowState == 1) WarnMapOverflow();
     ScreenUpdatesEnabled = 1;
 }
 
@@ -565,267 +584,6 @@ void LoggingSession::PressMenu() {
         OnCommand(LogInput::Command, static_cast<uint64_t>(id));
     else
         ScreenUpdatesEnabled = 1;  // dismissed: no code will set it again
-}
-
-// ---------------------------------------------------------------- codes
-
-void LoggingSession::EndCode() {
-    Services.Controls.RefreshProfiles();
-    Services.Controls.FocusScreen();
-    ScreenUpdatesEnabled = 1;
-}
-
-void LoggingSession::ClampGridInterval() {
-    if (Config.GridLinesInterval < 0.5) {
-        Config.GridLinesInterval = 0.5;
-        Information(GridIntervalText);
-    }
-}
-
-void LoggingSession::CodeMapSizeDialog() {
-    auto& controls = Services.Controls;
-    auto& map = Services.Map;
-    const int32_t oldSize = Config.MapSize;
-    const double oldInterval = Config.GridLinesInterval;
-    const int32_t oldBand = Config.CursorBand;
-    DisplayOptionsChanged = 0;
-    if (Services.Dialogs.MapSize(Config, DisplayOptionsChanged)) Save();
-    if (DisplayOptionsChanged == 0) return;
-
-    map.RecomputeScale();
-    if (!map.TrackFits()) {
-        Config.MapSize = oldSize;
-        Config.GridLinesInterval = oldInterval;
-        Config.CursorBand = oldBand;
-        Config.RecomputeCursorBandPixels();
-        map.RecomputeScale();
-        DisplayOptionsChanged &= ~(ChangedMapSize | ChangedGridInterval);
-        Services.Sound.Play(SoundId::Ring);
-        Services.Messages.ShowMessage(MapTooSmallText, CaptionWarning, PromptIcon::Exclamation);
-    } else {
-        MapOverflowState = 0;
-    }
-    ClampGridInterval();
-    Save();
-    controls.RepaintScreen();
-    if (!MapVisible) return;
-    controls.ClearMapPane();
-    controls.ShowPleaseWait();
-    if (DisplayOptionsChanged & (ChangedGridInterval | ChangedMapSize)) map.RebuildGrid();
-    if (DisplayOptionsChanged & ChangedMapSize) {
-        map.SetRedrawEverything();
-        map.RefreshTiles(2);
-        map.ReplayColourAmplitude();
-    } else {
-        map.RefreshTiles(0);
-    }
-    Services.Background.Redraw();
-}
-
-void LoggingSession::CodeMapDisplayOptionsDialog() {
-    auto& controls = Services.Controls;
-    auto& map = Services.Map;
-    DisplayOptionsChanged = 0;
-    Services.Dialogs.MapDisplayOptions(Config, DisplayOptionsChanged);
-    const int32_t changed = DisplayOptionsChanged;
-    if (changed == 0) return;
-    ClampGridInterval();
-    Save();
-    controls.RepaintScreen();
-    if (changed & ChangedMapSize) {
-        map.SetRedrawEverything();
-        controls.ShowPleaseWait();
-        map.RebuildGrid();
-        map.RefreshTiles(2);
-        controls.RefreshProfiles();
-        Services.Background.Redraw();
-        map.ReplayColourAmplitude();
-    }
-    controls.ClearMapPane();
-    controls.ShowPleaseWait();
-    if (changed & (ChangedGridType | ChangedGridInterval | ChangedGridAngle)) {
-        map.RebuildGrid();
-        map.RefreshTiles(0);
-        Services.Background.Redraw();
-    }
-    if (((changed & (ChangedPositionSize | ChangedPositionColour)) && Config.MapDisplayType == 0) ||
-        (changed & ChangedMapDisplayType)) {
-        map.RefreshTiles(1);
-        map.ReplayColourAmplitude();
-    }
-}
-
-void LoggingSession::RunCode(int code) {
-    auto& controls = Services.Controls;
-    auto& dialogs = Services.Dialogs;
-    auto& map = Services.Map;
-    const int32_t state = Logging.LoggingState;
-    const bool fileOpen = state != LoggingMonitoring;
-
-    if (code >= CodeNavFirst && code < CodeEnterReview) {
-        if (fileOpen && MapVisible) map.Navigate(code);
-        return;
-    }
-    ScreenUpdatesEnabled = 0;
-    switch (code) {
-        case CodeNewLine:
-            if (ConsoleCount() >= 1 && dialogs.NewLine(Config)) {
-                WriteLineStart();
-                Counters.LinesStarted += 1;
-                ResetLineCounters();
-                Readings.StationStarted = 0;
-                controls.RepaintScreen();
-                controls.ShowPleaseWait();
-            }
-            break;
-        case CodeNewStation: {
-            double station = Config.CurrentStation;
-            if (dialogs.NewStation(Config, station)) {
-                Config.CurrentStation = station;
-                Readings.StationStarted = 0;
-                Writer.WriteStationRecord();
-                Writer.WriteTimeRecord();
-                Save();
-                controls.RepaintScreen();
-            }
-            break;
-        }
-        case CodeComment: {
-            std::string text;
-            if (dialogs.Comment(text)) Writer.WriteEventRecord(text.substr(0, 11), EventTypeComment);
-            break;
-        }
-        case CodeReadingsScale: {
-            const bool colourScale = Config.MapDisplayType >= 1 && GpsEnabled();
-            if (colourScale) controls.ShowColourScale(true);
-            DisplayOptionsChanged = 0;
-            dialogs.ReadingsScale(Config, DisplayOptionsChanged);
-            if (colourScale) controls.ShowColourScale(false);
-            if (DisplayOptionsChanged & ChangedReadingsScale) {
-                Config.RecomputePixelsPerUnit();
-                SetColourStep(Readings, Config);
-            }
-            if (DisplayOptionsChanged != 0) controls.RepaintScreen();
-            if (DisplayOptionsChanged != 0 && Config.MapDisplayType >= 1) {
-                controls.ClearMapPane();
-                controls.ShowPleaseWait();
-                map.RefreshTiles(1);
-                if (Services.Background.Count() > 0) Services.Background.Redraw();
-                map.ReplayColourAmplitude();
-            }
-            break;
-        }
-        case CodeSpeedScale:
-            if (!GpsEnabled()) {
-                Information(GpsOnlyOptionText);
-            } else {
-                DisplayOptionsChanged = 0;
-                if (dialogs.SpeedScale(Config, DisplayOptionsChanged)) controls.RepaintScreen();
-            }
-            break;
-        case CodeProfileOptions:
-            DisplayOptionsChanged = 0;
-            if (dialogs.ProfileOptions(Config, DisplayOptionsChanged)) controls.RepaintScreen();
-            break;
-        case CodeHideMenu:
-            controls.RepaintScreen();
-            if (GpsEnabled()) {
-                controls.ClearMapPane();
-                controls.ShowPleaseWait();
-            }
-            break;
-        case CodeToggleView:
-            if (!GpsEnabled()) {
-                Information(GpsOnlyOptionText);
-                break;
-            }
-            MapVisible = 1 - MapVisible;
-            controls.LayoutPass();
-            controls.RepaintScreen();
-            if (MapVisible) {
-                controls.ShowPleaseWait();
-                if (fileOpen)
-                    controls.EnableNavigation(MapReviewActive ? NavAll : (NavDirections | NavEnterReview), true);
-            }
-            break;
-        case CodeMapSize:
-            if (!GpsEnabled())
-                Information(GpsOnlyOptionText);
-            else
-                CodeMapSizeDialog();
-            break;
-        case CodeMapDisplayOptions:
-            if (!GpsEnabled())
-                Information(GpsOnlyOptionText);
-            else if (!MapVisible)
-                Information(MapOnlyOptionText);
-            else
-                CodeMapDisplayOptionsDialog();
-            break;
-        case CodeGpsMask:
-            if (!GpsEnabled())
-                Information(GpsOnlyOptionText);
-            else
-                dialogs.GpsMask(Config);
-            break;
-        case CodeAudio:
-            dialogs.Audio(Config);
-            break;
-        case CodeEnterBackground:
-            if (!MapVisible)
-                Information(MapOnlyOptionText);
-            else if (GpsEnabled() && !GpsState.FirstFixSeen)
-                Information(NoGpsPositionText);
-            else if (Services.Background.Count() >= MaxBackgroundFiles)
-                Information(BackgroundFullText);
-            else
-                Services.Background.Load();
-            break;
-        case CodeRemoveBackground:
-            if (Services.Background.Count() == 0) {
-                Information(NoBackgroundText);
-            } else if (Services.Background.Remove()) {
-                controls.ClearMapPane();
-                map.StepBusyIndicator();
-                map.RefreshTiles(0);
-                Services.Background.Redraw();
-            }
-            break;
-        case CodeEnterReview:
-            if (fileOpen && MapVisible && !MapReviewActive) {
-                MapReviewActive = 1;
-                map.EnterReview();
-                controls.EnableButtonSet(LogButtonSet::Second, false);
-                controls.ShowButtonSet(LogButtonSet::Second, false);
-                controls.EnableNavigation(NavZooms | NavEnterReview | NavExitReview, true);
-                controls.ShowNavigation(NavZooms | NavEnterReview | NavExitReview, true);
-                controls.ShowNavigation(NavEnterReview, false);
-            }
-            break;
-        case CodeExitReview:
-            if (MapReviewActive) {
-                MapReviewActive = 0;
-                map.ExitReview();
-                controls.ClearMapPane();
-                controls.ShowPleaseWait();
-                map.RebuildGrid();
-                map.RefreshTiles(2);
-                Services.Background.Redraw();
-                map.ReplayColourAmplitude();
-                map.SetRedrawEverything();
-                controls.RefreshProfiles();
-                controls.EnableButtonSet(LogButtonSet::Second, true);
-                controls.ShowButtonSet(LogButtonSet::Second, true);
-                controls.EnableNavigation(NavZooms, false);
-                controls.ShowNavigation(NavZooms, false);
-                controls.ShowNavigation(NavExitReview, false);
-                controls.ShowNavigation(NavEnterReview, true);
-            }
-            break;
-        default:
-            break;
-    }
-    EndCode();
 }
 
 // ---------------------------------------------------------------- watch, readers

@@ -136,13 +136,20 @@ public:
     // "E&xit": 1 when the logging screen was closed, 0 when the operator
     // chose to stay (LoggingState -1).
     int StopLogging(bool confirm = true);
+    // "OK" of the main window's Survey Setup: the next recorded reading is
+    // taken at the new start station, not one increment past it.
+    void OnSurveySetupAccepted() { Readings.StationStarted = 0; }
 
     // --- Messages of the logging screen ---
 
     // WM_COMMAND (control or menu id in the low word), WM_KEYDOWN and
     // WM_DEADCHAR (key code).
     void OnCommand(LogInput input, uint64_t wordParameter);
-    // MSG_MAP_OVERFLOW: the map drawing has set MapOverflowState to 1.
+    // MSG_MAP_OVERFLOW, sent by the map drawing of the fix that left the
+    // map, so it is handled inside that fix: while recording it is the pause
+    // ("PAUSED BMP"); before "&Go" or while paused the operator is warned at
+    // once. Either way "&Go" is refused until "Map &Size" accepts a map that
+    // holds the track.
     void OnMapOverflow();
     // WM_TIMER of timer 1.
     void OnWatchTimer();
@@ -202,14 +209,32 @@ private:
     void ResetLineCounters();
     void ResetAllCounters();
     void ShowStandByButtons();
-    void EndCode();
+    void ReportMapOverflow();
+    void WarnMapOverflow();
     void Save();
     void Information(const char* text);
     bool GpsEnabled() const { return Config.GpsInput == 1; }
     int ConsoleCount() const;
-    void CodeMapSizeDialog();
-    void CodeMapDisplayOptionsDialog();
+
+    // The command codes (logging_codes.cpp), one handler per code.
+    void EndCode();
     void ClampGridInterval();
+    void RunNewLine();
+    void RunNewStation();
+    void RunComment();
+    void RunReadingsScale();
+    void RunSpeedScale();
+    void RunProfileOptions();
+    void RunHideMenu();
+    void RunToggleView();
+    void RunMapSize();
+    void RunMapDisplayOptions();
+    void RunGpsMask();
+    void RunAudio();
+    void RunEnterBackground();
+    void RunRemoveBackground();
+    void RunEnterReview();
+    void RunExitReview();
 };
 
 }  // namespace tesselog

@@ -32,8 +32,12 @@ struct SessionHarness {
 
     std::string& Data() { return files.Files[DataFile]; }
     // The 27-byte records of the data file that start with `start`.
-    int CountRecords(const std::string& start) {
-        const std::string& bytes = Data();
+    // Looking does not make the file (an empty file would be taken as one
+    // to append to).
+    int CountRecords(const std::string& start) const {
+        const auto found = files.Files.find(DataFile);
+        if (found == files.Files.end()) return 0;
+        const std::string& bytes = found->second;
         int n = 0;
         for (size_t at = 0; at + 27 <= bytes.size(); at += 27) n += bytes.compare(at, start.size(), start) == 0;
         return n;

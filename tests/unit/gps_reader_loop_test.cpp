@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -59,6 +60,7 @@ public:
     }
     void ShowConnectionBreak() override {
         breaks.push_back(clock_.CurrentTick);
+        if (onBreak) onBreak();
         EXPECT_EQ(streams_.GpsConnectionBroken.load(), 1);
     }
     bool TryClosePort() override {
@@ -79,6 +81,7 @@ public:
     bool open = true;
     bool reopenWorks = true;
     bool closeFails = false;
+    std::function<void()> onBreak;
     int reads = 0;
     int failedReads = 0;
     std::vector<uint32_t> handOvers, breaks, reopens;
@@ -102,7 +105,9 @@ struct ReaderRun {
     ConsoleStreams consoles;
     DataFileWriter writer{file, settings, clock, consoles, logging};
 
-    void Go(int32_t disconnectAlarm = 1) {
+    int32_t disconnectAlarm = 1;
+
+    void Go() {
         streams.GpsReaderRun = 1;
         GpsReaderLoop loop(streams, ApplyNmeaMode(1), port, clock, sounds, logging, &writer, disconnectAlarm);
         loop.Run();
@@ -190,7 +195,8 @@ TEST(GpsReaderLoop, RecordsTheBreakOnlyWhileRecordingAndRingsOnlyWhenAsked) {
             r.logging.LoggingState = state;
             r.port.Repeat(Gga, 0, 1000, 500);
             r.port.stopAt = 5000;
-            r.Go(alarm);
+            r.disconnectAlarm = alarm;
+            r.Go();
             EXPECT_EQ(r.sounds.rings, alarm);
             const std::string& out = r.fs.Files["C:\\D\\F.MGR"];
             if (state != LoggingRecording) {
@@ -205,9 +211,20 @@ TEST(GpsReaderLoop, RecordsTheBreakOnlyWhileRecordingAndRingsOnlyWhenAsked) {
     }
 }
 
+// Audio Options may change the alarm while the screen is open: each break
+// rings by the setting of its own moment.
+TEST(GpsReaderLoop, EachBreakRingsByTheAlarmSettingOfItsMoment) {
+    ReaderRun r;
+    r.disconnectAlarm = 0;
+    r.port.onBreak = [&r] { r.disconnectAlarm = 1 - r.disconnectAlarm; };  // the change after each break
+    r.Go();  // silent for 10 s: breaks near 3, 6 and 9 s with the alarm off, on, off
+    ASSERT_EQ(r.port.breaks.size(), 3u);
+    EXPECT_EQ(r.sounds.rings, 1);
+}
+
 TEST(GpsReaderLoop, StopsWhenTheRunFlagIsClearedBeforeTheStart) {
     ReaderRun r;
-    GpsReaderLoop loop(r.streams, ApplyNmeaMode(1), r.port, r.clock, r.sounds, r.logging, nullptr, 1);
+    GpsReaderLoop loop(r.streams, ApplyNmeaMode(1), r.port, r.clock, r.sounds, r.logging, nullptr, r.disconnectAlarm);
     loop.Run();  // GpsReaderRun is still 0: the loop does not set it
     EXPECT_EQ(r.port.reads, 0);
     EXPECT_EQ(r.streams.GpsPortOpen.load(), 1);

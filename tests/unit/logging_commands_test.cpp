@@ -183,23 +183,37 @@ TEST(LoggingCommands, ConnectionBreakIsLoggedOncePerBreak) {
 
 // The records of the overflow pause and of the refused "&Go" are in the
 // map_overflow golden survey; these are the states and messages around them.
-TEST(LoggingCommands, MapOverflowPausesAndGoIsRefusedUntilTheMapIsEnlarged) {
-    SessionHarness h;
-    h.StartIn(1);
-    h.session.OnMapOverflow();
-    EXPECT_EQ(h.session.Logging.LoggingState, -1);
-    EXPECT_EQ(h.session.MapOverflowState, 2);
-    EXPECT_EQ(h.prompts.History.back().Text, OverflowPauseText);
+// Whatever the state when the track leaves the map, the operator is warned at
+// once and "&Go" waits for a map size that holds the track.
+TEST(LoggingCommands, MapOverflowIsReportedAtOnceAndGoIsRefusedUntilTheMapIsEnlarged) {
+    for (int32_t state : {1, -1, 0}) {
+        SCOPED_TRACE(state);
+        SessionHarness h;
+        h.StartIn(state);
+        h.session.OnMapOverflow();
+        EXPECT_EQ(h.session.MapOverflowState, 2);
+        ASSERT_FALSE(h.prompts.History.empty());
+        EXPECT_EQ(h.prompts.History.back().Text, OverflowPauseText);
+        EXPECT_EQ(h.CountRecords("XPAUSED BMP"), state == 1 ? 1 : 0);
+        if (state == 0) {
+            h.fileDialogs.Answers.push_back(SessionHarness::DataFile);
+            h.Key('f');
+        }
+        EXPECT_EQ(h.session.Logging.LoggingState, -1);
 
-    h.Key('g');
-    EXPECT_EQ(h.session.Logging.LoggingState, -1);
-    EXPECT_EQ(h.prompts.History.back().Text, GoRefusedText);
+        h.Key('g');
+        EXPECT_EQ(h.session.Logging.LoggingState, -1);
+        EXPECT_EQ(h.prompts.History.back().Text, GoRefusedText);
 
-    h.dialogs.MapSizes.push_back({true, 60});
-    h.Key('s');
-    EXPECT_EQ(h.session.MapOverflowState, 0);
-    h.Key('g');
-    EXPECT_EQ(h.session.Logging.LoggingState, 1);
+        h.sound.Played.clear();
+        h.dialogs.MapSizes.push_back({true, 60});
+        h.Key('s');
+        EXPECT_EQ(h.session.MapOverflowState, 0);
+        ASSERT_FALSE(h.sound.Played.empty());
+        EXPECT_EQ(h.sound.Played.back(), SoundId::Information);
+        h.Key('g');
+        EXPECT_EQ(h.session.Logging.LoggingState, 1);
+    }
 }
 
 TEST(LoggingCommands, OptionsRefusedWithoutGpsOrMap) {

@@ -3,6 +3,7 @@
 // file open is part of the state machine test of the commands.
 #include <gtest/gtest.h>
 
+#include "core/acquisition/console_framer.h"
 #include "tests/support/logging_session_fixture.h"
 
 namespace tesselog {
@@ -65,6 +66,50 @@ TEST(LoggingStartStop, WithoutGpsOrFileNothingOfTheGpsOpensAndExitDoesNotAsk) {
     EXPECT_TRUE(Logged(h.ports.Log, "stop timer"));
     EXPECT_TRUE(Logged(h.ports.Log, "release reader 2"));
     for (const char* gps : {"open gps", "start gps reader", "stop gps reader"}) EXPECT_FALSE(Logged(h.ports.Log, gps));
+}
+
+// A second file in the same run of the program: nothing of the first
+// logging screen may leak into it.
+TEST(LoggingStartStop, SurveySetupOkPutsTheNextFirstReadingAtTheStartStation) {
+    SessionHarness h;
+    h.settings.GpsInput = 0;
+    ReadingDisplay display;
+    auto reading = [&] {
+        StoreAcceptedSentence(h.session.Consoles, 0, "$PBAR,0060,0065", 15, h.clock.CurrentTick);
+        h.session.OnConsoleData(0, display);
+    };
+    h.StartIn(1);
+    reading();
+    reading();
+    h.session.PressButton(0);  // pause
+    h.Key('x');                // "Exit Logging?" Yes
+    ASSERT_EQ(h.screenMode, 0);
+
+    h.settings.StartStation = h.settings.CurrentStation = 100.0;  // what Survey Setup's OK stores
+    h.session.OnSurveySetupAccepted();
+    h.StartIn(1, "C:\\261204_001.mgr");
+    reading();
+    EXPECT_EQ(h.settings.CurrentStation, 100.0);
+    reading();
+    EXPECT_EQ(h.settings.CurrentStation, 100.0 + h.settings.StationIncrement);
+}
+
+TEST(LoggingStartStop, MapReferenceOfANewFileIsZeroBeforeAnyFixAndWithoutGps) {
+    for (int32_t gps : {1, 0}) {
+        SCOPED_TRACE(gps);
+        SessionHarness h;
+        ASSERT_TRUE(h.session.StartLogging());
+        // An earlier screen's first fix.
+        h.session.GpsState.MapReferenceNorthing = 5761234.5;
+        h.session.GpsState.MapReferenceEasting = 654321.25;
+        h.Key('x');
+        h.settings.GpsInput = gps;
+        h.StartIn(-1);
+        const std::string& bytes = h.Data();
+        ASSERT_GE(bytes.size(), 6u * 27);
+        EXPECT_EQ(bytes.substr(3 * 27, 15), "G         0.000");
+        EXPECT_EQ(bytes.substr(4 * 27, 15), "G         0.000");
+    }
 }
 
 TEST(LoggingStartStop, SensorTablesSpanTheArray) {

@@ -342,12 +342,14 @@ int Run(const std::string& scenarioPath, const std::string& outputPath) {
     ReplayPorts ports(clock, scenario.Start);
     // The map on the in-memory tile store, so that a replay places the
     // track on the same tiles as the program and overflows at the same fix.
-    // An overflow is posted to the logging screen: it is handled once the
-    // event that drew the fix is over.
+    // The overflow is sent to the logging screen inside the drawing of the
+    // fix that left the map, as the program does.
     MemoryMapTiles tiles;
     tiles.KeepCalls = false;
-    bool overflowPosted = false;
-    MapCommands map(tiles, settings, [&overflowPosted] { overflowPosted = true; });
+    LoggingSession* overflowTarget = nullptr;
+    MapCommands map(tiles, settings, [&overflowTarget] {
+        if (overflowTarget) overflowTarget->OnMapOverflow();
+    });
     controls.Map = &map;
     AppendValidation validation;
     BackgroundFiles background;
@@ -359,15 +361,12 @@ int Run(const std::string& scenarioPath, const std::string& outputPath) {
                              validation, background, screenMode, nullptr};
     LoggingSession session(settings, services);
     map.BindSessionFlags(session.MapOverflowState, session.MapVisible);
+    overflowTarget = &session;
     ReplayGpsIo gpsIo(session);
     ports.Bind(&session, &gpsIo);
 
     auto warn = [](uint32_t ms, const std::string& text) { std::fprintf(stderr, "%u ms: %s\n", ms, text.c_str()); };
     for (const Event& e : scenario.Events) {
-        if (overflowPosted) {
-            overflowPosted = false;
-            session.OnMapOverflow();
-        }
         ports.Advance(e.Ms);
         if (e.Order == 2) {
             if (screenMode == 1) {

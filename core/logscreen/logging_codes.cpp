@@ -1,0 +1,306 @@
+// The logging screen's command codes 101..129: the pop-up menu items, their
+// letter keys and the navigation buttons. One row per code says what the
+// code needs (GPS, the map pane) and which handler runs it; a code that
+// needs what is missing is refused with its "INFORMATION" text.
+#include <string>
+
+#include "core/logscreen/logging_session.h"
+
+namespace tesselog {
+
+namespace {
+
+// What a code needs before its handler runs, checked in this order.
+enum class CodeNeeds {
+    Nothing,
+    Gps,        // GpsOnlyOptionText without GPS
+    Map,        // MapOnlyOptionText while the map pane is not shown
+    GpsAndMap,  // GPS first, then the map pane
+};
+
+}  // namespace
+
+void LoggingSession::RunCode(int code) {
+    struct CodeRow {
+        int Code;
+        CodeNeeds Needs;
+        void (LoggingSession::*Run)();
+    };
+    static const CodeRow table[] = {
+        {CodeNewLine, CodeNeeds::Nothing, &LoggingSession::RunNewLine},
+        {CodeNewStation, CodeNeeds::Nothing, &LoggingSession::RunNewStation},
+        {CodeComment, CodeNeeds::Nothing, &LoggingSession::RunComment},
+        {CodeReadingsScale, CodeNeeds::Nothing, &LoggingSession::RunReadingsScale},
+        {CodeSpeedScale, CodeNeeds::Gps, &LoggingSession::RunSpeedScale},
+        {CodeProfileOptions, CodeNeeds::Nothing, &LoggingSession::RunProfileOptions},
+        {CodeHideMenu, CodeNeeds::Nothing, &LoggingSession::RunHideMenu},
+        {CodeToggleView, CodeNeeds::Gps, &LoggingSession::RunToggleView},
+        {CodeMapSize, CodeNeeds::Gps, &LoggingSession::RunMapSize},
+        {CodeMapDisplayOptions, CodeNeeds::GpsAndMap, &LoggingSession::RunMapDisplayOptions},
+        {CodeGpsMask, CodeNeeds::Gps, &LoggingSession::RunGpsMask},
+        {CodeAudio, CodeNeeds::Nothing, &LoggingSession::RunAudio},
+        {CodeEnterBackground, CodeNeeds::Map, &LoggingSession::RunEnterBackground},
+        {CodeRemoveBackground, CodeNeeds::Nothing, &LoggingSession::RunRemoveBackground},
+        {CodeEnterReview, CodeNeeds::Nothing, &LoggingSession::RunEnterReview},
+        {CodeExitReview, CodeNeeds::Nothing, &LoggingSession::RunExitReview},
+    };
+
+    // The direction, zoom and fit-all buttons act on the map at once.
+    if (code >= CodeNavFirst && code < CodeEnterReview) {
+        if (Logging.LoggingState != LoggingMonitoring && MapVisible) Services.Map.Navigate(code);
+        return;
+    }
+    ScreenUpdatesEnabled = 0;
+    for (const CodeRow& row : table) {
+        if (row.Code != code) continue;
+        const bool gpsMissing = (row.Needs == CodeNeeds::Gps || row.Needs == CodeNeeds::GpsAndMap) && !GpsEnabled();
+        const bool mapMissing = (row.Needs == CodeNeeds::Map || row.Needs == CodeNeeds::GpsAndMap) && !MapVisible;
+        if (gpsMissing)
+            Information(GpsOnlyOptionText);
+        else if (mapMissing)
+            Information(MapOnlyOptionText);
+        else
+            (this->*row.Run)();
+        break;
+    }
+    EndCode();
+}
+
+void LoggingSession::EndCode() {
+    Services.Controls.RefreshProfiles();
+    Services.Controls.FocusScreen();
+    ScreenUpdatesEnabled = 1;
+}
+
+void LoggingSession::ClampGridInterval() {
+    if (Config.GridLinesInterval < 0.5) {
+        Config.GridLinesInterval = 0.5;
+        Information(GridIntervalText);
+    }
+}
+
+// ---------------------------------------------------------------- line, station, comment
+
+void LoggingSession::RunNewLine() {
+    if (ConsoleCount() < 1 || !Services.Dialogs.NewLine(Config)) return;
+    WriteLineStart();
+    Counters.LinesStarted += 1;
+    ResetLineCounters();
+    Readings.StationStarted = 0;
+    Services.Controls.RepaintScreen();
+    Services.Controls.ShowPleaseWait();
+}
+
+void LoggingSession::RunNewStation() {
+    double station = Config.CurrentStation;
+    if (!Services.Dialogs.NewStation(Config, station)) return;
+    Config.CurrentStation = station;
+    Readings.StationStarted = 0;
+    Writer.WriteStationRecord();
+    Writer.WriteTimeRecord();
+    Save();
+    Services.Controls.RepaintScreen();
+}
+
+void LoggingSession::RunComment() {
+    std::string text;
+    if (Services.Dialogs.Comment(text)) Writer.WriteEventRecord(text.substr(0, 11), EventTypeComment);
+}
+
+// ---------------------------------------------------------------- scales and options
+
+void LoggingSession::RunReadingsScale() {
+    auto& controls = Services.Controls;
+    const bool colourScale = Config.MapDisplayType >= 1 && GpsEnabled();
+    if (colourScale) controls.ShowColourScale(true);
+    DisplayOptionsChanged = 0;
+    Services.Dialogs.ReadingsScale(Config, DisplayOptionsChanged);
+    if (colourScale) controls.ShowColourScale(false);
+    if (DisplayOptionsChanged & ChangedReadingsScale) {
+        Config.RecomputePixelsPerUnit();
+        SetColourStep(Readings, Config);
+    }
+    if (DisplayOptionsChanged == 0) return;
+    controls.RepaintScreen();
+    if (Config.MapDisplayType >= 1) {
+        controls.ClearMapPane();
+        controls.ShowPleaseWait();
+        Services.Map.RefreshTiles(1);
+        if (Services.Background.Count() > 0) Services.Background.Redraw();
+        Services.Map.ReplayColourAmplitude();
+    }
+}
+
+void LoggingSession::RunSpeedScale() {
+    DisplayOptionsChanged = 0;
+    if (Services.Dialogs.SpeedScale(Config, DisplayOptionsChanged)) Services.Controls.RepaintScreen();
+}
+
+void LoggingSession::RunProfileOptions() {
+    DisplayOptionsChanged = 0;
+    if (Services.Dialogs.ProfileOptions(Config, DisplayOptionsChanged)) Services.Controls.RepaintScreen();
+}
+
+void LoggingSession::RunGpsMask() { Services.Dialogs.GpsMask(Config); }
+
+void LoggingSession::RunAudio() { Services.Dialogs.Audio(Config); }
+
+// ---------------------------------------------------------------- views
+
+void LoggingSession::RunHideMenu() {
+    Services.Controls.RepaintScreen();
+    if (GpsEnabled()) {
+        Services.Controls.ClearMapPane();
+        Services.Controls.ShowPleaseWait();
+    }
+}
+
+void LoggingSession::RunToggleView() {
+    auto& controls = Services.Controls;
+    MapVisible = 1 - MapVisible;
+    controls.LayoutPass();
+    controls.RepaintScreen();
+    if (!MapVisible) return;
+    controls.ShowPleaseWait();
+    if (Logging.LoggingState != LoggingMonitoring)
+        controls.EnableNavigation(MapReviewActive ? NavAll : (NavDirections | NavEnterReview), true);
+}
+
+// Map size: a map that no longer holds the track is refused with the old
+// size, grid interval and cursor band put back; an accepted one ends an
+// overflow. Either way the code ends with the information beep.
+void LoggingSession::RunMapSize() {
+    auto& controls = Services.Controls;
+    auto& map = Services.Map;
+    const int32_t oldSize = Config.MapSize;
+    const double oldInterval = Config.GridLinesInterval;
+    const int32_t oldBand = Config.CursorBand;
+    DisplayOptionsChanged = 0;
+    if (Services.Dialogs.MapSize(Config, DisplayOptionsChanged)) Save();
+    if (DisplayOptionsChanged == 0) return;
+
+    map.RecomputeScale();
+    if (!map.TrackFits()) {
+        Config.MapSize = oldSize;
+        Config.GridLinesInterval = oldInterval;
+        Config.CursorBand = oldBand;
+        Config.RecomputeCursorBandPixels();
+        map.RecomputeScale();
+        DisplayOptionsChanged &= ~(ChangedMapSize | ChangedGridInterval);
+        Services.Sound.Play(SoundId::Ring);
+        Services.Messages.ShowMessage(MapTooSmallText, CaptionWarning, PromptIcon::Exclamation);
+    } else {
+        MapOverflowState = 0;
+    }
+    ClampGridInterval();
+    Save();
+    controls.RepaintScreen();
+    if (MapVisible) {
+        controls.ClearMapPane();
+        controls.ShowPleaseWait();
+        if (DisplayOptionsChanged & (ChangedGridInterval | ChangedMapSize)) map.RebuildGrid();
+        if (DisplayOptionsChanged & ChangedMapSize) {
+            map.SetRedrawEverything();
+            map.RefreshTiles(2);
+            map.ReplayColourAmplitude();
+        } else {
+            map.RefreshTiles(0);
+        }
+        Services.Background.Redraw();
+    }
+    Services.Sound.Play(SoundId::Information);
+}
+
+void LoggingSession::RunMapDisplayOptions() {
+    auto& controls = Services.Controls;
+    auto& map = Services.Map;
+    DisplayOptionsChanged = 0;
+    Services.Dialogs.MapDisplayOptions(Config, DisplayOptionsChanged);
+    const int32_t changed = DisplayOptionsChanged;
+    if (changed == 0) return;
+    ClampGridInterval();
+    Save();
+    controls.RepaintScreen();
+    if (changed & ChangedMapSize) {
+        map.SetRedrawEverything();
+        controls.ShowPleaseWait();
+        map.RebuildGrid();
+        map.RefreshTiles(2);
+        controls.RefreshProfiles();
+        Services.Background.Redraw();
+        map.ReplayColourAmplitude();
+    }
+    controls.ClearMapPane();
+    controls.ShowPleaseWait();
+    if (changed & (ChangedGridType | ChangedGridInterval | ChangedGridAngle)) {
+        map.RebuildGrid();
+        map.RefreshTiles(0);
+        Services.Background.Redraw();
+    }
+    if (((changed & (ChangedPositionSize | ChangedPositionColour)) && Config.MapDisplayType == 0) ||
+        (changed & ChangedMapDisplayType)) {
+        map.RefreshTiles(1);
+        map.ReplayColourAmplitude();
+    }
+}
+
+// ---------------------------------------------------------------- background files
+
+void LoggingSession::RunEnterBackground() {
+    if (GpsEnabled() && !GpsState.FirstFixSeen)
+        Information(NoGpsPositionText);
+    else if (Services.Background.Count() >= MaxBackgroundFiles)
+        Information(BackgroundFullText);
+    else
+        Services.Background.Load();
+}
+
+void LoggingSession::RunRemoveBackground() {
+    if (Services.Background.Count() == 0) {
+        Information(NoBackgroundText);
+        return;
+    }
+    if (!Services.Background.Remove()) return;
+    Services.Controls.ClearMapPane();
+    Services.Map.StepBusyIndicator();
+    Services.Map.RefreshTiles(0);
+    Services.Background.Redraw();
+}
+
+// ---------------------------------------------------------------- review
+
+void LoggingSession::RunEnterReview() {
+    auto& controls = Services.Controls;
+    if (Logging.LoggingState == LoggingMonitoring || !MapVisible || MapReviewActive) return;
+    MapReviewActive = 1;
+    Services.Map.EnterReview();
+    controls.EnableButtonSet(LogButtonSet::Second, false);
+    controls.ShowButtonSet(LogButtonSet::Second, false);
+    controls.EnableNavigation(NavZooms | NavEnterReview | NavExitReview, true);
+    controls.ShowNavigation(NavZooms | NavEnterReview | NavExitReview, true);
+    controls.ShowNavigation(NavEnterReview, false);
+}
+
+void LoggingSession::RunExitReview() {
+    auto& controls = Services.Controls;
+    auto& map = Services.Map;
+    if (!MapReviewActive) return;
+    MapReviewActive = 0;
+    map.ExitReview();
+    controls.ClearMapPane();
+    controls.ShowPleaseWait();
+    map.RebuildGrid();
+    map.RefreshTiles(2);
+    Services.Background.Redraw();
+    map.ReplayColourAmplitude();
+    map.SetRedrawEverything();
+    controls.RefreshProfiles();
+    controls.EnableButtonSet(LogButtonSet::Second, true);
+    controls.ShowButtonSet(LogButtonSet::Second, true);
+    controls.EnableNavigation(NavZooms, false);
+    controls.ShowNavigation(NavZooms, false);
+    controls.ShowNavigation(NavExitReview, false);
+    controls.ShowNavigation(NavEnterReview, true);
+}
+
+}  // namespace tesselog
