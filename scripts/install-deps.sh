@@ -79,7 +79,7 @@ check_programs() {
     while read -r program package; do
         printf '  %-30s install the Debian package %s\n' "$program" "$package" >&2
     done <<<"$absent"
-    echo "(apt-get install --no-install-recommends $(awk '{print $2}' <<<"$absent" | sort -u | tr '\n' ' '))" >&2
+    echo "(apt-get install --no-install-recommends $(awk '{print $2}' <<<"$absent" | sort -u | paste -sd ' '))" >&2
     return 1
 }
 

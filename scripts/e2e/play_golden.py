@@ -258,8 +258,11 @@ def compare(expected_path, actual_path):
                         f"{[expected[i][1:12] for i in marks_a]} / {[actual[i][1:12] for i in marks_b]}")
 
     def near(marks, lo, hi):
-        # A differing run at a recording's edge: it ends at a mark or starts right after one.
-        return any(lo - 12 <= m <= hi + 12 for m in marks)
+        # A differing run at a recording's edge: it ends at a mark or starts soon after one.
+        # Readings that waited in the readers during the waits around "&Go" come in the
+        # order the threads were scheduled: on a busy machine that reaches about 2 s, some
+        # 20 records of three consoles and a GPS.
+        return any(lo - 24 <= m <= hi + 24 for m in marks)
 
     for op, i1, i2, j1, j2 in difflib.SequenceMatcher(None, a, b, autojunk=False).get_opcodes():
         if op == "equal":

@@ -71,13 +71,15 @@ scenario_gps_reader_break_and_reopen() {
     before="$(printf '%s\n' "$fixes" | awk -v b="$first_break" '$1 < b' | grep -c . || true)"
     after="$(printf '%s\n' "$fixes" | awk -v b="$first_break" '$1 > b' | grep -c . || true)"
     # The 3000 ms window runs from the last accepted sentence, whose drawing is the last
-    # line before the break.
+    # line before the break. The drawing comes a little after the acceptance (the hand-over
+    # to the user-interface thread), more so on a busy machine: seen 4 ms with two builds
+    # running beside the test.
     last_before="$(drawlog_tick "$drawlog" $((first_break - 1)))"
     gap=$(($(drawlog_tick "$drawlog" "$first_break") - last_before))
     e2e_log "fixes drawn: $before before the break, $after after it; break $gap ms after the last drawing"
     [ "$before" -ge 5 ] || e2e_fail "only $before fixes drawn before the break"
     [ "$after" -ge 3 ] || e2e_fail "only $after fixes drawn after the break"
-    [ "$gap" -ge 3000 ] && [ "$gap" -le 3300 ] || e2e_fail "break $gap ms after the last sentence, not 3000"
+    [ "$gap" -ge 2950 ] && [ "$gap" -le 3300 ] || e2e_fail "break $gap ms after the last sentence, not 3000"
 
     e2e_pid_alive "$E2E_SIM_PID" || e2e_fail "the simulator ended early"
     # Closing the main window stops the reader (run flag, port, bounded wait) and ends the
