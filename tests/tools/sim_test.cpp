@@ -285,37 +285,36 @@ TEST(SimNmea, ChecksumsAndCoordinateText)
 
 TEST(SimOptions, CommandLines)
 {
-    const std::pair<std::vector<const char*>, bool> cases[] = {
-        {{"--consoles", "3", "--types", "2,2,1", "--rate=5,10,20", "--stop", "console2@30+4"}, true},
-        {{"--consoles", "3", "--types", "2,1"}, false},
-        {{"--consoles", "10"}, false},
-        {{"--stop", "console2@30+4"}, false},  // one console only
-        {{"--gps-mode", "8", "--grid-unit", "F"}, true},
-        {{"--gps-mode", "9"}, false},
-        {{"--gps-rate", "25"}, false},
-        {{"--bad-checksum", "0.5", "--bad-checksum", "3+2", "--no-star", "1+1", "--noise-burst", "0.01"}, true},
-        {{"--few-satellites", "4+0"}, false},
-        {{"--close-port", "10+5", "--close-port", "30+5"}, true},
-        {{"--close-port", "0.5"}, false},  // a closed port takes a window only
-        {{"--no-gps", "--quality-zero", "0.1"}, false},
-        {{"--dry-run", "gps", "--duration", "5"}, true},
-    };
-    for (const auto& [args, ok] : cases) {
-        std::vector<const char*> argv{"tesselog-sim"};
-        argv.insert(argv.end(), args.begin(), args.end());
-        ToolOptions options;
+    auto parse = [](std::vector<const char*> args, ToolOptions& options) {  // the error, or "accepted"
         std::string error;
-        EXPECT_EQ(ParseOptions(static_cast<int>(argv.size()), argv.data(), options, error), ok) << error;
+        args.insert(args.begin(), "tesselog-sim");
+        return ParseOptions(static_cast<int>(args.size()), args.data(), options, error) ? "accepted" : error;
+    };
+    const std::pair<std::vector<const char*>, std::string> refused[] = {
+        {{"--consoles", "10", "--consoles", "1"}, "bad value for --consoles: 10"},  // every value, not only the last
+        {{"--gps-rate", "nan"}, "bad value for --gps-rate: nan"},
+        {{"--seed", "0x10"}, "bad value for --seed: 0x10"},  // decimal only
+        {{"--few-satellites", "4+0"}, "bad value for --few-satellites: 4+0"},
+        {{"--close-port", "0.5"}, "bad value for --close-port: 0.5"},  // a closed port takes a window only
+        {{"--consoles", "3", "--types", "2,1"}, "--types needs one value or one per console"},
+        {{"--stop", "console2@30+4"}, "--stop names no simulated port: console2"},  // one console only
+        {{"--no-gps", "--close-port", "10+5"}, "GPS faults given with --no-gps"},
+    };
+    for (const auto& [args, expected] : refused) {
+        ToolOptions options;
+        EXPECT_EQ(parse(args, options), expected);
     }
-    ToolOptions options;
-    std::string error;
-    const char* argv[] = {"tesselog-sim", "--consoles", "3", "--types", "2,2,1", "--stop", "gps@10+5"};
-    ASSERT_TRUE(ParseOptions(7, argv, options, error));
-    EXPECT_EQ(options.Sim.ConsoleSensors, (std::vector<int>{2, 2, 1}));
-    EXPECT_EQ(options.Sim.Area.LineSpacing, 5.0);  // the array width
-    ASSERT_EQ(options.Sim.Stops.size(), 1u);
-    const StopWindow& stop = options.Sim.Stops[0];
-    EXPECT_TRUE(stop.Port == "gps" && stop.Start == 10.0 && stop.Length == 5.0);
+    ToolOptions options;  // values are read in the order given: a later one overrides, repeatable options collect
+    ASSERT_EQ(parse({"--consoles", "3", "--types", "2,2,1", "--rate=5", "--sensor-spacing", "0.5", "--speed", "1",
+                     "--speed", "1.5", "--seed", "010", "--origin", "-33.9,151.2", "--stop", "gps@10+5", "--stop",
+                     "console2@30+4", "--bad-checksum-rate", "0.1", "--bad-checksum", "3+2", "--bad-checksum", "0.3"},
+                    options), "accepted");
+    const SimConfig& sim = options.Sim;
+    EXPECT_EQ(sim.ConsoleSensors, (std::vector<int>{2, 2, 1}));
+    EXPECT_EQ(sim.ConsoleRates, (std::vector<double>{5.0, 5.0, 5.0}));  // one value for every console
+    EXPECT_EQ(sim.Area.LineSpacing, 2.5);                                // the array width: five sensors 0.5 m apart
+    EXPECT_TRUE(sim.Speed == 1.5 && sim.Seed == 10 && sim.Origin.Latitude == -33.9 && sim.Origin.Longitude == 151.2);
+    EXPECT_TRUE(sim.Stops.size() == 2 && sim.Stops[1].Port == "console2" && sim.Faults.BadChecksum.Rate == 0.3);
 }
 
 bool HasSlot(const NmeaModeTable& table, std::initializer_list<int32_t> slots)

@@ -1,7 +1,7 @@
 // tesselog-dump: shows a data file record by record, or checks that it is
 // made of whole, known records.
+#include <CLI/CLI.hpp>
 #include <cstdio>
-#include <cstring>
 #include <memory>
 #include <string>
 
@@ -10,33 +10,14 @@
 
 namespace {
 
-const char HelpText[] =
-    "Usage: tesselog-dump FILE\n"
-    "       tesselog-dump --check FILE\n"
-    "       tesselog-dump --help\n"
-    "\n"
+const char Description[] =
     "Shows a Tesselog data file (.MGR or .GXY), one line per 27-byte record:\n"
     "its byte offset, its kind and its decoded fields (console and text of a\n"
     "reading, ticks, date and time, station, increments, segment values). A GPS\n"
     "sentence group (first record, continuations and '!' trailer) is one line\n"
     "with the sentence put back together, its markers, its in-break count and\n"
     "its tick. Bytes outside printable ASCII are shown as \\xNN. If the file has\n"
-    "a problem, the last line names the first one with its byte offset.\n"
-    "\n"
-    "--check FILE  reads the whole file and prints \"FILE: OK, N records\", or the\n"
-    "              byte offset of the first problem and why: a truncated last\n"
-    "              record, a record that is not 27 bytes, an unknown record type,\n"
-    "              a GPS continuation or trailer outside a group, a GPS group\n"
-    "              without its trailer, a first record that is not the\n"
-    "              identification.\n"
-    "\n"
-    "Exit status: 0 the file is well formed, 1 it has a problem, 2 bad usage or\n"
-    "the file cannot be read.\n";
-
-int Usage() {
-    std::fprintf(stderr, "tesselog-dump: expected FILE, --check FILE or --help\n");
-    return 2;
-}
+    "a problem, the last line names the first one with its byte offset.\n";
 
 int Run(const std::string& path, bool checkOnly) {
     tesselog::StdioFileSystem fs;
@@ -75,13 +56,29 @@ int Run(const std::string& path, bool checkOnly) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
-        std::fputs(HelpText, stdout);
-        return 0;
+    CLI::App app(Description, "tesselog-dump");
+    app.get_formatter()->column_width(18);
+    std::string path;
+    bool checkOnly = false;
+    app.add_option("FILE", path, "the data file (after \"--\" when its name starts with a dash)")
+        ->required()
+        ->type_name("");
+    app.add_flag("--check", checkOnly,
+                 "reads the whole file and prints \"FILE: OK, N records\", or the\n"
+                 "byte offset of the first problem and why: a truncated last\n"
+                 "record, a record that is not 27 bytes, an unknown record type,\n"
+                 "a GPS continuation or trailer outside a group, a GPS group\n"
+                 "without its trailer, a first record that is not the\n"
+                 "identification.");
+    app.footer("Exit status: 0 the file is well formed, 1 it has a problem, 2 bad usage or\n"
+               "the file cannot be read.");
+    app.failure_message([](const CLI::App* failed, const CLI::Error& e) {
+        return failed->get_name() + ": " + e.what() + " (see --help)\n";
+    });
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        return app.exit(e) == 0 ? 0 : 2;
     }
-    if (argc == 3 && std::strcmp(argv[1], "--check") == 0) return Run(argv[2], true);
-    if (argc == 2 && argv[1][0] != '-') return Run(argv[1], false);
-    // "--" ends the options, for a file whose name starts with a dash.
-    if (argc == 3 && std::strcmp(argv[1], "--") == 0) return Run(argv[2], false);
-    return Usage();
+    return Run(path, checkOnly);
 }

@@ -28,6 +28,7 @@
 // At the same millisecond commands come first, then port bytes, then the
 // timer; a whole chunk of port bytes arrives at its index time. Waits of the program (300 ms after the file dialog, 50 ms before
 // the recording starts) move the clock on; events due meanwhile follow.
+#include <CLI/CLI.hpp>
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
@@ -53,8 +54,7 @@ namespace {
 
 constexpr uint32_t BaseTick = 5000000;  // the replay's tick at 0 ms
 
-const char Usage[] =
-    "Usage: tesselog-replay SCENARIO OUTPUT\n"
+const char Description[] =
     "Replays SCENARIO (see the comment at the top of tools/replay/main.cpp for its statements:\n"
     "capture, date, set, and timed commands start, file, go, pause, newline, quickline, station,\n"
     "comment, mapsize, exit, key, end) and writes the data file the program would write to OUTPUT.\n";
@@ -469,13 +469,18 @@ int Run(const std::string& scenarioPath, const std::string& outputPath) {
 }  // namespace tesselog
 
 int main(int argc, char** argv) {
-    if (argc == 2 && std::string(argv[1]) == "--help") {
-        std::fputs(tesselog::Usage, stdout);
-        return 0;
+    CLI::App app(tesselog::Description, "tesselog-replay");
+    std::string scenario, output;
+    app.get_formatter()->column_width(22);
+    app.add_option("SCENARIO", scenario, "the scenario file")->required()->type_name("");
+    app.add_option("OUTPUT", output, "where the data file goes")->required()->type_name("");
+    app.failure_message([](const CLI::App* failed, const CLI::Error& e) {
+        return failed->get_name() + ": " + e.what() + " (see --help)\n";
+    });
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        return app.exit(e) == 0 ? 0 : 2;
     }
-    if (argc != 3) {
-        std::fputs(tesselog::Usage, stderr);
-        return 2;
-    }
-    return tesselog::Run(argv[1], argv[2]);
+    return tesselog::Run(scenario, output);
 }

@@ -363,11 +363,11 @@ int main(int argc, char** argv)
     ToolOptions options;
     std::string error;
     if (!ParseOptions(argc, argv, options, error)) {
-        std::fprintf(stderr, "tesselog-sim: %s\n", error.c_str());
+        std::fprintf(stderr, "tesselog-sim: %s (see --help)\n", error.c_str());
         return 2;
     }
-    if (options.Help) {
-        std::fputs(HelpText(), stdout);
+    if (!options.Help.empty()) {
+        std::fputs(options.Help.c_str(), stdout);
         return 0;
     }
     for (const std::string& message : LimitRates(options.Sim)) {

@@ -1,14 +1,21 @@
 #include "tools/sim/options.h"
 
+#include <CLI/CLI.hpp>
+#include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
-#include <cstring>
+#include <functional>
+#include <map>
 #include <vector>
 
 namespace tesselog::sim {
 
 namespace {
 
+// Values are decimal, as the scripts write them: the whole text through
+// strtod or base-10 strtoll, out of range refused. (CLI11's own conversions
+// read "010" as octal and go through long double.)
 bool ParseNumber(const std::string& text, double& out)
 {
     if (text.empty()) {
@@ -129,147 +136,241 @@ bool PerConsole(const std::vector<double>& list, int consoles, std::vector<doubl
     return true;
 }
 
-}  // namespace
+// Per-console lists wait for the console count, which may come after them.
+struct ConsoleLists {
+    int Count = 1;
+    std::vector<double> Types{2.0};
+    std::vector<double> Rates{10.0};
+};
 
-bool ParseOptions(int argc, const char* const* argv, ToolOptions& options, std::string& error)
+// Reads one value of an option into its target; false: a bad value.
+using Reader = std::function<bool(const std::string&)>;
+using Readers = std::map<const CLI::Option*, Reader>;
+
+bool AnyNumber(double) { return true; }
+bool Positive(double x) { return x > 0.0; }
+bool NotNegative(double x) { return x >= 0.0; }
+bool Share(double x) { return x >= 0.0 && x <= 1.0; }
+
+// A number that `valid` accepts; NaN fails every comparison, so no range takes it.
+Reader Number(double& target, bool (*valid)(double))
 {
+    return [&target, valid](const std::string& text) { return ParseNumber(text, target) && valid(target); };
+}
+
+template <typename T>
+Reader Integer(T& target, long long low, long long high)
+{
+    return [&target, low, high](const std::string& text) {
+        long long value = 0;
+        if (!ParseInteger(text, value) || value < low || value > high) {
+            return false;
+        }
+        target = static_cast<T>(value);
+        return true;
+    };
+}
+
+Reader Text(std::string& target)
+{
+    return [&target](const std::string& text) {
+        target = text;
+        return true;
+    };
+}
+
+Reader Fault(FaultSchedule& fault)
+{
+    return [&fault](const std::string& text) { return ParseFault(text, fault); };
+}
+
+const char Intro[] = R"(Simulates Grad601 gradiometer consoles and a GPS receiver on pseudo-terminals,
+for Tesselog's COM ports (Wine maps COMn to a pty slave). Prints one line per
+port, "console N: /dev/pts/X" and "gps: /dev/pts/Y", then runs in real time.
+Console sentences: "$PBAR,0060,0065" CR LF; each value four characters,
+0000..9999 or -999..-001.
+)";
+
+const char Footer[] = R"(GPS faults take WHEN: a share P (0..1) of the fixes at random, or START+LEN,
+every fix from START for LEN seconds; each option is repeatable.
+
+Whatever the program writes to the GPS port is printed as
+"gps <- [seconds] text" with CR, LF and other control bytes escaped.)";
+
+void DeclareOptions(CLI::App& app, Readers& readers, ToolOptions& options, ConsoleLists& lists)
+{
+    app.get_formatter()->column_width(26);
+    app.footer(Footer);
+    // Every value is kept, in order, for the readers.
+    app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+    auto add = [&](const char* name, const char* value_name, Reader read, const char* help) {
+        readers[app.add_option(name)->type_name(value_name)->description(help)] = std::move(read);
+    };
     SimConfig& sim = options.Sim;
-    long long consoles = 1;
-    std::vector<double> types{2.0};
-    std::vector<double> rates{10.0};
-    bool spacing_given = false;
-    for (int i = 1; i < argc; ++i) {
-        std::string name = argv[i];
-        std::string value;
-        const size_t equals = name.find('=');
-        if (equals != std::string::npos) {
-            value = name.substr(equals + 1);
-            name.resize(equals);
-        }
-        auto flag = [&](const char* n) { return name == n; };
-        if (flag("--help") || flag("-h")) {
-            options.Help = true;
-            continue;
-        }
-        if (flag("--no-gps")) {
-            sim.Gps = false;
-            continue;
-        }
-        if (flag("--one-way")) {
-            sim.Area.Alternate = false;
-            continue;
-        }
-        if (equals == std::string::npos) {
-            if (i + 1 >= argc) {
-                error = name + " needs a value (or unknown option)";
+
+    app.option_defaults()->group("Consoles");
+    add("--consoles", "N", Integer(lists.Count, 0, kMaxConsoles), "number of consoles, 0..9 (default 1)");
+    add("--types", "LIST", [&lists](const std::string& text) { return ParseList(text, lists.Types); },
+        "sensors per console, 1 (Grad601-1) or 2 (Grad601-2);\n"
+        "one value for all or one per console, e.g. 2,2,1 (default 2)");
+    add("--rate", "LIST", [&lists](const std::string& text) { return ParseList(text, lists.Rates); },
+        "sentences per second per console (default 10); limited to\n"
+        "what 9600 baud 8N1 carries (960 bytes/s: 56/s with two\n"
+        "sensors, 80/s with one); higher rates are clamped");
+    add("--sensor-spacing", "M", Number(sim.SensorSpacing, Positive),
+        "metres between neighbouring sensors (default 1)");
+
+    app.option_defaults()->group("GPS");
+    app.add_flag_callback("--no-gps", [&sim] { sim.Gps = false; }, "no GPS port");
+    add("--gps-mode", "N", Integer(sim.GpsMode, 0, 8),
+        "the program's NMEA mode, 0..8 (default 1); every sentence\n"
+        "carries a correct \"*HH\" checksum where the mode checks one:\n"
+        "  0 GGA/GSA  $GPGGA then $GPGSA per fix\n"
+        "  1 GGA      $GPGGA\n"
+        "  2 POS      $PASHR,POS (Ashtech)\n"
+        "  3 LLK      $GPLLK: UTM easting/northing in metres, GDOP\n"
+        "  4 LLQ      $GPLLQ: the same with position quality (m)\n"
+        "  5 GLL      $GPGLL\n"
+        "  6 GGK      $PTNL,GGK (Trimble)\n"
+        "  7 RTS pseudo GGA  a total station's GGA-shaped line:\n"
+        "             UTM northing/easting where latitude and\n"
+        "             longitude go, unit letter in field 11,\n"
+        "             no checksum\n"
+        "  8 Pseudo GLL  $GPGLL without checksum\n"
+        "Grid coordinates are UTM in the zone of --origin, also\n"
+        "beyond its edge.");
+    add("--grid-unit", "M|F",
+        [&sim](const std::string& text) {
+            sim.GridFeet = text == "F";
+            return text == "M" || text == "F";
+        },
+        "unit of the total station's coordinates in mode 7 (default M)");
+    add("--gps-rate", "HZ", Number(sim.GpsRate, [](double hz) { return hz >= 1.0 && hz <= 20.0; }),
+        "fixes per second, 1..20 (default 5), clamped to the line");
+    add("--gps-baud", "B",
+        [&sim](const std::string& text) {
+            const int bauds[] = {4800, 9600, 19200, 38400, 57600, 115200};
+            return Integer(sim.GpsBaud, 4800, 115200)(text) &&
+                   std::find(std::begin(bauds), std::end(bauds), sim.GpsBaud) != std::end(bauds);
+        },
+        "4800, 9600, 19200, 38400, 57600 or 115200, 8N1 (default 9600)");
+    add("--gps-quality", "Q", Integer(sim.GpsQuality, 0, 9),
+        "fix quality 0..9 as the program decodes it (default 4, RTK\n"
+        "fixed); POS writes Q-1, as the program adds 1");
+    add("--start-time", "HHMMSS",
+        [&sim](const std::string& text) { return ParseTimeOfDay(text, sim.StartTimeOfDay); },
+        "UTC time of the first fix (default 100000)");
+
+    app.option_defaults()->group("Survey (the walker that carries the array)");
+    add("--origin", "LAT,LON",
+        [&sim](const std::string& text) {
+            std::vector<double> pair;
+            if (!ParseList(text, pair) || pair.size() != 2 || !(pair[0] > -85.0 && pair[0] < 85.0) ||
+                !(pair[1] >= -180.0 && pair[1] <= 180.0)) {
                 return false;
             }
-            value = argv[++i];
-        }
-        long long integer = 0;
-        bool ok = true;
-        if (flag("--consoles")) {
-            ok = ParseInteger(value, consoles) && consoles >= 0 && consoles <= kMaxConsoles;
-        } else if (flag("--types")) {
-            ok = ParseList(value, types);
-        } else if (flag("--rate")) {
-            ok = ParseList(value, rates);
-        } else if (flag("--sensor-spacing")) {
-            ok = ParseNumber(value, sim.SensorSpacing) && sim.SensorSpacing > 0.0;
-        } else if (flag("--gps-mode")) {
-            ok = ParseInteger(value, integer) && FindGpsFormat(static_cast<int>(integer)) != nullptr;
-            sim.GpsMode = static_cast<int>(integer);
-        } else if (flag("--gps-rate")) {
-            ok = ParseNumber(value, sim.GpsRate) && sim.GpsRate >= 1.0 && sim.GpsRate <= 20.0;
-        } else if (flag("--gps-baud")) {
-            ok = ParseInteger(value, integer) && (integer == 4800 || integer == 9600 || integer == 19200 ||
-                                                  integer == 38400 || integer == 57600 || integer == 115200);
-            sim.GpsBaud = static_cast<int>(integer);
-        } else if (flag("--gps-quality")) {
-            ok = ParseInteger(value, integer) && integer >= 0 && integer <= 9;
-            sim.GpsQuality = static_cast<int>(integer);
-        } else if (flag("--origin")) {
-            std::vector<double> pair;
-            ok = ParseList(value, pair) && pair.size() == 2 && pair[0] > -85.0 && pair[0] < 85.0 &&
-                 pair[1] >= -180.0 && pair[1] <= 180.0;
-            if (ok) {
-                sim.Origin.Latitude = pair[0];
-                sim.Origin.Longitude = pair[1];
-            }
-        } else if (flag("--bearing")) {
-            ok = ParseNumber(value, sim.Origin.Bearing);
-        } else if (flag("--line-length")) {
-            ok = ParseNumber(value, sim.Area.LineLength) && sim.Area.LineLength > 0.0;
-        } else if (flag("--line-spacing")) {
-            ok = ParseNumber(value, sim.Area.LineSpacing) && sim.Area.LineSpacing > 0.0;
-            spacing_given = true;
-        } else if (flag("--lines")) {
-            ok = ParseInteger(value, integer) && integer >= 1 && integer <= 10000;
-            sim.Area.Lines = static_cast<int>(integer);
-        } else if (flag("--speed")) {
-            ok = ParseNumber(value, sim.Speed) && sim.Speed > 0.0;
-        } else if (flag("--start-time")) {
-            ok = ParseTimeOfDay(value, sim.StartTimeOfDay);
-        } else if (flag("--anomalies")) {
-            ok = ParseInteger(value, integer) && integer >= 0 && integer <= 100;
-            sim.Anomalies = static_cast<int>(integer);
-        } else if (flag("--noise-level")) {
-            ok = ParseNumber(value, sim.Field.Noise) && sim.Field.Noise >= 0.0;
-        } else if (flag("--seed")) {
-            ok = ParseInteger(value, integer);
-            sim.Seed = static_cast<uint64_t>(integer);
-        } else if (flag("--duration")) {
-            ok = ParseNumber(value, options.Duration) && options.Duration >= 0.0;
-        } else if (flag("--capture")) {
-            options.CapturePrefix = value;
-        } else if (flag("--link-dir")) {
-            options.LinkDir = value;
-        } else if (flag("--write-log")) {
-            options.WriteLog = value;
-        } else if (flag("--dry-run")) {
-            options.DryRunPort = value;
-        } else if (flag("--stop")) {
-            StopWindow stop;
-            ok = ParseStop(value, stop);
-            sim.Stops.push_back(stop);
-        } else if (flag("--grid-unit")) {
-            ok = value == "M" || value == "F";
-            sim.GridFeet = value == "F";
-        } else if (flag("--bad-checksum-rate")) {  // the older spelling of --bad-checksum P
-            ok = value.find('+') == std::string::npos && ParseFault(value, sim.Faults.BadChecksum);
-        } else if (flag("--bad-checksum")) {
-            ok = ParseFault(value, sim.Faults.BadChecksum);
-        } else if (flag("--no-star")) {
-            ok = ParseFault(value, sim.Faults.MissingStar);
-        } else if (flag("--noise-burst")) {
-            ok = ParseFault(value, sim.Faults.NoiseBurst);
-        } else if (flag("--quality-zero")) {
-            ok = ParseFault(value, sim.Faults.QualityZero);
-        } else if (flag("--few-satellites")) {
-            ok = ParseFault(value, sim.Faults.FewSatellites);
-        } else if (flag("--close-port")) {
-            TimeWindow window;
-            ok = ParseWindow(value, window);
-            sim.Faults.ClosedPort.push_back(window);
-        } else if (flag("--noise-rate")) {
-            ok = ParseNumber(value, sim.NoiseRate) && sim.NoiseRate >= 0.0 && sim.NoiseRate <= 1.0;
-        } else {
-            error = "unknown option " + name + " (see --help)";
-            return false;
-        }
-        if (!ok) {
-            error = "bad value for " + name + ": " + value;
-            return false;
-        }
-    }
-    const int n = static_cast<int>(consoles);
+            sim.Origin.Latitude = pair[0];
+            sim.Origin.Longitude = pair[1];
+            return true;
+        },
+        "start of line 1 in degrees (default 51.75,-1.25)");
+    add("--bearing", "DEG", Number(sim.Origin.Bearing, AnyNumber),
+        "direction of the lines, clockwise from north (default 0);\n"
+        "later lines lie to the right");
+    add("--line-length", "M", Number(sim.Area.LineLength, Positive), "(default 30)");
+    add("--line-spacing", "M", Number(sim.Area.LineSpacing, Positive),
+        "(default: the array width, sensors x sensor spacing)");
+    add("--lines", "N", Integer(sim.Area.Lines, 1, 10000),
+        "(default 20); after the last line the walker stands still");
+    add("--speed", "M/S", Number(sim.Speed, Positive), "walking speed (default 1)");
+    app.add_flag_callback("--one-way", [&sim] { sim.Area.Alternate = false; },
+                          "walk every line the same way, returning to the next\n"
+                          "line's start (default: alternate, zig-zag)");
+
+    app.option_defaults()->group("Field");
+    add("--anomalies", "N", Integer(sim.Anomalies, 0, 100), "buried blobs and dipoles inside the area (default 5)");
+    add("--noise-level", "X", Number(sim.Field.Noise, NotNegative), "sensor noise, standard deviation (default 1)");
+    add("--seed", "N", Integer(sim.Seed, LLONG_MIN, LLONG_MAX),
+        "seed of the one generator behind all randomness (default 1);\n"
+        "the same options and seed give the same byte streams");
+
+    app.option_defaults()->group("Faults");
+    add("--stop", "PORT@START+LEN",
+        [&sim](const std::string& text) {
+            sim.Stops.emplace_back();
+            return ParseStop(text, sim.Stops.back());
+        },
+        "PORT (console1..console9, gps) sends nothing from START\n"
+        "for LEN seconds; repeatable, e.g. --stop console2@30+4;\n"
+        "gps@START+LEN is a silent receiver");
+    add("--noise-rate", "P", Number(sim.NoiseRate, Share),
+        "share of sentences followed by 1..8 noise bytes (never\n"
+        "\"$\", CR or LF) (0..1)");
+    add("--bad-checksum", "WHEN", Fault(sim.Faults.BadChecksum),
+        "a wrong \"*HH\" on each sentence (checksum modes 0..6 only)");
+    add("--bad-checksum-rate", "P",
+        [&sim](const std::string& text) {
+            return text.find('+') == std::string::npos && ParseFault(text, sim.Faults.BadChecksum);
+        },
+        "the same as --bad-checksum P");
+    add("--no-star", "WHEN", Fault(sim.Faults.MissingStar), "sentences without \"*HH\" (checksum modes 0..6 only)");
+    add("--noise-burst", "WHEN", Fault(sim.Faults.NoiseBurst),
+        "after the fix, 201..300 noise bytes without LF or \"$\",\n"
+        "then CR LF: the program restarts the line after 200\n"
+        "characters and sees the tail as a line without \"$\"");
+    add("--quality-zero", "WHEN", Fault(sim.Faults.QualityZero),
+        "the fix reports quality 0 (GLL: status V); POS leaves its\n"
+        "quality field empty");
+    add("--few-satellites", "WHEN", Fault(sim.Faults.FewSatellites),
+        "the fix reports 1 satellite (GLL has no such field)");
+    add("--close-port", "START+LEN",
+        [&sim](const std::string& text) {
+            sim.Faults.ClosedPort.emplace_back();
+            return ParseWindow(text, sim.Faults.ClosedPort.back());
+        },
+        "the line goes away: the simulator closes the GPS pty\n"
+        "pair (and removes its --link-dir link), then opens a new\n"
+        "pair and prints \"gps: reopened on /dev/pts/N\"; map the\n"
+        "program's port to the link, as the number may change.\n"
+        "Under Wine 8 the open port then reads nothing, without\n"
+        "an error (silence); a port reopened while the pty is\n"
+        "gone opens, but each read fails at once (error 1).\n"
+        "Dry runs and captures drop the window's bytes.");
+
+    app.option_defaults()->group("Running");
+    add("--duration", "S", Number(options.Duration, NotNegative),
+        "stop after S seconds (default: at SIGINT/SIGTERM)");
+    add("--link-dir", "DIR", Text(options.LinkDir),
+        "also make symlinks DIR/console1.., DIR/gps to the slaves");
+    add("--capture", "PREFIX", Text(options.CapturePrefix),
+        "write what each port sent to PREFIX.<port>.raw (raw bytes)\n"
+        "and PREFIX.index (\"<ms> <port> <offset> <length>\" per chunk);\n"
+        "bytes the program writes to the GPS port go to port gps-in");
+    add("--write-log", "FILE", Text(options.WriteLog),
+        "one line per sentence written on any port, once the write\n"
+        "that carried its LF has returned: \"<us> <port> <sentence>\",\n"
+        "microseconds of CLOCK_MONOTONIC_RAW (the clock of Wine's\n"
+        "QueryPerformanceCounter), the sentence without CR LF");
+    add("--dry-run", "PORT", Text(options.DryRunPort),
+        "no ptys, no waiting: write PORT's stream (console1.., gps)\n"
+        "to stdout for --duration seconds of simulated time\n"
+        "(default 10); --capture still records every port");
+    app.set_help_flag("-h,--help", "this text");
+}
+
+// The checks that span options, once all are read.
+bool CheckTogether(ToolOptions& options, const ConsoleLists& lists, bool spacing_given, std::string& error)
+{
+    SimConfig& sim = options.Sim;
+    const int n = lists.Count;
+    sim.ConsoleSensors.clear();
+    sim.ConsoleRates.clear();
     if (n > 0) {
         std::vector<double> sensors;
-        if (!PerConsole(types, n, sensors)) {
+        if (!PerConsole(lists.Types, n, sensors)) {
             error = "--types needs one value or one per console";
             return false;
         }
-        sim.ConsoleSensors.clear();
         for (double s : sensors) {
             if (s != 1.0 && s != 2.0) {
                 error = "--types values are 1 (Grad601-1) or 2 (Grad601-2)";
@@ -277,7 +378,7 @@ bool ParseOptions(int argc, const char* const* argv, ToolOptions& options, std::
             }
             sim.ConsoleSensors.push_back(static_cast<int>(s));
         }
-        if (!PerConsole(rates, n, sim.ConsoleRates)) {
+        if (!PerConsole(lists.Rates, n, sim.ConsoleRates)) {
             error = "--rate needs one value or one per console";
             return false;
         }
@@ -287,9 +388,6 @@ bool ParseOptions(int argc, const char* const* argv, ToolOptions& options, std::
                 return false;
             }
         }
-    } else {
-        sim.ConsoleSensors.clear();
-        sim.ConsoleRates.clear();
     }
     if (!spacing_given) {  // adjacent swaths: the line spacing is the array width
         int total = 0;
@@ -321,111 +419,39 @@ bool ParseOptions(int argc, const char* const* argv, ToolOptions& options, std::
     return true;
 }
 
-const char* HelpText()
+}  // namespace
+
+bool ParseOptions(int argc, const char* const* argv, ToolOptions& options, std::string& error)
 {
-    return R"(Usage: tesselog-sim [options]
-
-Simulates Grad601 gradiometer consoles and a GPS receiver on pseudo-terminals,
-for Tesselog's COM ports (Wine maps COMn to a pty slave). Prints one line per
-port, "console N: /dev/pts/X" and "gps: /dev/pts/Y", then runs in real time.
-
-Consoles
-  --consoles N            number of consoles, 0..9 (default 1)
-  --types LIST            sensors per console, 1 (Grad601-1) or 2 (Grad601-2);
-                          one value for all or one per console, e.g. 2,2,1 (default 2)
-  --rate LIST             sentences per second per console (default 10); limited to
-                          what 9600 baud 8N1 carries (960 bytes/s: 56/s with two
-                          sensors, 80/s with one); higher rates are clamped
-  --sensor-spacing M      metres between neighbouring sensors (default 1)
-  Sentences: "$PBAR,0060,0065" CR LF; each value four characters, 0000..9999
-  or -999..-001.
-
-GPS
-  --no-gps                no GPS port
-  --gps-mode N            the program's NMEA mode, 0..8 (default 1); every sentence
-                          carries a correct "*HH" checksum where the mode checks one:
-                            0 GGA/GSA  $GPGGA then $GPGSA per fix
-                            1 GGA      $GPGGA
-                            2 POS      $PASHR,POS (Ashtech)
-                            3 LLK      $GPLLK: UTM easting/northing in metres, GDOP
-                            4 LLQ      $GPLLQ: the same with position quality (m)
-                            5 GLL      $GPGLL
-                            6 GGK      $PTNL,GGK (Trimble)
-                            7 RTS pseudo GGA  a total station's GGA-shaped line:
-                                       UTM northing/easting where latitude and
-                                       longitude go, unit letter in field 11,
-                                       no checksum
-                            8 Pseudo GLL  $GPGLL without checksum
-  --grid-unit M|F         unit of the total station's coordinates in mode 7 (default M)
-  --gps-rate HZ           fixes per second, 1..20 (default 5), clamped to the line
-  --gps-baud B            4800, 9600, 19200, 38400, 57600 or 115200, 8N1 (default 9600)
-  --gps-quality Q         fix quality 0..9 as the program decodes it (default 4, RTK
-                          fixed); POS writes Q-1, as the program adds 1
-  --start-time HHMMSS     UTC time of the first fix (default 100000)
-  Grid coordinates are UTM in the zone of --origin, also beyond its edge.
-
-Survey (the walker that carries the array)
-  --origin LAT,LON        start of line 1 in degrees (default 51.75,-1.25)
-  --bearing DEG           direction of the lines, clockwise from north (default 0);
-                          later lines lie to the right
-  --line-length M         (default 30)
-  --line-spacing M        (default: the array width, sensors x sensor spacing)
-  --lines N               (default 20)
-  --speed M/S             walking speed (default 1)
-  --one-way               walk every line the same way, returning to the next
-                          line's start (default: alternate, zig-zag)
-  After the last line the walker stands still.
-
-Field
-  --anomalies N           buried blobs and dipoles inside the area (default 5)
-  --noise-level X         sensor noise, standard deviation (default 1)
-  --seed N                seed of the one generator behind all randomness (default 1);
-                          the same options and seed give the same byte streams
-
-Faults
-  --stop PORT@START+LEN   PORT (console1..console9, gps) sends nothing from START
-                          for LEN seconds; repeatable, e.g. --stop console2@30+4
-  --noise-rate P          share of sentences followed by 1..8 noise bytes (never
-                          "$", CR or LF) (0..1)
-  GPS faults take WHEN: a share P (0..1) of the fixes at random, or START+LEN,
-  every fix from START for LEN seconds; each option is repeatable.
-  --bad-checksum WHEN     a wrong "*HH" on each sentence (checksum modes 0..6 only)
-  --bad-checksum-rate P   the same as --bad-checksum P
-  --no-star WHEN          sentences without "*HH" (checksum modes 0..6 only)
-  --noise-burst WHEN      after the fix, 201..300 noise bytes without LF or "$",
-                          then CR LF: the program restarts the line after 200
-                          characters and sees the tail as a line without "$"
-  --quality-zero WHEN     the fix reports quality 0 (GLL: status V); POS leaves its
-                          quality field empty
-  --few-satellites WHEN   the fix reports 1 satellite (GLL has no such field)
-  --stop gps@START+LEN    silence: the receiver sends nothing
-  --close-port START+LEN  the line goes away: the simulator closes the GPS pty
-                          pair (and removes its --link-dir link), then opens a new
-                          pair and prints "gps: reopened on /dev/pts/N"; map the
-                          program's port to the link, as the number may change.
-                          Under Wine 8 the open port then reads nothing, without
-                          an error (silence); a port reopened while the pty is
-                          gone opens, but each read fails at once (error 1).
-                          Dry runs and captures drop the window's bytes.
-
-Running
-  --duration S            stop after S seconds (default: at SIGINT/SIGTERM)
-  --link-dir DIR          also make symlinks DIR/console1.., DIR/gps to the slaves
-  --capture PREFIX        write what each port sent to PREFIX.<port>.raw (raw bytes)
-                          and PREFIX.index ("<ms> <port> <offset> <length>" per chunk);
-                          bytes the program writes to the GPS port go to port gps-in
-  --write-log FILE        one line per sentence written on any port, once the write
-                          that carried its LF has returned: "<us> <port> <sentence>",
-                          microseconds of CLOCK_MONOTONIC_RAW (the clock of Wine's
-                          QueryPerformanceCounter), the sentence without CR LF
-  --dry-run PORT          no ptys, no waiting: write PORT's stream (console1.., gps)
-                          to stdout for --duration seconds of simulated time
-                          (default 10); --capture still records every port
-  --help                  this text
-
-Whatever the program writes to the GPS port is printed as
-"gps <- [seconds] text" with CR, LF and other control bytes escaped.
-)";
+    CLI::App app(Intro, "tesselog-sim");
+    Readers readers;
+    ConsoleLists lists;
+    DeclareOptions(app, readers, options, lists);
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp&) {
+        options.Help = app.help();
+        return true;
+    } catch (const CLI::ParseError& e) {
+        error = e.what();
+        return false;
+    }
+    // CLI11 has sorted the words into options and values; the values go
+    // through their readers in the order given, so that a later value of an
+    // option overrides an earlier one and the repeatable options collect.
+    std::map<const CLI::Option*, size_t> taken;
+    for (const CLI::Option* option : app.parse_order()) {
+        const auto reader = readers.find(option);
+        if (reader == readers.end()) {
+            continue;  // a flag, done by its callback
+        }
+        const std::string& value = option->results()[taken[option]++];
+        if (!reader->second(value)) {
+            error = "bad value for " + option->get_name() + ": " + value;
+            return false;
+        }
+    }
+    return CheckTogether(options, lists, app.count("--line-spacing") > 0, error);
 }
 
 }  // namespace tesselog::sim

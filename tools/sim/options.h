@@ -14,12 +14,10 @@ struct ToolOptions {
     std::string LinkDir;
     std::string WriteLog;        // non-empty: the time of each sentence's write goes here
     std::string DryRunPort;      // non-empty: write this port's stream to stdout, no ptys, no pacing
-    bool Help = false;
+    std::string Help;            // non-empty: --help was given; print this and run nothing
 };
 
 // Fills `options` from argv[1..]; on failure returns false with a message.
 bool ParseOptions(int argc, const char* const* argv, ToolOptions& options, std::string& error);
-
-const char* HelpText();
 
 }  // namespace tesselog::sim
