@@ -3,21 +3,13 @@
 // when asked. Without that environment the case is skipped.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <string>
 
+#include "support/test_support.h"
 #include "windows/console_reader.h"
 
 namespace tesselog::win32 {
 namespace {
-
-std::string Env(const char* name) {
-    const char* value = std::getenv(name);
-    return value ? value : "";
-}
 
 // What the test window's handler of MSG_CONSOLE_DATA + k saw.
 struct Received {
@@ -45,8 +37,7 @@ LRESULT CALLBACK TestWindowProc(HWND window, UINT message, WPARAM w, LPARAM l) {
 class ConsoleReaderPortTest : public testing::Test {
 protected:
     void SetUp() override {
-        dir_ = Env("TESSELOG_PORT_DIR");
-        if (dir_.empty()) GTEST_SKIP() << "runs under tests/platform/run_port_tests.sh only";
+        if (test::Env("TESSELOG_PORT_DIR").empty()) GTEST_SKIP() << "runs under tests/platform/run_port_tests.sh only";
         WNDCLASSW wc{};
         wc.lpfnWndProc = TestWindowProc;
         wc.hInstance = GetModuleHandleW(nullptr);
@@ -86,26 +77,9 @@ protected:
             hex += digits[c >> 4];
             hex += digits[c & 15];
         }
-        static int requests = 0;
-        const std::string base = dir_ + "/reader-" + std::to_string(++requests);
-        {
-            std::ofstream out(base + ".tmp", std::ios::binary);
-            out << "write " << Env("TESSELOG_PTY_COM5") << " " << hex << "\n";
-        }
-        std::rename((base + ".tmp").c_str(), (base + ".req").c_str());
-        for (int waited = 0; waited < 10000; waited += 10) {
-            std::ifstream in(base + ".ans", std::ios::binary);
-            if (in) {
-                std::string answer(std::istreambuf_iterator<char>(in), {});
-                EXPECT_EQ(answer, "ok\n");
-                return;
-            }
-            Sleep(10);
-        }
-        ADD_FAILURE() << "no answer from the pty helper";
+        EXPECT_EQ(test::AskPtyHelper("write " + test::Env("TESSELOG_PTY_COM5") + " " + hex), "ok\n");
     }
 
-    std::string dir_;
     HWND window_ = nullptr;
     SerialPorts ports_;
     Settings settings_;

@@ -9,15 +9,13 @@
 //   TESSELOG_PTY_COM12   Linux path of the pty behind COM12
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <sstream>
 #include <string>
 
 #include "core/platform/prompts.h"
+#include "support/test_support.h"
 #include "windows/serial_ports.h"
 
 namespace tesselog::win32 {
@@ -30,16 +28,10 @@ constexpr int32_t Com99 = 98;  // not mapped, and never given a device by Wine
 
 using Termios = std::map<std::string, long>;
 
-std::string Env(const char* name) {
-    const char* value = std::getenv(name);
-    return value ? value : "";
-}
-
 class SerialPortTest : public testing::Test {
 protected:
     void SetUp() override {
-        dir_ = Env("TESSELOG_PORT_DIR");
-        if (dir_.empty()) GTEST_SKIP() << "runs under tests/platform/run_port_tests.sh only";
+        if (test::Env("TESSELOG_PORT_DIR").empty()) GTEST_SKIP() << "runs under tests/platform/run_port_tests.sh only";
     }
     void TearDown() override {
         for (HANDLE& h : ports_.ConsolePortHandle) Close(h);
@@ -52,14 +44,14 @@ protected:
 
     // Starts a new window of the ioctl log on the Linux side: call it before
     // opening the port that a later Probe looks at.
-    void Mark() { Ask("mark"); }
+    void Mark() { test::AskPtyHelper("mark"); }
 
     // The line settings of a pty while the port is open here, as Linux sees
     // them: "pty.<name>" what the pty holds, "set.<name>" what the port was
     // last set to since the Mark.
     Termios Probe(const char* ptyVariable) {
         Termios values;
-        std::istringstream answer(Ask("probe " + Env(ptyVariable)));
+        std::istringstream answer(test::AskPtyHelper("probe " + test::Env(ptyVariable)));
         std::string field;
         while (answer >> field) {
             size_t eq = field.find('=');
@@ -68,24 +60,6 @@ protected:
         return values;
     }
 
-    std::string Ask(const std::string& request) {
-        static int requests = 0;  // unique over all cases of the run
-        const std::string base = dir_ + "/probe-" + std::to_string(++requests);
-        {
-            std::ofstream out(base + ".tmp", std::ios::binary);
-            out << request << "\n";
-        }
-        std::rename((base + ".tmp").c_str(), (base + ".req").c_str());
-        for (int waited = 0; waited < 10000; waited += 10) {
-            std::ifstream in(base + ".ans", std::ios::binary);
-            if (in) return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-            Sleep(10);
-        }
-        ADD_FAILURE() << "no answer from the pty helper to " << request;
-        return "";
-    }
-
-    std::string dir_;
     SerialPorts ports_;
     Settings settings_;
     RecordingPrompts prompts_;

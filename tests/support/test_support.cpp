@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -9,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <thread>
 
 namespace fs = std::filesystem;
 
@@ -91,6 +93,31 @@ std::string Printable(const std::string& bytes) {
         }
     }
     return out;
+}
+
+std::string SentenceName(std::string_view text) {
+    std::string out;
+    for (char c : text.substr(0, std::min(text.find(','), size_t{10}))) out += (c > 0x20 && c < 0x7F) ? c : '.';
+    return out.empty() ? "-" : out;
+}
+
+std::string Env(const char* name) {
+    const char* value = std::getenv(name);
+    return value ? value : "";
+}
+
+std::string AskPtyHelper(const std::string& request) {
+    static std::atomic<int> requests{0};  // unique over all cases of the run
+    const std::string base = Env("TESSELOG_PORT_DIR") + "/probe-" + std::to_string(++requests);
+    WriteFileBytes(base + ".tmp", request + "\n");
+    std::rename((base + ".tmp").c_str(), (base + ".req").c_str());
+    for (int waited = 0; waited < 10000; waited += 10) {
+        std::ifstream in(base + ".ans", std::ios::binary);
+        if (in) return std::string(std::istreambuf_iterator<char>(in), {});
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ADD_FAILURE() << "no answer from the pty helper to " << request;
+    return "";
 }
 
 }  // namespace tesselog::test

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace tesselog::test {
 
@@ -37,5 +38,17 @@ std::string ReceiverBytes(const std::string& capture);
 
 // Bytes shown readably in failure messages: non-printables as \xNN.
 std::string Printable(const std::string& bytes);
+
+// The name of an NMEA sentence (its text up to the first comma), at most ten
+// characters, blanks and non-ASCII bytes as '.', "-" when empty.
+std::string SentenceName(std::string_view text);
+
+// An environment variable, "" when it is not set.
+std::string Env(const char* name);
+
+// One request to the pty helper of tests/platform/run_port_tests.sh: written
+// whole to TESSELOG_PORT_DIR/probe-N.req, the answer read from probe-N.ans.
+// A failure and "" when no answer comes within 10 s.
+std::string AskPtyHelper(const std::string& request);
 
 }  // namespace tesselog::test

@@ -59,33 +59,5 @@ TEST(ConsoleFramer, CaptureGivesSameSentencesInAnyChunking) {
     }
 }
 
-TEST(ConsoleFramer, ReaderStoresIntoItsOwnSlotOnly) {
-    ConsoleStreams streams;
-    Settings settings;
-    settings.ConsoleType[2] = 0;
-    for (int k = 0; k < MaxConsoles; ++k) streams.ConsoleLastDataTick[k] = 7;
-    streams.ConsoleBreakLogged[2] = 1;
-    streams.ConsoleInBreak[2] = 1;
-    streams.ConsoleInBreak[1] = 1;
-    ManualClock clock;
-    clock.CurrentTick = 4000000000u;
-    ConsoleReader reader(streams, settings, 2);
-    EXPECT_EQ(streams.ConsoleMinSentence[2], 9);
-
-    int sends = 0;
-    for (char ch : std::string("$PBAR,+12.5\r\n")) sends += reader.Feed(static_cast<uint8_t>(ch), clock);
-    EXPECT_EQ(sends, 1);
-    EXPECT_STREQ(streams.ConsoleSentence[2], "$PBAR,+12.5");
-    EXPECT_EQ(streams.ConsoleLastDataTick[2], 4000000000u);
-    EXPECT_EQ(streams.ConsoleBreakLogged[2], 0);
-    EXPECT_EQ(streams.ConsoleInBreak[2], 0);
-    EXPECT_EQ(streams.ConsoleInBreak[1], 1);
-    for (int k = 0; k < MaxConsoles; ++k) {
-        if (k == 2) continue;
-        EXPECT_EQ(streams.ConsoleSentence[k][0], 0) << k;
-        EXPECT_EQ(streams.ConsoleLastDataTick[k], 7u) << k;
-    }
-}
-
 }  // namespace
 }  // namespace tesselog

@@ -81,6 +81,7 @@ struct ReaderRun : ConsoleReaderIo {
 // until the next accepted sentence. Only console k's entries change.
 TEST(ConsoleReaderLoop, EachSentenceIsStoredThenHandedOverAlone) {
     ReaderRun r(2);
+    r.streams.ConsoleInBreak[1] = 1;  // another console's break stays
     r.Send("$PBAR,0060,0065\r\n$PBAR,0061,0066\r\n", 100);  // back to back
     r.Send("$PBAR,1\r\nx\n$PBAR,0062", 300);                 // a rejected line, a partial one
     r.Go();
@@ -103,6 +104,7 @@ TEST(ConsoleReaderLoop, EachSentenceIsStoredThenHandedOverAlone) {
         EXPECT_EQ(r.streams.ConsoleSentence[k][0], 0) << k;
         EXPECT_EQ(r.streams.ConsoleLastDataTick[k], 0u) << k;
         EXPECT_EQ(r.streams.ConsolePortOpen[k], 0) << k;
+        EXPECT_EQ(r.streams.ConsoleInBreak[k], k == 1) << k;
     }
 }
 

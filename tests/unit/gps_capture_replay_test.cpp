@@ -23,15 +23,6 @@
 namespace tesselog {
 namespace {
 
-// The sentence name (field 1), cut and made printable.
-std::string NameOf(std::string_view text) {
-    std::string_view name;
-    GetField(text, 1, ',', name);
-    std::string out;
-    for (char c : name.substr(0, 10)) out += (c > 0x20 && c < 0x7F) ? c : '.';
-    return out.empty() ? "-" : out;
-}
-
 class Replay {
 public:
     explicit Replay(int32_t mode) : mode_(ApplyNmeaMode(mode)) {}
@@ -40,7 +31,7 @@ public:
         char buffer[256];
         std::snprintf(buffer, sizeof buffer, "%c%c %10lu %s %s %s", line.First, line.Next,
                       static_cast<unsigned long>(line.Tick), line.Accepted ? "acc" : "rej",
-                      line.PassedOn ? "pass" : "-", NameOf(line.Text).c_str());
+                      line.PassedOn ? "pass" : "-", test::SentenceName(line.Text).c_str());
         out_ += buffer;
         if (line.PassedOn && IsPositionSentence(line.Text, mode_)) {
             const GpsFix fix = DecodeGpsFix(line.Text, mode_, 0, fix_);

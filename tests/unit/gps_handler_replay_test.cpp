@@ -106,7 +106,7 @@ private:
         char text[320];
         const std::string label = canvas_.Shown(layout_.Quality);
         int n = std::snprintf(text, sizeof text, "%c%c %10lu %s v=%d sat=%d q=%d/%s dop=%.2f mask=%c", line.First,
-                              line.Next, static_cast<unsigned long>(line.Tick), NameOf(line.Text).c_str(),
+                              line.Next, static_cast<unsigned long>(line.Tick), test::SentenceName(line.Text).c_str(),
                               static_cast<int>(state_.GpsFixValid), static_cast<int>(state_.GpsSatellites),
                               static_cast<int>(state_.GpsQuality), label.empty() ? "-" : label.c_str(),
                               state_.GpsDilution, state_.GpsMaskPassed ? 'G' : 'R');
@@ -143,14 +143,6 @@ private:
         if (records.empty() || !shown_.insert(first).second) return;
         for (size_t at = 0; at < records.size(); at += RecordLength)
             to += "    |" + test::Printable(records.substr(at, RecordLength - 1)) + "|\n";
-    }
-
-    static std::string NameOf(std::string_view text) {
-        std::string_view name;
-        GetField(text, 1, ',', name);
-        std::string out;
-        for (char c : name.substr(0, 10)) out += (c > 0x20 && c < 0x7F) ? c : '.';
-        return out.empty() ? "-" : out;
     }
 
     const std::string& Records() { return fs_.Files[fs_.Resolve("GPS.MGR")]; }

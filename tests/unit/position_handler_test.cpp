@@ -215,9 +215,9 @@ TEST(PositionHandler, ZoneFixedByFirstValidFixAndKeptAcrossBorder) {
     EXPECT_EQ(h.state.FirstFixSeen, 0);
     h.Send(Gga("4500.0000", 'N', "07206.0000", 'W', 2, 9, 1.0));  // -72.1: zone 18
     EXPECT_EQ(h.zone.UtmZone, 18);
+    const GpsDataOutcome east = h.Send(Gga("4500.0000", 'N', "07154.0000", 'W', 2, 9, 1.0));  // -71.9, zone 19's
     EXPECT_EQ(h.zone.UtmZoneOfFile, 18);
     EXPECT_DOUBLE_EQ(h.zone.FirstFixLongitude, -72.1);
-    const GpsDataOutcome east = h.Send(Gga("4500.0000", 'N', "07154.0000", 'W', 2, 9, 1.0));  // -71.9, zone 19's
     EXPECT_EQ(h.Shown(h.layout.Zone), "18");
     int zone = 18;
     double n = 0, e = 0;
