@@ -1,8 +1,8 @@
 // Receiver captures (tests/data/gps) and one simulator capture per NMEA mode
 // (tests/data/gps/sim) through the framer, the position handler and the GPS
 // record writer, while recording, against tests/golden/gps-handler. Byte i
-// of a capture arrives at tick 1000000 + i; the capture is fed in chunks of
-// 1, 7 and 4096 bytes and every chunking must give the same output.
+// of a capture arrives at tick 1000000 + i, fed one byte at a time as the
+// reader thread feeds the framer.
 //
 // One line per position sentence:
 //   markers tick name v= sat= q=number/label dop= mask=G|R [n= e= first|spd=] recs=count/fnv
@@ -63,18 +63,13 @@ public:
         writer_ = std::make_unique<DataFileWriter>(file_, settings_, clock_, consoles_, logging_);
     }
 
-    // Every byte has its own tick, so the chunking changes only how the
-    // bytes are grouped, never what they say.
-    std::string Replay(const std::string& bytes, size_t chunk) {
+    std::string Replay(const std::string& bytes) {
         GpsFramer framer(streams_, mode_);
         const uint32_t firstTick = 1000000;
         framer.Start(firstTick);
-        for (size_t at = 0; at < bytes.size(); at += chunk) {
-            const size_t end = std::min(at + chunk, bytes.size());
-            for (size_t i = at; i < end; ++i)
-                if (framer.Feed(static_cast<uint8_t>(bytes[i]), firstTick + static_cast<uint32_t>(i)))
-                    Handle(framer.Line());
-        }
+        for (size_t i = 0; i < bytes.size(); ++i)
+            if (framer.Feed(static_cast<uint8_t>(bytes[i]), firstTick + static_cast<uint32_t>(i)))
+                Handle(framer.Line());
         FlushOthers();
         char end[160];
         std::snprintf(end, sizeof end, "end positions=%d total=%.3f zone=%d\n",
@@ -172,7 +167,7 @@ private:
     std::string out_;
 };
 
-TEST(GpsHandlerReplay, SameOutputInEveryChunking) {
+TEST(GpsHandlerReplay, EachCaptureGivesItsExpectedOutput) {
     struct Capture {
         const char* file;
         int32_t mode;
@@ -199,9 +194,7 @@ TEST(GpsHandlerReplay, SameOutputInEveryChunking) {
         std::string bytes = test::ReadFileBytes(test::TestDataPath("data/gps/") + c.file);
         if (c.receiverLog) bytes = test::ReceiverBytes(bytes);
         ASSERT_GT(bytes.size(), 1000u);
-        const std::string first = HandlerReplay(c.mode).Replay(bytes, 1);
-        for (size_t chunk : {7, 4096}) EXPECT_EQ(HandlerReplay(c.mode).Replay(bytes, chunk), first) << chunk;
-        test::ExpectMatchesGolden(c.golden, first);
+        test::ExpectMatchesGolden(c.golden, HandlerReplay(c.mode).Replay(bytes));
     }
 }
 
