@@ -168,7 +168,7 @@ std::wstring FilterList(const std::vector<FileTypeFilter>& filters) {
     return list;
 }
 
-std::optional<std::string> RunFileDialog(HWND owner, const FileDialogRequest& request, bool save) {
+std::optional<std::u16string> RunFileDialog(HWND owner, const FileDialogRequest& request, bool save) {
     wchar_t path[FileDialogMaxPath] = {};
     wchar_t title[FileDialogMaxPath] = {};
     std::wstring initialName = WidenBytes(request.InitialName);
@@ -195,16 +195,16 @@ std::optional<std::string> RunFileDialog(HWND owner, const FileDialogRequest& re
 
     BOOL chosen = save ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn);
     if (!chosen) return std::nullopt;
-    return NarrowToBytes(path);
+    return CodeUnits(path);
 }
 
 }  // namespace
 
-std::optional<std::string> Win32FileDialogs::ChooseSaveFile(const FileDialogRequest& request) {
+std::optional<std::u16string> Win32FileDialogs::ChooseSaveFile(const FileDialogRequest& request) {
     return RunFileDialog(Owner, request, true);
 }
 
-std::optional<std::string> Win32FileDialogs::ChooseOpenFile(const FileDialogRequest& request) {
+std::optional<std::u16string> Win32FileDialogs::ChooseOpenFile(const FileDialogRequest& request) {
     return RunFileDialog(Owner, request, false);
 }
 

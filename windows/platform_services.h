@@ -60,11 +60,12 @@ public:
     HWND Owner = nullptr;
 };
 
-// GetSaveFileNameW / GetOpenFileNameW.
+// GetSaveFileNameW / GetOpenFileNameW. The chosen path goes back wide, as
+// the dialog gave it: whether 8-bit text can hold it is the caller's to say.
 class Win32FileDialogs : public FileDialogs {
 public:
-    std::optional<std::string> ChooseSaveFile(const FileDialogRequest& request) override;
-    std::optional<std::string> ChooseOpenFile(const FileDialogRequest& request) override;
+    std::optional<std::u16string> ChooseSaveFile(const FileDialogRequest& request) override;
+    std::optional<std::u16string> ChooseOpenFile(const FileDialogRequest& request) override;
     HWND Owner = nullptr;
 };
 
