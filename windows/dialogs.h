@@ -22,12 +22,17 @@ struct DialogContext {
     int32_t& displayOptionsChanged;      // redraw bits for the logging screen
 };
 
-// A core form into a dialog's controls and back. With the form last shown,
-// only what changed is touched, so lists keep their scroll position and the
-// caret stays where the operator left it. byteTexts: edit texts are 8-bit,
-// one byte per character (the comment), instead of UTF-8.
-void ShowDialogForm(HWND dialog, const DialogForm& form, const DialogForm* shown, bool byteTexts = false);
-void ReadDialogForm(HWND dialog, DialogForm& form, bool byteTexts = false);
+// A core form into a dialog's controls and back, every text widened from
+// and narrowed to 8-bit text (WidenBytes, NarrowToBytes). With the form last
+// shown, only what changed is touched, so lists keep their scroll position
+// and the caret stays where the operator left it.
+void ShowDialogForm(HWND dialog, const DialogForm& form, const DialogForm* shown);
+void ReadDialogForm(HWND dialog, DialogForm& form);
+// ReadDialogForm for OK. A stored text (EditControl::StoredText) with a
+// character that 8-bit text cannot hold is refused: a "WARNING" box names the
+// field and the character, the field gets the focus with that character
+// selected, and false says the dialog stays open with nothing stored.
+bool ReadDialogFormForOk(HWND dialog, DialogForm& form);
 
 // Moves a dialog over its owner (the desktop when it has none): centred
 // horizontally, its top 1/divisor of the free height below the owner's top.

@@ -36,14 +36,17 @@ std::optional<int32_t> PickColour(HWND owner, int32_t initial) {
 std::string ItemText(HWND dialog, int id) {
     wchar_t text[128] = {};
     GetDlgItemTextW(dialog, id, text, static_cast<int>(sizeof text / sizeof text[0]));
-    return Narrow(text);
+    return NarrowToBytes(text);
 }
 
-void SetItemText(HWND dialog, int id, const std::string& text) { SetDlgItemTextW(dialog, id, Widen(text).c_str()); }
+void SetItemText(HWND dialog, int id, const std::string& text) {
+    SetDlgItemTextW(dialog, id, WidenBytes(text).c_str());
+}
 
 void FillCombo(HWND dialog, int id, const char* const* captions, int count, int32_t selection) {
     for (int i = 0; i < count; ++i)
-        SendDlgItemMessageW(dialog, id, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(captions[i]).c_str()));
+        SendDlgItemMessageW(dialog, id, CB_ADDSTRING, 0,
+                            reinterpret_cast<LPARAM>(WidenBytes(captions[i]).c_str()));
     SendDlgItemMessageW(dialog, id, CB_SETCURSEL, static_cast<WPARAM>(selection), 0);
 }
 

@@ -26,7 +26,6 @@ struct LoggingDialogKind {
     void (*typed)(HWND, LoggingDialogRun&);   // an edit changed; may be null
     int32_t placementDivisor;                 // 0: where the resource puts it
     bool cancelKeys;                          // key codes 67 and 99 act as Cancel
-    bool byteTexts;                           // edit texts are 8-bit, one byte per character
     INT_PTR okResult, cancelResult;
 };
 
@@ -58,7 +57,7 @@ const LoggingDialogKind NewLineKind = {
         StoreNewLine(run.form, run.context->settings);
         Save(run);
     },
-    nullptr, nullptr, 0, false, false, 1, 0};
+    nullptr, nullptr, 0, false, 1, 0};
 
 const LoggingDialogKind NewStationKind = {
     L"NEWSTATION", [](LoggingDialogRun& run) { return NewStationForm(run.context->settings); },
@@ -66,17 +65,11 @@ const LoggingDialogKind NewStationKind = {
         StoreNewStation(run.form, run.context->settings);
         Save(run);
     },
-    nullptr, nullptr, 0, false, false, 0, 1};  // this dialog ends with 0 on OK and 1 on Cancel
+    nullptr, nullptr, 0, false, 0, 1};  // this dialog ends with 0 on OK and 1 on Cancel
 
 const LoggingDialogKind CommentKind = {
-    L"COMMENT",
-    [](LoggingDialogRun& run) {
-        DialogForm form;
-        form.Edits = {{IDC_COMMENT_TEXT, run.comment->substr(0, CommentMaxLength), CommentMaxLength}};
-        return form;
-    },
-    [](HWND, LoggingDialogRun& run) { *run.comment = run.form.Edit(IDC_COMMENT_TEXT).Text; },
-    nullptr, nullptr, 0, false, true, 1, 0};
+    L"COMMENT", [](LoggingDialogRun& run) { return CommentForm(*run.comment); },
+    [](HWND, LoggingDialogRun& run) { *run.comment = CommentText(run.form); }, nullptr, nullptr, 0, false, 1, 0};
 
 const LoggingDialogKind GpsWarningMaskKind = {
     L"GPSMASK", [](LoggingDialogRun& run) { return GpsWarningMaskForm(run.context->settings); },
@@ -84,12 +77,12 @@ const LoggingDialogKind GpsWarningMaskKind = {
         StoreGpsWarningMask(run.form, run.context->settings);
         Save(run);
     },
-    nullptr, nullptr, 0, false, false, 1, 0};
+    nullptr, nullptr, 0, false, 1, 0};
 
 void MapSizeTyping(HWND dialog, LoggingDialogRun& run) {
     DialogForm shown = run.form;
     if (!MapSizeTyped(run.form)) return;
-    ShowDialogForm(dialog, run.form, &shown, run.kind.byteTexts);
+    ShowDialogForm(dialog, run.form, &shown);
     SendDlgItemMessageW(dialog, IDC_MAPSCALE_SIZE, EM_SETSEL, 1, 1);  // caret after the "1"
 }
 
@@ -101,7 +94,7 @@ const LoggingDialogKind MapSizeKind = {
         run.context->displayOptionsChanged = StoreMapSize(run.form, run.context->settings);
     },
     [](LoggingDialogRun& run) { run.context->displayOptionsChanged = 0; }, MapSizeTyping, MapSizePlacementDivisor,
-    false, false, 1, 0};
+    false, 1, 0};
 
 void ReadingsScaleTyping(HWND, LoggingDialogRun& run) {
     if (run.readings->Typed(run.form) && run.scaleApplied) run.scaleApplied();
@@ -119,7 +112,7 @@ const LoggingDialogKind ReadingsScaleKind = {
         run.context->displayOptionsChanged = changed;
     },
     [](LoggingDialogRun& run) { run.context->displayOptionsChanged = run.readings->Cancel(); },
-    ReadingsScaleTyping, ReadingsScalePlacementDivisor, false, false, 1, 0};
+    ReadingsScaleTyping, ReadingsScalePlacementDivisor, false, 1, 0};
 
 const LoggingDialogKind SpeedScaleKind = {
     L"SPEEDSCALE", [](LoggingDialogRun& run) { return SpeedScaleForm(run.context->settings); },
@@ -127,7 +120,7 @@ const LoggingDialogKind SpeedScaleKind = {
         StoreSpeedScale(run.form, run.context->settings);
         Save(run);
     },
-    nullptr, nullptr, 0, true, false, 0, 0};  // ends with 0 either way
+    nullptr, nullptr, 0, true, 0, 0};  // ends with 0 either way
 
 const LoggingDialogKind AudioKind = {
     L"AUDIOFUNCTIONS", [](LoggingDialogRun& run) { return AudioOptionsForm(run.context->settings); },
@@ -135,7 +128,7 @@ const LoggingDialogKind AudioKind = {
         StoreAudioOptions(run.form, run.context->settings);
         Save(run);
     },
-    nullptr, nullptr, 0, false, false, 1, 0};
+    nullptr, nullptr, 0, false, 1, 0};
 
 const LoggingDialogKind& KindOf(LoggingDialog which) {
     switch (which) {
@@ -162,7 +155,7 @@ void Finish(HWND dialog, LoggingDialogRun& run, INT_PTR result) {
 
 INT_PTR OnInitDialog(HWND dialog, LoggingDialogRun& run) {
     run.form = run.kind.open(run);
-    ShowDialogForm(dialog, run.form, nullptr, run.kind.byteTexts);
+    ShowDialogForm(dialog, run.form, nullptr);
     if (run.kind.placementDivisor > 0) PlaceDialogOverOwnerWindow(dialog, run.kind.placementDivisor);
     run.filling = false;
     return TRUE;  // focus to the first control
@@ -170,7 +163,7 @@ INT_PTR OnInitDialog(HWND dialog, LoggingDialogRun& run) {
 
 INT_PTR OnCommand(HWND dialog, LoggingDialogRun& run, int id, int code) {
     if (id == IDOK) {
-        ReadDialogForm(dialog, run.form, run.kind.byteTexts);
+        if (!ReadDialogFormForOk(dialog, run.form)) return TRUE;
         run.kind.ok(dialog, run);
         run.accepted = true;
         Finish(dialog, run, run.kind.okResult);
@@ -182,7 +175,7 @@ INT_PTR OnCommand(HWND dialog, LoggingDialogRun& run, int id, int code) {
         return TRUE;
     }
     if (code == EN_CHANGE && run.kind.typed && !run.filling) {
-        ReadDialogForm(dialog, run.form, run.kind.byteTexts);
+        ReadDialogForm(dialog, run.form);
         run.filling = true;
         run.kind.typed(dialog, run);
         run.filling = false;

@@ -516,7 +516,7 @@ LRESULT OnScreenGpsData(HWND window, UINT, WPARAM, LPARAM) {
         for (int k = 0; k < MaxConsoles; ++k) {
             if (program.Ports.ConsoleThreads.Running(k)) SuspendThread(program.Ports.ConsoleThreads.Handle(k));
         }
-        MessageBoxW(window, Widen(PositionLimitMessage).c_str(), Widen(PositionLimitCaption).c_str(),
+        MessageBoxW(window, WidenBytes(PositionLimitMessage).c_str(), WidenBytes(PositionLimitCaption).c_str(),
                     MB_OK | MB_ICONEXCLAMATION);
         ExitProcess(0);
     }

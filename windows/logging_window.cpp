@@ -11,7 +11,7 @@ namespace {
 
 HWND MakeChild(HWND parent, HINSTANCE instance, const wchar_t* className, const std::string& text, DWORD style,
                const Rect& place, int id) {
-    return CreateWindowExW(0, className, Widen(text).c_str(), WS_CHILD | style, place.Left, place.Top,
+    return CreateWindowExW(0, className, WidenBytes(text).c_str(), WS_CHILD | style, place.Left, place.Top,
                            place.Width(), place.Height(), parent,
                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
 }

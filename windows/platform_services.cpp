@@ -3,37 +3,18 @@
 #include <commdlg.h>
 #include <mmsystem.h>
 
-#include <climits>
 #include <vector>
 
 namespace tesselog::win32 {
 
 std::wstring WidenBytes(const std::string& bytes) {
-    std::wstring wide;
-    wide.reserve(bytes.size());
-    for (unsigned char c : bytes) wide += static_cast<wchar_t>(c);
-    return wide;
+    std::u16string wide = From8Bit(bytes);
+    return std::wstring(wide.begin(), wide.end());
 }
 
-std::wstring Widen(const std::string& utf8) {
-    if (utf8.empty() || utf8.size() > INT_MAX) return std::wstring();
-    int size = static_cast<int>(utf8.size());
-    int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, nullptr, 0);
-    if (n <= 0) return std::wstring();
-    std::wstring out(static_cast<size_t>(n), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, &out[0], n);
-    return out;
-}
+std::string NarrowToBytes(const std::wstring& wide) { return To8Bit(CodeUnits(wide)); }
 
-std::string Narrow(const std::wstring& utf16) {
-    if (utf16.empty() || utf16.size() > INT_MAX) return std::string();
-    int size = static_cast<int>(utf16.size());
-    int n = WideCharToMultiByte(CP_UTF8, 0, utf16.data(), size, nullptr, 0, nullptr, nullptr);
-    if (n <= 0) return std::string();
-    std::string out(static_cast<size_t>(n), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, utf16.data(), size, &out[0], n, nullptr, nullptr);
-    return out;
-}
+std::u16string CodeUnits(const std::wstring& wide) { return std::u16string(wide.begin(), wide.end()); }
 
 namespace {
 
@@ -94,19 +75,20 @@ std::unique_ptr<File> Win32FileSystem::Open(const std::string& path, OpenMode mo
     case OpenMode::ReadWriteAlways: disposition = OPEN_ALWAYS; break;
     }
     // Share mode 0: a file open here cannot be opened again, here or elsewhere.
-    HANDLE handle = CreateFileW(Widen(path).c_str(), access, 0, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE handle =
+        CreateFileW(WidenBytes(path).c_str(), access, 0, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) return nullptr;
     return std::make_unique<Win32File>(handle);
 }
 
 bool Win32FileSystem::Exists(const std::string& path) {
-    return GetFileAttributesW(Widen(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+    return GetFileAttributesW(WidenBytes(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-bool Win32FileSystem::Remove(const std::string& path) { return DeleteFileW(Widen(path).c_str()) != 0; }
+bool Win32FileSystem::Remove(const std::string& path) { return DeleteFileW(WidenBytes(path).c_str()) != 0; }
 
 bool Win32FileSystem::MakeDirectory(const std::string& path) {
-    std::wstring wide = Widen(path);
+    std::wstring wide = WidenBytes(path);
     if (CreateDirectoryW(wide.c_str(), nullptr)) return true;
     if (GetLastError() != ERROR_ALREADY_EXISTS) return false;
     // A file of that name also reports "already exists".
@@ -117,7 +99,7 @@ bool Win32FileSystem::MakeDirectory(const std::string& path) {
 bool Win32FileSystem::SetCurrentDirectory(const std::string& path) {
     // Inside this member the unqualified name would find the member itself
     // (<windows.h> maps SetCurrentDirectory to SetCurrentDirectoryW).
-    return ::SetCurrentDirectoryW(Widen(path).c_str()) != 0;
+    return ::SetCurrentDirectoryW(WidenBytes(path).c_str()) != 0;
 }
 
 uint32_t Win32Clock::Tick() { return static_cast<uint32_t>(GetTickCount()); }
@@ -164,11 +146,12 @@ UINT IconFlag(PromptIcon icon) {
 }  // namespace
 
 void Win32Prompts::ShowMessage(const std::string& text, const std::string& caption, PromptIcon icon) {
-    MessageBoxW(Owner, Widen(text).c_str(), Widen(caption).c_str(), MB_OK | IconFlag(icon));
+    MessageBoxW(Owner, WidenBytes(text).c_str(), WidenBytes(caption).c_str(), MB_OK | IconFlag(icon));
 }
 
 bool Win32Prompts::AskYesNo(const std::string& text, const std::string& caption, PromptIcon icon) {
-    return MessageBoxW(Owner, Widen(text).c_str(), Widen(caption).c_str(), MB_YESNO | IconFlag(icon)) == IDYES;
+    return MessageBoxW(Owner, WidenBytes(text).c_str(), WidenBytes(caption).c_str(), MB_YESNO | IconFlag(icon)) ==
+           IDYES;
 }
 
 namespace {
@@ -177,25 +160,25 @@ namespace {
 std::wstring FilterList(const std::vector<FileTypeFilter>& filters) {
     std::wstring list;
     for (const FileTypeFilter& f : filters) {
-        list += Widen(f.Description);
+        list += WidenBytes(f.Description);
         list += L'\0';
-        list += Widen(f.Pattern);
+        list += WidenBytes(f.Pattern);
         list += L'\0';
     }
     list += L'\0';
     return list;
 }
 
-std::optional<std::string> RunFileDialog(HWND owner, const FileDialogRequest& request, bool save) {
+std::optional<std::u16string> RunFileDialog(HWND owner, const FileDialogRequest& request, bool save) {
     wchar_t path[FileDialogMaxPath] = {};
     wchar_t title[FileDialogMaxPath] = {};
-    std::wstring initialName = Widen(request.InitialName);
+    std::wstring initialName = WidenBytes(request.InitialName);
     initialName.copy(path, FileDialogMaxPath - 1);  // stays NUL-terminated
 
     std::wstring filters = FilterList(request.Filters);
-    std::wstring folder = Widen(request.InitialFolder);
-    std::wstring dialogTitle = Widen(request.Title);
-    std::wstring extension = Widen(request.DefaultExtension);
+    std::wstring folder = WidenBytes(request.InitialFolder);
+    std::wstring dialogTitle = WidenBytes(request.Title);
+    std::wstring extension = WidenBytes(request.DefaultExtension);
 
     OPENFILENAMEW ofn{};
     ofn.lStructSize = sizeof ofn;
@@ -213,16 +196,16 @@ std::optional<std::string> RunFileDialog(HWND owner, const FileDialogRequest& re
 
     BOOL chosen = save ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn);
     if (!chosen) return std::nullopt;
-    return Narrow(path);
+    return CodeUnits(path);
 }
 
 }  // namespace
 
-std::optional<std::string> Win32FileDialogs::ChooseSaveFile(const FileDialogRequest& request) {
+std::optional<std::u16string> Win32FileDialogs::ChooseSaveFile(const FileDialogRequest& request) {
     return RunFileDialog(Owner, request, true);
 }
 
-std::optional<std::string> Win32FileDialogs::ChooseOpenFile(const FileDialogRequest& request) {
+std::optional<std::u16string> Win32FileDialogs::ChooseOpenFile(const FileDialogRequest& request) {
     return RunFileDialog(Owner, request, false);
 }
 

@@ -1,10 +1,15 @@
-// The Win32 implementations of the core's platform interfaces. Paths and texts
-// are UTF-8 in the core and become UTF-16 only here, at the API boundary.
+// The Win32 implementations of the core's platform interfaces. Texts and
+// paths are 8-bit in the core (core/common/eight_bit_text.h) and become wide
+// only here, at the API boundary, one byte to one character: a folder whose
+// name has an e acute is held in the settings with the byte 0xE9 and names
+// the same folder in every Win32 call.
 #pragma once
 
 #include <windows.h>
 
 #include <string>
+
+#include "core/common/eight_bit_text.h"
 
 #include "core/platform/clock.h"
 #include "core/platform/file_dialogs.h"
@@ -14,12 +19,13 @@
 
 namespace tesselog::win32 {
 
-std::wstring Widen(const std::string& utf8);
-std::string Narrow(const std::wstring& utf16);
-// Screen texts made by the core are 8-bit, one byte per character, as in the
-// data and settings files (the degree sign of a latitude is the byte 0xB0):
-// each byte becomes the character of the same code.
+// The core's To8Bit and From8Bit on the API's wide text (wchar_t is 16 bits
+// here). Every text from the core is widened so, the degree sign of a
+// latitude (0xB0) as much as a path; NarrowToBytes turns a character that
+// does not fit into '?'.
 std::wstring WidenBytes(const std::string& bytes);
+std::string NarrowToBytes(const std::wstring& wide);
+std::u16string CodeUnits(const std::wstring& wide);
 
 // CreateFileW without sharing, so a data file in use elsewhere cannot be
 // opened (and counts as a free name when names are probed).
@@ -54,11 +60,12 @@ public:
     HWND Owner = nullptr;
 };
 
-// GetSaveFileNameW / GetOpenFileNameW.
+// GetSaveFileNameW / GetOpenFileNameW. The chosen path goes back wide, as
+// the dialog gave it: whether 8-bit text can hold it is the caller's to say.
 class Win32FileDialogs : public FileDialogs {
 public:
-    std::optional<std::string> ChooseSaveFile(const FileDialogRequest& request) override;
-    std::optional<std::string> ChooseOpenFile(const FileDialogRequest& request) override;
+    std::optional<std::u16string> ChooseSaveFile(const FileDialogRequest& request) override;
+    std::optional<std::u16string> ChooseOpenFile(const FileDialogRequest& request) override;
     HWND Owner = nullptr;
 };
 

@@ -15,7 +15,7 @@ static_assert(static_cast<int>(SerialLineControl::Disable) == DTR_CONTROL_DISABL
 
 // An existing device for reading and writing, not shared, not overlapped.
 HANDLE OpenDevice(int32_t settingIndex) {
-    std::wstring name = Widen(SerialDeviceName(settingIndex));
+    std::wstring name = WidenBytes(SerialDeviceName(settingIndex));
     return CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
 }
 

@@ -4,6 +4,7 @@
 // the controls and back, and routes the notifications.
 #include <windows.h>
 
+#include "core/platform/prompts.h"
 #include "core/settings/display_dialogs.h"
 #include "core/settings/logging_dialogs.h"
 #include "core/settings/setup_dialogs.h"
@@ -65,7 +66,7 @@ INT_PTR OnInitDialog(HWND dialog, DialogRun& run, WPARAM, LPARAM) {
 INT_PTR OnCommand(HWND dialog, DialogRun& run, WPARAM wParam, LPARAM) {
     int id = LOWORD(wParam);
     if (id == IDOK) {
-        ReadDialogForm(dialog, run.form);
+        if (!ReadDialogFormForOk(dialog, run.form)) return TRUE;
         run.kind.store(run.form, run.context.settings);
         if (run.context.saveSettings) run.context.saveSettings();
         run.accepted = true;
@@ -149,7 +150,7 @@ std::wstring ControlText(HWND dialog, int id) {
 
 }  // namespace
 
-void ShowDialogForm(HWND dialog, const DialogForm& form, const DialogForm* shown, bool byteTexts) {
+void ShowDialogForm(HWND dialog, const DialogForm& form, const DialogForm* shown) {
     for (const ComboControl& combo : form.Combos) {
         HWND control = GetDlgItem(dialog, combo.Id);
         const ComboControl* before = shown ? &shown->Combo(combo.Id) : nullptr;
@@ -157,7 +158,7 @@ void ShowDialogForm(HWND dialog, const DialogForm& form, const DialogForm* shown
         if (refill) {
             SendMessageW(control, CB_RESETCONTENT, 0, 0);
             for (const std::string& item : combo.Items)
-                SendMessageW(control, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(item).c_str()));
+                SendMessageW(control, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(WidenBytes(item).c_str()));
         }
         if (refill || before->Selection != combo.Selection)
             SendMessageW(control, CB_SETCURSEL, static_cast<WPARAM>(combo.Selection), 0);
@@ -166,7 +167,7 @@ void ShowDialogForm(HWND dialog, const DialogForm& form, const DialogForm* shown
     for (const EditControl& edit : form.Edits) {
         if (!shown && edit.Limit > 0) SendDlgItemMessageW(dialog, edit.Id, EM_LIMITTEXT, edit.Limit, 0);
         if (!shown || shown->Edit(edit.Id).Text != edit.Text)
-            SetDlgItemTextW(dialog, edit.Id, (byteTexts ? WidenBytes(edit.Text) : Widen(edit.Text)).c_str());
+            SetDlgItemTextW(dialog, edit.Id, WidenBytes(edit.Text).c_str());
     }
     for (const CheckControl& check : form.Checks)
         CheckDlgButton(dialog, check.Id, check.Checked ? BST_CHECKED : BST_UNCHECKED);
@@ -174,23 +175,38 @@ void ShowDialogForm(HWND dialog, const DialogForm& form, const DialogForm* shown
         CheckRadioButton(dialog, radio.FirstId, radio.FirstId + radio.Count - 1, radio.FirstId + radio.Selection);
     for (const LabelControl& label : form.Labels)
         if (!shown || shown->Label(label.Id).Text != label.Text)
-            SetDlgItemTextW(dialog, label.Id, Widen(label.Text).c_str());
+            SetDlgItemTextW(dialog, label.Id, WidenBytes(label.Text).c_str());
 }
 
 // Reads what the operator has set into the form (labels are the program's).
-void ReadDialogForm(HWND dialog, DialogForm& form, bool byteTexts) {
+void ReadDialogForm(HWND dialog, DialogForm& form) {
     for (ComboControl& combo : form.Combos) {
         LRESULT selection = SendDlgItemMessageW(dialog, combo.Id, CB_GETCURSEL, 0, 0);
         combo.Selection = selection == CB_ERR ? -1 : static_cast<int32_t>(selection);
     }
-    for (EditControl& edit : form.Edits) {
-        std::wstring text = ControlText(dialog, edit.Id);
-        edit.Text = byteTexts ? CommentFromTyped(std::u16string(text.begin(), text.end())) : Narrow(text);
-    }
+    for (EditControl& edit : form.Edits) edit.Text = NarrowToBytes(ControlText(dialog, edit.Id));
     for (CheckControl& check : form.Checks) check.Checked = IsDlgButtonChecked(dialog, check.Id) == BST_CHECKED;
     for (RadioGroup& radio : form.Radios)
         for (int k = 0; k < radio.Count; ++k)
             if (IsDlgButtonChecked(dialog, radio.FirstId + k) == BST_CHECKED) radio.Selection = k;
+}
+
+bool ReadDialogFormForOk(HWND dialog, DialogForm& form) {
+    ReadDialogForm(dialog, form);
+    for (const EditControl& edit : form.Edits) {
+        if (!edit.StoredText) continue;
+        std::u16string typed = CodeUnits(ControlText(dialog, edit.Id));
+        size_t at = FirstNon8BitCharacter(typed);
+        if (at == AllCharactersFit) continue;
+        MessageBoxW(dialog, WidenBytes(Not8BitMessage(edit.StoredText, typed)).c_str(),
+                    WidenBytes(CaptionWarning).c_str(), MB_OK | MB_ICONEXCLAMATION);
+        HWND control = GetDlgItem(dialog, edit.Id);
+        SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE);
+        // The character that cannot be stored is selected.
+        SendMessageW(control, EM_SETSEL, static_cast<WPARAM>(at), static_cast<LPARAM>(at + 1));
+        return false;
+    }
+    return true;
 }
 
 void PlaceDialogOverOwnerWindow(HWND dialog, int32_t divisor) {

@@ -27,7 +27,13 @@ std::string CurrentDirectory() {
     wchar_t buffer[MAX_PATH + 1] = {};
     DWORD n = GetCurrentDirectoryW(MAX_PATH + 1, buffer);
     if (n == 0 || n > MAX_PATH) return std::string();
-    return Narrow(std::wstring(buffer, n));
+    // A folder that 8-bit text cannot name is held by its short (8.3) name,
+    // which is plain ASCII, when the volume gives it one.
+    wchar_t shortName[MAX_PATH + 1] = {};
+    DWORD m = 0;
+    if (FirstNon8BitCharacter(CodeUnits(buffer)) != AllCharactersFit)
+        m = GetShortPathNameW(buffer, shortName, MAX_PATH + 1);
+    return NarrowToBytes(m > 0 && m <= MAX_PATH ? shortName : buffer);
 }
 
 void ReadClientSize(ProgramShell& shell, HWND window) {
@@ -62,7 +68,7 @@ LRESULT OnMainCreate(HWND window, UINT, WPARAM, LPARAM) {
     for (int i = 0; i < MainButtonCount; ++i) {
         Rect r = MainButtonRect(shell.ClientWidth, shell.ClientHeight, i);
         shell.MainButtons[i] =
-            CreateWindowExW(0, L"BUTTON", Widen(MainButtonLabels[i]).c_str(),
+            CreateWindowExW(0, L"BUTTON", WidenBytes(MainButtonLabels[i]).c_str(),
                             WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, r.Left, r.Top, r.Width(), r.Height(),
                             window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(MainButtonFirstId + i)),
                             shell.Instance, nullptr);

@@ -4,34 +4,14 @@
 #include <cstdio>
 #include <cstring>
 
+#include "core/common/eight_bit_text.h"
+
 namespace tesselog {
 namespace {
 
 constexpr int MaxSequenceNumber = 999;
 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
-
-// Length of the UTF-8 sequence starting at text[i] and its code point, or 0
-// when the bytes there are not a valid sequence.
-size_t DecodeUtf8(const std::string& text, size_t i, uint32_t& codePoint) {
-    auto byte = [&](size_t k) { return static_cast<uint8_t>(text[k]); };
-    uint8_t lead = byte(i);
-    size_t length = lead < 0x80            ? 1
-                    : (lead & 0xE0) == 0xC0 ? 2
-                    : (lead & 0xF0) == 0xE0 ? 3
-                    : (lead & 0xF8) == 0xF0 ? 4
-                                            : 0;
-    if (length == 0 || i + length > text.size()) return 0;
-    uint32_t cp = length == 1 ? lead : lead & (0x7F >> length);
-    for (size_t k = 1; k < length; ++k) {
-        if ((byte(i + k) & 0xC0) != 0x80) return 0;
-        cp = (cp << 6) | (byte(i + k) & 0x3F);
-    }
-    static const uint32_t smallest[5] = {0, 0, 0x80, 0x800, 0x10000};
-    if (cp < smallest[length] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
-    codePoint = cp;
-    return length;
-}
 
 void Report(Prompts& prompts, const char* what, const std::string& path) {
     prompts.ShowMessage(std::string(what) + "\r\n" + path, CaptionFileError, PromptIcon::Exclamation);
@@ -69,28 +49,7 @@ std::string DataFileNameOfPath(const std::string& path) {
     for (size_t i = 0; i < path.size(); ++i)
         if (IsSeparator(path[i])) start = i + 1;
     size_t end = path.find('.', start);
-    if (end == std::string::npos) end = path.size();
-
-    // The file keeps the low byte of each UTF-16 unit of the name.
-    std::string name;
-    for (size_t i = start; i < end;) {
-        uint32_t cp = 0;
-        size_t length = DecodeUtf8(path, i, cp);
-        if (length == 0) {
-            name += path[i];
-            ++i;
-            continue;
-        }
-        if (cp >= 0x10000) {
-            uint32_t v = cp - 0x10000;
-            name += static_cast<char>((0xD800 + (v >> 10)) & 0xFF);
-            name += static_cast<char>((0xDC00 + (v & 0x3FF)) & 0xFF);
-        } else {
-            name += static_cast<char>(cp & 0xFF);
-        }
-        i += length;
-    }
-    return name;
+    return path.substr(start, end == std::string::npos ? std::string::npos : end - start);
 }
 
 std::string FolderOfPath(const std::string& path) {
@@ -114,9 +73,19 @@ FileDialogRequest CreateDataFileRequest(const Settings& settings, const std::str
 
 int CreateDataFile(DataFileCreation& c, HeaderContext& header) {
     std::string initialName = DefaultDataFileName(c.Files, c.Writer.Time(), c.Config);
-    std::optional<std::string> chosen = c.Dialogs.ChooseSaveFile(CreateDataFileRequest(c.Config, initialName));
+    std::optional<std::u16string> chosen = c.Dialogs.ChooseSaveFile(CreateDataFileRequest(c.Config, initialName));
     if (!chosen) return DataFileRefused;
-    const std::string& path = *chosen;
+    // The folder is stored in the settings and the name written into the H
+    // record, both as 8-bit text: a path that cannot be held so is refused
+    // rather than stored as another folder.
+    if (size_t at = FirstNon8BitCharacter(*chosen); at != AllCharactersFit) {
+        bool inFolder = at < chosen->find_last_of(u"\\/") + 1;  // npos + 1 is 0: no folder part
+        c.Messages.ShowMessage(Not8BitMessage(inFolder ? "Data folder" : "Data file name", *chosen) + "\r\n" +
+                                   To8Bit(*chosen),
+                               CaptionWarning, PromptIcon::Exclamation);
+        return DataFileRefused;
+    }
+    const std::string path = To8Bit(*chosen);
 
     header.DataFileName = DataFileNameOfPath(path);
     bool existed = c.Files.Exists(path);

@@ -32,9 +32,8 @@ constexpr int DataFileRefused = -1;   // cancelled, failed (no file open) or for
 // taken the last candidate is returned with its extension.
 std::string DefaultDataFileName(FileSystem& files, Clock& clock, const Settings& settings);
 
-// The file name of a path (after its last backslash or slash) up to its
-// first point, as 8-bit characters: the low byte of each character. Paths
-// are UTF-8; a byte that does not start a valid sequence counts as itself.
+// The file name of an 8-bit path (after its last backslash or slash) up to
+// its first point.
 std::string DataFileNameOfPath(const std::string& path);
 
 // The folder part of a path, up to and including its last separator; empty
@@ -58,8 +57,10 @@ struct DataFileCreation {
 //   0 (DataFileCreated): new file written and open at its end, LoggingState -1;
 //   1 (DataFileExisting): an existing file starting with "TESSEL" (or shorter
 //     than six bytes), open at its start, nothing written;
-//  -1 (DataFileRefused): with no file open when the dialog was cancelled or
-//     the file could not be created or opened (reported under "FILE ERROR");
+//  -1 (DataFileRefused): with no file open when the dialog was cancelled,
+//     the path has a character 8-bit text cannot hold (reported under
+//     "WARNING", DataFolder kept) or the file could not be created or
+//     opened (reported under "FILE ERROR");
 //     with the file open and unchanged when it is not from this program.
 // header.DataFileName is set from the chosen path; the map reference and
 // zone in `header` go into the new file's G records.

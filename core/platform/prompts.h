@@ -1,5 +1,6 @@
 // Message boxes as the core sees them: a text and a fixed caption by kind.
-// Texts are 8-bit (UTF-8) strings; multi-line texts are joined with CR LF.
+// Texts are 8-bit strings (core/common/eight_bit_text.h); multi-line texts
+// are joined with CR LF.
 // The Win32 layer shows them with MessageBoxW, owned by the window in front.
 #pragma once
 

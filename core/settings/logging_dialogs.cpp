@@ -38,7 +38,8 @@ DialogForm NewLineForm(const Settings& s) {
     form.Edits = {
         {IDC_NEWLINE_CURRENT_LINE, s.StartLineText, 0},
         {IDC_NEWLINE_LAST_STATION, FormatNumber("%.3f", s.CurrentStation), 0},
-        {IDC_NEWLINE_LINE, FormatNumber("%.2f", TextToDouble(s.StartLineText) + s.LineIncrement), StartLineTextMaxLength},
+        {IDC_NEWLINE_LINE, FormatNumber("%.2f", TextToDouble(s.StartLineText) + s.LineIncrement),
+         StartLineTextMaxLength, "New Line"},
         {IDC_NEWLINE_LINE_INCREMENT, FormatNumber("%.2f", s.LineIncrement), 0},
         {IDC_NEWLINE_START_STATION, FormatNumber("%.3f", start), 0},
         {IDC_NEWLINE_STATION_INCREMENT, FormatNumber("%.3f", increment), 0},
@@ -77,11 +78,14 @@ void StoreNewStation(const DialogForm& form, Settings& s) {
 
 // ---------------------------------------------------------------- Comment
 
-std::string CommentFromTyped(const std::u16string& typed) {
-    std::string text;
-    for (size_t i = 0; i < typed.size() && i < CommentMaxLength; ++i)
-        text.push_back(static_cast<char>(typed[i] & 0xFF));
-    return text;
+DialogForm CommentForm(const std::string& text) {
+    DialogForm form;
+    form.Edits = {{IDC_COMMENT_TEXT, text.substr(0, CommentMaxLength), CommentMaxLength, "Comment"}};
+    return form;
+}
+
+std::string CommentText(const DialogForm& form) {
+    return form.Edit(IDC_COMMENT_TEXT).Text.substr(0, CommentMaxLength);
 }
 
 // ---------------------------------------------------------------- GPS Warning Mask

@@ -44,9 +44,10 @@ void StoreNewStation(const DialogForm& form, Settings& settings);
 
 // The event record keeps 11 characters of a comment.
 constexpr size_t CommentMaxLength = 11;
-// A typed comment as 8-bit text: the low byte of each UTF-16 unit, at most
-// 11 of them.
-std::string CommentFromTyped(const std::u16string& typed);
+// The comment's one edit, opened with `text`; OK takes its first 11
+// characters (CommentText).
+DialogForm CommentForm(const std::string& text);
+std::string CommentText(const DialogForm& form);
 
 // ---------------------------------------------------------------- GPS Warning Mask
 

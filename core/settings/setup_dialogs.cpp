@@ -106,7 +106,7 @@ int32_t SensorTotalOf(int32_t consoleCount, const int32_t consoleType[MaxConsole
 DialogForm SurveySetupForm(const Settings& s) {
     DialogForm form;
     form.Edits = {
-        {IDC_SURVEY_LINE, CutLineText(s.StartLineText), StartLineTextMaxLength},
+        {IDC_SURVEY_LINE, s.StartLineText.substr(0, StartLineTextMaxLength), StartLineTextMaxLength, "Survey Line"},
         {IDC_SURVEY_LINE_INCREMENT, FormatNumber("%.2f", s.LineIncrement), 0},
         {IDC_SURVEY_START_STATION, FormatNumber("%.3f", s.StartStation), 0},
         {IDC_SURVEY_STATION_INCREMENT, FormatNumber("%.3f", s.StationIncrement), 0},
@@ -116,15 +116,6 @@ DialogForm SurveySetupForm(const Settings& s) {
         MakeCombo(IDC_SURVEY_DIRECTION, List({"West", "South", "North", "East"}), s.LineDirection),
     };
     return form;
-}
-
-// The cut never splits a UTF-8 sequence, so the text stays readable in the
-// edit next time.
-std::string CutLineText(const std::string& text) {
-    if (text.size() <= StartLineTextMaxLength) return text;
-    size_t cut = StartLineTextMaxLength;
-    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
-    return text.substr(0, cut);
 }
 
 ComboControl MakeCombo(int id, std::vector<std::string> items, int32_t value, int32_t offset) {
@@ -141,7 +132,7 @@ void StoreSelection(const ComboControl& combo, int32_t& field, int32_t offset) {
 }
 
 void StoreSurveyLine(const DialogForm& form, const SurveyLineIds& ids, Settings& s) {
-    s.StartLineText = CutLineText(form.Edit(ids.Line).Text);
+    s.StartLineText = form.Edit(ids.Line).Text.substr(0, StartLineTextMaxLength);
     s.LineIncrement = TextToDouble(form.Edit(ids.LineIncrement).Text);
     StoreSelection(form.Combo(ids.LineSequence), s.LineSequence);
     StoreSelection(form.Combo(ids.Direction), s.LineDirection);

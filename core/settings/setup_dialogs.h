@@ -29,6 +29,11 @@ struct EditControl {
     int Id = 0;
     std::string Text;
     size_t Limit = 0;  // longest text the operator may type, 0 = no limit
+    // A text stored as it is typed (the survey line, the comment): its name
+    // in the operator's messages. Such a text must fit 8 bits or OK refuses
+    // it (core/common/eight_bit_text.h). Null for numbers, which are read,
+    // not stored as typed.
+    const char* StoredText = nullptr;
 };
 
 struct CheckControl {
@@ -100,8 +105,6 @@ struct SurveyLineIds {
     int Line, LineIncrement, LineSequence, Direction, StartStation, StationIncrement;
 };
 void StoreSurveyLine(const DialogForm& form, const SurveyLineIds& ids, Settings& settings);
-// The survey line text cut to its 11 bytes without splitting a UTF-8 sequence.
-std::string CutLineText(const std::string& text);
 
 // System Setup. Opening brings the record's leading point into range, so
 // the record is touched even when the dialog is cancelled.

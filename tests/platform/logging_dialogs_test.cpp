@@ -104,12 +104,6 @@ TEST(LoggingDialogs, OkStoresThroughTheProcedure) {
     EXPECT_EQ(f.settings.StartStation, 30.0);
     EXPECT_EQ(f.saves, 1);
 
-    // Comment: 8-bit text, the low byte of each character, 11 at most.
-    dialog = CreateLoggingDialog(nullptr, LoggingDialog::Comment, nullptr, &f.comment);
-    SetDlgItemTextW(dialog, IDC_COMMENT_TEXT, L"caf\u00e9 1234567");
-    SendMessageW(dialog, WM_COMMAND, IDOK, 0);
-    EXPECT_EQ(f.comment, "caf\xe9 123456");
-
     // Map Size: a size typed below 1 shows "1"; OK sets the redraw bits and
     // leaves the saving to the caller.
     dialog = CreateLoggingDialog(nullptr, LoggingDialog::MapSize, &f.context, nullptr);
@@ -127,6 +121,60 @@ TEST(LoggingDialogs, OkStoresThroughTheProcedure) {
     SendMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
     EXPECT_EQ(f.settings.ReadingsScaleMax, 500.0);
     EXPECT_EQ(f.changed, 0);
+}
+
+// The refusal box is modal: a thread timer, served by the box's own message
+// loop, counts and closes it.
+int WarningBoxes = 0;
+void CALLBACK CloseWarningBox(HWND, UINT, UINT_PTR, DWORD) {
+    HWND box = FindWindowW(nullptr, L"WARNING");
+    if (!box) return;
+    ++WarningBoxes;
+    SendMessageW(box, WM_COMMAND, IDOK, 0);
+}
+
+TEST(LoggingDialogs, TextsBeyondEightBitsAreRefusedWithTheDialogKeptOpen) {
+    if (!WindowsCanBeCreated()) GTEST_SKIP() << "no display";
+    const struct {
+        LoggingDialog which;
+        int id;
+        const wchar_t* refused;
+        DWORD refusedAt;
+        const wchar_t* accepted;
+        const char* stored;  // one byte per character, cut to 11
+        const std::string& (*text)(Fixture&);
+    } cases[] = {
+        {LoggingDialog::NewLine, IDC_NEWLINE_LINE, L"N\u0141 7", 1, L"\u00DCberlinie12", "\xDC" "berlinie12",
+         [](Fixture& f) -> const std::string& { return f.settings.StartLineText; }},
+        {LoggingDialog::Comment, IDC_COMMENT_TEXT, L"gate \u20AC", 5, L"caf\u00E9 1234567", "caf\xE9 123456",
+         [](Fixture& f) -> const std::string& { return f.comment; }},
+    };
+    for (const auto& c : cases) {
+        Fixture f;
+        const std::string before = c.text(f);
+        HWND dialog = CreateLoggingDialog(nullptr, c.which, &f.context, &f.comment);
+        ASSERT_NE(dialog, nullptr);
+        ShowWindow(dialog, SW_SHOW);
+        SetDlgItemTextW(dialog, c.id, c.refused);
+        WarningBoxes = 0;
+        UINT_PTR timer = SetTimer(nullptr, 0, 20, CloseWarningBox);
+        SendMessageW(dialog, WM_COMMAND, IDOK, 0);
+        KillTimer(nullptr, timer);
+        EXPECT_EQ(WarningBoxes, 1);
+        ASSERT_TRUE(IsWindow(dialog)) << "the dialog stays open";
+        EXPECT_EQ(c.text(f), before);
+        EXPECT_EQ(f.saves, 0);
+        EXPECT_EQ(GetFocus(), GetDlgItem(dialog, c.id));
+        DWORD from = 0, to = 0;
+        SendDlgItemMessageW(dialog, c.id, EM_GETSEL, reinterpret_cast<WPARAM>(&from), reinterpret_cast<LPARAM>(&to));
+        EXPECT_EQ(from, c.refusedAt);  // the character that does not fit is selected
+        EXPECT_EQ(to, c.refusedAt + 1);
+
+        SetDlgItemTextW(dialog, c.id, c.accepted);
+        SendMessageW(dialog, WM_COMMAND, IDOK, 0);
+        EXPECT_FALSE(IsWindow(dialog));
+        EXPECT_EQ(c.text(f), c.stored);
+    }
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 // Win32FileSystem against the real API: open modes with writes at the start
-// and at the end, no sharing, directories and UTF-8 paths.
+// and at the end, no sharing, directories and 8-bit paths.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -102,33 +102,30 @@ TEST(Win32FileSystem, Directories) {
     SetCurrentDirectoryW(before);
 }
 
-TEST(Win32FileSystem, Utf8PathsReachTheWideApi) {
-    // "Måling" with a-ring (U+00E5) and a euro sign (U+20AC): two- and
-    // three-byte UTF-8 sequences.
-    const std::string utf8 = "M\xC3\xA5ling \xE2\x82\xAC";
-    const std::wstring utf16 = L"M\u00E5ling \u20AC";
-    EXPECT_EQ(Widen(utf8), utf16);
-    EXPECT_EQ(Narrow(utf16), utf8);
-    EXPECT_EQ(Widen(""), L"");
-    EXPECT_EQ(Narrow(L""), "");
+TEST(Win32FileSystem, EightBitPathsReachTheWideApiByteForByte) {
+    // "Données" as the settings hold it: e acute is the byte 0xE9.
+    const std::string name = "Donn\xE9" "es";
+    const std::wstring wide = L"Donn\u00E9es";
+    EXPECT_EQ(WidenBytes(name), wide);
+    EXPECT_EQ(NarrowToBytes(wide), name);
 
     test::TempFolder folder;
     Win32FileSystem fs;
-    const std::string dir = folder.Path() + utf8;
-    const std::string path = dir + "\\" + utf8 + ".mgr";
+    const std::string dir = folder.Path() + name;
+    const std::string path = dir + "\\" + name + ".mgr";
     ASSERT_TRUE(fs.MakeDirectory(dir));
     {
         std::unique_ptr<File> file = fs.Open(path, OpenMode::CreateTruncate);
         ASSERT_NE(file, nullptr);
         EXPECT_TRUE(file->Write("T\n", 2));
     }
-    // The names on disk are the wide names, not the UTF-8 bytes read as ANSI.
-    const std::wstring widePath = Widen(folder.Path()) + utf16 + L"\\" + utf16 + L".mgr";
+    // The names on disk are the wide names, not the bytes read in a code page.
+    const std::wstring widePath = WidenBytes(folder.Path()) + wide + L"\\" + wide + L".mgr";
     EXPECT_NE(GetFileAttributesW(widePath.c_str()), INVALID_FILE_ATTRIBUTES);
     EXPECT_TRUE(fs.Exists(path));
     EXPECT_TRUE(fs.Remove(path));
     EXPECT_FALSE(fs.Exists(path));
-    RemoveDirectoryW((Widen(folder.Path()) + utf16).c_str());
+    RemoveDirectoryW((WidenBytes(folder.Path()) + wide).c_str());
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "core/common/eight_bit_text.h"
 #include "core/logscreen/logging_session.h"
 #include "core/platform/memory_file_system.h"
 
@@ -47,7 +48,7 @@ struct SessionHarness {
     void StartIn(int32_t state, const std::string& path = DataFile) {
         session.StartLogging();
         if (state == 0) return;
-        fileDialogs.Answers.push_back(path);
+        fileDialogs.Answers.push_back(From8Bit(path));
         session.PressButton(0);
         if (state == 1) session.PressButton(0);
     }

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "core/common/eight_bit_text.h"
 #include "core/datafile/data_file_naming.h"
 #include "core/platform/memory_file_system.h"
 #include "core/platform/stdio_file_system.h"
@@ -61,8 +62,6 @@ TEST(DataFileNameOfPath, NameUpToItsFirstPoint) {
         {"/home/op/dir.d/field", "field"},
         {"C:\\mixed/seps\\x.gxy", "x"},
         {"noFolder.mgr", "noFolder"},
-        {"C:\\M\xC3\xBChle.mgr", "M\xFChle"},  // low byte of each character
-        {"C:\\bad\xFF.mgr", "bad\xFF"},        // not UTF-8: taken as it is
     };
     for (const auto& [path, name] : cases) EXPECT_EQ(DataFileNameOfPath(path), name) << path;
     EXPECT_EQ(FolderOfPath("C:\\Survey.2026\\a.mgr"), "C:\\Survey.2026\\");
@@ -79,7 +78,7 @@ struct CreateFixture : NamingFixture {
     int saves = 0;
     HeaderContext header;
 
-    int Create(std::optional<std::string> answer) {
+    int Create(std::optional<std::u16string> answer) {
         dialogs.Answers.push_back(answer);
         DataFileCreation creation{fs, dialogs, prompts, settings, writer, logging, [this] { ++saves; }};
         return CreateDataFile(creation, header);
@@ -115,7 +114,7 @@ TEST_F(CreateFixture, ExistingFilesAreOpenedAtTheirStartAndLeftUnchanged) {
     for (const auto& c : cases) {
         const std::string path = "D:\\Other.dir\\old.mgr";
         fs.Files[path] = c.bytes;
-        EXPECT_EQ(Create(path), c.result) << c.bytes;
+        EXPECT_EQ(Create(From8Bit(path)), c.result) << c.bytes;
         EXPECT_TRUE(file.IsOpen());
         char start[4] = {};
         EXPECT_EQ(file.Read(start, 3), std::min<size_t>(3, c.bytes.size()));
@@ -133,13 +132,45 @@ TEST_F(CreateFixture, ExistingFilesAreOpenedAtTheirStartAndLeftUnchanged) {
 TEST_F(CreateFixture, UncreatableFileIsReportedAndLeavesNothingOpen) {
     fs.ReadOnly = true;
     const std::string path = std::string(Folder) + "261204_000.mgr";
-    EXPECT_EQ(Create(path), DataFileRefused);
+    EXPECT_EQ(Create(From8Bit(path)), DataFileRefused);
     EXPECT_FALSE(file.IsOpen());
     EXPECT_EQ(logging.LoggingState.load(), LoggingMonitoring);
     EXPECT_EQ(saves, 0);
     ASSERT_EQ(prompts.History.size(), 1u);
     EXPECT_EQ(prompts.History[0].Caption, "FILE ERROR");
     EXPECT_NE(prompts.History[0].Text.find(path), std::string::npos);
+}
+
+TEST_F(CreateFixture, ThePathIsKeptAs8BitTextOrRefused) {
+    const struct {
+        std::u16string chosen;
+        std::string folderAfter;
+        const char* refusal;  // start of the WARNING text; null: created
+    } cases[] = {
+        {u"C:\\Donn\u00E9es\\261204_000.mgr", "C:\\Donn\xE9" "es\\", nullptr},
+        {u"C:\\\u0141\u00F3d\u017A\\261204_000.mgr", Folder, "Data folder: the character U+0141"},
+        {u"C:\\Survey\\\u0141\u0105ka.mgr", Folder, "Data file name: the character U+0141"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.folderAfter);
+        settings.DataFolder = Folder;
+        prompts.History.clear();
+        int result = Create(c.chosen);
+        EXPECT_EQ(settings.DataFolder, c.folderAfter);
+        if (!c.refusal) {
+            EXPECT_EQ(result, DataFileCreated);
+            EXPECT_EQ(fs.Files[c.folderAfter + "261204_000.mgr"].size(), 11u * RecordLength);
+            EXPECT_EQ(saves, 1);
+            file.Close();
+            continue;
+        }
+        EXPECT_EQ(result, DataFileRefused);
+        EXPECT_FALSE(file.IsOpen());
+        ASSERT_EQ(prompts.History.size(), 1u);
+        EXPECT_EQ(prompts.History[0].Caption, "WARNING");
+        EXPECT_EQ(prompts.History[0].Text.rfind(c.refusal, 0), 0u) << prompts.History[0].Text;
+        EXPECT_EQ(saves, 1);  // only the created file saved the settings
+    }
 }
 
 TEST_F(CreateFixture, NewFileOnDiskGetsItsHeaderAndStaysOpenAtItsEnd) {
@@ -153,7 +184,7 @@ TEST_F(CreateFixture, NewFileOnDiskGetsItsHeaderAndStaysOpenAtItsEnd) {
     std::string atSave;
     int result = 0;
     {
-        dialogs.Answers.push_back(path);
+        dialogs.Answers.push_back(From8Bit(path));
         DataFileCreation creation{disk, dialogs, prompts, settings, diskWriter, logging,
                                   [&] { ++saves; atSave = test::ReadFileBytes(path); }};
         result = CreateDataFile(creation, header);

@@ -27,7 +27,7 @@ TEST(LoggingCommands, StateMachineMovesThroughItsButtonSets) {
     EXPECT_FALSE(c.MainButtonsVisible);
     EXPECT_FALSE(c.FileButtonEnabled);  // GPS on: the first fix enables it
 
-    h.fileDialogs.Answers.push_back(SessionHarness::DataFile);
+    h.fileDialogs.Answers.push_back(From8Bit(SessionHarness::DataFile));
     h.session.PressButton(0);  // "&File"
     EXPECT_EQ(h.session.Logging.LoggingState, -1);
     EXPECT_EQ(ShownSets(c), "010");
@@ -95,7 +95,7 @@ TEST(LoggingCommands, KeysActByStateAndPauseKey) {
         SessionHarness h;
         h.settings.PauseKey = t.pauseKey;
         h.StartIn(t.state);
-        h.fileDialogs.Answers.push_back("C:\\261204_001.mgr");  // for a "&File" the key may open
+        h.fileDialogs.Answers.push_back(u"C:\\261204_001.mgr");  // for a "&File" the key may open
         const size_t dialogs = h.fileDialogs.Requests.size();
         h.Key(t.key);
         EXPECT_EQ(h.session.Logging.LoggingState, t.after) << "PauseKey " << t.pauseKey << " state " << t.state
@@ -254,7 +254,7 @@ TEST(LoggingCommands, ForeignOrUnvalidatedFileLeavesTheScreenWithoutAFile) {
 
     // A file of this program: the validation refuses silently, nothing is written.
     const size_t messages = h.prompts.History.size();
-    h.fileDialogs.Answers.push_back("C:\\old.mgr");
+    h.fileDialogs.Answers.push_back(u"C:\\old.mgr");
     h.session.PressButton(0);
     EXPECT_EQ(h.session.Logging.LoggingState, 0);
     EXPECT_FALSE(h.session.File.IsOpen());

@@ -42,6 +42,7 @@
 #include <vector>
 
 #include "core/acquisition/console_framer.h"
+#include "core/common/eight_bit_text.h"
 #include "core/gps/gps_reader_loop.h"
 #include "core/logscreen/logging_layout.h"
 #include "core/logscreen/logging_session.h"
@@ -122,13 +123,13 @@ bool ApplySetting(Settings& s, const std::string& field, const std::string& valu
 // The save dialog confirms the proposed name with the offered extension.
 class ConfirmingFileDialogs : public FileDialogs {
 public:
-    std::optional<std::string> ChooseSaveFile(const FileDialogRequest& request) override {
+    std::optional<std::u16string> ChooseSaveFile(const FileDialogRequest& request) override {
         std::string ext = request.Filters.empty() ? "MGR" : request.Filters[0].Pattern.substr(2);
         for (char& c : ext) c = static_cast<char>(c - 'A' + 'a');
         Chosen = request.InitialFolder + request.InitialName + "." + ext;
-        return Chosen;
+        return From8Bit(Chosen);
     }
-    std::optional<std::string> ChooseOpenFile(const FileDialogRequest&) override { return std::nullopt; }
+    std::optional<std::u16string> ChooseOpenFile(const FileDialogRequest&) override { return std::nullopt; }
     std::string Chosen;
 };
 
