@@ -196,7 +196,7 @@ TEST(LoggingCommands, MapOverflowIsReportedAtOnceAndGoIsRefusedUntilTheMapIsEnla
         EXPECT_EQ(h.prompts.History.back().Text, OverflowPauseText);
         EXPECT_EQ(h.CountRecords("XPAUSED BMP"), state == 1 ? 1 : 0);
         if (state == 0) {
-            h.fileDialogs.Answers.push_back(SessionHarness::DataFile);
+            h.fileDialogs.Answers.push_back(From8Bit(SessionHarness::DataFile));
             h.Key('f');
         }
         EXPECT_EQ(h.session.Logging.LoggingState, -1);
