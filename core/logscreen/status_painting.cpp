@@ -38,6 +38,22 @@ void Field(Canvas& c, const StatusField& field, const char* label, const std::st
     Value(c, field.Value, field.Value.Left, value, background);
 }
 
+// A GPS value as the position handler last drew it, in its font, or "N/A"
+// in the block's own font while the handler has drawn nothing there.
+void GpsValue(Canvas& c, const Rect& box, const ShownGpsField& shown, FontChoice unknownFont, Color background) {
+    c.SetFont(shown.Shown ? shown.Font : unknownFont);
+    const std::string& text = shown.Shown ? shown.Text : std::string("N/A");
+    c.FillRect(box, background);
+    if (!text.empty()) c.TextInRect(box, box.Left, box.Top, text);
+}
+
+void GpsField(Canvas& c, const StatusField& field, const char* label, const ShownGpsField& shown,
+              Color background) {
+    c.SetFont(FontChoice::Text);
+    c.Text(field.Label.X, field.Label.Y, label);
+    GpsValue(c, field.Value, shown, FontChoice::Bold, background);
+}
+
 // Northing and easting are wider than the zone's room allows on narrow
 // screens; the second coordinate stops short of the "Z:" label then.
 Rect SecondCoordinateBox(const StatusTextLayout& s, int32_t coordinateDisplay) {
@@ -278,28 +294,29 @@ void PaintLoggingStatus(Canvas& c, const StatusTextLayout& s, const StatusInputs
     Field(c, s.LineLength, "Length:", FormatNumber("%-8.1f", in.LineLength), bg);
     Field(c, s.LineTime, "Time:", ClockText(in.LineSeconds), bg);
 
-    // 7. GPS block; the position handler fills in the values as fixes come.
+    // 7. GPS block: the position handler's last texts, which it redraws as
+    // fixes come.
     if (in.GpsInput == 0) {
         c.SetFont(FontChoice::Bold);
         Value(c, s.GpsDisabledBox, s.GpsDisabledBox.Left, "GPS Disabled", bg);
     } else {
         const bool geodetic = in.CoordinateDisplay == 0;
+        const ShownGpsTexts& gps = in.GpsTexts;
         Field(c, s.Positions, "Positions: ", FormatInt("%-6d", in.GpsPositionCount), bg);
-        c.SetFont(FontChoice::Text);
-        Value(c, s.Quality, s.Quality.Left, "N/A", bg);
+        GpsValue(c, s.Quality, gps.Quality, FontChoice::Text, bg);
         for (const Rect* circle : {&s.CircleA, &s.CircleB}) {
             c.FillRect(*circle, bg);
             c.SetPen(GpsIdleCircleColor, 1);
             c.SetBrush(GpsIdleCircleColor);
             c.Ellipse({circle->Left, circle->Top + 1, circle->Right, circle->Bottom});
         }
-        Field(c, s.Dilution, DilutionLabel(in.NmeaMode), "N/A", bg);
-        Field(c, s.Satellites, "Sat:", "N/A", bg);
-        Field(c, s.FirstCoordinate, geodetic ? "Lat:" : "N:", "N/A", bg);
+        GpsField(c, s.Dilution, DilutionLabel(in.NmeaMode), gps.Dilution, bg);
+        GpsField(c, s.Satellites, "Sat:", gps.Satellites, bg);
+        GpsField(c, s.FirstCoordinate, geodetic ? "Lat:" : "N:", gps.FirstCoordinate, bg);
         StatusField second = s.SecondCoordinate;
         second.Value = SecondCoordinateBox(s, in.CoordinateDisplay);
-        Field(c, second, geodetic ? "Lon:" : "E:", "N/A", bg);
-        if (!geodetic) Field(c, s.Zone, "Z:", "N/A", bg);
+        GpsField(c, second, geodetic ? "Lon:" : "E:", gps.SecondCoordinate, bg);
+        if (!geodetic) GpsField(c, s.Zone, "Z:", gps.Zone, bg);
     }
 
     // 8. File line.

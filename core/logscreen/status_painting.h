@@ -105,6 +105,10 @@ struct StatusInputs {
     double TotalLength = 0.0;
     int32_t TotalSeconds = 0;
 
+    // The GPS fields as the position handler last drew them ("N/A" where it
+    // has drawn nothing since the logging screen opened).
+    ShownGpsTexts GpsTexts;
+
     Color Background = Rgb(240, 240, 240);  // the button-face colour
     Color TextColor = Rgb(0, 0, 0);
 };
