@@ -1,8 +1,9 @@
+#!/usr/bin/env bash
 # The font set-up of a Wine prefix, the same in every prefix the project makes (the
 # Windows tests', the end-to-end base prefix, the run command's and the port tests'):
 # scripts/wine-fonts.reg imported once, and again whenever that file is newer than the
 # prefix's stamp, so a prefix made before a change of the file gets the change too.
-# Source this file; wine_fonts_setup PREFIX does the work.
+# Source this file and call wine_fonts_setup PREFIX, or run it: scripts/wine-fonts.sh PREFIX.
 #
 # Without the set-up Wine draws "Microsoft Sans Serif" in whatever face it falls back
 # to (DejaVu Sans on a fresh Debian), which is wider than the status fields of the
@@ -45,3 +46,8 @@ wine_fonts_setup() {
     WINEPREFIX="$prefix" timeout 60 wineserver -w || true
     touch "$stamp"
 }
+
+if [ "${BASH_SOURCE[0]}" = "$0" ]; then
+    set -euo pipefail
+    wine_fonts_setup "${1:?usage: scripts/wine-fonts.sh WINEPREFIX}"
+fi
