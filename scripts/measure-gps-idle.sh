@@ -22,12 +22,7 @@ base_prefix="$E2E_ROOT/build/e2e/prefix-base"   # the end-to-end scenarios' prep
 ticks_per_second="$(getconf CLK_TCK)"
 
 prepare_prefix() {
-    if [ ! -f "$base_prefix/.e2e-ready" ]; then
-        e2e_log "preparing the Wine prefix $base_prefix (once, about 20 s)"
-        rm -rf "$base_prefix"
-        e2e_prefix_create "$base_prefix"
-        touch "$base_prefix/.e2e-ready"
-    fi
+    e2e_prepare_base_prefix "$base_prefix"
     e2e_prefix_copy "$base_prefix" "$out/prefix"
     e2e_use_prefix "$out/prefix"
 }

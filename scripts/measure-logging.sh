@@ -52,12 +52,7 @@ main() {
     local links main drawlog recordlog k ports=()
     rm -rf "$out"
     e2e_init "$out"
-    if [ ! -f "$base_prefix/.e2e-ready" ]; then
-        e2e_log "preparing the Wine prefix $base_prefix (once, about 20 s)"
-        rm -rf "$base_prefix"
-        e2e_prefix_create "$base_prefix"
-        touch "$base_prefix/.e2e-ready"
-    fi
+    e2e_prepare_base_prefix "$base_prefix"
     e2e_prefix_copy "$base_prefix" "$out/prefix"
     e2e_use_prefix "$out/prefix"
     e2e_start_xvfb 15 2>>"$out/run.log"

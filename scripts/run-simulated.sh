@@ -47,12 +47,14 @@ build_trees() {
     cmake --build build/windows -j "$jobs" --target tesselog >/dev/null
 }
 
-# The prefix is made once and kept, so the settings chosen in a run persist.
+# The prefix is made once and kept, so the settings chosen in a run persist; its font
+# set-up follows scripts/wine-fonts.reg.
 prepare_prefix() {
     if [ ! -f "$prefix/system.reg" ]; then
         echo "== Creating the Wine prefix $prefix (once, about 20 s) =="
         e2e_prefix_create "$prefix"
     fi
+    e2e_prefix_fonts "$prefix"
     e2e_use_prefix "$prefix"
     e2e_make_settings_dir
 }

@@ -470,6 +470,7 @@ LRESULT OnScreenPaint(HWND window, UINT, WPARAM, LPARAM) {
     inputs.LinesStarted = session.Counters.LinesStarted;
     inputs.TotalLength = session.GpsState.TotalDistance;
     inputs.TotalSeconds = static_cast<int32_t>(session.Readings.TotalTimeMs / 1000);
+    inputs.GpsTexts = session.GpsState.Shown;
     inputs.Background = ButtonFaceColor();
     PaintLoggingScreen(TheLoggingWindow(), window, inputs);
     return 0;

@@ -4,6 +4,7 @@
 
 #include "windows/platform_services.h"
 #include "windows/shell_window.h"
+#include "windows/window_canvas.h"
 
 namespace tesselog::win32 {
 
@@ -194,35 +195,28 @@ void ShowReviewButton(LoggingWindow& w, bool inReview) {
 void EnableFileButton(LoggingWindow& w, bool enable) { Enable(w.FirstCommands[0], enable); }
 
 void PaintLoggingScreen(LoggingWindow& w, HWND screen, const StatusInputs& inputs) {
-    PAINTSTRUCT paint{};
-    HDC dc = BeginPaint(screen, &paint);
-    if (w.Fonts) {
-        GdiCanvas canvas(dc, *w.Fonts);
-        StatusInputs shown = inputs;
-        shown.MapVisible = w.MapVisible ? 1 : 0;
-        PaintLoggingStatus(canvas, w.Status, shown);
+    if (!w.Fonts) {
+        PAINTSTRUCT paint{};
+        BeginPaint(screen, &paint);
+        EndPaint(screen, &paint);
+        return;
     }
-    EndPaint(screen, &paint);
+    PaintCanvas canvas(screen, *w.Fonts);
+    StatusInputs shown = inputs;
+    shown.MapVisible = w.MapVisible ? 1 : 0;
+    PaintLoggingStatus(canvas.Get(), w.Status, shown);
 }
 
 void DrawStatusLine(LoggingWindow& w, int code, const std::string& fileName) {
     if (!w.Screen || !w.Fonts) return;
-    HDC dc = GetDC(w.Screen);
-    {
-        GdiCanvas canvas(dc, *w.Fonts);
-        PaintStatusLine(canvas, w.Status, code, fileName, ButtonFaceColor(), Rgb(0, 0, 0));
-    }
-    ReleaseDC(w.Screen, dc);
+    WindowCanvas canvas(w.Screen, *w.Fonts);
+    PaintStatusLine(canvas.Get(), w.Status, code, fileName, ButtonFaceColor(), Rgb(0, 0, 0));
 }
 
 void DrawPauseHint(LoggingWindow& w, int code, int32_t pauseKey) {
     if (!w.Screen || !w.Fonts) return;
-    HDC dc = GetDC(w.Screen);
-    {
-        GdiCanvas canvas(dc, *w.Fonts);
-        PaintPauseHint(canvas, w.Status, code, pauseKey, ButtonFaceColor(), Rgb(0, 0, 0));
-    }
-    ReleaseDC(w.Screen, dc);
+    WindowCanvas canvas(w.Screen, *w.Fonts);
+    PaintPauseHint(canvas.Get(), w.Status, code, pauseKey, ButtonFaceColor(), Rgb(0, 0, 0));
 }
 
 }  // namespace tesselog::win32

@@ -16,12 +16,12 @@ ProgramShell& Shell() {
     return shell;
 }
 
-namespace {
-
 HFONT CreateShellFont(int height, int weight) {
     return CreateFontW(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
                        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"Microsoft Sans Serif");
 }
+
+namespace {
 
 std::string CurrentDirectory() {
     wchar_t buffer[MAX_PATH + 1] = {};

@@ -53,6 +53,11 @@ struct ProgramShell {
 
 ProgramShell& Shell();
 
+// Every font the program creates: "Microsoft Sans Serif" of the given cell height
+// and weight. Wine has no such face; the project's prefixes replace it by
+// Liberation Sans (scripts/wine-fonts.reg).
+HFONT CreateShellFont(int height, int weight);
+
 // Registers the main class and the eight classes of the child screens and
 // panes, in that order. False when a class other than the main class fails
 // (a failed main class shows as a failed main window).

@@ -34,7 +34,26 @@ private:
     Canvas* canvas_;
 };
 
-// Wraps the GDI canvas of every later WindowCanvas. Set once, before any
+// The same for WM_PAINT: a canvas on the context of BeginPaint, ended with
+// EndPaint, so that the draw log also shows what a repaint drew.
+class PaintCanvas {
+public:
+    PaintCanvas(HWND window, const ShellFonts& fonts);
+    ~PaintCanvas();
+    PaintCanvas(const PaintCanvas&) = delete;
+    PaintCanvas& operator=(const PaintCanvas&) = delete;
+
+    Canvas& Get() { return *canvas_; }
+
+private:
+    HWND window_;
+    PAINTSTRUCT paint_{};
+    std::unique_ptr<GdiCanvas> gdi_;
+    std::unique_ptr<Canvas> wrapper_;
+    Canvas* canvas_;
+};
+
+// Wraps the GDI canvas of every later WindowCanvas and PaintCanvas. Set once, before any
 // thread draws; nullptr (the default) draws on the window only.
 using CanvasWrapper = std::unique_ptr<Canvas> (*)(Canvas& inner);
 void SetWindowCanvasWrapper(CanvasWrapper wrapper);

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string_view>
+#include <utility>
 
 #include "core/common/text_format.h"
 #include "core/gps/gps_decoder.h"
@@ -20,6 +21,15 @@ void DrawField(Canvas& canvas, const GpsFieldLayout& layout, const Rect& field, 
     canvas.SetFont(font);
     canvas.FillRect(field, layout.Background);
     if (!text.empty()) canvas.TextInRect(field, field.Left, field.Top, text);
+}
+
+// A field the repaint keeps: drawn, and remembered as drawn.
+void ShowField(Canvas& canvas, const GpsFieldLayout& layout, const Rect& field, FontChoice font, std::string text,
+               ShownGpsField& shown) {
+    DrawField(canvas, layout, field, font, text);
+    shown.Shown = true;
+    shown.Font = font;
+    shown.Text = std::move(text);
 }
 
 // A status circle: the box blanked, then a filled ellipse one pixel below
@@ -43,16 +53,18 @@ std::string_view SentenceOf(const GpsStreams& streams) {
 // the order of the mode's pairs as the fix's items are decoded.
 void DrawDecodedItems(GpsPositionContext& c, const GpsFix& fix) {
     const GpsFieldLayout& layout = c.layout;
+    ShownGpsTexts& shown = c.state.Shown;
     const int count = c.mode.GpsFieldCount < GpsFieldPairMax ? c.mode.GpsFieldCount : GpsFieldPairMax;
     for (int i = 0; i < count; ++i) {
         switch (c.mode.GpsFieldSlot[i]) {
         case GpsSlotSatellites:
-            DrawField(c.canvas, layout, layout.Satellites, layout.SecondFont, FormatInt("%2d", fix.Satellites));
+            ShowField(c.canvas, layout, layout.Satellites, layout.SecondFont, FormatInt("%2d", fix.Satellites),
+                      shown.Satellites);
             break;
         case GpsSlotQuality:
             // A missing quality field leaves the field blank.
-            DrawField(c.canvas, layout, layout.Quality, layout.SecondFont,
-                      fix.QualityPresent ? GpsQualityLabel(fix.QualityCharacter) : "");
+            ShowField(c.canvas, layout, layout.Quality, layout.SecondFont,
+                      fix.QualityPresent ? GpsQualityLabel(fix.QualityCharacter) : "", shown.Quality);
             break;
         case GpsSlotLatitude:
         case GpsSlotLongitude: {
@@ -62,14 +74,16 @@ void DrawDecodedItems(GpsPositionContext& c, const GpsFix& fix) {
             // An empty prefix: the coordinate was not decoded because the fix
             // was already invalid; the N/A of the invalid fix follows.
             if (parts.Prefix.empty()) break;
-            DrawField(c.canvas, layout, latitude ? layout.FirstCoordinate : layout.SecondCoordinate,
-                      layout.NormalFont, GeodeticText(parts));
+            ShowField(c.canvas, layout, latitude ? layout.FirstCoordinate : layout.SecondCoordinate,
+                      layout.NormalFont, GeodeticText(parts),
+                      latitude ? shown.FirstCoordinate : shown.SecondCoordinate);
             break;
         }
         case GpsSlotDilution:
         case GpsSlotDilution2:
         case GpsSlotDilution3:
-            DrawField(c.canvas, layout, layout.Dilution, layout.NormalFont, GpsDilutionText(fix.Dilution));
+            ShowField(c.canvas, layout, layout.Dilution, layout.NormalFont, GpsDilutionText(fix.Dilution),
+                      shown.Dilution);
             break;
         default:
             break;
@@ -79,9 +93,10 @@ void DrawDecodedItems(GpsPositionContext& c, const GpsFix& fix) {
 
 void DrawPositionTexts(GpsPositionContext& c, const PositionTexts& texts) {
     const GpsFieldLayout& layout = c.layout;
-    DrawField(c.canvas, layout, layout.FirstCoordinate, layout.NormalFont, texts.First);
-    DrawField(c.canvas, layout, layout.SecondCoordinate, layout.NormalFont, texts.Second);
-    if (texts.ZoneChanged) DrawField(c.canvas, layout, layout.Zone, layout.NormalFont, texts.Zone);
+    ShownGpsTexts& shown = c.state.Shown;
+    ShowField(c.canvas, layout, layout.FirstCoordinate, layout.NormalFont, texts.First, shown.FirstCoordinate);
+    ShowField(c.canvas, layout, layout.SecondCoordinate, layout.NormalFont, texts.Second, shown.SecondCoordinate);
+    if (texts.ZoneChanged) ShowField(c.canvas, layout, layout.Zone, layout.NormalFont, texts.Zone, shown.Zone);
 }
 
 // Working coordinates of a valid fix, with its texts drawn. Geodetic fixes
@@ -241,8 +256,8 @@ void ShowGsaDilution(GpsPositionContext& c, std::string_view sentence) {
     double pdop = c.state.GpsDilution;
     const bool present = DecodeGsaDilution(sentence, pdop);
     if (present) c.state.GpsDilution = pdop;
-    DrawField(c.canvas, c.layout, c.layout.Dilution, c.layout.SecondFont,
-              present ? FormatNumber("%-4.1f", pdop) : std::string("N/A"));
+    ShowField(c.canvas, c.layout, c.layout.Dilution, c.layout.SecondFont,
+              present ? FormatNumber("%-4.1f", pdop) : std::string("N/A"), c.state.Shown.Dilution);
 }
 
 }  // namespace
@@ -253,6 +268,7 @@ void ResetGpsPositionsOnLoggingStart(GpsPositionState& state) {
     // before any fix, or without GPS, carries 0.000.
     state.MapReferenceNorthing = 0.0;
     state.MapReferenceEasting = 0.0;
+    state.Shown = ShownGpsTexts();
     state.MaxGpsPositions = MaxGpsPositionsPerFile;
 }
 
@@ -318,8 +334,10 @@ GpsDataOutcome OnGpsData(GpsPositionContext& c) {
         if (!valid) {
             s.GpsFixValid = 0;
             northing = easting = 0.0;
-            DrawField(c.canvas, c.layout, c.layout.FirstCoordinate, c.layout.NormalFont, GpsNoPositionText);
-            DrawField(c.canvas, c.layout, c.layout.SecondCoordinate, c.layout.NormalFont, GpsNoPositionText);
+            ShowField(c.canvas, c.layout, c.layout.FirstCoordinate, c.layout.NormalFont, GpsNoPositionText,
+                      s.Shown.FirstCoordinate);
+            ShowField(c.canvas, c.layout, c.layout.SecondCoordinate, c.layout.NormalFont, GpsNoPositionText,
+                      s.Shown.SecondCoordinate);
         }
 
         ShowStatus(c);

@@ -74,6 +74,20 @@ struct GpsFieldLayout {
     double SpeedBarPixelsPerUnit = 480.0 / 5.0;
 };
 
+// A GPS text field as the handler last drew it. A repaint of the logging
+// screen (after a dialog or a message box, or a toggle of the view) draws it
+// again; until the handler has drawn the field since the logging screen
+// opened, nothing is known and the repaint shows "N/A".
+struct ShownGpsField {
+    bool Shown = false;
+    FontChoice Font = FontChoice::Bold;
+    std::string Text;  // empty: the field was blanked (a sentence without quality)
+};
+
+struct ShownGpsTexts {
+    ShownGpsField Satellites, Quality, Dilution, FirstCoordinate, SecondCoordinate, Zone;
+};
+
 // The GPS items of the program, with the names the rest of the program uses
 // for them. Owned by the user-interface thread.
 struct GpsPositionState {
@@ -114,11 +128,15 @@ struct GpsPositionState {
     int32_t ClosedEpochLastIndex[MaxSensors] = {};
     int32_t SensorsInClosedEpoch = 0;
     int32_t ClosedEpochHasReadings = 0;
+
+    // The texts of the GPS fields, for the repaint (cleared when the logging
+    // screen opens).
+    ShownGpsTexts Shown;
 };
 
 // When the logging screen opens: no valid fix seen yet, no map reference
-// (a file made before the first fix, or without GPS, carries 0.000), and
-// the file limit.
+// (a file made before the first fix, or without GPS, carries 0.000), no GPS
+// text shown, and the file limit.
 void ResetGpsPositionsOnLoggingStart(GpsPositionState& state);
 
 // The map as the handler sees it (the map geometry and drawing implement it;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <initializer_list>
 
 #include "core/common/text_format.h"
 #include "core/logscreen/colour_palette.h"
@@ -21,6 +22,21 @@ int32_t Width(Canvas& c, FontChoice font, const char* text) {
     return c.TextExtent(text).Width;
 }
 
+// The widest of the texts a box may show, measured in its font.
+int32_t Widest(Canvas& c, FontChoice font, std::initializer_list<const char*> texts) {
+    int32_t widest = 0;
+    for (const char* text : texts) widest = std::max(widest, Width(c, font, text));
+    return widest;
+}
+
+// "NO FIX" .. "RTK9", "UNKW" and "N/A", in the quality's font.
+int32_t WidestQualityLabel(Canvas& c) {
+    int32_t widest = Width(c, FontChoice::Text, "N/A");
+    for (const char* first = "0123456789X"; *first; ++first)
+        widest = std::max(widest, Width(c, FontChoice::Text, GpsQualityLabel(*first)));
+    return widest;
+}
+
 Rect Box(int32_t x, int32_t y, int32_t width, int32_t height) { return {x, y, x + width, y + height}; }
 
 
@@ -38,8 +54,29 @@ void Field(Canvas& c, const StatusField& field, const char* label, const std::st
     Value(c, field.Value, field.Value.Left, value, background);
 }
 
-// Northing and easting are wider than the zone's room allows on narrow
-// screens; the second coordinate stops short of the "Z:" label then.
+// A GPS value as the position handler last drew it, in its font, or "N/A"
+// in the block's own font while the handler has drawn nothing there.
+void GpsValue(Canvas& c, const Rect& box, const ShownGpsField& shown, FontChoice unknownFont, Color background) {
+    c.SetFont(shown.Shown ? shown.Font : unknownFont);
+    const std::string& text = shown.Shown ? shown.Text : std::string("N/A");
+    c.FillRect(box, background);
+    if (!text.empty()) c.TextInRect(box, box.Left, box.Top, text);
+}
+
+void GpsField(Canvas& c, const StatusField& field, const char* label, const ShownGpsField& shown,
+              Color background) {
+    c.SetFont(FontChoice::Text);
+    c.Text(field.Label.X, field.Label.Y, label);
+    GpsValue(c, field.Value, shown, FontChoice::Bold, background);
+}
+
+// Left end of a pause hint line centred on the right column.
+int32_t HintLineX(Canvas& c, const StatusTextLayout& s, const char* line) {
+    return s.HintColumnX + (s.HintColumnWidth - c.TextExtent(line).Width) / 2;
+}
+
+// With northing and easting shown the zone stands beside the easting; on a
+// screen too narrow for both the easting's box stops short of "Z:".
 Rect SecondCoordinateBox(const StatusTextLayout& s, int32_t coordinateDisplay) {
     Rect box = s.SecondCoordinate.Value;
     if (coordinateDisplay != 0) box.Right = std::min(box.Right, s.Zone.Label.X - 4);
@@ -128,34 +165,46 @@ StatusTextLayout ComputeStatusTextLayout(Canvas& c, const LoggingLayout& panes, 
     s.LineLength = at(1, 3, middleValue, middleEnd);
     s.LineTime = at(1, 4, middleValue, middleEnd);
 
-    // Last third: GPS. Nothing may run under the command buttons.
+    // Last third: GPS. Nothing may run under the command buttons. The
+    // value boxes hold the widest text each can show in the fonts in use
+    // ("N/A" included), so a wider face widens the boxes instead of
+    // cutting the texts. The widest row, the easting with the zone beside
+    // it, decides the block's place: centred like the others when it fits,
+    // else moved left as far as the third's left end.
     const int32_t gpsEnd = creation.ButtonX - 4;
+    const int32_t coordinateLabel = Widest(c, FontChoice::Text, {"Lat:", "Lon:", "N:", "E:"});
+    // Eight digits: a northing in feet reaches 32808398.95.
+    const int32_t coordinateWidth =
+        Widest(c, FontChoice::Bold, {"W888\xB0" "88'88.8888\"", " 88888888.88 USft", GpsNoPositionText, "N/A"}) + 4;
+    const int32_t zoneLabel = Width(c, FontChoice::Text, "Z:");
+    const int32_t zoneValue = Widest(c, FontChoice::Bold, {"88", "na", "N/A"}) + 6;
+    const int32_t widestRow = coordinateLabel + 6 + coordinateWidth + 6 + zoneLabel + 4 + zoneValue;
+    s.BlockX[2] = std::max(s.ThirdX[2], std::min(s.BlockX[2], gpsEnd - widestRow));
     const int32_t gx = s.BlockX[2];
+
     const int32_t gpsValue = gx + column + 9;
     s.Positions = at(2, 0, gpsValue, gpsValue + Width(c, FontChoice::Bold, "888888") + 4);
-    s.Quality = Box(gx, s.RowY[1], Width(c, FontChoice::Text, "NO FIX") + 6, pitch);
+    s.Quality = Box(gx, s.RowY[1], WidestQualityLabel(c) + 6, pitch);
     const int32_t circle = std::max(pitch - 2, 2);
     s.CircleA = Box(s.Quality.Right + 4, s.RowY[1] + 1, circle, circle);
     s.CircleB = Box(s.CircleA.Right + 4, s.RowY[1] + 1, circle, circle);
     // Row 3: dilution, then "Sat:"; on a narrow screen "Sat:" moves left
     // into the dilution's spare room rather than under the buttons.
     const int32_t satLabel = Width(c, FontChoice::Text, "Sat:");
-    const int32_t satWidth = Width(c, FontChoice::Bold, "88") + 6;
-    s.Dilution = at(2, 2, gpsValue, gpsValue + Width(c, FontChoice::Bold, "88.8") + 6);
+    const int32_t satWidth = Widest(c, FontChoice::Bold, {"88", "N/A"}) + 6;
+    s.Dilution = at(2, 2, gpsValue, gpsValue + Widest(c, FontChoice::Bold, {"88.8", "N/A"}) + 6);
     s.Satellites.Label = {std::min(s.Dilution.Value.Right + 6, gpsEnd - satWidth - satLabel - 4), s.RowY[2]};
     s.Dilution.Value.Right = std::max(gpsValue, std::min(s.Dilution.Value.Right, s.Satellites.Label.X - 2));
     s.Satellites.Value = Box(s.Satellites.Label.X + satLabel + 4, s.RowY[2], satWidth, pitch);
 
-    const int32_t coordinateLabel = std::max(Width(c, FontChoice::Text, "Lat:"), Width(c, FontChoice::Text, "Lon:"));
+    // Only the easting row has the zone beside it; on a screen too narrow
+    // for both, the zone keeps its room and the easting box gives way
+    // (SecondCoordinateBox).
     const int32_t coordinateX = gx + coordinateLabel + 6;
-    const int32_t coordinateWidth = std::max(Width(c, FontChoice::Bold, "W888\xB0" "88'88.8888\""),
-                                             Width(c, FontChoice::Bold, "  8888888.88 USft")) + 4;
-    const int32_t zoneLabel = Width(c, FontChoice::Text, "Z:");
-    const int32_t zoneValue = Width(c, FontChoice::Bold, "88") + 6;
-    const int32_t coordinateRight = std::min(coordinateX + coordinateWidth, gpsEnd - zoneValue - zoneLabel - 10);
+    const int32_t coordinateRight = std::min(coordinateX + coordinateWidth, gpsEnd);
     s.FirstCoordinate = at(2, 3, coordinateX, coordinateRight);
     s.SecondCoordinate = at(2, 4, coordinateX, coordinateRight);
-    s.Zone.Label = {s.SecondCoordinate.Value.Right + 6, s.RowY[4]};
+    s.Zone.Label = {std::min(coordinateRight + 6, gpsEnd - zoneValue - zoneLabel - 4), s.RowY[4]};
     s.Zone.Value = Box(s.Zone.Label.X + zoneLabel + 4, s.RowY[4], zoneValue, pitch);
     s.GpsDisabledBox = {gx, s.RowY[0], std::max(gx, gpsEnd), s.RowY[0] + pitch};
 
@@ -169,7 +218,8 @@ StatusTextLayout ComputeStatusTextLayout(Canvas& c, const LoggingLayout& panes, 
     const int32_t speedY = bar.Top - l;
     const int32_t speedLabel = Width(c, FontChoice::Text, "Speed:");
     s.Speed.Label = {bar.Left + (bar.Width() - speedLabel) / 2, speedY};
-    const int32_t speedValue = Width(c, FontChoice::Bold, "888.88 km/h") + 4;
+    const int32_t speedValue =
+        Widest(c, FontChoice::Bold, {"888.88 m/s", "888.88 ft/s", "888.88 km/h", "888.88 mph"}) + 4;
     s.Speed.Value = Box(s.Speed.Label.X + speedLabel + 4, speedY, speedValue, pitch);
     const int32_t endWidth = Width(c, FontChoice::Bold, "8888.8") + 4;
     s.SpeedLowBox = Box(bar.Left, speedY, endWidth, pitch);
@@ -278,28 +328,29 @@ void PaintLoggingStatus(Canvas& c, const StatusTextLayout& s, const StatusInputs
     Field(c, s.LineLength, "Length:", FormatNumber("%-8.1f", in.LineLength), bg);
     Field(c, s.LineTime, "Time:", ClockText(in.LineSeconds), bg);
 
-    // 7. GPS block; the position handler fills in the values as fixes come.
+    // 7. GPS block: the position handler's last texts, which it redraws as
+    // fixes come.
     if (in.GpsInput == 0) {
         c.SetFont(FontChoice::Bold);
         Value(c, s.GpsDisabledBox, s.GpsDisabledBox.Left, "GPS Disabled", bg);
     } else {
         const bool geodetic = in.CoordinateDisplay == 0;
+        const ShownGpsTexts& gps = in.GpsTexts;
         Field(c, s.Positions, "Positions: ", FormatInt("%-6d", in.GpsPositionCount), bg);
-        c.SetFont(FontChoice::Text);
-        Value(c, s.Quality, s.Quality.Left, "N/A", bg);
+        GpsValue(c, s.Quality, gps.Quality, FontChoice::Text, bg);
         for (const Rect* circle : {&s.CircleA, &s.CircleB}) {
             c.FillRect(*circle, bg);
             c.SetPen(GpsIdleCircleColor, 1);
             c.SetBrush(GpsIdleCircleColor);
             c.Ellipse({circle->Left, circle->Top + 1, circle->Right, circle->Bottom});
         }
-        Field(c, s.Dilution, DilutionLabel(in.NmeaMode), "N/A", bg);
-        Field(c, s.Satellites, "Sat:", "N/A", bg);
-        Field(c, s.FirstCoordinate, geodetic ? "Lat:" : "N:", "N/A", bg);
+        GpsField(c, s.Dilution, DilutionLabel(in.NmeaMode), gps.Dilution, bg);
+        GpsField(c, s.Satellites, "Sat:", gps.Satellites, bg);
+        GpsField(c, s.FirstCoordinate, geodetic ? "Lat:" : "N:", gps.FirstCoordinate, bg);
         StatusField second = s.SecondCoordinate;
         second.Value = SecondCoordinateBox(s, in.CoordinateDisplay);
-        Field(c, second, geodetic ? "Lon:" : "E:", "N/A", bg);
-        if (!geodetic) Field(c, s.Zone, "Z:", "N/A", bg);
+        GpsField(c, second, geodetic ? "Lon:" : "E:", gps.SecondCoordinate, bg);
+        if (!geodetic) GpsField(c, s.Zone, "Z:", gps.Zone, bg);
     }
 
     // 8. File line.
@@ -340,19 +391,28 @@ void PaintStatusLine(Canvas& c, const StatusTextLayout& s, int code, const std::
 
 void PaintPauseHint(Canvas& c, const StatusTextLayout& s, int code, int32_t pauseKey, Color background,
                     Color textColor) {
+    if (code != 1 && code != -1) return;
+    c.SetFont(FontChoice::Text);
     if (code == -1) {
-        c.FillRect(s.HintEraseBox, background);
+        // The lines can be wider than the column (and than the "P A U S E"
+        // button below them), and the pause key may have been another one
+        // when the hint was drawn: the erase covers every line as drawn.
+        Rect box = s.HintEraseBox;
+        for (int32_t key = -1; key < 4; ++key) {
+            const char* line = key < 0 ? PauseHintFirstLine : PauseHintText(key);
+            const int32_t left = HintLineX(c, s, line);
+            box.Left = std::min(box.Left, left);
+            box.Right = std::max(box.Right, left + c.TextExtent(line).Width);
+        }
+        box.Bottom = std::max(box.Bottom, s.HintSecondY + c.TextExtent(PauseHintFirstLine).Height);
+        c.FillRect(box, background);
         return;
     }
-    if (code != 1) return;
     c.SetTextBackground(true);
     c.SetTextColor(textColor);
     c.SetTextAlign(TextAlign::Left);
-    c.SetFont(FontChoice::Text);
-    const char* first = "Click on PAUSE button or";
-    const char* second = PauseHintText(pauseKey);
-    c.Text(s.HintColumnX + (s.HintColumnWidth - c.TextExtent(first).Width) / 2, s.HintFirstY, first);
-    c.Text(s.HintColumnX + (s.HintColumnWidth - c.TextExtent(second).Width) / 2, s.HintSecondY, second);
+    c.Text(HintLineX(c, s, PauseHintFirstLine), s.HintFirstY, PauseHintFirstLine);
+    c.Text(HintLineX(c, s, PauseHintText(pauseKey)), s.HintSecondY, PauseHintText(pauseKey));
 }
 
 }  // namespace tesselog

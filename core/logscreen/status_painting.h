@@ -105,6 +105,10 @@ struct StatusInputs {
     double TotalLength = 0.0;
     int32_t TotalSeconds = 0;
 
+    // The GPS fields as the position handler last drew them ("N/A" where it
+    // has drawn nothing since the logging screen opened).
+    ShownGpsTexts GpsTexts;
+
     Color Background = Rgb(240, 240, 240);  // the button-face colour
     Color TextColor = Rgb(0, 0, 0);
 };
@@ -120,7 +124,9 @@ void PaintLoggingStatus(Canvas& canvas, const StatusTextLayout& layout, const St
 void PaintStatusLine(Canvas& canvas, const StatusTextLayout& layout, int code, const std::string& fileName,
                      Color background, Color textColor);
 
-// Pause hint: 1 draws it for the pause key, -1 erases its area.
+// Pause hint: 1 draws it for the pause key, -1 erases its area, which is
+// the right column's width or, when a line of the hint is wider than that
+// (for any pause key), that line's measured extent.
 void PaintPauseHint(Canvas& canvas, const StatusTextLayout& layout, int code, int32_t pauseKey, Color background,
                     Color textColor);
 
@@ -128,6 +134,7 @@ void PaintPauseHint(Canvas& canvas, const StatusTextLayout& layout, int code, in
 const char* LoggingStateWord(int32_t loggingState);   // "Stand By", "Monitoring", "Logging"
 std::string MapSizeText(int32_t mapSize, int32_t displayUnits);
 const char* DilutionLabel(int32_t nmeaMode);          // "HDOP:", "GDOP:", "PDOP:"
+constexpr char PauseHintFirstLine[] = "Click on PAUSE button or";
 const char* PauseHintText(int32_t pauseKey);          // the second line
 std::string ClockText(int32_t seconds);               // "%02d:%02d:%02d"
 

@@ -11,6 +11,7 @@ E2E_SETTINGS_NAME="TESSELWIN.INI"
 E2E_GOLDEN_SETTINGS="$E2E_ROOT/tests/golden/settings-default.ini"
 E2E_EXE="${E2E_EXE:-$E2E_ROOT/build/windows/windows/tesselog.exe}"
 shopt -s inherit_errexit
+source "$E2E_ROOT/scripts/wine-fonts.sh"
 
 E2E_STOP_LIST=()        # "pid:N" or "prefix:DIR", stopped in reverse order
 E2E_PREFIX=""           # the Wine prefix in use
@@ -100,7 +101,8 @@ e2e_cleanup() {
 
 e2e_wine() { WINEPREFIX="$E2E_PREFIX" WINEDEBUG=-all timeout 60 wine "$@"; }
 
-# Creates a prefix with wineboot, waiting until its wineserver has ended.
+# Creates a prefix with wineboot and the project's font set-up, waiting until its
+# wineserver has ended.
 e2e_prefix_create() {
     local prefix="$1"
     mkdir -p "$prefix"
@@ -109,6 +111,25 @@ e2e_prefix_create() {
         e2e_fail "wineboot -i failed in $prefix"
     WINEPREFIX="$prefix" timeout 60 wineserver -w || e2e_fail "wineserver of $prefix did not end"
     [ -f "$prefix/system.reg" ] || e2e_fail "no registry in $prefix after wineboot"
+    e2e_prefix_fonts "$prefix"
+}
+
+# The font set-up of an existing prefix, renewed when scripts/wine-fonts.reg changed.
+e2e_prefix_fonts() {
+    wine_fonts_setup "$1" || e2e_fail "no font set-up in $1 (see above)"
+}
+
+# e2e_prepare_base_prefix DIR: the prefix that scenarios and measurements copy, made
+# once with wineboot and then reused; its font set-up follows scripts/wine-fonts.reg.
+e2e_prepare_base_prefix() {
+    local base="$1"
+    if [ ! -f "$base/.e2e-ready" ]; then
+        e2e_log "preparing the Wine prefix $base (once, about 20 s)"
+        rm -rf "$base"
+        e2e_prefix_create "$base"
+        touch "$base/.e2e-ready"
+    fi
+    e2e_prefix_fonts "$base"
 }
 
 # A copy of a prepared prefix. The files are hard links (a prefix is about 700 MB and

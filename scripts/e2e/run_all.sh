@@ -12,17 +12,8 @@ here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 source "$here/lib.sh"
 
 out_root="$E2E_ROOT/build/e2e"
-base_prefix="$out_root/prefix-base"
+base_prefix="$out_root/prefix-base"   # every scenario copies it
 scenario_seconds=90
-
-# The prefix every scenario copies, made once with wineboot and then reused.
-prepare_base_prefix() {
-    [ -f "$base_prefix/.e2e-ready" ] && return 0
-    echo "Preparing the Wine prefix $base_prefix (once, about 20 s)"
-    rm -rf "$base_prefix"
-    e2e_prefix_create "$base_prefix"
-    touch "$base_prefix/.e2e-ready"
-}
 
 # Prints "FILE FUNCTION" for every scenario, in file order and then definition order.
 list_scenarios() {
@@ -61,7 +52,7 @@ main() {
     [ -f "$E2E_EXE" ] || e2e_fail "no program at $E2E_EXE (build the Windows tree first)"
     mkdir -p "$out_root"
     e2e_init "$out_root"
-    prepare_base_prefix
+    e2e_prepare_base_prefix "$base_prefix"
     # One X server for the whole run; the scenarios use it through E2E_DISPLAY.
     e2e_start_xvfb 15 2>>"$out_root/run.log"
     export E2E_DISPLAY="$DISPLAY" E2E_EXE

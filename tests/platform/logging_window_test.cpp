@@ -3,6 +3,10 @@
 // painting rendered into a memory bitmap.
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <string>
+#include <vector>
+
 #include "core/logscreen/colour_palette.h"
 #include "windows/logging_window.h"
 #include "windows/shell_window.h"
@@ -10,14 +14,48 @@
 namespace tesselog::win32 {
 namespace {
 
-HFONT Font(int height, int weight) {
-    return CreateFontW(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
-                       CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"Microsoft Sans Serif");
+const ShellFonts& Fonts() {
+    static ShellFonts fonts{CreateShellFont(20, 200), CreateShellFont(30, 600), CreateShellFont(14, 400),
+                            CreateShellFont(14, 700)};
+    return fonts;
 }
 
-const ShellFonts& Fonts() {
-    static ShellFonts fonts{Font(20, 200), Font(30, 600), Font(14, 400), Font(14, 700)};
-    return fonts;
+// The face a font really draws with, from the selected face's own metrics
+// (GetTextFaceW gives back the name asked for when Wine replaces a face).
+std::wstring DrawnFace(HFONT font) {
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, font);
+    std::vector<char> buffer(GetOutlineTextMetricsW(dc, 0, nullptr) + sizeof(OUTLINETEXTMETRICW));
+    auto* metrics = reinterpret_cast<OUTLINETEXTMETRICW*>(buffer.data());
+    std::wstring face;
+    if (GetOutlineTextMetricsW(dc, static_cast<UINT>(buffer.size()), metrics))
+        face = reinterpret_cast<const wchar_t*>(buffer.data() + reinterpret_cast<uintptr_t>(metrics->otmpFaceName));
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    return face;
+}
+
+// Under Wine every screen has the faces of the prefix's font set-up
+// (scripts/wine-fonts.reg), not a wider fallback that cuts the status texts.
+TEST(LoggingWindow, WineDrawsTheFacesOfTheFontSetUp) {
+    if (!GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version"))
+        GTEST_SKIP() << "not under Wine: the system's own faces";
+    auto dialogFont = [](const wchar_t* face) {
+        return CreateFontW(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                           CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face);
+    };
+    const struct {
+        HFONT font;
+        const wchar_t* face;
+    } cases[] = {{Fonts().Text, L"Liberation Sans"},
+                 {Fonts().Bold, L"Liberation Sans Bold"},
+                 {dialogFont(L"MS Shell Dlg"), L"Tahoma"},
+                 {dialogFont(L"MS Shell Dlg 2"), L"Tahoma"}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(DrawnFace(c.font), c.face)
+            << "no font set-up (scripts/wine-fonts.reg) in this Wine prefix, or the packages fonts-liberation2 "
+               "and fonts-wine are missing";
+    }
 }
 
 // The pane classes of the program, and a plain parent standing in for the

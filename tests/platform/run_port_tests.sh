@@ -16,7 +16,8 @@
 # Wine opens the port as an unknown device.
 # The prefix is private because a wineserver restart would end every other
 # Wine program of a shared prefix; it is copied from the build's default
-# prefix the first time. Everything started here is stopped on exit, also
+# prefix the first time and has the project's font set-up like every prefix
+# (scripts/wine-fonts.sh). Everything started here is stopped on exit, also
 # when a step fails.
 set -euo pipefail
 
@@ -55,6 +56,8 @@ if [ ! -f "$prefix/system.reg" ]; then
         wineserver -w || true
     fi
 fi
+source "$root/scripts/wine-fonts.sh"
+wine_fonts_setup "$prefix"
 
 python3 "$here/pty_helper.py" "$work" 90 &
 helper_pid=$!

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/gps/position_handler.h"
+#include "core/logscreen/status_painting.h"
 
 namespace tesselog {
 namespace {
@@ -144,7 +145,46 @@ TEST(PositionHandler, FieldsByModeAndCoordinateDisplay) {
         EXPECT_EQ(h.Shown(h.layout.Zone), c.zone);
         EXPECT_EQ(h.Shown(h.layout.FirstCoordinate), c.first);
         EXPECT_EQ(h.Shown(h.layout.SecondCoordinate), c.second);
+        // What a repaint of the logging screen draws again.
+        const ShownGpsTexts& kept = h.state.Shown;
+        EXPECT_EQ(kept.Satellites.Text + "|" + kept.Quality.Text + "|" + kept.Dilution.Text + "|" + kept.Zone.Text,
+                  std::string(c.sats) + "|" + c.quality + "|" + c.dilution + "|" + c.zone);
+        EXPECT_EQ(kept.FirstCoordinate.Text, c.first);
+        EXPECT_EQ(kept.SecondCoordinate.Text, c.second);
     }
+}
+
+// A repaint of the logging screen shows the texts of the last sentence, and
+// "N/A" only where nothing was shown since the screen opened.
+TEST(PositionHandler, RepaintKeepsTheLastTexts) {
+    Handler h(1);
+    h.settings.CoordinateDisplay = 1;
+    RecordingCanvas measure;
+    const StatusTextLayout status =
+        ComputeStatusTextLayout(measure, ComputeLoggingLayout(1024, 762, 18, 3, PaneRightColumnWidth),
+                                ComputeLoggingLayout(1024, 762, 18, 3, CreationRightColumnWidth));
+    // The values the repaint draws: quality, dilution, satellites, N, E, Z.
+    auto repaint = [&] {
+        StatusInputs in;
+        TakeStatusSettings(in, h.settings);
+        in.GpsTexts = h.state.Shown;
+        h.canvas.Calls.clear();
+        PaintLoggingStatus(h.canvas, status, in);
+        std::vector<std::string> values;
+        for (const Rect& box : {status.Quality, status.Dilution.Value, status.Satellites.Value,
+                                status.FirstCoordinate.Value, status.SecondCoordinate.Value, status.Zone.Value})
+            values.push_back(h.Shown(box));
+        return values;
+    };
+    const std::vector<std::string> unknown(6, "N/A");
+    EXPECT_EQ(repaint(), unknown);
+    h.Send(London);
+    EXPECT_EQ(repaint(), (std::vector<std::string>{"DGPS", "1.2", " 9", "  5709362.29 m", "   699889.81 m", "30"}));
+    h.Send(Gga("5130.0000", 'N', "00007.2000", 'W', 0, 7, 3.5));
+    EXPECT_EQ(repaint(),
+              (std::vector<std::string>{"NO FIX", "3.5", " 7", GpsNoPositionText, GpsNoPositionText, "30"}));
+    ResetGpsPositionsOnLoggingStart(h.state);
+    EXPECT_EQ(repaint(), unknown);
 }
 
 TEST(PositionHandler, WarningMaskCircleAndSound) {

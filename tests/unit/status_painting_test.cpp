@@ -3,20 +3,33 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 
 #include "core/logscreen/colour_palette.h"
 
 namespace tesselog {
 namespace {
 
+// A face 8 per cent wider than the recording canvas's cells, as Wine's
+// fallback faces are wider than the one the screen was made with. The boxes
+// are measured in it and must still hold every text.
+struct WideCanvas : RecordingCanvas {
+    TextSize TextExtent(const std::string& text) override {
+        TextSize size = RecordingCanvas::TextExtent(text);
+        size.Width = (size.Width * 108 + 99) / 100;
+        return size;
+    }
+};
+
 struct Screen {
     LoggingLayout Creation, Panes;
     StatusTextLayout Status;
-    Screen(int32_t w, int32_t h, int32_t n) {
-        RecordingCanvas measure;
+    Screen(int32_t w, int32_t h, int32_t n, bool wide = false) {
+        RecordingCanvas plain;
+        WideCanvas wider;
         Creation = ComputeLoggingLayout(w, h, 18, n, CreationRightColumnWidth);
         Panes = ComputeLoggingLayout(w, h, 18, n, PaneRightColumnWidth);
-        Status = ComputeStatusTextLayout(measure, Panes, Creation);
+        Status = ComputeStatusTextLayout(wide ? wider : plain, Panes, Creation);
     }
 };
 
@@ -132,9 +145,83 @@ TEST(StatusPaintingTest, StatusLineAndPauseHint) {
         EXPECT_NE(Find(canvas.Calls, "Click on PAUSE button or"), -1);
         EXPECT_NE(Find(canvas.Calls, second), -1) << second;
     }
-    RecordingCanvas erase;
-    PaintPauseHint(erase, l, -1, 0, 0xC0C0C0, 0);
-    EXPECT_EQ(erase.Calls, std::vector<std::string>{"fill 864,662 1004,759 c0c0c0"});
+}
+
+// Replays the font and alignment of the calls and checks that every value
+// drawn into a box lies inside it (blanks that pad it on the right may be
+// cut), and every plain text inside `erase` when that is given.
+void ExpectInsideBoxes(const std::vector<std::string>& calls, const Rect* erase = nullptr) {
+    static const char* const fonts[] = {"font caption", "font title", "font text", "font bold"};
+    WideCanvas measure;
+    bool right = false;
+    for (const std::string& call : calls) {
+        for (int f = 0; f < 4; ++f)
+            if (call == fonts[f]) measure.SetFont(static_cast<FontChoice>(f));
+        if (call.rfind("align ", 0) == 0) right = call == "align right";
+        Rect box;
+        int x = 0, y = 0, at = 0;
+        if (std::sscanf(call.c_str(), "textin %d,%d %d,%d %d,%d %n", &box.Left, &box.Top, &box.Right, &box.Bottom,
+                        &x, &y, &at) == 6 && at > 0) {
+            const std::string text = call.substr(at);
+            const int32_t width = measure.TextExtent(text.substr(0, text.find_last_not_of(' ') + 1)).Width;
+            const int32_t left = right ? x - width : x;
+            EXPECT_TRUE(left >= box.Left && left + width <= box.Right) << call << " is " << width << " wide";
+        } else if (erase && std::sscanf(call.c_str(), "text %d,%d %n", &x, &y, &at) == 2 && at > 0) {
+            const TextSize size = measure.TextExtent(call.substr(at));
+            EXPECT_TRUE(x >= erase->Left && x + size.Width <= erase->Right && y >= erase->Top &&
+                        y + size.Height <= erase->Bottom)
+                << call;
+        }
+    }
+}
+
+TEST(StatusPaintingTest, AWiderFaceKeepsEveryTextInsideItsBox) {
+    const std::string deg(1, DegreeSign);
+    ShownGpsTexts geodetic, grid;
+    for (ShownGpsTexts* gps : {&geodetic, &grid}) {
+        gps->Quality = {true, FontChoice::Text, "UNKW"};
+        gps->Satellites = {true, FontChoice::Text, "12"};
+        gps->Dilution = {true, FontChoice::Bold, "12.5"};
+        gps->Zone = {true, FontChoice::Bold, "60"};
+    }
+    geodetic.FirstCoordinate = {true, FontChoice::Bold, "S89" + deg + "59'59.9999\""};
+    geodetic.SecondCoordinate = {true, FontChoice::Bold, "W179" + deg + "59'59.9999\""};
+    grid.FirstCoordinate = {true, FontChoice::Bold, " 32808398.95 USft"};
+    grid.SecondCoordinate = {true, FontChoice::Bold, "  2736220.47 USft"};
+
+    const Screen s(1024, 762, 3, true);
+    for (int32_t display : {0, 3}) {
+        for (const ShownGpsTexts& gps : {ShownGpsTexts(), display == 0 ? geodetic : grid}) {
+            SCOPED_TRACE(display);
+            StatusInputs in = Inputs();
+            in.LoggingState = -1;
+            in.CoordinateDisplay = display;
+            in.GpsTexts = gps;
+            in.TotalStations = 9999999;
+            in.GpsPositionCount = 28800;
+            in.TotalLength = 99999999.0;
+            WideCanvas canvas;
+            PaintLoggingStatus(canvas, s.Status, in);
+            ExpectInsideBoxes(canvas.Calls);
+        }
+    }
+}
+
+// The hint's lines can be wider than the right column: the erase covers
+// each one as drawn, whatever the pause key was.
+TEST(StatusPaintingTest, PauseHintEraseCoversTheDrawnLines) {
+    for (const Screen& s : {Screen(800, 562, 1), Screen(1024, 762, 3)}) {
+        WideCanvas erase;
+        PaintPauseHint(erase, s.Status, -1, 0, 0xC0C0C0, 0);
+        Rect box;
+        ASSERT_EQ(std::sscanf(erase.Calls.back().c_str(), "fill %d,%d %d,%d", &box.Left, &box.Top, &box.Right,
+                              &box.Bottom), 4);
+        for (int key = 0; key < 4; ++key) {
+            WideCanvas hint;
+            PaintPauseHint(hint, s.Status, 1, key, 0xC0C0C0, 0);
+            ExpectInsideBoxes(hint.Calls, &box);
+        }
+    }
 }
 
 // The GPS handler's boxes lie in the last third, clear of each other and of

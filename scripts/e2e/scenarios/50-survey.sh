@@ -4,14 +4,25 @@
 # through the menu, "g" records 20 s, a key pauses, "q" starts a quick line, "c" writes
 # the comment TEST1, "n" sets station 25, "g" records while the simulator stops console 2 for 4 s, a key
 # pauses, "x" and No stay in Stand By, "x" and Return leave. The data file is then checked with tesselog-dump
-# --check and record by record against what the simulator sent (check_survey.py).
+# --check and record by record against what the simulator sent (check_survey.py). The repaint after the
+# "Confirm Exit" box keeps the GPS block's last texts (read from the draw log), and the screenshots while
+# recording and after the first pause are the ones of docs/screenshots/.
 # time limit: 240 s
 
 survey_file() { find "$E2E_PREFIX/drive_c" -maxdepth 1 -iname '*.mgr' | head -n 1; }
 
+# The latitude each status repaint drew after line FROM of the draw log: the value written
+# next after the "Lat:" label, one line per repaint.
+drawlog_repainted_latitudes() {
+    tail -n +"$2" "$1" | awk '
+        / text [-0-9]+,[-0-9]+ Lat:$/ { label = 1; next }
+        label && / textin / { sub(/^ *[0-9]+ textin [-0-9,]+ [-0-9,]+ [-0-9,]+ /, ""); print; label = 0 }'
+}
+
 scenario_survey_three_consoles_and_gps() {
-    local exe settings links main dialog file started stop_at
+    local exe settings links main dialog file started stop_at drawlog before latitudes bad
     exe="$(dirname "$E2E_EXE")/tesselog-drawlog.exe"
+    drawlog="$E2E_PREFIX/drive_c/ProgramData/Brenvik/Temp/drawlog.txt"
     links="$E2E_OUT/links"
     mkdir -p "$links"
 
@@ -26,8 +37,8 @@ scenario_survey_three_consoles_and_gps() {
     e2e_start_sim "$E2E_OUT/sim.log" --consoles 3 --types 2 --rate 10 --gps-mode 0 --gps-rate 5 \
         --stop console2@100+4 --link-dir "$links" --capture "$E2E_OUT/capture" --duration 170
     started=$SECONDS
-    e2e_start_main
-    main="$E2E_MAIN"
+    e2e_start_program "$exe"
+    main="$(e2e_window Tesselog 30)"
 
     e2e_keys "$main" l
     sleep 3
@@ -49,6 +60,7 @@ scenario_survey_three_consoles_and_gps() {
     sleep 15
     e2e_keys "$main" space
     sleep 1
+    e2e_screenshot logging-paused
 
     # New line through the menu: "m", then "l" in the pop-up, then OK.
     e2e_keys "$main" m
@@ -82,12 +94,19 @@ scenario_survey_three_consoles_and_gps() {
     e2e_keys "$main" space
     sleep 1
 
-    # "x" with the file open asks; No keeps the screen in Stand By, Yes leaves.
+    # "x" with the file open asks; No keeps the screen in Stand By, Yes leaves. The repaint
+    # under the closed box draws the last fix's latitude, not "N/A".
+    before="$(($(wc -l <"$drawlog") + 1))"
     e2e_keys "$main" x
     dialog="$(e2e_window "Confirm Exit" 10)"
     e2e_close_window "$dialog" "Confirm Exit" n
     sleep 1
     e2e_screenshot logging-exit-answered-no
+    latitudes="$(drawlog_repainted_latitudes "$drawlog" "$before")"
+    [ -n "$latitudes" ] || e2e_fail "no repaint of the status area after the \"Confirm Exit\" box"
+    bad="$(grep -a -v -E '^[NS][0-9]{2}' <<<"$latitudes" | head -n 1 || true)"
+    [ -z "$bad" ] || e2e_fail "a repaint drew the latitude as \"$bad\""
+    e2e_log "the repaint kept the latitude $(tail -n 1 <<<"$latitudes")"
     e2e_keys "$main" x
     dialog="$(e2e_window "Confirm Exit" 10)"
     e2e_close_window "$dialog" "Confirm Exit" Return
