@@ -7,6 +7,7 @@
 
 #include "core/datafile/record_reader.h"
 #include "core/platform/stdio_file_system.h"
+#include "tools/common/command_line.h"
 
 namespace {
 
@@ -72,13 +73,6 @@ int main(int argc, char** argv) {
                  "identification.");
     app.footer("Exit status: 0 the file is well formed, 1 it has a problem, 2 bad usage or\n"
                "the file cannot be read.");
-    app.failure_message([](const CLI::App* failed, const CLI::Error& e) {
-        return failed->get_name() + ": " + e.what() + " (see --help)\n";
-    });
-    try {
-        app.parse(argc, argv);
-    } catch (const CLI::ParseError& e) {
-        return app.exit(e) == 0 ? 0 : 2;
-    }
+    if (const int status = tesselog::ParseToolCommandLine(app, argc, argv); status >= 0) return status;
     return Run(path, checkOnly);
 }

@@ -49,6 +49,7 @@
 #include "core/map/map_commands.h"
 #include "core/map/map_tiles.h"
 #include "core/platform/memory_file_system.h"
+#include "tools/common/command_line.h"
 
 namespace tesselog {
 namespace {
@@ -475,13 +476,6 @@ int main(int argc, char** argv) {
     app.get_formatter()->column_width(22);
     app.add_option("SCENARIO", scenario, "the scenario file")->required()->type_name("");
     app.add_option("OUTPUT", output, "where the data file goes")->required()->type_name("");
-    app.failure_message([](const CLI::App* failed, const CLI::Error& e) {
-        return failed->get_name() + ": " + e.what() + " (see --help)\n";
-    });
-    try {
-        app.parse(argc, argv);
-    } catch (const CLI::ParseError& e) {
-        return app.exit(e) == 0 ? 0 : 2;
-    }
+    if (const int status = tesselog::ParseToolCommandLine(app, argc, argv); status >= 0) return status;
     return tesselog::Run(scenario, output);
 }
