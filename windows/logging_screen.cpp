@@ -14,6 +14,7 @@
 #include "windows/gps_reader.h"
 #include "windows/logging_window.h"
 #include "windows/map_tiles.h"
+#include "windows/numbers_panes.h"
 #include "windows/serial_ports.h"
 #include "windows/window_canvas.h"
 
@@ -84,17 +85,14 @@ public:
     void ShowPleaseWait() override {
         if (IsWindowVisible(window_.MapPane)) map_.PleaseWait();
     }
-    // The numbers pane's rows are one line high under its header.
     void ShowNoConnection(int k) override {
         if (k < 0 || k >= MaxConsoles) return;
         NoConnectionShown[k] = true;
         DrawNumbersRow(k, "No connection");
     }
-    // The row of a console that sends again is cleared with its first reading.
+    // The row of a console that sends again is overdrawn by its first reading.
     void ClearNoConnection(int k) {
-        if (k < 0 || k >= MaxConsoles || !NoConnectionShown[k]) return;
-        NoConnectionShown[k] = false;
-        DrawNumbersRow(k, "");
+        if (k >= 0 && k < MaxConsoles) NoConnectionShown[k] = false;
     }
     void ClearSecondPlot(int k) override {
         if (k < 0 || k >= LoggingPaneSlots || !window_.SecondPlotPanes[k]) return;
@@ -132,24 +130,7 @@ public:
     LoggingSession* Session = nullptr;
 
 private:
-    void DrawNumbersRow(int k, const std::string& text) {
-        HWND pane = window_.NumbersPane;
-        if (!pane) return;
-        RECT client{};
-        GetClientRect(pane, &client);
-        const int32_t n = Shell().ProgramSettings.ConsoleCount;
-        const int32_t row = window_.LineHeight;
-        const int32_t header = client.bottom - 2 - n * row;
-        const Rect box{0, header + k * row, client.right, header + (k + 1) * row};
-        WindowCanvas canvas(pane, *window_.Fonts);
-        canvas.Get().FillRect(box, Rgb(255, 255, 255));
-        if (text.empty()) return;
-        canvas.Get().SetFont(FontChoice::Bold);
-        canvas.Get().SetTextColor(Rgb(0, 0, 0));
-        canvas.Get().SetTextBackground(true, Rgb(255, 255, 255));
-        canvas.Get().SetTextAlign(TextAlign::Left);
-        canvas.Get().TextInRect(box, box.Left + 20, box.Top, text);
-    }
+    void DrawNumbersRow(int k, const std::string& text) { DrawNumbersRowText(window_, k, text); }
 
     bool NoConnectionShown[MaxConsoles] = {};
 
@@ -317,7 +298,10 @@ private:
 class Win32ReadingDisplay : public ReadingDisplay {
 public:
     Win32ReadingDisplay(LoggingWindow& window, Win32Controls& controls) : window_(window), controls_(controls) {}
-    void DrawNumbers(int k, double, double) override { controls_.ClearNoConnection(k); }
+    void DrawNumbers(int k, double left, double right) override {
+        controls_.ClearNoConnection(k);
+        DrawConsoleNumbers(window_, k, left, right);
+    }
     void ShowStationFields(const StationFieldTexts& texts) override {
         WindowCanvas canvas(window_.Screen, *window_.Fonts);
         DrawStatusValue(canvas.Get(), window_.Status.Station.Value, texts.Station);
@@ -339,19 +323,7 @@ class Win32GpsScreen : public GpsScreenHooks {
 public:
     explicit Win32GpsScreen(LoggingWindow& window) : window_(window) {}
     void EnableFileButton() override { win32::EnableFileButton(window_, true); }
-    // The filled part of the speed bar in blue, the rest white.
-    void DrawSpeedBar(int32_t offset) override {
-        HWND pane = window_.SpeedPane;
-        if (!pane) return;
-        RECT client{};
-        GetClientRect(pane, &client);
-        int32_t filled = client.right - offset;
-        if (filled < 0) filled = 0;
-        if (filled > client.right) filled = client.right;
-        WindowCanvas canvas(pane, *window_.Fonts);
-        canvas.Get().FillRect(Rect{0, 0, filled, client.bottom}, Rgb(0, 0, 255));
-        canvas.Get().FillRect(Rect{filled, 0, client.right, client.bottom}, Rgb(255, 255, 255));
-    }
+    void DrawSpeedBar(int32_t offset) override { DrawSpeedPane(window_, offset); }
 
 private:
     LoggingWindow& window_;
@@ -524,8 +496,8 @@ LRESULT OnScreenGpsData(HWND window, UINT, WPARAM, LPARAM) {
     return 0;
 }
 
-// The panes draw their contents directly; their own paint only validates
-// (the profile, numbers and speed painting come with those panes).
+// The panes draw their contents directly; the numbers pane, the speed bar
+// and the colour scale paint themselves (numbers_panes.cpp).
 LRESULT OnPaneSize(HWND, UINT, WPARAM, LPARAM) { return 0; }
 
 const MessageEntry<WindowHandler> ScreenLogEntries[] = {

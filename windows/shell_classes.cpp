@@ -6,13 +6,11 @@
 
 namespace tesselog::win32 {
 
-// ScreenLogMessages is the logging screen's, in logging_screen.cpp.
+// ScreenLogMessages is the logging screen's, in logging_screen.cpp; NumbersMessages,
+// SpeedMessages and ColorBarMessages are in numbers_panes.cpp.
 const WindowMessageTable CurveMessages = EmptyMessageTable<WindowHandler>();
 const WindowMessageTable DecayMessages = EmptyMessageTable<WindowHandler>();
-const WindowMessageTable NumbersMessages = EmptyMessageTable<WindowHandler>();
-const WindowMessageTable SpeedMessages = EmptyMessageTable<WindowHandler>();
 const WindowMessageTable MapMessages = EmptyMessageTable<WindowHandler>();
-const WindowMessageTable ColorBarMessages = EmptyMessageTable<WindowHandler>();
 const WindowMessageTable MonitorGpsMessages = EmptyMessageTable<WindowHandler>();
 
 LRESULT CALLBACK MainWindowProc(HWND, UINT, WPARAM, LPARAM);  // shell_window.cpp

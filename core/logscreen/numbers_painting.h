@@ -1,0 +1,62 @@
+// The three small panes of the logging screen: the numbers pane (the latest
+// reading of every sensor, one row per console under a header), the speed
+// bar (blue in proportion to the GPS speed) and the colour scale window (the
+// map's 50 amplitude colours with their values, twice).
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "core/platform/canvas.h"
+
+namespace tesselog {
+
+// The numbers pane: a console-number column at the left, then one value
+// column per sensor of a console, under a header one line high.
+struct NumbersPaneGeometry {
+    int32_t Width = 0;               // of the pane
+    int32_t Height = 0;
+    int32_t NumberColumnWidth = 20;
+    int32_t HeaderHeight = 0;        // the line height + 8
+    int32_t RowHeight = 0;           // (height - 2 - header) / console count
+    int32_t ValueColumnWidth = 0;    // (width - number column) / 2
+    int32_t ConsoleCount = 0;
+
+    Rect Header() const { return {0, 0, Width, HeaderHeight}; }
+    // Console k's row, right of the number column.
+    Rect Row(int k) const;
+};
+
+NumbersPaneGeometry ComputeNumbersPane(int32_t paneWidth, int32_t paneHeight, int32_t lineHeight,
+                                       int32_t consoleCount);
+
+// "%8.1f" below 1000, "%8.0f" below 100000, else "%8.0f" of 100000 with the
+// reading's sign.
+std::string ReadingNumberText(double value);
+
+// The header ("#", "Sensor L"/"Sensor R" or "Sensor") and the console numbers.
+void DrawNumbersHeader(Canvas& canvas, const NumbersPaneGeometry& pane, bool anyTwoSensorConsole);
+// Console k's row: the left reading, and the right one for a two-sensor
+// console, each ending 10 pixels before its column's right edge.
+void DrawReadingNumbers(Canvas& canvas, const NumbersPaneGeometry& pane, int k, double left, double right,
+                        bool twoSensors);
+
+// The speed bar, width by height: blue, with the unfilled part (offset
+// pixels at the right end) white. An offset of the width is the empty bar.
+void DrawSpeedBar(Canvas& canvas, int32_t width, int32_t height, int32_t offset);
+
+// The colour scale: N colours in cells of 280 / N pixels, centred in 306.
+struct ColourScaleGeometry {
+    int32_t CellHeight = 0;
+    int32_t BarHeight = 0;
+    int32_t Top = 0;
+};
+ColourScaleGeometry ComputeColourScale(int colours);
+
+constexpr char GradScaleCaption[] = "GRAD SCALE";
+constexpr char MagScaleCaption[] = "MAG SCALE";
+
+// The whole colour scale window, both scales over ReadingsScaleMin..Max.
+void PaintColourScale(Canvas& canvas, double scaleMin, double scaleMax);
+
+}  // namespace tesselog

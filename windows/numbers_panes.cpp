@@ -1,0 +1,106 @@
+// The numbers pane, the speed bar and the colour scale window on Win32: their
+// paint handlers and the drawing the console and GPS handlers ask for. What
+// is drawn where comes from core/logscreen/numbers_painting.
+#include "windows/numbers_panes.h"
+
+#include "core/logscreen/numbers_painting.h"
+#include "windows/logging_window.h"
+#include "windows/shell_window.h"
+#include "windows/window_canvas.h"
+
+namespace tesselog::win32 {
+
+namespace {
+
+NumbersPaneGeometry NumbersGeometry(const LoggingWindow& w) {
+    const Rect pane = NumbersPaneRect(w.Panes);
+    return ComputeNumbersPane(pane.Width(), pane.Height(), w.LineHeight, Shell().ProgramSettings.ConsoleCount);
+}
+
+bool CanDraw(const LoggingWindow& w, HWND pane) { return pane && w.Fonts; }
+
+// Before the logging screen has its fonts a paint only validates.
+LRESULT ValidateOnly(HWND window) {
+    PAINTSTRUCT paint{};
+    BeginPaint(window, &paint);
+    EndPaint(window, &paint);
+    return 0;
+}
+
+// A repaint of the numbers pane shows the header on a blank pane; the rows
+// fill again with the next readings.
+LRESULT OnNumbersPaint(HWND window, UINT, WPARAM, LPARAM) {
+    LoggingWindow& w = TheLoggingWindow();
+    if (!w.Fonts) return ValidateOnly(window);
+    PaintCanvas canvas(window, *w.Fonts);
+    DrawNumbersHeader(canvas.Get(), NumbersGeometry(w), Shell().ProgramSettings.TwoSensorConsoleCount > 0);
+    return 0;
+}
+
+// A repaint of the speed bar shows it empty.
+LRESULT OnSpeedPaint(HWND window, UINT, WPARAM, LPARAM) {
+    LoggingWindow& w = TheLoggingWindow();
+    if (!w.Fonts) return ValidateOnly(window);
+    const Rect bar = w.Creation.SpeedBar;
+    PaintCanvas canvas(window, *w.Fonts);
+    DrawSpeedBar(canvas.Get(), bar.Width(), bar.Height(), bar.Width());
+    return 0;
+}
+
+LRESULT OnColourScalePaint(HWND window, UINT, WPARAM, LPARAM) {
+    LoggingWindow& w = TheLoggingWindow();
+    if (!w.Fonts) return ValidateOnly(window);
+    const Settings& s = Shell().ProgramSettings;
+    PaintCanvas canvas(window, *w.Fonts);
+    PaintColourScale(canvas.Get(), s.ReadingsScaleMin, s.ReadingsScaleMax);
+    return 0;
+}
+
+// The colour scale window's creation only updates it.
+LRESULT OnColourScaleCreate(HWND window, UINT, WPARAM, LPARAM) {
+    UpdateWindow(window);
+    return 0;
+}
+
+const MessageEntry<WindowHandler> NumbersEntries[] = {{WM_PAINT, &OnNumbersPaint}};
+const MessageEntry<WindowHandler> SpeedEntries[] = {{WM_PAINT, &OnSpeedPaint}};
+const MessageEntry<WindowHandler> ColorBarEntries[] = {
+    {WM_CREATE, &OnColourScaleCreate},
+    {WM_PAINT, &OnColourScalePaint},
+};
+
+}  // namespace
+
+const WindowMessageTable NumbersMessages = MakeMessageTable(NumbersEntries);
+const WindowMessageTable SpeedMessages = MakeMessageTable(SpeedEntries);
+const WindowMessageTable ColorBarMessages = MakeMessageTable(ColorBarEntries);
+
+void DrawConsoleNumbers(LoggingWindow& w, int k, double left, double right) {
+    if (!CanDraw(w, w.NumbersPane) || k < 0 || k >= MaxConsoles) return;
+    WindowCanvas canvas(w.NumbersPane, *w.Fonts);
+    DrawReadingNumbers(canvas.Get(), NumbersGeometry(w), k, left, right,
+                       Shell().ProgramSettings.ConsoleSensorCount[k] == 2);
+}
+
+void DrawNumbersRowText(LoggingWindow& w, int k, const std::string& text) {
+    if (!CanDraw(w, w.NumbersPane) || k < 0 || k >= MaxConsoles) return;
+    const Rect row = NumbersGeometry(w).Row(k);
+    WindowCanvas canvas(w.NumbersPane, *w.Fonts);
+    Canvas& c = canvas.Get();
+    c.FillRect(row, Rgb(255, 255, 255));
+    if (text.empty()) return;
+    c.SetFont(FontChoice::Bold);
+    c.SetTextColor(Rgb(0, 0, 0));
+    c.SetTextBackground(true, Rgb(255, 255, 255));
+    c.SetTextAlign(TextAlign::Left);
+    c.TextInRect(row, row.Left + 4, row.Top, text);
+}
+
+void DrawSpeedPane(LoggingWindow& w, int32_t offset) {
+    if (!CanDraw(w, w.SpeedPane)) return;
+    const Rect bar = w.Creation.SpeedBar;
+    WindowCanvas canvas(w.SpeedPane, *w.Fonts);
+    DrawSpeedBar(canvas.Get(), bar.Width(), bar.Height(), offset);
+}
+
+}  // namespace tesselog::win32
