@@ -6,40 +6,41 @@ namespace {
 
 CanvasWrapper TheWrapper = nullptr;
 
-// The wrapper's canvas around gdi when one is set, else gdi itself.
-Canvas* Wrap(GdiCanvas& gdi, std::unique_ptr<Canvas>& wrapper) {
-    if (TheWrapper) wrapper = TheWrapper(gdi);
-    return wrapper ? wrapper.get() : &gdi;
-}
-
 }  // namespace
 
 void SetWindowCanvasWrapper(CanvasWrapper wrapper) { TheWrapper = wrapper; }
 
+ContextCanvas::ContextCanvas(HDC dc, const ShellFonts& fonts) : gdi_(std::make_unique<GdiCanvas>(dc, fonts)) {
+    if (TheWrapper) wrapper_ = TheWrapper(*gdi_);
+    canvas_ = wrapper_ ? wrapper_.get() : gdi_.get();
+}
+
+ContextCanvas::~ContextCanvas() { Finish(); }
+
+void ContextCanvas::Finish() {
+    wrapper_.reset();
+    gdi_.reset();
+}
+
 // GetDC(nullptr) would be the whole screen: without a window the GDI calls
 // get no device context and draw nothing.
 WindowCanvas::WindowCanvas(HWND window, const ShellFonts& fonts)
-    : window_(window), dc_(window ? GetDC(window) : nullptr) {
-    gdi_ = std::make_unique<GdiCanvas>(dc_, fonts);
-    canvas_ = Wrap(*gdi_, wrapper_);
-}
+    : WindowCanvas(window, window ? GetDC(window) : nullptr, fonts) {}
+
+WindowCanvas::WindowCanvas(HWND window, HDC dc, const ShellFonts& fonts)
+    : ContextCanvas(dc, fonts), window_(window), dc_(dc) {}
 
 WindowCanvas::~WindowCanvas() {
-    wrapper_.reset();
-    gdi_.reset();  // puts the context's objects back before it is released
+    Finish();  // puts the context's objects back before it is released
     if (dc_) ReleaseDC(window_, dc_);
 }
 
-PaintCanvas::PaintCanvas(HWND window, const ShellFonts& fonts) : window_(window) {
-    HDC dc = BeginPaint(window_, &paint_);
-    gdi_ = std::make_unique<GdiCanvas>(dc, fonts);
-    canvas_ = Wrap(*gdi_, wrapper_);
-}
+PaintCanvas::PaintCanvas(HWND window, const ShellFonts& fonts)
+    : BegunPaint(window), ContextCanvas(PaintDc, fonts) {}
 
 PaintCanvas::~PaintCanvas() {
-    wrapper_.reset();
-    gdi_.reset();
-    EndPaint(window_, &paint_);
+    Finish();
+    EndPaint(PaintWindow, &Paint);
 }
 
 }  // namespace tesselog::win32

@@ -17,40 +17,52 @@
 
 namespace tesselog::win32 {
 
-class WindowCanvas {
+// The GDI canvas on a device context, with the draw log's wrapper around it
+// when one is set. The derived classes take and give back the context.
+class ContextCanvas {
 public:
-    WindowCanvas(HWND window, const ShellFonts& fonts);
-    ~WindowCanvas();
-    WindowCanvas(const WindowCanvas&) = delete;
-    WindowCanvas& operator=(const WindowCanvas&) = delete;
+    ContextCanvas(const ContextCanvas&) = delete;
+    ContextCanvas& operator=(const ContextCanvas&) = delete;
 
     Canvas& Get() { return *canvas_; }
 
+protected:
+    ContextCanvas(HDC dc, const ShellFonts& fonts);
+    ~ContextCanvas();
+    // Puts the context's objects back; call before the context is given back.
+    void Finish();
+
 private:
-    HWND window_;
-    HDC dc_;
     std::unique_ptr<GdiCanvas> gdi_;
     std::unique_ptr<Canvas> wrapper_;
-    Canvas* canvas_;
+    Canvas* canvas_ = nullptr;
+};
+
+class WindowCanvas : public ContextCanvas {
+public:
+    WindowCanvas(HWND window, const ShellFonts& fonts);
+    ~WindowCanvas();
+
+private:
+    WindowCanvas(HWND window, HDC dc, const ShellFonts& fonts);
+    HWND window_;
+    HDC dc_;
+};
+
+// The context of a WM_PAINT, begun before the canvas is made on it.
+struct BegunPaint {
+    explicit BegunPaint(HWND window) : PaintWindow(window), PaintDc(BeginPaint(window, &Paint)) {}
+    HWND PaintWindow;
+    PAINTSTRUCT Paint{};
+    HDC PaintDc;
 };
 
 // The same for WM_PAINT: a canvas on the context of BeginPaint, ended with
 // EndPaint, so that the draw log also shows what a repaint drew.
-class PaintCanvas {
+class PaintCanvas : private BegunPaint, public ContextCanvas {
 public:
     PaintCanvas(HWND window, const ShellFonts& fonts);
     ~PaintCanvas();
-    PaintCanvas(const PaintCanvas&) = delete;
-    PaintCanvas& operator=(const PaintCanvas&) = delete;
-
-    Canvas& Get() { return *canvas_; }
-
-private:
-    HWND window_;
-    PAINTSTRUCT paint_{};
-    std::unique_ptr<GdiCanvas> gdi_;
-    std::unique_ptr<Canvas> wrapper_;
-    Canvas* canvas_;
 };
 
 // Wraps the GDI canvas of every later WindowCanvas and PaintCanvas. Set once, before any
