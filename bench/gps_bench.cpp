@@ -38,6 +38,7 @@ public:
     TextSize TextExtent(const std::string& text) override { return {static_cast<int32_t>(text.size()) * 7, 14}; }
     void SetClip(const Rect&) override {}
     void ClearClip() override {}
+    void CopyBlock(const Rect&, Point) override {}
 };
 
 // A thousand GGA sentences of a receiver moving at 10 Hz, with checksums.

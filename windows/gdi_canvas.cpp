@@ -127,4 +127,9 @@ void GdiCanvas::SetClip(const Rect& r) {
 
 void GdiCanvas::ClearClip() { SelectClipRgn(dc_, nullptr); }
 
+// BitBlt within one context handles overlapping source and destination.
+void GdiCanvas::CopyBlock(const Rect& source, Point to) {
+    BitBlt(dc_, to.X, to.Y, source.Width(), source.Height(), dc_, source.Left, source.Top, SRCCOPY);
+}
+
 }  // namespace tesselog::win32

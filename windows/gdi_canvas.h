@@ -42,6 +42,7 @@ public:
     TextSize TextExtent(const std::string& text) override;
     void SetClip(const Rect& box) override;
     void ClearClip() override;
+    void CopyBlock(const Rect& source, Point to) override;
 
 private:
     void UsePen(HPEN pen, bool owned);

@@ -88,6 +88,11 @@ public:
     virtual void SetClip(const Rect& box) = 0;
     virtual void ClearClip() = 0;
 
+    // Copies the pixels of source to the same-sized place whose top left is
+    // to, on this surface (the strip chart's scroll step). Overlapping places
+    // are copied as if through a buffer.
+    virtual void CopyBlock(const Rect& source, Point to) = 0;
+
     void Circle(Point centre, int32_t radius) {
         Ellipse({centre.X - radius, centre.Y - radius, centre.X + radius + 1, centre.Y + radius + 1});
     }
@@ -146,6 +151,9 @@ public:
     }
     void SetClip(const Rect& r) override { Add("clip %d,%d %d,%d", r.Left, r.Top, r.Right, r.Bottom); }
     void ClearClip() override { Add("clip none"); }
+    void CopyBlock(const Rect& r, Point to) override {
+        Add("copy %d,%d %d,%d to %d,%d", r.Left, r.Top, r.Right, r.Bottom, to.X, to.Y);
+    }
 
 private:
     int Font = 2;

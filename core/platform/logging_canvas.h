@@ -116,6 +116,10 @@ public:
         inner_.ClearClip();
         Log([&] { text_.ClearClip(); });
     }
+    void CopyBlock(const Rect& source, Point to) override {
+        inner_.CopyBlock(source, to);
+        Log([&] { text_.CopyBlock(source, to); });
+    }
 
 private:
     // The RecordingCanvas turns the call into its line.
