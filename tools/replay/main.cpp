@@ -11,7 +11,8 @@
 //   set FIELD VALUE        a setting: ConsoleCount, ConsoleType (list, e.g. 1,1,0), ConsolePort (list,
 //                          COM1 = 0), GpsInput, GpsPort, NmeaMode, PauseKey, LineSequence, LineDirection,
 //                          LineIncrement, StartLineText, StartStation, StationIncrement, DisconnectAlarm,
-//                          AudioTicks, MapDisplayType, MapSize
+//                          AudioTicks, MapDisplayType, MapSize, DisplayUnits, GpsOffsetX, GpsOffsetY,
+//                          UnitSensorSeparation, ConsoleSeparation
 //   MS COMMAND [ARGS]      an operator command at MS milliseconds from the start:
 //     start                  "&Logging" of the main window
 //     file                   "&File", confirming the proposed name
@@ -94,11 +95,16 @@ bool ApplySetting(Settings& s, const std::string& field, const std::string& valu
         {"NmeaMode", &s.NmeaMode},           {"PauseKey", &s.PauseKey},         {"LineSequence", &s.LineSequence},
         {"LineDirection", &s.LineDirection}, {"DisconnectAlarm", &s.DisconnectAlarm},
         {"AudioTicks", &s.AudioTicks},       {"MapDisplayType", &s.MapDisplayType}, {"MapSize", &s.MapSize},
+        {"DisplayUnits", &s.DisplayUnits},
     };
     std::map<std::string, double*> doubles = {
         {"LineIncrement", &s.LineIncrement},
         {"StartStation", &s.StartStation},
         {"StationIncrement", &s.StationIncrement},
+        {"GpsOffsetX", &s.GpsOffsetX},
+        {"GpsOffsetY", &s.GpsOffsetY},
+        {"UnitSensorSeparation", &s.UnitSensorSeparation},
+        {"ConsoleSeparation", &s.ConsoleSeparation},
     };
     if (ints.count(field)) {
         *ints[field] = TextToInt32(value);

@@ -45,9 +45,33 @@ std::vector<std::string> CapturePorts(const Simulation& sim, bool with_gps_in)
     return names;
 }
 
+// The features the field holds, for tests that look for them in what the
+// program drew or recorded.
+bool WriteFieldDescription(const ToolOptions& options, const Simulation& sim)
+{
+    if (options.FieldOut.empty()) {
+        return true;
+    }
+    FILE* out = std::fopen(options.FieldOut.c_str(), "w");
+    if (out == nullptr) {
+        std::fprintf(stderr, "tesselog-sim: cannot write %s\n", options.FieldOut.c_str());
+        return false;
+    }
+    for (const Anomaly& a : sim.Field().Anomalies()) {
+        double latitude = 0.0, longitude = 0.0;
+        SurveyToGeodetic(options.Sim.Origin, a.U, a.V, latitude, longitude);
+        std::fprintf(out, "anomaly %.3f %.3f %.1f %.2f %.9f %.9f\n", a.U, a.V, a.Amplitude, a.Radius, latitude,
+                     longitude);
+    }
+    return std::fclose(out) == 0;
+}
+
 int RunDry(const ToolOptions& options)
 {
     Simulation sim(options.Sim);
+    if (!WriteFieldDescription(options, sim)) {
+        return 1;
+    }
     const int port = sim.PortIndex(options.DryRunPort);
     const double duration = options.Duration > 0.0 ? options.Duration : 10.0;
     CaptureWriter capture;
@@ -220,6 +244,9 @@ int RunRealTime(const ToolOptions& options)
     signal(SIGPIPE, SIG_IGN);
 
     Simulation sim(options.Sim);
+    if (!WriteFieldDescription(options, sim)) {
+        return 1;
+    }
     const std::vector<PortInfo>& infos = sim.Ports();
     std::vector<std::unique_ptr<LinePort>> ports;
     int status = 0;

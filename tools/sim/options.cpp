@@ -351,6 +351,11 @@ void DeclareOptions(CLI::App& app, Readers& readers, ToolOptions& options, Conso
         "that carried its LF has returned: \"<us> <port> <sentence>\",\n"
         "microseconds of CLOCK_MONOTONIC_RAW (the clock of Wine's\n"
         "QueryPerformanceCounter), the sentence without CR LF");
+    add("--field-out", "FILE", Text(options.FieldOut),
+        "describe the buried features in FILE, one line each:\n"
+        "\"anomaly U V AMPLITUDE RADIUS LATITUDE LONGITUDE\"\n"
+        "(survey metres, output units, metres, WGS84 degrees),\n"
+        "so that a test can look for them on the map");
     add("--dry-run", "PORT", Text(options.DryRunPort),
         "no ptys, no waiting: write PORT's stream (console1.., gps)\n"
         "to stdout for --duration seconds of simulated time\n"

@@ -14,6 +14,7 @@ struct ToolOptions {
     std::string LinkDir;
     std::string WriteLog;        // non-empty: the time of each sentence's write goes here
     std::string DryRunPort;      // non-empty: write this port's stream to stdout, no ptys, no pacing
+    std::string FieldOut;        // non-empty: the buried features are described in this file
     std::string Help;            // non-empty: --help was given; print this and run nothing
 };
 
