@@ -14,7 +14,8 @@
 #     and the loss, per console and in all;
 #   - the 99th percentile and the maximum of the time from a sentence's write to its
 #     record's write;
-#   - the CPU use on the logging screen before "f", per process and per thread.
+#   - the CPU use on the logging screen before "f", and while recording, per process and
+#     per thread.
 # Asserts nothing; the arithmetic is scripts/measure_logging.py.
 #
 #   scripts/measure-logging.sh [DURATION [IDLE]]     (defaults 300 and 60 seconds)
@@ -90,7 +91,9 @@ main() {
     sleep 2
     e2e_screenshot recording
     e2e_log "recording for $duration s"
+    python3 "$arith" threads "$E2E_PROGRAM_PID" "$out/recording-before"
     sleep "$duration"
+    python3 "$arith" threads "$E2E_PROGRAM_PID" "$out/recording-after"
     e2e_keys "$(active_window)" p
     sleep 2
     e2e_screenshot paused
@@ -106,6 +109,8 @@ main() {
     echo "Logging screen under Wine, 9 two-sensor consoles at 56/s and GGA+GSA at 10 Hz ($(basename "$exe")):"
     echo "CPU on the logging screen with no file open, over $idle s:"
     python3 "$arith" cpu "$out/idle-before" "$out/idle-after" "$idle"
+    echo "CPU while recording with everything drawn (map, profiles, bars, numbers), over $duration s:"
+    python3 "$arith" cpu "$out/recording-before" "$out/recording-after" "$duration"
     [ -s "$recordlog" ] || e2e_fail "no record log at $recordlog"
     python3 "$arith" records "$out/write.log" "$recordlog"
 }

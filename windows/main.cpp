@@ -11,7 +11,10 @@
 // record written to a data file goes to recordlog.txt beside it, with the
 // time its write returned. The program that goes to the field is built
 // without them.
+#include <psapi.h>
+
 #include <cstdint>
+#include <cstdio>
 #include <memory>
 
 #include "core/datafile/record_log.h"
@@ -52,6 +55,23 @@ private:
     LARGE_INTEGER frequency_{};
 };
 
+// Once a second the process's GDI object count and private bytes go into the
+// draw log ("resources gdi=N private=BYTES"), so a test can see that a long
+// track does not make the map's memory grow.
+DWORD WINAPI ProbeResources(void*) {
+    for (;;) {
+        PROCESS_MEMORY_COUNTERS_EX memory{};
+        memory.cb = sizeof memory;
+        GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory), sizeof memory);
+        char line[96];
+        std::snprintf(line, sizeof line, "resources gdi=%lu private=%llu",
+                      static_cast<unsigned long>(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS)),
+                      static_cast<unsigned long long>(memory.PrivateUsage));
+        TheDrawLog->Write(line);
+        Sleep(1000);
+    }
+}
+
 void StartDrawLog() {
     static tesselog::win32::Win32FileSystem files;
     static tesselog::win32::Win32Clock clock;
@@ -63,6 +83,7 @@ void StartDrawLog() {
     static PerformanceCounterClock microseconds;
     static tesselog::RecordLog records(files.Open(RecordLogPath, tesselog::OpenMode::CreateTruncate), microseconds);
     tesselog::DataFile::SetDefaultObserver(&records);
+    CloseHandle(CreateThread(nullptr, 0, &ProbeResources, nullptr, 0, nullptr));
 }
 
 }  // namespace

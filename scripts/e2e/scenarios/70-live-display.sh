@@ -1,0 +1,104 @@
+# What the operator sees while recording. Three two-sensor consoles and a GGA receiver
+# from the simulator walk four lines over its buried features in the colour display:
+# the swath is painted in the amplitude colours, the profiles scroll, the numbers and the
+# speed bar move. After a pause "t" shows the profile view and brings the map back, and a
+# dialog that covers the panes is closed with Escape: the panes are painted again (the
+# numbers header is drawn anew, read from the draw log). The data file's swath edges lie
+# where the array walked, and the readings the map placed at each strong feature show
+# it (check_swath.py with the simulator's --field-out). A second run in the positions
+# display, with a total station's grid coordinates in US survey feet, shows the sensors
+# as dots along the walked lines.
+# time limit: 200 s
+
+live_file() { find "$E2E_PREFIX/drive_c" -maxdepth 1 -iname '*.mgr' | head -n 1; }
+
+# live_survey SECONDS SIM_OPTIONS... -- SETTINGS_EDITS...: sets up, starts the simulator
+# and the program, creates the proposed file and records for SECONDS.
+live_survey() {
+    local seconds="$1" links sim_options=() edits=() dialog
+    shift
+    while [ "$1" != "--" ]; do sim_options+=("$1"); shift; done
+    shift
+    edits=("$@")
+    links="$E2E_OUT/links"
+    mkdir -p "$links"
+    # Consoles on COM4..COM6 (lines 17..19), GPS on COM2 (39, 41), no audio ticks (26),
+    # any key pauses (29), the antenna over the array's middle with no offset along the
+    # track, as the simulator carries it (49, 50), readings scale 30..230 (36, 37), map
+    # size 40 (66).
+    e2e_settings_variant "$E2E_OUT/settings.ini" 17=3 18=4 19=5 26=0 29=0 36=30 37=230 39=1 41=1 \
+        49=2.5 50=0 66=40 "${edits[@]}"
+    e2e_write_settings "$E2E_OUT/settings.ini"
+    e2e_map_ports "COM4=$links/console1" "COM5=$links/console2" "COM6=$links/console3" "COM2=$links/gps"
+    e2e_start_sim "$E2E_OUT/sim.log" --consoles 3 --types 2 --rate 10 --gps-rate 5 --lines 4 \
+        --line-length 24 --speed 1.5 --anomalies 6 --seed 3 --field-out "$E2E_OUT/field.txt" \
+        --link-dir "$links" --duration 150 "${sim_options[@]}"
+    e2e_start_program "$(dirname "$E2E_EXE")/tesselog-drawlog.exe"
+    LIVE_MAIN="$(e2e_window Tesselog 30)"
+    e2e_keys "$LIVE_MAIN" l
+    sleep 3
+    e2e_no_window "Serial Port" || e2e_fail "a port did not open"
+    e2e_keys "$LIVE_MAIN" f
+    dialog="$(e2e_window "Create Data File" 10)"
+    e2e_close_window "$dialog" "Create Data File" Return
+    sleep 1
+    [ -n "$(live_file)" ] || e2e_fail "no data file in C:\\ after \"&File\""
+    e2e_keys "$LIVE_MAIN" g
+    sleep "$seconds"
+}
+
+# live_finish NAME CHECK_OPTIONS...: pauses, leaves, and checks the data file's swath.
+live_finish() {
+    local name="$1" dialog
+    shift
+    e2e_keys "$LIVE_MAIN" x
+    dialog="$(e2e_window "Confirm Exit" 10)"
+    e2e_close_window "$dialog" "Confirm Exit" Return
+    sleep 1
+    e2e_keys "$LIVE_MAIN" x
+    e2e_expect_exit 0 15
+    e2e_stop_pid "$E2E_SIM_PID"
+    cp "$(live_file)" "$E2E_OUT/$name.mgr"
+    "$E2E_ROOT/build/native/tools/tesselog-dump" --check "$E2E_OUT/$name.mgr" >"$E2E_OUT/$name-check.txt" 2>&1 ||
+        e2e_fail "tesselog-dump --check failed: $(tail -n 3 "$E2E_OUT/$name-check.txt")"
+    python3 "$E2E_ROOT/scripts/e2e/check_swath.py" "$E2E_OUT/$name.mgr" "$@" >"$E2E_OUT/$name-swath.txt" 2>&1 ||
+        e2e_fail "swath check failed: $(tail -n 4 "$E2E_OUT/$name-swath.txt")"
+    e2e_log "$name: $(tail -n 1 "$E2E_OUT/$name-swath.txt")"
+}
+
+scenario_live_colour_display() {
+    local drawlog before dialog
+    drawlog="$E2E_PREFIX/drive_c/ProgramData/Brenvik/Temp/drawlog.txt"
+    # Colour display (62), GGA (40).
+    live_survey 70 --gps-mode 1 -- 40=1 62=1
+    e2e_screenshot live-colour-recording
+    e2e_keys "$LIVE_MAIN" space
+    sleep 1
+    e2e_keys "$LIVE_MAIN" t
+    sleep 4
+    e2e_screenshot live-profile-view
+    e2e_keys "$LIVE_MAIN" t
+    sleep 2
+
+    # "&Comment" covers the panes; Escape closes it and every pane paints again.
+    e2e_keys "$LIVE_MAIN" c
+    dialog="$(e2e_window "Maximum 11 characters" 10)"
+    e2e_screenshot live-covered-by-dialog
+    before="$(($(wc -l <"$drawlog") + 1))"
+    e2e_close_window "$dialog" "Maximum 11 characters" Escape
+    sleep 1
+    e2e_screenshot live-after-dialog
+    tail -n +"$before" "$drawlog" | grep -a -q ' text [0-9-]*,7 Sensor L$' ||
+        e2e_fail "the panes were not painted again after the dialog closed (no numbers header in the draw log)"
+    live_finish colour --field "$E2E_OUT/field.txt" --min-edges 200
+}
+
+scenario_live_positions_display() {
+    # Positions display with dots of size 2 (62, 58), a total station's grid coordinates
+    # in metres (mode 7, line 40) shown in US survey feet (15).
+    live_survey 25 --gps-mode 7 --grid-unit M -- 15=2 40=7 58=2 62=0
+    e2e_screenshot live-positions-recording
+    e2e_keys "$LIVE_MAIN" space
+    sleep 1
+    live_finish positions --min-edges 80
+}
