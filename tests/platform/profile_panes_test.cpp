@@ -116,10 +116,11 @@ TEST(ColourScalePixels, FiftyCellsOfFiveFromRow28) {
         const int x = bar + 10;
         EXPECT_EQ(window.At(x, 29), ColourClassColor(49)) << "top cell, scale at " << bar;
         EXPECT_EQ(window.At(x, 150), ColourClassColor(25)) << "rows 148..152";
-        EXPECT_EQ(window.At(x, 276), ColourClassColor(0)) << "bottom cell";
+        EXPECT_EQ(window.At(x, 277), ColourClassColor(0)) << "bottom cell";
         EXPECT_EQ(window.At(x, 20), White);
-        EXPECT_EQ(window.At(x, 285), White) << "the bar ends at 278";
+        EXPECT_EQ(window.At(x, 278), White) << "250 rows from 28 end at 278";
     }
+    EXPECT_EQ(window.At(85, 26), RGB(64, 64, 64)) << "the first frame two rows above the top at 28";
 }
 
 }  // namespace
