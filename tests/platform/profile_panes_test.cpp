@@ -10,40 +10,32 @@
 namespace tesselog::win32 {
 namespace {
 
-// A white memory bitmap with a GDI canvas made on it for each drawing.
-class Surface {
-public:
-    Surface(int width, int height) {
-        dc_ = CreateCompatibleDC(nullptr);
+// A white 32-bit memory bitmap; each drawing is made on a GDI canvas of its own.
+struct Surface {
+    Surface(int width, int height) : Dc(CreateCompatibleDC(nullptr)) {
         BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
+        info.bmiHeader = {sizeof info.bmiHeader, width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
         void* bits = nullptr;
-        bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-        old_ = SelectObject(dc_, bitmap_);
-        PatBlt(dc_, 0, 0, width, height, WHITENESS);
+        Bitmap = CreateDIBSection(Dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        Old = SelectObject(Dc, Bitmap);
+        PatBlt(Dc, 0, 0, width, height, WHITENESS);
     }
     ~Surface() {
-        SelectObject(dc_, old_);
-        DeleteObject(bitmap_);
-        DeleteDC(dc_);
+        SelectObject(Dc, Old);
+        DeleteObject(Bitmap);
+        DeleteDC(Dc);
     }
     template <typename Draw>
     void Paint(Draw draw) {
-        GdiCanvas canvas(dc_, fonts_);
+        GdiCanvas canvas(Dc, Fonts);
         draw(static_cast<Canvas&>(canvas));
     }
-    COLORREF At(int x, int y) const { return GetPixel(dc_, x, y); }
-    HDC Dc() const { return dc_; }
+    COLORREF At(int x, int y) const { return GetPixel(Dc, x, y); }
 
-private:
-    HDC dc_ = nullptr;
-    HBITMAP bitmap_ = nullptr;
-    HGDIOBJ old_ = nullptr;
-    ShellFonts fonts_;
+    HDC Dc;
+    HBITMAP Bitmap = nullptr;
+    HGDIOBJ Old = nullptr;
+    ShellFonts Fonts;
 };
 
 constexpr COLORREF White = RGB(255, 255, 255);
@@ -70,7 +62,7 @@ TEST(ProfilePanePixels, StepMovesTheImageAndDrawsTheNewSegment) {
     pens.CurveColor[0] = Rgb(255, 0, 0);
     pens.CurveWidth[0] = 2;
     Surface pane(w, h);
-    SetPixel(pane.Dc(), 50, 30, RGB(0, 0, 0));
+    SetPixel(pane.Dc, 50, 30, RGB(0, 0, 0));
 
     const int32_t first[2] = {40, 0}, second[2] = {60, 0};
     pane.Paint([&](Canvas& c) { ScrollProfile(c, state, pens, 0, false, first); });
