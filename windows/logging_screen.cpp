@@ -15,6 +15,7 @@
 #include "windows/logging_window.h"
 #include "windows/map_tiles.h"
 #include "windows/numbers_panes.h"
+#include "windows/profile_panes.h"
 #include "windows/serial_ports.h"
 #include "windows/window_canvas.h"
 
@@ -294,13 +295,22 @@ private:
 
 // ------------------------------------------------------------------ handlers' displays
 
-// The console handler's station and time fields, in the status boxes.
+// What the console handler shows: the numbers row, the bars and the profile
+// step on the panes' own device contexts, and the station and time fields in
+// the status boxes.
 class Win32ReadingDisplay : public ReadingDisplay {
 public:
-    Win32ReadingDisplay(LoggingWindow& window, Win32Controls& controls) : window_(window), controls_(controls) {}
+    Win32ReadingDisplay(LoggingWindow& window, Win32Controls& controls, LoggingSession*& session)
+        : window_(window), controls_(controls), session_(session) {}
     void DrawNumbers(int k, double left, double right) override {
         controls_.ClearNoConnection(k);
         DrawConsoleNumbers(window_, k, left, right);
+    }
+    void DrawSecondPlot(int k, const int32_t barRows[2]) override {
+        DrawConsoleBars(window_, session_->Profiles, session_->Config, k, barRows);
+    }
+    void DrawProfile(int k, const int32_t profileRows[2]) override {
+        DrawProfileStep(window_, session_->Profiles, session_->Config, k, profileRows);
     }
     void ShowStationFields(const StationFieldTexts& texts) override {
         WindowCanvas canvas(window_.Screen, *window_.Fonts);
@@ -317,6 +327,7 @@ public:
 private:
     LoggingWindow& window_;
     Win32Controls& controls_;
+    LoggingSession*& session_;
 };
 
 class Win32GpsScreen : public GpsScreenHooks {
@@ -357,7 +368,7 @@ struct LoggingProgram {
               [] { InvalidateRect(LoggingScreenWindow(), nullptr, FALSE); }),
           Controls(TheLoggingWindow(), Map),
           Ports(SessionPointer, TheLoggingWindow()),
-          Display(TheLoggingWindow(), Controls),
+          Display(TheLoggingWindow(), Controls, SessionPointer),
           GpsScreen(TheLoggingWindow()),
           Services{Shell().Files, Clock,     Sounds,     Shell().Prompts, FileChooser,
                    Controls,     Dialogs,   Ports,      Map,             Validation,
@@ -368,6 +379,7 @@ struct LoggingProgram {
                    }},
           Session(Shell().ProgramSettings, Services) {
         SessionPointer = &Session;
+        SetPaintedProfiles(&Session.Profiles);
         Map.BindSessionFlags(Session.MapOverflowState, Session.MapVisible);
         Controls.Session = &Session;
         FileChooser.Owner = Shell().MainWindow;
@@ -406,6 +418,9 @@ void Win32Controls::LayoutPass() {
     LayoutLoggingPanes(window_, shell.ClientWidth, shell.ClientHeight, shell.ProgramSettings.ConsoleCount,
                        session.MapVisible != 0);
     TakePaneSizes(shell.ProgramSettings, window_.Panes);
+    SetProfilePaneWidths(session.Profiles, ProfilePaneRect(window_.Panes, 0, session.MapVisible != 0).Width(),
+                         window_.Panes.SecondPlotWidth);
+    session.RecomputeProfileScale();
     const int32_t side = window_.Panes.MapSide - 2;
     map_.SetPaneSize(side, side);
     session.GpsLayout = MakeGpsFieldLayout(window_.Status, window_.Creation, shell.ProgramSettings.CoordinateDisplay,

@@ -1,5 +1,6 @@
-// The numbers pane, the speed bar and the colour scale window on Win32: their
-// paint handlers and the drawing the console and GPS handlers ask for. What
+// The numbers pane, the speed bar and the colour scale window on Win32: the
+// colour scale's handlers, what the shared pane paint handler draws on the
+// other two, and the drawing the console and GPS handlers ask for. What
 // is drawn where comes from core/logscreen/numbers_painting.
 #include "windows/numbers_panes.h"
 
@@ -27,26 +28,6 @@ LRESULT ValidateOnly(HWND window) {
     return 0;
 }
 
-// A repaint of the numbers pane shows the header on a blank pane; the rows
-// fill again with the next readings.
-LRESULT OnNumbersPaint(HWND window, UINT, WPARAM, LPARAM) {
-    LoggingWindow& w = TheLoggingWindow();
-    if (!w.Fonts) return ValidateOnly(window);
-    PaintCanvas canvas(window, *w.Fonts);
-    DrawNumbersHeader(canvas.Get(), NumbersGeometry(w), Shell().ProgramSettings.TwoSensorConsoleCount > 0);
-    return 0;
-}
-
-// A repaint of the speed bar shows it empty.
-LRESULT OnSpeedPaint(HWND window, UINT, WPARAM, LPARAM) {
-    LoggingWindow& w = TheLoggingWindow();
-    if (!w.Fonts) return ValidateOnly(window);
-    const Rect bar = w.Creation.SpeedBar;
-    PaintCanvas canvas(window, *w.Fonts);
-    DrawSpeedBar(canvas.Get(), bar.Width(), bar.Height(), bar.Width());
-    return 0;
-}
-
 LRESULT OnColourScalePaint(HWND window, UINT, WPARAM, LPARAM) {
     LoggingWindow& w = TheLoggingWindow();
     if (!w.Fonts) return ValidateOnly(window);
@@ -62,8 +43,6 @@ LRESULT OnColourScaleCreate(HWND window, UINT, WPARAM, LPARAM) {
     return 0;
 }
 
-const MessageEntry<WindowHandler> NumbersEntries[] = {{WM_PAINT, &OnNumbersPaint}};
-const MessageEntry<WindowHandler> SpeedEntries[] = {{WM_PAINT, &OnSpeedPaint}};
 const MessageEntry<WindowHandler> ColorBarEntries[] = {
     {WM_CREATE, &OnColourScaleCreate},
     {WM_PAINT, &OnColourScalePaint},
@@ -71,8 +50,17 @@ const MessageEntry<WindowHandler> ColorBarEntries[] = {
 
 }  // namespace
 
-const WindowMessageTable NumbersMessages = MakeMessageTable(NumbersEntries);
-const WindowMessageTable SpeedMessages = MakeMessageTable(SpeedEntries);
+// A repaint of the numbers pane shows the header on a blank pane; the rows
+// fill again with the next readings.
+void PaintNumbersHeader(LoggingWindow& w, Canvas& canvas) {
+    DrawNumbersHeader(canvas, NumbersGeometry(w), Shell().ProgramSettings.TwoSensorConsoleCount > 0);
+}
+
+// A repaint of the speed bar shows it empty.
+void PaintEmptySpeedBar(LoggingWindow& w, Canvas& canvas) {
+    const Rect bar = w.Creation.SpeedBar;
+    DrawSpeedBar(canvas, bar.Width(), bar.Height(), bar.Width());
+}
 const WindowMessageTable ColorBarMessages = MakeMessageTable(ColorBarEntries);
 
 void DrawConsoleNumbers(LoggingWindow& w, int k, double left, double right) {

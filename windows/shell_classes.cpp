@@ -1,15 +1,12 @@
 // Window classes and their procedures. Every procedure is the same search of
-// its class's table; the tables of the child screens and panes stay empty
-// until those panes paint themselves, so their windows behave as plain
-// windows.
+// its class's table; an empty table leaves its window a plain window.
 #include "windows/shell_window.h"
 
 namespace tesselog::win32 {
 
-// ScreenLogMessages is the logging screen's, in logging_screen.cpp; NumbersMessages,
-// SpeedMessages and ColorBarMessages are in numbers_panes.cpp.
-const WindowMessageTable CurveMessages = EmptyMessageTable<WindowHandler>();
-const WindowMessageTable DecayMessages = EmptyMessageTable<WindowHandler>();
+// ScreenLogMessages is the logging screen's, in logging_screen.cpp; CurveMessages,
+// DecayMessages, NumbersMessages and SpeedMessages share the pane paint handler
+// of profile_panes.cpp; ColorBarMessages is in numbers_panes.cpp.
 const WindowMessageTable MapMessages = EmptyMessageTable<WindowHandler>();
 const WindowMessageTable MonitorGpsMessages = EmptyMessageTable<WindowHandler>();
 

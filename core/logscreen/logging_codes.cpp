@@ -96,6 +96,7 @@ void LoggingSession::RunNewStation() {
     if (!Services.Dialogs.NewStation(Config, station)) return;
     Config.CurrentStation = station;
     Readings.StationStarted = 0;
+    for (int k = 0; k < ConsoleCount(); ++k) StartNewCurves(Profiles, k);
     Writer.WriteStationRecord();
     Writer.WriteTimeRecord();
     Save();
@@ -114,12 +115,16 @@ void LoggingSession::RunReadingsScale() {
     const bool colourScale = Config.MapDisplayType >= 1 && GpsEnabled();
     if (colourScale) controls.ShowColourScale(true);
     DisplayOptionsChanged = 0;
-    Services.Dialogs.ReadingsScale(Config, DisplayOptionsChanged);
+    const bool accepted = Services.Dialogs.ReadingsScale(Config, DisplayOptionsChanged);
     if (colourScale) controls.ShowColourScale(false);
-    if (DisplayOptionsChanged & ChangedReadingsScale) {
-        Config.RecomputePixelsPerUnit();
-        SetColourStep(Readings, Config);
+    if (accepted) {
+        // New grids; every curve starts afresh and every bar pane is cleared
+        // before its next bars.
+        RecomputeProfileScale();
+        for (int k = 0; k < ConsoleCount(); ++k) StartNewCurves(Profiles, k);
+        for (int32_t& drawn : Profiles.BarsDrawn) drawn = 0;
     }
+    if (DisplayOptionsChanged & ChangedReadingsScale) SetColourStep(Readings, Config);
     if (DisplayOptionsChanged == 0) return;
     controls.RepaintScreen();
     if (Config.MapDisplayType >= 1) {

@@ -138,7 +138,18 @@ bool ScriptedLoggingDialogs::MapSize(Settings& settings, int32_t& changed) {
     return true;
 }
 
-bool ScriptedLoggingDialogs::ReadingsScale(Settings&, int32_t&) { Log.push_back("READINGSCALE"); return false; }
+bool ScriptedLoggingDialogs::ReadingsScale(Settings& settings, int32_t& changed) {
+    Log.push_back("READINGSCALE");
+    if (ReadingsScales.empty()) return false;
+    const ScaleAnswer answer = ReadingsScales.front();
+    ReadingsScales.pop_front();
+    if (!answer.Ok) return false;
+    if (answer.Min != settings.ReadingsScaleMin || answer.Max != settings.ReadingsScaleMax)
+        changed |= ChangedReadingsScale;
+    settings.ReadingsScaleMin = answer.Min;
+    settings.ReadingsScaleMax = answer.Max;
+    return true;
+}
 bool ScriptedLoggingDialogs::SpeedScale(Settings&, int32_t&) { Log.push_back("SPEEDSCALE"); return false; }
 bool ScriptedLoggingDialogs::ProfileOptions(Settings&, int32_t&) { Log.push_back("DISPLAYSETUP"); return false; }
 bool ScriptedLoggingDialogs::MapDisplayOptions(Settings&, int32_t&) {

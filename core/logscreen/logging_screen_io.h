@@ -269,6 +269,13 @@ public:
     std::deque<std::pair<bool, std::string>> Comments;
     // Map size answers: OK with the new MapSize.
     std::deque<std::pair<bool, int32_t>> MapSizes;
+    // Readings Scale answers: OK with the new minimum and maximum.
+    struct ScaleAnswer {
+        bool Ok = false;
+        double Min = 0.0;
+        double Max = 0.0;
+    };
+    std::deque<ScaleAnswer> ReadingsScales;
     std::vector<std::string> Log;
 };
 

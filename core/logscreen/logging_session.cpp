@@ -70,9 +70,7 @@ LoggingSession::LoggingSession(Settings& settings, LoggingServices& services)
     : Config(settings),
       Services(services),
       File(services.Files),
-      Writer(File, settings, services.Time, Consoles, Logging) {
-    for (auto& row : SecondPlotLastPoint) row[0] = row[1] = -1;
-}
+      Writer(File, settings, services.Time, Consoles, Logging) {}
 
 int LoggingSession::ConsoleCount() const { return std::clamp(Config.ConsoleCount, 0, MaxConsoles); }
 
@@ -110,11 +108,11 @@ bool LoggingSession::StartLogging() {
     controls.LayoutPass();
     Services.Map.PrepareDrawing();
     Mode = ApplyNmeaMode(Config.NmeaMode);
-    Config.RecomputePixelsPerUnit();
+    RecomputeProfileScale();
     SetColourStep(Readings, Config);
 
+    ResetProfilePanes(Profiles);
     for (int k = 0; k < MaxConsoles; ++k) {
-        SecondPlotHasData[k] = 0;
         Consoles.ConsoleInBreak[k] = 0;
         Consoles.ConsoleBreakLogged[k] = 0;
     }
@@ -217,8 +215,7 @@ int LoggingSession::StopLogging(bool confirm) {
     auto& controls = Services.Controls;
     const int consoles = ConsoleCount();
 
-    for (int k = 0; k < MaxConsoles; ++k) SecondPlotHasData[k] = 0;
-    for (auto& row : SecondPlotLastPoint) row[0] = row[1] = -1;
+    ClearBarFlags(Profiles);
 
     if (Logging.LoggingState != LoggingMonitoring) {
         if (confirm && !Services.Messages.AskYesNo(ExitQuestionText, CaptionConfirmExit, PromptIcon::Question)) {
@@ -595,14 +592,15 @@ void LoggingSession::OnWatchTimer() {
         if (now - Consoles.ConsoleLastDataTick[i].load() <= ConnectionLostMs) continue;
         if (Logging.LoggingState == LoggingRecording) {
             Consoles.ConsoleInBreak[i] = 1;
-            SecondPlotHasData[i] = 0;
             if (Consoles.ConsoleBreakLogged[i] == 0) {
                 Writer.WriteEventRecord(ConsoleBreakText(i + 1), EventTypeMark);
                 Consoles.ConsoleBreakLogged[i] = 1;
             }
         }
         Services.Controls.ShowNoConnection(i);
+        // The pane is wiped whatever the state, so its next bars are drawn whole.
         Services.Controls.ClearSecondPlot(i);
+        Profiles.BarsDrawn[i] = 0;
         if (Config.DisconnectAlarm == 1) ring = true;
     }
     if (ring) Services.Sound.Play(SoundId::Ring);
@@ -612,7 +610,12 @@ void LoggingSession::OnConsoleData(int k, ReadingDisplay& display) {
     if (k < 0 || k >= MaxConsoles) return;
     ConsoleReadingContext context{Config, Consoles, Logging, Readings, File, Services.Time, Services.Sound, display};
     ConsoleReadingHandler(k, context);
-    SecondPlotHasData[k] = 1;
+}
+
+void LoggingSession::RecomputeProfileScale() {
+    Config.RecomputePixelsPerUnit();
+    ComputeProfileGrid(Profiles, Config);
+    ComputeBarGrid(Profiles, Config);
 }
 
 GpsDataOutcome LoggingSession::OnGpsData(Canvas& canvas, GpsScreenHooks& screen) {

@@ -24,6 +24,7 @@
 #include "core/gps/nmea_mode.h"
 #include "core/gps/position_handler.h"
 #include "core/logscreen/logging_screen_io.h"
+#include "core/logscreen/profile_painting.h"
 #include "core/platform/clock.h"
 #include "core/platform/file_dialogs.h"
 #include "core/platform/file_system.h"
@@ -162,6 +163,9 @@ public:
     void PressButton(int index);  // 0..3 by LoggingState
     void RunCode(int code);       // 101..129
     void ScheduleMapOverflow() { MapOverflowState = 1; }
+    // Pixels per reading unit and the grid rows of the profile and
+    // second-plot panes, after a layout pass or a new readings scale.
+    void RecomputeProfileScale();
 
     // --- State shared by the logging screen's handlers ---
     Settings& Config;
@@ -186,9 +190,8 @@ public:
     int32_t DisplayOptionsChanged = 0;
     int32_t DiagnosticFileOpen = 0;
     int32_t GpsPortOpenedByStart = 0;
-    // Second-plot pane: console has data, and the last point per console and sensor slot.
-    int32_t SecondPlotHasData[MaxConsoles] = {};
-    int32_t SecondPlotLastPoint[10][2] = {};
+    // The profile and second-plot panes: grids, last points, bars.
+    ProfilePaneState Profiles;
     // Profile curves of the left and right sensor.
     int32_t ProfileCurveVisible[2] = {1, 1};
 

@@ -1,0 +1,87 @@
+#include "windows/profile_panes.h"
+
+#include <algorithm>
+
+#include "windows/logging_window.h"
+#include "windows/numbers_panes.h"
+#include "windows/shell_window.h"
+#include "windows/window_canvas.h"
+
+namespace tesselog::win32 {
+
+namespace {
+
+const ProfilePaneState* PaintedProfiles = nullptr;
+
+bool TwoSensors(const Settings& s, int k) { return s.ConsoleSensorCount[k] == 2; }
+
+// Any one pane's paint request repaints all of them; a pane whose image is
+// intact has an empty update region, so its paint cycle draws nothing.
+LRESULT OnPanePaint(HWND window, UINT, WPARAM, LPARAM) {
+    LoggingWindow& w = TheLoggingWindow();
+    const Settings& s = Shell().ProgramSettings;
+    if (w.Fonts && PaintedProfiles && s.ConsoleCount > 0) {
+        PaintLoggingPanes(w, *PaintedProfiles, s);
+        ValidateRect(window, nullptr);  // a pane outside the configured set too
+        return 0;
+    }
+    PAINTSTRUCT paint{};
+    BeginPaint(window, &paint);
+    EndPaint(window, &paint);
+    return 0;
+}
+
+// The panes are drawn by the handlers and the paint handler only.
+LRESULT OnPaneCreate(HWND, UINT, WPARAM, LPARAM) { return 0; }
+
+const MessageEntry<WindowHandler> CurveEntries[] = {{WM_CREATE, &OnPaneCreate}, {WM_PAINT, &OnPanePaint}};
+const MessageEntry<WindowHandler> DecayEntries[] = {{WM_CREATE, &OnPaneCreate}, {WM_PAINT, &OnPanePaint}};
+const MessageEntry<WindowHandler> NumbersEntries[] = {{WM_PAINT, &OnPanePaint}};
+const MessageEntry<WindowHandler> SpeedEntries[] = {{WM_PAINT, &OnPanePaint}};
+
+}  // namespace
+
+const WindowMessageTable CurveMessages = MakeMessageTable(CurveEntries);
+const WindowMessageTable DecayMessages = MakeMessageTable(DecayEntries);
+const WindowMessageTable NumbersMessages = MakeMessageTable(NumbersEntries);
+const WindowMessageTable SpeedMessages = MakeMessageTable(SpeedEntries);
+
+void SetPaintedProfiles(const ProfilePaneState* state) { PaintedProfiles = state; }
+
+void DrawProfileStep(LoggingWindow& w, ProfilePaneState& state, const Settings& s, int k,
+                     const int32_t profileRows[2]) {
+    if (!w.Fonts || k < 0 || k >= MaxConsoles || !w.ProfilePanes[k]) return;
+    WindowCanvas canvas(w.ProfilePanes[k], *w.Fonts);
+    ScrollProfile(canvas.Get(), state, ProfilePensOf(s), k, TwoSensors(s, k), profileRows);
+}
+
+void DrawConsoleBars(LoggingWindow& w, ProfilePaneState& state, const Settings& s, int k, const int32_t barRows[2]) {
+    if (!w.Fonts || k < 0 || k >= MaxConsoles || !w.SecondPlotPanes[k]) return;
+    WindowCanvas canvas(w.SecondPlotPanes[k], *w.Fonts);
+    UpdateBars(canvas.Get(), state, ProfilePensOf(s), k, TwoSensors(s, k), barRows);
+}
+
+void PaintLoggingPanes(LoggingWindow& w, const ProfilePaneState& state, const Settings& s) {
+    const ProfilePens pens = ProfilePensOf(s);
+    const int consoles = std::clamp(s.ConsoleCount, 0, MaxConsoles);
+    for (int k = 0; k < consoles; ++k) {
+        if (!w.ProfilePanes[k]) continue;
+        PaintCanvas canvas(w.ProfilePanes[k], *w.Fonts);
+        PaintProfilePane(canvas.Get(), state, pens, k, TwoSensors(s, k));
+    }
+    for (int k = 0; k < consoles; ++k) {
+        if (!w.SecondPlotPanes[k]) continue;
+        PaintCanvas canvas(w.SecondPlotPanes[k], *w.Fonts);
+        PaintBarPane(canvas.Get(), state, pens, k, TwoSensors(s, k));
+    }
+    if (w.NumbersPane) {
+        PaintCanvas canvas(w.NumbersPane, *w.Fonts);
+        PaintNumbersHeader(w, canvas.Get());
+    }
+    if (w.SpeedPane) {
+        PaintCanvas canvas(w.SpeedPane, *w.Fonts);
+        PaintEmptySpeedBar(w, canvas.Get());
+    }
+}
+
+}  // namespace tesselog::win32
