@@ -369,6 +369,7 @@ struct LoggingProgram {
           Session(Shell().ProgramSettings, Services) {
         SessionPointer = &Session;
         Map.BindSessionFlags(Session.MapOverflowState, Session.MapVisible);
+        Map.BindSwathInputs(Session.Sensors, Session.GpsState, Session.Readings, Session.Writer);
         Controls.Session = &Session;
         FileChooser.Owner = Shell().MainWindow;
         Tiles.SetPane(TheLoggingWindow().MapPane);
