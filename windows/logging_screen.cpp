@@ -381,6 +381,7 @@ struct LoggingProgram {
         SessionPointer = &Session;
         SetPaintedProfiles(&Session.Profiles);
         Map.BindSessionFlags(Session.MapOverflowState, Session.MapVisible);
+        Map.BindSwathInputs(Session.Sensors, Session.GpsState, Session.Readings, Session.Writer);
         Controls.Session = &Session;
         FileChooser.Owner = Shell().MainWindow;
         Tiles.SetPane(TheLoggingWindow().MapPane);

@@ -26,7 +26,14 @@ MapCommands::MapCommands(MapTileSurfaces& tiles, Settings& settings, std::functi
 
 void MapCommands::BindSessionFlags(int32_t& mapOverflowState, const int32_t& mapVisible) {
     mapOverflowState_ = &mapOverflowState;
-    view_ = std::make_unique<MapView>(state_, tiles_, settings_, mapOverflowState, mapVisible, sendOverflow_);
+    mapVisible_ = &mapVisible;
+    view_ = std::make_unique<MapView>(state_, tiles_, settings_, mapOverflowState, mapVisible, sendOverflow_,
+                                      &swath_);
+}
+
+void MapCommands::BindSwathInputs(const SensorTables& sensors, const GpsPositionState& epochs,
+                                  const ConsoleReadingState& readings, DataFileWriter& writer) {
+    swath_.Bind(sensors, epochs, readings, writer);
 }
 
 void MapCommands::SetPaneSize(int32_t width, int32_t height) {
@@ -42,15 +49,29 @@ void MapCommands::SetCurrentPosition(double northing, double easting) {
     if (view_) view_->SetCurrentPosition(northing, easting);
 }
 
+// Without a pane laid out the view records the swath and draws nothing.
 void MapCommands::Draw(int32_t loggingState, double northing, double easting, double step) {
-    // No pane laid out yet (GPS disabled, or a replay without a screen).
-    if (!view_ || state_.TileWidth <= 0 || state_.TileHeight <= 0) return;
-    view_->Draw(loggingState, northing, easting, step);
+    if (view_) view_->Draw(loggingState, northing, easting, step);
 }
 
+// The opening of the logging screen also fixes which way the swath edge is
+// found for this run: the sign of GpsOffsetY.
 void MapCommands::Reset() {
     ResetMap(state_, tiles_, settings_);
     tileScale_ = state_.Scale;
+    swath_.Tracker().Reset();
+    swath_.Tracker().TakeOffsetSign(settings_.GpsOffsetY);
+}
+
+void MapCommands::ResetSwath() { swath_.Tracker().Reset(); }
+
+void MapCommands::StepBusyIndicator() {
+    if (state_.TileWidth <= 0 || (mapVisible_ != nullptr && *mapVisible_ == 0)) return;
+    const int32_t w = state_.TileWidth;
+    const int32_t h = state_.TileHeight;
+    const int phase = busyPhase_;
+    tiles_.PaintPane([&](Canvas& canvas) { DrawBusyIndicator(canvas, w, h, phase); });
+    busyPhase_ = (busyPhase_ + 1) % BusyIndicatorPhases;
 }
 
 // The tiles take the pane's size; tiles of another size went with Reset.

@@ -11,6 +11,7 @@
 #include "core/logscreen/logging_screen_io.h"
 #include "core/map/map_geometry.h"
 #include "core/map/map_view.h"
+#include "core/map/swath.h"
 
 namespace tesselog {
 
@@ -27,11 +28,18 @@ public:
     // after its map (it takes the map among its services), so they are bound
     // once it exists; until then positions are not drawn.
     void BindSessionFlags(int32_t& mapOverflowState, const int32_t& mapVisible);
+    // What the swath reads and writes: the session's sensor tables, its
+    // closed reading epoch (GpsPositionState) and colour queues
+    // (ConsoleReadingState::AmplitudeQueue), and its data file writer. Until
+    // bound, no segment records are written and nothing is painted.
+    void BindSwathInputs(const SensorTables& sensors, const GpsPositionState& epochs,
+                         const ConsoleReadingState& readings, DataFileWriter& writer);
 
     // The map pane's drawable size, from the layout pass (side S - 2).
     void SetPaneSize(int32_t width, int32_t height);
 
     MapState& State() { return state_; }
+    MapSwath& Swath() { return swath_; }
     MapTileSurfaces& Tiles() { return tiles_; }
 
     // GpsMapDrawing
@@ -43,7 +51,7 @@ public:
     void Reset() override;
     void PrepareDrawing() override;
     void RecomputeScale() override;
-    void ResetSwath() override {}
+    void ResetSwath() override;
     void Navigate(int code) override;
     void EnterReview() override;
     void ExitReview() override;
@@ -51,6 +59,7 @@ public:
     void RebuildGrid() override;
     void RefreshTiles(int mode) override;
     void SetRedrawEverything() override { state_.RedrawEverything = 1; }
+    void StepBusyIndicator() override;
 
     void ClearPane();
     void PleaseWait();
@@ -60,6 +69,9 @@ private:
     MapTileSurfaces& tiles_;
     Settings& settings_;
     int32_t* mapOverflowState_ = nullptr;
+    const int32_t* mapVisible_ = nullptr;
+    MapSwath swath_;
+    int busyPhase_ = 0;
     int32_t paneWidth_ = 0;
     int32_t paneHeight_ = 0;
     double tileScale_ = 0.0;  // the scale the tiles in the store were drawn at

@@ -157,4 +157,15 @@ void DrawPleaseWait(Canvas& canvas, int32_t width, int32_t height) {
     canvas.Text(width / 2 - 50, height / 2, "Please Wait");
 }
 
+void DrawBusyIndicator(Canvas& canvas, int32_t width, int32_t height, int phase) {
+    const int32_t m = (width - 1) / 2;
+    const int32_t n = (height - 1) / 2;
+    const int32_t place = ((phase % BusyIndicatorPhases) + BusyIndicatorPhases) % BusyIndicatorPhases;
+    const int32_t left = m - 30 + 17 * place;
+    canvas.FillRect({m - 30, n + 41, m + 51, n + 54}, MapBackgroundColor);
+    canvas.SetPen(PleaseWaitColor, 1);
+    canvas.SetBrush(PleaseWaitColor);
+    canvas.Ellipse({left, n + 41, left + 12, n + 53});
+}
+
 }  // namespace tesselog

@@ -59,4 +59,12 @@ void DrawMapCursor(Canvas& canvas, int32_t x, int32_t y, int32_t inner, Color co
 // (width / 2 - 50, height / 2).
 void DrawPleaseWait(Canvas& canvas, int32_t width, int32_t height);
 
+// One step of the busy indicator below "Please Wait" during long redraws:
+// its box cleared white and a grey filled circle at place phase (0..4) of
+// five in a row, with m = (width - 1) / 2 and n = (height - 1) / 2 the
+// boxes span x = m - 30 + 17 * phase .. m - 18 + 17 * phase and
+// y = n + 41 .. n + 53.
+constexpr int BusyIndicatorPhases = 5;
+void DrawBusyIndicator(Canvas& canvas, int32_t width, int32_t height, int phase);
+
 }  // namespace tesselog

@@ -2,16 +2,19 @@
 
 #include <utility>
 
+#include "core/acquisition/acquisition_state.h"
+
 namespace tesselog {
 
 MapView::MapView(MapState& state, MapTileSurfaces& tiles, const Settings& settings, int32_t& mapOverflowState,
-                 const int32_t& mapVisible, std::function<void()> sendOverflow)
+                 const int32_t& mapVisible, std::function<void()> sendOverflow, MapSwath* swath)
     : state_(state),
       tiles_(tiles),
       settings_(settings),
       mapOverflowState_(mapOverflowState),
       mapVisible_(mapVisible),
-      sendOverflow_(std::move(sendOverflow)) {}
+      sendOverflow_(std::move(sendOverflow)),
+      swath_(swath) {}
 
 void MapView::SetReferencePosition(double northing, double easting) { SetMapOrigin(state_, northing, easting); }
 
@@ -20,14 +23,20 @@ void MapView::SetCurrentPosition(double northing, double easting) {
     state_.CurrentY = northing;
 }
 
-void MapView::Draw(int32_t /*loggingState*/, double northing, double easting, double /*step*/) {
+// The segment records are map units, so they are written while recording
+// whether or not a pane has been laid out (the replay has no screen) and
+// whether or not the map is shown: the program and the replay write the same
+// file.
+void MapView::Draw(int32_t loggingState, double northing, double easting, double step) {
+    const bool swath = swath_ != nullptr && loggingState == LoggingRecording && step > 0.0;
+    if (state_.TileWidth <= 0 || state_.TileHeight <= 0) {
+        if (swath) swath_->Record(settings_, easting, northing);
+        return;
+    }
     const bool first = state_.MapStarted == 0;
     if (first && mapVisible_ != 0) ClearMapPane(state_, tiles_);
     const PixelPoint pixel = MoveMapView(state_, tiles_, settings_, easting, northing);
-
-    // Swath painting goes here: with loggingState 1 and a step above 0 the
-    // swath edge behind the antenna is computed, written as segment records
-    // and painted into the overlays, before the view is shown.
+    if (swath) swath_->Paint(state_, tiles_, settings_, swath_->Record(settings_, easting, northing));
 
     if (mapVisible_ != 0) ShowMapView(state_, tiles_, settings_);
     if (CheckMapOverflow(state_, mapOverflowState_) && sendOverflow_) sendOverflow_();

@@ -8,6 +8,7 @@
 
 #include "core/gps/position_handler.h"
 #include "core/map/map_geometry.h"
+#include "core/map/swath.h"
 
 namespace tesselog {
 
@@ -15,9 +16,10 @@ class MapView : public GpsMapDrawing {
 public:
     // mapVisible: 1 while the map pane is shown. sendOverflow is called once
     // when the track leaves the allowed tiles (the Win32 layer sends
-    // MSG_MAP_OVERFLOW to the logging screen).
+    // MSG_MAP_OVERFLOW to the logging screen). swath: the swath recorded and
+    // painted while recording; none draws the view alone.
     MapView(MapState& state, MapTileSurfaces& tiles, const Settings& settings, int32_t& mapOverflowState,
-            const int32_t& mapVisible, std::function<void()> sendOverflow);
+            const int32_t& mapVisible, std::function<void()> sendOverflow, MapSwath* swath = nullptr);
 
     void SetReferencePosition(double northing, double easting) override;
     void SetCurrentPosition(double northing, double easting) override;
@@ -30,6 +32,7 @@ private:
     int32_t& mapOverflowState_;
     const int32_t& mapVisible_;
     std::function<void()> sendOverflow_;
+    MapSwath* swath_;
 };
 
 }  // namespace tesselog

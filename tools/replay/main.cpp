@@ -369,6 +369,7 @@ int Run(const std::string& scenarioPath, const std::string& outputPath) {
                              validation, background, screenMode, nullptr};
     LoggingSession session(settings, services);
     map.BindSessionFlags(session.MapOverflowState, session.MapVisible);
+    map.BindSwathInputs(session.Sensors, session.GpsState, session.Readings, session.Writer);
     overflowTarget = &session;
     ReplayGpsIo gpsIo(session);
     ports.Bind(&session, &gpsIo);

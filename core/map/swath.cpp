@@ -1,0 +1,239 @@
+#include "core/map/swath.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "core/acquisition/acquisition_state.h"
+#include "core/datafile/data_file_writers.h"
+#include "core/gps/position_handler.h"
+#include "core/logscreen/colour_palette.h"
+#include "core/logscreen/logging_session.h"
+
+namespace tesselog {
+
+namespace {
+
+int32_t RoundToPixel(double value) {
+    return static_cast<int32_t>(std::floor(std::min(std::max(value, -1e9), 1e9) + 0.5));
+}
+
+struct PixelEdge {
+    double Lx, Ly, Rx, Ry;
+};
+
+PixelEdge EdgeInPixels(const MapState& state, const SwathEdge& edge) {
+    const PixelPoint l = WorldToPixel(state, edge.Left.X, edge.Left.Y);
+    const PixelPoint r = WorldToPixel(state, edge.Right.X, edge.Right.Y);
+    return {double(l.X), double(l.Y), double(r.X), double(r.Y)};
+}
+
+PixelPoint Between(double ax, double ay, double bx, double by, double f) {
+    return {RoundToPixel(ax + f * (bx - ax)), RoundToPixel(ay + f * (by - ay))};
+}
+
+Color PositionInk(const Settings& settings) { return static_cast<Color>(settings.PositionColor) & 0xFFFFFFu; }
+
+}  // namespace
+
+SwathArray SwathArrayOf(const Settings& settings) {
+    return {settings.GpsOffsetY, settings.SwathEdgeNear, settings.SwathEdgeFar};
+}
+
+SwathEdge EdgeAt(SwathPoint a, double ux, double uy, const SwathArray& array) {
+    SwathEdge edge;
+    edge.Left = {a.X - array.EdgeNear * uy, a.Y + array.EdgeNear * ux};
+    edge.Right = {a.X + array.EdgeFar * uy, a.Y - array.EdgeFar * ux};
+    return edge;
+}
+
+// ---------------------------------------------------------------- the edges
+
+void SwathTracker::Reset() {
+    segmentState_ = 0;
+    history_.clear();
+}
+
+void SwathTracker::TakeOffsetSign(double gpsOffsetY) {
+    offsetSign_ = gpsOffsetY > 0.0 ? 1 : gpsOffsetY < 0.0 ? -1 : 0;
+}
+
+SwathStep SwathTracker::Advance(double x, double y, const SwathArray& array) {
+    SwathStep step;
+    if (segmentState_ == 0) {
+        previousPoint_ = {x, y};
+        history_.clear();
+        if (offsetSign_ > 0) history_.push_back({previousPoint_, 0.0});
+        segmentState_ = 1;
+        step.Kind = SwathStepKind::Opened;
+        return step;
+    }
+    const double dx = x - previousPoint_.X;
+    const double dy = y - previousPoint_.Y;
+    const double d = std::sqrt(dx * dx + dy * dy);
+    // Standing still gives no direction; a wild value no edge.
+    if (!(d > 0.0) || !std::isfinite(d)) return step;
+    const double ux = dx / d;
+    const double uy = dy / d;
+    if (offsetSign_ > 0) {
+        if (history_.empty()) history_.push_back({previousPoint_, 0.0});
+        AppendToPath(x, y, d);
+        step.Current = PathEdge(array);
+    } else {
+        step.Current = EdgeAt({x - ux * array.OffsetY, y - uy * array.OffsetY}, ux, uy, array);
+    }
+    if (segmentState_ == 1) {
+        // The first point's edge faces along the first step, for either
+        // sign: straight back from it by the whole offset.
+        const SwathPoint p = previousPoint_;
+        step.Previous = EdgeAt({p.X - ux * array.OffsetY, p.Y - uy * array.OffsetY}, ux, uy, array);
+        step.Kind = SwathStepKind::FirstPair;
+        segmentState_ = 2;
+    } else {
+        step.Previous = previousEdge_;
+        step.Kind = SwathStepKind::Next;
+    }
+    previousEdge_ = step.Current;
+    previousPoint_ = {x, y};
+    return step;
+}
+
+void SwathTracker::AppendToPath(double x, double y, double step) {
+    const double length = history_.empty() ? 0.0 : history_.back().Length + step;
+    history_.push_back({{x, y}, length});
+    if (history_.size() > SwathHistoryLimit) DropHistoryBefore(SwathHistoryDrop);
+}
+
+void SwathTracker::DropHistoryBefore(size_t first) {
+    history_.erase(history_.begin(), history_.begin() + static_cast<std::ptrdiff_t>(first));
+    const double base = history_.front().Length;
+    for (PathPoint& point : history_) point.Length -= base;
+}
+
+// The reference point GpsOffsetY back along the path: interpolated on the
+// recorded path once it is that long, before that extrapolated back from
+// its first point along the first step.
+SwathEdge SwathTracker::PathEdge(const SwathArray& array) {
+    const double offset = array.OffsetY;
+    const double total = history_.back().Length;
+    if (total < offset) {
+        const SwathPoint p0 = history_[0].P;
+        const SwathPoint p1 = history_[1].P;
+        const double first = history_[1].Length;
+        const double ux = (p1.X - p0.X) / first;
+        const double uy = (p1.Y - p0.Y) / first;
+        const double back = offset - total;
+        return EdgeAt({p0.X - ux * back, p0.Y - uy * back}, ux, uy, array);
+    }
+    size_t k = 1;
+    while (k + 1 < history_.size() && total - history_[k].Length > offset) ++k;
+    const PathPoint& a = history_[k - 1];
+    const PathPoint& b = history_[k];
+    const double length = b.Length - a.Length;
+    const double ux = (b.P.X - a.P.X) / length;
+    const double uy = (b.P.Y - a.P.Y) / length;
+    const double along = total - offset - a.Length;
+    const SwathEdge edge = EdgeAt({a.P.X + ux * along, a.P.Y + uy * along}, ux, uy, array);
+    if (k > SwathHistoryDrop) DropHistoryBefore(k - 1);
+    return edge;
+}
+
+// ---------------------------------------------------------------- records
+
+void WriteSwathSegments(DataFileWriter& writer, const SwathStep& step) {
+    const SwathEdge& p = step.Previous;
+    const SwathEdge& c = step.Current;
+    switch (step.Kind) {
+    case SwathStepKind::None: return;
+    case SwathStepKind::Opened: writer.WriteSegmentRecords(0, 0.0, 0.0, 0.0, 0.0); return;
+    case SwathStepKind::FirstPair:
+        writer.WriteSegmentRecords(1, p.Left.X, p.Left.Y, p.Right.X, p.Right.Y);
+        writer.WriteSegmentRecords(2, c.Left.X, c.Left.Y, c.Right.X, c.Right.Y);
+        writer.WriteSegmentRecords(3, p.Left.X, p.Left.Y, p.Right.X, p.Right.Y);
+        writer.WriteSegmentRecords(4, c.Left.X, c.Left.Y, c.Right.X, c.Right.Y);
+        return;
+    case SwathStepKind::Next:
+        writer.WriteSegmentRecords(2, c.Left.X, c.Left.Y, c.Right.X, c.Right.Y);
+        writer.WriteSegmentRecords(4, c.Left.X, c.Left.Y, c.Right.X, c.Right.Y);
+        return;
+    }
+}
+
+// ---------------------------------------------------------------- painting
+
+void AddPositionMarks(TileStrokeBatch& batch, const MapState& state, const SwathEdge& edge,
+                      const Settings& settings, const SensorTables& sensors) {
+    const PixelEdge e = EdgeInPixels(state, edge);
+    const Color ink = PositionInk(settings);
+    const int32_t size = settings.PositionSize;
+    if (size >= 4) {
+        batch.AddLine(Between(e.Lx, e.Ly, e.Rx, e.Ry, 0.0), Between(e.Lx, e.Ly, e.Rx, e.Ry, 1.0), ink,
+                      size == 4 ? 1 : 2);
+        return;
+    }
+    const int32_t dotSize = std::max(size, 0);
+    if (sensors.SensorCount <= 1) {
+        batch.AddDot(Between(e.Lx, e.Ly, e.Rx, e.Ry, 0.5), dotSize, ink);
+        return;
+    }
+    const int32_t count = std::min(sensors.SensorCount, MaxSensors);
+    for (int32_t k = 0; k < count; ++k)
+        batch.AddDot(Between(e.Lx, e.Ly, e.Rx, e.Ry, sensors.NormalisedCentre[k]), dotSize, ink);
+}
+
+void AddColourStrips(TileStrokeBatch& batch, const MapState& state, const SwathEdge& previous,
+                     const SwathEdge& current, const SensorTables& sensors, const GpsPositionState& epochs,
+                     const ConsoleReadingState& readings) {
+    if (epochs.ClosedEpochHasReadings == 0) return;
+    const PixelEdge a = EdgeInPixels(state, previous);
+    const PixelEdge b = EdgeInPixels(state, current);
+    const double longer = std::max(std::hypot(b.Lx - a.Lx, b.Ly - a.Ly), std::hypot(b.Rx - a.Rx, b.Ry - a.Ry));
+    const int32_t n = static_cast<int32_t>(std::min(std::floor(longer + 0.5), double(MaxStripCrossLines)));
+    const int32_t count = std::min(sensors.SensorCount, MaxSensors);
+    const int32_t bank = epochs.ClosedEpochBuffer == 1 ? 1 : 0;
+    for (int32_t s = 0; s < n; ++s) {
+        const double f = double(s) / n;
+        const double lx = a.Lx + f * (b.Lx - a.Lx), ly = a.Ly + f * (b.Ly - a.Ly);
+        const double rx = a.Rx + f * (b.Rx - a.Rx), ry = a.Ry + f * (b.Ry - a.Ry);
+        for (int32_t k = 0; k < count; ++k) {
+            const int32_t last = std::min(epochs.ClosedEpochLastIndex[k], AmplitudeBankSize - 1);
+            if (last <= 0) continue;
+            const int32_t reading = static_cast<int32_t>(int64_t(s) * last / n);
+            const Color ink = ColourClassColor(readings.AmplitudeQueue[k][bank][reading]);
+            const double from = count == 1 ? 0.0 : sensors.StripLeft[k];
+            const double to = count == 1 ? 1.0 : sensors.StripRight[k];
+            batch.AddLine(Between(lx, ly, rx, ry, from), Between(lx, ly, rx, ry, to), ink, 2);
+        }
+    }
+}
+
+// ---------------------------------------------------------------- the map's swath
+
+void MapSwath::Bind(const SensorTables& sensors, const GpsPositionState& epochs, const ConsoleReadingState& readings,
+                    DataFileWriter& writer) {
+    sensors_ = &sensors;
+    epochs_ = &epochs;
+    readings_ = &readings;
+    writer_ = &writer;
+}
+
+SwathStep MapSwath::Record(const Settings& settings, double x, double y) {
+    const SwathStep step = tracker_.Advance(x, y, SwathArrayOf(settings));
+    if (writer_ != nullptr) WriteSwathSegments(*writer_, step);
+    return step;
+}
+
+void MapSwath::Paint(MapState& state, MapTileSurfaces& tiles, const Settings& settings, const SwathStep& step) {
+    if (!Bound() || state.TileWidth <= 0 || state.TileHeight <= 0) return;
+    batch_.Clear();
+    if (settings.MapDisplayType == 0) {
+        if (step.Kind == SwathStepKind::FirstPair)
+            AddPositionMarks(batch_, state, step.Previous, settings, *sensors_);
+        if (step.Kind == SwathStepKind::FirstPair || step.Kind == SwathStepKind::Next)
+            AddPositionMarks(batch_, state, step.Current, settings, *sensors_);
+    } else if (step.Kind == SwathStepKind::FirstPair || step.Kind == SwathStepKind::Next) {
+        AddColourStrips(batch_, state, step.Previous, step.Current, *sensors_, *epochs_, *readings_);
+    }
+    if (!batch_.Empty()) batch_.Paint(state, tiles);
+}
+
+}  // namespace tesselog
