@@ -76,6 +76,15 @@ void GdiMapTiles::DeleteAllTiles() {
     }
     tiles_.clear();
     inGdi_.clear();
+    DeleteSpares();
+}
+
+void GdiMapTiles::DeleteSpares() {
+    for (const Bitmaps& spare : spares_) {
+        DeleteObject(spare.Overlay);
+        DeleteObject(spare.Base);
+    }
+    spares_.clear();
 }
 
 void GdiMapTiles::ListTiles(std::vector<TileIndex>& out) const {
@@ -83,9 +92,10 @@ void GdiMapTiles::ListTiles(std::vector<TileIndex>& out) const {
     for (const auto& entry : tiles_) out.push_back({entry.first / 2048, entry.first % 2048});
 }
 
-// The least recently used tiles outside the view leave until one more fits.
+// The least recently used tile outside the view leaves, unless a spare pair
+// is waiting, so that one more fits.
 void GdiMapTiles::MakeRoom(int32_t keep) {
-    while (inGdi_.size() >= gdiLimit_) {
+    while (spares_.empty() && inGdi_.size() >= gdiLimit_) {
         auto victim = std::find_if(inGdi_.begin(), inGdi_.end(), [&](int32_t key) {
             return key != keep && std::find(std::begin(viewKeys_), std::end(viewKeys_), key) == std::end(viewKeys_);
         });
@@ -96,11 +106,35 @@ void GdiMapTiles::MakeRoom(int32_t keep) {
 
 void GdiMapTiles::LeaveGdi(int32_t key, Tile& tile) {
     if (!tile.CompactCurrent) ReadOverlay(tile);
-    DeleteObject(tile.Overlay);
-    DeleteObject(tile.Base);
+    inGdi_.erase(std::find(inGdi_.begin(), inGdi_.end(), key));
+    if (inGdi_.size() + spares_.size() < gdiLimit_) {
+        spares_.push_back({tile.Width, tile.Height, tile.Overlay, tile.Base});
+    } else {
+        DeleteObject(tile.Overlay);
+        DeleteObject(tile.Base);
+    }
     tile.Overlay = nullptr;
     tile.Base = nullptr;
-    inGdi_.erase(std::find(inGdi_.begin(), inGdi_.end(), key));
+}
+
+bool GdiMapTiles::TakeBitmaps(int32_t width, int32_t height, Bitmaps& out) {
+    while (!spares_.empty()) {
+        out = spares_.back();
+        spares_.pop_back();
+        if (out.Width == width && out.Height == height) return true;
+        DeleteObject(out.Overlay);  // made for another pane size
+        DeleteObject(out.Base);
+    }
+    // Compatible with the pane (or the screen), never with the memory DC,
+    // whose own bitmap is monochrome.
+    HDC reference = GetDC(pane_);
+    out = {width, height, CreateCompatibleBitmap(reference, width, height),
+           CreateCompatibleBitmap(reference, width, height)};
+    ReleaseDC(pane_, reference);
+    if (out.Overlay != nullptr && out.Base != nullptr) return true;
+    if (out.Overlay) DeleteObject(out.Overlay);
+    if (out.Base) DeleteObject(out.Base);
+    return false;
 }
 
 bool GdiMapTiles::BringIntoGdi(int32_t key, Tile& tile) {
@@ -110,20 +144,11 @@ bool GdiMapTiles::BringIntoGdi(int32_t key, Tile& tile) {
         return true;
     }
     MakeRoom(key);
-    // Compatible with the pane (or the screen), never with the memory DC,
-    // whose own bitmap is monochrome.
-    HDC reference = GetDC(pane_);
-    HBITMAP overlay = CreateCompatibleBitmap(reference, tile.Width, tile.Height);
-    HBITMAP base = CreateCompatibleBitmap(reference, tile.Width, tile.Height);
-    ReleaseDC(pane_, reference);
-    if (overlay == nullptr || base == nullptr) {
-        // Out of bitmap memory: the tile shows white and takes no painting.
-        if (overlay) DeleteObject(overlay);
-        if (base) DeleteObject(base);
-        return false;
-    }
-    tile.Overlay = overlay;
-    tile.Base = base;
+    Bitmaps bitmaps;
+    // Out of bitmap memory: the tile shows white and takes no painting.
+    if (!TakeBitmaps(tile.Width, tile.Height, bitmaps)) return false;
+    tile.Overlay = bitmaps.Overlay;
+    tile.Base = bitmaps.Base;
     inGdi_.push_back(key);
     PaintBase(key / 2048, key % 2048, tile);
     WriteOverlay(tile);

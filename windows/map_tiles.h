@@ -74,6 +74,12 @@ public:
     size_t CompactBytes(int32_t column, int32_t row) const;
 
 private:
+    struct Bitmaps {
+        int32_t Width = 0;
+        int32_t Height = 0;
+        HBITMAP Overlay = nullptr;
+        HBITMAP Base = nullptr;
+    };
     struct Tile {
         int32_t Width = 0;
         int32_t Height = 0;
@@ -93,6 +99,9 @@ private:
     bool BringIntoGdi(int32_t key, Tile& tile);
     void MakeRoom(int32_t keep);
     void LeaveGdi(int32_t key, Tile& tile);
+    // A spare pair of the size, or a new one; false when none can be made.
+    bool TakeBitmaps(int32_t width, int32_t height, Bitmaps& out);
+    void DeleteSpares();
     void PaintBase(int32_t column, int32_t row, Tile& tile);
     void ReadOverlay(Tile& tile);
     void WriteOverlay(Tile& tile);
@@ -109,6 +118,10 @@ private:
     std::vector<int32_t> inGdi_;          // keys of the tiles in GDI, least recently used first
     int32_t viewKeys_[4] = {-1, -1, -1, -1};  // the view last shown stays in GDI
     std::vector<uint32_t> pixels_;        // one overlay's pixels on their way in or out
+    // Bitmaps of tiles that left GDI, for the next tiles to come in: a new
+    // bitmap's memory is slow to touch the first time. Together with the
+    // tiles in GDI they stay within the bound.
+    std::vector<Bitmaps> spares_;
 };
 
 }  // namespace tesselog::win32

@@ -70,11 +70,10 @@ TEST(PixelRuns, DamagedDataStopAndLeaveTheRestWhite) {
         const char* What;
         std::vector<uint8_t> Data;
     };
-    std::vector<uint8_t> cut(good.begin(), good.end() - 2);
     std::vector<uint8_t> overlong = good;
     overlong.insert(overlong.end(), {0x81, 0x01});  // 64 more pixels than the picture has
     const Case cases[] = {
-        {"cut inside a new colour", cut},
+        {"cut inside a new colour", {0x03, 0x00, 0x12, 0x34}},
         {"run past the end", overlong},
         {"unknown palette place", {0x03, 0x05}},
         {"number without an end", {0xFF, 0xFF}},
