@@ -166,6 +166,7 @@ void GdiMapTiles::PaintBase(int32_t column, int32_t row, Tile& tile) {
 }
 
 // The bitmap is selected into no context while its rows are read or written.
+// A read that fails leaves the overlay white: the tile has to leave anyway.
 void GdiMapTiles::ReadOverlay(Tile& tile) {
     pixels_.resize(static_cast<size_t>(tile.Width) * static_cast<size_t>(tile.Height));
     BITMAPINFO info = TopDownRows(tile.Width, tile.Height);

@@ -8,6 +8,7 @@
 #include <psapi.h>
 
 #include <cstddef>
+#include <cstdint>
 
 namespace tesselog::test {
 
