@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "windows/gdi_objects.h"
 #include "windows/platform_services.h"
 
 namespace tesselog::win32 {
@@ -45,11 +46,27 @@ void GdiCanvas::UseBrush(HBRUSH brush, bool owned) {
     ownedBrush_ = owned ? brush : nullptr;
 }
 
-void GdiCanvas::SetPen(Color color, int width) { UsePen(CreatePen(PS_SOLID, width, color), true); }
+// A shared object when the cache has one of that colour and width; one of
+// the canvas's own, deleted when replaced, for anything else.
+void GdiCanvas::SetPen(Color color, int width) {
+    const GdiObjectCache* shared = InstalledGdiObjects();
+    if (HPEN pen = shared ? shared->FindPen(color, width) : nullptr) {
+        UsePen(pen, false);
+        return;
+    }
+    UsePen(CreatePen(PS_SOLID, width, color), true);
+}
 
 void GdiCanvas::SetNullPen() { UsePen(static_cast<HPEN>(GetStockObject(NULL_PEN)), false); }
 
-void GdiCanvas::SetBrush(Color color) { UseBrush(CreateSolidBrush(color), true); }
+void GdiCanvas::SetBrush(Color color) {
+    const GdiObjectCache* shared = InstalledGdiObjects();
+    if (HBRUSH brush = shared ? shared->FindBrush(color) : nullptr) {
+        UseBrush(brush, false);
+        return;
+    }
+    UseBrush(CreateSolidBrush(color), true);
+}
 
 void GdiCanvas::SetHollowBrush() { UseBrush(static_cast<HBRUSH>(GetStockObject(NULL_BRUSH)), false); }
 
@@ -70,10 +87,13 @@ void GdiCanvas::Rectangle(const Rect& r) { ::Rectangle(dc_, r.Left, r.Top, r.Rig
 void GdiCanvas::Ellipse(const Rect& r) { ::Ellipse(dc_, r.Left, r.Top, r.Right, r.Bottom); }
 
 void GdiCanvas::FillRect(const Rect& r, Color color) {
-    HBRUSH brush = CreateSolidBrush(color);
+    const GdiObjectCache* shared = InstalledGdiObjects();
+    HBRUSH brush = shared ? shared->FindBrush(color) : nullptr;
+    const bool owned = brush == nullptr;
+    if (owned) brush = CreateSolidBrush(color);
     RECT box = ToRect(r);
     ::FillRect(dc_, &box, brush);
-    DeleteObject(brush);
+    if (owned) DeleteObject(brush);
 }
 
 void GdiCanvas::SetFont(FontChoice font) {

@@ -1,6 +1,7 @@
-// The core's Canvas on a GDI device context. Pens and brushes are created on
-// demand and deleted when replaced; the fonts belong to the shell and are
-// only selected. The context's original objects are put back on destruction,
+// The core's Canvas on a GDI device context. Pens and brushes come from the
+// installed shared cache (gdi_objects.h) when it has the colour and width;
+// others are created on demand and deleted when replaced. The fonts belong
+// to the shell and are only selected. The context's original objects are put back on destruction,
 // so a canvas lives for one paint cycle (BeginPaint .. EndPaint).
 #pragma once
 

@@ -8,9 +8,11 @@
 #include "core/logscreen/logging_session.h"
 #include "core/logscreen/status_painting.h"
 #include "core/map/map_commands.h"
+#include "core/map/map_grid.h"
 #include "core/settings/settings_file.h"
 #include "windows/console_reader.h"
 #include "windows/dialogs.h"
+#include "windows/gdi_objects.h"
 #include "windows/gps_reader.h"
 #include "windows/logging_window.h"
 #include "windows/map_tiles.h"
@@ -189,12 +191,18 @@ public:
         if (SpeedScaleChanged) SpeedScaleChanged();
         return true;
     }
+    // The curve and bar pens, and the map's cursor and position pens, follow
+    // these two dialogs.
     bool ProfileOptions(Settings& settings, int32_t& changed) override {
-        return Run(settings, &changed, &RunProfileOptionsDialog);
+        const bool accepted = Run(settings, &changed, &RunProfileOptionsDialog);
+        if (accepted) RemakeGdiObjects(settings);
+        return accepted;
     }
     bool MapSize(Settings& settings, int32_t& changed) override { return Run(settings, &changed, &RunMapSizeDialog); }
     bool MapDisplayOptions(Settings& settings, int32_t& changed) override {
-        return Run(settings, &changed, &RunMapDisplayOptionsDialog);
+        const bool accepted = Run(settings, &changed, &RunMapDisplayOptionsDialog);
+        if (accepted) RemakeGdiObjects(settings);
+        return accepted;
     }
     bool GpsMask(Settings& settings) override { return Run(settings, nullptr, &RunGpsWarningMaskDialog); }
     bool Audio(Settings& settings) override { return Run(settings, nullptr, &RunAudioOptionsDialog); }
@@ -378,6 +386,8 @@ struct LoggingProgram {
                        SaveSettings(shell.ProgramSettings, shell.Files, SettingsFilePath, shell.WorkingFolder);
                    }},
           Session(Shell().ProgramSettings, Services) {
+        Objects.Remake(Shell().ProgramSettings);
+        InstallGdiObjects(&Objects);
         SessionPointer = &Session;
         SetPaintedProfiles(&Session.Profiles);
         Map.BindSessionFlags(Session.MapOverflowState, Session.MapVisible);
@@ -385,6 +395,10 @@ struct LoggingProgram {
         Controls.Session = &Session;
         FileChooser.Owner = Shell().MainWindow;
         Tiles.SetPane(TheLoggingWindow().MapPane);
+        // A base tile that comes back into GDI is drawn from the grid in force.
+        Tiles.SetBasePainter([this](int32_t column, int32_t row, int32_t width, int32_t height, Canvas& canvas) {
+            DrawBaseTile(canvas, Map.State().Grid, column, row, width, height);
+        });
         Dialogs.SpeedScaleChanged = [this] {
             const double scale = Session.Config.SpeedBarScale;
             const int32_t width = TheLoggingWindow().Creation.SpeedBar.Width();
@@ -392,6 +406,8 @@ struct LoggingProgram {
         };
     }
 
+    // The shared pens and brushes of every canvas, made at start-up.
+    GdiObjectCache Objects;
     Win32Clock Clock;
     Win32SoundPlayer Sounds;
     Win32FileDialogs FileChooser;

@@ -1,10 +1,32 @@
 #include "windows/map_tiles.h"
 
+#include <algorithm>
+
+#include "core/common/pixel_runs.h"
 #include "windows/window_canvas.h"
 
 namespace tesselog::win32 {
 
-GdiMapTiles::GdiMapTiles(const ShellFonts& fonts) : fonts_(fonts), tileDc_(CreateCompatibleDC(nullptr)) {
+namespace {
+
+bool InKeyRange(int32_t column, int32_t row) { return column >= 0 && column < 2048 && row >= 0 && row < 2048; }
+
+// 32-bit rows from the top: each pixel 0x00RRGGBB.
+BITMAPINFO TopDownRows(int32_t width, int32_t height) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    return info;
+}
+
+}  // namespace
+
+GdiMapTiles::GdiMapTiles(const ShellFonts& fonts, size_t gdiTiles)
+    : fonts_(fonts), gdiLimit_(std::max(gdiTiles, MinimumGdiTiles)), tileDc_(CreateCompatibleDC(nullptr)) {
     tileDcBitmap_ = GetCurrentObject(tileDc_, OBJ_BITMAP);
 }
 
@@ -13,51 +35,56 @@ GdiMapTiles::~GdiMapTiles() {
     DeleteDC(tileDc_);
 }
 
-const GdiMapTiles::TileBitmaps* GdiMapTiles::Find(int32_t column, int32_t row) const {
+GdiMapTiles::Tile* GdiMapTiles::Find(int32_t column, int32_t row) {
+    if (!InKeyRange(column, row)) return nullptr;
     auto found = tiles_.find(Key(column, row));
     return found == tiles_.end() ? nullptr : &found->second;
 }
 
+const GdiMapTiles::Tile* GdiMapTiles::Find(int32_t column, int32_t row) const {
+    return const_cast<GdiMapTiles*>(this)->Find(column, row);
+}
+
+// A new tile is white in both layers, which its compact form already says:
+// it takes bitmaps only when it is painted or shown.
 void GdiMapTiles::CreateTile(int32_t column, int32_t row, int32_t width, int32_t height) {
-    if (column < 0 || column >= 2048 || row < 0 || row >= 2048) return;  // outside the key's range
-    if (Find(column, row) != nullptr || width <= 0 || height <= 0) return;
-    // Compatible with the pane (or the screen), never with the memory DC,
-    // whose own bitmap is monochrome.
-    HDC reference = GetDC(pane_);
-    TileBitmaps made;
-    made.Overlay = CreateCompatibleBitmap(reference, width, height);
-    made.Base = CreateCompatibleBitmap(reference, width, height);
-    ReleaseDC(pane_, reference);
-    if (made.Overlay == nullptr || made.Base == nullptr) {
-        // Out of bitmap memory: the tile stays missing and shows white.
-        if (made.Overlay) DeleteObject(made.Overlay);
-        if (made.Base) DeleteObject(made.Base);
-        return;
-    }
-    for (HBITMAP bitmap : {made.Overlay, made.Base}) {
-        SelectObject(tileDc_, bitmap);
-        PatBlt(tileDc_, 0, 0, width, height, WHITENESS);
-    }
-    SelectObject(tileDc_, tileDcBitmap_);
-    tiles_[Key(column, row)] = made;
+    if (!InKeyRange(column, row) || Find(column, row) != nullptr || width <= 0 || height <= 0) return;
+    Tile& tile = tiles_[Key(column, row)];
+    tile.Width = width;
+    tile.Height = height;
 }
 
 bool GdiMapTiles::HasTile(int32_t column, int32_t row) const { return Find(column, row) != nullptr; }
 
 void GdiMapTiles::DeleteTile(int32_t column, int32_t row) {
-    auto found = tiles_.find(Key(column, row));
-    if (found == tiles_.end()) return;
-    DeleteObject(found->second.Overlay);
-    DeleteObject(found->second.Base);
-    tiles_.erase(found);
+    Tile* tile = Find(column, row);
+    if (tile == nullptr) return;
+    const int32_t key = Key(column, row);
+    if (tile->Overlay != nullptr) {
+        DeleteObject(tile->Overlay);
+        DeleteObject(tile->Base);
+        inGdi_.erase(std::find(inGdi_.begin(), inGdi_.end(), key));
+    }
+    tiles_.erase(key);
 }
 
 void GdiMapTiles::DeleteAllTiles() {
     for (auto& entry : tiles_) {
+        if (entry.second.Overlay == nullptr) continue;
         DeleteObject(entry.second.Overlay);
         DeleteObject(entry.second.Base);
     }
     tiles_.clear();
+    inGdi_.clear();
+    DeleteSpares();
+}
+
+void GdiMapTiles::DeleteSpares() {
+    for (const Bitmaps& spare : spares_) {
+        DeleteObject(spare.Overlay);
+        DeleteObject(spare.Base);
+    }
+    spares_.clear();
 }
 
 void GdiMapTiles::ListTiles(std::vector<TileIndex>& out) const {
@@ -65,9 +92,134 @@ void GdiMapTiles::ListTiles(std::vector<TileIndex>& out) const {
     for (const auto& entry : tiles_) out.push_back({entry.first / 2048, entry.first % 2048});
 }
 
+// The least recently used tile outside the view leaves, unless a spare pair
+// is waiting, so that one more fits.
+void GdiMapTiles::MakeRoom(int32_t keep) {
+    while (spares_.empty() && inGdi_.size() >= gdiLimit_) {
+        auto victim = std::find_if(inGdi_.begin(), inGdi_.end(), [&](int32_t key) {
+            return key != keep && std::find(std::begin(viewKeys_), std::end(viewKeys_), key) == std::end(viewKeys_);
+        });
+        if (victim == inGdi_.end()) return;
+        LeaveGdi(*victim, tiles_[*victim]);
+    }
+}
+
+void GdiMapTiles::LeaveGdi(int32_t key, Tile& tile) {
+    if (!tile.CompactCurrent) ReadOverlay(tile);
+    inGdi_.erase(std::find(inGdi_.begin(), inGdi_.end(), key));
+    if (inGdi_.size() + spares_.size() < gdiLimit_) {
+        spares_.push_back({tile.Width, tile.Height, tile.Overlay, tile.Base});
+    } else {
+        DeleteObject(tile.Overlay);
+        DeleteObject(tile.Base);
+    }
+    tile.Overlay = nullptr;
+    tile.Base = nullptr;
+}
+
+bool GdiMapTiles::TakeBitmaps(int32_t width, int32_t height, Bitmaps& out) {
+    while (!spares_.empty()) {
+        out = spares_.back();
+        spares_.pop_back();
+        if (out.Width == width && out.Height == height) return true;
+        DeleteObject(out.Overlay);  // made for another pane size
+        DeleteObject(out.Base);
+    }
+    // Compatible with the pane (or the screen), never with the memory DC,
+    // whose own bitmap is monochrome.
+    HDC reference = GetDC(pane_);
+    out = {width, height, CreateCompatibleBitmap(reference, width, height),
+           CreateCompatibleBitmap(reference, width, height)};
+    ReleaseDC(pane_, reference);
+    if (out.Overlay != nullptr && out.Base != nullptr) return true;
+    if (out.Overlay) DeleteObject(out.Overlay);
+    if (out.Base) DeleteObject(out.Base);
+    return false;
+}
+
+bool GdiMapTiles::BringIntoGdi(int32_t key, Tile& tile) {
+    if (tile.Overlay != nullptr) {
+        inGdi_.erase(std::find(inGdi_.begin(), inGdi_.end(), key));
+        inGdi_.push_back(key);
+        return true;
+    }
+    MakeRoom(key);
+    Bitmaps bitmaps;
+    // Out of bitmap memory: the tile shows white and takes no painting.
+    if (!TakeBitmaps(tile.Width, tile.Height, bitmaps)) return false;
+    tile.Overlay = bitmaps.Overlay;
+    tile.Base = bitmaps.Base;
+    inGdi_.push_back(key);
+    PaintBase(key / 2048, key % 2048, tile);
+    WriteOverlay(tile);
+    return true;
+}
+
+void GdiMapTiles::PaintBase(int32_t column, int32_t row, Tile& tile) {
+    SelectObject(tileDc_, tile.Base);
+    PatBlt(tileDc_, 0, 0, tile.Width, tile.Height, WHITENESS);
+    if (basePainter_) {
+        GdiCanvas canvas(tileDc_, fonts_);
+        basePainter_(column, row, tile.Width, tile.Height, canvas);
+    }
+    SelectObject(tileDc_, tileDcBitmap_);
+}
+
+// The bitmap is selected into no context while its rows are read or written.
+// A read that fails leaves the overlay white: the tile has to leave anyway.
+void GdiMapTiles::ReadOverlay(Tile& tile) {
+    pixels_.resize(static_cast<size_t>(tile.Width) * static_cast<size_t>(tile.Height));
+    BITMAPINFO info = TopDownRows(tile.Width, tile.Height);
+    if (GetDIBits(tileDc_, tile.Overlay, 0, tile.Height, pixels_.data(), &info, DIB_RGB_COLORS) == tile.Height) {
+        tile.Compact = EncodePixelRuns(pixels_.data(), tile.Width, tile.Height);
+    }
+    tile.Compact.shrink_to_fit();
+    tile.CompactCurrent = true;
+}
+
+void GdiMapTiles::WriteOverlay(Tile& tile) {
+    if (tile.Compact.empty()) {
+        SelectObject(tileDc_, tile.Overlay);
+        PatBlt(tileDc_, 0, 0, tile.Width, tile.Height, WHITENESS);
+        SelectObject(tileDc_, tileDcBitmap_);
+        return;
+    }
+    pixels_.resize(static_cast<size_t>(tile.Width) * static_cast<size_t>(tile.Height));
+    DecodePixelRuns(tile.Compact, tile.Width, tile.Height, pixels_.data());
+    BITMAPINFO info = TopDownRows(tile.Width, tile.Height);
+    SetDIBits(tileDc_, tile.Overlay, 0, tile.Height, pixels_.data(), &info, DIB_RGB_COLORS);
+}
+
+bool GdiMapTiles::MoveOutOfGdi(int32_t column, int32_t row) {
+    Tile* tile = Find(column, row);
+    if (tile == nullptr || tile->Overlay == nullptr) return false;
+    LeaveGdi(Key(column, row), *tile);
+    return true;
+}
+
+size_t GdiMapTiles::CompactBytes() const {
+    size_t total = 0;
+    for (const auto& entry : tiles_) total += entry.second.Compact.size();
+    return total;
+}
+
+size_t GdiMapTiles::CompactBytes(int32_t column, int32_t row) const {
+    const Tile* tile = Find(column, row);
+    return tile != nullptr ? tile->Compact.size() : 0;
+}
+
+// A base out of GDI is drawn again by the base painter when the tile comes
+// back, from the grid in force then, which is what this painting draws.
 void GdiMapTiles::PaintLayer(int32_t column, int32_t row, MapLayer layer, const CanvasPainter& paint) {
-    const TileBitmaps* tile = Find(column, row);
+    Tile* tile = Find(column, row);
     if (tile == nullptr) return;
+    if (layer == MapLayer::Base && tile->Overlay == nullptr && basePainter_) return;
+    if (!BringIntoGdi(Key(column, row), *tile)) return;
+    if (layer == MapLayer::Overlay) {
+        tile->CompactCurrent = false;
+        tile->Compact.clear();
+        tile->Compact.shrink_to_fit();
+    }
     SelectObject(tileDc_, layer == MapLayer::Overlay ? tile->Overlay : tile->Base);
     {
         GdiCanvas canvas(tileDc_, fonts_);
@@ -78,8 +230,8 @@ void GdiMapTiles::PaintLayer(int32_t column, int32_t row, MapLayer layer, const 
 
 void GdiMapTiles::Blit(HDC target, int32_t column, int32_t row, int32_t x, int32_t y, int32_t width,
                        int32_t height) {
-    const TileBitmaps* tile = Find(column, row);
-    if (tile == nullptr) {
+    Tile* tile = Find(column, row);
+    if (tile == nullptr || !BringIntoGdi(Key(column, row), *tile)) {
         PatBlt(target, x, y, width, height, WHITENESS);
         return;
     }
@@ -92,6 +244,10 @@ void GdiMapTiles::Blit(HDC target, int32_t column, int32_t row, int32_t x, int32
 
 void GdiMapTiles::ShowView(int32_t column, int32_t row, int32_t offsetX, int32_t offsetY, int32_t width,
                            int32_t height) {
+    // The new view's tiles are kept in GDI before any of them is brought in.
+    const TileIndex view[4] = {{column, row}, {column + 1, row}, {column, row - 1}, {column + 1, row - 1}};
+    for (int i = 0; i < 4; ++i)
+        viewKeys_[i] = InKeyRange(view[i].Column, view[i].Row) ? Key(view[i].Column, view[i].Row) : -1;
     HDC target = target_ != nullptr ? target_ : GetDC(pane_);
     if (target == nullptr) return;
     Blit(target, column, row, -offsetX, -offsetY, width, height);

@@ -7,6 +7,7 @@
 #include "core/settings/settings_file.h"
 #include "core/shell/main_painting.h"
 #include "windows/dialogs.h"
+#include "windows/gdi_objects.h"
 #include "windows/logging_screen.h"
 
 namespace tesselog::win32 {
@@ -133,8 +134,13 @@ void RunMainAction(ProgramShell& shell, MainAction action) {
     case MainAction::ArrayGeometry: RunDialogAndRepaint(shell, &RunArrayGeometryDialog); break;
     case MainAction::GpsPortSetup: RunDialogAndRepaint(shell, &RunGpsPortSetupDialog); break;
     case MainAction::GpsMonitoring: StartGpsMonitoring(shell); break;
-    case MainAction::MapOptions: RunDialogAndRepaint(shell, &RunMapDisplayOptionsDialog); break;
-    case MainAction::ProfilesOptions: RunDialogAndRepaint(shell, &RunProfileOptionsDialog); break;
+    case MainAction::MapOptions:
+    case MainAction::ProfilesOptions:
+        // The logging screen's shared pens follow these settings.
+        if (RunDialogAndRepaint(shell, action == MainAction::MapOptions ? &RunMapDisplayOptionsDialog
+                                                                        : &RunProfileOptionsDialog))
+            RemakeGdiObjects(shell.ProgramSettings);
+        break;
     case MainAction::Exit: SendMessageW(shell.MainWindow, WM_CLOSE, 0, 0); break;
     case MainAction::GpsOnlyInformation:
         shell.Prompts.Owner = shell.MainWindow;

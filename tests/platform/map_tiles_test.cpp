@@ -1,8 +1,15 @@
 // The GDI tile store: tiles made through the map core, a pixel painted into
-// an overlay, and the view composed into a memory bitmap and read back.
+// an overlay, and the view composed into a memory bitmap and read back; tiles
+// that leave GDI and come back; the GDI objects of a long walk.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <memory>
+
+#include "core/logscreen/colour_palette.h"
 #include "core/map/map_geometry.h"
+#include "core/map/map_grid.h"
+#include "platform/gdi_count.h"
 #include "windows/map_tiles.h"
 
 namespace tesselog::win32 {
@@ -61,6 +68,176 @@ TEST(GdiMapTiles, ViewShowsBaseGridAndOverlay) {
     SelectObject(pane, old);
     DeleteObject(paneBitmap);
     DeleteDC(pane);
+}
+
+// A memory bitmap standing in for the map pane, read back whole.
+class PaneBitmap {
+public:
+    PaneBitmap(int32_t width, int32_t height) : width_(width), height_(height) {
+        HDC screen = GetDC(nullptr);
+        dc_ = CreateCompatibleDC(screen);
+        bitmap_ = CreateCompatibleBitmap(screen, width, height);
+        ReleaseDC(nullptr, screen);
+        old_ = SelectObject(dc_, bitmap_);
+        PatBlt(dc_, 0, 0, width, height, BLACKNESS);
+    }
+    ~PaneBitmap() {
+        SelectObject(dc_, old_);
+        DeleteObject(bitmap_);
+        DeleteDC(dc_);
+    }
+    HDC Dc() const { return dc_; }
+    std::vector<uint32_t> Pixels() const {
+        std::vector<uint32_t> pixels(static_cast<size_t>(width_) * height_);
+        BITMAPINFO info{};
+        info.bmiHeader = {sizeof(BITMAPINFOHEADER), width_, -height_, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+        SelectObject(dc_, old_);
+        GetDIBits(dc_, bitmap_, 0, height_, pixels.data(), &info, DIB_RGB_COLORS);
+        SelectObject(dc_, bitmap_);
+        for (uint32_t& p : pixels) p &= 0xFFFFFFu;
+        return pixels;
+    }
+
+private:
+    int32_t width_, height_;
+    HDC dc_;
+    HBITMAP bitmap_;
+    HGDIOBJ old_;
+};
+
+// The map core's tiles with the logging screen's base painter.
+struct TileStore {
+    TileStore(const Settings& settings, int32_t side, size_t gdiTiles) : Tiles(Fonts, gdiTiles) {
+        SetMapTileSize(State, settings, side, side);
+        Tiles.SetBasePainter([this](int32_t c, int32_t r, int32_t w, int32_t h, Canvas& canvas) {
+            DrawBaseTile(canvas, State.Grid, c, r, w, h);
+        });
+    }
+    ShellFonts Fonts;
+    MapState State;
+    GdiMapTiles Tiles;
+};
+
+// What the track paints: a thin line, and a strip of amplitude colours
+// drawn as 2-pixel cross-lines.
+void ThinLine(Canvas& canvas, int32_t side) {
+    canvas.SetPen(Rgb(0, 0, 0), 1);
+    canvas.Line({0, side / 5}, {side, side - side / 3});
+}
+
+void ColourStrip(Canvas& canvas, int32_t side) {
+    for (int32_t y = 0; y < side; y += 2) {
+        canvas.SetPen(ColourClassColor((y / 6) % ColourPaletteSize), 2);
+        canvas.Line({side / 3, y}, {side / 3 + 90, y + 5});
+    }
+}
+
+TEST(GdiMapTiles, TilesComeBackFromOutsideGdiPixelForPixel) {
+    constexpr int32_t Side = 700;
+    struct Case {
+        const char* What;
+        bool Grid;
+        void (*Overlay)(Canvas&, int32_t);
+    };
+    const Case cases[] = {
+        {"grid base, white overlay", true, nullptr},
+        {"thin line on white", false, &ThinLine},
+        {"colour strip on white", false, &ColourStrip},
+        {"line and strip over the grid", true, [](Canvas& c, int32_t s) { ColourStrip(c, s); ThinLine(c, s); }},
+    };
+    for (const Case& c : cases) {
+        Settings settings;
+        settings.MapSize = 140;
+        settings.MapGridType = 0;
+        settings.GridLinesInterval = c.Grid ? 7.0 : 0.0;
+        // The reference never lets a tile go; the tested store is made to.
+        TileStore reference(settings, Side, 64);
+        TileStore tested(settings, Side, 64);
+        PaneBitmap referencePane(Side, Side);
+        PaneBitmap testedPane(Side, Side);
+        reference.Tiles.SetTarget(referencePane.Dc());
+        tested.Tiles.SetTarget(testedPane.Dc());
+        MapViewTile view{1000, 1000, Side / 3, Side / 4};
+        auto step = [&](const char* when, const std::function<void(TileStore&)>& act) {
+            act(reference);
+            act(tested);
+            reference.Tiles.ShowView(view.Column, view.Row, view.OffsetX, view.OffsetY, Side, Side);
+            tested.Tiles.ShowView(view.Column, view.Row, view.OffsetX, view.OffsetY, Side, Side);
+            EXPECT_TRUE(referencePane.Pixels() == testedPane.Pixels()) << c.What << ", " << when;
+        };
+        const TileIndex painted[] = {{1000, 1000}, {1001, 999}};
+        step("made", [&](TileStore& s) { EnsureViewTiles(s.State, s.Tiles, view); });
+        step("painted", [&](TileStore& s) {
+            for (const TileIndex& t : painted) {
+                if (c.Overlay) s.Tiles.PaintLayer(t.Column, t.Row, MapLayer::Overlay, [&](Canvas& k) { c.Overlay(k, Side); });
+            }
+        });
+        std::vector<TileIndex> all;
+        tested.Tiles.ListTiles(all);
+        for (const TileIndex& t : all) EXPECT_TRUE(tested.Tiles.MoveOutOfGdi(t.Column, t.Row)) << c.What;
+        EXPECT_EQ(tested.Tiles.GdiTileCount(), 0u);
+        EXPECT_EQ(tested.Tiles.TileCount(), 4u);
+        step("shown after leaving GDI", [](TileStore&) {});
+        if (c.Overlay) {
+            std::printf("[ figures  ] compact overlay of a %dx%d tile, %s: %zu bytes\n", Side, Side, c.What,
+                        tested.Tiles.CompactBytes(1000, 1000));
+        }
+        // A drawing brings a tile back: what was there stays under it.
+        tested.Tiles.MoveOutOfGdi(1000, 1000);
+        step("painted again after leaving GDI", [&](TileStore& s) {
+            s.Tiles.PaintLayer(1000, 1000, MapLayer::Overlay, [](Canvas& k) { k.FillRect({200, 300, 203, 303}, Rgb(255, 0, 255)); });
+        });
+        // The view moves off and back: the tiles left and return.
+        view = {1010, 990, 0, 0};
+        step("other view", [&](TileStore& s) { EnsureViewTiles(s.State, s.Tiles, view); });
+        for (const TileIndex& t : all) tested.Tiles.MoveOutOfGdi(t.Column, t.Row);
+        view = {1000, 1000, Side / 2, Side / 5};
+        step("back", [](TileStore&) {});
+    }
+}
+
+TEST(GdiMapTiles, LongWalkKeepsGdiObjectsFlat) {
+    constexpr int32_t Side = 100;
+    Settings settings;
+    settings.MapSize = 20;
+    settings.MapGridType = 0;
+    settings.GridLinesInterval = 3.0;
+    auto store = std::make_unique<TileStore>(settings, Side, GdiMapTiles::DefaultGdiTiles);
+    PaneBitmap pane(Side, Side);
+    store->Tiles.SetTarget(pane.Dc());
+    // A snake over 105 columns and 21 rows: every step a new tile of the
+    // track, drawn into and shown in the view.
+    size_t gdiStart = 0;
+    size_t memoryStart = 0;
+    constexpr int Steps = 2205;
+    for (int i = 0; i < Steps; ++i) {
+        const int32_t row = 1000 - i / 105;
+        const int32_t column = (i / 105) % 2 == 0 ? 950 + i % 105 : 1054 - i % 105;
+        const MapViewTile view{column, row, Side / 2, Side / 2};
+        EnsureViewTiles(store->State, store->Tiles, view);
+        store->Tiles.PaintLayer(column, row, MapLayer::Overlay, [](Canvas& c) { ThinLine(c, Side); });
+        store->Tiles.ShowView(view.Column, view.Row, view.OffsetX, view.OffsetY, Side, Side);
+        if (i == 100) {
+            gdiStart = test::LiveGdiObjects();
+            memoryStart = test::PrivateBytes();
+        }
+    }
+    const size_t gdiEnd = test::LiveGdiObjects();
+    const size_t memoryEnd = test::PrivateBytes();
+    std::printf("[ figures  ] %d tiles of %dx%d walked: GDI objects %zu -> %zu, private bytes %zu -> %zu, "
+                "compact overlays %zu bytes in %zu tiles\n",
+                Steps, Side, Side, gdiStart, gdiEnd, memoryStart, memoryEnd, store->Tiles.CompactBytes(),
+                store->Tiles.TileCount());
+    EXPECT_GT(gdiStart, 0u);
+    EXPECT_LE(gdiEnd, gdiStart);
+    EXPECT_LE(store->Tiles.GdiTileCount(), GdiMapTiles::DefaultGdiTiles);
+    EXPECT_GE(store->Tiles.TileCount(), static_cast<size_t>(Steps));
+    // The first tile of the walk still has its line: its row 20 (px 0 at
+    // y = 20) is black.
+    store->Tiles.ShowView(950, 1000, 0, 0, Side, Side);
+    EXPECT_EQ(GetPixel(pane.Dc(), 0, Side / 5), RGB(0, 0, 0));
+    store.reset();
+    EXPECT_LT(test::LiveGdiObjects(), gdiStart);
 }
 
 }  // namespace
