@@ -11,8 +11,6 @@
 // record written to a data file goes to recordlog.txt beside it, with the
 // time its write returned. The program that goes to the field is built
 // without them.
-#include <psapi.h>
-
 #include <cstdint>
 #include <cstdio>
 #include <memory>
@@ -20,6 +18,7 @@
 #include "core/datafile/record_log.h"
 #include "core/platform/logging_canvas.h"
 #include "windows/platform_services.h"
+#include "windows/process_resources.h"
 #include "windows/window_canvas.h"
 
 namespace {
@@ -55,18 +54,17 @@ private:
     LARGE_INTEGER frequency_{};
 };
 
-// Once a second the process's GDI object count and private bytes go into the
-// draw log ("resources gdi=N private=BYTES"), so a test can see that a long
-// track does not make the map's memory grow.
+// With TESSELOG_RESOURCE_PROBE set in the environment, the process's GDI
+// object count and private bytes go into the draw log once a second
+// ("resources gdi=N private=BYTES"), so a measurement can see that a long
+// track does not make the map's memory grow. Off by default: under Wine the
+// count walks the whole handle table, which would weigh on the CPU figures.
 DWORD WINAPI ProbeResources(void*) {
     for (;;) {
-        PROCESS_MEMORY_COUNTERS_EX memory{};
-        memory.cb = sizeof memory;
-        GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory), sizeof memory);
         char line[96];
-        std::snprintf(line, sizeof line, "resources gdi=%lu private=%llu",
-                      static_cast<unsigned long>(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS)),
-                      static_cast<unsigned long long>(memory.PrivateUsage));
+        std::snprintf(line, sizeof line, "resources gdi=%llu private=%llu",
+                      static_cast<unsigned long long>(tesselog::win32::LiveGdiObjects()),
+                      static_cast<unsigned long long>(tesselog::win32::PrivateBytes()));
         TheDrawLog->Write(line);
         Sleep(1000);
     }
@@ -83,7 +81,8 @@ void StartDrawLog() {
     static PerformanceCounterClock microseconds;
     static tesselog::RecordLog records(files.Open(RecordLogPath, tesselog::OpenMode::CreateTruncate), microseconds);
     tesselog::DataFile::SetDefaultObserver(&records);
-    CloseHandle(CreateThread(nullptr, 0, &ProbeResources, nullptr, 0, nullptr));
+    if (GetEnvironmentVariableW(L"TESSELOG_RESOURCE_PROBE", nullptr, 0) > 0)
+        CloseHandle(CreateThread(nullptr, 0, &ProbeResources, nullptr, 0, nullptr));
 }
 
 }  // namespace

@@ -15,7 +15,7 @@
 #include "core/logscreen/colour_palette.h"
 #include "core/map/map_geometry.h"
 #include "core/map/map_grid.h"
-#include "platform/gdi_count.h"
+#include "windows/process_resources.h"
 #include "windows/gdi_objects.h"
 #include "windows/map_tiles.h"
 
@@ -83,12 +83,12 @@ void ColourStrip(Canvas& canvas, int32_t side) {
 
 void Walk(int32_t side, int steps) {
     auto store = std::make_unique<Store>(side);
-    const size_t gdiStart = test::LiveGdiObjects();
-    const size_t memoryStart = test::PrivateBytes();
+    const size_t gdiStart = win32::LiveGdiObjects();
+    const size_t memoryStart = win32::PrivateBytes();
     size_t gdiWarm = 0;
     const double start = Seconds();
     for (int i = 0; i < steps; ++i) {
-        if (i == 100) gdiWarm = test::LiveGdiObjects();
+        if (i == 100) gdiWarm = win32::LiveGdiObjects();
         const int32_t row = 1000 - i / 100;
         const int32_t column = (i / 100) % 2 == 0 ? 950 + i % 100 : 1049 - i % 100;
         const MapViewTile view{column, row, side / 2, side / 2};
@@ -99,8 +99,8 @@ void Walk(int32_t side, int steps) {
     const double elapsed = Seconds() - start;
     std::printf("walk of %d new tiles, %dx%d pane: GDI objects %zu at the start, %zu after 100 tiles, %zu at the end; private bytes %.1f MB -> %.1f MB; "
                 "%zu tiles, %zu in GDI; compact overlays %.0f KB (%.0f bytes a tile); %.2f ms a step\n",
-                steps, side, side, gdiStart, gdiWarm, test::LiveGdiObjects(), memoryStart / 1048576.0,
-                test::PrivateBytes() / 1048576.0, store->Tiles.TileCount(), store->Tiles.GdiTileCount(),
+                steps, side, side, gdiStart, gdiWarm, win32::LiveGdiObjects(), memoryStart / 1048576.0,
+                win32::PrivateBytes() / 1048576.0, store->Tiles.TileCount(), store->Tiles.GdiTileCount(),
                 store->Tiles.CompactBytes() / 1024.0,
                 static_cast<double>(store->Tiles.CompactBytes()) / store->Tiles.TileCount(), elapsed * 1000.0 / steps);
 }

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "core/logscreen/colour_palette.h"
-#include "platform/gdi_count.h"
+#include "windows/process_resources.h"
 #include "windows/gdi_canvas.h"
 #include "windows/gdi_objects.h"
 
@@ -76,19 +76,19 @@ TEST(GdiObjects, CanvasDrawsWithSharedObjectsAndMakesNoneOfItsOwn) {
         GdiCanvas warm(surface.Dc, fonts);
         for (const Case& c : cases) draw(warm, c);
     }
-    const size_t before = test::LiveGdiObjects();
+    const size_t before = win32::LiveGdiObjects();
     {
         GdiCanvas canvas(surface.Dc, fonts);
         for (const Case& c : cases) {
             draw(canvas, c);
-            EXPECT_EQ(test::LiveGdiObjects(), before + c.OwnObjects) << c.What;
+            EXPECT_EQ(win32::LiveGdiObjects(), before + c.OwnObjects) << c.What;
             int rows = 0;
             for (int y = 0; y < 30; ++y) rows += GetPixel(surface.Dc, 30, y) == c.Colour;
             EXPECT_EQ(rows, c.Width) << c.What << ": the line's colour and width";
             EXPECT_EQ(GetPixel(surface.Dc, 4, 44), c.Colour) << c.What << ": fill";
         }
     }
-    EXPECT_EQ(test::LiveGdiObjects(), before);
+    EXPECT_EQ(win32::LiveGdiObjects(), before);
     InstallGdiObjects(nullptr);
 }
 
@@ -97,14 +97,14 @@ TEST(GdiObjects, RemakeReplacesTheSettingsObjectsOneForOne) {
     const Settings first = ColouredSettings(Rgb(10, 20, 30), Rgb(200, 100, 50), Rgb(7, 8, 9), 3);
     cache.Remake(first);
     const size_t objects = cache.ObjectCount();
-    const size_t live = test::LiveGdiObjects();
+    const size_t live = win32::LiveGdiObjects();
     HPEN oldCursor = cache.FindPen(Rgb(10, 20, 30), 1);
     ASSERT_NE(oldCursor, nullptr);
 
     cache.Remake(first);
-    EXPECT_EQ(test::LiveGdiObjects(), live);
+    EXPECT_EQ(win32::LiveGdiObjects(), live);
     cache.Remake(ColouredSettings(Rgb(11, 21, 31), Rgb(201, 101, 51), Rgb(6, 8, 9), 4));
-    EXPECT_EQ(test::LiveGdiObjects(), live);
+    EXPECT_EQ(win32::LiveGdiObjects(), live);
     EXPECT_EQ(cache.ObjectCount(), objects);
     EXPECT_EQ(GetObjectType(oldCursor), 0u) << "the old cursor pen is deleted";
     EXPECT_EQ(cache.FindPen(Rgb(10, 20, 30), 1), nullptr);

@@ -9,7 +9,7 @@
 #include "core/logscreen/colour_palette.h"
 #include "core/map/map_geometry.h"
 #include "core/map/map_grid.h"
-#include "platform/gdi_count.h"
+#include "windows/process_resources.h"
 #include "windows/map_tiles.h"
 
 namespace tesselog::win32 {
@@ -218,12 +218,12 @@ TEST(GdiMapTiles, LongWalkKeepsGdiObjectsFlat) {
         store->Tiles.PaintLayer(column, row, MapLayer::Overlay, [](Canvas& c) { ThinLine(c, Side); });
         store->Tiles.ShowView(view.Column, view.Row, view.OffsetX, view.OffsetY, Side, Side);
         if (i == 100) {
-            gdiStart = test::LiveGdiObjects();
-            memoryStart = test::PrivateBytes();
+            gdiStart = win32::LiveGdiObjects();
+            memoryStart = win32::PrivateBytes();
         }
     }
-    const size_t gdiEnd = test::LiveGdiObjects();
-    const size_t memoryEnd = test::PrivateBytes();
+    const size_t gdiEnd = win32::LiveGdiObjects();
+    const size_t memoryEnd = win32::PrivateBytes();
     std::printf("[ figures  ] %d tiles of %dx%d walked: GDI objects %zu -> %zu, private bytes %zu -> %zu, "
                 "compact overlays %zu bytes in %zu tiles\n",
                 Steps, Side, Side, gdiStart, gdiEnd, memoryStart, memoryEnd, store->Tiles.CompactBytes(),
@@ -237,7 +237,7 @@ TEST(GdiMapTiles, LongWalkKeepsGdiObjectsFlat) {
     store->Tiles.ShowView(950, 1000, 0, 0, Side, Side);
     EXPECT_EQ(GetPixel(pane.Dc(), 0, Side / 5), RGB(0, 0, 0));
     store.reset();
-    EXPECT_LT(test::LiveGdiObjects(), gdiStart);
+    EXPECT_LT(win32::LiveGdiObjects(), gdiStart);
 }
 
 }  // namespace

@@ -1,7 +1,8 @@
-// The process's live GDI objects and private (committed) memory, for the tests and
-// figures that must show them flat. Wine answers GetGuiResources with 0; its
-// GDI handle table takes a handle's table index alone, so there the live
-// objects are counted by asking each index for its object type.
+// The process's live GDI objects and private (committed) memory, for the
+// tests, the figures and the end-to-end draw log that must show them flat.
+// Wine answers GetGuiResources with 0; its GDI handle table takes a handle's
+// table index alone, so there the live objects are counted by asking each
+// index for its object type.
 #pragma once
 
 #include <windows.h>
@@ -10,7 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace tesselog::test {
+namespace tesselog::win32 {
 
 inline size_t LiveGdiObjects() {
     const DWORD reported = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);

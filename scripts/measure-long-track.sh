@@ -9,13 +9,13 @@
 # Prints the GDI objects and private bytes a few tiles into the recording and at its
 # end, and the tiles crossed. Asserts nothing.
 #
-#   scripts/measure-tiles.sh [DURATION]      (default 150 seconds of recording)
+#   scripts/measure-long-track.sh [DURATION]      (default 150 seconds of recording)
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 source "$here/e2e/lib.sh"
 
 duration="${1:-150}"
-out="$E2E_ROOT/build/measure-tiles"
+out="$E2E_ROOT/build/measure-long-track"
 base_prefix="$E2E_ROOT/build/e2e/prefix-base"
 exe="$(dirname "$E2E_EXE")/tesselog-drawlog.exe"
 
@@ -44,6 +44,7 @@ main() {
     e2e_start_sim "$out/sim.log" --consoles 3 --types 2 --rate 10 --gps-mode 1 --gps-rate 10 \
         --lines 30 --line-length 200 --line-spacing 8 --speed 15 --link-dir "$links" \
         --duration $((duration + 120))
+    export TESSELOG_RESOURCE_PROBE=1   # the draw log gets the GDI count and private bytes
     e2e_start_program "$exe"
     main="$(e2e_window Tesselog 30)"
     e2e_keys "$main" l
