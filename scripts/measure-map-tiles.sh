@@ -12,5 +12,5 @@ cd "$root"
 cmake -S . -B build/windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
       -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build/windows -j 2 --target tesselog-tile-figures >/dev/null
-scripts/wine-run.sh build/windows/windows/tesselog-tile-figures.exe
+scripts/wine-run.sh build/windows/bench/tesselog-tile-figures.exe
 WINEPREFIX="$root/build/wine" wineserver -k 2>/dev/null || true

@@ -228,17 +228,24 @@ void GdiMapTiles::PaintLayer(int32_t column, int32_t row, MapLayer layer, const 
     SelectObject(tileDc_, tileDcBitmap_);
 }
 
+// Only the part of the tile that falls on the pane is copied: the four parts
+// of a view add up to one pane, not four.
 void GdiMapTiles::Blit(HDC target, int32_t column, int32_t row, int32_t x, int32_t y, int32_t width,
                        int32_t height) {
+    const int32_t left = x > 0 ? x : 0;
+    const int32_t top = y > 0 ? y : 0;
+    const int32_t right = x + width < width ? x + width : width;
+    const int32_t bottom = y + height < height ? y + height : height;
+    if (right <= left || bottom <= top) return;
     Tile* tile = Find(column, row);
     if (tile == nullptr || !BringIntoGdi(Key(column, row), *tile)) {
-        PatBlt(target, x, y, width, height, WHITENESS);
+        PatBlt(target, left, top, right - left, bottom - top, WHITENESS);
         return;
     }
     SelectObject(tileDc_, tile->Base);
-    BitBlt(target, x, y, width, height, tileDc_, 0, 0, SRCCOPY);
+    BitBlt(target, left, top, right - left, bottom - top, tileDc_, left - x, top - y, SRCCOPY);
     SelectObject(tileDc_, tile->Overlay);
-    BitBlt(target, x, y, width, height, tileDc_, 0, 0, SRCAND);
+    BitBlt(target, left, top, right - left, bottom - top, tileDc_, left - x, top - y, SRCAND);
     SelectObject(tileDc_, tileDcBitmap_);
 }
 
