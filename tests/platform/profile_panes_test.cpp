@@ -5,38 +5,11 @@
 #include "core/logscreen/colour_palette.h"
 #include "core/logscreen/numbers_painting.h"
 #include "core/logscreen/profile_painting.h"
+#include "platform/memory_surface.h"
 #include "windows/gdi_canvas.h"
 
 namespace tesselog::win32 {
 namespace {
-
-// A white 32-bit memory bitmap; each drawing is made on a GDI canvas of its own.
-struct Surface {
-    Surface(int width, int height) : Dc(CreateCompatibleDC(nullptr)) {
-        BITMAPINFO info{};
-        info.bmiHeader = {sizeof info.bmiHeader, width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-        void* bits = nullptr;
-        Bitmap = CreateDIBSection(Dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-        Old = SelectObject(Dc, Bitmap);
-        PatBlt(Dc, 0, 0, width, height, WHITENESS);
-    }
-    ~Surface() {
-        SelectObject(Dc, Old);
-        DeleteObject(Bitmap);
-        DeleteDC(Dc);
-    }
-    template <typename Draw>
-    void Paint(Draw draw) {
-        GdiCanvas canvas(Dc, Fonts);
-        draw(static_cast<Canvas&>(canvas));
-    }
-    COLORREF At(int x, int y) const { return GetPixel(Dc, x, y); }
-
-    HDC Dc;
-    HBITMAP Bitmap = nullptr;
-    HGDIOBJ Old = nullptr;
-    ShellFonts Fonts;
-};
 
 constexpr COLORREF White = RGB(255, 255, 255);
 constexpr COLORREF Grey = RGB(192, 192, 192);

@@ -70,8 +70,9 @@ scenario_live_colour_display() {
     local drawlog before dialog
     drawlog="$E2E_PREFIX/drive_c/ProgramData/Brenvik/Temp/drawlog.txt"
     # Colour display (62), GGA (40).
-    live_survey 70 --gps-mode 1 -- 40=1 62=1
+    live_survey 50 --gps-mode 1 -- 40=1 62=1
     e2e_screenshot live-colour-recording
+    sleep 20
     e2e_keys "$LIVE_MAIN" space
     sleep 1
     e2e_keys "$LIVE_MAIN" t
