@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # The map's memory over a long track, under Wine: tesselog-drawlog.exe records a GGA
 # receiver at 10 Hz and three two-sensor consoles while the simulator walks long lines
-# fast at a map size of 1 m, so that the track crosses thousands of map tiles. The
-# program's GDI object count and private bytes come from its draw log ("resources"
-# lines, once a second); the tiles crossed are counted from the data file's antenna
-# positions (tesselog-dump --positions), one tile per map size in each direction.
+# fast, in the positions display (one line across the swath per fix) at a map size of
+# 2 m, so that the swath crosses thousands of map tiles. The program's GDI object count
+# and private bytes come from its draw log ("resources" lines, once a second); the tiles
+# the swath crossed are counted from the data file's segment records, every 0.25 m along
+# each recorded swath edge, one tile per map size in each direction.
 #
 # Prints the GDI objects and private bytes a few tiles into the recording and at its
 # end, and the tiles crossed. Asserts nothing.
@@ -33,9 +34,9 @@ main() {
     e2e_start_xvfb 16 2>>"$out/run.log"
     drawlog="$E2E_PREFIX/drive_c/ProgramData/Brenvik/Temp/drawlog.txt"
 
-    # Consoles on COM4..COM6, GGA (40=1) on COM2, no audio, P pauses, colour display,
-    # map size 1 m (66).
-    e2e_settings_variant "$out/settings.ini" 17=3 18=4 19=5 26=0 29=3 39=1 40=1 41=1 62=1 66=1
+    # Consoles on COM4..COM6, GGA (40=1) on COM2, no audio, P pauses, positions display
+    # as lines across the swath (62, 58), map size 2 m (66).
+    e2e_settings_variant "$out/settings.ini" 17=3 18=4 19=5 26=0 29=3 39=1 40=1 41=1 58=4 62=0 66=2
     e2e_write_settings "$out/settings.ini"
     links="$out/links"
     mkdir -p "$links"
@@ -66,13 +67,16 @@ main() {
     e2e_keys "$main" x
     e2e_expect_exit 0 30 >&2
     file="$(find "$E2E_PREFIX/drive_c" -maxdepth 1 -iname '*.mgr' | head -n 1)"
-    tiles="$("$E2E_ROOT/build/native/tools/tesselog-dump" --positions "$file" |
-        awk 'match($0, /easting=[-0-9.]+ northing=[-0-9.]+/) {
-                 split(substr($0, RSTART, RLENGTH), p, /[= ]/)
-                 seen[int(p[2]) " " int(p[4])] = 1
-             }
-             END { print length(seen) }')"
-    echo "Map tiles over a long track under Wine (map size 1 m, $duration s at 15 m/s, $(basename "$exe")):"
+    tiles="$("$E2E_ROOT/build/native/tools/tesselog-dump" "$file" |
+        awk -v size=2 '
+            / segment code=[efgh] / { sub(/.*value=/, ""); v[++n] = $0 + 0 }
+            n == 4 {
+                for (s = 0; s <= 1; s += 0.25 / sqrt((v[3] - v[1]) ^ 2 + (v[4] - v[2]) ^ 2 + 1e-9))
+                    seen[int((v[1] + s * (v[3] - v[1])) / size) " " int((v[2] + s * (v[4] - v[2])) / size)] = 1
+                n = 0
+            }
+            END { print length(seen) }')"
+    echo "Map tiles over a long track under Wine (map size 2 m, $duration s at 15 m/s, $(basename "$exe")):"
     echo "  tiles crossed by the track: $tiles"
     echo "  10 s into the recording:  $(resources_at "$drawlog" "$start_tick" | awk '{ print $3, $4 }')"
     echo "  at the end:               $(awk '{ print $3, $4 }' <<<"$end_line")"
