@@ -4,30 +4,13 @@
 #include <gtest/gtest.h>
 
 #include "core/logscreen/colour_palette.h"
-#include "windows/process_resources.h"
+#include "platform/memory_surface.h"
 #include "windows/gdi_canvas.h"
 #include "windows/gdi_objects.h"
+#include "windows/process_resources.h"
 
 namespace tesselog::win32 {
 namespace {
-
-struct MemorySurface {
-    MemorySurface() {
-        HDC screen = GetDC(nullptr);
-        Dc = CreateCompatibleDC(screen);
-        Bitmap = CreateCompatibleBitmap(screen, 64, 64);
-        ReleaseDC(nullptr, screen);
-        Old = SelectObject(Dc, Bitmap);
-    }
-    ~MemorySurface() {
-        SelectObject(Dc, Old);
-        DeleteObject(Bitmap);
-        DeleteDC(Dc);
-    }
-    HDC Dc;
-    HBITMAP Bitmap;
-    HGDIOBJ Old;
-};
 
 Settings ColouredSettings(Color cursor, Color position, Color left, int thickness) {
     Settings s;
@@ -42,15 +25,9 @@ TEST(GdiObjects, CanvasDrawsWithSharedObjectsAndMakesNoneOfItsOwn) {
     GdiObjectCache cache;
     cache.Remake(ColouredSettings(Rgb(10, 20, 30), Rgb(200, 100, 50), Rgb(7, 8, 9), 3));
     InstallGdiObjects(&cache);
-    MemorySurface surface;
-    ShellFonts fonts;
-    struct Case {
-        const char* What;
-        Color Colour;
-        int Width;
-        size_t OwnObjects;  // pen and brush that the canvas has to make
-    };
-    const Case cases[] = {
+    Surface surface(64, 64);
+    // OwnObjects: the pen and brush that the canvas has to make.
+    const struct { const char* What; Color Colour; int Width; size_t OwnObjects; } cases[] = {
         {"thick grid", Rgb(192, 192, 192), 2, 1},  // no grey-192 brush
         {"dark grey", Rgb(64, 64, 64), 1, 1},
         {"amplitude class 0", ColourClassColor(0), 2, 0},
@@ -62,33 +39,33 @@ TEST(GdiObjects, CanvasDrawsWithSharedObjectsAndMakesNoneOfItsOwn) {
         {"amplitude colour at another width", ColourClassColor(5), 3, 1},
         {"a colour of no table", Rgb(1, 2, 3), 1, 2},
     };
-    auto draw = [&](GdiCanvas& canvas, const Case& c) {
+    auto draw = [&](GdiCanvas& canvas, Color colour, int width) {
         PatBlt(surface.Dc, 0, 0, 64, 64, WHITENESS);
         for (int i = 0; i < 200; ++i) {
-            canvas.SetPen(c.Colour, c.Width);
+            canvas.SetPen(colour, width);
             canvas.Line({0, 10}, {60, 10});
-            canvas.FillRect({0, 40, 8, 48}, c.Colour);
+            canvas.FillRect({0, 40, 8, 48}, colour);
         }
-        canvas.SetBrush(c.Colour);
+        canvas.SetBrush(colour);
     };
     {
         // Wine makes some objects of its own on first use of a context.
-        GdiCanvas warm(surface.Dc, fonts);
-        for (const Case& c : cases) draw(warm, c);
+        GdiCanvas warm(surface.Dc, surface.Fonts);
+        for (const auto& c : cases) draw(warm, c.Colour, c.Width);
     }
-    const size_t before = win32::LiveGdiObjects();
+    const size_t before = LiveGdiObjects();
     {
-        GdiCanvas canvas(surface.Dc, fonts);
-        for (const Case& c : cases) {
-            draw(canvas, c);
-            EXPECT_EQ(win32::LiveGdiObjects(), before + c.OwnObjects) << c.What;
+        GdiCanvas canvas(surface.Dc, surface.Fonts);
+        for (const auto& c : cases) {
+            draw(canvas, c.Colour, c.Width);
+            EXPECT_EQ(LiveGdiObjects(), before + c.OwnObjects) << c.What;
             int rows = 0;
-            for (int y = 0; y < 30; ++y) rows += GetPixel(surface.Dc, 30, y) == c.Colour;
+            for (int y = 0; y < 30; ++y) rows += surface.At(30, y) == c.Colour;
             EXPECT_EQ(rows, c.Width) << c.What << ": the line's colour and width";
-            EXPECT_EQ(GetPixel(surface.Dc, 4, 44), c.Colour) << c.What << ": fill";
+            EXPECT_EQ(surface.At(4, 44), c.Colour) << c.What << ": fill";
         }
     }
-    EXPECT_EQ(win32::LiveGdiObjects(), before);
+    EXPECT_EQ(LiveGdiObjects(), before);
     InstallGdiObjects(nullptr);
 }
 
@@ -97,20 +74,20 @@ TEST(GdiObjects, RemakeReplacesTheSettingsObjectsOneForOne) {
     const Settings first = ColouredSettings(Rgb(10, 20, 30), Rgb(200, 100, 50), Rgb(7, 8, 9), 3);
     cache.Remake(first);
     const size_t objects = cache.ObjectCount();
-    const size_t live = win32::LiveGdiObjects();
+    const size_t live = LiveGdiObjects();
     HPEN oldCursor = cache.FindPen(Rgb(10, 20, 30), 1);
     ASSERT_NE(oldCursor, nullptr);
 
     cache.Remake(first);
-    EXPECT_EQ(win32::LiveGdiObjects(), live);
+    EXPECT_EQ(LiveGdiObjects(), live);
     cache.Remake(ColouredSettings(Rgb(11, 21, 31), Rgb(201, 101, 51), Rgb(6, 8, 9), 4));
-    EXPECT_EQ(win32::LiveGdiObjects(), live);
+    EXPECT_EQ(LiveGdiObjects(), live);
     EXPECT_EQ(cache.ObjectCount(), objects);
     EXPECT_EQ(GetObjectType(oldCursor), 0u) << "the old cursor pen is deleted";
     EXPECT_EQ(cache.FindPen(Rgb(10, 20, 30), 1), nullptr);
+    EXPECT_EQ(cache.FindPen(Rgb(7, 8, 9), 3), nullptr);
     EXPECT_NE(cache.FindPen(Rgb(11, 21, 31), 1), nullptr);
     EXPECT_NE(cache.FindPen(Rgb(6, 8, 9), 4), nullptr);
-    EXPECT_EQ(cache.FindPen(Rgb(7, 8, 9), 3), nullptr);
     // A settings colour that a fixed object already has is not made twice.
     cache.Remake(ColouredSettings(Rgb(255, 0, 0), Rgb(201, 101, 51), Rgb(6, 8, 9), 4));
     EXPECT_EQ(cache.ObjectCount(), objects - 1);

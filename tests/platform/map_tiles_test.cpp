@@ -3,29 +3,26 @@
 // that leave GDI and come back; the GDI objects of a long walk.
 #include <gtest/gtest.h>
 
-#include <cstdio>
+#include <functional>
 #include <memory>
 
 #include "core/logscreen/colour_palette.h"
 #include "core/map/map_geometry.h"
 #include "core/map/map_grid.h"
-#include "windows/process_resources.h"
+#include "platform/memory_surface.h"
 #include "windows/map_tiles.h"
+#include "windows/process_resources.h"
 
 namespace tesselog::win32 {
 namespace {
 
-TEST(GdiMapTiles, ViewShowsBaseGridAndOverlay) {
-    ShellFonts fonts;
-    GdiMapTiles tiles(fonts);
-    HDC screen = GetDC(nullptr);
-    HDC pane = CreateCompatibleDC(screen);
-    HBITMAP paneBitmap = CreateCompatibleBitmap(screen, 40, 40);
-    ReleaseDC(nullptr, screen);
-    HGDIOBJ old = SelectObject(pane, paneBitmap);
-    PatBlt(pane, 0, 0, 40, 40, BLACKNESS);
-    tiles.SetTarget(pane);
+constexpr COLORREF White = RGB(255, 255, 255);
 
+TEST(GdiMapTiles, ViewShowsBaseGridAndOverlay) {
+    Surface pane(40, 40);
+    PatBlt(pane.Dc, 0, 0, 40, 40, BLACKNESS);
+    GdiMapTiles tiles(pane.Fonts);
+    tiles.SetTarget(pane.Dc);
     // 40-pixel tiles, 5 pixels per unit, grid every 5 units: 25 pixels.
     Settings settings;
     settings.MapSize = 8;
@@ -33,93 +30,64 @@ TEST(GdiMapTiles, ViewShowsBaseGridAndOverlay) {
     settings.MapGridType = 0;
     MapState state;
     SetMapTileSize(state, settings, 40, 40);
-    EnsureTile(state, tiles, 1001, 1000);
-    EnsureTile(state, tiles, 1002, 1000);
-    EnsureTile(state, tiles, 1001, 999);
+    for (const TileIndex t : {TileIndex{1001, 1000}, TileIndex{1002, 1000}, TileIndex{1001, 999}})
+        EnsureTile(state, tiles, t.Column, t.Row);
     ASSERT_EQ(tiles.TileCount(), 3u);
-    tiles.PaintLayer(1001, 999, MapLayer::Overlay,
-                     [](Canvas& canvas) { canvas.FillRect({20, 3, 21, 4}, Rgb(0, 0, 0)); });
+    tiles.PaintLayer(1001, 999, MapLayer::Overlay, [](Canvas& canvas) { canvas.FillRect({20, 3, 21, 4}, Rgb(0, 0, 0)); });
 
     // Tile (1001, 1000) lands at (-10, -10), (1002, 1000) at (30, -10),
     // (1001, 999) at (-10, 30); (1002, 999) is missing.
     tiles.ShowView(1001, 1000, 10, 10, 40, 40);
-    const COLORREF white = RGB(255, 255, 255);
     const COLORREF grid = RGB(192, 192, 192);
-    struct Probe { int x, y; COLORREF expected; const char* what; };
-    const Probe probes[] = {
-        {5, 5, white, "white base through white overlay"},
+    const struct { int x, y; COLORREF expected; const char* what; } probes[] = {
+        {5, 5, White, "white base through white overlay"},
         {14, 5, grid, "vertical line at px 25 of column 1001"},
         {39, 20, grid, "vertical line at px 50 of column 1002"},
         {5, 4, grid, "horizontal line at py 25 of row 1000"},
         {10, 33, RGB(0, 0, 0), "black overlay pixel"},
-        {11, 33, white, "next to it"},
-        {35, 35, white, "missing tile"},
+        {11, 33, White, "next to it"},
+        {35, 35, White, "missing tile"},
     };
-    for (const Probe& p : probes) EXPECT_EQ(GetPixel(pane, p.x, p.y), p.expected) << p.what;
+    for (const auto& p : probes) EXPECT_EQ(pane.At(p.x, p.y), p.expected) << p.what;
 
     // Deleted tiles show white again; the overlay is gone with its tile.
     tiles.DeleteTile(1001, 999);
     EXPECT_FALSE(tiles.HasTile(1001, 999));
     tiles.ShowView(1001, 1000, 10, 10, 40, 40);
-    EXPECT_EQ(GetPixel(pane, 10, 33), white);
+    EXPECT_EQ(pane.At(10, 33), White);
     tiles.DeleteAllTiles();
     EXPECT_EQ(tiles.TileCount(), 0u);
-
-    SelectObject(pane, old);
-    DeleteObject(paneBitmap);
-    DeleteDC(pane);
 }
 
-// A memory bitmap standing in for the map pane, read back whole.
-class PaneBitmap {
-public:
-    PaneBitmap(int32_t width, int32_t height) : width_(width), height_(height) {
-        HDC screen = GetDC(nullptr);
-        dc_ = CreateCompatibleDC(screen);
-        bitmap_ = CreateCompatibleBitmap(screen, width, height);
-        ReleaseDC(nullptr, screen);
-        old_ = SelectObject(dc_, bitmap_);
-        PatBlt(dc_, 0, 0, width, height, BLACKNESS);
-    }
-    ~PaneBitmap() {
-        SelectObject(dc_, old_);
-        DeleteObject(bitmap_);
-        DeleteDC(dc_);
-    }
-    HDC Dc() const { return dc_; }
-    std::vector<uint32_t> Pixels() const {
-        std::vector<uint32_t> pixels(static_cast<size_t>(width_) * height_);
-        BITMAPINFO info{};
-        info.bmiHeader = {sizeof(BITMAPINFOHEADER), width_, -height_, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-        SelectObject(dc_, old_);
-        GetDIBits(dc_, bitmap_, 0, height_, pixels.data(), &info, DIB_RGB_COLORS);
-        SelectObject(dc_, bitmap_);
-        for (uint32_t& p : pixels) p &= 0xFFFFFFu;
-        return pixels;
-    }
+// The whole of a memory surface, without the high byte.
+std::vector<uint32_t> Pixels(const Surface& s) {
+    GdiFlush();
+    DIBSECTION d{};
+    GetObject(s.Bitmap, sizeof d, &d);
+    const auto* bits = static_cast<const uint32_t*>(d.dsBm.bmBits);
+    std::vector<uint32_t> pixels(bits, bits + static_cast<size_t>(d.dsBm.bmWidth) * d.dsBm.bmHeight);
+    for (uint32_t& p : pixels) p &= 0xFFFFFFu;
+    return pixels;
+}
 
-private:
-    int32_t width_, height_;
-    HDC dc_;
-    HBITMAP bitmap_;
-    HGDIOBJ old_;
-};
-
-// The map core's tiles with the logging screen's base painter.
+// The map core's square tiles with the logging screen's base painter, shown
+// into a black pane of the same side.
 struct TileStore {
-    TileStore(const Settings& settings, int32_t side, size_t gdiTiles) : Tiles(Fonts, gdiTiles) {
+    TileStore(const Settings& settings, int32_t side, size_t gdiTiles) : Pane(side, side), Tiles(Pane.Fonts, gdiTiles) {
         SetMapTileSize(State, settings, side, side);
         Tiles.SetBasePainter([this](int32_t c, int32_t r, int32_t w, int32_t h, Canvas& canvas) {
             DrawBaseTile(canvas, State.Grid, c, r, w, h);
         });
+        PatBlt(Pane.Dc, 0, 0, side, side, BLACKNESS);
+        Tiles.SetTarget(Pane.Dc);
     }
-    ShellFonts Fonts;
+    void Show(const MapViewTile& v, int32_t side) { Tiles.ShowView(v.Column, v.Row, v.OffsetX, v.OffsetY, side, side); }
+    Surface Pane;
     MapState State;
     GdiMapTiles Tiles;
 };
 
-// What the track paints: a thin line, and a strip of amplitude colours
-// drawn as 2-pixel cross-lines.
+// What the track paints: a thin line, and a strip of amplitude colours drawn as 2-pixel cross-lines.
 void ThinLine(Canvas& canvas, int32_t side) {
     canvas.SetPen(Rgb(0, 0, 0), 1);
     canvas.Line({0, side / 5}, {side, side - side / 3});
@@ -134,43 +102,31 @@ void ColourStrip(Canvas& canvas, int32_t side) {
 
 TEST(GdiMapTiles, TilesComeBackFromOutsideGdiPixelForPixel) {
     constexpr int32_t Side = 700;
-    struct Case {
-        const char* What;
-        bool Grid;
-        void (*Overlay)(Canvas&, int32_t);
-    };
-    const Case cases[] = {
+    const struct { const char* What; bool Grid; void (*Overlay)(Canvas&, int32_t); } cases[] = {
         {"grid base, white overlay", true, nullptr},
         {"thin line on white", false, &ThinLine},
         {"colour strip on white", false, &ColourStrip},
         {"line and strip over the grid", true, [](Canvas& c, int32_t s) { ColourStrip(c, s); ThinLine(c, s); }},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         Settings settings;
         settings.MapSize = 140;
         settings.MapGridType = 0;
         settings.GridLinesInterval = c.Grid ? 7.0 : 0.0;
         // The reference never lets a tile go; the tested store is made to.
-        TileStore reference(settings, Side, 64);
-        TileStore tested(settings, Side, 64);
-        PaneBitmap referencePane(Side, Side);
-        PaneBitmap testedPane(Side, Side);
-        reference.Tiles.SetTarget(referencePane.Dc());
-        tested.Tiles.SetTarget(testedPane.Dc());
+        TileStore reference(settings, Side, 64), tested(settings, Side, 64);
         MapViewTile view{1000, 1000, Side / 3, Side / 4};
         auto step = [&](const char* when, const std::function<void(TileStore&)>& act) {
-            act(reference);
-            act(tested);
-            reference.Tiles.ShowView(view.Column, view.Row, view.OffsetX, view.OffsetY, Side, Side);
-            tested.Tiles.ShowView(view.Column, view.Row, view.OffsetX, view.OffsetY, Side, Side);
-            EXPECT_TRUE(referencePane.Pixels() == testedPane.Pixels()) << c.What << ", " << when;
+            for (TileStore* s : {&reference, &tested}) {
+                act(*s);
+                s->Show(view, Side);
+            }
+            EXPECT_TRUE(Pixels(reference.Pane) == Pixels(tested.Pane)) << c.What << ", " << when;
         };
-        const TileIndex painted[] = {{1000, 1000}, {1001, 999}};
         step("made", [&](TileStore& s) { EnsureViewTiles(s.State, s.Tiles, view); });
         step("painted", [&](TileStore& s) {
-            for (const TileIndex& t : painted) {
+            for (const TileIndex t : {TileIndex{1000, 1000}, TileIndex{1001, 999}})
                 if (c.Overlay) s.Tiles.PaintLayer(t.Column, t.Row, MapLayer::Overlay, [&](Canvas& k) { c.Overlay(k, Side); });
-            }
         });
         std::vector<TileIndex> all;
         tested.Tiles.ListTiles(all);
@@ -178,10 +134,6 @@ TEST(GdiMapTiles, TilesComeBackFromOutsideGdiPixelForPixel) {
         EXPECT_EQ(tested.Tiles.GdiTileCount(), 0u);
         EXPECT_EQ(tested.Tiles.TileCount(), 4u);
         step("shown after leaving GDI", [](TileStore&) {});
-        if (c.Overlay) {
-            std::printf("[ figures  ] compact overlay of a %dx%d tile, %s: %zu bytes\n", Side, Side, c.What,
-                        tested.Tiles.CompactBytes(1000, 1000));
-        }
         // A drawing brings a tile back: what was there stays under it.
         tested.Tiles.MoveOutOfGdi(1000, 1000);
         step("painted again after leaving GDI", [&](TileStore& s) {
@@ -202,13 +154,11 @@ TEST(GdiMapTiles, LongWalkKeepsGdiObjectsFlat) {
     settings.MapSize = 20;
     settings.MapGridType = 0;
     settings.GridLinesInterval = 3.0;
+    const size_t gdiBefore = LiveGdiObjects();
     auto store = std::make_unique<TileStore>(settings, Side, GdiMapTiles::DefaultGdiTiles);
-    PaneBitmap pane(Side, Side);
-    store->Tiles.SetTarget(pane.Dc());
     // A snake over 105 columns and 21 rows: every step a new tile of the
     // track, drawn into and shown in the view.
     size_t gdiStart = 0;
-    size_t memoryStart = 0;
     constexpr int Steps = 2205;
     for (int i = 0; i < Steps; ++i) {
         const int32_t row = 1000 - i / 105;
@@ -216,28 +166,18 @@ TEST(GdiMapTiles, LongWalkKeepsGdiObjectsFlat) {
         const MapViewTile view{column, row, Side / 2, Side / 2};
         EnsureViewTiles(store->State, store->Tiles, view);
         store->Tiles.PaintLayer(column, row, MapLayer::Overlay, [](Canvas& c) { ThinLine(c, Side); });
-        store->Tiles.ShowView(view.Column, view.Row, view.OffsetX, view.OffsetY, Side, Side);
-        if (i == 100) {
-            gdiStart = win32::LiveGdiObjects();
-            memoryStart = win32::PrivateBytes();
-        }
+        store->Show(view, Side);
+        if (i == 100) gdiStart = LiveGdiObjects();
     }
-    const size_t gdiEnd = win32::LiveGdiObjects();
-    const size_t memoryEnd = win32::PrivateBytes();
-    std::printf("[ figures  ] %d tiles of %dx%d walked: GDI objects %zu -> %zu, private bytes %zu -> %zu, "
-                "compact overlays %zu bytes in %zu tiles\n",
-                Steps, Side, Side, gdiStart, gdiEnd, memoryStart, memoryEnd, store->Tiles.CompactBytes(),
-                store->Tiles.TileCount());
     EXPECT_GT(gdiStart, 0u);
-    EXPECT_LE(gdiEnd, gdiStart);
+    EXPECT_LE(LiveGdiObjects(), gdiStart);
     EXPECT_LE(store->Tiles.GdiTileCount(), GdiMapTiles::DefaultGdiTiles);
     EXPECT_GE(store->Tiles.TileCount(), static_cast<size_t>(Steps));
-    // The first tile of the walk still has its line: its row 20 (px 0 at
-    // y = 20) is black.
-    store->Tiles.ShowView(950, 1000, 0, 0, Side, Side);
-    EXPECT_EQ(GetPixel(pane.Dc(), 0, Side / 5), RGB(0, 0, 0));
+    // The first tile of the walk still has its line: px 0 of its row 20 is black.
+    store->Show({950, 1000, 0, 0}, Side);
+    EXPECT_EQ(store->Pane.At(0, Side / 5), RGB(0, 0, 0));
     store.reset();
-    EXPECT_LT(win32::LiveGdiObjects(), gdiStart);
+    EXPECT_LE(LiveGdiObjects(), gdiBefore) << "every tile's objects go with the store";
 }
 
 }  // namespace

@@ -10,40 +10,35 @@
 namespace tesselog {
 namespace {
 
-std::vector<int32_t> RowsOf(const GridRows& g) { return std::vector<int32_t>(g.Rows, g.Rows + g.Count); }
+using Calls = std::vector<std::string>;
 
-// The calls after the first one that starts with `from`.
-std::vector<std::string> CallsFrom(const RecordingCanvas& c, const std::string& from) {
+// The calls from the first one that starts with `from`.
+Calls CallsFrom(const RecordingCanvas& c, const std::string& from) {
     for (size_t i = 0; i < c.Calls.size(); ++i)
         if (c.Calls[i].compare(0, from.size(), from) == 0) return {c.Calls.begin() + i, c.Calls.end()};
     return {};
 }
 
+Calls Rects(const RecordingCanvas& c) {
+    Calls found;
+    for (const std::string& call : c.Calls)
+        if (call.compare(0, 5, "rect ") == 0) found.push_back(call);
+    return found;
+}
+
 TEST(ProfileGrid, RowsFollowTheReadingsScale) {
-    const struct {
-        double Min, Max;
-        int32_t Height;
-        std::vector<int32_t> Rows;
-        bool ZeroLine;
-        int32_t Baseline;
-    } cases[] = {
-        // Zero in the middle: k = 1, a quarter of a side per step; +-50 fall on 0 and 100.
-        {-50, 50, 100, {50, 37, 25, 12, 62, 75, 87}, true, 0},
-        // The default scale: four rows at 20..80 % from the bottom, bars from the bottom.
-        {0, 500, 100, {79, 59, 39, 19}, false, 1},
-        {-500, 0, 100, {79, 59, 39, 19}, false, -1},
-        // Zero low in the pane: k = 4, steps of a quarter of the large side.
-        {-100, 400, 100, {80, 60, 40, 20}, true, 0},
-        // Zero high in the pane: the large side is below zero.
-        {-400, 100, 100, {20, 40, 60, 80}, true, 0},
-        // k >= 5: steps of a fifth of the large side.
-        {-900, 100, 100, {10, 28, 46, 64, 82}, true, 0},
-        // A one-pixel pane gives k = 0: the even rows, bars from the top.
-        {-50, 50, 1, {0, 0, 0, 0}, false, -1},
+    const struct { double Min, Max; int32_t Height; std::vector<int32_t> Rows; bool ZeroLine; int32_t Baseline; } cases[] = {
+        {-50, 50, 100, {50, 37, 25, 12, 62, 75, 87}, true, 0},   // zero in the middle: k = 1, quarter steps
+        {0, 500, 100, {79, 59, 39, 19}, false, 1},               // the default: 20..80 %, bars from the bottom
+        {-500, 0, 100, {79, 59, 39, 19}, false, -1},             // bars from the top
+        {-100, 400, 100, {80, 60, 40, 20}, true, 0},             // zero low: k = 4, quarters of the large side
+        {-400, 100, 100, {20, 40, 60, 80}, true, 0},             // zero high: the large side below zero
+        {-900, 100, 100, {10, 28, 46, 64, 82}, true, 0},         // k >= 5: fifths of the large side
+        {-50, 50, 1, {0, 0, 0, 0}, false, -1},                   // one pixel: k = 0, even rows, bars from the top
     };
     for (const auto& c : cases) {
         const GridRows g = ComputeGridRows(c.Min, c.Max, c.Height, c.Height / (c.Max - c.Min));
-        EXPECT_EQ(RowsOf(g), c.Rows) << c.Min << ".." << c.Max << " on " << c.Height;
+        EXPECT_EQ(std::vector<int32_t>(g.Rows, g.Rows + g.Count), c.Rows) << c.Min << ".." << c.Max << " on " << c.Height;
         EXPECT_EQ(g.HasZeroLine, c.ZeroLine) << c.Min << ".." << c.Max;
         EXPECT_EQ(g.Baseline, c.Baseline) << c.Min << ".." << c.Max;
     }
@@ -54,8 +49,7 @@ ProfilePaneState Panes(double scaleMin, double scaleMax) {
     Settings settings;
     settings.ReadingsScaleMin = scaleMin;
     settings.ReadingsScaleMax = scaleMax;
-    settings.ProfilePaneHeight = 100;
-    settings.DecayPaneHeight = 100;
+    settings.ProfilePaneHeight = settings.DecayPaneHeight = 100;
     settings.RecomputePixelsPerUnit();
     ProfilePaneState state;
     SetProfilePaneWidths(state, 200, 40);
@@ -64,72 +58,60 @@ ProfilePaneState Panes(double scaleMin, double scaleMax) {
     return state;
 }
 
+// Left blue 2 px, right green 3 px.
+const ProfilePens& Pens() {
+    static const ProfilePens pens = ProfilePensOf(Settings{});
+    return pens;
+}
+
 TEST(ProfileStep, CopiesErasesRedrawsGridAndJoinsThePreviousRow) {
     ProfilePaneState state = Panes(0, 500);
-    const ProfilePens pens = ProfilePensOf(Settings{});  // left blue 2 px, right green 3 px
-    const int32_t first[2] = {40, 70};
-
-    RecordingCanvas one;
-    ScrollProfile(one, state, pens, 0, false, first);
-    const std::vector<std::string> expected = {
+    const int32_t first[2] = {40, 70}, second[2] = {60, 20};
+    RecordingCanvas one, next, both, fresh;
+    ScrollProfile(one, state, Pens(), 0, false, first);
+    EXPECT_EQ(one.Calls, (Calls{
         "copy 2,0 191,100 to 0,0",  // x = 190: the image two pixels left
         "pen ffffff 1", "line 189,0 189,100", "line 190,0 190,100", "line 191,0 191,100",
         "pen c0c0c0 1", "line 189,79 192,79", "line 189,59 192,59", "line 189,39 192,39", "line 189,19 192,19",
         "pen ff0000 2", "line 190,40 191,40",  // the first point of the curve alone
-    };
-    EXPECT_EQ(one.Calls, expected);
-
-    const int32_t second[2] = {60, 20};
-    RecordingCanvas next;
-    ScrollProfile(next, state, pens, 0, false, second);
-    EXPECT_EQ(CallsFrom(next, "pen ff0000"), (std::vector<std::string>{"pen ff0000 2", "line 188,40 190,60"}));
+    }));
+    ScrollProfile(next, state, Pens(), 0, false, second);
+    EXPECT_EQ(CallsFrom(next, "pen ff0000"), (Calls{"pen ff0000 2", "line 188,40 190,60"}));
 
     // A two-sensor console draws the right curve with its own pen and memory.
-    RecordingCanvas both;
-    ScrollProfile(both, state, pens, 1, true, first);
-    ScrollProfile(both, state, pens, 1, true, second);
+    ScrollProfile(both, state, Pens(), 1, true, first);
+    ScrollProfile(both, state, Pens(), 1, true, second);
     EXPECT_EQ(both.Calls.back(), "line 188,70 190,20");
 
     // A new station starts a new curve: a point, not a line from the last row.
     StartNewCurves(state, 0);
-    RecordingCanvas fresh;
-    ScrollProfile(fresh, state, pens, 0, false, first);
+    ScrollProfile(fresh, state, Pens(), 0, false, first);
     EXPECT_EQ(fresh.Calls.back(), "line 190,40 191,40");
 }
 
 TEST(ProfileStep, RepaintRedrawsTheKeptCurveOnePolylinePerCurve) {
     ProfilePaneState state = Panes(0, 500);
-    const ProfilePens pens = ProfilePensOf(Settings{});
-    RecordingCanvas steps;
-    for (int32_t row : {10, 20, 30}) {
+    RecordingCanvas steps, paint;
+    auto step = [&](int32_t row) {
         const int32_t rows[2] = {row, 0};
-        if (row == 30) StartNewCurves(state, 2);
-        ScrollProfile(steps, state, pens, 2, false, rows);
-    }
-    RecordingCanvas paint;
-    PaintProfilePane(paint, state, pens, 2, false);
+        ScrollProfile(steps, state, Pens(), 2, false, rows);
+    };
+    step(10);
+    step(20);
+    StartNewCurves(state, 2);
+    step(30);
+    PaintProfilePane(paint, state, Pens(), 2, false);
     EXPECT_EQ(CallsFrom(paint, "pen ff0000"),
-              (std::vector<std::string>{"pen ff0000 2", "polyline 186,10 188,20", "pen ff0000 2",
-                                        "line 190,30 191,30"}));
+              (Calls{"pen ff0000 2", "polyline 186,10 188,20", "pen ff0000 2", "line 190,30 191,30"}));
 
     // At most half the pane's width of rows is kept.
-    for (int i = 0; i < 150; ++i) {
-        const int32_t rows[2] = {50, 0};
-        ScrollProfile(steps, state, pens, 2, false, rows);
-    }
+    for (int i = 0; i < 150; ++i) step(50);
     EXPECT_EQ(state.History[2].Size, 100u);
 }
 
 TEST(SecondPlot, BarsChangeOnlyWhereTheyMoved) {
-    const ProfilePens pens = ProfilePensOf(Settings{});
-    // Bar place in a 40-pixel pane: one centred bar 14 wide from x 13.
-    const struct {
-        const char* What;
-        double Min, Max;
-        std::vector<int32_t> Rows;  // successive readings' rows
-        std::string LastDrawing;    // the last rectangle of the last reading
-        int32_t Shown;
-    } cases[] = {
+    // Successive readings' rows in a 40-pixel pane: one centred bar 14 wide from x 13.
+    const struct { const char* What; double Min, Max; std::vector<int32_t> Rows; const char* LastRect; int32_t Shown; } cases[] = {
         {"grows from the bottom", 0, 500, {60, 40}, "rect 13,40 27,60", 40},
         {"shrinks with white one pixel wider", 0, 500, {40, 70}, "rect 12,40 28,70", 70},
         {"hangs from the top", -500, 0, {30, 50}, "rect 13,30 27,50", 50},
@@ -143,31 +125,25 @@ TEST(SecondPlot, BarsChangeOnlyWhereTheyMoved) {
         for (int32_t row : c.Rows) {
             const int32_t rows[2] = {row, 0};
             canvas.Calls.clear();
-            UpdateBars(canvas, state, pens, 4, false, rows);
+            UpdateBars(canvas, state, Pens(), 4, false, rows);
         }
-        std::string last;
-        for (const std::string& call : canvas.Calls)
-            if (call.compare(0, 5, "rect ") == 0) last = call;
-        EXPECT_EQ(last, c.LastDrawing) << c.What;
+        const Calls rects = Rects(canvas);
+        EXPECT_EQ(rects.empty() ? "" : rects.back(), c.LastRect) << c.What;
         EXPECT_EQ(state.BarShownY[4][0], c.Shown) << c.What;
         EXPECT_EQ(state.BarTopY[4][0], c.Rows.back()) << c.What;
         EXPECT_EQ(state.BarsDrawn[4], 1) << c.What;
     }
 
-    // Across the zero line the old bar is erased back to the zero line first.
+    // Two sensors across the zero line: the old bars are erased back to it first.
     ProfilePaneState state = Panes(-50, 50);
     RecordingCanvas canvas;
     const int32_t up[2] = {30, 80}, down[2] = {70, 20};
-    UpdateBars(canvas, state, pens, 0, true, up);
+    UpdateBars(canvas, state, Pens(), 0, true, up);
     EXPECT_EQ(canvas.Calls.front(), "fill 1,1 39,100 ffffff");
     canvas.Calls.clear();
-    UpdateBars(canvas, state, pens, 0, true, down);
-    const std::vector<std::string> rects = {"rect 3,30 19,50", "rect 4,50 18,70",    // left: x 4, 14 wide
-                                            "rect 21,50 37,80", "rect 22,20 36,50"};  // right: x 22
-    std::vector<std::string> drawn;
-    for (const std::string& call : canvas.Calls)
-        if (call.compare(0, 5, "rect ") == 0) drawn.push_back(call);
-    EXPECT_EQ(drawn, rects);
+    UpdateBars(canvas, state, Pens(), 0, true, down);
+    EXPECT_EQ(Rects(canvas), (Calls{"rect 3,30 19,50", "rect 4,50 18,70",       // left: x 4, 14 wide
+                                    "rect 21,50 37,80", "rect 22,20 36,50"}));  // right: x 22
     EXPECT_EQ(canvas.Calls.back(), "line 0,87 40,87");  // the bar grid over the bars
 }
 
@@ -198,8 +174,7 @@ TEST(ProfileFlags, DialogsAndLoggingStartAndStopResetThem) {
     setAll();
     h.dialogs.Stations.push_back({true, 12.0});
     h.session.RunCode(CodeNewStation);
-    EXPECT_EQ(p.ProfileHasPoint[0][0], 0);
-    EXPECT_EQ(p.ProfileHasPoint[1][1], 0);
+    EXPECT_EQ(p.ProfileHasPoint[0][0] + p.ProfileHasPoint[1][1], 0);
     EXPECT_EQ(p.ProfileHasPoint[2][0], 1);
     EXPECT_EQ(p.BarsDrawn[0], 1);
 

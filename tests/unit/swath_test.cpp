@@ -15,82 +15,75 @@
 namespace tesselog {
 namespace {
 
-void ExpectEdge(const SwathEdge& e, double lx, double ly, double rx, double ry, const std::string& where) {
-    EXPECT_NEAR(e.Left.X, lx, 1e-9) << where;
-    EXPECT_NEAR(e.Left.Y, ly, 1e-9) << where;
-    EXPECT_NEAR(e.Right.X, rx, 1e-9) << where;
-    EXPECT_NEAR(e.Right.Y, ry, 1e-9) << where;
+// Left x, y and right x, y of an edge.
+void ExpectEdge(const SwathEdge& e, const std::vector<double>& lr, const std::string& where) {
+    const double got[4] = {e.Left.X, e.Left.Y, e.Right.X, e.Right.Y};
+    for (int i = 0; i < 4; ++i) EXPECT_NEAR(got[i], lr[i], 1e-9) << where << " [" << i << "]";
+}
+
+SwathTracker Tracker(double offset) {
+    SwathTracker t;
+    t.TakeOffsetSign(offset);
+    t.Reset();
+    return t;
 }
 
 TEST(SwathEdges, StraightBackAlongTheLastStep) {
     // The array 1 ahead of the antenna (offset -1), 1 to the left, 3 to the right.
-    SwathTracker t;
-    t.TakeOffsetSign(-1.0);
-    t.Reset();
+    SwathTracker t = Tracker(-1.0);
     const SwathArray array{-1.0, 1.0, 3.0};
-    struct Case { double x, y; SwathStepKind kind; double cur[4]; double prev[4]; };
-    const Case cases[] = {
+    const struct { double x, y; SwathStepKind kind; std::vector<double> cur, prev; } cases[] = {
         {0, 0, SwathStepKind::Opened, {}, {}},
         {1, 0, SwathStepKind::FirstPair, {2, 1, 2, -3}, {1, 1, 1, -3}},
         {2, 0, SwathStepKind::Next, {3, 1, 3, -3}, {2, 1, 2, -3}},
         {2, 1, SwathStepKind::Next, {1, 2, 5, 2}, {3, 1, 3, -3}},  // turned north
         {2, 1, SwathStepKind::None, {}, {}},                       // no movement, no direction
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         const std::string where = std::to_string(c.x) + "," + std::to_string(c.y);
         const SwathStep s = t.Advance(c.x, c.y, array);
         ASSERT_EQ(s.Kind, c.kind) << where;
-        if (c.kind != SwathStepKind::FirstPair && c.kind != SwathStepKind::Next) continue;
-        ExpectEdge(s.Current, c.cur[0], c.cur[1], c.cur[2], c.cur[3], where);
-        ExpectEdge(s.Previous, c.prev[0], c.prev[1], c.prev[2], c.prev[3], where);
+        if (c.cur.empty()) continue;
+        ExpectEdge(s.Current, c.cur, where);
+        ExpectEdge(s.Previous, c.prev, where);
     }
 }
 
 TEST(SwathEdges, PathOffsetExtrapolatedThenInterpolated) {
     // Steps of 0.5 along (0.6, 0.8): the array stays 2 behind the antenna,
     // extrapolated behind the first point for the first four steps.
-    SwathTracker t;
-    t.TakeOffsetSign(2.0);
-    t.Reset();
+    SwathTracker t = Tracker(2.0);
     const SwathArray array{2.0, 1.0, 0.5};
     for (int i = 0; i <= 60; ++i) {
-        const double ax = 100 + 0.3 * i - 1.2;  // antenna - 2 * direction
-        const double ay = 200 + 0.4 * i - 1.6;
+        const double ax = 100 + 0.3 * i - 1.2, ay = 200 + 0.4 * i - 1.6;
         const SwathStep s = t.Advance(100 + 0.3 * i, 200 + 0.4 * i, array);
-        if (i == 1) ExpectEdge(s.Previous, 100 - 1.2 - 0.8, 200 - 1.6 + 0.6, 100 - 1.2 + 0.4, 200 - 1.6 - 0.3, "first");
-        if (i > 0) ExpectEdge(s.Current, ax - 0.8, ay + 0.6, ax + 0.4, ay - 0.3, "step " + std::to_string(i));
+        if (i == 1) ExpectEdge(s.Previous, {98.0, 199.0, 99.2, 198.1}, "first");
+        if (i > 0) ExpectEdge(s.Current, {ax - 0.8, ay + 0.6, ax + 0.4, ay - 0.3}, "step " + std::to_string(i));
         EXPECT_LE(t.HistorySize(), SwathHistoryLimit);
     }
 
     // Round a corner the array follows the path, not the last step.
-    SwathTracker corner;
-    corner.TakeOffsetSign(2.5);
-    corner.Reset();
+    SwathTracker corner = Tracker(2.5);
     const SwathArray narrow{2.5, 1.0, 1.0};
-    SwathStep s;
     for (int x = 0; x <= 5; ++x) corner.Advance(x, 0, narrow);
     corner.Advance(5, 1, narrow);
-    s = corner.Advance(5, 2, narrow);
-    ExpectEdge(s.Current, 4.5, 1, 4.5, -1, "on the east leg");
-    s = corner.Advance(5, 3, narrow);
-    ExpectEdge(s.Current, 4, 0.5, 6, 0.5, "on the north leg");
+    ExpectEdge(corner.Advance(5, 2, narrow).Current, {4.5, 1, 4.5, -1}, "on the east leg");
+    ExpectEdge(corner.Advance(5, 3, narrow).Current, {4, 0.5, 6, 0.5}, "on the north leg");
 }
 
 TEST(SwathEdges, HistoryDropsItsFirstElevenPastForty) {
     // Eleven steps east, then north, with an offset longer than the path:
     // the direction is the history's first step, east until the 41st point
     // drops points 0..10 and the first step becomes the turn north.
-    SwathTracker t;
-    t.TakeOffsetSign(100.0);
-    t.Reset();
+    SwathTracker t = Tracker(100.0);
     const SwathArray array{100.0, 1.0, 1.0};
     SwathStep s;
     for (int i = 0; i <= 40; ++i) {
-        s = t.Advance(i <= 11 ? i : 11, i <= 11 ? 0 : i - 11, array);
-        if (i == 39) ExpectEdge(s.Current, -61, 1, -61, -1, "40 points");
+        s = t.Advance(std::min(i, 11), std::max(i - 11, 0), array);
+        if (i == 39) ExpectEdge(s.Current, {-61, 1, -61, -1}, "40 points");
     }
     EXPECT_EQ(t.HistorySize(), 30u);
-    ExpectEdge(s.Current, 10, -71, 12, -71, "after the drop");
+    ExpectEdge(s.Current, {10, -71, 12, -71}, "after the drop");
 }
 
 // A map on a 200 x 200 pane of 20 map units (10 pixels a unit), the swath's
@@ -107,8 +100,7 @@ struct SwathMap {
     SensorTables sensors;
     GpsPositionState epochs;
     std::unique_ptr<ConsoleReadingState> readings = std::make_unique<ConsoleReadingState>();
-    int32_t overflow = 0;
-    int32_t visible = 1;
+    int32_t overflow = 0, visible = 1;
     MapCommands map{tiles, settings, [] {}};
 
     explicit SwathMap(bool pane = true) {
@@ -126,7 +118,7 @@ struct SwathMap {
     }
     void Walk(int32_t state, double east, double north) { map.Draw(state, north, east, 1.0); }
     std::string Bytes() { return fs.Files.begin()->second; }
-    MemoryMapTiles::Tile& Tile(int32_t c, int32_t r) { return *tiles.Find(c, r); }
+    const RecordingCanvas& Overlay(int32_t c, int32_t r) { return tiles.Find(c, r)->Overlay; }
 };
 
 std::vector<std::string> CallsStarting(const RecordingCanvas& canvas, const std::string& prefix) {
@@ -148,28 +140,26 @@ TEST(SwathSegments, FirstSecondAndLaterFixesNothingWhilePaused) {
         m.Walk(1, 5, 5);   // a new segment
         files[pane ? 0 : 1] = m.Bytes();
     }
-    // Without a laid-out pane the same records are written.
-    EXPECT_EQ(files[1], files[0]);
+    EXPECT_EQ(files[1], files[0]) << "without a laid-out pane the same records are written";
     const std::string& bytes = files[0];
     ASSERT_EQ(bytes.size(), 26u * RecordLength);
     std::string codes;
     for (size_t i = 0; i < bytes.size(); i += RecordLength) codes += bytes.substr(i, 2);
     EXPECT_EQ(codes, "{0{a{b{c{d{e{f{g{h{i{j{k{l{m{n{o{p{e{f{g{h{m{n{o{p{0");
     EXPECT_EQ(bytes.substr(0, RecordLength), "{0         0.000          \n");
-    // Walking north with the edge 2 to each side: previous edge at y 1,
-    // current at y 2, then y 3 (offset 0: the array at the antenna).
+    // Walking north with the edge 2 to each side and the array at the antenna:
+    // previous edge at y 1, current at y 2, then y 3.
     EXPECT_EQ(bytes.substr(1 * RecordLength, RecordLength), "{a         3.000          \n");
     EXPECT_EQ(bytes.substr(8 * RecordLength, 16), "{h         2.000");
     EXPECT_EQ(bytes.substr(18 * RecordLength, 16), "{f         3.000");
 }
 
 TEST(SwathPositions, MarksPerPositionSize) {
-    struct Case { int32_t size; int32_t sensors; size_t lines; size_t dots; const char* pen; };
-    const Case cases[] = {
-        {4, 1, 4, 0, "pen ff0000 1"}, {5, 1, 4, 0, "pen ff0000 2"},
-        {2, 3, 0, 12, "pen ff0000 1"}, {0, 1, 0, 4, "pen ff0000 1"},
+    const struct { int32_t size, sensors; size_t lines, dots; const char* pen; const char* sample; } cases[] = {
+        {4, 1, 4, 0, "pen ff0000 1", "line 29,179 69,179"}, {5, 1, 4, 0, "pen ff0000 2", nullptr},
+        {2, 3, 0, 12, "pen ff0000 1", "ellipse 46,186 52,192"}, {0, 1, 0, 4, "pen ff0000 1", nullptr},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SwathMap m;
         m.settings.MapDisplayType = 0;
         m.settings.PositionSize = c.size;
@@ -177,16 +167,12 @@ TEST(SwathPositions, MarksPerPositionSize) {
         for (int k = 0; k < c.sensors; ++k) m.sensors.NormalisedCentre[k] = k / 2.0;
         for (int north = 1; north <= 4; ++north) m.Walk(1, 5, north);
         // The edges run from px 30 to 70 at py 10..40: all in tile (1001, 1000).
-        const RecordingCanvas& overlay = m.Tile(1001, 1000).Overlay;
-        EXPECT_EQ(CallsStarting(overlay, "line").size(), c.lines) << c.size;
-        EXPECT_EQ(CallsStarting(overlay, "ellipse").size(), c.dots) << c.size;
-        EXPECT_EQ(CallsStarting(overlay, "pen").front(), c.pen) << c.size;
-        if (c.size == 4) {
-            EXPECT_EQ(CallsStarting(overlay, "line")[1], "line 29,179 69,179");
-        }
-        if (c.size == 2) {
-            EXPECT_EQ(CallsStarting(overlay, "ellipse")[1], "ellipse 46,186 52,192");
-        }
+        const auto lines = CallsStarting(m.Overlay(1001, 1000), "line");
+        const auto dots = CallsStarting(m.Overlay(1001, 1000), "ellipse");
+        EXPECT_EQ(lines.size(), c.lines) << c.size;
+        EXPECT_EQ(dots.size(), c.dots) << c.size;
+        EXPECT_EQ(CallsStarting(m.Overlay(1001, 1000), "pen").front(), c.pen) << c.size;
+        if (c.sample) { EXPECT_EQ((c.lines ? lines : dots)[1], c.sample) << c.size; }
     }
 }
 
@@ -197,15 +183,16 @@ TEST(SwathColour, EpochSpreadOverTheStep) {
     m.sensors.SensorCount = 2;
     m.sensors.StripRight[0] = m.sensors.StripLeft[1] = 0.5;
     m.sensors.StripRight[1] = 1.0;
-    m.epochs.ClosedEpochHasReadings = 1;
-    m.epochs.ClosedEpochBuffer = 1;
+    m.epochs.ClosedEpochHasReadings = m.epochs.ClosedEpochBuffer = 1;
     m.epochs.ClosedEpochLastIndex[0] = 5;
     m.epochs.ClosedEpochLastIndex[1] = 0;
     for (int i = 0; i < 6; ++i) m.readings->AmplitudeQueue[0][1][i] = 10 + i;
-    const SwathEdge previous{{0, 2}, {0, 0}};
-    const SwathEdge current{{2, 2}, {2, 0}};
     TileStrokeBatch batch;
-    AddColourStrips(batch, m.map.State(), previous, current, m.sensors, m.epochs, *m.readings);
+    auto strips = [&] {
+        batch.Clear();
+        AddColourStrips(batch, m.map.State(), {{0, 2}, {0, 0}}, {{2, 2}, {2, 0}}, m.sensors, m.epochs, *m.readings);
+    };
+    strips();
     ASSERT_EQ(batch.Strokes().size(), 20u);
     for (int s = 0; s < 20; ++s) {
         const TileStroke& line = batch.Strokes()[s];
@@ -215,12 +202,10 @@ TEST(SwathColour, EpochSpreadOverTheStep) {
     }
     // One sensor fills the whole cross-line; no readings, nothing.
     m.sensors.SensorCount = 1;
-    batch.Clear();
-    AddColourStrips(batch, m.map.State(), previous, current, m.sensors, m.epochs, *m.readings);
+    strips();
     EXPECT_EQ(batch.Strokes()[7].To.Y, 0);
     m.epochs.ClosedEpochHasReadings = 0;
-    batch.Clear();
-    AddColourStrips(batch, m.map.State(), previous, current, m.sensors, m.epochs, *m.readings);
+    strips();
     EXPECT_TRUE(batch.Empty());
 }
 
@@ -230,23 +215,22 @@ TEST(TileDrawing, StrokesReachEveryTileTheyTouch) {
     batch.AddLine({-5, 50}, {5, 50}, Rgb(1, 2, 3), 1);  // across columns 1000 | 1001
     batch.AddDot({0, 0}, 1, Rgb(4, 5, 6));               // on the corner of four tiles
     batch.Paint(m.map.State(), m.tiles);
-    struct Expect { int32_t c, r; const char* call; };
-    const Expect expected[] = {
+    const struct { int32_t c, r; const char* call; } expected[] = {
         {1000, 1000, "line 194,149 204,149"}, {1001, 1000, "line -6,149 4,149"},
         {1000, 1000, "ellipse 197,197 201,201"}, {1001, 1000, "ellipse -3,197 1,201"},
         {1000, 999, "ellipse 197,-3 201,1"},    {1001, 999, "ellipse -3,-3 1,1"},
     };
-    for (const Expect& e : expected) {
-        const auto& calls = m.Tile(e.c, e.r).Overlay.Calls;
+    for (const auto& e : expected) {
+        const auto& calls = m.Overlay(e.c, e.r).Calls;
         EXPECT_NE(std::find(calls.begin(), calls.end(), e.call), calls.end()) << e.c << "," << e.r << " " << e.call;
     }
-    EXPECT_TRUE(CallsStarting(m.Tile(1000, 999).Overlay, "line").empty());
+    EXPECT_TRUE(CallsStarting(m.Overlay(1000, 999), "line").empty());
     // A dot near a tile that was never made makes it.
     batch.Clear();
     batch.AddDot({0, 300}, 3, Rgb(4, 5, 6));
     batch.Paint(m.map.State(), m.tiles);
-    EXPECT_NE(m.tiles.Find(1001, 1001), nullptr);
-    EXPECT_EQ(CallsStarting(m.Tile(1001, 1001).Overlay, "ellipse"), std::vector<std::string>{"ellipse -5,95 3,103"});
+    ASSERT_NE(m.tiles.Find(1001, 1001), nullptr);
+    EXPECT_EQ(CallsStarting(m.Overlay(1001, 1001), "ellipse"), std::vector<std::string>{"ellipse -5,95 3,103"});
 }
 
 }  // namespace
