@@ -225,13 +225,7 @@ AppendOutcome ValidateAppendFile(DataFile& file, const Settings& settings, const
         outcome.Zone = fileZone;
         int zone = fileZone;
         double northing = 0.0, easting = 0.0;
-        // Zones 60 and 1 meet at the date line: the fix is taken on the side
-        // of the file's central meridian, or it would lie 360 degrees away.
-        double longitude = inputs.FirstFixLongitude;
-        const double centralMeridian = 6.0 * fileZone - 183.0;
-        if (longitude - centralMeridian > 180.0) longitude -= 360.0;
-        if (longitude - centralMeridian < -180.0) longitude += 360.0;
-        GeodeticToUtm(inputs.FirstFixLatitude, longitude, zone, northing, easting, 1);
+        GeodeticToUtm(inputs.FirstFixLatitude, inputs.FirstFixLongitude, zone, northing, easting, 1);
         outcome.OriginNorthing = MetresToDisplayUnits(northing, settings.DisplayUnits);
         outcome.OriginEasting = MetresToDisplayUnits(easting, settings.DisplayUnits);
     }

@@ -79,7 +79,12 @@ void GeodeticToUtm(double latitude, double longitude, int& zone, double& northin
 
     // In floating point so that no zone passed in can overflow an int.
     const double lambda0 = (6.0 * zone - 183.0) * (std::atan(1.0) / 45.0);
-    const double p = lambda - lambda0;
+    // The longitude difference is taken the short way round: zones 60 and 1
+    // meet at the date line, and a survey kept in one of them crosses it.
+    const double pi = 4.0 * std::atan(1.0);
+    double p = lambda - lambda0;
+    if (p > pi) p -= 2.0 * pi;
+    if (p < -pi) p += 2.0 * pi;
 
     const double sinPhi = std::sin(phi);
     const double cosPhi = std::cos(phi);

@@ -210,8 +210,8 @@ TEST(AppendValidation, AdjacentZoneIsAdoptedWithTheOriginProjectedAgain) {
     GeodeticToUtm(-17.5, 180.2, z, n, e, 1);  // the same place, east of 180
     EXPECT_EQ(zone.UtmZone, 60);
     EXPECT_EQ(map.calls, 1);
-    EXPECT_DOUBLE_EQ(map.n, n / 0.3048);
-    EXPECT_DOUBLE_EQ(map.e, e / 0.3048);
+    EXPECT_NEAR(map.n, n / 0.3048, 1e-6);
+    EXPECT_NEAR(map.e, e / 0.3048, 1e-6);
     EXPECT_GT(map.e, 500000.0 / 0.3048);  // east of zone 60's central meridian
     EXPECT_DOUBLE_EQ(gps.MapReferenceEasting, map.e);
     // The file stays right after record 6.

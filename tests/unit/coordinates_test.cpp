@@ -32,6 +32,18 @@ TEST(GeodeticToUtm, ZoneAndHemisphereBoundaries) {
     }
 }
 
+// A survey kept in zone 60 that crosses the date line: a fix at -179.9 lies
+// 3.1 degrees east of the central meridian 177, the mirror of one at 173.9.
+TEST(GeodeticToUtm, KeptZoneAcrossTheDateLine) {
+    int zone = 60;
+    double northing = 0, easting = 0, mirrorNorthing = 0, mirrorEasting = 0;
+    GeodeticToUtm(-17.0, -179.9, zone, northing, easting, 1);
+    GeodeticToUtm(-17.0, 173.9, zone, mirrorNorthing, mirrorEasting, 1);
+    EXPECT_EQ(zone, 60);
+    EXPECT_NEAR(easting, 1000000.0 - mirrorEasting, 0.001);
+    EXPECT_NEAR(northing, mirrorNorthing, 0.001);
+}
+
 TEST(DisplayTexts, GeodeticDegreesMinutesSeconds) {
     const struct {
         char hemisphere;
