@@ -10,6 +10,7 @@
 #include "core/map/map_commands.h"
 #include "core/map/map_view.h"
 #include "core/platform/memory_file_system.h"
+#include "bench/swath_rig.h"
 
 namespace tesselog {
 namespace {
@@ -44,57 +45,16 @@ BENCHMARK(BM_MapFollowPerFix);
 // two-sensor consoles (18 sensors) on a 700 x 700 pane of 40 m, walking at
 // 1 m/s with a fix every `step` metres (the argument in decimetres) and 10
 // readings per sensor per metre closed at each fix. The view follows, the swath edge is
-// computed, its segment records formatted (the data file is not open, so
-// the write itself is left out) and the colour strips painted into the
-// in-memory tiles, whose calls are not kept.
+// computed, its segment records written into an in-memory data file and
+// the colour strips painted into the in-memory tiles, whose calls are not
+// kept.
 void BM_MapSwathColourPerFix(benchmark::State& run) {
     const double step = run.range(0) / 10.0;
-    Settings settings;
-    settings.MapSize = 40;
-    settings.CursorBandPixels = 105;
-    settings.ConsoleCount = 9;
-    settings.GpsOffsetY = 1.0;
-    settings.MapDisplayType = 1;
-    settings.RecomputeSensorCounts();
-    settings.RecomputeArrayGeometry();
     MemoryMapTiles tiles;
     tiles.KeepCalls = false;
-    MemoryFileSystem files;
-    DataFile file(files);
-    ManualClock clock;
-    ConsoleStreams consoles;
-    LoggingStatus logging;
-    DataFileWriter writer(file, settings, clock, consoles, logging);
-    const SensorTables sensors = BuildSensorTables(settings);
-    GpsPositionState epochs;
-    auto readings = std::make_unique<ConsoleReadingState>();
-    int32_t overflow = 0;
-    int32_t visible = 1;
-    MapCommands map(tiles, settings, [] {});
-    map.BindSessionFlags(overflow, visible);
-    map.BindSwathInputs(sensors, epochs, *readings, writer);
-    map.SetPaneSize(700, 700);
-    map.Reset();
-    map.PrepareDrawing();
-    map.ResetSwath();
-    map.SetReferencePosition(6000000.0, 500000.0);
-    map.Draw(1, 6000000.0, 500000.0, 0.0);
-    const int32_t perFix = std::max(1, static_cast<int32_t>(10 * step + 0.5));
-    epochs.ClosedEpochHasReadings = 1;
-    for (int k = 0; k < sensors.SensorCount; ++k) {
-        epochs.ClosedEpochLastIndex[k] = perFix - 1;
-        for (int i = 0; i < perFix; ++i) readings->AmplitudeQueue[k][0][i] = (k * 7 + i * 3) % 50;
-    }
-    // Lines 100 m long, 10 m apart.
+    SwathRig rig(tiles, std::max(1, static_cast<int32_t>(10 * step + 0.5)), true);
     int64_t fix = 0;
-    const int64_t perLine = static_cast<int64_t>(100.0 / step);
-    for (auto _ : run) {
-        const int64_t line = (fix / perLine) % 40;
-        const double along = (fix % perLine) * step;
-        const double east = line % 2 == 0 ? along : 100.0 - along;
-        map.Draw(1, 6000000.0 + 10.0 * line, 500000.0 + east, step);
-        ++fix;
-    }
+    for (auto _ : run) rig.DrawFix(fix++, step);
     run.counters["tiles"] = static_cast<double>(tiles.Tiles.size());
 }
 BENCHMARK(BM_MapSwathColourPerFix)->Arg(2)->Arg(10);

@@ -16,11 +16,8 @@
 #include <memory>
 #include <vector>
 
-#include "core/datafile/data_file_writers.h"
-#include "core/logscreen/logging_session.h"
-#include "core/map/map_commands.h"
+#include "bench/swath_rig.h"
 #include "core/map/map_grid.h"
-#include "core/platform/memory_file_system.h"
 #include "windows/gdi_objects.h"
 #include "windows/map_tiles.h"
 
@@ -39,17 +36,9 @@ double Milliseconds() {
 
 
 void Measure(double step, int fixes, bool shown) {
-    constexpr int32_t Side = 700;
-    Settings settings;
-    settings.MapSize = 40;
-    settings.ConsoleCount = 9;
-    for (int32_t& type : settings.ConsoleType) type = 1;
-    settings.GpsOffsetY = 1.0;
-    settings.MapDisplayType = 1;
-    settings.RecomputeAll();
-
+    constexpr int32_t Side = SwathRig::Side;
     GdiObjectCache objects;
-    objects.Remake(settings);
+    objects.Remake(SwathRig::RigSettings());
     InstallGdiObjects(&objects);
     ShellFonts fonts;
     GdiMapTiles tiles(fonts);
@@ -60,47 +49,18 @@ void Measure(double step, int fixes, bool shown) {
     HGDIOBJ old = SelectObject(pane, paneBitmap);
     tiles.SetTarget(pane);
 
-    MemoryFileSystem files;
-    DataFile file(files);
-    file.Open("figures.mgr");
-    ManualClock clock;
-    ConsoleStreams consoles;
-    LoggingStatus logging;
-    DataFileWriter writer(file, settings, clock, consoles, logging);
-    const SensorTables sensors = BuildSensorTables(settings);
-    GpsPositionState epochs;
-    auto readings = std::make_unique<ConsoleReadingState>();
-    int32_t overflow = 0;
-    int32_t visible = shown ? 1 : 0;
-    MapCommands map(tiles, settings, [] {});
-    tiles.SetBasePainter([&map](int32_t c, int32_t r, int32_t w, int32_t h, Canvas& canvas) {
-        DrawBaseTile(canvas, map.State().Grid, c, r, w, h);
-    });
-    map.BindSessionFlags(overflow, visible);
-    map.BindSwathInputs(sensors, epochs, *readings, writer);
-    map.SetPaneSize(Side, Side);
-    map.Reset();
-    map.PrepareDrawing();
-    map.ResetSwath();
-    map.SetReferencePosition(6000000.0, 500000.0);
-    map.Draw(1, 6000000.0, 500000.0, 0.0);
-
     // 56 readings a second per console at 10 fixes a second: 5 or 6 per epoch.
-    epochs.ClosedEpochHasReadings = 1;
-    for (int k = 0; k < sensors.SensorCount; ++k) {
-        epochs.ClosedEpochLastIndex[k] = 5;
-        for (int i = 0; i < 6; ++i) readings->AmplitudeQueue[k][0][i] = (k * 7 + i * 3) % 50;
-    }
+    SwathRig rig(tiles, 6, shown, [&tiles](MapCommands& map) {
+        tiles.SetBasePainter([&map](int32_t c, int32_t r, int32_t w, int32_t h, Canvas& canvas) {
+            DrawBaseTile(canvas, map.State().Grid, c, r, w, h);
+        });
+    });
 
     std::vector<double> times;
     times.reserve(fixes);
-    const int perLine = static_cast<int>(100.0 / step);
     for (int fix = 1; fix <= fixes; ++fix) {
-        const int line = (fix / perLine) % 40;
-        const double along = (fix % perLine) * step;
-        const double east = line % 2 == 0 ? along : 100.0 - along;
         const double start = Milliseconds();
-        map.Draw(1, 6000000.0 + 10.0 * line, 500000.0 + east, step);
+        rig.DrawFix(fix, step);
         times.push_back(Milliseconds() - start);
     }
     std::vector<double> sorted = times;
