@@ -54,4 +54,22 @@ bool DataFile::SeekToEnd() {
     return file_ && file_->SeekToEnd();
 }
 
+size_t DataFile::ReadAt(uint64_t offset, void* buffer, size_t n) {
+    std::lock_guard<std::mutex> guard(lock_);
+    if (!file_) return 0;
+    const uint64_t kept = file_->Position();
+    size_t got = file_->SeekTo(offset) ? file_->Read(buffer, n) : 0;
+    file_->SeekTo(kept);
+    return got;
+}
+
+uint64_t DataFile::Size() {
+    std::lock_guard<std::mutex> guard(lock_);
+    if (!file_) return 0;
+    const uint64_t kept = file_->Position();
+    const uint64_t size = file_->SeekToEnd() ? file_->Position() : 0;
+    file_->SeekTo(kept);
+    return size;
+}
+
 }  // namespace tesselog

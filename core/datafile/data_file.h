@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -51,6 +52,14 @@ public:
     size_t Read(void* buffer, size_t n);
     bool SeekToStart();
     bool SeekToEnd();
+
+    // For the replays, which read the file back while it stays open for
+    // writing: up to n bytes at `offset`, the position restored afterwards,
+    // all under the lock, so that a record written meanwhile by the other
+    // thread still goes to the end of the file.
+    size_t ReadAt(uint64_t offset, void* buffer, size_t n);
+    // The file's length in bytes; 0 when no file is open.
+    uint64_t Size();
 
     const std::string& Path() const { return path_; }
 

@@ -466,4 +466,31 @@ bool CheckMapSize(MapState& state, int32_t newMapSize, int32_t& mapOverflowState
     return true;
 }
 
+namespace {
+bool Allowed(const TilePlace& place) {
+    return place.Column >= MapMinAllowedTile && place.Column <= MapMaxAllowedTile && place.Row >= MapMinAllowedTile &&
+           place.Row <= MapMaxAllowedTile;
+}
+
+TilePlace CornerTile(const MapState& state, double x, double y) {
+    const PixelPoint p = WorldToPixel(state, x, y);
+    return PixelToTile(p.X, p.Y, state.TileWidth, state.TileHeight);
+}
+}  // namespace
+
+bool RangeFitsMap(const MapState& state, const MapRange& range) {
+    if (state.TileWidth <= 0 || state.TileHeight <= 0) return true;
+    return Allowed(CornerTile(state, range.MinX, range.MinY)) && Allowed(CornerTile(state, range.MaxX, range.MaxY));
+}
+
+void WidenTrackByRange(MapState& state, const MapRange& range) {
+    WidenTrack(state, range.MinX, range.MinY);
+    WidenTrack(state, range.MaxX, range.MaxY);
+    if (state.TileWidth <= 0 || state.TileHeight <= 0) return;
+    for (const TilePlace& corner :
+         {CornerTile(state, range.MinX, range.MinY), CornerTile(state, range.MaxX, range.MaxY)}) {
+        WidenTiles(state.Tiles, corner.Column, corner.Row);
+    }
+}
+
 }  // namespace tesselog

@@ -206,4 +206,18 @@ void ExitMapReview(MapState& state, Settings& settings);
 // old scale); when not, nothing changes.
 bool CheckMapSize(MapState& state, int32_t newMapSize, int32_t& mapOverflowState);
 
+// A rectangle of map units: the positions of a data file read back.
+struct MapRange {
+    double MinX = 0.0;
+    double MaxX = 0.0;
+    double MinY = 0.0;
+    double MaxY = 0.0;
+};
+// True when the tiles of both corners, at the current scale, lie in the
+// allowed range 3..1996.
+bool RangeFitsMap(const MapState& state, const MapRange& range);
+// The track's extent (for "&Fit All" and the map size check) and its tile
+// extent widened to take in the range.
+void WidenTrackByRange(MapState& state, const MapRange& range);
+
 }  // namespace tesselog

@@ -180,30 +180,44 @@ void AddPositionMarks(TileStrokeBatch& batch, const MapState& state, const Swath
         batch.AddDot(Between(e.Lx, e.Ly, e.Rx, e.Ry, sensors.NormalisedCentre[k]), dotSize, ink);
 }
 
+StripReadings::StripReadings() {
+    for (auto& last : LastIndex) last = -1;
+}
+
 void AddColourStrips(TileStrokeBatch& batch, const MapState& state, const SwathEdge& previous,
-                     const SwathEdge& current, const SensorTables& sensors, const GpsPositionState& epochs,
-                     const ConsoleReadingState& readings) {
-    if (epochs.ClosedEpochHasReadings == 0) return;
+                     const SwathEdge& current, const SensorTables& sensors, const StripReadings& readings) {
     const PixelEdge a = EdgeInPixels(state, previous);
     const PixelEdge b = EdgeInPixels(state, current);
     const double longer = std::max(std::hypot(b.Lx - a.Lx, b.Ly - a.Ly), std::hypot(b.Rx - a.Rx, b.Ry - a.Ry));
     const int32_t n = static_cast<int32_t>(std::min(std::floor(longer + 0.5), double(MaxStripCrossLines)));
     const int32_t count = std::min(sensors.SensorCount, MaxSensors);
-    const int32_t bank = epochs.ClosedEpochBuffer == 1 ? 1 : 0;
     for (int32_t s = 0; s < n; ++s) {
         const double f = double(s) / n;
         const double lx = a.Lx + f * (b.Lx - a.Lx), ly = a.Ly + f * (b.Ly - a.Ly);
         const double rx = a.Rx + f * (b.Rx - a.Rx), ry = a.Ry + f * (b.Ry - a.Ry);
         for (int32_t k = 0; k < count; ++k) {
-            const int32_t last = std::min(epochs.ClosedEpochLastIndex[k], AmplitudeBankSize - 1);
-            if (last <= 0) continue;
+            const int32_t last = std::min(readings.LastIndex[k], AmplitudeBankSize - 1);
+            if (last <= 0 || readings.Classes[k] == nullptr) continue;
             const int32_t reading = static_cast<int32_t>(int64_t(s) * last / n);
-            const Color ink = ColourClassColor(readings.AmplitudeQueue[k][bank][reading]);
+            const Color ink = ColourClassColor(readings.Classes[k][reading]);
             const double from = count == 1 ? 0.0 : sensors.StripLeft[k];
             const double to = count == 1 ? 1.0 : sensors.StripRight[k];
             batch.AddLine(Between(lx, ly, rx, ry, from), Between(lx, ly, rx, ry, to), ink, 2);
         }
     }
+}
+
+void AddColourStrips(TileStrokeBatch& batch, const MapState& state, const SwathEdge& previous,
+                     const SwathEdge& current, const SensorTables& sensors, const GpsPositionState& epochs,
+                     const ConsoleReadingState& readings) {
+    if (epochs.ClosedEpochHasReadings == 0) return;
+    const int32_t bank = epochs.ClosedEpochBuffer == 1 ? 1 : 0;
+    StripReadings closed;
+    for (int32_t k = 0; k < MaxSensors; ++k) {
+        closed.Classes[k] = readings.AmplitudeQueue[k][bank];
+        closed.LastIndex[k] = epochs.ClosedEpochLastIndex[k];
+    }
+    AddColourStrips(batch, state, previous, current, sensors, closed);
 }
 
 // ---------------------------------------------------------------- the map's swath

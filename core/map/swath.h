@@ -118,10 +118,21 @@ void WriteSwathSegments(DataFileWriter& writer, const SwathStep& step);
 void AddPositionMarks(TileStrokeBatch& batch, const MapState& state, const SwathEdge& edge,
                       const Settings& settings, const SensorTables& sensors);
 
-// The readings of the epoch just closed between the previous and the
-// current edge: n cross-lines (n the longer end's movement in pixels), each
-// cut into the sensors' strips in the 2-pixel pens of the colour classes,
-// a sensor's readings spread evenly along the step.
+// The colour classes painted along one step, per sensor: its classes in
+// the order they were read, and the index of the last one (-1: none).
+struct StripReadings {
+    const int32_t* Classes[MaxSensors] = {};
+    int32_t LastIndex[MaxSensors] = {};
+    StripReadings();
+};
+
+// The readings between the previous and the current edge: n cross-lines (n
+// the longer end's movement in pixels), each cut into the sensors' strips in
+// the 2-pixel pens of the colour classes, a sensor's readings spread evenly
+// along the step. The live map paints the epoch just closed; the track
+// replay the readings it collected from the data file.
+void AddColourStrips(TileStrokeBatch& batch, const MapState& state, const SwathEdge& previous,
+                     const SwathEdge& current, const SensorTables& sensors, const StripReadings& readings);
 void AddColourStrips(TileStrokeBatch& batch, const MapState& state, const SwathEdge& previous,
                      const SwathEdge& current, const SensorTables& sensors, const GpsPositionState& epochs,
                      const ConsoleReadingState& readings);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -19,6 +20,9 @@ public:
     virtual bool Write(const void* data, size_t n) = 0;
     virtual bool SeekToStart() = 0;
     virtual bool SeekToEnd() = 0;
+    // The current offset from the start, and a move to an offset.
+    virtual uint64_t Position() = 0;
+    virtual bool SeekTo(uint64_t offset) = 0;
 };
 
 enum class OpenMode {

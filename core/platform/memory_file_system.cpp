@@ -26,6 +26,11 @@ public:
     }
     bool SeekToStart() override { pos_ = 0; return true; }
     bool SeekToEnd() override { pos_ = data_.size(); return true; }
+    uint64_t Position() override { return pos_; }
+    bool SeekTo(uint64_t offset) override {
+        pos_ = static_cast<size_t>(offset);
+        return true;
+    }
 
 private:
     std::string& data_;

@@ -28,6 +28,22 @@ public:
     }
     bool SeekToStart() override { last_ = Op::None; return std::fseek(f_, 0, SEEK_SET) == 0; }
     bool SeekToEnd() override { last_ = Op::None; return std::fseek(f_, 0, SEEK_END) == 0; }
+    uint64_t Position() override {
+#ifdef _WIN32
+        const int64_t at = _ftelli64(f_);
+#else
+        const int64_t at = ftello(f_);
+#endif
+        return at < 0 ? 0 : static_cast<uint64_t>(at);
+    }
+    bool SeekTo(uint64_t offset) override {
+        last_ = Op::None;
+#ifdef _WIN32
+        return _fseeki64(f_, static_cast<int64_t>(offset), SEEK_SET) == 0;
+#else
+        return fseeko(f_, static_cast<off_t>(offset), SEEK_SET) == 0;
+#endif
+    }
 
 private:
     enum class Op { None, Read, Write };

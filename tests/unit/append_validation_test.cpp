@@ -3,7 +3,7 @@
 #include <functional>
 #include <string>
 
-#include "core/datafile/append_validation.h"
+#include "core/existing/append_validation.h"
 #include "core/datafile/data_file.h"
 #include "core/datafile/data_file_writers.h"
 #include "core/gps/position_handler.h"

@@ -20,6 +20,8 @@ struct CountingFileSystem : MemoryFileSystem {
             bool Write(const void* d, size_t n) override { ++writes; return f->Write(d, n); }
             bool SeekToStart() override { return f->SeekToStart(); }
             bool SeekToEnd() override { return f->SeekToEnd(); }
+            uint64_t Position() override { return f->Position(); }
+            bool SeekTo(uint64_t offset) override { return f->SeekTo(offset); }
             std::unique_ptr<File> f;
             int& writes;
         };

@@ -96,6 +96,8 @@ TEST(LineReader, ReadsInBlocksNotBytes) {
         bool Write(const void*, size_t) override { return false; }
         bool SeekToStart() override { return false; }
         bool SeekToEnd() override { return false; }
+        uint64_t Position() override { return pos; }
+        bool SeekTo(uint64_t) override { return false; }
     } file;
     for (int i = 0; i < 1000; ++i) file.data += "line of text\r\n";  // 14,000 bytes
     LineReader reader(file);

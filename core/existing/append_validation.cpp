@@ -1,4 +1,4 @@
-#include "core/datafile/append_validation.h"
+#include "core/existing/append_validation.h"
 
 #include <cstdlib>
 #include <cstring>
