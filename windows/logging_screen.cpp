@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "core/existing/append_validation.h"
 #include "core/logscreen/logging_session.h"
 #include "core/logscreen/status_painting.h"
 #include "core/map/map_commands.h"
@@ -348,22 +349,9 @@ private:
     LoggingWindow& window_;
 };
 
-// Appending to an existing data file needs its check against the current
-// set-up, which this version does not have yet: the operator is told so
-// instead of the file being refused without a word.
-class AppendNotAvailable : public AppendValidation {
-public:
-    bool Validate(DataFile&, const Settings&) override {
-        ProgramShell& shell = Shell();
-        shell.Prompts.Owner = shell.MainWindow;
-        shell.Prompts.ShowMessage(AppendNotAvailableText, CaptionInformation, PromptIcon::Information);
-        return false;
-    }
-    static constexpr char AppendNotAvailableText[] =
-        "Appending to an existing data file is not available in this version.\r\nPlease create a new file.";
-};
-
 // ------------------------------------------------------------------ the program of the screen
+
+void EndProgramAtPositionLimit();
 
 // Everything of the logging screen, made once with the screen. Never
 // destroyed: a reader that outlives the bounded waits at exit must not find
@@ -376,6 +364,7 @@ struct LoggingProgram {
               [] { InvalidateRect(LoggingScreenWindow(), nullptr, FALSE); }),
           Controls(TheLoggingWindow(), Map),
           Ports(SessionPointer, TheLoggingWindow()),
+          Validation(Shell().Prompts),
           Display(TheLoggingWindow(), Controls, SessionPointer),
           GpsScreen(TheLoggingWindow()),
           Services{Shell().Files, Clock,     Sounds,     Shell().Prompts, FileChooser,
@@ -384,14 +373,17 @@ struct LoggingProgram {
                    [] {
                        ProgramShell& shell = Shell();
                        SaveSettings(shell.ProgramSettings, shell.Files, SettingsFilePath, shell.WorkingFolder);
-                   }},
+                   },
+                   [] { EndProgramAtPositionLimit(); }},
           Session(Shell().ProgramSettings, Services) {
         Objects.Remake(Shell().ProgramSettings);
         InstallGdiObjects(&Objects);
         SessionPointer = &Session;
-        SetPaintedProfiles(&Session.Profiles);
+        SetPaintedProfiles(&Session.Profiles, &Session.File);
         Map.BindSessionFlags(Session.MapOverflowState, Session.MapVisible);
         Map.BindSwathInputs(Session.Sensors, Session.GpsState, Session.Readings, Session.Writer);
+        Map.BindReplaySource(Session.File, Clock);
+        Validation.Bind(Session.GpsState, Session.Zone, Map);
         Controls.Session = &Session;
         FileChooser.Owner = Shell().MainWindow;
         Tiles.SetPane(TheLoggingWindow().MapPane);
@@ -417,7 +409,7 @@ struct LoggingProgram {
     Win32Dialogs Dialogs;
     LoggingSession* SessionPointer = nullptr;
     Win32Ports Ports;
-    AppendNotAvailable Validation;
+    DataFileAppendValidation Validation;
     BackgroundFiles Background;
     Win32ReadingDisplay Display;
     Win32GpsScreen GpsScreen;
@@ -428,6 +420,24 @@ struct LoggingProgram {
 LoggingProgram* TheProgram = nullptr;
 
 LoggingProgram& Program() { return *TheProgram; }
+
+// The readers and the watch stop before the program ends at the limit of
+// positions, so nothing more is written.
+void SuspendReaders() {
+    LoggingProgram& program = Program();
+    if (program.Ports.GpsThread.Running()) SuspendThread(program.Ports.GpsThread.Handle());
+    KillTimer(TheLoggingWindow().Screen, WatchTimerId);
+    for (int k = 0; k < MaxConsoles; ++k) {
+        if (program.Ports.ConsoleThreads.Running(k)) SuspendThread(program.Ports.ConsoleThreads.Handle(k));
+    }
+}
+
+// An appended file that already holds the most positions a file may: the
+// session has told the operator; the header block it wrote is on the disk.
+void EndProgramAtPositionLimit() {
+    SuspendReaders();
+    ExitProcess(0);
+}
 
 void Win32Controls::LayoutPass() {
     ProgramShell& shell = Shell();
@@ -516,11 +526,7 @@ LRESULT OnScreenGpsData(HWND window, UINT, WPARAM, LPARAM) {
     if (outcome.PositionLimitReached) {
         // The file is full: the GPS reader writes no record of this sentence,
         // and nothing else is written before the program ends.
-        SuspendThread(program.Ports.GpsThread.Handle());
-        KillTimer(window, WatchTimerId);
-        for (int k = 0; k < MaxConsoles; ++k) {
-            if (program.Ports.ConsoleThreads.Running(k)) SuspendThread(program.Ports.ConsoleThreads.Handle(k));
-        }
+        SuspendReaders();
         MessageBoxW(window, WidenBytes(PositionLimitMessage).c_str(), WidenBytes(PositionLimitCaption).c_str(),
                     MB_OK | MB_ICONEXCLAMATION);
         ExitProcess(0);

@@ -54,6 +54,15 @@ public:
 
     bool SeekToStart() override { return Seek(FILE_BEGIN); }
     bool SeekToEnd() override { return Seek(FILE_END); }
+    uint64_t Position() override {
+        LARGE_INTEGER zero{}, at{};
+        return SetFilePointerEx(handle_, zero, &at, FILE_CURRENT) ? static_cast<uint64_t>(at.QuadPart) : 0;
+    }
+    bool SeekTo(uint64_t offset) override {
+        LARGE_INTEGER to{};
+        to.QuadPart = static_cast<LONGLONG>(offset);
+        return SetFilePointerEx(handle_, to, nullptr, FILE_BEGIN) != 0;
+    }
 
 private:
     bool Seek(DWORD method) {

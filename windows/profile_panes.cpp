@@ -1,6 +1,10 @@
 #include "windows/profile_panes.h"
 
 #include <algorithm>
+#include <vector>
+
+#include "core/datafile/data_file.h"
+#include "core/existing/file_replay.h"
 
 #include "windows/logging_window.h"
 #include "windows/numbers_panes.h"
@@ -12,6 +16,7 @@ namespace tesselog::win32 {
 namespace {
 
 const ProfilePaneState* PaintedProfiles = nullptr;
+DataFile* PaintedFile = nullptr;
 
 bool TwoSensors(const Settings& s, int k) { return s.ConsoleSensorCount[k] == 2; }
 
@@ -21,7 +26,7 @@ LRESULT OnPanePaint(HWND window, UINT, WPARAM, LPARAM) {
     LoggingWindow& w = TheLoggingWindow();
     const Settings& s = Shell().ProgramSettings;
     if (w.Fonts && PaintedProfiles && s.ConsoleCount > 0) {
-        PaintLoggingPanes(w, *PaintedProfiles, s);
+        PaintLoggingPanes(w, *PaintedProfiles, s, PaintedFile);
         ValidateRect(window, nullptr);  // a pane outside the configured set too
         return 0;
     }
@@ -46,7 +51,10 @@ const WindowMessageTable DecayMessages = MakeMessageTable(DecayEntries);
 const WindowMessageTable NumbersMessages = MakeMessageTable(NumbersEntries);
 const WindowMessageTable SpeedMessages = MakeMessageTable(SpeedEntries);
 
-void SetPaintedProfiles(const ProfilePaneState* state) { PaintedProfiles = state; }
+void SetPaintedProfiles(const ProfilePaneState* state, DataFile* file) {
+    PaintedProfiles = state;
+    PaintedFile = file;
+}
 
 void DrawProfileStep(LoggingWindow& w, ProfilePaneState& state, const Settings& s, int k,
                      const int32_t profileRows[2]) {
@@ -61,13 +69,19 @@ void DrawConsoleBars(LoggingWindow& w, ProfilePaneState& state, const Settings& 
     UpdateBars(canvas.Get(), state, ProfilePensOf(s), k, TwoSensors(s, k), barRows);
 }
 
-void PaintLoggingPanes(LoggingWindow& w, const ProfilePaneState& state, const Settings& s) {
+void PaintLoggingPanes(LoggingWindow& w, const ProfilePaneState& state, const Settings& s, DataFile* file) {
     const ProfilePens pens = ProfilePensOf(s);
     const int consoles = std::clamp(s.ConsoleCount, 0, MaxConsoles);
+    const bool fromFile = file != nullptr && file->IsOpen();
     for (int k = 0; k < consoles; ++k) {
         if (!w.ProfilePanes[k]) continue;
         PaintCanvas canvas(w.ProfilePanes[k], *w.Fonts);
-        PaintProfilePane(canvas.Get(), state, pens, k, TwoSensors(s, k));
+        if (fromFile) {
+            const std::vector<ProfileCurvePiece> curve = ReplayProfile(*file, s, k, state.ProfileWidth);
+            PaintProfilePane(canvas.Get(), state, pens, k, TwoSensors(s, k), &curve);
+        } else {
+            PaintProfilePane(canvas.Get(), state, pens, k, TwoSensors(s, k));
+        }
     }
     for (int k = 0; k < consoles; ++k) {
         if (!w.SecondPlotPanes[k]) continue;

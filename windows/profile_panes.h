@@ -10,6 +10,10 @@
 #include "core/logscreen/profile_painting.h"
 #include "core/settings/settings.h"
 
+namespace tesselog {
+class DataFile;
+}
+
 namespace tesselog::win32 {
 
 struct LoggingWindow;
@@ -22,10 +26,13 @@ void DrawConsoleBars(LoggingWindow& window, ProfilePaneState& state, const Setti
 
 // Repaints every pane of the configured consoles, then the numbers header
 // and the empty speed bar, each in its own paint cycle.
-void PaintLoggingPanes(LoggingWindow& window, const ProfilePaneState& state, const Settings& settings);
+void PaintLoggingPanes(LoggingWindow& window, const ProfilePaneState& state, const Settings& settings,
+                       DataFile* file);
 
 // The state the shared paint handler paints from: the logging session's,
-// set when it is made. Until then a paint only validates.
-void SetPaintedProfiles(const ProfilePaneState* state);
+// set when it is made, and its data file, from which the curves of the
+// current line are read back while a file is open. Until then a paint only
+// validates.
+void SetPaintedProfiles(const ProfilePaneState* state, DataFile* file);
 
 }  // namespace tesselog::win32

@@ -235,15 +235,19 @@ AppendOutcome ValidateAppendFile(DataFile& file, const Settings& settings, const
 void ApplyZoneAdoption(const AppendOutcome& outcome, UtmZoneState& zone, GpsPositionState& gps, GpsMapDrawing& map) {
     if (!outcome.Accepted || !outcome.AdoptZone) return;
     zone.UtmZone = outcome.Zone;
+    // The appended header says which zone its positions are projected in.
+    zone.UtmZoneOfFile = outcome.Zone;
     gps.MapReferenceNorthing = outcome.OriginNorthing;
     gps.MapReferenceEasting = outcome.OriginEasting;
     map.SetReferencePosition(outcome.OriginNorthing, outcome.OriginEasting);
 }
 
 bool DataFileAppendValidation::Validate(DataFile& file, const Settings& settings) {
-    const AppendInputs inputs{gps_.FirstFixSeen, zone_.UtmZoneOfFile, zone_.FirstFixLatitude, zone_.FirstFixLongitude};
+    if (gps_ == nullptr || zone_ == nullptr || map_ == nullptr) return false;
+    const AppendInputs inputs{gps_->FirstFixSeen, zone_->UtmZoneOfFile, zone_->FirstFixLatitude,
+                              zone_->FirstFixLongitude};
     const AppendOutcome outcome = ValidateAppendFile(file, settings, inputs, prompts_);
-    ApplyZoneAdoption(outcome, zone_, gps_, map_);
+    ApplyZoneAdoption(outcome, *zone_, *gps_, *map_);
     return outcome.Accepted;
 }
 

@@ -63,27 +63,34 @@ struct AppendOutcome {
 AppendOutcome ValidateAppendFile(DataFile& file, const Settings& settings, const AppendInputs& inputs,
                                  Prompts& prompts);
 
-// An accepted outcome with AdoptZone: UtmZone becomes the file's zone, the
-// map reference of the GPS state and the map origin become the projected
-// first fix. Nothing happens for any other outcome.
+// An accepted outcome with AdoptZone: the file's zone becomes UtmZone and
+// the zone the new header records (UtmZoneOfFile), and the map reference of
+// the GPS state and the map origin become the projected first fix. Nothing
+// happens for any other outcome.
 void ApplyZoneAdoption(const AppendOutcome& outcome, UtmZoneState& zone, GpsPositionState& gps,
                        GpsMapDrawing& map);
 
 // The logging screen's append check: reads the GPS state and the zone of the
 // run, shows its messages through `prompts`, and on acceptance in a
-// neighbouring zone adopts that zone and moves the map origin.
+// neighbouring zone adopts that zone and moves the map origin. It is made
+// with the screen and bound to the session's state once the session exists;
+// unbound, it refuses every file without a word.
 class DataFileAppendValidation : public AppendValidation {
 public:
-    DataFileAppendValidation(Prompts& prompts, GpsPositionState& gps, UtmZoneState& zone, GpsMapDrawing& map)
-        : prompts_(prompts), gps_(gps), zone_(zone), map_(map) {}
+    explicit DataFileAppendValidation(Prompts& prompts) : prompts_(prompts) {}
+    void Bind(GpsPositionState& gps, UtmZoneState& zone, GpsMapDrawing& map) {
+        gps_ = &gps;
+        zone_ = &zone;
+        map_ = &map;
+    }
 
     bool Validate(DataFile& file, const Settings& settings) override;
 
 private:
     Prompts& prompts_;
-    GpsPositionState& gps_;
-    UtmZoneState& zone_;
-    GpsMapDrawing& map_;
+    GpsPositionState* gps_ = nullptr;
+    UtmZoneState* zone_ = nullptr;
+    GpsMapDrawing* map_ = nullptr;
 };
 
 }  // namespace tesselog

@@ -21,6 +21,7 @@
 #include <functional>
 #include <vector>
 
+#include "core/logscreen/profile_painting.h"
 #include "core/map/map_geometry.h"
 #include "core/platform/canvas.h"
 #include "core/platform/clock.h"
@@ -116,14 +117,8 @@ void ReplayTrack(DataFile& file, MapState& state, MapTileSurfaces& tiles, const 
 
 // ------------------------------------------------------------------ profile replay
 
-// One piece of a replayed profile: the left and (two-sensor consoles) right
-// points in pane pixels, newest first. A station record breaks the curve.
-struct ProfileCurvePiece {
-    std::vector<Point> Left;
-    std::vector<Point> Right;
-};
-
-// Console k's readings of the current line, walking back from the end of the
+// Console k's readings of the current line as curve pieces (a station
+// record breaks the curve), walking back from the end of the
 // file to its "Z" record, two pixels apart from x = paneWidth - 10 leftwards
 // until x leaves the pane. Rows as the live profile (ReadingToPixels).
 std::vector<ProfileCurvePiece> ReplayProfile(DataFile& file, const Settings& settings, int k, int32_t paneWidth);

@@ -132,7 +132,7 @@ void LoggingSession::RunReadingsScale() {
         controls.ShowPleaseWait();
         Services.Map.RefreshTiles(1);
         if (Services.Background.Count() > 0) Services.Background.Redraw();
-        Services.Map.ReplayColourAmplitude();
+        Services.Map.ReplayTrack();
     }
 }
 
@@ -207,7 +207,7 @@ void LoggingSession::RunMapSize() {
         if (DisplayOptionsChanged & ChangedMapSize) {
             map.SetRedrawEverything();
             map.RefreshTiles(2);
-            map.ReplayColourAmplitude();
+            map.ReplayTrack();
         } else {
             map.RefreshTiles(0);
         }
@@ -233,7 +233,7 @@ void LoggingSession::RunMapDisplayOptions() {
         map.RefreshTiles(2);
         controls.RefreshProfiles();
         Services.Background.Redraw();
-        map.ReplayColourAmplitude();
+        map.ReplayTrack();
     }
     controls.ClearMapPane();
     controls.ShowPleaseWait();
@@ -245,7 +245,7 @@ void LoggingSession::RunMapDisplayOptions() {
     if (((changed & (ChangedPositionSize | ChangedPositionColour)) && Config.MapDisplayType == 0) ||
         (changed & ChangedMapDisplayType)) {
         map.RefreshTiles(1);
-        map.ReplayColourAmplitude();
+        map.ReplayTrack();
     }
 }
 
@@ -297,7 +297,7 @@ void LoggingSession::RunExitReview() {
     map.RebuildGrid();
     map.RefreshTiles(2);
     Services.Background.Redraw();
-    map.ReplayColourAmplitude();
+    map.ReplayTrack();
     map.SetRedrawEverything();
     controls.RefreshProfiles();
     controls.EnableButtonSet(LogButtonSet::Second, true);

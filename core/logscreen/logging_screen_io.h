@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/existing/file_replay.h"
 #include "core/gps/position_handler.h"
 
 namespace tesselog {
@@ -171,9 +172,11 @@ public:
     // Mode 0 grid, 1 overlays cleared, 2 everything (after a size change).
     virtual void RefreshTiles(int /*mode*/) {}
     virtual void SetRedrawEverything() {}
-    // Replays from the open data file.
-    virtual bool ReplayTrack() { return true; }
-    virtual void ReplayColourAmplitude() {}
+    // Reads of the open data file (file_replay.h): the extent scan of an
+    // appended file (its range is taken into the track's extent when it
+    // fits), and the track drawn again into the overlay tiles.
+    virtual ExtentScan ScanFileExtent() { return {}; }
+    virtual void ReplayTrack() {}
     virtual void StepBusyIndicator() {}
 };
 

@@ -440,6 +440,9 @@ void LoggingSession::PressFile() {
     ScreenUpdatesEnabled = 1;
 }
 
+// The old file passed its check: a new header block at its end, then its
+// track and colours back on the map. The file is closed and reopened after
+// the header, which puts the header on the disk before anything is drawn.
 void LoggingSession::AppendToExisting() {
     auto& controls = Services.Controls;
     if (!Services.Validation.Validate(File, Config)) {
@@ -447,6 +450,10 @@ void LoggingSession::AppendToExisting() {
         Logging.LoggingState = LoggingMonitoring;
         return;
     }
+    // An adopted neighbouring zone moved the map reference.
+    Header.MapReferenceNorthing = GpsState.MapReferenceNorthing;
+    Header.MapReferenceEasting = GpsState.MapReferenceEasting;
+    Header.UtmZoneOfFile = Zone.UtmZoneOfFile;
     File.SeekToEnd();
     Writer.WriteHeaderBlock(1, Header);
     const std::string path = File.Path();
@@ -456,20 +463,39 @@ void LoggingSession::AppendToExisting() {
         File.Close();
         return;
     }
-    GpsState.GpsPositionCount = 0;
     if (GpsEnabled()) {
         controls.ShowPleaseWait();
-        if (!Services.Map.ReplayTrack()) {
+        if (!ScanAppendedFile()) {
             File.Close();
             return;
         }
         controls.RepaintScreen();
         controls.ShowPleaseWait();
-        Services.Map.ReplayColourAmplitude();
+        Services.Map.ReplayTrack();
         controls.EnableNavigation(NavWithoutZooms, true);
     }
     ShowStandByButtons();
     Logging.LoggingState = LoggingStandBy;
+}
+
+// The appended file's positions must fit the map, and the file must have
+// room for more: the count of its positions goes on from there.
+bool LoggingSession::ScanAppendedFile() {
+    const ExtentScan scan = Services.Map.ScanFileExtent();
+    switch (scan.Verdict) {
+    case ExtentVerdict::TooLarge:
+        Services.Sound.Play(SoundId::Ring);
+        Services.Messages.ShowMessage(FileTooLargeForMapText, CaptionWarning, PromptIcon::Exclamation);
+        return false;
+    case ExtentVerdict::PositionsAtLimit:
+        Services.Messages.ShowMessage(PositionsAtMaximumText, CaptionInformation, PromptIcon::Information);
+        if (Services.EndProgram) Services.EndProgram();
+        return false;
+    case ExtentVerdict::Fits: break;
+    }
+    Services.Messages.ShowMessage(PositionCountText(scan.PositionCount), CaptionInformation, PromptIcon::Information);
+    GpsState.GpsPositionCount = scan.PositionCount;
+    return true;
 }
 
 void LoggingSession::PressGo() {

@@ -120,6 +120,9 @@ struct LoggingServices {
     BackgroundFiles& Background;
     int32_t& ScreenMode;                 // the shell's: 0 main window, 1 logging screen
     std::function<void()> SaveSettings;  // writes the settings file; empty: nothing is saved
+    // Ends the program at once with exit code 0 (an appended file that holds
+    // the most positions a file may); empty: the session only closes the file.
+    std::function<void()> EndProgram = {};
 };
 
 class LoggingSession {
@@ -208,6 +211,7 @@ private:
     void PressMenu();
     void HandleKey(uint32_t key);
     void AppendToExisting();
+    bool ScanAppendedFile();
     void WriteLineStart();
     void ResetLineCounters();
     void ResetAllCounters();

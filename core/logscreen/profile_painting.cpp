@@ -266,9 +266,17 @@ void DrawProfileCurves(Canvas& c, const ProfilePens& pens, bool twoSensors, cons
 // The kept rows are redrawn where the strip chart put them: the newest at
 // the step column, each older one a step further left, one polyline per
 // unbroken curve.
-void PaintProfilePane(Canvas& c, const ProfilePaneState& s, const ProfilePens& pens, int k, bool twoSensors) {
+void PaintProfilePane(Canvas& c, const ProfilePaneState& s, const ProfilePens& pens, int k, bool twoSensors,
+                      const std::vector<ProfileCurvePiece>* fromFile) {
     DrawGridLines(c, s.ProfileGridY, 0, s.ProfileWidth);
     if (!ValidConsole(k)) return;
+    if (fromFile != nullptr) {
+        for (const ProfileCurvePiece& piece : *fromFile) {
+            const size_t count = twoSensors ? std::min(piece.Left.size(), piece.Right.size()) : piece.Left.size();
+            DrawProfileCurves(c, pens, twoSensors, piece.Left.data(), piece.Right.data(), count);
+        }
+        return;
+    }
     const CurveHistory& history = s.History[k];
     std::vector<Point> left, right;
     const int32_t newestX = s.ProfileWidth - ProfileStepX;

@@ -126,10 +126,19 @@ void DrawGridLines(Canvas& canvas, const GridRows& grid, int32_t fromX, int32_t 
 void DrawProfileCurves(Canvas& canvas, const ProfilePens& pens, bool twoSensors, const Point* leftPoints,
                        const Point* rightPoints, size_t count);
 
-// Repaint of console k's profile pane (grid, then the kept curve) and of
-// its second-plot pane (the bars once drawn, then the bar grid).
+// One piece of a profile read back from the data file: the left and
+// (two-sensor consoles) right points in pane pixels, newest first.
+struct ProfileCurvePiece {
+    std::vector<Point> Left;
+    std::vector<Point> Right;
+};
+
+// Repaint of console k's profile pane (grid, then the curve) and of its
+// second-plot pane (the bars once drawn, then the bar grid). The curve is
+// the one read back from the data file when a file is open (`fromFile`),
+// else the kept curve of the readings shown.
 void PaintProfilePane(Canvas& canvas, const ProfilePaneState& state, const ProfilePens& pens, int k,
-                      bool twoSensors);
+                      bool twoSensors, const std::vector<ProfileCurvePiece>* fromFile = nullptr);
 void PaintBarPane(Canvas& canvas, const ProfilePaneState& state, const ProfilePens& pens, int k, bool twoSensors);
 
 }  // namespace tesselog

@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "core/datafile/data_file.h"
 #include "core/logscreen/logging_session.h"
 
 namespace tesselog {
@@ -34,6 +35,33 @@ void MapCommands::BindSessionFlags(int32_t& mapOverflowState, const int32_t& map
 void MapCommands::BindSwathInputs(const SensorTables& sensors, const GpsPositionState& epochs,
                                   const ConsoleReadingState& readings, DataFileWriter& writer) {
     swath_.Bind(sensors, epochs, readings, writer);
+    sensors_ = &sensors;
+}
+
+void MapCommands::BindReplaySource(DataFile& file, Clock& clock) {
+    file_ = &file;
+    clock_ = &clock;
+}
+
+ReplayProgress MapCommands::Progress() {
+    if (clock_ == nullptr) return {};
+    return ReplayProgress(*clock_, [this] { StepBusyIndicator(); });
+}
+
+// A scan that fits takes the file's range into the track's extent, so that
+// "&Fit All" and the map size check count the old track too.
+ExtentScan MapCommands::ScanFileExtent() {
+    if (file_ == nullptr || !file_->IsOpen()) return {};
+    ReplayProgress progress = Progress();
+    const ExtentScan scan = tesselog::ScanFileExtent(*file_, state_, progress);
+    if (scan.Verdict == ExtentVerdict::Fits) WidenTrackByRange(state_, scan.Range);
+    return scan;
+}
+
+void MapCommands::ReplayTrack() {
+    if (file_ == nullptr || sensors_ == nullptr || !file_->IsOpen()) return;
+    ReplayProgress progress = Progress();
+    tesselog::ReplayTrack(*file_, state_, tiles_, settings_, *sensors_, progress);
 }
 
 void MapCommands::SetPaneSize(int32_t width, int32_t height) {
@@ -106,6 +134,7 @@ void MapCommands::Navigate(int code) {
         ClearPane();
         PleaseWait();
         RebuildMap(state_, tiles_, settings_);
+        ReplayTrack();
         break;
     default: return;
     }

@@ -35,6 +35,10 @@ public:
     void BindSwathInputs(const SensorTables& sensors, const GpsPositionState& epochs,
                          const ConsoleReadingState& readings, DataFileWriter& writer);
 
+    // The data file the replays read, and the clock that paces the busy
+    // indicator while they run. Until bound, nothing is replayed.
+    void BindReplaySource(DataFile& file, Clock& clock);
+
     // The map pane's drawable size, from the layout pass (side S - 2).
     void SetPaneSize(int32_t width, int32_t height);
 
@@ -59,18 +63,25 @@ public:
     void RebuildGrid() override;
     void RefreshTiles(int mode) override;
     void SetRedrawEverything() override { state_.RedrawEverything = 1; }
+    ExtentScan ScanFileExtent() override;
+    void ReplayTrack() override;
     void StepBusyIndicator() override;
 
     void ClearPane();
     void PleaseWait();
 
 private:
+    ReplayProgress Progress();
+
     MapState state_;
     MapTileSurfaces& tiles_;
     Settings& settings_;
     int32_t* mapOverflowState_ = nullptr;
     const int32_t* mapVisible_ = nullptr;
     MapSwath swath_;
+    const SensorTables* sensors_ = nullptr;
+    DataFile* file_ = nullptr;
+    Clock* clock_ = nullptr;
     int busyPhase_ = 0;
     int32_t paneWidth_ = 0;
     int32_t paneHeight_ = 0;

@@ -198,7 +198,8 @@ TEST(AppendValidation, AdjacentZoneIsAdoptedWithTheOriginProjectedAgain) {
     ASSERT_EQ(zone.UtmZone, 1);
 
     RecordingPrompts prompts;
-    DataFileAppendValidation validation(prompts, gps, zone, map);
+    DataFileAppendValidation validation(prompts);
+    validation.Bind(gps, zone, map);
     DataFile file(fs);
     ASSERT_TRUE(file.Open(Path, OpenMode::ReadWriteExisting));
     ASSERT_TRUE(validation.Validate(file, settings));
@@ -209,6 +210,7 @@ TEST(AppendValidation, AdjacentZoneIsAdoptedWithTheOriginProjectedAgain) {
     double n = 0, e = 0;
     GeodeticToUtm(-17.5, 180.2, z, n, e, 1);  // the same place, east of 180
     EXPECT_EQ(zone.UtmZone, 60);
+    EXPECT_EQ(zone.UtmZoneOfFile, 60);  // the appended header's zone
     EXPECT_EQ(map.calls, 1);
     EXPECT_NEAR(map.n, n / 0.3048, 1e-6);
     EXPECT_NEAR(map.e, e / 0.3048, 1e-6);

@@ -370,6 +370,7 @@ int Run(const std::string& scenarioPath, const std::string& outputPath) {
     LoggingSession session(settings, services);
     map.BindSessionFlags(session.MapOverflowState, session.MapVisible);
     map.BindSwathInputs(session.Sensors, session.GpsState, session.Readings, session.Writer);
+    map.BindReplaySource(session.File, clock);
     overflowTarget = &session;
     ReplayGpsIo gpsIo(session);
     ports.Bind(&session, &gpsIo);
