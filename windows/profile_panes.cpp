@@ -3,13 +3,13 @@
 #include <algorithm>
 #include <vector>
 
-#include "core/datafile/data_file.h"
-#include "core/existing/file_replay.h"
-
 #include "windows/logging_window.h"
 #include "windows/numbers_panes.h"
 #include "windows/shell_window.h"
 #include "windows/window_canvas.h"
+// After <windows.h>, whose macros rename some of the core's methods.
+#include "core/datafile/data_file.h"
+#include "core/existing/file_replay.h"
 
 namespace tesselog::win32 {
 
