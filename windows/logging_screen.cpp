@@ -19,6 +19,7 @@
 #include "windows/map_tiles.h"
 #include "windows/numbers_panes.h"
 #include "windows/profile_panes.h"
+#include "windows/replay_timing.h"
 #include "windows/serial_ports.h"
 #include "windows/window_canvas.h"
 
@@ -349,6 +350,21 @@ private:
     LoggingWindow& window_;
 };
 
+// The map of the screen: the map commands, with the replays timed for the
+// measurement of the test build.
+class ScreenMap : public MapCommands {
+public:
+    using MapCommands::MapCommands;
+    ExtentScan ScanFileExtent() override {
+        ReplayTimer timer("scan");
+        return MapCommands::ScanFileExtent();
+    }
+    void ReplayTrack() override {
+        ReplayTimer timer("track");
+        MapCommands::ReplayTrack();
+    }
+};
+
 // ------------------------------------------------------------------ the program of the screen
 
 void EndProgramAtPositionLimit();
@@ -404,7 +420,7 @@ struct LoggingProgram {
     Win32SoundPlayer Sounds;
     Win32FileDialogs FileChooser;
     GdiMapTiles Tiles;
-    MapCommands Map;
+    ScreenMap Map;
     Win32Controls Controls;
     Win32Dialogs Dialogs;
     LoggingSession* SessionPointer = nullptr;

@@ -19,6 +19,7 @@
 #include "core/platform/logging_canvas.h"
 #include "windows/platform_services.h"
 #include "windows/process_resources.h"
+#include "windows/replay_timing.h"
 #include "windows/window_canvas.h"
 
 namespace {
@@ -81,6 +82,7 @@ void StartDrawLog() {
     static PerformanceCounterClock microseconds;
     static tesselog::RecordLog records(files.Open(RecordLogPath, tesselog::OpenMode::CreateTruncate), microseconds);
     tesselog::DataFile::SetDefaultObserver(&records);
+    tesselog::win32::SetReplayTimingSink([](const std::string& line) { TheDrawLog->Write(line); });
     if (GetEnvironmentVariableW(L"TESSELOG_RESOURCE_PROBE", nullptr, 0) > 0)
         CloseHandle(CreateThread(nullptr, 0, &ProbeResources, nullptr, 0, nullptr));
 }

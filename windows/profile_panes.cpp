@@ -1,10 +1,12 @@
 #include "windows/profile_panes.h"
 
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 #include "windows/logging_window.h"
 #include "windows/numbers_panes.h"
+#include "windows/replay_timing.h"
 #include "windows/shell_window.h"
 #include "windows/window_canvas.h"
 // After <windows.h>, whose macros rename some of the core's methods.
@@ -73,6 +75,8 @@ void PaintLoggingPanes(LoggingWindow& w, const ProfilePaneState& state, const Se
     const ProfilePens pens = ProfilePensOf(s);
     const int consoles = std::clamp(s.ConsoleCount, 0, MaxConsoles);
     const bool fromFile = file != nullptr && file->IsOpen();
+    std::optional<ReplayTimer> timer;
+    if (fromFile) timer.emplace("profiles");
     for (int k = 0; k < consoles; ++k) {
         if (!w.ProfilePanes[k]) continue;
         PaintCanvas canvas(w.ProfilePanes[k], *w.Fonts);
