@@ -185,6 +185,7 @@ TEST(TrackReplay, CutRecordsAndUnseenEdgeStartsDrawNothing) {
 TEST(ProfileReplay, WalksBackToTheLineStart) {
     Settings settings;
     settings.ConsoleType[1] = 0;
+    settings.ProfilePaneHeight = 250;  // a row per 2 units of the 0..500 scale
     settings.RecomputeAll();
     // Points (x, left row, right row) with the rows of the live profile.
     auto points = [&](int k, std::vector<std::vector<int>> xlr) {
