@@ -1,0 +1,304 @@
+// The logging screen with the program's map (MapCommands on in-memory tiles)
+// and append check, fed GPS and console bytes as the reader threads feed
+// them: a survey recorded live is drawn again from its data file, and an
+// existing file is continued through "&File".
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/acquisition/console_framer.h"
+#include "core/datafile/record_layout.h"
+#include "core/existing/append_validation.h"
+#include "core/existing/file_replay.h"
+#include "core/gps/gps_framer.h"
+#include "core/map/map_commands.h"
+#include "core/map/map_tiles.h"
+#include "support/logging_session_fixture.h"
+#include "support/map_strokes.h"
+
+namespace tesselog {
+namespace {
+
+using test::OverlayStrokes;
+
+constexpr const char* DataPath = "C:\\261204_000.mgr";
+
+Settings SurveySettings(int32_t displayType) {
+    Settings s;  // three consoles, the second with one sensor
+    s.ConsoleType[1] = 0;
+    s.NmeaMode = 1;
+    s.MapDisplayType = displayType;
+    s.PositionSize = displayType == 0 ? 2 : 4;
+    s.RecomputeAll();
+    return s;
+}
+
+// The session bound to its map and append check as the logging screen binds
+// them, with the bytes of the GPS and consoles framed as their readers do.
+struct MapSession {
+    explicit MapSession(const Settings& s) : settings(s) {
+        clock.CurrentTick = 100000;
+        clock.CurrentTime = LocalTime{2026, 12, 4, 10, 30, 0, 0};
+        ports.OnWait = [this](uint32_t ms) { clock.CurrentTick += ms; };
+        files.Directories.insert("C:\\");
+        map.SetPaneSize(400, 400);
+        map.BindSessionFlags(session.MapOverflowState, session.MapVisible);
+        map.BindSwathInputs(session.Sensors, session.GpsState, session.Readings, session.Writer);
+        map.BindReplaySource(session.File, clock);
+        validation.Bind(session.GpsState, session.Zone, map);
+    }
+
+    // Opens the screen and takes the first fix, `north` metres north of the
+    // usual start.
+    void Start(double north = 0.0) {
+        start = north;
+        session.StartLogging();
+        gps.Start(clock.CurrentTick);
+        for (int k = 0; k < settings.ConsoleCount; ++k)
+            consoles[k] = std::make_unique<ConsoleReader>(session.Consoles, session.Config, k);
+        Fix(0);
+    }
+    // "&File", "&Go" or "P A U S E" by the state.
+    void Button0() {
+        if (session.Logging.LoggingState == LoggingMonitoring) fileDialogs.Answers.push_back(From8Bit(DataPath));
+        session.PressButton(0);
+    }
+
+    // Fix i of a walk north for 20 fixes, then east, with four readings of
+    // every console before it.
+    void Walk(int from, int to) {
+        for (int i = from; i < to; ++i) {
+            for (int j = 0; j < 4; ++j) {
+                clock.CurrentTick += 200;
+                for (int k = 0; k < settings.ConsoleCount; ++k) Console(k, i * 53 + j * 97 + k * 31);
+            }
+            clock.CurrentTick += 200;
+            Fix(i);
+        }
+    }
+
+    void Console(int k, int value) {
+        char text[40];
+        const int n = std::snprintf(text, sizeof text, "$PBAR,%04d,%04d\r\n", value % 500, (value * 7) % 500);
+        if (settings.ConsoleType[k] == 0) std::memcpy(text + n - 7, "\r\n", 3);
+        for (const char* c = text; *c; ++c)
+            if (consoles[k]->Feed(static_cast<uint8_t>(*c), clock)) session.OnConsoleData(k, display);
+    }
+
+    void Fix(int i) {
+        if (settings.GpsInput == 0) return;
+        const double lat = 10.0 + start / 1852.0 + 0.0005 * std::min(i, 20);
+        const double lon = 15.0 - 0.0008 * std::max(i - 20, 0);
+        char sentence[140];
+        const int n = std::snprintf(sentence, sizeof sentence,
+                                    "$GPGGA,10%02d%02d.00,51%08.5f,N,001%08.5f,W,4,13,1.0,45.0,M,47.0,M,0.6,0001",
+                                    30 + i / 60, i % 60, lat, lon);
+        uint8_t sum = 0;
+        for (int c = 1; c < n; ++c) sum ^= static_cast<uint8_t>(sentence[c]);
+        std::snprintf(sentence + n, sizeof sentence - n, "*%02X\r\n", sum);
+        for (const char* c = sentence; *c; ++c) {
+            if (!gps.Feed(static_cast<uint8_t>(*c), clock.CurrentTick)) continue;
+            if (gps.Line().PassedOn) session.OnGpsData(canvas, hooks);
+            WriteGpsLine(session.Writer, session.Logging, gps.Line());
+        }
+    }
+
+    // A survey: Go, 30 fixes, pause, Go again, 15 more fixes, pause.
+    void Survey() {
+        Start();
+        Button0();
+        Button0();
+        Walk(1, 30);
+        Button0();
+        Walk(30, 32);
+        Button0();
+        Walk(32, 47);
+        Button0();
+    }
+
+    std::string& Bytes() { return files.Files[DataPath]; }
+
+    Settings settings;
+    MemoryFileSystem files;
+    ManualClock clock;
+    test::RecordingSoundPlayer sound;
+    RecordingPrompts prompts;
+    ScriptedFileDialogs fileDialogs;
+    RecordingScreenControls controls;
+    ScriptedLoggingDialogs dialogs;
+    RecordingLoggingPorts ports;
+    MemoryMapTiles tiles;
+    MapCommands map{tiles, settings, [] {}};
+    DataFileAppendValidation validation{prompts};
+    BackgroundFiles background;
+    int32_t screenMode = 0;
+    int ended = 0;
+    int saves = 0;
+    LoggingServices services{files,      clock,      sound,      prompts,    fileDialogs, controls,
+                             dialogs,    ports,      map,        validation, background,  screenMode,
+                             [this] { ++saves; }, [this] { ++ended; }};
+    LoggingSession session{settings, services};
+    GpsFramer gps{session.Gps, session.Mode};
+    std::unique_ptr<ConsoleReader> consoles[MaxConsoles];
+    RecordingCanvas canvas;
+    GpsScreenHooks hooks;
+    ReadingDisplay display;
+    double start = 0.0;
+};
+
+int CountRecords(const std::string& bytes, const std::string& start) {
+    int n = 0;
+    for (size_t at = 0; at + RecordLength <= bytes.size(); at += RecordLength)
+        n += bytes.compare(at, start.size(), start) == 0;
+    return n;
+}
+
+// The first letters of the records from byte `from` on ("r" for "rESSEL").
+std::string Kinds(const std::string& bytes, size_t from) {
+    std::string kinds;
+    for (size_t at = from; at + RecordLength <= bytes.size(); at += RecordLength) kinds += bytes[at];
+    return kinds;
+}
+
+TEST(TrackReplay, DrawsWhatTheLiveMapDrew) {
+    for (int32_t display : {1, 0}) {
+        SCOPED_TRACE(display);
+        MapSession live(SurveySettings(display));
+        live.Survey();
+        const test::TileStrokes drawn = OverlayStrokes(live.tiles);
+        ASSERT_GT(test::CountStrokes(drawn), 100);
+        ASSERT_EQ(CountRecords(live.Bytes(), "X$STARTED"), 2);
+
+        MemoryMapTiles again;
+        MapState state = live.map.State();
+        ReplayProgress none;
+        ReplayTrack(live.session.File, state, again, live.settings, live.session.Sensors, none);
+        EXPECT_EQ(OverlayStrokes(again), drawn);
+    }
+}
+
+// A survey's file, and a second screen at the same place (or `north`
+// metres further) that chooses it in "&File".
+struct Append {
+    explicit Append(const Settings& s, const Settings& was = SurveySettings(1)) : first(was), second(s) {
+        first.Survey();
+        old = first.Bytes();
+        second.Bytes() = old;
+    }
+    void Choose(double north = 0.0) {
+        second.Start(north);
+        logFrom = second.controls.Log.size();
+        second.Button0();
+    }
+    // The messages as "CAPTION|text", and what the screen was asked to do
+    // from "&File" on, each followed by "; ".
+    std::string Messages() const {
+        std::string joined;
+        for (const auto& m : second.prompts.History) joined += m.Caption + "|" + m.Text + "; ";
+        return joined;
+    }
+    std::string ScreenLog() const {
+        std::string joined;
+        for (size_t i = logFrom; i < second.controls.Log.size(); ++i) joined += second.controls.Log[i] + "; ";
+        return joined;
+    }
+    // The file's old bytes, then one appended header block, then `more`.
+    void ExpectOldThenHeader(const std::string& more = "") {
+        const std::string& bytes = second.Bytes();
+        EXPECT_EQ(bytes.substr(0, old.size()), old);
+        EXPECT_EQ(bytes.compare(old.size(), 9, "rESSEL  W"), 0);
+        EXPECT_EQ(Kinds(bytes, old.size()).substr(0, 11 + more.size()), "rHGGGGLBAZ*" + more);
+    }
+    MapSession first;
+    MapSession second;
+    std::string old;
+    size_t logFrom = 0;
+};
+
+TEST(AppendSequence, AcceptedFileGetsOneHeaderBlockAndItsTrackBack) {
+    Append a(SurveySettings(1));
+    a.Choose();
+    MapSession& s = a.second;
+    const int positions = CountRecords(a.old, "{d") + CountRecords(a.old, "{h");
+    EXPECT_EQ(a.Messages(), "INFORMATION|" + PositionCountText(positions) + "; ");
+    EXPECT_EQ(s.session.GpsState.GpsPositionCount, positions);
+    EXPECT_EQ(s.session.Logging.LoggingState, LoggingStandBy);
+    EXPECT_NE(a.ScreenLog().find("please wait; repaint; please wait; enable nav 0x18f; hide first; show second; "),
+              std::string::npos)
+        << a.ScreenLog();
+    // The old track is on the map as the first screen drew it, and in the
+    // extent that "&Fit All" and the map size check use.
+    EXPECT_EQ(OverlayStrokes(s.tiles), OverlayStrokes(a.first.tiles));
+    const MapState& map = s.map.State();
+    EXPECT_GT(map.TrackMaxY - map.OriginY, 15.0);
+    EXPECT_GT(map.TrackMaxX - map.OriginX, 20.0);
+
+    s.Button0();
+    s.Walk(1, 5);
+    a.ExpectOldThenHeader("X");
+    EXPECT_EQ(s.Bytes().compare(a.old.size() + 11 * RecordLength, 9, "X$STARTED"), 0);
+    EXPECT_GT(CountRecords(s.Bytes().substr(a.old.size()), "{h"), 0);
+}
+
+TEST(AppendSequence, RefusedOrTooLargeFilesAreClosed) {
+    Settings twoConsoles = SurveySettings(1);
+    twoConsoles.ConsoleCount = 2;
+    Append refused(twoConsoles);
+    refused.Choose();
+    EXPECT_EQ(refused.Messages(), "WARNING| Number and/or sensors setup do not match\r\n  Please adjust the "
+                                  "configuration.; ");
+    EXPECT_EQ(refused.second.Bytes(), refused.old);
+
+    // 60 km north the old track lies beyond the 997 tiles of 40 m each way;
+    // the header block went in before the scan.
+    Append far(SurveySettings(1));
+    far.Choose(60000.0);
+    EXPECT_EQ(far.Messages(), std::string("WARNING|") + FileTooLargeForMapText + "; ");
+    EXPECT_EQ(far.second.sound.Played, std::vector<SoundId>{SoundId::Ring});
+    EXPECT_EQ(test::CountStrokes(OverlayStrokes(far.second.tiles)), 0);
+    far.ExpectOldThenHeader();
+
+    for (MapSession* s : {&refused.second, &far.second}) {
+        EXPECT_FALSE(s->session.File.IsOpen());
+        EXPECT_EQ(s->session.Logging.LoggingState, LoggingMonitoring);
+    }
+}
+
+TEST(AppendSequence, FileAtThePositionLimitEndsTheProgram) {
+    Append a(SurveySettings(1));
+    MapSession& s = a.second;
+    // Positions at the map origin up to the limit.
+    char text[32];
+    std::snprintf(text, sizeof text, "{h%14.3f", a.first.map.State().OriginY);
+    std::string filler(text);
+    filler.resize(RecordLfColumn, ' ');
+    const int positions = CountRecords(a.old, "{d") + CountRecords(a.old, "{h");
+    for (int i = positions; i < ReplayMaxGpsPositions; ++i) a.old += filler + '\n';
+    s.Bytes() = a.old;
+    a.Choose();
+    EXPECT_EQ(a.Messages(), std::string("INFORMATION|") + PositionsAtMaximumText + "; ");
+    EXPECT_EQ(s.ended, 1);
+    EXPECT_EQ(s.saves, 1);
+    a.ExpectOldThenHeader();
+}
+
+TEST(AppendSequence, WithoutGpsTheFileIsOnlyContinued) {
+    Settings noGps = SurveySettings(1);
+    noGps.GpsInput = 0;
+    noGps.RecomputeAll();
+    Append a(noGps, noGps);
+    a.Choose();
+    a.ExpectOldThenHeader();
+    EXPECT_EQ(a.Messages(), "");
+    EXPECT_EQ(a.ScreenLog().find("please wait"), std::string::npos);
+    EXPECT_EQ(a.second.session.Logging.LoggingState, LoggingStandBy);
+    EXPECT_TRUE(a.second.controls.SetVisible[1]);
+    EXPECT_FALSE(a.second.controls.SetVisible[0]);
+}
+
+}  // namespace
+}  // namespace tesselog
