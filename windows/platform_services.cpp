@@ -54,11 +54,19 @@ public:
 
     bool SeekToStart() override { return Seek(FILE_BEGIN); }
     bool SeekToEnd() override { return Seek(FILE_END); }
+    uint64_t Position() override {
+        LARGE_INTEGER zero{};
+        LARGE_INTEGER at{};
+        if (!SetFilePointerEx(handle_, zero, &at, FILE_CURRENT)) return 0;
+        return static_cast<uint64_t>(at.QuadPart);
+    }
+    bool SeekTo(uint64_t offset) override { return Seek(FILE_BEGIN, offset); }
 
 private:
-    bool Seek(DWORD method) {
-        LARGE_INTEGER zero{};
-        return SetFilePointerEx(handle_, zero, nullptr, method) != 0;
+    bool Seek(DWORD method, uint64_t offset = 0) {
+        LARGE_INTEGER to{};
+        to.QuadPart = static_cast<LONGLONG>(offset);
+        return SetFilePointerEx(handle_, to, nullptr, method) != 0;
     }
     HANDLE handle_;
 };
