@@ -55,19 +55,18 @@ public:
     bool SeekToStart() override { return Seek(FILE_BEGIN); }
     bool SeekToEnd() override { return Seek(FILE_END); }
     uint64_t Position() override {
-        LARGE_INTEGER zero{}, at{};
-        return SetFilePointerEx(handle_, zero, &at, FILE_CURRENT) ? static_cast<uint64_t>(at.QuadPart) : 0;
+        LARGE_INTEGER zero{};
+        LARGE_INTEGER at{};
+        if (!SetFilePointerEx(handle_, zero, &at, FILE_CURRENT)) return 0;
+        return static_cast<uint64_t>(at.QuadPart);
     }
-    bool SeekTo(uint64_t offset) override {
-        LARGE_INTEGER to{};
-        to.QuadPart = static_cast<LONGLONG>(offset);
-        return SetFilePointerEx(handle_, to, nullptr, FILE_BEGIN) != 0;
-    }
+    bool SeekTo(uint64_t offset) override { return Seek(FILE_BEGIN, offset); }
 
 private:
-    bool Seek(DWORD method) {
-        LARGE_INTEGER zero{};
-        return SetFilePointerEx(handle_, zero, nullptr, method) != 0;
+    bool Seek(DWORD method, uint64_t offset = 0) {
+        LARGE_INTEGER to{};
+        to.QuadPart = static_cast<LONGLONG>(offset);
+        return SetFilePointerEx(handle_, to, nullptr, method) != 0;
     }
     HANDLE handle_;
 };

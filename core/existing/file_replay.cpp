@@ -36,6 +36,20 @@ int ReadingConsole(const uint8_t* record) {
     return -1;
 }
 
+// LeadingNumber of a token, with plain integers (what the consoles send)
+// taken without strtod: a replay reads millions of them. Up to 15 digits a
+// double holds the integer exactly, as strtod would give it; anything more
+// (a fraction, an exponent, more digits) goes to LeadingNumber.
+double ReadingValue(const char* token) {
+    const char* p = token + (token[0] == '+' || token[0] == '-' ? 1 : 0);
+    double value = 0.0;
+    int digits = 0;
+    for (; *p >= '0' && *p <= '9' && digits < 15; ++p, ++digits) value = value * 10.0 + (*p - '0');
+    const bool more = (*p >= '0' && *p <= '9') || *p == '.' || *p == 'e' || *p == 'E' || *p == 'x' || *p == 'X';
+    if (digits == 0 || more) return LeadingNumber(token);
+    return token[0] == '-' ? -value : value;
+}
+
 // Field n (1 or 2) of a reading record's values: true with the value when
 // the field is there and not empty.
 bool ReadingField(const uint8_t* record, int n, double& value) {
@@ -43,7 +57,7 @@ bool ReadingField(const uint8_t* record, int n, double& value) {
     const char* text = reinterpret_cast<const char*>(record) + 1;
     if (GetNumericField(text, ReadingValuesLength, n, ',', token, sizeof token) != 1 || token[0] == 0)
         return false;
-    value = LeadingNumber(token);
+    value = ReadingValue(token);
     return true;
 }
 

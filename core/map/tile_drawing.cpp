@@ -95,6 +95,32 @@ void DrawStroke(Canvas& canvas, PenState& pens, const TileStroke& s, const TileO
     canvas.Line(a, {s.To.X - o.Left, -s.To.Y - o.Top});
 }
 
+// Orders the touches by tile and, within a tile, by stroke, as sorting the
+// pairs would. A batch touches few tiles (a swath step one or two, a
+// replayed stretch of track a handful): those are gathered one tile at a
+// time; a batch over many tiles is sorted.
+constexpr size_t FewTiles = 16;
+void GroupByTile(std::vector<std::pair<int64_t, uint32_t>>& touches, std::vector<int64_t>& keys) {
+    keys.clear();
+    for (const auto& touch : touches) {
+        if (std::find(keys.begin(), keys.end(), touch.first) != keys.end()) continue;
+        if (keys.size() == FewTiles) {
+            std::sort(touches.begin(), touches.end());
+            return;
+        }
+        keys.push_back(touch.first);
+    }
+    if (keys.size() < 2) return;
+    std::sort(keys.begin(), keys.end());
+    std::vector<std::pair<int64_t, uint32_t>> grouped;
+    grouped.reserve(touches.size());
+    for (int64_t key : keys) {
+        for (const auto& touch : touches)
+            if (touch.first == key) grouped.push_back(touch);
+    }
+    touches.swap(grouped);
+}
+
 }  // namespace
 
 TileOrigin TileOriginOf(int32_t column, int32_t row, int32_t tileWidth, int32_t tileHeight) {
@@ -139,7 +165,7 @@ void TileStrokeBatch::Paint(MapState& state, MapTileSurfaces& tiles) {
         TilesTouchedBy(strokes_[i], w, h, touched);
         for (const TileIndex& t : touched) touches_.push_back({int64_t(t.Column) * MapTileTableSize + t.Row, i});
     }
-    std::sort(touches_.begin(), touches_.end());
+    GroupByTile(touches_, keys_);
     for (size_t begin = 0; begin < touches_.size();) {
         const int64_t key = touches_[begin].first;
         size_t end = begin;

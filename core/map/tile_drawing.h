@@ -54,6 +54,7 @@ public:
 private:
     std::vector<TileStroke> strokes_;
     std::vector<std::pair<int64_t, uint32_t>> touches_;  // (tile key, stroke index)
+    std::vector<int64_t> keys_;                         // the tiles touched
 };
 
 // The tiles one stroke touches, as (column, row), appended to out.

@@ -4,8 +4,11 @@
 
 #include <string>
 
-#include "support/test_support.h"
+// windows.h first: the file system's SetCurrentDirectory is its macro's name everywhere.
 #include "windows/platform_services.h"
+
+#include "core/datafile/data_file.h"
+#include "support/test_support.h"
 
 namespace tesselog::win32 {
 namespace {
@@ -64,6 +67,30 @@ TEST(Win32FileSystem, OpenModes) {
         }
         EXPECT_EQ(test::ReadFileBytes(path), c.canWrite ? c.contentAfter : "abc");
     }
+}
+
+// The replays read the data file at offsets while it stays open for
+// appending: each read leaves the handle where it was, at the end.
+TEST(Win32FileSystem, ReadsAtAnOffsetKeepTheWritingPosition) {
+    test::TempFolder folder;
+    Win32FileSystem fs;
+    const std::string path = folder.Path() + "replay.mgr";
+    test::WriteFileBytes(path, "0123456789");
+    {
+        DataFile file(fs);
+        ASSERT_TRUE(file.Open(path, OpenMode::ReadWriteExisting));
+        ASSERT_TRUE(file.SeekToEnd());
+        char buffer[8] = {};
+        EXPECT_EQ(file.ReadAt(3, buffer, 4), 4u);
+        EXPECT_EQ(std::string(buffer, 4), "3456");
+        EXPECT_EQ(file.ReadAt(8, buffer, 8), 2u);  // short at the end
+        EXPECT_EQ(file.ReadAt(20, buffer, 8), 0u);
+        EXPECT_EQ(file.Size(), 10u);
+        file.Append("ab", 2);
+        EXPECT_EQ(file.ReadAt(10, buffer, 8), 2u);
+        file.Append("c", 1);
+    }
+    EXPECT_EQ(test::ReadFileBytes(path), "0123456789abc");
 }
 
 TEST(Win32FileSystem, AnOpenFileCannotBeOpenedAgain) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -231,6 +232,27 @@ TEST(TileDrawing, StrokesReachEveryTileTheyTouch) {
     batch.Paint(m.map.State(), m.tiles);
     ASSERT_NE(m.tiles.Find(1001, 1001), nullptr);
     EXPECT_EQ(CallsStarting(m.Overlay(1001, 1001), "ellipse"), std::vector<std::string>{"ellipse -5,95 3,103"});
+}
+
+// Overlapping strokes must land in a tile in the order they were added,
+// whether a batch touches a few tiles or many.
+TEST(TileDrawing, StrokesKeepTheirOrderInEachTile) {
+    for (int32_t tileCount : {3, 40}) {
+        SCOPED_TRACE(tileCount);
+        SwathMap m;
+        const int32_t w = m.map.State().TileWidth;
+        TileStrokeBatch batch;
+        std::map<int32_t, std::vector<std::string>> expected;  // tile column -> its line calls
+        for (int32_t i = 0; i < 3 * tileCount; ++i) {
+            const int32_t c = 1001 + (i * 7) % tileCount;  // the tiles interleaved
+            const int32_t x = (c - 1001) * w + 50;
+            batch.AddLine({x, 10 + i}, {x + 5, 10 + i}, Rgb(1, 2, 3), 1);
+            const int32_t row = w - 1 - (10 + i);
+            expected[c].push_back("line 49," + std::to_string(row) + " 54," + std::to_string(row));
+        }
+        batch.Paint(m.map.State(), m.tiles);
+        for (const auto& [c, calls] : expected) EXPECT_EQ(CallsStarting(m.Overlay(c, 1000), "line"), calls) << c;
+    }
 }
 
 }  // namespace
