@@ -75,6 +75,16 @@ void GdiCanvas::Line(Point from, Point to) {
     LineTo(dc_, to.X, to.Y);
 }
 
+// One PolyPolyline of two-point polylines: each is drawn as its own line,
+// with no join to the next, as MoveToEx and LineTo would draw it.
+void GdiCanvas::Lines(const Point* ends, size_t lineCount) {
+    if (lineCount == 0) return;
+    points_.resize(2 * lineCount);
+    counts_.assign(lineCount, 2);
+    for (size_t i = 0; i < 2 * lineCount; ++i) points_[i] = POINT{ends[i].X, ends[i].Y};
+    PolyPolyline(dc_, points_.data(), counts_.data(), static_cast<DWORD>(lineCount));
+}
+
 void GdiCanvas::Polyline(const Point* points, size_t count) {
     if (count < 2) return;
     std::vector<POINT> list(count);

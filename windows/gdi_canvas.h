@@ -7,6 +7,8 @@
 
 #include <windows.h>
 
+#include <vector>
+
 #include "core/platform/canvas.h"
 
 namespace tesselog::win32 {
@@ -31,6 +33,7 @@ public:
     void SetHollowBrush() override;
     void Line(Point from, Point to) override;
     void Polyline(const Point* points, size_t count) override;
+    void Lines(const Point* ends, size_t lineCount) override;
     void Rectangle(const Rect& box) override;
     void Ellipse(const Rect& box) override;
     void FillRect(const Rect& box, Color color) override;
@@ -58,6 +61,8 @@ private:
     HGDIOBJ originalBrush_;
     HGDIOBJ originalFont_;
     int savedState_;
+    std::vector<POINT> points_;  // Lines' buffers, kept between calls
+    std::vector<DWORD> counts_;
 };
 
 }  // namespace tesselog::win32

@@ -339,6 +339,8 @@ std::vector<ProfileCurvePiece> ReplayProfile(DataFile& file, const Settings& set
     int32_t x = paneWidth - ProfileStepX;
     double left = 0.0;
     double right = 0.0;
+    // From the end of the file: the newest records are whole even when an
+    // earlier day's crash cut a record short before them.
     BackwardRecords records(file, file.Size());
     while (const uint8_t* record = records.Previous()) {
         if (record[0] == 'Z') break;

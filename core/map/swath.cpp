@@ -191,17 +191,19 @@ void AddColourStrips(TileStrokeBatch& batch, const MapState& state, const SwathE
     const double longer = std::max(std::hypot(b.Lx - a.Lx, b.Ly - a.Ly), std::hypot(b.Rx - a.Rx, b.Ry - a.Ry));
     const int32_t n = static_cast<int32_t>(std::min(std::floor(longer + 0.5), double(MaxStripCrossLines)));
     const int32_t count = std::min(sensors.SensorCount, MaxSensors);
-    for (int32_t s = 0; s < n; ++s) {
-        const double f = double(s) / n;
-        const double lx = a.Lx + f * (b.Lx - a.Lx), ly = a.Ly + f * (b.Ly - a.Ly);
-        const double rx = a.Rx + f * (b.Rx - a.Rx), ry = a.Ry + f * (b.Ry - a.Ry);
-        for (int32_t k = 0; k < count; ++k) {
-            const int32_t last = std::min(readings.LastIndex[k], AmplitudeBankSize - 1);
-            if (last <= 0 || readings.Classes[k] == nullptr) continue;
+    // Sensor by sensor along the step: a sensor's neighbouring readings
+    // mostly share a colour class, so its lines come in runs of one pen.
+    for (int32_t k = 0; k < count; ++k) {
+        const int32_t last = std::min(readings.LastIndex[k], AmplitudeBankSize - 1);
+        if (last <= 0 || readings.Classes[k] == nullptr) continue;
+        const double from = count == 1 ? 0.0 : sensors.StripLeft[k];
+        const double to = count == 1 ? 1.0 : sensors.StripRight[k];
+        for (int32_t s = 0; s < n; ++s) {
+            const double f = double(s) / n;
+            const double lx = a.Lx + f * (b.Lx - a.Lx), ly = a.Ly + f * (b.Ly - a.Ly);
+            const double rx = a.Rx + f * (b.Rx - a.Rx), ry = a.Ry + f * (b.Ry - a.Ry);
             const int32_t reading = static_cast<int32_t>(int64_t(s) * last / n);
             const Color ink = ColourClassColor(readings.Classes[k][reading]);
-            const double from = count == 1 ? 0.0 : sensors.StripLeft[k];
-            const double to = count == 1 ? 1.0 : sensors.StripRight[k];
             batch.AddLine(Between(lx, ly, rx, ry, from), Between(lx, ly, rx, ry, to), ink, 2);
         }
     }

@@ -54,6 +54,7 @@ public:
 private:
     std::vector<TileStroke> strokes_;
     std::vector<std::pair<int64_t, uint32_t>> touches_;  // (tile key, stroke index)
+    std::vector<Point> run_;  // ends of the lines painted together
     std::vector<int64_t> keys_;                         // the tiles touched
 };
 

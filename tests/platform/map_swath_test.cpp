@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <vector>
 
 #include "core/acquisition/acquisition_state.h"
 #include "core/gps/position_handler.h"
@@ -86,6 +87,35 @@ TEST(MapSwathPixels, ColourStripShowsEachSensorsReadingsInOrder) {
     }
     EXPECT_EQ(map.Pane.At(5, 99 - 20), White) << "west of the swath";
     EXPECT_EQ(map.Pane.At(40, 99 - 20), White) << "east of it";
+}
+
+// The swath's lines of one pen go to GDI as one PolyPolyline: every pixel
+// must be what one MoveToEx and LineTo per line gives, for both pen widths,
+// in every direction, for lines of one pixel and lines that cross.
+TEST(MapSwath, LinesInOneCallDrawWhatOneLineEachDraws) {
+    std::vector<Point> ends;
+    for (int i = 0; i < 40; ++i) {
+        const int x = (i * 37) % 60, y = (i * 53) % 60;
+        ends.push_back({x, y});
+        ends.push_back({x + (i % 7) - 3, y + (i % 5) * 9 - 18});
+    }
+    ends.push_back({30, 30});
+    ends.push_back({30, 30});
+    for (int width : {1, 2}) {
+        Surface one(64, 64), together(64, 64);
+        one.Paint([&](Canvas& c) {
+            c.SetPen(Rgb(200, 30, 40), width);
+            for (size_t i = 0; i + 1 < ends.size(); i += 2) c.Line(ends[i], ends[i + 1]);
+        });
+        together.Paint([&](Canvas& c) {
+            c.SetPen(Rgb(200, 30, 40), width);
+            c.Lines(ends.data(), ends.size() / 2);
+        });
+        int differing = 0;
+        for (int y = 0; y < 64; ++y)
+            for (int x = 0; x < 64; ++x) differing += one.At(x, y) != together.At(x, y);
+        EXPECT_EQ(differing, 0) << "pen width " << width;
+    }
 }
 
 }  // namespace

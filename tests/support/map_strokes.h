@@ -35,14 +35,20 @@ inline TileStrokes OverlayStrokes(const MemoryMapTiles& tiles) {
     return all;
 }
 
-// All strokes, or those in the 2-pixel pen of colour class `index`.
+// The strokes: all of them (dots, and lines of the 2-pixel strips), or the
+// strip lines of colour class `index`. A strip line is two 1-pixel lines
+// side by side on the tiles, so lines are counted in pairs.
 inline int CountStrokes(const TileStrokes& all, int index = -1) {
     char pen[32];
-    std::snprintf(pen, sizeof pen, " pen %06x 2", index < 0 ? 0u : unsigned(ColourClassColor(index)));
-    int n = 0;
-    for (const auto& entry : all)
-        for (const std::string& s : entry.second) n += index < 0 || s.find(pen) != std::string::npos;
-    return n;
+    std::snprintf(pen, sizeof pen, " pen %06x 1", index < 0 ? 0u : unsigned(ColourClassColor(index)));
+    int lines = 0, dots = 0;
+    for (const auto& entry : all) {
+        for (const std::string& s : entry.second) {
+            if (s.rfind("ellipse", 0) == 0) dots += index < 0;
+            else lines += index < 0 || s.find(pen) != std::string::npos;
+        }
+    }
+    return lines / 2 + dots;
 }
 
 }  // namespace tesselog::test

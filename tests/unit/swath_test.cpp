@@ -157,7 +157,8 @@ TEST(SwathSegments, FirstSecondAndLaterFixesNothingWhilePaused) {
 
 TEST(SwathPositions, MarksPerPositionSize) {
     const struct { int32_t size, sensors; size_t lines, dots; const char* pen; const char* sample; } cases[] = {
-        {4, 1, 4, 0, "pen ff0000 1", "line 29,179 69,179"}, {5, 1, 4, 0, "pen ff0000 2", nullptr},
+        // Size 5's 2-pixel line is two 1-pixel lines, the second one pixel under the first.
+        {4, 1, 4, 0, "pen ff0000 1", "line 29,179 69,179"}, {5, 1, 8, 0, "pen ff0000 1", "line 29,190 69,190"},
         {2, 3, 0, 12, "pen ff0000 1", "ellipse 46,186 52,192"}, {0, 1, 0, 4, "pen ff0000 1", nullptr},
     };
     for (const auto& c : cases) {
