@@ -101,7 +101,8 @@ struct SwathMap {
     GpsPositionState epochs;
     std::unique_ptr<ConsoleReadingState> readings = std::make_unique<ConsoleReadingState>();
     int32_t overflow = 0, visible = 1;
-    MapCommands map{tiles, settings, [] {}};
+    int sizesShown = 0;  // calls to rewrite the "Map Size:" text
+    MapCommands map{tiles, settings, [] {}, [this] { ++sizesShown; }};
 
     explicit SwathMap(bool pane = true) {
         settings.MapSize = 20;
@@ -231,6 +232,19 @@ TEST(TileDrawing, StrokesReachEveryTileTheyTouch) {
     batch.Paint(m.map.State(), m.tiles);
     ASSERT_NE(m.tiles.Find(1001, 1001), nullptr);
     EXPECT_EQ(CallsStarting(m.Overlay(1001, 1001), "ellipse"), std::vector<std::string>{"ellipse -5,95 3,103"});
+}
+
+// Every change of MapSize in review reaches the "Map Size:" text: the zoom,
+// and the return to the size of before when the review ends.
+TEST(MapReview, MapSizeShownAfterZoomAndAfterLeaving) {
+    SwathMap m;
+    m.map.EnterReview();
+    m.map.Navigate(CodeNavFirst + 4);  // "Zoom&+"
+    EXPECT_EQ(m.settings.MapSize, 19);
+    EXPECT_EQ(m.sizesShown, 1);
+    m.map.ExitReview();
+    EXPECT_EQ(m.settings.MapSize, 20);
+    EXPECT_EQ(m.sizesShown, 2);
 }
 
 }  // namespace
