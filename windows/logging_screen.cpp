@@ -377,7 +377,14 @@ struct LoggingProgram {
         : Tiles(Shell().Fonts),
           Map(Tiles, Shell().ProgramSettings,
               [] { SendMessageW(LoggingScreenWindow(), MSG_MAP_OVERFLOW, 0, 0); },
-              [] { InvalidateRect(LoggingScreenWindow(), nullptr, FALSE); }),
+              // Only the "Map Size:" box: with the whole screen invalid the map
+              // pane, which has no painting of its own, would be erased white
+              // over the view that the zoom or fit has just shown.
+              [] {
+                  const Rect& box = TheLoggingWindow().Status.MapSizeBox;
+                  const RECT area{box.Left, box.Top, box.Right, box.Bottom};
+                  InvalidateRect(LoggingScreenWindow(), &area, FALSE);
+              }),
           Controls(TheLoggingWindow(), Map),
           Ports(SessionPointer, TheLoggingWindow()),
           Validation(Shell().Prompts),

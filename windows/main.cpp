@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <string>
 
 #include "core/datafile/record_log.h"
 #include "core/platform/logging_canvas.h"
@@ -31,6 +32,21 @@ tesselog::DrawLog* TheDrawLog = nullptr;
 
 std::unique_ptr<tesselog::Canvas> WrapInDrawLog(tesselog::Canvas& inner) {
     return std::make_unique<tesselog::LoggingCanvas>(inner, *TheDrawLog);
+}
+
+// "prompt CAPTION: TEXT", the text's CR and LF written as \r and \n, so that
+// every message box is one line of the draw log.
+void LogPrompt(const std::string& caption, const std::string& text) {
+    std::string line = "prompt " + caption + ": ";
+    for (char c : text) {
+        if (c == '\r')
+            line += "\\r";
+        else if (c == '\n')
+            line += "\\n";
+        else
+            line += c;
+    }
+    TheDrawLog->Write(line);
 }
 
 // The record log's clock. Wine 8 serves QueryPerformanceCounter (10 MHz)
@@ -78,6 +94,7 @@ void StartDrawLog() {
     static tesselog::DrawLog log(files.Open(DrawLogPath, tesselog::OpenMode::CreateTruncate), clock);
     TheDrawLog = &log;
     tesselog::win32::SetWindowCanvasWrapper(&WrapInDrawLog);
+    tesselog::win32::SetPromptObserver(&LogPrompt);
 
     static PerformanceCounterClock microseconds;
     static tesselog::RecordLog records(files.Open(RecordLogPath, tesselog::OpenMode::CreateTruncate), microseconds);

@@ -153,11 +153,22 @@ UINT IconFlag(PromptIcon icon) {
 
 }  // namespace
 
+namespace {
+PromptObserver TheObserver = nullptr;
+void Observe(const std::string& caption, const std::string& text) {
+    if (TheObserver) TheObserver(caption, text);
+}
+}  // namespace
+
+void SetPromptObserver(PromptObserver observer) { TheObserver = observer; }
+
 void Win32Prompts::ShowMessage(const std::string& text, const std::string& caption, PromptIcon icon) {
+    Observe(caption, text);
     MessageBoxW(Owner, WidenBytes(text).c_str(), WidenBytes(caption).c_str(), MB_OK | IconFlag(icon));
 }
 
 bool Win32Prompts::AskYesNo(const std::string& text, const std::string& caption, PromptIcon icon) {
+    Observe(caption, text);
     return MessageBoxW(Owner, WidenBytes(text).c_str(), WidenBytes(caption).c_str(), MB_YESNO | IconFlag(icon)) ==
            IDYES;
 }

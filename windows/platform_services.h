@@ -52,6 +52,12 @@ public:
     void Play(SoundId sound) override;
 };
 
+// The test build's window on the message boxes: called with the caption and
+// the text of every box before it shows, so an end-to-end test can read what
+// the operator was told (a box's text is not an X window that xdotool sees).
+using PromptObserver = void (*)(const std::string& caption, const std::string& text);
+void SetPromptObserver(PromptObserver observer);
+
 // MessageBoxW owned by the window in front (set by the shell as screens change).
 class Win32Prompts : public Prompts {
 public:

@@ -147,7 +147,12 @@ void MapCommands::EnterReview() {
     ShowMapView(state_, tiles_, settings_);
 }
 
-void MapCommands::ExitReview() { ExitMapReview(state_, settings_); }
+// Leaving review brings back the size of before it, which the "Map Size:"
+// text must show again.
+void MapCommands::ExitReview() {
+    ExitMapReview(state_, settings_);
+    if (mapSizeShown_) mapSizeShown_();
+}
 
 // An accepted new size deletes the tiles drawn at the old scale; the
 // rebuild and the next position make the tiles of the new one. A check

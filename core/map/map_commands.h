@@ -19,8 +19,8 @@ class MapCommands : public LoggingMap {
 public:
     // sendOverflow is called once when the track leaves the allowed tiles
     // (the Win32 layer posts MSG_MAP_OVERFLOW; the replay runs the session's
-    // OnMapOverflow). mapSizeShown is called after a zoom or fit all changed
-    // MapSize, so that the "Map Size:" text is rewritten.
+    // OnMapOverflow). mapSizeShown is called after a zoom, a fit all or the
+    // end of review changed MapSize, so that the "Map Size:" text is rewritten.
     MapCommands(MapTileSurfaces& tiles, Settings& settings, std::function<void()> sendOverflow,
                 std::function<void()> mapSizeShown = {});
 

@@ -102,7 +102,8 @@ struct SwathMap {
     GpsPositionState epochs;
     std::unique_ptr<ConsoleReadingState> readings = std::make_unique<ConsoleReadingState>();
     int32_t overflow = 0, visible = 1;
-    MapCommands map{tiles, settings, [] {}};
+    int sizesShown = 0;  // calls to rewrite the "Map Size:" text
+    MapCommands map{tiles, settings, [] {}, [this] { ++sizesShown; }};
 
     explicit SwathMap(bool pane = true) {
         settings.MapSize = 20;
@@ -254,6 +255,19 @@ TEST(TileDrawing, StrokesKeepTheirOrderInEachTile) {
         batch.Paint(m.map.State(), m.tiles);
         for (const auto& [c, calls] : expected) EXPECT_EQ(CallsStarting(m.Overlay(c, 1000), "line"), calls) << c;
     }
+}
+
+// Every change of MapSize in review reaches the "Map Size:" text: the zoom,
+// and the return to the size of before when the review ends.
+TEST(MapReview, MapSizeShownAfterZoomAndAfterLeaving) {
+    SwathMap m;
+    m.map.EnterReview();
+    m.map.Navigate(CodeNavFirst + 4);  // "Zoom&+"
+    EXPECT_EQ(m.settings.MapSize, 19);
+    EXPECT_EQ(m.sizesShown, 1);
+    m.map.ExitReview();
+    EXPECT_EQ(m.settings.MapSize, 20);
+    EXPECT_EQ(m.sizesShown, 2);
 }
 
 }  // namespace
