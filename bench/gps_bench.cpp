@@ -9,37 +9,13 @@
 #include <memory>
 #include <string>
 
+#include "bench/null_canvas.h"
 #include "core/gps/gps_decoder.h"
 #include "core/gps/gps_framer.h"
 #include "core/gps/position_handler.h"
 
 namespace tesselog {
 namespace {
-
-class NullCanvas : public Canvas {
-public:
-    void SetPen(Color, int) override {}
-    void SetNullPen() override {}
-    void SetBrush(Color) override {}
-    void SetHollowBrush() override {}
-    void Line(Point, Point) override {}
-    void Polyline(const Point*, size_t) override {}
-    void Rectangle(const Rect&) override {}
-    void Ellipse(const Rect&) override {}
-    void FillRect(const Rect&, Color) override {}
-    void SetFont(FontChoice) override {}
-    void SetTextColor(Color) override {}
-    void SetTextAlign(TextAlign) override {}
-    void SetTextBackground(bool, Color) override {}
-    void Text(int32_t, int32_t, const std::string& text) override { benchmark::DoNotOptimize(text.data()); }
-    void TextInRect(const Rect&, int32_t, int32_t, const std::string& text) override {
-        benchmark::DoNotOptimize(text.data());
-    }
-    TextSize TextExtent(const std::string& text) override { return {static_cast<int32_t>(text.size()) * 7, 14}; }
-    void SetClip(const Rect&) override {}
-    void ClearClip() override {}
-    void CopyBlock(const Rect&, Point) override {}
-};
 
 // A thousand GGA sentences of a receiver moving at 10 Hz, with checksums.
 std::string GgaStream() {

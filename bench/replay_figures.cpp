@@ -11,35 +11,13 @@
 #include <cstdlib>
 #include <memory>
 
+#include "bench/null_canvas.h"
 #include "bench/replay_rig.h"
 #include "core/map/map_tiles.h"
 #include "core/platform/stdio_file_system.h"
 
 namespace tesselog {
 namespace {
-
-class NullCanvas : public Canvas {
-public:
-    void SetPen(Color, int) override {}
-    void SetNullPen() override {}
-    void SetBrush(Color) override {}
-    void SetHollowBrush() override {}
-    void Line(Point, Point) override {}
-    void Polyline(const Point*, size_t) override {}
-    void Rectangle(const Rect&) override {}
-    void Ellipse(const Rect&) override {}
-    void FillRect(const Rect&, Color) override {}
-    void SetFont(FontChoice) override {}
-    void SetTextColor(Color) override {}
-    void SetTextAlign(TextAlign) override {}
-    void SetTextBackground(bool, Color) override {}
-    void Text(int32_t, int32_t, const std::string&) override {}
-    void TextInRect(const Rect&, int32_t, int32_t, const std::string&) override {}
-    TextSize TextExtent(const std::string&) override { return {}; }
-    void SetClip(const Rect&) override {}
-    void ClearClip() override {}
-    void CopyBlock(const Rect&, Point) override {}
-};
 
 // In-memory tiles whose overlays draw nothing: without the recording
 // canvas's formatting of every call, what is left is the core's own work.
