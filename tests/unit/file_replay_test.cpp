@@ -67,6 +67,23 @@ ExtentScan Scan(const std::string& bytes) {
     return ScanFileExtent(rig.file, state, none);
 }
 
+// A long read steps the busy indicator, but never more often than every
+// 750 ms: the clock here moves 100 ms each time the replay looks at it.
+TEST(ExtentScan, LongScanStepsTheBusyIndicatorAtMostEvery750Ms) {
+    struct SteppingClock : Clock {
+        uint32_t now = 0;
+        uint32_t Tick() override { return now += 100; }
+        LocalTime Now() override { return {}; }
+    } clock;
+    int steps = 0;
+    ReplayProgress progress(clock, [&steps] { ++steps; });
+    MapState state;
+    state.TileWidth = state.TileHeight = 100;
+    FileRig rig(Repeat(Reading(0, ",0060,0065"), 4096 * 24));  // looked at 24 times
+    ScanFileExtent(rig.file, state, progress);
+    EXPECT_EQ(steps, 3);  // at 800, 1600 and 2400 ms of the 2,400
+}
+
 TEST(ExtentScan, RangeFromTheOriginAndEveryEdgeValue) {
     // Eastings all east of the origin; "{0" and i..p carry no range.
     const ExtentScan scan = Scan(Rec("X$STARTED") + Seg('0', 0.0) + Edge('a', 1010, 2005, 1012, 2030) +
