@@ -6,12 +6,12 @@
 # second recording goes into the same file: its old bytes stay as they were and one
 # appended header block ("rESSEL  W" ...) starts the new part (check_append.py). Refused:
 # with two consoles configured the file gets one "WARNING" that names the set-up, the
-# screen stays in "Monitoring" and the file is not touched. Review: "Enter Rev&iew",
-# "Zoom&+", "Zoom&-" and "&Fit All" redraw the old track from the file each time, and
-# "&Exit Review" brings the map size back. The texts of the message boxes are read from
+# screen stays in "Monitoring" and the file is not touched. Before the second recording,
+# the review: "Enter Rev&iew", "Zoom&+", "Zoom&-" and "&Fit All" redraw the old track from
+# the file each time, and "&Exit Review" brings the map size back. The texts of the message boxes are read from
 # the draw log's "prompt" lines; the navigation buttons, which have no letter keys, are
-# clicked at their places in the screen's layout. The shots "accepted" and "fit-all" of
-# the review are docs/screenshots/append-replayed.png and append-fit-all.png.
+# clicked at their places in the screen's layout. The shots "append-replayed" and
+# "fit-all" are docs/screenshots/append-replayed.png and append-fit-all.png.
 # time limit: 170 s
 
 APPEND_MAIN=""
@@ -206,6 +206,50 @@ append_track_shot() {
 
 # ---------------------------------------------------------------- scenarios
 
+# In Stand By on the appended file: "Enter Rev&iew", "Zoom&+" three times, "Zoom&-",
+# "&Fit All" and "&Exit Review", each redrawing the whole track from the file.
+append_review_zoom_fit() {
+    local size expected step
+    append_click review
+    sleep 2
+    append_track_shot review
+    # Zoom in three times and out once; each redraws the map at the new size.
+    size=40
+    for step in zoom0 zoom0 zoom0 zoom1; do
+        if [ "$step" = zoom0 ]; then
+            expected=$(((95 * size + 50) / 100))
+            [ "$expected" -ne "$size" ] || expected=$((size - 1))
+        else
+            expected=$(((105 * size + 50) / 100))
+            [ "$expected" -ne "$size" ] || expected=$((size + 1))
+        fi
+        append_click "$step"
+        e2e_wait_for 20 append_map_size_is "$expected" ||
+            e2e_fail "$step: the map size shown is $(append_map_size), not $expected"
+        sleep 2
+        append_track_shot "$step-$expected"
+        size="$expected"
+    done
+    append_click zoom2
+    e2e_wait_for 20 append_map_size_not "$size" || e2e_fail "\"&Fit All\" left the map size at $size"
+    sleep 2
+    append_track_shot fit-all
+    # The whole track lies inside the pane, clear of its edges.
+    python3 - "$APPEND_TRACK" "$APPEND_SIDE" <<'EOF' || e2e_fail "fit all: the track is not inside the map ($APPEND_TRACK)"
+import re, sys
+w, h, x, y = map(int, re.match(r".* (\d+)x(\d+)\+(\d+)\+(\d+)$", sys.argv[1]).groups())
+side = int(sys.argv[2])
+sys.exit(0 if x > 2 and y > 2 and x + w < side - 2 and y + h < side - 2 else 1)
+EOF
+
+    append_click review
+    e2e_wait_for 20 append_map_size_is 40 || e2e_fail "\"&Exit Review\" left the map size at $(append_map_size)"
+    sleep 2
+    append_track_shot review-left
+    append_same_map_size_text "$(ls "$E2E_OUT"/*-append-replayed.png)" "$(ls "$E2E_OUT"/*-review-left.png)"
+    append_state_is "Stand By" || e2e_fail "after the review the screen is in \"$(append_state)\""
+}
+
 scenario_append_after_restart() {
     append_settings "$E2E_OUT/settings.ini" 3
     e2e_write_settings "$E2E_OUT/settings.ini"
@@ -214,6 +258,7 @@ scenario_append_after_restart() {
     append_first_survey 30
     append_continue
     append_track_shot append-replayed
+    append_review_zoom_fit
     e2e_keys "$APPEND_MAIN" g
     sleep 10
     e2e_keys "$APPEND_MAIN" space
@@ -259,55 +304,4 @@ scenario_append_refused_other_setup() {
     e2e_keys "$APPEND_MAIN" x
     e2e_expect_exit 0 15
     cmp "$E2E_OUT/before.mgr" "$APPEND_FILE" || e2e_fail "the refused file changed"
-}
-
-scenario_append_review_zoom_fit() {
-    local size expected step
-    append_settings "$E2E_OUT/settings.ini" 3
-    e2e_write_settings "$E2E_OUT/settings.ini"
-    append_start_sim
-    append_start
-    append_first_survey 30
-    append_continue
-    append_track_shot accepted
-
-    append_click review
-    sleep 2
-    append_track_shot review
-    # Zoom in three times and out once; each redraws the map at the new size.
-    size=40
-    for step in zoom0 zoom0 zoom0 zoom1; do
-        if [ "$step" = zoom0 ]; then
-            expected=$(((95 * size + 50) / 100))
-            [ "$expected" -ne "$size" ] || expected=$((size - 1))
-        else
-            expected=$(((105 * size + 50) / 100))
-            [ "$expected" -ne "$size" ] || expected=$((size + 1))
-        fi
-        append_click "$step"
-        e2e_wait_for 20 append_map_size_is "$expected" ||
-            e2e_fail "$step: the map size shown is $(append_map_size), not $expected"
-        sleep 2
-        append_track_shot "$step-$expected"
-        size="$expected"
-    done
-    append_click zoom2
-    e2e_wait_for 20 append_map_size_not "$size" || e2e_fail "\"&Fit All\" left the map size at $size"
-    sleep 2
-    append_track_shot fit-all
-    # The whole track lies inside the pane, clear of its edges.
-    python3 - "$APPEND_TRACK" "$APPEND_SIDE" <<'EOF' || e2e_fail "fit all: the track is not inside the map ($APPEND_TRACK)"
-import re, sys
-w, h, x, y = map(int, re.match(r".* (\d+)x(\d+)\+(\d+)\+(\d+)$", sys.argv[1]).groups())
-side = int(sys.argv[2])
-sys.exit(0 if x > 2 and y > 2 and x + w < side - 2 and y + h < side - 2 else 1)
-EOF
-
-    append_click review
-    e2e_wait_for 20 append_map_size_is 40 || e2e_fail "\"&Exit Review\" left the map size at $(append_map_size)"
-    sleep 2
-    append_track_shot review-left
-    append_same_map_size_text "$(ls "$E2E_OUT"/*-accepted.png)" "$(ls "$E2E_OUT"/*-review-left.png)"
-    append_state_is "Stand By" || e2e_fail "after the review the screen is in \"$(append_state)\""
-    append_leave
 }
