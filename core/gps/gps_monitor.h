@@ -42,7 +42,7 @@ constexpr size_t MonitorLineRestart = 190;
 constexpr size_t MonitorCommandMaxChars = 27;
 constexpr size_t MonitorCommandEditChars = 100;  // what the send dialog's edit takes
 // The list keeps the newest lines; at the cap the oldest go first. 10,000
-// lines are about 40 minutes at 5 sentences a second (8 minutes at 20 Hz),
+// lines are 33 minutes at 5 sentences a second (over 8 minutes at 20 Hz),
 // far more than a look at a receiver needs, and a list box of that size
 // still scrolls at once.
 constexpr int32_t MonitorListCap = 10000;
