@@ -9,7 +9,8 @@
 // through a window canvas (the logging screen's fields) is also written to
 // C:\ProgramData\Brenvik\Temp\drawlog.txt, which the tests read, and every
 // record written to a data file goes to recordlog.txt beside it, with the
-// time its write returned. The program that goes to the field is built
+// time its write returned; the GPS monitor's list lines and button actions go
+// to the draw log too. The program that goes to the field is built
 // without them.
 #include <cstdint>
 #include <cstdio>
@@ -18,6 +19,7 @@
 
 #include "core/datafile/record_log.h"
 #include "core/platform/logging_canvas.h"
+#include "windows/gps_monitor_window.h"
 #include "windows/platform_services.h"
 #include "windows/process_resources.h"
 #include "windows/replay_timing.h"
@@ -100,6 +102,7 @@ void StartDrawLog() {
     static tesselog::RecordLog records(files.Open(RecordLogPath, tesselog::OpenMode::CreateTruncate), microseconds);
     tesselog::DataFile::SetDefaultObserver(&records);
     tesselog::win32::SetReplayTimingSink([](const std::string& line) { TheDrawLog->Write(line); });
+    tesselog::win32::SetMonitorEventSink([](const std::string& line) { TheDrawLog->Write(line); });
     if (GetEnvironmentVariableW(L"TESSELOG_RESOURCE_PROBE", nullptr, 0) > 0)
         CloseHandle(CreateThread(nullptr, 0, &ProbeResources, nullptr, 0, nullptr));
 }

@@ -6,9 +6,9 @@ namespace tesselog::win32 {
 
 // ScreenLogMessages is the logging screen's, in logging_screen.cpp; CurveMessages,
 // DecayMessages, NumbersMessages and SpeedMessages share the pane paint handler
-// of profile_panes.cpp; ColorBarMessages is in numbers_panes.cpp.
+// of profile_panes.cpp; ColorBarMessages is in numbers_panes.cpp; MonitorGpsMessages
+// is in gps_monitor_window.cpp.
 const WindowMessageTable MapMessages = EmptyMessageTable<WindowHandler>();
-const WindowMessageTable MonitorGpsMessages = EmptyMessageTable<WindowHandler>();
 
 LRESULT CALLBACK MainWindowProc(HWND, UINT, WPARAM, LPARAM);  // shell_window.cpp
 

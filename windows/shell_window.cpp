@@ -8,6 +8,7 @@
 #include "core/shell/main_painting.h"
 #include "windows/dialogs.h"
 #include "windows/gdi_objects.h"
+#include "windows/gps_monitor_window.h"
 #include "windows/logging_screen.h"
 
 namespace tesselog::win32 {
@@ -82,8 +83,9 @@ LRESULT OnMainCreate(HWND window, UINT, WPARAM, LPARAM) {
                                           shell.ClientHeight, window,
                                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(LoggingScreenId)),
                                           shell.Instance, nullptr);
-    shell.GpsMonitor = CreateWindowExW(0, L"MonitorGPSWnd", L"Monitor GPS", WS_CHILD, 2, 2, shell.ClientWidth - 4,
-                                       shell.ClientHeight - 4, window,
+    // The monitor paints its label at every line: its controls are clipped out.
+    shell.GpsMonitor = CreateWindowExW(0, L"MonitorGPSWnd", L"Monitor GPS", WS_CHILD | WS_CLIPCHILDREN, 2, 2,
+                                       shell.ClientWidth - 4, shell.ClientHeight - 4, window,
                                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(GpsMonitorId)), shell.Instance,
                                        nullptr);
     if (!shell.LoggingScreen || !shell.GpsMonitor) {
@@ -103,14 +105,10 @@ LRESULT OnMainSize(HWND window, UINT, WPARAM, LPARAM) {
 
 LRESULT OnMainDestroy(HWND, UINT, WPARAM, LPARAM) {
     StopLoggingAtExit();
+    StopGpsMonitorAtExit();
     PostQuitMessage(0);
     return 0;
 }
-
-// "GPS M&onitoring" with GPS enabled: the GPS port, the monitor thread, and
-// ScreenMode 2 with the monitor window in front start here when the monitor
-// window exists; until then it shows nothing.
-void StartGpsMonitoring(ProgramShell&) {}
 
 bool RunDialogAndRepaint(ProgramShell& shell, bool (*run)(HWND, DialogContext&)) {
     DialogContext context{shell.ProgramSettings,
@@ -133,7 +131,7 @@ void RunMainAction(ProgramShell& shell, MainAction action) {
     case MainAction::SystemSetup: RunDialogAndRepaint(shell, &RunSystemSetupDialog); break;
     case MainAction::ArrayGeometry: RunDialogAndRepaint(shell, &RunArrayGeometryDialog); break;
     case MainAction::GpsPortSetup: RunDialogAndRepaint(shell, &RunGpsPortSetupDialog); break;
-    case MainAction::GpsMonitoring: StartGpsMonitoring(shell); break;
+    case MainAction::GpsMonitoring: StartGpsMonitor(shell); break;
     case MainAction::MapOptions:
     case MainAction::ProfilesOptions:
         // The logging screen's shared pens follow these settings.

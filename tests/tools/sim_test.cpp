@@ -262,6 +262,31 @@ TEST(SimFaults, StopSilencesOnlyItsPortForItsWindow)
     EXPECT_EQ(missing, 40);
 }
 
+// A receiver at a wrong baud rate and one without line ends: the bytes go on
+// arriving, paced as before, but no line ever ends.
+TEST(SimFaults, GarbageAndNoLineEndsNeverEndALine)
+{
+    SimConfig config;
+    config.ConsoleSensors = {};
+    config.ConsoleRates = {};
+    const int gps = Simulation(config).PortIndex("gps");
+    const std::string plain = Stream(RunFor(config, 10.0), gps);
+    config.Faults.Garbage = true;
+    const std::string garbage = Stream(RunFor(config, 10.0), gps);
+    config.Faults.Garbage = false;
+    config.Faults.NoLineEnds = true;
+    const std::string joined = Stream(RunFor(config, 10.0), gps);
+
+    ASSERT_GT(plain.size(), 1000u);
+    EXPECT_EQ(garbage.size(), plain.size());
+    EXPECT_EQ(garbage.find('\n'), std::string::npos);
+    EXPECT_EQ(joined.find_first_of("\r\n"), std::string::npos);
+    std::string stripped = plain;
+    stripped.erase(std::remove_if(stripped.begin(), stripped.end(), [](char c) { return c == '\r' || c == '\n'; }),
+                   stripped.end());
+    EXPECT_EQ(joined, stripped);
+}
+
 TEST(SimNmea, ChecksumsAndCoordinateText)
 {
     const std::string known = "GPGGA,173524,4336.5940,N,07936.6403,W,8,11,2.0,142.5,M,-35.4,M,,";
@@ -299,6 +324,7 @@ TEST(SimOptions, CommandLines)
         {{"--consoles", "3", "--types", "2,1"}, "--types needs one value or one per console"},
         {{"--stop", "console2@30+4"}, "--stop names no simulated port: console2"},  // one console only
         {{"--no-gps", "--close-port", "10+5"}, "GPS faults given with --no-gps"},
+        {{"--no-gps", "--gps-garbage"}, "GPS faults given with --no-gps"},
     };
     for (const auto& [args, expected] : refused) {
         ToolOptions options;

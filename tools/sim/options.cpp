@@ -195,7 +195,8 @@ const char Footer[] = R"(GPS faults take WHEN: a share P (0..1) of the fixes at 
 every fix from START for LEN seconds; each option is repeatable.
 
 Whatever the program writes to the GPS port is printed as
-"gps <- [seconds] text" with CR, LF and other control bytes escaped.)";
+"gps <- [seconds] text", one line per LF, with CR, LF and other control
+bytes escaped: a command sent with CR LF shows as "...\r\n".)";
 
 void DeclareOptions(CLI::App& app, Readers& readers, ToolOptions& options, ConsoleLists& lists)
 {
@@ -337,6 +338,12 @@ void DeclareOptions(CLI::App& app, Readers& readers, ToolOptions& options, Conso
         "gone opens, but each read fails at once (error 1).\n"
         "Dry runs and captures drop the window's bytes.");
 
+    app.add_flag_callback("--gps-garbage", [&sim] { sim.Faults.Garbage = true; },
+                          "the receiver as read at a wrong baud rate: every fix\n"
+                          "comes as as many random bytes, never an LF");
+    app.add_flag_callback("--gps-no-line-ends", [&sim] { sim.Faults.NoLineEnds = true; },
+                          "the sentences without CR LF, one after the other");
+
     app.option_defaults()->group("Running");
     add("--duration", "S", Number(options.Duration, NotNegative),
         "stop after S seconds (default: at SIGINT/SIGTERM)");
@@ -409,7 +416,8 @@ bool CheckTogether(ToolOptions& options, const ConsoleLists& lists, bool spacing
     }
     const GpsFaults& faults = sim.Faults;
     if (!sim.Gps && (faults.BadChecksum.Any() || faults.MissingStar.Any() || faults.NoiseBurst.Any() ||
-                     faults.QualityZero.Any() || faults.FewSatellites.Any() || !faults.ClosedPort.empty())) {
+                     faults.QualityZero.Any() || faults.FewSatellites.Any() || !faults.ClosedPort.empty() ||
+                     faults.Garbage || faults.NoLineEnds)) {
         error = "GPS faults given with --no-gps";
         return false;
     }

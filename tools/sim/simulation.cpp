@@ -309,6 +309,24 @@ void Simulation::MakeGpsFix(double t, std::string& out)
         AppendNoiseBurst(out);
     }
     AppendNoise(out);
+    SpoilLine(out);
+}
+
+// A receiver read at the wrong baud rate: as many bytes as the fix had, of
+// any value but LF (a "$" may come by chance, as on a real line), so that no
+// line ever ends. Without line ends: the same sentences run together.
+void Simulation::SpoilLine(std::string& out)
+{
+    const GpsFaults& faults = config_.Faults;
+    if (faults.Garbage) {
+        for (char& byte : out) {
+            do {
+                byte = static_cast<char>(random_.Below(256));
+            } while (byte == '\n');
+        }
+    } else if (faults.NoLineEnds) {
+        out.erase(std::remove_if(out.begin(), out.end(), [](char c) { return c == '\r' || c == '\n'; }), out.end());
+    }
 }
 
 void Simulation::AdvanceTo(double seconds, const std::function<void(const Chunk&)>& sink)

@@ -50,6 +50,8 @@ struct GpsFaults {
     FaultSchedule QualityZero;    // the fix reports quality 0 (no fix)
     FaultSchedule FewSatellites;  // the fix reports one satellite
     std::vector<TimeWindow> ClosedPort;  // the line is gone: nothing sent, the pty closed in real time
+    bool Garbage = false;      // read at another baud rate: each fix's bytes turn into noise without LF
+    bool NoLineEnds = false;   // the sentences without their CR LF
 };
 
 struct SimConfig {
@@ -124,6 +126,7 @@ private:
     void MakeGpsFix(double t, std::string& out);
     void AppendNoise(std::string& out);
     void AppendNoiseBurst(std::string& out);
+    void SpoilLine(std::string& out);
     bool Hits(const FaultSchedule& fault, double t);
     bool Stopped(int port, double t) const;
 
