@@ -27,22 +27,6 @@ prepare_prefix() {
     e2e_use_prefix "$out/prefix"
 }
 
-# A pty pair whose far end is held open and never written: the port stays there, silent.
-# Sets SILENT_PTY. (Not called inside $(...), which would lose the pid kept for clean-up.)
-SILENT_PTY=""
-start_silent_pty() {
-    python3 -c '
-import os, pty, sys, time, tty
-master, slave = pty.openpty()
-tty.setraw(master)
-print(os.ttyname(slave), flush=True)
-time.sleep(3600)
-' >"$out/pty.txt" 2>&1 &
-    e2e_track_pid $!
-    e2e_wait_for 10 test -s "$out/pty.txt" || e2e_fail "no pty"
-    SILENT_PTY="$(head -n 1 "$out/pty.txt")"
-}
-
 cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat" 2>/dev/null || echo 0; }
 
 # The prefix's wineserver, which serves every read and time-out of the program: the
@@ -97,8 +81,8 @@ main() {
     e2e_init "$out"
     prepare_prefix
     e2e_start_xvfb 15 2>>"$out/run.log"
-    start_silent_pty
-    e2e_map_ports "COM2=$SILENT_PTY" 2>>"$out/run.log"
+    e2e_start_silent_pty "$out"
+    e2e_map_ports "COM2=$E2E_SILENT_PTY" 2>>"$out/run.log"
     echo "GPS reader idle under Wine, silent GPS port, CPU over ${seconds} s ($(basename "$E2E_EXE")):"
     measure "default settings (ring at each break)"
     measure "DisconnectAlarm 0 (no ring)" 27=0

@@ -41,20 +41,6 @@ wineserver_pid() {
     printf '%s\n' "$found"
 }
 
-SILENT_PTY=""
-start_silent_pty() {
-    python3 -c '
-import os, pty, time, tty
-master, slave = pty.openpty()
-tty.setraw(master)
-print(os.ttyname(slave), flush=True)
-time.sleep(7200)
-' >"$out/pty.txt" 2>&1 &
-    e2e_track_pid $!
-    e2e_wait_for 10 test -s "$out/pty.txt" || e2e_fail "no pty"
-    SILENT_PTY="$(head -n 1 "$out/pty.txt")"
-}
-
 # open_monitor EXE: the program started, "o" pressed, the port open. Sets MAIN.
 MAIN=""
 open_monitor() {
@@ -78,8 +64,8 @@ close_program() {
 
 measure_idle() {
     local server before after sb sa
-    start_silent_pty
-    e2e_map_ports "COM2=$SILENT_PTY" 2>>"$out/run.log"
+    e2e_start_silent_pty "$out"
+    e2e_map_ports "COM2=$E2E_SILENT_PTY" 2>>"$out/run.log"
     open_monitor "$E2E_EXE"
     server="$(wineserver_pid)"
     before="$(cpu_ticks "$E2E_PROGRAM_PID")"

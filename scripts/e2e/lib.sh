@@ -251,6 +251,25 @@ e2e_map_ports() {
     e2e_stop_prefix "$E2E_PREFIX"
 }
 
+# ---------------------------------------------------------------- a silent port
+
+# e2e_start_silent_pty DIR: a pty pair whose far end is held open and never written, so a
+# port mapped to it stays there, silent. Sets E2E_SILENT_PTY to the port's end. (Not
+# called inside $(...), which would lose the pid kept for clean-up.)
+E2E_SILENT_PTY=""
+e2e_start_silent_pty() {
+    python3 -c '
+import os, pty, time, tty
+master, slave = pty.openpty()
+tty.setraw(master)
+print(os.ttyname(slave), flush=True)
+time.sleep(7200)
+' >"$1/pty.txt" 2>&1 &
+    e2e_track_pid $!
+    e2e_wait_for 10 test -s "$1/pty.txt" || e2e_fail "no pty"
+    E2E_SILENT_PTY="$(head -n 1 "$1/pty.txt")"
+}
+
 # ---------------------------------------------------------------- simulator
 
 E2E_SIM_PID=""
