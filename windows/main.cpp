@@ -116,7 +116,16 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     StartDrawLog();
 #endif
     if (!RegisterWindowClasses(instance)) return 2;
-    if (!CreateMainWindow(instance, showCommand)) return 16;
+    if (!CreateMainWindow(instance, showCommand)) {
+        // Under Wine the screen's windows have now and then failed to be made
+        // right at start-up (a few starts in a hundred of the end-to-end runs;
+        // the cause is not found). The failed attempt's window has gone and
+        // posted the quit message: take that back and try once more.
+        MSG quit{};
+        while (PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {}
+        Sleep(200);
+        if (!CreateMainWindow(instance, showCommand)) return 16;
+    }
     MSG message{};
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
         TranslateMessage(&message);
