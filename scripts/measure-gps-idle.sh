@@ -27,20 +27,7 @@ prepare_prefix() {
     e2e_use_prefix "$out/prefix"
 }
 
-cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat" 2>/dev/null || echo 0; }
 
-# The prefix's wineserver, which serves every read and time-out of the program: the
-# newest live one whose working directory is the prefix's server folder
-# (.../server-<device>-<inode> of the prefix, both in hex).
-wineserver_pid() {
-    local id p found=""
-    id="$(stat -c '%d %i' "$E2E_PREFIX" | awk '{printf "server-%x-%x", $1, $2}')"
-    for p in $(pgrep -x wineserver64 || true) $(pgrep -x wineserver || true); do
-        e2e_pid_alive "$p" || continue
-        case "$(readlink "/proc/$p/cwd" 2>/dev/null)" in */"$id") found="$p" ;; esac
-    done
-    printf '%s\n' "$found"
-}
 
 percent() { awk -v d="$1" -v hz="$ticks_per_second" -v s="$seconds" 'BEGIN { printf "%.2f", 100 * d / hz / s }'; }
 
@@ -56,15 +43,15 @@ measure() {
     sleep 2
     e2e_pid_alive "$E2E_PROGRAM_PID" || e2e_fail "the program ended"
     e2e_no_window "Serial Port" || e2e_fail "the GPS port did not open"
-    server="$(wineserver_pid)"
+    server="$(e2e_wineserver_pid)"
     [ -n "$server" ] || e2e_fail "no wineserver found for $E2E_PREFIX"
-    before="$(cpu_ticks "$E2E_PROGRAM_PID")"
-    server_before="$(cpu_ticks "$server")"
+    before="$(e2e_cpu_ticks "$E2E_PROGRAM_PID")"
+    server_before="$(e2e_cpu_ticks "$server")"
     python3 "$here/measure_logging.py" threads "$E2E_PROGRAM_PID" "$out/threads-before"
     sleep "$seconds"
     python3 "$here/measure_logging.py" threads "$E2E_PROGRAM_PID" "$out/threads-after"
-    after="$(cpu_ticks "$E2E_PROGRAM_PID")"
-    server_after="$(cpu_ticks "$server")"
+    after="$(e2e_cpu_ticks "$E2E_PROGRAM_PID")"
+    server_after="$(e2e_cpu_ticks "$server")"
     program=$((after - before))
     served=$((server_after - server_before))
     printf '%-38s program %5s %%   wineserver %5s %%   together %5s %% of one core\n' "$label" \

@@ -27,19 +27,7 @@ base_prefix="$E2E_ROOT/build/e2e/prefix-base"
 ticks_per_second="$(getconf CLK_TCK)"
 drawlog_rel="drive_c/ProgramData/Brenvik/Temp/drawlog.txt"
 
-cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat" 2>/dev/null || echo 0; }
 percent() { awk -v d="$1" -v hz="$ticks_per_second" -v s="$2" 'BEGIN { printf "%.2f", 100 * d / hz / s }'; }
-
-# The prefix's wineserver: the live one whose working directory is the prefix's server folder.
-wineserver_pid() {
-    local id p found=""
-    id="$(stat -c '%d %i' "$E2E_PREFIX" | awk '{printf "server-%x-%x", $1, $2}')"
-    for p in $(pgrep -x wineserver64 || true) $(pgrep -x wineserver || true); do
-        e2e_pid_alive "$p" || continue
-        case "$(readlink "/proc/$p/cwd" 2>/dev/null)" in */"$id") found="$p" ;; esac
-    done
-    printf '%s\n' "$found"
-}
 
 # open_monitor EXE: the program started, "o" pressed, the port open. Sets MAIN.
 MAIN=""
@@ -67,12 +55,12 @@ measure_idle() {
     e2e_start_silent_pty "$out"
     e2e_map_ports "COM2=$E2E_SILENT_PTY" 2>>"$out/run.log"
     open_monitor "$E2E_EXE"
-    server="$(wineserver_pid)"
-    before="$(cpu_ticks "$E2E_PROGRAM_PID")"
-    sb="$(cpu_ticks "$server")"
+    server="$(e2e_wineserver_pid)"
+    before="$(e2e_cpu_ticks "$E2E_PROGRAM_PID")"
+    sb="$(e2e_cpu_ticks "$server")"
     sleep "$idle"
-    after="$(cpu_ticks "$E2E_PROGRAM_PID")"
-    sa="$(cpu_ticks "$server")"
+    after="$(e2e_cpu_ticks "$E2E_PROGRAM_PID")"
+    sa="$(e2e_cpu_ticks "$server")"
     printf 'idle, silent port, %s s:   program %s %%   wineserver %s %%   together %s %% of one core\n' "$idle" \
         "$(percent $((after - before)) "$idle")" "$(percent $((sa - sb)) "$idle")" \
         "$(percent $((after - before + sa - sb)) "$idle")"
@@ -99,9 +87,9 @@ measure_busy() {
     : >"$out/keys.txt"
     sleep 5
     press_p start
-    before="$(cpu_ticks "$E2E_PROGRAM_PID")"
+    before="$(e2e_cpu_ticks "$E2E_PROGRAM_PID")"
     sleep "$busy"
-    after="$(cpu_ticks "$E2E_PROGRAM_PID")"
+    after="$(e2e_cpu_ticks "$E2E_PROGRAM_PID")"
     press_p end
     sleep 2
     printf 'busy, GGA at 20 Hz, %s s:   program %s %% of one core\n' "$busy" \

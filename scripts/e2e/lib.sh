@@ -270,6 +270,24 @@ time.sleep(7200)
     E2E_SILENT_PTY="$(head -n 1 "$1/pty.txt")"
 }
 
+# ---------------------------------------------------------------- CPU figures
+
+# e2e_cpu_ticks PID: user and system clock ticks the process has used (0 when gone).
+e2e_cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat" 2>/dev/null || echo 0; }
+
+# e2e_wineserver_pid: the prefix's wineserver, which serves every read and time-out of
+# the program: the live one whose working directory is the prefix's server folder
+# (.../server-<device>-<inode> of the prefix, both in hex).
+e2e_wineserver_pid() {
+    local id p found=""
+    id="$(stat -c '%d %i' "$E2E_PREFIX" | awk '{printf "server-%x-%x", $1, $2}')"
+    for p in $(pgrep -x wineserver64 || true) $(pgrep -x wineserver || true); do
+        e2e_pid_alive "$p" || continue
+        case "$(readlink "/proc/$p/cwd" 2>/dev/null)" in */"$id") found="$p" ;; esac
+    done
+    printf '%s\n' "$found"
+}
+
 # ---------------------------------------------------------------- simulator
 
 E2E_SIM_PID=""
