@@ -45,4 +45,7 @@
 #define IDC_AUDIO_DISCONNECT_ALARM 1244     /* DisconnectAlarm */
 #define IDC_AUDIO_GPS_MASK_WARNING 1245     /* GpsMaskAudioWarning */
 
+/* Set Coordinates Display Units, "COORDINATESUNITS". */
+#define IDC_COORDINATES_UNITS 1018          /* combo: CoordinateDisplay, or - 1 for a grid receiver */
+
 #endif

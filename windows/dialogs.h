@@ -72,5 +72,8 @@ bool RunReadingsScaleDialog(HWND owner, DialogContext& context,
 bool RunSpeedScaleDialog(HWND owner, DialogContext& context);
 // "AUDIOFUNCTIONS": OK stores the three sound switches and saves.
 bool RunAudioOptionsDialog(HWND owner, DialogContext& context);
+// "COORDINATESUNITS": OK stores CoordinateDisplay and saves. Opened from the
+// logging screen and from the main window.
+bool RunCoordinatesUnitsDialog(HWND owner, DialogContext& context);
 
 }  // namespace tesselog::win32

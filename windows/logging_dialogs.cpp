@@ -1,6 +1,6 @@
 // The dialogs opened by the logging screen's commands: New Survey Line, New
 // Station, Comment, GPS Warning Mask, Map Size, Readings Scale, Set New Speed
-// Bar Scale and Audio Options. What they show and store is decided in
+// Bar Scale, Audio Options and Set Coordinates Display Units. What they show and store is decided in
 // core/settings/logging_dialogs; this file moves the forms into the controls
 // and back and routes OK, Cancel, typing and the cancel keys.
 #include "windows/logging_dialogs.h"
@@ -49,7 +49,7 @@ void Save(LoggingDialogRun& run) {
     if (run.context->saveSettings) run.context->saveSettings();
 }
 
-// ---------------------------------------------------------------- The eight dialogs
+// ---------------------------------------------------------------- The nine dialogs
 
 const LoggingDialogKind NewLineKind = {
     L"GETNEWLINE", [](LoggingDialogRun& run) { return NewLineForm(run.context->settings); },
@@ -130,6 +130,14 @@ const LoggingDialogKind AudioKind = {
     },
     nullptr, nullptr, 0, false, 1, 0};
 
+const LoggingDialogKind CoordinatesUnitsKind = {
+    L"COORDINATESUNITS", [](LoggingDialogRun& run) { return CoordinatesUnitsForm(run.context->settings); },
+    [](HWND, LoggingDialogRun& run) {
+        StoreCoordinatesUnits(run.form, run.context->settings);
+        Save(run);
+    },
+    nullptr, nullptr, CoordinatesUnitsPlacementDivisor, true, 1, 0};
+
 const LoggingDialogKind& KindOf(LoggingDialog which) {
     switch (which) {
     case LoggingDialog::NewLine: return NewLineKind;
@@ -139,6 +147,7 @@ const LoggingDialogKind& KindOf(LoggingDialog which) {
     case LoggingDialog::MapSize: return MapSizeKind;
     case LoggingDialog::ReadingsScale: return ReadingsScaleKind;
     case LoggingDialog::SpeedScale: return SpeedScaleKind;
+    case LoggingDialog::CoordinatesUnits: return CoordinatesUnitsKind;
     case LoggingDialog::Audio: break;
     }
     return AudioKind;
@@ -256,6 +265,10 @@ bool RunSpeedScaleDialog(HWND owner, DialogContext& context) {
 
 bool RunAudioOptionsDialog(HWND owner, DialogContext& context) {
     return RunLoggingDialog(owner, LoggingDialog::Audio, &context, nullptr);
+}
+
+bool RunCoordinatesUnitsDialog(HWND owner, DialogContext& context) {
+    return RunLoggingDialog(owner, LoggingDialog::CoordinatesUnits, &context, nullptr);
 }
 
 }  // namespace tesselog::win32

@@ -12,7 +12,8 @@
 
 namespace tesselog::win32 {
 
-enum class LoggingDialog { NewLine, NewStation, Comment, GpsWarningMask, MapSize, ReadingsScale, SpeedScale, Audio };
+enum class LoggingDialog { NewLine, NewStation, Comment, GpsWarningMask, MapSize, ReadingsScale, SpeedScale, Audio,
+                           CoordinatesUnits };
 
 // `context` is needed by every dialog but Comment, `comment` by Comment only.
 // Null when the resource cannot be loaded.

@@ -208,6 +208,9 @@ public:
     }
     bool GpsMask(Settings& settings) override { return Run(settings, nullptr, &RunGpsWarningMaskDialog); }
     bool Audio(Settings& settings) override { return Run(settings, nullptr, &RunAudioOptionsDialog); }
+    bool CoordinatesUnits(Settings& settings) override {
+        return Run(settings, nullptr, &RunCoordinatesUnitsDialog);
+    }
 
     // The speed bar's pixel factor follows a new scale.
     std::function<void()> SpeedScaleChanged;

@@ -140,6 +140,7 @@ void RunMainAction(ProgramShell& shell, MainAction action) {
             RemakeGdiObjects(shell.ProgramSettings);
         break;
     case MainAction::Exit: SendMessageW(shell.MainWindow, WM_CLOSE, 0, 0); break;
+    case MainAction::CoordinatesUnits: RunDialogAndRepaint(shell, &RunCoordinatesUnitsDialog); break;
     case MainAction::GpsOnlyInformation:
         shell.Prompts.Owner = shell.MainWindow;
         shell.Prompts.ShowMessage(GpsOnlyText, CaptionInformation, PromptIcon::Information);

@@ -39,6 +39,7 @@ void LoggingSession::RunCode(int code) {
         {CodeMapDisplayOptions, CodeNeeds::GpsAndMap, &LoggingSession::RunMapDisplayOptions},
         {CodeGpsMask, CodeNeeds::Gps, &LoggingSession::RunGpsMask},
         {CodeAudio, CodeNeeds::Nothing, &LoggingSession::RunAudio},
+        {CodeCoordinatesUnits, CodeNeeds::Nothing, &LoggingSession::RunCoordinatesUnits},
         {CodeEnterBackground, CodeNeeds::Map, &LoggingSession::RunEnterBackground},
         {CodeRemoveBackground, CodeNeeds::Nothing, &LoggingSession::RunRemoveBackground},
         {CodeEnterReview, CodeNeeds::Nothing, &LoggingSession::RunEnterReview},
@@ -149,6 +150,14 @@ void LoggingSession::RunProfileOptions() {
 void LoggingSession::RunGpsMask() { Services.Dialogs.GpsMask(Config); }
 
 void LoggingSession::RunAudio() { Services.Dialogs.Audio(Config); }
+
+// The position fields are placed for the coordinate kind shown (a northing
+// box leaves room for the zone), so they are laid out again.
+void LoggingSession::RunCoordinatesUnits() {
+    if (!Services.Dialogs.CoordinatesUnits(Config)) return;
+    Services.Controls.LayoutPass();
+    Services.Controls.RepaintScreen();
+}
 
 // ---------------------------------------------------------------- views
 

@@ -158,6 +158,10 @@ bool ScriptedLoggingDialogs::MapDisplayOptions(Settings&, int32_t&) {
 }
 bool ScriptedLoggingDialogs::GpsMask(Settings&) { Log.push_back("GPSMASK"); return false; }
 bool ScriptedLoggingDialogs::Audio(Settings&) { Log.push_back("AUDIOFUNCTIONS"); return false; }
+bool ScriptedLoggingDialogs::CoordinatesUnits(Settings&) {
+    Log.push_back("COORDINATESUNITS");
+    return false;
+}
 
 // ---------------------------------------------------------------- ports
 

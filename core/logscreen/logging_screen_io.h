@@ -111,6 +111,8 @@ public:
     virtual bool MapDisplayOptions(Settings& /*settings*/, int32_t& /*changed*/) { return false; }
     virtual bool GpsMask(Settings& /*settings*/) { return false; }
     virtual bool Audio(Settings& /*settings*/) { return false; }
+    // "COORDINATESUNITS": on OK it has stored CoordinateDisplay and saved.
+    virtual bool CoordinatesUnits(Settings& /*settings*/) { return false; }
 };
 
 // DisplayOptionsChanged bits.
@@ -266,6 +268,7 @@ public:
     bool MapDisplayOptions(Settings& settings, int32_t& changed) override;
     bool GpsMask(Settings& settings) override;
     bool Audio(Settings& settings) override;
+    bool CoordinatesUnits(Settings& settings) override;
 
     std::deque<NewLineAnswer> NewLines;
     std::deque<std::pair<bool, double>> Stations;

@@ -30,6 +30,7 @@ int MenuCodeOfId(int menuId) {
         {505, CodeReadingsScale}, {506, CodeSpeedScale},       {507, CodeProfileOptions},
         {508, CodeAudio},         {509, CodeHideMenu},         {510, CodeMapSize},
         {511, CodeMapDisplayOptions}, {512, CodeToggleView},   {513, CodeGpsMask},
+        {514, CodeCoordinatesUnits},
         {515, CodeEnterBackground},   {516, CodeRemoveBackground},
     };
     for (const auto& row : table)
@@ -355,8 +356,8 @@ void LoggingSession::HandleKey(uint32_t key) {
         {'M', When::Always, 0, 3},                  {'N', When::FileOpen, CodeNewStation, 0},
         {'P', When::Always, CodeProfileOptions, 0}, {'Q', When::FileOpen, 0, 1},
         {'R', When::Always, CodeReadingsScale, 0},  {'S', When::Always, CodeMapSize, 0},
-        {'T', When::Always, CodeToggleView, 0},     {'W', When::Always, CodeGpsMask, 0},
-        {'X', When::Always, 0, 2},
+        {'T', When::Always, CodeToggleView, 0},     {'U', When::Always, CodeCoordinatesUnits, 0},
+        {'W', When::Always, CodeGpsMask, 0},        {'X', When::Always, 0, 2},
     };
     const char letter = UpperLetter(key);
     for (const LetterRow& row : letters) {

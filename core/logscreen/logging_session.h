@@ -74,6 +74,9 @@ constexpr int CodeMapSize = 110;
 constexpr int CodeMapDisplayOptions = 111;
 constexpr int CodeGpsMask = 112;
 constexpr int CodeAudio = 113;
+// Not among the menu codes of the first version: "Coordinates &Units" (menu
+// item 514) and the U key open Set Coordinates Display Units.
+constexpr int CodeCoordinatesUnits = 114;
 constexpr int CodeEnterBackground = 119;
 constexpr int CodeRemoveBackground = 120;
 constexpr int CodeNavFirst = 121;    // 121..127 left, right, up, down, zoom+, zoom-, fit all
@@ -238,6 +241,7 @@ private:
     void RunMapDisplayOptions();
     void RunGpsMask();
     void RunAudio();
+    void RunCoordinatesUnits();
     void RunEnterBackground();
     void RunRemoveBackground();
     void RunEnterReview();

@@ -220,4 +220,30 @@ void StoreAudioOptions(const DialogForm& form, Settings& s) {
     s.GpsMaskAudioWarning = form.Check(IDC_AUDIO_GPS_MASK_WARNING).Checked ? 1 : 0;
 }
 
+// ---------------------------------------------------------------- Set Coordinates Display Units
+
+namespace {
+
+const char* const GridCoordinatesCaptions[3] = {"meters", "feet", "US Survey Feet"};
+const char* const GeodeticCoordinatesCaptions[4] = {"Geodetic Lat/Lon", "UTM meters", "UTM feet", "UTM US Feet"};
+
+}  // namespace
+
+bool NmeaModeGivesGrid(int32_t nmeaMode) { return nmeaMode == 3 || nmeaMode == 4 || nmeaMode == 7; }
+
+DialogForm CoordinatesUnitsForm(Settings& s) {
+    DialogForm form;
+    if (NmeaModeGivesGrid(s.NmeaMode)) {
+        if (s.CoordinateDisplay == 0) s.CoordinateDisplay = 1;
+        form.Combos = {MakeCombo(IDC_COORDINATES_UNITS, List(GridCoordinatesCaptions, 3), s.CoordinateDisplay, 1)};
+    } else {
+        form.Combos = {MakeCombo(IDC_COORDINATES_UNITS, List(GeodeticCoordinatesCaptions, 4), s.CoordinateDisplay)};
+    }
+    return form;
+}
+
+void StoreCoordinatesUnits(const DialogForm& form, Settings& s) {
+    StoreSelection(form.Combo(IDC_COORDINATES_UNITS), s.CoordinateDisplay, NmeaModeGivesGrid(s.NmeaMode) ? 1 : 0);
+}
+
 }  // namespace tesselog

@@ -1,6 +1,7 @@
 // What the dialogs of the logging screen's commands show and store: New
 // Survey Line, New Station, Comment, GPS Warning Mask, Map Size, Readings
-// Scale, Set New Speed Bar Scale and Audio Options. Like the set-up dialogs,
+// Scale, Set New Speed Bar Scale, Audio Options and Set Coordinates Display
+// Units. Like the set-up dialogs,
 // each is a DialogForm filled from the settings when it opens and read back
 // on OK; Cancel drops the form (Readings Scale, which applies typed values at
 // once, puts the old ones back).
@@ -118,5 +119,24 @@ void StoreSpeedScale(const DialogForm& form, Settings& settings);
 
 DialogForm AudioOptionsForm(const Settings& settings);
 void StoreAudioOptions(const DialogForm& form, Settings& settings);
+
+// ---------------------------------------------------------------- Set Coordinates Display Units
+
+// Opens centred over its owner, its top one tenth of the free height below
+// the owner's top.
+constexpr int32_t CoordinatesUnitsPlacementDivisor = 10;
+
+// A receiver that delivers grid coordinates (NMEA modes 3 "LLK", 4 "LLQ" and
+// 7 "RTS pseudo GGA") has no latitude and longitude to show.
+bool NmeaModeGivesGrid(int32_t nmeaMode);
+
+// The one combo (1018): for a grid receiver "meters", "feet", "US Survey
+// Feet" (entry = CoordinateDisplay - 1; a CoordinateDisplay of 0 is raised to
+// 1 in the record first, so the record changes even on Cancel), otherwise
+// "Geodetic Lat/Lon" and the three UTM units (entry = CoordinateDisplay).
+DialogForm CoordinatesUnitsForm(Settings& settings);
+// OK: CoordinateDisplay from the entry (+ 1 for a grid receiver). The caller
+// saves.
+void StoreCoordinatesUnits(const DialogForm& form, Settings& settings);
 
 }  // namespace tesselog

@@ -7,11 +7,12 @@ namespace {
 constexpr uint64_t KeyTab = 9, KeyEnter = 13, KeyLeft = 37, KeyUp = 38, KeyRight = 39, KeyDown = 40;
 
 // The underlined letter of each button's label, in button order.
-constexpr char ButtonLetters[] = "LSTAGOMPX";
+// The letters of the buttons, in button order, then of the key-only command.
+constexpr char CommandLetters[] = "LSTAGOMPXU";
 
-int LetterButton(uint64_t code) {
-    for (int i = 0; i < 9; ++i) {
-        uint64_t upper = static_cast<unsigned char>(ButtonLetters[i]);
+int LetterCommand(uint64_t code) {
+    for (int i = 0; CommandLetters[i] != '\0'; ++i) {
+        uint64_t upper = static_cast<unsigned char>(CommandLetters[i]);
         if (code == upper || code == upper + 32) return i;
     }
     return -1;
@@ -45,8 +46,8 @@ MainCommandDecision DecideMainCommand(const MainScreenState& state, bool logging
         d.FocusMoved = true;
     } else if (wordParameter == KeyEnter) {
         d.Command = d.OldFocus;
-    } else if (int button = LetterButton(wordParameter); button >= 0) {
-        d.Command = button;
+    } else if (int command = LetterCommand(wordParameter); command >= 0) {
+        d.Command = command;
     }
     return d;
 }
@@ -62,6 +63,7 @@ MainAction MainActionFor(int command, bool gpsEnabled) {
         case ButtonMapOptions: return gpsEnabled ? MainAction::MapOptions : MainAction::GpsOnlyInformation;
         case ButtonProfilesOptions: return MainAction::ProfilesOptions;
         case ButtonExit: return MainAction::Exit;
+        case MainKeyCoordinatesUnits: return MainAction::CoordinatesUnits;
         default: return MainAction::None;
     }
 }

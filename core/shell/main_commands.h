@@ -29,6 +29,10 @@ constexpr const char* MainButtonLabels[9] = {
     "GPS M&onitoring", "&Map Options", "&Profiles Options", "E&xit",
 };
 
+// The U key opens Set Coordinates Display Units, which has no button: the
+// nine buttons keep their places. Its command index follows the buttons'.
+constexpr int MainKeyCoordinatesUnits = 9;
+
 struct MainScreenState {
     int32_t ScreenMode = ScreenMain;
     int32_t MainButtonFocus = 0;  // the default (bold-framed) button, 0..8
@@ -51,7 +55,8 @@ struct MainCommandDecision {
 // While a child screen is visible the command only gives it the focus. Else
 // the control id selects its button; in the main screen Tab, Right and Down
 // move the default button forward, Left and Up backward (both wrap), Enter
-// selects the default button and a button's letter (either case) selects it.
+// selects the default button, a button's letter (either case) selects it and
+// U selects MainKeyCoordinatesUnits.
 // The caller stores NewFocus into MainButtonFocus.
 MainCommandDecision DecideMainCommand(const MainScreenState& state, bool loggingVisible, bool monitorVisible,
                                       MainInput input, uint64_t wordParameter);
@@ -67,6 +72,7 @@ enum class MainAction {
     MapOptions,
     ProfilesOptions,
     Exit,
+    CoordinatesUnits,
     GpsOnlyInformation,  // "o" or "m" with GPS disabled
 };
 

@@ -420,6 +420,15 @@ e2e_screenshot() {
     e2e_log "screenshot $file"
 }
 
+# e2e_window_screenshot WINDOW NAME: OUT/NN-NAME.png of that window alone (a dialog).
+e2e_window_screenshot() {
+    E2E_SHOT_COUNT=$((E2E_SHOT_COUNT + 1))
+    local file
+    file="$(printf '%s/%02d-%s.png' "$E2E_OUT" "$E2E_SHOT_COUNT" "$2")"
+    timeout 20 import -window "$1" "$file" || e2e_fail "screenshot $file failed"
+    e2e_log "screenshot $file"
+}
+
 # e2e_wait_exit [SECONDS]: waits up to SECONDS (default 15) for the program to end and
 # prints its exit code.
 e2e_wait_exit() {

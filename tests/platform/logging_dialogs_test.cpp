@@ -72,6 +72,8 @@ TEST(LoggingDialogs, OpenHiddenWithTheirControlsFilled) {
         {LoggingDialog::SpeedScale, L"Set New Speed Bar Scale",
          {{IDC_SPEEDSCALE_CURRENT, L"5.00"}, {IDC_SPEEDSCALE_NEW, L"5.00"}, {IDC_SPEEDSCALE_UNITS, L"m/s"}}},
         {LoggingDialog::Audio, L"Audio Options", {}},
+        {LoggingDialog::CoordinatesUnits, L"Set Coordinates Display Units",
+         {{IDC_COORDINATES_UNITS, L"Geodetic Lat/Lon"}}},
     };
     for (const auto& c : cases) {
         Fixture f;

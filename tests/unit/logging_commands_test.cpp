@@ -242,6 +242,35 @@ TEST(LoggingCommands, OptionsRefusedWithoutGpsOrMap) {
     }
 }
 
+// Each option dialog opens from its menu item and from its letter, with or
+// without a file; Set Coordinates Display Units is item 514 and U.
+TEST(LoggingCommands, MenuItemsAndLettersOpenTheirDialogs) {
+    struct Case {
+        int menuId;
+        uint32_t letter;
+        const char* dialog;
+    };
+    const Case cases[] = {
+        {505, 'r', "READINGSCALE"}, {506, 'b', "SPEEDSCALE"},   {507, 'p', "DISPLAYSETUP"},
+        {508, 'a', "AUDIOFUNCTIONS"}, {510, 's', "MAPSCALE"},   {511, 'd', "DISPLAYOPTIONS"},
+        {513, 'w', "GPSMASK"},      {514, 'U', "COORDINATESUNITS"},
+    };
+    for (int32_t state : {0, -1}) {
+        for (const Case& t : cases) {
+            for (bool byMenu : {true, false}) {
+                SessionHarness h;
+                h.settings.GpsInput = 1;
+                h.screenMode = 1;
+                h.StartIn(state);
+                h.dialogs.Log.clear();
+                byMenu ? h.Click(t.menuId) : h.Key(t.letter);
+                EXPECT_EQ(h.dialogs.Log, std::vector<std::string>{t.dialog})
+                    << t.dialog << (byMenu ? " by menu" : " by letter") << " in state " << state;
+            }
+        }
+    }
+}
+
 TEST(LoggingCommands, ForeignOrUnvalidatedFileLeavesTheScreenWithoutAFile) {
     SessionHarness h;
     h.files.Files["C:\\notes.txt"] = "hello world";

@@ -119,6 +119,38 @@ TEST(SmallDialogs, StoreWhatWasTyped) {
     EXPECT_EQ(s.AudioTicks * 100 + s.DisconnectAlarm * 10 + s.GpsMaskAudioWarning, 10);
 }
 
+// A grid receiver offers the three grid units and shifts the stored value by
+// one; any other receiver offers latitude/longitude and the UTM units.
+TEST(CoordinatesUnitsDialog, ListDependsOnTheReceiversCoordinates) {
+    struct Case {
+        int32_t nmeaMode, stored;
+        size_t entries;
+        int32_t selection, storedAfterOpen;
+        int32_t pick, storedOnOk;
+    };
+    const Case cases[] = {
+        {0, 2, 4, 2, 2, 0, 0},  // GGA/GSA: "Geodetic Lat/Lon" is entry 0
+        {8, 3, 4, 3, 3, 1, 1},  // Pseudo GLL is geodetic too
+        {3, 0, 3, 0, 1, 2, 3},  // LLK: geodetic raised to "meters" when opened
+        {4, 3, 3, 2, 3, 0, 1},  // LLQ
+        {7, 1, 3, 0, 1, 1, 2},  // RTS pseudo GGA
+    };
+    for (const Case& t : cases) {
+        Settings s;
+        s.NmeaMode = t.nmeaMode;
+        s.CoordinateDisplay = t.stored;
+        DialogForm form = CoordinatesUnitsForm(s);
+        const ComboControl& combo = form.Combo(IDC_COORDINATES_UNITS);
+        EXPECT_EQ(combo.Items.size(), t.entries) << t.nmeaMode;
+        EXPECT_EQ(combo.Items.front(), t.entries == 3 ? "meters" : "Geodetic Lat/Lon") << t.nmeaMode;
+        EXPECT_EQ(combo.Selection, t.selection) << t.nmeaMode;
+        EXPECT_EQ(s.CoordinateDisplay, t.storedAfterOpen) << t.nmeaMode;
+        form.Combo(IDC_COORDINATES_UNITS).Selection = t.pick;
+        StoreCoordinatesUnits(form, s);
+        EXPECT_EQ(s.CoordinateDisplay, t.storedOnOk) << t.nmeaMode;
+    }
+}
+
 TEST(MapSizeDialog, TypingBelowOneShowsOne) {
     const struct {
         const char *typed, *shown;

@@ -46,9 +46,9 @@ TEST(ShellCommands, Decision) {
         EXPECT_EQ(d.FocusMoved, c.newFocus != c.focus) << c.name;
         EXPECT_EQ(d.OldFocus, c.focus) << c.name;
     }
-    // The underlined letters, either case.
-    const char letters[] = "LSTAGOMPX";
-    for (int i = 0; i < 9; ++i) {
+    // The underlined letters, either case, and U for the key-only command.
+    const char letters[] = "LSTAGOMPXU";
+    for (int i = 0; i < 10; ++i) {
         for (char letter : {letters[i], static_cast<char>(letters[i] + 32)}) {
             MainScreenState state{0, 0};
             EXPECT_EQ(DecideMainCommand(state, false, false, key, static_cast<uint64_t>(letter)).Command, i) << letter;
@@ -74,7 +74,8 @@ TEST(ShellCommands, GpsOnlyButtons) {
     EXPECT_EQ(MainActionFor(ButtonGpsMonitoring, true), MainAction::GpsMonitoring);
     EXPECT_EQ(MainActionFor(ButtonMapOptions, true), MainAction::MapOptions);
     EXPECT_EQ(MainActionFor(-1, true), MainAction::None);
-    EXPECT_EQ(MainActionFor(9, true), MainAction::None);
+    EXPECT_EQ(MainActionFor(MainKeyCoordinatesUnits, false), MainAction::CoordinatesUnits);
+    EXPECT_EQ(MainActionFor(10, true), MainAction::None);
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-# The six dialogs of the main window. Each is opened by its key, one value is changed
+# The seven dialogs of the main window. Each is opened by its key, one value is changed
 # by keys from the dialog's first control, and OK (Return, the default button) must
 # rewrite the settings file with exactly that line changed; Escape (Cancel) after the
 # same change must leave the file's bytes as they were.
@@ -6,7 +6,8 @@
 # Table: main-window key | dialog title | keys in the dialog | expected "line: old -> new".
 # Key names are xdotool's; the first control has the focus when a dialog opens (Survey
 # Line, Number of Consoles, Unit Separation, GPS Input, Map Size, the left "Visible"
-# box); "End shift+Home BackSpace" empties an edit.
+# box, Coordinates Units); "End shift+Home BackSpace" empties an edit. Set Coordinates
+# Display Units has no button: "u" opens it.
 DIALOG_CASES=(
     "s|Survey Setup|End shift+Home BackSpace 7|51: 1 -> 7"
     "t|System Setup|Down|3: 3 -> 4"
@@ -14,6 +15,7 @@ DIALOG_CASES=(
     "g|GPS Port Setup|Up|39: 1 -> 0"
     "m|Map Display Options|End shift+Home BackSpace 5 0|66: 40 -> 50"
     "p|Setup Profile Options|Tab Tab Down|32: 2 -> 3"
+    "u|Set Coordinates Display Units|Down|73: 0 -> 1"
 )
 
 # Prints the table row of the dialog titled TITLE.
@@ -64,8 +66,9 @@ scenario_array_geometry_ok() { dialog_ok_case "Array Geometry Setup"; }
 scenario_gps_port_setup_ok() { dialog_ok_case "GPS Port Setup"; }
 scenario_map_options_ok() { dialog_ok_case "Map Display Options"; }
 scenario_profile_options_ok() { dialog_ok_case "Setup Profile Options"; }
+scenario_coordinates_units_ok() { dialog_ok_case "Set Coordinates Display Units"; }
 
-# All six dialogs in one run: the same change, then Escape; the file never changes.
+# All seven dialogs in one run: the same change, then Escape; the file never changes.
 scenario_cancel_changes_nothing() {
     local row key title keys expected main dialog settings
     settings="$(e2e_settings_file)"

@@ -1,8 +1,9 @@
 # The GPS monitor. A GGA receiver from the simulator on COM2, no console. "o" on the main
 # window opens the monitor and its list shows the simulator's sentences (read from the
 # draw log of tesselog-drawlog.exe, which logs every line added to the list). "p" stops
-# the list from growing and "g" lets it grow again. "s" and Return send the edit's
-# command, which reaches the simulator with CR LF; a 40-character command is refused
+# the list from growing and "g" lets it grow again. "s" and Escape send nothing; "s" and
+# Return send the edit's command, which reaches the simulator with CR LF (neither touches
+# the settings file); a 40-character command is refused
 # under "WARNING" and nothing reaches the simulator. "x" returns to the main window with
 # the port closed: "l" then opens the logging screen at once, without a "Serial Port"
 # message. Two more receivers follow on the same port: one read at a wrong baud rate
@@ -64,10 +65,18 @@ scenario_gps_monitor() {
     after="$(monitor_line_count)"
     [ "$after" -ge $((before + 10)) ] || e2e_fail "the list grew from $before only to $after lines after \"g\""
 
+    # Send, then Escape: nothing is sent. The dialog changes no setting either way.
+    cp "$(e2e_settings_file)" "$E2E_OUT/settings-before.ini"
+    e2e_keys "$main" s
+    dialog="$(e2e_window "Send Message to GPS Receiver" 10)"
+    e2e_close_window "$dialog" "Send Message to GPS Receiver" Escape
+    sleep 1
+    ! grep -q -F 'gps <- [' "$E2E_OUT/sim.log" || e2e_fail "Escape in the send dialog sent a command"
+
     # Send: the edit's command, with CR LF.
     e2e_keys "$main" s
     dialog="$(e2e_window "Send Message to GPS Receiver" 10)"
-    e2e_screenshot send-dialog
+    e2e_window_screenshot "$dialog" dialog-send-message
     e2e_close_window "$dialog" "Send Message to GPS Receiver" Return
     e2e_wait_for 5 grep -q -F 'gps <- [' "$E2E_OUT/sim.log" || e2e_fail "the simulator received nothing"
     grep -q -F '$PASHS,NME,SAT,A,ON\r\n' "$E2E_OUT/sim.log" ||
@@ -117,4 +126,5 @@ scenario_gps_monitor() {
     sleep 1
     e2e_keys "$main" x
     e2e_expect_exit 0 15
+    e2e_expect_same_bytes "$E2E_OUT/settings-before.ini" "$(e2e_settings_file)"
 }
