@@ -65,7 +65,8 @@ bool DegreesOf(std::string_view field, size_t degreeDigits, double& degrees) {
         whole = whole * 10.0 + (field[i] - '0');
     }
     double minutes = 0.0;
-    if (!ParseBackgroundNumber(field.substr(degreeDigits), minutes)) return false;
+    const char lead = field[degreeDigits];
+    if (lead == '+' || lead == '-' || !ParseBackgroundNumber(field.substr(degreeDigits), minutes)) return false;
     degrees = whole + minutes / 60.0;
     return true;
 }
@@ -157,8 +158,10 @@ double TotalStationBackgroundFactor(int unitDigit, char unitLetter, int32_t disp
     return unitLetter == 'F' ? fromFeet[u] : fromMetres[u];
 }
 
-bool MakerSentencePoint(std::string_view sentence, int mode, int unitDigit, int32_t displayUnits,
-                        double& easting, double& northing) {
+namespace {
+
+bool SentencePoint(std::string_view sentence, int mode, int unitDigit, int32_t displayUnits, double& easting,
+                   double& northing) {
     const SentenceLayout* layout = LayoutOf(mode);
     if (layout == nullptr || sentence.find(layout->Id) == std::string_view::npos) return false;
     double n = 0.0, e = 0.0;
@@ -187,6 +190,19 @@ bool MakerSentencePoint(std::string_view sentence, int mode, int unitDigit, int3
     }
     }
     return false;
+}
+
+}  // namespace
+
+// An absurd latitude projects to no number at all: no point either.
+bool MakerSentencePoint(std::string_view sentence, int mode, int unitDigit, int32_t displayUnits,
+                        double& easting, double& northing) {
+    double e = 0.0, n = 0.0;
+    if (!SentencePoint(sentence, mode, unitDigit, displayUnits, e, n) || !std::isfinite(e) || !std::isfinite(n))
+        return false;
+    easting = e;
+    northing = n;
+    return true;
 }
 
 namespace {
@@ -235,8 +251,7 @@ private:
     void Convert(std::string_view sentence) {
         double e = 0.0, n = 0.0;
         if (!MakerSentencePoint(sentence, mode_, unitDigit_, units_, e, n)) return;
-        if (format_.HasOffsets && !corrector_.Take(e, n, e, n)) return;
-        if (!std::isfinite(e) || !std::isfinite(n)) return;
+        if (format_.HasOffsets && (!corrector_.Take(e, n, e, n) || !std::isfinite(e) || !std::isfinite(n))) return;
         writer_.Point(e, n);
         ++result_.PointCount;
         extent_.Take(e, n, true);
@@ -259,14 +274,19 @@ private:
 BackgroundConversion ConvertMakerBackground(File& source, const MakerFormat& format, File& copy,
                                             int32_t displayUnits, MapState& map) {
     BackgroundConversion result;
-    if (!format.Recognised || format.SourceRecordLength < 2 || format.SourceRecordLength > MakerFirstLfLimit + 1)
+    // The own family's records are the only layout known.
+    if (!format.Recognised || format.Family != MakerFamilyOwn || format.SourceRecordLength != RecordLength)
         return result;
     BackgroundCopyWriter writer(copy);
     BackgroundExtent extent(map);
     SentencePass pass(format, displayUnits, writer, extent, result);
     source.SeekToStart();
     BlockRecordReader records(source, static_cast<size_t>(format.SourceRecordLength), SourceBlockRecords);
-    while (const uint8_t* record = records.Next()) pass.Take(record);
+    while (result.PointCount < BackgroundCountMax) {
+        const uint8_t* record = records.Next();
+        if (record == nullptr) break;
+        pass.Take(record);
+    }
     result.WriteFailed = !writer.Flush();
     extent.Finish(result);
     return result;

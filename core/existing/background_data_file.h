@@ -49,7 +49,8 @@ struct MakerFormat {
 MakerFormat RecogniseMakerFile(File& source);
 
 // The recorded positions of a recognised file into the copy, from the
-// source's start to its end (a short record). Geodetic fixes are projected
+// source's start to its end (a short record). Only the own family's layout
+// is known: any other format gives no point. Geodetic fixes are projected
 // into the UTM zone of each point's own longitude, grid values taken as
 // metres (mode 9 and pseudo-GGA by their units); all are brought into
 // `displayUnits`. Every point widens the track extent in map units, the

@@ -64,14 +64,19 @@ std::string FormatBackgroundRecord(double easting, double northing) {
 std::string BackgroundBreakRecord() { return FormatBackgroundRecord(BackgroundBreakValue, BackgroundBreakValue); }
 
 BlockRecordReader::BlockRecordReader(File& file, size_t recordLength, size_t blockRecords)
-    : file_(file), length_(std::max<size_t>(recordLength, 1)), block_(std::max<size_t>(blockRecords, 1) * length_) {}
+    : file_(file), length_(std::max<size_t>(recordLength, 1)),
+      maxBytes_(std::max<size_t>(blockRecords, 1) * length_) {}
 
 const uint8_t* BlockRecordReader::Next() {
     if (used_ + length_ > filled_) {
         if (ended_) return nullptr;
         // Keep the part of a record that the last block cut off.
         const size_t rest = filled_ - used_;
-        std::memmove(block_.data(), block_.data() + used_, rest);
+        if (rest > 0) std::memmove(block_.data(), block_.data() + used_, rest);
+        // The block starts small and doubles up to its largest size, so a
+        // short file costs no large buffer.
+        if (block_.size() < maxBytes_)
+            block_.resize(std::min(maxBytes_, std::max(block_.size() * 2, FirstBlockRecords * length_)));
         size_t got = rest;
         while (got < block_.size()) {
             const size_t n = file_.Read(block_.data() + got, block_.size() - got);
@@ -232,14 +237,17 @@ void BackgroundExtent::Finish(BackgroundConversion& result) {
 
 namespace {
 
+// The 1-based column of a setting 0..23; 0 (no column) for anything else.
+int ColumnNumber(int32_t setting) { return setting >= 0 && setting < BackgroundColumnCount ? setting + 1 : 0; }
+
 // The point of one text line (northing, easting in the display unit).
 bool AsciiPoint(std::string_view line, const BackgroundOptions& o, double& easting, double& northing) {
     const char delimiter = DelimiterOf(o.Delimiter);
     line = TrimBlanks(line);
     std::string_view latText, lonText;
     double lat = 0.0, lon = 0.0;
-    if (!BackgroundColumn(line, delimiter, o.LatColumn + 1, latText) ||
-        !BackgroundColumn(line, delimiter, o.LonColumn + 1, lonText) || !ParseBackgroundNumber(latText, lat) ||
+    if (!BackgroundColumn(line, delimiter, ColumnNumber(o.LatColumn), latText) ||
+        !BackgroundColumn(line, delimiter, ColumnNumber(o.LonColumn), lonText) || !ParseBackgroundNumber(latText, lat) ||
         !ParseBackgroundNumber(lonText, lon))
         return false;
     if (o.CoordType == 0) {
@@ -264,7 +272,8 @@ BackgroundConversion ConvertAsciiBackground(File& source, File& copy, const Back
     BackgroundExtent extent(map);
     LineReader reader(source);
     std::string line;
-    while (reader.ReadLine(line, BackgroundLineMax) >= 0) {
+    while (result.PointCount < BackgroundCountMax && result.BreakCount < BackgroundCountMax &&
+           reader.ReadLine(line, BackgroundLineMax) >= 0) {
         if (line.empty() || line[0] == '/') continue;
         if (line[0] == 'b' || line[0] == 'B') {
             writer.Break();

@@ -43,6 +43,9 @@ constexpr size_t BackgroundNameMax = 63;  // display and copy names
 constexpr char BackgroundTempFolder[] = "C:\\ProgramData\\Brenvik\\Temp\\";
 // ASCII lines longer than this are cut (the rest up to the LF is dropped).
 constexpr size_t BackgroundLineMax = 1024;
+constexpr int32_t BackgroundColumnCount = 24;  // "Column 1" .. "Column 24"
+// A conversion stops before its counts could overflow.
+constexpr int32_t BackgroundCountMax = 2000000000;
 
 struct BackgroundPoint {
     double Easting = 0.0;
@@ -60,8 +63,8 @@ std::string FormatBackgroundRecord(double easting, double northing);
 // -99999.000 for both values.
 std::string BackgroundBreakRecord();
 
-// Fixed-length records of a File, read in large blocks from the current
-// position. A short record (the end of the file, or a record cut off) ends
+// Fixed-length records of a File, read in blocks of up to blockRecords
+// records from the current position. A short record (the end of the file, or a record cut off) ends
 // the records.
 class BlockRecordReader {
 public:
@@ -71,8 +74,11 @@ public:
     uint64_t RecordsRead() const { return records_; }
 
 private:
+    static constexpr size_t FirstBlockRecords = 64;
+
     File& file_;
     size_t length_;
+    size_t maxBytes_;
     std::vector<uint8_t> block_;
     size_t used_ = 0;
     size_t filled_ = 0;

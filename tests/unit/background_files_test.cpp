@@ -126,6 +126,7 @@ TEST(BackgroundAscii, ColumnsDelimitersAndNumberRules) {
         {"   100.5     200.25   ", Options(1, 1, 0, 0), true, 100.5, 200.25},
         {"1 2 3 4 5", Options(1, 4, 2, 0), true, 3, 5},
         {"1 2", Options(1, 2, 0, 0), false, 0, 0},                  // no column 3
+        {"0 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18 19 20 21 22 23 24", Options(1, 23, 24, 0), false, 0, 0},
         {"1\t\t2", Options(1, 1, 0, 2), false, 0, 0},               // tabs are not skipped
         {"1;  -2", Options(1, 1, 0, 3), true, 1, -2},
         {"1e3 200", Options(1, 1, 0, 0), false, 0, 0},              // exponent
