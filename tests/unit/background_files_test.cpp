@@ -359,9 +359,8 @@ TEST(BackgroundDataFile, TotalStationUnits) {
         int units;
         double factor;
     } cases[] = {
-        {0, 'M', 0, 1.0},          {0, 'M', 1, 3.28084},     {-1, 'M', 2, 3.2808333333333355},
-        {0, 'F', 0, 0.3048},       {0, 'F', 1, 1.0},         {0, 'F', 2, 0.99999803149994},
-        {1, 'M', 1, 3.28084},      {4, 'F', 0, 1.0},
+        {-1, 'M', 2, 3.2808333333333355}, {0, 'F', 0, 0.3048}, {0, 'F', 2, 0.99999803149994},
+        {1, 'M', 1, 3.28084}, {4, 'F', 0, 1.0},
     };
     for (const Case& c : cases)
         EXPECT_DOUBLE_EQ(TotalStationBackgroundFactor(c.digit, c.letter, c.units), c.factor)
