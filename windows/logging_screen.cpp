@@ -6,11 +6,13 @@
 #include <string>
 
 #include "core/existing/append_validation.h"
+#include "core/existing/background_layer.h"
 #include "core/logscreen/logging_session.h"
 #include "core/logscreen/status_painting.h"
 #include "core/map/map_commands.h"
 #include "core/map/map_grid.h"
 #include "core/settings/settings_file.h"
+#include "windows/background_dialogs.h"
 #include "windows/console_reader.h"
 #include "windows/dialogs.h"
 #include "windows/gdi_objects.h"
@@ -391,6 +393,13 @@ struct LoggingProgram {
           Controls(TheLoggingWindow(), Map),
           Ports(SessionPointer, TheLoggingWindow()),
           Validation(Shell().Prompts),
+          BackgroundChoices([] {
+              ProgramShell& shell = Shell();
+              SaveSettings(shell.ProgramSettings, shell.Files, SettingsFilePath, shell.WorkingFolder);
+          }),
+          Background(Shell().ProgramSettings, Shell().Files, FileChooser, Shell().Prompts, BackgroundChoices, Map,
+                     [this] { Controls.RefreshProfiles(); },
+                     [this] { ShowMapView(Map.State(), Tiles, Shell().ProgramSettings); }),
           Display(TheLoggingWindow(), Controls, SessionPointer),
           GpsScreen(TheLoggingWindow()),
           Services{Shell().Files, Clock,     Sounds,     Shell().Prompts, FileChooser,
@@ -413,10 +422,14 @@ struct LoggingProgram {
         Controls.Session = &Session;
         FileChooser.Owner = Shell().MainWindow;
         Tiles.SetPane(TheLoggingWindow().MapPane);
-        // A base tile that comes back into GDI is drawn from the grid in force.
+        // A base tile that comes back into GDI is drawn from the grid in force
+        // and the background tracks that cross it.
         Tiles.SetBasePainter([this](int32_t column, int32_t row, int32_t width, int32_t height, Canvas& canvas) {
             DrawBaseTile(canvas, Map.State().Grid, column, row, width, height);
+            Background.PaintBaseTile(canvas, column, row, width, height);
         });
+        Map.BindBackgroundRedraw([this] { Background.Redraw(); });
+        BackgroundChoices.Owner = Shell().MainWindow;
         Dialogs.SpeedScaleChanged = [this] {
             const double scale = Session.Config.SpeedBarScale;
             const int32_t width = TheLoggingWindow().Creation.SpeedBar.Width();
@@ -436,7 +449,8 @@ struct LoggingProgram {
     LoggingSession* SessionPointer = nullptr;
     Win32Ports Ports;
     DataFileAppendValidation Validation;
-    BackgroundFiles Background;
+    Win32BackgroundDialogs BackgroundChoices;
+    BackgroundLayer Background;
     Win32ReadingDisplay Display;
     Win32GpsScreen GpsScreen;
     LoggingServices Services;

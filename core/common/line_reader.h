@@ -36,6 +36,12 @@ public:
     // and is empty once the file is exhausted.
     int ReadLine(std::string& line, size_t maxLength);
 
+    // A line of a text file made by any tool (a background file): the bytes
+    // before its LF less a CR at their end, so LF-only line ends lose
+    // nothing; a last line without LF is a line too. Cut to maxLength as
+    // above. Returns -1 once the file is exhausted.
+    int ReadTextLine(std::string& line, size_t maxLength);
+
     // Bytes consumed from the file so far, LFs included.
     uint64_t Offset() const { return offset_; }
 

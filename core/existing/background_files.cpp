@@ -273,7 +273,7 @@ BackgroundConversion ConvertAsciiBackground(File& source, File& copy, const Back
     LineReader reader(source);
     std::string line;
     while (result.PointCount < BackgroundCountMax && result.BreakCount < BackgroundCountMax &&
-           reader.ReadLine(line, BackgroundLineMax) >= 0) {
+           reader.ReadTextLine(line, BackgroundLineMax) >= 0) {
         if (line.empty() || line[0] == '/') continue;
         if (line[0] == 'b' || line[0] == 'B') {
             writer.Break();

@@ -158,9 +158,9 @@ bool BackgroundPointInsideMap(const MapState& map, double easting, double northi
 // A column-delimited text file into the copy, from the source's current
 // position to its end.
 //
-// Lines are read with the program's line reader: the byte before each LF is
-// dropped as the CR of a CR LF line end, and a last line without LF is not
-// taken. Empty lines and lines starting with "/" are skipped; a line starting
+// Lines are read as text lines (LineReader::ReadTextLine): CR LF and LF line
+// ends alike, and a last line without LF counts, so that a file written by
+// any tool loses no point. Empty lines and lines starting with "/" are skipped; a line starting
 // with "b" or "B" writes a break. Any other line is trimmed of blanks and
 // split into columns at the delimiter, the blanks after a delimiter skipped
 // (a run of blanks separates like one blank). The line gives a point when

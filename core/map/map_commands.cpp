@@ -134,6 +134,7 @@ void MapCommands::Navigate(int code) {
         ClearPane();
         PleaseWait();
         RebuildMap(state_, tiles_, settings_);
+        if (backgroundRedraw_) backgroundRedraw_();
         ReplayTrack();
         break;
     default: return;

@@ -41,6 +41,9 @@ public:
 
     // The map pane's drawable size, from the layout pass (side S - 2).
     void SetPaneSize(int32_t width, int32_t height);
+    // Draws the background files again; called after the rebuilds of a zoom
+    // and a fit all, as after every other rebuild of the map.
+    void BindBackgroundRedraw(std::function<void()> redraw) { backgroundRedraw_ = std::move(redraw); }
 
     MapState& State() { return state_; }
     MapSwath& Swath() { return swath_; }
@@ -89,6 +92,7 @@ private:
     std::function<void()> sendOverflow_;
     std::unique_ptr<MapView> view_;
     std::function<void()> mapSizeShown_;
+    std::function<void()> backgroundRedraw_;
 };
 
 }  // namespace tesselog

@@ -196,17 +196,25 @@ void TileStrokeBatch::AddDot(PixelPoint centre, int32_t size, Color ink) {
     strokes_.push_back(s);
 }
 
-void TileStrokeBatch::Paint(MapState& state, MapTileSurfaces& tiles) {
-    const int32_t w = state.TileWidth;
-    const int32_t h = state.TileHeight;
+void TileStrokeBatch::Append(const TileStrokeBatch& other) {
+    strokes_.insert(strokes_.end(), other.strokes_.begin(), other.strokes_.end());
+}
+
+void TileStrokeBatch::Index(int32_t tileWidth, int32_t tileHeight) {
     touches_.clear();
     std::vector<TileIndex> touched;
     for (uint32_t i = 0; i < strokes_.size(); ++i) {
         touched.clear();
-        TilesTouchedBy(strokes_[i], w, h, touched);
+        TilesTouchedBy(strokes_[i], tileWidth, tileHeight, touched);
         for (const TileIndex& t : touched) touches_.push_back({int64_t(t.Column) * MapTileTableSize + t.Row, i});
     }
     GroupByTile(touches_, keys_);
+}
+
+void TileStrokeBatch::Paint(MapState& state, MapTileSurfaces& tiles, MapLayer layer) {
+    const int32_t w = state.TileWidth;
+    const int32_t h = state.TileHeight;
+    Index(w, h);
     for (size_t begin = 0; begin < touches_.size();) {
         const int64_t key = touches_[begin].first;
         size_t end = begin;
@@ -215,12 +223,23 @@ void TileStrokeBatch::Paint(MapState& state, MapTileSurfaces& tiles) {
         const int32_t row = static_cast<int32_t>(key % MapTileTableSize);
         EnsureTile(state, tiles, column, row);
         const TileOrigin origin = TileOriginOf(column, row, w, h);
-        tiles.PaintLayer(column, row, MapLayer::Overlay, [&](Canvas& canvas) {
+        tiles.PaintLayer(column, row, layer, [&](Canvas& canvas) {
             StrokePainter painter(canvas, origin, run_);
             for (size_t i = begin; i < end; ++i) painter.Draw(strokes_[touches_[i].second]);
         });
         begin = end;
     }
+}
+
+// Paint leaves the touches sorted by tile key, and by stroke within a tile.
+void TileStrokeBatch::PaintTile(Canvas& canvas, int32_t column, int32_t row, int32_t tileWidth,
+                                int32_t tileHeight) {
+    const int64_t key = int64_t(column) * MapTileTableSize + row;
+    auto begin = std::lower_bound(touches_.begin(), touches_.end(), std::make_pair(key, uint32_t{0}));
+    if (begin == touches_.end() || begin->first != key) return;
+    const TileOrigin origin = TileOriginOf(column, row, tileWidth, tileHeight);  // the painter keeps a reference
+    StrokePainter painter(canvas, origin, run_);
+    for (auto it = begin; it != touches_.end() && it->first == key; ++it) painter.Draw(strokes_[it->second]);
 }
 
 }  // namespace tesselog

@@ -44,12 +44,21 @@ public:
     bool Empty() const { return strokes_.empty(); }
     void AddLine(PixelPoint from, PixelPoint to, Color ink, int32_t width);
     void AddDot(PixelPoint centre, int32_t size, Color ink);
+    // Takes over the strokes of another batch after its own.
+    void Append(const TileStrokeBatch& other);
     const std::vector<TileStroke>& Strokes() const { return strokes_; }
 
-    // Paints the strokes into the overlay of every tile they touch, making
-    // missing tiles (and widening the tile extent) as the map does for any
-    // drawing. The strokes keep their order within each tile.
-    void Paint(MapState& state, MapTileSurfaces& tiles);
+    // Paints the strokes into one layer (the overlay unless said) of every
+    // tile they touch, making missing tiles (and widening the tile extent)
+    // as the map does for any drawing. The strokes keep their order within
+    // each tile.
+    void Paint(MapState& state, MapTileSurfaces& tiles, MapLayer layer = MapLayer::Overlay);
+    // Works out which tiles the strokes touch, as Paint does, without
+    // painting: for PaintTile.
+    void Index(int32_t tileWidth, int32_t tileHeight);
+    // After Paint or Index: the strokes that touch tile (column, row), painted again
+    // into a canvas of that tile, as when a tile's base is drawn anew.
+    void PaintTile(Canvas& canvas, int32_t column, int32_t row, int32_t tileWidth, int32_t tileHeight);
 
 private:
     std::vector<TileStroke> strokes_;

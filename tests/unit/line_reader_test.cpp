@@ -16,7 +16,7 @@ struct ReadResult {
 };
 
 // Every line of `bytes` until the reader reports the end.
-std::vector<ReadResult> ReadAll(const std::string& bytes, size_t maxLength) {
+std::vector<ReadResult> ReadAll(const std::string& bytes, size_t maxLength, bool textLines = false) {
     MemoryFileSystem fs;
     fs.Files["f"] = bytes;
     auto file = fs.Open("f", OpenMode::ReadExisting);
@@ -24,7 +24,7 @@ std::vector<ReadResult> ReadAll(const std::string& bytes, size_t maxLength) {
     std::vector<ReadResult> out;
     std::string line = "stale";
     for (int n = 0; n >= 0;) {
-        n = reader.ReadLine(line, maxLength);
+        n = textLines ? reader.ReadTextLine(line, maxLength) : reader.ReadLine(line, maxLength);
         out.push_back({n, line});
     }
     return out;
@@ -59,6 +59,26 @@ TEST(LineReader, LineEndsAndCuts) {
         {"binary bytes kept", std::string("\x00\xff\r\r\n", 5), 10, {{3, std::string("\x00\xff\r", 3)}, {-1, ""}}},
     };
     for (const auto& c : cases) ExpectLines(ReadAll(c.bytes, c.maxLength), c.expected, c.name);
+}
+
+// Text lines of other tools: only a real CR is dropped, and a last line
+// without LF still counts.
+TEST(LineReader, TextLinesOfAnyTool) {
+    const struct {
+        const char* name;
+        std::string bytes;
+        size_t maxLength;
+        std::vector<ReadResult> expected;
+    } cases[] = {
+        {"crlf", "2.16\r\nab\r\n", 100, {{4, "2.16"}, {2, "ab"}, {-1, ""}}},
+        {"lf only", "2.16\nab\n", 100, {{4, "2.16"}, {2, "ab"}, {-1, ""}}},
+        {"no final lf", "ab\ncd", 100, {{2, "ab"}, {2, "cd"}, {-1, ""}}},
+        {"no final lf, cr", "ab\r", 100, {{2, "ab"}, {-1, ""}}},
+        {"empty lines", "\n\r\n", 100, {{0, ""}, {0, ""}, {-1, ""}}},
+        {"cut before its cr", "abcdef\r\nz", 3, {{3, "abc"}, {1, "z"}, {-1, ""}}},
+        {"empty file", "", 100, {{-1, ""}}},
+    };
+    for (const auto& c : cases) ExpectLines(ReadAll(c.bytes, c.maxLength, true), c.expected, c.name);
 }
 
 TEST(LineReader, LinesAcrossBlockBoundaries) {
