@@ -155,7 +155,8 @@ TEST(BackgroundLayer, RefusedFilesSayWhyAndLeaveNothing) {
         f.Load("A.TXT", c.contents);
         EXPECT_EQ(f.layer.Count(), 0) << c.name;
         EXPECT_EQ(f.LastMessage(), c.message) << c.name;
-        if (!f.prompts.History.empty()) EXPECT_EQ(f.prompts.History.back().Caption, c.caption) << c.name;
+        ASSERT_FALSE(f.prompts.History.empty()) << c.name;
+        EXPECT_EQ(f.prompts.History.back().Caption, c.caption) << c.name;
         EXPECT_TRUE(f.Copies().empty()) << c.name;
         EXPECT_TRUE(f.BaseStrokes().empty()) << c.name;
     }
