@@ -12,6 +12,7 @@
 #include "core/settings/display_dialogs.h"
 #include "resources/display_dialog_ids.h"
 #include "windows/dialogs.h"
+#include "windows/gdi_objects.h"
 #include "windows/platform_services.h"
 
 namespace tesselog::win32 {
@@ -136,9 +137,15 @@ void MapDialogCommand(HWND dialog, MapDialogState& state, int id, int code) {
     } else if (id >= IDC_POSITION_SIZE_FIRST && id <= IDC_POSITION_SIZE_FIRST + 5 && code == BN_CLICKED) {
         state.editor.ChoosePositionSize(id - IDC_POSITION_SIZE_FIRST);
     } else if (id == IDC_CURSOR_COLOR && code == BN_CLICKED) {
-        if (auto colour = PickColour(dialog, settings.CursorColor)) state.editor.ChooseCursorColor(*colour);
+        if (auto colour = PickColour(dialog, settings.CursorColor)) {
+            state.editor.ChooseCursorColor(*colour);
+            RemakeGdiObjects(settings);  // the map behind the dialog draws in it at once
+        }
     } else if (id == IDC_POSITION_COLOR && code == BN_CLICKED) {
-        if (auto colour = PickColour(dialog, settings.PositionColor)) state.editor.ChoosePositionColor(*colour);
+        if (auto colour = PickColour(dialog, settings.PositionColor)) {
+            state.editor.ChoosePositionColor(*colour);
+            RemakeGdiObjects(settings);
+        }
     } else if (id == IDC_GRID_ANGLE && code == EN_CHANGE && !state.filling) {
         state.editor.TypeAngle(ItemText(dialog, IDC_GRID_ANGLE));
     } else if (id == IDOK) {
@@ -157,6 +164,7 @@ void MapDialogCommand(HWND dialog, MapDialogState& state, int id, int code) {
         return;
     } else if (id == IDCANCEL) {
         state.context.displayOptionsChanged = state.editor.Cancel();
+        RemakeGdiObjects(settings);  // back to the colours the dialog found
         EndDialog(dialog, 0);
         return;
     } else {

@@ -21,9 +21,16 @@ constexpr PenEntry FixedPens[] = {
     {Rgb(0, 255, 0), 1},      // status circle, mask passed
     {Rgb(255, 0, 0), 1},      // status circle, mask failed; connection break
     {Rgb(0, 0, 255), 1},      // filled part of the speed bar
+    {Rgb(0, 0, 0), 1},        // black outlines
+    {Rgb(255, 0, 0), 2},      // the map's red marks
+    // Background files are drawn in dark grey at three widths; their colour
+    // never follows the settings, so they are made once with the rest.
+    {Rgb(32, 32, 32), 1},
+    {Rgb(32, 32, 32), 2},
+    {Rgb(32, 32, 32), 3},
 };
 constexpr Color FixedBrushes[] = {
-    Rgb(160, 160, 160), Rgb(255, 255, 255), Rgb(0, 255, 0), Rgb(255, 0, 0), Rgb(0, 0, 255),
+    Rgb(192, 192, 192), Rgb(160, 160, 160), Rgb(255, 255, 255), Rgb(0, 255, 0), Rgb(255, 0, 0), Rgb(0, 0, 255),
 };
 constexpr int AmplitudePenWidth = 2;
 

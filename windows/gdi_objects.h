@@ -1,8 +1,8 @@
 // The pens and brushes that the logging screen draws with, made once and
 // shared, so that a drawing call selects an existing object instead of
-// creating and deleting one. The fixed objects (greys, white, status
-// colours, the button face, the 50 amplitude colours) live as long as the
-// cache; the ones that follow the settings (the map's cursor and position
+// creating and deleting one. The fixed objects (greys, black, white, status
+// colours, the background-file pens, the button face, the 50 amplitude
+// colours) live as long as the cache; the ones that follow the settings (the map's cursor and position
 // colours, the profile curves and bars) are remade by Remake after the
 // display options change, the old ones deleted first.
 //

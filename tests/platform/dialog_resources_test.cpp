@@ -1,0 +1,129 @@
+// The dialog resources against the forms that fill them: every control a
+// form fills exists in the resource with the right kind, lists take only
+// their own entries, read-only fields are read-only, and each radio group
+// holds exactly its buttons (so the arrow keys stay inside it).
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include "core/settings/logging_dialogs.h"
+#include "core/settings/setup_dialogs.h"
+#include "resources/display_dialog_ids.h"
+#include "resources/monitor_dialog_ids.h"
+
+namespace tesselog {
+namespace {
+
+bool WindowsCanBeCreated() {
+    HWND probe = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    if (!probe) return false;
+    DestroyWindow(probe);
+    return true;
+}
+
+INT_PTR CALLBACK InertDialogProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+
+std::wstring ClassOf(HWND control) {
+    wchar_t name[32] = {};
+    GetClassNameW(control, name, 32);
+    return name;
+}
+
+struct Expected {
+    const wchar_t* resource;
+    const wchar_t* caption;  // null: the resource's own caption is not checked
+    DialogForm form;
+    std::set<int> readOnly;
+    std::vector<int> buttons;  // push buttons the form does not hold
+};
+
+void CheckControls(HWND dialog, const Expected& e) {
+    auto has = [&](int id, const wchar_t* kind) {
+        HWND control = GetDlgItem(dialog, id);
+        EXPECT_NE(control, nullptr) << id;
+        if (!control) return LONG_PTR(0);
+        EXPECT_EQ(lstrcmpiW(ClassOf(control).c_str(), kind), 0) << id;
+        return GetWindowLongPtrW(control, GWL_STYLE);
+    };
+    for (const ComboControl& c : e.form.Combos)
+        EXPECT_EQ(has(c.Id, L"ComboBox") & 3, CBS_DROPDOWNLIST) << c.Id << ": a list, not free text";
+    for (const EditControl& c : e.form.Edits)
+        EXPECT_EQ((has(c.Id, L"Edit") & ES_READONLY) != 0, e.readOnly.count(c.Id) == 1) << c.Id;
+    for (const CheckControl& c : e.form.Checks) has(c.Id, L"Button");
+    for (const LabelControl& c : e.form.Labels) has(c.Id, L"Static");
+    for (int id : e.buttons) has(id, L"Button");
+    for (const RadioGroup& r : e.form.Radios) {
+        std::set<int> group;
+        HWND first = GetDlgItem(dialog, r.FirstId);
+        HWND at = first;
+        do {
+            group.insert(GetDlgCtrlID(at));
+            at = GetNextDlgGroupItem(dialog, at, FALSE);
+        } while (at && at != first && group.size() < 64);
+        std::set<int> radios;
+        for (int k = 0; k < r.Count; ++k) radios.insert(r.FirstId + k);
+        EXPECT_EQ(group, radios) << "radio group " << r.FirstId;
+    }
+}
+
+DialogForm Form(std::vector<int> combos, std::vector<int> edits, std::vector<int> labels,
+                std::vector<RadioGroup> radios, std::vector<int> checks = {}) {
+    DialogForm f;
+    for (int id : combos) f.Combos.push_back({id, {}, -1, true});
+    for (int id : edits) f.Edits.push_back({id, {}, 0, nullptr});
+    for (int id : labels) f.Labels.push_back({id, {}});
+    for (int id : checks) f.Checks.push_back({id, false});
+    f.Radios = std::move(radios);
+    return f;
+}
+
+TEST(DialogResources, HoldTheControlsTheirFormsFill) {
+    if (!WindowsCanBeCreated()) GTEST_SKIP() << "no display";
+    Settings s;
+    const Expected cases[] = {
+        {L"SURVEYSETUP", L"Survey Setup", SurveySetupForm(s), {}, {}},
+        {L"SYSTEM", L"System Setup", SystemSetupForm(s), {IDC_SYSTEM_SENSOR_COUNT}, {}},
+        {L"ARRAYGEOMETRY", L"Array Geometry Setup", ArrayGeometryForm(s),
+         {IDC_ARRAY_SENSOR_TOTAL, IDC_ARRAY_CONSOLE_TYPE}, {}},
+        {L"GPSINPUT", L"GPS Port Setup", GpsPortSetupForm(s), {}, {}},
+        {L"GPSMASK", L"GPS Warning Mask", GpsWarningMaskForm(s), {}, {}},
+        {L"GETNEWLINE", L"New Survey Line", NewLineForm(s), {IDC_NEWLINE_CURRENT_LINE, IDC_NEWLINE_LAST_STATION},
+         {}},
+        {L"NEWSTATION", L"New Station", NewStationForm(s),
+         {IDC_NEWSTATION_CURRENT_LINE, IDC_NEWSTATION_START_STATION, IDC_NEWSTATION_CURRENT}, {}},
+        {L"MAPSCALE", L"Map Size", MapSizeForm(s), {}, {}},
+        {L"READINGSCALE", L"Readings Scale", ReadingsScaleEditor(s).Form(), {}, {}},
+        {L"SPEEDSCALE", nullptr, SpeedScaleForm(s), {IDC_SPEEDSCALE_CURRENT}, {}},
+        {L"AUDIOFUNCTIONS", nullptr, AudioOptionsForm(s), {}, {}},
+        {L"COORDINATESUNITS", nullptr, CoordinatesUnitsForm(s), {}, {}},
+        {L"DISPLAYOPTIONS", L"Map Display Options",
+         Form({IDC_MAP_DISPLAY_TYPE}, {IDC_MAP_SIZE, IDC_GRID_INTERVAL, IDC_GRID_ANGLE},
+              {IDC_MAP_SIZE_UNIT, IDC_GRID_INTERVAL_LABEL, IDC_GRID_INTERVAL_UNIT, IDC_MAP_PREVIEW},
+              {{IDC_GRID_BASIC, 2, 0}, {IDC_CURSOR_SIZE_FIRST, 6, 0}, {IDC_POSITION_SIZE_FIRST, 6, 0}}),
+         {}, {IDC_CURSOR_COLOR, IDC_POSITION_COLOR}},
+        {L"DISPLAYSETUP", L"Setup Profile Options",
+         Form({IDC_PROFILE_THICKNESS_LEFT, IDC_PROFILE_THICKNESS_RIGHT}, {}, {}, {},
+              {IDC_PROFILE_VISIBLE_LEFT, IDC_PROFILE_VISIBLE_RIGHT}),
+         {}, {IDC_PROFILE_COLOR_LEFT, IDC_PROFILE_COLOR_RIGHT}},
+        {L"GETGPSMESSAGE", L"Send Message to GPS Receiver", Form({}, {IDC_GPSMESSAGE_TEXT}, {}, {}), {}, {}},
+    };
+    for (const Expected& e : cases) {
+        SCOPED_TRACE(std::string(e.resource, e.resource + lstrlenW(e.resource)));
+        HWND dialog = CreateDialogParamW(GetModuleHandleW(nullptr), e.resource, nullptr, InertDialogProc, 0);
+        ASSERT_NE(dialog, nullptr);
+        if (e.caption) {
+            wchar_t caption[64] = {};
+            GetWindowTextW(dialog, caption, 64);
+            EXPECT_STREQ(caption, e.caption);
+        }
+        CheckControls(dialog, e);
+        DestroyWindow(dialog);
+    }
+}
+
+}  // namespace
+}  // namespace tesselog
