@@ -240,12 +240,14 @@ INT_PTR CALLBACK GpsMessageDialogProc(HWND dialog, UINT message, WPARAM wParam, 
     if (!text) return FALSE;
     switch (message) {
     case WM_INITDIALOG:
-        SendDlgItemMessageW(dialog, IDC_GPSMESSAGE_TEXT, EM_LIMITTEXT, MonitorCommandEditChars, 0);
+        // The command field holds 100 wide characters with its terminator:
+        // 99 come back from the dialog.
+        SendDlgItemMessageW(dialog, IDC_GPSMESSAGE_TEXT, EM_LIMITTEXT, MonitorCommandEditChars - 1, 0);
         SetDlgItemTextW(dialog, IDC_GPSMESSAGE_TEXT, Wide(*text).c_str());
         return TRUE;
     case WM_COMMAND:
         if (LOWORD(wParam) == IDOK) {
-            *text = WindowText16(GetDlgItem(dialog, IDC_GPSMESSAGE_TEXT)).substr(0, MonitorCommandEditChars);
+            *text = WindowText16(GetDlgItem(dialog, IDC_GPSMESSAGE_TEXT)).substr(0, MonitorCommandEditChars - 1);
             EndDialog(dialog, 1);
             return TRUE;
         }

@@ -193,19 +193,7 @@ void LoggingSession::RunMapSize() {
     if (Services.Dialogs.MapSize(Config, DisplayOptionsChanged)) Save();
     if (DisplayOptionsChanged == 0) return;
 
-    map.RecomputeScale();
-    if (!map.TrackFits()) {
-        Config.MapSize = oldSize;
-        Config.GridLinesInterval = oldInterval;
-        Config.CursorBand = oldBand;
-        Config.RecomputeCursorBandPixels();
-        map.RecomputeScale();
-        DisplayOptionsChanged &= ~(ChangedMapSize | ChangedGridInterval);
-        Services.Sound.Play(SoundId::Ring);
-        Services.Messages.ShowMessage(MapTooSmallText, CaptionWarning, PromptIcon::Exclamation);
-    } else {
-        MapOverflowState = 0;
-    }
+    CheckNewMapSize(oldSize, oldInterval, oldBand);
     ClampGridInterval();
     Save();
     controls.RepaintScreen();
@@ -225,11 +213,36 @@ void LoggingSession::RunMapSize() {
     Services.Sound.Play(SoundId::Information);
 }
 
+// A new map size or grid interval must still hold the track at the new
+// scale: a refused one puts the old size, interval and cursor band back
+// with the "Map Size too small" warning; an accepted one ends an overflow.
+void LoggingSession::CheckNewMapSize(int32_t oldSize, double oldInterval, int32_t oldBand) {
+    auto& map = Services.Map;
+    map.RecomputeScale();
+    if (!map.TrackFits()) {
+        Config.MapSize = oldSize;
+        Config.GridLinesInterval = oldInterval;
+        Config.CursorBand = oldBand;
+        Config.RecomputeCursorBandPixels();
+        map.RecomputeScale();
+        DisplayOptionsChanged &= ~(ChangedMapSize | ChangedGridInterval);
+        Services.Sound.Play(SoundId::Ring);
+        Services.Messages.ShowMessage(MapTooSmallText, CaptionWarning, PromptIcon::Exclamation);
+    } else {
+        MapOverflowState = 0;
+    }
+}
+
+// A new map size here is checked as "Map &Size" checks it, so that the
+// tiles are drawn again at the new scale (or the old size comes back).
 void LoggingSession::RunMapDisplayOptions() {
     auto& controls = Services.Controls;
     auto& map = Services.Map;
+    const int32_t oldSize = Config.MapSize;
+    const double oldInterval = Config.GridLinesInterval;
     DisplayOptionsChanged = 0;
     Services.Dialogs.MapDisplayOptions(Config, DisplayOptionsChanged);
+    if (DisplayOptionsChanged & ChangedMapSize) CheckNewMapSize(oldSize, oldInterval, Config.CursorBand);
     const int32_t changed = DisplayOptionsChanged;
     if (changed == 0) return;
     ClampGridInterval();

@@ -152,9 +152,15 @@ bool ScriptedLoggingDialogs::ReadingsScale(Settings& settings, int32_t& changed)
 }
 bool ScriptedLoggingDialogs::SpeedScale(Settings&, int32_t&) { Log.push_back("SPEEDSCALE"); return false; }
 bool ScriptedLoggingDialogs::ProfileOptions(Settings&, int32_t&) { Log.push_back("DISPLAYSETUP"); return false; }
-bool ScriptedLoggingDialogs::MapDisplayOptions(Settings&, int32_t&) {
+bool ScriptedLoggingDialogs::MapDisplayOptions(Settings& settings, int32_t& changed) {
     Log.push_back("DISPLAYOPTIONS");
-    return false;
+    if (MapDisplaySizes.empty()) return false;
+    auto answer = MapDisplaySizes.front();
+    MapDisplaySizes.pop_front();
+    if (!answer.first) return false;
+    if (answer.second != settings.MapSize) changed |= ChangedMapSize;
+    settings.MapSize = answer.second;
+    return true;
 }
 bool ScriptedLoggingDialogs::GpsMask(Settings&) { Log.push_back("GPSMASK"); return false; }
 bool ScriptedLoggingDialogs::Audio(Settings&) { Log.push_back("AUDIOFUNCTIONS"); return false; }

@@ -273,8 +273,10 @@ public:
     std::deque<NewLineAnswer> NewLines;
     std::deque<std::pair<bool, double>> Stations;
     std::deque<std::pair<bool, std::string>> Comments;
-    // Map size answers: OK with the new MapSize.
+    // Map size answers, of Map Size and of Map Display Options: OK with the
+    // new MapSize.
     std::deque<std::pair<bool, int32_t>> MapSizes;
+    std::deque<std::pair<bool, int32_t>> MapDisplaySizes;
     // Readings Scale answers: OK with the new minimum and maximum.
     struct ScaleAnswer {
         bool Ok = false;

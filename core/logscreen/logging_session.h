@@ -242,6 +242,7 @@ private:
     void RunGpsMask();
     void RunAudio();
     void RunCoordinatesUnits();
+    void CheckNewMapSize(int32_t oldSize, double oldInterval, int32_t oldBand);
     void RunEnterBackground();
     void RunRemoveBackground();
     void RunEnterReview();

@@ -214,6 +214,16 @@ TEST(LoggingCommands, MapOverflowIsReportedAtOnceAndGoIsRefusedUntilTheMapIsEnla
         h.Key('g');
         EXPECT_EQ(h.session.Logging.LoggingState, 1);
     }
+    // A larger map chosen in Map Display Options is checked the same way.
+    SessionHarness h;
+    h.settings.GpsInput = 1;
+    h.StartIn(-1);
+    h.session.OnMapOverflow();
+    h.dialogs.MapDisplaySizes.push_back({true, 60});
+    h.Key('d');
+    EXPECT_EQ(h.session.MapOverflowState, 0);
+    h.Key('g');
+    EXPECT_EQ(h.session.Logging.LoggingState, 1);
 }
 
 TEST(LoggingCommands, OptionsRefusedWithoutGpsOrMap) {
