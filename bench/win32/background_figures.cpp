@@ -18,13 +18,13 @@
 #include <string>
 #include <vector>
 
+#include "bench/win32/pane_tiles.h"
 #include "core/common/eight_bit_text.h"
 #include "core/existing/background_layer.h"
 #include "core/map/map_commands.h"
 #include "core/map/map_grid.h"
 #include "core/settings/background_dialogs.h"
 #include "windows/gdi_objects.h"
-#include "windows/map_tiles.h"
 #include "windows/platform_services.h"
 
 using namespace tesselog;
@@ -41,30 +41,6 @@ class AnsweringDialogs : public BackgroundDialogs {
 public:
     bool Load(Settings&, int32_t) override { return true; }
     bool Remove(const std::vector<std::string>&, std::vector<bool>&) override { return false; }
-};
-
-// The GDI store on a memory bitmap of the pane.
-class PaneTiles : public GdiMapTiles {
-public:
-    explicit PaneTiles(const ShellFonts& fonts) : GdiMapTiles(fonts) {
-        HDC screen = GetDC(nullptr);
-        pane_ = CreateCompatibleDC(screen);
-        bitmap_ = CreateCompatibleBitmap(screen, PaneSide, PaneSide);
-        ReleaseDC(nullptr, screen);
-        old_ = SelectObject(pane_, bitmap_);
-        SetTarget(pane_);
-    }
-    ~PaneTiles() override {
-        DeleteAllTiles();
-        SelectObject(pane_, old_);
-        DeleteObject(bitmap_);
-        DeleteDC(pane_);
-    }
-
-private:
-    HDC pane_ = nullptr;
-    HBITMAP bitmap_ = nullptr;
-    HGDIOBJ old_ = nullptr;
 };
 
 bool WriteField(FileSystem& files) {
@@ -111,7 +87,7 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    PaneTiles tiles(fonts);
+    PaneTiles tiles(fonts, PaneSide, PaneSide);
     MapCommands map(tiles, settings, [] {});
     BackgroundLayer* layerForTiles = nullptr;
     // A base coming back into GDI: the grid and the background tracks.

@@ -14,44 +14,13 @@
 #include <memory>
 
 #include "bench/replay_rig.h"
+#include "bench/win32/pane_tiles.h"
 #include "core/map/map_grid.h"
 #include "windows/gdi_objects.h"
-#include "windows/map_tiles.h"
 #include "windows/platform_services.h"
 
 using namespace tesselog;
 using namespace tesselog::win32;
-
-namespace {
-
-// The GDI store on a memory bitmap of the pane, freed with its tiles.
-class PaneTiles : public GdiMapTiles {
-public:
-    PaneTiles(const ShellFonts& fonts, const MapState& state) : GdiMapTiles(fonts) {
-        HDC screen = GetDC(nullptr);
-        pane_ = CreateCompatibleDC(screen);
-        bitmap_ = CreateCompatibleBitmap(screen, state.TileWidth, state.TileHeight);
-        ReleaseDC(nullptr, screen);
-        old_ = SelectObject(pane_, bitmap_);
-        SetTarget(pane_);
-        SetBasePainter([&state](int32_t c, int32_t r, int32_t w, int32_t h, Canvas& canvas) {
-            DrawBaseTile(canvas, state.Grid, c, r, w, h);
-        });
-    }
-    ~PaneTiles() override {
-        DeleteAllTiles();
-        SelectObject(pane_, old_);
-        DeleteObject(bitmap_);
-        DeleteDC(pane_);
-    }
-
-private:
-    HDC pane_ = nullptr;
-    HBITMAP bitmap_ = nullptr;
-    HGDIOBJ old_ = nullptr;
-};
-
-}  // namespace
 
 int main(int argc, char** argv) {
     if (argc < 2) {
@@ -64,7 +33,11 @@ int main(int argc, char** argv) {
     ShellFonts fonts;
     Win32FileSystem files;
     ReplayRig rig{files, argv[1], [&fonts](MapState& state) {
-                      return std::unique_ptr<MapTileSurfaces>(std::make_unique<PaneTiles>(fonts, state));
+                      auto tiles = std::make_unique<PaneTiles>(fonts, state.TileWidth, state.TileHeight);
+                      tiles->SetBasePainter([&state](int32_t c, int32_t r, int32_t w, int32_t h, Canvas& canvas) {
+                          DrawBaseTile(canvas, state.Grid, c, r, w, h);
+                      });
+                      return std::unique_ptr<MapTileSurfaces>(std::move(tiles));
                   }};
     rig.Runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 3;
     rig.BaselineRuns = 1;
