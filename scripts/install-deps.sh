@@ -31,6 +31,8 @@ required_programs=(
     "g++ g++"
     "x86_64-w64-mingw32-g++-posix g++-mingw-w64-x86-64-posix"
     "x86_64-w64-mingw32-windres binutils-mingw-w64-x86-64"
+    "x86_64-w64-mingw32-strip binutils-mingw-w64-x86-64"
+    "makensis nsis"
     "clang clang"
     "wine wine"
     "wineserver wine"
