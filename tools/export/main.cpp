@@ -91,9 +91,9 @@ ByteSource WithProgress(File& file, uint64_t size, bool show) {
         const size_t got = source(buffer, n);
         *done += got;
         const int percent = static_cast<int>(*done * 100 / size);
-        if (percent / 10 != *shown / 10 || got == 0) {
+        if (percent / 10 != *shown / 10) {
             *shown = percent;
-            std::fprintf(stderr, "tesselog-export: reading %3d%%%s", percent, got == 0 || percent >= 100 ? "\n" : "\r");
+            std::fprintf(stderr, "tesselog-export: reading %3d%%%s", percent, percent >= 100 ? "\n" : "\r");
             std::fflush(stderr);
         }
         return got;
