@@ -17,6 +17,8 @@ set -euo pipefail
 library_packages=(
     libgtest-dev googletest libbenchmark-dev libcli11-dev libclang-rt-14-dev
     mingw-w64-tools
+    # zlib for the export's PNG pictures, natively and for the Windows tree.
+    zlib1g-dev libz-mingw-w64-dev
     # The faces the program asks for: wine's own Tahoma for "MS Shell Dlg" and
     # Liberation Sans (Arial's metrics) for "Microsoft Sans Serif", set up in
     # every Wine prefix the project makes (scripts/wine-fonts.reg).

@@ -21,8 +21,7 @@ ctest --test-dir build/windows --output-on-failure
 wineserver -k 2>/dev/null || true
 
 echo "== Windows installer =="
-# Without tesselog-export.exe until the Windows tree builds it.
-scripts/make-installer.sh --without-export
+scripts/make-installer.sh
 
 echo "== End-to-end scenarios (tesselog.exe under Wine and Xvfb) =="
 scripts/e2e/run_all.sh

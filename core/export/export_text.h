@@ -1,0 +1,52 @@
+// Text output of the export: numbers formatted without printf (a full-size
+// file gives millions of rows), time of day, 8-bit texts for CSV and JSON,
+// and a buffer that goes to a File in large writes.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace tesselog {
+
+class File;
+
+// `value` with exactly `decimals` digits after the point (0..9), rounded
+// half away from zero; "nan" for a value that is not finite or too large.
+void AppendFixed(std::string& out, double value, int decimals);
+// The same with trailing zeros of the fraction (and a bare point) dropped.
+void AppendTrimmed(std::string& out, double value, int decimals);
+void AppendInt(std::string& out, int64_t value);
+// "hh:mm:ss.mmm" of milliseconds of the day; nothing for a negative value.
+void AppendTimeOfDay(std::string& out, int32_t ms);
+
+// A CSV field: quoted (with doubled quotes) when it holds a comma, a quote,
+// a line end or leading/trailing blanks; bytes as 8-bit characters in UTF-8.
+void AppendCsvField(std::string& out, std::string_view text);
+// A JSON string with its quotes: 8-bit characters as UTF-8, controls escaped.
+void AppendJsonString(std::string& out, std::string_view text);
+// One space-free token: blanks become '_', an empty text "-".
+void AppendToken(std::string& out, std::string_view text);
+
+// Text gathered in memory and written to `file` whenever it passes about a
+// MiB. Ok() turns false at the first failed write.
+class TextBuffer {
+public:
+    explicit TextBuffer(File& file) : file_(file) { text_.reserve(Threshold + 4096); }
+    ~TextBuffer() { Flush(); }
+    std::string& Text() { return text_; }
+    // After each row: writes when the buffer is full.
+    void Row() {
+        if (text_.size() >= Threshold) Flush();
+    }
+    bool Flush();
+    bool Ok() const { return ok_; }
+
+private:
+    static constexpr size_t Threshold = 1 << 20;
+    File& file_;
+    std::string text_;
+    bool ok_ = true;
+};
+
+}  // namespace tesselog

@@ -1,0 +1,67 @@
+#include "core/export/png_writer.h"
+
+#include <zlib.h>
+
+#include <cstring>
+
+namespace tesselog {
+
+namespace {
+
+constexpr uint8_t Signature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+
+void PutBigEndian(std::vector<uint8_t>& out, uint32_t value) {
+    for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<uint8_t>(value >> shift));
+}
+
+// Length, type, data and the CRC of type and data.
+void PutChunk(std::vector<uint8_t>& out, const char type[4], const uint8_t* data, size_t size) {
+    PutBigEndian(out, static_cast<uint32_t>(size));
+    const size_t typeAt = out.size();
+    out.insert(out.end(), type, type + 4);
+    if (size > 0) out.insert(out.end(), data, data + size);
+    const uLong crc = crc32(0L, out.data() + typeAt, static_cast<uInt>(4 + size));
+    PutBigEndian(out, static_cast<uint32_t>(crc));
+}
+
+}  // namespace
+
+std::vector<uint8_t> EncodePng(const IndexedImage& image) {
+    std::vector<uint8_t> png;
+    if (image.Width <= 0 || image.Height <= 0 || image.Palette.empty() || image.Palette.size() > 256 ||
+        image.Pixels.size() != size_t(image.Width) * image.Height) {
+        return png;
+    }
+    // Each row: filter byte 0, then the row's palette indexes.
+    std::vector<uint8_t> raw;
+    raw.reserve(size_t(image.Width + 1) * image.Height);
+    for (int32_t y = 0; y < image.Height; ++y) {
+        raw.push_back(0);
+        const uint8_t* row = image.Pixels.data() + size_t(y) * image.Width;
+        raw.insert(raw.end(), row, row + image.Width);
+    }
+    uLongf packedSize = compressBound(static_cast<uLong>(raw.size()));
+    std::vector<uint8_t> packed(packedSize);
+    if (compress2(packed.data(), &packedSize, raw.data(), static_cast<uLong>(raw.size()), Z_DEFAULT_COMPRESSION) !=
+        Z_OK) {
+        return png;
+    }
+
+    png.assign(Signature, Signature + sizeof Signature);
+    std::vector<uint8_t> header;
+    PutBigEndian(header, static_cast<uint32_t>(image.Width));
+    PutBigEndian(header, static_cast<uint32_t>(image.Height));
+    header.insert(header.end(), {8, 3, 0, 0, 0});  // depth 8, palette, deflate, filter 0, no interlace
+    PutChunk(png, "IHDR", header.data(), header.size());
+    std::vector<uint8_t> palette;
+    for (Color c : image.Palette) {
+        palette.insert(palette.end(), {static_cast<uint8_t>(c & 0xFF), static_cast<uint8_t>((c >> 8) & 0xFF),
+                                       static_cast<uint8_t>((c >> 16) & 0xFF)});
+    }
+    PutChunk(png, "PLTE", palette.data(), palette.size());
+    PutChunk(png, "IDAT", packed.data(), packedSize);
+    PutChunk(png, "IEND", nullptr, 0);
+    return png;
+}
+
+}  // namespace tesselog

@@ -1,0 +1,54 @@
+// The gridded quick-look: positioned readings averaged into square cells,
+// the gaps between the sensors' tracks filled from the cells around them,
+// written as an ESRI ASCII grid with a .prj naming WGS 84 / UTM.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace tesselog {
+
+class File;
+
+struct GridPoint {
+    double Easting = 0.0;
+    double Northing = 0.0;
+    float Value = 0.0f;
+};
+
+// More cells than this are refused: the cell size is too small for the area.
+constexpr int64_t MaxGridCells = 60000000;
+// The fill looks at most this many cells away.
+constexpr int32_t MaxFillCells = 20;
+
+struct QuickGrid {
+    double West = 0.0;   // lower-left corner of the lower-left cell
+    double South = 0.0;
+    double Cell = 0.0;
+    int32_t Columns = 0;
+    int32_t Rows = 0;
+    std::vector<float> Values;  // row 0 is the northernmost; NaN where there is no data
+
+    float At(int32_t column, int32_t row) const { return Values[size_t(row) * Columns + column]; }
+    bool Empty() const { return Values.empty(); }
+};
+
+// Cells of `cell` units aligned on whole multiples of it. A cell holds the
+// mean of the readings that fall in it; a cell without readings takes the
+// inverse-square-distance mean of the filled cells within `fillRadius` (same
+// unit; 0 fills nothing). Empty result without points, or with more than
+// MaxGridCells cells (`error` says why).
+QuickGrid BuildQuickGrid(const std::vector<GridPoint>& points, double cell, double fillRadius, std::string& error);
+
+// The ESRI ASCII grid: ncols, nrows, xllcorner, yllcorner, cellsize,
+// NODATA_value -9999, then the rows from north to south.
+constexpr double GridNoData = -9999.0;
+bool WriteEsriAsciiGrid(File& file, const QuickGrid& grid);
+
+// The .prj of a UTM zone on WGS 84 (ESRI well-known text) in the display
+// unit (0 metres, 1 feet, 2 US survey feet); empty for an unknown zone or
+// hemisphere.
+std::string UtmProjectionText(int32_t zone, int32_t hemisphere, int32_t displayUnits);
+
+}  // namespace tesselog

@@ -1,0 +1,136 @@
+#include "core/export/track_output.h"
+
+#include "core/export/export_text.h"
+#include "core/platform/file_system.h"
+
+namespace tesselog {
+
+namespace {
+
+// Degrees with eight decimals: about a millimetre.
+constexpr int DegreeDecimals = 8;
+
+void AppendLonLat(std::string& t, const TrackFix& fix) {
+    t += '[';
+    AppendFixed(t, fix.Longitude, DegreeDecimals);
+    t += ',';
+    AppendFixed(t, fix.Latitude, DegreeDecimals);
+    t += ']';
+}
+
+const std::string& LineName(const std::vector<std::string>& lines, int32_t line) {
+    static const std::string None;
+    return line >= 0 && size_t(line) < lines.size() ? lines[size_t(line)] : None;
+}
+
+void AppendTimeProperty(std::string& t, int32_t ms) {
+    t += ",\"time\":";
+    if (ms < 0) {
+        t += "null";
+        return;
+    }
+    t += '"';
+    AppendTimeOfDay(t, ms);
+    t += '"';
+}
+
+}  // namespace
+
+const char* MarkKindName(MarkKind kind) {
+    switch (kind) {
+    case MarkKind::Station: return "station";
+    case MarkKind::Comment: return "comment";
+    case MarkKind::LineStart: return "line start";
+    case MarkKind::ConnectionBreak: return "connection break";
+    }
+    return "mark";
+}
+
+size_t TrackCollector::RunCount() const {
+    size_t runs = 0;
+    for (size_t i = 0; i < fixes_.size(); ++i) {
+        if (i == 0 || fixes_[i].Run != fixes_[i - 1].Run) ++runs;
+    }
+    return runs;
+}
+
+bool TrackCollector::WriteGeoJson(File& file, const std::vector<std::string>& lines) const {
+    TextBuffer out(file);
+    std::string& t = out.Text();
+    t += "{\"type\":\"FeatureCollection\",\"features\":[";
+    bool first = true;
+    const auto startFeature = [&] {
+        t += first ? "\n" : ",\n";
+        first = false;
+    };
+    for (size_t i = 0; i < fixes_.size();) {
+        size_t end = i;
+        while (end < fixes_.size() && fixes_[end].Run == fixes_[i].Run) ++end;
+        startFeature();
+        // A run of one fix still gets a line: the point twice.
+        t += "{\"type\":\"Feature\",\"geometry\":{\"type\":\"LineString\",\"coordinates\":[";
+        for (size_t k = i; k < end; ++k) {
+            if (k > i) t += ',';
+            AppendLonLat(t, fixes_[k]);
+            out.Row();
+        }
+        if (end - i == 1) {
+            t += ',';
+            AppendLonLat(t, fixes_[i]);
+        }
+        t += "]},\"properties\":{\"kind\":\"track\",\"run\":";
+        AppendInt(t, fixes_[i].Run);
+        t += ",\"fixes\":";
+        AppendInt(t, static_cast<int64_t>(end - i));
+        AppendTimeProperty(t, fixes_[i].TimeMs);
+        t += "}}";
+        i = end;
+    }
+    for (const SurveyMark& mark : marks_) {
+        startFeature();
+        t += "{\"type\":\"Feature\",\"geometry\":{\"type\":\"Point\",\"coordinates\":";
+        AppendLonLat(t, mark.At);
+        t += "},\"properties\":{\"kind\":";
+        AppendJsonString(t, MarkKindName(mark.Kind));
+        t += ",\"text\":";
+        AppendJsonString(t, mark.Text);
+        t += ",\"line\":";
+        AppendJsonString(t, LineName(lines, mark.Line));
+        t += ",\"run\":";
+        AppendInt(t, mark.At.Run);
+        AppendTimeProperty(t, mark.At.TimeMs);
+        t += "}}";
+        out.Row();
+    }
+    t += "\n]}\n";
+    return out.Flush();
+}
+
+bool TrackCollector::WriteGridCsv(File& file, const std::vector<std::string>& lines,
+                                  const std::string& unit) const {
+    TextBuffer out(file);
+    std::string& t = out.Text();
+    t += "kind,run,easting (grid " + unit + "),northing (grid " + unit + "),text,line,time\n";
+    const auto row = [&](const char* kind, const TrackFix& at, const std::string& text, int32_t line) {
+        AppendCsvField(t, kind);
+        t += ',';
+        AppendInt(t, at.Run);
+        t += ',';
+        AppendFixed(t, at.Easting, 3);
+        t += ',';
+        AppendFixed(t, at.Northing, 3);
+        t += ',';
+        AppendCsvField(t, text);
+        t += ',';
+        AppendCsvField(t, LineName(lines, line));
+        t += ',';
+        AppendTimeOfDay(t, at.TimeMs);
+        t += '\n';
+        out.Row();
+    };
+    for (const TrackFix& fix : fixes_) row("track", fix, std::string(), -1);
+    for (const SurveyMark& mark : marks_) row(MarkKindName(mark.Kind), mark.At, mark.Text, mark.Line);
+    return out.Flush();
+}
+
+}  // namespace tesselog

@@ -1,0 +1,219 @@
+// The export's outputs: numbers and texts as the tables write them, the
+// quick-look grid (cell means, the fill, the ESRI text, the .prj), the
+// picture's colour classes and the PNG bytes, read back through zlib.
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <cmath>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "core/export/export_text.h"
+#include "core/export/grid_picture.h"
+#include "core/export/png_writer.h"
+#include "core/export/quick_grid.h"
+#include "core/logscreen/colour_palette.h"
+#include "core/platform/memory_file_system.h"
+
+namespace tesselog {
+namespace {
+
+TEST(ExportText, NumbersAsPrintfWritesThem) {
+    const struct {
+        double value;
+        int decimals;
+    } cases[] = {{0.0, 3},          {-0.0006, 3},         {620799.5904, 3}, {-1.25, 8},   {51.750036001, 8},
+                 {5734685.4996, 3}, {-123456789.123, 2},  {7.0, 0},         {0.1, 1},     {1e-9, 6},
+                 {999.9996, 3},     {-0.9999996, 6},      {12.345678, 4}};
+    for (const auto& c : cases) {
+        std::string got;
+        AppendFixed(got, c.value, c.decimals);
+        char want[64];
+        std::snprintf(want, sizeof want, "%.*f", c.decimals, c.value);
+        EXPECT_EQ(got, want) << c.value;
+    }
+    const struct {
+        double value;
+        const char* text;
+    } trimmed[] = {{60.0, "60"}, {60.5, "60.5"}, {-0.0001, "0"}, {-9999.0, "-9999"}, {0.125, "0.125"},
+                   {-2.50, "-2.5"}};
+    for (const auto& c : trimmed) {
+        std::string got;
+        AppendTrimmed(got, c.value, 3);
+        EXPECT_EQ(got, c.text);
+    }
+    std::string nan;
+    AppendFixed(nan, std::nan(""), 3);
+    EXPECT_EQ(nan, "nan");
+}
+
+TEST(ExportText, TextsOfTheTables) {
+    std::string t;
+    AppendTimeOfDay(t, 36004124);
+    AppendTimeOfDay(t, -1);
+    EXPECT_EQ(t, "10:00:04.124");
+
+    const struct {
+        const char* text;
+        const char* csv;
+        const char* json;
+        const char* token;
+    } cases[] = {
+        {"LINE 1", "LINE 1", "\"LINE 1\"", "LINE_1"},
+        {"a,b", "\"a,b\"", "\"a,b\"", "a,b"},
+        {"say \"hi\"", "\"say \"\"hi\"\"\"", "\"say \\\"hi\\\"\"", "say_\"hi\""},
+        {" pad", "\" pad\"", "\" pad\"", "_pad"},
+        {"\xB0" "C\\", "\xC2\xB0" "C\\", "\"\xC2\xB0" "C\\\\\"", "\xC2\xB0" "C\\"},
+        {"\x14\x7F", "\x14\x7F", "\"\\u0014\\u007f\"", "\x14\x7F"},
+        {"", "", "\"\"", "-"},
+    };
+    for (const auto& c : cases) {
+        std::string csv, json, token;
+        AppendCsvField(csv, c.text);
+        AppendJsonString(json, c.text);
+        AppendToken(token, c.text);
+        EXPECT_EQ(csv, c.csv) << c.text;
+        EXPECT_EQ(json, c.json) << c.text;
+        EXPECT_EQ(token, c.token) << c.text;
+    }
+}
+
+TEST(ExportGrid, CellMeansAndTheFillBetweenTracks) {
+    // Two tracks 1 m apart along the northing, cells of 0.25: the columns
+    // between them are filled, nothing beyond the fill radius.
+    std::vector<GridPoint> points;
+    for (int i = 0; i < 8; ++i) {
+        points.push_back({10.1, 20.1 + i * 0.25, 4.0f});
+        points.push_back({11.1, 20.1 + i * 0.25, 8.0f});
+    }
+    points.push_back({10.15, 20.15, 6.0f});  // shares the south-west cell with the first point
+    std::string error;
+    const QuickGrid grid = BuildQuickGrid(points, 0.25, 0.5, error);
+    ASSERT_FALSE(grid.Empty()) << error;
+    EXPECT_DOUBLE_EQ(grid.West, 10.0);
+    EXPECT_DOUBLE_EQ(grid.South, 20.0);
+    EXPECT_EQ(grid.Columns, 5);
+    EXPECT_EQ(grid.Rows, 8);
+    EXPECT_FLOAT_EQ(grid.At(0, 7), 5.0f);  // the mean of 4 and 6, in the southernmost row
+    EXPECT_FLOAT_EQ(grid.At(0, 0), 4.0f);
+    EXPECT_FLOAT_EQ(grid.At(4, 0), 8.0f);
+    // Between the tracks: inverse-square distance means, the middle halfway.
+    EXPECT_FLOAT_EQ(grid.At(2, 0), 6.0f);
+    // One cell from a track and three from the other: only the near one reaches.
+    EXPECT_FLOAT_EQ(grid.At(1, 3), 4.0f);
+    EXPECT_FLOAT_EQ(grid.At(3, 3), 8.0f);
+    const QuickGrid bare = BuildQuickGrid(points, 0.25, 0.0, error);
+    EXPECT_TRUE(std::isnan(bare.At(2, 0)));
+
+    const std::vector<GridPoint> far = {{0, 0, 1}, {100000, 100000, 1}};
+    EXPECT_TRUE(BuildQuickGrid(far, 0.01, 0, error).Empty());
+    EXPECT_NE(error.find("too large"), std::string::npos);
+    EXPECT_TRUE(BuildQuickGrid({}, 0.25, 0, error).Empty());
+}
+
+TEST(ExportGrid, EsriTextAndProjection) {
+    QuickGrid grid;
+    grid.West = 620800.0;
+    grid.South = 5734680.5;
+    grid.Cell = 0.5;
+    grid.Columns = 3;
+    grid.Rows = 2;
+    grid.Values = {1.0f, 2.5f, NAN, -3.25f, 0.004f, 100.0f};
+    MemoryFileSystem fs;
+    auto file = fs.Open("/g.asc", OpenMode::CreateTruncate);
+    ASSERT_TRUE(WriteEsriAsciiGrid(*file, grid));
+    EXPECT_EQ(fs.Files["/g.asc"],
+              "ncols 3\nnrows 2\nxllcorner 620800\nyllcorner 5734680.5\ncellsize 0.5\nNODATA_value -9999\n"
+              "1 2.5 -9999\n-3.25 0 100\n");
+
+    const struct {
+        int32_t zone, hemisphere, units;
+        const char* parts[4];
+    } prj[] = {
+        {31, 1, 0, {"UTM_Zone_31N", "False_Northing\",0]", "Central_Meridian\",3.0]", "UNIT[\"Meter\",1]]"}},
+        {56, -1, 0, {"UTM_Zone_56S", "False_Northing\",10000000]", "Central_Meridian\",153.0]", "\"Meter\""}},
+        {1, 1, 1, {"UTM_Zone_1N", "False_Easting\",1640419.948]", "Central_Meridian\",-177.0]", "\"Foot\",0.3048]"}},
+        {30, 1, 2, {"UTM_Zone_30N", "False_Easting\",1640416.667]", "\"Foot_US\",0.304800609601219", "PROJCS"}},
+    };
+    for (const auto& p : prj) {
+        const std::string text = UtmProjectionText(p.zone, p.hemisphere, p.units);
+        for (const char* part : p.parts) EXPECT_NE(text.find(part), std::string::npos) << part << "\n" << text;
+    }
+    EXPECT_EQ(UtmProjectionText(0, 1, 0), "");
+    EXPECT_EQ(UtmProjectionText(31, 0, 0), "");
+}
+
+TEST(ExportPicture, ColourClassesAsTheMapColoursReadings) {
+    const ColourScale scale{0.0, 500.0};
+    const struct {
+        double value;
+        int32_t index;
+    } cases[] = {{-1, 0}, {0, 0}, {9.99, 0}, {10, 1}, {250, 25}, {499.9, 49}, {500, 49}, {1e9, 49}};
+    for (const auto& c : cases) EXPECT_EQ(ColourClassOf(c.value, scale), c.index) << c.value;
+
+    QuickGrid grid;
+    grid.Cell = 1;
+    grid.Columns = 2;
+    grid.Rows = 2;
+    grid.Values = {500.0f, NAN, 0.0f, 260.0f};
+    const IndexedImage image = DrawGridPicture(grid, scale);
+    ASSERT_EQ(image.Palette.size(), 52u);
+    EXPECT_EQ(image.Palette[0], ColourClassColor(0));
+    EXPECT_EQ(image.Palette[PictureWhite], Rgb(255, 255, 255));
+    // Cells of 16 pixels (the largest) from (10, 10): north row first.
+    const auto at = [&image](int x, int y) { return image.Pixels[size_t(y) * image.Width + x]; };
+    EXPECT_EQ(at(10, 10), 49);
+    EXPECT_EQ(at(26, 10), PictureWhite);
+    EXPECT_EQ(at(10, 26), 0);
+    EXPECT_EQ(at(41, 41), 26);
+    EXPECT_EQ(at(9, 9), PictureBlack);
+    // The scale beside it, class 0 at the bottom.
+    int lowest = -1, highest = -1;
+    for (int y = 0; y < image.Height; ++y) {
+        const uint8_t p = at(70, y);
+        if (p < 50 && highest < 0) highest = p;
+        if (p < 50) lowest = p;
+    }
+    EXPECT_EQ(highest, 49);
+    EXPECT_EQ(lowest, 0);
+}
+
+uint32_t BigEndian(const uint8_t* p) { return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | p[2] << 8 | p[3]; }
+
+TEST(ExportPicture, PngChunksCrcsAndPixels) {
+    IndexedImage image;
+    image.Width = 3;
+    image.Height = 2;
+    image.Pixels = {0, 1, 2, 2, 1, 0};
+    image.Palette = {Rgb(255, 0, 0), Rgb(0, 255, 0), Rgb(1, 2, 3)};
+    const std::vector<uint8_t> png = EncodePng(image);
+    ASSERT_GT(png.size(), 8u);
+    EXPECT_EQ(std::string(png.begin(), png.begin() + 8), "\x89PNG\r\n\x1A\n");
+
+    std::vector<std::string> types;
+    std::vector<uint8_t> idat, ihdr, plte;
+    for (size_t at = 8; at + 12 <= png.size();) {
+        const uint32_t length = BigEndian(&png[at]);
+        ASSERT_LE(at + 12 + length, png.size());
+        const std::string type(png.begin() + at + 4, png.begin() + at + 8);
+        types.push_back(type);
+        EXPECT_EQ(BigEndian(&png[at + 8 + length]), crc32(0, &png[at + 4], 4 + length)) << type;
+        std::vector<uint8_t>& data = type == "IDAT" ? idat : type == "IHDR" ? ihdr : plte;
+        if (type != "IEND") data.assign(png.begin() + at + 8, png.begin() + at + 8 + length);
+        at += 12 + length;
+    }
+    EXPECT_EQ(types, (std::vector<std::string>{"IHDR", "PLTE", "IDAT", "IEND"}));
+    EXPECT_EQ(ihdr, (std::vector<uint8_t>{0, 0, 0, 3, 0, 0, 0, 2, 8, 3, 0, 0, 0}));
+    EXPECT_EQ(plte, (std::vector<uint8_t>{255, 0, 0, 0, 255, 0, 1, 2, 3}));
+    std::vector<uint8_t> raw(8);
+    uLongf size = raw.size();
+    ASSERT_EQ(uncompress(raw.data(), &size, idat.data(), idat.size()), Z_OK);
+    EXPECT_EQ(raw, (std::vector<uint8_t>{0, 0, 1, 2, 0, 2, 1, 0}));
+
+    image.Palette.resize(257);
+    EXPECT_TRUE(EncodePng(image).empty());
+}
+
+}  // namespace
+}  // namespace tesselog
