@@ -14,8 +14,6 @@ constexpr int32_t W = 1018, H = 733;
 TEST(ShellSketch, DefaultArray) {
     Settings s;  // three two-sensor consoles 1 m apart, antenna 2.5 m across and 0.5 m ahead
     ArraySketch k = ComputeArraySketch(s, W, H);
-    EXPECT_EQ(k.Box, (Rect{20, 250, 798, 723}));
-    EXPECT_EQ(k.Area, (Rect{20, 280, 798, 723}));
     EXPECT_NEAR(k.Scale, 0.7 * 778 / 5.0, 1e-9);  // the width limits the scale
     ASSERT_EQ(k.SensorCount, 6);
     EXPECT_EQ(k.Sensors[0], (Point{137, 529}));
@@ -31,9 +29,6 @@ TEST(ShellSketch, DefaultArray) {
             EXPECT_LT(k.Consoles[c - 1].Right, k.Consoles[c].Left) << c;
         }
     }
-    EXPECT_EQ(k.ArrowTail, (Point{59, 590}));
-    EXPECT_EQ(k.ArrowTip, (Point{59, 324}));
-    EXPECT_EQ(k.ArrowHeadLeft, (Point{53, 334}));
 }
 
 TEST(ShellSketch, ExtentScaleAndReference) {
