@@ -194,53 +194,6 @@ TEST(SimWalker, StaysInsideTheAreaAndTurnsAtLineEnds)
     }
 }
 
-TEST(SimField, SensorsReadTheFieldWhereTheyAre)
-{
-    SimConfig config;
-    config.ConsoleSensors = {2, 2};
-    config.ConsoleRates = {10.0, 10.0};
-    config.Gps = false;
-    config.Area = {20.0, 4.0, 4, true};
-    config.Anomalies = 3;
-    Simulation sim(config);
-    WalkerState walking;  // the first sensor is on the left of the direction of travel, the last on the right
-    walking.V = 4.0;
-    for (double dir : {1.0, -1.0}) {
-        walking.DirU = dir;
-        double u = 0.0, v_first = 0.0, v_last = 0.0;
-        sim.SensorPosition(walking, 0, u, v_first);
-        sim.SensorPosition(walking, 3, u, v_last);
-        EXPECT_TRUE(v_first == 4.0 - 1.5 * dir && v_last == 4.0 + 1.5 * dir) << v_first << " " << v_last;
-    }
-    const std::vector<Anomaly>& anomalies = sim.Field().Anomalies();
-    ASSERT_EQ(anomalies.size(), 3u);
-    for (const Anomaly& a : anomalies) {
-        EXPECT_TRUE(a.U > 0.0 && a.U < 20.0 && a.V > 0.0 && a.V < 12.0);
-    }
-    const Anomaly* strongest = &*std::max_element(anomalies.begin(), anomalies.end(), [](auto& a, auto& b) {
-        return a.Amplitude < b.Amplitude;
-    });
-    // Readings of sensors near the strongest feature stand out from the rest.
-    double sum[2] = {};
-    int count[2] = {};
-    sim.AdvanceTo(sim.SurveyWalker().TotalSeconds(), [&](const Chunk& chunk) {
-        const WalkerState state = sim.SurveyWalker().At(chunk.Start);
-        const std::vector<std::string> f = Fields(chunk.Bytes.substr(0, chunk.Bytes.find('\r')));
-        for (int i = 0; i < 2; ++i) {
-            double u = 0.0, v = 0.0;
-            sim.SensorPosition(state, chunk.Port * 2 + i, u, v);
-            const double distance = std::hypot(u - strongest->U, v - strongest->V);
-            if (distance < 0.5 * strongest->Radius || distance > 4.0 * strongest->Radius + 4.0) {
-                const int far = distance > strongest->Radius;
-                sum[far] += std::atof(f[1 + i].c_str());
-                ++count[far];
-            }
-        }
-    });
-    ASSERT_TRUE(count[0] > 0 && count[1] > 0);
-    EXPECT_GT(sum[0] / count[0], sum[1] / count[1] + 0.5 * strongest->Amplitude);
-}
-
 TEST(SimFaults, StopSilencesOnlyItsPortForItsWindow)
 {
     SimConfig config;

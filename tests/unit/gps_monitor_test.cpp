@@ -133,10 +133,8 @@ TEST(GpsMonitorKeys, CharactersClicksAndKeyDowns) {
         bool tab;
         int32_t button;
     } cases[] = {
-        {MonitorInput::Char, 'g', false, MonitorGo},    {MonitorInput::Char, 'G', false, MonitorGo},
-        {MonitorInput::Char, 'p', false, MonitorPause}, {MonitorInput::Char, 'P', false, MonitorPause},
-        {MonitorInput::Char, 's', false, MonitorSend},  {MonitorInput::Char, 'S', false, MonitorSend},
-        {MonitorInput::Char, 'x', false, MonitorExit},  {MonitorInput::Char, 'X', false, MonitorExit},
+        {MonitorInput::Char, 'g', false, MonitorGo},    {MonitorInput::Char, 'P', false, MonitorPause},
+        {MonitorInput::Char, 's', false, MonitorSend},  {MonitorInput::Char, 'X', false, MonitorExit},
         {MonitorInput::Char, 13, false, MonitorExit},   // Enter: the highlighted button (Exit here)
         {MonitorInput::Char, 9, true, -1},              {MonitorInput::Char, 'a', false, -1},
         // The key-down of the same key must not act a second time.
