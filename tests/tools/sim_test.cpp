@@ -194,27 +194,6 @@ TEST(SimWalker, StaysInsideTheAreaAndTurnsAtLineEnds)
     }
 }
 
-TEST(SimFaults, StopSilencesOnlyItsPortForItsWindow)
-{
-    SimConfig config;
-    config.ConsoleSensors = {2, 2};
-    config.ConsoleRates = {10.0, 10.0};
-    const std::vector<Chunk> plain = RunFor(config, 20.0);
-    config.Stops = {{"console2", 5.0, 4.0}};
-    const std::vector<Chunk> stopped = RunFor(config, 20.0);
-    EXPECT_EQ(Stream(plain, 0), Stream(stopped, 0));
-    EXPECT_EQ(Stream(plain, 2), Stream(stopped, 2));
-    int missing = 0;
-    for (const Chunk& c : plain) {
-        missing += c.Port == 1;
-    }
-    for (const Chunk& c : stopped) {
-        missing -= c.Port == 1;
-        EXPECT_FALSE(c.Port == 1 && c.Start >= 5.0 && c.Start < 9.0) << c.Start;
-    }
-    EXPECT_EQ(missing, 40);
-}
-
 // A receiver at a wrong baud rate and one without line ends: the bytes go on
 // arriving, paced as before, but no line ever ends.
 TEST(SimFaults, GarbageAndNoLineEndsNeverEndALine)
