@@ -46,6 +46,10 @@ TEST(SettingsModel, ArrayGeometry) {
 
 TEST(SettingsModel, PixelSizes) {
     Settings s;
+    s.CursorSize = 0;  // size 5 is a case of its own, checked with the map options
+    s.RecomputeCursorPixels();
+    EXPECT_EQ(s.CursorOuterPixels, 7);
+    EXPECT_EQ(s.CursorInnerPixels, 3);
     s.MapSizePixels = 401;
     for (auto [band, pixels] : {std::pair{0, 40}, {1, 60}, {6, 160}}) {
         s.CursorBand = band;
