@@ -35,7 +35,6 @@ TEST(MapDisplayOptions, OkStoresAndReportsFromRememberedValues) {
     const Case cases[] = {
         {"unchanged", {"40", "5.00", "-60.00", 1}, none, 40, 5.0, -60.0, 0},
         {"map size truncated", {"12.9", "5", "-60", 1}, none, 12, 5.0, -60.0, DisplayChangedMapSize},
-        {"map size 0 stored as 1", {"0", "5", "-60", 1}, none, 1, 5.0, -60.0, DisplayChangedMapSize},
         {"interval at least 0.5", {"40", "0.2", "-60", 1}, none, 40, 0.5, -60.0, DisplayChangedGridInterval},
         {"120 folds to the remembered -60", {"40", "5", "120", 1}, none, 40, 5.0, -60.0, 0},
         {"-90 becomes 90", {"40", "5", "-90", 1}, none, 40, 5.0, 90.0, DisplayChangedGridAngle},

@@ -59,7 +59,7 @@ TEST(SerialPortConfig, GpsLineFollowsSettingsAndKeepsValuesOutsideTheLists) {
     }
 }
 
-// Two-digit instruments and the widest port number: the port tests cover the rest.
+// A two-digit port and the widest port number: the port tests cover the rest.
 TEST(SerialPortConfig, FailureTextsOfWideNumbers) {
     EXPECT_EQ(ConsolePortFailureText(47, 8), "Cannot open COM48 for instrument 9");
     EXPECT_EQ(GpsPortFailureText(2147483647), "Cannot open COM2147483648 for GPS");
