@@ -69,41 +69,6 @@ TEST(GdiObjects, CanvasDrawsWithSharedObjectsAndMakesNoneOfItsOwn) {
     InstallGdiObjects(nullptr);
 }
 
-// Every pen and brush the screens draw with is shared once the settings
-// objects are made; a missing one would be made and deleted on each use.
-TEST(GdiObjects, HoldsEveryListedPenAndBrush) {
-    GdiObjectCache cache;
-    cache.Remake(ColouredSettings(Rgb(10, 20, 30), Rgb(200, 100, 50), Rgb(7, 8, 9), 3));
-    const struct { const char* What; Color Colour; int PenWidth; bool Brush; } cases[] = {
-        {"cursor", Rgb(10, 20, 30), 1, false},
-        {"position", Rgb(200, 100, 50), 1, true},
-        {"thick position", Rgb(200, 100, 50), 2, true},
-        {"background file, 1 pixel", Rgb(32, 32, 32), 1, false},
-        {"background file, 2 pixels", Rgb(32, 32, 32), 2, false},
-        {"background file, 3 pixels", Rgb(32, 32, 32), 3, false},
-        {"red mark", Rgb(255, 0, 0), 2, true},
-        {"left curve", Rgb(7, 8, 9), 3, true},
-        {"left bar", Rgb(7, 8, 9), 1, true},
-        {"amplitude class 17", ColourClassColor(17), 2, true},
-        {"thick grey", Rgb(192, 192, 192), 2, true},
-        {"thin grey", Rgb(192, 192, 192), 1, true},
-        {"dark grey", Rgb(64, 64, 64), 1, false},
-        {"mid grey", Rgb(160, 160, 160), 1, true},
-        {"black", Rgb(0, 0, 0), 1, false},
-        {"white", Rgb(255, 255, 255), 1, true},
-        {"green", Rgb(0, 255, 0), 1, true},
-        {"red", Rgb(255, 0, 0), 1, true},
-        {"blue", Rgb(0, 0, 255), 1, true},
-    };
-    for (const auto& c : cases) {
-        EXPECT_NE(cache.FindPen(c.Colour, c.PenWidth), nullptr) << c.What;
-        if (c.Brush) {
-            EXPECT_NE(cache.FindBrush(c.Colour), nullptr) << c.What;
-        }
-    }
-    EXPECT_NE(cache.FindBrush(static_cast<Color>(GetSysColor(COLOR_BTNFACE))), nullptr) << "button face";
-}
-
 TEST(GdiObjects, RemakeReplacesTheSettingsObjectsOneForOne) {
     GdiObjectCache cache;
     const Settings first = ColouredSettings(Rgb(10, 20, 30), Rgb(200, 100, 50), Rgb(7, 8, 9), 3);

@@ -57,38 +57,6 @@ TEST(MapSwathPixels, DotOnATileCornerIsWholeAcrossFourTiles) {
         EXPECT_EQ(map.Pane.At(p.x, p.y), White) << p.x << "," << p.y;
 }
 
-TEST(MapSwathPixels, ColourStripShowsEachSensorsReadingsInOrder) {
-    // One two-sensor console 20 pixels north, six readings per sensor closed at the fix.
-    Map map;
-    Settings settings;
-    settings.ConsoleCount = 1;
-    settings.ConsoleType[0] = 1;
-    settings.RecomputeAll();
-    const SensorTables sensors = BuildSensorTables(settings);
-    GpsPositionState epochs;
-    auto readings = std::make_unique<ConsoleReadingState>();
-    epochs.ClosedEpochHasReadings = 1;
-    epochs.ClosedEpochBuffer = 0;
-    const int classes[2][6] = {{0, 10, 20, 30, 40, 49}, {49, 40, 30, 20, 10, 0}};
-    for (int k = 0; k < 2; ++k) {
-        epochs.ClosedEpochLastIndex[k] = 5;
-        for (int i = 0; i < 6; ++i) readings->AmplitudeQueue[k][0][i] = classes[k][i];
-    }
-    TileStrokeBatch batch;
-    AddColourStrips(batch, map.State, {{10.0, 10.0}, {30.0, 10.0}}, {{10.0, 30.0}, {30.0, 30.0}}, sensors, epochs, *readings);
-    batch.Paint(map.State, map.Tiles);
-    map.Show(1001, 1000, 0, 0);
-
-    // Four-pixel runs of each reading from py 10, probed mid-run: left sensor at px 14, right at 26.
-    for (int run = 0; run < 5; ++run) {
-        const int py = 10 + 4 * run + 2;
-        EXPECT_EQ(map.Pane.At(14 - 1, 99 - py), Ref(ColourClassColor(classes[0][run]))) << "left, run " << run;
-        EXPECT_EQ(map.Pane.At(26 - 1, 99 - py), Ref(ColourClassColor(classes[1][run]))) << "right, run " << run;
-    }
-    EXPECT_EQ(map.Pane.At(5, 99 - 20), White) << "west of the swath";
-    EXPECT_EQ(map.Pane.At(40, 99 - 20), White) << "east of it";
-}
-
 // The swath's lines of one pen go to GDI as one PolyPolyline: every pixel
 // must be what one MoveToEx and LineTo per line gives, for both pen widths,
 // in every direction, for lines of one pixel and lines that cross.

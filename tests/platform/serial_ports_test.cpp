@@ -116,29 +116,6 @@ TEST_F(SerialPortTest, GpsPortTakesItsLineSettings) {
     ASSERT_EQ(OpenGpsPort(ports_, settings_, 1, prompts_), 1);
     EXPECT_NE(ports_.GpsPortHandle, INVALID_HANDLE_VALUE);
     ExpectLine(Probe("TESSELOG_PTY_COM12"), {38400, 7, 1, 1, 1, 0, 1, 1});
-    Close(ports_.GpsPortHandle);
-
-    settings_.GpsBaud = 5;      // 115200
-    settings_.GpsParity = 1;    // even
-    settings_.GpsDataBits = 1;  // 8
-    settings_.GpsStopBits = 0;  // 1
-    Mark();
-    ASSERT_EQ(OpenGpsPort(ports_, settings_, 1, prompts_), 1);
-    ExpectLine(Probe("TESSELOG_PTY_COM12"), {115200, 8, 1, 0, 0, 0, 1, 1});
-}
-
-TEST_F(SerialPortTest, GpsIndicesOutsideTheirListsKeepThePortsValues) {
-    settings_.ConsolePort[0] = Com12;
-    ASSERT_EQ(OpenConsolePort(ports_, settings_, 0, 1, prompts_), 1);
-    Close(ports_.ConsolePortHandle[0]);
-    settings_.GpsPort = Com12;
-    settings_.GpsBaud = 6;
-    settings_.GpsParity = 3;
-    settings_.GpsDataBits = 2;
-    settings_.GpsStopBits = 2;
-    Mark();
-    ASSERT_EQ(OpenGpsPort(ports_, settings_, 1, prompts_), 1);
-    ExpectLine(Probe("TESSELOG_PTY_COM12"), {9600, 8, 0, 0, 0, 0, 1, 1});
 }
 
 TEST_F(SerialPortTest, FailuresGiveTheMessageWhenAskedAndAnInvalidHandle) {

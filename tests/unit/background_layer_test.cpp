@@ -106,29 +106,6 @@ struct Fixture {
                           [this] { ++viewsShown; }};
 };
 
-TEST(BackgroundLayer, AsciiTrackIsCopiedAndDrawnUnderTheSwath) {
-    Fixture f;
-    f.settings.BackgroundDisplayType = 1;  // thin line
-    f.Load("LINE4.TXT", UtmLines({{5, 5}, {15, 5}, {-1, -1}, {15, 15}, {25, 15}}));
-
-    EXPECT_TRUE(f.prompts.History.empty()) << f.LastMessage();
-    ASSERT_EQ(f.layer.Count(), 1);
-    EXPECT_EQ(f.layer.Slots()[0].DisplayName, "LINE4.TXT");
-    EXPECT_EQ(f.Copies(), std::vector<std::string>{"LINE4TXT.$00"});
-    EXPECT_EQ(f.files.Files[std::string(BackgroundTempFolder) + "LINE4TXT.$00"].size(), 5u * 30u);
-    EXPECT_EQ(f.profileRefreshes, 1);
-    EXPECT_EQ(f.viewsShown, 1);
-
-    // A dot where the pen goes down, a line to each next point: two pieces.
-    const std::vector<std::string> strokes = f.BaseStrokes();
-    int dots = 0, lines = 0;
-    for (const std::string& s : strokes) (s[0] == 'e' ? dots : lines) += 1;
-    EXPECT_EQ(dots, 2);
-    EXPECT_EQ(lines, 2);
-    for (const auto& [key, tile] : f.tiles.Tiles)
-        for (const std::string& call : tile.Overlay.Calls) EXPECT_EQ(call.find("202020"), std::string::npos);
-}
-
 TEST(BackgroundLayer, RefusedFilesSayWhyAndLeaveNothing) {
     struct Case {
         const char* name;

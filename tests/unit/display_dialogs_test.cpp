@@ -35,7 +35,6 @@ TEST(MapDisplayOptions, OkStoresAndReportsFromRememberedValues) {
     const Case cases[] = {
         {"unchanged", {"40", "5.00", "-60.00", 1}, none, 40, 5.0, -60.0, 0},
         {"map size truncated", {"12.9", "5", "-60", 1}, none, 12, 5.0, -60.0, DisplayChangedMapSize},
-        {"map size 0 stored as 1", {"0", "5", "-60", 1}, none, 1, 5.0, -60.0, DisplayChangedMapSize},
         {"interval at least 0.5", {"40", "0.2", "-60", 1}, none, 40, 0.5, -60.0, DisplayChangedGridInterval},
         {"120 folds to the remembered -60", {"40", "5", "120", 1}, none, 40, 5.0, -60.0, 0},
         {"-90 becomes 90", {"40", "5", "-90", 1}, none, 40, 5.0, 90.0, DisplayChangedGridAngle},
@@ -89,32 +88,6 @@ TEST(MapDisplayOptions, CancelPutsBackEveryImmediateChange) {
     EXPECT_EQ(FormatSettingsFile(s), FormatSettingsFile(before));
     EXPECT_EQ(s.CursorOuterPixels, before.CursorOuterPixels);
     EXPECT_EQ(s.CursorInnerPixels, before.CursorInnerPixels);
-}
-
-TEST(MapDisplayOptions, PreviewShowsTheChosenMarksAndCursor) {
-    const struct {
-        int32_t positionSize;
-        size_t dots, lines;
-        int32_t dotSide, lineWidth;
-    } cases[] = {{0, 9, 0, 2, 1}, {3, 9, 0, 8, 1}, {4, 0, 3, 0, 1}, {5, 0, 3, 0, 2}};
-    for (const auto& c : cases) {
-        Settings s;
-        s.PositionSize = c.positionSize;
-        s.PositionColor = 0x00FF00;
-        s.CursorColor = 0x0000FF;
-        s.CursorSize = 5;
-        s.RecomputeCursorPixels();  // inner 9
-        MapPreview p = BuildMapPreview(s, 130, 110);
-        ASSERT_EQ(p.PositionDots.size(), c.dots) << c.positionSize;
-        ASSERT_EQ(p.PositionLines.size(), c.lines) << c.positionSize;
-        for (const PreviewBox& b : p.PositionDots) EXPECT_EQ(b.Right - b.Left, c.dotSide) << c.positionSize;
-        if (c.lines) {
-            EXPECT_EQ(p.PositionLineWidth, c.lineWidth) << c.positionSize;
-        }
-        EXPECT_TRUE(p.PositionColor == 0x00FF00 && p.CursorColor == 0x0000FF);
-        EXPECT_EQ(p.CursorLines[0].X1 - p.CursorLines[0].X0, 19);
-        EXPECT_EQ(p.CursorLines[1].Y1 - p.CursorLines[1].Y0, 19);
-    }
 }
 
 TEST(MapDisplayOptions, PreviewGridFollowsTypeAndAngle) {

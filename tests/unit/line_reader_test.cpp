@@ -40,45 +40,34 @@ void ExpectLines(const std::vector<ReadResult>& got, const std::vector<ReadResul
 
 }  // namespace
 
+// Data and settings lines (a LF alone drops the byte before it) and text
+// lines of other tools (only a real CR is dropped, a last line without LF
+// still counts).
 TEST(LineReader, LineEndsAndCuts) {
     const struct {
         const char* name;
+        bool textLines;
         std::string bytes;
         size_t maxLength;
         std::vector<ReadResult> expected;
     } cases[] = {
-        {"crlf", "2.16\r\nC:\\\r\n", 100, {{4, "2.16"}, {3, "C:\\"}, {-1, ""}}},
-        {"lf only drops last character", "2.16\nab\n", 100, {{3, "2.1"}, {1, "a"}, {-1, ""}}},
-        {"lf first byte", "\n\r\nx\r\n", 100, {{0, ""}, {0, ""}, {1, "x"}, {-1, ""}}},
-        {"no final lf", "ab\r\ncd", 100, {{2, "ab"}, {-1, "cd"}}},
-        {"empty file", "", 100, {{-1, ""}}},
-        {"overlong cut, rest dropped", "abcdefgh\r\nz\r\n", 3, {{3, "abc"}, {1, "z"}, {-1, ""}}},
-        {"exactly the limit", "abc\r\n", 3, {{3, "abc"}, {-1, ""}}},
-        {"overlong without lf", "abcdefgh", 3, {{-1, "abc"}}},
-        {"zero capacity", "abc\r\nd\r\n", 0, {{0, ""}, {0, ""}, {-1, ""}}},
-        {"binary bytes kept", std::string("\x00\xff\r\r\n", 5), 10, {{3, std::string("\x00\xff\r", 3)}, {-1, ""}}},
+        {"crlf", false, "2.16\r\nC:\\\r\n", 100, {{4, "2.16"}, {3, "C:\\"}, {-1, ""}}},
+        {"lf only drops last character", false, "2.16\nab\n", 100, {{3, "2.1"}, {1, "a"}, {-1, ""}}},
+        {"lf first byte", false, "\n\r\nx\r\n", 100, {{0, ""}, {0, ""}, {1, "x"}, {-1, ""}}},
+        {"no final lf", false, "ab\r\ncd", 100, {{2, "ab"}, {-1, "cd"}}},
+        {"empty file", false, "", 100, {{-1, ""}}},
+        {"overlong cut, rest dropped", false, "abcdefgh\r\nz\r\n", 3, {{3, "abc"}, {1, "z"}, {-1, ""}}},
+        {"exactly the limit", false, "abc\r\n", 3, {{3, "abc"}, {-1, ""}}},
+        {"overlong without lf", false, "abcdefgh", 3, {{-1, "abc"}}},
+        {"zero capacity", false, "abc\r\nd\r\n", 0, {{0, ""}, {0, ""}, {-1, ""}}},
+        {"binary bytes kept", false, std::string("\x00\xff\r\r\n", 5), 10, {{3, std::string("\x00\xff\r", 3)}, {-1, ""}}},
+        {"text: lf only", true, "2.16\nab\n", 100, {{4, "2.16"}, {2, "ab"}, {-1, ""}}},
+        {"text: no final lf", true, "ab\ncd", 100, {{2, "ab"}, {2, "cd"}, {-1, ""}}},
+        {"text: no final lf, cr", true, "ab\r", 100, {{2, "ab"}, {-1, ""}}},
+        {"text: empty lines", true, "\n\r\n", 100, {{0, ""}, {0, ""}, {-1, ""}}},
+        {"text: cut before its cr", true, "abcdef\r\nz", 3, {{3, "abc"}, {1, "z"}, {-1, ""}}},
     };
-    for (const auto& c : cases) ExpectLines(ReadAll(c.bytes, c.maxLength), c.expected, c.name);
-}
-
-// Text lines of other tools: only a real CR is dropped, and a last line
-// without LF still counts.
-TEST(LineReader, TextLinesOfAnyTool) {
-    const struct {
-        const char* name;
-        std::string bytes;
-        size_t maxLength;
-        std::vector<ReadResult> expected;
-    } cases[] = {
-        {"crlf", "2.16\r\nab\r\n", 100, {{4, "2.16"}, {2, "ab"}, {-1, ""}}},
-        {"lf only", "2.16\nab\n", 100, {{4, "2.16"}, {2, "ab"}, {-1, ""}}},
-        {"no final lf", "ab\ncd", 100, {{2, "ab"}, {2, "cd"}, {-1, ""}}},
-        {"no final lf, cr", "ab\r", 100, {{2, "ab"}, {-1, ""}}},
-        {"empty lines", "\n\r\n", 100, {{0, ""}, {0, ""}, {-1, ""}}},
-        {"cut before its cr", "abcdef\r\nz", 3, {{3, "abc"}, {1, "z"}, {-1, ""}}},
-        {"empty file", "", 100, {{-1, ""}}},
-    };
-    for (const auto& c : cases) ExpectLines(ReadAll(c.bytes, c.maxLength, true), c.expected, c.name);
+    for (const auto& c : cases) ExpectLines(ReadAll(c.bytes, c.maxLength, c.textLines), c.expected, c.name);
 }
 
 TEST(LineReader, LinesAcrossBlockBoundaries) {

@@ -10,29 +10,6 @@
 namespace tesselog {
 namespace {
 
-TEST(LoggingCanvas, DrawsThroughAndLogsEachCallAsOneLine) {
-    MemoryFileSystem fs;
-    ManualClock clock;
-    clock.CurrentTick = 4000000000u;
-    DrawLog log(fs.Open("C:\\drawlog.txt", OpenMode::CreateTruncate), clock);
-    RecordingCanvas inner;
-    inner.CharWidth[2] = 5;
-    LoggingCanvas canvas(inner, log);
-
-    canvas.FillRect({1, 2, 3, 4}, Rgb(255, 0, 0));
-    canvas.SetPen(Rgb(0, 255, 0), 1);
-    const Point points[] = {{1, 1}, {2, 3}};
-    canvas.Polyline(points, 2);
-    EXPECT_EQ(canvas.TextExtent("abc").Width, 15);  // the inner canvas measures
-    canvas.TextInRect({0, 0, 50, 14}, 2, 0, "N43\xB0" "36'");
-
-    ASSERT_EQ(inner.Calls.size(), 4u);
-    std::string expected;
-    for (const std::string& call : inner.Calls) expected += "4000000000 " + call + "\n";
-    EXPECT_EQ(fs.Files["C:\\drawlog.txt"], expected);
-    EXPECT_EQ(inner.Calls[0], "fill 1,2 3,4 0000ff");
-}
-
 TEST(LoggingCanvas, LinesFromTwoThreadsNeverMix) {
     MemoryFileSystem fs;
     ManualClock clock;

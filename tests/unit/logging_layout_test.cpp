@@ -42,32 +42,6 @@ TEST(LoggingLayoutTest, PanesFitForEveryConsoleCount) {
     }
 }
 
-// Hand-worked values, including the numbers pane moved up when the stack
-// does not end at A.
-TEST(LoggingLayoutTest, WorkedValues) {
-    struct Row {
-        int32_t W, H, N;
-        int32_t P, S, NumbersY, PlotWidth, PlotHeight;
-    };
-    const Row rows[] = {
-        // A = 418: P = 382 / 9 = 42, stack 20 + 394 = 414 < 418, numbers 190 high.
-        {800, 562, 9, 42, 394, 224, 13, 418 - 190 - 20 - 54},
-        // N = 1: one pane as high as the upper area less the margin, one plot the column wide.
-        {800, 562, 1, 398, 398, 418 - 46, 140, 418 - 46 - 20 - 54},
-        // A = 618: P = (598 - 4) / 3 = 198 exactly, the numbers pane stays at A - height.
-        {1024, 762, 3, 198, 598, 618 - 82, 45, 618 - 82 - 20 - 54},
-    };
-    for (const Row& r : rows) {
-        SCOPED_TRACE(testing::Message() << r.W << "x" << r.H << " N=" << r.N);
-        const LoggingLayout p = ComputeLoggingLayout(r.W, r.H, L, r.N, PaneRightColumnWidth);
-        EXPECT_EQ(p.ProfileHeight, r.P);
-        EXPECT_EQ(p.MapSide, r.S);
-        EXPECT_EQ(p.NumbersY, r.NumbersY);
-        EXPECT_EQ(p.SecondPlotWidth, r.PlotWidth);
-        EXPECT_EQ(p.SecondPlotHeight, r.PlotHeight);
-    }
-}
-
 // The command grid is 2 3 on top, 1 0 below, ending at the right margin; the
 // navigation width rule changes above 800 pixels; the later pass moves the
 // right column out to W - 160.

@@ -50,24 +50,6 @@ TEST(LoggingStartStop, AFailedOpenClosesWhatWasOpenedAndTheNextStartOpensAll) {
     EXPECT_EQ(h.session.Gps.GpsReaderRun.load(), 1);
 }
 
-// Leaving without GPS and without a file (shown by the ports-and-exit run
-// too): no GPS port, no question, and the readers are released.
-TEST(LoggingStartStop, WithoutGpsOrFileNothingOfTheGpsOpensAndExitDoesNotAsk) {
-    SessionHarness h;
-    h.settings.GpsInput = 0;
-    h.settings.MapDisplayType = 1;
-    ASSERT_TRUE(h.session.StartLogging());
-    EXPECT_TRUE(h.controls.FileButtonEnabled);
-    EXPECT_EQ(h.session.MapVisible, 0);
-    EXPECT_EQ(h.settings.MapDisplayType, 0);
-    h.Key('x');
-    EXPECT_TRUE(h.prompts.History.empty());
-    EXPECT_EQ(h.screenMode, 0);
-    EXPECT_TRUE(Logged(h.ports.Log, "stop timer"));
-    EXPECT_TRUE(Logged(h.ports.Log, "release reader 2"));
-    for (const char* gps : {"open gps", "start gps reader", "stop gps reader"}) EXPECT_FALSE(Logged(h.ports.Log, gps));
-}
-
 // A second file in the same run of the program: nothing of the first
 // logging screen may leak into it.
 TEST(LoggingStartStop, SurveySetupOkPutsTheNextFirstReadingAtTheStartStation) {

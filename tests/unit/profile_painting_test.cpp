@@ -64,17 +64,14 @@ const ProfilePens& Pens() {
     return pens;
 }
 
-TEST(ProfileStep, CopiesErasesRedrawsGridAndJoinsThePreviousRow) {
+TEST(ProfileStep, EachCurveJoinsItsPreviousRowUntilANewCurveStarts) {
     ProfilePaneState state = Panes(0, 500);
     const int32_t first[2] = {40, 70}, second[2] = {60, 20};
     RecordingCanvas one, next, both, fresh;
+    // The copy, the erase and the grid are read back as pixels by the platform
+    // test; here the curve: the first point alone, then a line from it.
     ScrollProfile(one, state, Pens(), 0, false, first);
-    EXPECT_EQ(one.Calls, (Calls{
-        "copy 2,0 191,100 to 0,0",  // x = 190: the image two pixels left
-        "pen ffffff 1", "line 189,0 189,100", "line 190,0 190,100", "line 191,0 191,100",
-        "pen c0c0c0 1", "line 189,79 192,79", "line 189,59 192,59", "line 189,39 192,39", "line 189,19 192,19",
-        "pen ff0000 2", "line 190,40 191,40",  // the first point of the curve alone
-    }));
+    EXPECT_EQ(CallsFrom(one, "pen ff0000"), (Calls{"pen ff0000 2", "line 190,40 191,40"}));
     ScrollProfile(next, state, Pens(), 0, false, second);
     EXPECT_EQ(CallsFrom(next, "pen ff0000"), (Calls{"pen ff0000 2", "line 188,40 190,60"}));
 

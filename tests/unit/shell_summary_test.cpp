@@ -39,7 +39,6 @@ TEST(ShellSummary, ValueForms) {
     const Case cases[] = {
         {"centimetres", [](Settings& s) { s.ArrayUnits = 1; s.ConsoleSeparation = 0.755; }, 0, false, "75.50 cm"},
         {"feet", [](Settings& s) { s.ArrayUnits = 2; s.ConsoleSeparation = 0.9144; }, 0, false, "3.00 ft"},
-        {"inches", [](Settings& s) { s.ArrayUnits = 3; s.UnitSensorSeparation = 0.0254; }, 1, false, "1.00 in"},
         {"no two-sensor console",
          [](Settings& s) { for (auto& t : s.ConsoleType) t = 0; }, 1, false, "N/A"},
         {"two-sensor console beyond the count",
@@ -48,17 +47,13 @@ TEST(ShellSummary, ValueForms) {
         {"mixed", [](Settings& s) { s.ConsoleType[1] = 0; }, 1, true, "Mixed"},
         {"sensor total", [](Settings& s) { s.ConsoleCount = 9; s.ConsoleType[4] = 0; }, 2, true, "17"},
         {"no console: separation", [](Settings& s) { s.ConsoleCount = 0; }, 0, false, "N/A"},
-        {"no console: type", [](Settings& s) { s.ConsoleCount = 0; }, 1, true, "N/A"},
-        {"no console: count", [](Settings& s) { s.ConsoleCount = 0; }, 0, true, "0"},
         {"no console: auto", [](Settings& s) { s.ConsoleCount = 0; }, 4, true, "Auto"},
         {"no console: averaging", [](Settings& s) { s.ConsoleCount = 0; s.GpsInput = 5; }, 4, true, "Average 10"},
-        {"line text", [](Settings& s) { s.StartLineText = "North 12"; }, 2, false, "North 12"},
         {"feet increment", [](Settings& s) { s.DisplayUnits = 1; s.LineIncrement = 2.5; }, 3, false, "2.50 ft"},
         {"US feet station", [](Settings& s) { s.DisplayUnits = 2; s.StartStation = -3.25; }, 4, false, "-3.250 USft"},
         {"pause P", [](Settings& s) { s.PauseKey = 3; }, 3, true, "<P>"},
         {"GPS disabled", [](Settings& s) { s.GpsInput = 0; }, 4, true, "Disabled"},
         {"GPS data without GPS", [](Settings& s) { s.GpsInput = 0; s.NmeaMode = 3; }, 5, true, "N/A"},
-        {"pseudo GLL", [](Settings& s) { s.NmeaMode = 8; }, 5, true, "Pseudo GLL"},
         {"first mode past the list", [](Settings& s) { s.NmeaMode = 9; }, 5, true, "N/A"},
     };
     for (const Case& c : cases) {
