@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # Runs the end-to-end scenarios: the real tesselog.exe under Wine on Xvfb, driven by
 # keys. Each scenario is a function scenario_<name> in scripts/e2e/scenarios/*.sh and
-# runs in a process of its own with a fresh copy of a prepared Wine prefix. Prints one
-# line per scenario and then "N passed, N failed"; exits non-zero on any failure.
+# runs in a process of its own with a fresh copy of a prepared Wine prefix, two at a
+# time on two X servers (E2E_JOBS=N for another number). Prints one line per scenario
+# as it ends and then "N passed, N failed"; exits non-zero on any failure.
 # Logs, screenshots and the settings files of scenario NAME stay in build/e2e/NAME/.
 #
 #   scripts/e2e/run_all.sh [NAME...]     only the named scenarios
 #   E2E_EXE=path/to/tesselog.exe         another build of the program
+#   E2E_JOBS=1                           one scenario at a time
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 source "$here/lib.sh"
@@ -33,12 +35,13 @@ wanted() {
     return 1
 }
 
-# Runs one scenario in its own bash process, bounded in time; output goes to its log.
+# Runs one scenario in its own bash process on X display DISPLAY, bounded in time;
+# output goes to its log.
 # A scenario file may raise the limit with a line "# time limit: N s".
 run_scenario() {
-    local file="$1" function="$2" dir="$3" limit
+    local file="$1" function="$2" dir="$3" display="$4" limit
     limit="$(sed -n -E 's/^# time limit: ([0-9]+) s$/\1/p' "$file" | head -n 1)"
-    timeout -k 10 "${limit:-$scenario_seconds}" bash -c '
+    E2E_DISPLAY="$display" timeout -k 10 "${limit:-$scenario_seconds}" bash -c '
         set -euo pipefail
         source "$1"
         source "$2"
@@ -47,36 +50,68 @@ run_scenario() {
     ' run-scenario "$here/lib.sh" "$file" "$dir" "$base_prefix" "$function" >"$dir/log.txt" 2>&1
 }
 
+# Prints the PASS or FAIL line of a finished scenario and counts it.
+report_scenario() {
+    local name="$1" dir="$2" started="$3" status="$4" reason
+    if [ "$status" -eq 0 ]; then
+        passed=$((passed + 1))
+        rm -rf "$dir/prefix"
+        printf 'PASS  %-32s %3d s\n' "$name" $((SECONDS - started))
+    else
+        failed=$((failed + 1))
+        e2e_stop_prefix "$dir/prefix"   # in case the scenario was cut off by the time limit
+        reason="$(grep -h '^FAIL: ' "$dir/log.txt" | tail -n 1 | cut -c 7- || true)"
+        printf 'FAIL  %-32s %3d s  %s (log: %s)\n' "$name" $((SECONDS - started)) \
+            "${reason:-see log}" "${dir#"$E2E_ROOT"/}/log.txt"
+    fi
+}
+
+# Waits for one running scenario to end, reports it and frees its X display.
+finish_one() {
+    local pid status=0
+    wait -n -p pid || status=$?
+    report_scenario "${job_name[$pid]}" "${job_dir[$pid]}" "${job_start[$pid]}" "$status"
+    free_displays+=("${job_display[$pid]}")
+    unset "job_name[$pid]" "job_dir[$pid]" "job_start[$pid]" "job_display[$pid]"
+}
+
 main() {
     selected=("$@")
     [ -f "$E2E_EXE" ] || e2e_fail "no program at $E2E_EXE (build the Windows tree first)"
     mkdir -p "$out_root"
     e2e_init "$out_root"
     e2e_prepare_base_prefix "$base_prefix"
-    # One X server for the whole run; the scenarios use it through E2E_DISPLAY.
-    e2e_start_xvfb 15 2>>"$out_root/run.log"
-    export E2E_DISPLAY="$DISPLAY" E2E_EXE
+    # E2E_JOBS scenarios run at once (default 2), each on an X server of its own
+    # lane: every scenario has its own Wine prefix, ports and simulator, and keys
+    # go to the focused window of its own display.
+    local jobs="${E2E_JOBS:-2}" lane
+    free_displays=()
+    for ((lane = 0; lane < jobs; lane++)); do
+        e2e_start_xvfb $((15 + lane)) 2>>"$out_root/run.log"
+        free_displays+=("$DISPLAY")
+    done
+    export E2E_EXE
 
-    local passed=0 failed=0 file function name dir started reason
+    passed=0
+    failed=0
+    declare -gA job_name=() job_dir=() job_start=() job_display=()
+    local file function name dir display
     while read -r file function; do
         name="${function#scenario_}"
         wanted "$name" || continue
+        [ "${#free_displays[@]}" -gt 0 ] || finish_one
+        display="${free_displays[0]}"
+        free_displays=("${free_displays[@]:1}")
         dir="$out_root/$name"
         rm -rf "$dir"
         mkdir -p "$dir"
-        started=$SECONDS
-        if run_scenario "$file" "$function" "$dir"; then
-            passed=$((passed + 1))
-            rm -rf "$dir/prefix"
-            printf 'PASS  %-32s %3d s\n' "$name" $((SECONDS - started))
-        else
-            failed=$((failed + 1))
-            e2e_stop_prefix "$dir/prefix"   # in case the scenario was cut off by the time limit
-            reason="$(grep -h '^FAIL: ' "$dir/log.txt" | tail -n 1 | cut -c 7- || true)"
-            printf 'FAIL  %-32s %3d s  %s (log: %s)\n' "$name" $((SECONDS - started)) \
-                "${reason:-see log}" "${dir#"$E2E_ROOT"/}/log.txt"
-        fi
+        run_scenario "$file" "$function" "$dir" "$display" &
+        job_name[$!]="$name"
+        job_dir[$!]="$dir"
+        job_start[$!]=$SECONDS
+        job_display[$!]="$display"
     done < <(list_scenarios)
+    while [ "${#job_name[@]}" -gt 0 ]; do finish_one; done
 
     printf '%d passed, %d failed\n' "$passed" "$failed"
     [ "$failed" -eq 0 ]
