@@ -72,4 +72,9 @@ uint64_t DataFile::Size() {
     return size;
 }
 
+bool DataFile::CutTo(uint64_t length) {
+    std::lock_guard<std::mutex> guard(lock_);
+    return file_ && file_->TruncateTo(length);
+}
+
 }  // namespace tesselog

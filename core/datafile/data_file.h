@@ -60,6 +60,9 @@ public:
     size_t ReadAt(uint64_t offset, void* buffer, size_t n);
     // The file's length in bytes; 0 when no file is open.
     uint64_t Size();
+    // Cuts the file to `length` bytes, positioned at the new end: only for
+    // the torn end of a file that is about to be appended to.
+    bool CutTo(uint64_t length);
 
     const std::string& Path() const { return path_; }
 

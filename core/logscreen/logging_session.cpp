@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "core/datafile/data_file_naming.h"
+#include "core/existing/torn_end.h"
 
 namespace tesselog {
 
@@ -455,6 +456,7 @@ void LoggingSession::AppendToExisting() {
     Header.MapReferenceNorthing = GpsState.MapReferenceNorthing;
     Header.MapReferenceEasting = GpsState.MapReferenceEasting;
     Header.UtmZoneOfFile = Zone.UtmZoneOfFile;
+    CutTornEnd();
     File.SeekToEnd();
     Writer.WriteHeaderBlock(1, Header);
     const std::string path = File.Path();
@@ -477,6 +479,16 @@ void LoggingSession::AppendToExisting() {
     }
     ShowStandByButtons();
     Logging.LoggingState = LoggingStandBy;
+}
+
+// A file whose writing was cut short (a power loss, a failing disk) ends in
+// a piece of a record or group: that piece goes before the new header, and
+// the operator is told how much went.
+void LoggingSession::CutTornEnd() {
+    const TornEnd end = FindTornEnd(File);
+    if (end.CutBytes() == 0) return;
+    File.CutTo(end.WholeLength);
+    Services.Messages.ShowMessage(TornEndText(end.CutBytes()), TornEndCaption, PromptIcon::Information);
 }
 
 // The appended file's positions must fit the map, and the file must have

@@ -214,6 +214,7 @@ private:
     void PressMenu();
     void HandleKey(uint32_t key);
     void AppendToExisting();
+    void CutTornEnd();
     bool ScanAppendedFile();
     void WriteLineStart();
     void ResetLineCounters();

@@ -31,6 +31,12 @@ public:
         pos_ = static_cast<size_t>(offset);
         return true;
     }
+    bool TruncateTo(uint64_t length) override {
+        if (!writable_) return false;
+        if (length < data_.size()) data_.resize(static_cast<size_t>(length));
+        pos_ = static_cast<size_t>(length);
+        return true;
+    }
 
 private:
     std::string& data_;

@@ -6,6 +6,7 @@
 
 #ifdef _WIN32
 #include <direct.h>
+#include <io.h>
 #else
 #include <unistd.h>
 #endif
@@ -43,6 +44,15 @@ public:
 #else
         return fseeko(f_, static_cast<off_t>(offset), SEEK_SET) == 0;
 #endif
+    }
+    bool TruncateTo(uint64_t length) override {
+        std::fflush(f_);
+#ifdef _WIN32
+        const bool cut = _chsize_s(_fileno(f_), static_cast<int64_t>(length)) == 0;
+#else
+        const bool cut = ftruncate(fileno(f_), static_cast<off_t>(length)) == 0;
+#endif
+        return cut && SeekTo(length);
     }
 
 private:

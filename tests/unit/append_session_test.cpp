@@ -14,6 +14,7 @@
 #include "core/datafile/record_layout.h"
 #include "core/existing/append_validation.h"
 #include "core/existing/file_replay.h"
+#include "core/existing/torn_end.h"
 #include "core/gps/gps_framer.h"
 #include "core/map/map_commands.h"
 #include "core/map/map_tiles.h"
@@ -252,6 +253,19 @@ TEST(AppendSequence, FileAtThePositionLimitEndsTheProgram) {
     EXPECT_EQ(s.ended, 1);
     EXPECT_EQ(s.saves, 1);
     a.ExpectOldThenHeader();
+}
+
+TEST(AppendSequence, TornEndIsCutBeforeTheHeader) {
+    // A power loss in the middle of a GPS group: its first record reached
+    // the disk, eleven bytes of the next did not all.
+    Append a(SurveySettings(1));
+    std::string torn = a.old + "@$GPGGA,103000.00,5145.000\n" + "#0,N,00115.";
+    a.second.Bytes() = torn;
+    a.Choose();
+    const std::string cut = std::string(TornEndCaption) + "|" + TornEndText(torn.size() - a.old.size()) + "; ";
+    EXPECT_EQ(a.Messages().substr(0, cut.size()), cut);
+    a.ExpectOldThenHeader();
+    EXPECT_EQ(a.second.session.Logging.LoggingState, LoggingStandBy);
 }
 
 TEST(AppendSequence, WithoutGpsTheFileIsOnlyContinued) {
