@@ -29,6 +29,10 @@ e2e_log() { printf '[%s] %s\n' "$(date +%H:%M:%S)" "$*" >&2; }
 # from inside a condition or a command substitution, where set -e does not act.
 e2e_fail() {
     printf 'FAIL: %s\n' "$*" >&2
+    # What the screen showed at the failure, for the one who reads the log.
+    if [ -n "${DISPLAY:-}" ] && [ -n "${E2E_OUT:-}" ]; then
+        timeout 10 import -window root "$E2E_OUT/failure.png" 2>/dev/null || true
+    fi
     exit 1
 }
 

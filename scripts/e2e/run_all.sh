@@ -37,10 +37,12 @@ wanted() {
 
 # Runs one scenario in its own bash process on X display DISPLAY, bounded in time;
 # output goes to its log.
-# A scenario file may raise the limit with a line "# time limit: N s".
+# A scenario file may raise the limit with a line "# time limit: N s"; E2E_TIME_LIMIT=N
+# overrides it (the long runs of a scenario, see scripts/reliability-*.sh).
 run_scenario() {
     local file="$1" function="$2" dir="$3" display="$4" limit
     limit="$(sed -n -E 's/^# time limit: ([0-9]+) s$/\1/p' "$file" | head -n 1)"
+    limit="${E2E_TIME_LIMIT:-$limit}"
     E2E_DISPLAY="$display" timeout -k 10 "${limit:-$scenario_seconds}" bash -c '
         set -euo pipefail
         source "$1"
