@@ -78,8 +78,8 @@ main() {
             END { print length(seen) }')"
     echo "Map tiles over a long track under Wine (map size 2 m, $duration s at 15 m/s, $(basename "$exe")):"
     echo "  tiles crossed by the track: $tiles"
-    echo "  10 s into the recording:  $(resources_at "$drawlog" "$start_tick" | awk '{ print $3, $4 }')"
-    echo "  at the end:               $(awk '{ print $3, $4 }' <<<"$end_line")"
+    echo "  10 s into the recording:  $(resources_at "$drawlog" "$start_tick" | awk '{ print $3, $4, $5 }')"
+    echo "  at the end:               $(awk '{ print $3, $4, $5 }' <<<"$end_line")"
 }
 
 main "$@"

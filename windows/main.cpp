@@ -14,6 +14,7 @@
 // without them.
 #include <cstdint>
 #include <cstdio>
+#include <cwchar>
 #include <memory>
 #include <string>
 
@@ -74,37 +75,55 @@ private:
 };
 
 // With TESSELOG_RESOURCE_PROBE set in the environment, the process's GDI
-// object count and private bytes go into the draw log once a second
-// ("resources gdi=N private=BYTES"), so a measurement can see that a long
-// track does not make the map's memory grow. Off by default: under Wine the
-// count walks the whole handle table, which would weigh on the CPU figures.
-DWORD WINAPI ProbeResources(void*) {
+// object count, handle count and private bytes go into the draw log
+// ("resources gdi=N handles=N private=BYTES"), every second, or every N
+// seconds for TESSELOG_RESOURCE_PROBE=N, so a measurement can see that a long
+// day does not make them grow. Off by default: under Wine the count walks the
+// whole handle table, which would weigh on the CPU figures.
+DWORD ProbeSeconds() {
+    wchar_t value[16] = {};
+    if (GetEnvironmentVariableW(L"TESSELOG_RESOURCE_PROBE", value, 16) == 0) return 0;
+    const long seconds = std::wcstol(value, nullptr, 10);
+    return seconds > 0 ? static_cast<DWORD>(seconds) : 1;
+}
+
+DWORD WINAPI ProbeResources(void* period) {
+    const DWORD ms = 1000 * static_cast<DWORD>(reinterpret_cast<uintptr_t>(period));
     for (;;) {
-        char line[96];
-        std::snprintf(line, sizeof line, "resources gdi=%llu private=%llu",
+        DWORD handles = 0;
+        GetProcessHandleCount(GetCurrentProcess(), &handles);
+        char line[128];
+        std::snprintf(line, sizeof line, "resources gdi=%llu handles=%lu private=%llu",
                       static_cast<unsigned long long>(tesselog::win32::LiveGdiObjects()),
+                      static_cast<unsigned long>(handles),
                       static_cast<unsigned long long>(tesselog::win32::PrivateBytes()));
         TheDrawLog->Write(line);
-        Sleep(1000);
+        Sleep(ms);
     }
 }
 
+// With TESSELOG_QUIET_LOGS set, only the message boxes and the resource
+// probe go into the draw log and no record log is kept: a run of hours at the
+// full logging load would otherwise write gigabytes.
 void StartDrawLog() {
     static tesselog::win32::Win32FileSystem files;
     static tesselog::win32::Win32Clock clock;
     files.MakeDirectory(tesselog::win32::ScratchFolder);
     static tesselog::DrawLog log(files.Open(DrawLogPath, tesselog::OpenMode::CreateTruncate), clock);
     TheDrawLog = &log;
-    tesselog::win32::SetWindowCanvasWrapper(&WrapInDrawLog);
     tesselog::win32::SetPromptObserver(&LogPrompt);
-
-    static PerformanceCounterClock microseconds;
-    static tesselog::RecordLog records(files.Open(RecordLogPath, tesselog::OpenMode::CreateTruncate), microseconds);
-    tesselog::DataFile::SetDefaultObserver(&records);
-    tesselog::win32::SetReplayTimingSink([](const std::string& line) { TheDrawLog->Write(line); });
-    tesselog::win32::SetMonitorEventSink([](const std::string& line) { TheDrawLog->Write(line); });
-    if (GetEnvironmentVariableW(L"TESSELOG_RESOURCE_PROBE", nullptr, 0) > 0)
-        CloseHandle(CreateThread(nullptr, 0, &ProbeResources, nullptr, 0, nullptr));
+    if (GetEnvironmentVariableW(L"TESSELOG_QUIET_LOGS", nullptr, 0) == 0) {
+        tesselog::win32::SetWindowCanvasWrapper(&WrapInDrawLog);
+        static PerformanceCounterClock microseconds;
+        static tesselog::RecordLog records(files.Open(RecordLogPath, tesselog::OpenMode::CreateTruncate),
+                                           microseconds);
+        tesselog::DataFile::SetDefaultObserver(&records);
+        tesselog::win32::SetReplayTimingSink([](const std::string& line) { TheDrawLog->Write(line); });
+        tesselog::win32::SetMonitorEventSink([](const std::string& line) { TheDrawLog->Write(line); });
+    }
+    if (const DWORD seconds = ProbeSeconds())
+        CloseHandle(CreateThread(nullptr, 0, &ProbeResources, reinterpret_cast<void*>(uintptr_t{seconds}), 0,
+                                 nullptr));
 }
 
 }  // namespace
