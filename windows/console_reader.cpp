@@ -1,5 +1,7 @@
 #include "windows/console_reader.h"
 
+#include <mutex>
+
 #include "core/acquisition/console_reader_loop.h"
 #include "windows/platform_services.h"
 
@@ -17,7 +19,10 @@ class Win32ConsoleReaderIo : public ConsoleReaderIo {
 public:
     Win32ConsoleReaderIo(const ConsoleReaderSetup& setup, int k) : setup_(setup), k_(k) {}
 
-    bool PortValid() override { return Port() != INVALID_HANDLE_VALUE; }
+    bool PortValid() override {
+        std::lock_guard<std::mutex> lock(Lock());
+        return Port() != INVALID_HANDLE_VALUE || setup_.Ports->ConsolePortReopening[k_];
+    }
 
     void PurgePort() override {
         HANDLE port = Port();
@@ -56,8 +61,35 @@ public:
 
     void Wait(uint32_t ms) override { Sleep(ms); }
 
+    // Under the console's lock: a handle the stop has taken is not closed
+    // again, and the closed state is marked as the reader's own.
+    bool TryClosePort() override {
+        std::lock_guard<std::mutex> lock(Lock());
+        HANDLE port = Port();
+        if (port == INVALID_HANDLE_VALUE) return true;
+        if (!CloseHandle(port)) return false;
+        setup_.Ports->ConsolePortHandle[k_] = INVALID_HANDLE_VALUE;
+        setup_.Ports->ConsolePortReopening[k_] = true;
+        return true;
+    }
+
+    // Only a port this reader closed is opened again: after the stop (which
+    // clears the mark) or after a close that failed nothing is opened. A
+    // device still gone leaves the mark, and the next try comes 3000 ms on.
+    bool ReopenPort() override {
+        std::lock_guard<std::mutex> lock(Lock());
+        SerialPorts& ports = *setup_.Ports;
+        if (ports.ConsolePortHandle[k_] != INVALID_HANDLE_VALUE || !ports.ConsolePortReopening[k_]) return false;
+        HANDLE port = OpenConsoleDevice(*setup_.ProgramSettings, k_);
+        if (port == INVALID_HANDLE_VALUE) return false;
+        ports.ConsolePortHandle[k_] = port;
+        ports.ConsolePortReopening[k_] = false;
+        return true;
+    }
+
 private:
     HANDLE Port() const { return setup_.Ports->ConsolePortHandle[k_]; }
+    std::mutex& Lock() const { return setup_.Ports->ConsolePortLock[k_]; }
 
     const ConsoleReaderSetup& setup_;
     int k_;
@@ -95,10 +127,15 @@ DWORD WINAPI ConsoleReaderThreads::Main(void* parameter) {
 
 void CloseConsolePort(SerialPorts& ports, int k) {
     if (k < 0 || k >= MaxConsoles) return;
-    HANDLE port = ports.ConsolePortHandle[k];
-    if (port == INVALID_HANDLE_VALUE) return;
-    ports.ConsolePortHandle[k] = INVALID_HANDLE_VALUE;
-    CloseHandle(port);
+    HANDLE port = INVALID_HANDLE_VALUE;
+    {
+        // Waits for a reopen in progress; the reader then sees the stop.
+        std::lock_guard<std::mutex> lock(ports.ConsolePortLock[k]);
+        port = ports.ConsolePortHandle[k];
+        ports.ConsolePortHandle[k] = INVALID_HANDLE_VALUE;
+        ports.ConsolePortReopening[k] = false;
+    }
+    if (port != INVALID_HANDLE_VALUE) CloseHandle(port);
 }
 
 void ConsoleReaderThreads::ClosePort(int k) {

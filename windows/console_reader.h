@@ -2,7 +2,10 @@
 // portable reader loop (core/acquisition/console_reader_loop.h) on its
 // console's port and handing every accepted sentence to the logging screen
 // with a synchronous MSG_CONSOLE_DATA + k. A thread is never killed: it ends
-// when the stop code has closed its port and made the handle invalid.
+// when the stop code has closed its port and made the handle invalid. After
+// 3000 ms without an accepted sentence the thread closes and reopens its own
+// port (an unplugged adapter comes back as a new device); the handle swap
+// and the stop's close take the console's lock in SerialPorts.
 //
 // The stop, in the order the logging screen does it:
 //   for each k: threads.ClosePort(k);
@@ -33,7 +36,9 @@ struct ConsoleReaderSetup {
 
 // Makes ConsolePortHandle[k] invalid, then closes the port: a reader sees
 // the invalid handle at its next loop test rather than reading a closed one.
-// Does nothing when the port is not open or k is out of range.
+// Under the console's lock, so it waits for a reopen in progress and clears
+// a reader's reopening mark: the reader then opens nothing more and ends.
+// Does nothing more when the port is not open or k is out of range.
 void CloseConsolePort(SerialPorts& ports, int k);
 
 class ConsoleReaderThreads {

@@ -73,16 +73,22 @@ void Configure(HANDLE handle, Apply apply) {
 
 }  // namespace
 
+HANDLE OpenConsoleDevice(const Settings& settings, int k) {
+    if (k < 0 || k >= MaxConsoles) return INVALID_HANDLE_VALUE;
+    HANDLE handle = OpenDevice(settings.ConsolePort[k]);
+    if (handle != INVALID_HANDLE_VALUE) Configure(handle, [](SerialLine& line) { ApplyConsoleLine(line); });
+    return handle;
+}
+
 int OpenConsolePort(SerialPorts& ports, const Settings& settings, int k, int report, Prompts& prompts) {
     if (k < 0 || k >= MaxConsoles) return 0;
-    HANDLE handle = OpenDevice(settings.ConsolePort[k]);
+    HANDLE handle = OpenConsoleDevice(settings, k);
     ports.ConsolePortHandle[k] = handle;
     if (handle == INVALID_HANDLE_VALUE) {
         if (ReportsConsoleFailure(report))
             prompts.ShowMessage(ConsolePortFailureText(settings.ConsolePort[k], k), CaptionSerialPort);
         return 0;
     }
-    Configure(handle, [](SerialLine& line) { ApplyConsoleLine(line); });
     return 1;
 }
 

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <mutex>
+
 #include "core/platform/prompts.h"
 #include "core/settings/settings.h"
 
@@ -13,6 +15,13 @@ namespace tesselog::win32 {
 struct SerialPorts {
     HANDLE ConsolePortHandle[MaxConsoles];
     HANDLE GpsPortHandle = INVALID_HANDLE_VALUE;
+    // Console k's reader has closed its port to open it again and has not
+    // yet found the device: the handle is invalid, but the reader runs on.
+    // The stop clears it, so that an invalid handle alone means "stopped".
+    bool ConsolePortReopening[MaxConsoles] = {};
+    // Held around a reader's close and reopen and around the stop's close,
+    // so that each handle is closed once and none is opened after the stop.
+    std::mutex ConsolePortLock[MaxConsoles];
     SerialPorts() {
         for (HANDLE& h : ConsolePortHandle) h = INVALID_HANDLE_VALUE;
     }
@@ -20,6 +29,10 @@ struct SerialPorts {
 
 // 1 on success, 0 on failure; report non-zero shows the failure message.
 int OpenConsolePort(SerialPorts& ports, const Settings& settings, int k, int report);
+// Console k's device opened and configured as OpenConsolePort does, without
+// storing the handle or any message; INVALID_HANDLE_VALUE when it cannot be
+// opened. The reader's silent reopen uses it.
+HANDLE OpenConsoleDevice(const Settings& settings, int k);
 // 1 on success, 0 on failure; report equal to 1 shows the failure message.
 int OpenGpsPort(SerialPorts& ports, const Settings& settings, int report);
 

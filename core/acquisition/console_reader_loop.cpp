@@ -16,16 +16,32 @@ void ConsoleReaderLoop::Start() {
     if (k_ >= 0 && k_ < MaxConsoles) streams_.ConsolePortOpen[k_].store(2);
     io_.PurgePort();
     io_.SetEventMask();
+    silenceStart_ = clock_.Tick();
 }
 
 void ConsoleReaderLoop::Pass() {
+    if (clock_.Tick() - silenceStart_ > ConsoleReopenAfterMs) {
+        Reopen();
+        silenceStart_ = clock_.Tick();
+        return;
+    }
     uint8_t byte = 0;
     const ConsoleReadResult result = io_.ReadByte(byte);
     if (result == ConsoleReadResult::Failed) io_.Wait(ConsoleFailedReadWaitMs);
     if (result != ConsoleReadResult::Byte) return;
     // The reader stores tick, slot and break flags before it returns true;
     // the handler reads the slot while this thread waits in the hand-over.
-    if (reader_.Feed(byte, clock_)) io_.HandOver();
+    if (!reader_.Feed(byte, clock_)) return;
+    silenceStart_ = clock_.Tick();
+    io_.HandOver();
+}
+
+void ConsoleReaderLoop::Reopen() {
+    const uint32_t closeStart = clock_.Tick();
+    while (!io_.TryClosePort() && clock_.Tick() - closeStart < ConsoleCloseRetryMs) io_.Wait(ConsoleFailedReadWaitMs);
+    if (!io_.ReopenPort()) return;
+    io_.PurgePort();
+    io_.SetEventMask();
 }
 
 void ConsoleReaderLoop::End() {

@@ -10,6 +10,17 @@
 // The loop runs while the console's port handle is valid; the stop code
 // closes the port and makes the handle invalid, and the next read fails or
 // times out within about 10 ms. The thread is never killed.
+//
+// An unplugged USB serial adapter: the old handle refers to a device that is
+// gone and reads nothing (or fails) for ever, and the adapter plugged back in
+// is a new device under the same name. So when no sentence has been accepted
+// for more than 3000 ms the loop closes the port (retried for up to 500 ms)
+// and opens it again, configured as at the first open, without a message,
+// then purges it and sets the event mask as at the start. While the device
+// stays gone every 3000 ms brings one more try; reads in between fail at
+// once and wait 10 ms each. The reopen writes and shows nothing: the
+// connection watch reports the break, and the first accepted sentence ends
+// it as always.
 #pragma once
 
 #include <cstdint>
@@ -31,7 +42,8 @@ enum class ConsoleReadResult {
 class ConsoleReaderIo {
 public:
     virtual ~ConsoleReaderIo() = default;
-    // ConsolePortHandle[k] is not the invalid handle.
+    // The stop code has not made ConsolePortHandle[k] invalid (a reopen that
+    // found no device leaves the port closed but the reader running).
     virtual bool PortValid() = 0;
     // Pending output, then pending input discarded; the event mask set to
     // character-received only.
@@ -42,12 +54,24 @@ public:
     // MSG_CONSOLE_DATA for this console; returns when the handler has run.
     virtual void HandOver() = 0;
     virtual void Wait(uint32_t ms) = 0;
+    // One try at closing the port for a reopen; true when it is closed (or
+    // was not open, or the stop has closed it).
+    virtual bool TryClosePort() = 0;
+    // The port opened again, without a message and configured as at the
+    // first open; true when it is open. False when the device is still gone,
+    // when the close did not succeed, or when the stop came meanwhile, which
+    // leaves the port closed.
+    virtual bool ReopenPort() = 0;
 };
 
 // A read that fails at once (a pty whose far end hung up, a port being
 // closed) is followed by this wait, the time a read of a silent port takes,
 // so that the loop never spins.
 constexpr uint32_t ConsoleFailedReadWaitMs = 10;
+// No accepted sentence for more than this: the port is opened again; and
+// again after each further 3000 ms while the device stays gone.
+constexpr uint32_t ConsoleReopenAfterMs = 3000;
+constexpr uint32_t ConsoleCloseRetryMs = 500;  // the reopen's close is retried this long
 
 class ConsoleReaderLoop {
 public:
@@ -60,18 +84,21 @@ public:
     void Run();
 
     // The pieces of Run, for the tests.
-    void Start();  // ConsolePortOpen[k] 2, purge, event mask
-    void Pass();   // one read; an accepted sentence is stored and handed over
+    void Start();  // ConsolePortOpen[k] 2, purge, event mask, silence counted from now
+    void Pass();   // the reopen when due, else one read; an accepted sentence is stored and handed over
     void End();    // ConsolePortOpen[k] 1, unless the stop code has set it to 0
 
     int Console() const { return k_; }
 
 private:
+    void Reopen();
+
     ConsoleStreams& streams_;
     int k_;
     ConsoleReaderIo& io_;
     Clock& clock_;
     ConsoleReader reader_;
+    uint32_t silenceStart_ = 0;  // tick of the last accepted sentence, start or reopen
 };
 
 }  // namespace tesselog

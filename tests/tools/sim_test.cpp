@@ -257,6 +257,10 @@ TEST(SimOptions, CommandLines)
         {{"--stop", "console2@30+4"}, "--stop names no simulated port: console2"},  // one console only
         {{"--no-gps", "--close-port", "10+5"}, "GPS faults given with --no-gps"},
         {{"--no-gps", "--gps-garbage"}, "GPS faults given with --no-gps"},
+        {{"--unplug", "2:30"}, "bad value for --unplug: 2:30"},
+        {{"--unplug", "0:30:6"}, "bad value for --unplug: 0:30:6"},
+        {{"--unplug", "1:30:0"}, "bad value for --unplug: 1:30:0"},
+        {{"--unplug", "2:30:6"}, "--unplug names no simulated console: 2"},  // one console only
     };
     for (const auto& [args, expected] : refused) {
         ToolOptions options;
@@ -265,7 +269,8 @@ TEST(SimOptions, CommandLines)
     ToolOptions options;  // values are read in the order given: a later one overrides, repeatable options collect
     ASSERT_EQ(parse({"--consoles", "3", "--types", "2,2,1", "--rate=5", "--sensor-spacing", "0.5", "--speed", "1",
                      "--speed", "1.5", "--seed", "010", "--origin", "-33.9,151.2", "--stop", "gps@10+5", "--stop",
-                     "console2@30+4", "--bad-checksum-rate", "0.1", "--bad-checksum", "3+2", "--bad-checksum", "0.3"},
+                     "console2@30+4", "--bad-checksum-rate", "0.1", "--bad-checksum", "3+2", "--bad-checksum", "0.3",
+                     "--unplug", "3:12.5:6", "--unplug", "1:40:2"},
                     options), "accepted");
     const SimConfig& sim = options.Sim;
     EXPECT_EQ(sim.ConsoleSensors, (std::vector<int>{2, 2, 1}));
@@ -273,6 +278,8 @@ TEST(SimOptions, CommandLines)
     EXPECT_EQ(sim.Area.LineSpacing, 2.5);                                // the array width: five sensors 0.5 m apart
     EXPECT_TRUE(sim.Speed == 1.5 && sim.Seed == 10 && sim.Origin.Latitude == -33.9 && sim.Origin.Longitude == 151.2);
     EXPECT_TRUE(sim.Stops.size() == 2 && sim.Stops[1].Port == "console2" && sim.Faults.BadChecksum.Rate == 0.3);
+    EXPECT_TRUE(sim.Unplugs.size() == 2 && sim.Unplugs[0].Port == "console3" && sim.Unplugs[0].Start == 12.5 &&
+                sim.Unplugs[0].Length == 6.0 && sim.Unplugs[1].Port == "console1");
 }
 
 bool HasSlot(const NmeaModeTable& table, std::initializer_list<int32_t> slots)
@@ -396,6 +403,26 @@ TEST(SimFaults, EachGpsFaultHitsItsWindowOnly)
         const std::vector<std::string> f = Fields(Sentences(Stream(RunFor(other, 1.0), 0))[0]);
         EXPECT_EQ(mode == 2 ? f[2] : f[6].substr(0, 1), mode == 2 ? "" : "V") << mode;
     }
+}
+
+// An unplugged console sends nothing for its window, and only that console:
+// its line is closed, the others' go on.
+TEST(SimFaults, UnpluggedConsoleSendsNothingInItsWindow)
+{
+    SimConfig config;
+    config.Gps = false;
+    config.ConsoleSensors = {2, 2};
+    config.ConsoleRates = {10.0, 10.0};
+    config.Unplugs = {{"console2", 2.0, 3.0}};
+    Simulation sim(config);
+    EXPECT_FALSE(sim.PortClosed(0, 3.0));
+    EXPECT_TRUE(sim.PortClosed(1, 2.0));
+    EXPECT_FALSE(sim.PortClosed(1, 5.0));
+    const std::vector<Chunk> chunks = RunFor(config, 10.0);
+    const double sent1 = static_cast<double>(Sentences(Stream(chunks, 0)).size());
+    EXPECT_NEAR(sent1, 100.0, 1.0);
+    EXPECT_NEAR(static_cast<double>(Sentences(Stream(chunks, 1)).size()), sent1 - 30.0, 1.0);  // 3 s at 10 Hz
+    for (const Chunk& chunk : chunks) EXPECT_FALSE(chunk.Port == 1 && chunk.Start >= 2.0 && chunk.Start < 5.0);
 }
 
 }  // namespace

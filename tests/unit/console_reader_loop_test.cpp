@@ -13,6 +13,9 @@ namespace {
 // at their arrival ticks, one byte per millisecond at most; a read with
 // nothing there takes the 10 ms time-out. Time moves only through the port.
 // The handle turns invalid at invalidAt; from failFrom every read fails at once.
+// The device is unplugged at goneAt: the handle open then reads nothing, as a
+// pty whose far end hung up does, and the bytes sent meanwhile are lost; a
+// reopen finds the device again from backAt. A closed port's reads fail.
 struct ReaderRun : ConsoleReaderIo {
     explicit ReaderRun(int k, int32_t consoleType = 1) : k(k) {
         settings.ConsoleType[k] = consoleType;
@@ -30,11 +33,19 @@ struct ReaderRun : ConsoleReaderIo {
         if (stopSetsClosed) streams.ConsolePortOpen[k] = 0;
         return false;
     }
-    void PurgePort() override { calls += "purge "; }
+    void PurgePort() override {
+        calls += "purge ";
+        while (next < bytes.size() && bytes[next].first < clock.CurrentTick) ++next;
+    }
     void SetEventMask() override { calls += "mask "; }
     ConsoleReadResult ReadByte(uint8_t& byte) override {
         ++reads;
-        if (clock.CurrentTick >= failFrom) return ConsoleReadResult::Failed;
+        if (clock.CurrentTick >= failFrom || !open) return ConsoleReadResult::Failed;
+        if (openedAt < goneAt && clock.CurrentTick >= goneAt) {
+            while (next < bytes.size() && bytes[next].first <= clock.CurrentTick) ++next;
+            clock.CurrentTick += 10;
+            return ConsoleReadResult::Nothing;
+        }
         if (next < bytes.size() && bytes[next].first <= clock.CurrentTick) {
             byte = static_cast<uint8_t>(bytes[next++].second);
             clock.CurrentTick += 1;
@@ -54,6 +65,26 @@ struct ReaderRun : ConsoleReaderIo {
         streams.ConsoleBreakLogged[k] = 1;
     }
     void Wait(uint32_t ms) override { clock.CurrentTick += ms; }
+    // The stop takes the handle at invalidAt: closed for the reader, and no
+    // more opening.
+    bool TryClosePort() override {
+        calls += "close ";
+        if (clock.CurrentTick >= invalidAt) return true;
+        if (closeFailures > 0 && closeFailures--) return false;
+        open = false;
+        return true;
+    }
+    bool ReopenPort() override {
+        clock.CurrentTick += 1;  // an open takes time, so a loop that reopens on every pass still ends
+        const bool found = !open && clock.CurrentTick < invalidAt && clock.CurrentTick >= backAt;
+        calls += found ? "reopen " : "none ";
+        reopens.push_back({clock.CurrentTick, found});
+        if (found) {
+            open = true;
+            openedAt = clock.CurrentTick;
+        }
+        return found;
+    }
 
     struct Seen {
         uint32_t tick;
@@ -68,6 +99,12 @@ struct ReaderRun : ConsoleReaderIo {
     uint32_t invalidAt = 1000;
     uint32_t failFrom = 0xFFFFFFFFu;
     bool stopSetsClosed = false;
+    uint32_t goneAt = 0xFFFFFFFFu;
+    uint32_t backAt = 0;
+    int closeFailures = 0;
+    bool open = true;
+    uint32_t openedAt = 0;
+    std::vector<std::pair<uint32_t, bool>> reopens;  // tick, found
     int reads = 0;
     std::string calls;
     std::vector<Seen> handOvers;
@@ -138,6 +175,86 @@ TEST(ConsoleReaderLoop, EndsOnInvalidHandle) {
         EXPECT_LE(r.clock.CurrentTick, 1010u) << c.name;
         EXPECT_LE(r.reads, 101) << c.name;  // one read or wait per 10 ms
         EXPECT_EQ(r.streams.ConsolePortOpen[4], c.portOpenAfter) << c.name;
+    }
+}
+
+// A console sending a sentence every 100 ms from 50 ms on, until `until`.
+void SendEvery100Ms(ReaderRun& r, uint32_t until) {
+    for (uint32_t t = 50; t + 20 < until; t += 100) r.Send("$PBAR,0060,0065\r\n", t);
+}
+
+// An unplugged adapter: after more than 3000 ms without an accepted sentence
+// the port is closed (the close retried) and opened again, then purged and
+// masked; while the device stays gone, one more try every 3000 ms, failed
+// reads waiting 10 ms each. Readings go on from the first sentence after the
+// reopen. A steady stream never reopens.
+TEST(ConsoleReaderLoop, ReopensAfterSilenceAndRetriesWhileGone) {
+    const struct {
+        const char* name;
+        uint32_t goneAt, backAt, end;
+        int closeFailures;
+        const char* calls;
+    } cases[] = {
+        {"steady stream", 0xFFFFFFFFu, 0, 10000, 0, "purge mask "},
+        {"unplugged 1 s", 1000, 2000, 10000, 0, "purge mask close reopen purge mask "},
+        {"unplugged 7 s", 1000, 8000, 14000, 0, "purge mask close none close none close reopen purge mask "},
+        {"close fails twice", 1000, 2000, 10000, 2, "purge mask close close close reopen purge mask "},
+    };
+    for (const auto& c : cases) {
+        ReaderRun r(1);
+        SendEvery100Ms(r, c.end);
+        r.goneAt = c.goneAt;
+        r.backAt = c.backAt;
+        r.invalidAt = c.end;
+        r.closeFailures = c.closeFailures;
+        r.Go();
+        EXPECT_EQ(r.calls, c.calls) << c.name;
+
+        uint32_t lastAccepted = 0;
+        for (const auto& seen : r.handOvers)
+            if (seen.tick < c.goneAt) lastAccepted = seen.tick;
+        for (const auto& [tick, found] : r.reopens) {
+            EXPECT_GT(tick - lastAccepted, ConsoleReopenAfterMs) << c.name;  // not before 3000 ms of silence
+            EXPECT_LE(tick - lastAccepted, ConsoleReopenAfterMs + 40) << c.name;
+            lastAccepted = tick;
+            if (!found) continue;
+            // Nothing read while the device was gone; the next sentence after the reopen comes through.
+            size_t after = 0;
+            for (const auto& seen : r.handOvers) {
+                EXPECT_TRUE(seen.tick < c.goneAt || seen.tick > tick) << c.name << " " << seen.tick;
+                after += seen.tick > tick;
+            }
+            size_t sentAfter = 0;
+            for (uint32_t t = 50; t + 20 < c.end; t += 100) sentAfter += t > tick;
+            EXPECT_EQ(after, sentAfter) << c.name;
+        }
+        EXPECT_LE(r.reads, static_cast<int>(17 * r.handOvers.size() + c.end / 10 + 20)) << c.name;  // no spinning
+    }
+}
+
+// The stop makes the handle invalid whatever the reader is doing: the loop
+// ends within one read time-out of it and never opens the port afterwards.
+TEST(ConsoleReaderLoop, StopEndsReaderWithoutReopen) {
+    const struct {
+        const char* name;
+        uint32_t stopAt, backAt;
+        int closeFailures;
+    } cases[] = {
+        {"silent, reopen not yet due", 2500, 0, 0},
+        {"device gone, between tries", 5000, 0xFFFFFFFFu, 0},
+        {"during the close's retries", 4100, 0, 1000},
+    };
+    for (const auto& c : cases) {
+        ReaderRun r(3);
+        SendEvery100Ms(r, 10000);
+        r.goneAt = 1000;
+        r.backAt = c.backAt;
+        r.invalidAt = c.stopAt;
+        r.closeFailures = c.closeFailures;
+        r.Go();
+        EXPECT_LE(r.clock.CurrentTick, c.stopAt + 10) << c.name;
+        for (const auto& [tick, found] : r.reopens) EXPECT_FALSE(found) << c.name << " " << tick;
+        EXPECT_EQ(r.streams.ConsolePortOpen[3], 1) << c.name;
     }
 }
 

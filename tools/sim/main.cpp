@@ -198,37 +198,41 @@ bool MakeLink(const std::string& dir, const std::string& name, const std::string
     return true;
 }
 
-// The closed-port fault: the pty pair goes away, and its link with it; once
-// the window is over a new pair comes up under the same link (Linux hands out
-// the lowest free pty number, so usually the same one). What Wine 8 makes of
+// The closed-port faults (--close-port on the GPS, --unplug on a console):
+// the pty pair goes away, and its link with it; once the window is over a new
+// pair comes up under the same link (Linux hands out the lowest free pty
+// number, but the program may still hold the old one). What Wine 8 makes of
 // it: a port that was open goes on reading nothing, without an error, as the
 // far end of a pty hangs up; a CreateFile on the port while the pty is gone
 // still returns a handle, but each ReadFile on it fails at once with error 1
 // (ERROR_INVALID_FUNCTION), so a reader that loops on failed reads spins
 // until the port is reopened once more after the pty is back.
-bool SwitchGpsPort(bool closed, double now, const std::string& link_dir, LinePort& port)
+bool SwitchPort(const std::string& name, bool closed, double now, const std::string& link_dir, LinePort& port)
 {
+    const bool gps = name == "gps";
+    const std::string shown = gps ? name : "console " + name.substr(7);
     const bool open = port.Pty.MasterFd() >= 0;
     if (closed && open) {
-        port.Input.Flush("gps");
+        port.Input.Flush(name);
         if (!port.LinkPath.empty()) {
             unlink(port.LinkPath.c_str());
         }
         port.Pty.Close();
         port.Queue.clear();
         port.HeadSent = 0;
-        std::printf("gps: closed at %.3f s\n", now);
+        std::printf("%s: %s at %.3f s\n", shown.c_str(), gps ? "closed" : "unplugged", now);
         std::fflush(stdout);
     } else if (!closed && !open) {
         std::string error;
         if (!port.Pty.Open(error)) {
-            std::fprintf(stderr, "tesselog-sim: gps: %s\n", error.c_str());
+            std::fprintf(stderr, "tesselog-sim: %s: %s\n", name.c_str(), error.c_str());
             return false;
         }
-        if (!link_dir.empty() && !MakeLink(link_dir, "gps", port.Pty.SlavePath(), port.LinkPath)) {
+        if (!link_dir.empty() && !MakeLink(link_dir, name, port.Pty.SlavePath(), port.LinkPath)) {
             return false;
         }
-        std::printf("gps: reopened on %s at %.3f s\n", port.Pty.SlavePath().c_str(), now);
+        std::printf("%s: %s on %s at %.3f s\n", shown.c_str(), gps ? "reopened" : "replugged",
+                    port.Pty.SlavePath().c_str(), now);
         std::fflush(stdout);
     }
     return true;
@@ -283,7 +287,6 @@ int RunRealTime(const ToolOptions& options)
         status = 1;
     }
 
-    const int gps_out = sim.PortIndex("gps");
     auto last_flush = std::chrono::steady_clock::now();
     const auto origin = std::chrono::steady_clock::now();
     auto elapsed = [&] { return std::chrono::duration<double>(std::chrono::steady_clock::now() - origin).count(); };
@@ -293,8 +296,12 @@ int RunRealTime(const ToolOptions& options)
         if (options.Duration > 0.0 && now >= options.Duration) {
             break;
         }
-        if (gps_out >= 0 && !SwitchGpsPort(sim.GpsPortClosed(now), now, options.LinkDir, *ports[gps_out])) {
-            status = 1;
+        for (size_t i = 0; i < ports.size() && status == 0; ++i) {
+            if (!SwitchPort(infos[i].Name, sim.PortClosed(static_cast<int>(i), now), now, options.LinkDir, *ports[i])) {
+                status = 1;
+            }
+        }
+        if (status != 0) {
             break;
         }
         sim.AdvanceTo(now, [&](const Chunk& chunk) {

@@ -78,6 +78,19 @@ bool ParseStop(const std::string& text, StopWindow& stop)
            ParseNumber(text.substr(plus + 1), stop.Length) && stop.Start >= 0.0 && stop.Length > 0.0;
 }
 
+// "2:30:6": console 2 unplugged 30 s after the start, for 6 s.
+bool ParseUnplug(const std::string& text, StopWindow& unplug)
+{
+    const std::vector<std::string> parts = Split(text, ':');
+    long long console = 0;
+    if (parts.size() != 3 || !ParseInteger(parts[0], console) || console < 1 || console > kMaxConsoles) {
+        return false;
+    }
+    unplug.Port = "console" + std::to_string(console);
+    return ParseNumber(parts[1], unplug.Start) && ParseNumber(parts[2], unplug.Length) && unplug.Start >= 0.0 &&
+           unplug.Length > 0.0;
+}
+
 bool ParseWindow(const std::string& text, TimeWindow& window)
 {
     const size_t plus = text.find('+');
@@ -337,6 +350,18 @@ void DeclareOptions(CLI::App& app, Readers& readers, ToolOptions& options, Conso
         "an error (silence); a port reopened while the pty is\n"
         "gone opens, but each read fails at once (error 1).\n"
         "Dry runs and captures drop the window's bytes.");
+    add("--unplug", "K:AT:FOR",
+        [&sim](const std::string& text) {
+            sim.Unplugs.emplace_back();
+            return ParseUnplug(text, sim.Unplugs.back());
+        },
+        "console K's USB serial adapter pulled out AT seconds after\n"
+        "the start and plugged back in FOR seconds later: the\n"
+        "simulator closes the console's pty pair and removes its\n"
+        "--link-dir link, then makes a new pair, points the same\n"
+        "link at it (\"console K: replugged on /dev/pts/N\") and\n"
+        "sends on; repeatable. The program's open port then reads\n"
+        "nothing; the bytes of the window are never sent.");
 
     app.add_flag_callback("--gps-garbage", [&sim] { sim.Faults.Garbage = true; },
                           "the receiver as read at a wrong baud rate: every fix\n"
@@ -411,6 +436,12 @@ bool CheckTogether(ToolOptions& options, const ConsoleLists& lists, bool spacing
     for (const StopWindow& stop : sim.Stops) {
         if (!ValidPort(stop.Port, n, sim.Gps)) {
             error = "--stop names no simulated port: " + stop.Port;
+            return false;
+        }
+    }
+    for (const StopWindow& unplug : sim.Unplugs) {
+        if (!ValidPort(unplug.Port, n, sim.Gps)) {
+            error = "--unplug names no simulated console: " + unplug.Port.substr(7);
             return false;
         }
     }

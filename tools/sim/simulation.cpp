@@ -183,6 +183,19 @@ bool Simulation::GpsPortClosed(double t) const
     return false;
 }
 
+bool Simulation::PortClosed(int port, double t) const
+{
+    if (ports_[port].Name == "gps") {
+        return GpsPortClosed(t);
+    }
+    for (const StopWindow& unplug : config_.Unplugs) {
+        if (unplug.Port == ports_[port].Name && t >= unplug.Start && t < unplug.Start + unplug.Length) {
+            return true;
+        }
+    }
+    return false;
+}
+
 bool Simulation::Hits(const FaultSchedule& fault, double t)
 {
     // The random draw comes first and always, so a window leaves the draws of
@@ -196,7 +209,7 @@ bool Simulation::Hits(const FaultSchedule& fault, double t)
 
 bool Simulation::Stopped(int port, double t) const
 {
-    if (ports_[port].Name == "gps" && GpsPortClosed(t)) {
+    if (PortClosed(port, t)) {
         return true;
     }
     for (const StopWindow& stop : config_.Stops) {

@@ -71,6 +71,7 @@ struct SimConfig {
     int Anomalies = 5;
     FieldParams Field;
     std::vector<StopWindow> Stops;
+    std::vector<StopWindow> Unplugs;      // a console's line gone: nothing sent, its pty closed in real time
     bool GridFeet = false;                // the total station (mode 7) reports in feet
     GpsFaults Faults;
     double NoiseRate = 0.0;               // share of sentences followed by 1..8 noise bytes
@@ -110,6 +111,8 @@ public:
     long Overruns() const { return overruns_; }
     // True while a --close-port window has the GPS line closed.
     bool GpsPortClosed(double t) const;
+    // True while port `port` is closed: the GPS by --close-port, a console by --unplug.
+    bool PortClosed(int port, double t) const;
     // The UTM zone of the grid formats: the zone of the survey's origin.
     int GridZone() const { return grid_zone_; }
 
