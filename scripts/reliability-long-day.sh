@@ -28,22 +28,22 @@ close_with() {
     shift 2
     for i in 1 2 3 4 5; do
         e2e_keys "$window" "$@"
-        e2e_wait_for 4 e2e_no_window "$title" && return 0
+        e2e_wait_for 10 e2e_no_window "$title" && return 0
     done
     e2e_fail "\"$title\" did not close"
 }
 
-# open_with KEY TITLE: KEY on the main window until the window TITLE shows; prints its id.
-open_with() {
-    local key="$1" title="$2" i id
-    for i in 1 2 3 4 5 6; do
-        e2e_keys "$main" "$key"
-        if e2e_wait_for 10 e2e_has_window "$title"; then
-            e2e_window "$title" 5
-            return 0
-        fi
-    done
-    e2e_fail "\"$key\" did not open \"$title\""
+# open_then_close KEY TITLE CLOSE_KEYS...: KEY once on the main window, then CLOSE_KEYS
+# in the window TITLE until it has gone. A screen at this load may take many seconds to
+# show a dialog, and a key pressed again meanwhile would be typed into it.
+open_then_close() {
+    local key="$1" title="$2" window
+    shift 2
+    e2e_keys "$main" "$key"
+    e2e_wait_for 60 e2e_has_window "$title" || e2e_fail "\"$key\" did not open \"$title\" within 60 s"
+    window="$(xdotool search --onlyvisible --name "$(e2e_title_pattern "$title")" | head -n 1)"
+    sleep 2
+    close_with "$window" "$title" "$@"
 }
 e2e_has_window() { ! e2e_no_window "$1"; }
 
@@ -68,7 +68,7 @@ go() {
 new_file_and_go() {
     e2e_keys "$main" l
     sleep 4
-    close_with "$(open_with f "Create Data File")" "Create Data File" Return
+    open_then_close f "Create Data File" Return
     sleep 1
     go
 }
@@ -76,7 +76,7 @@ new_file_and_go() {
 quick_line() {
     e2e_keys "$main" space
     sleep 1
-    close_with "$(open_with q "Quick Line")" "Quick Line" Return
+    open_then_close q "Quick Line" Return
     sleep 1
     go
 }
@@ -84,18 +84,21 @@ quick_line() {
 next_file() {
     e2e_keys "$main" space
     sleep 1
-    close_with "$(open_with x "Confirm Exit")" "Confirm Exit" Return
+    open_then_close x "Confirm Exit" Return
     sleep 2
     new_file_and_go
 }
 
 # One line of figures: minute, the probe's last line, the process's VmRSS and threads.
 sample() {
-    local minute="$1" probe rss threads
+    local minute="$1" probe rss threads fds
     probe="$(grep -a ' resources ' "$(drawlog)" | tail -n 1 | sed -E 's/.* resources //')"
     rss="$(awk '/^VmRSS:/ { print $2 }' "/proc/$E2E_PROGRAM_PID/status" 2>/dev/null || echo '?')"
+    # Wine keeps a Unix descriptor for each open file, port and event it serves: the
+    # handle count as the host sees it (Wine's GetProcessHandleCount gives 0).
+    fds="$(ls "/proc/$E2E_PROGRAM_PID/fd" 2>/dev/null | wc -l)"
     threads="$(awk '/^Threads:/ { print $2 }' "/proc/$E2E_PROGRAM_PID/status" 2>/dev/null || echo '?')"
-    printf '%3d min  %s  rss_kb=%s threads=%s records=%s files=%s\n' "$minute" "$probe" "$rss" "$threads" \
+    printf '%3d min  %s  rss_kb=%s fds=%s threads=%s records=%s files=%s\n' "$minute" "$probe" "$rss" "$fds" "$threads" \
         "$(records_written)" "$(data_files | wc -l)" | tee -a "$out/samples.txt"
 }
 
@@ -134,7 +137,7 @@ main() {
     e2e_screenshot end-of-day
     e2e_keys "$main" space
     sleep 1
-    close_with "$(open_with x "Confirm Exit")" "Confirm Exit" Return
+    open_then_close x "Confirm Exit" Return
     sleep 2
     e2e_keys "$main" x
     e2e_expect_exit 0 30 >&2

@@ -17,11 +17,12 @@ void ConsoleReaderLoop::Start() {
     io_.PurgePort();
     io_.SetEventMask();
     silenceStart_ = clock_.Tick();
+    reopenDueMs_ = ConsoleReopenAfterMs;
 }
 
 void ConsoleReaderLoop::Pass() {
-    if (clock_.Tick() - silenceStart_ > ConsoleReopenAfterMs) {
-        Reopen();
+    if (clock_.Tick() - silenceStart_ > reopenDueMs_) {
+        reopenDueMs_ = Reopen() ? ConsoleReopenAfterMs : ConsoleReopenRetryMs;
         silenceStart_ = clock_.Tick();
         return;
     }
@@ -33,15 +34,17 @@ void ConsoleReaderLoop::Pass() {
     // the handler reads the slot while this thread waits in the hand-over.
     if (!reader_.Feed(byte, clock_)) return;
     silenceStart_ = clock_.Tick();
+    reopenDueMs_ = ConsoleReopenAfterMs;
     io_.HandOver();
 }
 
-void ConsoleReaderLoop::Reopen() {
+bool ConsoleReaderLoop::Reopen() {
     const uint32_t closeStart = clock_.Tick();
     while (!io_.TryClosePort() && clock_.Tick() - closeStart < ConsoleCloseRetryMs) io_.Wait(ConsoleFailedReadWaitMs);
-    if (!io_.ReopenPort()) return;
+    if (!io_.ReopenPort()) return false;
     io_.PurgePort();
     io_.SetEventMask();
+    return true;
 }
 
 void ConsoleReaderLoop::End() {

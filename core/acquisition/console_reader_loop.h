@@ -17,8 +17,9 @@
 // for more than 3000 ms the loop closes the port (retried for up to 500 ms)
 // and opens it again, configured as at the first open, without a message,
 // then purges it and sets the event mask as at the start. While the device
-// stays gone every 3000 ms brings one more try; reads in between fail at
-// once and wait 10 ms each. The reopen writes and shows nothing: the
+// stays gone every 1000 ms brings one more try, so that a console plugged
+// back in loses at most a second more; reads in between fail at once and
+// wait 10 ms each. The reopen writes and shows nothing: the
 // connection watch reports the break, and the first accepted sentence ends
 // it as always.
 #pragma once
@@ -69,8 +70,9 @@ public:
 // so that the loop never spins.
 constexpr uint32_t ConsoleFailedReadWaitMs = 10;
 // No accepted sentence for more than this: the port is opened again; and
-// again after each further 3000 ms while the device stays gone.
+// again after each further 1000 ms while the device stays gone.
 constexpr uint32_t ConsoleReopenAfterMs = 3000;
+constexpr uint32_t ConsoleReopenRetryMs = 1000;
 constexpr uint32_t ConsoleCloseRetryMs = 500;  // the reopen's close is retried this long
 
 class ConsoleReaderLoop {
@@ -91,14 +93,15 @@ public:
     int Console() const { return k_; }
 
 private:
-    void Reopen();
+    bool Reopen();  // true when the port is open again
 
     ConsoleStreams& streams_;
     int k_;
     ConsoleReaderIo& io_;
     Clock& clock_;
     ConsoleReader reader_;
-    uint32_t silenceStart_ = 0;  // tick of the last accepted sentence, start or reopen
+    uint32_t silenceStart_ = 0;  // tick of the last accepted sentence, start or reopen try
+    uint32_t reopenDueMs_ = ConsoleReopenAfterMs;  // silence before the next try
 };
 
 }  // namespace tesselog

@@ -331,7 +331,11 @@ e2e_start_xvfb() {
     for ((; display <= last; display++)); do
         [ -e "/tmp/.X${display}-lock" ] && continue
         [ -e "/tmp/.X11-unix/X${display}" ] && continue
-        Xvfb ":$display" -screen 0 1280x1024x24 -nolisten tcp >"$E2E_OUT/xvfb.log" 2>&1 &
+        # Key repeat after 30 s, that is never: on a busy machine xdotool's key-up can
+        # come later than the usual 660 ms, and a repeated key would reach the program
+        # twice (a second "g" pauses what the first started).
+        Xvfb ":$display" -screen 0 1280x1024x24 -nolisten tcp -ardelay 30000 -arinterval 30000 \
+            >"$E2E_OUT/xvfb.log" 2>&1 &
         pid=$!
         if e2e_wait_for 10 e2e_xvfb_ready "$pid" "$display"; then
             e2e_track_pid "$pid"
