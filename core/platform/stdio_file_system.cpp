@@ -6,6 +6,7 @@
 
 #ifdef _WIN32
 #include <direct.h>
+#include <io.h>
 #else
 #include <unistd.h>
 #endif
@@ -43,6 +44,25 @@ public:
 #else
         return fseeko(f_, static_cast<off_t>(offset), SEEK_SET) == 0;
 #endif
+    }
+
+    bool Flush() override {
+        if (std::fflush(f_) != 0) return false;
+#ifdef _WIN32
+        return _commit(_fileno(f_)) == 0;
+#else
+        return ::fsync(fileno(f_)) == 0;
+#endif
+    }
+    bool Truncate(uint64_t length) override {
+        last_ = Op::None;
+        std::fflush(f_);
+#ifdef _WIN32
+        if (_chsize_s(_fileno(f_), static_cast<int64_t>(length)) != 0) return false;
+#else
+        if (::ftruncate(fileno(f_), static_cast<off_t>(length)) != 0) return false;
+#endif
+        return SeekTo(length);
     }
 
 private:
