@@ -26,7 +26,8 @@ public:
     // Hands what the system still holds of this file to the disk; true when
     // the disk took it (false, for example, when the disk was removed).
     virtual bool Flush() = 0;
-    // Cuts the file to `length` bytes and moves there; true on success.
+    // Cuts the file to `length` bytes (at most its size) and moves there;
+    // true on success.
     virtual bool Truncate(uint64_t length) = 0;
 };
 
