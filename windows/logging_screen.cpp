@@ -476,6 +476,8 @@ void SuspendReaders() {
 // session has told the operator; the header block it wrote is on the disk.
 void EndProgramAtPositionLimit() {
     SuspendReaders();
+    Program().Session.File.Flush();
+    Program().Session.File.Close();
     ExitProcess(0);
 }
 
@@ -565,8 +567,12 @@ LRESULT OnScreenGpsData(HWND window, UINT, WPARAM, LPARAM) {
     }
     if (outcome.PositionLimitReached) {
         // The file is full: the GPS reader writes no record of this sentence,
-        // and nothing else is written before the program ends.
+        // and nothing else is written before the program ends. The reader is
+        // held in its send, not in a write, so the file's lock is free: the
+        // file is on the disk and closed before the box says it is saved.
         SuspendReaders();
+        program.Session.File.Flush();
+        program.Session.File.Close();
         MessageBoxW(window, WidenBytes(PositionLimitMessage).c_str(), WidenBytes(PositionLimitCaption).c_str(),
                     MB_OK | MB_ICONEXCLAMATION);
         ExitProcess(0);
@@ -618,6 +624,7 @@ void StopLoggingAtExit() {
     if (program.Ports.GpsThread.Running()) program.Ports.GpsThread.Stop(2000);
     for (int k = 0; k < MaxConsoles; ++k) program.Ports.ConsoleThreads.ClosePort(k);
     program.Ports.ConsoleThreads.WaitForEnd(500);
+    program.Session.File.Flush();
     program.Session.File.Close();
 }
 

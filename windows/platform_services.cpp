@@ -61,7 +61,8 @@ public:
         return static_cast<uint64_t>(at.QuadPart);
     }
     bool SeekTo(uint64_t offset) override { return Seek(FILE_BEGIN, offset); }
-    bool TruncateTo(uint64_t length) override { return Seek(FILE_BEGIN, length) && SetEndOfFile(handle_) != 0; }
+    bool Flush() override { return FlushFileBuffers(handle_) != 0; }
+    bool Truncate(uint64_t length) override { return Seek(FILE_BEGIN, length) && SetEndOfFile(handle_) != 0; }
 
 private:
     bool Seek(DWORD method, uint64_t offset = 0) {

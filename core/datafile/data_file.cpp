@@ -6,6 +6,7 @@ bool DataFile::Open(const std::string& path, OpenMode mode) {
     std::lock_guard<std::mutex> guard(lock_);
     file_.reset();
     path_ = path;
+    writeFailed_ = false;
     file_ = fs_.Open(path, mode);
     return file_ != nullptr;
 }
@@ -18,8 +19,11 @@ void DataFile::Close() {
 bool DataFile::CloseAndReopen() {
     std::lock_guard<std::mutex> guard(lock_);
     file_.reset();
-    file_ = fs_.Open(path_, OpenMode::ReadWriteAlways);
-    return file_ && file_->SeekToEnd();
+    file_ = fs_.Open(path_, OpenMode::ReadWriteExisting);
+    if (file_ && file_->SeekToEnd()) return true;
+    file_.reset();
+    writeFailed_ = true;
+    return false;
 }
 
 bool DataFile::IsOpen() const {
@@ -34,9 +38,20 @@ void DataFile::SetObserver(DataFileObserver* observer) {
 
 void DataFile::Append(const void* bytes, size_t n) {
     std::lock_guard<std::mutex> guard(lock_);
-    if (!file_) return;
-    file_->Write(bytes, n);
+    if (!file_ || writeFailed_) return;
+    // The offset is the handle's own, known without asking the disk.
+    const uint64_t start = file_->Position();
+    if (!file_->Write(bytes, n)) {
+        file_->Truncate(start);
+        writeFailed_ = true;
+        return;
+    }
     if (observer_) observer_->Appended(bytes, n);
+}
+
+void DataFile::Flush() {
+    std::lock_guard<std::mutex> guard(lock_);
+    if (file_ && !writeFailed_ && !file_->Flush()) writeFailed_ = true;
 }
 
 size_t DataFile::Read(void* buffer, size_t n) {
@@ -74,7 +89,7 @@ uint64_t DataFile::Size() {
 
 bool DataFile::CutTo(uint64_t length) {
     std::lock_guard<std::mutex> guard(lock_);
-    return file_ && file_->TruncateTo(length);
+    return file_ && file_->Truncate(length);
 }
 
 }  // namespace tesselog

@@ -3,8 +3,16 @@
 // the file under one lock, and the close-and-reopen of a pause takes the same
 // lock, so writes from the two threads never overlap or hit a closed handle.
 // Nothing is written while no file is open.
+//
+// A write that fails (disk full, disk removed) must not leave part of a
+// record behind: the file is cut back to where that write began, so it still
+// ends with a whole record or group, and the failure is remembered. From then
+// on nothing more is written to this file: a later, smaller record that fits
+// would leave a gap in the survey that nobody sees. The user-interface thread
+// reads WriteFailed() and stops the recording.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -35,16 +43,20 @@ public:
     static void SetDefaultObserver(DataFileObserver* observer) { DefaultObserver() = observer; }
 
     // Opens DataFilePath for reading and writing, existing or new (or
-    // existing only), positioned at its start. False and closed on failure.
+    // existing only), positioned at its start, with no failure remembered.
+    // False and closed on failure.
     bool Open(const std::string& path, OpenMode mode = OpenMode::ReadWriteAlways);
     void Close();
-    // Closes and reopens the same path, positioned at its end (pause, header).
+    // Closes and reopens the same path, existing only, positioned at its end
+    // (pause). A file that cannot be reopened (its disk was removed) counts
+    // as a failed write; a new empty file is never made in its place.
     bool CloseAndReopen();
     bool IsOpen() const;
 
     // One write of whole records at the current position (the end, except
-    // right after Open); ignored when no file is open. Write results are not
-    // reported, as a failed write cannot be repaired in the field anyway.
+    // right after Open); ignored when no file is open or a write failed. A
+    // failed or short write loses that record or group: the file is cut
+    // back to where the write began and WriteFailed() turns true.
     void Append(const void* bytes, size_t n);
     void Append(const std::string& records) { Append(records.data(), records.size()); }
 
@@ -64,6 +76,14 @@ public:
     // the torn end of a file that is about to be appended to.
     bool CutTo(uint64_t length);
 
+    // Puts what the system holds of the file on the disk (the steady flush
+    // while recording, pause, new line, exit); a flush that fails counts as
+    // a failed write.
+    void Flush();
+    // True from a failed write or flush until the next Open. Read by the
+    // user-interface thread; the GPS reader thread's writes set it too.
+    bool WriteFailed() const { return writeFailed_.load(); }
+
     const std::string& Path() const { return path_; }
 
 private:
@@ -77,6 +97,7 @@ private:
     mutable std::mutex lock_;
     std::unique_ptr<File> file_;
     std::string path_;
+    std::atomic<bool> writeFailed_{false};
 };
 
 }  // namespace tesselog

@@ -117,7 +117,15 @@ int CreateDataFile(DataFileCreation& c, HeaderContext& header) {
 
     data.SeekToEnd();
     c.Writer.WriteHeaderBlock(0, header);
-    data.Close();  // flushes the header to disk before anything else happens
+    data.Flush();
+    if (data.WriteFailed()) {
+        // A full disk: the empty file this made is not left behind.
+        data.Close();
+        c.Files.Remove(path);
+        Report(c.Messages, "The data file cannot be written (disk full?):", path);
+        return DataFileRefused;
+    }
+    data.Close();
     if (c.SaveSettings) c.SaveSettings();
     if (!data.Open(path, OpenMode::ReadWriteAlways) || !data.SeekToEnd()) {
         data.Close();

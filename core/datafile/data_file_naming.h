@@ -59,8 +59,9 @@ struct DataFileCreation {
 //     than six bytes), open at its start, nothing written;
 //  -1 (DataFileRefused): with no file open when the dialog was cancelled,
 //     the path has a character 8-bit text cannot hold (reported under
-//     "WARNING", DataFolder kept) or the file could not be created or
-//     opened (reported under "FILE ERROR");
+//     "WARNING", DataFolder kept) or the file could not be created, opened
+//     or its header written (reported under "FILE ERROR"; a new file whose
+//     header did not fit is removed again);
 //     with the file open and unchanged when it is not from this program.
 // header.DataFileName is set from the chosen path; the map reference and
 // zone in `header` go into the new file's G records.

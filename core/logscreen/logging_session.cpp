@@ -228,6 +228,7 @@ int LoggingSession::StopLogging(bool confirm) {
             return 0;
         }
         ports.StopWatchTimer();
+        File.Flush();
         File.Close();
         if (GpsEnabled()) {
             Gps.GpsReaderRun = 0;
@@ -440,6 +441,7 @@ void LoggingSession::PressFile() {
     }
     controls.RepaintScreen();
     ScreenUpdatesEnabled = 1;
+    StopOnWriteFailure();
 }
 
 // The old file passed its check: a new header block at its end, then its
@@ -459,6 +461,7 @@ void LoggingSession::AppendToExisting() {
     CutTornEnd();
     File.SeekToEnd();
     Writer.WriteHeaderBlock(1, Header);
+    if (File.WriteFailed()) return;  // PressFile reports it and closes the file
     const std::string path = File.Path();
     File.Close();
     Save();
@@ -545,7 +548,8 @@ void LoggingSession::PressPause() {
     controls.PauseHint(-1);
     ScreenUpdatesEnabled = 0;
     Writer.WriteEventRecord(std::string(MapOverflowState == 1 ? PausedOverflowEvent : PausedEvent), EventTypeMark);
-    File.CloseAndReopen();  // puts the records on the disk
+    File.Flush();
+    File.CloseAndReopen();
     Readings.LineTimeBefore = Readings.LineTimeMs;
     Readings.TotalTimeBefore = Readings.TotalTimeMs;
     controls.ShowButtonSet(LogButtonSet::Pause, false);
@@ -554,11 +558,13 @@ void LoggingSession::PressPause() {
     controls.UpdateStatusLine(StatusStandBy, Header.DataFileName);
     if (MapOverflowState == 1) WarnMapOverflow();
     ScreenUpdatesEnabled = 1;
+    StopOnWriteFailure();
 }
 
 void LoggingSession::WriteLineStart() {
     Writer.WriteLineHeader();
     Writer.WriteTimeRecord();
+    File.Flush();
 }
 
 void LoggingSession::PressQuickLine() {
@@ -596,13 +602,7 @@ void LoggingSession::PressExit() {
         return;
     }
     Services.Background.DeleteCopies();
-    if (MapReviewActive) {
-        MapReviewActive = 0;
-        Services.Map.ExitReview();
-        controls.ShowNavigation(NavExitReview, false);
-        controls.ShowNavigation(NavEnterReview, true);
-        controls.EnableButtonSet(LogButtonSet::Second, true);
-    }
+    LeaveReview();
     controls.ShowButtonSet(LogButtonSet::Second, false);
     controls.ShowButtonSet(LogButtonSet::First, true);
     controls.SetDefaultButton(LogButtonSet::First, 0);
@@ -610,6 +610,16 @@ void LoggingSession::PressExit() {
     controls.ShowMainButtons(true);
     Services.ScreenMode = 0;
     controls.RepaintMainWindow();
+}
+
+void LoggingSession::LeaveReview() {
+    if (!MapReviewActive) return;
+    auto& controls = Services.Controls;
+    MapReviewActive = 0;
+    Services.Map.ExitReview();
+    controls.ShowNavigation(NavExitReview, false);
+    controls.ShowNavigation(NavEnterReview, true);
+    controls.EnableButtonSet(LogButtonSet::Second, true);
 }
 
 void LoggingSession::PressMenu() {
@@ -624,7 +634,13 @@ void LoggingSession::PressMenu() {
 
 // ---------------------------------------------------------------- watch, readers
 
+// Once a second the records go to the disk, so a power loss takes at most
+// the last second of them (and what the disk itself still caches); in
+// "Stand By" too, for a station or comment written there. A flush with
+// nothing waiting costs next to nothing.
 void LoggingSession::OnWatchTimer() {
+    if (File.IsOpen()) File.Flush();
+    StopOnWriteFailure();
     const uint32_t now = Services.Time.Tick();
     bool ring = false;
     for (int i = 0; i < ConsoleCount(); ++i) {
@@ -649,6 +665,36 @@ void LoggingSession::OnConsoleData(int k, ReadingDisplay& display) {
     if (k < 0 || k >= MaxConsoles) return;
     ConsoleReadingContext context{Config, Consoles, Logging, Readings, File, Services.Time, Services.Sound, display};
     ConsoleReadingHandler(k, context);
+}
+
+// Acted on by the watch tick and after the commands that write, not inside a
+// reader's message: the box would hold that reader in its send until it is
+// closed. Until then the file itself refuses every write.
+bool LoggingSession::StopOnWriteFailure() {
+    if (!File.WriteFailed()) return false;
+    if (!File.IsOpen() && Logging.LoggingState == LoggingMonitoring) return false;  // acted on already
+    auto& controls = Services.Controls;
+    // First the state, so that the GPS reader writes nothing more, then the
+    // file: it ends with the last whole record or group that was written.
+    Logging.LoggingState = LoggingMonitoring;
+    const std::string path = File.Path();
+    File.Close();
+    ResetAllCounters();
+    LeaveReview();
+    controls.PauseHint(-1);
+    controls.ShowButtonSet(LogButtonSet::Pause, false);
+    controls.ShowButtonSet(LogButtonSet::Second, false);
+    controls.ShowButtonSet(LogButtonSet::First, true);
+    controls.SetDefaultButton(LogButtonSet::First, 0);
+    LogButtonFocus = 0;
+    controls.EnableFileButton(true);
+    controls.EnableNavigation(NavAll, false);
+    controls.UpdateStatusLine(StatusMonitoring, Header.DataFileName);
+    controls.RepaintScreen();  // the box stands over a screen that shows no file
+    Services.Sound.Play(SoundId::Ring);
+    Services.Messages.ShowMessage(std::string(WriteFailedText) + "\r\n" + path, CaptionFileError,
+                                  PromptIcon::Exclamation);
+    return true;
 }
 
 void LoggingSession::RecomputeProfileScale() {

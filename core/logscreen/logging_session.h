@@ -47,6 +47,12 @@ constexpr char NoGpsPositionText[] = "Valid GPS position must be received to use
 constexpr char BackgroundFullText[] = "Maximum 10 background files already loaded.";
 constexpr char NoBackgroundText[] = "No background files to remove";
 constexpr char ExitQuestionText[] = "Exit Logging?";
+// Shown under "FILE ERROR", followed by the file's path, when a record could
+// not be written.
+constexpr char WriteFailedText[] =
+    "Writing to the data file failed: the disk may be full or removed.\r\n"
+    "Recording has stopped. Everything recorded before is in the file.\r\n"
+    "Choose File to continue in a new file on another disk.";
 constexpr char QuickLineCaption[] = "Quick Line";
 constexpr char StartedEvent[] = "$STARTED";
 constexpr char PausedEvent[] = "PAUSED";
@@ -158,8 +164,13 @@ public:
     // once. Either way "&Go" is refused until "Map &Size" accepts a map that
     // holds the track.
     void OnMapOverflow();
-    // WM_TIMER of timer 1.
+    // WM_TIMER of timer 1: the file is flushed while recording, a failed
+    // write is acted on, then the connections are watched.
     void OnWatchTimer();
+    // A write or flush of the data file failed: recording stops, the file is
+    // closed (state 0, "&File" offered again, the readings still shown) and
+    // the operator is told once. False when there was nothing to do.
+    bool StopOnWriteFailure();
     // MSG_CONSOLE_DATA of console k (0..8).
     void OnConsoleData(int k, ReadingDisplay& display);
     // MSG_GPS_DATA. A PositionLimitReached outcome is the caller's to finish.
@@ -220,6 +231,7 @@ private:
     void ResetLineCounters();
     void ResetAllCounters();
     void ShowStandByButtons();
+    void LeaveReview();
     void ReportMapOverflow();
     void WarnMapOverflow();
     void Save();

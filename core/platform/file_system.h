@@ -23,10 +23,12 @@ public:
     // The current offset from the start, and a move to an offset.
     virtual uint64_t Position() = 0;
     virtual bool SeekTo(uint64_t offset) = 0;
-    // Cuts the file to `length` bytes and leaves the position there: how a
-    // torn end is taken off (a power loss, a write the disk could not finish).
-    // False where a file cannot be cut (test doubles that never need to).
-    virtual bool TruncateTo(uint64_t /*length*/) { return false; }
+    // Hands what the system still holds of this file to the disk; true when
+    // the disk took it (false, for example, when the disk was removed).
+    virtual bool Flush() = 0;
+    // Cuts the file to `length` bytes (at most its size) and moves there;
+    // true on success.
+    virtual bool Truncate(uint64_t length) = 0;
 };
 
 enum class OpenMode {

@@ -8,7 +8,7 @@ namespace {
 
 class MemoryFile : public File {
 public:
-    MemoryFile(std::string& data, bool writable) : data_(data), writable_(writable) {}
+    MemoryFile(MemoryFileSystem& fs, std::string& data, bool writable) : fs_(fs), data_(data), writable_(writable) {}
 
     size_t Read(void* buffer, size_t n) override {
         if (pos_ >= data_.size()) return 0;
@@ -19,9 +19,23 @@ public:
     }
     bool Write(const void* data, size_t n) override {
         if (!writable_) return false;
-        if (data_.size() < pos_ + n) data_.resize(pos_ + n);
-        std::memcpy(&data_[pos_], data, n);
-        pos_ += n;
+        const size_t growth = pos_ + n > data_.size() ? pos_ + n - data_.size() : 0;
+        const size_t room = fs_.Free();
+        size_t count = n;
+        if (growth > room) count = fs_.ShortWrites ? n - (growth - room) : 0;
+        if (data_.size() < pos_ + count) data_.resize(pos_ + count);
+        if (count > 0) std::memcpy(&data_[pos_], data, count);
+        pos_ += count;
+        return count == n;
+    }
+    bool Flush() override {
+        ++fs_.Flushes;
+        return !fs_.FlushFails;
+    }
+    bool Truncate(uint64_t length) override {
+        if (!writable_ || length > data_.size()) return false;
+        data_.resize(static_cast<size_t>(length));
+        pos_ = data_.size();
         return true;
     }
     bool SeekToStart() override { pos_ = 0; return true; }
@@ -31,14 +45,9 @@ public:
         pos_ = static_cast<size_t>(offset);
         return true;
     }
-    bool TruncateTo(uint64_t length) override {
-        if (!writable_) return false;
-        if (length < data_.size()) data_.resize(static_cast<size_t>(length));
-        pos_ = static_cast<size_t>(length);
-        return true;
-    }
 
 private:
+    MemoryFileSystem& fs_;
     std::string& data_;
     bool writable_;
     size_t pos_ = 0;
@@ -58,17 +67,23 @@ std::unique_ptr<File> MemoryFileSystem::Open(const std::string& path, OpenMode m
     switch (mode) {
     case OpenMode::ReadExisting:
         if (it == Files.end()) return nullptr;
-        return std::make_unique<MemoryFile>(it->second, false);
+        return std::make_unique<MemoryFile>(*this, it->second, false);
     case OpenMode::ReadWriteExisting:
         if (it == Files.end()) return nullptr;
-        return std::make_unique<MemoryFile>(it->second, !ReadOnly);
+        return std::make_unique<MemoryFile>(*this, it->second, !ReadOnly);
     case OpenMode::CreateTruncate:
     case OpenMode::ReadWriteAlways:
         if (ReadOnly && (it == Files.end() || mode == OpenMode::CreateTruncate)) return nullptr;
         if (mode == OpenMode::CreateTruncate || it == Files.end()) Files[full].clear();
-        return std::make_unique<MemoryFile>(Files[full], !ReadOnly);
+        return std::make_unique<MemoryFile>(*this, Files[full], !ReadOnly);
     }
     return nullptr;
+}
+
+size_t MemoryFileSystem::Free() const {
+    size_t used = 0;
+    for (const auto& file : Files) used += file.second.size();
+    return used >= Capacity ? 0 : Capacity - used;
 }
 
 bool MemoryFileSystem::Exists(const std::string& path) {

@@ -2,6 +2,7 @@
 // control over what exists, what is locked and what cannot be written.
 #pragma once
 
+#include <cstdint>
 #include <map>
 #include <set>
 #include <string>
@@ -24,9 +25,17 @@ public:
     std::set<std::string> Directories;
     std::set<std::string> Locked;     // exist, but every open fails (in use)
     bool ReadOnly = false;            // every create and write fails
+    // A disk of this many bytes, all files together: a write that does not
+    // fit fails, after writing what fits when ShortWrites is set.
+    size_t Capacity = SIZE_MAX;
+    bool ShortWrites = true;
+    bool FlushFails = false;          // every Flush fails (a removed disk)
+    int Flushes = 0;                  // Flush calls of all files
     std::string CurrentDirectory;
 
     std::string Resolve(const std::string& path) const;
+    // Bytes free on the disk of Capacity.
+    size_t Free() const;
 };
 
 }  // namespace tesselog

@@ -45,14 +45,23 @@ public:
         return fseeko(f_, static_cast<off_t>(offset), SEEK_SET) == 0;
 #endif
     }
-    bool TruncateTo(uint64_t length) override {
+    bool Flush() override {
+        if (std::fflush(f_) != 0) return false;
+#ifdef _WIN32
+        return _commit(_fileno(f_)) == 0;
+#else
+        return ::fsync(fileno(f_)) == 0;
+#endif
+    }
+    bool Truncate(uint64_t length) override {
+        last_ = Op::None;
         std::fflush(f_);
 #ifdef _WIN32
-        const bool cut = _chsize_s(_fileno(f_), static_cast<int64_t>(length)) == 0;
+        if (_chsize_s(_fileno(f_), static_cast<int64_t>(length)) != 0) return false;
 #else
-        const bool cut = ftruncate(fileno(f_), static_cast<off_t>(length)) == 0;
+        if (::ftruncate(fileno(f_), static_cast<off_t>(length)) != 0) return false;
 #endif
-        return cut && SeekTo(length);
+        return SeekTo(length);
     }
 
 private:

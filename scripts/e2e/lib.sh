@@ -2,7 +2,7 @@
 # program's window, keys, screenshots and the exit code. Source this file from a bash
 # script running with `set -euo pipefail`.
 #
-# Everything a helper starts is recorded and stopped by e2e_cleanup (installed as the
+# Everything a helper starts (or a scenario mounts) is recorded and stopped by e2e_cleanup (installed as the
 # EXIT trap by e2e_init), by process id, also when a step fails. Every wait is bounded.
 
 E2E_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
@@ -49,6 +49,9 @@ e2e_init() {
 
 e2e_track_pid() { E2E_STOP_LIST+=("pid:$1"); }
 e2e_track_prefix() { E2E_STOP_LIST+=("prefix:$1"); }
+# e2e_track_command CMD...: a command run at clean-up, in turn with the stops (an
+# unmount after the program that held the disk has been stopped).
+e2e_track_command() { E2E_STOP_LIST+=("run:$(printf '%q ' "$@")"); }
 
 e2e_pid_alive() {
     local pid="$1" state
@@ -94,6 +97,7 @@ e2e_cleanup() {
         case "$entry" in
             pid:*) e2e_stop_pid "${entry#pid:}" ;;
             prefix:*) e2e_stop_prefix "${entry#prefix:}" ;;
+            run:*) eval "${entry#run:}" || true ;;
         esac
     done
     E2E_STOP_LIST=()

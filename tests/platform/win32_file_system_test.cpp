@@ -93,6 +93,23 @@ TEST(Win32FileSystem, ReadsAtAnOffsetKeepTheWritingPosition) {
     EXPECT_EQ(test::ReadFileBytes(path), "0123456789abc");
 }
 
+// The cut-back of a failed write: the file ends where that write began and
+// the next write goes there; a flush of a file on a working disk succeeds.
+TEST(Win32FileSystem, TruncateCutsBackAndFlushSucceeds) {
+    test::TempFolder folder;
+    Win32FileSystem fs;
+    const std::string path = folder.Path() + "cut.mgr";
+    std::unique_ptr<File> file = fs.Open(path, OpenMode::ReadWriteAlways);
+    ASSERT_NE(file, nullptr);
+    ASSERT_TRUE(file->Write("0123456789", 10));
+    EXPECT_TRUE(file->Flush());
+    EXPECT_TRUE(file->Truncate(4));
+    EXPECT_EQ(file->Position(), 4u);
+    ASSERT_TRUE(file->Write("ab", 2));
+    file.reset();
+    EXPECT_EQ(test::ReadFileBytes(path), "0123ab");
+}
+
 TEST(Win32FileSystem, AnOpenFileCannotBeOpenedAgain) {
     test::TempFolder folder;
     Win32FileSystem fs;

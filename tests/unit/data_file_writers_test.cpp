@@ -22,6 +22,8 @@ struct CountingFileSystem : MemoryFileSystem {
             bool SeekToEnd() override { return f->SeekToEnd(); }
             uint64_t Position() override { return f->Position(); }
             bool SeekTo(uint64_t offset) override { return f->SeekTo(offset); }
+            bool Flush() override { return f->Flush(); }
+            bool Truncate(uint64_t length) override { return f->Truncate(length); }
             std::unique_ptr<File> f;
             int& writes;
         };

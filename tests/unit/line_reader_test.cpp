@@ -107,6 +107,8 @@ TEST(LineReader, ReadsInBlocksNotBytes) {
         bool SeekToEnd() override { return false; }
         uint64_t Position() override { return pos; }
         bool SeekTo(uint64_t) override { return false; }
+        bool Flush() override { return true; }
+        bool Truncate(uint64_t) override { return false; }
     } file;
     for (int i = 0; i < 1000; ++i) file.data += "line of text\r\n";  // 14,000 bytes
     LineReader reader(file);
