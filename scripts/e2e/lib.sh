@@ -479,6 +479,31 @@ e2e_start_main() {
     E2E_MAIN="$(e2e_window Tesselog 30)"
 }
 
+# e2e_close_window_patiently WINDOW TITLE KEYS...: the keys again until the window has
+# gone (up to five times). A screen under the full logging load draws a new dialog slowly
+# and may miss the first keys.
+e2e_close_window_patiently() {
+    local window="$1" title="$2" i
+    shift 2
+    for i in 1 2 3 4 5; do
+        e2e_keys "$window" "$@"
+        e2e_wait_for 10 e2e_no_window "$title" && return 0
+    done
+    e2e_fail "\"$title\" did not close"
+}
+
+# e2e_pause_and_quit MAIN_WINDOW: pauses the recording, leaves the logging screen
+# ("E&xit", Yes) and then the program, which must end with code 0.
+e2e_pause_and_quit() {
+    e2e_keys "$1" space
+    sleep 1
+    e2e_keys "$1" x
+    e2e_close_window_patiently "$(e2e_window "Confirm Exit" 20)" "Confirm Exit" Return
+    sleep 1
+    e2e_keys "$1" x
+    e2e_expect_exit 0 15
+}
+
 # e2e_open_dialog MAIN_WINDOW KEY TITLE: presses KEY in the main window and prints the
 # id of the window titled TITLE that it opens.
 e2e_open_dialog() {

@@ -64,13 +64,7 @@ scenario_console_unplugged() {
     e2e_no_window "Serial Port" || e2e_fail "the silent reopen showed a \"Serial Port\" message"
     sleep 3
 
-    e2e_keys "$main" space
-    sleep 1
-    e2e_keys "$main" x
-    e2e_close_window "$(e2e_window "Confirm Exit" 10)" "Confirm Exit" Return
-    sleep 1
-    e2e_keys "$main" x
-    e2e_expect_exit 0 15
+    e2e_pause_and_quit "$main"
 
     file="$(find "$E2E_PREFIX/drive_c" -maxdepth 1 -iname '*.mgr' | head -n 1)"
     [ -n "$file" ] || e2e_fail "no data file in C:\\"

@@ -40,9 +40,9 @@ kill_start_recording() {
     e2e_no_window "Serial Port" || e2e_fail "a port did not open"
     e2e_keys "$main" f
     dialog="$(e2e_window "Create Data File" 20)"
-    kill_close "$dialog" "Create Data File" Home shift+End BackSpace k i l l period m g r Return
+    e2e_close_window_patiently "$dialog" "Create Data File" Home shift+End BackSpace k i l l period m g r Return
     if [ -f "$E2E_OUT/kill-before.mgr" ]; then
-        kill_close "$(e2e_window INFORMATION 30)" INFORMATION Return
+        e2e_close_window_patiently "$(e2e_window INFORMATION 30)" INFORMATION Return
         sleep 1
         e2e_no_window INFORMATION || e2e_fail "a second message after the count box (a torn end cut?)"
     fi
@@ -55,18 +55,6 @@ kill_start_recording() {
         e2e_wait_for 10 kill_recording_started || e2e_fail "\"g\" did not start recording"
     fi
     KILL_MAIN="$main"
-}
-
-# kill_close WINDOW TITLE KEYS...: the keys again until the window has gone. A screen
-# that handles 520 readings a second draws a new dialog slowly and may miss the first keys.
-kill_close() {
-    local window="$1" title="$2" i
-    shift 2
-    for i in 1 2 3 4 5; do
-        e2e_keys "$window" "$@"
-        e2e_wait_for 4 e2e_no_window "$title" && return 0
-    done
-    e2e_fail "\"$title\" did not close"
 }
 
 # The file holds a "$STARTED" after its last header.
@@ -106,13 +94,7 @@ scenario_killed_while_recording() {
     kill_start_recording
     sleep 2
     e2e_screenshot recording-after-kills
-    e2e_keys "$KILL_MAIN" space
-    sleep 1
-    e2e_keys "$KILL_MAIN" x
-    e2e_close_window "$(e2e_window "Confirm Exit" 10)" "Confirm Exit" Return
-    sleep 1
-    e2e_keys "$KILL_MAIN" x
-    e2e_expect_exit 0 15
+    e2e_pause_and_quit "$KILL_MAIN"
     kill_check_file "$file"
     headers="$(grep -a -c '^rESSEL  W' "$file" || true)"
     [ "$headers" -eq "$kills" ] || e2e_fail "$headers appended headers after $kills kills, expected $kills"

@@ -64,13 +64,7 @@ scenario_disk_full() {
     e2e_keys "$main" g
     sleep 5
     e2e_screenshot recording-on-c
-    e2e_keys "$main" space
-    sleep 1
-    e2e_keys "$main" x
-    e2e_close_window "$(e2e_window "Confirm Exit" 10)" "Confirm Exit" Return
-    sleep 1
-    e2e_keys "$main" x
-    e2e_expect_exit 0 15
+    e2e_pause_and_quit "$main"
 
     dump="$E2E_ROOT/build/native/tools/tesselog-dump"
     cp "$full" "$E2E_OUT/full.mgr"

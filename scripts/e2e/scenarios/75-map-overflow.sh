@@ -43,13 +43,7 @@ scenario_map_overflow_and_larger_map() {
     e2e_keys "$main" g
     sleep 5
     e2e_screenshot recording-again
-    e2e_keys "$main" space
-    sleep 1
-    e2e_keys "$main" x
-    e2e_close_window "$(e2e_window "Confirm Exit" 10)" "Confirm Exit" Return
-    sleep 1
-    e2e_keys "$main" x
-    e2e_expect_exit 0 15
+    e2e_pause_and_quit "$main"
     cp "$(find "$E2E_PREFIX/drive_c" -maxdepth 1 -iname '*.mgr' | head -n 1)" "$E2E_OUT/overflow.mgr"
     events="$("$E2E_ROOT/build/native/tools/tesselog-dump" "$E2E_OUT/overflow.mgr" |
         sed -n 's/.* event text="\([^"]*\)".*/\1/p' | tr '\n' '|')"
