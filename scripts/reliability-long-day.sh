@@ -22,17 +22,6 @@ exe="$(dirname "$E2E_EXE")/tesselog-drawlog.exe"
 
 drawlog() { printf '%s/drive_c/ProgramData/Brenvik/Temp/drawlog.txt\n' "$E2E_PREFIX"; }
 
-# The keys again until WINDOW has gone: a screen at this load draws a dialog slowly.
-close_with() {
-    local window="$1" title="$2" i
-    shift 2
-    for i in 1 2 3 4 5; do
-        e2e_keys "$window" "$@"
-        e2e_wait_for 10 e2e_no_window "$title" && return 0
-    done
-    e2e_fail "\"$title\" did not close"
-}
-
 # open_then_close KEY TITLE CLOSE_KEYS...: KEY once on the main window, then CLOSE_KEYS
 # in the window TITLE until it has gone. A screen at this load may take many seconds to
 # show a dialog, and a key pressed again meanwhile would be typed into it.
@@ -43,7 +32,7 @@ open_then_close() {
     e2e_wait_for 60 e2e_has_window "$title" || e2e_fail "\"$key\" did not open \"$title\" within 60 s"
     window="$(xdotool search --onlyvisible --name "$(e2e_title_pattern "$title")" | head -n 1)"
     sleep 2
-    close_with "$window" "$title" "$@"
+    e2e_close_window_patiently "$window" "$title" "$@"
 }
 e2e_has_window() { ! e2e_no_window "$1"; }
 
