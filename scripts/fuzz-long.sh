@@ -14,8 +14,9 @@
 #   -t NAMES     only these targets (names without "fuzz_", comma-separated)
 #   --no-build   use the targets already built in build/fuzz
 #   --minimise   afterwards merge each target's new inputs into a fresh copy of
-#                its committed corpus (libFuzzer -merge=1: only inputs that
-#                reach something new) and put that in tests/fuzz/corpus/NAME
+#                its committed corpus (libFuzzer -merge=1 on edges alone, not
+#                hit counts: only inputs that reach new code) and put that in
+#                tests/fuzz/corpus/NAME
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
@@ -34,7 +35,7 @@ while [ $# -gt 0 ]; do
     -t) only=",$2,"; shift 2 ;;
     --no-build) build=0; shift ;;
     --minimise) minimise=1; shift ;;
-    -h|--help) sed -n '2,20p' "$0"; exit 0 ;;
+    -h|--help) sed -n '2,21p' "$0"; exit 0 ;;
     *) echo "fuzz-long.sh: unknown option $1 (see --help)" >&2; exit 2 ;;
   esac
 done
@@ -110,7 +111,7 @@ if [ "$minimise" = 1 ]; then
     fresh="$out/merged/$name"
     rm -rf "$fresh" && mkdir -p "$fresh"
     cp -p "tests/fuzz/corpus/$name"/* "$fresh"/ 2>/dev/null || true
-    nice -n "$niceness" "$bin/fuzz_$name" -merge=1 -max_len="$(max_len "$name")" "$fresh" \
+    nice -n "$niceness" "$bin/fuzz_$name" -merge=1 -use_counters=0 -max_len="$(max_len "$name")" "$fresh" \
         "$out/corpus/$name" >"$out/logs/$name.merge.log" 2>&1
     rm -rf "tests/fuzz/corpus/$name" && cp -rp "$fresh" "tests/fuzz/corpus/$name"
     echo "fuzz_$name: corpus $(ls "tests/fuzz/corpus/$name" | wc -l) files, $(du -sh "tests/fuzz/corpus/$name" | cut -f1)"
