@@ -93,8 +93,14 @@ bool EndsCollecting(const uint8_t* record) {
 
 // ------------------------------------------------------------------ reading
 
+// A file smaller than a block gets a block of its size and one record more,
+// so that the first read still tells its end.
 RecordBlockReader::RecordBlockReader(DataFile& file, uint64_t from, size_t blockRecords)
-    : file_(file), offset_(from), block_(std::max<size_t>(blockRecords, 1) * RecordLength) {}
+    : file_(file), offset_(from) {
+    const uint64_t size = file.Size();
+    const uint64_t records = (size > from ? size - from : 0) / RecordLength + 1;
+    block_.resize(static_cast<size_t>(std::min<uint64_t>(std::max<size_t>(blockRecords, 1), records)) * RecordLength);
+}
 
 const uint8_t* RecordBlockReader::Next() {
     if (used_ + RecordLength > filled_) {

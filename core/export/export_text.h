@@ -32,7 +32,7 @@ void AppendToken(std::string& out, std::string_view text);
 // MiB. Ok() turns false at the first failed write.
 class TextBuffer {
 public:
-    explicit TextBuffer(File& file) : file_(file) { text_.reserve(Threshold + 4096); }
+    explicit TextBuffer(File& file) : file_(file) {}
     ~TextBuffer() { Flush(); }
     std::string& Text() { return text_; }
     // After each row: writes when the buffer is full.

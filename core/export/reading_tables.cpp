@@ -45,7 +45,7 @@ ReadingTableWriter::ReadingTableWriter(File* csv, File* xyz, const SurveyWalk& w
 
 void ReadingTableWriter::WriteHeaders() {
     started_ = true;
-    positioned_ = walk_.Header().GpsInput;
+    if (rows_ == 0) positioned_ = walk_.Header().GpsInput;
     std::string held[2];
     if (csv_) held[0].swap(csv_->Text());
     if (xyz_) held[1].swap(xyz_->Text());
@@ -73,7 +73,9 @@ void ReadingTableWriter::WriteHeaders() {
 
 void ReadingTableWriter::Write(const PositionedReading& r) {
     const SurveyHeader& h = walk_.Header();
-    positioned_ = h.GpsInput;
+    // The first row sets the columns: a later header that says otherwise (a
+    // session of another set-up appended) must not change them midway.
+    if (rows_ == 0) positioned_ = h.GpsInput;
     if (positioned_ && !r.Positioned) return;
     // The header row names the hemisphere, which the first recorded fix
     // tells; the first steps' rows wait in memory until it has come.

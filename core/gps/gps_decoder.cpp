@@ -146,6 +146,10 @@ GpsFix DecodeGpsFix(std::string_view sentence, const NmeaModeTable& mode, int32_
                 value = TotalStationToDisplayUnits(value, unitLetter, displayUnits);
             else
                 value = MetresToDisplayUnits(value, displayUnits);
+            if (!std::isfinite(value)) {  // too large for the display unit: no position
+                fix.Valid = 0;
+                break;
+            }
             (mode.GpsFieldSlot[i] == GpsSlotNorthing ? fix.Northing : fix.Easting) = value;
             break;
         }

@@ -4,6 +4,7 @@
 // it was recorded with; the fixes and marks of the track.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -12,6 +13,7 @@
 #include "core/datafile/record_reader.h"
 #include "core/export/reading_tables.h"
 #include "core/export/survey_walk.h"
+#include "core/platform/memory_file_system.h"
 
 namespace tesselog {
 namespace {
@@ -209,6 +211,40 @@ TEST(ExportSurveyWalk, FixesAndMarksOfTheTrack) {
         EXPECT_EQ(got.Marks[i].Text, marks[i].text);
         EXPECT_EQ(walk.Lines()[got.Marks[i].Line], marks[i].line);
         EXPECT_NEAR(got.Marks[i].At.Latitude, marks[i].latitude, 1e-9);
+    }
+}
+
+// A session recorded without GPS appended after one with GPS (and the other
+// way round): the table keeps the columns of its first rows throughout.
+TEST(ExportTables, AnotherSetUpAppendedKeepsTheColumns) {
+    const std::string gps = Header(true) + LineBlock("L1", 0.0, 1.0) + Event("$STARTED", 1100) + Rec("{0") +
+                            Gga("4800.0000", 'N', 4, 1150) + Reading(1, ",0010,0020", 1200) + Step(0.0, 1.0);
+    const std::string noGps = Header(false) + LineBlock("L2", 0.0, 1.0) + Reading(1, ",0011,0021", 1300);
+    const struct {
+        std::string file;
+        size_t fields, rows;
+    } cases[] = {{gps + noGps, 9, 2}, {noGps + gps, 6, 4}};
+    for (const auto& c : cases) {
+        MemoryFileSystem fs;
+        auto xyz = fs.Open("t.xyz", OpenMode::CreateTruncate);
+        struct : SurveySink {
+            ReadingTableWriter* Tables = nullptr;
+            void Reading(const PositionedReading& r) override { Tables->Write(r); }
+        } sink;
+        SurveyWalk walk(sink);
+        ReadingTableWriter tables(nullptr, xyz.get(), walk);
+        sink.Tables = &tables;
+        Walk(c.file, walk);
+        ASSERT_TRUE(tables.Finish());
+        size_t rows = 0;
+        std::string text = fs.Files[fs.Resolve("t.xyz")], row;
+        for (size_t at = 0; at < text.size(); at = text.find('\n', at) + 1) {
+            row = text.substr(at, text.find('\n', at) - at);
+            if (row[0] == '#') continue;
+            ++rows;
+            EXPECT_EQ(std::count(row.begin(), row.end(), ' ') + 1, long(c.fields)) << row;
+        }
+        EXPECT_EQ(rows, c.rows);
     }
 }
 

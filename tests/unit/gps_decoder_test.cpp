@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 
 #include "core/gps/gps_decoder.h"
@@ -123,6 +124,14 @@ TEST(GpsDecoder, GridUnits) {
         const GpsFix f = DecodeGpsFix(sentence, ApplyNmeaMode(c.mode), c.displayUnits, {});
         EXPECT_NEAR(f.Northing, 1000.0 * c.factor, 1e-9) << c.mode << c.unit << c.displayUnits;
         EXPECT_NEAR(f.Easting, 2000.0 * c.factor, 1e-9) << c.mode << c.unit << c.displayUnits;
+    }
+    // A grid value that the display unit takes past the largest number: no
+    // position, rather than an infinite one (found by fuzzing).
+    for (int32_t displayUnits : {0, 1, 2}) {
+        const GpsFix f = DecodeGpsFix("$GPGGA,1,1000.0,N,1e308,E,1,5,1.0,10.0,M,0,M*00", ApplyNmeaMode(7),
+                                      displayUnits, {});
+        EXPECT_EQ(f.Valid, displayUnits == 0 ? 1 : 0) << displayUnits;
+        EXPECT_TRUE(std::isfinite(f.Easting)) << displayUnits;
     }
 }
 
