@@ -36,6 +36,14 @@ e2e_fail() {
     exit 1
 }
 
+# Ends a scenario that this machine cannot run (a thing it is not allowed to do, such as
+# mounting a file system): run_all.sh reports it as SKIP with the reason, not as passed.
+E2E_SKIP_STATUS=77
+e2e_skip() {
+    printf 'SKIP: %s\n' "$*" >&2
+    exit "$E2E_SKIP_STATUS"
+}
+
 # ---------------------------------------------------------------- start and stop
 
 # e2e_init OUT_DIR: the folder for logs and screenshots; installs the clean-up trap.

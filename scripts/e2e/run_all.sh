@@ -3,7 +3,8 @@
 # keys. Each scenario is a function scenario_<name> in scripts/e2e/scenarios/*.sh and
 # runs in a process of its own with a fresh copy of a prepared Wine prefix, two at a
 # time on two X servers (E2E_JOBS=N for another number). Prints one line per scenario
-# as it ends and then "N passed, N failed"; exits non-zero on any failure.
+# as it ends and then "N passed, N failed, N skipped"; exits non-zero on any failure. A
+# scenario that this machine cannot run (e2e_skip) is reported as SKIP with its reason.
 # Logs, screenshots and the settings files of scenario NAME stay in build/e2e/NAME/.
 #
 #   scripts/e2e/run_all.sh [NAME...]     only the named scenarios
@@ -59,6 +60,11 @@ report_scenario() {
         passed=$((passed + 1))
         rm -rf "$dir/prefix"
         printf 'PASS  %-32s %3d s\n' "$name" $((SECONDS - started))
+    elif [ "$status" -eq "$E2E_SKIP_STATUS" ]; then
+        skipped=$((skipped + 1))
+        rm -rf "$dir/prefix"
+        reason="$(grep -h '^SKIP: ' "$dir/log.txt" | tail -n 1 | cut -c 7- || true)"
+        printf 'SKIP  %-32s %3d s  %s\n' "$name" $((SECONDS - started)) "$reason"
     else
         failed=$((failed + 1))
         e2e_stop_prefix "$dir/prefix"   # in case the scenario was cut off by the time limit
@@ -96,6 +102,7 @@ main() {
 
     passed=0
     failed=0
+    skipped=0
     declare -gA job_name=() job_dir=() job_start=() job_display=()
     local file function name dir display
     while read -r file function; do
@@ -115,7 +122,7 @@ main() {
     done < <(list_scenarios)
     while [ "${#job_name[@]}" -gt 0 ]; do finish_one; done
 
-    printf '%d passed, %d failed\n' "$passed" "$failed"
+    printf '%d passed, %d failed, %d skipped\n' "$passed" "$failed" "$skipped"
     [ "$failed" -eq 0 ]
 }
 

@@ -6,7 +6,7 @@
 # C:\after.mgr, "g" records there, the pause and "E&xit" end the program with code 0.
 # The file on E: holds whole records and groups only (tesselog-dump --check, a multiple
 # of 27 bytes); C:\after.mgr holds a header, "$STARTED" and readings.
-# Needs root (mount); a failed mount fails the scenario.
+# Needs root (mount); where mounting is not permitted the scenario is skipped (SKIP).
 # time limit: 100 s
 
 # Unmounts the disk; lazily when something still holds it open.
@@ -19,8 +19,13 @@ disk_full_unmount() {
 scenario_disk_full() {
     local links="$E2E_OUT/links" disk="$E2E_OUT/disk-e" main dialog full after size dump
     mkdir -p "$links" "$disk"
-    mount -t tmpfs -o size=96k tmpfs "$disk" ||
-        e2e_fail "cannot mount a tmpfs of 96 KiB on $disk (the scenario needs root)"
+    # Mounting needs root and a machine that allows it; where it is not allowed the
+    # scenario is reported as skipped, and the unit tests DataFileFailure.* still run.
+    if ! mount -t tmpfs -o size=96k tmpfs "$disk" 2>"$E2E_OUT/mount.txt"; then
+        [ "$(id -u)" -eq 0 ] && ! grep -q -i 'permission denied\|not permitted' "$E2E_OUT/mount.txt" &&
+            e2e_fail "cannot mount a tmpfs of 96 KiB on $disk: $(cat "$E2E_OUT/mount.txt")"
+        e2e_skip "this machine does not allow mounting a file system: $(head -n 1 "$E2E_OUT/mount.txt")"
+    fi
     # Unmounted whatever happens, after the program and the simulator (started later,
     # so stopped first) and before the prefix's wineserver.
     e2e_track_command disk_full_unmount "$disk"
