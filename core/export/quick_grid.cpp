@@ -57,19 +57,25 @@ float FilledValue(const std::vector<float>& means, const QuickGrid& grid, int32_
 
 }  // namespace
 
+GridExtent ExtentOf(const std::vector<GridPoint>& points) {
+    GridExtent box{points[0].Easting, points[0].Easting, points[0].Northing, points[0].Northing};
+    for (const GridPoint& p : points) {
+        box.MinEasting = std::min(box.MinEasting, p.Easting);
+        box.MaxEasting = std::max(box.MaxEasting, p.Easting);
+        box.MinNorthing = std::min(box.MinNorthing, p.Northing);
+        box.MaxNorthing = std::max(box.MaxNorthing, p.Northing);
+    }
+    return box;
+}
+
 QuickGrid BuildQuickGrid(const std::vector<GridPoint>& points, double cell, double fillRadius, std::string& error) {
     QuickGrid grid;
     if (points.empty() || !(cell > 0.0)) {
         error = points.empty() ? "no positioned readings to grid" : "the cell size must be above 0";
         return grid;
     }
-    double minE = points[0].Easting, maxE = minE, minN = points[0].Northing, maxN = minN;
-    for (const GridPoint& p : points) {
-        minE = std::min(minE, p.Easting);
-        maxE = std::max(maxE, p.Easting);
-        minN = std::min(minN, p.Northing);
-        maxN = std::max(maxN, p.Northing);
-    }
+    const GridExtent box = ExtentOf(points);
+    const double minE = box.MinEasting, maxE = box.MaxEasting, minN = box.MinNorthing, maxN = box.MaxNorthing;
     grid.Cell = cell;
     grid.West = std::floor(minE / cell) * cell;
     grid.South = std::floor(minN / cell) * cell;

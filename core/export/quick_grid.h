@@ -39,6 +39,12 @@ struct QuickGrid {
 // inverse-square-distance mean of the filled cells within `fillRadius` (same
 // unit; 0 fills nothing). Empty result without points, or with more than
 // MaxGridCells cells (`error` says why).
+// The smallest box around the points (they must not be empty).
+struct GridExtent {
+    double MinEasting, MaxEasting, MinNorthing, MaxNorthing;
+};
+GridExtent ExtentOf(const std::vector<GridPoint>& points);
+
 QuickGrid BuildQuickGrid(const std::vector<GridPoint>& points, double cell, double fillRadius, std::string& error);
 
 // The ESRI ASCII grid: ncols, nrows, xllcorner, yllcorner, cellsize,

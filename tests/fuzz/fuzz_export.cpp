@@ -82,14 +82,8 @@ size_t XyzRows(const std::string& text, size_t fields) {
 }
 
 void ExportGrid(MemoryFileSystem& fs, const SurveyHeader& h, const std::vector<GridPoint>& points) {
-    double minE = points[0].Easting, maxE = minE, minN = points[0].Northing, maxN = minN;
-    for (const GridPoint& p : points) {
-        minE = std::min(minE, p.Easting);
-        maxE = std::max(maxE, p.Easting);
-        minN = std::min(minN, p.Northing);
-        maxN = std::max(maxN, p.Northing);
-    }
-    const double extent = std::max(maxE - minE, maxN - minN);
+    const GridExtent box = ExtentOf(points);
+    const double extent = std::max(box.MaxEasting - box.MinEasting, box.MaxNorthing - box.MinNorthing);
     const double cell = std::max(MetresToDisplayUnits(0.25, h.DisplayUnits), extent / (MaxGridSide - 2));
     if (!std::isfinite(cell) || !(cell > 0.0)) return;
     std::string error;
