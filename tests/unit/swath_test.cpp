@@ -104,27 +104,6 @@ void TwoConsoleArrayInFeet(Settings& s) {
     TwoConsoleArray(s);
 }
 
-TEST(SwathEdges, ArrayFromTheSettingsInTheDisplayUnit) {
-    // Metres: 0.5 along, 1.5 left, 2.5 right. Feet divide by 0.3048, US
-    // survey feet by 1200 / 3937. Without a console the edge is the antenna.
-    const struct { int32_t units, consoles; double along, left, right; } cases[] = {
-        {0, 2, 0.5, 1.5, 2.5},
-        {1, 2, 0.5 / 0.3048, 1.5 / 0.3048, 2.5 / 0.3048},
-        {2, 2, 0.5 * 3937 / 1200, 1.5 * 3937 / 1200, 2.5 * 3937 / 1200},
-        {1, 0, 0.0, 0.0, 0.0},
-    };
-    for (const auto& c : cases) {
-        Settings s;
-        s.DisplayUnits = c.units;
-        TwoConsoleArray(s);
-        s.ConsoleCount = c.consoles;
-        const SwathArray a = SwathArrayOf(s);
-        EXPECT_NEAR(a.OffsetY, c.along, 1e-9) << c.units << " " << c.consoles;
-        EXPECT_NEAR(a.EdgeNear, c.left, 1e-9) << c.units << " " << c.consoles;
-        EXPECT_NEAR(a.EdgeFar, c.right, 1e-9) << c.units << " " << c.consoles;
-    }
-}
-
 // A map on a 200 x 200 pane of 20 map units (10 pixels a unit), the swath's
 // inputs and a data file in memory.
 struct SwathMap {
