@@ -141,8 +141,9 @@ struct StripReadings {
 // the longer end's movement in pixels), each cut into the sensors' strips in
 // the 2-pixel pens of the colour classes, a sensor's readings spread evenly
 // along the step: cross-line s shows reading trunc(s * m / n) of m, so every
-// reading has its share and a lone reading fills the step. The live map paints the epoch just closed; the track
-// replay the readings it collected from the data file.
+// reading has its share and a lone reading fills the step. The live map
+// paints the epoch just closed; the track replay the readings it collected
+// from the data file.
 void AddColourStrips(TileStrokeBatch& batch, const MapState& state, const SwathEdge& previous,
                      const SwathEdge& current, const SensorTables& sensors, const StripReadings& readings);
 void AddColourStrips(TileStrokeBatch& batch, const MapState& state, const SwathEdge& previous,
