@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """Checks what tesselog-export wrote against a survey whose truth is known.
 
-    check_export.py PREFIX --capture CAPTURE [--epsg N] [--field FIELD.txt]
-                    [--separations S1,S2,...] [--cell C]
+    check_export.py PREFIX --capture CAPTURE [--epsg N] [--field FIELD.txt] [--cell C]
+                    [--dump TESSELOG-DUMP --file FILE.mgr
+                     (--behind Y --places X1,X2,... | --antenna-track)]
 
 PREFIX.csv, PREFIX.xyz and PREFIX.geojson are read with Python's csv and json
 modules. Checked:
@@ -11,10 +12,16 @@ modules. Checked:
     of day; the XYZ holds the same rows;
   - every vertex of the GeoJSON track lies within a metre of a position that
     the simulator sent (CAPTURE.gps.raw, the simulator's walk);
-  - with --separations (one straight line, display unit): neighbouring
-    sensors' tracks lie the array's separations apart, within 0.02, and the
-    two sensors of every two-sensor reading their separation apart, within
-    0.01;
+  - with --behind and --places (one straight line; metres, the sensors' true
+    places: Y behind the antenna, X1.. to its right): every reading lies
+    where its sensor was on the step the antenna walked while it was taken
+    (reading j of the step's m in the middle of its share, (j + 0.5) / m,
+    between the two fixes). The fixes and the epochs come from the data
+    file (tesselog-dump --positions). For each sensor the mean offset along
+    and across the walking direction must be within 0.02 of the display
+    unit; the unit's true length in metres is this script's own;
+  - with --antenna-track (no console): every edge of the file's swath lies
+    on its fix's antenna position, within 0.01 m;
   - with --field (tesselog-sim --field-out): every strong positive feature
     that the survey walked over has the highest grid cell within 3 m of it
     within two cells of its centre (PREFIX.asc, cell size --cell).
@@ -49,7 +56,7 @@ def read_csv(path, epsg, reasons):
         fail(reasons, f"CSV header does not name EPSG:{epsg}: {header[0]}")
     unit = header[0].split()[-1].rstrip(")")
     unit = "US ft" if header[0].endswith("US ft)") else unit
-    points, pairs, last = [], [], None
+    points = []
     for row in rows:
         e, n, v, s, c, _line, st, t, q = row
         float(st), int(q)
@@ -57,10 +64,7 @@ def read_csv(path, epsg, reasons):
             fail(reasons, f"CSV row {row}")
             break
         points.append((float(e), float(n), float(v), int(s)))
-        if last is not None and last[1] == (c, t) and int(s) == last[0][3] + 1:
-            pairs.append((last[0], points[-1]))
-        last = (points[-1], (c, t))
-    return points, pairs, unit
+    return points, unit
 
 
 def check_xyz(path, count, reasons):
@@ -105,35 +109,118 @@ def check_geojson(path, walk, reasons):
     return len(tracks)
 
 
-def check_tracks(points, pairs, separations, reasons):
-    """Per sensor, the mean place across the walking direction (least squares
-    axis of all readings); and the two sensors of each two-sensor reading."""
-    n = len(points)
-    me = sum(p[0] for p in points) / n
-    mn = sum(p[1] for p in points) / n
-    see = sum((p[0] - me) ** 2 for p in points)
-    snn = sum((p[1] - mn) ** 2 for p in points)
-    sen = sum((p[0] - me) * (p[1] - mn) for p in points)
-    angle = 0.5 * math.atan2(2 * sen, see - snn)  # the long axis: the direction of walking
-    across_e, across_n = -math.sin(angle), math.cos(angle)
-    by_sensor = {}
-    for e, nn, _, s in points:
-        by_sensor.setdefault(s, []).append((e - me) * across_e + (nn - mn) * across_n)
-    sensors = sorted(by_sensor)
-    places = [sum(by_sensor[s]) / len(by_sensor[s]) for s in sensors]
-    gaps = [abs(b - a) for a, b in zip(places, places[1:])]
-    if len(gaps) != len(separations) or any(abs(g - s) > 0.02 for g, s in zip(gaps, separations)):
-        fail(reasons, f"sensor tracks {['%.3f' % g for g in gaps]} apart, expected {separations}")
-    # One record's two sensors lie on the same cross-line of the step, the
-    # console's own separation apart.
+FIELD_RE = re.compile(r"([a-z0-9-]+)=(\"[^\"]*\"|\S+)")
+
+
+def dump_items(dump, path):
+    """The data file's records as (kind, fields) through tesselog-dump --positions."""
+    out = subprocess.run([dump, "--positions", path], capture_output=True, text=True, errors="replace", check=True)
+    items = []
+    for line in out.stdout.splitlines():
+        parts = line.split(None, 2)
+        if len(parts) >= 2:
+            items.append((parts[1], {k: v.strip('"') for k, v in FIELD_RE.findall(line)}))
+    return items
+
+
+def steps_of(items):
+    """Each step that placed readings: the antenna at its two fixes, the
+    readings (console, values) of its epoch in file order, and the current
+    edge's two ends. A segment opens at "{0" (its fix the step's start); the
+    readings before a step's e..h records are its epoch; the fix after them
+    is its end. A fix whose sentence began before "&Go" is not recorded: a step
+    from it has no start ("from" None)."""
+    steps, pending, start, closing, opened = [], [], None, None, False
+    for kind, f in items:
+        if kind == "event" and f.get("text") in ("$STARTED", "PAUSED", "PAUSED BMP"):
+            pending, start, closing, opened = [], None, None, False
+        elif kind == "segment" and f["code"] == "0":
+            pending, start, closing, opened = [], None, None, True
+        elif kind == "segment" and f["code"] in "efgh":
+            closing = closing or {"readings": pending, "edge": {}}
+            closing["edge"][f["code"]] = float(f["value"])
+            pending = []
+        elif kind == "reading" and (opened or start or closing):
+            values = [v for v in f["text"][3:].split(",")]
+            pending.append((int(f["console"]), values))
+        elif kind == "gps-position" and "easting" in f:
+            here = (float(f["easting"]), float(f["northing"]))
+            if closing:
+                closing["from"], closing["to"] = start, here
+                steps.append(closing)
+            if opened or closing:
+                start = here
+            closing, opened = None, False
+    return steps
+
+
+def unit_vectors(steps):
+    """The walking direction (first fix to last) and the right of it."""
+    (e0, n0), (e1, n1) = steps[0]["to"], steps[-1]["to"]
+    length = math.hypot(e1 - e0, n1 - n0)
+    u = ((e1 - e0) / length, (n1 - n0) / length)
+    return u, (u[1], -u[0])
+
+
+def check_truth(points, steps, consoles, behind, places, metres, reasons):
+    """Each exported reading against its sensor's true place on its step."""
+    u, right = unit_vectors(steps)
+    first, n = [], 0
+    for sensors in consoles:
+        first.append(n)
+        n += sensors
+    expected = []  # (easting, northing, value, sensor), None for a step without its start
+    for step in steps:
+        counts, seen = {}, {}
+        readings = [(first[c - 1] + i, v) for c, values in step["readings"] if c <= len(consoles)
+                    for i, v in enumerate(values[: consoles[c - 1]]) if v.strip()]
+        for s, _ in readings:
+            counts[s] = counts.get(s, 0) + 1
+        if step["from"] is None:
+            expected += [None] * len(readings)
+            continue
+        (ea, na), (eb, nb) = step["from"], step["to"]
+        for s, v in readings:
+            f = (seen.get(s, 0) + 0.5) / counts[s]
+            seen[s] = seen.get(s, 0) + 1
+            x, y = places[s] / metres, behind / metres
+            expected.append((ea + f * (eb - ea) - y * u[0] + x * right[0],
+                             na + f * (nb - na) - y * u[1] + x * right[1], float(v), s + 1))
+    if len(expected) != len(points):
+        fail(reasons, f"{len(points)} placed readings exported, the file's steps hold {len(expected)}")
+        return
+    offsets = {}
+    for got, want in zip(points, expected):
+        if want is None:
+            continue
+        if got[2] != want[2] or got[3] != want[3]:
+            fail(reasons, f"exported reading {got} is not the file's next one {want}")
+            return
+        de, dn = got[0] - want[0], got[1] - want[1]
+        offsets.setdefault(got[3], []).append((de * u[0] + dn * u[1], de * right[0] + dn * right[1]))
+    worst = [0.0, 0.0]
+    for s in sorted(offsets):
+        along = sum(a for a, _ in offsets[s]) / len(offsets[s])
+        across = sum(c for _, c in offsets[s]) / len(offsets[s])
+        if abs(along) > 0.02 or abs(across) > 0.02:
+            fail(reasons, f"sensor {s} lies {along:+.3f} along and {across:+.3f} across its true place")
+        print(f"sensor {s}: {len(offsets[s])} readings, mean {along:+.4f} along, {across:+.4f} across its place")
+        worst = [max(worst[0], abs(along)), max(worst[1], abs(across))]
+    print(f"{len(offsets)} sensors, each within {worst[0]:.4f} along and {worst[1]:.4f} across of its true place")
+
+
+def check_antenna_track(steps, metres, reasons):
+    """Without a console the swath's edges are the antenna itself."""
     worst = 0.0
-    for (a, b) in pairs:
-        expected = separations[a[3] - 1]
-        worst = max(worst, abs(math.hypot(a[0] - b[0], a[1] - b[1]) - expected))
-    if not pairs or worst > 0.01:
-        fail(reasons, f"the two sensors of a reading lie up to {worst:.3f} off their separation")
-    print(f"tracks: {len(sensors)} sensors, {['%.3f' % g for g in gaps]} apart; "
-          f"{len(pairs)} two-sensor readings within {worst:.4f} of their separation")
+    for step in steps:
+        e = step["edge"]
+        if step["from"] is None:
+            continue
+        for end in ((e["e"], e["f"]), (e["g"], e["h"])):
+            worst = max(worst, math.dist(end, step["to"]) * metres)
+    if len(steps) < 20 or worst > 0.01:
+        fail(reasons, f"{len(steps)} edges, the farthest {worst:.3f} m from its antenna position")
+    print(f"antenna track: {len(steps)} edges, the farthest {worst:.4f} m from its antenna position")
 
 
 def read_asc(path):
@@ -193,16 +280,29 @@ def main():
     ap.add_argument("--capture", required=True)
     ap.add_argument("--epsg", type=int, default=0)
     ap.add_argument("--field")
-    ap.add_argument("--separations")
     ap.add_argument("--cell", type=float, default=0.25)
+    ap.add_argument("--dump", help="tesselog-dump, to read the data file's fixes and steps")
+    ap.add_argument("--file", help="the data file that was exported")
+    ap.add_argument("--behind", type=float, help="metres from the antenna back to the sensors")
+    ap.add_argument("--places", help="metres from the antenna to each sensor, to its right")
+    ap.add_argument("--antenna-track", action="store_true")
     a = ap.parse_args()
     reasons = []
-    points, pairs, unit = read_csv(a.prefix + ".csv", a.epsg, reasons)
+    points, unit = read_csv(a.prefix + ".csv", a.epsg, reasons)
     print(f"csv: {len(points)} rows in {unit}")
     check_xyz(a.prefix + ".xyz", len(points), reasons)
     check_geojson(a.prefix + ".geojson", walk_of_capture(a.capture), reasons)
-    if a.separations:
-        check_tracks(points, pairs, [float(s) for s in a.separations.split(",")], reasons)
+    if a.dump:
+        items = dump_items(a.dump, a.file)
+        steps = steps_of(items)
+        metres = METRES_PER_UNIT[unit]
+        if a.antenna_track:
+            check_antenna_track(steps, metres, reasons)
+        else:
+            consoles = [int(c) for kind, f in items if kind == "setup" for c in f["consoles"].split(",")]
+            consoles = [c for c in consoles if c > 0]
+            places = [float(x) for x in a.places.split(",")]
+            check_truth(points, steps, consoles, a.behind, places, metres, reasons)
     if a.field:
         check_grid(a.prefix, a.field, a.epsg, unit, a.cell, points, reasons)
     for r in reasons:

@@ -213,7 +213,8 @@ public:
     SentencePass(const MakerFormat& format, int32_t units, BackgroundCopyWriter& writer, BackgroundExtent& extent,
                  BackgroundConversion& result)
         : format_(format), units_(units), writer_(writer), extent_(extent), result_(result),
-          corrector_(format.OffsetX, format.OffsetY) {}
+          corrector_(BackgroundMetresToDisplay(format.OffsetX, units),
+                     BackgroundMetresToDisplay(format.OffsetY, units)) {}
 
     // Records before the first "G" only look for it.
     void Take(const uint8_t* record) {

@@ -37,8 +37,9 @@ struct MakerFormat {
     bool Recognised = false;
     int Family = -1;
     int SourceRecordLength = 0;
-    // Antenna offsets of the recording (across-track X, along-track Y), in
-    // the families that carry them; none of the recognised ones does.
+    // Antenna offsets of the recording (across-track X, along-track Y, in
+    // metres), in the families that carry them; none of the recognised ones
+    // does. They are brought into the display unit of the positions.
     bool HasOffsets = false;
     double OffsetX = 0.0;
     double OffsetY = 0.0;

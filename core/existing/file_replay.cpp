@@ -214,6 +214,7 @@ private:
     void Segment(uint8_t code, double value) {
         if (code == '0') {
             collecting_ = true;
+            havePrevious_ = false;
             ResetCounts();
             return;
         }
@@ -221,7 +222,9 @@ private:
         const int i = code - 'a';
         values_[i] = value;
         seen_[i] = true;
-        if (settings_.MapDisplayType == 0) {
+        if (sensors_.SensorCount <= 0) {
+            AntennaTrack(code);
+        } else if (settings_.MapDisplayType == 0) {
             if (code == 'l' && Seen(8)) DrawMarks(EdgeOf(8));
             if (code == 'p' && Seen(12)) {
                 DrawMarks(EdgeOf(12));
@@ -241,6 +244,22 @@ private:
                 if (batch_.Strokes().size() >= StrokesPerPaint) Flush();
             }
         }
+    }
+
+    // Without sensors the edges are the antenna: its track from the previous
+    // edge (the pair's first, a..d) to the current one (e..h), as live.
+    void AntennaTrack(uint8_t code) {
+        if (code == 'd' && Seen(0)) {
+            previous_ = EdgeOf(0);
+            havePrevious_ = pairOpened_ = true;
+        }
+        if (code != 'h' || !Seen(4)) return;
+        const SwathEdge current = EdgeOf(4);
+        if (havePrevious_) AddAntennaTrack(batch_, state_, previous_, current, pairOpened_, settings_);
+        previous_ = current;
+        havePrevious_ = true;
+        pairOpened_ = false;
+        if (batch_.Strokes().size() >= StrokesPerPaint) Flush();
     }
 
     // The first three values of the edge starting at value `at`.
@@ -276,6 +295,7 @@ private:
     bool seen_[ValueCount] = {};
     SwathEdge previous_;
     bool havePrevious_ = false;
+    bool pairOpened_ = false;  // the previous edge is a segment's first
     int32_t classes_[MaxSensors][ReplayReadingsPerEdge] = {};
     StripReadings readings_;
     TileStrokeBatch batch_;

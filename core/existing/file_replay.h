@@ -111,7 +111,8 @@ std::string PositionCountText(int32_t count);
 // Draws the file's track into the overlay tiles: after the first "X$START"
 // record, every segment's edges as position marks (MapDisplayType 0) or as
 // colour strips of the readings between them, in the map's current scale
-// and display options. The file is left at its end.
+// and display options; with no sensor, the antenna's track as the live map
+// draws it. The file is left at its end.
 void ReplayTrack(DataFile& file, MapState& state, MapTileSurfaces& tiles, const Settings& settings,
                  const SensorTables& sensors, ReplayProgress& progress);
 

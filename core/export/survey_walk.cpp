@@ -185,9 +185,10 @@ void SurveyWalk::PlaceStep(const SwathEdge& previous, const SwathEdge& current) 
     const SensorTables& sensors = header_.Sensors;
     for (Pending& p : pending_) {
         const int32_t s = p.SensorIndex;
-        const int32_t m = count[s];
-        const double along = m == 1 ? 0.5 : double(index[s]++) / (m - 1);
-        const double across = sensors.SensorCount <= 1 ? 0.5 : (sensors.StripLeft[s] + sensors.StripRight[s]) / 2;
+        // Reading j of m in the middle of its share of the step, the part of
+        // the step the map paints it over; across, the sensor's own place.
+        const double along = (index[s]++ + 0.5) / count[s];
+        const double across = sensors.SwathPlace[s];
         const double lx = previous.Left.X + along * (current.Left.X - previous.Left.X);
         const double ly = previous.Left.Y + along * (current.Left.Y - previous.Left.Y);
         const double rx = previous.Right.X + along * (current.Right.X - previous.Right.X);

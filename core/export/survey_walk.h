@@ -6,9 +6,8 @@
 // records those edges as segment records (groups 1 and 2: a..d and e..h).
 // The walk reads the edges back and places each reading as the colour fill
 // spreads it: a sensor's readings of one step evenly along the step, reading
-// j of m at the fraction j / (m - 1) from the previous edge (a lone reading in
-// the middle of the step), across the swath at the middle of the sensor's own
-// strip, which is the sensor's place in the array.
+// j of m in the middle of its share, at the fraction (j + 0.5) / m from the
+// previous edge, and across the swath at the sensor's place in the array.
 //
 // Readings with no step around them (before a run's second fix, after a
 // pause, and all of a file recorded without GPS) are delivered unpositioned.

@@ -55,11 +55,14 @@ SensorTables BuildSensorTables(const Settings& settings) {
     t.SensorCount = sensor;
     t.MinSeparation = std::min(settings.UnitSensorSeparation, settings.ConsoleSeparation);
     // The array's width in the same unit as the positions (the last sensor's
-    // position), so that the ratios do not depend on the display unit.
+    // position), so that the ratios do not depend on the display unit. The
+    // swath's margin beyond the outer sensors is the settings' one.
     double width = sensor > 0 ? t.SensorPosition[sensor - 1] : 0.0;
     double stripWidth = width + t.MinSeparation;
+    const double margin = consoles == 1 ? 0.25 : t.MinSeparation / 2.0;
+    const double swath = width + 2.0 * margin;
     for (int k = 0; k < sensor; ++k) {
-        t.NormalisedCentre[k] = width > 0.0 ? t.SensorPosition[k] / width : 0.0;
+        t.SwathPlace[k] = swath != 0.0 ? (t.SensorPosition[k] + margin) / swath : 0.5;
         if (stripWidth > 0.0) {
             t.StripLeft[k] = t.SensorPosition[k] / stripWidth;
             t.StripRight[k] = (t.SensorPosition[k] + t.MinSeparation) / stripWidth;

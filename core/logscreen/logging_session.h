@@ -100,7 +100,10 @@ struct SensorTables {
     int32_t ConsoleFirstSensor[MaxConsoles] = {};
     double SensorPosition[MaxSensors] = {};    // across the track, from the first sensor
     double MinSeparation = 0.0;
-    double NormalisedCentre[MaxSensors] = {};  // position / ArrayWidth
+    // Where the sensor lies between the swath's left end (0) and right end
+    // (1): the swath reaches a margin beyond the outer sensors (half the
+    // smaller separation, 0.25 m for one console).
+    double SwathPlace[MaxSensors] = {};
     double StripLeft[MaxSensors] = {};         // the sensor's strip of 0..1 on the colour map
     double StripRight[MaxSensors] = {};
 };

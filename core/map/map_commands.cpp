@@ -83,12 +83,12 @@ void MapCommands::Draw(int32_t loggingState, double northing, double easting, do
 }
 
 // The opening of the logging screen also fixes which way the swath edge is
-// found for this run: the sign of GpsOffsetY.
+// found for this run: the sign of GpsOffsetY (none without an array).
 void MapCommands::Reset() {
     ResetMap(state_, tiles_, settings_);
     tileScale_ = state_.Scale;
     swath_.Tracker().Reset();
-    swath_.Tracker().TakeOffsetSign(settings_.GpsOffsetY);
+    swath_.Tracker().TakeOffsetSign(SwathArrayOf(settings_).OffsetY);
 }
 
 void MapCommands::ResetSwath() { swath_.Tracker().Reset(); }

@@ -5,6 +5,7 @@
 
 #include "core/acquisition/acquisition_state.h"
 #include "core/datafile/data_file_writers.h"
+#include "core/gps/coordinates.h"
 #include "core/gps/position_handler.h"
 #include "core/logscreen/colour_palette.h"
 #include "core/logscreen/logging_session.h"
@@ -35,8 +36,13 @@ Color PositionInk(const Settings& settings) { return static_cast<Color>(settings
 
 }  // namespace
 
+// The settings keep GpsOffsetY in metres; the swath edges are derived in
+// the display unit already. With no console there is no array: the track is
+// the antenna's.
 SwathArray SwathArrayOf(const Settings& settings) {
-    return {settings.GpsOffsetY, settings.SwathEdgeNear, settings.SwathEdgeFar};
+    if (settings.ConsoleCount <= 0) return {};
+    return {MetresToDisplayUnits(settings.GpsOffsetY, settings.DisplayUnits), settings.SwathEdgeNear,
+            settings.SwathEdgeFar};
 }
 
 SwathEdge EdgeAt(SwathPoint a, double ux, double uy, const SwathArray& array) {
@@ -171,13 +177,23 @@ void AddPositionMarks(TileStrokeBatch& batch, const MapState& state, const Swath
         return;
     }
     const int32_t dotSize = std::max(size, 0);
-    if (sensors.SensorCount <= 1) {
-        batch.AddDot(Between(e.Lx, e.Ly, e.Rx, e.Ry, 0.5), dotSize, ink);
-        return;
-    }
     const int32_t count = std::min(sensors.SensorCount, MaxSensors);
     for (int32_t k = 0; k < count; ++k)
-        batch.AddDot(Between(e.Lx, e.Ly, e.Rx, e.Ry, sensors.NormalisedCentre[k]), dotSize, ink);
+        batch.AddDot(Between(e.Lx, e.Ly, e.Rx, e.Ry, sensors.SwathPlace[k]), dotSize, ink);
+}
+
+void AddAntennaTrack(TileStrokeBatch& batch, const MapState& state, const SwathEdge& previous,
+                     const SwathEdge& current, bool firstPair, const Settings& settings) {
+    const PixelPoint from = WorldToPixel(state, previous.Left.X, previous.Left.Y);
+    const PixelPoint to = WorldToPixel(state, current.Left.X, current.Left.Y);
+    const Color ink = PositionInk(settings);
+    const int32_t size = settings.PositionSize;
+    if (size >= 4) {
+        batch.AddLine(from, to, ink, size == 4 ? 1 : 2);
+        return;
+    }
+    if (firstPair) batch.AddDot(from, std::max(size, 0), ink);
+    batch.AddDot(to, std::max(size, 0), ink);
 }
 
 StripReadings::StripReadings() {
@@ -193,16 +209,17 @@ void AddColourStrips(TileStrokeBatch& batch, const MapState& state, const SwathE
     const int32_t count = std::min(sensors.SensorCount, MaxSensors);
     // Sensor by sensor along the step: a sensor's neighbouring readings
     // mostly share a colour class, so its lines come in runs of one pen.
+    // Every reading has its equal share of the step, a lone one the whole.
     for (int32_t k = 0; k < count; ++k) {
         const int32_t last = std::min(readings.LastIndex[k], AmplitudeBankSize - 1);
-        if (last <= 0 || readings.Classes[k] == nullptr) continue;
+        if (last < 0 || readings.Classes[k] == nullptr) continue;
         const double from = count == 1 ? 0.0 : sensors.StripLeft[k];
         const double to = count == 1 ? 1.0 : sensors.StripRight[k];
         for (int32_t s = 0; s < n; ++s) {
             const double f = double(s) / n;
             const double lx = a.Lx + f * (b.Lx - a.Lx), ly = a.Ly + f * (b.Ly - a.Ly);
             const double rx = a.Rx + f * (b.Rx - a.Rx), ry = a.Ry + f * (b.Ry - a.Ry);
-            const int32_t reading = static_cast<int32_t>(int64_t(s) * last / n);
+            const int32_t reading = static_cast<int32_t>(int64_t(s) * (last + 1) / n);
             const Color ink = ColourClassColor(readings.Classes[k][reading]);
             batch.AddLine(Between(lx, ly, rx, ry, from), Between(lx, ly, rx, ry, to), ink, 2);
         }
@@ -241,12 +258,14 @@ SwathStep MapSwath::Record(const Settings& settings, double x, double y) {
 void MapSwath::Paint(MapState& state, MapTileSurfaces& tiles, const Settings& settings, const SwathStep& step) {
     if (!Bound() || state.TileWidth <= 0 || state.TileHeight <= 0) return;
     batch_.Clear();
-    if (settings.MapDisplayType == 0) {
-        if (step.Kind == SwathStepKind::FirstPair)
-            AddPositionMarks(batch_, state, step.Previous, settings, *sensors_);
-        if (step.Kind == SwathStepKind::FirstPair || step.Kind == SwathStepKind::Next)
-            AddPositionMarks(batch_, state, step.Current, settings, *sensors_);
-    } else if (step.Kind == SwathStepKind::FirstPair || step.Kind == SwathStepKind::Next) {
+    const bool firstPair = step.Kind == SwathStepKind::FirstPair;
+    if (!firstPair && step.Kind != SwathStepKind::Next) return;
+    if (sensors_->SensorCount <= 0) {
+        AddAntennaTrack(batch_, state, step.Previous, step.Current, firstPair, settings);
+    } else if (settings.MapDisplayType == 0) {
+        if (firstPair) AddPositionMarks(batch_, state, step.Previous, settings, *sensors_);
+        AddPositionMarks(batch_, state, step.Current, settings, *sensors_);
+    } else {
         AddColourStrips(batch_, state, step.Previous, step.Current, *sensors_, *epochs_, *readings_);
     }
     if (!batch_.Empty()) batch_.Paint(state, tiles);

@@ -8,7 +8,10 @@
 // antenna: straight back along the last step when the offset is 0 or
 // negative, back along the travelled path when it is positive (the array
 // trails the antenna round the turns). The sign is taken once when the
-// logging screen opens.
+// logging screen opens. The settings hold these lengths in metres; the
+// positions, and so the swath, are in the display unit (each foot by its own
+// length). Without a console there is no array: both ends of every edge are
+// the antenna, and the map draws the antenna's track.
 //
 // Each edge is written to the data file as segment records, which the track
 // replay reads back to draw the same swath, and is painted into the map's
@@ -64,7 +67,7 @@ struct SwathStep {
     SwathEdge Current;
 };
 
-// The array as the edge computation needs it (map units).
+// The array as the edge computation needs it (map units: the display unit).
 struct SwathArray {
     double OffsetY = 0.0;  // along the track, from the antenna back to the array
     double EdgeNear = 0.0; // antenna's across-track place to the swath's left edge
@@ -112,11 +115,19 @@ SwathEdge EdgeAt(SwathPoint a, double ux, double uy, const SwathArray& array);
 // groups 2 and 4 afterwards.
 void WriteSwathSegments(DataFileWriter& writer, const SwathStep& step);
 
-// The position marks on one edge by PositionSize: dots at the sensors'
-// centres (0..3), or the edge as a line in the 1-pixel (4) or 2-pixel (5)
+// The position marks on one edge by PositionSize: dots where the sensors
+// are on it (0..3), or the edge as a line in the 1-pixel (4) or 2-pixel (5)
 // position pen.
 void AddPositionMarks(TileStrokeBatch& batch, const MapState& state, const SwathEdge& edge,
                       const Settings& settings, const SensorTables& sensors);
+
+// With no sensor the edges are the antenna itself and the map draws its
+// track, whatever the display type: a line from the previous point to the
+// current one in the 1-pixel (PositionSize 4) or 2-pixel (5) position pen,
+// or dots (0..3) at the current point, and at the previous one too on the
+// first pair of a segment.
+void AddAntennaTrack(TileStrokeBatch& batch, const MapState& state, const SwathEdge& previous,
+                     const SwathEdge& current, bool firstPair, const Settings& settings);
 
 // The colour classes painted along one step, per sensor: its classes in
 // the order they were read, and the index of the last one (-1: none).
@@ -129,8 +140,10 @@ struct StripReadings {
 // The readings between the previous and the current edge: n cross-lines (n
 // the longer end's movement in pixels), each cut into the sensors' strips in
 // the 2-pixel pens of the colour classes, a sensor's readings spread evenly
-// along the step. The live map paints the epoch just closed; the track
-// replay the readings it collected from the data file.
+// along the step: cross-line s shows reading trunc(s * m / n) of m, so every
+// reading has its share and a lone reading fills the step. The live map
+// paints the epoch just closed; the track replay the readings it collected
+// from the data file.
 void AddColourStrips(TileStrokeBatch& batch, const MapState& state, const SwathEdge& previous,
                      const SwathEdge& current, const SensorTables& sensors, const StripReadings& readings);
 void AddColourStrips(TileStrokeBatch& batch, const MapState& state, const SwathEdge& previous,

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "core/gps/coordinates.h"
+
 namespace tesselog {
 
 int32_t Settings::SensorTotal() const {
@@ -27,13 +29,12 @@ void Settings::RecomputeArrayGeometry() {
     double margin = ConsoleCount == 1 ? 0.25 : MinSeparation / 2.0;
     SwathEdgeNear = GpsOffsetX + margin;
     SwathEdgeFar = ArrayWidth - GpsOffsetX + margin;
-    if (DisplayUnits != 0) {
-        // US survey feet are treated as plain feet here as well.
-        MinSeparation /= 0.3048;
-        ArrayWidth /= 0.3048;
-        SwathEdgeNear /= 0.3048;
-        SwathEdgeFar /= 0.3048;
-    }
+    // Positions are in the display unit, so the swath's lengths are too,
+    // each kind of foot with its own length.
+    MinSeparation = MetresToDisplayUnits(MinSeparation, DisplayUnits);
+    ArrayWidth = MetresToDisplayUnits(ArrayWidth, DisplayUnits);
+    SwathEdgeNear = MetresToDisplayUnits(SwathEdgeNear, DisplayUnits);
+    SwathEdgeFar = MetresToDisplayUnits(SwathEdgeFar, DisplayUnits);
 }
 
 void Settings::RecomputeCursorPixels() {

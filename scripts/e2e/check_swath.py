@@ -19,8 +19,9 @@ Checked:
   - with --field (tesselog-sim --field-out): every strong positive feature
     that the survey walked over (a reading placed within half a metre of its
     centre) shows on the map at its place: the highest reading placed within
-    3 m of it, where it adds more than any other feature, lies within --peak-distance (0.8 m) of its centre and stands at
-    least 40 % of the feature's amplitude above the median of all readings.
+    3 m of it, where it adds more than any other feature, lies within
+    --peak-distance (1 m) of its centre and stands at least 40 % of the
+    feature's amplitude above the median of all readings.
 Prints a summary; exits 1 with the reasons on any failure.
 """
 import argparse
@@ -62,7 +63,11 @@ class Header:
             self.unit_sep, self.console_sep = float(f["unit-separation"]), float(f["console-separation"])
 
     def geometry(self):
-        """Near and far swath edges (display unit) and each sensor's place across, 0..1."""
+        """Near and far swath edges and the offset along (display unit), each sensor's place
+        across the swath, 0..1. Without a console the swath is the antenna itself."""
+        factor = METRES_PER_UNIT.get(self.units, 1.0)
+        if not self.consoles:
+            return 0.0, 0.0, 0.0, []
         positions, place = [], 0.0
         for i, sensors in enumerate(self.consoles):
             if i > 0:
@@ -75,10 +80,8 @@ class Header:
         min_sep = min(self.unit_sep, self.console_sep)
         margin = min_sep / 2 if len(self.consoles) != 1 else 0.25
         near, far = self.offset_x + margin, width - self.offset_x + margin
-        if self.units != 0:
-            near, far = near / 0.3048, far / 0.3048
-        centres = [p / width if width > 0 else 0.5 for p in positions]
-        return near, far, centres
+        centres = [(p + margin) / (width + 2 * margin) for p in positions]
+        return near / factor, far / factor, self.offset_y / factor, centres
 
 
 def read_dump(dump, path):
@@ -175,7 +178,9 @@ def main():
     ap.add_argument("--dump", default=str(ROOT / "build/native/tools/tesselog-dump"))
     ap.add_argument("--field")
     ap.add_argument("--min-edges", type=int, default=20)
-    ap.add_argument("--peak-distance", type=float, default=0.8,
+    # Sensors 1 m apart leave a feature up to half a metre across from the nearest sensor's
+    # track, and a neighbouring feature's slope pulls the highest reading further along it.
+    ap.add_argument("--peak-distance", type=float, default=1.0,
                     help="metres by which the highest reading near a feature may miss its centre")
     ap.add_argument("--tolerance", type=float, default=0.0,
                     help="how far an edge may lie from its place (display unit); by default 0.01 plus 0.2 %% "
@@ -186,7 +191,7 @@ def main():
 
     header = Header()
     order, edges, readings = walk(read_dump(args.dump, args.file), header)
-    near, far, centres = header.geometry()
+    near, far, y, centres = header.geometry()
     problems = []
     if len(edges) < args.min_edges:
         problems.append(f"only {len(edges)} swath edges with a position (at least {args.min_edges} expected)")
@@ -198,7 +203,6 @@ def main():
     wrong_width = [e for e in edges if abs(math.dist(e[0], e[1]) - (near + far)) > 0.01 + 0.002 * (near + far)]
     if wrong_width:
         problems.append(f"{len(wrong_width)} edges are not {near + far:.3f} wide, e.g. {wrong_width[0]}")
-    y = header.offset_y
     behind = [e for e in edges
               if abs(math.dist(e[2], e[0]) - math.hypot(y, near)) <= tolerance
               and abs(math.dist(e[2], e[1]) - math.hypot(y, far)) <= tolerance]

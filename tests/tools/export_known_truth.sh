@@ -5,9 +5,12 @@
 # the export back with Python's csv and json modules:
 #   - survey: three lines over three features, metres, zone 30 north: the grid's
 #     highest cells lie at the features, the track within a metre of the walk;
-#   - straight: one line in US survey feet south of the equator (zone 56),
-#     consoles of two, one and two sensors with unequal separations: every
-#     sensor on its own straight track, the tracks the separations apart;
+#   - feet, us-feet: one straight line in international feet (zone 30 north)
+#     and in US survey feet (zone 56 south), consoles of two, one and two
+#     sensors with unequal separations, the array behind the antenna and
+#     ahead of it: every sensor within 0.02 ft of its true place along and
+#     across the track (the file's fixes and epochs read by tesselog-dump);
+#   - gps-only: no console, the file's swath on the antenna within 0.01 m;
 #   - a grid NMEA mode: the track goes to a CSV in the grid's coordinates;
 #   - a damaged file, a file that is not a data file, bad usage.
 #
@@ -18,6 +21,7 @@ build="${1:-$root/build/native}"
 sim="$build/tools/tesselog-sim"
 replay="$build/tools/tesselog-replay"
 export_tool="$build/tools/export/tesselog-export"
+dump="$build/tools/tesselog-dump"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 failed=0
@@ -65,14 +69,28 @@ record survey 106000 --consoles 2 --types 2 --rate 10 --gps-mode 1 --gps-rate 5 
 grep -q '^coordinates: EPSG:32630 ' "$work/survey/export.txt" || { echo "FAIL survey: summary"; failed=1; }
 check survey --epsg 32630 --field "$work/survey/field.txt" --cell 0.5 || failed=1
 
-# Sensors at 0, 0.5, 1.5, 2.5 and 3.0 m: in US survey feet the swath is
-# divided by 0.3048, as the map does for both kinds of feet.
-record straight 33000 --consoles 3 --types 2,1,2 --rate 10 --gps-mode 1 --gps-rate 5 --lines 1 \
-    --line-length 40 --origin -33.9,151.2 --anomalies 0 --seed 3 --duration 36 -- \
-    "ConsoleCount 3" "ConsoleType 1,0,1" "NmeaMode 1" "DisplayUnits 2" "UnitSensorSeparation 0.5" \
-    "ConsoleSeparation 1.0" "GpsOffsetX 1.5" "GpsOffsetY 0" "MapSize 60" || failed=1
-"$export_tool" --only csv,xyz,track "$work/straight/out.mgr" >/dev/null || failed=1
-check straight --epsg 32756 --separations 1.6404,3.2808,3.2808,1.6404 || failed=1
+# Sensors at 0, 0.5, 1.5, 2.5 and 3.0 m across, the antenna 1.5 m right of the
+# first: the sensors lie -1.5, -1.0, 0, 1.0 and 1.5 m to the antenna's right,
+# 0.5 m behind it in feet (back along the path) and 0.3 m ahead of it in US
+# survey feet (back along the last step).
+array=("ConsoleCount 3" "ConsoleType 1,0,1" "NmeaMode 1" "UnitSensorSeparation 0.5" "ConsoleSeparation 1.0"
+       "GpsOffsetX 1.5" "MapSize 60")
+straight=(--consoles 3 --types 2,1,2 --rate 10 --gps-mode 1 --gps-rate 5 --lines 1 --line-length 50 --speed 2
+          --anomalies 0 --duration 30)
+places=-1.5,-1.0,0,1.0,1.5
+record feet 24000 "${straight[@]}" --seed 3 -- "${array[@]}" "DisplayUnits 1" "GpsOffsetY 0.5" || failed=1
+"$export_tool" --only csv,xyz,track "$work/feet/out.mgr" >/dev/null || failed=1
+check feet --epsg 32630 --dump "$dump" --file "$work/feet/out.mgr" --behind 0.5 --places="$places" || failed=1
+record us-feet 24000 "${straight[@]}" --origin -33.9,151.2 --seed 4 -- "${array[@]}" "DisplayUnits 2" \
+    "GpsOffsetY -0.3" || failed=1
+"$export_tool" --only csv,xyz,track "$work/us-feet/out.mgr" >/dev/null || failed=1
+check us-feet --epsg 32756 --dump "$dump" --file "$work/us-feet/out.mgr" --behind -0.3 --places="$places" ||
+    failed=1
+
+record gps-only 33000 --consoles 0 --gps-mode 1 --gps-rate 5 --lines 1 --line-length 40 --seed 5 --duration 36 -- \
+    "ConsoleCount 0" "NmeaMode 1" "MapSize 60" || failed=1
+"$export_tool" --only csv,xyz,track "$work/gps-only/out.mgr" >/dev/null || failed=1
+check gps-only --epsg 32630 --dump "$dump" --file "$work/gps-only/out.mgr" --antenna-track || failed=1
 
 record grid-mode 40000 --consoles 1 --types 2 --rate 10 --gps-mode 3 --gps-rate 5 --lines 2 --line-length 15 \
     --anomalies 2 --seed 5 --duration 42 -- "ConsoleCount 1" "ConsoleType 1" "NmeaMode 3" "MapSize 60" || failed=1

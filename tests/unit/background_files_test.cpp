@@ -368,6 +368,26 @@ TEST(AntennaOffset, StraightPathAheadAndBehind) {
     }
 }
 
+TEST(AntennaOffset, OffsetsInMetresMovePositionsShownInFeetByTheirLength) {
+    // Grid positions in metres 3.048 m (10 ft) apart walking east, shown in
+    // feet; the recording's offsets X 0.3048 m and Y -3.048 m put the array
+    // 1 ft to the left (north) and 10 ft ahead of the antenna.
+    const std::string bytes =
+        DataFileWith(3, {"$GPLLK,173524,120226,1000.000,M,5000.000,M,3,08,0.9,45.0,M*00",
+                         "$GPLLK,173525,120226,1003.048,M,5000.000,M,3,08,0.9,45.0,M*00"}, 1);
+    const Converted out = tesselog::Run(bytes, [&](File& in, File& copy) {
+        MakerFormat format = RecogniseMakerFile(in);
+        format.HasOffsets = true;
+        format.OffsetX = 0.3048;
+        format.OffsetY = -3.048;
+        MapState map = TestMap();
+        return ConvertMakerBackground(in, format, copy, 1, map);
+    });
+    ASSERT_EQ(out.Points.size(), 1u);
+    EXPECT_NEAR(out.Points[0].Easting, 1003.048 / 0.3048 + 10.0, 0.0006);
+    EXPECT_NEAR(out.Points[0].Northing, 5000.0 / 0.3048 + 1.0, 0.0006);
+}
+
 TEST(AntennaOffset, TurningPathFollowsTheTrackBehind) {
     // East to (10, 0), then north.
     std::vector<BackgroundPoint> path;

@@ -103,12 +103,13 @@ TEST(ExportSurveyWalk, ReadingsLieWhereTheColourFillPaintedThem) {
         double value, easting, northing, station;
         int32_t timeMs, quality;
     } expected[] = {
-        // Across: the middle of each sensor's strip of the 2 m swath (0.25,
-        // 0.75, 1.75). Along: reading j of m at j / (m - 1), a lone one in the middle.
-        {1, 1, 10, 0.25, 0.0, 10.0, 200, 4}, {2, 1, 20, 0.75, 0.0, 10.0, 200, 4},
-        {3, 2, 30, 1.75, 0.0, 10.0, 210, 4}, {1, 1, 11, 0.25, 0.5, 10.5, 300, 4},
-        {2, 1, 21, 0.75, 0.5, 10.5, 300, 4}, {3, 2, 31, 1.75, 1.0, 10.5, 310, 4},
-        {1, 1, 12, 0.25, 1.0, 11.0, 400, 4}, {2, 1, 22, 0.75, 1.0, 11.0, 400, 4},
+        // Across: each sensor's place, a quarter (half the smaller
+        // separation) inside the 2 m swath (0.25, 0.75, 1.75). Along: reading
+        // j of m in the middle of its share of the step, (j + 0.5) / m.
+        {1, 1, 10, 0.25, 1 / 6.0, 10.0, 200, 4}, {2, 1, 20, 0.75, 1 / 6.0, 10.0, 200, 4},
+        {3, 2, 30, 1.75, 0.25, 10.0, 210, 4},    {1, 1, 11, 0.25, 0.5, 10.5, 300, 4},
+        {2, 1, 21, 0.75, 0.5, 10.5, 300, 4},     {3, 2, 31, 1.75, 0.75, 10.5, 310, 4},
+        {1, 1, 12, 0.25, 5 / 6.0, 11.0, 400, 4}, {2, 1, 22, 0.75, 5 / 6.0, 11.0, 400, 4},
         {1, 1, 13, 0.25, 2.0, 11.5, 500, 5}, {2, 1, 23, 0.75, 2.0, 11.5, 500, 5},
         {3, 2, 32, 1.75, 2.0, 11.5, 510, 5},
     };

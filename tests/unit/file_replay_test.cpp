@@ -174,16 +174,18 @@ TEST(TrackReplay, ReadingsCountOnlyBetweenASegmentStartAndABreak) {
     EXPECT_EQ(rig.Count(Repeat(Rec("*"), 50) + segment), 300);
 }
 
-TEST(TrackReplay, AtMostFiveHundredReadingsPerSensorBetweenEdges) {
+TEST(TrackReplay, FiveHundredReadingsPerSensorBetweenEdges) {
+    // A step of 1000 pixels gives each of sensor 0's 500 readings two
+    // cross-lines: 499 low ones (class 0), then the 500th (class 49) on the
+    // last two, at px 1028 and 1029. A 501st (class 25) finds no room, nor
+    // spills into sensor 1. After the edge there is room again: 30 lines.
     TrackRig rig(1);
-    const std::string low = Reading(0, ",0005,"), high = Reading(0, ",0495,");
-    // Sensor 0's 100 high readings after 500 low ones find no room (nor
-    // spill into sensor 1's two low ones); after the edge there is room.
-    const test::TileStrokes drawn = rig.Run(Go + Repeat(Reading(0, ",0005,0005"), 2) + Repeat(low, 498) +
-                                            Repeat(high, 100) + Step + Repeat(high, 2) + Edge('e', 180, 150, 180, 110));
-    EXPECT_EQ(CountStrokes(drawn, 0), 200);
-    EXPECT_EQ(CountStrokes(drawn, 49), 30);
-    EXPECT_EQ(CountStrokes(drawn), 230);
+    const test::TileStrokes drawn =
+        rig.Run(Go + Repeat(Reading(0, ",0005,0005"), 2) + Repeat(Reading(0, ",0005,"), 497) + Reading(0, ",0495,") +
+                Reading(0, ",0255,") + Edge('a', 30, 150, 30, 110) + Edge('e', 1030, 150, 1030, 110) +
+                Reading(0, ",0255,") + Edge('e', 1060, 150, 1060, 110));
+    EXPECT_EQ(CountStrokes(drawn, 49), 2);
+    EXPECT_EQ(CountStrokes(drawn, 25), 30);
 }
 
 TEST(TrackReplay, CutRecordsAndUnseenEdgeStartsDrawNothing) {

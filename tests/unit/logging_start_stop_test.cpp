@@ -110,8 +110,9 @@ TEST(LoggingStartStop, SensorTablesSpanTheArray) {
         EXPECT_DOUBLE_EQ(t.SensorPosition[k], position[k]);
         EXPECT_DOUBLE_EQ(t.StripLeft[k], position[k] / 3.5);
         EXPECT_DOUBLE_EQ(t.StripRight[k], (position[k] + 0.5) / 3.5);
+        // The swath reaches half the smaller separation beyond the outer sensors.
+        EXPECT_DOUBLE_EQ(t.SwathPlace[k], (position[k] + 0.25) / 3.5);
     }
-    EXPECT_DOUBLE_EQ(t.NormalisedCentre[4], 1.0);
     EXPECT_DOUBLE_EQ(t.MinSeparation, 0.5);
 }
 

@@ -17,11 +17,12 @@ TEST(SettingsModel, ArrayGeometry) {
         int32_t sensors, twoSensor;
         double width, minSep, nearEdge, farEdge;
     };
-    const double ft = 0.3048;
+    const double ft = 0.3048, usft = 1200.0 / 3937.0;
     const Case cases[] = {
         {"types 1,1,0", 3, {1, 1, 0}, 1.0, 0.5, 0.0, 0, 5, 2, 3.0, 0.5, 0.25, 3.25},
         {"one console adds 0.25", 1, {1, 1, 1}, 1.0, 1.0, 2.5, 0, 2, 1, 1.0, 1.0, 2.75, -1.25},
         {"feet", 3, {1, 1, 1}, 1.0, 1.0, 2.5, 1, 6, 3, 5.0 / ft, 1.0 / ft, 3.0 / ft, 3.0 / ft},
+        {"US survey feet", 1, {0, 1, 1}, 1.0, 1.0, 1.0, 2, 1, 0, 0.0, 1.0 / usft, 1.25 / usft, -0.75 / usft},
         {"unused types ignored", 2, {0, 0, 1}, 1.0, 2.0, 0.0, 0, 2, 0, 2.0, 1.0, 0.5, 2.5},
     };
     for (const Case& c : cases) {

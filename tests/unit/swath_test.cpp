@@ -87,6 +87,23 @@ TEST(SwathEdges, HistoryDropsItsFirstElevenPastForty) {
     ExpectEdge(s.Current, {10, -71, 12, -71}, "after the drop");
 }
 
+// Two two-sensor consoles 1 m apart, the antenna 1 m right of the first
+// sensor and 0.5 m ahead of the array (along the path it walked): the swath
+// reaches 1 + 0.5 (half the separation) to the left of the antenna and
+// 3 - 1 + 0.5 to its right.
+void TwoConsoleArray(Settings& s) {
+    s.ConsoleCount = 2;
+    s.ConsoleType[0] = s.ConsoleType[1] = 1;
+    s.UnitSensorSeparation = s.ConsoleSeparation = 1.0;
+    s.GpsOffsetX = 1.0;
+    s.GpsOffsetY = 0.5;
+    s.RecomputeAll();
+}
+void TwoConsoleArrayInFeet(Settings& s) {
+    s.DisplayUnits = 1;
+    TwoConsoleArray(s);
+}
+
 // A map on a 200 x 200 pane of 20 map units (10 pixels a unit), the swath's
 // inputs and a data file in memory.
 struct SwathMap {
@@ -105,10 +122,13 @@ struct SwathMap {
     int sizesShown = 0;  // calls to rewrite the "Map Size:" text
     MapCommands map{tiles, settings, [] {}, [this] { ++sizesShown; }};
 
-    explicit SwathMap(bool pane = true) {
+    // By default the array's edge reaches 2 units to either side of the
+    // antenna, with no offset along the track.
+    explicit SwathMap(bool pane = true, void (*array)(Settings&) = nullptr) {
         settings.MapSize = 20;
         settings.GpsOffsetY = 0.0;
         settings.SwathEdgeNear = settings.SwathEdgeFar = 2.0;
+        if (array) array(settings);
         map.BindSessionFlags(overflow, visible);
         map.BindSwathInputs(sensors, epochs, *readings, writer);
         if (pane) map.SetPaneSize(200, 200);
@@ -130,16 +150,26 @@ std::vector<std::string> CallsStarting(const RecordingCanvas& canvas, const std:
     return found;
 }
 
+std::string SegmentValues(const std::string& codes, const std::vector<double>& values) {
+    std::string out;
+    char text[32];
+    for (size_t i = 0; i < codes.size(); ++i) {
+        std::snprintf(text, sizeof text, "{%c%14.3f", codes[i], values[i % values.size()]);
+        out += text + std::string(10, ' ') + "\n";
+    }
+    return out;
+}
+
 TEST(SwathSegments, FirstSecondAndLaterFixesNothingWhilePaused) {
     std::string files[2];
     for (bool pane : {true, false}) {
-        SwathMap m(pane);
-        m.Walk(1, 5, 1);   // group 0
-        m.Walk(1, 5, 2);   // groups 1..4
-        m.Walk(1, 5, 3);   // groups 2 and 4
-        m.Walk(-1, 5, 4);  // paused: nothing
+        SwathMap m(pane, TwoConsoleArray);
+        m.Walk(1, 1, 0);   // group 0
+        m.Walk(1, 2, 0);   // groups 1..4
+        m.Walk(1, 3, 0);   // groups 2 and 4
+        m.Walk(-1, 4, 0);  // paused: nothing
         m.map.ResetSwath();
-        m.Walk(1, 5, 5);   // a new segment
+        m.Walk(1, 5, 0);   // a new segment
         files[pane ? 0 : 1] = m.Bytes();
     }
     EXPECT_EQ(files[1], files[0]) << "without a laid-out pane the same records are written";
@@ -149,59 +179,107 @@ TEST(SwathSegments, FirstSecondAndLaterFixesNothingWhilePaused) {
     for (size_t i = 0; i < bytes.size(); i += RecordLength) codes += bytes.substr(i, 2);
     EXPECT_EQ(codes, "{0{a{b{c{d{e{f{g{h{i{j{k{l{m{n{o{p{e{f{g{h{m{n{o{p{0");
     EXPECT_EQ(bytes.substr(0, RecordLength), "{0         0.000          \n");
-    // Walking north with the edge 2 to each side and the array at the antenna:
-    // previous edge at y 1, current at y 2, then y 3.
-    EXPECT_EQ(bytes.substr(1 * RecordLength, RecordLength), "{a         3.000          \n");
-    EXPECT_EQ(bytes.substr(8 * RecordLength, 16), "{h         2.000");
-    EXPECT_EQ(bytes.substr(18 * RecordLength, 16), "{f         3.000");
 }
 
-TEST(SwathPositions, MarksPerPositionSize) {
-    const struct { int32_t size, sensors; size_t lines, dots; const char* pen; const char* sample; } cases[] = {
-        // Size 5's 2-pixel line is two 1-pixel lines, the second one pixel under the first.
-        {4, 1, 4, 0, "pen ff0000 1", "line 29,179 69,179"}, {5, 1, 8, 0, "pen ff0000 1", "line 29,190 69,190"},
-        {2, 3, 0, 12, "pen ff0000 1", "ellipse 46,186 52,192"}, {0, 1, 0, 4, "pen ff0000 1", nullptr},
+TEST(SwathSegments, PreviousAndCurrentEdgeWalkingEastAndDiagonally) {
+    // The array of TwoConsoleArray: 0.5 behind the antenna, 1.5 to its left
+    // and 2.5 to its right.
+    const struct {
+        const char* name;
+        void (*array)(Settings&);
+        double points[3][2];
+        std::vector<double> previous, current, next;
+    } walks[] = {
+        // East, u = (1, 0), left (0, 1): the first point's edge 0.5 behind
+        // (1, 0) at x 0.5 from y 1.5 to -2.5, the second 0.5 back along the
+        // path from (2, 0), the third from (3, 0).
+        {"east", TwoConsoleArray, {{1, 0}, {2, 0}, {3, 0}}, {0.5, 1.5, 0.5, -2.5}, {1.5, 1.5, 1.5, -2.5},
+         {2.5, 1.5, 2.5, -2.5}},
+        // Steps of 5 along u = (0.6, 0.8), left (-0.8, 0.6), right (0.8, -0.6):
+        // the array 0.5 behind (1, 0) at (0.7, -0.4), left end (0.7 - 1.2,
+        // -0.4 + 0.9), right end (0.7 + 2.0, -0.4 - 1.5); behind (4, 4) at
+        // (3.7, 3.6), behind (7, 8) at (6.7, 7.6).
+        {"diagonal", TwoConsoleArray, {{1, 0}, {4, 4}, {7, 8}}, {-0.5, 0.5, 2.7, -1.9}, {2.5, 4.5, 5.7, 2.1},
+         {5.5, 8.5, 8.7, 6.1}},
+        // The same walk in feet: 0.5 m is 1.6404 ft, 1.5 m 4.9213 ft and
+        // 2.5 m 8.2021 ft. Behind (1, 0) at (1 - 0.9843, -1.3123), left end
+        // (0.0157 - 3.9370, -1.3123 + 2.9528), right end (0.0157 + 6.5617,
+        // -1.3123 - 4.9213); each later edge 3 ft east and 4 ft north of the last.
+        {"diagonal in feet", TwoConsoleArrayInFeet, {{1, 0}, {4, 4}, {7, 8}}, {-3.921, 1.640, 6.577, -6.234},
+         {-0.921, 5.640, 9.577, -2.234}, {2.079, 9.640, 12.577, 1.766}},
     };
-    for (const auto& c : cases) {
-        SwathMap m;
-        m.settings.MapDisplayType = 0;
-        m.settings.PositionSize = c.size;
-        m.sensors.SensorCount = c.sensors;
-        for (int k = 0; k < c.sensors; ++k) m.sensors.NormalisedCentre[k] = k / 2.0;
-        for (int north = 1; north <= 4; ++north) m.Walk(1, 5, north);
-        // The edges run from px 30 to 70 at py 10..40: all in tile (1001, 1000).
-        const auto lines = CallsStarting(m.Overlay(1001, 1000), "line");
-        const auto dots = CallsStarting(m.Overlay(1001, 1000), "ellipse");
-        EXPECT_EQ(lines.size(), c.lines) << c.size;
-        EXPECT_EQ(dots.size(), c.dots) << c.size;
-        EXPECT_EQ(CallsStarting(m.Overlay(1001, 1000), "pen").front(), c.pen) << c.size;
-        if (c.sample) { EXPECT_EQ((c.lines ? lines : dots)[1], c.sample) << c.size; }
+    for (const auto& w : walks) {
+        SwathMap m(true, w.array);
+        for (const auto& p : w.points) m.Walk(1, p[0], p[1]);
+        const std::string expected = "{0         0.000          \n" + SegmentValues("abcd", w.previous) +
+                                     SegmentValues("efgh", w.current) + SegmentValues("ijkl", w.previous) +
+                                     SegmentValues("mnop", w.current) + SegmentValues("efgh", w.next) +
+                                     SegmentValues("mnop", w.next);
+        EXPECT_EQ(m.Bytes(), expected) << w.name;
     }
 }
 
-TEST(SwathColour, EpochSpreadOverTheStep) {
-    // A 20-pixel step (2 units at 10 pixels a unit); sensor 0 has readings
-    // 0..5 of classes 10..15 in its strip 0..0.5; sensor 1 has one reading.
+TEST(SwathPositions, MarksPerPositionSize) {
+    // Walking north at x 5 with the edge from x 3 to 7 (px 30..70, in tile
+    // column u 29..69); the edge at y 1 is bitmap row 189, at y 2 row 179.
+    // Three consoles of one sensor 1 apart lie at 0.5, 1.5 and 2.5 of the
+    // 3-wide swath: px 30 + 40 / 6, 50 and 70 - 40 / 6, as do the two sensors
+    // of one console 1 apart on a 1.5-wide swath. Without a console the
+    // track is the antenna's at px 50, whatever the display type.
+    const struct { int32_t size, display, consoles, type; size_t lines, dots, sample; const char* call; } cases[] = {
+        // Size 5's 2-pixel line is two 1-pixel lines, the second one pixel under the first.
+        {4, 0, 1, 0, 4, 0, 1, "line 29,179 69,179"}, {5, 0, 1, 0, 8, 0, 2, "line 29,179 69,179"},
+        {2, 0, 3, 0, 0, 12, 0, "ellipse 33,186 39,192"}, {2, 0, 3, 0, 0, 12, 2, "ellipse 59,186 65,192"},
+        {2, 0, 1, 1, 0, 8, 0, "ellipse 33,186 39,192"},  {0, 0, 1, 0, 0, 4, 0, "ellipse 48,188 50,190"},
+        {4, 1, 0, 0, 3, 0, 1, "line 49,179 49,169"},     {2, 1, 0, 0, 0, 4, 1, "ellipse 46,176 52,182"},
+        {5, 0, 0, 0, 6, 0, 0, "line 49,189 49,179"},
+    };
+    for (const auto& c : cases) {
+        SwathMap m;
+        m.settings.MapDisplayType = c.display;
+        m.settings.PositionSize = c.size;
+        m.settings.ConsoleCount = c.consoles;
+        for (int32_t& type : m.settings.ConsoleType) type = c.type;
+        m.sensors = BuildSensorTables(m.settings);
+        for (int north = 1; north <= 4; ++north) m.Walk(1, 5, north);
+        const auto lines = CallsStarting(m.Overlay(1001, 1000), "line");
+        const auto dots = CallsStarting(m.Overlay(1001, 1000), "ellipse");
+        const std::string name = std::to_string(c.size) + "/" + std::to_string(c.consoles);
+        EXPECT_EQ(lines.size(), c.lines) << name;
+        EXPECT_EQ(dots.size(), c.dots) << name;
+        EXPECT_EQ(CallsStarting(m.Overlay(1001, 1000), "pen").front(), "pen ff0000 1") << name;
+        const auto& marks = c.lines ? lines : dots;
+        if (c.sample < marks.size()) EXPECT_EQ(marks[c.sample], c.call) << name;
+    }
+}
+
+TEST(SwathColour, EveryReadingHasItsShareOfTheStep) {
+    // A 20-pixel step (2 units at 10 pixels a unit); sensor 0 has five
+    // readings of classes 10..14 in its strip 0..0.5, four lines each;
+    // sensor 1 one reading of class 30, which fills its strip 0.5..1.
     SwathMap m;
     m.sensors.SensorCount = 2;
     m.sensors.StripRight[0] = m.sensors.StripLeft[1] = 0.5;
     m.sensors.StripRight[1] = 1.0;
     m.epochs.ClosedEpochHasReadings = m.epochs.ClosedEpochBuffer = 1;
-    m.epochs.ClosedEpochLastIndex[0] = 5;
+    m.epochs.ClosedEpochLastIndex[0] = 4;
     m.epochs.ClosedEpochLastIndex[1] = 0;
-    for (int i = 0; i < 6; ++i) m.readings->AmplitudeQueue[0][1][i] = 10 + i;
+    for (int i = 0; i < 5; ++i) m.readings->AmplitudeQueue[0][1][i] = 10 + i;
+    m.readings->AmplitudeQueue[1][1][0] = 30;
     TileStrokeBatch batch;
     auto strips = [&] {
         batch.Clear();
         AddColourStrips(batch, m.map.State(), {{0, 2}, {0, 0}}, {{2, 2}, {2, 0}}, m.sensors, m.epochs, *m.readings);
     };
     strips();
-    ASSERT_EQ(batch.Strokes().size(), 20u);
-    for (int s = 0; s < 20; ++s) {
+    ASSERT_EQ(batch.Strokes().size(), 40u);
+    for (int s = 0; s < 40; ++s) {
         const TileStroke& line = batch.Strokes()[s];
-        EXPECT_EQ(line.Ink, ColourClassColor(10 + s / 4)) << s;
+        const int x = s % 20;
+        EXPECT_EQ(line.Ink, ColourClassColor(s < 20 ? 10 + x / 4 : 30)) << s;
         EXPECT_EQ(line.Width, 2);
-        EXPECT_TRUE(line.From.X == s && line.From.Y == 20 && line.To.X == s && line.To.Y == 10) << s;
+        const int top = s < 20 ? 10 : 0;
+        EXPECT_TRUE(line.From.X == x && line.From.Y == top + 10 && line.To.X == x && line.To.Y == top) << s;
     }
     // One sensor fills the whole cross-line; no readings, nothing.
     m.sensors.SensorCount = 1;

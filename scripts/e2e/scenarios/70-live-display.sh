@@ -7,7 +7,8 @@
 # where the array walked, and the readings the map placed at each strong feature show
 # it (check_swath.py with the simulator's --field-out). A second run in the positions
 # display, with a total station's grid coordinates in US survey feet, shows the sensors
-# as dots along the walked lines.
+# as dots along the walked lines. A third, with lines closer than the swath is wide,
+# leaves less than 0.5 % of the painted swath white (scripts/measure-swath-white.py).
 # time limit: 200 s
 
 live_file() { find "$E2E_PREFIX/drive_c" -maxdepth 1 -iname '*.mgr' | head -n 1; }
@@ -102,4 +103,21 @@ scenario_live_positions_display() {
     e2e_keys "$LIVE_MAIN" space
     sleep 1
     live_finish positions --min-edges 80
+}
+
+scenario_live_colour_coverage() {
+    local shot
+    # Lines 5 m apart under a swath 6 m wide, so the swaths overlap: no white may be left
+    # inside the painted area. 10 Hz consoles and a 5 Hz receiver give one to three readings
+    # per sensor and step.
+    live_survey 70 --gps-mode 1 --lines 6 --line-spacing 5 -- 40=1 62=1
+    e2e_keys "$LIVE_MAIN" space
+    sleep 2
+    e2e_screenshot live-colour-coverage
+    shot="$(ls "$E2E_OUT"/*-live-colour-coverage.png)"
+    python3 "$E2E_ROOT/scripts/measure-swath-white.py" "$shot" --max-percent 0.5 \
+        --picture "${shot%.png}-white.png" >"$E2E_OUT/coverage.txt" 2>&1 ||
+        e2e_fail "white inside the swath: $(tail -n 1 "$E2E_OUT/coverage.txt")"
+    e2e_log "coverage: $(tail -n 1 "$E2E_OUT/coverage.txt")"
+    live_finish coverage --min-edges 250
 }
