@@ -304,35 +304,6 @@ TEST(LoggingCommands, MapDialogsSaveOnceWhatTheScreenShows) {
     EXPECT_EQ(h.saved, FormatSettingsFile(h.settings));
 }
 
-TEST(LoggingCommands, OptionsRefusedWithoutGpsOrMap) {
-    struct Case {
-        int32_t gps;
-        bool mapToggledAway;
-        int code;
-        const char* text;
-    };
-    const char* const gpsOnly = "Option avaiable only when GPS is enabled";
-    const char* const mapOnly = "Option avaiable only when map is visible";
-    const Case cases[] = {
-        {0, false, 106, gpsOnly},  {0, false, 109, gpsOnly},
-        {0, false, 110, gpsOnly},  {0, false, 112, gpsOnly},
-        {0, false, 111, gpsOnly},  {0, false, 119, mapOnly},
-        {1, false, 119, "Valid GPS position must be received to use this option."},
-        {1, false, 120, "No background files to remove"},
-        {1, true, 111, mapOnly},
-    };
-    for (const Case& t : cases) {
-        SessionHarness h;
-        h.settings.GpsInput = t.gps;
-        h.session.StartLogging();
-        if (t.mapToggledAway) h.session.RunCode(109);
-        h.session.RunCode(t.code);
-        ASSERT_FALSE(h.prompts.History.empty()) << t.code;
-        EXPECT_EQ(h.prompts.History.back().Text, t.text) << t.code;
-        EXPECT_EQ(h.session.ScreenUpdatesEnabled, 1);
-    }
-}
-
 // Each option dialog opens from its menu item and from its letter, with or
 // without a file; Set Coordinates Display Units is item 514 and U.
 TEST(LoggingCommands, MenuItemsAndLettersOpenTheirDialogs) {

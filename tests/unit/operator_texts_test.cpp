@@ -29,6 +29,18 @@ std::function<Shown()> InSession(std::function<void(SessionHarness&)> act) {
     };
 }
 
+// Code `code` on a screen with GPS or without (gps 0), the map shown or
+// toggled away: the options that need what is missing are refused.
+std::function<Shown()> Code(int32_t gps, bool hideMap, int code) {
+    return InSession([=](SessionHarness& h) {
+        h.settings.GpsInput = gps;
+        h.session.StartLogging();
+        if (hideMap) h.session.RunCode(109);
+        h.session.RunCode(code);
+        EXPECT_EQ(h.session.ScreenUpdatesEnabled, 1) << code;
+    });
+}
+
 // "&File" on an old file of this program that passes its check; its 19
 // bytes are no whole record, so a torn end goes first. `pick` 0 is the
 // first box, else the last.
@@ -64,6 +76,8 @@ TEST(OperatorTexts, EveryBoxShowsItsOwnText) {
         PromptIcon icon;
     };
     const PromptIcon none = PromptIcon::None, info = PromptIcon::Information, bang = PromptIcon::Exclamation;
+    const char* const gpsOnly = "Option avaiable only when GPS is enabled";
+    const char* const mapOnly = "Option avaiable only when map is visible";
     const Row rows[] = {
         // --- the logging commands ---
         {"a foreign file",
@@ -72,26 +86,15 @@ TEST(OperatorTexts, EveryBoxShowsItsOwnText) {
              h.StartIn(-1, "C:\\notes.txt");
          }),
          "File not from Tesselog program", "INFORMATION", info},
-        {"speed bar without GPS",
-         InSession([](SessionHarness& h) {
-             h.settings.GpsInput = 0;
-             h.session.StartLogging();
-             h.session.RunCode(106);
-         }),
-         "Option avaiable only when GPS is enabled", "INFORMATION", none},
-        {"map options with the map hidden",
-         InSession([](SessionHarness& h) {
-             h.session.StartLogging();
-             h.session.RunCode(109);
-             h.session.RunCode(111);
-         }),
-         "Option avaiable only when map is visible", "INFORMATION", none},
-        {"background before a fix",
-         InSession([](SessionHarness& h) {
-             h.session.StartLogging();
-             h.session.RunCode(119);
-         }),
-         "Valid GPS position must be received to use this option.", "INFORMATION", none},
+        {"speed bar without GPS", Code(0, false, 106), gpsOnly, "INFORMATION", none},
+        {"toggle view without GPS", Code(0, false, 109), gpsOnly, "INFORMATION", none},
+        {"map size without GPS", Code(0, false, 110), gpsOnly, "INFORMATION", none},
+        {"map options without GPS", Code(0, false, 111), gpsOnly, "INFORMATION", none},
+        {"warning mask without GPS", Code(0, false, 112), gpsOnly, "INFORMATION", none},
+        {"background without GPS: no map", Code(0, false, 119), mapOnly, "INFORMATION", none},
+        {"map options with the map hidden", Code(1, true, 111), mapOnly, "INFORMATION", none},
+        {"background before a fix", Code(1, false, 119), "Valid GPS position must be received to use this option.",
+         "INFORMATION", none},
         {"an eleventh background",
          InSession([](SessionHarness& h) {
              h.background.Loaded = 10;
@@ -100,24 +103,12 @@ TEST(OperatorTexts, EveryBoxShowsItsOwnText) {
              h.session.RunCode(119);
          }),
          "Maximum 10 background files already loaded.", "INFORMATION", none},
-        {"no background to remove",
-         InSession([](SessionHarness& h) {
-             h.session.StartLogging();
-             h.session.RunCode(120);
-         }),
-         "No background files to remove", "INFORMATION", none},
+        {"no background to remove", Code(1, false, 120), "No background files to remove", "INFORMATION", none},
         {"Go while the map overflows",
-         InSession([](SessionHarness& h) {
-             h.StartIn(-1);
-             h.session.OnMapOverflow();
-             h.Key('g');
-         }),
+         InSession([](SessionHarness& h) { h.StartIn(-1); h.session.OnMapOverflow(); h.Key('g'); }),
          "Cannot start logging.\r\nPlease increase the map size\r\nby 20-25%.", "WARNING", none},
         {"the overflow's pause",
-         InSession([](SessionHarness& h) {
-             h.StartIn(1);
-             h.session.OnMapOverflow();
-         }),
+         InSession([](SessionHarness& h) { h.StartIn(1); h.session.OnMapOverflow(); }),
          "Please select Map Size option\r\nand increase the map size\r\nby 20-25%.", "WARNING", none},
         {"a map size too small",
          InSession([](SessionHarness& h) {
@@ -128,18 +119,10 @@ TEST(OperatorTexts, EveryBoxShowsItsOwnText) {
          }),
          "Map Size too small\r\nPlease select Map Size option\r\nand increase the map size", "WARNING", none},
         {"a grid interval below 0.5",
-         InSession([](SessionHarness& h) {
-             h.StartIn(-1);
-             h.dialogs.MapSizes.push_back({true, 40, 0.2});
-             h.Key('s');
-         }),
+         InSession([](SessionHarness& h) { h.StartIn(-1); h.dialogs.MapSizes.push_back({true, 40, 0.2}); h.Key('s'); }),
          "Grid Interval must be >= 0.5 of map unit. Program assumed minimum value.", "INFORMATION", none},
         {"exit with a file open",
-         InSession([](SessionHarness& h) {
-             h.StartIn(-1);
-             h.prompts.Answers.push_back(false);
-             h.Key('x');
-         }),
+         InSession([](SessionHarness& h) { h.StartIn(-1); h.prompts.Answers.push_back(false); h.Key('x'); }),
          "Exit Logging?", "Confirm Exit", PromptIcon::Question},
         {"quick line after line \" 5\"",
          InSession([](SessionHarness& h) {
