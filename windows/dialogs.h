@@ -11,6 +11,8 @@
 #include <functional>
 #include <string>
 
+#include "core/settings/display_dialogs.h"
+#include "core/settings/logging_dialogs.h"
 #include "core/settings/settings.h"
 #include "core/settings/setup_dialogs.h"
 
@@ -43,7 +45,12 @@ bool RunSurveySetupDialog(HWND owner, DialogContext& context);     // "SURVEYSET
 bool RunSystemSetupDialog(HWND owner, DialogContext& context);     // "SYSTEM"
 bool RunArrayGeometryDialog(HWND owner, DialogContext& context);   // "ARRAYGEOMETRY"
 bool RunGpsPortSetupDialog(HWND owner, DialogContext& context);    // "GPSINPUT"
-bool RunMapDisplayOptionsDialog(HWND owner, DialogContext& context);  // "DISPLAYOPTIONS"
+// "DISPLAYOPTIONS" from the main window: OK stores the choice and saves.
+bool RunMapDisplayOptionsDialog(HWND owner, DialogContext& context);
+// "DISPLAYOPTIONS" from the logging screen: OK gives back the choice (the
+// choices applied while open stay in the settings) and saves nothing; the
+// screen checks the map size against the track, stores and saves.
+bool ChooseMapDisplayOptions(HWND owner, Settings& settings, MapDisplayChoice& choice);
 bool RunProfileOptionsDialog(HWND owner, DialogContext& context);     // "DISPLAYSETUP"
 
 // The dialogs of the logging screen's commands. They change the settings
@@ -51,17 +58,17 @@ bool RunProfileOptionsDialog(HWND owner, DialogContext& context);     // "DISPLA
 // caller's (see core/settings/logging_dialogs.h).
 // "GETNEWLINE": OK stores the new line, CurrentStation = its start station, saves.
 bool RunNewLineDialog(HWND owner, DialogContext& context);
-// "NEWSTATION": OK sets CurrentStation to the entered value and saves.
-bool RunNewStationDialog(HWND owner, DialogContext& context);
+// "NEWSTATION": OK gives back the entered station; nothing is stored.
+bool RunNewStationDialog(HWND owner, DialogContext& context, double& station);
 // "COMMENT": opens with `text`; OK replaces it with the typed comment as
 // 8-bit text (low byte of each character, at most 11). No settings involved.
 bool RunCommentDialog(HWND owner, std::string& text);
 // "GPSMASK": OK stores the five mask fields and saves.
 bool RunGpsWarningMaskDialog(HWND owner, DialogContext& context);
-// "MAPSCALE": sets displayOptionsChanged (0 on Cancel). Does not save: the
-// caller checks that the track still fits, recomputes the map scale
-// (MapScaleFor) and saves.
-bool RunMapSizeDialog(HWND owner, DialogContext& context);
+// "MAPSCALE": OK gives back the three values; nothing is stored. The caller
+// checks that the track still fits, stores, recomputes the map scale and
+// saves.
+bool RunMapSizeDialog(HWND owner, DialogContext& context, MapSizeChoice& choice);
 // "READINGSCALE": typed values reach the settings at once and scaleApplied
 // (when set) is called after each, so the colour scale can be repainted;
 // OK saves and sets displayOptionsChanged, Cancel restores and sets 0.

@@ -68,8 +68,9 @@ void Line(HDC dc, const PreviewLine& line, int dx, int dy) {
 // ---------------------------------------------------------------- Map Display Options
 
 struct MapDialogState {
-    DialogContext& context;
+    Settings& settings;
     MapDisplayOptionsEditor editor;
+    MapDisplayChoice choice;  // what OK gives back
     bool filling = true;  // the edits' change notices while the dialog fills are not typing
     bool accepted = false;
 };
@@ -126,7 +127,7 @@ void FillMapDialog(HWND dialog, MapDialogState& state) {
 void RepaintPreview(HWND dialog) { InvalidateRect(GetDlgItem(dialog, IDC_MAP_PREVIEW), nullptr, FALSE); }
 
 void MapDialogCommand(HWND dialog, MapDialogState& state, int id, int code) {
-    Settings& settings = state.context.settings;
+    Settings& settings = state.settings;
     if ((id == IDC_GRID_BASIC || id == IDC_GRID_PARALLEL) && code == BN_CLICKED) {
         state.editor.ChooseGridType(id - IDC_GRID_BASIC);
         MapDisplayOptionsView view = state.editor.View();
@@ -154,16 +155,14 @@ void MapDialogCommand(HWND dialog, MapDialogState& state, int id, int code) {
         entries.IntervalText = ItemText(dialog, IDC_GRID_INTERVAL);
         entries.AngleText = ItemText(dialog, IDC_GRID_ANGLE);
         entries.MapDisplayType = ComboSelection(dialog, IDC_MAP_DISPLAY_TYPE);
-        // The logging screen recomputes its map scale (MapScaleFor) and map
-        // pens from the settings when it acts on these bits.
-        int32_t changed = state.editor.Ok(entries);
-        if (state.context.saveSettings) state.context.saveSettings();
-        state.context.displayOptionsChanged = changed;
+        // The caller stores the choice; the logging screen recomputes its map
+        // scale (MapScaleFor) and map pens from the settings afterwards.
+        state.choice = state.editor.Ok(entries);
         state.accepted = true;
         EndDialog(dialog, 1);
         return;
     } else if (id == IDCANCEL) {
-        state.context.displayOptionsChanged = state.editor.Cancel();
+        state.editor.Cancel();
         RemakeGdiObjects(settings);  // back to the colours the dialog found
         EndDialog(dialog, 0);
         return;
@@ -191,7 +190,7 @@ INT_PTR CALLBACK MapDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM 
     case WM_DRAWITEM: {
         auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
         if (item->CtlID != IDC_MAP_PREVIEW) return FALSE;
-        DrawMapPreview(item->hDC, item->rcItem, state->context.settings);
+        DrawMapPreview(item->hDC, item->rcItem, state->settings);
         return TRUE;
     }
     default:
@@ -291,11 +290,21 @@ INT_PTR CALLBACK ProfileDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
 
 }  // namespace
 
-bool RunMapDisplayOptionsDialog(HWND owner, DialogContext& context) {
-    MapDialogState state{context, MapDisplayOptionsEditor(context.settings)};
+bool ChooseMapDisplayOptions(HWND owner, Settings& settings, MapDisplayChoice& choice) {
+    MapDialogState state{settings, MapDisplayOptionsEditor(settings), {}};
     DialogBoxParamW(GetModuleHandleW(nullptr), L"DISPLAYOPTIONS", owner, MapDialogProc,
                     reinterpret_cast<LPARAM>(&state));
+    if (state.accepted) choice = state.choice;
     return state.accepted;
+}
+
+// From the main window there is no track for the map size to hold.
+bool RunMapDisplayOptionsDialog(HWND owner, DialogContext& context) {
+    MapDisplayChoice choice;
+    if (!ChooseMapDisplayOptions(owner, context.settings, choice)) return false;
+    StoreMapDisplayChoice(choice, context.settings);
+    if (context.saveSettings) context.saveSettings();
+    return true;
 }
 
 bool RunProfileOptionsDialog(HWND owner, DialogContext& context) {

@@ -38,6 +38,9 @@ struct LoggingDialogRun {
     DialogContext* context;
     std::string* comment;
     std::function<void()> scaleApplied;
+    // What New Station and Map Size give back on OK (null: nothing asked).
+    double* station = nullptr;
+    MapSizeChoice* mapSize = nullptr;
     std::optional<ReadingsScaleEditor> readings;
     DialogForm form;
     bool filling = true;  // edit change notices while the program writes are not typing
@@ -59,11 +62,12 @@ const LoggingDialogKind NewLineKind = {
     },
     nullptr, nullptr, 0, false, 1, 0};
 
+// Gives back the station; the logging screen stores it, writes its records
+// and saves.
 const LoggingDialogKind NewStationKind = {
     L"NEWSTATION", [](LoggingDialogRun& run) { return NewStationForm(run.context->settings); },
     [](HWND, LoggingDialogRun& run) {
-        StoreNewStation(run.form, run.context->settings);
-        Save(run);
+        if (run.station) *run.station = NewStationOf(run.form);
     },
     nullptr, nullptr, 0, false, 0, 1};  // this dialog ends with 0 on OK and 1 on Cancel
 
@@ -86,15 +90,14 @@ void MapSizeTyping(HWND dialog, LoggingDialogRun& run) {
     SendDlgItemMessageW(dialog, IDC_MAPSCALE_SIZE, EM_SETSEL, 1, 1);  // caret after the "1"
 }
 
-// The caller checks the track against the new size, recomputes the map
-// scale and saves, so this dialog does not save.
+// Gives back the three values: the logging screen checks the track against
+// the new size, stores what it takes and saves.
 const LoggingDialogKind MapSizeKind = {
     L"MAPSCALE", [](LoggingDialogRun& run) { return MapSizeForm(run.context->settings); },
     [](HWND, LoggingDialogRun& run) {
-        run.context->displayOptionsChanged = StoreMapSize(run.form, run.context->settings);
+        if (run.mapSize) *run.mapSize = MapSizeOf(run.form, run.context->settings);
     },
-    [](LoggingDialogRun& run) { run.context->displayOptionsChanged = 0; }, MapSizeTyping, MapSizePlacementDivisor,
-    false, 1, 0};
+    nullptr, MapSizeTyping, MapSizePlacementDivisor, false, 1, 0};
 
 void ReadingsScaleTyping(HWND, LoggingDialogRun& run) {
     if (run.readings->Typed(run.form) && run.scaleApplied) run.scaleApplied();
@@ -216,12 +219,16 @@ INT_PTR CALLBACK LoggingDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
     }
 }
 
-bool RunLoggingDialog(HWND owner, LoggingDialog which, DialogContext* context, std::string* comment,
-                      const std::function<void()>& scaleApplied = {}) {
-    LoggingDialogRun run(KindOf(which), context, comment, scaleApplied);
+bool RunLoggingDialog(HWND owner, LoggingDialogRun& run) {
     DialogBoxParamW(GetModuleHandleW(nullptr), run.kind.resource, owner, LoggingDialogProc,
                     reinterpret_cast<LPARAM>(&run));
     return run.accepted;
+}
+
+bool RunLoggingDialog(HWND owner, LoggingDialog which, DialogContext* context, std::string* comment,
+                      const std::function<void()>& scaleApplied = {}) {
+    LoggingDialogRun run(KindOf(which), context, comment, scaleApplied);
+    return RunLoggingDialog(owner, run);
 }
 
 }  // namespace
@@ -239,8 +246,10 @@ bool RunNewLineDialog(HWND owner, DialogContext& context) {
     return RunLoggingDialog(owner, LoggingDialog::NewLine, &context, nullptr);
 }
 
-bool RunNewStationDialog(HWND owner, DialogContext& context) {
-    return RunLoggingDialog(owner, LoggingDialog::NewStation, &context, nullptr);
+bool RunNewStationDialog(HWND owner, DialogContext& context, double& station) {
+    LoggingDialogRun run(NewStationKind, &context, nullptr, {});
+    run.station = &station;
+    return RunLoggingDialog(owner, run);
 }
 
 bool RunCommentDialog(HWND owner, std::string& text) {
@@ -251,8 +260,10 @@ bool RunGpsWarningMaskDialog(HWND owner, DialogContext& context) {
     return RunLoggingDialog(owner, LoggingDialog::GpsWarningMask, &context, nullptr);
 }
 
-bool RunMapSizeDialog(HWND owner, DialogContext& context) {
-    return RunLoggingDialog(owner, LoggingDialog::MapSize, &context, nullptr);
+bool RunMapSizeDialog(HWND owner, DialogContext& context, MapSizeChoice& choice) {
+    LoggingDialogRun run(MapSizeKind, &context, nullptr, {});
+    run.mapSize = &choice;
+    return RunLoggingDialog(owner, run);
 }
 
 bool RunReadingsScaleDialog(HWND owner, DialogContext& context, const std::function<void()>& scaleApplied) {

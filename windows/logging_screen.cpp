@@ -175,12 +175,10 @@ private:
 class Win32Dialogs : public LoggingDialogs {
 public:
     bool NewLine(Settings& settings) override { return Run(settings, nullptr, &RunNewLineDialog); }
-    // The dialog stores CurrentStation itself; the session writes the
-    // station's records with the value it returns.
+    // The session stores the station, writes its records and saves.
     bool NewStation(Settings& settings, double& station) override {
-        if (!Run(settings, nullptr, &RunNewStationDialog)) return false;
-        station = settings.CurrentStation;
-        return true;
+        DialogContext context = Context(settings, nullptr);
+        return RunNewStationDialog(Owner(), context, station);
     }
     bool Comment(std::string& text) override { return RunCommentDialog(Owner(), text); }
     bool ReadingsScale(Settings& settings, int32_t& changed) override {
@@ -202,9 +200,13 @@ public:
         if (accepted) RemakeGdiObjects(settings);
         return accepted;
     }
-    bool MapSize(Settings& settings, int32_t& changed) override { return Run(settings, &changed, &RunMapSizeDialog); }
-    bool MapDisplayOptions(Settings& settings, int32_t& changed) override {
-        const bool accepted = Run(settings, &changed, &RunMapDisplayOptionsDialog);
+    bool MapSize(const Settings& settings, MapSizeChoice& choice) override {
+        Settings shown = settings;  // the dialog reads the settings only
+        DialogContext context = Context(shown, nullptr);
+        return RunMapSizeDialog(Owner(), context, choice);
+    }
+    bool MapDisplayOptions(Settings& settings, MapDisplayChoice& choice) override {
+        const bool accepted = ChooseMapDisplayOptions(Owner(), settings, choice);
         if (accepted) RemakeGdiObjects(settings);
         return accepted;
     }
@@ -419,6 +421,7 @@ struct LoggingProgram {
         Map.BindSwathInputs(Session.Sensors, Session.GpsState, Session.Readings, Session.Writer);
         Map.BindReplaySource(Session.File, Clock);
         Validation.Bind(Session.GpsState, Session.Zone, Map);
+        Background.BindZone(Session.Zone);
         Controls.Session = &Session;
         FileChooser.Owner = Shell().MainWindow;
         Tiles.SetPane(TheLoggingWindow().MapPane);

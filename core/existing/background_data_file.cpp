@@ -76,7 +76,8 @@ bool NumberField(std::string_view sentence, int n, double& value) {
     return GetField(sentence, n, ',', field) == 1 && ParseBackgroundNumber(TrimTrailingBlanks(field), value);
 }
 
-bool GeodeticPoint(std::string_view s, const int f[4], int32_t units, double& easting, double& northing) {
+bool GeodeticPoint(std::string_view s, const int f[4], int32_t units, int32_t zone, double& easting,
+                   double& northing) {
     std::string_view lat, latHemisphere, lon, lonHemisphere;
     if (GetField(s, f[0], ',', lat) != 1 || GetField(s, f[2], ',', lon) != 1) return false;
     double latitude = 0.0, longitude = 0.0;
@@ -86,9 +87,8 @@ bool GeodeticPoint(std::string_view s, const int f[4], int32_t units, double& ea
         latitude = -latitude;
     if (GetField(s, f[3], ',', lonHemisphere) == 1 && !lonHemisphere.empty() && lonHemisphere[0] == 'W')
         longitude = -longitude;
-    int zone = 0;
     double n = 0.0, e = 0.0;
-    GeodeticToUtm(latitude, longitude, zone, n, e, 0);  // the point's own zone
+    BackgroundGeodeticToMetres(latitude, longitude, zone, n, e);
     northing = BackgroundMetresToDisplay(n, units);
     easting = BackgroundMetresToDisplay(e, units);
     return true;
@@ -160,13 +160,14 @@ double TotalStationBackgroundFactor(int unitDigit, char unitLetter, int32_t disp
 
 namespace {
 
-bool SentencePoint(std::string_view sentence, int mode, int unitDigit, int32_t displayUnits, double& easting,
-                   double& northing) {
+bool SentencePoint(std::string_view sentence, int mode, int unitDigit, int32_t displayUnits, int32_t zone,
+                   double& easting, double& northing) {
     const SentenceLayout* layout = LayoutOf(mode);
     if (layout == nullptr || sentence.find(layout->Id) == std::string_view::npos) return false;
     double n = 0.0, e = 0.0;
     switch (layout->Kind) {
-    case SentenceKind::Geodetic: return GeodeticPoint(sentence, layout->Fields, displayUnits, easting, northing);
+    case SentenceKind::Geodetic:
+        return GeodeticPoint(sentence, layout->Fields, displayUnits, zone, easting, northing);
     case SentenceKind::Grid:
         if (!NumberField(sentence, layout->Fields[0], n) || !NumberField(sentence, layout->Fields[1], e)) return false;
         northing = BackgroundMetresToDisplay(n, displayUnits);
@@ -195,10 +196,10 @@ bool SentencePoint(std::string_view sentence, int mode, int unitDigit, int32_t d
 }  // namespace
 
 // An absurd latitude projects to no number at all: no point either.
-bool MakerSentencePoint(std::string_view sentence, int mode, int unitDigit, int32_t displayUnits,
+bool MakerSentencePoint(std::string_view sentence, int mode, int unitDigit, int32_t displayUnits, int32_t zone,
                         double& easting, double& northing) {
     double e = 0.0, n = 0.0;
-    if (!SentencePoint(sentence, mode, unitDigit, displayUnits, e, n) || !std::isfinite(e) || !std::isfinite(n))
+    if (!SentencePoint(sentence, mode, unitDigit, displayUnits, zone, e, n) || !std::isfinite(e) || !std::isfinite(n))
         return false;
     easting = e;
     northing = n;
@@ -210,9 +211,9 @@ namespace {
 // Rebuilds the sentences of the GPS records and writes their points.
 class SentencePass {
 public:
-    SentencePass(const MakerFormat& format, int32_t units, BackgroundCopyWriter& writer, BackgroundExtent& extent,
-                 BackgroundConversion& result)
-        : format_(format), units_(units), writer_(writer), extent_(extent), result_(result),
+    SentencePass(const MakerFormat& format, int32_t units, int32_t zone, BackgroundCopyWriter& writer,
+                 BackgroundExtent& extent, BackgroundConversion& result)
+        : format_(format), units_(units), zone_(zone), writer_(writer), extent_(extent), result_(result),
           corrector_(BackgroundMetresToDisplay(format.OffsetX, units),
                      BackgroundMetresToDisplay(format.OffsetY, units)) {}
 
@@ -251,15 +252,16 @@ private:
 
     void Convert(std::string_view sentence) {
         double e = 0.0, n = 0.0;
-        if (!MakerSentencePoint(sentence, mode_, unitDigit_, units_, e, n)) return;
+        if (!MakerSentencePoint(sentence, mode_, unitDigit_, units_, zone_, e, n)) return;
         if (format_.HasOffsets && (!corrector_.Take(e, n, e, n) || !std::isfinite(e) || !std::isfinite(n))) return;
         writer_.Point(e, n);
         ++result_.PointCount;
-        extent_.Take(e, n, true);
+        extent_.Take(e, n);
     }
 
     const MakerFormat& format_;
     int32_t units_;
+    int32_t zone_;
     BackgroundCopyWriter& writer_;
     BackgroundExtent& extent_;
     BackgroundConversion& result_;
@@ -273,14 +275,14 @@ private:
 }  // namespace
 
 BackgroundConversion ConvertMakerBackground(File& source, const MakerFormat& format, File& copy,
-                                            int32_t displayUnits, MapState& map) {
+                                            int32_t displayUnits, int32_t zone, const MapState& map) {
     BackgroundConversion result;
     // The own family's records are the only layout known.
     if (!format.Recognised || format.Family != MakerFamilyOwn || format.SourceRecordLength != RecordLength)
         return result;
     BackgroundCopyWriter writer(copy);
     BackgroundExtent extent(map);
-    SentencePass pass(format, displayUnits, writer, extent, result);
+    SentencePass pass(format, displayUnits, zone, writer, extent, result);
     source.SeekToStart();
     BlockRecordReader records(source, static_cast<size_t>(format.SourceRecordLength), SourceBlockRecords);
     while (result.PointCount < BackgroundCountMax) {

@@ -52,20 +52,20 @@ MakerFormat RecogniseMakerFile(File& source);
 // The recorded positions of a recognised file into the copy, from the
 // source's start to its end (a short record). Only the own family's layout
 // is known: any other format gives no point. Geodetic fixes are projected
-// into the UTM zone of each point's own longitude, grid values taken as
-// metres (mode 9 and pseudo-GGA by their units); all are brought into
-// `displayUnits`. Every point widens the track extent in map units, the
-// points inside the map its tiles too.
+// as the live fixes are, in `zone`, the zone the run keeps
+// (BackgroundGeodeticToMetres); grid values are taken as metres (mode 9 and
+// pseudo-GGA by their units); all are brought into `displayUnits`. The range
+// of the points inside `map` comes back in the result, as for a text file.
 BackgroundConversion ConvertMakerBackground(File& source, const MakerFormat& format, File& copy,
-                                            int32_t displayUnits, MapState& map);
+                                            int32_t displayUnits, int32_t zone, const MapState& map);
 
 // --- Pieces, exposed for their tests ---
 
 // The point of one rebuilt sentence in `mode` (0..9), or false when the
 // sentence does not hold the mode's id or its fields are missing or not
 // numbers. unitDigit is the configuration record's unit digit (-1 for a
-// blank), used by modes 7 and 9.
-bool MakerSentencePoint(std::string_view sentence, int mode, int unitDigit, int32_t displayUnits,
+// blank), used by modes 7 and 9; zone as for ConvertMakerBackground.
+bool MakerSentencePoint(std::string_view sentence, int mode, int unitDigit, int32_t displayUnits, int32_t zone,
                         double& easting, double& northing);
 
 // The pseudo-GGA (mode 7) factor from the recorded unit to the display unit.

@@ -145,8 +145,9 @@ std::string BackgroundCopyName(const std::string& sourceFileName, int count) {
 
 // ------------------------------------------------------------------ conversions
 
-BackgroundOptions BackgroundOptionsOf(const Settings& settings) {
+BackgroundOptions BackgroundOptionsOf(const Settings& settings, int32_t zone) {
     BackgroundOptions o;
+    o.Zone = zone;
     o.CoordType = settings.BackgroundCoordType;
     o.LonColumn = settings.BackgroundLonColumn;
     o.LatColumn = settings.BackgroundLatColumn;
@@ -185,6 +186,13 @@ bool BackgroundColumn(std::string_view line, char delimiter, int n, std::string_
     return true;
 }
 
+void BackgroundGeodeticToMetres(double latitude, double longitude, int32_t zone, double& northing,
+                                double& easting) {
+    const bool kept = zone >= 1 && zone <= 60;
+    int z = kept ? zone : 0;
+    GeodeticToUtm(latitude, longitude, z, northing, easting, kept ? 1 : 0);
+}
+
 double BackgroundMetresToDisplay(double metres, int32_t displayUnits) {
     return MetresToDisplayUnits(metres, displayUnits);
 }
@@ -207,32 +215,19 @@ bool BackgroundPointInsideMap(const MapState& map, double easting, double northi
     return RangeFitsMap(map, MapRange{easting, easting, northing, northing});
 }
 
-void BackgroundExtent::Take(double easting, double northing, bool always) {
-    const bool inside = BackgroundPointInsideMap(map_, easting, northing);
-    if (!inside && !always) return;
-    auto widen = [&](MapRange& range, bool& any) {
-        if (!any) range = MapRange{easting, easting, northing, northing};
-        range.MinX = std::min(range.MinX, easting);
-        range.MaxX = std::max(range.MaxX, easting);
-        range.MinY = std::min(range.MinY, northing);
-        range.MaxY = std::max(range.MaxY, northing);
-        any = true;
-    };
-    widen(all_, any_);
-    if (inside) widen(inside_, anyInside_);
+void BackgroundExtent::Take(double easting, double northing) {
+    if (!BackgroundPointInsideMap(map_, easting, northing)) return;
+    if (!any_) inside_ = MapRange{easting, easting, northing, northing};
+    inside_.MinX = std::min(inside_.MinX, easting);
+    inside_.MaxX = std::max(inside_.MaxX, easting);
+    inside_.MinY = std::min(inside_.MinY, northing);
+    inside_.MaxY = std::max(inside_.MaxY, northing);
+    any_ = true;
 }
 
-void BackgroundExtent::Finish(BackgroundConversion& result) {
+void BackgroundExtent::Finish(BackgroundConversion& result) const {
     result.HasRange = any_;
-    if (!any_) return;
-    result.Range = all_;
-    // Points outside the map widen the map units only: their tiles would lie
-    // outside the allowed range and stop the next "&Go" as an overflow.
-    map_.TrackMinX = std::min(map_.TrackMinX, all_.MinX);
-    map_.TrackMaxX = std::max(map_.TrackMaxX, all_.MaxX);
-    map_.TrackMinY = std::min(map_.TrackMinY, all_.MinY);
-    map_.TrackMaxY = std::max(map_.TrackMaxY, all_.MaxY);
-    if (anyInside_) WidenTrackByRange(map_, inside_);
+    if (any_) result.Range = inside_;
 }
 
 namespace {
@@ -251,9 +246,8 @@ bool AsciiPoint(std::string_view line, const BackgroundOptions& o, double& easti
         !ParseBackgroundNumber(lonText, lon))
         return false;
     if (o.CoordType == 0) {
-        int zone = 0;
         double n = 0.0, e = 0.0;
-        GeodeticToUtm(lat, lon, zone, n, e, 0);  // the point's own zone
+        BackgroundGeodeticToMetres(lat, lon, o.Zone, n, e);
         northing = BackgroundMetresToDisplay(n, o.DisplayUnits);
         easting = BackgroundMetresToDisplay(e, o.DisplayUnits);
     } else {
@@ -266,7 +260,7 @@ bool AsciiPoint(std::string_view line, const BackgroundOptions& o, double& easti
 }  // namespace
 
 BackgroundConversion ConvertAsciiBackground(File& source, File& copy, const BackgroundOptions& options,
-                                            MapState& map) {
+                                            const MapState& map) {
     BackgroundConversion result;
     BackgroundCopyWriter writer(copy);
     BackgroundExtent extent(map);
@@ -284,7 +278,7 @@ BackgroundConversion ConvertAsciiBackground(File& source, File& copy, const Back
         if (!AsciiPoint(line, options, easting, northing)) continue;
         writer.Point(easting, northing);
         ++result.PointCount;
-        extent.Take(easting, northing, false);
+        extent.Take(easting, northing);
     }
     result.WriteFailed = !writer.Flush();
     extent.Finish(result);

@@ -17,9 +17,10 @@
 //     std::string copyName = BackgroundCopyName(display, count);
 //     // create the copy empty in BackgroundTempFolder (an older copy of the
 //     // same name must not leave its tail after the new records), then:
-//     BackgroundConversion c = ConvertAsciiBackground(*source, *copy, BackgroundOptionsOf(settings), map);
+//     BackgroundConversion c = ConvertAsciiBackground(*source, *copy, BackgroundOptionsOf(settings, zone), map);
 //     // c.PointCount 0: "Check background file structure."; else draw from
-//     // the copy with BackgroundCopyReader and BackgroundPointInsideMap.
+//     // the copy with BackgroundCopyReader and BackgroundPointInsideMap, and
+//     // once the file is taken widen the track by c.Range (WidenTrackByRange).
 //
 // Sources are untrusted bytes: every line and field is bounded, and values
 // that would not fit the copy's columns are clamped to them.
@@ -31,6 +32,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/gps/coordinates.h"
 #include "core/map/map_geometry.h"
 #include "core/platform/file_system.h"
 #include "core/settings/settings.h"
@@ -139,14 +141,18 @@ struct BackgroundOptions {
     int32_t LatColumn = 1;     // 0..23: column of the latitude or northing
     int32_t Delimiter = 0;     // 0 blank, 1 comma, 2 tab, 3 semicolon
     int32_t DisplayUnits = 0;  // 0 metres, 1 feet, 2 US survey feet
+    // The UTM zone the run keeps (UtmZoneState::UtmZone); UtmZoneNotFixed
+    // while no fix has fixed it.
+    int32_t Zone = UtmZoneNotFixed;
 };
-BackgroundOptions BackgroundOptionsOf(const Settings& settings);
+BackgroundOptions BackgroundOptionsOf(const Settings& settings, int32_t zone);
 
 struct BackgroundConversion {
     int32_t PointCount = 0;    // BackgroundPointCount: points written, breaks not counted
     int32_t BreakCount = 0;
     bool WriteFailed = false;  // a write of the copy failed
-    // The points that widened the track extent (valid when HasRange).
+    // The extent of the points inside the map (valid when HasRange): what the
+    // file adds to the track's extent once it is taken.
     bool HasRange = false;
     MapRange Range;
 };
@@ -167,12 +173,11 @@ bool BackgroundPointInsideMap(const MapState& map, double easting, double northi
 // both chosen columns exist and hold a plain decimal number: digits and ".",
 // at least one digit, an optional sign first (no exponent, no inner sign).
 //
-// Geodetic values (latitude from LatColumn) are projected into the UTM zone
-// of the point's own longitude, not the zone fixed for the run. Every point
-// is brought into the display unit; the points inside the map widen the
-// track extent of `map` (in map units and in tiles).
+// Geodetic values (latitude from LatColumn) are projected as the live fixes
+// are (BackgroundGeodeticToMetres). Every point is brought into the display
+// unit; the range of the points inside `map` comes back in the result.
 BackgroundConversion ConvertAsciiBackground(File& source, File& copy, const BackgroundOptions& options,
-                                            MapState& map);
+                                            const MapState& map);
 
 // --- Pieces shared with the data-file conversion ---
 
@@ -181,28 +186,32 @@ bool ParseBackgroundNumber(std::string_view text, double& value);
 // Column n (1-based) of a trimmed line split at `delimiter`; false when the
 // line has fewer columns.
 bool BackgroundColumn(std::string_view line, char delimiter, int n, std::string_view& column);
+// A geodetic position (signed degrees) as UTM northing and easting in
+// metres, in `zone`, the zone the run keeps, so that a track crossing a zone
+// border lies where the live fixes put it. While the run has no zone
+// (UtmZoneNotFixed, or anything outside 1..60) each point takes the zone of
+// its own longitude; the run's zone is fixed by its first fix alone.
+void BackgroundGeodeticToMetres(double latitude, double longitude, int32_t zone, double& northing,
+                                double& easting);
 // Metres into the display unit (divided by 0.3048 or 0.304800609601219).
 double BackgroundMetresToDisplay(double metres, int32_t displayUnits);
 // A value of coordinate type 1..3 (UTM metres, feet, US survey feet) into the
 // display unit by the fixed factors between these units.
 double BackgroundGridToDisplay(double value, int32_t coordType, int32_t displayUnits);
 
-// Widens the track extent for the points of a conversion: with every point
-// in map units, and in tiles with those inside the map.
+// The range of a conversion's points that lie inside the map. A point off
+// the map takes no part: a stray point far away would otherwise make every
+// map size too small for the track and "&Fit All" zoom out to it.
 class BackgroundExtent {
 public:
-    explicit BackgroundExtent(MapState& map) : map_(map) {}
-    // A point inside the map widens both; with `always`, a point outside
-    // widens the map-unit extent alone.
-    void Take(double easting, double northing, bool always);
-    // Applies the widening to the map; the range taken goes into `result`.
-    void Finish(BackgroundConversion& result);
+    explicit BackgroundExtent(const MapState& map) : map_(map) {}
+    void Take(double easting, double northing);
+    // The range taken goes into `result`.
+    void Finish(BackgroundConversion& result) const;
 
 private:
-    MapState& map_;
+    const MapState& map_;
     bool any_ = false;
-    bool anyInside_ = false;
-    MapRange all_;
     MapRange inside_;
 };
 

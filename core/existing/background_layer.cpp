@@ -64,7 +64,7 @@ BackgroundLayer::BackgroundLayer(Settings& settings, FileSystem& files, FileDial
       showMap_(std::move(showMap)) {}
 
 void BackgroundLayer::Information(const std::string& text) {
-    prompts_.ShowMessage(text, CaptionInformation, PromptIcon::Information);
+    prompts_.ShowMessage(text, CaptionInformation, PromptIcon::None);
 }
 
 std::string BackgroundLayer::CopyPath(const BackgroundSlot& slot) const {
@@ -88,10 +88,13 @@ void BackgroundLayer::Load() {
     if (!Convert(source, slot, conversion)) return;
     if (refreshProfiles_) refreshProfiles_();
     slot.Display = settings_.BackgroundDisplayType;
-    if (DrawNew(slot, conversion))
+    if (DrawNew(slot, conversion)) {
         slots_.push_back(slot);
-    else
+        // Only a file that is taken adds its points on the map to the track.
+        if (conversion.HasRange) WidenTrackByRange(map_.State(), conversion.Range);
+    } else {
         files_.Remove(CopyPath(slot));  // a copy that is not counted would never be deleted
+    }
 }
 
 // The file dialog, then the source opened and, for a data file, recognised.
@@ -142,11 +145,13 @@ bool BackgroundLayer::Convert(Source& source, BackgroundSlot& slot, BackgroundCo
                              PromptIcon::Exclamation);
         return false;
     }
-    MapState& map = map_.State();
+    const MapState& map = map_.State();
+    const int32_t zone = zone_ != nullptr ? zone_->UtmZone : UtmZoneNotFixed;
     if (settings_.BackgroundFileType == AsciiFileType)
-        conversion = ConvertAsciiBackground(*source.Handle, *copy, BackgroundOptionsOf(settings_), map);
+        conversion = ConvertAsciiBackground(*source.Handle, *copy, BackgroundOptionsOf(settings_, zone), map);
     else
-        conversion = ConvertMakerBackground(*source.Handle, source.Format, *copy, settings_.DisplayUnits, map);
+        conversion =
+            ConvertMakerBackground(*source.Handle, source.Format, *copy, settings_.DisplayUnits, zone, map);
     if (conversion.WriteFailed) {
         prompts_.ShowMessage("The background copy " + CopyPath(slot) + " could not be written.", CaptionWarning,
                              PromptIcon::Exclamation);
@@ -157,7 +162,11 @@ bool BackgroundLayer::Convert(Source& source, BackgroundSlot& slot, BackgroundCo
     return true;
 }
 
-// The first drawing, with its messages. True when the file is taken.
+// The first drawing, with its messages. True when the file is taken. A copy
+// that cannot be read to its end is not taken, wherever the error came: a
+// file drawn in part now would be drawn in part, or not at all, at the next
+// redraw. The message names record 1 when the error came before the first
+// point on the map, and the record that could not be read after it.
 bool BackgroundLayer::DrawNew(const BackgroundSlot& slot, const BackgroundConversion& conversion) {
     if (conversion.PointCount == 0) {
         prompts_.ShowMessage(NoRecordsText, CaptionFileError, PromptIcon::Exclamation);
@@ -166,8 +175,9 @@ bool BackgroundLayer::DrawNew(const BackgroundSlot& slot, const BackgroundConver
     TileStrokeBatch batch;
     const uint64_t records = uint64_t(conversion.PointCount) + uint64_t(conversion.BreakCount);
     const Traced traced = Trace(slot, slot.Display, records, batch);
-    if (traced.ReadError && !traced.AnyInside) {
-        prompts_.ShowMessage(ReadErrorText(traced.BadRecord, slot.DisplayName), CaptionWarning);
+    if (traced.ReadError) {
+        prompts_.ShowMessage(ReadErrorText(traced.AnyInside ? traced.BadRecord : 1, slot.DisplayName),
+                             CaptionWarning);
         return false;
     }
     if (!traced.AnyInside) {
@@ -179,9 +189,7 @@ bool BackgroundLayer::DrawNew(const BackgroundSlot& slot, const BackgroundConver
     strokes_.Append(batch);
     strokes_.Index(map.TileWidth, map.TileHeight);
     if (showMap_) showMap_();
-    if (traced.ReadError)
-        prompts_.ShowMessage(ReadErrorText(traced.BadRecord, slot.DisplayName), CaptionWarning);
-    else if (traced.Invalid > 0)
+    if (traced.Invalid > 0)
         prompts_.ShowMessage(InvalidPointsText(traced.Points, traced.Invalid), CaptionWarning,
                              PromptIcon::Exclamation);
     return true;

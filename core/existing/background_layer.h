@@ -63,6 +63,10 @@ public:
     void Redraw() override;
     void DeleteCopies() override;
 
+    // The zone the run keeps (the session's): geodetic points are projected
+    // into it, as the live fixes are. Until bound, each point takes its own.
+    void BindZone(const UtmZoneState& zone) { zone_ = &zone; }
+
     // The loaded files' strokes that touch one tile, for a base drawn anew.
     void PaintBaseTile(Canvas& canvas, int32_t column, int32_t row, int32_t width, int32_t height);
     const std::vector<BackgroundSlot>& Slots() const { return slots_; }
@@ -73,8 +77,8 @@ private:
     std::string FreeCopyName(const std::string& displayName) const;
     bool Convert(Source& source, BackgroundSlot& slot, BackgroundConversion& conversion);
     bool DrawNew(const BackgroundSlot& slot, const BackgroundConversion& conversion);
-    // The strokes of one copy at the current scale; false at a read error,
-    // with the record's number (from 1) in badRecord.
+    // The strokes of one copy at the current scale. A read error gives the
+    // record's number (from 1) in BadRecord.
     struct Traced {
         int32_t Points = 0;
         int32_t Invalid = 0;
@@ -94,6 +98,7 @@ private:
     MapCommands& map_;
     std::function<void()> refreshProfiles_;
     std::function<void()> showMap_;
+    const UtmZoneState* zone_ = nullptr;
     std::vector<BackgroundSlot> slots_;
     TileStrokeBatch strokes_;  // every loaded file, at the scale of the last drawing
 };

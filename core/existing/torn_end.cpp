@@ -78,11 +78,14 @@ TornEnd FindTornEnd(DataFile& file) {
     return result;
 }
 
+// What goes is a piece of a record or the records of an unfinished group,
+// which can be whole records: the text names both.
 std::string TornEndText(uint64_t cutBytes) {
     return "The end of this file was not written completely (the program or the computer stopped while "
            "writing).\r\nThe last " +
            std::to_string(cutBytes) +
-           " bytes after the last whole record were removed; every whole record is kept.";
+           " bytes were removed: a record cut short, or the records of a GPS sentence or of a map position "
+           "group that was not finished. Everything before them is kept.";
 }
 
 }  // namespace tesselog

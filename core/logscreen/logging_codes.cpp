@@ -180,20 +180,31 @@ void LoggingSession::RunToggleView() {
         controls.EnableNavigation(MapReviewActive ? NavAll : (NavDirections | NavEnterReview), true);
 }
 
-// Map size: a map that no longer holds the track is refused with the old
-// size, grid interval and cursor band put back; an accepted one ends an
-// overflow. Either way the code ends with the information beep.
+// Map size: the dialog gives back its three values. A map that no longer
+// holds the track is refused with the old size, grid interval and cursor
+// band kept; an accepted one ends an overflow. The settings are saved once,
+// as the screen then stands, and the code ends with the information beep.
 void LoggingSession::RunMapSize() {
     auto& controls = Services.Controls;
     auto& map = Services.Map;
-    const int32_t oldSize = Config.MapSize;
-    const double oldInterval = Config.GridLinesInterval;
-    const int32_t oldBand = Config.CursorBand;
     DisplayOptionsChanged = 0;
-    if (Services.Dialogs.MapSize(Config, DisplayOptionsChanged)) Save();
-    if (DisplayOptionsChanged == 0) return;
-
-    CheckNewMapSize(oldSize, oldInterval, oldBand);
+    MapSizeChoice choice;
+    if (!Services.Dialogs.MapSize(Config, choice)) return;
+    if (choice.MapSize != Config.MapSize) DisplayOptionsChanged |= ChangedMapSize;
+    if (choice.GridLinesInterval != Config.GridLinesInterval) DisplayOptionsChanged |= ChangedGridInterval;
+    if (DisplayOptionsChanged == 0) {
+        Config.CursorBand = choice.CursorBand;
+        Config.RecomputeCursorBandPixels();
+        Save();
+        return;
+    }
+    if (TakeMapSize(choice.MapSize)) {
+        Config.GridLinesInterval = choice.GridLinesInterval;
+        Config.CursorBand = choice.CursorBand;
+        Config.RecomputeCursorBandPixels();
+    } else {
+        DisplayOptionsChanged = 0;
+    }
     ClampGridInterval();
     Save();
     controls.RepaintScreen();
@@ -213,40 +224,46 @@ void LoggingSession::RunMapSize() {
     Services.Sound.Play(SoundId::Information);
 }
 
-// A new map size or grid interval must still hold the track at the new
-// scale: a refused one puts the old size, interval and cursor band back
-// with the "Map Size too small" warning; an accepted one ends an overflow.
-void LoggingSession::CheckNewMapSize(int32_t oldSize, double oldInterval, int32_t oldBand) {
+// A map of `size` must hold the whole track at its scale: then it is taken
+// (MapSize and scale) and an overflow ends; else the size stays, with the
+// "Map Size too small" warning.
+bool LoggingSession::TakeMapSize(int32_t size) {
     auto& map = Services.Map;
+    const int32_t old = Config.MapSize;
+    Config.MapSize = size;
     map.RecomputeScale();
-    if (!map.TrackFits()) {
-        Config.MapSize = oldSize;
-        Config.GridLinesInterval = oldInterval;
-        Config.CursorBand = oldBand;
-        Config.RecomputeCursorBandPixels();
-        map.RecomputeScale();
-        DisplayOptionsChanged &= ~(ChangedMapSize | ChangedGridInterval);
-        Services.Sound.Play(SoundId::Ring);
-        Services.Messages.ShowMessage(MapTooSmallText, CaptionWarning, PromptIcon::Exclamation);
-    } else {
+    if (map.TrackFits()) {
         MapOverflowState = 0;
+        return true;
     }
+    Config.MapSize = old;
+    map.RecomputeScale();
+    Services.Sound.Play(SoundId::Ring);
+    Services.Messages.ShowMessage(MapTooSmallText, CaptionWarning, PromptIcon::None);
+    return false;
 }
 
-// A new map size here is checked as "Map &Size" checks it, so that the
-// tiles are drawn again at the new scale (or the old size comes back).
+// The dialog gives back its typed values; the choices it applied while
+// open are in the settings. A new map size is checked as "Map &Size"
+// checks it: a map that does not hold the track keeps the old size and
+// nothing else of the choice is lost. The settings are saved once, as the
+// screen then stands.
 void LoggingSession::RunMapDisplayOptions() {
     auto& controls = Services.Controls;
     auto& map = Services.Map;
-    const int32_t oldSize = Config.MapSize;
-    const double oldInterval = Config.GridLinesInterval;
+    const Settings before = Config;
     DisplayOptionsChanged = 0;
-    Services.Dialogs.MapDisplayOptions(Config, DisplayOptionsChanged);
-    if (DisplayOptionsChanged & ChangedMapSize) CheckNewMapSize(oldSize, oldInterval, Config.CursorBand);
+    MapDisplayChoice choice;
+    if (!Services.Dialogs.MapDisplayOptions(Config, choice)) return;
+    const int32_t size = choice.MapSize;
+    choice.MapSize = Config.MapSize;
+    StoreMapDisplayChoice(choice, Config);
+    if (size != Config.MapSize) TakeMapSize(size);
+    ClampGridInterval();
+    DisplayOptionsChanged = MapDisplayChanges(before, Config);
+    Save();
     const int32_t changed = DisplayOptionsChanged;
     if (changed == 0) return;
-    ClampGridInterval();
-    Save();
     controls.RepaintScreen();
     if (changed & ChangedMapSize) {
         map.SetRedrawEverything();

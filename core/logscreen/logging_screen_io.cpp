@@ -127,14 +127,15 @@ bool ScriptedLoggingDialogs::Comment(std::string& text) {
     return answer.first;
 }
 
-bool ScriptedLoggingDialogs::MapSize(Settings& settings, int32_t& changed) {
+bool ScriptedLoggingDialogs::MapSize(const Settings& settings, MapSizeChoice& choice) {
     Log.push_back("MAPSCALE");
     if (MapSizes.empty()) return false;
-    auto answer = MapSizes.front();
+    const MapAnswer answer = MapSizes.front();
     MapSizes.pop_front();
-    if (!answer.first) return false;
-    if (answer.second != settings.MapSize) changed |= ChangedMapSize;
-    settings.MapSize = answer.second;
+    if (!answer.Ok) return false;
+    choice.MapSize = answer.MapSize;
+    choice.GridLinesInterval = answer.GridLinesInterval.value_or(settings.GridLinesInterval);
+    choice.CursorBand = settings.CursorBand;
     return true;
 }
 
@@ -152,14 +153,16 @@ bool ScriptedLoggingDialogs::ReadingsScale(Settings& settings, int32_t& changed)
 }
 bool ScriptedLoggingDialogs::SpeedScale(Settings&, int32_t&) { Log.push_back("SPEEDSCALE"); return false; }
 bool ScriptedLoggingDialogs::ProfileOptions(Settings&, int32_t&) { Log.push_back("DISPLAYSETUP"); return false; }
-bool ScriptedLoggingDialogs::MapDisplayOptions(Settings& settings, int32_t& changed) {
+bool ScriptedLoggingDialogs::MapDisplayOptions(Settings& settings, MapDisplayChoice& choice) {
     Log.push_back("DISPLAYOPTIONS");
     if (MapDisplaySizes.empty()) return false;
-    auto answer = MapDisplaySizes.front();
+    const MapAnswer answer = MapDisplaySizes.front();
     MapDisplaySizes.pop_front();
-    if (!answer.first) return false;
-    if (answer.second != settings.MapSize) changed |= ChangedMapSize;
-    settings.MapSize = answer.second;
+    if (!answer.Ok) return false;
+    choice.MapSize = answer.MapSize;
+    choice.GridLinesInterval = answer.GridLinesInterval.value_or(settings.GridLinesInterval);
+    choice.GridLinesAngle = settings.GridLinesAngle;
+    choice.MapDisplayType = settings.MapDisplayType;
     return true;
 }
 bool ScriptedLoggingDialogs::GpsMask(Settings&) { Log.push_back("GPSMASK"); return false; }

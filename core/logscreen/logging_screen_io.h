@@ -9,12 +9,15 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "core/existing/file_replay.h"
 #include "core/gps/position_handler.h"
+#include "core/settings/display_dialogs.h"
+#include "core/settings/logging_dialogs.h"
 
 namespace tesselog {
 
@@ -93,7 +96,9 @@ public:
 
 // The dialogs of the logging commands. Each returns true on OK. The option
 // dialogs add to `changed` the DisplayOptionsChanged bits of the options
-// they changed (the session clears it before each dialog).
+// they changed (the session clears it before each dialog). New Station, Map
+// Size and Map Display Options give back what was chosen and save nothing:
+// the session decides what it takes, stores it and saves once.
 class LoggingDialogs {
 public:
     virtual ~LoggingDialogs() = default;
@@ -107,23 +112,25 @@ public:
     virtual bool ReadingsScale(Settings& /*settings*/, int32_t& /*changed*/) { return false; }
     virtual bool SpeedScale(Settings& /*settings*/, int32_t& /*changed*/) { return false; }
     virtual bool ProfileOptions(Settings& /*settings*/, int32_t& /*changed*/) { return false; }
-    virtual bool MapSize(Settings& /*settings*/, int32_t& /*changed*/) { return false; }
-    virtual bool MapDisplayOptions(Settings& /*settings*/, int32_t& /*changed*/) { return false; }
+    virtual bool MapSize(const Settings& /*settings*/, MapSizeChoice& /*choice*/) { return false; }
+    // The choices it applies while open stay in `settings` on OK; Cancel has
+    // put them back.
+    virtual bool MapDisplayOptions(Settings& /*settings*/, MapDisplayChoice& /*choice*/) { return false; }
     virtual bool GpsMask(Settings& /*settings*/) { return false; }
     virtual bool Audio(Settings& /*settings*/) { return false; }
     // "COORDINATESUNITS": on OK it has stored CoordinateDisplay and saved.
     virtual bool CoordinatesUnits(Settings& /*settings*/) { return false; }
 };
 
-// DisplayOptionsChanged bits.
-constexpr int32_t ChangedPositionSize = 2;
-constexpr int32_t ChangedPositionColour = 4;
-constexpr int32_t ChangedMapDisplayType = 8;
-constexpr int32_t ChangedReadingsScale = 16;
-constexpr int32_t ChangedGridType = 32;
-constexpr int32_t ChangedGridInterval = 64;
-constexpr int32_t ChangedGridAngle = 128;
-constexpr int32_t ChangedMapSize = 256;
+// DisplayOptionsChanged bits, as the option dialogs give them.
+constexpr int32_t ChangedPositionSize = DisplayChangedPositionSize;
+constexpr int32_t ChangedPositionColour = DisplayChangedPositionColor;
+constexpr int32_t ChangedMapDisplayType = DisplayChangedMapDisplayType;
+constexpr int32_t ChangedReadingsScale = DisplayChangedReadingsScale;
+constexpr int32_t ChangedGridType = DisplayChangedGridType;
+constexpr int32_t ChangedGridInterval = DisplayChangedGridInterval;
+constexpr int32_t ChangedGridAngle = DisplayChangedGridAngle;
+constexpr int32_t ChangedMapSize = DisplayChangedMapSize;
 
 // Ports, threads, the timer and the waits of a start and a stop. The session
 // keeps the port-open flags (ConsolePortOpen, GpsPortOpen) itself.
@@ -264,8 +271,8 @@ public:
     bool ReadingsScale(Settings& settings, int32_t& changed) override;
     bool SpeedScale(Settings& settings, int32_t& changed) override;
     bool ProfileOptions(Settings& settings, int32_t& changed) override;
-    bool MapSize(Settings& settings, int32_t& changed) override;
-    bool MapDisplayOptions(Settings& settings, int32_t& changed) override;
+    bool MapSize(const Settings& settings, MapSizeChoice& choice) override;
+    bool MapDisplayOptions(Settings& settings, MapDisplayChoice& choice) override;
     bool GpsMask(Settings& settings) override;
     bool Audio(Settings& settings) override;
     bool CoordinatesUnits(Settings& settings) override;
@@ -274,9 +281,17 @@ public:
     std::deque<std::pair<bool, double>> Stations;
     std::deque<std::pair<bool, std::string>> Comments;
     // Map size answers, of Map Size and of Map Display Options: OK with the
-    // new MapSize.
-    std::deque<std::pair<bool, int32_t>> MapSizes;
-    std::deque<std::pair<bool, int32_t>> MapDisplaySizes;
+    // new MapSize and, when given, a new grid interval; everything else as
+    // the settings hold it.
+    struct MapAnswer {
+        MapAnswer(bool ok, int32_t mapSize, std::optional<double> gridLinesInterval = std::nullopt)
+            : Ok(ok), MapSize(mapSize), GridLinesInterval(gridLinesInterval) {}
+        bool Ok;
+        int32_t MapSize;
+        std::optional<double> GridLinesInterval;
+    };
+    std::deque<MapAnswer> MapSizes;
+    std::deque<MapAnswer> MapDisplaySizes;
     // Readings Scale answers: OK with the new minimum and maximum.
     struct ScaleAnswer {
         bool Ok = false;

@@ -5,6 +5,7 @@
 
 #include "core/datafile/data_file_naming.h"
 #include "core/existing/torn_end.h"
+#include "core/settings/logging_dialogs.h"
 
 namespace tesselog {
 
@@ -84,7 +85,7 @@ void LoggingSession::Save() {
 }
 
 void LoggingSession::Information(const char* text) {
-    Services.Messages.ShowMessage(text, CaptionInformation, PromptIcon::Information);
+    Services.Messages.ShowMessage(text, CaptionInformation, PromptIcon::None);
 }
 
 // ---------------------------------------------------------------- start, stop
@@ -317,7 +318,7 @@ void LoggingSession::ReportMapOverflow() {
 void LoggingSession::WarnMapOverflow() {
     MapOverflowState = 2;
     Services.Sound.Play(SoundId::Ring);
-    Services.Messages.ShowMessage(OverflowPauseText, CaptionWarning, PromptIcon::Exclamation);
+    Services.Messages.ShowMessage(OverflowPauseText, CaptionWarning, PromptIcon::None);
 }
 
 void LoggingSession::HandleKey(uint32_t key) {
@@ -504,7 +505,7 @@ bool LoggingSession::ScanAppendedFile() {
     switch (scan.Verdict) {
     case ExtentVerdict::TooLarge:
         Services.Sound.Play(SoundId::Ring);
-        Services.Messages.ShowMessage(FileTooLargeForMapText, CaptionWarning, PromptIcon::Exclamation);
+        Services.Messages.ShowMessage(FileTooLargeForMapText, CaptionWarning, PromptIcon::None);
         return false;
     case ExtentVerdict::PositionsAtLimit:
         Services.Messages.ShowMessage(PositionsAtMaximumText, CaptionInformation, PromptIcon::Information);
@@ -521,7 +522,7 @@ void LoggingSession::PressGo() {
     auto& controls = Services.Controls;
     if (MapOverflowState == 2) {
         Services.Sound.Play(SoundId::Ring);
-        Services.Messages.ShowMessage(GoRefusedText, CaptionWarning, PromptIcon::Exclamation);
+        Services.Messages.ShowMessage(GoRefusedText, CaptionWarning, PromptIcon::None);
         return;
     }
     for (auto& count : Readings.AmplitudeCount) count = 0;
@@ -570,14 +571,18 @@ void LoggingSession::WriteLineStart() {
     File.Flush();
 }
 
+// The question and the repaint hold the map drawing back, as every command
+// that opens a box or redraws does.
 void LoggingSession::PressQuickLine() {
     auto& controls = Services.Controls;
     if (ConsoleCount() < 1) return;
-    const double line = LeadingNumber(Config.StartLineText.c_str()) + Config.LineIncrement;
+    ScreenUpdatesEnabled = 0;
+    const double line = NextLineNumber(Config);
     char text[64];
     std::snprintf(text, sizeof text, "New Line: %.2f", line);
     if (!Services.Messages.AskYesNo(text, QuickLineCaption, PromptIcon::Question)) {
         controls.RefreshProfiles();
+        ScreenUpdatesEnabled = 1;
         return;
     }
     Counters.LinesStarted += 1;
@@ -596,6 +601,7 @@ void LoggingSession::PressQuickLine() {
     controls.RepaintScreen();
     controls.ShowPleaseWait();
     controls.RefreshProfiles();
+    ScreenUpdatesEnabled = 1;
 }
 
 void LoggingSession::PressExit() {

@@ -258,7 +258,7 @@ private:
     void RunGpsMask();
     void RunAudio();
     void RunCoordinatesUnits();
-    void CheckNewMapSize(int32_t oldSize, double oldInterval, int32_t oldBand);
+    bool TakeMapSize(int32_t size);
     void RunEnterBackground();
     void RunRemoveBackground();
     void RunEnterReview();

@@ -107,15 +107,25 @@ void MapDisplayOptionsEditor::ChooseGridType(int32_t type) {
 
 void MapDisplayOptionsEditor::TypeAngle(const std::string& text) { settings_.GridLinesAngle = TextToDouble(text); }
 
-int32_t MapDisplayOptionsEditor::Ok(const MapDisplayOptionsEntries& entries) {
-    Settings& s = settings_;
-    if (entries.MapDisplayType == 0 || entries.MapDisplayType == 1) s.MapDisplayType = entries.MapDisplayType;
-    s.MapSize = Settings::MapSizeFromEntry(TextToDouble(entries.MapSizeText));
-    s.GridLinesInterval = GridIntervalFromEntry(TextToDouble(entries.IntervalText));
-    s.GridLinesAngle = FoldGridAngle(TextToDouble(entries.AngleText));
-    s.RecomputeArrayGeometry();
+MapDisplayChoice MapDisplayOptionsEditor::Ok(const MapDisplayOptionsEntries& entries) const {
+    MapDisplayChoice choice;
+    const bool typeChosen = entries.MapDisplayType == 0 || entries.MapDisplayType == 1;
+    choice.MapDisplayType = typeChosen ? entries.MapDisplayType : settings_.MapDisplayType;
+    choice.MapSize = Settings::MapSizeFromEntry(TextToDouble(entries.MapSizeText));
+    choice.GridLinesInterval = GridIntervalFromEntry(TextToDouble(entries.IntervalText));
+    choice.GridLinesAngle = FoldGridAngle(TextToDouble(entries.AngleText));
+    return choice;
+}
 
-    const Settings& r = remembered_;
+void StoreMapDisplayChoice(const MapDisplayChoice& choice, Settings& s) {
+    s.MapDisplayType = choice.MapDisplayType;
+    s.MapSize = choice.MapSize;
+    s.GridLinesInterval = choice.GridLinesInterval;
+    s.GridLinesAngle = choice.GridLinesAngle;
+    s.RecomputeArrayGeometry();
+}
+
+int32_t MapDisplayChanges(const Settings& r, const Settings& s) {
     int32_t changed = 0;
     if (s.PositionSize != r.PositionSize) changed |= DisplayChangedPositionSize;
     if (s.PositionColor != r.PositionColor) changed |= DisplayChangedPositionColor;

@@ -84,10 +84,29 @@ struct MapDisplayOptionsEntries {
     int32_t MapDisplayType = 0;
 };
 
-// One open Map Display Options dialog. It remembers the fields on creation,
-// applies the immediate choices to the settings, and on OK or Cancel yields
-// the new DisplayOptionsChanged value. The map pens and the map scale belong
-// to the logging screen, which remakes them from the settings afterwards.
+// What OK of Map Display Options gives back: the typed map size (truncated,
+// at least 1), grid interval (at least 0.5) and lines angle (folded into
+// -90..90), and the display type chosen. The choices applied while the
+// dialog was open (sizes, colours, grid type, angle) are in the settings.
+struct MapDisplayChoice {
+    int32_t MapSize = 1;
+    double GridLinesInterval = 0.5;
+    double GridLinesAngle = 0.0;
+    int32_t MapDisplayType = 0;
+};
+
+// Stores a choice with the swath edges brought into the display unit again.
+// The logging screen first decides whether the map size holds the track.
+void StoreMapDisplayChoice(const MapDisplayChoice& choice, Settings& settings);
+// The DisplayOptionsChanged bits of Map Display Options: what differs
+// between the settings before the dialog opened and after its choice.
+int32_t MapDisplayChanges(const Settings& before, const Settings& after);
+
+// One open Map Display Options dialog. It remembers the fields on creation
+// and applies the immediate choices to the settings; OK gives back the
+// choice, Cancel puts back what it applied. The map pens and the map scale
+// belong to the logging screen, which remakes them from the settings
+// afterwards.
 class MapDisplayOptionsEditor {
 public:
     explicit MapDisplayOptionsEditor(Settings& settings);
@@ -101,8 +120,8 @@ public:
     void ChooseGridType(int32_t type);
     void TypeAngle(const std::string& text);
 
-    // Stores the entries and returns the redraw bits. The caller saves.
-    int32_t Ok(const MapDisplayOptionsEntries& entries);
+    // The entries as a choice; nothing is stored.
+    MapDisplayChoice Ok(const MapDisplayOptionsEntries& entries) const;
     // Puts back what the open dialog changed; returns 0.
     int32_t Cancel();
 

@@ -24,6 +24,8 @@ const char* const LineDirectionCaptions[4] = {"West", "South", "North", "East"};
 
 // ---------------------------------------------------------------- New Survey Line
 
+double NextLineNumber(const Settings& s) { return TextToDouble(s.StartLineText) + s.LineIncrement; }
+
 DialogForm NewLineForm(const Settings& s) {
     bool alternate = s.LineSequence == 0;
     // West <-> East and South <-> North; an out-of-range direction stays out
@@ -38,7 +40,7 @@ DialogForm NewLineForm(const Settings& s) {
     form.Edits = {
         {IDC_NEWLINE_CURRENT_LINE, s.StartLineText, 0},
         {IDC_NEWLINE_LAST_STATION, FormatNumber("%.3f", s.CurrentStation), 0},
-        {IDC_NEWLINE_LINE, FormatNumber("%.2f", TextToDouble(s.StartLineText) + s.LineIncrement),
+        {IDC_NEWLINE_LINE, FormatNumber("%.2f", NextLineNumber(s)),
          StartLineTextMaxLength, "New Line"},
         {IDC_NEWLINE_LINE_INCREMENT, FormatNumber("%.2f", s.LineIncrement), 0},
         {IDC_NEWLINE_START_STATION, FormatNumber("%.3f", start), 0},
@@ -72,9 +74,7 @@ DialogForm NewStationForm(const Settings& s) {
     return form;
 }
 
-void StoreNewStation(const DialogForm& form, Settings& s) {
-    s.CurrentStation = TextToDouble(form.Edit(IDC_NEWSTATION_NEW_STATION).Text);
-}
+double NewStationOf(const DialogForm& form) { return TextToDouble(form.Edit(IDC_NEWSTATION_NEW_STATION).Text); }
 
 // ---------------------------------------------------------------- Comment
 
@@ -127,17 +127,13 @@ bool MapSizeTyped(DialogForm& form) {
     return true;
 }
 
-int32_t StoreMapSize(const DialogForm& form, Settings& s) {
-    int32_t changed = 0;
-    int32_t mapSize = Settings::MapSizeFromEntry(TextToDouble(form.Edit(IDC_MAPSCALE_SIZE).Text));
-    double interval = TextToDouble(form.Edit(IDC_MAPSCALE_INTERVAL).Text);
-    if (mapSize != s.MapSize) changed += DisplayChangedMapSize;
-    if (interval != s.GridLinesInterval) changed += DisplayChangedGridInterval;
-    s.MapSize = mapSize;
-    s.GridLinesInterval = interval;
-    StoreSelection(form.Combo(IDC_MAPSCALE_CURSOR_BAND), s.CursorBand);
-    s.RecomputeCursorBandPixels();
-    return changed;
+MapSizeChoice MapSizeOf(const DialogForm& form, const Settings& s) {
+    MapSizeChoice choice;
+    choice.MapSize = Settings::MapSizeFromEntry(TextToDouble(form.Edit(IDC_MAPSCALE_SIZE).Text));
+    choice.GridLinesInterval = TextToDouble(form.Edit(IDC_MAPSCALE_INTERVAL).Text);
+    choice.CursorBand = s.CursorBand;
+    StoreSelection(form.Combo(IDC_MAPSCALE_CURSOR_BAND), choice.CursorBand);
+    return choice;
 }
 
 // ---------------------------------------------------------------- Readings Scale

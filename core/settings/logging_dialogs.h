@@ -24,6 +24,11 @@ namespace tesselog {
 
 // ---------------------------------------------------------------- New Survey Line
 
+// The number of the next line: the current line's text read as a number (a
+// text that is not one reads as 0, leading blanks skipped) + LineIncrement.
+// New Survey Line proposes it and Quick Line takes it.
+double NextLineNumber(const Settings& settings);
+
 // Shows the current line and last station, and proposes the next line: the
 // line number + LineIncrement, and for an alternate survey the reversed
 // direction, the last station as start and the station increment negated
@@ -37,9 +42,10 @@ void StoreNewLine(const DialogForm& form, Settings& settings);
 // ---------------------------------------------------------------- New Station
 
 DialogForm NewStationForm(const Settings& settings);
-// OK: CurrentStation = the entered value. The caller clears StationStarted
-// and the profile flags, writes the station and time records and saves.
-void StoreNewStation(const DialogForm& form, Settings& settings);
+// OK: the entered station. The caller stores it as CurrentStation, clears
+// StationStarted and the profile flags, writes the station and time records
+// and saves.
+double NewStationOf(const DialogForm& form);
 
 // ---------------------------------------------------------------- Comment
 
@@ -73,11 +79,16 @@ DialogForm MapSizeForm(const Settings& settings);
 // After any typing: a map size that truncates below 1 is rewritten as "1".
 // Returns true when the form changed.
 bool MapSizeTyped(DialogForm& form);
-// OK: MapSize (truncated, at least 1), GridLinesInterval as typed (no lower
-// limit here), CursorBand with CursorBandPixels. Returns the new
-// DisplayOptionsChanged: 256 when the map size changed, 64 when the interval
-// did. The caller recomputes the map scale and saves.
-int32_t StoreMapSize(const DialogForm& form, Settings& settings);
+// What OK gives back: MapSize (truncated, at least 1), GridLinesInterval as
+// typed (no lower limit here) and CursorBand (the one in `settings` when
+// nothing is chosen). The caller checks that the map holds the track, stores
+// them, recomputes the map scale and the cursor band's pixels, and saves.
+struct MapSizeChoice {
+    int32_t MapSize = 1;
+    double GridLinesInterval = 0.0;
+    int32_t CursorBand = 0;
+};
+MapSizeChoice MapSizeOf(const DialogForm& form, const Settings& settings);
 
 // ---------------------------------------------------------------- Readings Scale
 

@@ -19,6 +19,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     o.DisplayUnits = (data[0] / 16) % 3;
     o.LatColumn = data[1] % 24;
     o.LonColumn = data[2] % 24;
+    // The run's zone, or none fixed yet (and values no zone holds).
+    o.Zone = static_cast<int32_t>(data[0]) - 64;
     const std::string text(reinterpret_cast<const char*>(data) + 3, size - 3);
 
     MemoryFileSystem fs;
@@ -41,7 +43,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     size_t read = 0;
     while (reader.Next(p)) ++read;
     if (read != records) std::abort();
-    if (r.HasRange && (map.TrackMinX > r.Range.MinX || map.TrackMaxY < r.Range.MaxY)) std::abort();
+    // Only points on the map make the range the file would add to the track.
+    if (r.HasRange && !RangeFitsMap(map, r.Range)) std::abort();
 
     if (BackgroundCopyName(text, data[0]).size() > BackgroundNameMax) std::abort();
     if (BackgroundDisplayName(text).size() > BackgroundNameMax) std::abort();

@@ -125,5 +125,34 @@ TEST(DialogResources, HoldTheControlsTheirFormsFill) {
     }
 }
 
+// The logging screen's pop-up menus: 500 while a file is open, 499 before
+// (the same without the line group), one pop-up "&File" each; "Coordinates
+// &Units" (514) is this program's addition after "&Audio Options".
+std::wstring MenuItems(int id) {
+    HMENU menu = LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id));
+    if (!menu) return L"no menu";
+    wchar_t text[64] = {};
+    GetMenuStringW(menu, 0, text, 64, MF_BYPOSITION);
+    std::wstring items = std::to_wstring(GetMenuItemCount(menu)) + L" " + text + L":";
+    HMENU popup = GetSubMenu(menu, 0);
+    for (int i = 0; popup && i < GetMenuItemCount(popup); ++i) {
+        text[0] = 0;
+        GetMenuStringW(popup, i, text, 64, MF_BYPOSITION);
+        const UINT itemId = GetMenuItemID(popup, i);
+        items += itemId == 0 ? std::wstring(L" |") : L" " + std::to_wstring(itemId) + L" " + text + L",";
+    }
+    DestroyMenu(menu);
+    return items;
+}
+
+TEST(MenuResources, LoggingMenusHoldTheirItemsInOrder) {
+    const std::wstring common =
+        L" 510 Map &Size, 505 &Readings Scale, 506 Scale Speed &Bar, | 511 Map &Display Options, 507 &Profile "
+        L"Display Options, 508 &Audio Options, 514 Coordinates &Units, | 512 &Toggle View, | 513 GPS &Warning Mask,"
+        L" | 515 Enter Background Files, 516 Remove Background Files, | 509 &Hide Menu,";
+    EXPECT_EQ(MenuItems(500), L"1 &File: 501 New &Line, 502 &New Station, 503 &Comment, |" + common);
+    EXPECT_EQ(MenuItems(499), L"1 &File:" + common);
+}
+
 }  // namespace
 }  // namespace tesselog

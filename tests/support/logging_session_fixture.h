@@ -3,18 +3,59 @@
 #pragma once
 
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "core/common/eight_bit_text.h"
 #include "core/logscreen/logging_session.h"
 #include "core/platform/memory_file_system.h"
+#include "core/settings/settings_file.h"
 
 namespace tesselog::test {
 
 struct RecordingSoundPlayer : SoundPlayer {
     void Play(SoundId sound) override { Played.push_back(sound); }
     std::vector<SoundId> Played;
+};
+
+// Prompts and controls that call Watch at every box and repaint, so a test
+// can look at the session's state while they are up.
+struct WatchedPrompts : RecordingPrompts {
+    void ShowMessage(const std::string& text, const std::string& caption, PromptIcon icon) override {
+        if (Watch) Watch();
+        RecordingPrompts::ShowMessage(text, caption, icon);
+    }
+    bool AskYesNo(const std::string& text, const std::string& caption, PromptIcon icon) override {
+        if (Watch) Watch();
+        return RecordingPrompts::AskYesNo(text, caption, icon);
+    }
+    std::function<void()> Watch;
+};
+struct WatchedControls : RecordingScreenControls {
+    void RepaintScreen() override {
+        if (Watch) Watch();
+        RecordingScreenControls::RepaintScreen();
+    }
+    std::function<void()> Watch;
+};
+// A map whose track fits a map size or not, and whose appended file scans
+// as the test says.
+struct FittingMap : LoggingMap {
+    bool TrackFits() override { return Fits; }
+    ExtentScan ScanFileExtent() override { return Scan; }
+    bool Fits = true;
+    ExtentScan Scan;
+};
+// The check of an old file: refused (silently) unless told otherwise.
+struct AnsweringValidation : AppendValidation {
+    bool Validate(DataFile&, const Settings&) override { return Accept; }
+    bool Accept = false;
+};
+// Background files that only count.
+struct CountedBackground : BackgroundFiles {
+    int Count() override { return Loaded; }
+    int Loaded = 0;
 };
 
 inline bool Logged(const std::vector<std::string>& log, const std::string& entry) {
@@ -59,19 +100,23 @@ struct SessionHarness {
     MemoryFileSystem files;
     ManualClock clock;
     RecordingSoundPlayer sound;
-    RecordingPrompts prompts;
+    WatchedPrompts prompts;
     ScriptedFileDialogs fileDialogs;
-    RecordingScreenControls controls;
+    WatchedControls controls;
     ScriptedLoggingDialogs dialogs;
     RecordingLoggingPorts ports;
-    LoggingMap map;
-    AppendValidation validation;
-    BackgroundFiles background;
+    FittingMap map;
+    AnsweringValidation validation;
+    CountedBackground background;
     int32_t screenMode = 0;
     int saves = 0;
+    std::string saved;  // the settings file as last saved
     LoggingServices services{files,    clock,      sound, prompts,    fileDialogs, controls, dialogs,
                              ports,    map,        validation, background, screenMode,
-                             [this] { ++saves; }};
+                             [this] {
+                                 ++saves;
+                                 saved = FormatSettingsFile(settings);
+                             }};
     LoggingSession session{settings, services};
 };
 

@@ -85,6 +85,8 @@ TEST(AppendValidation, EveryRefusalAndAcceptanceOfBothPaths) {
          " Map units in the file: \r\n  Set the same units in the program"},
         {"no position yet", true, Same, [](std::string& b) { Put(b, 2, 0, "?"); },
          "Valid GPS position must be\r\nreceived to append file.\r\nCorrect GPS or create new file.", 30, 0},
+        {"units before the position", true, Same, [](std::string& b) { Put(b, 1, 15, "1"); },
+         " Map units in the file:  Feet\r\n  Set the same units in the program", 30, 0},
         {"record 2", true, Same, [](std::string& b) { Put(b, 2, 0, "G"); }, Record2},
         {"record 3", true, Same, [](std::string& b) { Put(b, 3, 0, "H"); }, Record3},
         {"record 6", true, Same, [](std::string& b) { Put(b, 6, 0, "L"); Put(b, 3, 20, "0"); }, Record6},
@@ -95,6 +97,8 @@ TEST(AppendValidation, EveryRefusalAndAcceptanceOfBothPaths) {
         {"console type 7", true, [](Settings& s) { s.ConsoleCount = 7; },
          [](std::string& b) { Put(b, 3, 15, "7"); Put(b, 2, 15, "222"); Put(b, 2, 21, "1"); }, Consoles},
         {"console count", true, Same, [](std::string& b) { Put(b, 3, 15, "2"); }, Consoles},
+        {"consoles before separations", true, Same,
+         [](std::string& b) { Put(b, 3, 15, "2"); Put(b, 6, 1, "  9.000"); }, Consoles},
         {"separations", true, [](Settings& s) { s.UnitSensorSeparation = 0.3333; },
          [](std::string& b) { Put(b, 3, 1, "  9.000"); },
          "File Sensors Separations:\r\n  1.00 , 1.00\r\nCurrent Sensors Separations:\r\n  0.33 , 1.00\r\n"
@@ -114,6 +118,8 @@ TEST(AppendValidation, EveryRefusalAndAcceptanceOfBothPaths) {
         {"zones 31 and 33, mode 3", true, [](Settings& s) { s.NmeaMode = 3; },
          [](std::string& b) { Put(b, 4, 16, "31"); Put(b, 3, 17, "3"); }, "", 33},
         {"zone not fixed in file", true, Same, [](std::string& b) { Put(b, 4, 16, "-9"); }, "", 33},
+        {"adjacent zone, mode 4: nothing adopted", true, [](Settings& s) { s.NmeaMode = 4; },
+         [](std::string& b) { Put(b, 4, 16, "31"); Put(b, 3, 17, "4"); }, "", 32},
         // --- GPS disabled: units, mode, offsets and zone are not compared ---
         {"A valid", false, Same, [](std::string& b) { Put(b, 1, 15, "2"); Put(b, 3, 1, "  7.000"); Put(b, 3, 17, "5"); Put(b, 4, 16, "45"); },
          "", 33, 0},
@@ -124,6 +130,10 @@ TEST(AppendValidation, EveryRefusalAndAcceptanceOfBothPaths) {
         {"A gps on in file", false, Same, [](std::string& b) { Put(b, 3, 20, "1"); Put(b, 3, 16, "3"); },
          " GPS state in the file: ENABLED\r\n  Current GPS selection: DISABLED\r\n  Please adjust the configuration."},
         {"A console type", false, Same, [](std::string& b) { Put(b, 2, 14, "1"); Put(b, 3, 16, "3"); }, Consoles},
+        {"A gps state before consoles", false, Same, [](std::string& b) { Put(b, 3, 20, "1"); Put(b, 3, 15, "2"); },
+         " GPS state in the file: ENABLED\r\n  Current GPS selection: DISABLED\r\n  Please adjust the configuration."},
+        {"A consoles before separations", false, Same,
+         [](std::string& b) { Put(b, 3, 15, "2"); Put(b, 6, 8, "  9.000"); }, Consoles},
         {"A type beyond count ignored", false, Same, [](std::string& b) { Put(b, 2, 15, "2"); }, ""},
         {"A leading point", false, Same, [](std::string& b) { Put(b, 3, 16, "2"); Put(b, 6, 1, "  2.000"); },
          " Leading Point doesn't match\r\n  Please adjust the configuration."},
@@ -179,47 +189,52 @@ struct OriginMap : GpsMapDrawing {
 };
 
 // A survey begun in zone 60 (west of the date line) is continued by a run
-// whose first fix lies just east of it, in zone 1.
+// whose first fix lies just east of it, in zone 1; the origin is projected
+// again in zone 60 and brought into feet (0.3048 m) or US survey feet
+// (0.304800609601219 m).
 TEST(AppendValidation, AdjacentZoneIsAdoptedWithTheOriginProjectedAgain) {
-    Settings settings;
-    settings.DisplayUnits = 1;
-    MemoryFileSystem fs;
-    fs.Files[Path] = Header(settings, 60) + std::string(5 * RecordLength, 'x');
-    const std::string before = fs.Files[Path];
+    for (const auto& [units, foot] : {std::pair{1, 0.3048}, std::pair{2, 0.304800609601219}}) {
+        SCOPED_TRACE(units);
+        Settings settings;
+        settings.DisplayUnits = units;
+        MemoryFileSystem fs;
+        fs.Files[Path] = Header(settings, 60) + std::string(5 * RecordLength, 'x');
+        const std::string before = fs.Files[Path];
 
-    UtmZoneState zone;
-    GpsPositionState gps;
-    gps.FirstFixSeen = 1;
-    OriginMap map;
-    double n1 = 0, e1 = 0;
-    ProjectGeodeticFix(zone, -17.5, -179.8, n1, e1);
-    ASSERT_EQ(zone.UtmZone, 1);
+        UtmZoneState zone;
+        GpsPositionState gps;
+        gps.FirstFixSeen = 1;
+        OriginMap map;
+        double n1 = 0, e1 = 0;
+        ProjectGeodeticFix(zone, -17.5, -179.8, n1, e1);
+        ASSERT_EQ(zone.UtmZone, 1);
 
-    RecordingPrompts prompts;
-    DataFileAppendValidation validation(prompts);
-    validation.Bind(gps, zone, map);
-    DataFile file(fs);
-    ASSERT_TRUE(file.Open(Path, OpenMode::ReadWriteExisting));
-    ASSERT_TRUE(validation.Validate(file, settings));
-    EXPECT_TRUE(prompts.History.empty());
-    EXPECT_TRUE(file.IsOpen());
+        RecordingPrompts prompts;
+        DataFileAppendValidation validation(prompts);
+        validation.Bind(gps, zone, map);
+        DataFile file(fs);
+        ASSERT_TRUE(file.Open(Path, OpenMode::ReadWriteExisting));
+        ASSERT_TRUE(validation.Validate(file, settings));
+        EXPECT_TRUE(prompts.History.empty());
+        EXPECT_TRUE(file.IsOpen());
 
-    int z = 60;
-    double n = 0, e = 0;
-    GeodeticToUtm(-17.5, 180.2, z, n, e, 1);  // the same place, east of 180
-    EXPECT_EQ(zone.UtmZone, 60);
-    EXPECT_EQ(zone.UtmZoneOfFile, 60);  // the appended header's zone
-    EXPECT_EQ(map.calls, 1);
-    EXPECT_NEAR(map.n, n / 0.3048, 1e-6);
-    EXPECT_NEAR(map.e, e / 0.3048, 1e-6);
-    EXPECT_GT(map.e, 500000.0 / 0.3048);  // east of zone 60's central meridian
-    EXPECT_DOUBLE_EQ(gps.MapReferenceEasting, map.e);
-    // The file stays right after record 6.
-    char next[RecordLength];
-    ASSERT_EQ(file.Read(next, RecordLength), size_t(RecordLength));
-    EXPECT_EQ(next[0], 'x');
-    file.Close();
-    EXPECT_EQ(fs.Files[Path], before);
+        int z = 60;
+        double n = 0, e = 0;
+        GeodeticToUtm(-17.5, 180.2, z, n, e, 1);  // the same place, east of 180
+        EXPECT_EQ(zone.UtmZone, 60);
+        EXPECT_EQ(zone.UtmZoneOfFile, 60);  // the appended header's zone
+        EXPECT_EQ(map.calls, 1);
+        EXPECT_NEAR(map.n, n / foot, 1e-6);
+        EXPECT_NEAR(map.e, e / foot, 1e-6);
+        EXPECT_GT(map.e, 500000.0 / foot);  // east of zone 60's central meridian
+        EXPECT_DOUBLE_EQ(gps.MapReferenceEasting, map.e);
+        // The file stays right after record 6.
+        char next[RecordLength];
+        ASSERT_EQ(file.Read(next, RecordLength), size_t(RecordLength));
+        EXPECT_EQ(next[0], 'x');
+        file.Close();
+        EXPECT_EQ(fs.Files[Path], before);
+    }
 }
 
 }  // namespace

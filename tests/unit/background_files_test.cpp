@@ -166,6 +166,7 @@ TEST(BackgroundAscii, UnitFactors) {
         const char* copy;
     } cases[] = {
         {2, 2, "       999.998,       999.998\n"},   // UTM feet shown in US survey feet
+        {2, 0, "       304.800,       304.800\n"},   // 0.3048 m: 304.801 would be US survey feet
         {3, 1, "      1000.002,      1000.002\n"},
         {3, 0, "       304.801,       304.801\n"},
         {1, 1, "      3280.840,      3280.840\n"},
@@ -176,41 +177,15 @@ TEST(BackgroundAscii, UnitFactors) {
             << c.coord << " " << c.units;
 }
 
-TEST(BackgroundAscii, GeodeticPointsTakeTheirOwnZone) {
-    // Latitude in column 2, longitude in column 1; the border of zones 30
-    // and 31 lies at longitude 0.
-    MapState far = TestMap();
-    far.OriginX = 500000;
-    far.OriginY = 5700000;
-    Converted out = Ascii("-0.01,51.5\r\n0.01,51.5\r\n", Options(0, 1, 0, 1, 1), far);
-    ASSERT_EQ(out.Points.size(), 2u);
-    for (int i = 0; i < 2; ++i) {
-        int zone = 0;
-        double n = 0, e = 0;
-        GeodeticToUtm(51.5, i == 0 ? -0.01 : 0.01, zone, n, e, 0);
-        EXPECT_EQ(zone, 30 + i);
-        EXPECT_NEAR(out.Points[i].Easting, e / InternationalFoot, 0.0006);
-        EXPECT_NEAR(out.Points[i].Northing, n / InternationalFoot, 0.0006);
-    }
-    EXPECT_GT(out.Points[0].Easting, 700000 / InternationalFoot);  // east edge of zone 30
-    EXPECT_LT(out.Points[1].Easting, 300000 / InternationalFoot);  // west edge of zone 31
-}
-
-TEST(BackgroundAscii, OnlyPointsInsideTheMapWidenTheTrack) {
-    // Northing first; the last point lies far outside the map.
-    MapState map = TestMap();
-    MemoryFileSystem fs;
-    fs.Files[fs.Resolve("s")] = "10 -150\r\n500 40\r\n5000000 5\r\n";
-    auto in = fs.Open("s", OpenMode::ReadExisting);
-    auto copy = fs.Open("c", OpenMode::ReadWriteAlways);
-    BackgroundConversion r = ConvertAsciiBackground(*in, *copy, Options(1, 0, 1, 0), map);
-    EXPECT_EQ(r.PointCount, 3);
-    ASSERT_TRUE(r.HasRange);
-    EXPECT_EQ(map.TrackMinX, -150.0);
-    EXPECT_EQ(map.TrackMaxX, 40.0);
-    EXPECT_EQ(map.TrackMaxY, 500.0);
-    EXPECT_EQ(map.Tiles.MaxRow, 1005);
-    EXPECT_EQ(map.Tiles.MinColumn, 999);
+TEST(BackgroundAscii, OnlyPointsInsideTheMapMakeTheRange) {
+    // Northing first; the last point lies far outside the map, which holds
+    // about +-99000 units.
+    Converted out = Ascii("10 -150\r\n500 40\r\n5000000 5\r\n", Options(1, 0, 1, 0));
+    EXPECT_EQ(out.Result.PointCount, 3);
+    ASSERT_TRUE(out.Result.HasRange);
+    const MapRange& r = out.Result.Range;
+    EXPECT_EQ(std::vector<double>({r.MinX, r.MaxX, r.MinY, r.MaxY}), std::vector<double>({-150, 40, 10, 500}));
+    EXPECT_FALSE(Ascii("5000000 5\r\n", Options(1, 0, 1, 0)).Result.HasRange);
 }
 
 // ------------------------------------------------------------------ data files
@@ -231,12 +206,12 @@ std::string DataFileWith(int nmeaMode, const std::vector<std::string>& positions
     return file;
 }
 
-Converted Maker(const std::string& bytes, int displayUnits) {
+Converted Maker(const std::string& bytes, int displayUnits, int32_t zone = UtmZoneNotFixed) {
     return Run(bytes, [&](File& in, File& copy) {
         MakerFormat format = RecogniseMakerFile(in);
         EXPECT_TRUE(format.Recognised);
         MapState map = TestMap();
-        return ConvertMakerBackground(in, format, copy, displayUnits, map);
+        return ConvertMakerBackground(in, format, copy, displayUnits, zone, map);
     });
 }
 
@@ -295,6 +270,45 @@ TEST(BackgroundDataFile, RejectedAndCutSentencesGiveNoPoint) {
     EXPECT_EQ(Maker(bytes, 0).Points.size(), 1u);
 }
 
+TEST(BackgroundDataFile, OnlyPointsInsideTheMapMakeTheRange) {
+    Converted out = Maker(DataFileWith(3, {"$GPLLK,173524,120226,100.0,M,200.0,M,3,08,0.9,45.0,M*00",
+                                           "$GPLLK,173525,120226,5000000.0,M,200.0,M,3,08,0.9,45.0,M*00"}),
+                          0);
+    EXPECT_EQ(out.Result.PointCount, 2);
+    ASSERT_TRUE(out.Result.HasRange);
+    const MapRange& r = out.Result.Range;
+    EXPECT_EQ(std::vector<double>({r.MinX, r.MaxX, r.MinY, r.MaxY}), std::vector<double>({100, 100, 200, 200}));
+}
+
+// Zones 30 and 31 meet at longitude 0. On the parallel of 51.5 N a degree
+// of longitude is N cos(lat) = 6391258 m x 0.622515 = 3978640 m per radian:
+// 0.01 W lies 2.99 degrees east of zone 30's meridian, easting 500000 +
+// 0.9996 x 3978640 x 0.0521853 x (1 - 0.0001) = 707521 m; 0.01 E, in its own
+// zone 31, 2.99 degrees west of that zone's meridian, 500000 - 207521 =
+// 292479 m. Kept in zone 30 the two points 0.02 degrees apart lie 1388.8 m
+// apart on the ellipsoid: 1387.8 m east and 56.9 m north on the grid (the
+// parallel curves there), 1389.0 m in all.
+TEST(BackgroundGeodetic, PointsAcrossAZoneBorderLieInTheRunsZone) {
+    const std::string text = "-0.01,51.5\r\n0.01,51.5\r\n";
+    const std::string data = DataFileWith(1, {"$GPGGA,173524,5130.0000,N,00000.6000,W,1,09,1.0,142.5,M,-35.4,M,,",
+                                              "$GPGGA,173525,5130.0000,N,00000.6000,E,1,09,1.0,142.5,M,-35.4,M,,"});
+    for (int32_t zone : {30, UtmZoneNotFixed}) {
+        BackgroundOptions o = Options(0, 1, 0, 1);
+        o.Zone = zone;
+        for (const Converted& out : {Ascii(text, o), Maker(data, 0, zone)}) {
+            ASSERT_EQ(out.Points.size(), 2u);
+            const BackgroundPoint &w = out.Points[0], &e = out.Points[1];
+            EXPECT_NEAR(w.Easting, 707521.0, 100.0);
+            if (zone == 30) {
+                EXPECT_NEAR(std::hypot(e.Easting - w.Easting, e.Northing - w.Northing), 1389.0, 0.5);
+                EXPECT_NEAR(e.Northing - w.Northing, 56.9, 0.2);
+            } else {
+                EXPECT_NEAR(e.Easting, 292479.0, 100.0);
+            }
+        }
+    }
+}
+
 TEST(BackgroundDataFile, OnlyThisProgramsFilesAreRecognised) {
     Settings s;
     const std::string header = FormatFileHeader(0, s, HeaderContext{});
@@ -331,11 +345,11 @@ TEST(BackgroundDataFile, TotalStationUnits) {
             << c.digit << c.letter << c.units;
 
     double e = 0, n = 0;
-    ASSERT_TRUE(MakerSentencePoint(">0001,37=1000.0,38=2000.0,39=5.0", 9, 1, 0, e, n));
+    ASSERT_TRUE(MakerSentencePoint(">0001,37=1000.0,38=2000.0,39=5.0", 9, 1, 0, UtmZoneNotFixed, e, n));
     EXPECT_DOUBLE_EQ(n, 304.8);
     EXPECT_DOUBLE_EQ(e, 609.6);
-    EXPECT_FALSE(MakerSentencePoint(">0001,37=1e3,38=2000.0", 9, 0, 0, e, n));
-    EXPECT_FALSE(MakerSentencePoint("$GPGGA,1,,N,,W", 1, 0, 0, e, n));
+    EXPECT_FALSE(MakerSentencePoint(">0001,37=1e3,38=2000.0", 9, 0, 0, UtmZoneNotFixed, e, n));
+    EXPECT_FALSE(MakerSentencePoint("$GPGGA,1,,N,,W", 1, 0, 0, UtmZoneNotFixed, e, n));
 }
 
 // ------------------------------------------------------------------ antenna offsets

@@ -6,136 +6,73 @@
 #include <string>
 #include <vector>
 
-#include "core/common/eight_bit_text.h"
-#include "core/existing/background_layer.h"
-#include "core/logscreen/logging_session.h"
-#include "core/map/map_commands.h"
-#include "core/map/map_tiles.h"
-#include "core/platform/memory_file_system.h"
-#include "core/settings/background_dialogs.h"
+#include <cstdio>
+
+#include "core/datafile/data_file_writers.h"
+#include "support/background_fixture.h"
 
 namespace tesselog {
 namespace {
 
-class ScriptedBackgroundDialogs : public BackgroundDialogs {
-public:
-    bool LoadAnswer = true;
-    std::vector<bool> Marks;  // the remove dialog's answer; none marked: Cancel
-    int Loads = 0;
+using test::BackgroundFixture;
+using test::UtmLines;
+using Fixture = BackgroundFixture;
 
-    bool Load(Settings&, int32_t) override {
-        ++Loads;
-        return LoadAnswer;
-    }
-    bool Remove(const std::vector<std::string>& names, std::vector<bool>& marks) override {
-        marks = Marks;
-        marks.resize(names.size(), false);
-        for (bool mark : marks)
-            if (mark) return true;
-        return false;
-    }
-};
-
-// Text lines of UTM metres near the map's origin (500000, 5700000), the
-// corner of a tile; a tile is 40 m wide.
-std::string UtmLines(const std::vector<std::pair<double, double>>& points) {
-    std::string text;
+// A data file of this program whose receiver gave grid positions (LLK, in
+// metres) at these offsets from the map's origin.
+std::string GridDataFile(const std::vector<std::pair<double, double>>& points) {
+    Settings s;
+    s.NmeaMode = 3;
+    std::string file = FormatFileHeader(0, s, HeaderContext{}) + FormatLineHeader(s, LocalTime{});
     for (const auto& [e, n] : points) {
-        if (e < 0) {
-            text += "B\n";
-            continue;
-        }
-        text += std::to_string(500000.0 + e) + " " + std::to_string(5700000.0 + n) + "\n";
+        char sentence[96];
+        std::snprintf(sentence, sizeof sentence, "$GPLLK,173524,120226,%.3f,M,%.3f,M,3,08,0.9,45.0,M*00",
+                      500000.0 + e, 5700000.0 + n);
+        file += FormatGpsRecords(sentence, TypeGpsPosition, TypeGpsPositionNext, 0, 1000);
     }
-    return text;
+    return file;
 }
 
-struct Fixture {
-    Fixture() {
-        settings.MapSize = 40;
-        settings.BackgroundFileType = BackgroundAsciiType;
-        settings.BackgroundCoordType = 1;
-        settings.BackgroundLonColumn = 0;
-        settings.BackgroundLatColumn = 1;
-        settings.BackgroundDelimiter = 0;
-        map.SetPaneSize(400, 400);
-        map.RecomputeScale();
-        map.PrepareDrawing();
-        map.State().OriginX = 500000.0;
-        map.State().OriginY = 5700000.0;
-        files.Directories.insert(BackgroundTempFolder);
-    }
+// The track's extent as map units and tiles, to see that nothing was added.
+std::vector<double> Extent(Fixture& f) {
+    const MapState& m = f.map.State();
+    return {m.TrackMinX, m.TrackMaxX, m.TrackMinY, m.TrackMaxY, double(m.Tiles.MinColumn), double(m.Tiles.MaxColumn),
+            double(m.Tiles.MinRow), double(m.Tiles.MaxRow)};
+}
 
-    // Loads `contents` as the file `name` (the file dialog's answer).
-    void Load(const std::string& name, const std::string& contents) {
-        const std::string path = "C:\\survey\\" + name;
-        files.Files[path] = contents;
-        fileDialogs.Answers.push_back(From8Bit(path));
-        layer.Load();
-    }
-    std::vector<std::string> Copies() const {
-        std::vector<std::string> names;
-        for (const auto& [path, bytes] : files.Files)
-            if (path.rfind(BackgroundTempFolder, 0) == 0) names.push_back(path.substr(sizeof BackgroundTempFolder - 1));
-        return names;
-    }
-    // Every line and dot drawn in the background ink into the tiles' bases.
-    std::vector<std::string> BaseStrokes() const {
-        std::vector<std::string> strokes;
-        for (const auto& [key, tile] : tiles.Tiles) {
-            bool ink = false;
-            for (const std::string& call : tile.Base.Calls) {
-                if (call.rfind("pen", 0) == 0) ink = call.rfind("pen 202020", 0) == 0;
-                if (ink && (call.rfind("line", 0) == 0 || call.rfind("ellipse", 0) == 0)) strokes.push_back(call);
-            }
-        }
-        return strokes;
-    }
-    std::string LastMessage() const { return prompts.History.empty() ? "" : prompts.History.back().Text; }
-
-    Settings settings;
-    MemoryFileSystem files;
-    ScriptedFileDialogs fileDialogs;
-    RecordingPrompts prompts;
-    ScriptedBackgroundDialogs dialogs;
-    MemoryMapTiles tiles;
-    MapCommands map{tiles, settings, [] {}};
-    int profileRefreshes = 0;
-    int viewsShown = 0;
-    BackgroundLayer layer{settings, files, fileDialogs, prompts, dialogs, map, [this] { ++profileRefreshes; },
-                          [this] { ++viewsShown; }};
-};
-
-TEST(BackgroundLayer, RefusedFilesSayWhyAndLeaveNothing) {
+// Each refusal shows one message (their texts are in the operator texts
+// test) and leaves no copy, no stroke and nothing in the track's extent.
+// A copy that cannot be read to its end is refused wherever the error comes.
+TEST(BackgroundLayer, RefusedFilesLeaveNothing) {
     struct Case {
         const char* name;
         std::string contents;
         int32_t fileType;
         int32_t latColumn;
-        const char* message;
-        const char* caption;
+        size_t copyReadLimit;
     };
     const Case cases[] = {
-        {"no points", "/ header only\nx y\n", BackgroundAsciiType, 1, "Check background file structure.",
-         "FILE ERROR"},
-        {"all outside", UtmLines({{5.0e6, 0}, {5.0e6, 10}}), BackgroundAsciiType, 1,
-         "All points in background file are invalid\r\n", "STOP"},
-        {"foreign binary", std::string("\x7f" "ELF\x02\x01\x01\0\0\0\n", 11), 0, 1, "Format not supported",
-         "INFORMATION"},
-        {"same columns", UtmLines({{0, 0}}), BackgroundAsciiType, 0,
-         "Same column selected for UTM coordinates. Please correct.", "INFORMATION"},
+        {"no points", "/ header only\nx y\n", BackgroundAsciiType, 1, SIZE_MAX},
+        {"all outside", UtmLines({{5.0e6, 0}, {5.0e6, 10}}), BackgroundAsciiType, 1, SIZE_MAX},
+        {"data file all outside", GridDataFile({{5.0e6, 0}, {0, -5.0e6}}), 0, 1, SIZE_MAX},
+        {"foreign binary", std::string("\x7f" "ELF\x02\x01\x01\0\0\0\n", 11), 0, 1, SIZE_MAX},
+        {"same columns", UtmLines({{0, 0}}), BackgroundAsciiType, 0, SIZE_MAX},
+        {"read error before a point on the map", UtmLines({{5.0e6, 0}, {0, 0}, {1, 1}}), BackgroundAsciiType, 1, 40},
+        {"read error after points on the map", UtmLines({{0, 0}, {1, 1}, {2, 2}, {3, 3}}), BackgroundAsciiType, 1,
+         3 * 30 + 7},
     };
     for (const Case& c : cases) {
         Fixture f;
+        const std::vector<double> extent = Extent(f);
         f.settings.BackgroundFileType = c.fileType;
         f.settings.BackgroundLatColumn = c.latColumn;
+        f.files.CopyReadLimit = c.copyReadLimit;
         f.Load("A.TXT", c.contents);
         EXPECT_EQ(f.layer.Count(), 0) << c.name;
-        EXPECT_EQ(f.LastMessage(), c.message) << c.name;
-        ASSERT_FALSE(f.prompts.History.empty()) << c.name;
-        EXPECT_EQ(f.prompts.History.back().Caption, c.caption) << c.name;
+        EXPECT_EQ(f.prompts.History.size(), 1u) << c.name;
         EXPECT_TRUE(f.Copies().empty()) << c.name;
         EXPECT_TRUE(f.BaseStrokes().empty()) << c.name;
+        EXPECT_EQ(Extent(f), extent) << c.name;
     }
 
     // A file that cannot be opened, and a cancelled dialog.
@@ -149,12 +86,39 @@ TEST(BackgroundLayer, RefusedFilesSayWhyAndLeaveNothing) {
     EXPECT_EQ(f.layer.Count(), 0);
 }
 
-TEST(BackgroundLayer, PointsOutsideTheMapAreCountedButTheFileIsTaken) {
+// A point off the map is counted and left out; only the points on the map
+// join the track's extent, so "Map &Size" and "&Fit All" still see the
+// track as it was.
+TEST(BackgroundLayer, PointsOffTheMapAreLeftOutOfTheTrack) {
+    const std::vector<std::pair<double, double>> points = {{0, 0}, {5.0e6, 0}, {10, -3}, {12, 0}};
+    for (const std::string& contents : {UtmLines(points), GridDataFile(points)}) {
+        Fixture f;
+        f.settings.BackgroundFileType = contents[0] == 'T' ? 0 : BackgroundAsciiType;
+        f.Load("PART.TXT", contents);
+        EXPECT_EQ(f.layer.Count(), 1);
+        EXPECT_EQ(f.LastMessage(), "Number of points in background file: 4\r\nNumber of invalid points: 1\r\n");
+        const MapState& m = f.map.State();
+        EXPECT_EQ(std::vector<double>({m.TrackMinX, m.TrackMaxX, m.TrackMinY, m.TrackMaxY}),
+                  std::vector<double>({500000, 500012, 5699997, 5700000}));
+        EXPECT_TRUE(f.map.TrackFits());
+    }
+}
+
+// Once the run's zone is fixed, a plan in latitude and longitude is drawn
+// in it: the two points either side of the border of zones 30 and 31 at
+// 0 degrees (1389 m apart in zone 30) both lie on the map, one line apart.
+TEST(BackgroundLayer, GeodeticPlansAreDrawnInTheRunsZone) {
     Fixture f;
-    f.Load("PART.TXT", UtmLines({{0, 0}, {5.0e6, 0}, {10, 0}, {12, 0}}));
+    UtmZoneState zone;
+    zone.UtmZone = 30;
+    f.layer.BindZone(zone);
+    SetMapOrigin(f.map.State(), 5709700.0, 707500.0);  // about 51.5 N, 0.01 W in zone 30
+    f.settings.BackgroundCoordType = 0;
+    f.settings.BackgroundDisplayType = 1;
+    f.settings.BackgroundDelimiter = 1;
+    f.Load("PLAN.TXT", "-0.01,51.5\n0.01,51.5\n");
     EXPECT_EQ(f.layer.Count(), 1);
-    EXPECT_EQ(f.LastMessage(), "Number of points in background file: 4\r\nNumber of invalid points: 1\r\n");
-    EXPECT_EQ(f.prompts.History.back().Caption, "WARNING");
+    EXPECT_TRUE(f.prompts.History.empty()) << f.LastMessage();
 }
 
 // A tile whose base is drawn anew from the grid gets the same background

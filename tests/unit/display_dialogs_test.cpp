@@ -20,6 +20,9 @@ TEST(MapDisplayOptions, ControlsOnOpening) {
     }
 }
 
+// OK gives back the typed values; stored, they differ from the settings
+// before the dialog by the redraw bits 2 position size, 4 position colour,
+// 8 display type, 32 grid type, 64 interval, 128 angle, 256 map size.
 TEST(MapDisplayOptions, OkStoresAndReportsFromRememberedValues) {
     // Defaults: map size 40, interval 5, angle -60, display type 1.
     struct Case {
@@ -34,20 +37,20 @@ TEST(MapDisplayOptions, OkStoresAndReportsFromRememberedValues) {
     const MapDisplayOptionsEntries same = {"40", "5", "-60", 1};
     const Case cases[] = {
         {"unchanged", {"40", "5.00", "-60.00", 1}, none, 40, 5.0, -60.0, 0},
-        {"map size truncated", {"12.9", "5", "-60", 1}, none, 12, 5.0, -60.0, DisplayChangedMapSize},
-        {"interval at least 0.5", {"40", "0.2", "-60", 1}, none, 40, 0.5, -60.0, DisplayChangedGridInterval},
+        {"map size truncated", {"12.9", "5", "-60", 1}, none, 12, 5.0, -60.0, 256},
+        {"interval at least 0.5", {"40", "0.2", "-60", 1}, none, 40, 0.5, -60.0, 64},
         {"120 folds to the remembered -60", {"40", "5", "120", 1}, none, 40, 5.0, -60.0, 0},
-        {"-90 becomes 90", {"40", "5", "-90", 1}, none, 40, 5.0, 90.0, DisplayChangedGridAngle},
-        {"-180 becomes 0", {"40", "5", "-180", 1}, none, 40, 5.0, 0.0, DisplayChangedGridAngle},
-        {"200 becomes 0", {"40", "5", "200", 1}, none, 40, 5.0, 0.0, DisplayChangedGridAngle},
-        {"90 stays", {"40", "5", "90", 1}, none, 40, 5.0, 90.0, DisplayChangedGridAngle},
-        {"display type", {"40", "5", "-60", 0}, none, 40, 5.0, -60.0, DisplayChangedMapDisplayType},
+        {"-90 becomes 90", {"40", "5", "-90", 1}, none, 40, 5.0, 90.0, 128},
+        {"-180 becomes 0", {"40", "5", "-180", 1}, none, 40, 5.0, 0.0, 128},
+        {"200 becomes 0", {"40", "5", "200", 1}, none, 40, 5.0, 0.0, 128},
+        {"90 stays", {"40", "5", "90", 1}, none, 40, 5.0, 90.0, 128},
+        {"display type", {"40", "5", "-60", 0}, none, 40, 5.0, -60.0, 8},
         {"position size", same, [](MapDisplayOptionsEditor& e) { e.ChoosePositionSize(0); }, 40, 5.0, -60.0,
-         DisplayChangedPositionSize},
+         2},
         {"grid type", same, [](MapDisplayOptionsEditor& e) { e.ChooseGridType(1); }, 40, 5.0, -60.0,
-         DisplayChangedGridType},
+         32},
         {"position colour", same, [](MapDisplayOptionsEditor& e) { e.ChoosePositionColor(0x00FF00); }, 40, 5.0,
-         -60.0, DisplayChangedPositionColor},
+         -60.0, 4},
         {"cursor choices set no bit", same,
          [](MapDisplayOptionsEditor& e) { e.ChooseCursorSize(5), e.ChooseCursorColor(0x0000FF); }, 40, 5.0, -60.0, 0},
         {"position size chosen back", same,
@@ -55,9 +58,11 @@ TEST(MapDisplayOptions, OkStoresAndReportsFromRememberedValues) {
     };
     for (const auto& c : cases) {
         Settings s;
+        const Settings before = s;
         MapDisplayOptionsEditor editor(s);
         c.choose(editor);
-        EXPECT_EQ(editor.Ok(c.entries), c.changed) << c.name;
+        StoreMapDisplayChoice(editor.Ok(c.entries), s);
+        EXPECT_EQ(MapDisplayChanges(before, s), c.changed) << c.name;
         EXPECT_EQ(s.MapSize, c.mapSize) << c.name;
         EXPECT_DOUBLE_EQ(s.GridLinesInterval, c.interval) << c.name;
         EXPECT_DOUBLE_EQ(s.GridLinesAngle, c.angle) << c.name;
@@ -67,7 +72,7 @@ TEST(MapDisplayOptions, OkStoresAndReportsFromRememberedValues) {
 TEST(MapDisplayOptions, OkBringsTheSwathEdgesIntoTheDisplayUnit) {
     Settings s;
     s.DisplayUnits = 1;  // changed without the recomputation: edges still in metres
-    MapDisplayOptionsEditor(s).Ok({"40", "5", "-60", 1});
+    StoreMapDisplayChoice(MapDisplayOptionsEditor(s).Ok({"40", "5", "-60", 1}), s);
     EXPECT_DOUBLE_EQ(s.SwathEdgeNear, 3.0 / 0.3048);
 }
 

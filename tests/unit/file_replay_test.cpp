@@ -107,7 +107,8 @@ TEST(ExtentScan, RangeFromTheOriginAndEveryEdgeValue) {
 }
 
 TEST(ExtentScan, PositionLimitAndCutRecords) {
-    const std::string bytes = Repeat(Seg('d', 2000.0), ReplayMaxGpsPositions - 1);
+    // A file holds at most 28,800 positions: 28,799 leave room for more.
+    const std::string bytes = Repeat(Seg('d', 2000.0), 28799);
     EXPECT_EQ(Scan(bytes).Verdict, ExtentVerdict::Fits);
     EXPECT_EQ(Scan(bytes + Seg('h', 2000.0)).Verdict, ExtentVerdict::PositionsAtLimit);
 

@@ -146,6 +146,42 @@ TEST(LoggingCommands, QuickLineFollowsTheLineSequence) {
     no.Key('Q');
     EXPECT_EQ(no.Data(), before);
     EXPECT_EQ(no.settings.StartLineText, "1");
+
+    // The line text is read as New Survey Line reads it: " 5" is line 5.
+    SessionHarness blank;
+    blank.settings.StartLineText = " 5";
+    blank.settings.LineIncrement = 1.0;
+    blank.StartIn(-1);
+    blank.Key('q');
+    EXPECT_EQ(blank.settings.StartLineText, "6.00");
+}
+
+// While a command's box or repaint is up the GPS handler must not draw:
+// every box and repaint sees ScreenUpdatesEnabled 0, and it is 1 again
+// after the command.
+TEST(LoggingCommands, BoxesAndRepaintsHoldTheMapDrawingBack) {
+    struct Case {
+        const char* what;
+        uint32_t key;
+        bool yes;
+    };
+    const Case cases[] = {{"quick line, yes", 'q', true}, {"quick line, no", 'q', false},
+                          {"map size", 's', true},       {"map display options", 'd', true},
+                          {"new station", 'n', true}};
+    for (const Case& c : cases) {
+        SessionHarness h;
+        h.StartIn(-1);
+        h.dialogs.MapSizes.push_back({true, 60});
+        h.dialogs.MapDisplaySizes.push_back({true, 60});
+        h.dialogs.Stations.push_back({true, 12.0});
+        h.prompts.Answers.push_back(c.yes);
+        std::vector<int32_t> seen;
+        h.prompts.Watch = h.controls.Watch = [&] { seen.push_back(h.session.ScreenUpdatesEnabled); };
+        h.Key(c.key);
+        EXPECT_FALSE(seen.empty()) << c.what;
+        EXPECT_EQ(std::count(seen.begin(), seen.end(), 1), 0) << c.what;
+        EXPECT_EQ(h.session.ScreenUpdatesEnabled, 1) << c.what;
+    }
 }
 
 TEST(LoggingCommands, ConnectionBreakIsLoggedOncePerBreak) {
@@ -193,7 +229,8 @@ TEST(LoggingCommands, MapOverflowIsReportedAtOnceAndGoIsRefusedUntilTheMapIsEnla
         h.session.OnMapOverflow();
         EXPECT_EQ(h.session.MapOverflowState, 2);
         ASSERT_FALSE(h.prompts.History.empty());
-        EXPECT_EQ(h.prompts.History.back().Text, OverflowPauseText);
+        EXPECT_EQ(h.prompts.History.back().Text,
+                  "Please select Map Size option\r\nand increase the map size\r\nby 20-25%.");
         EXPECT_EQ(h.CountRecords("XPAUSED BMP"), state == 1 ? 1 : 0);
         if (state == 0) {
             h.fileDialogs.Answers.push_back(From8Bit(SessionHarness::DataFile));
@@ -203,7 +240,7 @@ TEST(LoggingCommands, MapOverflowIsReportedAtOnceAndGoIsRefusedUntilTheMapIsEnla
 
         h.Key('g');
         EXPECT_EQ(h.session.Logging.LoggingState, -1);
-        EXPECT_EQ(h.prompts.History.back().Text, GoRefusedText);
+        EXPECT_EQ(h.prompts.History.back().Text, "Cannot start logging.\r\nPlease increase the map size\r\nby 20-25%.");
 
         h.sound.Played.clear();
         h.dialogs.MapSizes.push_back({true, 60});
@@ -214,42 +251,57 @@ TEST(LoggingCommands, MapOverflowIsReportedAtOnceAndGoIsRefusedUntilTheMapIsEnla
         h.Key('g');
         EXPECT_EQ(h.session.Logging.LoggingState, 1);
     }
-    // A larger map chosen in Map Display Options is checked the same way.
-    SessionHarness h;
-    h.settings.GpsInput = 1;
-    h.StartIn(-1);
-    h.session.OnMapOverflow();
-    h.dialogs.MapDisplaySizes.push_back({true, 60});
-    h.Key('d');
-    EXPECT_EQ(h.session.MapOverflowState, 0);
-    h.Key('g');
-    EXPECT_EQ(h.session.Logging.LoggingState, 1);
 }
 
-TEST(LoggingCommands, OptionsRefusedWithoutGpsOrMap) {
+// Map Size and Map Display Options give back what was typed; the session
+// takes what the track allows and saves the settings once, as the screen
+// then stands. A map that holds the track ends an overflow from either
+// dialog; a refused one keeps the old size, and in Map Display Options
+// nothing else that was chosen with it is lost.
+TEST(LoggingCommands, MapDialogsSaveOnceWhatTheScreenShows) {
     struct Case {
-        int32_t gps;
-        bool mapToggledAway;
-        int code;
-        const char* text;
+        const char* what;
+        char key;
+        bool fits;
+        int32_t mapSize, bandAfter;
+        double intervalAfter;
+        int32_t changed;  // DisplayOptionsChanged
+        int32_t overflowAfter;
     };
+    // Both dialogs are answered with map size 60 and grid interval 7.5; the
+    // settings hold 40, 5.0 and cursor band 1 (a 15 % band).
     const Case cases[] = {
-        {0, false, CodeSpeedScale, GpsOnlyOptionText},        {0, false, CodeToggleView, GpsOnlyOptionText},
-        {0, false, CodeMapSize, GpsOnlyOptionText},           {0, false, CodeGpsMask, GpsOnlyOptionText},
-        {0, false, CodeMapDisplayOptions, GpsOnlyOptionText}, {0, false, CodeEnterBackground, MapOnlyOptionText},
-        {1, false, CodeEnterBackground, NoGpsPositionText},   {1, false, CodeRemoveBackground, NoBackgroundText},
-        {1, true, CodeMapDisplayOptions, MapOnlyOptionText},
+        {"map size, fits", 's', true, 60, 1, 7.5, 256 + 64, 0},
+        {"map size, refused", 's', false, 40, 1, 5.0, 0, 2},
+        {"display options, fits", 'd', true, 60, 1, 7.5, 256 + 64, 0},
+        {"display options, refused", 'd', false, 40, 1, 7.5, 64, 2},
     };
-    for (const Case& t : cases) {
+    for (const Case& c : cases) {
         SessionHarness h;
-        h.settings.GpsInput = t.gps;
-        h.session.StartLogging();
-        if (t.mapToggledAway) h.session.RunCode(CodeToggleView);
-        h.session.RunCode(t.code);
-        ASSERT_FALSE(h.prompts.History.empty()) << t.code;
-        EXPECT_EQ(h.prompts.History.back().Text, t.text) << t.code;
-        EXPECT_EQ(h.session.ScreenUpdatesEnabled, 1);
+        h.StartIn(-1);
+        h.session.OnMapOverflow();
+        h.map.Fits = c.fits;
+        h.dialogs.MapSizes.push_back({true, 60, 7.5});
+        h.dialogs.MapDisplaySizes.push_back({true, 60, 7.5});
+        const int savesBefore = h.saves;
+        h.Key(c.key);
+        EXPECT_EQ(h.settings.MapSize, c.mapSize) << c.what;
+        EXPECT_EQ(h.settings.GridLinesInterval, c.intervalAfter) << c.what;
+        EXPECT_EQ(h.session.DisplayOptionsChanged, c.changed) << c.what;
+        EXPECT_EQ(h.session.MapOverflowState, c.overflowAfter) << c.what;
+        EXPECT_EQ(h.saves, savesBefore + 1) << c.what;
+        EXPECT_EQ(h.saved, FormatSettingsFile(h.settings)) << c.what;
     }
+
+    // New Station: the session stores the station and saves once.
+    SessionHarness h;
+    h.StartIn(-1);
+    h.dialogs.Stations.push_back({true, 12.5});
+    const int savesBefore = h.saves;
+    h.Key('n');
+    EXPECT_EQ(h.settings.CurrentStation, 12.5);
+    EXPECT_EQ(h.saves, savesBefore + 1);
+    EXPECT_EQ(h.saved, FormatSettingsFile(h.settings));
 }
 
 // Each option dialog opens from its menu item and from its letter, with or
@@ -281,12 +333,21 @@ TEST(LoggingCommands, MenuItemsAndLettersOpenTheirDialogs) {
     }
 }
 
+// The menu items' ids and the codes they run; 514 is this program's
+// "Coordinates &Units".
+TEST(LoggingCommands, MenuIdsRunTheirCodes) {
+    const int pairs[][2] = {{500, 0},   {501, 101}, {502, 102}, {503, 103}, {504, 0},   {505, 105},
+                            {506, 106}, {507, 107}, {508, 113}, {509, 108}, {510, 110}, {511, 111},
+                            {512, 109}, {513, 112}, {514, 114}, {515, 119}, {516, 120}, {517, 0}};
+    for (const auto& p : pairs) EXPECT_EQ(MenuCodeOfId(p[0]), p[1]) << p[0];
+}
+
 TEST(LoggingCommands, ForeignOrUnvalidatedFileLeavesTheScreenWithoutAFile) {
     SessionHarness h;
     h.files.Files["C:\\notes.txt"] = "hello world";
     h.files.Files["C:\\old.mgr"] = "TESSEL  W  old file";
     h.StartIn(-1, "C:\\notes.txt");
-    EXPECT_EQ(h.prompts.History.back().Text, ForeignFileText);
+    EXPECT_EQ(h.prompts.History.back().Text, "File not from Tesselog program");
     EXPECT_EQ(h.session.Logging.LoggingState, 0);
     EXPECT_FALSE(h.session.File.IsOpen());
     EXPECT_EQ(h.files.Files["C:\\notes.txt"], "hello world");

@@ -85,11 +85,8 @@ TEST(NewStationDialog, ShowsAndParsesTheStation) {
     EXPECT_EQ(form.Edit(IDC_NEWSTATION_NEW_STATION).Text, "17.124");  // the current station, rounded
     const std::pair<const char*, double> cases[] = {{"17.124", 17.124}, {" -2.5", -2.5}, {"abc", 0.0}, {"8m", 8.0}};
     for (const auto& [typed, stored] : cases) {
-        Settings t = s;
         form.Edit(IDC_NEWSTATION_NEW_STATION).Text = typed;
-        StoreNewStation(form, t);
-        EXPECT_EQ(t.CurrentStation, stored) << typed;
-        EXPECT_EQ(t.StartStation, 3.0);
+        EXPECT_EQ(NewStationOf(form), stored) << typed;
     }
 }
 
@@ -163,38 +160,35 @@ TEST(MapSizeDialog, TypingBelowOneShowsOne) {
     }
 }
 
-TEST(MapSizeDialog, OkStoresAndReportsWhatChanged) {
+TEST(MapSizeDialog, OkGivesBackWhatWasTyped) {
     Settings s;
     s.MapSize = 40;
     s.GridLinesInterval = 5.0;
     s.CursorBand = 1;
     s.DisplayUnits = 2;
-    s.MapSizePixels = 400;
     DialogForm opened = MapSizeForm(s);
     EXPECT_EQ(opened.Label(IDC_MAPSCALE_SIZE_UNIT).Text, "US feet");
     EXPECT_EQ(SelectedItem(opened, IDC_MAPSCALE_CURSOR_BAND), "15");
 
-    // The interval has no lower limit here; the band sets no bit.
+    // The size is truncated and at least 1; the interval has no lower limit
+    // here; no band chosen keeps the band.
     const struct {
         const char *size, *interval;
-        int32_t band, changed, storedSize;
-        double storedInterval;
-        int32_t bandPixels;
-    } cases[] = {{"40", "5.00", 1, 0, 40, 5.0, 60}, {"80.7", "5", 1, 256, 80, 5.0, 60},
-                 {"40", "0.2", 1, 64, 40, 0.2, 60}, {"0", "10", 6, 256 + 64, 1, 10.0, 160},
-                 {"40", "5", 0, 0, 40, 5.0, 40}};
+        int32_t band, size2;
+        double interval2;
+        int32_t band2;
+    } cases[] = {{"80.7", "5", 1, 80, 5.0, 1}, {"40", "0.2", 6, 40, 0.2, 6}, {"0", "10", -1, 1, 10.0, 1}};
     for (const auto& c : cases) {
-        Settings t = s;
         DialogForm form = opened;
         form.Edit(IDC_MAPSCALE_SIZE).Text = c.size;
         form.Edit(IDC_MAPSCALE_INTERVAL).Text = c.interval;
         form.Combo(IDC_MAPSCALE_CURSOR_BAND).Selection = c.band;
-        EXPECT_EQ(StoreMapSize(form, t), c.changed) << c.size << " " << c.interval;
-        EXPECT_EQ(t.MapSize, c.storedSize);
-        EXPECT_EQ(t.GridLinesInterval, c.storedInterval);
-        EXPECT_EQ(t.CursorBand, c.band);
-        EXPECT_EQ(t.CursorBandPixels, c.bandPixels);
+        const MapSizeChoice choice = MapSizeOf(form, s);
+        EXPECT_EQ(choice.MapSize, c.size2) << c.size;
+        EXPECT_EQ(choice.GridLinesInterval, c.interval2) << c.interval;
+        EXPECT_EQ(choice.CursorBand, c.band2) << c.band;
     }
+    EXPECT_EQ(s.MapSize, 40);  // nothing stored
 }
 
 TEST(ReadingsScaleDialog, TypingAppliesOnlyAnOrderedScale) {

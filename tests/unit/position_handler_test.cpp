@@ -330,19 +330,21 @@ TEST(PositionHandler, FixClosesTheReadingEpoch) {
     EXPECT_EQ(h.state.ClosedEpochHasReadings, 0);
 }
 
+// A file holds at most 28,800 positions: the 28,800th stops the recording.
 TEST(PositionHandler, PositionLimitStopsRecording) {
     Handler h(1, LoggingRecording);
-    h.state.MaxGpsPositions = 3;
+    ResetGpsPositionsOnLoggingStart(h.state);
+    h.state.GpsPositionCount = 28797;
     EXPECT_FALSE(h.Send(London).PositionLimitReached);
     EXPECT_FALSE(h.Send(Gga("5130.0000", 'N', "00007.2000", 'W', 0, 9, 1.2)).PositionLimitReached);
     h.Send("$GPGSV,3,1,12");  // not a position: not counted
     const GpsDataOutcome last = h.Send(Gga("5130.0100", 'N', "00007.2000", 'W', 2, 9, 1.2, "173525"));
     EXPECT_TRUE(last.PositionLimitReached);
-    EXPECT_EQ(h.state.GpsPositionCount, 3);
+    EXPECT_EQ(h.state.GpsPositionCount, 28800);
     EXPECT_EQ(h.logging.LoggingState.load(), LoggingMonitoring);
     EXPECT_EQ(h.screenUpdates, 0);
     EXPECT_DOUBLE_EQ(h.state.TotalDistance, 0.0);  // the last step is not added
-    EXPECT_EQ(h.Shown(h.layout.PositionCount), "    3");
+    EXPECT_EQ(h.Shown(h.layout.PositionCount), "28800");
 }
 
 }  // namespace

@@ -130,3 +130,47 @@ scenario_background_tracks() {
     [ -z "$(background_copies)" ] || e2e_fail "copies left after \"E&xit\": $(background_copies)"
     e2e_exit_by_x "$E2E_MAIN"
 }
+
+# A plan in latitude and longitude across the border of UTM zones 30 and 31 (0 degrees),
+# under a survey that walks east across it. The run keeps zone 30, fixed by its first fix;
+# the plan's points east of 0 are drawn in zone 30 as well, beside the others and under
+# the swath (screenshot background-across-zones), and no point is off the map. Each point
+# in the zone of its own longitude would put the eastern lines some 416 km away.
+scenario_background_across_zones() {
+    local links
+    links="$E2E_OUT/links"
+    mkdir -p "$links"
+    # As above, with the plan in degrees: longitude in column 1, latitude in column 2.
+    e2e_settings_variant "$E2E_OUT/settings.ini" 3=1 5=1 17=3 26=0 29=0 39=1 40=1 41=1 62=1 66=80 \
+        74=1 75=2 76=0 77=0 78=1 79=1
+    e2e_write_settings "$E2E_OUT/settings.ini"
+    # Four north-south lines 0.0001 degrees (about 7 m) apart, two either side of 0.
+    {
+        printf '/ planned lines, longitude,latitude (WGS 84)\r\n'
+        printf -- '-0.00015,51.49995\r\n-0.00015,51.50035\r\nB\r\n-0.00005,51.49995\r\n-0.00005,51.50035\r\nB\r\n'
+        printf '0.00005,51.49995\r\n0.00005,51.50035\r\nB\r\n0.00015,51.49995\r\n0.00015,51.50035\r\n'
+    } >"$E2E_PREFIX/drive_c/PLAN.TXT"
+    e2e_map_ports "COM4=$links/console1" "COM2=$links/gps"
+    e2e_start_sim "$E2E_OUT/sim.log" --consoles 1 --types 2 --rate 10 --gps-mode 1 --gps-rate 5 --lines 4 \
+        --line-length 20 --speed 1.5 --anomalies 4 --seed 5 --origin 51.50010,-0.00014 --bearing 90 \
+        --link-dir "$links" --duration 120
+    e2e_start_program "$(dirname "$E2E_EXE")/tesselog-drawlog.exe"
+    E2E_MAIN="$(e2e_window Tesselog 30)"
+    e2e_keys "$E2E_MAIN" l
+    e2e_wait_for 15 background_fix_shown || e2e_fail "no GPS fix shown after \"l\""
+    e2e_keys "$E2E_MAIN" f
+    e2e_close_window "$(e2e_window "Create Data File" 10)" "Create Data File" Return
+    sleep 1
+
+    background_load "" plan.txt
+    background_expect_prompts ""
+    e2e_keys "$E2E_MAIN" g
+    sleep 15
+    e2e_screenshot background-across-zones
+    e2e_keys "$E2E_MAIN" space
+    sleep 1
+    e2e_keys "$E2E_MAIN" x
+    e2e_close_window "$(e2e_window "Confirm Exit" 10)" "Confirm Exit" Return
+    sleep 1
+    e2e_exit_by_x "$E2E_MAIN"
+}
