@@ -395,7 +395,7 @@ TEST(AntennaOffset, OffsetsInMetresMovePositionsShownInFeetByTheirLength) {
         format.OffsetX = 0.3048;
         format.OffsetY = -3.048;
         MapState map = TestMap();
-        return ConvertMakerBackground(in, format, copy, 1, map);
+        return ConvertMakerBackground(in, format, copy, 1, tesselog::UtmZoneNotFixed, map);
     });
     ASSERT_EQ(out.Points.size(), 1u);
     EXPECT_NEAR(out.Points[0].Easting, 1003.048 / 0.3048 + 10.0, 0.0006);

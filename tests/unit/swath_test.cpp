@@ -249,7 +249,9 @@ TEST(SwathPositions, MarksPerPositionSize) {
         EXPECT_EQ(dots.size(), c.dots) << name;
         EXPECT_EQ(CallsStarting(m.Overlay(1001, 1000), "pen").front(), "pen ff0000 1") << name;
         const auto& marks = c.lines ? lines : dots;
-        if (c.sample < marks.size()) EXPECT_EQ(marks[c.sample], c.call) << name;
+        if (c.sample < marks.size()) {
+            EXPECT_EQ(marks[c.sample], c.call) << name;
+        }
     }
 }
 
