@@ -384,13 +384,16 @@ struct LoggingProgram {
         : Tiles(Shell().Fonts),
           Map(Tiles, Shell().ProgramSettings,
               [] { SendMessageW(LoggingScreenWindow(), MSG_MAP_OVERFLOW, 0, 0); },
-              // Only the "Map Size:" box: with the whole screen invalid the map
-              // pane, which has no painting of its own, would be erased white
-              // over the view that the zoom or fit has just shown.
+              // Only the "Map Size:" box and the grid's note beside it: with
+              // the whole screen invalid the map pane, which has no painting
+              // of its own, would be erased white over the view that the zoom
+              // or fit has just shown.
               [] {
-                  const Rect& box = TheLoggingWindow().Status.MapSizeBox;
-                  const RECT area{box.Left, box.Top, box.Right, box.Bottom};
-                  InvalidateRect(LoggingScreenWindow(), &area, FALSE);
+                  const StatusTextLayout& status = TheLoggingWindow().Status;
+                  for (const Rect& box : {status.MapSizeBox, status.GridNoteBox}) {
+                      const RECT area{box.Left, box.Top, box.Right, box.Bottom};
+                      InvalidateRect(LoggingScreenWindow(), &area, FALSE);
+                  }
               }),
           Controls(TheLoggingWindow(), Map),
           Ports(SessionPointer, TheLoggingWindow()),
@@ -516,6 +519,7 @@ LRESULT OnScreenPaint(HWND window, UINT, WPARAM, LPARAM) {
     LoggingSession& session = Program().Session;
     StatusInputs inputs;
     TakeStatusSettings(inputs, session.Config);
+    inputs.GridNote = GridThinningText(Program().Map.State().Grid, session.Config.DisplayUnits);
     inputs.MapVisible = session.MapVisible;
     inputs.LoggingState = session.Logging.LoggingState.load();
     inputs.FileName = session.Header.DataFileName;

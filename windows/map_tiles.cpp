@@ -33,6 +33,11 @@ GdiMapTiles::GdiMapTiles(const ShellFonts& fonts, size_t gdiTiles)
 GdiMapTiles::~GdiMapTiles() {
     DeleteAllTiles();
     DeleteDC(tileDc_);
+    if (composeDc_ != nullptr) {
+        SelectObject(composeDc_, composeDcBitmap_);
+        DeleteObject(composeBitmap_);
+        DeleteDC(composeDc_);
+    }
 }
 
 GdiMapTiles::Tile* GdiMapTiles::Find(int32_t column, int32_t row) {
@@ -249,19 +254,44 @@ void GdiMapTiles::Blit(HDC target, int32_t column, int32_t row, int32_t x, int32
     SelectObject(tileDc_, tileDcBitmap_);
 }
 
+HDC GdiMapTiles::ComposeSurface(int32_t width, int32_t height) {
+    if (composeDc_ != nullptr && composeWidth_ == width && composeHeight_ == height) return composeDc_;
+    if (composeDc_ == nullptr) {
+        composeDc_ = CreateCompatibleDC(nullptr);
+        if (composeDc_ == nullptr) return nullptr;
+        composeDcBitmap_ = GetCurrentObject(composeDc_, OBJ_BITMAP);
+    }
+    SelectObject(composeDc_, composeDcBitmap_);
+    if (composeBitmap_ != nullptr) DeleteObject(composeBitmap_);
+    HDC reference = GetDC(pane_);
+    composeBitmap_ = CreateCompatibleBitmap(reference, width, height);
+    ReleaseDC(pane_, reference);
+    composeWidth_ = composeBitmap_ != nullptr ? width : 0;
+    composeHeight_ = composeBitmap_ != nullptr ? height : 0;
+    if (composeBitmap_ == nullptr) return nullptr;
+    SelectObject(composeDc_, composeBitmap_);
+    return composeDc_;
+}
+
+// On the pane the four parts are composed off the screen first and copied
+// at once: copied one by one, a pane caught between two copies (a slow
+// machine, a screenshot) shows parts of two different views side by side.
 void GdiMapTiles::ShowView(int32_t column, int32_t row, int32_t offsetX, int32_t offsetY, int32_t width,
                            int32_t height) {
     // The new view's tiles are kept in GDI before any of them is brought in.
     const TileIndex view[4] = {{column, row}, {column + 1, row}, {column, row - 1}, {column + 1, row - 1}};
     for (int i = 0; i < 4; ++i)
         viewKeys_[i] = InKeyRange(view[i].Column, view[i].Row) ? Key(view[i].Column, view[i].Row) : -1;
-    HDC target = target_ != nullptr ? target_ : GetDC(pane_);
-    if (target == nullptr) return;
+    HDC pane = target_ != nullptr ? nullptr : GetDC(pane_);
+    if (target_ == nullptr && pane == nullptr) return;
+    HDC composed = target_ != nullptr ? nullptr : ComposeSurface(width, height);
+    HDC target = target_ != nullptr ? target_ : composed != nullptr ? composed : pane;
     Blit(target, column, row, -offsetX, -offsetY, width, height);
     Blit(target, column + 1, row, width - offsetX, -offsetY, width, height);
     Blit(target, column, row - 1, -offsetX, height - offsetY, width, height);
     Blit(target, column + 1, row - 1, width - offsetX, height - offsetY, width, height);
-    if (target_ == nullptr) ReleaseDC(pane_, target);
+    if (composed != nullptr) BitBlt(pane, 0, 0, width, height, composed, 0, 0, SRCCOPY);
+    if (pane != nullptr) ReleaseDC(pane_, pane);
 }
 
 void GdiMapTiles::PaintPane(const CanvasPainter& paint) {

@@ -106,6 +106,9 @@ private:
     void ReadOverlay(Tile& tile);
     void WriteOverlay(Tile& tile);
     void Blit(HDC target, int32_t column, int32_t row, int32_t x, int32_t y, int32_t width, int32_t height);
+    // The pane-sized bitmap the view is composed in before it goes onto the
+    // pane in one copy; nullptr when it cannot be made.
+    HDC ComposeSurface(int32_t width, int32_t height);
 
     const ShellFonts& fonts_;
     const size_t gdiLimit_;
@@ -113,6 +116,11 @@ private:
     HDC target_ = nullptr;
     HDC tileDc_;  // memory DC that holds one tile layer at a time
     HGDIOBJ tileDcBitmap_;
+    HDC composeDc_ = nullptr;  // the view composed off the screen
+    HBITMAP composeBitmap_ = nullptr;
+    HGDIOBJ composeDcBitmap_ = nullptr;
+    int32_t composeWidth_ = 0;
+    int32_t composeHeight_ = 0;
     BasePainter basePainter_;
     std::unordered_map<int32_t, Tile> tiles_;
     std::vector<int32_t> inGdi_;          // keys of the tiles in GDI, least recently used first

@@ -13,9 +13,14 @@ namespace tesselog::win32 {
 
 namespace {
 
+// The columns share the width inside the pane's border: on the layout's
+// full width "Sensor R" would touch the border at the right. The rows keep
+// the layout's rule, which leaves room for the border already.
 NumbersPaneGeometry NumbersGeometry(const LoggingWindow& w) {
     const Rect pane = NumbersPaneRect(w.Panes);
-    return ComputeNumbersPane(pane.Width(), pane.Height(), w.LineHeight, Shell().ProgramSettings.ConsoleCount);
+    RECT client{0, 0, pane.Width(), pane.Height()};
+    if (w.NumbersPane) GetClientRect(w.NumbersPane, &client);
+    return ComputeNumbersPane(client.right, pane.Height(), w.LineHeight, Shell().ProgramSettings.ConsoleCount);
 }
 
 bool CanDraw(const LoggingWindow& w, HWND pane) { return pane && w.Fonts; }
@@ -32,8 +37,10 @@ LRESULT OnColourScalePaint(HWND window, UINT, WPARAM, LPARAM) {
     LoggingWindow& w = TheLoggingWindow();
     if (!w.Fonts) return ValidateOnly(window);
     const Settings& s = Shell().ProgramSettings;
+    RECT client{};
+    GetClientRect(window, &client);
     PaintCanvas canvas(window, *w.Fonts);
-    PaintColourScale(canvas.Get(), s.ReadingsScaleMin, s.ReadingsScaleMax);
+    PaintColourScale(canvas.Get(), client.right, client.bottom, s.ReadingsScaleMin, s.ReadingsScaleMax);
     return 0;
 }
 

@@ -195,12 +195,12 @@ GeodeticDisplayParts DecodeGeodeticDisplay(char hemisphere, const std::string& f
 }
 
 std::string GeodeticText(const GeodeticDisplayParts& parts) {
-    // The display's format is "%s%-07.4f%c" with the prefix, the seconds and
-    // '"'. C ignores the '0' flag beside '-', so "%-7.4f" writes the same
-    // bytes without the compiler's warning about it; the prefix and the
-    // quote are appended as they are.
+    // The prefix, the seconds and '"'. The seconds take two digits before
+    // the point, as the minutes do, so that a latitude and a longitude end
+    // alike: padded on the right, below ten seconds would give "6.0000 \""
+    // with a blank before the quote.
     char seconds[NumberTextSize];
-    std::snprintf(seconds, sizeof seconds, "%-7.4f", parts.Seconds);
+    std::snprintf(seconds, sizeof seconds, "%07.4f", parts.Seconds);
     return parts.Prefix + seconds + '"';
 }
 

@@ -76,7 +76,7 @@ struct GeodeticDisplayParts {
 };
 GeodeticDisplayParts DecodeGeodeticDisplay(char hemisphere, const std::string& field);
 
-// N43<deg>36'35.6400": the prefix, the seconds as "%-07.4f" and a double quote.
+// N43<deg>36'35.6400": the prefix, the seconds as "%07.4f" and a double quote.
 std::string GeodeticText(const GeodeticDisplayParts& parts);
 
 // The texts of the latitude/northing field, the longitude/easting field and

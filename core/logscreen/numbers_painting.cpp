@@ -1,5 +1,6 @@
 #include "core/logscreen/numbers_painting.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -18,8 +19,11 @@ constexpr int32_t HeaderTextY = 7;
 constexpr int32_t NumberRightGap = 10;
 
 constexpr int32_t NominalBarHeight = 280;
-constexpr int32_t ScaleWindowHeight = 306;
 constexpr int32_t BarWidth = 20;
+constexpr int32_t CaptionY = 4;
+constexpr int32_t BarMargin = 12;   // right of the frame
+constexpr int32_t TickLength = 6;
+constexpr int32_t TickGap = 6;      // between a tick and the frame
 
 std::string Format(const char* format, double value) {
     char text[64];
@@ -27,32 +31,17 @@ std::string Format(const char* format, double value) {
     return text;
 }
 
-// One scale: bar at x, labels at labelX. The first scale's frame reaches one
-// pixel further left and up than the second's.
-void PaintScale(Canvas& c, const ColourScaleGeometry& g, int32_t x, int32_t labelX, bool first, double scaleMin,
-                double scaleMax) {
-    const int32_t y0 = g.Top, h = g.BarHeight, ch = g.CellHeight;
-    const int32_t left = first ? x - 1 : x;
-    const int32_t top = first ? y0 - 2 : y0 - 1;
-    c.SetPen(DarkGrey, 1);
-    const Point frame[] = {{left, top}, {left, y0 + h - 1}, {x + BarWidth, y0 + h - 1}, {x + BarWidth, top},
-                           {left, top}};
-    c.Polyline(frame, 5);
-    for (int32_t row : {y0 + ch, y0 + h - ch, y0 + h / 2, y0 + h / 4, y0 + 3 * h / 4}) {
-        c.Line({x - 12, row}, {x - 6, row});
-    }
-    for (int i = ColourPaletteSize - 1; i >= 0; --i) {
-        const Color colour = ColourClassColor(i);
-        c.SetPen(colour, 2);
-        c.SetBrush(colour);
-        c.Rectangle({x + 1, y0 + h - (i + 1) * ch, x + BarWidth, y0 + h - i * ch});
-    }
+// The five values at their ticks: the lowest and highest at the first and
+// last cell's tick, the others at the quarters; centred on the tick where
+// the window lets them, kept under the caption and inside the window.
+void PaintScaleValues(Canvas& c, const ColourScaleGeometry& g, double scaleMin, double scaleMax) {
+    const int32_t height = c.TextExtent("0").Height;
+    c.SetTextAlign(TextAlign::Right);
     for (int k = 0; k <= 4; ++k) {
-        int32_t y = y0 + h - k * h / 4 - 6;
-        if (k == 0) y -= ch;
-        if (k == 4) y += ch;
-        c.Text(labelX, y, Format("%.2f", scaleMin + k * (scaleMax - scaleMin) / 4));
+        const int32_t y = std::max(g.LabelTop, std::min(g.TickRow[k] - height / 2, g.LabelBottom - height));
+        c.Text(g.LabelRight, y, Format("%.2f", scaleMin + k * (scaleMax - scaleMin) / 4));
     }
+    c.SetTextAlign(TextAlign::Left);
 }
 
 }  // namespace
@@ -130,26 +119,46 @@ void DrawSpeedBar(Canvas& c, int32_t width, int32_t height, int32_t offset) {
     c.Rectangle({offset >= width ? 0 : width - offset, 0, width, height});
 }
 
-ColourScaleGeometry ComputeColourScale(int colours) {
+ColourScaleGeometry ComputeColourScale(int colours, int32_t clientWidth, int32_t clientHeight, int32_t textHeight) {
     ColourScaleGeometry g;
     if (colours <= 0) return g;
-    g.CellHeight = NominalBarHeight / colours;
+    // The frame's rows lie just above and below the cells: the bar has the
+    // height under the caption less those two rows.
+    const int32_t below = CaptionY + textHeight;
+    const int32_t room = std::max(0, clientHeight - below - 2);
+    g.CellHeight = std::max(1, std::min(NominalBarHeight / colours, room / colours));
     g.BarHeight = colours * g.CellHeight;
-    g.Top = (ScaleWindowHeight - g.BarHeight) / 2;
+    g.Top = below + 1 + std::max(0, room - g.BarHeight) / 2;
+    const int32_t h = g.BarHeight, ch = g.CellHeight;
+    const int32_t rows[5] = {g.Top + h - ch, g.Top + 3 * h / 4, g.Top + h / 2, g.Top + h / 4, g.Top + ch};
+    for (int k = 0; k < 5; ++k) g.TickRow[k] = rows[k];
+    g.LabelTop = below;
+    g.LabelBottom = clientHeight;
+    // The bar keeps to the right, the values have the rest.
+    g.BarX = std::max(TickLength + TickGap + 2, clientWidth - BarWidth - 1 - BarMargin);
+    g.LabelRight = g.BarX - TickLength - TickGap - 2;
     return g;
 }
 
-void PaintColourScale(Canvas& c, double scaleMin, double scaleMax) {
-    const ColourScaleGeometry g = ComputeColourScale(ColourPaletteSize);
+void PaintColourScale(Canvas& c, int32_t clientWidth, int32_t clientHeight, double scaleMin, double scaleMax) {
     c.SetTextBackground(true);
     c.SetFont(FontChoice::Text);
     c.SetTextColor(Black);
     c.SetTextAlign(TextAlign::Left);
-    c.SetBrush(White);
-    c.Text(18, 4, GradScaleCaption);
-    c.Text(136, 4, MagScaleCaption);
-    PaintScale(c, g, 75, 5, true, scaleMin, scaleMax);
-    PaintScale(c, g, 187, 117, false, scaleMin, scaleMax);
+    const ColourScaleGeometry g =
+        ComputeColourScale(ColourPaletteSize, clientWidth, clientHeight, c.TextExtent(GradScaleCaption).Height);
+    c.Text(std::max(0, (clientWidth - c.TextExtent(GradScaleCaption).Width) / 2), CaptionY, GradScaleCaption);
+
+    const int32_t x = g.BarX, y0 = g.Top, h = g.BarHeight, ch = g.CellHeight;
+    c.SetPen(DarkGrey, 1);
+    const Point frame[] = {{x, y0 - 1}, {x, y0 + h}, {x + BarWidth + 1, y0 + h}, {x + BarWidth + 1, y0 - 1},
+                           {x, y0 - 1}};
+    c.Polyline(frame, 5);
+    for (int32_t row : g.TickRow) c.Line({x - TickGap - TickLength, row}, {x - TickGap, row});
+    for (int i = ColourPaletteSize - 1; i >= 0; --i) {
+        c.FillRect({x + 1, y0 + h - (i + 1) * ch, x + 1 + BarWidth, y0 + h - i * ch}, ColourClassColor(i));
+    }
+    PaintScaleValues(c, g, scaleMin, scaleMax);
 }
 
 }  // namespace tesselog

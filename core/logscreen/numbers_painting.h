@@ -1,7 +1,7 @@
 // The three small panes of the logging screen: the numbers pane (the latest
 // reading of every sensor, one row per console under a header), the speed
 // bar (blue in proportion to the GPS speed) and the colour scale window (the
-// map's 50 amplitude colours with their values, twice).
+// map's 50 amplitude colours with their values).
 #pragma once
 
 #include <cstdint>
@@ -45,18 +45,26 @@ void DrawReadingNumbers(Canvas& canvas, const NumbersPaneGeometry& pane, int k, 
 // pixels at the right end) white. An offset of the width is the empty bar.
 void DrawSpeedBar(Canvas& canvas, int32_t width, int32_t height, int32_t offset);
 
-// The colour scale: N colours in cells of 280 / N pixels, centred in 306.
+// The colour scale window: one bar of N colours, colour 0 at the bottom,
+// with five values at its ticks, laid out in the window's client area
+// (width by height) under the caption "GRAD SCALE". The cells are 280 / N
+// pixels high where the window has the room, fewer where it has not, and the
+// bar is centred in the height left under the caption.
 struct ColourScaleGeometry {
     int32_t CellHeight = 0;
     int32_t BarHeight = 0;
-    int32_t Top = 0;
+    int32_t Top = 0;          // the bar's first row
+    int32_t BarX = 0;         // left of the frame; the cells fill BarX + 1 .. BarX + 20
+    int32_t LabelRight = 0;   // the values end here, right-aligned, before the ticks
+    int32_t LabelTop = 0;     // no value above (under the caption) or below (the window's end)
+    int32_t LabelBottom = 0;
+    int32_t TickRow[5] = {};  // the values' rows, lowest value first
 };
-ColourScaleGeometry ComputeColourScale(int colours);
+ColourScaleGeometry ComputeColourScale(int colours, int32_t clientWidth, int32_t clientHeight, int32_t textHeight);
 
 constexpr char GradScaleCaption[] = "GRAD SCALE";
-constexpr char MagScaleCaption[] = "MAG SCALE";
 
-// The whole colour scale window, both scales over ReadingsScaleMin..Max.
-void PaintColourScale(Canvas& canvas, double scaleMin, double scaleMax);
+// The whole colour scale window over ReadingsScaleMin..Max.
+void PaintColourScale(Canvas& canvas, int32_t clientWidth, int32_t clientHeight, double scaleMin, double scaleMax);
 
 }  // namespace tesselog

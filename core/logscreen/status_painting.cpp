@@ -39,12 +39,20 @@ int32_t WidestQualityLabel(Canvas& c) {
 
 Rect Box(int32_t x, int32_t y, int32_t width, int32_t height) { return {x, y, x + width, y + height}; }
 
+// The least room between a label and its value.
+constexpr int32_t LabelGap = 6;
+
+// Where a block's values may start: past its widest label and the gap.
+int32_t WidestLabel(Canvas& c, std::initializer_list<const char*> labels) {
+    return Widest(c, FontChoice::Text, labels) + LabelGap;
+}
+
 
 
 // A value over its cleared box, in the current font and alignment.
 void Value(Canvas& c, const Rect& box, int32_t x, const std::string& text, Color background) {
     c.FillRect(box, background);
-    c.TextInRect(box, x, box.Top, text);
+    if (!text.empty()) c.TextInRect(box, x, box.Top, text);
 }
 
 void Field(Canvas& c, const StatusField& field, const char* label, const std::string& value, Color background) {
@@ -70,9 +78,13 @@ void GpsField(Canvas& c, const StatusField& field, const char* label, const Show
     GpsValue(c, field.Value, shown, FontChoice::Bold, background);
 }
 
-// Left end of a pause hint line centred on the right column.
+// Left end of a pause hint line centred on the right column; a line wider
+// than the column ends at the column's right end (the buttons' right edge)
+// instead of running past it.
 int32_t HintLineX(Canvas& c, const StatusTextLayout& s, const char* line) {
-    return s.HintColumnX + (s.HintColumnWidth - c.TextExtent(line).Width) / 2;
+    const int32_t width = c.TextExtent(line).Width;
+    const int32_t centred = s.HintColumnX + (s.HintColumnWidth - width) / 2;
+    return std::min(centred, s.HintColumnX + s.HintColumnWidth - width);
 }
 
 // With northing and easting shown the zone stands beside the easting; on a
@@ -126,14 +138,20 @@ StatusTextLayout ComputeStatusTextLayout(Canvas& c, const LoggingLayout& panes, 
     StatusTextLayout s;
     const int32_t h = panes.ClientHeight;
     const int32_t l = panes.LineHeight;
-    s.RowPitch = l - 4;
-    for (int row = 0; row < 5; ++row) s.RowY[row] = h - 40 - l - (4 - row) * s.RowPitch;
-
     c.SetFont(FontChoice::Text);
     const TextSize sample = c.TextExtent(BlockSample);
     s.TextHeight = sample.Height;
     const int32_t column = Width(c, FontChoice::Text, ColumnLabel);
     const Rect& bar = creation.SpeedBar;
+
+    // Rows L - 4 apart, or two pixels more than the text is high where the
+    // room under the speed bar allows: at L - 4 a text as high as the pitch
+    // puts one row's descenders (the "_" of a file name) against the next
+    // row's digits.
+    const int32_t lowest = h - 40 - l;
+    const int32_t roomy = std::min(sample.Height + 2, (lowest - bar.Bottom - 2) / 4);
+    s.RowPitch = std::max(l - 4, roomy);
+    for (int row = 0; row < 5; ++row) s.RowY[row] = lowest - (4 - row) * s.RowPitch;
     s.ThirdWidth = bar.Width() / 3;
     for (int i = 0; i < 3; ++i) {
         s.ThirdX[i] = bar.Left + i * s.ThirdWidth;
@@ -147,8 +165,10 @@ StatusTextLayout ComputeStatusTextLayout(Canvas& c, const LoggingLayout& panes, 
         return f;
     };
 
-    // First third: file and totals, values 18 pixels right of the column label.
-    const int32_t firstValue = s.BlockX[0] + column + 18;
+    // First third: file and totals, values 18 pixels right of the column
+    // label, and never closer than LabelGap to the block's widest label.
+    const int32_t firstValue =
+        s.BlockX[0] + std::max(column + 18, WidestLabel(c, {"Tot. Stns:", "Tot. Lines:", "Tot. Length:", "Tot. Time:"}));
     const int32_t firstEnd = s.ThirdX[1] - 2;
     s.FileBox = {s.BlockX[0], s.RowY[0], std::max(s.BlockX[0], s.BlockX[1] - 4), s.RowY[0] + pitch};
     s.TotalStations = at(0, 1, firstValue, firstEnd);
@@ -157,7 +177,8 @@ StatusTextLayout ComputeStatusTextLayout(Canvas& c, const LoggingLayout& panes, 
     s.TotalTime = at(0, 4, firstValue, firstEnd);
 
     // Middle third: the current line, values 9 pixels right of the label.
-    const int32_t middleValue = s.BlockX[1] + column + 9;
+    const int32_t middleValue =
+        s.BlockX[1] + std::max(column + 9, WidestLabel(c, {"Curr. Line:", "Station:", "# of Stns:", "Length:", "Time:"}));
     const int32_t middleEnd = s.ThirdX[2] - 2;
     s.CurrentLine = at(1, 0, middleValue, middleEnd);
     s.Station = at(1, 1, middleValue, middleEnd);
@@ -182,7 +203,7 @@ StatusTextLayout ComputeStatusTextLayout(Canvas& c, const LoggingLayout& panes, 
     s.BlockX[2] = std::max(s.ThirdX[2], std::min(s.BlockX[2], gpsEnd - widestRow));
     const int32_t gx = s.BlockX[2];
 
-    const int32_t gpsValue = gx + column + 9;
+    const int32_t gpsValue = gx + std::max(column + 9, WidestLabel(c, {"Positions:", "HDOP:", "GDOP:", "PDOP:"}));
     s.Positions = at(2, 0, gpsValue, gpsValue + Width(c, FontChoice::Bold, "888888") + 4);
     s.Quality = Box(gx, s.RowY[1], WidestQualityLabel(c) + 6, pitch);
     const int32_t circle = std::max(pitch - 2, 2);
@@ -213,17 +234,27 @@ StatusTextLayout ComputeStatusTextLayout(Canvas& c, const LoggingLayout& panes, 
     s.MapRight = LoggingMargin + panes.MapSide;
     const int32_t mapSizeWidth = Width(c, FontChoice::Text, "Map Size:88888 US-ft") + 4;
     s.MapSizeBox = {s.MapRight - mapSizeWidth, 2, s.MapRight, 2 + s.TextHeight};
+    // A thinned grid is named left of the map size, clear of the state word.
+    const int32_t noteRight = s.MapSizeBox.Left - 8;
+    const int32_t noteWidth = Width(c, FontChoice::Text, "Grid thinned to 88888888 US-ft") + 4;
+    s.GridNoteBox = {std::max(s.StateBox.Right + 8, noteRight - noteWidth), 2, noteRight, 2 + s.TextHeight};
+    if (s.GridNoteBox.Right < s.GridNoteBox.Left) s.GridNoteBox.Right = s.GridNoteBox.Left;
 
-    // "Speed:" one line above the speed bar, centred on it.
-    const int32_t speedY = bar.Top - l;
+    // "Speed:" one line above the speed bar, centred on it, in the row
+    // between the panes' bottom and the bar: its boxes are cleared at every
+    // fix and must not take the map's or the profile panes' bottom border.
+    const int32_t panesBottom = LoggingMargin + panes.MapSide;
+    const int32_t speedY = std::max(bar.Top - l, panesBottom);
+    const int32_t speedBottom = std::max(speedY, std::min(speedY + pitch, bar.Top));
     const int32_t speedLabel = Width(c, FontChoice::Text, "Speed:");
     s.Speed.Label = {bar.Left + (bar.Width() - speedLabel) / 2, speedY};
     const int32_t speedValue =
         Widest(c, FontChoice::Bold, {"888.88 m/s", "888.88 ft/s", "888.88 km/h", "888.88 mph"}) + 4;
-    s.Speed.Value = Box(s.Speed.Label.X + speedLabel + 4, speedY, speedValue, pitch);
+    s.Speed.Value = {s.Speed.Label.X + speedLabel + 4, speedY, s.Speed.Label.X + speedLabel + 4 + speedValue,
+                     speedBottom};
     const int32_t endWidth = Width(c, FontChoice::Bold, "8888.8") + 4;
-    s.SpeedLowBox = Box(bar.Left, speedY, endWidth, pitch);
-    s.SpeedHighBox = {bar.Right - endWidth, speedY, bar.Right, speedY + pitch};
+    s.SpeedLowBox = {bar.Left, speedY, bar.Left + endWidth, speedBottom};
+    s.SpeedHighBox = {bar.Right - endWidth, speedY, bar.Right, speedBottom};
 
     const int32_t columnRight = panes.RightColumnX + panes.RightColumnWidth;
     s.ScaleMaxBox = {panes.RightColumnX, LoggingMargin - s.TextHeight, columnRight, LoggingMargin};
@@ -283,11 +314,13 @@ void PaintLoggingStatus(Canvas& c, const StatusTextLayout& s, const StatusInputs
     c.SetTextColor(in.TextColor);
     c.SetTextAlign(TextAlign::Left);
 
-    // 1. Map size above the map's right end.
+    // 1. Map size above the map's right end, and left of it what a thinned
+    // grid's lines stand for.
     if (in.MapVisible) {
         c.SetFont(FontChoice::Text);
         c.SetTextAlign(TextAlign::Right);
         Value(c, s.MapSizeBox, s.MapRight, MapSizeText(in.MapSize, in.DisplayUnits), bg);
+        Value(c, s.GridNoteBox, s.GridNoteBox.Right, in.GridNote, bg);
         c.SetTextAlign(TextAlign::Left);
     }
 

@@ -23,7 +23,7 @@ struct StatusField {
 };
 
 struct StatusTextLayout {
-    int32_t RowPitch = 0;      // L - 4
+    int32_t RowPitch = 0;      // L - 4, or the text height + 2 where the room allows
     int32_t RowY[5] = {};      // top of rows 1..5, the lowest at H - 40 - L
     int32_t ThirdX[3] = {};    // left end of each third of the speed bar's span
     int32_t ThirdWidth = 0;
@@ -32,6 +32,7 @@ struct StatusTextLayout {
 
     Rect StateBox;             // "Monitoring" / "Stand By" / "Logging", at (23, 0)
     Rect MapSizeBox;           // right end on the map's right edge, at y = 2
+    Rect GridNoteBox;          // "Grid thinned to ...", right-aligned left of the map size
     int32_t MapRight = 0;
     Rect FileBox;              // "File: %s", row 1 of the first third
 
@@ -89,6 +90,7 @@ struct StatusInputs {
     int32_t GpsInput = 0;
     int32_t MapDisplayType = 0;
     int32_t MapSize = 0;
+    std::string GridNote;          // GridThinningText of the grid in force
     double ReadingsScaleMin = 0.0;
     double ReadingsScaleMax = 0.0;
     double SpeedBarScale = 0.0;

@@ -171,7 +171,10 @@ bool MapCommands::TrackFits() {
     return true;
 }
 
-void MapCommands::RebuildGrid() { RebuildGridGeometry(state_, settings_); }
+void MapCommands::RebuildGrid() {
+    RebuildGridGeometry(state_, settings_);
+    if (mapSizeShown_) mapSizeShown_();
+}
 
 void MapCommands::RefreshTiles(int mode) {
     const TileRefreshMode m = mode == 1 ? TileRefreshMode::Overlay

@@ -20,7 +20,8 @@ public:
     // sendOverflow is called once when the track leaves the allowed tiles
     // (the Win32 layer posts MSG_MAP_OVERFLOW; the replay runs the session's
     // OnMapOverflow). mapSizeShown is called after a zoom, a fit all or the
-    // end of review changed MapSize, so that the "Map Size:" text is rewritten.
+    // end of review changed MapSize, and after the grid was rebuilt, so that
+    // the "Map Size:" text and the note of a thinned grid are rewritten.
     MapCommands(MapTileSurfaces& tiles, Settings& settings, std::function<void()> sendOverflow,
                 std::function<void()> mapSizeShown = {});
 

@@ -99,24 +99,49 @@ void ReanchorView(MapState& state, PixelPoint pixel, const TilePlace& place) {
     view.OffsetY = -oy;
 }
 
-void FollowView(MapState& state, const Settings& settings, PixelPoint pixel, const TilePlace& place) {
+// How far the view must move along one axis so that the swath's ends (low
+// to high) lie inside the cursor band of the pixels the pane shows (first to
+// last); the antenna counts in the span, so that it stays in sight too. On a
+// pane too narrow for the band on both sides the margins shrink to what is
+// left; on one too narrow for the span itself the view follows the antenna
+// alone (0).
+int32_t ReachShift(int32_t low, int32_t high, int32_t antenna, int32_t first, int32_t last, int32_t band) {
+    const int32_t span = std::max(high, antenna) - std::min(low, antenna);
+    const int32_t room = (last - first) - span;
+    if (room < 0) return 0;
+    const int32_t margin = std::max(0, std::min(band, room / 2));
+    if (high > last - margin) return high - (last - margin);
+    if (low < first + margin) return low - (first + margin);
+    return 0;
+}
+
+void FollowView(MapState& state, const Settings& settings, PixelPoint pixel, const TilePlace& place,
+                const SwathReach* reach) {
     const int32_t band = settings.CursorBandPixels;
     const int32_t dx = pixel.X - state.LastPx;
     const int32_t dy = pixel.Y - state.LastPy;
     const bool scrollX = (dx > 0 && pixel.X > state.ViewX1 - band) || (dx < 0 && pixel.X < state.ViewX0 + band);
     const bool scrollY = (dy > 0 && pixel.Y > state.ViewY1 - band) || (dy < 0 && pixel.Y < state.ViewY0 + band);
+    int32_t moveX = scrollX ? dx : 0;
+    int32_t moveY = scrollY ? dy : 0;
+    if (reach != nullptr) {
+        // The pane shows px ViewX0 .. ViewX0 + Wt - 1 and py ViewY1 - Ht ..
+        // ViewY1 - 1 (the cursor rule), here after the antenna's own scroll.
+        const PixelPoint a = WorldToPixel(state, reach->X[0], reach->Y[0]);
+        const PixelPoint b = WorldToPixel(state, reach->X[1], reach->Y[1]);
+        const int32_t x0 = state.ViewX0 + moveX;
+        const int32_t y1 = state.ViewY1 + moveY;
+        moveX += ReachShift(std::min(a.X, b.X), std::max(a.X, b.X), pixel.X, x0, x0 + state.TileWidth - 1, band);
+        moveY += ReachShift(std::min(a.Y, b.Y), std::max(a.Y, b.Y), pixel.Y, y1 - state.TileHeight, y1 - 1, band);
+    }
     MapViewTile& view = state.Live;
-    if (scrollX) {
-        state.ViewX0 += dx;
-        state.ViewX1 += dx;
-        view.OffsetX += dx;
-    }
-    if (scrollY) {
-        state.ViewY0 += dy;
-        state.ViewY1 += dy;
-        view.OffsetY -= dy;
-    }
-    if (scrollX || scrollY) {
+    state.ViewX0 += moveX;
+    state.ViewX1 += moveX;
+    view.OffsetX += moveX;
+    state.ViewY0 += moveY;
+    state.ViewY1 += moveY;
+    view.OffsetY -= moveY;
+    if (moveX != 0 || moveY != 0) {
         // The position's tile pulls the view tile along; the offset moves by
         // as many tiles as the view does, so that a jump of several tiles
         // keeps the pane on the position.
@@ -267,7 +292,8 @@ void RebuildMap(MapState& state, MapTileSurfaces& tiles, const Settings& setting
     RefreshTiles(state, tiles, TileRefreshMode::Both);
 }
 
-PixelPoint MoveMapView(MapState& state, MapTileSurfaces& tiles, const Settings& settings, double x, double y) {
+PixelPoint MoveMapView(MapState& state, MapTileSurfaces& tiles, const Settings& settings, double x, double y,
+                       const SwathReach* reach) {
     state.CurrentX = x;
     state.CurrentY = y;
     if (state.MapStarted == 0) return FirstPosition(state, tiles, x, y);
@@ -279,7 +305,7 @@ PixelPoint MoveMapView(MapState& state, MapTileSurfaces& tiles, const Settings& 
         ReanchorView(state, pixel, place);
         state.RedrawEverything = 0;
     } else {
-        FollowView(state, settings, pixel, place);
+        FollowView(state, settings, pixel, place, reach);
     }
     EnsureViewTiles(state, tiles, state.Live);
     SetCursorPlace(state, pixel);

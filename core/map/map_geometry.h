@@ -152,12 +152,24 @@ void RebuildMap(MapState& state, MapTileSurfaces& tiles, const Settings& setting
 
 // --- Following the antenna ---
 
+// The two ends of the array's edge at a position (map units), which the
+// live view keeps in sight beside the antenna while the swath is painted.
+struct SwathReach {
+    double X[2] = {};
+    double Y[2] = {};
+};
+
 // Moves the live view for a position (x easting, y northing, map units):
 // the first position after a reset centres the view, later ones re-anchor
-// (RedrawEverything) or follow with the cursor band. Makes the view's tiles,
-// widens both extents and sets the cursor place. Returns the position's
-// pixel; the caller paints, shows, and then calls FinishMapPosition.
-PixelPoint MoveMapView(MapState& state, MapTileSurfaces& tiles, const Settings& settings, double x, double y);
+// (RedrawEverything) or follow with the cursor band. With a reach, the view
+// also scrolls when an end of the swath lies in the cursor band or beyond
+// the pane, as far as brings it back inside, whenever the swath and the
+// antenna fit across the pane together. Makes the view's tiles, widens both
+// extents and sets the cursor place (always the antenna's). Returns the
+// position's pixel; the caller paints, shows, and then calls
+// FinishMapPosition.
+PixelPoint MoveMapView(MapState& state, MapTileSurfaces& tiles, const Settings& settings, double x, double y,
+                       const SwathReach* reach = nullptr);
 // Remembers the drawn pixel as the last position.
 void FinishMapPosition(MapState& state, PixelPoint pixel);
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 namespace tesselog {
 
@@ -84,10 +85,26 @@ void AddSlopedLines(std::vector<GridLine>& lines, const GridGeometry& grid, int3
 
 }  // namespace
 
+int64_t GridThinning(double pixels) {
+    if (!(pixels > 0.0) || !std::isfinite(pixels)) return 0;
+    if (pixels >= MinGridSpacingPixels) return 1;
+    for (int64_t decade = 1; decade <= 100000000000000; decade *= 10) {
+        for (int64_t step : {2, 5, 10}) {
+            if (pixels * double(step * decade) >= MinGridSpacingPixels) return step * decade;
+        }
+    }
+    return 0;
+}
+
 GridGeometry MakeGridGeometry(const Settings& settings, double scale) {
     GridGeometry grid;
-    const double interval = settings.GridLinesInterval;
-    if (!(interval > 0.0) || !(scale > 0.0) || !std::isfinite(interval * scale)) return grid;
+    const double setInterval = settings.GridLinesInterval;
+    if (!(setInterval > 0.0) || !(scale > 0.0) || !std::isfinite(setInterval * scale)) return grid;
+    // Lines of every kind stand the interval apart across their direction.
+    grid.Every = GridThinning(setInterval * scale);
+    if (grid.Every == 0) return GridGeometry();
+    const double interval = setInterval * double(grid.Every);
+    grid.ShownInterval = interval;
     grid.Spacing = interval * scale;
     if (settings.MapGridType != 1) {
         grid.Kind = GridKind::Basic;
@@ -104,6 +121,14 @@ GridGeometry MakeGridGeometry(const Settings& settings, double scale) {
     grid.Slope = std::cos(angle) / sine;  // tan(90 degrees - angle)
     grid.Spacing = std::fabs(interval / sine) * scale;
     return grid;
+}
+
+std::string GridThinningText(const GridGeometry& grid, int32_t displayUnits) {
+    if (grid.Kind == GridKind::None || grid.Every <= 1) return std::string();
+    const char* unit = displayUnits == 1 ? "ft" : displayUnits == 2 ? "US-ft" : "m";
+    char text[64];
+    std::snprintf(text, sizeof text, "Grid thinned to %.10g %s", grid.ShownInterval, unit);
+    return text;
 }
 
 std::vector<GridLine> GridLinesForTile(const GridGeometry& grid, int32_t column, int32_t row, int32_t width,

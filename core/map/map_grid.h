@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "core/platform/canvas.h"
@@ -19,12 +20,22 @@ constexpr int32_t MaxGridLinesPerLoop = 10000;
 
 enum class GridKind { None, Basic, Vertical, Sloped };
 
+// Lines closer than this many pixels are thinned: the base is combined with
+// the swath's overlay by AND, and a base that is mostly grey lines merges
+// the colour classes.
+constexpr double MinGridSpacingPixels = 4.0;
+
 // Rebuilt from the settings and the scale whenever the grid type, interval,
 // angle, the map size or the tile width change.
 struct GridGeometry {
     GridKind Kind = GridKind::None;
     double Spacing = 0.0;  // pixels: between vertical lines, horizontal lines, or sloped lines' y intercepts
     double Slope = 0.0;    // sloped lines: global py per px (py grows north)
+    // Only every Every-th line of the set interval is drawn (1, 2, 5, 10,
+    // 20, 50, ...), so that neighbouring lines stay MinGridSpacingPixels
+    // apart or more; ShownInterval is the distance they stand for (map units).
+    int64_t Every = 1;
+    double ShownInterval = 0.0;
 };
 
 struct GridLine {
@@ -36,8 +47,19 @@ struct GridLine {
 // lines GridLinesInterval apart; "Parallel Lines" lines at GridLinesAngle
 // (degrees clockwise from grid north) GridLinesInterval apart, vertical ones
 // when the angle makes them vertical (0, 180, ...). A non-positive interval
-// or scale gives no grid.
+// or scale gives no grid. Lines that would fall closer than
+// MinGridSpacingPixels are thinned to a multiple of the interval.
 GridGeometry MakeGridGeometry(const Settings& settings, double scale);
+
+// The smallest of 1, 2, 5, 10, 20, 50, ... lines that span at least
+// MinGridSpacingPixels when one interval spans `pixels`; 0 when none does
+// below 10^15 (no grid).
+int64_t GridThinning(double pixels);
+
+// What the screen says about a thinned grid, in the map's unit ("m", "ft",
+// "US-ft" by DisplayUnits): "Grid thinned to 50 m"; empty when every line of
+// the interval is drawn or there is no grid.
+std::string GridThinningText(const GridGeometry& grid, int32_t displayUnits);
 
 // The grid lines that cross tile (column, row) of width by height pixels,
 // in the tile's pixels. At most MaxGridLinesPerLoop lines per direction.

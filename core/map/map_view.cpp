@@ -35,8 +35,20 @@ void MapView::Draw(int32_t loggingState, double northing, double easting, double
     }
     const bool first = state_.MapStarted == 0;
     if (first && mapVisible_ != 0) ClearMapPane(state_, tiles_);
-    const PixelPoint pixel = MoveMapView(state_, tiles_, settings_, easting, northing);
-    if (swath) swath_->Paint(state_, tiles_, settings_, swath_->Record(settings_, easting, northing));
+    // The edge is known before the view moves, so that the view can keep
+    // the whole swath in sight and not only the antenna.
+    SwathStep painted;
+    if (swath) painted = swath_->Record(settings_, easting, northing);
+    SwathReach reach;
+    const bool edge = painted.Kind == SwathStepKind::FirstPair || painted.Kind == SwathStepKind::Next;
+    if (edge) {
+        reach.X[0] = painted.Current.Left.X;
+        reach.Y[0] = painted.Current.Left.Y;
+        reach.X[1] = painted.Current.Right.X;
+        reach.Y[1] = painted.Current.Right.Y;
+    }
+    const PixelPoint pixel = MoveMapView(state_, tiles_, settings_, easting, northing, edge ? &reach : nullptr);
+    if (swath) swath_->Paint(state_, tiles_, settings_, painted);
 
     if (mapVisible_ != 0) ShowMapView(state_, tiles_, settings_);
     if (CheckMapOverflow(state_, mapOverflowState_) && sendOverflow_) sendOverflow_();

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/logscreen/colour_palette.h"
+#include "core/logscreen/numbers_painting.h"
 #include "windows/logging_window.h"
 #include "windows/shell_window.h"
 
@@ -120,6 +121,70 @@ TEST(LoggingWindow, CreationAndLayoutPass) {
         EXPECT_FALSE(Visible(w.FirstCommands[3]));
         DestroyWindow(top);
     }
+}
+
+// The colour scale in the client area its window really has (112 by 296 with
+// a caption and frame, whatever they take here), in the program's fonts: the
+// bar's top cell magenta and its bottom cell blue, and each of the five
+// values inked in its own band of rows, all inside the window.
+TEST(LoggingWindow, ColourScaleFitsItsWindow) {
+    RegisterOnce();
+    HWND top = CreateWindowExW(0, L"TesselogLoggingTestParent", L"test", WS_POPUP, 0, 0, 1024, 762, nullptr, nullptr,
+                               GetModuleHandleW(nullptr), nullptr);
+    if (!top) GTEST_SKIP() << "no display to create windows on";
+    LoggingWindow w;
+    ASSERT_TRUE(CreateLoggingPanes(w, top, GetModuleHandleW(nullptr), Fonts(), 1024, 762, 18, 3));
+    RECT client{};
+    GetClientRect(w.ColourScaleWindow, &client);
+    DestroyWindow(top);
+    const int width = client.right, height = client.bottom;
+    ASSERT_GT(height, 200);
+
+    HDC dc = CreateCompatibleDC(nullptr);
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof info.bmiHeader, width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    PatBlt(dc, 0, 0, width, height, WHITENESS);
+    {
+        GdiCanvas canvas(dc, Fonts());
+        PaintColourScale(canvas, width, height, 0.0, 500.0);
+    }
+    GdiFlush();
+    // The bar is the only colour: its first and last rows, down a column
+    // through its middle.
+    auto isClass = [](COLORREF c) {
+        for (int k = 0; k < ColourPaletteSize; ++k)
+            if (c == ColourClassColor(k)) return true;
+        return false;
+    };
+    int x = width - 1;
+    while (x > 0 && !isClass(GetPixel(dc, x, height / 2))) --x;
+    x -= 5;  // inside the bar, clear of the frame
+    ASSERT_TRUE(isClass(GetPixel(dc, x, height / 2))) << width << " x " << height;
+    int first = -1, last = -1;
+    for (int y = 0; y < height; ++y) {
+        const COLORREF c = GetPixel(dc, x, y);
+        if (c == ColourClassColor(49) && first < 0) first = y;
+        if (c == ColourClassColor(0)) last = y;
+    }
+    ASSERT_GT(first, 0);
+    EXPECT_EQ(last - first + 1, 250) << "50 cells of 5";
+    EXPECT_LT(last, height - 1) << "the frame below the bar inside the window";
+    // Black ink in six bands of rows left of the bar: the caption and one
+    // per value. A cut lowest value would leave its band open at the bottom.
+    std::vector<int> inked(height, 0);
+    for (int y = 0; y < height; ++y) {
+        for (int i = 0; i < x - 20 && !inked[y]; ++i) inked[y] = GetPixel(dc, i, y) == RGB(0, 0, 0);
+    }
+    int bands = 0;
+    for (int y = 1; y < height; ++y) bands += inked[y] && !inked[y - 1];
+    EXPECT_EQ(bands, 6);
+    EXPECT_FALSE(inked[0] || inked[height - 1]);
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
 }
 
 TEST(LoggingWindow, StatusPaintingOnABitmap) {

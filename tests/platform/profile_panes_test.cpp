@@ -1,9 +1,8 @@
-// The profile and second-plot panes and the colour scale drawn by GDI into
-// memory bitmaps and read back pixel by pixel.
+// The profile and second-plot panes drawn by GDI into memory bitmaps and
+// read back pixel by pixel.
 #include <gtest/gtest.h>
 
 #include "core/logscreen/colour_palette.h"
-#include "core/logscreen/numbers_painting.h"
 #include "core/logscreen/profile_painting.h"
 #include "platform/memory_surface.h"
 #include "windows/gdi_canvas.h"
@@ -64,17 +63,6 @@ TEST(ProfilePanePixels, BarCrossingTheZeroLine) {
     ExpectPixels(pane, {{20, 40, White, "erased back to the zero line"}, {12, 35, White, "one pixel wider than the bar"},
                         {20, 55, blue, "redrawn below it"}, {20, 69, blue, "to its top row"}, {20, 71, White, "not past"},
                         {20, 50, Grey, "the zero line over the bar"}, {20, 62, Grey, "a grid line over the bar"}});
-}
-
-TEST(ColourScalePixels, FiftyCellsOfFiveFromRow28) {
-    Surface window(220, 310);
-    window.Paint([](Canvas& c) { PaintColourScale(c, 0.0, 500.0); });
-    for (int x : {85, 197}) {  // 10 into the scales at 75 and 187
-        ExpectPixels(window, {{x, 29, ColourClassColor(49), "top cell"}, {x, 150, ColourClassColor(25), "rows 148..152"},
-                              {x, 277, ColourClassColor(0), "bottom cell"}, {x, 20, White, "above"},
-                              {x, 278, White, "250 rows from 28 end at 278"}});
-    }
-    EXPECT_EQ(window.At(85, 26), RGB(64, 64, 64)) << "the first frame two rows above the top at 28";
 }
 
 }  // namespace

@@ -50,10 +50,10 @@ TEST(DisplayTexts, GeodeticDegreesMinutesSeconds) {
         const char* field;
         const char* text;
     } cases[] = {
-        {'S', "4300.1000", "S43\xB0" "00'6.0000 \""},  // "%-07.4f" pads on the right
-        {'N', "4336", "N43\xB0" "36'0.0000 \""},       // no fraction
+        {'S', "4300.1000", "S43\xB0" "00'06.0000\""},  // 0.1 minute is 6 seconds, two digits like 35.6400
+        {'N', "4336", "N43\xB0" "36'00.0000\""},       // no fraction
         {'N', "5.25", "N\xB0" "5'15.0000\""},          // too short for degrees
-        {'E', "", "E\xB0" "'0.0000 \""},
+        {'E', "", "E\xB0" "'00.0000\""},
     };
     for (const auto& c : cases)
         EXPECT_EQ(test::Printable(GeodeticText(DecodeGeodeticDisplay(c.hemisphere, c.field))),

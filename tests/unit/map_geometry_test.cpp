@@ -114,6 +114,50 @@ TEST(MapGeometry, FollowingWithTheCursorBand) {
     EXPECT_EQ(f.tiles.ShowCount, shown);
 }
 
+// While the swath is painted the view keeps the array's edge in sight as well
+// as the antenna. 200-pixel pane, 10 pixels per unit, a 30-pixel band: the
+// pane shows columns 0..199, so an end is inside when it lies in 30..169.
+TEST(MapGeometry, ViewKeepsTheSwathInSight) {
+    const struct {
+        const char* name;
+        double left, right;  // the edge's ends, units east of the antenna
+        int32_t cursorX;     // where the antenna is drawn after the walk north
+    } cases[] = {
+        // Ends at -2 and +8 units: px -20 and +80 from the antenna. The right
+        // end comes to column 169, the antenna 80 left of it.
+        {"swath right of the antenna", -2.0, 8.0, 169 - 80},
+        // Mirrored: the left end at column 30; -8 units is px trunc(-79.5)
+        // = -79, so the antenna is 79 right of it.
+        {"swath left of the antenna", -8.0, 2.0, 30 + 79},
+        // 17 units is 170 px: 29 pixels of room give margins of 14 instead
+        // of 30, so the right end stops at 199 - 14 = 185 and the antenna
+        // (the left end) at 15.
+        {"swath wider than pane less two bands", 0.0, 17.0, 185 - 170},
+        // 25 units is wider than the pane: the view follows the antenna
+        // alone, which walks north and stays at the centre column.
+        {"swath wider than the pane", -5.0, 20.0, 99},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        MapFixture f;
+        for (int i = 0; i <= 60; ++i) {
+            const double east = 300.0, north = 5000.0 + i * 0.5;
+            SwathReach reach;
+            reach.X[0] = east + c.left;
+            reach.X[1] = east + c.right;
+            reach.Y[0] = reach.Y[1] = north - 1.0;
+            const PixelPoint pixel = MoveMapView(f.state, f.tiles, f.settings, east, north, i > 0 ? &reach : nullptr);
+            FinishMapPosition(f.state, pixel);
+            ExpectCursorOnPosition(f, c.name);
+        }
+        EXPECT_EQ(f.state.CursorX, c.cursorX);
+        // North the antenna runs into the top band as without a swath: from
+        // row 99 up 5 px a step while py <= 100 - 30, so it stops at
+        // 100 - 70 - 1 = 29.
+        EXPECT_EQ(f.state.CursorY, 29);
+    }
+}
+
 // Long drives across many tiles in every direction, a jump, and re-anchors
 // after a size change and after a reset: the view always shows the position
 // where the cursor is.
@@ -257,10 +301,44 @@ TEST(MapGrid, LinesOfATile) {
             EXPECT_NEAR(std::fabs(distances[i] - distances[i - 1]), 50.0, 1.5) << angle;
         }
     }
+}
+
+// A grid finer than 4 pixels is thinned to 2, 5, 10, 20, 50, ... intervals,
+// and the screen says so in the map's unit.
+TEST(MapGrid, AFineGridIsThinned) {
+    const struct {
+        double pixels;  // one interval on the screen
+        int64_t every;
+    } thinning[] = {{10.0, 1}, {4.0, 1}, {3.99, 2}, {2.0, 2}, {1.5, 5}, {0.5, 10},
+                    {0.1, 50}, {0.001, 5000}, {0.0, 0}, {1e-20, 0}};
+    for (const auto& t : thinning) EXPECT_EQ(GridThinning(t.pixels), t.every) << t.pixels;
+
+    // A 698-pixel map 5000 m wide: 0.1396 px/m, so a 5 m interval spans
+    // 0.698 px; five intervals are 3.49 px, ten 6.98 px.
+    Settings settings;
+    settings.GridLinesInterval = 5.0;
     settings.MapGridType = 0;
+    const double scale = 698.0 / 5000.0;
+    GridGeometry grid = MakeGridGeometry(settings, scale);
+    EXPECT_EQ(grid.Every, 10);
+    EXPECT_NEAR(grid.Spacing, 6.98, 1e-9);
+    EXPECT_EQ(GridThinningText(grid, 0), "Grid thinned to 50 m");
+    EXPECT_EQ(GridThinningText(grid, 2), "Grid thinned to 50 US-ft");
+    // The lines of a tile 698 wide: about 100 a direction, not a line every
+    // pixel.
+    EXPECT_NEAR(GridLinesForTile(grid, 1000, 1000, 698, 698).size(), 200u, 2);
+    // Sloped lines at 30 degrees: 50 m apart across them, so 100 m along a
+    // meridian, 13.96 px.
+    settings.MapGridType = 1;
+    settings.GridLinesAngle = 30.0;
+    EXPECT_NEAR(MakeGridGeometry(settings, scale).Spacing, 13.96, 1e-9);
+    // At 40 m the same interval spans 87 px: every line, and nothing said.
+    settings.MapGridType = 0;
+    grid = MakeGridGeometry(settings, 698.0 / 40.0);
+    EXPECT_EQ(grid.Every, 1);
+    EXPECT_EQ(GridThinningText(grid, 0), "");
     settings.GridLinesInterval = 0.5;
-    EXPECT_EQ(GridLinesForTile(MakeGridGeometry(settings, 0.001), 1000, 1000, 100, 100).size(),
-              2u * MaxGridLinesPerLoop);
+    EXPECT_EQ(GridThinningText(MakeGridGeometry(settings, 1.0), 1), "Grid thinned to 5 ft");
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -87,21 +88,38 @@ TEST(SpeedBarTest, BlueGrowsWithTheSpeed) {
     }
 }
 
-// The cells and their colours are read back as pixels by the platform test;
-// here the captions, ticks and labels.
-TEST(ColourScaleTest, CaptionsTicksAndLabels) {
+// The window's client area under Wine is 106 by 271 (112 by 296 less the
+// caption and the frame). The recording canvas's text is 14 high and 7 a
+// character. Under the caption (rows 4..17) 251 rows are left: with the
+// frame's two rows, 50 cells of 5 fit, from row 19 to 268. The ticks are at
+// 19 + 245, + 187, + 125, + 62 and + 5; each value is centred on its tick
+// (7 above), the top one kept under the caption at 18. The bar stands 12
+// from the right (frame 73..94), the ticks 61..67 and the values end at 59.
+TEST(ColourScaleTest, OneScaleWithItsFiveValuesInsideTheWindow) {
     RecordingCanvas c;
-    PaintColourScale(c, -10.0, 30.0);
+    PaintColourScale(c, 106, 271, -10.0, 30.0);
     EXPECT_TRUE(Has(c, "text 18,4 GRAD SCALE"));
-    EXPECT_TRUE(Has(c, "text 136,4 MAG SCALE"));
-    // Ticks at the first and last cell, the middle and the quarters.
-    EXPECT_EQ(Starting(c, "line 63,"),
-              (std::vector<std::string>{"line 63,33 69,33", "line 63,273 69,273", "line 63,153 69,153",
-                                        "line 63,90 69,90", "line 63,215 69,215"}));
-    // Labels beside their ticks, the ends moved by a cell.
-    EXPECT_EQ(Starting(c, "text 5,"),
-              (std::vector<std::string>{"text 5,267 -10.00", "text 5,210 0.00", "text 5,147 10.00",
-                                        "text 5,85 20.00", "text 5,27 30.00"}));
+    EXPECT_TRUE(Starting(c, "text 136,").empty()) << "one scale only";
+    EXPECT_EQ(Starting(c, "line 61,"), (std::vector<std::string>{"line 61,264 67,264", "line 61,206 67,206",
+                                                                  "line 61,144 67,144", "line 61,81 67,81",
+                                                                  "line 61,24 67,24"}));
+    const std::vector<std::string> values = Starting(c, "text 59,");
+    EXPECT_EQ(values, (std::vector<std::string>{"text 59,257 -10.00", "text 59,199 0.00", "text 59,137 10.00",
+                                                "text 59,74 20.00", "text 59,18 30.00"}));
+    // Right-aligned at 59: the widest, "-10.00", starts at 59 - 42; every
+    // value lies between the caption and the window's bottom.
+    for (const std::string& v : values) {
+        int y = 0;
+        ASSERT_EQ(std::sscanf(v.c_str(), "text 59,%d", &y), 1);
+        EXPECT_TRUE(y >= 18 && y + 14 <= 271) << v;
+    }
+    EXPECT_TRUE(Has(c, "fill 74,19 94,24 ff00ff")) << "colour 49 on top";
+    EXPECT_TRUE(Has(c, "fill 74,264 94,269 ff0020")) << "colour 0 at the bottom";
+    // A window with more room keeps the cells at 280 / 50 = 5 and centres
+    // the bar; one with less makes them smaller rather than cut the bar.
+    EXPECT_EQ(ComputeColourScale(50, 106, 400, 14).CellHeight, 5);
+    EXPECT_EQ(ComputeColourScale(50, 106, 400, 14).Top, 19 + (400 - 20 - 250) / 2);
+    EXPECT_EQ(ComputeColourScale(50, 106, 200, 14).CellHeight, 3);  // 180 rows: 50 cells of 3
 }
 
 }  // namespace

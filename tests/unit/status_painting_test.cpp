@@ -129,15 +129,21 @@ TEST(StatusPaintingTest, StatusLineAndPauseHint) {
         EXPECT_NE(Find(canvas.Calls, fill), -1) << code;
     }
 
-    const char* const hints[] = {"press any key to pause", "press <ENTER> to pause", "press <Space Bar> to pause",
-                                 "press key <P> pause"};
+    // The right column is 864..1004 on a 1024-pixel screen, and the text
+    // font's cells are 7 wide. A line that fits is centred on the column
+    // ("press key <P> pause", 133 wide, at 864 + 3); a wider one ends at
+    // 1004, the buttons' right edge, instead of running past them.
+    const struct {
+        const char* line;
+        int32_t x;
+    } hints[] = {{"press any key to pause", 1004 - 154}, {"press <ENTER> to pause", 1004 - 154},
+                 {"press <Space Bar> to pause", 1004 - 182}, {"press key <P> pause", 867}};
     for (int key = 0; key < 4; ++key) {
         RecordingCanvas canvas;
         PaintPauseHint(canvas, l, 1, key, 0xC0C0C0, 0);
-        const int32_t width = static_cast<int32_t>(std::string(hints[key]).size()) * canvas.CharWidth[2];
-        const std::string second = "text " + std::to_string(l.HintColumnX + (l.HintColumnWidth - width) / 2) + "," +
-                                   std::to_string(l.HintSecondY) + " " + hints[key];
-        EXPECT_NE(Find(canvas.Calls, "Click on PAUSE button or"), -1);
+        const std::string second = "text " + std::to_string(hints[key].x) + "," + std::to_string(l.HintSecondY) +
+                                   " " + hints[key].line;
+        EXPECT_NE(Find(canvas.Calls, "text 836," + std::to_string(l.HintFirstY) + " Click on PAUSE button or"), -1);
         EXPECT_NE(Find(canvas.Calls, second), -1) << second;
     }
 }
@@ -217,6 +223,53 @@ TEST(StatusPaintingTest, PauseHintEraseCoversTheDrawnLines) {
             ExpectInsideBoxes(hint.Calls, &box);
         }
     }
+}
+
+// The texts of the status area keep clear of each other and of the panes:
+// the rows one pixel apart or more (the text is 14 high), every label ahead
+// of its value by 6 pixels or more, the speed row between the panes' bottom
+// and the speed bar, the grid's note between the state word and the map size.
+TEST(StatusPaintingTest, TextPlacesDoNotOverlap) {
+    const struct {
+        int32_t w, h, n;
+        int32_t pitch;  // (H - 58 - bar bottom - 2) / 4 = 15 on both: one pixel more than L - 4
+    } screens[] = {{1018, 737, 3, 15}, {800, 562, 9, 15}};
+    const int32_t labelWidth = 7;  // the recording canvas's text cells
+    for (const auto& sc : screens) {
+        SCOPED_TRACE(sc.w);
+        const Screen s(sc.w, sc.h, sc.n);
+        const StatusTextLayout& l = s.Status;
+        EXPECT_EQ(l.RowPitch, sc.pitch);
+        EXPECT_EQ(l.RowY[4], sc.h - 40 - 18);
+        EXPECT_GE(l.RowY[0], s.Creation.SpeedBar.Bottom + 2);
+
+        const struct {
+            const StatusField& field;
+            const char* label;
+        } fields[] = {{l.TotalStations, "Tot. Stns:"},  {l.TotalLength, "Tot. Length:"}, {l.CurrentLine, "Curr. Line:"},
+                      {l.LineStations, "# of Stns:"},   {l.Positions, "Positions:"},    {l.LineTime, "Time:"}};
+        for (const auto& f : fields) {
+            const int32_t labelEnd = f.field.Label.X + labelWidth * static_cast<int32_t>(std::string(f.label).size());
+            EXPECT_GE(f.field.Value.Left - labelEnd, 6) << f.label;
+        }
+        // "Curr. Line:" is 77 wide, more than "# of Stns:" and 9: its values
+        // start 83 right of the block.
+        EXPECT_EQ(l.CurrentLine.Value.Left - l.BlockX[1], 83);
+
+        const int32_t panesBottom = MapPaneRect(s.Panes).Bottom;
+        for (const Rect& box : {l.Speed.Value, l.SpeedLowBox, l.SpeedHighBox}) {
+            EXPECT_GE(box.Top, panesBottom);
+            EXPECT_LE(box.Bottom, s.Creation.SpeedBar.Top);
+            EXPECT_GT(box.Height(), 0);
+        }
+        EXPECT_GE(l.GridNoteBox.Left, l.StateBox.Right);
+        EXPECT_LE(l.GridNoteBox.Right, l.MapSizeBox.Left);
+    }
+    // The one-console map ends at the upper area, two pixels below the line
+    // above the speed bar: the speed row starts under it.
+    const Screen one(1018, 737, 1);
+    EXPECT_EQ(MapPaneRect(one.Panes).Bottom, 737 - 8 * 18);
+    EXPECT_EQ(one.Status.Speed.Value.Top, 737 - 8 * 18);
 }
 
 // The GPS handler's boxes lie in the last third, clear of each other and of

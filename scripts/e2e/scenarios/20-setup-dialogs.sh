@@ -47,6 +47,7 @@ dialog_ok_case() {
 
     dialog="$(e2e_open_dialog "$main" "$key" "$title")"
     e2e_screenshot "$name"
+    e2e_window_screenshot "$dialog" "dialog-$name"
     # shellcheck disable=SC2086  # the key list is split on purpose
     e2e_keys "$dialog" $keys
     e2e_screenshot "$name-changed"

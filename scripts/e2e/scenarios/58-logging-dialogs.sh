@@ -43,6 +43,8 @@ logging_dialog_case() {
     # shellcheck disable=SC2086  # the key list is split on purpose
     [ -z "$keys" ] || e2e_keys "$dialog" $keys
     [ "$close" = Escape ] || e2e_window_screenshot "$dialog" "dialog-$(tr 'A-Z ' 'a-z-' <<<"$title")"
+    # The colour display's scale window stands beside "Readings Scale" while it is open.
+    [ "$close" = Escape ] || [ "$letter" != r ] || e2e_screenshot readings-scale-with-colour-scale
     e2e_close_window "$dialog" "$title" "$close"
     sleep 0.5   # the screen redraws what the dialog changed
     if [ "$close" = Escape ] || [ -z "$expected" ]; then

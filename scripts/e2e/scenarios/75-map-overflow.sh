@@ -3,7 +3,8 @@
 # track crosses a map tile every 40 ms of walking and leaves the allowed tiles within a
 # minute (the program keeps only a few tiles as bitmaps, so this costs no memory).
 # Recording pauses with the "WARNING"; "g" is refused with another; "s" opens "Map Size",
-# 5000 and Return accept a map that holds the track; "g" records again. The data file
+# 5000 and Return accept a map that holds the track, and the screen names the grid
+# thinned to fewer lines; "g" records again. The data file
 # holds "$STARTED", "PAUSED BMP", "$STARTED" and "PAUSED" in that order.
 # time limit: 150 s
 
@@ -40,6 +41,9 @@ scenario_map_overflow_and_larger_map() {
     e2e_no_window WARNING || e2e_fail "a map of 5000 m was refused"
     grep -a -q 'Map Size:.*5000 m' "$E2E_PREFIX/drive_c/ProgramData/Brenvik/Temp/drawlog.txt" ||
         e2e_fail "the map size 5000 is not shown"
+    # The 5 m grid would fall below a pixel apart: it is thinned, and the screen says so.
+    grep -a -q 'Grid thinned to [0-9]* m$' "$E2E_PREFIX/drive_c/ProgramData/Brenvik/Temp/drawlog.txt" ||
+        e2e_fail "the thinned grid is not named on the screen"
     e2e_keys "$main" g
     sleep 5
     e2e_screenshot recording-again
