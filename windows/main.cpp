@@ -145,6 +145,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
         Sleep(200);
         if (!CreateMainWindow(instance, showCommand)) return 16;
     }
+    ShowStartupWarning();
     MSG message{};
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
         TranslateMessage(&message);

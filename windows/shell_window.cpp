@@ -53,7 +53,9 @@ LRESULT OnMainCreate(HWND window, UINT, WPARAM, LPARAM) {
 
     shell.Files.MakeDirectory(ScratchFolder);
     shell.WorkingFolder = CurrentDirectory();
-    LoadOrCreateSettings(shell.ProgramSettings, shell.Files, SettingsFilePath, shell.WorkingFolder);
+    const SettingsLoad load =
+        LoadOrCreateSettings(shell.ProgramSettings, shell.Files, SettingsFilePath, shell.WorkingFolder);
+    if (load.Outcome == SettingsFileOutcome::Damaged) shell.StartupWarning = SettingsDamageText(load, SettingsFilePath);
 
     shell.Fonts.Caption = CreateShellFont(20, 200);
     shell.Fonts.Title = CreateShellFont(30, 600);
@@ -222,6 +224,15 @@ HWND CreateMainWindow(HINSTANCE instance, int showCommand) {
     ShowWindow(window, showCommand);
     UpdateWindow(window);
     return window;
+}
+
+void ShowStartupWarning() {
+    ProgramShell& shell = Shell();
+    if (shell.StartupWarning.empty()) return;
+    const std::string text = std::move(shell.StartupWarning);
+    shell.StartupWarning.clear();
+    shell.Prompts.Owner = shell.MainWindow;
+    shell.Prompts.ShowMessage(text, SettingsDamageCaption, PromptIcon::Exclamation);
 }
 
 }  // namespace tesselog::win32
