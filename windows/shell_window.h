@@ -49,6 +49,9 @@ struct ProgramShell {
     // What the operator is told once the main window shows: a damaged
     // settings file found at start-up. Empty when there is nothing to tell.
     std::string StartupWarning;
+    // Which window could not be made at start-up and the system's error code
+    // ("logging screen, error 1400"); empty while all were made.
+    std::string CreationFailure;
 
     Win32FileSystem Files;
     Win32Prompts Prompts;
