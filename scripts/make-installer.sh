@@ -64,6 +64,10 @@ else
          "(use --without-export or TESSELOG_INSTALLER_WITHOUT_EXPORT=1 for a test build)"
 fi
 
+# The first settings file the installer writes is the program's default file
+# (tests/golden/settings-default.ini, which the unit tests hold to what the
+# program writes) with the installer's data folder on line 2.
+
 # The installer ships the programs without their debug information.
 stage="$out/stage"
 rm -rf "$stage"
@@ -89,6 +93,7 @@ makensis -V2 -NOCD \
     "-DDUMP_EXE=$stage/tesselog-dump.exe" \
     "${defines[@]}" \
     "-DICON=$root/resources/tesselog.ico" \
+    "-DSETTINGS_TEMPLATE=$root/tests/golden/settings-default.ini" \
     "-DOUTFILE=$installer" \
     installer/tesselog.nsi
 rm -rf "$stage"

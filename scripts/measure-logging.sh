@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The logging screen under load, under Wine: tesselog-drawlog.exe with nine two-sensor
 # consoles (COM3..COM11), each sending back to back at the 9600-baud line rate (56
-# sentences/s), and a GGA+GSA GPS at 10 Hz on COM2 (38400 baud, as 10 fixes of both
-# sentences exceed 9600 baud), all from tesselog-sim. Keys only: "l" (logging), the CPU
+# sentences/s), and a GGA+GSA GPS at 10 Hz (MEASURE_GPS_RATE=20 for 20 Hz) on COM2 (38400
+# baud, as 10 fixes of both sentences exceed 9600 baud), all from tesselog-sim. Keys only: "l" (logging), the CPU
 # use while the logging screen runs with no file (IDLE seconds), "f" and Return (the
 # proposed file name), "g", DURATION seconds of recording, "p" (PauseKey is set to
 # <P>), "x" and Return (Yes), and "x" on the main window.
@@ -15,7 +15,7 @@
 #   - the 99th percentile and the maximum of the time from a sentence's write to its
 #     record's write;
 #   - the CPU use on the logging screen before "f", and while recording, per process and
-#     per thread.
+#     per thread, and the prefix's wineserver's.
 # Asserts nothing; the arithmetic is scripts/measure_logging.py.
 #
 #   scripts/measure-logging.sh [DURATION [IDLE]]     (defaults 300 and 60 seconds)
@@ -27,6 +27,7 @@ source "$here/e2e/lib.sh"
 
 duration="${1:-300}"
 idle="${2:-60}"
+gps_rate="${MEASURE_GPS_RATE:-10}"
 out="$E2E_ROOT/build/measure-logging"
 base_prefix="$E2E_ROOT/build/e2e/prefix-base"   # the end-to-end scenarios' prepared prefix
 exe="$(dirname "$E2E_EXE")/tesselog-drawlog.exe"
@@ -47,10 +48,14 @@ has_fix() {
     grep -a -q -E '^ *[0-9]+ textin [-0-9,]+ [-0-9,]+ [-0-9,]+ [NS][0-9]{2}' "$1" 2>/dev/null
 }
 
+server_share() {
+    awk -v d="$1" -v hz="$(getconf CLK_TCK)" -v s="$2" 'BEGIN { printf "wineserver: %.2f %% of one core\n", 100 * d / hz / s }'
+}
+
 active_window() { timeout 5 xdotool getactivewindow 2>/dev/null || echo "$main"; }
 
 main() {
-    local links main drawlog recordlog k ports=()
+    local links main drawlog recordlog k ports=() server server_idle server_recording
     rm -rf "$out"
     e2e_init "$out"
     e2e_prepare_base_prefix "$base_prefix"
@@ -68,7 +73,7 @@ main() {
     for k in 1 2 3 4 5 6 7 8 9; do ports+=("COM$((k + 2))=$links/console$k"); done
     e2e_map_ports "${ports[@]}" 2>>"$out/run.log"
 
-    e2e_start_sim "$out/sim.log" --consoles 9 --types 2 --rate 56 --gps-mode 0 --gps-rate 10 \
+    e2e_start_sim "$out/sim.log" --consoles 9 --types 2 --rate 56 --gps-mode 0 --gps-rate "$gps_rate" \
         --gps-baud 38400 --link-dir "$links" --write-log "$out/write.log" --duration $((duration + idle + 300))
     e2e_start_program "$exe"
     main="$(e2e_window Tesselog 30)"
@@ -76,8 +81,11 @@ main() {
     e2e_wait_for 30 has_fix "$drawlog" || e2e_fail "no fix drawn within 30 s of \"&Logging\""
     e2e_no_window "Serial Port" || e2e_fail "a port did not open"
 
+    server="$(e2e_wineserver_pid)"
     python3 "$arith" threads "$E2E_PROGRAM_PID" "$out/idle-before"
+    server_idle="$(e2e_cpu_ticks "$server")"
     sleep "$idle"
+    server_idle=$(($(e2e_cpu_ticks "$server") - server_idle))
     python3 "$arith" threads "$E2E_PROGRAM_PID" "$out/idle-after"
 
     # Screenshots of each step (build/measure-logging/NN-*.png) show where a run went wrong.
@@ -92,7 +100,9 @@ main() {
     e2e_screenshot recording
     e2e_log "recording for $duration s"
     python3 "$arith" threads "$E2E_PROGRAM_PID" "$out/recording-before"
+    server_recording="$(e2e_cpu_ticks "$server")"
     sleep "$duration"
+    server_recording=$(($(e2e_cpu_ticks "$server") - server_recording))
     python3 "$arith" threads "$E2E_PROGRAM_PID" "$out/recording-after"
     e2e_keys "$(active_window)" p
     sleep 2
@@ -106,11 +116,13 @@ main() {
     e2e_keys "$main" x
     e2e_expect_exit 0 30 >&2
 
-    echo "Logging screen under Wine, 9 two-sensor consoles at 56/s and GGA+GSA at 10 Hz ($(basename "$exe")):"
+    echo "Logging screen under Wine, 9 two-sensor consoles at 56/s and GGA+GSA at $gps_rate Hz ($(basename "$exe")):"
     echo "CPU on the logging screen with no file open, over $idle s:"
     python3 "$arith" cpu "$out/idle-before" "$out/idle-after" "$idle"
+    server_share "$server_idle" "$idle"
     echo "CPU while recording with everything drawn (map, profiles, bars, numbers), over $duration s:"
     python3 "$arith" cpu "$out/recording-before" "$out/recording-after" "$duration"
+    server_share "$server_recording" "$duration"
     [ -s "$recordlog" ] || e2e_fail "no record log at $recordlog"
     python3 "$arith" records "$out/write.log" "$recordlog"
 }

@@ -4,6 +4,7 @@
 
 #include "core/acquisition/console_reader_loop.h"
 #include "windows/platform_services.h"
+#include "windows/port_byte_waiter.h"
 
 namespace tesselog::win32 {
 
@@ -25,6 +26,7 @@ public:
     }
 
     void PurgePort() override {
+        waiter_.Discard();
         HANDLE port = Port();
         if (port == INVALID_HANDLE_VALUE) return;
         PurgeComm(port, PURGE_TXCLEAR);
@@ -36,23 +38,15 @@ public:
         if (port != INVALID_HANDLE_VALUE) SetCommMask(port, EV_RXCHAR);
     }
 
-    // One byte, or nothing within about 10 ms. As in the GPS reader, the
-    // thread sleeps the 10 ms while the port's input queue is empty instead
-    // of blocking in ReadFile, which costs several times more CPU under
-    // Wine; a port whose queue cannot be asked is read with its 10 ms
-    // time-outs. A closed port fails at once.
-    ConsoleReadResult ReadByte(uint8_t& byte) override {
-        HANDLE port = Port();
-        if (port == INVALID_HANDLE_VALUE) return ConsoleReadResult::Failed;
-        COMSTAT status{};
-        DWORD errors = 0;
-        if (ClearCommError(port, &errors, &status) && status.cbInQue == 0) {
-            Sleep(ConsoleFailedReadWaitMs);
-            return ConsoleReadResult::Nothing;
+    // The thread sleeps until a byte comes, the loop's time is up or the
+    // stop closes the port; a closed, gone or hung-up port fails at once.
+    ConsoleReadResult ReadByte(uint8_t& byte, uint32_t waitMs) override {
+        switch (waiter_.ReadByte(Port(), byte, waitMs)) {
+        case PortByteWaiter::Result::Byte: return ConsoleReadResult::Byte;
+        case PortByteWaiter::Result::Nothing: return ConsoleReadResult::Nothing;
+        case PortByteWaiter::Result::Failed: break;
         }
-        DWORD count = 0;
-        if (!ReadFile(port, &byte, 1, &count, nullptr)) return ConsoleReadResult::Failed;
-        return count == 1 ? ConsoleReadResult::Byte : ConsoleReadResult::Nothing;
+        return ConsoleReadResult::Failed;
     }
 
     void HandOver() override {
@@ -66,10 +60,12 @@ public:
     bool TryClosePort() override {
         std::lock_guard<std::mutex> lock(Lock());
         HANDLE port = Port();
-        if (port == INVALID_HANDLE_VALUE) return true;
-        if (!CloseHandle(port)) return false;
-        setup_.Ports->ConsolePortHandle[k_] = INVALID_HANDLE_VALUE;
-        setup_.Ports->ConsolePortReopening[k_] = true;
+        if (port != INVALID_HANDLE_VALUE) {
+            if (!CloseHandle(port)) return false;
+            setup_.Ports->ConsolePortHandle[k_] = INVALID_HANDLE_VALUE;
+            setup_.Ports->ConsolePortReopening[k_] = true;
+        }
+        waiter_.FinishAfterClose();  // the close ended the pending read
         return true;
     }
 
@@ -93,6 +89,7 @@ private:
 
     const ConsoleReaderSetup& setup_;
     int k_;
+    PortByteWaiter waiter_;
 };
 
 }  // namespace

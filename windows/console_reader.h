@@ -1,7 +1,8 @@
 // The console reader threads: one per configured console, each running the
 // portable reader loop (core/acquisition/console_reader_loop.h) on its
-// console's port and handing every accepted sentence to the logging screen
-// with a synchronous MSG_CONSOLE_DATA + k. A thread is never killed: it ends
+// console's port, sleeping until bytes come (windows/port_byte_waiter.h), and
+// handing every accepted sentence to the logging screen with a synchronous
+// MSG_CONSOLE_DATA + k. A thread is never killed: it ends
 // when the stop code has closed its port and made the handle invalid. After
 // 3000 ms without an accepted sentence the thread closes and reopens its own
 // port (an unplugged adapter comes back as a new device); the handle swap
@@ -55,7 +56,7 @@ public:
     bool Start(int k, const ConsoleReaderSetup& setup);
 
     // Closes port k of the ports given at its Start and makes the handle
-    // invalid (CloseConsolePort); the reader notices within about 10 ms and
+    // invalid (CloseConsolePort); the close ends the reader's wait, and it
     // ends. Does nothing when no reader of console k was started.
     void ClosePort(int k);
 

@@ -275,7 +275,7 @@ bool RunGpsMessageDialog(HWND owner, std::u16string& text) {
 void StartGpsMonitor(ProgramShell& shell) {
     if (!TheMonitor || shell.Screen.ScreenMode != ScreenMain) return;
     Win32MonitorIo& io = TheMonitor->Io;
-    if (OpenGpsPort(io.Ports, shell.ProgramSettings, 1, shell.Prompts) != 1) return;
+    if (OpenGpsPort(io.Ports, shell.ProgramSettings, 1, shell.Prompts, PortReading::Polled) != 1) return;
     TheMonitor->Screen.Open();
     if (!io.StartReader()) {
         shell.Screen.ScreenMode = ScreenMain;

@@ -2,6 +2,7 @@
 
 #include "core/gps/gps_reader_loop.h"
 #include "windows/platform_services.h"
+#include "windows/port_byte_waiter.h"
 #include "windows/window_canvas.h"
 
 namespace tesselog::win32 {
@@ -13,27 +14,19 @@ class Win32GpsReaderIo : public GpsReaderIo {
 public:
     explicit Win32GpsReaderIo(const GpsReaderSetup& setup) : setup_(setup) {}
 
-    // One byte, or nothing within about 10 ms. When the port's input queue
-    // is empty the thread sleeps the 10 ms instead of blocking in ReadFile:
-    // a blocking read with its time-out costs several times more CPU under
-    // Wine, and on a pty whose far end hung up it polls at full speed. A
-    // port whose queue cannot be asked is read with its 10 ms time-outs. A
-    // closed or vanished port fails at once; the loop then waits.
-    GpsReadResult ReadByte(uint8_t& byte) override {
-        COMSTAT status{};
-        DWORD errors = 0;
-        if (ClearCommError(Port(), &errors, &status) && status.cbInQue == 0) {
-            Sleep(GpsFailedReadWaitMs);
-            return GpsReadResult::Nothing;
+    // The thread sleeps until a byte comes, the loop's time is up or the
+    // stop closes the port; a closed, gone or hung-up port fails at once.
+    GpsReadResult ReadByte(uint8_t& byte, uint32_t waitMs) override {
+        switch (waiter_.ReadByte(Port(), byte, waitMs)) {
+        case PortByteWaiter::Result::Byte: return GpsReadResult::Byte;
+        case PortByteWaiter::Result::Nothing: return GpsReadResult::Nothing;
+        case PortByteWaiter::Result::Failed: break;
         }
-        DWORD count = 0;
-        if (!ReadFile(Port(), &byte, 1, &count, nullptr)) return GpsReadResult::Failed;
-        return count == 1 ? GpsReadResult::Byte : GpsReadResult::Nothing;
+        return GpsReadResult::Failed;
     }
 
     // The mask never changes, so it is set once per port handle: under Wine
-    // each SetCommMask is a round trip to the wineserver, which at one burst
-    // per 10 ms was most of the server's share of an idle reader. Nothing
+    // each SetCommMask is a round trip to the wineserver. Nothing
     // waits on the port's events, so setting the same mask again would have
     // no effect; a reopened port (a new handle) gets it anew.
     void SetEventMask() override {
@@ -53,14 +46,16 @@ public:
 
     bool TryClosePort() override {
         HANDLE port = Port();
-        if (port == INVALID_HANDLE_VALUE) return true;
-        if (!CloseHandle(port)) return false;
-        setup_.Ports->GpsPortHandle = INVALID_HANDLE_VALUE;
-        maskedPort_ = INVALID_HANDLE_VALUE;  // the reopened port may get the same handle value
+        if (port != INVALID_HANDLE_VALUE) {
+            if (!CloseHandle(port)) return false;
+            setup_.Ports->GpsPortHandle = INVALID_HANDLE_VALUE;
+            maskedPort_ = INVALID_HANDLE_VALUE;  // the reopened port may get the same handle value
+        }
+        waiter_.FinishAfterClose();  // the close ended the pending read
         return true;
     }
 
-    void ReopenPort() override { OpenGpsPort(*setup_.Ports, *setup_.ProgramSettings, 0); }
+    void ReopenPort() override { OpenGpsPort(*setup_.Ports, *setup_.ProgramSettings, 0, PortReading::Awaited); }
 
     void Wait(uint32_t ms) override { Sleep(ms); }
 
@@ -69,6 +64,7 @@ private:
 
     const GpsReaderSetup& setup_;
     HANDLE maskedPort_ = INVALID_HANDLE_VALUE;
+    PortByteWaiter waiter_;
 };
 
 }  // namespace

@@ -251,7 +251,7 @@ public:
     bool OpenGpsPort() override {
         ProgramShell& shell = Shell();
         shell.Prompts.Owner = shell.MainWindow;
-        return win32::OpenGpsPort(Ports, shell.ProgramSettings, 1, shell.Prompts) == 1;
+        return win32::OpenGpsPort(Ports, shell.ProgramSettings, 1, shell.Prompts, PortReading::Awaited) == 1;
     }
     void CloseGpsPort() override {
         if (Ports.GpsPortHandle != INVALID_HANDLE_VALUE) CloseHandle(Ports.GpsPortHandle);

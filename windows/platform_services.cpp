@@ -112,6 +112,14 @@ bool Win32FileSystem::SetCurrentDirectory(const std::string& path) {
     return ::SetCurrentDirectoryW(WidenBytes(path).c_str()) != 0;
 }
 
+bool Win32FileSystem::Replace(const std::string& from, const std::string& to) {
+    // NTFS journals the rename: after a power cut the name holds the old
+    // file or the new one. Write-through: the call returns once it is on
+    // the disk.
+    return MoveFileExW(WidenBytes(from).c_str(), WidenBytes(to).c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
 uint32_t Win32Clock::Tick() { return static_cast<uint32_t>(GetTickCount()); }
 
 LocalTime Win32Clock::Now() {

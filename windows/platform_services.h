@@ -36,6 +36,8 @@ public:
     bool Remove(const std::string& path) override;
     bool MakeDirectory(const std::string& path) override;
     bool SetCurrentDirectory(const std::string& path) override;
+    // MoveFileExW, replacing and written through.
+    bool Replace(const std::string& from, const std::string& to) override;
 };
 
 // GetTickCount and GetLocalTime.

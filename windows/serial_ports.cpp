@@ -13,10 +13,12 @@ static_assert(static_cast<int>(SerialLineControl::Disable) == DTR_CONTROL_DISABL
                   static_cast<int>(SerialLineControl::Disable) == RTS_CONTROL_DISABLE,
               "line controls are copied unchanged");
 
-// An existing device for reading and writing, not shared, not overlapped.
-HANDLE OpenDevice(int32_t settingIndex) {
+// An existing device for reading and writing, not shared; overlapped for a
+// waiting reader.
+HANDLE OpenDevice(int32_t settingIndex, PortReading reading) {
     std::wstring name = WidenBytes(SerialDeviceName(settingIndex));
-    return CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    const DWORD flags = reading == PortReading::Awaited ? FILE_FLAG_OVERLAPPED : 0;
+    return CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, flags, nullptr);
 }
 
 SerialLine LineFromDcb(const DCB& dcb) {
@@ -53,13 +55,14 @@ void CopyLineToDcb(const SerialLine& line, DCB& dcb) {
 // program's changes. Results are not checked: a port that opens counts as
 // ready.
 template <typename Apply>
-void Configure(HANDLE handle, Apply apply) {
+void Configure(HANDLE handle, PortReading reading, Apply apply) {
+    const SerialTimeouts& wanted = reading == PortReading::Awaited ? AwaitedPortTimeouts : PortTimeouts;
     COMMTIMEOUTS timeouts{};
-    timeouts.ReadIntervalTimeout = PortTimeouts.ReadInterval;
-    timeouts.ReadTotalTimeoutMultiplier = PortTimeouts.ReadTotalMultiplier;
-    timeouts.ReadTotalTimeoutConstant = PortTimeouts.ReadTotalConstant;
-    timeouts.WriteTotalTimeoutMultiplier = PortTimeouts.WriteTotalMultiplier;
-    timeouts.WriteTotalTimeoutConstant = PortTimeouts.WriteTotalConstant;
+    timeouts.ReadIntervalTimeout = wanted.ReadInterval;
+    timeouts.ReadTotalTimeoutMultiplier = wanted.ReadTotalMultiplier;
+    timeouts.ReadTotalTimeoutConstant = wanted.ReadTotalConstant;
+    timeouts.WriteTotalTimeoutMultiplier = wanted.WriteTotalMultiplier;
+    timeouts.WriteTotalTimeoutConstant = wanted.WriteTotalConstant;
     SetCommTimeouts(handle, &timeouts);
 
     DCB dcb{};
@@ -75,8 +78,9 @@ void Configure(HANDLE handle, Apply apply) {
 
 HANDLE OpenConsoleDevice(const Settings& settings, int k) {
     if (k < 0 || k >= MaxConsoles) return INVALID_HANDLE_VALUE;
-    HANDLE handle = OpenDevice(settings.ConsolePort[k]);
-    if (handle != INVALID_HANDLE_VALUE) Configure(handle, [](SerialLine& line) { ApplyConsoleLine(line); });
+    HANDLE handle = OpenDevice(settings.ConsolePort[k], PortReading::Awaited);
+    if (handle != INVALID_HANDLE_VALUE)
+        Configure(handle, PortReading::Awaited, [](SerialLine& line) { ApplyConsoleLine(line); });
     return handle;
 }
 
@@ -92,14 +96,14 @@ int OpenConsolePort(SerialPorts& ports, const Settings& settings, int k, int rep
     return 1;
 }
 
-int OpenGpsPort(SerialPorts& ports, const Settings& settings, int report, Prompts& prompts) {
-    HANDLE handle = OpenDevice(settings.GpsPort);
+int OpenGpsPort(SerialPorts& ports, const Settings& settings, int report, Prompts& prompts, PortReading reading) {
+    HANDLE handle = OpenDevice(settings.GpsPort, reading);
     ports.GpsPortHandle = handle;
     if (handle == INVALID_HANDLE_VALUE) {
         if (ReportsGpsFailure(report)) prompts.ShowMessage(GpsPortFailureText(settings.GpsPort), CaptionSerialPort);
         return 0;
     }
-    Configure(handle, [&settings](SerialLine& line) { ApplyGpsLine(line, settings); });
+    Configure(handle, reading, [&settings](SerialLine& line) { ApplyGpsLine(line, settings); });
     return 1;
 }
 
@@ -108,9 +112,9 @@ int OpenConsolePort(SerialPorts& ports, const Settings& settings, int k, int rep
     return OpenConsolePort(ports, settings, k, report, prompts);
 }
 
-int OpenGpsPort(SerialPorts& ports, const Settings& settings, int report) {
+int OpenGpsPort(SerialPorts& ports, const Settings& settings, int report, PortReading reading) {
     Win32Prompts prompts;
-    return OpenGpsPort(ports, settings, report, prompts);
+    return OpenGpsPort(ports, settings, report, prompts, reading);
 }
 
 }  // namespace tesselog::win32

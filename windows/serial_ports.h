@@ -1,6 +1,7 @@
-// Opening and configuring the serial ports of the consoles and the GPS. Both
-// kinds use 10 ms read time-outs, on which the reader threads rely to poll one
-// byte at a time and to notice a closed port quickly.
+// Opening and configuring the serial ports of the consoles and the GPS. The
+// logging screen's readers wait for their bytes: their ports are opened for
+// overlapped reads without time-outs (PortReading::Awaited). The GPS monitor
+// polls its port with 10 ms read time-outs (PortReading::Polled).
 #pragma once
 
 #include <windows.h>
@@ -27,6 +28,13 @@ struct SerialPorts {
     }
 };
 
+// How the port's reader takes its bytes.
+enum class PortReading {
+    Polled,   // read one byte at a time with the 10 ms time-outs
+    Awaited,  // overlapped reads without time-outs, for PortByteWaiter
+};
+
+// Console ports are always read by the logging screen's waiting readers.
 // 1 on success, 0 on failure; report non-zero shows the failure message.
 int OpenConsolePort(SerialPorts& ports, const Settings& settings, int k, int report);
 // Console k's device opened and configured as OpenConsolePort does, without
@@ -34,11 +42,11 @@ int OpenConsolePort(SerialPorts& ports, const Settings& settings, int k, int rep
 // opened. The reader's silent reopen uses it.
 HANDLE OpenConsoleDevice(const Settings& settings, int k);
 // 1 on success, 0 on failure; report equal to 1 shows the failure message.
-int OpenGpsPort(SerialPorts& ports, const Settings& settings, int report);
+int OpenGpsPort(SerialPorts& ports, const Settings& settings, int report, PortReading reading);
 
 // The same, showing the failure message through the given prompts (caption
 // "Serial Port"); the forms above use a message box without owner.
 int OpenConsolePort(SerialPorts& ports, const Settings& settings, int k, int report, Prompts& prompts);
-int OpenGpsPort(SerialPorts& ports, const Settings& settings, int report, Prompts& prompts);
+int OpenGpsPort(SerialPorts& ports, const Settings& settings, int report, Prompts& prompts, PortReading reading);
 
 }  // namespace tesselog::win32

@@ -53,7 +53,9 @@ LRESULT OnMainCreate(HWND window, UINT, WPARAM, LPARAM) {
 
     shell.Files.MakeDirectory(ScratchFolder);
     shell.WorkingFolder = CurrentDirectory();
-    LoadOrCreateSettings(shell.ProgramSettings, shell.Files, SettingsFilePath, shell.WorkingFolder);
+    const SettingsLoad load =
+        LoadOrCreateSettings(shell.ProgramSettings, shell.Files, SettingsFilePath, shell.WorkingFolder);
+    if (load.Outcome == SettingsFileOutcome::Damaged) shell.StartupWarning = SettingsDamageText(load, SettingsFilePath);
 
     shell.Fonts.Caption = CreateShellFont(20, 200);
     shell.Fonts.Title = CreateShellFont(30, 600);
@@ -89,6 +91,8 @@ LRESULT OnMainCreate(HWND window, UINT, WPARAM, LPARAM) {
                                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(GpsMonitorId)), shell.Instance,
                                        nullptr);
     if (!shell.LoggingScreen || !shell.GpsMonitor) {
+        shell.CreationFailure = std::string(shell.LoggingScreen ? "GPS monitor" : "logging screen") + ", error " +
+                                std::to_string(GetLastError());
         DestroyWindow(window);
         return 0;
     }
@@ -218,10 +222,22 @@ HWND CreateMainWindow(HINSTANCE instance, int showCommand) {
     WindowPlacement p = MainWindowPlacement(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
     HWND window = CreateWindowExW(0, MainClassName, L"Tesselog", WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
                                   p.X, p.Y, p.Width, p.Height, nullptr, nullptr, instance, nullptr);
-    if (!window) return nullptr;
+    if (!window) {
+        if (shell.CreationFailure.empty()) shell.CreationFailure = "main window, error " + std::to_string(GetLastError());
+        return nullptr;
+    }
     ShowWindow(window, showCommand);
     UpdateWindow(window);
     return window;
+}
+
+void ShowStartupWarning() {
+    ProgramShell& shell = Shell();
+    if (shell.StartupWarning.empty()) return;
+    const std::string text = std::move(shell.StartupWarning);
+    shell.StartupWarning.clear();
+    shell.Prompts.Owner = shell.MainWindow;
+    shell.Prompts.ShowMessage(text, SettingsDamageCaption, PromptIcon::Exclamation);
 }
 
 }  // namespace tesselog::win32

@@ -46,6 +46,12 @@ struct ProgramShell {
     Settings ProgramSettings;
     std::string WorkingFolder;  // the current directory at start-up
     int32_t DisplayOptionsChanged = 0;
+    // What the operator is told once the main window shows: a damaged
+    // settings file found at start-up. Empty when there is nothing to tell.
+    std::string StartupWarning;
+    // Which window could not be made at start-up and the system's error code
+    // ("logging screen, error 1400"); empty while all were made.
+    std::string CreationFailure;
 
     Win32FileSystem Files;
     Win32Prompts Prompts;
@@ -65,6 +71,9 @@ bool RegisterWindowClasses(HINSTANCE instance);
 
 // Creates, shows and updates the main window; nullptr on failure.
 HWND CreateMainWindow(HINSTANCE instance, int showCommand);
+
+// Shows the start-up warning, if any, over the main window, once.
+void ShowStartupWarning();
 
 // Dispatch tables of the child classes. The main window's is private to the
 // shell; the screens that fill these define them.

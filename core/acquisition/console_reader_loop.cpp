@@ -21,13 +21,15 @@ void ConsoleReaderLoop::Start() {
 }
 
 void ConsoleReaderLoop::Pass() {
-    if (clock_.Tick() - silenceStart_ > reopenDueMs_) {
+    const uint32_t silent = clock_.Tick() - silenceStart_;
+    if (silent > reopenDueMs_) {
         reopenDueMs_ = Reopen() ? ConsoleReopenAfterMs : ConsoleReopenRetryMs;
         silenceStart_ = clock_.Tick();
         return;
     }
     uint8_t byte = 0;
-    const ConsoleReadResult result = io_.ReadByte(byte);
+    // Until the reopen is due, and not a millisecond longer.
+    const ConsoleReadResult result = io_.ReadByte(byte, reopenDueMs_ - silent + 1);
     if (result == ConsoleReadResult::Failed) io_.Wait(ConsoleFailedReadWaitMs);
     if (result != ConsoleReadResult::Byte) return;
     // The reader stores tick, slot and break flags before it returns true;

@@ -1,15 +1,17 @@
 // The loop of a console's reader thread, without threads or ports: the Win32
 // reader thread (windows/console_reader.h) runs it on the real port, the
-// tests on a scripted one with a manual clock. It reads the console's bytes
-// one at a time with the port's short read time-out, frames them
-// (ConsoleReader), and for every accepted sentence stores the arrival tick
-// and the sentence in the console's slot, ends any connection break of that
-// console and hands over with a synchronous MSG_CONSOLE_DATA: the slot is
-// not touched again until the handler has returned.
+// tests on a scripted one with a manual clock. It waits for the console's
+// bytes and takes them one at a time, frames them (ConsoleReader), and for
+// every accepted sentence stores the arrival tick and the sentence in the
+// console's slot, ends any connection break of that console and hands over
+// with a synchronous MSG_CONSOLE_DATA: the slot is not touched again until
+// the handler has returned.
 //
-// The loop runs while the console's port handle is valid; the stop code
-// closes the port and makes the handle invalid, and the next read fails or
-// times out within about 10 ms. The thread is never killed.
+// A wait for a byte lasts at most until the loop has something to do by the
+// clock (the reopen below), so a silent port wakes the thread once in three
+// seconds instead of a hundred times a second. The loop runs while the
+// console's port handle is valid; the stop code makes the handle invalid and
+// closes the port, which ends a wait at once. The thread is never killed.
 //
 // An unplugged USB serial adapter: the old handle refers to a device that is
 // gone and reads nothing (or fails) for ever, and the adapter plugged back in
@@ -50,8 +52,9 @@ public:
     // character-received only.
     virtual void PurgePort() = 0;
     virtual void SetEventMask() = 0;
-    // One byte within the port's read time-out (about 10 ms).
-    virtual ConsoleReadResult ReadByte(uint8_t& byte) = 0;
+    // One byte, waiting at most waitMs for it to come (Nothing when none
+    // came). The stop's close ends the wait at once.
+    virtual ConsoleReadResult ReadByte(uint8_t& byte, uint32_t waitMs) = 0;
     // MSG_CONSOLE_DATA for this console; returns when the handler has run.
     virtual void HandOver() = 0;
     virtual void Wait(uint32_t ms) = 0;
@@ -66,8 +69,7 @@ public:
 };
 
 // A read that fails at once (a pty whose far end hung up, a port being
-// closed) is followed by this wait, the time a read of a silent port takes,
-// so that the loop never spins.
+// closed or gone) is followed by this wait, so that the loop never spins.
 constexpr uint32_t ConsoleFailedReadWaitMs = 10;
 // No accepted sentence for more than this: the port is opened again; and
 // again after each further 1000 ms while the device stays gone.
@@ -87,7 +89,8 @@ public:
 
     // The pieces of Run, for the tests.
     void Start();  // ConsolePortOpen[k] 2, purge, event mask, silence counted from now
-    void Pass();   // the reopen when due, else one read; an accepted sentence is stored and handed over
+    void Pass();   // the reopen when due, else one read waiting until it is due; an accepted
+                   // sentence is stored and handed over
     void End();    // ConsolePortOpen[k] 1, unless the stop code has set it to 0
 
     int Console() const { return k_; }

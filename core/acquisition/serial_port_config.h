@@ -35,8 +35,12 @@ struct SerialLine {
     bool XonXoffInput = false;
 };
 
-// Milliseconds. A one-byte read returns within about 10 ms, with no byte when
-// nothing arrived; the reader threads poll on that. Writes never time out.
+// Milliseconds. With PortTimeouts a one-byte read returns within about 10 ms,
+// with no byte when nothing arrived; the GPS monitor's reader polls on that.
+// The logging screen's readers wait for their bytes instead (overlapped
+// reads, see windows/port_byte_waiter.h): their ports have no time-outs, so
+// a read ends only when its bytes came, the reader's own wait bounding the
+// time. Writes never time out.
 struct SerialTimeouts {
     uint32_t ReadInterval;
     uint32_t ReadTotalMultiplier;
@@ -45,6 +49,7 @@ struct SerialTimeouts {
     uint32_t WriteTotalConstant;
 };
 constexpr SerialTimeouts PortTimeouts = {10, 0, 10, 0, 0};
+constexpr SerialTimeouts AwaitedPortTimeouts = {0, 0, 0, 0, 0};
 
 // Port number p of a setting index (0 = COM1); wide enough for any index.
 constexpr int64_t SerialPortNumber(int32_t settingIndex) { return static_cast<int64_t>(settingIndex) + 1; }

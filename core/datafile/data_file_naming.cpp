@@ -19,6 +19,15 @@ void Report(Prompts& prompts, const char* what, const std::string& path) {
 
 }  // namespace
 
+std::string CannotCreateDataFileText(const std::string& path) {
+    std::string folder = FolderOfPath(path);
+    if (folder.empty()) folder = "of the file";
+    return "The data file cannot be created:\r\n" + path + "\r\nThe folder " + folder +
+           " cannot be written: this user may not create files there, or it is read-only.\r\nChoose \"File\" "
+           "again and, in \"Create Data File\", a folder you can write, such as your Documents folder. The "
+           "next data files are proposed in that folder.";
+}
+
 std::string DefaultDataFileName(FileSystem& files, Clock& clock, const Settings& settings) {
     files.MakeDirectory(settings.DataFolder);
     files.SetCurrentDirectory(settings.DataFolder);
@@ -94,8 +103,10 @@ int CreateDataFile(DataFileCreation& c, HeaderContext& header) {
     if (!data.Open(path, OpenMode::ReadWriteAlways)) {
         // Left alone, the header would go nowhere while the screen showed a
         // file open; telling the operator lets them pick another folder.
-        Report(c.Messages, existed ? "The data file cannot be opened (in use by another program?):"
-                                   : "The data file cannot be created:", path);
+        if (existed)
+            Report(c.Messages, "The data file cannot be opened (in use by another program?):", path);
+        else
+            c.Messages.ShowMessage(CannotCreateDataFileText(path), CaptionFileError, PromptIcon::Exclamation);
         return DataFileRefused;
     }
 

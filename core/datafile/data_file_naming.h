@@ -40,6 +40,11 @@ std::string DataFileNameOfPath(const std::string& path);
 // when the path has none.
 std::string FolderOfPath(const std::string& path);
 
+// The "FILE ERROR" text for a new file that cannot be created: which folder,
+// and how to choose another. A standard Windows account may not create files
+// in C:\, the data folder of a first start without an installer.
+std::string CannotCreateDataFileText(const std::string& path);
+
 // What the save dialog offers for the current set-up.
 FileDialogRequest CreateDataFileRequest(const Settings& settings, const std::string& initialName);
 

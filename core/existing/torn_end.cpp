@@ -69,13 +69,19 @@ TornEnd FindTornEnd(DataFile& file) {
     TornEnd result;
     result.Size = file.Size();
     const uint64_t whole = result.Size - result.Size % Record;
-    const uint64_t reach = TornEndSearchBytes - TornEndSearchBytes % Record;
-    const uint64_t from = whole > reach ? whole - reach : 0;
-    std::vector<uint8_t> tail(static_cast<size_t>(result.Size - from));
-    tail.resize(file.ReadAt(from, tail.data(), tail.size()));
-    result.WholeLength =
-        tail.size() == result.Size - from ? WholeLengthOfTail(tail.data(), tail.size(), from) : result.Size;
-    return result;
+    // A power loss can leave more zeros than the first look reaches: while
+    // nothing whole was found in it, look twice as far back.
+    for (uint64_t reach = TornEndSearchBytes - TornEndSearchBytes % Record;; reach *= 2) {
+        const uint64_t from = whole > reach ? whole - reach : 0;
+        std::vector<uint8_t> tail(static_cast<size_t>(result.Size - from));
+        tail.resize(file.ReadAt(from, tail.data(), tail.size()));
+        if (tail.size() != result.Size - from) {
+            result.WholeLength = result.Size;  // unreadable: nothing is cut
+            return result;
+        }
+        result.WholeLength = WholeLengthOfTail(tail.data(), tail.size(), from);
+        if (result.WholeLength > from || from == 0) return result;
+    }
 }
 
 // What goes is a piece of a record or the records of an unfinished group,

@@ -17,8 +17,9 @@ namespace tesselog {
 
 class DataFile;
 
-// How far back from the end a torn end is looked for: far more than the
-// longest group (a GPS sentence of a few hundred characters).
+// How far back from the end a torn end is looked for first: far more than
+// the longest group (a GPS sentence of a few hundred characters). When all of
+// it is damage (zeros a power loss left), the look goes further back.
 constexpr size_t TornEndSearchBytes = 64 * 1024;
 
 // The length of the file's whole part. `tail` holds the file's last `n`

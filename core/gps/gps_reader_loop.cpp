@@ -40,8 +40,11 @@ void GpsReaderLoop::Pass() {
     if (streams_.GpsConnectionBroken.load() == 1) return;
 
     for (int n = 0; n < GpsMaxBurstBytes && streams_.GpsReaderRun.load() == 1; ++n) {
+        // Until the break is due (0 once it is: only bytes already there).
+        const uint32_t silent = clock_.Tick() - framer_.LastAcceptedTick();
+        const uint32_t waitMs = silent > GpsConnectionBreakMs ? 0 : GpsConnectionBreakMs - silent + 1;
         uint8_t byte = 0;
-        const GpsReadResult result = io_.ReadByte(byte);
+        const GpsReadResult result = io_.ReadByte(byte, waitMs);
         if (result == GpsReadResult::Nothing) break;
         if (result == GpsReadResult::Failed) {
             io_.Wait(GpsFailedReadWaitMs);

@@ -1,7 +1,7 @@
 // The GPS reader's loop, without threads or ports: the Win32 reader thread
 // runs it on the real port (windows/gps_reader.h), the tests on a scripted
-// one with a manual clock. It reads one byte at a time with the port's short
-// read time-out, feeds the framer, hands every position sentence to the
+// one with a manual clock. It waits for the receiver's bytes and takes them
+// one at a time, feeds the framer, hands every position sentence to the
 // logging window and waits until the position handler has run, writes each
 // line's records while recording, and raises a connection break when no
 // sentence has been accepted for 3000 ms.
@@ -13,10 +13,11 @@
 // starts anew at its end, so a receiver that stays silent gives one break
 // every 3 s, not a flood.
 //
-// The loop never spins on a dead port: after a reopen whose device is gone,
-// or after the stop code closed the port, every read fails at once, so a
-// failed read ends the burst with a 10 ms wait, the time a read of a live but
-// silent port takes.
+// A wait for a byte lasts at most until the break is due, so a silent
+// receiver wakes the thread once in three seconds; the stop's close ends a
+// wait at once. The loop never spins on a dead port: after a reopen whose
+// device is gone, or after the stop code closed the port, every read fails
+// at once, so a failed read ends the burst with a 10 ms wait.
 #pragma once
 
 #include <cstdint>
@@ -40,8 +41,9 @@ enum class GpsReadResult {
 class GpsReaderIo {
 public:
     virtual ~GpsReaderIo() = default;
-    // One byte within the port's read time-out (about 10 ms).
-    virtual GpsReadResult ReadByte(uint8_t& byte) = 0;
+    // One byte, waiting at most waitMs for it to come (Nothing when none
+    // came). The stop's close ends the wait at once.
+    virtual GpsReadResult ReadByte(uint8_t& byte, uint32_t waitMs) = 0;
     // Receive-character and break events (mask 0x41), set after every burst.
     virtual void SetEventMask() = 0;
     // MSG_GPS_DATA to the logging window; returns when the handler has run.
@@ -58,8 +60,8 @@ public:
 constexpr uint32_t GpsCloseRetryMs = 500;    // the break's close is retried this long
 constexpr uint32_t GpsFailedReadWaitMs = 10;
 // A burst of reads also ends after this many bytes, so that a stream that
-// never pauses for a read time-out (noise at the line rate) still lets the
-// loop check its run flag and the 3000 ms window: about 1 s at 9600 baud.
+// never pauses (noise at the line rate) still lets the loop check its run
+// flag and the 3000 ms window: about 1 s at 9600 baud.
 constexpr int GpsMaxBurstBytes = 1024;
 
 constexpr char GpsBreakText[] = "GPS CONN BRK";
@@ -80,7 +82,7 @@ public:
 
     // The pieces of Run, for the tests.
     void Start();  // both line buffers cleared, GpsPortOpen 2, event mask, window from now
-    void Pass();   // the break check, then one burst of reads
+    void Pass();   // the break check, then one burst of reads, each waiting until the break is due
     void End();    // GpsPortOpen 1
 
     const GpsFramer& Framer() const { return framer_; }

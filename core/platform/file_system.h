@@ -49,6 +49,12 @@ public:
     // True when the folder exists afterwards (an existing one is no error).
     virtual bool MakeDirectory(const std::string& path) = 0;
     virtual bool SetCurrentDirectory(const std::string& path) = 0;
+    // Puts the closed file `from` in the place of `to` in one step, replacing
+    // a `to` that exists, and has the change on the disk before it returns:
+    // whatever happens during the call, a power cut included, `to` is
+    // afterwards either what it was or all of `from`, never a mix or a cut
+    // file. `from` is gone on success. False when nothing was moved.
+    virtual bool Replace(const std::string& from, const std::string& to) = 0;
 };
 
 }  // namespace tesselog

@@ -8,6 +8,7 @@
 #include <direct.h>
 #include <io.h>
 #else
+#include <fcntl.h>
 #include <unistd.h>
 #endif
 
@@ -122,6 +123,28 @@ bool StdioFileSystem::SetCurrentDirectory(const std::string& path) {
     return ::_chdir(path.c_str()) == 0;
 #else
     return ::chdir(path.c_str()) == 0;
+#endif
+}
+
+}  // namespace tesselog
+
+namespace tesselog {
+
+bool StdioFileSystem::Replace(const std::string& from, const std::string& to) {
+#ifdef _WIN32
+    if (!Exists(from)) return false;
+    std::remove(to.c_str());
+    return std::rename(from.c_str(), to.c_str()) == 0;
+#else
+    if (std::rename(from.c_str(), to.c_str()) != 0) return false;
+    const size_t slash = to.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : to.substr(0, slash);
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+    return true;
 #endif
 }
 

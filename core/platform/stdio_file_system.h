@@ -13,6 +13,10 @@ public:
     bool Remove(const std::string& path) override;
     bool MakeDirectory(const std::string& path) override;
     bool SetCurrentDirectory(const std::string& path) override;
+    // rename(2), then the folder synced, so the new name is on the disk. On
+    // Windows the C library cannot rename over a file: the old one is
+    // removed first (the program itself replaces with Win32FileSystem).
+    bool Replace(const std::string& from, const std::string& to) override;
 };
 
 }  // namespace tesselog

@@ -145,13 +145,57 @@ void EnterWorkingFolder(FileSystem& fs, const std::string& workingFolder) {
     if (!workingFolder.empty()) fs.SetCurrentDirectory(workingFolder);
 }
 
+// The new file is whole on the disk before it takes the old one's place.
 bool WriteSettingsFile(const Settings& settings, FileSystem& fs, const std::string& path) {
-    std::string bytes = FormatSettingsFile(settings);
-    std::unique_ptr<File> file = fs.Open(path, OpenMode::CreateTruncate);
-    return file && file->Write(bytes.data(), bytes.size());
+    const std::string bytes = FormatSettingsFile(settings);
+    const std::string fresh = SettingsFileNewPath(path);
+    bool written = false;
+    if (std::unique_ptr<File> file = fs.Open(fresh, OpenMode::CreateTruncate))
+        written = file->Write(bytes.data(), bytes.size()) && file->Flush();
+    if (written && fs.Replace(fresh, path)) return true;
+    fs.Remove(fresh);
+    return false;
+}
+
+// The name's extension stays last, so the copy still opens as a text file.
+std::string WithSuffixBeforeExtension(const std::string& path, const std::string& suffix) {
+    const size_t name = path.find_last_of("\\/");
+    const size_t dot = path.rfind('.');
+    if (dot == std::string::npos || (name != std::string::npos && dot < name)) return path + suffix;
+    return path.substr(0, dot) + suffix + path.substr(dot);
+}
+
+// Reads the 79 lines into `settings`; `load` says how far a damaged file got.
+void ReadSettingsLines(File& file, Settings& settings, SettingsLoad& load) {
+    LineReader reader(file);
+    std::string line;
+    if (reader.ReadLine(line, NumberLineMaxLength) < 0) {
+        // No whole first line: empty, cut inside it, or zeros.
+        load = {SettingsFileOutcome::Damaged, 0, ""};
+        return;
+    }
+    if (line != SettingsFileVersion) {
+        // Another version, or LF-only line ends ("2.1"): every choice in
+        // the file is given up and the file written from the record.
+        load.Outcome = SettingsFileOutcome::Rebuilt;
+        return;
+    }
+    int wholeLines = 1;
+    for (const FieldRef& field : FieldsOf(settings)) {
+        if (reader.ReadLine(line, field.maxLength) < 0) {
+            load = {SettingsFileOutcome::Damaged, wholeLines, ""};
+            return;
+        }
+        StoreField(field, line);
+        ++wholeLines;
+    }
 }
 
 }  // namespace
+
+std::string SettingsFileNewPath(const std::string& path) { return path + ".new"; }
+
+std::string SettingsFileDamagedPath(const std::string& path) { return WithSuffixBeforeExtension(path, "-DAMAGED"); }
 
 std::string FormatSettingsFile(const Settings& settings) {
     // The table only reads through its pointers here.
@@ -170,36 +214,49 @@ bool SaveSettings(const Settings& settings, FileSystem& fs, const std::string& p
     return WriteSettingsFile(settings, fs, path);
 }
 
-SettingsFileOutcome LoadOrCreateSettings(Settings& settings, FileSystem& fs, const std::string& path,
-                                         const std::string& workingFolder) {
+SettingsLoad LoadOrCreateSettings(Settings& settings, FileSystem& fs, const std::string& path,
+                                  const std::string& workingFolder) {
     EnterWorkingFolder(fs, workingFolder);
-    SettingsFileOutcome outcome = SettingsFileOutcome::Loaded;
-    std::unique_ptr<File> file = fs.Open(path, OpenMode::ReadExisting);
-    if (!file) {
-        outcome = SettingsFileOutcome::Created;
+    const std::string unfinished = SettingsFileNewPath(path);
+    if (fs.Exists(unfinished)) fs.Remove(unfinished);
+
+    SettingsLoad load;
+    if (std::unique_ptr<File> file = fs.Open(path, OpenMode::ReadExisting)) {
+        // Read into a copy: a damaged file gives none of its lines.
+        Settings read = settings;
+        ReadSettingsLines(*file, read, load);
+        if (load.Outcome == SettingsFileOutcome::Loaded) settings = read;
+    } else if (fs.Exists(path)) {
+        load = {SettingsFileOutcome::Damaged, -1, ""};
     } else {
-        LineReader reader(*file);
-        std::string line;
-        reader.ReadLine(line, NumberLineMaxLength);
-        if (line != SettingsFileVersion) {
-            // Another version, or LF-only line ends ("2.1"): every choice in
-            // the file is given up and the file written from the record.
-            outcome = SettingsFileOutcome::Rebuilt;
-        } else {
-            for (const FieldRef& field : FieldsOf(settings)) {
-                // A line the file ends in the middle of is not used: a cut
-                // number would be a wrong number.
-                if (reader.ReadLine(line, field.maxLength) < 0) break;
-                StoreField(field, line);
-            }
-        }
+        load.Outcome = SettingsFileOutcome::Created;
     }
-    file.reset();
     settings.ResetValuesOutOfRange();
     settings.RecomputeAll();
-    if (outcome == SettingsFileOutcome::Rebuilt) fs.Remove(path);
-    if (outcome != SettingsFileOutcome::Loaded) WriteSettingsFile(settings, fs, path);
-    return outcome;
+    if (load.Outcome == SettingsFileOutcome::Damaged) {
+        const std::string kept = SettingsFileDamagedPath(path);
+        if (fs.Replace(path, kept)) load.KeptAs = kept;
+    }
+    if (load.Outcome != SettingsFileOutcome::Loaded) WriteSettingsFile(settings, fs, path);
+    return load;
+}
+
+std::string SettingsDamageText(const SettingsLoad& load, const std::string& path) {
+    std::string what;
+    if (load.WholeLines < 0)
+        what = "could not be opened.";
+    else if (load.WholeLines == 0)
+        what = "is empty or cut before the end of its first line.";
+    else
+        what = "is cut short: it ends after line " + std::to_string(load.WholeLines) + " of " +
+               std::to_string(SettingsFileLineCount) + ".";
+    std::string text = "The settings file " + path + " " + what +
+                       "\r\nNone of its settings could be used: the survey, system, array geometry and GPS port "
+                       "set-ups, the map and profile options and the data folder are back to their defaults."
+                       "\r\nCheck them before logging.";
+    text += load.KeptAs.empty() ? "\r\nThe damaged file could not be kept."
+                                : "\r\nThe damaged file is kept as " + load.KeptAs + ".";
+    return text;
 }
 
 }  // namespace tesselog

@@ -113,7 +113,7 @@ TEST_F(SerialPortTest, GpsPortTakesItsLineSettings) {
     settings_.GpsDataBits = 0;  // 7
     settings_.GpsStopBits = 1;  // 2
     Mark();
-    ASSERT_EQ(OpenGpsPort(ports_, settings_, 1, prompts_), 1);
+    ASSERT_EQ(OpenGpsPort(ports_, settings_, 1, prompts_, PortReading::Polled), 1);
     EXPECT_NE(ports_.GpsPortHandle, INVALID_HANDLE_VALUE);
     ExpectLine(Probe("TESSELOG_PTY_COM12"), {38400, 7, 1, 1, 1, 0, 1, 1});
 }
@@ -143,7 +143,7 @@ TEST_F(SerialPortTest, FailuresGiveTheMessageWhenAskedAndAnInvalidHandle) {
         if (c.gps) {
             settings_.GpsPort = c.port;
             ports_.GpsPortHandle = stale;
-            result = OpenGpsPort(ports_, settings_, c.report, prompts);
+            result = OpenGpsPort(ports_, settings_, c.report, prompts, PortReading::Awaited);
             stored = ports_.GpsPortHandle;
         } else {
             settings_.ConsolePort[1] = c.port;

@@ -110,6 +110,25 @@ TEST(Win32FileSystem, TruncateCutsBackAndFlushSucceeds) {
     EXPECT_EQ(test::ReadFileBytes(path), "0123ab");
 }
 
+// The settings file's save: the new file takes the old one's name, or a
+// name that is free; the new file's own name is gone afterwards.
+TEST(Win32FileSystem, ReplacePutsTheNewFileInTheOldOnesPlace) {
+    test::TempFolder folder;
+    Win32FileSystem fs;
+    const std::string target = folder.Path() + "TESSELWIN.INI", fresh = target + ".new";
+    for (const char* before : {"old", ""}) {
+        SCOPED_TRACE(before);
+        if (*before) test::WriteFileBytes(target, before);
+        test::WriteFileBytes(fresh, "new");
+        EXPECT_TRUE(fs.Replace(fresh, target));
+        EXPECT_EQ(test::ReadFileBytes(target), "new");
+        EXPECT_FALSE(fs.Exists(fresh));
+        EXPECT_TRUE(fs.Remove(target));
+    }
+    EXPECT_FALSE(fs.Replace(fresh, target));  // nothing to move
+    EXPECT_FALSE(fs.Exists(target));
+}
+
 TEST(Win32FileSystem, AnOpenFileCannotBeOpenedAgain) {
     test::TempFolder folder;
     Win32FileSystem fs;
@@ -120,6 +139,10 @@ TEST(Win32FileSystem, AnOpenFileCannotBeOpenedAgain) {
                           OpenMode::ReadWriteAlways})
         EXPECT_EQ(fs.Open(path, mode), nullptr) << static_cast<int>(mode);
     EXPECT_FALSE(fs.Remove(path));
+    test::WriteFileBytes(folder.Path() + "other", "o");
+    EXPECT_FALSE(fs.Replace(path, folder.Path() + "other"));  // neither moved away
+    EXPECT_FALSE(fs.Replace(folder.Path() + "other", path));  // nor replaced
+    EXPECT_EQ(test::ReadFileBytes(folder.Path() + "other"), "o");
     held.reset();
     EXPECT_NE(fs.Open(path, OpenMode::ReadExisting), nullptr);
     EXPECT_TRUE(fs.Remove(path));

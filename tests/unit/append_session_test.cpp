@@ -4,14 +4,19 @@
 // existing file is continued through "&File".
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "core/acquisition/console_framer.h"
 #include "core/datafile/record_layout.h"
+#include "core/datafile/record_reader.h"
 #include "core/existing/append_validation.h"
 #include "core/existing/file_replay.h"
 #include "core/existing/torn_end.h"
@@ -275,6 +280,99 @@ TEST(AppendSequence, TornEndIsCutBeforeTheHeader) {
     EXPECT_NE(a.Messages().find("The last 38 bytes were removed"), std::string::npos);  // 27 + 11
     a.ExpectOldThenHeader();
     EXPECT_EQ(a.second.session.Logging.LoggingState, LoggingStandBy);
+}
+
+// The file offsets at which a unit of the recorded file ends: a GPS sentence
+// group and a four-value segment group are one write each and whole only
+// with all their records; the records of any other write (a header block,
+// a line block) each stand alone.
+struct WriteEnds : DataFileObserver {
+    void Appended(const void* bytes, size_t n) override {
+        const auto* b = static_cast<const uint8_t*>(bytes);
+        const bool group = b[0] == '@' || b[0] == '?' || (b[0] == '{' && n > RecordLength);
+        for (size_t at = group ? n : RecordLength; at <= n; at += group ? n : RecordLength) ends.push_back(size + at);
+        size += n;
+    }
+    // The end of the last unit that lies wholly before `damage`.
+    uint64_t LastBefore(uint64_t damage) const {
+        auto it = std::upper_bound(ends.begin(), ends.end(), damage);
+        return it == ends.begin() ? 0 : *(it - 1);
+    }
+    std::vector<uint64_t> ends;
+    uint64_t size = 0;
+};
+
+// What a power loss leaves at the end of a recorded file: the file cut at
+// any byte, at a 512-byte sector or between two records, followed by 0 to
+// 64 KiB of zeros (NTFS can leave a file longer than what reached the disk,
+// ending in zeros). "&File" on it keeps every whole record and group before the damage byte
+// for byte, cuts the rest, says so in one more message, and appends its
+// header to a well-formed file. TESSELOG_TORN_END_CASES sets the number of
+// random cases (scripts/reliability-torn-ends.sh runs a thousand).
+TEST(AppendSequence, PowerLossEndsAreCutToTheLastWholeRecord) {
+    MapSession recorded(SurveySettings(1));
+    WriteEnds units;
+    recorded.session.File.SetObserver(&units);
+    recorded.Survey();
+    const std::string old = recorded.Bytes();
+    ASSERT_EQ(units.size, old.size());
+    const uint64_t size = old.size();
+
+    auto append = [](const std::string& bytes, size_t& messages) {
+        MapSession s(SurveySettings(1));
+        s.Bytes() = bytes;
+        s.Start();
+        s.Button0();
+        messages = s.prompts.History.size();
+        return std::make_pair(s.Bytes(), s.prompts.History);
+    };
+    size_t usualMessages = 0;
+    append(old, usualMessages);
+
+    const char* env = std::getenv("TESSELOG_TORN_END_CASES");
+    const int count = env ? std::atoi(env) : 24;
+    struct Damage {
+        uint64_t at, zeros;
+    };
+    std::vector<Damage> damages = {{size, 0}, {size, 65536}, {512, 65536}, {6 * RecordLength, 1}};
+    for (int i = 0; static_cast<int>(damages.size()) < count; ++i) {
+        std::mt19937_64 rng(20261207 + i);
+        uint64_t at = 6 * RecordLength + rng() % (size - 6 * RecordLength + 1);  // the first six records stay
+        if (i % 3 == 1) at = std::max<uint64_t>(512, at / 512 * 512);         // a sector boundary
+        if (i % 3 == 2) at = units.LastBefore(at);                            // a record or group boundary
+        const uint64_t zeros = rng() % 5 == 0 ? 0 : 1 + rng() % 65536;
+        damages.push_back({at, zeros});
+    }
+
+    int cutCases = 0, groupCases = 0, sectorCases = 0;
+    uint64_t mostCut = 0;
+    const auto began = std::chrono::steady_clock::now();
+    for (const Damage& d : damages) {
+        SCOPED_TRACE(testing::Message() << "cut at " << d.at << ", " << d.zeros << " zeros");
+        const uint64_t keep = units.LastBefore(d.at);
+        const uint64_t cut = d.at + d.zeros - keep;
+        size_t messages = 0;
+        const auto [after, history] = append(old.substr(0, d.at) + std::string(d.zeros, '\0'), messages);
+        ASSERT_EQ(after.compare(0, keep, old, 0, keep), 0);
+        ASSERT_EQ(after.compare(keep, 9, "rESSEL  W"), 0);
+        const std::string appended = after;
+        const DataFileCheck check = CheckDataFile(BytesFromMemory(appended.data(), appended.size()));
+        ASSERT_TRUE(check.ok) << check.problem.reason << " at " << check.problem.offset;
+        ASSERT_EQ(messages, usualMessages + (cut > 0 ? 1 : 0));
+        if (cut > 0) {
+            EXPECT_EQ(history[0].Caption, "INFORMATION");
+            EXPECT_NE(history[0].Text.find(std::to_string(cut)), std::string::npos) << history[0].Text;
+        }
+        cutCases += cut > 0;
+        groupCases += d.at - keep >= RecordLength;  // whole records of an open group went too
+        sectorCases += d.at % 512 == 0;
+        mostCut = std::max(mostCut, cut);
+    }
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
+    std::printf("torn ends: %zu cases on a file of %llu bytes (%d at a sector boundary); %d cut, %d of them "
+                "taking whole records of an open group; at most %llu bytes cut; %.1f s\n",
+                damages.size(), static_cast<unsigned long long>(size), sectorCases, cutCases, groupCases,
+                static_cast<unsigned long long>(mostCut), seconds);
 }
 
 TEST(AppendSequence, WithoutGpsTheFileIsOnlyContinued) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <utility>
 #include <vector>
@@ -10,12 +11,12 @@ namespace tesselog {
 namespace {
 
 // One run of the reader of console k on a scripted port that delivers bytes
-// at their arrival ticks, one byte per millisecond at most; a read with
-// nothing there takes the 10 ms time-out. Time moves only through the port.
-// The handle turns invalid at invalidAt; from failFrom every read fails at once.
-// The device is unplugged at goneAt: the handle open then reads nothing, as a
-// pty whose far end hung up does, and the bytes sent meanwhile are lost; a
-// reopen finds the device again from backAt. A closed port's reads fail.
+// at their arrival ticks, one byte per millisecond at most; a read waits for
+// the next byte as long as the loop lets it. Time moves only through the
+// port. The stop takes the handle at invalidAt, which ends a wait at once;
+// from failFrom every read fails at once. The device is unplugged at goneAt:
+// the handle open then reads nothing and the bytes sent meanwhile are lost;
+// a reopen finds the device again from backAt. A closed port's reads fail.
 struct ReaderRun : ConsoleReaderIo {
     explicit ReaderRun(int k, int32_t consoleType = 1) : k(k) {
         settings.ConsoleType[k] = consoleType;
@@ -38,21 +39,21 @@ struct ReaderRun : ConsoleReaderIo {
         while (next < bytes.size() && bytes[next].first < clock.CurrentTick) ++next;
     }
     void SetEventMask() override { calls += "mask "; }
-    ConsoleReadResult ReadByte(uint8_t& byte) override {
+    ConsoleReadResult ReadByte(uint8_t& byte, uint32_t waitMs) override {
         ++reads;
         if (clock.CurrentTick >= failFrom || !open) return ConsoleReadResult::Failed;
-        if (openedAt < goneAt && clock.CurrentTick >= goneAt) {
-            while (next < bytes.size() && bytes[next].first <= clock.CurrentTick) ++next;
-            clock.CurrentTick += 10;
-            return ConsoleReadResult::Nothing;
-        }
-        if (next < bytes.size() && bytes[next].first <= clock.CurrentTick) {
+        const uint32_t now = clock.CurrentTick;
+        const bool stops = invalidAt >= now && invalidAt - now < waitMs;
+        const uint32_t end = stops ? invalidAt : now + waitMs;
+        const bool dies = openedAt < goneAt;  // this handle reads nothing from goneAt on
+        if (next < bytes.size() && bytes[next].first <= end && !(dies && std::max(now, bytes[next].first) >= goneAt)) {
+            clock.CurrentTick = std::max(now, bytes[next].first) + 1;
             byte = static_cast<uint8_t>(bytes[next++].second);
-            clock.CurrentTick += 1;
             return ConsoleReadResult::Byte;
         }
-        clock.CurrentTick += 10;
-        return ConsoleReadResult::Nothing;
+        while (dies && next < bytes.size() && bytes[next].first <= end) ++next;
+        clock.CurrentTick = end;
+        return stops ? ConsoleReadResult::Failed : ConsoleReadResult::Nothing;
     }
     // The handler: what it finds in the shared state, then it empties the
     // slot as the console reading handler does, and the connection watch
@@ -155,25 +156,27 @@ TEST(ConsoleReaderLoop, StartSetsMinimumAndPortStateThenPurgesAndMasks) {
     EXPECT_EQ(r.handOvers[0].sentence, "$PBAR,12");
 }
 
-// The loop ends on the invalid handle within one read time-out, leaves
-// ConsolePortOpen at 1 unless the stop code has already set 0, and does not
-// spin on a port whose reads fail at once.
+// The loop ends at the stop (the close ends the wait on a silent port),
+// leaves ConsolePortOpen at 1 unless the stop code has already set 0, and
+// does not spin on a port whose reads fail at once. A silent port is read
+// once: its wait lasts until the stop, the reopen not being due before 3 s.
 TEST(ConsoleReaderLoop, EndsOnInvalidHandle) {
     const struct {
         const char* name;
         uint32_t failFrom;
         bool stopSetsClosed;
         int32_t portOpenAfter;
-    } cases[] = {{"silent port", 0xFFFFFFFFu, false, 1},
-                 {"stop already set 0", 0xFFFFFFFFu, true, 0},
-                 {"reads fail at once", 0, false, 1}};
+        int reads;
+    } cases[] = {{"silent port", 0xFFFFFFFFu, false, 1, 1},
+                 {"stop already set 0", 0xFFFFFFFFu, true, 0, 1},
+                 {"reads fail at once", 0, false, 1, 100}};  // one per 10 ms wait
     for (const auto& c : cases) {
         ReaderRun r(4);
         r.failFrom = c.failFrom;
         r.stopSetsClosed = c.stopSetsClosed;
         r.Go();
         EXPECT_LE(r.clock.CurrentTick, 1010u) << c.name;
-        EXPECT_LE(r.reads, 101) << c.name;  // one read or wait per 10 ms
+        EXPECT_EQ(r.reads, c.reads) << c.name;
         EXPECT_EQ(r.streams.ConsolePortOpen[4], c.portOpenAfter) << c.name;
     }
 }
@@ -216,8 +219,10 @@ TEST(ConsoleReaderLoop, ReopensAfterSilenceAndRetriesWhileGone) {
             if (seen.tick < c.goneAt) lastAccepted = seen.tick;
         uint32_t due = ConsoleReopenAfterMs;  // 3000 ms of silence, then 1000 ms between tries
         for (const auto& [tick, found] : r.reopens) {
-            EXPECT_GT(tick - lastAccepted, due) << c.name;
-            EXPECT_LE(tick - lastAccepted, due + 40) << c.name;
+            // The first: the wait ends 1 ms past the due time, the open takes 1 ms, each failed close
+            // 10 ms more. Between tries the port is closed: failed reads wait 10 ms each.
+            EXPECT_EQ(tick - lastAccepted, due == ConsoleReopenAfterMs ? due + 2 + 10 * c.closeFailures : due + 11)
+                << c.name;
             lastAccepted = tick;
             due = ConsoleReopenRetryMs;
             if (!found) continue;

@@ -138,7 +138,11 @@ TEST_F(CreateFixture, UncreatableFileIsReportedAndLeavesNothingOpen) {
     EXPECT_EQ(saves, 0);
     ASSERT_EQ(prompts.History.size(), 1u);
     EXPECT_EQ(prompts.History[0].Caption, "FILE ERROR");
-    EXPECT_NE(prompts.History[0].Text.find(path), std::string::npos);
+    EXPECT_EQ(prompts.History[0].Text,
+              "The data file cannot be created:\r\n" + path + "\r\nThe folder " + Folder +
+                  " cannot be written: this user may not create files there, or it is read-only.\r\nChoose "
+                  "\"File\" again and, in \"Create Data File\", a folder you can write, such as your Documents "
+                  "folder. The next data files are proposed in that folder.");
 }
 
 TEST_F(CreateFixture, ThePathIsKeptAs8BitTextOrRefused) {

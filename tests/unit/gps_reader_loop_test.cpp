@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <utility>
@@ -23,9 +24,10 @@ public:
 };
 
 // A port that delivers scripted bytes at their arrival ticks, one byte per
-// millisecond at most; a read with nothing there takes the 10 ms time-out,
-// a read of a closed port fails at once. Time moves only through the port,
-// so the whole run is exact. The run flag is cleared at stopAt.
+// millisecond at most; a read waits for the next byte as long as the loop
+// lets it, a read of a closed port fails at once. Time moves only through
+// the port, so the whole run is exact. The stop clears the run flag and
+// closes the port at stopAt, which ends a wait at once.
 class ScriptedPort : public GpsReaderIo {
 public:
     ScriptedPort(ManualClock& clock, GpsStreams& streams) : clock_(clock), streams_(streams) {}
@@ -36,7 +38,7 @@ public:
             for (size_t i = 0; i < text.size(); ++i) bytes_.push_back({t + static_cast<uint32_t>(i), text[i]});
     }
 
-    GpsReadResult ReadByte(uint8_t& byte) override {
+    GpsReadResult ReadByte(uint8_t& byte, uint32_t waitMs) override {
         if (clock_.CurrentTick >= stopAt) streams_.GpsReaderRun = 0;
         ++reads;
         if (!open) {
@@ -45,13 +47,18 @@ public:
             if (++failedReads > 100000) streams_.GpsReaderRun = 0;
             return GpsReadResult::Failed;
         }
-        if (next_ < bytes_.size() && bytes_[next_].first <= clock_.CurrentTick) {
+        const uint32_t now = clock_.CurrentTick;
+        const bool stops = stopAt >= now && stopAt - now < waitMs;
+        const uint32_t end = stops ? stopAt : now + waitMs;
+        if (next_ < bytes_.size() && bytes_[next_].first <= end) {
+            clock_.CurrentTick = std::max(now, bytes_[next_].first) + 1;
             byte = static_cast<uint8_t>(bytes_[next_++].second);
-            clock_.CurrentTick += 1;
             return GpsReadResult::Byte;
         }
-        clock_.CurrentTick += 10;
-        return GpsReadResult::Nothing;
+        clock_.CurrentTick = end;
+        if (!stops) return GpsReadResult::Nothing;
+        streams_.GpsReaderRun = 0;
+        return GpsReadResult::Failed;
     }
     void SetEventMask() override {}
     void HandOver() override {
@@ -196,6 +203,10 @@ TEST(GpsReaderLoop, EachBreakRingsByTheAlarmSettingOfItsMoment) {
     r.Go();  // silent for 10 s: breaks near 3, 6 and 9 s with the alarm off, on, off
     ASSERT_EQ(r.port.breaks.size(), 3u);
     EXPECT_EQ(r.sounds.rings, 1);
+    // The reader woke only for the breaks and the stop: each wait lasted until
+    // the next break was due.
+    EXPECT_EQ(r.port.reads, 4);
+    EXPECT_EQ(r.port.breaks, (std::vector<uint32_t>{3001, 6003, 9005}));  // each close takes 1 ms
 }
 
 TEST(GpsReaderLoop, StopsWhenTheRunFlagIsClearedBeforeTheStart) {

@@ -98,7 +98,6 @@ TEST(SettingsFile, MissingOrOutdatedFileIsWrittenFromTheRecord) {
         {"LF-only line ends read 2.1", true, lfOnly, SettingsFileOutcome::Rebuilt},
         {"other version", true, "2.15" + every.substr(4), SettingsFileOutcome::Rebuilt},
         {"version with trailing blank", true, "2.16 \r\n", SettingsFileOutcome::Rebuilt},
-        {"empty file", true, "", SettingsFileOutcome::Rebuilt},
     };
     for (const auto& c : cases) {
         MemoryFileSystem fs;
@@ -110,20 +109,102 @@ TEST(SettingsFile, MissingOrOutdatedFileIsWrittenFromTheRecord) {
     }
 }
 
-TEST(SettingsFile, TruncatedFileKeepsTheFieldsNotRead) {
+// A file cut by a power loss or a kill, empty, or of zeros: none of its lines
+// is used, it is kept beside the new file, and the operator is told.
+TEST(SettingsFile, DamagedFileIsKeptAsideAndReported) {
     const std::string full = EveryFieldChanged();
-    // Cut after line 40 (NmeaMode), and in the middle of line 41 (GpsPort "46").
-    size_t afterLine40 = 0;
-    for (int i = 0; i < 40; ++i) afterLine40 = full.find("\r\n", afterLine40) + 2;
-    for (size_t cut : {afterLine40, afterLine40 + 1}) {
-        std::string after;
-        Settings got = LoadFrom(full.substr(0, cut), SettingsFileOutcome::Loaded, &after);
-        EXPECT_EQ(got.NmeaMode, 8);                 // line 40, read
-        EXPECT_EQ(got.GpsPort, 1);                  // line 41, kept
-        EXPECT_EQ(got.MapSize, 40);                 // kept
-        EXPECT_EQ(got.TwoSensorConsoleCount, 4);    // recomputed from what was read
-        EXPECT_EQ(after, full.substr(0, cut));
+    auto afterLine = [&full](int n) {
+        size_t at = 0;
+        for (int i = 0; i < n; ++i) at = full.find("\r\n", at) + 2;
+        return at;
+    };
+    const struct {
+        const char* name;
+        std::string bytes;
+        int wholeLines;
+    } cases[] = {
+        {"empty", "", 0},
+        {"cut in the version line", "2.", 0},
+        {"zeros where the text was", std::string(full.size(), '\0'), 0},
+        {"cut after line 40", full.substr(0, afterLine(40)), 40},
+        {"cut inside line 41", full.substr(0, afterLine(40) + 1), 40},
+        {"last line without its line end", full.substr(0, full.size() - 2), 78},
+        {"line end of the last line cut after its CR", full.substr(0, full.size() - 1), 78},
+    };
+    const char Kept[] = "C:\\ProgramData\\Brenvik\\Tesselog\\TESSELWIN-DAMAGED.INI";
+    const Settings record = ChangedSettings();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        MemoryFileSystem fs;
+        fs.Files[Path] = c.bytes;
+        Settings s = record;
+        const SettingsLoad load = LoadOrCreateSettings(s, fs, Path, "");
+        EXPECT_EQ(load.Outcome, SettingsFileOutcome::Damaged);
+        EXPECT_EQ(load.WholeLines, c.wholeLines);
+        EXPECT_EQ(FormatSettingsFile(s), FormatSettingsFile(record));  // no line of the damaged file
+        EXPECT_EQ(fs.Files[Path], FormatSettingsFile(record));
+        EXPECT_EQ(load.KeptAs, Kept);
+        EXPECT_EQ(fs.Files[Kept], c.bytes);
     }
+
+    MemoryFileSystem fs;
+    fs.Files[Path] = full.substr(0, afterLine(40));
+    Settings s;
+    EXPECT_EQ(SettingsDamageText(LoadOrCreateSettings(s, fs, Path, ""), Path),
+              "The settings file C:\\ProgramData\\Brenvik\\Tesselog\\TESSELWIN.INI is cut short: it ends after "
+              "line 40 of 79.\r\nNone of its settings could be used: the survey, system, array geometry and GPS "
+              "port set-ups, the map and profile options and the data folder are back to their defaults.\r\nCheck "
+              "them before logging.\r\nThe damaged file is kept as "
+              "C:\\ProgramData\\Brenvik\\Tesselog\\TESSELWIN-DAMAGED.INI.");
+
+    // A file in use elsewhere can be neither read nor moved: it stays, and
+    // the defaults are not written over it.
+    MemoryFileSystem locked;
+    locked.Files[Path] = full;
+    locked.Locked.insert(Path);
+    Settings t;
+    const SettingsLoad busy = LoadOrCreateSettings(t, locked, Path, "");
+    EXPECT_EQ(busy.Outcome, SettingsFileOutcome::Damaged);
+    EXPECT_EQ(busy.WholeLines, -1);
+    EXPECT_EQ(locked.Files[Path], full);
+    EXPECT_EQ(SettingsDamageText(busy, "S.INI").substr(0, 38), "The settings file S.INI could not be o");
+    EXPECT_NE(SettingsDamageText(busy, "S.INI").find("The damaged file could not be kept."), std::string::npos);
+}
+
+// A save that the disk refuses at any of its steps, with the power cut at
+// that moment: the file is the old one or the new one, and the next start
+// reads it whole.
+TEST(SettingsFile, SaveStoppedAtAnyStepLeavesTheOldOrTheNewFile) {
+    const std::string oldBytes = EveryFieldChanged();
+    const Settings changed = ChangedSettings();
+    const std::string newBytes = FormatSettingsFile(changed);
+    int faults = 0;
+    for (int step = 0;; ++step) {
+        SCOPED_TRACE(step);
+        MemoryFileSystem fs;
+        fs.Files[Path] = oldBytes;
+        fs.FailAtStep = step;
+        const bool saved = SaveSettings(changed, fs, Path, "");
+        fs.PowerCut();
+        fs.FailAtStep = -1;
+        EXPECT_EQ(fs.Files[Path], saved ? newBytes : oldBytes);
+        Settings s;
+        EXPECT_EQ(LoadOrCreateSettings(s, fs, Path, ""), SettingsFileOutcome::Loaded);
+        EXPECT_EQ(FormatSettingsFile(s), saved ? newBytes : oldBytes);
+        EXPECT_EQ(fs.Files.size(), 1u);  // nothing left beside it
+        if (saved) break;
+        ++faults;
+    }
+    EXPECT_EQ(faults, 4);  // create, write, flush, replace
+
+    // The same on the real file system: a second save replaces the first.
+    tesselog::test::TempFolder temp;
+    StdioFileSystem disk;
+    const std::string path = temp.Path() + "TESSELWIN.INI";
+    EXPECT_TRUE(SaveSettings(Settings(), disk, path, ""));
+    EXPECT_TRUE(SaveSettings(changed, disk, path, ""));
+    EXPECT_EQ(tesselog::test::ReadFileBytes(path), newBytes);
+    EXPECT_FALSE(disk.Exists(SettingsFileNewPath(path)));
 }
 
 TEST(SettingsFile, HostileContentStaysInsideTheFields) {

@@ -141,10 +141,11 @@ public:
 };
 
 // The GPS port as the reader loop sees it: the bytes of the current chunk.
+// The capture moves the clock, so a read never waits.
 class ReplayGpsIo : public GpsReaderIo {
 public:
     explicit ReplayGpsIo(LoggingSession& session) : session_(session) {}
-    GpsReadResult ReadByte(uint8_t& byte) override {
+    GpsReadResult ReadByte(uint8_t& byte, uint32_t) override {
         if (Pending.empty()) return GpsReadResult::Nothing;
         byte = static_cast<uint8_t>(Pending.front());
         Pending.erase(0, 1);
