@@ -171,6 +171,35 @@ TEST(MapGeometry, OverflowIsReportedOnce) {
     EXPECT_LE(f.state.Tiles.MaxColumn, MapTileTableSize - 1);
 }
 
+// A store told not to keep its calls (replays, benchmarks) still makes every
+// tile the drawing reaches, keeps nothing, and keeps calls again when told;
+// a canvas that keeps nothing still measures text in the font last chosen.
+TEST(MapTiles, CallsKeptOnlyWhenAsked) {
+    MapFixture f;
+    f.tiles.Pane.Calls.clear();  // the set-up's drawing
+    for (auto& entry : f.tiles.Tiles) entry.second.Overlay.Calls.clear();
+    f.tiles.KeepCalls = false;
+    f.Drive(0.0, 0.0);
+    f.Drive(150.0, 0.0);  // 150 units east, 1500 pixels: across several tiles
+    ASSERT_GE(f.tiles.Tiles.size(), 3u);
+    const auto kept = [&f] {
+        size_t calls = f.tiles.Pane.Calls.size();
+        for (const auto& entry : f.tiles.Tiles) calls += entry.second.Overlay.Calls.size();
+        return calls;
+    };
+    EXPECT_EQ(kept(), 0u);
+    f.tiles.KeepCalls = true;
+    f.Drive(0.0, 0.0);
+    EXPECT_GT(kept(), 0u);
+
+    RecordingCanvas canvas;
+    canvas.Keep = false;
+    canvas.SetFont(FontChoice::Title);
+    canvas.Text(0, 0, "12.5");
+    EXPECT_TRUE(canvas.Calls.empty());
+    EXPECT_EQ(canvas.TextExtent("12.5").Width, 60);  // four title cells of 15 pixels
+}
+
 TEST(MapGeometry, PanStepsAndRefusals) {
     Settings settings;
     settings.CursorBandPixels = 100;  // step trunc(10.5 - 0.5) = 10

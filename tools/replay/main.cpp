@@ -143,7 +143,7 @@ public:
 // The GPS port as the reader loop sees it: the bytes of the current chunk.
 class ReplayGpsIo : public GpsReaderIo {
 public:
-    explicit ReplayGpsIo(LoggingSession& session) : session_(session) {}
+    explicit ReplayGpsIo(LoggingSession& session) : session_(session) { canvas_.Keep = false; }
     GpsReadResult ReadByte(uint8_t& byte) override {
         if (Pending.empty()) return GpsReadResult::Nothing;
         byte = static_cast<uint8_t>(Pending.front());
@@ -152,7 +152,6 @@ public:
     }
     void SetEventMask() override {}
     void HandOver() override {
-        canvas_.Calls.clear();
         GpsDataOutcome outcome = session_.OnGpsData(canvas_, Hooks);
         if (outcome.PositionLimitReached) Pending.clear();
     }
@@ -169,7 +168,7 @@ public:
 
 private:
     LoggingSession& session_;
-    RecordingCanvas canvas_;
+    RecordingCanvas canvas_;  // the handler's fix texts, which the replay does not look at
 };
 
 class ReplayPorts : public LoggingPorts {
