@@ -172,25 +172,29 @@ TEST(MapGeometry, OverflowIsReportedOnce) {
 }
 
 // A store told not to keep its calls (replays, benchmarks) still makes every
-// tile the drawing reaches, keeps nothing, and keeps calls again when told;
-// a canvas that keeps nothing still measures text in the font last chosen.
+// tile the drawing reaches, keeps none of their calls, and keeps them again
+// when told; a canvas that keeps nothing still measures text in the font last
+// chosen.
 TEST(MapTiles, CallsKeptOnlyWhenAsked) {
     MapFixture f;
-    f.tiles.Pane.Calls.clear();  // the set-up's drawing
-    for (auto& entry : f.tiles.Tiles) entry.second.Overlay.Calls.clear();
-    f.tiles.KeepCalls = false;
-    f.Drive(0.0, 0.0);
-    f.Drive(150.0, 0.0);  // 150 units east, 1500 pixels: across several tiles
-    ASSERT_GE(f.tiles.Tiles.size(), 3u);
-    const auto kept = [&f] {
-        size_t calls = f.tiles.Pane.Calls.size();
-        for (const auto& entry : f.tiles.Tiles) calls += entry.second.Overlay.Calls.size();
-        return calls;
+    const auto drawn = [&f] {
+        size_t tiles = 0;
+        for (const auto& entry : f.tiles.Tiles) tiles += entry.second.Base.Calls.empty() ? 0 : 1;
+        return tiles;
     };
-    EXPECT_EQ(kept(), 0u);
+    const size_t made = f.tiles.Tiles.size();
+    ASSERT_EQ(drawn(), made);  // each with its grid
+    f.tiles.Pane.Calls.clear();
+    f.tiles.KeepCalls = false;
+    f.Drive(150.0, 0.0);  // 1500 pixels east: new tiles, their grid drawn
+    ASSERT_GT(f.tiles.Tiles.size(), made);
+    EXPECT_EQ(drawn(), made);
+    EXPECT_TRUE(f.tiles.Pane.Calls.empty());
     f.tiles.KeepCalls = true;
-    f.Drive(0.0, 0.0);
-    EXPECT_GT(kept(), 0u);
+    const size_t madeLater = f.tiles.Tiles.size();
+    f.Drive(300.0, 0.0);
+    ASSERT_GT(f.tiles.Tiles.size(), madeLater);
+    EXPECT_EQ(drawn(), made + f.tiles.Tiles.size() - madeLater);
 
     RecordingCanvas canvas;
     canvas.Keep = false;
