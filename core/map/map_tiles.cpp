@@ -33,8 +33,8 @@ void MemoryMapTiles::PaintLayer(int32_t column, int32_t row, MapLayer layer, con
     Tile* tile = Find(column, row);
     if (tile == nullptr) return;
     RecordingCanvas& canvas = layer == MapLayer::Overlay ? tile->Overlay : tile->Base;
+    canvas.Keep = KeepCalls;
     paint(canvas);
-    if (!KeepCalls) canvas.Calls.clear();
 }
 
 void MemoryMapTiles::ShowView(int32_t column, int32_t row, int32_t offsetX, int32_t offsetY, int32_t /*width*/,
@@ -44,8 +44,8 @@ void MemoryMapTiles::ShowView(int32_t column, int32_t row, int32_t offsetX, int3
 }
 
 void MemoryMapTiles::PaintPane(const CanvasPainter& paint) {
+    Pane.Keep = KeepCalls;
     paint(Pane);
-    if (!KeepCalls) Pane.Calls.clear();
 }
 
 }  // namespace tesselog

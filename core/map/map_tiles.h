@@ -62,8 +62,8 @@ public:
 };
 
 // Sparse store keyed by (column, row). Every layer is a RecordingCanvas, so
-// tests can look at what was drawn where; KeepCalls = false forgets the
-// calls (benchmarks, long headless runs).
+// tests can look at what was drawn where; KeepCalls = false keeps no calls
+// and spends no time on them (benchmarks, replays, long headless runs).
 class MemoryMapTiles : public MapTileSurfaces {
 public:
     struct Tile {

@@ -110,6 +110,9 @@ public:
 class RecordingCanvas : public Canvas {
 public:
     std::vector<std::string> Calls;
+    // False: the calls are neither formatted nor kept (a long headless run
+    // whose drawing nobody looks at); text is still measured.
+    bool Keep = true;
     int32_t CharWidth[4] = {9, 15, 7, 8};    // caption, title, text, bold
     int32_t CharHeight[4] = {20, 30, 14, 14};
 
@@ -119,6 +122,7 @@ public:
     void SetHollowBrush() override { Add("brush none"); }
     void Line(Point a, Point b) override { Add("line %d,%d %d,%d", a.X, a.Y, b.X, b.Y); }
     void Polyline(const Point* points, size_t count) override {
+        if (!Keep) return;
         std::string call = "polyline";
         for (size_t i = 0; i < count; ++i) {
             call += " " + std::to_string(points[i].X) + "," + std::to_string(points[i].Y);
@@ -144,10 +148,12 @@ public:
         else Add("background %06x", color);
     }
     void Text(int32_t x, int32_t y, const std::string& text) override {
+        if (!Keep) return;
         Add("text %d,%d ", x, y);
         Calls.back() += text;
     }
     void TextInRect(const Rect& r, int32_t x, int32_t y, const std::string& text) override {
+        if (!Keep) return;
         Add("textin %d,%d %d,%d %d,%d ", r.Left, r.Top, r.Right, r.Bottom, x, y);
         Calls.back() += text;
     }
@@ -164,6 +170,7 @@ private:
     int Font = 2;
 
     void Add(const char* format, ...) {
+        if (!Keep) return;
         char line[160];
         va_list args;
         va_start(args, format);

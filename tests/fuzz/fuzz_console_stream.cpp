@@ -5,13 +5,13 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <memory>
 #include <string>
 #include <utility>
 
 #include "core/acquisition/console_framer.h"
 #include "core/acquisition/console_reading.h"
 #include "core/platform/memory_file_system.h"
+#include "fresh_state.h"
 
 using namespace tesselog;
 
@@ -25,13 +25,13 @@ struct World {
     Settings settings;
     ConsoleStreams streams;
     LoggingStatus logging;
-    std::unique_ptr<ConsoleReadingState> state = std::make_unique<ConsoleReadingState>();
+    ConsoleReadingState& state = FreshState<ConsoleReadingState>();
     MemoryFileSystem fs;
     DataFile dataFile{fs};
     ManualClock clock;
     SilentSoundPlayer sound;
     ReadingDisplay display;
-    ConsoleReadingContext context{settings, streams, logging, *state, dataFile, clock, sound, display};
+    ConsoleReadingContext context{settings, streams, logging, state, dataFile, clock, sound, display};
     const std::string path = "C:\\DATA\\FUZZ.MGR";
 
     void Deliver(int k, const char* sentence, size_t length) {
@@ -46,7 +46,7 @@ struct World {
         if (written) Check(file.back() == '\n' && !std::memchr(file.data() + before, '\n', RecordLfColumn));
         Check(streams.ConsoleSentence[k][0] == 0);
         for (int s = 0; s < MaxSensors; ++s)
-            Check(state->AmplitudeCount[s] >= 0 && state->AmplitudeCount[s] <= AmplitudeBankSize);
+            Check(state.AmplitudeCount[s] >= 0 && state.AmplitudeCount[s] <= AmplitudeBankSize);
         clock.CurrentTick += 97;
     }
 };
@@ -71,12 +71,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     w.settings.ProfilePaneHeight = 200;
     w.settings.DecayPaneHeight = 80;
     w.settings.RecomputeAll();
-    SetConsoleFirstSensors(*w.state, w.settings);
-    SetColourStep(*w.state, w.settings);
-    w.state->AmplitudeQueueOn = (setup & 64) ? 0 : 1;
-    w.state->StationStarted = (setup >> 7) & 1;
+    SetConsoleFirstSensors(w.state, w.settings);
+    SetColourStep(w.state, w.settings);
+    w.state.AmplitudeQueueOn = (setup & 64) ? 0 : 1;
+    w.state.StationStarted = (setup >> 7) & 1;
     if (setup & 16)
-        for (int32_t& count : w.state->AmplitudeCount) count = AmplitudeBankSize - 3;
+        for (int32_t& count : w.state.AmplitudeCount) count = AmplitudeBankSize - 3;
     const int32_t states[] = {LoggingRecording, LoggingRecording, LoggingStandBy, LoggingMonitoring};
     w.logging.LoggingState = states[setup & 3];
     w.clock.CurrentTick = 0xFFFFF000u;  // the tick wraps during the run

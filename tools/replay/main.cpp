@@ -144,7 +144,7 @@ public:
 // The capture moves the clock, so a read never waits.
 class ReplayGpsIo : public GpsReaderIo {
 public:
-    explicit ReplayGpsIo(LoggingSession& session) : session_(session) {}
+    explicit ReplayGpsIo(LoggingSession& session) : session_(session) { canvas_.Keep = false; }
     GpsReadResult ReadByte(uint8_t& byte, uint32_t) override {
         if (Pending.empty()) return GpsReadResult::Nothing;
         byte = static_cast<uint8_t>(Pending.front());
@@ -153,7 +153,6 @@ public:
     }
     void SetEventMask() override {}
     void HandOver() override {
-        canvas_.Calls.clear();
         GpsDataOutcome outcome = session_.OnGpsData(canvas_, Hooks);
         if (outcome.PositionLimitReached) Pending.clear();
     }
@@ -170,7 +169,7 @@ public:
 
 private:
     LoggingSession& session_;
-    RecordingCanvas canvas_;
+    RecordingCanvas canvas_;  // the handler's fix texts, which the replay does not look at
 };
 
 class ReplayPorts : public LoggingPorts {
