@@ -170,6 +170,7 @@ const std::vector<GapQuad>& FieldQc::SwathEdge(const GapEdge& edge) {
 
 bool FieldQc::Watch(uint32_t tick, bool fileOpen, DiskSpace& disk, const std::string& dataFilePath,
                     uint64_t bytesWritten, PowerSource& power) {
+    if (!fileOpen) warnings_.Clear(WarningKind::DiskSpace);  // no file: no disk of it to watch
     if (fileOpen && disk_.Due(tick)) {
         uint64_t free = 0;
         const bool known = disk.FreeBytes(dataFilePath, free);
@@ -188,5 +189,7 @@ bool FieldQc::Watch(uint32_t tick, bool fileOpen, DiskSpace& disk, const std::st
     warnings_.Raise(WarningKind::Battery, -1, BatteryWarningText(battery_), further);
     return further;
 }
+
+bool FieldQc::TakeSound() { return warnings_.TakeSoundDue() && qc_.SoundOn == 1; }
 
 }  // namespace tesselog

@@ -80,6 +80,9 @@ public:
     bool Watch(uint32_t tick, bool fileOpen, DiskSpace& disk, const std::string& dataFilePath,
                uint64_t bytesWritten, PowerSource& power);
 
+    // True once after one or more onsets, when the warning sound is on.
+    bool TakeSound();
+
     const ArrayHealth& Health() const { return health_; }
     const GapFinder& Gaps() const { return gaps_; }
     const QcArray& Array() const { return array_; }

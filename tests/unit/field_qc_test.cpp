@@ -84,9 +84,17 @@ TEST(FieldQc, SensorWarningsFromTheSentencesAndTheirSwitch) {
 
     s.Send(2, "$PBAR,0060,ERR", 2.1);
     EXPECT_EQ(StatusTexts(s.warnings), std::vector<std::string>{"Sensor 6 value garbled"});
+    EXPECT_TRUE(s.field.TakeSound());
+    EXPECT_FALSE(s.field.TakeSound());  // once
     s.qc.FieldOn = 0;  // switched off in the dialog: cleared at once
     s.field.Apply(s.settings, s.qc);
     EXPECT_TRUE(StatusTexts(s.warnings).empty());
+    s.qc.FieldOn = 1;  // on again, the sound off
+    s.qc.SoundOn = 0;
+    s.field.Apply(s.settings, s.qc);
+    s.Send(1, "$PBAR,0060,", 2.1);
+    EXPECT_EQ(StatusTexts(s.warnings), std::vector<std::string>{"Sensor 4 value missing"});
+    EXPECT_FALSE(s.field.TakeSound());
 }
 
 TEST(FieldQc, PositionsClockSpeedDiskAndBattery) {
@@ -117,8 +125,9 @@ TEST(FieldQc, PositionsClockSpeedDiskAndBattery) {
     EXPECT_TRUE(s.field.Watch(s.clock.CurrentTick, true, full, "D:\\DATA\\240615_001.MGR", 0, battery));
     EXPECT_EQ(s.warnings.Text(WarningKind::Battery), "Battery 20% - data saved, plug in the charger");
     battery.OnBattery = false;
-    s.field.Watch(s.clock.CurrentTick, true, full, "", 0, battery);
+    s.field.Watch(s.clock.CurrentTick, false, full, "", 0, battery);  // on mains, and the file closed
     EXPECT_FALSE(s.warnings.Active(WarningKind::Battery));
+    EXPECT_FALSE(s.warnings.Active(WarningKind::DiskSpace));
 }
 
 TEST(FieldQc, GapsCountedInTheStatus) {
