@@ -7,8 +7,8 @@
 namespace tesselog {
 namespace {
 
-// A quad spanning more cells than this is a jump of the position, not ground walked.
-constexpr int64_t MostCellsPerQuad = 4096;
+// A box over more cells than this is a jump of the position, not ground walked.
+constexpr int64_t MostCellsPerBox = 4096;
 
 double Cross(double ax, double ay, double bx, double by) { return ax * by - ay * bx; }
 
@@ -59,32 +59,33 @@ int GapFinder::OpenGaps() const {
     return static_cast<int>(std::count_if(gapOpenPieces_.begin(), gapOpenPieces_.end(), [](int n) { return n > 0; }));
 }
 
-void GapFinder::Index(CellMap& cells, const GapPoint* points, size_t count, uint32_t id) {
+GapFinder::Cells GapFinder::CellsOf(const GapPoint* points, size_t count) const {
     double x0 = points[0].X, x1 = x0, y0 = points[0].Y, y1 = y0;
     for (size_t i = 1; i < count; ++i) {
         x0 = std::min(x0, points[i].X), x1 = std::max(x1, points[i].X);
         y0 = std::min(y0, points[i].Y), y1 = std::max(y1, points[i].Y);
     }
-    const int64_t cx0 = static_cast<int64_t>(std::floor(x0 / cell_)), cx1 = static_cast<int64_t>(std::floor(x1 / cell_));
-    const int64_t cy0 = static_cast<int64_t>(std::floor(y0 / cell_)), cy1 = static_cast<int64_t>(std::floor(y1 / cell_));
-    if ((cx1 - cx0 + 1) * (cy1 - cy0 + 1) > MostCellsPerQuad) return;
-    for (int64_t cx = cx0; cx <= cx1; ++cx) {
-        for (int64_t cy = cy0; cy <= cy1; ++cy) cells[Key(cx, cy)].push_back(id);
+    auto cell = [this](double v) { return static_cast<int64_t>(std::floor(v / cell_)); };
+    Cells c{cell(x0), cell(x1), cell(y0), cell(y1)};
+    if ((c.X1 - c.X0 + 1) * (c.Y1 - c.Y0 + 1) > MostCellsPerBox) c.X1 = c.X0 - 1;  // none
+    return c;
+}
+
+void GapFinder::Index(CellMap& cells, const GapPoint* points, size_t count, uint32_t id) {
+    const Cells c = CellsOf(points, count);
+    for (int64_t cx = c.X0; cx <= c.X1; ++cx) {
+        for (int64_t cy = c.Y0; cy <= c.Y1; ++cy) cells[Key(cx, cy)].push_back(id);
     }
 }
 
 double GapFinder::Reach(GapPoint o, double dx, double dy, const GapLimits& limits) {
     const double length = limits.SearchWidth;
-    const GapPoint end{o.X + dx * length, o.Y + dy * length};
-    const int64_t cx0 = static_cast<int64_t>(std::floor(std::min(o.X, end.X) / cell_));
-    const int64_t cx1 = static_cast<int64_t>(std::floor(std::max(o.X, end.X) / cell_));
-    const int64_t cy0 = static_cast<int64_t>(std::floor(std::min(o.Y, end.Y) / cell_));
-    const int64_t cy1 = static_cast<int64_t>(std::floor(std::max(o.Y, end.Y) / cell_));
-    if ((cx1 - cx0 + 1) * (cy1 - cy0 + 1) > MostCellsPerQuad) return -1.0;
+    const GapPoint ray[2] = {o, {o.X + dx * length, o.Y + dy * length}};
+    const Cells c = CellsOf(ray, 2);
     ++stamp_;
     double best = -1.0;
-    for (int64_t cx = cx0; cx <= cx1; ++cx) {
-        for (int64_t cy = cy0; cy <= cy1; ++cy) {
+    for (int64_t cx = c.X0; cx <= c.X1; ++cx) {
+        for (int64_t cy = c.Y0; cy <= c.Y1; ++cy) {
             auto found = coverage_.find(Key(cx, cy));
             if (found == coverage_.end()) continue;
             for (uint32_t id : found->second) {
@@ -146,13 +147,9 @@ void GapFinder::Extend(Side& side, GapPoint origin, GapPoint far, bool gap, cons
 }
 
 void GapFinder::CoverPieces(const GapPoint quad[4]) {
-    double x0 = quad[0].X, x1 = x0, y0 = quad[0].Y, y1 = y0;
-    for (int i = 1; i < 4; ++i) {
-        x0 = std::min(x0, quad[i].X), x1 = std::max(x1, quad[i].X);
-        y0 = std::min(y0, quad[i].Y), y1 = std::max(y1, quad[i].Y);
-    }
-    for (int64_t cx = static_cast<int64_t>(std::floor(x0 / cell_)); cx <= static_cast<int64_t>(std::floor(x1 / cell_)); ++cx) {
-        for (int64_t cy = static_cast<int64_t>(std::floor(y0 / cell_)); cy <= static_cast<int64_t>(std::floor(y1 / cell_)); ++cy) {
+    const Cells c = CellsOf(quad, 4);
+    for (int64_t cx = c.X0; cx <= c.X1; ++cx) {
+        for (int64_t cy = c.Y0; cy <= c.Y1; ++cy) {
             auto found = pieceCells_.find(Key(cx, cy));
             if (found == pieceCells_.end()) continue;
             for (uint32_t id : found->second) {

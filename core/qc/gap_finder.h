@@ -92,6 +92,11 @@ private:
     void Extend(Side& side, GapPoint origin, GapPoint far, bool gap, const GapLimits& limits);
     void AddCoverage(const GapLimits& limits);
     void CoverPieces(const GapPoint quad[4]);
+    // The cells a box of points touches (none when there are too many: a jump).
+    struct Cells {
+        int64_t X0, X1, Y0, Y1;
+    };
+    Cells CellsOf(const GapPoint* points, size_t count) const;
     void Index(CellMap& cells, const GapPoint* points, size_t count, uint32_t id);
     int64_t Key(int64_t cx, int64_t cy) const { return cx * 4194304 + cy; }
 

@@ -581,7 +581,8 @@ TEST(FieldCheck, QuietFieldAndEachSimulatedFault)
     };
     for (const auto& f : faults) {
         SCOPED_TRACE(f.Fault[1]);
-        std::vector<std::string> words = {"--consoles", "3", "--rate", "20", "--gps-rate", "10", "--line-length", "100"};
+        std::vector<std::string> words = {"--consoles", "3",  "--rate",        "20",
+                                          "--gps-rate", "10", "--line-length", "100"};
         words.insert(words.end(), f.Fault.begin(), f.Fault.end());
         const FieldCheckFigures run = RunFieldCheck(Parsed(words), f.Start + 15.0, QcSettings(), FieldCheckPlatform());
         ASSERT_FALSE(run.Events.empty());
