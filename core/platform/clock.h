@@ -1,5 +1,7 @@
 // Time as the core sees it: the 32-bit millisecond tick counter (wraps after
-// 49.7 days; compare ticks by unsigned difference) and the local date and time.
+// 49.7 days; compare ticks by unsigned difference), the local date and time,
+// and the computer's UTC time of day (what the field warnings hold against the
+// GPS receiver's clock).
 #pragma once
 
 #include <cstdint>
@@ -21,6 +23,9 @@ public:
     virtual ~Clock() = default;
     virtual uint32_t Tick() = 0;
     virtual LocalTime Now() = 0;
+    // Milliseconds since UTC midnight, 0..86,399,999; -1 where the platform
+    // gives none, which leaves the clock check idle.
+    virtual int32_t UtcMillisecondOfDay() { return -1; }
 };
 
 // A clock that only moves when told to: for tests, replays and benchmarks.
@@ -28,9 +33,11 @@ class ManualClock : public Clock {
 public:
     uint32_t Tick() override { return CurrentTick; }
     LocalTime Now() override { return CurrentTime; }
+    int32_t UtcMillisecondOfDay() override { return CurrentUtcMs; }
 
     uint32_t CurrentTick = 0;
     LocalTime CurrentTime;
+    int32_t CurrentUtcMs = -1;
 };
 
 }  // namespace tesselog

@@ -14,6 +14,7 @@
 #include "core/gps/gps_decoder.h"
 #include "core/gps/gps_framer.h"
 #include "tools/sim/console_format.h"
+#include "tools/sim/field_check.h"
 #include "tools/sim/nmea.h"
 #include "tools/sim/options.h"
 #include "tools/sim/pacing.h"
@@ -261,6 +262,16 @@ TEST(SimOptions, CommandLines)
         {{"--unplug", "0:30:6"}, "bad value for --unplug: 0:30:6"},
         {{"--unplug", "1:30:0"}, "bad value for --unplug: 1:30:0"},
         {{"--unplug", "2:30:6"}, "--unplug names no simulated console: 2"},  // one console only
+        {{"--frozen", "0@1+2"}, "bad value for --frozen: 0@1+2"},
+        {{"--saturated", "3@1+2x4"}, "bad value for --saturated: 3@1+2x4"},  // a factor for noise only
+        {{"--noisy", "3@1+2x0"}, "bad value for --noisy: 3@1+2x0"},
+        {{"--frozen", "3@1+2"}, "a sensor fault names sensor 3 of 2"},
+        {{"--types", "1", "--empty-field", "1@1+2"},
+         "--empty-field and --garbled-field need a two-sensor console: 1"},
+        {{"--wide-gap", "20:1"}, "--wide-gap needs a line after it: there are 20 lines"},
+        {{"--wide-gap", "2.5:1"}, "bad value for --wide-gap: 2.5:1"},
+        {{"--speed-change", "5:0"}, "bad value for --speed-change: 5:0"},
+        {{"--clock-offset", "86400"}, "bad value for --clock-offset: 86400"},
     };
     for (const auto& [args, expected] : refused) {
         ToolOptions options;
@@ -280,6 +291,21 @@ TEST(SimOptions, CommandLines)
     EXPECT_TRUE(sim.Stops.size() == 2 && sim.Stops[1].Port == "console2" && sim.Faults.BadChecksum.Rate == 0.3);
     EXPECT_TRUE(sim.Unplugs.size() == 2 && sim.Unplugs[0].Port == "console3" && sim.Unplugs[0].Start == 12.5 &&
                 sim.Unplugs[0].Length == 6.0 && sim.Unplugs[1].Port == "console1");
+
+    ToolOptions faults;
+    ASSERT_EQ(parse({"--consoles", "2", "--frozen", "2@30+60", "--noisy", "1@10+5x4", "--garbled-field", "2@3+4",
+                     "--speed-change", "40:3", "--speed-change", "20:2", "--wide-gap", "3:2.5", "--clock-offset",
+                     "-2", "--start-time", "now"},
+                    faults), "accepted");
+    const SensorFaults& f = faults.Sim.Sensors;
+    EXPECT_TRUE(f.Frozen.size() == 1 && f.Frozen[0].Sensor == 1 && f.Frozen[0].Window.Start == 30.0);
+    EXPECT_TRUE(f.Noisy.size() == 1 && f.Noisy[0].Sensor == 0 && f.Noisy[0].Factor == 4.0);
+    EXPECT_TRUE(f.BadFields.size() == 1 && f.BadFields[0].Console == 1 && f.BadFields[0].Garbled);
+    ASSERT_EQ(faults.Sim.SpeedChanges.size(), 2u);
+    EXPECT_EQ(faults.Sim.SpeedChanges[0].At, 20.0);  // in time order
+    EXPECT_TRUE(faults.Sim.Area.WideGapAfter == 3 && faults.Sim.Area.WideGap == 2.5);
+    EXPECT_EQ(faults.Sim.ClockOffset, -2.0);
+    EXPECT_TRUE(faults.Sim.StartTimeOfDay >= 0.0 && faults.Sim.StartTimeOfDay < 86400.0);
 }
 
 bool HasSlot(const NmeaModeTable& table, std::initializer_list<int32_t> slots)
@@ -423,6 +449,152 @@ TEST(SimFaults, UnpluggedConsoleSendsNothingInItsWindow)
     EXPECT_NEAR(sent1, 100.0, 1.0);
     EXPECT_NEAR(static_cast<double>(Sentences(Stream(chunks, 1)).size()), sent1 - 30.0, 1.0);  // 3 s at 10 Hz
     for (const Chunk& chunk : chunks) EXPECT_FALSE(chunk.Port == 1 && chunk.Start >= 2.0 && chunk.Start < 5.0);
+}
+
+// Each sensor fault in the console's stream, in its window only: a frozen
+// sensor repeats the value it had when the window began, a saturated one reads
+// 9999, a noisy one spreads far wider, a bad second field is empty or "ERR".
+TEST(SimFaults, SensorFaultsShowInTheirWindowsOnly)
+{
+    SimConfig config;
+    config.Gps = false;
+    config.ConsoleSensors = {2, 2};
+    config.ConsoleRates = {10.0, 10.0};
+    config.Sensors.Frozen = {{0, {2.0, 3.0}}};
+    config.Sensors.Saturated = {{1, {6.0, 2.0}}};
+    config.Sensors.Noisy = {{2, {2.0, 6.0}, 20.0}};
+    config.Sensors.BadFields = {{1, {9.0, 1.0}, false}, {1, {10.0, 1.0}, true}};
+    Simulation sim(config);
+    double spread[2] = {0.0, 0.0};  // quiet, noisy: the sum of the changes between readings
+    int changes[2] = {0, 0};
+    int previous = 0, previousRegime = -1, frozenValue = -10000, empty = 0, garbled = 0;
+    for (const Chunk& chunk : RunFor(config, 12.0)) {
+        const double t = chunk.Start;  // a line without backlog sends a sentence when it is made
+        const std::vector<std::string> f = Fields(chunk.Bytes.substr(0, chunk.Bytes.find('\r')));
+        SCOPED_TRACE(chunk.Bytes);
+        if (chunk.Port == 0) {
+            const int v = std::atoi(f[1].c_str());
+            if (t >= 2.0 && t < 5.0) {
+                if (frozenValue == -10000) frozenValue = v;
+                EXPECT_EQ(v, frozenValue);
+            }
+            EXPECT_EQ(f[2] == "9999", t >= 6.0 && t < 8.0);
+            continue;
+        }
+        if (t >= 9.0 && t < 10.0) {
+            EXPECT_EQ(f.size(), 3u);
+            empty += f[2].empty();
+        } else if (t >= 10.0 && t < 11.0) {
+            garbled += f[2] == "ERR";
+        } else {
+            const int v = std::atoi(f[1].c_str());
+            const int regime = t >= 2.0 && t < 8.0 ? 1 : 0;
+            if (regime == previousRegime) {
+                spread[regime] += std::abs(v - previous);
+                ++changes[regime];
+            }
+            previous = v;
+            previousRegime = regime;
+        }
+    }
+    EXPECT_EQ(empty, 10);
+    EXPECT_EQ(garbled, 10);
+    // Noise 20 times wider: the mean change between readings far more than 5 times as large.
+    EXPECT_GT(spread[1] / changes[1], 5.0 * spread[0] / changes[0]);
+
+    // One console's faults leave the other console's stream as it was: a
+    // frozen or saturated value replaces the reading, the noise scale draws
+    // the same numbers.
+    SimConfig onlySecond = config;
+    onlySecond.Sensors.Frozen.clear();
+    onlySecond.Sensors.Saturated.clear();
+    EXPECT_EQ(Stream(RunFor(config, 12.0), 1), Stream(RunFor(onlySecond, 12.0), 1));
+}
+
+// The walker's faults: a speed change at a time, one pair of lines further
+// apart; and the receiver's clock off by a set amount across midnight.
+TEST(SimFaults, SpeedWideGapAndClockOffset)
+{
+    SimConfig config = GpsOnly(1);
+    config.Area.LineLength = 100.0;
+    config.Area.LineSpacing = 4.0;
+    config.Area.WideGapAfter = 1;
+    config.Area.WideGap = 3.0;
+    config.SpeedChanges = {{10.0, 3.0}};
+    config.StartTimeOfDay = 86395.0;
+    config.ClockOffset = -2.0;
+    Simulation sim(config);
+    EXPECT_NEAR(sim.WalkerAt(10.0).U, 10.0, 1e-9);
+    EXPECT_NEAR(sim.WalkerAt(20.0).U, 40.0, 1e-9);  // 10 m at 1 m/s, then 30 m at 3 m/s
+    EXPECT_EQ(sim.SpeedAt(20.0), 3.0);
+    EXPECT_NEAR(sim.WalkerAt(60.0).V, 7.0, 1e-9);   // line 2: 4 m + 3 m from line 1
+    for (const std::string& s : Sentences(Stream(RunFor(config, 9.9), 0))) {
+        const std::vector<std::string> f = Fields(s);
+        const double t = std::fmod(SecondsOfDay(f[1]) + 2.0 - 86395.0 + 86400.0, 86400.0);
+        EXPECT_LT(t, 10.0) << s;  // 2 s behind the real time, through midnight
+    }
+    EXPECT_EQ(Fields(Sentences(Stream(RunFor(config, 0.1), 0))[0])[1], "235953.00");
+}
+
+SimConfig Parsed(std::vector<std::string> words)
+{
+    words.insert(words.begin(), "tesselog-sim");
+    std::vector<const char*> argv;
+    for (const std::string& w : words) argv.push_back(w.c_str());
+    ToolOptions options;
+    std::string error;
+    EXPECT_TRUE(ParseOptions(static_cast<int>(argv.size()), argv.data(), options, error)) << error;
+    LimitRates(options.Sim);
+    return options.Sim;
+}
+
+// The field warnings over the simulator: a quiet field of nine two-sensor
+// consoles at the line rate gives no warning but the file's countdown, and
+// each fault its own warning, as soon as its rule says: a frozen sensor after
+// 10 s, a saturated one and a bad field after 2 s, noise ten times the normal
+// once the 5 s window is more than half noisy, a clock 3 s off after five
+// fixes, readings 1.2 m apart once the 3 s average passes 1 m, a gap once it
+// is 1 m long.
+TEST(FieldCheck, QuietFieldAndEachSimulatedFault)
+{
+    const std::vector<std::string> quiet = {"--consoles", "9", "--types", "2", "--rate", "56", "--gps-rate", "10",
+                                            "--line-length", "60", "--anomalies", "40"};
+    const FieldCheckFigures figures = RunFieldCheck(Parsed(quiet), 240.0, QcSettings(), FieldCheckPlatform());
+    EXPECT_TRUE(figures.Events.empty()) << figures.Events.front().Text;
+    EXPECT_GT(figures.Readings, 90000);
+
+    const struct {
+        std::vector<std::string> Fault;
+        WarningKind Kind;
+        double Start, Earliest, Latest;  // seconds after the fault began
+        const char* Text;
+    } faults[] = {
+        {{"--frozen", "2@30+30"}, WarningKind::SensorFrozen, 30, 9.5, 10.1, "Sensor 2 frozen"},
+        {{"--saturated", "2@30+30"}, WarningKind::SensorSaturated, 30, 2.0, 2.1, "Sensor 2 saturated"},
+        {{"--noisy", "2@30+30"}, WarningKind::SensorNoisy, 30, 2.5, 5.0, "Sensor 2 noisy"},
+        {{"--empty-field", "2@30+30"}, WarningKind::SensorField, 30, 2.0, 2.1, "Sensor 4 value missing"},
+        {{"--garbled-field", "2@30+30"}, WarningKind::SensorField, 30, 2.0, 2.1, "Sensor 4 value garbled"},
+        {{"--clock-offset", "3"}, WarningKind::ClockOffset, 0, 0.3, 1.0, "PC clock 3.0 s behind GPS"},
+        {{"--rate", "5", "--speed-change", "30:6"}, WarningKind::TooFast, 30, 0.5, 3.5, nullptr},
+        {{"--line-length", "20", "--wide-gap", "1:2"}, WarningKind::CoverageGaps, 28, 0.5, 3.0,
+         "1 gap between lines"},  // line 2 begins after 20 m and a turn of 8 m
+    };
+    for (const auto& f : faults) {
+        SCOPED_TRACE(f.Fault[1]);
+        std::vector<std::string> words = {"--consoles", "3",  "--rate",        "20",
+                                          "--gps-rate", "10", "--line-length", "100"};
+        words.insert(words.end(), f.Fault.begin(), f.Fault.end());
+        const FieldCheckFigures run = RunFieldCheck(Parsed(words), f.Start + 15.0, QcSettings(), FieldCheckPlatform());
+        ASSERT_FALSE(run.Events.empty());
+        const FieldCheckEvent& first = run.Events.front();
+        EXPECT_EQ(first.Kind, f.Kind);
+        EXPECT_TRUE(first.Onset);
+        EXPECT_GE(first.Seconds - f.Start, f.Earliest);
+        EXPECT_LE(first.Seconds - f.Start, f.Latest);
+        if (f.Text != nullptr) {
+            EXPECT_EQ(first.Text, f.Text);
+        }
+    }
 }
 
 }  // namespace

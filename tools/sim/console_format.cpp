@@ -29,6 +29,15 @@ void AppendPbar(std::string& out, const int* values, int sensors)
     out += "\r\n";
 }
 
+void AppendPbarBadSecond(std::string& out, int first, bool garbled)
+{
+    char text[5];
+    FormatReading(first, text);
+    out += "$PBAR,";
+    out += text;
+    out += garbled ? ",ERR\r\n" : ",\r\n";
+}
+
 std::string EscapeBytes(const std::string& bytes)
 {
     std::string out;

@@ -17,6 +17,9 @@ constexpr int kReadingMax = 9999;
 size_t PbarSentenceBytes(int sensors);
 void FormatReading(int value, char out[5]);
 void AppendPbar(std::string& out, const int* values, int sensors);
+// A two-sensor sentence whose second field came out empty ("$PBAR,0060,") or
+// garbled ("$PBAR,0060,ERR").
+void AppendPbarBadSecond(std::string& out, int first, bool garbled);
 
 // Bytes shown readably for logs: printable ASCII as is, backslash doubled,
 // CR and LF as \r and \n, anything else as \xHH.

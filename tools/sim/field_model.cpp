@@ -55,9 +55,9 @@ double FieldModel::Smooth(double u, double v) const
     return value;
 }
 
-double FieldModel::Sample(double u, double v, double sensor_offset, Random& random) const
+double FieldModel::Sample(double u, double v, double sensor_offset, Random& random, double noise_scale) const
 {
-    return Smooth(u, v) + sensor_offset + params_.Noise * random.Gaussian();
+    return Smooth(u, v) + sensor_offset + params_.Noise * noise_scale * random.Gaussian();
 }
 
 }  // namespace tesselog::sim

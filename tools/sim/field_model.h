@@ -44,7 +44,8 @@ public:
     // The noise-free value at a point.
     double Smooth(double u, double v) const;
     // One sensor reading: the smooth value plus noise and the sensor's offset.
-    double Sample(double u, double v, double sensor_offset, Random& random) const;
+    // A noisy sensor scales its noise; it draws the same random numbers.
+    double Sample(double u, double v, double sensor_offset, Random& random, double noise_scale = 1.0) const;
 
     const std::vector<Anomaly>& Anomalies() const { return anomalies_; }
     const FieldParams& Params() const { return params_; }

@@ -4,7 +4,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cmath>
 #include <cstdlib>
+#include <ctime>
 #include <functional>
 #include <map>
 #include <vector>
@@ -112,8 +114,61 @@ bool ParseFault(const std::string& text, FaultSchedule& fault)
     return true;
 }
 
+// "3@60+120": sensor 3 (1..18) from 60 s for 120 s; with factor_allowed,
+// "3@60+120x8" gives a factor too.
+bool ParseSensorFault(const std::string& text, SensorFault& fault, bool factor_allowed)
+{
+    const size_t at = text.find('@');
+    long long sensor = 0;
+    if (at == std::string::npos || !ParseInteger(text.substr(0, at), sensor) || sensor < 1 || sensor > 18) {
+        return false;
+    }
+    std::string window = text.substr(at + 1);
+    const size_t x = window.find('x');
+    if (x != std::string::npos) {
+        if (!factor_allowed || !ParseNumber(window.substr(x + 1), fault.Factor) || !(fault.Factor > 0.0)) {
+            return false;
+        }
+        window.resize(x);
+    }
+    fault.Sensor = static_cast<int>(sensor - 1);
+    return ParseWindow(window, fault.Window);
+}
+
+// "2@30+20": console 2 from 30 s for 20 s.
+bool ParseFieldFault(const std::string& text, FieldFault& fault)
+{
+    const size_t at = text.find('@');
+    long long console = 0;
+    if (at == std::string::npos || !ParseInteger(text.substr(0, at), console) || console < 1 ||
+        console > kMaxConsoles) {
+        return false;
+    }
+    fault.Console = static_cast<int>(console - 1);
+    return ParseWindow(text.substr(at + 1), fault.Window);
+}
+
+// "A:B" of two numbers.
+bool ParsePair(const std::string& text, double& a, double& b)
+{
+    const std::vector<std::string> parts = Split(text, ':');
+    return parts.size() == 2 && ParseNumber(parts[0], a) && ParseNumber(parts[1], b);
+}
+
+// The computer's UTC time of day now, for a receiver that tells the real time.
+double UtcSecondsOfDayNow()
+{
+    std::timespec now{};
+    std::timespec_get(&now, TIME_UTC);
+    return static_cast<double>(now.tv_sec % 86400) + now.tv_nsec / 1e9;
+}
+
 bool ParseTimeOfDay(const std::string& text, double& seconds)
 {
+    if (text == "now") {
+        seconds = UtcSecondsOfDayNow();
+        return true;
+    }
     long long hhmmss = 0;
     if (text.size() != 6 || !ParseInteger(text, hhmmss)) {
         return false;
@@ -273,7 +328,13 @@ void DeclareOptions(CLI::App& app, Readers& readers, ToolOptions& options, Conso
         "fixed); POS writes Q-1, as the program adds 1");
     add("--start-time", "HHMMSS",
         [&sim](const std::string& text) { return ParseTimeOfDay(text, sim.StartTimeOfDay); },
-        "UTC time of the first fix (default 100000)");
+        "UTC time of the first fix (default 100000); \"now\" takes the\n"
+        "computer's UTC time, so that the program's clock check\n"
+        "finds the receiver right");
+    add("--clock-offset", "S",
+        Number(sim.ClockOffset, [](double s) { return s > -86400.0 && s < 86400.0; }),
+        "the receiver's clock S seconds ahead of the real time\n"
+        "(negative: behind), across midnight");
 
     app.option_defaults()->group("Survey (the walker that carries the array)");
     add("--origin", "LAT,LON",
@@ -297,6 +358,31 @@ void DeclareOptions(CLI::App& app, Readers& readers, ToolOptions& options, Conso
     add("--lines", "N", Integer(sim.Area.Lines, 1, 10000),
         "(default 20); after the last line the walker stands still");
     add("--speed", "M/S", Number(sim.Speed, Positive), "walking speed (default 1)");
+    add("--speed-change", "AT:M/S",
+        [&sim](const std::string& text) {
+            SpeedChange change;
+            if (!ParsePair(text, change.At, change.Speed) || !(change.At >= 0.0) || !(change.Speed > 0.0)) {
+                return false;
+            }
+            sim.SpeedChanges.push_back(change);
+            std::stable_sort(sim.SpeedChanges.begin(), sim.SpeedChanges.end(),
+                             [](const SpeedChange& a, const SpeedChange& b) { return a.At < b.At; });
+            return true;
+        },
+        "from AT seconds walk at M/S (walking too fast, or slowing\n"
+        "down again); repeatable");
+    add("--wide-gap", "LINE:M",
+        [&sim](const std::string& text) {
+            double line = 0.0;
+            if (!ParsePair(text, line, sim.Area.WideGap) || !(line >= 1.0 && line <= 10000.0) ||
+                line != std::floor(line) || !(sim.Area.WideGap > 0.0)) {
+                return false;
+            }
+            sim.Area.WideGapAfter = static_cast<int>(line);
+            return true;
+        },
+        "lines LINE and LINE+1 lie M metres further apart than the\n"
+        "others (a gap in the coverage); the field stays where it is");
     app.add_flag_callback("--one-way", [&sim] { sim.Area.Alternate = false; },
                           "walk every line the same way, returning to the next\n"
                           "line's start (default: alternate, zig-zag)");
@@ -362,6 +448,41 @@ void DeclareOptions(CLI::App& app, Readers& readers, ToolOptions& options, Conso
         "link at it (\"console K: replugged on /dev/pts/N\") and\n"
         "sends on; repeatable. The program's open port then reads\n"
         "nothing; the bytes of the window are never sent.");
+
+    app.option_defaults()->group("Sensor faults (S: a sensor 1..18 across the array, K: a console)");
+    add("--frozen", "S@START+LEN",
+        [&sim](const std::string& text) {
+            sim.Sensors.Frozen.emplace_back();
+            return ParseSensorFault(text, sim.Sensors.Frozen.back(), false);
+        },
+        "sensor S repeats the value it had at START for LEN seconds");
+    add("--saturated", "S@START+LEN",
+        [&sim](const std::string& text) {
+            sim.Sensors.Saturated.emplace_back();
+            return ParseSensorFault(text, sim.Sensors.Saturated.back(), false);
+        },
+        "sensor S reads the console's upper limit, 9999");
+    add("--noisy", "S@START+LEN[xF]",
+        [&sim](const std::string& text) {
+            sim.Sensors.Noisy.emplace_back();
+            return ParseSensorFault(text, sim.Sensors.Noisy.back(), true);
+        },
+        "sensor S with F times its noise (default 10), e.g. 3@60+30x5");
+    add("--empty-field", "K@START+LEN",
+        [&sim](const std::string& text) {
+            sim.Sensors.BadFields.emplace_back();
+            return ParseFieldFault(text, sim.Sensors.BadFields.back());
+        },
+        "two-sensor console K sends its second field empty:\n"
+        "\"$PBAR,0060,\"");
+    add("--garbled-field", "K@START+LEN",
+        [&sim](const std::string& text) {
+            sim.Sensors.BadFields.push_back({});
+            sim.Sensors.BadFields.back().Garbled = true;
+            return ParseFieldFault(text, sim.Sensors.BadFields.back());
+        },
+        "the same with a garbled second field: \"$PBAR,0060,ERR\"");
+    app.option_defaults()->group("Faults");
 
     app.add_flag_callback("--gps-garbage", [&sim] { sim.Faults.Garbage = true; },
                           "the receiver as read at a wrong baud rate: every fix\n"
@@ -444,6 +565,30 @@ bool CheckTogether(ToolOptions& options, const ConsoleLists& lists, bool spacing
             error = "--unplug names no simulated console: " + unplug.Port.substr(7);
             return false;
         }
+    }
+    int sensor_total = 0;
+    for (int count : sim.ConsoleSensors) {
+        sensor_total += count;
+    }
+    for (const std::vector<SensorFault>* list : {&sim.Sensors.Frozen, &sim.Sensors.Saturated, &sim.Sensors.Noisy}) {
+        for (const SensorFault& fault : *list) {
+            if (fault.Sensor >= sensor_total) {
+                error = "a sensor fault names sensor " + std::to_string(fault.Sensor + 1) + " of " +
+                        std::to_string(sensor_total);
+                return false;
+            }
+        }
+    }
+    for (const FieldFault& fault : sim.Sensors.BadFields) {
+        if (fault.Console >= n || sim.ConsoleSensors[fault.Console] != 2) {
+            error = "--empty-field and --garbled-field need a two-sensor console: " +
+                    std::to_string(fault.Console + 1);
+            return false;
+        }
+    }
+    if (sim.Area.WideGapAfter >= sim.Area.Lines) {
+        error = "--wide-gap needs a line after it: there are " + std::to_string(sim.Area.Lines) + " lines";
+        return false;
     }
     const GpsFaults& faults = sim.Faults;
     if (!sim.Gps && (faults.BadChecksum.Any() || faults.MissingStar.Any() || faults.NoiseBurst.Any() ||

@@ -129,6 +129,8 @@ Simulation::Simulation(const SimConfig& config)
     for (int i = 0; i < sensors; ++i) {
         balance_.push_back(random_.Uniform(-4.0, 4.0));
     }
+    held_.assign(sensors, 0);
+    holding_.assign(sensors, false);
     for (size_t k = 0; k < config_.ConsoleSensors.size(); ++k) {
         const double rate = config_.ConsoleRates[k];
         ports_.push_back({ConsoleName(k), kConsoleBytesPerSecond});
@@ -249,26 +251,108 @@ void Simulation::AppendNoiseBurst(std::string& out)
     out += "\r\n";
 }
 
+WalkerState Simulation::WalkerAt(double seconds) const
+{
+    if (config_.SpeedChanges.empty()) {
+        return walker_.At(seconds);
+    }
+    // The walker's own timetable is at the base speed: walked distance / base speed.
+    double walked = 0.0, from = 0.0, speed = config_.Speed;
+    for (const SpeedChange& change : config_.SpeedChanges) {
+        if (seconds <= change.At) {
+            break;
+        }
+        walked += (change.At - from) * speed;
+        from = change.At;
+        speed = change.Speed;
+    }
+    walked += (seconds - from) * speed;
+    return walker_.At(walked / config_.Speed);
+}
+
+double Simulation::SpeedAt(double seconds) const
+{
+    double speed = config_.Speed;
+    for (const SpeedChange& change : config_.SpeedChanges) {
+        if (seconds > change.At) {
+            speed = change.Speed;
+        }
+    }
+    return speed;
+}
+
+double Simulation::NoiseScale(int sensor, double t) const
+{
+    for (const SensorFault& fault : config_.Sensors.Noisy) {
+        if (fault.Sensor == sensor && fault.Window.Contains(t)) {
+            return fault.Factor;
+        }
+    }
+    return 1.0;
+}
+
+// A reading as a faulty sensor gives it: frozen at the value it had when its
+// window began, or stuck at the console's upper limit.
+int Simulation::FaultyReading(int sensor, double t, int value)
+{
+    bool frozen = false;
+    for (const SensorFault& fault : config_.Sensors.Frozen) {
+        frozen = frozen || (fault.Sensor == sensor && fault.Window.Contains(t));
+    }
+    if (frozen && !holding_[sensor]) {
+        held_[sensor] = value;
+    }
+    holding_[sensor] = frozen;
+    if (frozen) {
+        value = held_[sensor];
+    }
+    for (const SensorFault& fault : config_.Sensors.Saturated) {
+        if (fault.Sensor == sensor && fault.Window.Contains(t)) {
+            value = kReadingMax;
+        }
+    }
+    return value;
+}
+
+const FieldFault* Simulation::BadField(int console, double t) const
+{
+    for (const FieldFault& fault : config_.Sensors.BadFields) {
+        if (fault.Console == console && fault.Window.Contains(t)) {
+            return &fault;
+        }
+    }
+    return nullptr;
+}
+
 void Simulation::MakeConsoleSentence(int console, double t, std::string& out)
 {
-    const WalkerState state = walker_.At(t);
+    const WalkerState state = WalkerAt(t);
     const int sensors = config_.ConsoleSensors[console];
     int values[2] = {0, 0};
     for (int i = 0; i < sensors && i < 2; ++i) {
         const int sensor = first_sensor_[console] + i;
         double u = 0.0, v = 0.0;
         SensorPosition(state, sensor, u, v);
-        values[i] = static_cast<int>(std::lround(field_.Sample(u, v, balance_[sensor], random_)));
+        const double sample = field_.Sample(u, v, balance_[sensor], random_, NoiseScale(sensor, t));
+        values[i] = FaultyReading(sensor, t, static_cast<int>(std::lround(sample)));
     }
-    AppendPbar(out, values, sensors);
+    const FieldFault* bad = sensors == 2 ? BadField(console, t) : nullptr;
+    if (bad != nullptr) {
+        AppendPbarBadSecond(out, values[0], bad->Garbled);
+    } else {
+        AppendPbar(out, values, sensors);
+    }
     AppendNoise(out);
 }
 
 void Simulation::MakeGpsFix(double t, std::string& out)
 {
-    const WalkerState state = walker_.At(t);
+    const WalkerState state = WalkerAt(t);
     GpsFix fix;
     fix.SecondsOfDay = config_.StartTimeOfDay + t;
+    if (config_.ClockOffset != 0.0) {  // a receiver whose clock is off, brought back into the day
+        fix.SecondsOfDay = std::fmod(std::fmod(fix.SecondsOfDay + config_.ClockOffset, 86400.0) + 86400.0, 86400.0);
+    }
     // A centimetre of jitter, as an RTK fix shows.
     const double u = state.U + 0.01 * random_.Gaussian();
     const double v = state.V + 0.01 * random_.Gaussian();
@@ -297,7 +381,7 @@ void Simulation::MakeGpsFix(double t, std::string& out)
     const double east = state.DirU * std::sin(b) + state.DirV * std::cos(b);
     const double north = state.DirU * std::cos(b) - state.DirV * std::sin(b);
     fix.Course = std::fmod(std::atan2(east, north) / 0.017453292519943295 + 360.0, 360.0);
-    fix.Speed = state.Finished ? 0.0 : config_.Speed;
+    fix.Speed = state.Finished ? 0.0 : SpeedAt(t);
 
     const GpsFaults& faults = config_.Faults;
     if (Hits(faults.QualityZero, t)) {

@@ -54,6 +54,36 @@ struct GpsFaults {
     bool NoLineEnds = false;   // the sentences without their CR LF
 };
 
+// A fault of one sensor (0-based across the array) within a window: frozen
+// at the value it had when the window began, saturated at the console's
+// upper limit, or noisy (its noise times Factor).
+struct SensorFault {
+    int Sensor = 0;
+    TimeWindow Window;
+    double Factor = 10.0;
+};
+
+// A two-sensor console whose second field comes out empty or garbled.
+struct FieldFault {
+    int Console = 0;  // 0-based
+    TimeWindow Window;
+    bool Garbled = false;
+};
+
+// From At seconds on the walker moves at Speed metres per second.
+struct SpeedChange {
+    double At = 0.0;
+    double Speed = 1.0;
+};
+
+struct SensorFaults {
+    std::vector<SensorFault> Frozen;
+    std::vector<SensorFault> Saturated;
+    std::vector<SensorFault> Noisy;
+    std::vector<FieldFault> BadFields;
+    bool Any() const { return !Frozen.empty() || !Saturated.empty() || !Noisy.empty() || !BadFields.empty(); }
+};
+
 struct SimConfig {
     uint64_t Seed = 1;
     std::vector<int> ConsoleSensors{2};   // per console: 1 (Grad601-1) or 2 (Grad601-2)
@@ -75,6 +105,9 @@ struct SimConfig {
     bool GridFeet = false;                // the total station (mode 7) reports in feet
     GpsFaults Faults;
     double NoiseRate = 0.0;               // share of sentences followed by 1..8 noise bytes
+    SensorFaults Sensors;
+    double ClockOffset = 0.0;             // seconds the receiver's clock is ahead of the real one
+    std::vector<SpeedChange> SpeedChanges;  // in time order
 };
 
 // Lowers every rate that its line cannot carry; one message per lowered rate.
@@ -115,6 +148,9 @@ public:
     bool PortClosed(int port, double t) const;
     // The UTM zone of the grid formats: the zone of the survey's origin.
     int GridZone() const { return grid_zone_; }
+    // Where the walker is at `seconds`, and its speed there, with the speed changes.
+    WalkerState WalkerAt(double seconds) const;
+    double SpeedAt(double seconds) const;
 
 private:
     struct Source {
@@ -126,6 +162,9 @@ private:
     };
 
     void MakeConsoleSentence(int console, double t, std::string& out);
+    int FaultyReading(int sensor, double t, int value);
+    double NoiseScale(int sensor, double t) const;
+    const FieldFault* BadField(int console, double t) const;
     void MakeGpsFix(double t, std::string& out);
     void AppendNoise(std::string& out);
     void AppendNoiseBurst(std::string& out);
@@ -143,6 +182,8 @@ private:
     std::vector<Source> sources_;
     std::vector<int> first_sensor_;
     std::vector<double> balance_;  // per-sensor offset, as real sensors are never perfectly balanced
+    std::vector<int> held_;        // per sensor: the value a frozen sensor repeats, while it does
+    std::vector<bool> holding_;
     int prns_[12] = {};
     int satellites_ = 12;
     double next_satellite_change_ = 0.0;

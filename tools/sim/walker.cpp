@@ -18,14 +18,14 @@ Walker::Walker(const SurveyArea& area, double speed)
     };
     const double length = area.LineLength;
     for (int line = 0; line < area.Lines; ++line) {
-        const double v = line * area.LineSpacing;
+        const double v = line * area.LineSpacing + area.Extra(line);
         const bool backwards = area.Alternate && line % 2 == 1;
         const double from = backwards ? length : 0.0;
         const double to = backwards ? 0.0 : length;
         add(from, v, to, v, line, true);
         if (line + 1 < area.Lines) {
             const double next_start = area.Alternate ? to : 0.0;
-            add(to, v, next_start, v + area.LineSpacing, line, false);
+            add(to, v, next_start, v + area.LineSpacing + (area.Extra(line + 1) - area.Extra(line)), line, false);
         }
     }
 }

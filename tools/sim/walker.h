@@ -3,7 +3,9 @@
 // surveys walk every other line backwards and step across at the line end;
 // one-way surveys walk every line from u = 0 and return diagonally to the
 // next line's start. After the last line the walker stands still at its end.
-// Every position lies inside [0, LineLength] x [0, (Lines-1) x LineSpacing].
+// Every position lies inside [0, LineLength] x [0, (Lines-1) x LineSpacing],
+// widened by WideGap when one pair of lines lies further apart (the lines
+// from line WideGapAfter + 1 on move over by it).
 #pragma once
 
 #include <vector>
@@ -15,8 +17,13 @@ struct SurveyArea {
     double LineSpacing = 1.0;
     int Lines = 20;
     bool Alternate = true;
+    int WideGapAfter = 0;  // 1-based line after which the spacing is wider; 0: none
+    double WideGap = 0.0;  // metres added to that one spacing
 
+    // The planned area, without a wide gap (the field's features lie in it).
     double Width() const { return (Lines - 1) * LineSpacing; }
+    // What the wide gap adds to line `line` (0-based): WideGap from the line after it.
+    double Extra(int line) const { return WideGapAfter > 0 && line >= WideGapAfter ? WideGap : 0.0; }
 };
 
 struct WalkerState {

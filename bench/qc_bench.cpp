@@ -1,0 +1,90 @@
+// Cost of the field warnings in the core: one console sentence through the
+// sensor health (both sensors of a two-sensor console, nine consoles), and
+// one fix through the position countdown, the spacing, the clock check and
+// the gap finder (beside a line already walked, so every ray meets a swath).
+// The argument of BM_QcFix is the step between fixes in centimetres.
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "core/qc/field_qc.h"
+
+namespace tesselog {
+namespace {
+
+// Nine two-sensor consoles, 1 m apart: the logging screen's full set-up.
+Settings NineConsoles() {
+    Settings s;
+    s.ConsoleCount = 9;
+    for (int32_t& type : s.ConsoleType) type = 1;
+    s.RecomputeAll();
+    return s;
+}
+
+// 4,096 sentences with a slowly changing field and a unit of noise.
+std::vector<std::string> Sentences() {
+    std::vector<std::string> out;
+    uint32_t x = 12345;
+    char text[32];
+    for (int i = 0; i < 4096; ++i) {
+        x = x * 1664525u + 1013904223u;
+        const int a = 60 + (i / 40) % 9 + static_cast<int>(x >> 30);
+        const int b = 58 + (i / 50) % 7 + static_cast<int>((x >> 20) & 3);
+        std::snprintf(text, sizeof text, "$PBAR,%04d,%04d", a, b);
+        out.push_back(text);
+    }
+    return out;
+}
+
+void BM_QcReading(benchmark::State& st) {
+    const Settings settings = NineConsoles();
+    FieldWarnings warnings;
+    FieldQc field(warnings);
+    field.Open(settings, QcSettings());
+    const std::vector<std::string> sentences = Sentences();
+    uint32_t tick = 0;
+    size_t i = 0;
+    for (auto _ : st) {
+        const std::string& s = sentences[i++ % sentences.size()];
+        const int k = static_cast<int>(i % 9);
+        if (k == 0) tick += 18;  // each console 56 times a second
+        field.Reading(k, tick, std::atof(s.c_str() + 6), std::atof(s.c_str() + 11), s.data(), s.size());
+    }
+    st.SetItemsProcessed(st.iterations());
+}
+BENCHMARK(BM_QcReading);
+
+void BM_QcFix(benchmark::State& st) {
+    const Settings settings = NineConsoles();
+    FieldWarnings warnings;
+    FieldQc field(warnings);
+    field.Open(settings, QcSettings());
+    field.NewFile();
+    // A line 600 m long walked north at easting 0 (swath 18 m), then the next
+    // one beside it, a fix every 5 cm (20 Hz at 1 m/s).
+    field.Go();
+    for (int i = 0; i <= 12000; ++i) field.SwathEdge({{-9.0, i * 0.05}, {9.0, i * 0.05}});
+    field.Go();
+    const double step = st.range(0) / 100.0;  // metres between fixes
+    int32_t count = 0;
+    uint32_t tick = 0;
+    double y = 600.0;
+    for (auto _ : st) {
+        tick += 50;
+        y = y <= 0.0 ? 600.0 : y - step;
+        field.PositionCounted(tick, ++count % 20000, 28800);
+        field.Step(tick, step);
+        field.FixTime(36000.0 + tick / 1000.0, static_cast<int32_t>(36000000 + tick));
+        benchmark::DoNotOptimize(field.SwathEdge({{27.0, y}, {9.0, y}}));
+    }
+    st.SetItemsProcessed(st.iterations());
+}
+// One file's worth of fixes, 5 cm apart (20 Hz at walking pace: the gap
+// finder takes every fifth edge) and 25 cm apart (it takes every one).
+BENCHMARK(BM_QcFix)->Arg(5)->Arg(25)->Iterations(28800);
+
+}  // namespace
+}  // namespace tesselog

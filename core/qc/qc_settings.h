@@ -1,0 +1,100 @@
+// The field warnings' own settings: a switch for every warning and the
+// thresholds, in a small key=value file beside the main settings file. The
+// main file keeps its 79 lines untouched; this one is created with the
+// defaults when it is missing and is never needed: a missing key, a value
+// that is not a number or lies outside its range takes its default, unknown
+// keys and comment lines (";" or "#") are passed over, and a file that
+// cannot be read or written leaves the defaults in use without a message.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "core/platform/file_system.h"
+#include "core/qc/logging_limits.h"
+#include "core/qc/sensor_health.h"
+#include "core/settings/settings.h"
+
+namespace tesselog {
+
+constexpr char QcSettingsFileName[] = "TESSELQC.INI";
+constexpr char QcSettingsFilePath[] = "C:\\ProgramData\\Brenvik\\Tesselog\\TESSELQC.INI";
+// The file in the folder of the main settings file `mainPath`.
+std::string QcSettingsPathBeside(const std::string& mainPath);
+
+struct QcSettings {
+    // One switch per warning, 1 on and 0 off, and the warning sound.
+    int32_t FrozenOn = 1;
+    int32_t SaturatedOn = 1;
+    int32_t NoisyOn = 1;
+    int32_t FieldOn = 1;
+    int32_t PositionsOn = 1;
+    int32_t DiskOn = 1;
+    int32_t BatteryOn = 1;
+    int32_t ClockOn = 1;
+    int32_t TooFastOn = 1;
+    int32_t GapsOn = 1;
+    int32_t SoundOn = 1;
+
+    // Sensor health (times in seconds, values in the console's units).
+    double FrozenSeconds = 10.0;
+    double SaturationLow = -999.0;
+    double SaturationHigh = 9999.0;
+    double SaturatedSeconds = 2.0;
+    double NoiseRatio = 4.0;
+    double NoiseWindowSeconds = 5.0;
+    double FieldSeconds = 2.0;
+    // Disk, battery, clock.
+    double DiskMinutes = 10.0;
+    double DiskFloorMegabytes = 50.0;
+    int32_t BatteryFirstPercent = 20;
+    int32_t BatteryLastPercent = 10;
+    double ClockToleranceSeconds = 2.0;
+    // Coverage, in metres; 0 takes the larger of the two sensor separations.
+    double SpacingLimitMetres = 0.0;
+    double GapWidthMetres = 0.0;
+};
+
+// One setting: its key in the file, its control in the dialog, its range.
+enum class QcValueKind { Switch, Whole, Real };
+struct QcField {
+    const char* Key;
+    int ControlId;
+    QcValueKind Kind;
+    int32_t QcSettings::*Integer;  // Switch and Whole
+    double QcSettings::*Real;      // Real
+    double Min;
+    double Max;
+};
+// Every setting, in the file's order.
+extern const QcField QcFields[];
+extern const size_t QcFieldCount;
+
+// A value as the file and the dialog write it ("%g" of a real).
+std::string QcValueText(const QcSettings& settings, const QcField& field);
+// Reads `text` into the field when it is a number of the field's kind within
+// its range (blanks around it allowed); false leaves the field as it was.
+bool QcTakeValue(QcSettings& settings, const QcField& field, const std::string& text);
+
+// The whole file, CR LF line ends.
+std::string FormatQcSettingsFile(const QcSettings& settings);
+// Settings from a file's text, tolerantly (LF-only line ends as well).
+QcSettings ParseQcSettingsFile(const std::string& text);
+
+enum class QcFileOutcome { Loaded, Created, Unreadable };
+// Reads the file, or writes it with the defaults when it is missing.
+QcFileOutcome LoadOrCreateQcSettings(QcSettings& settings, FileSystem& fs, const std::string& path);
+bool SaveQcSettings(const QcSettings& settings, FileSystem& fs, const std::string& path);
+
+// What the rules take from the settings.
+SensorHealthLimits SensorLimitsOf(const QcSettings& settings);
+DiskLimits DiskLimitsOf(const QcSettings& settings);
+BatteryLimits BatteryLimitsOf(const QcSettings& settings);
+// The larger of the two sensor separations of the array, in metres: the
+// default spacing limit and gap width.
+double LargerSeparation(const Settings& settings);
+double SpacingLimitMetres(const QcSettings& qc, const Settings& settings);
+double GapWidthMetres(const QcSettings& qc, const Settings& settings);
+
+}  // namespace tesselog

@@ -1,0 +1,61 @@
+#include "core/qc/spacing_rule.h"
+
+#include <cstdio>
+
+namespace tesselog {
+
+void SpacingRule::AddStep(uint32_t tick, double metres, const int32_t readings[MaxConsoles], int consoles,
+                          double limitMetres) {
+    if (consoles < 0) consoles = 0;
+    if (consoles > MaxConsoles) consoles = MaxConsoles;
+    if (consoles != consoles_) Reset();
+    consoles_ = consoles;
+    if (!(metres >= 0.0) || metres > 1e6) metres = 0.0;  // a jump of the position says nothing of the pace
+    if (size_ == Steps) first_ = (first_ + 1) % Steps, --size_;
+    Step& step = steps_[(first_ + size_) % Steps];
+    step.Tick = tick;
+    step.Metres = metres;
+    for (int k = 0; k < consoles; ++k) step.Readings[k] = readings[k] > 0 ? readings[k] : 0;
+    ++size_;
+    while (size_ > 1 && tick - steps_[first_].Tick > SpacingWindowMs) first_ = (first_ + 1) % Steps, --size_;
+    // Summed afresh each time: at most 128 steps, and no rounding creeps in over a day.
+    metres_ = 0.0;
+    for (int64_t& n : readings_) n = 0;
+    for (size_t i = 0; i < size_; ++i) {
+        const Step& s = steps_[(first_ + i) % Steps];
+        metres_ += s.Metres;
+        for (int k = 0; k < consoles; ++k) readings_[k] += s.Readings[k];
+    }
+
+    const double widest = WidestSpacing();
+    if (widest > limitMetres) tooFast_ = true;
+    if (widest < SpacingClearShare * limitMetres) tooFast_ = false;
+}
+
+double SpacingRule::Spacing(int k) const {
+    if (k < 0 || k >= consoles_ || readings_[k] <= 0) return -1.0;
+    return metres_ / static_cast<double>(readings_[k]);
+}
+
+int SpacingRule::WidestConsole() const {
+    int widest = -1;
+    for (int k = 0; k < consoles_; ++k) {
+        if (Spacing(k) >= 0.0 && (widest < 0 || Spacing(k) > Spacing(widest))) widest = k;
+    }
+    return widest;
+}
+
+double SpacingRule::WidestSpacing() const {
+    const int k = WidestConsole();
+    return k < 0 ? -1.0 : Spacing(k);
+}
+
+std::string SpacingWarningText(double metres, int32_t displayUnits) {
+    char text[80];
+    const bool feet = displayUnits == 1 || displayUnits == 2;
+    std::snprintf(text, sizeof text, "Too fast: readings %.2f %s apart - slow down", feet ? metres / 0.3048 : metres,
+                  feet ? "ft" : "m");
+    return text;
+}
+
+}  // namespace tesselog

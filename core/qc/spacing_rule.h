@@ -1,0 +1,55 @@
+// Walking too fast: the along-track spacing of each console's readings, from
+// the distance between fixes and the readings the console sent in between.
+// The spacing is taken over the steps of the last three seconds (the
+// distance walked over the readings taken), so a single short or long epoch
+// does not make it flicker, and it must fall below 90% of the limit before
+// the warning clears.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "core/settings/settings.h"
+
+namespace tesselog {
+
+constexpr uint32_t SpacingWindowMs = 3000;
+constexpr double SpacingClearShare = 0.9;
+
+class SpacingRule {
+public:
+    void Reset() { *this = SpacingRule(); }
+
+    // One step between two fixes while recording: its tick, its length in
+    // metres and each console's readings taken during it.
+    void AddStep(uint32_t tick, double metres, const int32_t readings[MaxConsoles], int consoles,
+                 double limitMetres);
+
+    bool TooFast() const { return tooFast_; }
+    // Metres between console k's readings over the window; < 0 while the
+    // console has sent nothing in it.
+    double Spacing(int k) const;
+    // The console with the widest spacing (-1: none known) and that spacing.
+    int WidestConsole() const;
+    double WidestSpacing() const;
+
+private:
+    static constexpr size_t Steps = 128;  // 3 s of 20 Hz fixes with room to spare
+    struct Step {
+        uint32_t Tick;
+        double Metres;
+        int32_t Readings[MaxConsoles];
+    };
+    Step steps_[Steps] = {};
+    size_t first_ = 0, size_ = 0;
+    int consoles_ = 0;
+    double metres_ = 0.0;                  // sums over the window
+    int64_t readings_[MaxConsoles] = {};
+    bool tooFast_ = false;
+};
+
+// "Too fast: readings 1.40 m apart - slow down" (feet for a survey in feet).
+std::string SpacingWarningText(double metres, int32_t displayUnits);
+
+}  // namespace tesselog

@@ -1,0 +1,103 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "core/qc/gap_finder.h"
+
+using namespace tesselog;
+
+namespace {
+
+// Gaps wider than 1 unit, looked for 12 units beyond the swath.
+const GapLimits Limits{1.0, 12.0, 36.0};
+
+// A line walked north (y0 < y1) or south at easting `centre`, an edge every
+// 0.5 units, the swath 3 units to either side. Walking north the left end is
+// to the west, walking south to the east. Returns the gap pieces it added.
+int Walk(GapFinder& finder, double centre, double y0, double y1) {
+    const double step = y1 > y0 ? 0.5 : -0.5;
+    const double side = y1 > y0 ? 3.0 : -3.0;
+    int pieces = 0;
+    for (double y = y0; step > 0 ? y <= y1 + 1e-9 : y >= y1 - 1e-9; y += step) {
+        pieces += static_cast<int>(finder.AddEdge({{centre - side, y}, {centre + side, y}}, Limits).size());
+    }
+    return pieces;
+}
+
+}  // namespace
+
+TEST(GapFinder, FacingEdgesFartherApartThanOneSeparation) {
+    // Line 1 north at easting 0 (swath -3..3), line 2 south at 6 + gap
+    // (swath 3 + gap .. 9 + gap): their facing edges are `gap` apart.
+    const struct {
+        double Gap;
+        int Gaps;
+        int Pieces;
+    } cases[] = {
+        {-1.0, 0, 0},  // overlapping
+        {0.0, 0, 0},   // touching
+        {0.9, 0, 0},   // within one separation
+        {1.5, 1, 60},  // 61 edges along 30 units: 60 pieces, one gap
+        {13.0, 0, 0},  // nothing within 12 units: the edge of the survey
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Gap);
+        GapFinder finder;
+        Walk(finder, 0.0, 0.0, 30.0);
+        finder.StartLine();
+        EXPECT_EQ(Walk(finder, 6.0 + c.Gap, 30.0, 0.0), c.Pieces);
+        EXPECT_EQ(finder.GapsFound(), c.Gaps);
+        EXPECT_EQ(finder.OpenGaps(), c.Gaps);
+    }
+
+    // The first piece spans from line 2's edge at easting 4.5 to line 1's at 3.
+    GapFinder finder;
+    Walk(finder, 0.0, 0.0, 30.0);
+    finder.StartLine();
+    Walk(finder, 7.5, 30.0, 0.0);
+    const GapQuad& first = finder.Pieces().front();
+    EXPECT_DOUBLE_EQ(first.Corner[0].X, 4.5);
+    EXPECT_DOUBLE_EQ(first.Corner[0].Y, 30.0);
+    EXPECT_DOUBLE_EQ(first.Corner[1].X, 3.0);
+    EXPECT_DOUBLE_EQ(first.Corner[2].X, 3.0);
+    EXPECT_DOUBLE_EQ(first.Corner[2].Y, 29.5);
+    EXPECT_DOUBLE_EQ(first.Corner[3].X, 4.5);
+}
+
+TEST(GapFinder, DistinctGapsAndTheInfillThatClosesThem) {
+    // Line 1 recorded in two parts (0..10 and 20..30), line 2 1.5 units too
+    // far: a gap beside each part, none between them (nothing faces there).
+    GapFinder finder;
+    Walk(finder, 0.0, 0.0, 10.0);
+    finder.StartLine();
+    Walk(finder, 0.0, 20.0, 30.0);
+    finder.StartLine();
+    EXPECT_EQ(Walk(finder, 7.5, 30.0, 0.0), 40);
+    EXPECT_EQ(finder.GapsFound(), 2);
+    EXPECT_EQ(finder.Pieces().front().Gap, 0);
+    EXPECT_EQ(finder.Pieces().back().Gap, 1);
+
+    // An infill line over the gap (swath 0.75..6.75) covers every piece.
+    finder.StartLine();
+    EXPECT_EQ(Walk(finder, 3.75, 0.0, 30.0), 0);
+    EXPECT_EQ(finder.GapsFound(), 2);
+    EXPECT_EQ(finder.OpenGaps(), 0);
+    EXPECT_TRUE(finder.Covered(0));
+
+    // A gap shorter than it is wide (one piece of 0.5) is no gap.
+    GapFinder shortGap;
+    Walk(shortGap, 0.0, 0.0, 0.5);
+    shortGap.StartLine();
+    EXPECT_EQ(Walk(shortGap, 7.5, 0.5, 0.0), 0);
+    EXPECT_EQ(shortGap.GapsFound(), 0);
+}
+
+TEST(GapFinder, ALineRecordedOnThroughItsTurnStillFindsTheLineBefore) {
+    // North at 0, east along the top to 7.5, south at 7.5, all one line:
+    // the first line's edges count once they lie 36 units behind on the path.
+    GapFinder finder;
+    Walk(finder, 0.0, 0.0, 30.0);
+    for (double x = 0.5; x <= 7.0; x += 0.5) finder.AddEdge({{x, 33.0}, {x, 27.0}}, Limits);
+    Walk(finder, 7.5, 30.0, 0.0);
+    EXPECT_EQ(finder.GapsFound(), 1);
+}

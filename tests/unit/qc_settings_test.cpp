@@ -1,0 +1,127 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "core/platform/memory_file_system.h"
+#include "core/qc/qc_dialog.h"
+#include "core/qc/qc_settings.h"
+#include "support/test_support.h"
+
+using namespace tesselog;
+
+namespace {
+const char Path[] = "C:\\ProgramData\\Brenvik\\Tesselog\\TESSELQC.INI";
+}
+
+TEST(QcSettingsFile, CreatedWithTheDefaultsBesideTheMainFile) {
+    EXPECT_EQ(QcSettingsPathBeside("C:\\ProgramData\\Brenvik\\Tesselog\\TESSELWIN.INI"), Path);
+    MemoryFileSystem fs;
+    QcSettings settings;
+    settings.FrozenSeconds = 99.0;
+    EXPECT_EQ(LoadOrCreateQcSettings(settings, fs, Path), QcFileOutcome::Created);
+    EXPECT_EQ(settings.FrozenSeconds, 10.0);
+    test::ExpectMatchesGolden("qc-default.ini", fs.Files[Path]);
+
+    fs.Files[Path] = "FrozenSeconds=30\r\n";
+    EXPECT_EQ(LoadOrCreateQcSettings(settings, fs, Path), QcFileOutcome::Loaded);
+    EXPECT_EQ(settings.FrozenSeconds, 30.0);
+    EXPECT_EQ(settings.NoiseRatio, 4.0);
+    EXPECT_EQ(fs.Files[Path], "FrozenSeconds=30\r\n");  // a read leaves the file as it is
+
+    MemoryFileSystem readOnly;
+    readOnly.ReadOnly = true;
+    EXPECT_EQ(LoadOrCreateQcSettings(settings, readOnly, Path), QcFileOutcome::Unreadable);
+    EXPECT_EQ(settings.FrozenSeconds, 10.0);
+}
+
+TEST(QcSettingsFile, ReadTolerantly) {
+    const struct {
+        const char* Text;
+        double FrozenSeconds;
+        int32_t FrozenOn;
+        double SaturationLow, SaturationHigh;
+        int32_t BatteryFirst, BatteryLast;
+    } cases[] = {
+        {"FrozenSeconds=20\r\nSensorFrozen=0\r\n", 20, 0, -999, 9999, 20, 10},
+        {"  frozenseconds = 20 \nSENSORFROZEN=0", 20, 0, -999, 9999, 20, 10},  // LF only, blanks, case
+        {"FrozenSeconds=abc\r\nSensorFrozen=2\r\n", 10, 1, -999, 9999, 20, 10},  // not a number, not a switch
+        {"FrozenSeconds=0.5\r\n", 10, 1, -999, 9999, 20, 10},                      // below its range
+        {"; FrozenSeconds=20\r\n# SensorFrozen=0\r\nNoSuchKey=3\r\n=5\r\n", 10, 1, -999, 9999, 20, 10},
+        {"SaturationLow=-50\r\nSaturationHigh=450.5\r\n", 10, 1, -50, 450.5, 20, 10},
+        {"SaturationHigh=-2000\r\n", 10, 1, -999, 9999, 20, 10},                   // below the low limit
+        {"BatteryFirstPercent=30\r\nBatteryLastPercent=15\r\n", 10, 1, -999, 9999, 30, 15},
+        {"BatteryFirstPercent=5\r\n", 10, 1, -999, 9999, 20, 10},                  // below the last warning
+        {"BatteryFirstPercent=12.5\r\n", 10, 1, -999, 9999, 20, 10},               // a whole number only
+        {"FrozenSeconds=20\r\nFrozenSeconds=40\r\n", 40, 1, -999, 9999, 20, 10},   // the last one counts
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Text);
+        QcSettings s = ParseQcSettingsFile(c.Text);
+        EXPECT_EQ(s.FrozenSeconds, c.FrozenSeconds);
+        EXPECT_EQ(s.FrozenOn, c.FrozenOn);
+        EXPECT_EQ(s.SaturationLow, c.SaturationLow);
+        EXPECT_EQ(s.SaturationHigh, c.SaturationHigh);
+        EXPECT_EQ(s.BatteryFirstPercent, c.BatteryFirst);
+        EXPECT_EQ(s.BatteryLastPercent, c.BatteryLast);
+    }
+
+    // Every value away from its default survives the file.
+    QcSettings changed;
+    changed.GapsOn = 0;
+    changed.SoundOn = 0;
+    changed.NoiseRatio = 6.25;
+    changed.DiskFloorMegabytes = 120.0;
+    changed.SpacingLimitMetres = 0.25;
+    changed.ClockToleranceSeconds = 1.5;
+    EXPECT_EQ(FormatQcSettingsFile(ParseQcSettingsFile(FormatQcSettingsFile(changed))),
+              FormatQcSettingsFile(changed));
+    EXPECT_NE(FormatQcSettingsFile(changed).find("NoiseRatio=6.25\r\n"), std::string::npos);
+}
+
+TEST(QcSettingsDialog, KeepsWhatIsNotANumberInRange) {
+    QcSettings settings;
+    DialogForm form = FieldWarningsForm(settings);
+    EXPECT_EQ(form.Edit(IDC_QC_FROZEN_SECONDS).Text, "10");
+    EXPECT_EQ(form.Edit(IDC_QC_SATURATION_HIGH).Text, "9999");
+    EXPECT_TRUE(form.Check(IDC_QC_GAPS_ON).Checked);
+
+    form.Check(IDC_QC_GAPS_ON).Checked = false;
+    form.Edit(IDC_QC_FROZEN_SECONDS).Text = "15";
+    form.Edit(IDC_QC_NOISE_RATIO).Text = "lots";     // kept at 4
+    form.Edit(IDC_QC_NOISE_WINDOW).Text = "60";      // beyond 10 s: kept at 5
+    form.Edit(IDC_QC_BATTERY_LAST).Text = "25";      // above the first warning: both kept
+    EXPECT_TRUE(StoreFieldWarnings(form, settings));
+    EXPECT_EQ(settings.GapsOn, 0);
+    EXPECT_EQ(settings.FrozenSeconds, 15.0);
+    EXPECT_EQ(settings.NoiseRatio, 4.0);
+    EXPECT_EQ(settings.NoiseWindowSeconds, 5.0);
+    EXPECT_EQ(settings.BatteryLastPercent, 10);
+    EXPECT_FALSE(StoreFieldWarnings(FieldWarningsForm(settings), settings));  // OK without a change
+}
+
+TEST(QcSettings, DefaultLimitsFromTheSeparationsInUse) {
+    const struct {
+        int32_t Consoles;
+        int32_t Type;  // of every console
+        double Unit, Console;
+        double Larger;
+    } arrays[] = {
+        {3, 1, 0.5, 1.0, 1.0},
+        {1, 1, 0.5, 2.0, 0.5},    // one two-sensor console: no console separation
+        {2, 0, 0.25, 0.75, 0.75}, // one-sensor consoles: no unit separation
+        {1, 0, 0.5, 0.75, 0.75},  // a single sensor: the larger stored one
+    };
+    for (const auto& a : arrays) {
+        Settings s;
+        s.ConsoleCount = a.Consoles;
+        for (int32_t& type : s.ConsoleType) type = a.Type;
+        s.UnitSensorSeparation = a.Unit;
+        s.ConsoleSeparation = a.Console;
+        s.RecomputeAll();
+        EXPECT_EQ(LargerSeparation(s), a.Larger);
+        QcSettings qc;
+        EXPECT_EQ(SpacingLimitMetres(qc, s), a.Larger);
+        qc.GapWidthMetres = 2.0;
+        EXPECT_EQ(GapWidthMetres(qc, s), 2.0);
+    }
+}

@@ -1,0 +1,156 @@
+// tesselog-field-check: the field warnings over the simulator's streams. A
+// quiet field of nine two-sensor consoles at the line rate for an hour, then
+// each fault of the simulator, with the time each warning took; the figures
+// behind the defaults of the warnings' settings (docs/decisions.md).
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "tools/common/command_line.h"
+#include "tools/sim/field_check.h"
+#include "tools/sim/options.h"
+
+using namespace tesselog;
+using namespace tesselog::sim;
+
+namespace {
+
+// Nine two-sensor consoles sending back to back, a 10 Hz GGA receiver, long
+// lines through a field of many buried features.
+const std::vector<std::string> FullLoad = {"--consoles", "9",  "--types",       "2",  "--rate",      "56",
+                                           "--gps-mode", "1",  "--gps-rate",    "10", "--lines",     "50",
+                                           "--line-length", "60", "--anomalies", "40"};
+
+struct FaultRun {
+    const char* Name;
+    std::vector<std::string> Options;  // after the full load's
+    double Seconds;
+    double FaultStart;
+    double FaultEnd;  // clears are timed from here; 0: the fault does not end
+    WarningKind Expected;
+    FieldCheckPlatform Platform;
+};
+
+bool ConfigOf(const std::vector<std::string>& options, uint64_t seed, SimConfig& config)
+{
+    std::vector<std::string> words = {"tesselog-sim", "--seed", std::to_string(seed)};
+    words.insert(words.end(), options.begin(), options.end());
+    std::vector<const char*> argv;
+    for (const std::string& w : words) {
+        argv.push_back(w.c_str());
+    }
+    ToolOptions parsed;
+    std::string error;
+    if (!ParseOptions(static_cast<int>(argv.size()), argv.data(), parsed, error)) {
+        std::fprintf(stderr, "tesselog-field-check: %s\n", error.c_str());
+        return false;
+    }
+    LimitRates(parsed.Sim);
+    config = parsed.Sim;
+    return true;
+}
+
+std::string Who(const FieldCheckEvent& e)
+{
+    return e.Text.empty() ? "?" : e.Text;
+}
+
+void PrintQuiet(const FieldCheckFigures& f, double seconds, uint64_t seed)
+{
+    std::printf("Quiet field, seed %llu, %.0f s: %ld readings, %ld fixes\n", static_cast<unsigned long long>(seed),
+                seconds, f.Readings, f.Fixes);
+    std::printf("  longest run within one step   %.2f s\n", f.LongestStillSeconds);
+    std::printf("  highest noise ratio           %.2f\n", f.HighestNoiseRatio);
+    std::printf("  readings from %.0f to %.0f, %d bad fields\n", f.LowestReading, f.HighestReading, f.BadFields);
+    int sensorEvents = 0;
+    for (const FieldCheckEvent& e : f.Events) {
+        sensorEvents += IsSensorWarning(e.Kind);
+        std::printf("  %8.1f s %s %s\n", e.Seconds, e.Onset ? "onset" : "clear", Who(e).c_str());
+    }
+    std::printf("  sensor warnings: %d\n\n", sensorEvents);
+}
+
+void PrintFault(const FaultRun& run, const FieldCheckFigures& f)
+{
+    double onset = -1.0, clear = -1.0;
+    int others = 0;
+    std::string text;
+    for (const FieldCheckEvent& e : f.Events) {
+        if (e.Kind == run.Expected && e.Onset && onset < 0.0) {
+            onset = e.Seconds;
+            text = e.Text;
+        } else if (e.Kind == run.Expected && !e.Onset && onset >= 0.0 && clear < 0.0) {
+            clear = e.Seconds;
+        } else if (e.Kind != run.Expected && e.Onset) {
+            ++others;
+        }
+    }
+    std::printf("| `%s` | ", run.Name);
+    if (onset < 0.0) {
+        std::printf("none | | |");
+    } else if (clear < 0.0 || run.FaultEnd <= 0.0) {
+        std::printf("%.1f s | \"%s\" | - |", onset - run.FaultStart, text.c_str());
+    } else {
+        std::printf("%.1f s | \"%s\" | %.1f s |", onset - run.FaultStart, text.c_str(), clear - run.FaultEnd);
+    }
+    std::printf(" %d |\n", others);
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    CLI::App app("The field warnings over the simulator's quiet field and each of its faults.", "tesselog-field-check");
+    double quietSeconds = 3600.0;
+    uint64_t seed = 1;
+    bool faultsOnly = false;
+    app.add_option("--quiet-seconds", quietSeconds, "length of the quiet run (default 3600)");
+    app.add_option("--seed", seed, "the simulator's seed (default 1)");
+    app.add_flag("--faults-only", faultsOnly, "skip the quiet run");
+    const int exit = ParseToolCommandLine(app, argc, argv);
+    if (exit >= 0) {
+        return exit;
+    }
+
+    const QcSettings defaults;
+    SimConfig config;
+    if (!faultsOnly) {
+        if (!ConfigOf(FullLoad, seed, config)) {
+            return 2;
+        }
+        PrintQuiet(RunFieldCheck(config, quietSeconds, defaults, FieldCheckPlatform()), quietSeconds, seed);
+    }
+
+    FieldCheckPlatform lowDisk;
+    lowDisk.DiskFreeBytes = 60ull * 1024 * 1024;
+    FieldCheckPlatform lowBattery;
+    lowBattery.BatteryPercent = 22;
+    lowBattery.BatteryPercentPerMinute = 1.0;
+    const std::vector<FaultRun> runs = {
+        {"--frozen 5@30+60", {"--frozen", "5@30+60"}, 120, 30, 90, WarningKind::SensorFrozen, {}},
+        {"--saturated 5@30+60", {"--saturated", "5@30+60"}, 120, 30, 90, WarningKind::SensorSaturated, {}},
+        {"--noisy 5@30+60x10", {"--noisy", "5@30+60x10"}, 120, 30, 90, WarningKind::SensorNoisy, {}},
+        {"--noisy 5@30+60x5", {"--noisy", "5@30+60x5"}, 120, 30, 90, WarningKind::SensorNoisy, {}},
+        {"--noisy 5@30+60x3", {"--noisy", "5@30+60x3"}, 120, 30, 90, WarningKind::SensorNoisy, {}},
+        {"--empty-field 3@30+60", {"--empty-field", "3@30+60"}, 120, 30, 90, WarningKind::SensorField, {}},
+        {"--garbled-field 3@30+60", {"--garbled-field", "3@30+60"}, 120, 30, 90, WarningKind::SensorField, {}},
+        {"--clock-offset 3", {"--clock-offset", "3"}, 60, 0, 0, WarningKind::ClockOffset, {}},
+        {"--clock-offset -1.5", {"--clock-offset", "-1.5"}, 60, 0, 0, WarningKind::ClockOffset, {}},
+        {"--rate 5 --speed-change 30:6", {"--rate", "5", "--speed-change", "30:6"}, 60, 30, 0, WarningKind::TooFast,
+         {}},
+        {"--wide-gap 1:2", {"--wide-gap", "1:2"}, 180, 80, 0, WarningKind::CoverageGaps, {}},
+        {"60 MB free", {}, 900, 0, 0, WarningKind::DiskSpace, lowDisk},
+        {"battery 22%, 1%/min", {}, 780, 0, 0, WarningKind::Battery, lowBattery},
+    };
+    std::printf("| Run | Warning after the fault began | Text | Cleared after it ended | Other onsets |\n"
+                "|---|---|---|---|---|\n");
+    for (const FaultRun& run : runs) {
+        std::vector<std::string> options = FullLoad;
+        options.insert(options.end(), run.Options.begin(), run.Options.end());
+        if (!ConfigOf(options, seed, config)) {
+            return 2;
+        }
+        PrintFault(run, RunFieldCheck(config, run.Seconds, defaults, run.Platform));
+    }
+    return 0;
+}
