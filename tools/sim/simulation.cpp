@@ -116,6 +116,7 @@ std::vector<std::string> LimitRates(SimConfig& config)
 Simulation::Simulation(const SimConfig& config)
     : config_(config),
       random_(config.Seed),
+      spikes_(config.Seed ^ 0x5350494b45ull),
       walker_(config.Area, config.Speed),
       field_(MakeField(config, random_)),
       gps_format_(FindGpsFormat(config.GpsMode)),
@@ -128,6 +129,12 @@ Simulation::Simulation(const SimConfig& config)
     }
     for (int i = 0; i < sensors; ++i) {
         balance_.push_back(random_.Uniform(-4.0, 4.0));
+    }
+    // Given offsets replace the balances after they were drawn, so that every
+    // later draw stays the same.
+    const std::vector<double>& offsets = config_.SensorOffsets;
+    for (size_t i = 0; i < balance_.size() && !offsets.empty(); ++i) {
+        if (offsets.size() == 1 || i < offsets.size()) balance_[i] = offsets[offsets.size() == 1 ? 0 : i];
     }
     for (size_t k = 0; k < config_.ConsoleSensors.size(); ++k) {
         const double rate = config_.ConsoleRates[k];
@@ -251,14 +258,18 @@ void Simulation::AppendNoiseBurst(std::string& out)
 
 void Simulation::MakeConsoleSentence(int console, double t, std::string& out)
 {
-    const WalkerState state = walker_.At(t);
+    const WalkerState state = walker_.At(t - config_.ReadingLag);
     const int sensors = config_.ConsoleSensors[console];
     int values[2] = {0, 0};
     for (int i = 0; i < sensors && i < 2; ++i) {
         const int sensor = first_sensor_[console] + i;
         double u = 0.0, v = 0.0;
         SensorPosition(state, sensor, u, v);
-        values[i] = static_cast<int>(std::lround(field_.Sample(u, v, balance_[sensor], random_)));
+        double value = field_.Sample(u, v, balance_[sensor], random_);
+        if (config_.SpikeRate > 0.0 && spikes_.Chance(config_.SpikeRate)) {
+            value += spikes_.Chance(0.5) ? config_.SpikeSize : -config_.SpikeSize;
+        }
+        values[i] = static_cast<int>(std::lround(value));
     }
     AppendPbar(out, values, sensors);
     AppendNoise(out);

@@ -75,6 +75,14 @@ struct SimConfig {
     bool GridFeet = false;                // the total station (mode 7) reports in feet
     GpsFaults Faults;
     double NoiseRate = 0.0;               // share of sentences followed by 1..8 noise bytes
+    // Processing test fields: every sensor's offset instead of its random
+    // balance; spikes of +-SpikeSize on a share SpikeRate of the readings
+    // (drawn from a generator of their own, so the other readings stay as
+    // they are); readings sent ReadingLag seconds after they were taken.
+    std::vector<double> SensorOffsets;
+    double SpikeRate = 0.0;
+    double SpikeSize = 0.0;
+    double ReadingLag = 0.0;
 };
 
 // Lowers every rate that its line cannot carry; one message per lowered rate.
@@ -135,6 +143,7 @@ private:
 
     SimConfig config_;
     Random random_;
+    Random spikes_;
     Walker walker_;
     FieldModel field_;
     const GpsFormat* gps_format_ = nullptr;
