@@ -165,4 +165,11 @@ std::string UtmProjectionText(int32_t zone, int32_t hemisphere, int32_t displayU
     return text;
 }
 
+std::string PictureAuxXml(const std::string& projection) {
+    std::string text = "<PAMDataset>\n  <SRS>";
+    AppendXmlText(text, projection);
+    text += "</SRS>\n</PAMDataset>\n";
+    return text;
+}
+
 }  // namespace tesselog

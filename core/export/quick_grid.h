@@ -64,4 +64,9 @@ bool WriteEsriAsciiGrid(File& file, const QuickGrid& grid);
 // hemisphere.
 std::string UtmProjectionText(int32_t zone, int32_t hemisphere, int32_t displayUnits);
 
+// The side file that gives a picture with a world file its coordinate
+// system in GDAL and QGIS (PICTURE.png.aux.xml), which read no .prj beside a
+// PNG: the projection text as the dataset's SRS.
+std::string PictureAuxXml(const std::string& projection);
+
 }  // namespace tesselog

@@ -66,7 +66,7 @@ CoordinateLabel DescribeCoordinates(const SurveyHeader& header, bool gps) {
     return label;
 }
 
-ReadingTableWriter::ReadingTableWriter(File* csv, File* xyz, const SurveyWalk& walk, std::string processing)
+ReadingTableWriter::ReadingTableWriter(File* csv, File* xyz, const TableFacts& walk, std::string processing)
     : walk_(walk), processing_(std::move(processing)) {
     if (csv != nullptr) csv_ = std::make_unique<TextBuffer>(*csv);
     if (xyz != nullptr) xyz_ = std::make_unique<TextBuffer>(*xyz);
@@ -147,92 +147,88 @@ void ReadingTableWriter::Write(const PositionedReading& r) {
         WriteHeaders();
     }
     ++rows_;
-    if (csv_) {
-        WriteCsvRow(r, csv_->Text());
-        if (started_) csv_->Row();
+    WriteRows(r);
+    if (started_) {
+        if (csv_) csv_->Row();
+        if (xyz_) xyz_->Row();
     }
+}
+
+// Each number is formatted once, into a field of its own, and both rows are
+// put together from the fields; no field is longer than 48 characters.
+namespace {
+
+struct Field {
+    char Text[48];
+    size_t Size = 0;
+};
+
+struct RowFields {
+    enum { Easting, Northing, Value, Sensor, Console, Session, Station, Time, Quality, MetreEasting, MetreNorthing,
+           Count };
+    Field F[Count];
+};
+
+void Put(Field& f, char* end) { f.Size = size_t(end - f.Text); }
+
+// The fields joined by `separator`, with the text fields (date and line,
+// as the format writes them) in their places, and a line end.
+void AppendRow(std::string& t, const RowFields& r, char separator, const std::string& date,
+               const std::string& line, bool quality, bool metres) {
+    char row[640];
+    char* p = row;
+    const auto field = [&p](const Field& f) { p = std::copy(f.Text, f.Text + f.Size, p); };
+    const auto text = [&p](const std::string& s) { p = std::copy(s.begin(), s.begin() + std::min<size_t>(s.size(), 64), p); };
+    for (int i = RowFields::Easting; i <= RowFields::Session; ++i) {
+        field(r.F[i]);
+        *p++ = separator;
+    }
+    text(date);
+    *p++ = separator;
+    text(line);
+    *p++ = separator;
+    field(r.F[RowFields::Station]);
+    *p++ = separator;
+    field(r.F[RowFields::Time]);
+    if (quality) {
+        *p++ = separator;
+        field(r.F[RowFields::Quality]);
+    }
+    if (metres) {
+        *p++ = separator;
+        field(r.F[RowFields::MetreEasting]);
+        *p++ = separator;
+        field(r.F[RowFields::MetreNorthing]);
+    }
+    *p++ = '\n';
+    t.append(row, size_t(p - row));
+}
+
+}  // namespace
+
+void ReadingTableWriter::WriteRows(const PositionedReading& r) {
+    RowFields f;
+    Put(f.F[RowFields::Easting], PutFixed(f.F[RowFields::Easting].Text, r.Easting, 3));
+    Put(f.F[RowFields::Northing], PutFixed(f.F[RowFields::Northing].Text, r.Northing, 3));
+    Put(f.F[RowFields::Value], PutTrimmed(f.F[RowFields::Value].Text, r.Value, 3));
+    Put(f.F[RowFields::Sensor], PutInt(f.F[RowFields::Sensor].Text, r.Sensor));
+    Put(f.F[RowFields::Console], PutInt(f.F[RowFields::Console].Text, r.Console));
+    Put(f.F[RowFields::Session], PutInt(f.F[RowFields::Session].Text, r.Session));
+    Put(f.F[RowFields::Station], PutTrimmed(f.F[RowFields::Station].Text, r.Station, 3));
+    Put(f.F[RowFields::Time], PutTimeOfDay(f.F[RowFields::Time].Text, r.TimeMs));
+    if (gps_) Put(f.F[RowFields::Quality], PutInt(f.F[RowFields::Quality].Text, r.Quality));
+    if (metres_) {
+        Put(f.F[RowFields::MetreEasting], PutFixed(f.F[RowFields::MetreEasting].Text, r.Easting * metresPerUnit_, 3));
+        Put(f.F[RowFields::MetreNorthing],
+            PutFixed(f.F[RowFields::MetreNorthing].Text, r.Northing * metresPerUnit_, 3));
+    }
+    static const std::string None;
+    if (csv_) AppendRow(csv_->Text(), f, ',', r.Day >= 0 ? DateText(r.Day) : None, LineText(r.Line, true), gps_, metres_);
     if (xyz_) {
-        WriteXyzRow(r, xyz_->Text());
-        if (started_) xyz_->Row();
+        // XYZ fields are never empty: "-" for a missing time.
+        if (r.TimeMs < 0) Put(f.F[RowFields::Time], std::copy_n("-", 1, f.F[RowFields::Time].Text));
+        AppendRow(xyz_->Text(), f, ' ', DateText(r.Day), LineText(r.Line, false), gps_, metres_);
     }
-}
-
-// Rows are built in a buffer of their own and added to the text at once;
-// no field is longer than 48 characters, a line name than 40.
-constexpr size_t RowRoom = 640;
-
-void ReadingTableWriter::WriteCsvRow(const PositionedReading& r, std::string& t) {
-    char row[RowRoom];
-    char* p = PutFixed(row, r.Easting, 3);
-    *p++ = ',';
-    p = PutFixed(p, r.Northing, 3);
-    *p++ = ',';
-    p = PutTrimmed(p, r.Value, 3);
-    *p++ = ',';
-    p = PutInt(p, r.Sensor);
-    *p++ = ',';
-    p = PutInt(p, r.Console);
-    *p++ = ',';
-    p = PutInt(p, r.Session);
-    *p++ = ',';
-    if (r.Day >= 0) p = PutText(p, DateText(r.Day));
-    *p++ = ',';
-    p = PutText(p, LineText(r.Line, true));
-    *p++ = ',';
-    p = PutTrimmed(p, r.Station, 3);
-    *p++ = ',';
-    p = PutTimeOfDay(p, r.TimeMs);
-    if (gps_) {
-        *p++ = ',';
-        p = PutInt(p, r.Quality);
-    }
-    if (metres_) {
-        *p++ = ',';
-        p = PutFixed(p, r.Easting * metresPerUnit_, 3);
-        *p++ = ',';
-        p = PutFixed(p, r.Northing * metresPerUnit_, 3);
-    }
-    *p++ = '\n';
-    t.append(row, size_t(p - row));
-}
-
-void ReadingTableWriter::WriteXyzRow(const PositionedReading& r, std::string& t) {
-    char row[RowRoom];
-    char* p = PutFixed(row, r.Easting, 3);
-    *p++ = ' ';
-    p = PutFixed(p, r.Northing, 3);
-    *p++ = ' ';
-    p = PutTrimmed(p, r.Value, 3);
-    *p++ = ' ';
-    p = PutInt(p, r.Sensor);
-    *p++ = ' ';
-    p = PutInt(p, r.Console);
-    *p++ = ' ';
-    p = PutInt(p, r.Session);
-    *p++ = ' ';
-    p = PutText(p, DateText(r.Day));
-    *p++ = ' ';
-    p = PutText(p, LineText(r.Line, false));
-    *p++ = ' ';
-    p = PutTrimmed(p, r.Station, 3);
-    *p++ = ' ';
-    if (r.TimeMs >= 0) {
-        p = PutTimeOfDay(p, r.TimeMs);
-    } else {
-        *p++ = '-';
-    }
-    if (gps_) {
-        *p++ = ' ';
-        p = PutInt(p, r.Quality);
-    }
-    if (metres_) {
-        *p++ = ' ';
-        p = PutFixed(p, r.Easting * metresPerUnit_, 3);
-        *p++ = ' ';
-        p = PutFixed(p, r.Northing * metresPerUnit_, 3);
-    }
-    *p++ = '\n';
-    t.append(row, size_t(p - row));
 }
 
 bool ReadingTableWriter::Finish() {

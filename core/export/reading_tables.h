@@ -49,7 +49,7 @@ inline CoordinateLabel DescribeCoordinates(const SurveyHeader& header) {
 // was done to the values and goes into both headers.
 class ReadingTableWriter {
 public:
-    ReadingTableWriter(File* csv, File* xyz, const SurveyWalk& walk, std::string processing = {});
+    ReadingTableWriter(File* csv, File* xyz, const TableFacts& walk, std::string processing = {});
 
     void Write(const PositionedReading& reading);
     // Flushes both; false when a write failed.
@@ -60,12 +60,11 @@ public:
 
 private:
     void WriteHeaders();
-    void WriteCsvRow(const PositionedReading& r, std::string& t);
-    void WriteXyzRow(const PositionedReading& r, std::string& t);
+    void WriteRows(const PositionedReading& r);
     const std::string& LineText(int32_t line, bool csv);
     const std::string& DateText(int32_t day);
 
-    const SurveyWalk& walk_;
+    const TableFacts& walk_;
     std::string processing_;
     std::unique_ptr<TextBuffer> csv_;
     std::unique_ptr<TextBuffer> xyz_;

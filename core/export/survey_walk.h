@@ -135,6 +135,17 @@ struct TimedEdge {
     SwathEdge Edge;
 };
 
+// What the tables need of a walk beside the readings: the latest header,
+// the first session's kind and the line blocks so far. The walk answers
+// itself; a copy taken between readings answers on another thread.
+class TableFacts {
+public:
+    virtual ~TableFacts() = default;
+    virtual const SurveyHeader& Header() const = 0;
+    virtual bool FirstSessionHasGps() const = 0;
+    virtual const std::vector<SurveyLine>& Lines() const = 0;
+};
+
 class SurveySink {
 public:
     virtual ~SurveySink() = default;
@@ -145,7 +156,7 @@ public:
     virtual void Break(const BreakEvent&) {}
 };
 
-class SurveyWalk {
+class SurveyWalk : public TableFacts {
 public:
     explicit SurveyWalk(SurveySink& sink, const LocalGridOptions& local = {}) : sink_(sink), placer_(local) {}
 
@@ -153,11 +164,11 @@ public:
     // The end of the file: pending readings go out unpositioned.
     void Finish();
 
-    const SurveyHeader& Header() const { return header_; }
+    const SurveyHeader& Header() const override { return header_; }
     // The first header's set-up: the one the tables' columns follow.
-    bool FirstSessionHasGps() const { return firstGpsInput_; }
+    bool FirstSessionHasGps() const override { return firstGpsInput_; }
     int32_t Sessions() const { return session_; }
-    const std::vector<SurveyLine>& Lines() const { return lines_; }
+    const std::vector<SurveyLine>& Lines() const override { return lines_; }
     // Every edge with its time, in file order (runs and lines as recorded).
     const std::vector<TimedEdge>& Timeline() const { return timeline_; }
     // Where each sensor lies across the edge (0 left end .. 1 right end),

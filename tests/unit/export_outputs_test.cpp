@@ -160,6 +160,8 @@ TEST(ExportGrid, EsriTextAndProjection) {
     }
     EXPECT_EQ(UtmProjectionText(0, 1, 0), "");
     EXPECT_EQ(UtmProjectionText(31, 0, 0), "");
+    // GDAL and QGIS take a PNG's coordinate system from its .aux.xml.
+    EXPECT_EQ(PictureAuxXml("PROJCS[\"A&B\"]"), "<PAMDataset>\n  <SRS>PROJCS[&quot;A&amp;B&quot;]</SRS>\n</PAMDataset>\n");
 }
 
 TEST(ExportPicture, ColourClassesAsTheMapColoursReadings) {

@@ -29,6 +29,7 @@
 #include "core/gps/coordinates.h"
 #include "tools/common/command_line.h"
 #include "tools/export/output_files.h"
+#include "tools/export/table_thread.h"
 
 namespace {
 
@@ -51,7 +52,8 @@ const char Description[] =
     "  PREFIX.asc, PREFIX.prj  the readings gridded (ESRI ASCII grid, WGS 84 /\n"
     "      UTM zone of the file in the display unit).\n"
     "  PREFIX.png, PREFIX-grey.png  the grid as a map in the 50 map colours and\n"
-    "      in greys, each with its world file (.pgw) and .prj.\n"
+    "      in greys, each with its world file (.pgw) and, for UTM, its coordinate\n"
+    "      system for GDAL and QGIS (.png.aux.xml).\n"
     "  PREFIX-processed.*  with --lag, --despike, --destripe or --clip: the grid\n"
     "      and pictures of the processed readings (the raw ones stay as they are),\n"
     "      and with --processed-tables the tables too.\n";
@@ -117,14 +119,14 @@ PointInfo InfoOf(const PositionedReading& r) {
 class ExportSink : public SurveySink {
 public:
     const SurveyWalk* Walk = nullptr;
-    ReadingTableWriter* Tables = nullptr;
+    TableThread* Tables = nullptr;
     LineReport* Report = nullptr;
     std::vector<GridPoint>* Points = nullptr;
     std::vector<PointInfo>* Infos = nullptr;  // only when the readings are processed
     TrackCollector Track;
 
     void Reading(const PositionedReading& r) override {
-        if (Tables != nullptr) Tables->Write(r);
+        if (Tables != nullptr) Tables->Add(r, *Walk);
         if (Report != nullptr) Report->Reading(r);
         if (Points != nullptr && r.Positioned && r.Local != Walk->FirstSessionHasGps()) {
             Points->push_back({r.Easting, r.Northing, static_cast<float>(r.Value)});
@@ -325,9 +327,10 @@ int WritePictures(OutputFiles& out, Summary& summary, const Options& o, const st
             AssemblePng(image, PicturePalette(grey ? PictureColours::Grey : PictureColours::Map), pixels, texts);
         if (png.empty() || !out.WriteAll(name + ".png", std::string(png.begin(), png.end()))) return 2;
         if (!out.WriteAll(name + ".pgw", WorldFileText(grid, layout))) return 2;
-        if (grey && !prj.empty() && !out.WriteAll(name + ".prj", prj)) return 2;
-        summary.Add("wrote %s.png with %s.pgw (%s, scale %g .. %g %s)", name.c_str(), name.c_str(),
-                    grey ? "greys" : "map colours", scale.Min, scale.Max, o.ValueUnit.c_str());
+        if (!prj.empty() && !out.WriteAll(name + ".png.aux.xml", PictureAuxXml(prj.substr(0, prj.size() - 1)))) return 2;
+        summary.Add("wrote %s.png with %s.pgw%s (%s, scale %g .. %g %s)", name.c_str(), name.c_str(),
+                    prj.empty() ? "" : " and .png.aux.xml", grey ? "greys" : "map colours", scale.Min, scale.Max,
+                    o.ValueUnit.c_str());
     }
     return 0;
 }
@@ -420,54 +423,14 @@ int WriteProcessedTables(OutputFiles& out, Summary& summary, const Options& o, c
     return 0;
 }
 
-// The tables on a thread of their own, from a walk of their own: the same
-// file walked twice gives the same readings, and nothing is shared.
-struct TablesJob {
-    std::unique_ptr<File> Csv, Xyz;
-    int Status = 0;
-    bool Written = false;
-    int64_t Rows = 0;
-    int64_t OtherSystem = 0;
-};
-
-class TablesSink : public SurveySink {
-public:
-    ReadingTableWriter* Tables = nullptr;
-    void Reading(const PositionedReading& r) override { Tables->Write(r); }
-};
-
-void WriteTables(const Options& o, TablesJob& job) {
-    TablesSink sink;
-    SurveyWalk walk(sink, o.Local);
-    ReadingTableWriter tables(job.Csv.get(), job.Xyz.get(), walk);
-    sink.Tables = &tables;
-    job.Status = WalkFile(o, walk, "tables", false).Status;
-    job.Written = job.Status == 0 && tables.Finish();
-    job.Rows = tables.Rows();
-    job.OtherSystem = tables.OtherSystemRows();
-    job.Csv.reset();
-    job.Xyz.reset();
-}
-
 int Run(const Options& o) {
     OutputFiles out;
-    // The CSV and the XYZ each on a thread and a walk of their own.
-    TablesJob jobs[2];
-    if (Wanted(o, "csv") && !(jobs[0].Csv = out.Create(o.Prefix + ".csv"))) return 2;
-    if (Wanted(o, "xyz") && !(jobs[1].Xyz = out.Create(o.Prefix + ".xyz"))) return 2;
-    std::thread threads[2];
-    for (int i = 0; i < 2; ++i) {
-        if (jobs[i].Csv || jobs[i].Xyz) threads[i] = std::thread(WriteTables, std::cref(o), std::ref(jobs[i]));
-    }
-    struct Joiner {
-        std::thread* Threads;
-        void Join() {
-            for (int i = 0; i < 2; ++i) {
-                if (Threads[i].joinable()) Threads[i].join();
-            }
-        }
-        ~Joiner() { Join(); }
-    } joiner{threads};
+    std::unique_ptr<File> csv, xyz;
+    if (Wanted(o, "csv") && !(csv = out.Create(o.Prefix + ".csv"))) return 2;
+    if (Wanted(o, "xyz") && !(xyz = out.Create(o.Prefix + ".xyz"))) return 2;
+    // The tables are written on a thread of their own while the walk goes on.
+    std::unique_ptr<TableThread> tables;
+    if (csv || xyz) tables = std::make_unique<TableThread>(std::move(csv), std::move(xyz));
 
     ExportSink sink;
     SurveyWalk walk(sink, o.Local);
@@ -483,6 +446,7 @@ int Run(const Options& o) {
     std::vector<PointInfo> infos;
     const bool gridding = Wanted(o, "grid") || Wanted(o, "png");
     sink.Walk = &walk;
+    sink.Tables = tables.get();
     if (Wanted(o, "report")) sink.Report = &report;
     if (gridding) {
         // Room for two readings a record: the pages are touched only as they fill.
@@ -542,23 +506,22 @@ int Run(const Options& o) {
         }
     }
     if (status != 0) return status;
-    joiner.Join();
-    Summary tables;
-    for (int i = 0; i < 2; ++i) {
-        const TablesJob& job = jobs[i];
-        if (!Wanted(o, i == 0 ? "csv" : "xyz")) continue;
-        if (job.Status != 0 || !job.Written) {
-            std::fprintf(stderr, "tesselog-export: writing %s.%s failed\n", o.Prefix.c_str(), i == 0 ? "csv" : "xyz");
+    if (tables) {
+        if (!tables->Finish(walk)) {
+            std::fprintf(stderr, "tesselog-export: writing the tables failed\n");
             return 2;
         }
-        tables.Add("wrote %s.%s (%lld rows)", o.Prefix.c_str(), i == 0 ? "csv" : "xyz", static_cast<long long>(job.Rows));
-        if (job.OtherSystem > 0 && tables.Lines.size() == 1) {
-            tables.Add("left out of the tables and the grid: %lld readings of sessions %s, whose places are in "
-                       "another coordinate system", static_cast<long long>(job.OtherSystem),
-                       walk.FirstSessionHasGps() ? "recorded without GPS" : "recorded with GPS");
+        Summary written;
+        for (const char* kind : {"csv", "xyz"}) {
+            if (Wanted(o, kind)) written.Add("wrote %s.%s (%lld rows)", o.Prefix.c_str(), kind, static_cast<long long>(tables->Rows()));
         }
+        if (tables->OtherSystemRows() > 0) {
+            written.Add("left out of the tables and the grid: %lld readings of sessions %s, whose places are in "
+                        "another coordinate system", static_cast<long long>(tables->OtherSystemRows()),
+                        walk.FirstSessionHasGps() ? "recorded without GPS" : "recorded with GPS");
+        }
+        summary.Lines.insert(summary.Lines.begin() + long(tablesAt), written.Lines.begin(), written.Lines.end());
     }
-    summary.Lines.insert(summary.Lines.begin() + long(tablesAt), tables.Lines.begin(), tables.Lines.end());
     if (!out.Commit()) return 2;
     for (const std::string& line : summary.Lines) std::printf("%s\n", line.c_str());
     if (!table.empty()) std::printf("%s", table.c_str());
