@@ -2,7 +2,7 @@
 """Checks what tesselog-export wrote against a survey whose truth is known.
 
     check_export.py PREFIX [--capture CAPTURE] [--epsg N] [--field FIELD.txt]
-                    [--separations S1,S2,...] [--cell C] [--walk L,SPACING,SPEED,START]
+                    [--separations S1,S2,...] [--cell C] [--walk L,SPACING,SPEED,START,INTERVAL]
                     [--stripe SENSOR] [--spikes CLEAN_PREFIX,SIZE] [--lag SPEED,LAG]
                     [--proj EPSG,PROJ_UNITS] [--world]
 
@@ -21,19 +21,21 @@ modules. Checked:
     that the survey walked over has the highest grid cell within 3 m of it
     within two cells of its centre (PREFIX.asc, cell size --cell);
   - with --walk (a survey without GPS: lines of length L, SPACING apart,
-    zig-zag at SPEED from the simulator's time START s, the local grid's
-    first line at easting SPACING): every reading lies within half a station
-    interval (SPEED x the console rate's period, given as the 5th value) of
-    where the simulator's walk had its sensor when it was read;
+    zig-zag at SPEED, the simulator's time 0 at START seconds of the day, the
+    local grid's easting the walk's across and its northing the walk's
+    along): every reading lies within half a station INTERVAL of where the
+    simulator's walk had its sensor when it was read;
   - with --stripe S: sensor S's stripe in the grid (the median of its cells
     against the median of the other sensors' cells) before and after
     destriping (PREFIX.asc, PREFIX-processed.asc);
   - with --spikes: the rows of CLEAN_PREFIX.csv (the same survey without
     spikes) against PREFIX.csv (with them) and PREFIX-processed.csv
-    (despiked): every spike gone, every feature's highest reading within 1%;
-  - with --lag: the along-track place of each feature's peak on lines
-    walked north against lines walked south, raw (2 x SPEED x LAG apart) and
-    in PREFIX-processed.csv (lag corrected: within 0.1 m);
+    (despiked): every spike gone, and the highest reading of each sensor on
+    each pass along a line (the features' peaks) within 1%;
+  - with --lag (and --field): the along-track place of each strong feature's
+    peak on passes walked north against passes walked south, raw (2 x SPEED x
+    LAG apart, within 0.1) and in PREFIX-processed.csv (lag corrected: within
+    0.1 m of each other);
   - with --proj: the metre columns of a sensor at the antenna lie on the
     track that PROJ's cs2cs projects from the GeoJSON's longitudes and
     latitudes into EPSG, within 1 mm; the display-unit columns likewise with

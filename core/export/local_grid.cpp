@@ -35,13 +35,13 @@ bool NumberOf(const std::string& text, double& value) {
 
 }  // namespace
 
-void LocalGridPlacer::SetArray(const SensorTables& sensors, double unitsPerMetre) {
-    sensorCount_ = std::clamp(sensors.SensorCount, 0, MaxSensors);
-    const double width = sensorCount_ > 0 ? sensors.SensorPosition[sensorCount_ - 1] : 0.0;
+void LocalGridPlacer::SetArray(const LocalArray& array, double unitsPerMetre) {
+    sensorCount_ = std::clamp(array.SensorCount, 0, MaxSensors);
+    const double width = sensorCount_ > 0 ? array.Position[sensorCount_ - 1] : 0.0;
     for (int32_t k = 0; k < MaxSensors; ++k) {
-        offset_[k] = k < sensorCount_ ? (sensors.SensorPosition[k] - width / 2) * unitsPerMetre : 0.0;
+        offset_[k] = k < sensorCount_ ? (array.Position[k] - width / 2) * unitsPerMetre : 0.0;
     }
-    stripWidth_ = (width + sensors.MinSeparation) * unitsPerMetre;
+    stripWidth_ = (width + array.MinSeparation) * unitsPerMetre;
     if (!(stripWidth_ > 0.0) || !std::isfinite(stripWidth_)) stripWidth_ = unitsPerMetre;
     halfWidth_ = stripWidth_ / 2;
 }

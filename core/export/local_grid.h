@@ -36,10 +36,19 @@
 #include <utility>
 #include <vector>
 
-#include "core/logscreen/logging_session.h"
 #include "core/map/swath.h"
+#include "core/settings/settings.h"
 
 namespace tesselog {
+
+// The array across the walking direction: each sensor's place from the
+// first sensor (metres, sensor 1 first) and the smaller separation, which is
+// the width of a sensor's strip.
+struct LocalArray {
+    int32_t SensorCount = 0;
+    double Position[MaxSensors] = {};
+    double MinSeparation = 0.0;
+};
 
 struct LocalGridOptions {
     double LineSpacing = 0.0;  // above 0: every line at its rank times this spacing
@@ -64,8 +73,8 @@ class LocalGridPlacer {
 public:
     explicit LocalGridPlacer(const LocalGridOptions& options = {}) : options_(options) {}
 
-    // The array of the session: the sensor tables and the display unit per metre.
-    void SetArray(const SensorTables& sensors, double unitsPerMetre);
+    // The array of the session and the display unit per metre.
+    void SetArray(const LocalArray& array, double unitsPerMetre);
     // A line block. The stretch must have been placed before.
     void StartLine(const std::string& name, int32_t direction, double increment);
     void Add(const LocalItem& item) { items_.push_back(item); }

@@ -156,17 +156,25 @@ void SurveyWalk::TakeHeader(const DataItem& item) {
     case 4:
         header_.Geometry.UnitSensorSeparation = item.value.value;
         header_.Geometry.ConsoleSeparation = item.value2.value;
-        header_.Sensors = BuildSensorTables(header_.Geometry);
-        placer_.SetArray(header_.Sensors, MetresToDisplayUnits(1.0, header_.DisplayUnits));
-        if (session_ >= 1) {
-            across_.resize(size_t(session_));
-            across_[size_t(session_) - 1].assign(MaxSensors, 0.5);
-            for (int32_t k = 0; k < header_.Sensors.SensorCount && k < MaxSensors; ++k)
-                across_[size_t(session_) - 1][size_t(k)] = AcrossOf(k);
-        }
+        TakeArray();
         break;
     default: break;
     }
+}
+
+// The session's sensors: for the local grid, and where each lies across an edge.
+void SurveyWalk::TakeArray() {
+    header_.Sensors = BuildSensorTables(header_.Geometry);
+    LocalArray array;
+    array.SensorCount = header_.Sensors.SensorCount;
+    std::copy(std::begin(header_.Sensors.SensorPosition), std::end(header_.Sensors.SensorPosition), array.Position);
+    array.MinSeparation = header_.Sensors.MinSeparation;
+    placer_.SetArray(array, MetresToDisplayUnits(1.0, header_.DisplayUnits));
+    if (session_ < 1) return;
+    across_.resize(size_t(session_));
+    across_[size_t(session_) - 1].assign(MaxSensors, 0.5);
+    for (int32_t k = 0; k < header_.Sensors.SensorCount && k < MaxSensors; ++k)
+        across_[size_t(session_) - 1][size_t(k)] = AcrossOf(k);
 }
 
 void SurveyWalk::TakeReading(const DataItem& item) {

@@ -183,6 +183,7 @@ private:
         int32_t SensorIndex = 0;
     };
     void TakeHeader(const DataItem& item);
+    void TakeArray();
     void TakeLine(const DataItem& item);
     void TakeClock(const DataItem& item);
     void TakeReading(const DataItem& item);

@@ -423,6 +423,84 @@ int WriteProcessedTables(OutputFiles& out, Summary& summary, const Options& o, c
     return 0;
 }
 
+GpsMask MaskOf(const Options& o) {
+    GpsMask mask;
+    if (o.Mask.size() == 1) mask.On = false;
+    if (o.Mask.size() == 3) {
+        mask.MinQuality = std::stoi(o.Mask[0]);
+        mask.MinSatellites = std::stoi(o.Mask[1]);
+        mask.MaxDilution = std::stod(o.Mask[2]);
+    }
+    return mask;
+}
+
+// Room for two readings a record: the pages are touched only as they fill.
+void CollectPoints(const Options& o, ExportSink& sink, std::vector<GridPoint>& points, std::vector<PointInfo>& infos) {
+    const size_t most = size_t(std::min<uint64_t>(FileSize(o.Path) / RecordLength * 2, uint64_t(1) << 28));
+    points.reserve(most);
+    PreferLargePages(points.data(), most * sizeof(GridPoint));
+    sink.Points = &points;
+    if (o.Steps.Any()) {
+        infos.reserve(most);
+        PreferLargePages(infos.data(), most * sizeof(PointInfo));
+        sink.Infos = &infos;
+    }
+}
+
+void WarnIfDamaged(const Options& o, const WalkResult& walked) {
+    const uint64_t whole = walked.Records * RecordLength;
+    if (whole >= walked.Size) return;
+    std::fprintf(stderr, "tesselog-export: warning: %s is damaged at byte offset %llu (%s): exported up to its "
+                         "last whole record, record %llu, which ends at byte %llu of %llu\n",
+                 o.Path.c_str(), static_cast<unsigned long long>(walked.Problem.offset), walked.Problem.reason.c_str(),
+                 static_cast<unsigned long long>(walked.Records), static_cast<unsigned long long>(whole),
+                 static_cast<unsigned long long>(walked.Size));
+}
+
+// The raw grid and pictures, then the processed ones.
+int WriteGrids(OutputFiles& out, Summary& summary, const Options& o, const SurveyWalk& walk,
+               std::vector<GridPoint>& points, const std::vector<PointInfo>& infos) {
+    if (points.empty()) {
+        if (!o.Only.empty()) {
+            std::fprintf(stderr, "tesselog-export: no grid: no placed readings\n");
+            return 1;
+        }
+        summary.Add("no grid or picture: no placed readings");
+        return 0;
+    }
+    int status = BuildAndWriteGrid(out, summary, o, o.Prefix, walk, points, std::string());
+    if (status != 0 || !o.Steps.Any()) return status;
+    const std::string processing = o.Steps.Describe(o.ValueUnit);
+    const ProcessingCounts counts = ApplyProcessing(points, infos, o.Steps, walk);
+    status = BuildAndWriteGrid(out, summary, o, o.Prefix + "-processed", walk, points, processing);
+    summary.Add("processed: %s (%lld readings placed again, %lld spikes replaced, %lld values clipped)",
+                processing.c_str(), static_cast<long long>(counts.Moved), static_cast<long long>(counts.Spikes),
+                static_cast<long long>(counts.Clipped));
+    if (status == 0 && o.ProcessedTables) status = WriteProcessedTables(out, summary, o, points, processing);
+    return status;
+}
+
+// The table thread's end, and its lines of the summary at `at`.
+int FinishTables(TableThread& tables, Summary& summary, size_t at, const Options& o, const SurveyWalk& walk) {
+    if (!tables.Finish(walk)) {
+        std::fprintf(stderr, "tesselog-export: writing the tables failed\n");
+        return 2;
+    }
+    Summary written;
+    for (const char* kind : {"csv", "xyz"}) {
+        if (Wanted(o, kind)) {
+            written.Add("wrote %s.%s (%lld rows)", o.Prefix.c_str(), kind, static_cast<long long>(tables.Rows()));
+        }
+    }
+    if (tables.OtherSystemRows() > 0) {
+        written.Add("left out of the tables and the grid: %lld readings of sessions %s, whose places are in "
+                    "another coordinate system", static_cast<long long>(tables.OtherSystemRows()),
+                    walk.FirstSessionHasGps() ? "recorded without GPS" : "recorded with GPS");
+    }
+    summary.Lines.insert(summary.Lines.begin() + long(at), written.Lines.begin(), written.Lines.end());
+    return 0;
+}
+
 int Run(const Options& o) {
     OutputFiles out;
     std::unique_ptr<File> csv, xyz;
@@ -434,47 +512,20 @@ int Run(const Options& o) {
 
     ExportSink sink;
     SurveyWalk walk(sink, o.Local);
-    GpsMask mask;
-    if (o.Mask.size() == 1) mask.On = false;
-    if (o.Mask.size() == 3) {
-        mask.MinQuality = std::stoi(o.Mask[0]);
-        mask.MinSatellites = std::stoi(o.Mask[1]);
-        mask.MaxDilution = std::stod(o.Mask[2]);
-    }
-    LineReport report(walk, mask, nullptr);
+    LineReport report(walk, MaskOf(o), nullptr);
     std::vector<GridPoint> points;
     std::vector<PointInfo> infos;
     const bool gridding = Wanted(o, "grid") || Wanted(o, "png");
     sink.Walk = &walk;
     sink.Tables = tables.get();
     if (Wanted(o, "report")) sink.Report = &report;
-    if (gridding) {
-        // Room for two readings a record: the pages are touched only as they fill.
-        const size_t most = size_t(std::min<uint64_t>(FileSize(o.Path) / RecordLength * 2, uint64_t(1) << 28));
-        points.reserve(most);
-        PreferLargePages(points.data(), most * sizeof(GridPoint));
-        sink.Points = &points;
-        if (o.Steps.Any()) {
-            infos.reserve(most);
-            PreferLargePages(infos.data(), most * sizeof(PointInfo));
-            sink.Infos = &infos;
-        }
-    }
+    if (gridding) CollectPoints(o, sink, points, infos);
 
     const WalkResult walked = WalkFile(o, walk, "reading");
     if (walked.Status != 0) return walked.Status;
+    WarnIfDamaged(o, walked);
     Summary summary;
-    const uint64_t whole = walked.Records * RecordLength;
-    if (whole < walked.Size) {
-        std::fprintf(stderr, "tesselog-export: warning: %s is damaged at byte offset %llu (%s): exported up to its "
-                             "last whole record, record %llu, which ends at byte %llu of %llu\n",
-                     o.Path.c_str(), static_cast<unsigned long long>(walked.Problem.offset),
-                     walked.Problem.reason.c_str(), static_cast<unsigned long long>(walked.Records),
-                     static_cast<unsigned long long>(whole), static_cast<unsigned long long>(walked.Size));
-    }
-
-    const SurveyHeader& h = walk.Header();
-    const CoordinateLabel label = DescribeCoordinates(h, walk.FirstSessionHasGps());
+    const CoordinateLabel label = DescribeCoordinates(walk.Header(), walk.FirstSessionHasGps());
     summary.Add("%s: %llu records, %d sessions, %lld readings placed, %lld without a place", o.Path.c_str(),
                 static_cast<unsigned long long>(walked.Records), walk.Sessions(),
                 static_cast<long long>(walk.PositionedCount()), static_cast<long long>(walk.UnpositionedCount()));
@@ -485,43 +536,9 @@ int Run(const Options& o) {
     int status = 0;
     if (Wanted(o, "report")) status = WriteReport(out, summary, o, report, label.Unit, table);
     if (status == 0 && (Wanted(o, "track") || Wanted(o, "kml"))) status = WriteTrack(out, summary, o, walk, sink.Track);
-    if (status == 0 && gridding) {
-        if (points.empty()) {
-            if (!o.Only.empty()) {
-                std::fprintf(stderr, "tesselog-export: no grid: no placed readings\n");
-                return 1;
-            }
-            summary.Add("no grid or picture: no placed readings");
-        } else {
-            status = BuildAndWriteGrid(out, summary, o, o.Prefix, walk, points, std::string());
-            if (status == 0 && o.Steps.Any()) {
-                const std::string processing = o.Steps.Describe(o.ValueUnit);
-                const ProcessingCounts counts = ApplyProcessing(points, infos, o.Steps, walk);
-                status = BuildAndWriteGrid(out, summary, o, o.Prefix + "-processed", walk, points, processing);
-                summary.Add("processed: %s (%lld readings placed again, %lld spikes replaced, %lld values clipped)",
-                            processing.c_str(), static_cast<long long>(counts.Moved),
-                            static_cast<long long>(counts.Spikes), static_cast<long long>(counts.Clipped));
-                if (status == 0 && o.ProcessedTables) status = WriteProcessedTables(out, summary, o, points, processing);
-            }
-        }
-    }
+    if (status == 0 && gridding) status = WriteGrids(out, summary, o, walk, points, infos);
+    if (status == 0 && tables) status = FinishTables(*tables, summary, tablesAt, o, walk);
     if (status != 0) return status;
-    if (tables) {
-        if (!tables->Finish(walk)) {
-            std::fprintf(stderr, "tesselog-export: writing the tables failed\n");
-            return 2;
-        }
-        Summary written;
-        for (const char* kind : {"csv", "xyz"}) {
-            if (Wanted(o, kind)) written.Add("wrote %s.%s (%lld rows)", o.Prefix.c_str(), kind, static_cast<long long>(tables->Rows()));
-        }
-        if (tables->OtherSystemRows() > 0) {
-            written.Add("left out of the tables and the grid: %lld readings of sessions %s, whose places are in "
-                        "another coordinate system", static_cast<long long>(tables->OtherSystemRows()),
-                        walk.FirstSessionHasGps() ? "recorded without GPS" : "recorded with GPS");
-        }
-        summary.Lines.insert(summary.Lines.begin() + long(tablesAt), written.Lines.begin(), written.Lines.end());
-    }
     if (!out.Commit()) return 2;
     for (const std::string& line : summary.Lines) std::printf("%s\n", line.c_str());
     if (!table.empty()) std::printf("%s", table.c_str());
