@@ -1,17 +1,19 @@
 #!/usr/bin/env python3
 """Checks what tesselog-export wrote against a survey whose truth is known.
 
-    check_export.py PREFIX --capture CAPTURE [--epsg N] [--field FIELD.txt] [--cell C]
-                    [--dump TESSELOG-DUMP --file FILE.mgr
-                     (--behind Y --places X1,X2,... | --antenna-track)]
+    check_export.py PREFIX [--capture CAPTURE] [--epsg N] [--field FIELD.txt]
+                    [--cell C] [--walk L,SPACING,SPEED,START,INTERVAL]
+                    [--dump TESSELOG-DUMP --file FILE.mgr (--behind Y --places X1,X2,... | --antenna-track)]
+                    [--stripe SENSOR] [--spikes CLEAN_PREFIX,SIZE] [--lag SPEED,LAG]
+                    [--proj EPSG,PROJ_UNITS] [--world]
 
 PREFIX.csv, PREFIX.xyz and PREFIX.geojson are read with Python's csv and json
 modules. Checked:
-  - the CSV has its header row naming the EPSG code, and every row holds
-    numbers where numbers belong, a sensor 1..18, a console 1..9 and a time
-    of day; the XYZ holds the same rows;
-  - every vertex of the GeoJSON track lies within a metre of a position that
-    the simulator sent (CAPTURE.gps.raw, the simulator's walk);
+  - the CSV has its header row naming the coordinate system, and every row
+    holds numbers where numbers belong, a sensor 1..18, a console 1..9, a
+    session, a date and a time of day; the XYZ holds the same rows;
+  - with --capture: every vertex of the GeoJSON track and of the KML lies
+    within a metre of a position that the simulator sent;
   - with --behind and --places (one straight line; metres, the sensors' true
     places: Y behind the antenna, X1.. to its right): every reading lies
     where its sensor was on the step the antenna walked while it was taken
@@ -24,7 +26,30 @@ modules. Checked:
     on its fix's antenna position, within 0.01 m;
   - with --field (tesselog-sim --field-out): every strong positive feature
     that the survey walked over has the highest grid cell within 3 m of it
-    within two cells of its centre (PREFIX.asc, cell size --cell).
+    within two cells of its centre (PREFIX.asc, cell size --cell);
+  - with --walk (a survey without GPS: lines of length L, SPACING apart,
+    zig-zag at SPEED, the simulator's time 0 at START seconds of the day, the
+    local grid's easting the walk's across and its northing the walk's
+    along): every reading lies within half a station INTERVAL of where the
+    simulator's walk had its sensor when it was read;
+  - with --stripe S: sensor S's stripe in the grid (the median of its cells
+    against the median of the other sensors' cells) before and after
+    destriping (PREFIX.asc, PREFIX-processed.asc);
+  - with --spikes: the rows of CLEAN_PREFIX.csv (the same survey without
+    spikes) against PREFIX.csv (with them) and PREFIX-processed.csv
+    (despiked): every spike gone, and the highest reading of each sensor on
+    each pass along a line (the features' peaks) within 1%;
+  - with --lag (and --field): the along-track place of each strong feature's
+    peak on passes walked north against passes walked south, raw (2 x SPEED x
+    LAG apart, within 0.1) and in PREFIX-processed.csv (lag corrected: within
+    0.1 m of each other);
+  - with --proj: the metre columns of a sensor at the antenna lie on the
+    track that PROJ's cs2cs projects from the GeoJSON's longitudes and
+    latitudes into EPSG, within 1 mm; the display-unit columns likewise with
+    cs2cs's +units=PROJ_UNITS;
+  - with --world: the picture's corner cells, found by its frame, lie where
+    the world file (.pgw) puts them within half a cell of the grid's corner
+    cells (PREFIX.asc).
 Prints one line per check; exits 1 with the reasons on any failure.
 """
 import argparse
@@ -33,45 +58,61 @@ import json
 import math
 import re
 import shutil
+import statistics
+import struct
 import subprocess
 import sys
+import zlib
 from pathlib import Path
 
 METRES_PER_UNIT = {"m": 1.0, "ft": 0.3048, "US ft": 1200.0 / 3937.0}
 TIME_RE = re.compile(r"^\d\d:\d\d:\d\d\.\d\d\d$")
+DATE_RE = re.compile(r"^\d{4}-\d\d-\d\d$")
 SENTENCE_RE = re.compile(rb"\$GPGGA,[^,]*,(\d+\.\d+),([NS]),(\d+\.\d+),([EW]),")
+COLUMNS = ["value", "sensor", "console", "session", "date", "line", "station", "time"]
 
 
 def fail(reasons, text):
     reasons.append(text)
 
 
+def seconds_of(time_text):
+    h, m, s = time_text.split(":")
+    return int(h) * 3600 + int(m) * 60 + float(s)
+
+
 def read_csv(path, epsg, reasons):
+    """Rows as dicts with e, n (display unit), v, s, c, line, t (seconds of day), me, mn (metres)."""
     with open(path, newline="", encoding="utf-8") as f:
         rows = list(csv.reader(f))
     header, rows = rows[0], rows[1:]
-    if header[2:] != ["value", "sensor", "console", "line", "station", "time", "gps_quality"]:
+    if header[2] != "value" and not header[2].startswith("value ("):
         fail(reasons, f"CSV header {header}")
-    if epsg and f"EPSG:{epsg}" not in header[0]:
-        fail(reasons, f"CSV header does not name EPSG:{epsg}: {header[0]}")
-    unit = header[0].split()[-1].rstrip(")")
-    unit = "US ft" if header[0].endswith("US ft)") else unit
+    if header[3:10] != COLUMNS[1:]:
+        fail(reasons, f"CSV header {header}")
+    if epsg and f"EPSG:{epsg} m" not in ",".join(header):
+        fail(reasons, f"CSV header does not name EPSG:{epsg} m: {header}")
+    unit = "US ft" if header[0].endswith("US ft)") else header[0].split()[-1].rstrip(")")
+    metres = len(header) >= 13 and "m)" in header[-1]
     points = []
     for row in rows:
-        e, n, v, s, c, _line, st, t, q = row
-        float(st), int(q)
-        if not (1 <= int(s) <= 18 and 1 <= int(c) <= 9 and TIME_RE.match(t)):
+        e, n, v, s, c, session, date, line, st, t = row[:10]
+        float(st), int(session)
+        if not (1 <= int(s) <= 18 and 1 <= int(c) <= 9 and TIME_RE.match(t) and DATE_RE.match(date)):
             fail(reasons, f"CSV row {row}")
             break
-        points.append((float(e), float(n), float(v), int(s)))
-    return points, unit
+        p = {"e": float(e), "n": float(n), "v": float(v), "s": int(s), "c": c, "line": line, "t": seconds_of(t)}
+        if metres:
+            p["me"], p["mn"] = float(row[-2]), float(row[-1])
+        points.append(p)
+    return points, unit, header
 
 
-def check_xyz(path, count, reasons):
+def check_xyz(path, count, fields, reasons):
     lines = Path(path).read_text(encoding="utf-8").splitlines()
     rows = [ln.split(" ") for ln in lines if not ln.startswith("#")]
-    if len(rows) != count or any(len(r) != 9 for r in rows):
-        fail(reasons, f"XYZ has {len(rows)} rows, CSV {count}, or a row without 9 fields")
+    if len(rows) != count or any(len(r) != fields for r in rows):
+        fail(reasons, f"XYZ has {len(rows)} rows, CSV {count}, or a row without {fields} fields")
         return
     for r in rows:
         float(r[0]), float(r[1]), float(r[2]), int(r[3])
@@ -92,21 +133,27 @@ def metres_between(a, b):
     return math.hypot((a[0] - b[0]) * 111320.0, (a[1] - b[1]) * 111320.0 * math.cos(lat))
 
 
-def check_geojson(path, walk, reasons):
+def geojson_track(path):
     data = json.loads(Path(path).read_text(encoding="utf-8"))
-    if data.get("type") != "FeatureCollection":
-        fail(reasons, "GeoJSON is not a FeatureCollection")
-        return 0
     tracks = [f for f in data["features"] if f["geometry"]["type"] == "LineString"]
-    vertices = [(lat, lon) for f in tracks for lon, lat in f["geometry"]["coordinates"]]
-    if not vertices or not walk:
-        fail(reasons, "GeoJSON has no track, or the capture no walk")
-        return 0
+    return data, tracks, [(lat, lon) for f in tracks for lon, lat in f["geometry"]["coordinates"]]
+
+
+def check_track(prefix, walk, reasons):
+    data, tracks, vertices = geojson_track(prefix + ".geojson")
+    if data.get("type") != "FeatureCollection" or not vertices or not walk:
+        fail(reasons, "GeoJSON is not a FeatureCollection with a track, or the capture has no walk")
+        return
     worst = max(min(metres_between(v, w) for w in walk) for v in vertices)
     if worst > 1.0:
         fail(reasons, f"a GeoJSON track vertex lies {worst:.2f} m from the simulator's walk")
-    print(f"geojson: {len(tracks)} runs, {len(vertices)} vertices, farthest {worst:.3f} m from the walk")
-    return len(tracks)
+    kml = Path(prefix + ".kml").read_text(encoding="utf-8")
+    places = [tuple(map(float, c.split(",")[:2])) for c in re.findall(r"-?\d+\.\d+,-?\d+\.\d+,0", kml)]
+    kml_worst = max(min(metres_between((lat, lon), w) for w in walk) for lon, lat in places)
+    if kml_worst > 1.0 or "<kml xmlns=\"http://www.opengis.net/kml/2.2\">" not in kml:
+        fail(reasons, f"a KML place lies {kml_worst:.2f} m from the simulator's walk")
+    print(f"track: {len(tracks)} runs, {len(vertices)} vertices, farthest {worst:.3f} m from the walk; "
+          f"KML {len(places)} places, farthest {kml_worst:.3f} m")
 
 
 FIELD_RE = re.compile(r"([a-z0-9-]+)=(\"[^\"]*\"|\S+)")
@@ -193,11 +240,11 @@ def check_truth(points, steps, consoles, behind, places, metres, reasons):
     for got, want in zip(points, expected):
         if want is None:
             continue
-        if got[2] != want[2] or got[3] != want[3]:
+        if got["v"] != want[2] or got["s"] != want[3]:
             fail(reasons, f"exported reading {got} is not the file's next one {want}")
             return
-        de, dn = got[0] - want[0], got[1] - want[1]
-        offsets.setdefault(got[3], []).append((de * u[0] + dn * u[1], de * right[0] + dn * right[1]))
+        de, dn = got["e"] - want[0], got["n"] - want[1]
+        offsets.setdefault(got["s"], []).append((de * u[0] + dn * u[1], de * right[0] + dn * right[1]))
     worst = [0.0, 0.0]
     for s in sorted(offsets):
         along = sum(a for a, _ in offsets[s]) / len(offsets[s])
@@ -230,16 +277,21 @@ def read_asc(path):
     return head, rows
 
 
-def feature_places(field, epsg, unit):
-    features = [ln.split() for ln in Path(field).read_text().splitlines() if ln.startswith("anomaly")]
+def cs2cs(points, source, target):
     if not shutil.which("cs2cs"):
         raise SystemExit("cs2cs (Debian package proj-bin) is missing")
-    text = "".join(f"{f[5]} {f[6]}\n" for f in features)  # EPSG:4326 is latitude first
-    out = subprocess.run(["cs2cs", "-f", "%.4f", "EPSG:4326", "+to", f"EPSG:{epsg}"], input=text,
+    text = "".join(f"{a} {b}\n" for a, b in points)
+    out = subprocess.run(["cs2cs", "-f", "%.6f"] + source.split() + ["+to"] + target.split(), input=text,
                          capture_output=True, text=True, check=True).stdout.splitlines()
+    return [(float(o.split()[0]), float(o.split()[1])) for o in out]
+
+
+def feature_places(field, epsg, unit):
+    """The features in the display unit: easting, northing, amplitude, radius."""
+    features = [ln.split() for ln in Path(field).read_text().splitlines() if ln.startswith("anomaly")]
+    out = cs2cs([(f[5], f[6]) for f in features], "EPSG:4326", f"EPSG:{epsg}")  # latitude first
     factor = METRES_PER_UNIT[unit]
-    return [(float(o.split()[0]) / factor, float(o.split()[1]) / factor, float(f[3]), float(f[4]) / factor)
-            for f, o in zip(features, out)]
+    return [(o[0] / factor, o[1] / factor, float(f[3]), float(f[4]) / factor) for f, o in zip(features, out)]
 
 
 def check_grid(prefix, field, epsg, unit, cell, points, reasons):
@@ -251,7 +303,7 @@ def check_grid(prefix, field, epsg, unit, cell, points, reasons):
     checked = 0
     for fe, fn, amplitude, radius in features:
         near = [f for f in features if math.hypot(f[0] - fe, f[1] - fn) < 3.0 + f[3] and f[0] != fe]
-        walked = any(math.hypot(p[0] - fe, p[1] - fn) < 0.5 for p in points)
+        walked = any(math.hypot(p["e"] - fe, p["n"] - fn) < 0.5 for p in points)
         if amplitude < 60 or near or not walked:
             continue
         best = None
@@ -274,24 +326,267 @@ def check_grid(prefix, field, epsg, unit, cell, points, reasons):
         fail(reasons, f".prj does not name zone {zone}: {prj[:60]}")
 
 
+def check_local_walk(points, walk, reasons):
+    """The simulator's zig-zag: line k (0-based) from u = 0 to LENGTH (k even) or
+    back (k odd) at v = k x SPACING, starting at k x (LENGTH + SPACING) / SPEED s;
+    sensor i at (i - (N - 1) / 2) x 1 m right of the walking direction. The
+    local grid: easting v, northing u (stations growing north, later lines east)."""
+    length, spacing, speed, start, interval = walk
+    sensors = max(p["s"] for p in points)
+    period = (length + spacing) / speed
+    worst_along = worst_across = 0.0
+    for p in points:
+        t = p["t"] - start
+        k = int(t // period)
+        f = t - k * period
+        if f > length / speed + 1e-6:
+            fail(reasons, f"a reading at {t:.3f} s lies in the turn after line {k}")
+            return
+        forward = k % 2 == 0
+        u = f * speed if forward else length - f * speed
+        offset = (p["s"] - 1 - (sensors - 1) / 2) * 1.0
+        v = k * spacing + (offset if forward else -offset)
+        worst_along = max(worst_along, abs(p["n"] - u))
+        worst_across = max(worst_across, abs(p["e"] - v))
+    if worst_along > interval / 2 or worst_across > 0.001:
+        fail(reasons, f"local grid: readings up to {worst_along:.3f} along and {worst_across:.3f} across from "
+                      f"the walk, allowed {interval / 2:.3f} along")
+    print(f"local grid: {len(points)} readings within {worst_along:.3f} along (half a station interval: "
+          f"{interval / 2:.3f}) and {worst_across:.4f} across of the simulator's walk")
+
+
+def cell_medians(points, head, rows):
+    """The median of the grid cells that hold each sensor's readings."""
+    cells = {}
+    west, south, cell, nrows = head["xllcorner"], head["yllcorner"], head["cellsize"], int(head["nrows"])
+    for p in points:
+        c, r = int((p["e"] - west) / cell), nrows - 1 - int((p["n"] - south) / cell)
+        cells.setdefault(p["s"], set()).add((r, c))
+    return {s: statistics.median(rows[r][c] for r, c in cs) for s, cs in cells.items()}
+
+
+def check_stripe(prefix, points, sensor, reasons):
+    levels = []
+    for name in (prefix + ".asc", prefix + "-processed.asc"):
+        head, rows = read_asc(name)
+        medians = cell_medians(points, head, rows)
+        others = statistics.median(v for s, v in medians.items() if s != sensor)
+        levels.append(medians[sensor] - others)
+    if not (abs(levels[0]) > 15 and abs(levels[1]) < 1.0):
+        fail(reasons, f"sensor {sensor}'s stripe {levels[0]:.2f} raw and {levels[1]:.2f} destriped")
+    print(f"stripe of sensor {sensor}: {levels[0]:.2f} raw, {levels[1]:.3f} destriped")
+
+
+def passes(points):
+    """Each sensor's readings cut where the walk turns (the northing's
+    direction changes): lists of row indexes, walked north or south."""
+    by_sensor = {}
+    for i, p in enumerate(points):
+        by_sensor.setdefault(p["s"], []).append(i)
+    out = []
+    for rows in by_sensor.values():
+        current, direction = [rows[0]], 0
+        for a, b in zip(rows, rows[1:]):
+            step = points[b]["n"] - points[a]["n"]
+            d = 1 if step > 0.02 else -1 if step < -0.02 else direction
+            if direction and d != direction:
+                out.append((direction, current))
+                current = []
+            direction = d
+            current.append(b)
+        out.append((direction, current))
+    return out
+
+
+def check_spikes(prefix, clean_prefix, size, reasons):
+    clean, _, _ = read_csv(clean_prefix + ".csv", 0, reasons)
+    spiked, _, _ = read_csv(prefix + ".csv", 0, reasons)
+    processed, _, header = read_csv(prefix + "-processed.csv", 0, reasons)
+    if not (len(clean) == len(spiked) == len(processed)) or "despiked" not in header[2]:
+        fail(reasons, f"rows {len(clean)}, {len(spiked)}, {len(processed)}; value column {header[2]}")
+        return
+    spikes = [i for i, (a, b) in enumerate(zip(clean, spiked)) if abs(a["v"] - b["v"]) > size / 2]
+    left = [i for i in spikes if abs(processed[i]["v"] - clean[i]["v"]) > size / 2]
+    changed = sum(1 for i, (a, b) in enumerate(zip(spiked, processed)) if a["v"] != b["v"] and i not in set(spikes))
+    if not spikes or left:
+        fail(reasons, f"{len(spikes)} spikes, {len(left)} left after despiking")
+    # The highest clean reading of each sensor's pass along a line: its
+    # despiked value within 1%.
+    worst, peaks = 0.0, 0
+    for _, rows in passes(clean):
+        top = max(rows, key=lambda i: clean[i]["v"])
+        worst = max(worst, abs(processed[top]["v"] - clean[top]["v"]) / abs(clean[top]["v"]))
+        peaks += 1
+    if worst > 0.01:
+        fail(reasons, f"a peak moved {100 * worst:.2f}% by despiking")
+    print(f"spikes: {len(spikes)} injected, {len(left)} left; {changed} other readings changed; "
+          f"{peaks} peaks (one a sensor and pass) within {100 * worst:.3f}%")
+
+
+def peak_along(points):
+    """Along-track place (northing) of a peak: the centroid of the readings
+    above the middle between the line's highest and lowest nearby value."""
+    top = max(p["v"] for p in points)
+    low = min(p["v"] for p in points)
+    middle = (top + low) / 2
+    high = [p for p in points if p["v"] >= middle]
+    weight = sum(p["v"] - middle for p in high)
+    return sum(p["n"] * (p["v"] - middle) for p in high) / weight if weight > 0 else None
+
+
+def lag_offsets(points, features):
+    """Per feature: the mean peak place on passes walked north minus that on
+    passes walked south (lines along the northing), of passes within 0.8 m."""
+    offsets = []
+    walked = passes(points)
+    for fe, fn, amplitude, radius in features:
+        if amplitude < 60:
+            continue
+        places = {1: [], -1: []}
+        for direction, rows in walked:
+            near = [points[i] for i in rows if abs(points[i]["e"] - fe) < 0.8 and abs(points[i]["n"] - fn) < 2.5 * radius]
+            if len(near) < 10 or direction == 0:
+                continue
+            at = peak_along(near)
+            if at is not None:
+                places[direction].append(at)
+        if places[1] and places[-1]:
+            offsets.append(statistics.mean(places[1]) - statistics.mean(places[-1]))
+    return offsets
+
+
+def check_lag(prefix, field, epsg, unit, speed, lag, reasons):
+    features = feature_places(field, epsg, unit)
+    raw, _, _ = read_csv(prefix + ".csv", 0, reasons)
+    corrected, _, header = read_csv(prefix + "-processed.csv", 0, reasons)
+    before, after = lag_offsets(raw, features), lag_offsets(corrected, features)
+    expected = 2 * speed * lag / METRES_PER_UNIT[unit]
+    if not before or any(abs(b - expected) > 0.1 for b in before) or any(abs(a) > 0.1 for a in after):
+        fail(reasons, f"peaks north minus south {['%.3f' % b for b in before]} raw (expected {expected:.3f}), "
+                      f"{['%.3f' % a for a in after]} corrected")
+    print(f"lag: peaks on lines north minus south {['%.3f' % b for b in before]} raw (2 x speed x delay "
+          f"{expected:.3f}), {['%.3f' % a for a in after]} after the lag correction ({header[2]})")
+
+
+def distance_to_track(point, track):
+    best = float("inf")
+    for (ax, ay), (bx, by) in zip(track, track[1:]):
+        dx, dy = bx - ax, by - ay
+        length2 = dx * dx + dy * dy
+        u = 0.0 if length2 == 0 else max(0.0, min(1.0, ((point[0] - ax) * dx + (point[1] - ay) * dy) / length2))
+        best = min(best, math.hypot(point[0] - ax - u * dx, point[1] - ay - u * dy))
+    return best
+
+
+def check_proj(prefix, points, epsg, units, unit, reasons):
+    """Readings of a sensor at the antenna lie on the track that PROJ projects."""
+    _, tracks, _ = geojson_track(prefix + ".geojson")
+    zone, south = epsg % 100, epsg >= 32700
+    proj_units = f"+proj=utm +zone={zone} {'+south ' if south else ''}+datum=WGS84 +units={units}"
+    worst = {"metres": 0.0, "display unit": 0.0}
+    for feature in tracks:
+        # The fix that opened the run came before "$STARTED" and was not
+        # recorded: the run's first readings lie before the track's start.
+        start = seconds_of(feature["properties"]["time"])
+        lonlat = [(lat, lon) for lon, lat in feature["geometry"]["coordinates"]]
+        metres = cs2cs(lonlat, "EPSG:4326", f"EPSG:{epsg}")
+        shown = cs2cs([(lon, lat) for lat, lon in lonlat], "+proj=longlat +datum=WGS84", proj_units)
+        ends = (min(p[1] for p in metres), max(p[1] for p in metres))
+        for p in points:
+            if p["t"] < start or not (ends[0] - 0.01 <= p["mn"] <= ends[1] + 0.01):
+                continue
+            worst["metres"] = max(worst["metres"], distance_to_track((p["me"], p["mn"]), metres))
+            worst["display unit"] = max(worst["display unit"],
+                                        distance_to_track((p["e"], p["n"]), shown) * METRES_PER_UNIT[unit])
+    if max(worst.values()) > 0.001:
+        fail(reasons, f"readings up to {worst['metres'] * 1000:.2f} mm (metre columns) and "
+                      f"{worst['display unit'] * 1000:.2f} mm ({unit} columns) off the track PROJ projects")
+    print(f"PROJ: metre columns (EPSG:{epsg}) within {worst['metres'] * 1000:.3f} mm, {unit} columns "
+          f"(+units={units}) within {worst['display unit'] * 1000:.3f} mm of the projected track")
+
+
+def read_png(path):
+    """Width, height and palette indexes (rows) of an 8-bit palette PNG."""
+    data = Path(path).read_bytes()
+    at, idat, width, height = 8, b"", 0, 0
+    while at < len(data):
+        length, kind = struct.unpack(">I4s", data[at:at + 8])
+        body = data[at + 8:at + 8 + length]
+        if kind == b"IHDR":
+            width, height = struct.unpack(">II", body[:8])
+        elif kind == b"IDAT":
+            idat += body
+        at += 12 + length
+    raw = zlib.decompress(idat)
+    return width, height, [raw[y * (width + 1) + 1:(y + 1) * (width + 1)] for y in range(height)]
+
+
+def check_world(prefix, reasons):
+    """The map's frame (black, palette index 51): the longest black row run is
+    its top edge; the cells are the frame's inside divided by the grid's size."""
+    head, _ = read_asc(prefix + ".asc")
+    ncols, nrows, cell = int(head["ncols"]), int(head["nrows"]), head["cellsize"]
+    width, height, rows = read_png(prefix + ".png")
+    best = (0, 0, 0)
+    for y, row in enumerate(rows):
+        x = 0
+        while x < width:
+            if row[x] == 51:
+                end = x
+                while end < width and row[end] == 51:
+                    end += 1
+                if end - x > best[0]:
+                    best = (end - x, x, y)
+                x = end
+            else:
+                x += 1
+    _, x0, y0 = best
+    y1 = y0 + 1
+    while y1 < height and rows[y1][x0] == 51:
+        y1 += 1
+    inner_w, inner_h = best[0] - 2, y1 - y0 - 2
+    pixels = inner_w // ncols
+    if pixels * ncols != inner_w or pixels * nrows != inner_h:
+        fail(reasons, f"the picture's frame holds {inner_w} x {inner_h} pixels, not {ncols} x {nrows} cells")
+        return
+    a, _, _, e, c, f = (float(v) for v in Path(prefix + ".pgw").read_text().split())
+    worst = 0.0
+    for column, row in ((0, 0), (ncols - 1, nrows - 1)):
+        px = x0 + 1 + column * pixels + (pixels - 1) / 2
+        py = y0 + 1 + row * pixels + (pixels - 1) / 2
+        want_e = head["xllcorner"] + (column + 0.5) * cell
+        want_n = head["yllcorner"] + (nrows - row - 0.5) * cell
+        worst = max(worst, abs(c + a * px - want_e), abs(f + e * py - want_n))
+    if worst > cell / 2:
+        fail(reasons, f"the world file puts a corner cell {worst:.4f} from the grid's ({cell / 2} allowed)")
+    print(f"world file: {pixels} pixels a cell; the corner cells {worst:.6f} from the grid's corner cells")
+
+
 def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("prefix")
-    ap.add_argument("--capture", required=True)
+    ap.add_argument("--capture")
     ap.add_argument("--epsg", type=int, default=0)
     ap.add_argument("--field")
-    ap.add_argument("--cell", type=float, default=0.25)
     ap.add_argument("--dump", help="tesselog-dump, to read the data file's fixes and steps")
     ap.add_argument("--file", help="the data file that was exported")
     ap.add_argument("--behind", type=float, help="metres from the antenna back to the sensors")
     ap.add_argument("--places", help="metres from the antenna to each sensor, to its right")
     ap.add_argument("--antenna-track", action="store_true")
+    ap.add_argument("--cell", type=float, default=0.25)
+    ap.add_argument("--walk")
+    ap.add_argument("--stripe", type=int)
+    ap.add_argument("--spikes")
+    ap.add_argument("--lag")
+    ap.add_argument("--proj")
+    ap.add_argument("--world", action="store_true")
     a = ap.parse_args()
     reasons = []
-    points, unit = read_csv(a.prefix + ".csv", a.epsg, reasons)
+    points, unit, header = read_csv(a.prefix + ".csv", a.epsg, reasons)
     print(f"csv: {len(points)} rows in {unit}")
-    check_xyz(a.prefix + ".xyz", len(points), reasons)
-    check_geojson(a.prefix + ".geojson", walk_of_capture(a.capture), reasons)
+    check_xyz(a.prefix + ".xyz", len(points), len(header), reasons)
+    if a.capture:
+        check_track(a.prefix, walk_of_capture(a.capture), reasons)
     if a.dump:
         items = dump_items(a.dump, a.file)
         steps = steps_of(items)
@@ -303,8 +598,23 @@ def main():
             consoles = [c for c in consoles if c > 0]
             places = [float(x) for x in a.places.split(",")]
             check_truth(points, steps, consoles, a.behind, places, metres, reasons)
-    if a.field:
+    if a.field and not a.lag:
         check_grid(a.prefix, a.field, a.epsg, unit, a.cell, points, reasons)
+    if a.walk:
+        check_local_walk(points, [float(v) for v in a.walk.split(",")], reasons)
+    if a.stripe:
+        check_stripe(a.prefix, points, a.stripe, reasons)
+    if a.spikes:
+        clean, size = a.spikes.split(",")
+        check_spikes(a.prefix, clean, float(size), reasons)
+    if a.lag:
+        speed, lag = (float(v) for v in a.lag.split(","))
+        check_lag(a.prefix, a.field, a.epsg, unit, speed, lag, reasons)
+    if a.proj:
+        epsg, units = a.proj.split(",")
+        check_proj(a.prefix, points, int(epsg), units, unit, reasons)
+    if a.world:
+        check_world(a.prefix, reasons)
     for r in reasons:
         print("FAIL:", r)
     sys.exit(1 if reasons else 0)

@@ -118,6 +118,27 @@ double LeadingNumber(const char* token) {
     // of "0x..." is the 0 before the x.
     if (p[0] == '0' && (p[1] == 'x' || p[1] == 'X')) return 0.0;
     if (!((*p >= '0' && *p <= '9') || *p == '.')) return 0.0;
+    // The usual plain decimal of up to 15 digits is read here: its digits
+    // as a whole number, divided by a power of ten, are both exact in a
+    // double, so the one rounding of the division gives what strtod gives.
+    static const double Tens[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    int64_t whole = 0;
+    int digits = 0, decimals = 0;
+    bool point = false;
+    for (const char* q = p;; ++q) {
+        if (*q >= '0' && *q <= '9') {
+            if (++digits > 15) break;
+            whole = whole * 10 + (*q - '0');
+            if (point) ++decimals;
+        } else if (*q == '.' && !point) {
+            point = true;
+        } else if (*q != 'e' && *q != 'E' && digits > 0) {
+            const double value = double(whole) / Tens[decimals];
+            return token[0] == '-' ? -value : value;
+        } else {
+            break;
+        }
+    }
     return std::strtod(token, nullptr);
 }
 

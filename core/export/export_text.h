@@ -20,11 +20,30 @@ void AppendInt(std::string& out, int64_t value);
 // "hh:mm:ss.mmm" of milliseconds of the day; nothing for a negative value.
 void AppendTimeOfDay(std::string& out, int32_t ms);
 
+// The same written at `p` (room for 48 characters), returning the end: for
+// rows built in a buffer of their own.
+char* PutFixed(char* p, double value, int decimals);
+char* PutTrimmed(char* p, double value, int decimals);
+char* PutInt(char* p, int64_t value);
+char* PutTimeOfDay(char* p, int32_t ms);
+inline char* PutText(char* p, const std::string& text) {
+    return text.copy(p, text.size()) + p;
+}
+
+// Days since 1970-01-01 of a date of the Gregorian calendar; -1 for a month
+// or day out of range or a year outside 1900..9999.
+int32_t DaysFromCivil(int32_t year, int32_t month, int32_t day);
+// "yyyy-mm-dd" of such a day number; nothing for a negative one.
+void AppendDate(std::string& out, int32_t days);
+
 // A CSV field: quoted (with doubled quotes) when it holds a comma, a quote,
 // a line end or leading/trailing blanks; bytes as 8-bit characters in UTF-8.
 void AppendCsvField(std::string& out, std::string_view text);
 // A JSON string with its quotes: 8-bit characters as UTF-8, controls escaped.
 void AppendJsonString(std::string& out, std::string_view text);
+// XML character data or attribute text: & < > " ' escaped, 8-bit
+// characters as UTF-8, controls other than tab and line ends as blanks.
+void AppendXmlText(std::string& out, std::string_view text);
 // One space-free token: blanks become '_', an empty text "-".
 void AppendToken(std::string& out, std::string_view text);
 

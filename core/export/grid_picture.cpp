@@ -16,20 +16,55 @@ constexpr int32_t TargetSide = 800;    // pixels the grid should span at most
 constexpr int32_t MaxCellPixels = 16;
 constexpr int32_t BarWidth = 20;
 constexpr int32_t LabelSize = 2;       // pixels per font dot
-constexpr int32_t LabelCharacters = 10;
-constexpr int32_t GlyphAdvance = 4;    // dots: three of the glyph, one blank
+constexpr int32_t GlyphDots = 5;       // dots across a glyph
+constexpr int32_t GlyphRows = 7;
+constexpr int32_t GlyphAdvance = 6;    // dots: the glyph and one blank
+constexpr int32_t TextHeight = GlyphRows * LabelSize;
 constexpr int32_t LabelEvery = 10;     // classes between two values of the scale
+constexpr int32_t ScaleBarHeight = 8;
+constexpr int32_t ArrowHeight = 36;
+constexpr int32_t ArrowWidth = 16;
+constexpr int32_t CornerDecimals = 2;
 
-// 3 x 5 dots per glyph, one row per entry, the leftmost dot the highest bit.
+// 5 x 7 dots per glyph, one row per entry, the leftmost dot the highest of five bits.
 struct Glyph {
     char Character;
-    uint8_t Rows[5];
+    uint8_t Rows[GlyphRows];
 };
 constexpr Glyph Glyphs[] = {
-    {'0', {7, 5, 5, 5, 7}}, {'1', {2, 6, 2, 2, 7}}, {'2', {7, 1, 7, 4, 7}}, {'3', {7, 1, 7, 1, 7}},
-    {'4', {5, 5, 7, 1, 1}}, {'5', {7, 4, 7, 1, 7}}, {'6', {7, 4, 7, 5, 7}}, {'7', {7, 1, 1, 1, 1}},
-    {'8', {7, 5, 7, 5, 7}}, {'9', {7, 5, 7, 1, 7}}, {'-', {0, 0, 7, 0, 0}}, {'.', {0, 0, 0, 0, 2}},
+    {'0', {14, 17, 19, 21, 25, 17, 14}}, {'1', {4, 12, 4, 4, 4, 4, 14}},    {'2', {14, 17, 1, 2, 4, 8, 31}},
+    {'3', {31, 2, 4, 2, 1, 17, 14}},     {'4', {2, 6, 10, 18, 31, 2, 2}},   {'5', {31, 16, 30, 1, 1, 17, 14}},
+    {'6', {6, 8, 16, 30, 17, 17, 14}},   {'7', {31, 1, 2, 4, 8, 8, 8}},     {'8', {14, 17, 17, 14, 17, 17, 14}},
+    {'9', {14, 17, 17, 15, 1, 2, 12}},   {'A', {14, 17, 17, 17, 31, 17, 17}}, {'B', {30, 17, 17, 30, 17, 17, 30}},
+    {'C', {14, 17, 16, 16, 16, 17, 14}}, {'D', {28, 18, 17, 17, 17, 18, 28}}, {'E', {31, 16, 16, 30, 16, 16, 31}},
+    {'F', {31, 16, 16, 30, 16, 16, 16}}, {'G', {14, 17, 16, 23, 17, 17, 15}}, {'H', {17, 17, 17, 31, 17, 17, 17}},
+    {'I', {14, 4, 4, 4, 4, 4, 14}},      {'J', {7, 2, 2, 2, 2, 18, 12}},      {'K', {17, 18, 20, 24, 20, 18, 17}},
+    {'L', {16, 16, 16, 16, 16, 16, 31}}, {'M', {17, 27, 21, 21, 17, 17, 17}}, {'N', {17, 17, 25, 21, 19, 17, 17}},
+    {'O', {14, 17, 17, 17, 17, 17, 14}}, {'P', {30, 17, 17, 30, 16, 16, 16}}, {'Q', {14, 17, 17, 17, 21, 18, 13}},
+    {'R', {30, 17, 17, 30, 20, 18, 17}}, {'S', {15, 16, 16, 14, 1, 1, 30}},   {'T', {31, 4, 4, 4, 4, 4, 4}},
+    {'U', {17, 17, 17, 17, 17, 17, 14}}, {'V', {17, 17, 17, 17, 17, 10, 4}},  {'W', {17, 17, 17, 21, 21, 21, 10}},
+    {'X', {17, 17, 10, 4, 10, 17, 17}},  {'Y', {17, 17, 17, 10, 4, 4, 4}},    {'Z', {31, 1, 2, 4, 8, 16, 31}},
+    {'a', {0, 0, 14, 1, 15, 17, 15}},    {'b', {16, 16, 22, 25, 17, 17, 30}}, {'c', {0, 0, 14, 16, 16, 17, 14}},
+    {'d', {1, 1, 13, 19, 17, 17, 15}},   {'e', {0, 0, 14, 17, 31, 16, 14}},   {'f', {6, 9, 8, 28, 8, 8, 8}},
+    {'g', {0, 0, 15, 17, 15, 1, 14}},   {'h', {16, 16, 22, 25, 17, 17, 17}}, {'i', {4, 0, 12, 4, 4, 4, 14}},
+    {'j', {2, 0, 6, 2, 2, 18, 12}},      {'k', {16, 16, 18, 20, 24, 20, 18}}, {'l', {12, 4, 4, 4, 4, 4, 14}},
+    {'m', {0, 0, 26, 21, 21, 17, 17}},   {'n', {0, 0, 22, 25, 17, 17, 17}},   {'o', {0, 0, 14, 17, 17, 17, 14}},
+    {'p', {0, 0, 30, 17, 30, 16, 16}},   {'q', {0, 0, 13, 19, 15, 1, 1}},     {'r', {0, 0, 22, 25, 16, 16, 16}},
+    {'s', {0, 0, 14, 16, 14, 1, 30}},    {'t', {8, 8, 28, 8, 8, 9, 6}},       {'u', {0, 0, 17, 17, 17, 19, 13}},
+    {'v', {0, 0, 17, 17, 17, 10, 4}},    {'w', {0, 0, 17, 17, 21, 21, 10}},   {'x', {0, 0, 17, 10, 4, 10, 17}},
+    {'y', {0, 0, 17, 17, 15, 1, 14}},    {'z', {0, 0, 31, 2, 4, 8, 31}},      {'-', {0, 0, 0, 31, 0, 0, 0}},
+    {'.', {0, 0, 0, 0, 0, 12, 12}},      {',', {0, 0, 0, 0, 12, 4, 8}},       {':', {0, 12, 12, 0, 12, 12, 0}},
+    {';', {0, 12, 12, 0, 12, 4, 8}},     {'(', {2, 4, 8, 8, 8, 4, 2}},        {')', {8, 4, 2, 2, 2, 4, 8}},
+    {'/', {0, 1, 2, 4, 8, 16, 0}},       {'+', {0, 4, 4, 31, 4, 4, 0}},       {'%', {24, 25, 2, 4, 8, 19, 3}},
+    {'=', {0, 0, 31, 0, 31, 0, 0}},      {'_', {0, 0, 0, 0, 0, 0, 31}},
 };
+
+const Glyph* GlyphOf(char c) {
+    for (const Glyph& g : Glyphs) {
+        if (g.Character == c) return &g;
+    }
+    return nullptr;
+}
 
 void Fill(IndexedImage& image, int32_t x0, int32_t y0, int32_t w, int32_t h, uint8_t index) {
     for (int32_t y = std::max(y0, 0); y < std::min(y0 + h, image.Height); ++y) {
@@ -44,6 +79,79 @@ void Frame(IndexedImage& image, int32_t x0, int32_t y0, int32_t w, int32_t h) {
     Fill(image, x0 - 1, y0 + h, w + 2, 1, PictureBlack);
     Fill(image, x0 - 1, y0, 1, h, PictureBlack);
     Fill(image, x0 + w, y0, 1, h, PictureBlack);
+}
+
+}  // namespace
+
+std::vector<Color> PicturePalette(PictureColours colours) {
+    std::vector<Color> palette;
+    for (int i = 0; i < ColourPaletteSize; ++i) {
+        if (colours == PictureColours::Map) {
+            palette.push_back(ColourClassColor(i));
+        } else {
+            // White for the lowest class, black for the highest.
+            const auto grey = static_cast<uint8_t>(std::lround(255.0 * (ColourPaletteSize - 1 - i) / (ColourPaletteSize - 1)));
+            palette.push_back(Rgb(grey, grey, grey));
+        }
+    }
+    palette.push_back(Rgb(255, 255, 255));
+    palette.push_back(Rgb(0, 0, 0));
+    // Cells without data: white beside the colours, a pale blue beside the
+    // greys, whose lowest class is white.
+    palette.push_back(colours == PictureColours::Map ? Rgb(255, 255, 255) : Rgb(222, 232, 245));
+    return palette;
+}
+
+namespace {
+
+std::string CornerText(double easting, double northing) {
+    std::string t;
+    AppendFixed(t, easting, CornerDecimals);
+    t += " E  ";
+    AppendFixed(t, northing, CornerDecimals);
+    t += " N";
+    return t;
+}
+
+// The longest of 1, 2 or 5 times a power of ten that is at most `limit`.
+double RoundLength(double limit) {
+    if (!(limit > 0.0)) return 0.0;
+    const double power = std::pow(10.0, std::floor(std::log10(limit)));
+    for (double step : {5.0, 2.0, 1.0}) {
+        if (step * power <= limit) return step * power;
+    }
+    return power;
+}
+
+// The scale bar at (x, y): four segments, black and white in turn, and its length.
+int32_t DrawScaleBar(IndexedImage& image, int32_t x, int32_t y, const QuickGrid& grid, int32_t cellPixels,
+                     int32_t mapWidth, const std::string& unit) {
+    const double unitsPerPixel = grid.Cell / cellPixels;
+    const double length = RoundLength(std::max(mapWidth / 4, 40) * unitsPerPixel);
+    const auto pixels = static_cast<int32_t>(std::lround(length / unitsPerPixel));
+    if (pixels < 4) return 0;
+    for (int32_t s = 0; s < 4; ++s) {
+        const int32_t from = x + pixels * s / 4, to = x + pixels * (s + 1) / 4;
+        Fill(image, from, y, to - from, ScaleBarHeight, s % 2 == 0 ? PictureBlack : PictureWhite);
+    }
+    Frame(image, x, y, pixels, ScaleBarHeight);
+    std::string label;
+    AppendTrimmed(label, length, 6);
+    label += " " + unit;
+    DrawPictureText(image, x + pixels + 8, y + ScaleBarHeight / 2 - TextHeight / 2, label, LabelSize, PictureBlack);
+    return pixels + 8 + PictureTextWidth(label, LabelSize);
+}
+
+// "N" over an arrow pointing up, centred on x.
+void DrawNorthArrow(IndexedImage& image, int32_t x, int32_t y) {
+    DrawPictureText(image, x - PictureTextWidth("N", LabelSize) / 2, y, "N", LabelSize, PictureBlack);
+    const int32_t top = y + TextHeight + 4;
+    const int32_t head = ArrowHeight / 2;
+    for (int32_t r = 0; r < head; ++r) {
+        const int32_t half = r * ArrowWidth / 2 / head;
+        Fill(image, x - half, top + r, 2 * half + 1, 1, PictureBlack);
+    }
+    Fill(image, x - 1, top + head, 3, ArrowHeight - head, PictureBlack);
 }
 
 }  // namespace
@@ -72,61 +180,104 @@ int32_t ColourClassOf(double value, const ColourScale& scale) {
     return static_cast<int32_t>(std::clamp(index, 0.0, double(ColourPaletteSize - 1)));
 }
 
-void DrawPictureText(IndexedImage& image, int32_t x, int32_t y, const char* text, int32_t size, uint8_t ink) {
-    for (; *text != 0; ++text, x += GlyphAdvance * size) {
-        for (const Glyph& g : Glyphs) {
-            if (g.Character != *text) continue;
-            for (int32_t row = 0; row < 5; ++row) {
-                for (int32_t dot = 0; dot < 3; ++dot) {
-                    if (g.Rows[row] & (4 >> dot)) Fill(image, x + dot * size, y + row * size, size, size, ink);
+int32_t PictureTextWidth(const std::string& text, int32_t size) {
+    return text.empty() ? 0 : (int32_t(text.size()) * GlyphAdvance - 1) * size;
+}
+
+void DrawPictureText(IndexedImage& image, int32_t x, int32_t y, const std::string& text, int32_t size, uint8_t ink) {
+    for (char c : text) {
+        if (const Glyph* g = GlyphOf(c)) {
+            for (int32_t row = 0; row < GlyphRows; ++row) {
+                for (int32_t dot = 0; dot < GlyphDots; ++dot) {
+                    if (g->Rows[row] & (16 >> dot)) Fill(image, x + dot * size, y + row * size, size, size, ink);
                 }
             }
         }
+        x += GlyphAdvance * size;
     }
 }
 
-IndexedImage DrawGridPicture(const QuickGrid& grid, const ColourScale& scale) {
+IndexedImage DrawGridPicture(const QuickGrid& grid, const ColourScale& scale, const PictureText& text,
+                             PictureLayout* layout) {
     const int32_t longer = std::max(std::max(grid.Columns, grid.Rows), 1);
     const int32_t p = std::clamp(TargetSide / longer, 1, MaxCellPixels);
     const int32_t mapW = grid.Columns * p, mapH = grid.Rows * p;
+    const int32_t mapLeft = Margin, mapTop = Margin + TextHeight + 6;
+    const double north = grid.South + grid.Rows * grid.Cell;
+    const std::string nw = CornerText(grid.West, north);
+    const std::string se = CornerText(grid.West + grid.Columns * grid.Cell, grid.South);
+
+    // Under the map: the south-east corner, the scale bar, the caption.
+    const int32_t seY = mapTop + mapH + 6;
+    const int32_t barY = seY + TextHeight + 10;
+    const int32_t captionY = barY + ScaleBarHeight + 10;
+    const int32_t bottom = captionY + (text.Caption.empty() ? 0 : TextHeight);
+    // Right of the map: the north arrow, the unit, the colour scale.
+    const int32_t legendX = mapLeft + mapW + 3 * Margin;
+    const int32_t unitY = mapTop + TextHeight + 4 + ArrowHeight + 12;
     const int32_t barH = (mapH > 2 * 250 ? 10 : 5) * ColourPaletteSize;
-    const int32_t barX = Margin + mapW + 2 * Margin;
-    const int32_t labelX = barX + BarWidth + 10;
+    const int32_t barTop = unitY + TextHeight + 10;
+    const int32_t labelX = legendX + BarWidth + 10;
+    const int32_t labelsW = 10 * GlyphAdvance * LabelSize;
 
     IndexedImage image;
-    image.Width = labelX + LabelCharacters * GlyphAdvance * LabelSize + Margin;
-    image.Height = std::max(mapH, barH + 5 * LabelSize) + 2 * Margin;
+    const int32_t textsW = std::max({PictureTextWidth(nw, LabelSize), PictureTextWidth(se, LabelSize),
+                                     PictureTextWidth(text.Caption, LabelSize), mapW / 4 + 160});
+    image.Width = std::max(labelX + labelsW, mapLeft + textsW) + Margin;
+    image.Height = std::max(bottom, barTop + barH + TextHeight) + Margin;
     image.Pixels.assign(size_t(image.Width) * image.Height, PictureWhite);
-    for (int i = 0; i < ColourPaletteSize; ++i) image.Palette.push_back(ColourClassColor(i));
-    image.Palette.push_back(Rgb(255, 255, 255));
-    image.Palette.push_back(Rgb(0, 0, 0));
+    image.Palette = PicturePalette(text.Colours);
 
+    // Each grid row as one row of pixels, copied p times.
+    std::vector<uint8_t> line(size_t(mapW), PictureNoData);
     for (int32_t row = 0; row < grid.Rows; ++row) {
         for (int32_t column = 0; column < grid.Columns; ++column) {
             const float v = grid.At(column, row);
-            if (std::isnan(v)) continue;
-            const auto index = static_cast<uint8_t>(ColourClassOf(v, scale));
-            Fill(image, Margin + column * p, Margin + row * p, p, p, index);
+            const auto index = std::isnan(v) ? PictureNoData : static_cast<uint8_t>(ColourClassOf(v, scale));
+            std::fill_n(line.begin() + column * p, p, index);
+        }
+        for (int32_t k = 0; k < p; ++k) {
+            std::copy(line.begin(), line.end(), image.Pixels.begin() + (size_t(mapTop + row * p + k) * image.Width + mapLeft));
         }
     }
-    Frame(image, Margin, Margin, mapW, mapH);
+    Frame(image, mapLeft, mapTop, mapW, mapH);
+    DrawPictureText(image, mapLeft, Margin, nw, LabelSize, PictureBlack);
+    DrawPictureText(image, std::max(mapLeft, mapLeft + mapW - PictureTextWidth(se, LabelSize)), seY, se, LabelSize,
+                    PictureBlack);
+    DrawScaleBar(image, mapLeft, barY, grid, p, mapW, text.PlaceUnit);
+    DrawPictureText(image, mapLeft, captionY, text.Caption, LabelSize, PictureBlack);
+    DrawNorthArrow(image, legendX + BarWidth / 2, mapTop);
 
     // The scale: class 0 at the bottom, a value at every tenth boundary.
+    DrawPictureText(image, legendX, unitY, text.ValueUnit, LabelSize, PictureBlack);
     const int32_t classH = barH / ColourPaletteSize;
-    const int32_t barTop = Margin + LabelSize * 2;
     for (int i = 0; i < ColourPaletteSize; ++i) {
-        Fill(image, barX, barTop + barH - (i + 1) * classH, BarWidth, classH, static_cast<uint8_t>(i));
+        Fill(image, legendX, barTop + barH - (i + 1) * classH, BarWidth, classH, static_cast<uint8_t>(i));
     }
-    Frame(image, barX, barTop, BarWidth, barH);
+    Frame(image, legendX, barTop, BarWidth, barH);
     const double width = (scale.Max - scale.Min) / ColourPaletteSize;
     for (int k = 0; k <= ColourPaletteSize; k += LabelEvery) {
-        std::string text;
-        AppendTrimmed(text, scale.Min + k * width, std::fabs(width * LabelEvery) >= 10 ? 0 : 2);
+        std::string label;
+        AppendTrimmed(label, scale.Min + k * width, std::fabs(width * LabelEvery) >= 10 ? 0 : 2);
         const int32_t y = barTop + barH - k * classH;
-        Fill(image, barX + BarWidth, y, 4, 1, PictureBlack);
-        DrawPictureText(image, labelX, y - 5 * LabelSize / 2, text.c_str(), LabelSize, PictureBlack);
+        Fill(image, legendX + BarWidth, y, 4, 1, PictureBlack);
+        DrawPictureText(image, labelX, y - TextHeight / 2, label, LabelSize, PictureBlack);
     }
+    if (layout != nullptr) *layout = {mapLeft, mapTop, p};
     return image;
+}
+
+std::string WorldFileText(const QuickGrid& grid, const PictureLayout& layout) {
+    const double pixel = grid.Cell / std::max(layout.CellPixels, 1);
+    const double north = grid.South + grid.Rows * grid.Cell;
+    const double values[6] = {pixel, 0.0, 0.0, -pixel, grid.West - (layout.MapLeft - 0.5) * pixel,
+                              north + (layout.MapTop - 0.5) * pixel};
+    std::string text;
+    for (double v : values) {
+        AppendTrimmed(text, v, 9);
+        text += '\n';
+    }
+    return text;
 }
 
 }  // namespace tesselog

@@ -1,9 +1,15 @@
-// The quick-look picture of a grid: each cell in the colour of its class of
-// the map's 50 colour classes (white where there is no data), north up, and
-// beside it the colour scale with the values of its class boundaries.
+// The quick-look picture of a grid, drawn as a survey map: each cell in the
+// colour of its class of the map's 50 colour classes, or in 50 greys from
+// white (lowest) to black (highest) as field plots are usually read; north
+// up. Around it: the corner coordinates of the north-west and south-east
+// corners, a scale bar, a north arrow, the colour scale with its values and
+// the readings' unit, and a caption (what was done to the values). A world
+// file (.pgw) gives the picture's place: the map's pixels on the grid's
+// cells, so that the picture opens in a GIS where the grid lies.
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "core/export/quick_grid.h"
@@ -36,14 +42,40 @@ int32_t ColourClassOf(double value, const ColourScale& scale);
 // Palette entries beside the 50 classes.
 constexpr uint8_t PictureWhite = 50;
 constexpr uint8_t PictureBlack = 51;
+constexpr uint8_t PictureNoData = 52;
+
+enum class PictureColours { Map, Grey };
+
+// The 50 classes in map colours or greys, then white, black and the colour
+// of cells without data.
+std::vector<Color> PicturePalette(PictureColours colours);
+
+struct PictureText {
+    PictureColours Colours = PictureColours::Map;
+    std::string ValueUnit = "nT";   // over the colour scale
+    std::string PlaceUnit = "m";    // of the scale bar and the corners
+    std::string Caption;            // under the scale bar
+};
+
+// Where the grid lies in the picture: its top-left pixel and the pixels per cell.
+struct PictureLayout {
+    int32_t MapLeft = 0;
+    int32_t MapTop = 0;
+    int32_t CellPixels = 1;
+};
 
 // Each cell as a square of whole pixels (larger for a small grid, so that
-// the picture is some 800 pixels across), a black frame round the grid, the
-// scale at its right with six values.
-IndexedImage DrawGridPicture(const QuickGrid& grid, const ColourScale& scale);
+// the picture is some 800 pixels across), a black frame round the grid.
+IndexedImage DrawGridPicture(const QuickGrid& grid, const ColourScale& scale, const PictureText& text,
+                             PictureLayout* layout = nullptr);
 
-// Text in the picture's small digit font ("0123456789-." and blank), at
-// (x, y) top left, each glyph `size` pixels per dot.
-void DrawPictureText(IndexedImage& image, int32_t x, int32_t y, const char* text, int32_t size, uint8_t ink);
+// The world file of the picture: pixel size, rotations 0, and the centre of
+// the top-left pixel, one number a line.
+std::string WorldFileText(const QuickGrid& grid, const PictureLayout& layout);
+
+// Text in the picture's 5 x 7 dot font (digits, letters and some signs; other
+// characters blank), at (x, y) top left, each dot `size` pixels square.
+void DrawPictureText(IndexedImage& image, int32_t x, int32_t y, const std::string& text, int32_t size, uint8_t ink);
+int32_t PictureTextWidth(const std::string& text, int32_t size);
 
 }  // namespace tesselog

@@ -15,44 +15,60 @@ namespace {
 
 constexpr float NoValue = std::numeric_limits<float>::quiet_NaN();
 
-// Sum and count per cell, then the mean where there are readings.
+// Sum and count per cell, then the mean where there are readings (NaN
+// elsewhere). Sums in float: a cell holds a few readings of a few hundred
+// units, far within its 24 bits.
 std::vector<float> CellMeans(const std::vector<GridPoint>& points, const QuickGrid& grid) {
-    std::vector<double> sum(grid.Values.size(), 0.0);
+    std::vector<float> means(grid.Values.size(), 0.0f);
     std::vector<uint32_t> count(grid.Values.size(), 0);
     for (const GridPoint& p : points) {
         const auto column = static_cast<int32_t>((p.Easting - grid.West) / grid.Cell);
         const auto fromSouth = static_cast<int32_t>((p.Northing - grid.South) / grid.Cell);
         if (column < 0 || column >= grid.Columns || fromSouth < 0 || fromSouth >= grid.Rows) continue;
         const size_t at = size_t(grid.Rows - 1 - fromSouth) * grid.Columns + column;
-        sum[at] += p.Value;
+        means[at] += p.Value;
         ++count[at];
     }
-    std::vector<float> means(grid.Values.size(), NoValue);
-    for (size_t i = 0; i < means.size(); ++i) {
-        if (count[i] > 0) means[i] = static_cast<float>(sum[i] / count[i]);
-    }
+    for (size_t i = 0; i < means.size(); ++i) means[i] = count[i] > 0 ? means[i] / float(count[i]) : NoValue;
     return means;
 }
 
-// An empty cell's value from the filled cells within `radius` cells.
-float FilledValue(const std::vector<float>& means, const QuickGrid& grid, int32_t column, int32_t row,
-                  int32_t radius) {
-    double weighted = 0.0, weights = 0.0;
-    const int32_t r2 = radius * radius;
+// The cells within the fill radius, nearest first, with their weights 1/d².
+struct Neighbour {
+    int32_t Row, Column;
+    double Weight;
+};
+std::vector<Neighbour> NeighboursWithin(int32_t radius) {
+    std::vector<Neighbour> near;
     for (int32_t dr = -radius; dr <= radius; ++dr) {
-        const int32_t y = row + dr;
-        if (y < 0 || y >= grid.Rows) continue;
         for (int32_t dc = -radius; dc <= radius; ++dc) {
-            const int32_t x = column + dc;
             const int32_t d2 = dr * dr + dc * dc;
-            if (x < 0 || x >= grid.Columns || d2 > r2) continue;
-            const float v = means[size_t(y) * grid.Columns + x];
-            if (std::isnan(v)) continue;
-            weighted += v / d2;
-            weights += 1.0 / d2;
+            if (d2 > 0 && d2 <= radius * radius) near.push_back({dr, dc, 1.0 / d2});
         }
     }
-    return weights > 0.0 ? static_cast<float>(weighted / weights) : NoValue;
+    return near;
+}
+
+// An empty cell's value: the inverse-square-distance mean of the filled
+// cells within the radius.
+void FillRows(const std::vector<float>& means, QuickGrid& grid, const std::vector<Neighbour>& near, int32_t from,
+              int32_t to) {
+    for (int32_t row = from; row < to; ++row) {
+        for (int32_t column = 0; column < grid.Columns; ++column) {
+            const size_t at = size_t(row) * grid.Columns + column;
+            if (!std::isnan(means[at])) continue;
+            double weighted = 0.0, weights = 0.0;
+            for (const Neighbour& n : near) {
+                const int32_t y = row + n.Row, x = column + n.Column;
+                if (y < 0 || y >= grid.Rows || x < 0 || x >= grid.Columns) continue;
+                const float v = means[size_t(y) * grid.Columns + x];
+                if (std::isnan(v)) continue;
+                weighted += v * n.Weight;
+                weights += n.Weight;
+            }
+            if (weights > 0.0) grid.Values[at] = static_cast<float>(weighted / weights);
+        }
+    }
 }
 
 }  // namespace
@@ -68,19 +84,23 @@ GridExtent ExtentOf(const std::vector<GridPoint>& points) {
     return box;
 }
 
-QuickGrid BuildQuickGrid(const std::vector<GridPoint>& points, double cell, double fillRadius, std::string& error) {
+void RunPartsInTurn(int32_t parts, const std::function<void(int32_t part)>& job) {
+    for (int32_t part = 0; part < parts; ++part) job(part);
+}
+
+QuickGrid BuildQuickGrid(const std::vector<GridPoint>& points, double cell, double fillRadius, std::string& error,
+                         const PartsRunner& runner) {
     QuickGrid grid;
     if (points.empty() || !(cell > 0.0)) {
         error = points.empty() ? "no positioned readings to grid" : "the cell size must be above 0";
         return grid;
     }
     const GridExtent box = ExtentOf(points);
-    const double minE = box.MinEasting, maxE = box.MaxEasting, minN = box.MinNorthing, maxN = box.MaxNorthing;
     grid.Cell = cell;
-    grid.West = std::floor(minE / cell) * cell;
-    grid.South = std::floor(minN / cell) * cell;
-    const double columns = std::floor((maxE - grid.West) / cell) + 1;
-    const double rows = std::floor((maxN - grid.South) / cell) + 1;
+    grid.West = std::floor(box.MinEasting / cell) * cell;
+    grid.South = std::floor(box.MinNorthing / cell) * cell;
+    const double columns = std::floor((box.MaxEasting - grid.West) / cell) + 1;
+    const double rows = std::floor((box.MaxNorthing - grid.South) / cell) + 1;
     if (columns * rows > double(MaxGridCells)) {
         char text[160];
         std::snprintf(text, sizeof text, "a grid of %.0f x %.0f cells is too large (at most %lld cells): "
@@ -90,16 +110,17 @@ QuickGrid BuildQuickGrid(const std::vector<GridPoint>& points, double cell, doub
     }
     grid.Columns = static_cast<int32_t>(columns);
     grid.Rows = static_cast<int32_t>(rows);
-    grid.Values.assign(size_t(grid.Columns) * grid.Rows, NoValue);
+    grid.Values.resize(size_t(grid.Columns) * grid.Rows);
     const std::vector<float> means = CellMeans(points, grid);
+    grid.Values = means;
     const int32_t radius = std::min(static_cast<int32_t>(std::floor(fillRadius / cell)), MaxFillCells);
-    for (int32_t row = 0; row < grid.Rows; ++row) {
-        for (int32_t column = 0; column < grid.Columns; ++column) {
-            const size_t at = size_t(row) * grid.Columns + column;
-            grid.Values[at] = !std::isnan(means[at]) || radius < 1 ? means[at]
-                                                                   : FilledValue(means, grid, column, row, radius);
-        }
-    }
+    if (radius < 1) return grid;
+    const std::vector<Neighbour> near = NeighboursWithin(radius);
+    constexpr int32_t Parts = 8;
+    runner(Parts, [&](int32_t part) {
+        FillRows(means, grid, near, int32_t(int64_t(grid.Rows) * part / Parts),
+                 int32_t(int64_t(grid.Rows) * (part + 1) / Parts));
+    });
     return grid;
 }
 
@@ -141,6 +162,13 @@ std::string UtmProjectionText(int32_t zone, int32_t hemisphere, int32_t displayU
                   "PARAMETER[\"Latitude_Of_Origin\",0.0],UNIT[\"%s\",%.16g]]",
                   zone, hemisphere > 0 ? 'N' : 'S', 500000.0 / metres, hemisphere > 0 ? 0.0 : 10000000.0 / metres,
                   6 * zone - 183, unit, metres);
+    return text;
+}
+
+std::string PictureAuxXml(const std::string& projection) {
+    std::string text = "<PAMDataset>\n  <SRS>";
+    AppendXmlText(text, projection);
+    text += "</SRS>\n</PAMDataset>\n";
     return text;
 }
 

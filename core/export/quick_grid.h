@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -45,7 +46,13 @@ struct GridExtent {
 };
 GridExtent ExtentOf(const std::vector<GridPoint>& points);
 
-QuickGrid BuildQuickGrid(const std::vector<GridPoint>& points, double cell, double fillRadius, std::string& error);
+// Runs job(0) .. job(parts - 1), each once, in any order or at once; the
+// grid's fill is cut into parts of rows that share nothing.
+using PartsRunner = std::function<void(int32_t parts, const std::function<void(int32_t part)>& job)>;
+void RunPartsInTurn(int32_t parts, const std::function<void(int32_t part)>& job);
+
+QuickGrid BuildQuickGrid(const std::vector<GridPoint>& points, double cell, double fillRadius, std::string& error,
+                         const PartsRunner& runner = RunPartsInTurn);
 
 // The ESRI ASCII grid: ncols, nrows, xllcorner, yllcorner, cellsize,
 // NODATA_value -9999, then the rows from north to south.
@@ -56,5 +63,10 @@ bool WriteEsriAsciiGrid(File& file, const QuickGrid& grid);
 // unit (0 metres, 1 feet, 2 US survey feet); empty for an unknown zone or
 // hemisphere.
 std::string UtmProjectionText(int32_t zone, int32_t hemisphere, int32_t displayUnits);
+
+// The side file that gives a picture with a world file its coordinate
+// system in GDAL and QGIS (PICTURE.png.aux.xml), which read no .prj beside a
+// PNG: the projection text as the dataset's SRS.
+std::string PictureAuxXml(const std::string& projection);
 
 }  // namespace tesselog

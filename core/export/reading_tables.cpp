@@ -1,5 +1,9 @@
 #include "core/export/reading_tables.h"
 
+#include <algorithm>
+#include <string_view>
+
+#include "core/gps/coordinates.h"
 #include "core/gps/nmea_mode.h"
 #include "core/platform/file_system.h"
 
@@ -15,6 +19,12 @@ const char* UnitName(int32_t displayUnits) {
     }
 }
 
+void AppendPlace(std::string& t, double easting, double northing, char separator) {
+    AppendFixed(t, easting, 3);
+    t += separator;
+    AppendFixed(t, northing, 3);
+}
+
 }  // namespace
 
 int32_t UtmEpsgCode(int32_t zone, int32_t hemisphere) {
@@ -22,149 +32,211 @@ int32_t UtmEpsgCode(int32_t zone, int32_t hemisphere) {
     return (hemisphere > 0 ? 32600 : 32700) + zone;
 }
 
-CoordinateLabel DescribeCoordinates(const SurveyHeader& header) {
+CoordinateLabel DescribeCoordinates(const SurveyHeader& header, bool gps) {
     CoordinateLabel label;
     label.Unit = UnitName(header.DisplayUnits);
-    if (!header.GpsInput) {
-        label.Text = "none (recorded without GPS)";
+    const bool metres = header.DisplayUnits == 0;
+    if (!gps) {
+        label.Frame = CoordinateFrame::Local;
+        label.Text = "local grid of lines and stations (recorded without GPS, no coordinate system), " + label.Unit;
+        label.Column = "local " + label.Unit;
+        label.MetreColumn = "local m";
     } else if (header.NmeaMode >= 0 && IsGridMode(header.NmeaMode)) {
-        label.Text = "grid coordinates of the receiver, " + label.Unit;
+        label.Frame = CoordinateFrame::ReceiverGrid;
+        label.Text = "grid coordinates of the receiver (coordinate system unknown), " + label.Unit;
+        label.Column = "grid " + label.Unit;
+        label.MetreColumn = "grid m";
     } else if ((label.Epsg = UtmEpsgCode(header.UtmZone, header.Hemisphere)) != 0) {
-        label.Text = "EPSG:" + std::to_string(label.Epsg) + " (WGS 84 / UTM zone " +
-                     std::to_string(header.UtmZone) + (header.Hemisphere > 0 ? "N" : "S") + "), " + label.Unit;
+        label.Frame = CoordinateFrame::Utm;
+        const std::string zone = std::to_string(header.UtmZone) + (header.Hemisphere > 0 ? "N" : "S");
+        const std::string epsg = "EPSG:" + std::to_string(label.Epsg);
+        label.MetreColumn = epsg + " m";
+        if (metres) {
+            label.Text = epsg + " (WGS 84 / UTM zone " + zone + "), m";
+            label.Column = label.MetreColumn;
+        } else {
+            label.Text = "WGS 84 / UTM zone " + zone + " in " + label.Unit + "; in metres " + epsg;
+            label.Column = "UTM " + zone + " " + label.Unit;
+        }
     } else {
         label.Text = "UTM zone unknown (no valid fix), " + label.Unit;
+        label.Column = "UTM " + label.Unit;
+        label.MetreColumn = "UTM m";
     }
     return label;
 }
 
-ReadingTableWriter::ReadingTableWriter(File* csv, File* xyz, const SurveyWalk& walk) : walk_(walk) {
+ReadingTableWriter::ReadingTableWriter(File* csv, File* xyz, const TableFacts& walk, std::string processing)
+    : walk_(walk), processing_(std::move(processing)) {
     if (csv != nullptr) csv_ = std::make_unique<TextBuffer>(*csv);
     if (xyz != nullptr) xyz_ = std::make_unique<TextBuffer>(*xyz);
 }
 
 void ReadingTableWriter::WriteHeaders() {
     started_ = true;
-    if (rows_ == 0) positioned_ = walk_.Header().GpsInput;
     std::string held[2];
     if (csv_) held[0].swap(csv_->Text());
     if (xyz_) held[1].swap(xyz_->Text());
-    const CoordinateLabel label = DescribeCoordinates(walk_.Header());
-    const std::string system = label.Epsg != 0 ? "EPSG:" + std::to_string(label.Epsg) + " " + label.Unit
-                                               : "grid " + label.Unit;
+    const CoordinateLabel label = DescribeCoordinates(walk_.Header(), gps_);
     if (csv_) {
         std::string& t = csv_->Text();
-        if (positioned_) {
-            t += "easting (" + system + "),northing (" + system + "),";
-            t += "value,sensor,console,line,station,time,gps_quality\n";
-        } else {
-            t += "line,station,sensor,console,time,value\n";
-        }
+        t += "easting (" + label.Column + "),northing (" + label.Column + "),";
+        AppendCsvField(t, processing_.empty() ? "value" : "value (" + processing_ + ")");
+        t += ",sensor,console,session,date,line,station,time";
+        if (gps_) t += ",gps_quality";
+        if (metres_) t += ",easting (" + label.MetreColumn + "),northing (" + label.MetreColumn + ")";
+        t += '\n';
     }
     if (xyz_) {
         std::string& t = xyz_->Text();
         t += "# tesselog-export: coordinates " + label.Text + "\n";
-        t += positioned_ ? "# easting northing value sensor console line station time gps_quality\n"
-                         : "# station sensor value line console time\n";
+        if (!processing_.empty()) t += "# values: " + processing_ + "\n";
+        t += "# easting northing value sensor console session date line station time";
+        if (gps_) t += " gps_quality";
+        if (metres_) t += " easting_m northing_m";
+        t += '\n';
     }
     if (csv_) csv_->Text() += held[0];
     if (xyz_) xyz_->Text() += held[1];
 }
 
+const std::string& ReadingTableWriter::LineText(int32_t line, bool csv) {
+    static const std::string None[2] = {"", "-"};
+    if (line < 0 || size_t(line) >= walk_.Lines().size()) return None[csv ? 0 : 1];
+    std::vector<std::string>& texts = csv ? csvLines_ : xyzLines_;
+    while (texts.size() <= size_t(line)) {
+        const std::string& name = walk_.Lines()[texts.size()].Name;
+        texts.emplace_back();
+        // A line name has at most 8 characters; the text stays well within a row.
+        const std::string_view shown(name.data(), std::min<size_t>(name.size(), 16));
+        if (csv) {
+            AppendCsvField(texts.back(), shown);
+        } else {
+            AppendToken(texts.back(), shown);
+        }
+    }
+    return texts[size_t(line)];
+}
+
+const std::string& ReadingTableWriter::DateText(int32_t day) {
+    if (day != dateDay_) {
+        dateDay_ = day;
+        date_.clear();
+        AppendDate(date_, day);
+        if (date_.empty()) date_ = "-";
+    }
+    return date_;
+}
+
 void ReadingTableWriter::Write(const PositionedReading& r) {
     const SurveyHeader& h = walk_.Header();
-    // The first row sets the columns: a later header that says otherwise (a
-    // session of another set-up appended) must not change them midway.
-    if (rows_ == 0) positioned_ = h.GpsInput;
-    if (positioned_ && !r.Positioned) return;
+    if (!decided_) {
+        decided_ = true;
+        gps_ = walk_.FirstSessionHasGps();
+        metres_ = h.DisplayUnits != 0;
+        metresPerUnit_ = DisplayUnitFactor(h.DisplayUnits);
+    }
+    if (!r.Positioned) return;
+    if (r.Local == gps_) {
+        ++otherSystem_;
+        return;
+    }
     // The header row names the hemisphere, which the first recorded fix
     // tells; the first steps' rows wait in memory until it has come.
-    if (!started_ && (!positioned_ || h.Hemisphere != 0 || (h.NmeaMode >= 0 && IsGridMode(h.NmeaMode)))) {
+    if (!started_ && (!gps_ || h.Hemisphere != 0 || (h.NmeaMode >= 0 && IsGridMode(h.NmeaMode)))) {
         WriteHeaders();
     }
-    static const std::string NoLine;
-    const std::string& line = r.Line >= 0 ? walk_.Lines()[r.Line] : NoLine;
     ++rows_;
-    if (csv_) {
-        std::string& t = csv_->Text();
-        if (positioned_) {
-            AppendFixed(t, r.Easting, 3);
-            t += ',';
-            AppendFixed(t, r.Northing, 3);
-            t += ',';
-            AppendTrimmed(t, r.Value, 3);
-            t += ',';
-        } else {
-            AppendCsvField(t, line);
-            t += ',';
-            AppendTrimmed(t, r.Station, 3);
-            t += ',';
-        }
-        AppendInt(t, r.Sensor);
-        t += ',';
-        AppendInt(t, r.Console);
-        t += ',';
-        if (positioned_) {
-            AppendCsvField(t, line);
-            t += ',';
-            AppendTrimmed(t, r.Station, 3);
-            t += ',';
-            AppendTimeOfDay(t, r.TimeMs);
-            t += ',';
-            AppendInt(t, r.Quality);
-        } else {
-            AppendTimeOfDay(t, r.TimeMs);
-            t += ',';
-            AppendTrimmed(t, r.Value, 3);
-        }
-        t += '\n';
-        if (started_) csv_->Row();
+    WriteRows(r);
+    if (started_) {
+        if (csv_) csv_->Row();
+        if (xyz_) xyz_->Row();
     }
+}
+
+// Each number is formatted once, into a field of its own, and both rows are
+// put together from the fields; no field is longer than 48 characters.
+namespace {
+
+struct Field {
+    char Text[48];
+    size_t Size = 0;
+};
+
+struct RowFields {
+    enum { Easting, Northing, Value, Sensor, Console, Session, Station, Time, Quality, MetreEasting, MetreNorthing,
+           Count };
+    Field F[Count];
+};
+
+void Put(Field& f, char* end) { f.Size = size_t(end - f.Text); }
+
+// The fields joined by `separator`, with the text fields (date and line,
+// as the format writes them) in their places, and a line end.
+void AppendRow(std::string& t, const RowFields& r, char separator, const std::string& date,
+               const std::string& line, bool quality, bool metres) {
+    char row[640];
+    char* p = row;
+    const auto field = [&p](const Field& f) { p = std::copy(f.Text, f.Text + f.Size, p); };
+    const auto text = [&p](const std::string& s) { p = std::copy(s.begin(), s.begin() + std::min<size_t>(s.size(), 64), p); };
+    for (int i = RowFields::Easting; i <= RowFields::Session; ++i) {
+        field(r.F[i]);
+        *p++ = separator;
+    }
+    text(date);
+    *p++ = separator;
+    text(line);
+    *p++ = separator;
+    field(r.F[RowFields::Station]);
+    *p++ = separator;
+    field(r.F[RowFields::Time]);
+    if (quality) {
+        *p++ = separator;
+        field(r.F[RowFields::Quality]);
+    }
+    if (metres) {
+        *p++ = separator;
+        field(r.F[RowFields::MetreEasting]);
+        *p++ = separator;
+        field(r.F[RowFields::MetreNorthing]);
+    }
+    *p++ = '\n';
+    t.append(row, size_t(p - row));
+}
+
+}  // namespace
+
+void ReadingTableWriter::WriteRows(const PositionedReading& r) {
+    RowFields f;
+    Put(f.F[RowFields::Easting], PutFixed(f.F[RowFields::Easting].Text, r.Easting, 3));
+    Put(f.F[RowFields::Northing], PutFixed(f.F[RowFields::Northing].Text, r.Northing, 3));
+    Put(f.F[RowFields::Value], PutTrimmed(f.F[RowFields::Value].Text, r.Value, 3));
+    Put(f.F[RowFields::Sensor], PutInt(f.F[RowFields::Sensor].Text, r.Sensor));
+    Put(f.F[RowFields::Console], PutInt(f.F[RowFields::Console].Text, r.Console));
+    Put(f.F[RowFields::Session], PutInt(f.F[RowFields::Session].Text, r.Session));
+    Put(f.F[RowFields::Station], PutTrimmed(f.F[RowFields::Station].Text, r.Station, 3));
+    Put(f.F[RowFields::Time], PutTimeOfDay(f.F[RowFields::Time].Text, r.TimeMs));
+    if (gps_) Put(f.F[RowFields::Quality], PutInt(f.F[RowFields::Quality].Text, r.Quality));
+    if (metres_) {
+        Put(f.F[RowFields::MetreEasting], PutFixed(f.F[RowFields::MetreEasting].Text, r.Easting * metresPerUnit_, 3));
+        Put(f.F[RowFields::MetreNorthing],
+            PutFixed(f.F[RowFields::MetreNorthing].Text, r.Northing * metresPerUnit_, 3));
+    }
+    static const std::string None;
+    if (csv_) AppendRow(csv_->Text(), f, ',', r.Day >= 0 ? DateText(r.Day) : None, LineText(r.Line, true), gps_, metres_);
     if (xyz_) {
-        std::string& t = xyz_->Text();
-        if (positioned_) {
-            AppendFixed(t, r.Easting, 3);
-            t += ' ';
-            AppendFixed(t, r.Northing, 3);
-            t += ' ';
-            AppendTrimmed(t, r.Value, 3);
-            t += ' ';
-            AppendInt(t, r.Sensor);
-        } else {
-            AppendTrimmed(t, r.Station, 3);
-            t += ' ';
-            AppendInt(t, r.Sensor);
-            t += ' ';
-            AppendTrimmed(t, r.Value, 3);
-        }
-        t += ' ';
-        if (positioned_) {
-            AppendInt(t, r.Console);
-            t += ' ';
-            AppendToken(t, line);
-            t += ' ';
-            AppendTrimmed(t, r.Station, 3);
-        } else {
-            AppendToken(t, line);
-            t += ' ';
-            AppendInt(t, r.Console);
-        }
-        t += ' ';
-        if (r.TimeMs >= 0) {
-            AppendTimeOfDay(t, r.TimeMs);
-        } else {
-            t += '-';
-        }
-        if (positioned_) {
-            t += ' ';
-            AppendInt(t, r.Quality);
-        }
-        t += '\n';
-        if (started_) xyz_->Row();
+        // XYZ fields are never empty: "-" for a missing time.
+        if (r.TimeMs < 0) Put(f.F[RowFields::Time], std::copy_n("-", 1, f.F[RowFields::Time].Text));
+        AppendRow(xyz_->Text(), f, ' ', DateText(r.Day), LineText(r.Line, false), gps_, metres_);
     }
 }
 
 bool ReadingTableWriter::Finish() {
+    if (!decided_) {
+        decided_ = true;
+        gps_ = walk_.FirstSessionHasGps();
+        metres_ = walk_.Header().DisplayUnits != 0;
+    }
     if (!started_) WriteHeaders();
     bool ok = true;
     if (csv_) ok = csv_->Flush() && ok;

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "core/acquisition/console_reading.h"
+#include "core/export/export_text.h"
 #include "core/gps/coordinates.h"
 
 namespace tesselog {
@@ -11,6 +12,8 @@ namespace tesselog {
 namespace {
 
 constexpr int64_t MsPerDay = 86400000;
+// A clock record more than this before its line's date is on the next day.
+constexpr int32_t MidnightSlackMs = 60000;
 
 int32_t DigitCount(const DataItem& item, int console) {
     return item.consoleDigits[console] == 2 ? 2 : 1;
@@ -31,25 +34,13 @@ void SurveyWalk::Take(const DataItem& item) {
     case ItemKind::Setup:
     case ItemKind::Geometry: TakeHeader(item); break;
     case ItemKind::LineName:
-        lines_.push_back(item.text);
-        line_ = static_cast<int32_t>(lines_.size()) - 1;
-        TakeMark(MarkKind::LineStart, item.text);
-        break;
     case ItemKind::LineStart:
-        station_ = item.value.value;
-        stationStarted_ = false;
-        break;
-    case ItemKind::LineDirection: increment_ = item.value.value; break;
-    case ItemKind::Clock:
-        if (item.hour.valid && item.minute.valid && item.second.valid && item.tick.valid) {
-            clockMs_ = ((item.hour.value * 60 + item.minute.value) * 60 + item.second.value) * 1000 +
-                       (item.millisecond.valid ? item.millisecond.value : 0);
-            clockTick_ = item.tick.value;
-            haveClock_ = true;
-        }
-        break;
+    case ItemKind::LineDirection:
+    case ItemKind::LineDate: TakeLine(item); break;
+    case ItemKind::Clock: TakeClock(item); break;
     case ItemKind::Reading: TakeReading(item); break;
     case ItemKind::Station: {
+        ReleaseLocal();
         station_ = item.value.value;
         stationStarted_ = false;
         char text[32];
@@ -58,31 +49,87 @@ void SurveyWalk::Take(const DataItem& item) {
         break;
     }
     case ItemKind::Comment: TakeMark(MarkKind::Comment, item.text); break;
-    case ItemKind::Event:
-        if (item.event == EventKind::Started || item.event == EventKind::Paused ||
-            item.event == EventKind::PausedBmp) {
-            ReleaseUnpositioned();
-            inRun_ = false;
-            havePrevious_ = false;
-            if (item.event == EventKind::Started) {
-                ++run_;
-                haveFixInRun_ = false;
-            }
-        } else if (item.event == EventKind::ConsoleBreak || item.event == EventKind::GpsBreak) {
-            TakeMark(MarkKind::ConnectionBreak, item.text);
-        }
-        break;
+    case ItemKind::Event: TakeEvent(item); break;
     case ItemKind::Segment: TakeSegment(item); break;
     case ItemKind::GpsGroup: TakeGps(item); break;
     default: break;
     }
 }
 
+void SurveyWalk::TakeLine(const DataItem& item) {
+    switch (item.kind) {
+    case ItemKind::LineName:
+        ReleaseLocal();
+        lines_.push_back({item.text, session_, lineDay_, -1, station_, increment_});
+        line_ = static_cast<int32_t>(lines_.size()) - 1;
+        TakeMark(MarkKind::LineStart, item.text);
+        break;
+    case ItemKind::LineStart:
+        ReleaseLocal();
+        station_ = item.value.value;
+        stationStarted_ = false;
+        if (line_ >= 0) lines_[line_].StartStation = station_;
+        break;
+    case ItemKind::LineDirection:
+        ReleaseLocal();
+        increment_ = item.value.value;
+        if (line_ >= 0) {
+            lines_[line_].Direction = item.direction;
+            lines_[line_].Increment = increment_;
+            placer_.StartLine(lines_[line_].Name, item.direction, increment_);
+        }
+        break;
+    case ItemKind::LineDate:
+        lineDay_ = item.day.valid && item.month.valid && item.year.valid
+                       ? DaysFromCivil(item.year.value, item.month.value, item.day.value)
+                       : -1;
+        lineDayMs_ = item.hour.valid && item.minute.valid && item.second.valid
+                         ? ((item.hour.value * 60 + item.minute.value) * 60 + item.second.value) * 1000
+                         : 0;
+        if (line_ >= 0) lines_[line_].Day = lineDay_;
+        break;
+    default: break;
+    }
+}
+
+void SurveyWalk::TakeClock(const DataItem& item) {
+    if (!item.hour.valid || !item.minute.valid || !item.second.valid || !item.tick.valid) return;
+    clockMs_ = ((item.hour.value * 60 + item.minute.value) * 60 + item.second.value) * 1000 +
+               (item.millisecond.valid ? item.millisecond.value : 0);
+    clockTick_ = item.tick.value;
+    haveClock_ = true;
+    // The clock record follows its line's date at once; a time of day well
+    // before the date's says that midnight passed between the two.
+    clockDay_ = lineDay_ < 0 ? -1 : lineDay_ + (clockMs_ + MidnightSlackMs < lineDayMs_ ? 1 : 0);
+}
+
+void SurveyWalk::TakeEvent(const DataItem& item) {
+    if (item.event == EventKind::Started || item.event == EventKind::Paused || item.event == EventKind::PausedBmp) {
+        ReleaseUnpositioned();
+        ReleaseLocal();
+        inRun_ = false;
+        havePrevious_ = false;
+        edgeWaiting_ = false;
+        haveFixTick_ = false;
+        if (item.event == EventKind::Started) {
+            ++run_;
+            haveFixInRun_ = false;
+        }
+    } else if (item.event == EventKind::ConsoleBreak || item.event == EventKind::GpsBreak) {
+        TakeMark(MarkKind::ConnectionBreak, item.text);
+        sink_.Break({line_, item.event == EventKind::GpsBreak ? 0 : item.console, run_});
+    }
+}
+
 void SurveyWalk::TakeHeader(const DataItem& item) {
     if (item.kind == ItemKind::Identification) {
         ReleaseUnpositioned();
+        ReleaseLocal();
         inRun_ = false;
         havePrevious_ = false;
+        edgeWaiting_ = false;
+        haveFixTick_ = false;
+        if (++session_ == 1) firstGpsInput_ = item.gpsInput;
         header_.Seen = true;
         header_.GpsInput = item.gpsInput;
         header_.DisplayUnits = std::clamp(item.displayUnits, 0, 2);
@@ -109,10 +156,25 @@ void SurveyWalk::TakeHeader(const DataItem& item) {
     case 4:
         header_.Geometry.UnitSensorSeparation = item.value.value;
         header_.Geometry.ConsoleSeparation = item.value2.value;
-        header_.Sensors = BuildSensorTables(header_.Geometry);
+        TakeArray();
         break;
     default: break;
     }
+}
+
+// The session's sensors: for the local grid, and where each lies across an edge.
+void SurveyWalk::TakeArray() {
+    header_.Sensors = BuildSensorTables(header_.Geometry);
+    LocalArray array;
+    array.SensorCount = header_.Sensors.SensorCount;
+    std::copy(std::begin(header_.Sensors.SensorPosition), std::end(header_.Sensors.SensorPosition), array.Position);
+    array.MinSeparation = header_.Sensors.MinSeparation;
+    placer_.SetArray(array, MetresToDisplayUnits(1.0, header_.DisplayUnits));
+    if (session_ < 1) return;
+    across_.resize(size_t(session_));
+    across_[size_t(session_) - 1].assign(MaxSensors, 0.5);
+    for (int32_t k = 0; k < header_.Sensors.SensorCount && k < MaxSensors; ++k)
+        across_[size_t(session_) - 1][size_t(k)] = AcrossOf(k);
 }
 
 void SurveyWalk::TakeReading(const DataItem& item) {
@@ -125,24 +187,47 @@ void SurveyWalk::TakeReading(const DataItem& item) {
         stationStarted_ = true;
     }
     Pending p;
-    p.Reading.Console = item.console;
-    p.Reading.Line = line_;
-    p.Reading.Station = station_;
-    p.Reading.TimeMs = item.tick.valid ? TimeOfTick(item.tick.value) : -1;
-    p.Reading.Quality = fix_.Quality;
+    PositionedReading& r = p.Reading;
+    r.Console = item.console;
+    r.Line = line_;
+    r.Session = session_;
+    r.Run = run_;
+    r.Station = station_;
+    r.HasTick = item.tick.valid;
+    r.Tick = item.tick.value;
+    StampTime(r.HasTick, r.Tick, r.Day, r.TimeMs);
+    r.Quality = fix_.Quality;
     const int32_t first = header_.Sensors.ConsoleFirstSensor[k];
     const int sensors = header_.Geometry.ConsoleType[k] == 1 ? 2 : 1;
     for (int n = 1; n <= sensors; ++n) {
-        if (!ReadingFieldValue(item.text, n, p.Reading.Value)) continue;
+        if (!ReadingFieldValue(item.text, n, r.Value)) continue;
         p.SensorIndex = first + n - 1;
         if (p.SensorIndex >= MaxSensors) continue;
-        p.Reading.Sensor = p.SensorIndex + 1;
-        if (inRun_) {
+        r.Sensor = p.SensorIndex + 1;
+        if (!header_.GpsInput) {
+            localPending_.push_back(p);
+            placer_.Add({p.SensorIndex, k == 0 && n == 1, station_, r.HasTick, r.Tick});
+        } else if (inRun_) {
             pending_.push_back(p);
         } else {
-            Emit(p.Reading);
+            Emit(r);
         }
     }
+}
+
+void SurveyWalk::ReleaseLocal() {
+    if (localPending_.empty()) return;
+    placer_.Place(localPlaces_, localEdges_);
+    for (size_t i = 0; i < localPending_.size() && i < localPlaces_.size(); ++i) {
+        PositionedReading& r = localPending_[i].Reading;
+        r.Positioned = true;
+        r.Local = true;
+        r.Easting = localPlaces_[i].X;
+        r.Northing = localPlaces_[i].Y;
+        Emit(r);
+    }
+    for (const LocalEdge& e : localEdges_) PushEdge(e.Tick, e.Edge);
+    localPending_.clear();
 }
 
 void SurveyWalk::TakeSegment(const DataItem& item) {
@@ -151,6 +236,7 @@ void SurveyWalk::TakeSegment(const DataItem& item) {
         ReleaseUnpositioned();
         inRun_ = true;
         havePrevious_ = false;
+        edgeWaiting_ = false;
         std::fill(std::begin(seen_), std::end(seen_), false);
         return;
     }
@@ -164,6 +250,10 @@ void SurveyWalk::TakeSegment(const DataItem& item) {
     if (code == 'd' && seen_[0] && seen_[1] && seen_[2]) {
         previous_ = edgeAt(0);
         havePrevious_ = true;
+        // The previous edge belongs to the fix recorded before these records
+        // (once: a later step's previous edge is the edge already kept).
+        const bool kept = !timeline_.empty() && timeline_.back().Run == run_ && timeline_.back().Tick == fixTick_;
+        if (haveFixTick_ && !kept) PushEdge(fixTick_, previous_);
     }
     if (code == 'h' && seen_[4] && seen_[5] && seen_[6]) {
         const SwathEdge current = edgeAt(4);
@@ -174,8 +264,22 @@ void SurveyWalk::TakeSegment(const DataItem& item) {
         }
         previous_ = current;
         havePrevious_ = true;
+        // The current edge belongs to the fix whose sentence follows.
+        edgeWaiting_ = true;
+        waitingEdge_ = current;
         std::fill(std::begin(seen_), std::end(seen_), false);
     }
+}
+
+void SurveyWalk::PushEdge(uint32_t tick, const SwathEdge& edge) {
+    TimedEdge e{run_, line_, tick, -1, -1, edge};
+    StampTime(true, tick, e.Day, e.TimeMs);
+    timeline_.push_back(e);
+}
+
+double SurveyWalk::AcrossOf(int32_t sensor) const {
+    const SensorTables& sensors = header_.Sensors;
+    return sensors.SensorCount <= 1 ? 0.5 : (sensors.StripLeft[sensor] + sensors.StripRight[sensor]) / 2;
 }
 
 void SurveyWalk::PlaceStep(const SwathEdge& previous, const SwathEdge& current) {
@@ -213,13 +317,39 @@ void SurveyWalk::Emit(const PositionedReading& reading) {
 
 void SurveyWalk::TakeGps(const DataItem& item) {
     if (item.firstMarker != TypeGpsPosition || header_.NmeaMode < 0 || !item.complete) return;
+    // Mode 0: the GSA sentence's PDOP is the dilution the mask judges.
+    if (header_.NmeaMode == 0 && item.text.find("GSA") != std::string::npos) {
+        DecodeGsaDilution(item.text, fix_.Dilution);
+        return;
+    }
     if (!IsPositionSentence(item.text, mode_)) return;
     fix_ = DecodeGpsFix(item.text, mode_, header_.DisplayUnits, fix_);
+    FixStatus status;
+    status.Line = line_;
+    status.Run = run_;
+    status.HasTick = item.tick.valid;
+    status.Tick = item.tick.value;
+    status.Valid = fix_.Valid == 1;
+    status.Quality = fix_.Quality;
+    status.Satellites = fix_.Satellites;
+    status.Dilution = fix_.Dilution;
+    status.NmeaMode = header_.NmeaMode;
+    sink_.Position(status);
     if (fix_.Valid != 1) return;
+    if (item.tick.valid) {
+        if (edgeWaiting_) PushEdge(item.tick.value, waitingEdge_);
+        haveFixTick_ = true;
+        fixTick_ = item.tick.value;
+    }
+    edgeWaiting_ = false;
     TrackFix t;
     t.Run = run_;
+    t.Line = line_;
+    t.Session = session_;
     t.Quality = fix_.Quality;
-    t.TimeMs = item.tick.valid ? TimeOfTick(item.tick.value) : -1;
+    t.HasTick = item.tick.valid;
+    t.Tick = item.tick.value;
+    StampTime(t.HasTick, t.Tick, t.Day, t.TimeMs);
     t.Geodetic = !IsGridMode(mode_.NmeaMode);
     if (t.Geodetic) {
         t.Latitude = fix_.Latitude;
@@ -263,6 +393,7 @@ void SurveyWalk::TakeMark(MarkKind kind, const std::string& text) {
 
 void SurveyWalk::Finish() {
     ReleaseUnpositioned();
+    ReleaseLocal();
     if (haveAnyFix_) {
         for (SurveyMark& mark : waitingMarks_) {
             mark.At = lastFix_;
@@ -272,10 +403,14 @@ void SurveyWalk::Finish() {
     waitingMarks_.clear();
 }
 
-int32_t SurveyWalk::TimeOfTick(uint32_t tick) const {
-    if (!haveClock_) return -1;
-    const int64_t ms = clockMs_ + static_cast<int64_t>(static_cast<int32_t>(tick - clockTick_));
-    return static_cast<int32_t>(((ms % MsPerDay) + MsPerDay) % MsPerDay);
+void SurveyWalk::StampTime(bool hasTick, uint32_t tick, int32_t& day, int32_t& ms) const {
+    day = lineDay_;
+    ms = -1;
+    if (!haveClock_ || !hasTick) return;
+    const int64_t total = clockMs_ + static_cast<int64_t>(static_cast<int32_t>(tick - clockTick_));
+    const int64_t days = total >= 0 ? total / MsPerDay : -((-total + MsPerDay - 1) / MsPerDay);
+    ms = static_cast<int32_t>(total - days * MsPerDay);
+    day = clockDay_ < 0 ? -1 : static_cast<int32_t>(clockDay_ + days);
 }
 
 }  // namespace tesselog

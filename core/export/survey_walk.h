@@ -10,9 +10,14 @@
 // previous edge, and across the swath at the sensor's place in the array.
 //
 // Readings with no step around them (before a run's second fix, after a
-// pause, and all of a file recorded without GPS) are delivered unpositioned.
-// The station, line, time of day and GPS quality go with every reading as
-// they stood when it was recorded.
+// pause) are delivered unpositioned. A session recorded without GPS is
+// placed on a local grid by its lines and stations instead (local_grid.h).
+// The session, date, station, line, time of day and GPS quality go with
+// every reading as they stood when it was recorded.
+//
+// Each edge is also kept with the time of its fix (the tick of the position
+// sentence that follows its segment records), so that readings can be
+// placed by their own time along the array's path (the lag correction).
 #pragma once
 
 #include <cstdint>
@@ -20,6 +25,7 @@
 #include <vector>
 
 #include "core/datafile/record_reader.h"
+#include "core/export/local_grid.h"
 #include "core/gps/gps_decoder.h"
 #include "core/gps/nmea_mode.h"
 #include "core/logscreen/logging_session.h"
@@ -39,15 +45,31 @@ struct SurveyHeader {
     SensorTables Sensors;
 };
 
+// One line block (L, B, A, Z) of the file.
+struct SurveyLine {
+    std::string Name;
+    int32_t Session = 0;       // 1 for the file's first header, one more for each appended one
+    int32_t Day = -1;          // the block's date as days since 1970-01-01; -1 when unreadable
+    int32_t Direction = -1;    // walking direction: 0 W, 1 S, 2 N, 3 E; -1 not given
+    double StartStation = 0.0;
+    double Increment = 0.0;    // signed
+};
+
 struct PositionedReading {
     bool Positioned = false;
+    bool Local = false;        // placed on the local grid of a survey without GPS
     double Easting = 0.0;      // display unit
     double Northing = 0.0;
     double Value = 0.0;
     int32_t Sensor = 0;        // 1..18 across the array
     int32_t Console = 0;       // 1..9
     int32_t Line = -1;         // index into SurveyWalk::Lines(), -1 before any line
+    int32_t Session = 0;
+    int32_t Run = 0;           // 1 for the first "$STARTED", then one more per Go
     double Station = 0.0;
+    bool HasTick = false;
+    uint32_t Tick = 0;
+    int32_t Day = -1;          // days since 1970-01-01, -1 without a date
     int32_t TimeMs = -1;       // milliseconds of the day, -1 without a clock record
     int32_t Quality = 0;       // GPS quality of the latest fix
 };
@@ -55,13 +77,39 @@ struct PositionedReading {
 // A recorded position sentence with a valid fix.
 struct TrackFix {
     int32_t Run = 0;           // 1 for the first "$STARTED", then one more per Go
+    int32_t Line = -1;
+    int32_t Session = 0;
     bool Geodetic = false;
     double Latitude = 0.0;     // signed degrees (geodetic modes)
     double Longitude = 0.0;
     double Easting = 0.0;      // display unit: projected into the file's zone, or the grid values
     double Northing = 0.0;
     int32_t Quality = 0;
+    bool HasTick = false;
+    uint32_t Tick = 0;
+    int32_t Day = -1;
     int32_t TimeMs = -1;
+};
+
+// Every recorded position sentence of the selected mode, valid or not, as
+// the GPS warning mask judges it.
+struct FixStatus {
+    int32_t Line = -1;
+    int32_t Run = 0;
+    bool HasTick = false;
+    uint32_t Tick = 0;
+    bool Valid = false;
+    int32_t Quality = 0;
+    int32_t Satellites = 0;
+    double Dilution = 0.0;
+    int32_t NmeaMode = -1;
+};
+
+// A connection break recorded while recording: console 1..9, or 0 for the GPS.
+struct BreakEvent {
+    int32_t Line = -1;
+    int32_t Console = 0;
+    int32_t Run = 0;
 };
 
 enum class MarkKind { Station, Comment, LineStart, ConnectionBreak };
@@ -75,24 +123,56 @@ struct SurveyMark {
     TrackFix At;
 };
 
+// The array's edge at a known time: the swath edge recorded for a fix (GPS),
+// or the array across the line at a console-1 reading (local grid).
+struct TimedEdge {
+    int32_t Run = 0;
+    int32_t Line = -1;
+    uint32_t Tick = 0;
+    int32_t Day = -1;
+    int32_t TimeMs = -1;
+    SwathEdge Edge;
+};
+
+// What the tables need of a walk beside the readings: the latest header,
+// the first session's kind and the line blocks so far. The walk answers
+// itself; a copy taken between readings answers on another thread.
+class TableFacts {
+public:
+    virtual ~TableFacts() = default;
+    virtual const SurveyHeader& Header() const = 0;
+    virtual bool FirstSessionHasGps() const = 0;
+    virtual const std::vector<SurveyLine>& Lines() const = 0;
+};
+
 class SurveySink {
 public:
     virtual ~SurveySink() = default;
     virtual void Reading(const PositionedReading& reading) = 0;
     virtual void Fix(const TrackFix&) {}
     virtual void Mark(const SurveyMark&) {}
+    virtual void Position(const FixStatus&) {}
+    virtual void Break(const BreakEvent&) {}
 };
 
-class SurveyWalk {
+class SurveyWalk : public TableFacts {
 public:
-    explicit SurveyWalk(SurveySink& sink) : sink_(sink) {}
+    explicit SurveyWalk(SurveySink& sink, const LocalGridOptions& local = {}) : sink_(sink), placer_(local) {}
 
     void Take(const DataItem& item);
     // The end of the file: pending readings go out unpositioned.
     void Finish();
 
-    const SurveyHeader& Header() const { return header_; }
-    const std::vector<std::string>& Lines() const { return lines_; }
+    const SurveyHeader& Header() const override { return header_; }
+    // The first header's set-up: the one the tables' columns follow.
+    bool FirstSessionHasGps() const override { return firstGpsInput_; }
+    int32_t Sessions() const { return session_; }
+    const std::vector<SurveyLine>& Lines() const override { return lines_; }
+    // Every edge with its time, in file order (runs and lines as recorded).
+    const std::vector<TimedEdge>& Timeline() const { return timeline_; }
+    // Where each sensor lies across the edge (0 left end .. 1 right end),
+    // per session (index session - 1).
+    const std::vector<std::vector<double>>& SensorAcross() const { return across_; }
     int64_t PositionedCount() const { return positioned_; }
     int64_t UnpositionedCount() const { return unpositioned_; }
 
@@ -102,25 +182,39 @@ private:
         int32_t SensorIndex = 0;
     };
     void TakeHeader(const DataItem& item);
+    void TakeArray();
+    void TakeLine(const DataItem& item);
+    void TakeClock(const DataItem& item);
     void TakeReading(const DataItem& item);
     void TakeSegment(const DataItem& item);
     void TakeGps(const DataItem& item);
+    void TakeEvent(const DataItem& item);
     void TakeMark(MarkKind kind, const std::string& text);
     void PlaceStep(const SwathEdge& previous, const SwathEdge& current);
     void ReleaseUnpositioned();
+    void ReleaseLocal();
     void Emit(const PositionedReading& reading);
-    int32_t TimeOfTick(uint32_t tick) const;
+    void StampTime(bool hasTick, uint32_t tick, int32_t& day, int32_t& ms) const;
+    void PushEdge(uint32_t tick, const SwathEdge& edge);
+    double AcrossOf(int32_t sensor) const;
 
     SurveySink& sink_;
+    LocalGridPlacer placer_;
     SurveyHeader header_;
+    bool firstGpsInput_ = false;
     NmeaModeTable mode_{};
     GpsFix fix_;
-    std::vector<std::string> lines_;
+    std::vector<SurveyLine> lines_;
     int32_t line_ = -1;
+    int32_t session_ = 0;
     double station_ = 0.0;
     double increment_ = 0.0;
     bool stationStarted_ = false;
+    // The clock: the latest line date, and the latest clock record.
+    int32_t lineDay_ = -1;
+    int32_t lineDayMs_ = 0;
     bool haveClock_ = false;
+    int32_t clockDay_ = -1;
     int32_t clockMs_ = 0;
     uint32_t clockTick_ = 0;
     int32_t run_ = 0;
@@ -135,6 +229,17 @@ private:
     SwathEdge previous_;
     bool inRun_ = false;
     std::vector<Pending> pending_;
+    // The edge waiting for the time of its fix, and the last fix's time.
+    bool edgeWaiting_ = false;
+    SwathEdge waitingEdge_;
+    bool haveFixTick_ = false;
+    uint32_t fixTick_ = 0;
+    std::vector<TimedEdge> timeline_;
+    // A session without GPS: its readings wait for the stretch to be placed.
+    std::vector<Pending> localPending_;
+    std::vector<SwathPoint> localPlaces_;
+    std::vector<LocalEdge> localEdges_;
+    std::vector<std::vector<double>> across_;
     int64_t positioned_ = 0;
     int64_t unpositioned_ = 0;
 };

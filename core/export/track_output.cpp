@@ -18,9 +18,38 @@ void AppendLonLat(std::string& t, const TrackFix& fix) {
     t += ']';
 }
 
-const std::string& LineName(const std::vector<std::string>& lines, int32_t line) {
+const std::string& LineName(const std::vector<SurveyLine>& lines, int32_t line) {
     static const std::string None;
-    return line >= 0 && size_t(line) < lines.size() ? lines[size_t(line)] : None;
+    return line >= 0 && size_t(line) < lines.size() ? lines[size_t(line)].Name : None;
+}
+
+// "lon,lat,0" as KML writes a place.
+void AppendKmlPlace(std::string& t, const TrackFix& fix) {
+    AppendFixed(t, fix.Longitude, DegreeDecimals);
+    t += ',';
+    AppendFixed(t, fix.Latitude, DegreeDecimals);
+    t += ",0";
+}
+
+// KML colours are aabbggrr.
+const char* KmlMarkColour(MarkKind kind) {
+    switch (kind) {
+    case MarkKind::Station: return "ff00ffff";
+    case MarkKind::Comment: return "ffff8000";
+    case MarkKind::LineStart: return "ff00c000";
+    case MarkKind::ConnectionBreak: return "ff0000ff";
+    }
+    return "ffffffff";
+}
+
+const char* KmlStyleId(MarkKind kind) {
+    switch (kind) {
+    case MarkKind::Station: return "station";
+    case MarkKind::Comment: return "comment";
+    case MarkKind::LineStart: return "linestart";
+    case MarkKind::ConnectionBreak: return "break";
+    }
+    return "mark";
 }
 
 void AppendTimeProperty(std::string& t, int32_t ms) {
@@ -54,7 +83,7 @@ size_t TrackCollector::RunCount() const {
     return runs;
 }
 
-bool TrackCollector::WriteGeoJson(File& file, const std::vector<std::string>& lines) const {
+bool TrackCollector::WriteGeoJson(File& file, const std::vector<SurveyLine>& lines) const {
     TextBuffer out(file);
     std::string& t = out.Text();
     t += "{\"type\":\"FeatureCollection\",\"features\":[";
@@ -106,7 +135,72 @@ bool TrackCollector::WriteGeoJson(File& file, const std::vector<std::string>& li
     return out.Flush();
 }
 
-bool TrackCollector::WriteGridCsv(File& file, const std::vector<std::string>& lines,
+bool TrackCollector::WriteKml(File& file, const std::vector<SurveyLine>& lines, const std::string& name) const {
+    TextBuffer out(file);
+    std::string& t = out.Text();
+    t += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<kml xmlns=\"http://www.opengis.net/kml/2.2\">\n<Document>\n<name>";
+    AppendXmlText(t, name);
+    t += "</name>\n<Style id=\"track\"><LineStyle><color>ff0000ff</color><width>2</width></LineStyle></Style>\n";
+    for (MarkKind kind : {MarkKind::Station, MarkKind::Comment, MarkKind::LineStart, MarkKind::ConnectionBreak}) {
+        t += "<Style id=\"";
+        t += KmlStyleId(kind);
+        t += "\"><IconStyle><color>";
+        t += KmlMarkColour(kind);
+        t += "</color><scale>0.6</scale><Icon><href>http://maps.google.com/mapfiles/kml/shapes/placemark_circle.png"
+             "</href></Icon></IconStyle></Style>\n";
+    }
+    t += "<Folder><name>Track</name>\n";
+    for (size_t i = 0; i < fixes_.size();) {
+        size_t end = i;
+        while (end < fixes_.size() && fixes_[end].Run == fixes_[i].Run) ++end;
+        t += "<Placemark><name>Run ";
+        AppendInt(t, fixes_[i].Run);
+        t += "</name><description>";
+        AppendInt(t, static_cast<int64_t>(end - i));
+        t += " fixes";
+        if (fixes_[i].TimeMs >= 0) {
+            t += " from ";
+            AppendDate(t, fixes_[i].Day);
+            t += ' ';
+            AppendTimeOfDay(t, fixes_[i].TimeMs);
+        }
+        t += "</description><styleUrl>#track</styleUrl><LineString><tessellate>1</tessellate><coordinates>";
+        for (size_t k = i; k < end; ++k) {
+            if (k > i) t += ' ';
+            AppendKmlPlace(t, fixes_[k]);
+            out.Row();
+        }
+        if (end - i == 1) {
+            t += ' ';
+            AppendKmlPlace(t, fixes_[i]);
+        }
+        t += "</coordinates></LineString></Placemark>\n";
+        i = end;
+    }
+    t += "</Folder>\n<Folder><name>Marks</name>\n";
+    for (const SurveyMark& mark : marks_) {
+        t += "<Placemark><name>";
+        AppendXmlText(t, mark.Text);
+        t += "</name><description>";
+        AppendXmlText(t, MarkKindName(mark.Kind));
+        t += ", line ";
+        AppendXmlText(t, LineName(lines, mark.Line));
+        if (mark.At.TimeMs >= 0) {
+            t += ", ";
+            AppendTimeOfDay(t, mark.At.TimeMs);
+        }
+        t += "</description><styleUrl>#";
+        t += KmlStyleId(mark.Kind);
+        t += "</styleUrl><Point><coordinates>";
+        AppendKmlPlace(t, mark.At);
+        t += "</coordinates></Point></Placemark>\n";
+        out.Row();
+    }
+    t += "</Folder>\n</Document>\n</kml>\n";
+    return out.Flush();
+}
+
+bool TrackCollector::WriteGridCsv(File& file, const std::vector<SurveyLine>& lines,
                                   const std::string& unit) const {
     TextBuffer out(file);
     std::string& t = out.Text();

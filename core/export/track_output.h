@@ -1,7 +1,8 @@
-// The track and the survey marks: GeoJSON in longitude and latitude (taken
-// from the recorded sentences) for the geodetic modes, one LineString per
-// recorded run and a Point per station, comment, line start and connection
-// break; for the grid modes a CSV in the receiver's own grid coordinates.
+// The track and the survey marks: GeoJSON and KML (Google Earth) in
+// longitude and latitude (taken from the recorded sentences) for the
+// geodetic modes, one line per recorded run and a point per station,
+// comment, line start and connection break; for the grid modes a CSV in the
+// receiver's own grid coordinates.
 #pragma once
 
 #include <cstdint>
@@ -25,9 +26,11 @@ public:
     size_t RunCount() const;
 
     // `lines` names the marks' lines (SurveyWalk::Lines()).
-    bool WriteGeoJson(File& file, const std::vector<std::string>& lines) const;
-    // kind,run,easting,northing,text,time: "track" rows, then the marks.
-    bool WriteGridCsv(File& file, const std::vector<std::string>& lines, const std::string& unit) const;
+    bool WriteGeoJson(File& file, const std::vector<SurveyLine>& lines) const;
+    // A Document named `name` with a folder of runs and one of marks.
+    bool WriteKml(File& file, const std::vector<SurveyLine>& lines, const std::string& name) const;
+    // kind,run,easting,northing,text,line,time: "track" rows, then the marks.
+    bool WriteGridCsv(File& file, const std::vector<SurveyLine>& lines, const std::string& unit) const;
 
 private:
     std::vector<TrackFix> fixes_;

@@ -1,10 +1,10 @@
 // Any bytes as a data file through the export as tesselog-export runs it:
-// the survey walk, the CSV and XYZ tables, the track as GeoJSON and as grid
-// CSV, the quick grid with its ESRI text and .prj, and the picture and its
-// PNG (for some inputs, below), all into memory. Aborts when a write fails,
-// when a table row is not one row of the right number of fields, when a
-// placed reading is not a finite point, or when the picture holds a colour
-// that its palette has not.
+// the survey walk (the local grid of a file without GPS included), the CSV
+// and XYZ tables, the line report, the track as GeoJSON, KML and grid CSV,
+// the quick grid with its ESRI text and .prj, the processing steps, and the
+// PNG picture with its world file, all into memory. Aborts when a write fails, when a table row is not one row of
+// the right number of fields, when a placed reading is not a finite point,
+// or when the picture holds a colour that its palette has not.
 //
 // The cell is widened so that the grid stays a few cells across: a wild
 // position would otherwise ask for millions of cells, which the tool
@@ -18,7 +18,9 @@
 
 #include "core/datafile/record_reader.h"
 #include "core/export/grid_picture.h"
+#include "core/export/line_report.h"
 #include "core/export/png_writer.h"
+#include "core/export/processing.h"
 #include "core/export/quick_grid.h"
 #include "core/export/reading_tables.h"
 #include "core/export/survey_walk.h"
@@ -39,7 +41,9 @@ void Check(bool ok) {
 class Sink : public SurveySink {
 public:
     ReadingTableWriter* Tables = nullptr;
+    LineReport* Report = nullptr;
     std::vector<GridPoint> Points;
+    std::vector<PointInfo> Infos;
     TrackCollector Track;
 
     void Reading(const PositionedReading& r) override {
@@ -47,11 +51,22 @@ public:
         if (r.Positioned) {
             Check(std::isfinite(r.Easting) && std::isfinite(r.Northing));
             Points.push_back({r.Easting, r.Northing, static_cast<float>(r.Value)});
+            PointInfo info;
+            info.Tick = r.Tick;
+            info.HasTick = r.HasTick;
+            info.Line = r.Line;
+            info.Run = r.Run;
+            info.Session = static_cast<int16_t>(std::clamp(r.Session, 0, 32767));
+            info.Sensor = static_cast<uint8_t>(r.Sensor - 1);
+            Infos.push_back(info);
         }
         Tables->Write(r);
+        Report->Reading(r);
     }
     void Fix(const TrackFix& fix) override { Track.Fix(fix); }
     void Mark(const SurveyMark& mark) override { Track.Mark(mark); }
+    void Position(const FixStatus& status) override { Report->Position(status); }
+    void Break(const BreakEvent& event) override { Report->Break(event); }
 };
 
 // Rows of a CSV text: line ends outside quotes.
@@ -96,15 +111,16 @@ void CheckPicture(const QuickGrid& grid, Picture picture) {
     const ColourScale scale = PercentileScale(grid);
     Check(scale.Max > scale.Min);
     if (picture == Picture::None) return;
-    const IndexedImage image = DrawGridPicture(grid, scale);
+    PictureLayout layout;
+    const IndexedImage image = DrawGridPicture(grid, scale, PictureText{}, &layout);
     Check(image.Pixels.size() == size_t(image.Width) * image.Height);
-    bool used[256] = {};
-    for (uint8_t index : image.Pixels) used[index] = true;
-    for (size_t index = image.Palette.size(); index < 256; ++index) Check(!used[index]);
-    if (picture == Picture::DrawAndEncode) Check(!EncodePng(image).empty());
+    for (uint8_t index : image.Pixels) Check(index < image.Palette.size());
+    Check(!WorldFileText(grid, layout).empty());
+    if (picture == Picture::DrawAndEncode) Check(!EncodePng(image, {{"Description", "fuzz"}}).empty());
 }
 
 void ExportGrid(MemoryFileSystem& fs, const SurveyHeader& h, const std::vector<GridPoint>& points, Picture picture) {
+    if (points.empty()) return;
     const GridExtent box = ExtentOf(points);
     const double extent = std::max(box.MaxEasting - box.MinEasting, box.MaxNorthing - box.MinNorthing);
     const double cell = std::max(MetresToDisplayUnits(0.25, h.DisplayUnits), extent / (MaxGridSide - 2));
@@ -128,7 +144,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Sink sink;
     SurveyWalk walk(sink);
     ReadingTableWriter tables(csv.get(), xyz.get(), walk);
+    LineReport report(walk, GpsMask{}, nullptr);
     sink.Tables = &tables;
+    sink.Report = &report;
 
     RecordReader reader(BytesFromMemory(data, size), size + 1);  // not the tool's 1 MiB block each run
     DataItem item;
@@ -147,17 +165,42 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string& xyzText = fs.Files[fs.Resolve("out.xyz")];
     Check(CsvRows(csvText) == static_cast<size_t>(tables.Rows()) + 1);
     // The columns that the header line names, whatever a later header says.
-    const bool placed = xyzText.find("\n# easting northing") != std::string::npos;
-    Check(XyzRows(xyzText, placed ? 9 : 6) == static_cast<size_t>(tables.Rows()));
+    const size_t names = xyzText.find("\n# easting northing");
+    Check(names != std::string::npos);
+    const std::string columns = xyzText.substr(names + 3, xyzText.find('\n', names + 1) - names - 3);
+    Check(XyzRows(xyzText, size_t(std::count(columns.begin(), columns.end(), ' ')) + 1) ==
+          static_cast<size_t>(tables.Rows()));
     Check(walk.PositionedCount() >= 0 && walk.UnpositionedCount() >= 0);
-    DescribeCoordinates(h);
-    if (!h.GpsInput) return 0;
+    DescribeCoordinates(h, walk.FirstSessionHasGps());
+
+    report.Finish();
+    auto lines = fs.Open("out-lines.csv", OpenMode::CreateTruncate);
+    Check(report.WriteCsv(*lines, "m"));
+    Check(CsvRows(fs.Files[fs.Resolve("out-lines.csv")]) == report.Lines().size() + 1);
+    report.Table("m");
+
+    ProcessingSteps steps;
+    steps.Lag = steps.Despike = steps.Destripe = steps.Clip = true;
+    steps.LagSeconds = 0.2;
+    steps.DespikeThreshold = 10.0;
+    steps.ClipMin = -50.0;
+    steps.ClipMax = 50.0;
+    std::vector<GridPoint> processed = sink.Points;
+    ApplyProcessing(processed, sink.Infos, steps, walk);
+    for (const GridPoint& p : processed) Check(std::isfinite(p.Easting) && std::isfinite(p.Northing));
+    if (!walk.FirstSessionHasGps()) {
+        ExportGrid(fs, h, processed);
+        return 0;
+    }
 
     auto track = fs.Open("out.geojson", OpenMode::CreateTruncate);
     Check(sink.Track.WriteGeoJson(*track, walk.Lines()));
+    auto kml = fs.Open("out.kml", OpenMode::CreateTruncate);
+    Check(sink.Track.WriteKml(*kml, walk.Lines(), "fuzz"));
     auto gridTrack = fs.Open("out-track.csv", OpenMode::CreateTruncate);
     Check(sink.Track.WriteGridCsv(*gridTrack, walk.Lines(), DescribeCoordinates(h).Unit));
     Check(sink.Track.RunCount() <= sink.Track.FixCount());
-    if (!sink.Points.empty()) ExportGrid(fs, h, sink.Points, PictureFor(size));
+    ExportGrid(fs, h, sink.Points, PictureFor(size));
+    ExportGrid(fs, h, processed, PictureFor(size + 1));
     return 0;
 }

@@ -4,15 +4,26 @@
 # records the walk through tesselog-replay, and scripts/check_export.py reads
 # the export back with Python's csv and json modules:
 #   - survey: three lines over three features, metres, zone 30 north: the grid's
-#     highest cells lie at the features, the track within a metre of the walk;
+#     highest cells lie at the features, the track (GeoJSON and KML) within a
+#     metre of the walk, the picture's world file on the grid's cells;
 #   - feet, us-feet: one straight line in international feet (zone 30 north)
 #     and in US survey feet (zone 56 south), consoles of two, one and two
 #     sensors with unequal separations, the array behind the antenna and
 #     ahead of it: every sensor within 0.02 ft of its true place along and
 #     across the track (the file's fixes and epochs read by tesselog-dump);
 #   - gps-only: no console, the file's swath on the antenna within 0.01 m;
+#   - proj-feet: a sensor at the antenna in US survey feet: the metre columns
+#     on the track PROJ projects into EPSG:32756, the feet columns on PROJ's
+#     us-ft projection, both within 1 mm;
+#   - no-gps: a zig-zag survey without GPS, each line walked from its end
+#     marked with New Station: every reading within half a station interval
+#     of where the simulator's walk had its sensor;
+#   - stripe: sensor 3 of four 20 nT above the others, destriped;
+#   - spikes: the same survey with and without spikes of 200 nT, despiked;
+#   - lag: a zig-zag survey whose readings come 0.3 s late, lag corrected;
 #   - a grid NMEA mode: the track goes to a CSV in the grid's coordinates;
-#   - a damaged file, a file that is not a data file, bad usage.
+#   - a damaged file, a file that is not a data file (an earlier export with
+#     the same prefix left as it was), bad usage.
 #
 #   export_known_truth.sh BUILD_DIR
 set -euo pipefail
@@ -26,36 +37,41 @@ work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 failed=0
 
-# record NAME SIM_OPTIONS... -- SCENARIO_SETTINGS...   (go at 3 s, pause at PAUSE_MS)
+# capture NAME SIM_OPTIONS...: the simulator's streams and its features.
+capture() {
+    local name="$1" dir="$work/$1"
+    shift
+    mkdir -p "$dir"
+    "$sim" "$@" --capture "$dir/capture" --field-out "$dir/field.txt" >/dev/null 2>&1
+}
+
+# replay NAME SCENARIO_LINES...: the scenario (after "capture capture") into out.mgr.
+replay() {
+    local name="$1" dir="$work/$1"
+    shift
+    { echo "capture capture"; printf '%s\n' "$@"; } >"$dir/scenario"
+    "$replay" "$dir/scenario" "$dir/out.mgr" >"$dir/replay.txt" 2>&1 ||
+        { echo "FAIL $name: tesselog-replay: $(tail -n 3 "$dir/replay.txt")"; return 1; }
+}
+
+# record NAME PAUSE_MS SIM_OPTIONS... -- SETTINGS...: go at 3 s, pause at PAUSE_MS.
 record() {
-    local name="$1" dir="$work/$1" pause="$2"
+    local name="$1" pause="$2"
     shift 2
     local sim_args=() settings=()
     while [ "$1" != "--" ]; do sim_args+=("$1"); shift; done
     shift
-    settings=("$@")
-    mkdir -p "$dir"
-    "$sim" "${sim_args[@]}" --dry-run gps --capture "$dir/capture" --field-out "$dir/field.txt" >/dev/null 2>&1
-    {
-        echo "capture capture"
-        printf 'set %s\n' "${settings[@]}"
-        echo "set MapDisplayType 1"
-        echo "0 start"
-        echo "2500 file"
-        echo "3000 go"
-        echo "$pause pause"
-        echo "$((pause + 1000)) exit yes"
-        echo "$((pause + 2000)) end"
-    } >"$dir/scenario"
-    "$replay" "$dir/scenario" "$dir/out.mgr" >"$dir/replay.txt" 2>&1 ||
-        { echo "FAIL $name: tesselog-replay: $(tail -n 3 "$dir/replay.txt")"; return 1; }
+    for s in "$@"; do settings+=("set $s"); done
+    capture "$name" "${sim_args[@]}" --dry-run gps || return 1
+    replay "$name" "${settings[@]}" "set MapDisplayType 1" "0 start" "2500 file" "3000 go" "$pause pause" \
+        "$((pause + 1000)) exit yes" "$((pause + 2000)) end"
 }
 
 # check NAME CHECK_OPTIONS...
 check() {
     local name="$1" dir="$work/$1"
     shift
-    if python3 "$root/scripts/check_export.py" "$dir/out" --capture "$dir/capture" "$@" >"$dir/check.txt" 2>&1; then
+    if python3 "$root/scripts/check_export.py" "$dir/out" "$@" >"$dir/check.txt" 2>&1; then
         echo "ok   $name: $(head -n 1 "$dir/check.txt"); $(tail -n 1 "$dir/check.txt")"
     else
         echo "FAIL $name:"; sed 's/^/     /' "$dir/check.txt"; return 1
@@ -67,7 +83,8 @@ record survey 106000 --consoles 2 --types 2 --rate 10 --gps-mode 1 --gps-rate 5 
     "ConsoleCount 2" "ConsoleType 1,1" "NmeaMode 1" "GpsOffsetX 1.5" "GpsOffsetY 0" "MapSize 60" || failed=1
 "$export_tool" --cell 0.5 "$work/survey/out.mgr" >"$work/survey/export.txt" || failed=1
 grep -q '^coordinates: EPSG:32630 ' "$work/survey/export.txt" || { echo "FAIL survey: summary"; failed=1; }
-check survey --epsg 32630 --field "$work/survey/field.txt" --cell 0.5 || failed=1
+check survey --capture "$work/survey/capture" --epsg 32630 --field "$work/survey/field.txt" --cell 0.5 --world ||
+    failed=1
 
 # Sensors at 0, 0.5, 1.5, 2.5 and 3.0 m across, the antenna 1.5 m right of the
 # first: the sensors lie -1.5, -1.0, 0, 1.0 and 1.5 m to the antenna's right,
@@ -91,6 +108,58 @@ record gps-only 33000 --consoles 0 --gps-mode 1 --gps-rate 5 --lines 1 --line-le
     "ConsoleCount 0" "NmeaMode 1" "MapSize 60" || failed=1
 "$export_tool" --only csv,xyz,track "$work/gps-only/out.mgr" >/dev/null || failed=1
 check gps-only --epsg 32630 --dump "$dump" --file "$work/gps-only/out.mgr" --antenna-track || failed=1
+
+# One sensor at the antenna (no offset across or along): its readings lie on
+# the antenna's straight steps between fixes.
+record proj-feet 33000 --consoles 1 --types 1 --rate 10 --gps-mode 1 --gps-rate 5 --lines 2 --line-length 15 \
+    --origin -33.9,151.2 --bearing 30 --anomalies 0 --seed 4 --duration 36 -- \
+    "ConsoleCount 1" "ConsoleType 0" "NmeaMode 1" "DisplayUnits 2" "GpsOffsetX 0" "GpsOffsetY 0" "MapSize 60" ||
+    failed=1
+"$export_tool" --only csv,xyz,track "$work/proj-feet/out.mgr" >/dev/null || failed=1
+check proj-feet --epsg 32756 --proj 32756,us-ft || failed=1
+
+# Without GPS: lines of 20 m, 4 m apart (the array's width), at 1 m/s and
+# 10 readings a second (a station interval of 0.1 m). The walk's line 1
+# (from u = 20 back to 0) starts at 24 s: it is recorded as line "4" walked
+# south from station 20 with increment -0.1; the quick lines that follow
+# reverse the direction and the increment, and New Station marks each
+# line's start, as an operator at a taped grid does.
+capture no-gps --consoles 2 --types 2 --rate 10 --no-gps --lines 4 --line-length 20 --speed 1 --anomalies 2 \
+    --seed 7 --duration 96 --dry-run console1 || failed=1
+replay no-gps "set ConsoleCount 2" "set ConsoleType 1,1" "set GpsInput 0" "set LineSequence 0" \
+    "set StartLineText 4" "set LineIncrement 4" "set LineDirection 1" "set StartStation 20" \
+    "set StationIncrement -0.1" "0 start" "500 file" "24000 go" "44000 pause" "45000 quickline yes" \
+    "45500 station 0" "48000 go" "68000 pause" "69000 quickline yes" "69500 station 20" "72000 go" \
+    "92000 pause" "93000 exit yes" "94000 end" || failed=1
+"$export_tool" --only csv,xyz,grid,png "$work/no-gps/out.mgr" >"$work/no-gps/export.txt" || failed=1
+grep -q '^coordinates: local grid' "$work/no-gps/export.txt" || { echo "FAIL no-gps: summary"; failed=1; }
+check no-gps --walk 20,4,1,36000,0.1 || failed=1
+
+# Sensor 3 of four reads 20 nT above the others (every other balance 0).
+record stripe 43000 --consoles 2 --types 2 --rate 10 --gps-mode 1 --gps-rate 5 --lines 3 --line-length 12 \
+    --sensor-offsets 0,0,20,0 --anomalies 1 --seed 6 --duration 46 -- \
+    "ConsoleCount 2" "ConsoleType 1,1" "NmeaMode 1" "GpsOffsetX 1.5" "GpsOffsetY 0" "MapSize 60" || failed=1
+"$export_tool" --only csv,xyz,grid --destripe "$work/stripe/out.mgr" >/dev/null || failed=1
+check stripe --stripe 3 || failed=1
+
+# The same survey with and without spikes: the spikes come from a generator
+# of their own, so every other reading is the same in both.
+spikes=(--consoles 2 --types 2 --rate 10 --gps-mode 1 --gps-rate 5 --lines 3 --line-length 20 --anomalies 3
+        --seed 2 --duration 70)
+spike_settings=("ConsoleCount 2" "ConsoleType 1,1" "NmeaMode 1" "GpsOffsetX 1.5" "GpsOffsetY 0" "MapSize 60")
+record clean 66000 "${spikes[@]}" -- "${spike_settings[@]}" || failed=1
+record spikes 66000 "${spikes[@]}" --spikes 0.01,200 -- "${spike_settings[@]}" || failed=1
+"$export_tool" --only csv,xyz "$work/clean/out.mgr" >/dev/null || failed=1
+"$export_tool" --only csv,xyz,grid --despike 20 --processed-tables "$work/spikes/out.mgr" >/dev/null || failed=1
+check spikes --spikes "$work/clean/out,200" || failed=1
+
+# Readings sent 0.3 s after the place they measure, zig-zag lines 1 m apart
+# walked north and south at 1 m/s; no noise, so that the peaks are sharp.
+record lag 100000 --consoles 1 --types 1 --rate 10 --gps-mode 1 --gps-rate 10 --lines 6 --line-length 14 \
+    --line-spacing 1 --reading-lag 0.3 --noise-level 0 --anomalies 2 --seed 9 --duration 104 -- \
+    "ConsoleCount 1" "ConsoleType 0" "NmeaMode 1" "GpsOffsetX 0" "GpsOffsetY 0" "MapSize 60" || failed=1
+"$export_tool" --only csv,xyz,grid --lag 0.3 --processed-tables "$work/lag/out.mgr" >/dev/null || failed=1
+check lag --epsg 32630 --field "$work/lag/field.txt" --lag 1,0.3 || failed=1
 
 record grid-mode 40000 --consoles 1 --types 2 --rate 10 --gps-mode 3 --gps-rate 5 --lines 2 --line-length 15 \
     --anomalies 2 --seed 5 --duration 42 -- "ConsoleCount 1" "ConsoleType 1" "NmeaMode 3" "MapSize 60" || failed=1
@@ -116,9 +185,20 @@ expect() {
 size=$(stat -c %s "$work/survey/out.mgr")
 head -c $((size - 10)) "$work/survey/out.mgr" >"$work/damaged.mgr"
 expect damaged 0 "damaged at byte offset $(((size - 10) / 27 * 27))" "$export_tool" -q "$work/damaged.mgr"
-printf 'not a data file at all, but long enough\n' >"$work/text.mgr"
-expect not-a-data-file 1 "is not a Tesselog data file" "$export_tool" "$work/text.mgr"
+# An earlier export with the prefix stays as it was when the next is refused.
+mkdir -p "$work/refused"
+"$export_tool" -q -o "$work/refused/field7" "$work/survey/out.mgr" >/dev/null
+(cd "$work/refused" && sha256sum field7* >"$work/before.sum")
+head -c 4000 /dev/urandom >"$work/random.mgr"
+expect not-a-data-file 1 "is not a Tesselog data file" "$export_tool" -o "$work/refused/field7" "$work/random.mgr"
+if (cd "$work/refused" && sha256sum -c --quiet "$work/before.sum") && [ "$(ls "$work/refused" | wc -l)" = \
+    "$(wc -l <"$work/before.sum")" ]; then
+    echo "ok   refused: the earlier export's $(wc -l <"$work/before.sum") files unchanged, nothing added"
+else
+    echo "FAIL refused: the earlier export was touched:"; ls -la "$work/refused"; failed=1
+fi
 expect missing-file 2 "cannot open" "$export_tool" "$work/none.mgr"
 expect bad-option 2 "see --help" "$export_tool" --cell -1 "$work/survey/out.mgr"
-expect help 0 "--scale" "$export_tool" --help
+expect bad-despike 2 "odd window" "$export_tool" --despike 10,4 "$work/survey/out.mgr"
+expect help 0 "--destripe" "$export_tool" --help
 exit "$failed"

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -83,6 +84,13 @@ TEST(NumericField, CountsNumericTokensNotSeparators) {
     }
     for (auto [token, value] : {std::pair{"+3x", 3.0}, {"-.5e1,", -5.0}, {"0x1p4", 0.0}, {"-+4", 0.0}})
         EXPECT_EQ(LeadingNumber(token), value) << token;
+    // Plain decimals of up to 15 digits are read without strtod, with the
+    // same result to the last bit.
+    for (const char* token : {"0060", "-0065", "12.5", "0.1", "-0.0", "1.", ".25", "9.999999999999999",
+                              "123456789012345", "1234567890123456", "0.000000000000001", "7,12", "3.3e2"}) {
+        const double expected = std::strtod(token, nullptr), got = LeadingNumber(token);
+        EXPECT_EQ(std::memcmp(&expected, &got, sizeof got), 0) << token;
+    }
 }
 
 // Ordinary readings are pinned by the golden surveys; a long sentence keeps

@@ -54,6 +54,24 @@ TEST(ExportText, TextsOfTheTables) {
     AppendTimeOfDay(t, -1);
     EXPECT_EQ(t, "10:00:04.124");
 
+    // Days since 1970-01-01: 2000 starts 30 x 365 + 7 leap days later;
+    // 2026-12-04 is 56 x 365 + 14 + 334 + 3 days on.
+    const struct {
+        int32_t year, month, day, days;
+        const char* text;
+    } dates[] = {{1970, 1, 1, 0, "1970-01-01"},     {2000, 2, 29, 11016, "2000-02-29"},
+                 {2026, 12, 4, 20791, "2026-12-04"}, {2025, 2, 29, -1, ""},
+                 {2026, 13, 1, -1, ""},             {1899, 12, 31, -1, ""}};
+    for (const auto& d : dates) {
+        EXPECT_EQ(DaysFromCivil(d.year, d.month, d.day), d.days) << d.text;
+        std::string text;
+        AppendDate(text, d.days);
+        EXPECT_EQ(text, d.text);
+    }
+    std::string xml;
+    AppendXmlText(xml, "a<b & \"c\" 'd'>\x01\xB0");
+    EXPECT_EQ(xml, "a&lt;b &amp; &quot;c&quot; &apos;d&apos;&gt; \xC2\xB0");
+
     const struct {
         const char* text;
         const char* csv;
@@ -142,6 +160,8 @@ TEST(ExportGrid, EsriTextAndProjection) {
     }
     EXPECT_EQ(UtmProjectionText(0, 1, 0), "");
     EXPECT_EQ(UtmProjectionText(31, 0, 0), "");
+    // GDAL and QGIS take a PNG's coordinate system from its .aux.xml.
+    EXPECT_EQ(PictureAuxXml("PROJCS[\"A&B\"]"), "<PAMDataset>\n  <SRS>PROJCS[&quot;A&amp;B&quot;]</SRS>\n</PAMDataset>\n");
 }
 
 TEST(ExportPicture, ColourClassesAsTheMapColoursReadings) {
@@ -157,26 +177,56 @@ TEST(ExportPicture, ColourClassesAsTheMapColoursReadings) {
     grid.Columns = 2;
     grid.Rows = 2;
     grid.Values = {500.0f, NAN, 0.0f, 260.0f};
-    const IndexedImage image = DrawGridPicture(grid, scale);
-    ASSERT_EQ(image.Palette.size(), 52u);
+    PictureLayout layout;
+    const IndexedImage image = DrawGridPicture(grid, scale, PictureText{}, &layout);
+    ASSERT_EQ(image.Palette.size(), 53u);
     EXPECT_EQ(image.Palette[0], ColourClassColor(0));
     EXPECT_EQ(image.Palette[PictureWhite], Rgb(255, 255, 255));
-    // Cells of 16 pixels (the largest) from (10, 10): north row first.
+    // Cells of 16 pixels (the largest) from (10, 30), under the corner's
+    // text: north row first.
+    EXPECT_EQ(layout.MapLeft, 10);
+    EXPECT_EQ(layout.MapTop, 30);
+    EXPECT_EQ(layout.CellPixels, 16);
     const auto at = [&image](int x, int y) { return image.Pixels[size_t(y) * image.Width + x]; };
-    EXPECT_EQ(at(10, 10), 49);
-    EXPECT_EQ(at(26, 10), PictureWhite);
-    EXPECT_EQ(at(10, 26), 0);
-    EXPECT_EQ(at(41, 41), 26);
-    EXPECT_EQ(at(9, 9), PictureBlack);
-    // The scale beside it, class 0 at the bottom.
+    EXPECT_EQ(at(10, 30), 49);
+    EXPECT_EQ(at(26, 30), PictureNoData);
+    EXPECT_EQ(at(10, 46), 0);
+    EXPECT_EQ(at(41, 61), 26);
+    EXPECT_EQ(at(9, 29), PictureBlack);
+    // The scale at x = 10 + 32 + 30: class 0 at the bottom.
     int lowest = -1, highest = -1;
     for (int y = 0; y < image.Height; ++y) {
-        const uint8_t p = at(70, y);
+        const uint8_t p = at(80, y);
         if (p < 50 && highest < 0) highest = p;
         if (p < 50) lowest = p;
     }
     EXPECT_EQ(highest, 49);
     EXPECT_EQ(lowest, 0);
+
+    // Greys: white for the lowest class, black for the highest, a pale blue
+    // where there is no data.
+    const std::vector<Color> grey = PicturePalette(PictureColours::Grey);
+    EXPECT_EQ(grey[0], Rgb(255, 255, 255));
+    EXPECT_EQ(grey[49], Rgb(0, 0, 0));
+    EXPECT_EQ(grey[PictureNoData], Rgb(222, 232, 245));
+}
+
+// The world file of a 3 x 2 grid of 0.5 m cells from (620800, 5734680.5):
+// 16 pixels a cell (800 / 3 is above the largest) of 0.5 / 16 = 0.03125 m;
+// the top-left pixel's centre half a pixel inside the map's corner, which
+// lies 10 pixels right and 30 down: 620800 - 9.5 x 0.03125 = 620799.703125,
+// 5734681.5 + 29.5 x 0.03125 = 5734682.421875.
+TEST(ExportPicture, WorldFilePutsTheMapOnTheGrid) {
+    QuickGrid grid;
+    grid.West = 620800.0;
+    grid.South = 5734680.5;
+    grid.Cell = 0.5;
+    grid.Columns = 3;
+    grid.Rows = 2;
+    grid.Values.assign(6, 1.0f);
+    PictureLayout layout;
+    DrawGridPicture(grid, {0.0, 1.0}, PictureText{}, &layout);
+    EXPECT_EQ(WorldFileText(grid, layout), "0.03125\n0\n0\n-0.03125\n620799.703125\n5734682.421875\n");
 }
 
 uint32_t BigEndian(const uint8_t* p) { return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | p[2] << 8 | p[3]; }
@@ -187,23 +237,24 @@ TEST(ExportPicture, PngChunksCrcsAndPixels) {
     image.Height = 2;
     image.Pixels = {0, 1, 2, 2, 1, 0};
     image.Palette = {Rgb(255, 0, 0), Rgb(0, 255, 0), Rgb(1, 2, 3)};
-    const std::vector<uint8_t> png = EncodePng(image);
+    const std::vector<uint8_t> png = EncodePng(image, {{"Description", "destriped"}});
     ASSERT_GT(png.size(), 8u);
     EXPECT_EQ(std::string(png.begin(), png.begin() + 8), "\x89PNG\r\n\x1A\n");
 
     std::vector<std::string> types;
-    std::vector<uint8_t> idat, ihdr, plte;
+    std::vector<uint8_t> idat, ihdr, plte, text;
     for (size_t at = 8; at + 12 <= png.size();) {
         const uint32_t length = BigEndian(&png[at]);
         ASSERT_LE(at + 12 + length, png.size());
         const std::string type(png.begin() + at + 4, png.begin() + at + 8);
         types.push_back(type);
         EXPECT_EQ(BigEndian(&png[at + 8 + length]), crc32(0, &png[at + 4], 4 + length)) << type;
-        std::vector<uint8_t>& data = type == "IDAT" ? idat : type == "IHDR" ? ihdr : plte;
+        std::vector<uint8_t>& data = type == "IDAT" ? idat : type == "IHDR" ? ihdr : type == "tEXt" ? text : plte;
         if (type != "IEND") data.assign(png.begin() + at + 8, png.begin() + at + 8 + length);
         at += 12 + length;
     }
-    EXPECT_EQ(types, (std::vector<std::string>{"IHDR", "PLTE", "IDAT", "IEND"}));
+    EXPECT_EQ(types, (std::vector<std::string>{"IHDR", "PLTE", "tEXt", "IDAT", "IEND"}));
+    EXPECT_EQ(std::string(text.begin(), text.end()), std::string("Description\0destriped", 21));
     EXPECT_EQ(ihdr, (std::vector<uint8_t>{0, 0, 0, 3, 0, 0, 0, 2, 8, 3, 0, 0, 0}));
     EXPECT_EQ(plte, (std::vector<uint8_t>{255, 0, 0, 0, 255, 0, 1, 2, 3}));
     std::vector<uint8_t> raw(8);

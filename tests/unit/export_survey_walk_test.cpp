@@ -9,81 +9,16 @@
 #include <string>
 #include <vector>
 
-#include "core/datafile/record_layout.h"
-#include "core/datafile/record_reader.h"
+#include "core/export/export_text.h"
 #include "core/export/reading_tables.h"
 #include "core/export/survey_walk.h"
 #include "core/platform/memory_file_system.h"
+#include "tests/unit/export_records.h"
 
 namespace tesselog {
 namespace {
 
-// One record: the text padded to 26 columns and LF.
-std::string Rec(const std::string& text) {
-    std::string r = text.substr(0, RecordLfColumn);
-    r.resize(RecordLfColumn, ' ');
-    return r + "\n";
-}
-template <typename... Args>
-std::string Fmt(const char* format, Args... args) {
-    char text[64];
-    std::snprintf(text, sizeof text, format, args...);
-    return Rec(text);
-}
-
-// A header of two consoles (two sensors, one sensor), unit separation 0.5,
-// console separation 1.0: sensors at 0, 0.5 and 1.5 m, a swath 2 m wide.
-std::string Header(bool gps = true) {
-    return Rec(std::string("TESSEL  W216") + (gps ? "GPS" : "GRD") + "0 0 20") + Rec("H NAME      210000   000") +
-           Fmt("G%7.3f%7.3f21%c 0%d", 0.75, 0.0, '1', gps ? 1 : 0) + Fmt("G%14.3f %02d", 500000.0, 31) +
-           Fmt("G%14.3f", 0.0) + Fmt("G%7.3f%7.3f", 0.5, 1.0);
-}
-std::string LineBlock(const char* name, double start, double increment) {
-    return Fmt("L%-8s", name) + Fmt("B%11.2f", start) + Fmt("AN      %11.3f", increment) +
-           Rec("Z04122026 10:00:00") + Fmt("*10:00:00.000   %10lu", 1000ul);
-}
-std::string Reading(int console, const char* values, unsigned long tick) {
-    char r[RecordLength + 1];
-    std::snprintf(r, sizeof r, "%c$P%-13s%10lu\n", ConsoleRecordTag[console - 1], values, tick);
-    return r;
-}
-std::string Event(const char* text, unsigned long tick) { return Fmt("X%-11s    %10lu", text, tick); }
-// The edges a..h of one step: walking north along the easting 0..2.
-std::string Step(double fromNorthing, double toNorthing) {
-    std::string s;
-    const double values[8] = {0, fromNorthing, 2, fromNorthing, 0, toNorthing, 2, toNorthing};
-    for (int i = 0; i < 8; ++i) s += Fmt("{%c%14.3f", 'a' + i, values[i]);
-    return s;
-}
-// An accepted GGA sentence as its record group.
-std::string Gga(const char* latitude, char hemisphere, int quality, unsigned long tick) {
-    char sentence[120];
-    std::snprintf(sentence, sizeof sentence, "$GPGGA,100000.00,%s,%c,00300.0000,E,%d,09,1.0,45.0,M,47.0,M,,*00",
-                  latitude, hemisphere, quality);
-    std::string text = sentence, group;
-    for (size_t at = 0; at < text.size(); at += GpsPieceLength) {
-        group += Rec((at == 0 ? "@" : "#") + text.substr(at, GpsPieceLength));
-    }
-    char trailer[RecordLength + 1];
-    std::snprintf(trailer, sizeof trailer, "!%13s0 %10lu\n", "", tick);
-    return group + trailer;
-}
-
-struct Collected : SurveySink {
-    std::vector<PositionedReading> Readings;
-    std::vector<TrackFix> Fixes;
-    std::vector<SurveyMark> Marks;
-    void Reading(const PositionedReading& r) override { Readings.push_back(r); }
-    void Fix(const TrackFix& f) override { Fixes.push_back(f); }
-    void Mark(const SurveyMark& m) override { Marks.push_back(m); }
-};
-
-void Walk(const std::string& bytes, SurveyWalk& walk) {
-    RecordReader reader(BytesFromMemory(bytes.data(), bytes.size()));
-    DataItem item;
-    while (reader.Next(item)) walk.Take(item);
-    walk.Finish();
-}
+using namespace export_records;
 
 TEST(ExportSurveyWalk, ReadingsLieWhereTheColourFillPaintedThem) {
     const std::string file = Header() + LineBlock("L1", 10.0, 0.5) + Event("$STARTED", 1100) +
@@ -127,7 +62,9 @@ TEST(ExportSurveyWalk, ReadingsLieWhereTheColourFillPaintedThem) {
         EXPECT_DOUBLE_EQ(r.Station, e.station);
         EXPECT_EQ(r.TimeMs, 36000000 + e.timeMs);
         EXPECT_EQ(r.Quality, e.quality);
-        EXPECT_EQ(walk.Lines()[r.Line], "L1");
+        EXPECT_EQ(walk.Lines()[r.Line].Name, "L1");
+        EXPECT_EQ(r.Session, 1);
+        EXPECT_EQ(r.Run, 1);
     }
     EXPECT_EQ(walk.PositionedCount(), 11);
     EXPECT_EQ(walk.Header().UtmZone, 31);
@@ -168,10 +105,11 @@ TEST(ExportSurveyWalk, StationsFollowTheMarksAndConsoleOne) {
     std::vector<double> stations;
     for (const PositionedReading& r : got.Readings) {
         if (r.Sensor != 2) stations.push_back(r.Station);
-        EXPECT_FALSE(r.Positioned);
     }
     EXPECT_EQ(stations, (std::vector<double>{100, 100, 98, 98, 50, 48, 7}));
-    EXPECT_EQ(walk.Lines(), (std::vector<std::string>{"A", "B"}));
+    ASSERT_EQ(walk.Lines().size(), 2u);
+    EXPECT_EQ(walk.Lines()[1].Name, "B");
+    EXPECT_EQ(walk.Lines()[1].StartStation, 7.0);
 }
 
 TEST(ExportSurveyWalk, FixesAndMarksOfTheTrack) {
@@ -210,62 +148,121 @@ TEST(ExportSurveyWalk, FixesAndMarksOfTheTrack) {
         SCOPED_TRACE(i);
         EXPECT_EQ(got.Marks[i].Kind, marks[i].kind);
         EXPECT_EQ(got.Marks[i].Text, marks[i].text);
-        EXPECT_EQ(walk.Lines()[got.Marks[i].Line], marks[i].line);
+        EXPECT_EQ(walk.Lines()[got.Marks[i].Line].Name, marks[i].line);
         EXPECT_NEAR(got.Marks[i].At.Latitude, marks[i].latitude, 1e-9);
     }
 }
 
-// A session recorded without GPS appended after one with GPS (and the other
-// way round): the table keeps the columns of its first rows throughout.
-TEST(ExportTables, AnotherSetUpAppendedKeepsTheColumns) {
-    const std::string gps = Header(true) + LineBlock("L1", 0.0, 1.0) + Event("$STARTED", 1100) + Rec("{0") +
-                            Gga("4800.0000", 'N', 4, 1150) + Reading(1, ",0010,0020", 1200) + Step(0.0, 1.0);
-    const std::string noGps = Header(false) + LineBlock("L2", 0.0, 1.0) + Reading(1, ",0011,0021", 1300);
+// Each reading's date follows its session's line block and clock record,
+// also past midnight; an appended header starts session 2.
+TEST(ExportSurveyWalk, SessionsAndDates) {
+    const std::string file =
+        Header(false) + LineBlock("A", 0.0, 1.0, 'N', "04122026", "23:59:58", "23:59:58.500", 1000) +
+        Event("$STARTED", 1100) + Reading(1, ",0001,0001", 1200) +  // 23:59:58.700
+        Reading(1, ",0001,0001", 2500) +                             // 00:00:00.000 the next day
+        Header(false, true) + LineBlock("A", 0.0, 1.0, 'N', "05122026", "08:00:00", "08:00:00.250", 9000) +
+        Event("$STARTED", 9100) + Reading(1, ",0001,0001", 10250);  // 08:00:01.500
+    Collected got;
+    SurveyWalk walk(got);
+    Walk(file, walk);
     const struct {
-        std::string file;
-        size_t fields, rows;
-    } cases[] = {{gps + noGps, 9, 2}, {noGps + gps, 6, 4}};
+        int32_t session;
+        const char* date;
+        const char* time;
+    } expected[] = {{1, "2026-12-04", "23:59:58.700"}, {1, "2026-12-05", "00:00:00.000"}, {2, "2026-12-05", "08:00:01.500"}};
+    std::vector<PositionedReading> sensorOne;
+    for (const PositionedReading& r : got.Readings) {
+        if (r.Sensor == 1) sensorOne.push_back(r);
+    }
+    ASSERT_EQ(sensorOne.size(), std::size(expected));
+    for (size_t i = 0; i < std::size(expected); ++i) {
+        std::string date, time;
+        AppendDate(date, sensorOne[i].Day);
+        AppendTimeOfDay(time, sensorOne[i].TimeMs);
+        EXPECT_EQ(sensorOne[i].Session, expected[i].session) << i;
+        EXPECT_EQ(date, expected[i].date) << i;
+        EXPECT_EQ(time, expected[i].time) << i;
+    }
+    EXPECT_EQ(walk.Sessions(), 2);
+    EXPECT_EQ(walk.Lines()[1].Session, 2);
+}
+
+// Each edge keeps the tick of the fix whose sentence follows its segment
+// records; the previous edge of the first step the fix before.
+TEST(ExportSurveyWalk, EdgesCarryTheTimesOfTheirFixes) {
+    const std::string file = Header() + LineBlock("L1", 0.0, 1.0) + Event("$STARTED", 1100) + Rec("{0") +
+                             Gga("4800.0000", 'N', 4, 1150) + Step(0.0, 1.0) + Gga("4800.0010", 'N', 4, 1450) +
+                             Step(1.0, 3.0) + Gga("4800.0030", 'N', 4, 1850) + Step(3.0, 4.0);
+    Collected got;
+    SurveyWalk walk(got);
+    Walk(file, walk);
+    const std::vector<std::pair<uint32_t, double>> expected = {{1150, 0.0}, {1450, 1.0}, {1850, 3.0}};
+    std::vector<std::pair<uint32_t, double>> timeline;
+    for (const TimedEdge& e : walk.Timeline()) timeline.emplace_back(e.Tick, e.Edge.Left.Y);
+    EXPECT_EQ(timeline, expected);  // the last step's edge waits for a fix that never comes
+}
+
+// The header row names each coordinate system (an EPSG code only for UTM
+// in metres), feet add the metre columns, and a session of the other kind
+// (with or without GPS) is left out of the tables.
+TEST(ExportTables, ColumnsNameTheirCoordinateSystem) {
+    // One reading of console 1 in a step from northing N to N + 2 (easting
+    // 0..2): along in the middle, across at sensor 1's place, 0.25.
+    const auto gpsFile = [](int units, double from) {
+        return Header(true, false, units) + LineBlock("L1", 0.0, 1.0) + Event("$STARTED", 1100) + Rec("{0") +
+               Gga("4800.0000", 'N', 4, 1150) + Reading(1, ",0010,0020", 1200) + Step(from, from + 2);
+    };
+    const std::string noGps = Header(false) + LineBlock("7", 0.0, 0.5) + Event("$STARTED", 1100) +
+                              Reading(1, ",0011,0021", 1300) + Reading(1, ",0012,0022", 1400);
+    const std::string gpsColumns = "value,sensor,console,session,date,line,station,time,gps_quality";
+    const struct {
+        std::string file, header, first;
+        int64_t rows, left;
+    } cases[] = {
+        {gpsFile(0, 0.0), "easting (EPSG:32631 m),northing (EPSG:32631 m)," + gpsColumns,
+         "0.250,1.000,10,1,1,1,2026-12-04,L1,0,10:00:00.200,4", 2, 0},
+        // US survey feet: 100001 ft x 0.304800609601219 = 30480.366 m, 0.25 ft = 0.076 m.
+        {gpsFile(2, 100000.0),
+         "easting (UTM 31N US ft),northing (UTM 31N US ft)," + gpsColumns +
+             ",easting (EPSG:32631 m),northing (EPSG:32631 m)",
+         "0.250,100001.000,10,1,1,1,2026-12-04,L1,0,10:00:00.200,4,0.076,30480.366", 2, 0},
+        // Line "7" at easting 7; sensor 1 at 0.75 left of the array's
+        // centre, walking north; station 0 at the middle of its interval 0..0.5.
+        {noGps, "easting (local m),northing (local m),value,sensor,console,session,date,line,station,time",
+         "6.250,0.250,11,1,1,1,2026-12-04,7,0,10:00:00.300", 4, 0},
+        {gpsFile(0, 0.0) + noGps, "easting (EPSG:32631 m)", "0.250,1.000", 2, 4},
+        {noGps + gpsFile(0, 0.0), "easting (local m)", "6.250,0.250", 4, 2},
+    };
     for (const auto& c : cases) {
         MemoryFileSystem fs;
-        auto xyz = fs.Open("t.xyz", OpenMode::CreateTruncate);
+        auto csv = fs.Open("t.csv", OpenMode::CreateTruncate);
         struct : SurveySink {
             ReadingTableWriter* Tables = nullptr;
             void Reading(const PositionedReading& r) override { Tables->Write(r); }
         } sink;
         SurveyWalk walk(sink);
-        ReadingTableWriter tables(nullptr, xyz.get(), walk);
+        ReadingTableWriter tables(csv.get(), nullptr, walk);
         sink.Tables = &tables;
         Walk(c.file, walk);
         ASSERT_TRUE(tables.Finish());
-        size_t rows = 0;
-        std::string text = fs.Files[fs.Resolve("t.xyz")], row;
-        for (size_t at = 0; at < text.size(); at = text.find('\n', at) + 1) {
-            row = text.substr(at, text.find('\n', at) - at);
-            if (row[0] == '#') continue;
-            ++rows;
-            EXPECT_EQ(std::count(row.begin(), row.end(), ' ') + 1, long(c.fields)) << row;
-        }
-        EXPECT_EQ(rows, c.rows);
+        const std::string text = fs.Files[fs.Resolve("t.csv")];
+        const size_t end = text.find('\n');
+        EXPECT_EQ(text.compare(0, c.header.size(), c.header), 0) << text.substr(0, end);
+        EXPECT_EQ(text.compare(end + 1, c.first.size(), c.first), 0) << text.substr(end + 1, 80);
+        EXPECT_EQ(tables.Rows(), c.rows);
+        EXPECT_EQ(tables.OtherSystemRows(), c.left);
     }
-}
 
-TEST(ExportSurveyWalk, CoordinateLabels) {
+    SurveyHeader h;
+    h.NmeaMode = 7;
+    h.DisplayUnits = 1;
+    const CoordinateLabel grid = DescribeCoordinates(h, true);
+    EXPECT_EQ(grid.Column + " / " + grid.MetreColumn, "grid ft / grid m");
+    EXPECT_EQ(grid.Epsg, 0);
     const struct {
         int32_t zone, hemisphere, epsg;
     } codes[] = {{31, 1, 32631}, {1, -1, 32701}, {60, 1, 32660}, {0, 1, 0}, {61, 1, 0}, {30, 0, 0}};
     for (const auto& c : codes) EXPECT_EQ(UtmEpsgCode(c.zone, c.hemisphere), c.epsg) << c.zone;
-
-    SurveyHeader h;
-    h.GpsInput = true;
-    h.NmeaMode = 1;
-    h.UtmZone = 56;
-    h.Hemisphere = -1;
-    h.DisplayUnits = 2;
-    EXPECT_EQ(DescribeCoordinates(h).Text, "EPSG:32756 (WGS 84 / UTM zone 56S), US ft");
-    h.NmeaMode = 7;
-    EXPECT_EQ(DescribeCoordinates(h).Epsg, 0);
-    h.GpsInput = false;
-    EXPECT_EQ(DescribeCoordinates(h).Text, "none (recorded without GPS)");
 }
 
 }  // namespace

@@ -1,25 +1,35 @@
 // tesselog-export: a data file's readings placed where the map painted them
-// (CSV and XYZ), its track and marks (GeoJSON, or CSV in grid coordinates),
-// and a gridded quick-look (ESRI ASCII grid with .prj, PNG picture).
+// (CSV and XYZ), a report of its lines, its track and marks (GeoJSON and
+// KML, or CSV in grid coordinates), and a gridded quick-look (ESRI ASCII
+// grid with .prj, PNG pictures with world files), raw and, when asked,
+// processed. Every output is written under a temporary name and put in
+// place only when all of them are complete.
 #include <CLI/CLI.hpp>
+#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <memory>
-#include <set>
-#include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
+
+#ifdef __linux__
+#include <sys/mman.h>
+#endif
 
 #include "core/datafile/record_reader.h"
 #include "core/export/grid_picture.h"
+#include "core/export/line_report.h"
 #include "core/export/png_writer.h"
+#include "core/export/processing.h"
 #include "core/export/quick_grid.h"
 #include "core/export/reading_tables.h"
 #include "core/export/survey_walk.h"
 #include "core/export/track_output.h"
 #include "core/gps/coordinates.h"
-#include "core/platform/stdio_file_system.h"
 #include "tools/common/command_line.h"
+#include "tools/export/output_files.h"
+#include "tools/export/table_thread.h"
 
 namespace {
 
@@ -29,17 +39,24 @@ const char Description[] =
     "Exports a Tesselog data file (.MGR or .GXY, appended sessions included):\n"
     "  PREFIX.csv, PREFIX.xyz  every reading of every sensor where the live map\n"
     "      painted it: easting, northing, value, sensor (1..18 across the array),\n"
-    "      console, line, station, time of day, GPS quality. A file recorded\n"
-    "      without GPS gives line, station, sensor, console, time and value.\n"
-    "  PREFIX.geojson  the track (one LineString per recorded run) and points for\n"
-    "      stations, comments, line starts and connection breaks, in longitude\n"
-    "      and latitude from the recorded sentences; for the grid NMEA modes\n"
-    "      PREFIX-track.csv in the receiver's grid coordinates instead.\n"
+    "      console, session, date, line, station, time of day, GPS quality; in a\n"
+    "      survey shown in feet also easting and northing in metres. A file\n"
+    "      recorded without GPS is placed on a local grid of lines and stations.\n"
+    "  PREFIX-lines.csv  one row per line and session: times, length, readings,\n"
+    "      mean, median and spread per sensor, dropouts, breaks, the fastest\n"
+    "      stretch, time with a fix that failed the mask or of lower quality.\n"
+    "  PREFIX.geojson, PREFIX.kml  the track (one line per recorded run) and\n"
+    "      points for stations, comments, line starts and connection breaks, in\n"
+    "      longitude and latitude; for the grid NMEA modes PREFIX-track.csv in\n"
+    "      the receiver's grid coordinates instead.\n"
     "  PREFIX.asc, PREFIX.prj  the readings gridded (ESRI ASCII grid, WGS 84 /\n"
-    "      UTM zone of the file).\n"
-    "  PREFIX.png  the grid in the map's 50 colours with its colour scale.\n"
-    "Coordinates are in the file's display unit; the summary and the headers\n"
-    "name the UTM zone and hemisphere as an EPSG code.\n";
+    "      UTM zone of the file in the display unit).\n"
+    "  PREFIX.png, PREFIX-grey.png  the grid as a map in the 50 map colours and\n"
+    "      in greys, each with its world file (.pgw) and, for UTM, its coordinate\n"
+    "      system for GDAL and QGIS (.png.aux.xml).\n"
+    "  PREFIX-processed.*  with --lag, --despike, --destripe or --clip: the grid\n"
+    "      and pictures of the processed readings (the raw ones stay as they are),\n"
+    "      and with --processed-tables the tables too.\n";
 
 struct Options {
     std::string Path;
@@ -48,6 +65,15 @@ struct Options {
     double Cell = 0.0;       // 0: 0.25 m in the display unit
     double Fill = -1.0;      // below 0: the larger sensor separation
     std::vector<double> Scale;
+    std::vector<std::string> Colours{"map", "grey"};
+    std::string ValueUnit = "nT";
+    std::vector<std::string> Mask;
+    LocalGridOptions Local;
+    std::string LinesStep = "right";
+    ProcessingSteps Steps;
+    std::vector<double> Despike;
+    std::vector<double> Clip;
+    bool ProcessedTables = false;
     bool Quiet = false;
 };
 
@@ -59,218 +85,569 @@ bool Wanted(const Options& o, const char* what) {
     return false;
 }
 
+bool WantsColours(const Options& o, const char* colours) {
+    for (const std::string& c : o.Colours) {
+        if (c == colours) return true;
+    }
+    return false;
+}
+
 std::string DefaultPrefix(const std::string& path) {
     const size_t slash = path.find_last_of("/\\");
     const size_t dot = path.find_last_of('.');
     return dot != std::string::npos && (slash == std::string::npos || dot > slash) ? path.substr(0, dot) : path;
 }
 
-// Readings to the tables and the grid's points, fixes and marks to the track.
+std::string BaseName(const std::string& path) {
+    const size_t slash = path.find_last_of("/\\");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+PointInfo InfoOf(const PositionedReading& r) {
+    PointInfo p;
+    p.Tick = r.Tick;
+    p.HasTick = r.HasTick;
+    p.Line = r.Line;
+    p.Run = r.Run;
+    p.Session = static_cast<int16_t>(std::clamp(r.Session, 0, 32767));
+    p.Sensor = static_cast<uint8_t>(std::clamp(r.Sensor - 1, 0, MaxSensors - 1));
+    return p;
+}
+
+// Readings to the tables, the report and the grid's points; fixes and
+// marks to the track; the position sentences and breaks to the report.
 class ExportSink : public SurveySink {
 public:
-    ReadingTableWriter* Tables = nullptr;
+    const SurveyWalk* Walk = nullptr;
+    TableThread* Tables = nullptr;
+    LineReport* Report = nullptr;
     std::vector<GridPoint>* Points = nullptr;
+    std::vector<PointInfo>* Infos = nullptr;  // only when the readings are processed
     TrackCollector Track;
 
     void Reading(const PositionedReading& r) override {
-        if (Tables != nullptr) Tables->Write(r);
-        if (Points != nullptr && r.Positioned)
+        if (Tables != nullptr) Tables->Add(r, *Walk);
+        if (Report != nullptr) Report->Reading(r);
+        if (Points != nullptr && r.Positioned && r.Local != Walk->FirstSessionHasGps()) {
             Points->push_back({r.Easting, r.Northing, static_cast<float>(r.Value)});
+            if (Infos != nullptr) Infos->push_back(InfoOf(r));
+        }
     }
     void Fix(const TrackFix& fix) override { Track.Fix(fix); }
     void Mark(const SurveyMark& mark) override { Track.Mark(mark); }
+    void Position(const FixStatus& status) override {
+        if (Report != nullptr) Report->Position(status);
+    }
+    void Break(const BreakEvent& event) override {
+        if (Report != nullptr) Report->Break(event);
+    }
+};
+
+// The second walk for processed tables: the same readings in the same
+// order, with the processed places and values.
+class ProcessedSink : public SurveySink {
+public:
+    const SurveyWalk* Walk = nullptr;
+    ReadingTableWriter* Tables = nullptr;
+    const std::vector<GridPoint>* Points = nullptr;
+    size_t Next = 0;
+
+    void Reading(const PositionedReading& r) override {
+        PositionedReading copy = r;
+        if (r.Positioned && r.Local != Walk->FirstSessionHasGps() && Next < Points->size()) {
+            const GridPoint& p = (*Points)[Next++];
+            copy.Easting = p.Easting;
+            copy.Northing = p.Northing;
+            copy.Value = p.Value;
+        }
+        Tables->Write(copy);
+    }
 };
 
 // The file's bytes with a progress line on stderr for a large file.
-ByteSource WithProgress(File& file, uint64_t size, bool show) {
+ByteSource WithProgress(File& file, uint64_t size, bool show, const char* what) {
     auto source = BytesFromFile(file);
     if (!show || size < (8u << 20)) return source;
     auto done = std::make_shared<uint64_t>(0);
     auto shown = std::make_shared<int>(-1);
-    return [source, size, done, shown](void* buffer, size_t n) {
+    return [source, size, done, shown, what](void* buffer, size_t n) {
         const size_t got = source(buffer, n);
         *done += got;
         const int percent = static_cast<int>(*done * 100 / size);
         if (percent / 10 != *shown / 10) {
             *shown = percent;
-            std::fprintf(stderr, "tesselog-export: reading %3d%%%s", percent, percent >= 100 ? "\n" : "\r");
+            std::fprintf(stderr, "tesselog-export: %s %3d%%%s", what, percent, percent >= 100 ? "\n" : "\r");
             std::fflush(stderr);
         }
         return got;
     };
 }
 
-std::unique_ptr<File> OpenOutput(StdioFileSystem& fs, const std::string& path, bool& failed) {
-    auto file = fs.Open(path, OpenMode::CreateTruncate);
-    if (!file) {
-        std::fprintf(stderr, "tesselog-export: cannot write %s\n", path.c_str());
-        failed = true;
-    }
-    return file;
+// A large table filled once from its start: on Linux its pages come in 2 MiB
+// pieces where the system allows, which saves most of the page faults.
+void PreferLargePages(const void* data, size_t bytes) {
+#ifdef __linux__
+    constexpr uintptr_t Huge = uintptr_t(2) << 20;
+    const uintptr_t from = (reinterpret_cast<uintptr_t>(data) + Huge - 1) & ~(Huge - 1);
+    const uintptr_t to = (reinterpret_cast<uintptr_t>(data) + bytes) & ~(Huge - 1);
+    if (to > from) madvise(reinterpret_cast<void*>(from), to - from, MADV_HUGEPAGE);
+#else
+    (void)data;
+    (void)bytes;
+#endif
 }
 
-bool WriteBytes(StdioFileSystem& fs, const std::string& path, const std::string& bytes) {
-    auto file = fs.Open(path, OpenMode::CreateTruncate);
-    return file && file->Write(bytes.data(), bytes.size());
+uint64_t FileSize(const std::string& path) {
+    StdioFileSystem fs;
+    std::unique_ptr<File> file = fs.Open(path, OpenMode::ReadExisting);
+    if (!file || !file->SeekToEnd()) return 0;
+    return file->Position();
 }
 
-// The grid, its .prj and its picture.
-int ExportGrid(StdioFileSystem& fs, const Options& o, const SurveyWalk& walk, const std::vector<GridPoint>& points) {
-    const SurveyHeader& h = walk.Header();
-    const double cell = o.Cell > 0.0 ? o.Cell : MetresToDisplayUnits(0.25, h.DisplayUnits);
-    const double separation = std::max(h.Geometry.UnitSensorSeparation, h.Geometry.ConsoleSeparation);
-    const double fill = o.Fill >= 0.0 ? o.Fill : std::max(MetresToDisplayUnits(separation, h.DisplayUnits), 2 * cell);
-    std::string error;
-    const QuickGrid grid = BuildQuickGrid(points, cell, fill, error);
-    if (grid.Empty()) {
-        std::fprintf(stderr, "tesselog-export: no grid: %s\n", error.c_str());
-        return 1;
-    }
-    if (Wanted(o, "grid")) {
-        bool failed = false;
-        auto asc = OpenOutput(fs, o.Prefix + ".asc", failed);
-        if (failed || !WriteEsriAsciiGrid(*asc, grid)) return 2;
-        const std::string prj = UtmProjectionText(h.UtmZone, h.Hemisphere, h.DisplayUnits);
-        if (!prj.empty() && !WriteBytes(fs, o.Prefix + ".prj", prj + "\n")) return 2;
-        std::printf("wrote %s.asc (%d x %d cells of %g %s)%s\n", o.Prefix.c_str(), grid.Columns, grid.Rows, cell,
-                    DescribeCoordinates(h).Unit.c_str(),
-                    prj.empty() ? ", no .prj: the coordinates are not UTM" : (" and " + o.Prefix + ".prj").c_str());
-    }
-    if (Wanted(o, "png")) {
-        const ColourScale scale = o.Scale.size() == 2 ? ColourScale{o.Scale[0], o.Scale[1]} : PercentileScale(grid);
-        const std::vector<uint8_t> png = EncodePng(DrawGridPicture(grid, scale));
-        if (png.empty() || !WriteBytes(fs, o.Prefix + ".png", std::string(png.begin(), png.end()))) {
-            std::fprintf(stderr, "tesselog-export: cannot write %s.png\n", o.Prefix.c_str());
-            return 2;
-        }
-        std::printf("wrote %s.png (colour scale %g .. %g)\n", o.Prefix.c_str(), scale.Min, scale.Max);
-    }
-    return 0;
-}
-
-int ExportTrack(StdioFileSystem& fs, const Options& o, const SurveyWalk& walk, const TrackCollector& track) {
-    const SurveyHeader& h = walk.Header();
-    bool failed = false;
-    if (h.NmeaMode >= 0 && IsGridMode(h.NmeaMode)) {
-        auto out = OpenOutput(fs, o.Prefix + "-track.csv", failed);
-        if (failed || !track.WriteGridCsv(*out, walk.Lines(), DescribeCoordinates(h).Unit)) return 2;
-        std::printf("wrote %s-track.csv: NMEA mode %d gives grid coordinates, not longitude and latitude, so the "
-                    "track is a CSV in the receiver's grid and no GeoJSON is written\n",
-                    o.Prefix.c_str(), h.NmeaMode);
-        return 0;
-    }
-    auto out = OpenOutput(fs, o.Prefix + ".geojson", failed);
-    if (failed || !track.WriteGeoJson(*out, walk.Lines())) return 2;
-    std::printf("wrote %s.geojson (%zu runs, %zu fixes, %zu marks)\n", o.Prefix.c_str(), track.RunCount(),
-                track.FixCount(), track.MarkCount());
-    return 0;
-}
-
-int Run(const Options& o) {
+// One walk of the file into `walk`. 0, or 1 for a file that is not a data
+// file (with the message), or 2 when it cannot be read.
+struct WalkResult {
+    int Status = 0;
+    uint64_t Size = 0;
+    uint64_t Records = 0;
+    RecordProblem Problem;
+};
+WalkResult WalkFile(const Options& o, SurveyWalk& walk, const char* what, bool loud = true) {
+    WalkResult result;
     StdioFileSystem fs;
     std::unique_ptr<File> file = fs.Open(o.Path, OpenMode::ReadExisting);
     if (!file) {
-        std::fprintf(stderr, "tesselog-export: cannot open %s for reading\n", o.Path.c_str());
-        return 2;
+        if (loud) std::fprintf(stderr, "tesselog-export: cannot open %s for reading\n", o.Path.c_str());
+        result.Status = 2;
+        return result;
     }
     file->SeekToEnd();
-    const uint64_t size = file->Position();
+    result.Size = file->Position();
     file->SeekToStart();
-
-    bool failed = false;
-    std::unique_ptr<File> csv, xyz;
-    if (Wanted(o, "csv")) csv = OpenOutput(fs, o.Prefix + ".csv", failed);
-    if (Wanted(o, "xyz")) xyz = OpenOutput(fs, o.Prefix + ".xyz", failed);
-    if (failed) return 2;
-
-    ExportSink sink;
-    SurveyWalk walk(sink);
-    ReadingTableWriter tables(csv.get(), xyz.get(), walk);
-    std::vector<GridPoint> points;
-    sink.Tables = &tables;
-    if (Wanted(o, "grid") || Wanted(o, "png")) sink.Points = &points;
-
-    RecordReader reader(WithProgress(*file, size, !o.Quiet));
+    RecordReader reader(WithProgress(*file, result.Size, loud && !o.Quiet, what));
     DataItem item;
     bool first = true;
     while (reader.Next(item)) {
         if (first && item.kind != ItemKind::Identification) {
-            std::fprintf(stderr, "tesselog-export: %s is not a Tesselog data file (its first record is not "
+            if (loud) std::fprintf(stderr, "tesselog-export: %s is not a Tesselog data file (its first record is not "
                                  "\"TESSEL  W\")\n", o.Path.c_str());
-            return 1;
+            result.Status = 1;
+            return result;
         }
         first = false;
         walk.Take(item);
     }
     walk.Finish();
     if (first) {
-        std::fprintf(stderr, "tesselog-export: %s is not a Tesselog data file (it does not begin with a whole "
+        if (loud) std::fprintf(stderr, "tesselog-export: %s is not a Tesselog data file (it does not begin with a whole "
                              "identification record)\n", o.Path.c_str());
+        result.Status = 1;
+    }
+    result.Records = reader.RecordCount();
+    result.Problem = reader.FirstProblem();
+    return result;
+}
+
+struct Summary {
+    std::vector<std::string> Lines;
+    template <typename... Args>
+    void Add(const char* format, Args... args) {
+        char text[1024];
+        std::snprintf(text, sizeof text, format, args...);
+        Lines.emplace_back(text);
+    }
+};
+
+int WritePictures(OutputFiles& out, Summary& summary, const Options& o, const std::string& base,
+                  const CoordinateLabel& label, const QuickGrid& grid, const std::string& processing,
+                  const std::string& prj);
+
+// The grid's files: .asc with its .prj, and the pictures with their world files.
+int WriteGridSet(OutputFiles& out, Summary& summary, const Options& o, const std::string& base,
+                 const SurveyWalk& walk, const QuickGrid& grid, const std::string& processing) {
+    const SurveyHeader& h = walk.Header();
+    const CoordinateLabel label = DescribeCoordinates(h, walk.FirstSessionHasGps());
+    const std::string prj = label.Frame == CoordinateFrame::Utm
+                                ? UtmProjectionText(h.UtmZone, h.Hemisphere, h.DisplayUnits) + "\n"
+                                : std::string();
+    // The grid's text on a thread of its own while the pictures are drawn.
+    std::unique_ptr<File> asc;
+    bool ascWritten = false;
+    std::thread ascThread;
+    struct Joiner {
+        std::thread& Thread;
+        ~Joiner() {
+            if (Thread.joinable()) Thread.join();
+        }
+    } joiner{ascThread};
+    if (Wanted(o, "grid")) {
+        if (!(asc = out.Create(base + ".asc"))) return 2;
+        ascThread = std::thread([&] {
+            ascWritten = WriteEsriAsciiGrid(*asc, grid);
+            asc.reset();
+        });
+        if (!prj.empty() && !out.WriteAll(base + ".prj", prj)) return 2;
+        if (!processing.empty() && !out.WriteAll(base + ".txt", "values: " + processing + "\n")) return 2;
+        std::string cell;
+        AppendTrimmed(cell, grid.Cell, 6);
+        summary.Add("wrote %s.asc (%d x %d cells of %s %s)%s", base.c_str(), grid.Columns, grid.Rows, cell.c_str(),
+                    label.Unit.c_str(),
+                    prj.empty() ? ", no .prj: the coordinates are in no known system" : (" and " + base + ".prj").c_str());
+    }
+    const int status = WritePictures(out, summary, o, base, label, grid, processing, prj);
+    if (ascThread.joinable()) ascThread.join();
+    if (Wanted(o, "grid") && !ascWritten) {
+        std::fprintf(stderr, "tesselog-export: cannot write %s.asc\n", base.c_str());
+        return 2;
+    }
+    return status;
+}
+
+int WritePictures(OutputFiles& out, Summary& summary, const Options& o, const std::string& base,
+                  const CoordinateLabel& label, const QuickGrid& grid, const std::string& processing,
+                  const std::string& prj) {
+    if (!Wanted(o, "png")) return 0;
+    ColourScale scale = o.Scale.size() == 2 ? ColourScale{o.Scale[0], o.Scale[1]} : PercentileScale(grid);
+    if (o.Steps.Clip && !processing.empty() && o.Scale.size() != 2) scale = {o.Steps.ClipMin, o.Steps.ClipMax};
+    // One drawing and one compression; the colours are only the palette.
+    PictureText text;
+    text.ValueUnit = o.ValueUnit;
+    text.PlaceUnit = label.Unit;
+    text.Caption = processing.empty() ? "readings as recorded" : processing;
+    PictureLayout layout;
+    const IndexedImage image = DrawGridPicture(grid, scale, text, &layout);
+    const std::vector<uint8_t> pixels = CompressPngPixels(image);
+    const std::vector<PngText> texts = {{"Title", BaseName(o.Path)}, {"Description", text.Caption},
+                                        {"Coordinates", label.Text}};
+    for (const char* colours : {"map", "grey"}) {
+        if (!WantsColours(o, colours)) continue;
+        const bool grey = colours[0] == 'g';
+        const std::string name = base + (grey ? "-grey" : "");
+        const std::vector<uint8_t> png =
+            AssemblePng(image, PicturePalette(grey ? PictureColours::Grey : PictureColours::Map), pixels, texts);
+        if (png.empty() || !out.WriteAll(name + ".png", std::string(png.begin(), png.end()))) return 2;
+        if (!out.WriteAll(name + ".pgw", WorldFileText(grid, layout))) return 2;
+        if (!prj.empty() && !out.WriteAll(name + ".png.aux.xml", PictureAuxXml(prj.substr(0, prj.size() - 1)))) return 2;
+        summary.Add("wrote %s.png with %s.pgw%s (%s, scale %g .. %g %s)", name.c_str(), name.c_str(),
+                    prj.empty() ? "" : " and .png.aux.xml", grey ? "greys" : "map colours", scale.Min, scale.Max,
+                    o.ValueUnit.c_str());
+    }
+    return 0;
+}
+
+// The grid's fill on this thread and one more.
+void RunPartsOnTwoThreads(int32_t parts, const std::function<void(int32_t part)>& job) {
+    std::atomic<int32_t> next{0};
+    const auto work = [&] {
+        for (int32_t part; (part = next++) < parts;) job(part);
+    };
+    std::thread helper(work);
+    work();
+    helper.join();
+}
+
+int BuildAndWriteGrid(OutputFiles& out, Summary& summary, const Options& o, const std::string& base,
+                      const SurveyWalk& walk, const std::vector<GridPoint>& points, const std::string& processing) {
+    const SurveyHeader& h = walk.Header();
+    const double cell = o.Cell > 0.0 ? o.Cell : MetresToDisplayUnits(0.25, h.DisplayUnits);
+    const double separation = std::max(h.Geometry.UnitSensorSeparation, h.Geometry.ConsoleSeparation);
+    const double fill = o.Fill >= 0.0 ? o.Fill : std::max(MetresToDisplayUnits(separation, h.DisplayUnits), 2 * cell);
+    std::string error;
+    const QuickGrid grid = BuildQuickGrid(points, cell, fill, error, RunPartsOnTwoThreads);
+    if (grid.Empty()) {
+        std::fprintf(stderr, "tesselog-export: no grid: %s\n", error.c_str());
         return 1;
     }
-    const uint64_t whole = reader.RecordCount() * RecordLength;
-    const RecordProblem& problem = reader.FirstProblem();
-    if (whole < size) {
-        std::fprintf(stderr, "tesselog-export: warning: %s is damaged at byte offset %llu (%s): exported up to its "
-                             "last whole record, record %llu, which ends at byte %llu of %llu\n",
-                     o.Path.c_str(), static_cast<unsigned long long>(problem.offset), problem.reason.c_str(),
-                     static_cast<unsigned long long>(reader.RecordCount()), static_cast<unsigned long long>(whole),
-                     static_cast<unsigned long long>(size));
+    return WriteGridSet(out, summary, o, base, walk, grid, processing);
+}
+
+int WriteTrack(OutputFiles& out, Summary& summary, const Options& o, const SurveyWalk& walk,
+               const TrackCollector& track) {
+    const SurveyHeader& h = walk.Header();
+    if (!walk.FirstSessionHasGps()) {
+        summary.Add("no track: recorded without GPS");
+        return 0;
     }
-    if (!tables.Finish()) {
+    if (h.NmeaMode >= 0 && IsGridMode(h.NmeaMode)) {
+        auto file = out.Create(o.Prefix + "-track.csv");
+        if (!file || !track.WriteGridCsv(*file, walk.Lines(), DescribeCoordinates(h).Unit)) return 2;
+        summary.Add("wrote %s-track.csv: NMEA mode %d gives grid coordinates, not longitude and latitude, so the "
+                    "track is a CSV in the receiver's grid and no GeoJSON or KML is written",
+                    o.Prefix.c_str(), h.NmeaMode);
+        return 0;
+    }
+    if (Wanted(o, "track")) {
+        auto file = out.Create(o.Prefix + ".geojson");
+        if (!file || !track.WriteGeoJson(*file, walk.Lines())) return 2;
+        summary.Add("wrote %s.geojson (%zu runs, %zu fixes, %zu marks)", o.Prefix.c_str(), track.RunCount(),
+                    track.FixCount(), track.MarkCount());
+    }
+    if (Wanted(o, "kml")) {
+        auto file = out.Create(o.Prefix + ".kml");
+        if (!file || !track.WriteKml(*file, walk.Lines(), BaseName(o.Path))) return 2;
+        summary.Add("wrote %s.kml", o.Prefix.c_str());
+    }
+    return 0;
+}
+
+int WriteReport(OutputFiles& out, Summary& summary, const Options& o, LineReport& report, const std::string& unit,
+                std::string& table) {
+    report.Finish();
+    auto file = out.Create(o.Prefix + "-lines.csv");
+    if (!file || !report.WriteCsv(*file, unit)) return 2;
+    summary.Add("wrote %s-lines.csv (%zu lines%s)", o.Prefix.c_str(), report.Lines().size(),
+                report.Judged() ? "" : "; sensor flags not judged: no sensor health rules connected");
+    table = report.Table(unit);
+    if (report.BestQuality() >= 0) {
+        table += "best fix quality " + std::to_string(report.BestQuality()) + " (" +
+                 QualityName(report.BestQuality()) + "); \"mask s\": time with a fix that failed the GPS mask, "
+                 "\"qual s\": time below the best quality\n";
+    }
+    return 0;
+}
+
+// The tables again with the processed places and values.
+int WriteProcessedTables(OutputFiles& out, Summary& summary, const Options& o, const std::vector<GridPoint>& points,
+                         const std::string& processing) {
+    std::unique_ptr<File> csv, xyz;
+    if (Wanted(o, "csv") && !(csv = out.Create(o.Prefix + "-processed.csv"))) return 2;
+    if (Wanted(o, "xyz") && !(xyz = out.Create(o.Prefix + "-processed.xyz"))) return 2;
+    ProcessedSink sink;
+    SurveyWalk walk(sink, o.Local);
+    ReadingTableWriter tables(csv.get(), xyz.get(), walk, processing);
+    sink.Walk = &walk;
+    sink.Tables = &tables;
+    sink.Points = &points;
+    if (WalkFile(o, walk, "processed tables").Status != 0 || !tables.Finish()) return 2;
+    summary.Add("wrote %s-processed.csv and .xyz (%lld rows)", o.Prefix.c_str(), static_cast<long long>(tables.Rows()));
+    return 0;
+}
+
+GpsMask MaskOf(const Options& o) {
+    GpsMask mask;
+    if (o.Mask.size() == 1) mask.On = false;
+    if (o.Mask.size() == 3) {
+        mask.MinQuality = std::stoi(o.Mask[0]);
+        mask.MinSatellites = std::stoi(o.Mask[1]);
+        mask.MaxDilution = std::stod(o.Mask[2]);
+    }
+    return mask;
+}
+
+// Room for two readings a record: the pages are touched only as they fill.
+void CollectPoints(const Options& o, ExportSink& sink, std::vector<GridPoint>& points, std::vector<PointInfo>& infos) {
+    const size_t most = size_t(std::min<uint64_t>(FileSize(o.Path) / RecordLength * 2, uint64_t(1) << 28));
+    points.reserve(most);
+    PreferLargePages(points.data(), most * sizeof(GridPoint));
+    sink.Points = &points;
+    if (o.Steps.Any()) {
+        infos.reserve(most);
+        PreferLargePages(infos.data(), most * sizeof(PointInfo));
+        sink.Infos = &infos;
+    }
+}
+
+void WarnIfDamaged(const Options& o, const WalkResult& walked) {
+    const uint64_t whole = walked.Records * RecordLength;
+    if (whole >= walked.Size) return;
+    std::fprintf(stderr, "tesselog-export: warning: %s is damaged at byte offset %llu (%s): exported up to its "
+                         "last whole record, record %llu, which ends at byte %llu of %llu\n",
+                 o.Path.c_str(), static_cast<unsigned long long>(walked.Problem.offset), walked.Problem.reason.c_str(),
+                 static_cast<unsigned long long>(walked.Records), static_cast<unsigned long long>(whole),
+                 static_cast<unsigned long long>(walked.Size));
+}
+
+// The raw grid and pictures, then the processed ones.
+int WriteGrids(OutputFiles& out, Summary& summary, const Options& o, const SurveyWalk& walk,
+               std::vector<GridPoint>& points, const std::vector<PointInfo>& infos) {
+    if (points.empty()) {
+        if (!o.Only.empty()) {
+            std::fprintf(stderr, "tesselog-export: no grid: no placed readings\n");
+            return 1;
+        }
+        summary.Add("no grid or picture: no placed readings");
+        return 0;
+    }
+    int status = BuildAndWriteGrid(out, summary, o, o.Prefix, walk, points, std::string());
+    if (status != 0 || !o.Steps.Any()) return status;
+    const std::string processing = o.Steps.Describe(o.ValueUnit);
+    const ProcessingCounts counts = ApplyProcessing(points, infos, o.Steps, walk);
+    status = BuildAndWriteGrid(out, summary, o, o.Prefix + "-processed", walk, points, processing);
+    summary.Add("processed: %s (%lld readings placed again, %lld spikes replaced, %lld values clipped)",
+                processing.c_str(), static_cast<long long>(counts.Moved), static_cast<long long>(counts.Spikes),
+                static_cast<long long>(counts.Clipped));
+    if (status == 0 && o.ProcessedTables) status = WriteProcessedTables(out, summary, o, points, processing);
+    return status;
+}
+
+// The table thread's end, and its lines of the summary at `at`.
+int FinishTables(TableThread& tables, Summary& summary, size_t at, const Options& o, const SurveyWalk& walk) {
+    if (!tables.Finish(walk)) {
         std::fprintf(stderr, "tesselog-export: writing the tables failed\n");
         return 2;
     }
-
-    const SurveyHeader& h = walk.Header();
-    std::printf("%s: %llu records, %lld readings placed, %lld without a place\n", o.Path.c_str(),
-                static_cast<unsigned long long>(reader.RecordCount()), static_cast<long long>(walk.PositionedCount()),
-                static_cast<long long>(walk.UnpositionedCount()));
-    std::printf("coordinates: %s\n", DescribeCoordinates(h).Text.c_str());
-    if (csv) std::printf("wrote %s.csv (%lld rows)\n", o.Prefix.c_str(), static_cast<long long>(tables.Rows()));
-    if (xyz) std::printf("wrote %s.xyz (%lld rows)\n", o.Prefix.c_str(), static_cast<long long>(tables.Rows()));
-    if (!h.GpsInput) {
-        std::printf("no positions (recorded without GPS): no track, grid or picture\n");
-        return 0;
+    Summary written;
+    for (const char* kind : {"csv", "xyz"}) {
+        if (Wanted(o, kind)) {
+            written.Add("wrote %s.%s (%lld rows)", o.Prefix.c_str(), kind, static_cast<long long>(tables.Rows()));
+        }
     }
+    if (tables.OtherSystemRows() > 0) {
+        written.Add("left out of the tables and the grid: %lld readings of sessions %s, whose places are in "
+                    "another coordinate system", static_cast<long long>(tables.OtherSystemRows()),
+                    walk.FirstSessionHasGps() ? "recorded without GPS" : "recorded with GPS");
+    }
+    summary.Lines.insert(summary.Lines.begin() + long(at), written.Lines.begin(), written.Lines.end());
+    return 0;
+}
+
+int Run(const Options& o) {
+    OutputFiles out;
+    std::unique_ptr<File> csv, xyz;
+    if (Wanted(o, "csv") && !(csv = out.Create(o.Prefix + ".csv"))) return 2;
+    if (Wanted(o, "xyz") && !(xyz = out.Create(o.Prefix + ".xyz"))) return 2;
+    // The tables are written on a thread of their own while the walk goes on.
+    std::unique_ptr<TableThread> tables;
+    if (csv || xyz) tables = std::make_unique<TableThread>(std::move(csv), std::move(xyz));
+
+    ExportSink sink;
+    SurveyWalk walk(sink, o.Local);
+    LineReport report(walk, MaskOf(o), nullptr);
+    std::vector<GridPoint> points;
+    std::vector<PointInfo> infos;
+    const bool gridding = Wanted(o, "grid") || Wanted(o, "png");
+    sink.Walk = &walk;
+    sink.Tables = tables.get();
+    if (Wanted(o, "report")) sink.Report = &report;
+    if (gridding) CollectPoints(o, sink, points, infos);
+
+    const WalkResult walked = WalkFile(o, walk, "reading");
+    if (walked.Status != 0) return walked.Status;
+    WarnIfDamaged(o, walked);
+    Summary summary;
+    const CoordinateLabel label = DescribeCoordinates(walk.Header(), walk.FirstSessionHasGps());
+    summary.Add("%s: %llu records, %d sessions, %lld readings placed, %lld without a place", o.Path.c_str(),
+                static_cast<unsigned long long>(walked.Records), walk.Sessions(),
+                static_cast<long long>(walk.PositionedCount()), static_cast<long long>(walk.UnpositionedCount()));
+    summary.Add("coordinates: %s", label.Text.c_str());
+    const size_t tablesAt = summary.Lines.size();
+
+    std::string table;
     int status = 0;
-    if (Wanted(o, "track")) status = ExportTrack(fs, o, walk, sink.Track);
-    if (status == 0 && (Wanted(o, "grid") || Wanted(o, "png"))) status = ExportGrid(fs, o, walk, points);
-    return status;
+    if (Wanted(o, "report")) status = WriteReport(out, summary, o, report, label.Unit, table);
+    if (status == 0 && (Wanted(o, "track") || Wanted(o, "kml"))) status = WriteTrack(out, summary, o, walk, sink.Track);
+    if (status == 0 && gridding) status = WriteGrids(out, summary, o, walk, points, infos);
+    if (status == 0 && tables) status = FinishTables(*tables, summary, tablesAt, o, walk);
+    if (status != 0) return status;
+    if (!out.Commit()) return 2;
+    for (const std::string& line : summary.Lines) std::printf("%s\n", line.c_str());
+    if (!table.empty()) std::printf("%s", table.c_str());
+    return 0;
+}
+
+// --despike T[,W], --clip MIN,MAX, --mask off|Q,S,D and the steps they make.
+bool TakeProcessingOptions(Options& o) {
+    if (!o.Despike.empty()) {
+        o.Steps.Despike = true;
+        o.Steps.DespikeThreshold = o.Despike[0];
+        if (o.Despike.size() == 2) o.Steps.DespikeWindow = static_cast<int32_t>(o.Despike[1]);
+        if (!(o.Steps.DespikeThreshold > 0.0) || o.Despike.size() > 2 || o.Steps.DespikeWindow < 3 ||
+            o.Steps.DespikeWindow % 2 == 0 || o.Steps.DespikeWindow > 101) {
+            std::fprintf(stderr, "tesselog-export: --despike needs a threshold above 0 and an odd window of 3 "
+                                 "to 101 readings (see --help)\n");
+            return false;
+        }
+    }
+    if (!o.Clip.empty()) {
+        if (o.Clip.size() != 2 || !(o.Clip[1] > o.Clip[0])) {
+            std::fprintf(stderr, "tesselog-export: --clip needs MIN below MAX (see --help)\n");
+            return false;
+        }
+        o.Steps.Clip = true;
+        o.Steps.ClipMin = o.Clip[0];
+        o.Steps.ClipMax = o.Clip[1];
+    }
+    const bool maskOff = o.Mask.size() == 1 && o.Mask[0] == "off";
+    bool maskOk = o.Mask.empty() || maskOff;
+    if (o.Mask.size() == 3) {
+        char* end = nullptr;
+        maskOk = true;
+        for (const std::string& m : o.Mask) {
+            std::strtod(m.c_str(), &end);
+            maskOk = maskOk && !m.empty() && *end == 0;
+        }
+    }
+    if (!maskOk) {
+        std::fprintf(stderr, "tesselog-export: --mask needs off or QUALITY,SATELLITES,DILUTION (see --help)\n");
+        return false;
+    }
+    if (o.Steps.Lag && !std::isfinite(o.Steps.LagSeconds)) return false;
+    o.Local.LinesToLeft = o.LinesStep == "left";
+    return true;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
     CLI::App app(Description, "tesselog-export");
-    app.get_formatter()->column_width(24);
+    app.get_formatter()->column_width(26);
     Options o;
     app.add_option("FILE", o.Path, "the data file (after \"--\" when its name starts with a dash)")
         ->required()
         ->type_name("");
     app.add_option("-o,--out", o.Prefix, "PREFIX of the outputs (default: FILE without its extension)");
-    app.add_option("--only", o.Only, "write only these: csv, xyz, track, grid, png (comma-separated)")
+    app.add_option("--only", o.Only, "write only these: csv, xyz, report, track, kml, grid, png\n"
+                                     "(comma-separated)")
         ->delimiter(',')
-        ->check(CLI::IsMember({"csv", "xyz", "track", "grid", "png"}));
+        ->check(CLI::IsMember({"csv", "xyz", "report", "track", "kml", "grid", "png"}));
     app.add_option("--cell", o.Cell, "grid cell size in the file's display unit (default 0.25 m,\n"
                                      "0.8202 ft in a file shown in feet)")
         ->check(CLI::PositiveNumber);
     app.add_option("--fill", o.Fill, "fill empty cells from filled ones within this distance\n"
                                      "(display unit; default the larger sensor separation; 0 none)")
         ->check(CLI::NonNegativeNumber);
-    app.add_option("--scale", o.Scale, "MIN,MAX of the picture's colour scale (default: the 2nd\n"
+    app.add_option("--scale", o.Scale, "MIN,MAX of the pictures' colour scale (default: the 2nd\n"
                                        "and 98th percentile of the grid)")
         ->delimiter(',')
         ->expected(2);
+    app.add_option("--colours", o.Colours, "pictures to draw: map (the map's 50 colours), grey\n"
+                                           "(white lowest, black highest); default both")
+        ->delimiter(',')
+        ->check(CLI::IsMember({"map", "grey"}));
+    app.add_option("--value-unit", o.ValueUnit, "unit of the readings on the pictures' scale (default nT)");
+    app.add_option("--mask", o.Mask, "the GPS mask of the report: QUALITY,SATELLITES,DILUTION\n"
+                                     "(fix quality at least, satellites at least, dilution\n"
+                                     "at most; default 2,5,4 as the program's own), or off")
+        ->delimiter(',');
+    app.add_option("--line-spacing", o.Local.LineSpacing, "without GPS: lines this far apart in the order they\n"
+                                                          "first come (default: by their numbers)")
+        ->check(CLI::PositiveNumber);
+    app.add_option("--lines-step", o.LinesStep, "without GPS: later lines lie right (default) or left of\n"
+                                                "the way the stations grow")
+        ->check(CLI::IsMember({"right", "left"}));
+    auto* lag = app.add_option("--lag", o.Steps.LagSeconds, "SECONDS: move readings back along the track by\n"
+                                                            "this time (processed outputs)");
+    app.add_option("--despike", o.Despike, "THRESHOLD[,WINDOW]: replace a reading farther than\n"
+                                           "THRESHOLD from the median of WINDOW readings around\n"
+                                           "it (default 9) by that median (processed outputs)")
+        ->delimiter(',');
+    app.add_flag("--destripe", o.Steps.Destripe, "take each line's median off each sensor's readings\n"
+                                                 "(processed outputs)");
+    app.add_option("--clip", o.Clip, "MIN,MAX: limit the processed values to this range")->delimiter(',');
+    app.add_flag("--processed-tables", o.ProcessedTables, "also write the processed readings as\n"
+                                                          "PREFIX-processed.csv and .xyz");
     app.add_flag("-q,--quiet", o.Quiet, "no progress lines on a large file");
     app.footer("Exit status: 0 exported (a damaged file up to its last whole record, with a\n"
                "warning), 1 not a data file or nothing to grid, 2 bad usage or a file that\n"
-               "cannot be read or written.");
+               "cannot be read or written. Nothing is written unless everything is: an\n"
+               "export that fails leaves the files of an earlier one as they were.");
     if (const int status = ParseToolCommandLine(app, argc, argv); status >= 0) return status;
+    o.Steps.Lag = lag->count() > 0;
     if (o.Scale.size() == 2 && !(o.Scale[1] > o.Scale[0])) {
         std::fprintf(stderr, "tesselog-export: --scale needs MIN below MAX (see --help)\n");
         return 2;
     }
+    if (!TakeProcessingOptions(o)) return 2;
     if (o.Prefix.empty()) o.Prefix = DefaultPrefix(o.Path);
     return Run(o);
 }

@@ -390,6 +390,27 @@ void DeclareOptions(CLI::App& app, Readers& readers, ToolOptions& options, Conso
     app.option_defaults()->group("Field");
     add("--anomalies", "N", Integer(sim.Anomalies, 0, 100), "buried blobs and dipoles inside the area (default 5)");
     add("--noise-level", "X", Number(sim.Field.Noise, NotNegative), "sensor noise, standard deviation (default 1)");
+    add("--sensor-offsets", "LIST",
+        [&sim](const std::string& text) { return ParseList(text, sim.SensorOffsets); },
+        "each sensor's offset in output units, one value for all or\n"
+        "one per sensor across the array, instead of the random\n"
+        "balance (of -4..4) of each");
+    add("--spikes", "RATE,SIZE",
+        [&sim](const std::string& text) {
+            std::vector<double> pair;
+            if (!ParseList(text, pair) || pair.size() != 2 || !Share(pair[0]) || !(pair[1] > 0.0)) {
+                return false;
+            }
+            sim.SpikeRate = pair[0];
+            sim.SpikeSize = pair[1];
+            return true;
+        },
+        "a share RATE (0..1) of the readings gets +SIZE or -SIZE,\n"
+        "chosen apart from all other randomness: the same seed\n"
+        "gives the same readings with and without spikes");
+    add("--reading-lag", "S", Number(sim.ReadingLag, NotNegative),
+        "each reading is sent S seconds after the moment whose\n"
+        "place it measures (default 0)");
     add("--seed", "N", Integer(sim.Seed, LLONG_MIN, LLONG_MAX),
         "seed of the one generator behind all randomness (default 1);\n"
         "the same options and seed give the same byte streams");
@@ -547,11 +568,15 @@ bool CheckTogether(ToolOptions& options, const ConsoleLists& lists, bool spacing
             }
         }
     }
+    int total = 0;
+    for (int s : sim.ConsoleSensors) {
+        total += s;
+    }
+    if (sim.SensorOffsets.size() > 1 && static_cast<int>(sim.SensorOffsets.size()) != total) {
+        error = "--sensor-offsets needs one value or one per sensor";
+        return false;
+    }
     if (!spacing_given) {  // adjacent swaths: the line spacing is the array width
-        int total = 0;
-        for (int s : sim.ConsoleSensors) {
-            total += s;
-        }
         sim.Area.LineSpacing = total > 0 ? total * sim.SensorSpacing : 1.0;
     }
     for (const StopWindow& stop : sim.Stops) {

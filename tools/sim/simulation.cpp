@@ -116,6 +116,7 @@ std::vector<std::string> LimitRates(SimConfig& config)
 Simulation::Simulation(const SimConfig& config)
     : config_(config),
       random_(config.Seed),
+      spikes_(config.Seed ^ 0x5350494b45ull),
       walker_(config.Area, config.Speed),
       field_(MakeField(config, random_)),
       gps_format_(FindGpsFormat(config.GpsMode)),
@@ -131,6 +132,12 @@ Simulation::Simulation(const SimConfig& config)
     }
     held_.assign(sensors, 0);
     holding_.assign(sensors, false);
+    // Given offsets replace the balances after they were drawn, so that every
+    // later draw stays the same.
+    const std::vector<double>& offsets = config_.SensorOffsets;
+    for (size_t i = 0; i < balance_.size() && !offsets.empty(); ++i) {
+        if (offsets.size() == 1 || i < offsets.size()) balance_[i] = offsets[offsets.size() == 1 ? 0 : i];
+    }
     for (size_t k = 0; k < config_.ConsoleSensors.size(); ++k) {
         const double rate = config_.ConsoleRates[k];
         ports_.push_back({ConsoleName(k), kConsoleBytesPerSecond});
@@ -326,14 +333,17 @@ const FieldFault* Simulation::BadField(int console, double t) const
 
 void Simulation::MakeConsoleSentence(int console, double t, std::string& out)
 {
-    const WalkerState state = WalkerAt(t);
+    const WalkerState state = WalkerAt(t - config_.ReadingLag);
     const int sensors = config_.ConsoleSensors[console];
     int values[2] = {0, 0};
     for (int i = 0; i < sensors && i < 2; ++i) {
         const int sensor = first_sensor_[console] + i;
         double u = 0.0, v = 0.0;
         SensorPosition(state, sensor, u, v);
-        const double sample = field_.Sample(u, v, balance_[sensor], random_, NoiseScale(sensor, t));
+        double sample = field_.Sample(u, v, balance_[sensor], random_, NoiseScale(sensor, t));
+        if (config_.SpikeRate > 0.0 && spikes_.Chance(config_.SpikeRate)) {
+            sample += spikes_.Chance(0.5) ? config_.SpikeSize : -config_.SpikeSize;
+        }
         values[i] = FaultyReading(sensor, t, static_cast<int>(std::lround(sample)));
     }
     const FieldFault* bad = sensors == 2 ? BadField(console, t) : nullptr;

@@ -108,6 +108,14 @@ struct SimConfig {
     SensorFaults Sensors;
     double ClockOffset = 0.0;             // seconds the receiver's clock is ahead of the real one
     std::vector<SpeedChange> SpeedChanges;  // in time order
+    // Processing test fields: every sensor's offset instead of its random
+    // balance; spikes of +-SpikeSize on a share SpikeRate of the readings
+    // (drawn from a generator of their own, so the other readings stay as
+    // they are); readings sent ReadingLag seconds after they were taken.
+    std::vector<double> SensorOffsets;
+    double SpikeRate = 0.0;
+    double SpikeSize = 0.0;
+    double ReadingLag = 0.0;
 };
 
 // Lowers every rate that its line cannot carry; one message per lowered rate.
@@ -174,6 +182,7 @@ private:
 
     SimConfig config_;
     Random random_;
+    Random spikes_;
     Walker walker_;
     FieldModel field_;
     const GpsFormat* gps_format_ = nullptr;

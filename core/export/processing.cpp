@@ -1,0 +1,195 @@
+#include "core/export/processing.h"
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+
+#include "core/export/export_text.h"
+
+namespace tesselog {
+
+namespace {
+
+// Point indexes grouped by `group` (0..groups-1), each group in the points'
+// order; offsets[g]..offsets[g + 1] is group g. A group below 0 is left out.
+template <typename GroupOf>
+std::vector<uint32_t> GroupIndexes(const std::vector<PointInfo>& points, size_t groups, GroupOf groupOf,
+                                   std::vector<size_t>& offsets) {
+    offsets.assign(groups + 1, 0);
+    for (const PointInfo& p : points) {
+        const int64_t g = groupOf(p);
+        if (g >= 0) ++offsets[size_t(g) + 1];
+    }
+    for (size_t g = 0; g < groups; ++g) offsets[g + 1] += offsets[g];
+    std::vector<uint32_t> indexes(offsets[groups]);
+    std::vector<size_t> next(offsets.begin(), offsets.end() - 1);
+    for (size_t i = 0; i < points.size(); ++i) {
+        const int64_t g = groupOf(points[i]);
+        if (g >= 0) indexes[next[size_t(g)]++] = static_cast<uint32_t>(i);
+    }
+    return indexes;
+}
+
+double Median(std::vector<float>& values) {
+    const size_t half = values.size() / 2;
+    std::nth_element(values.begin(), values.begin() + half, values.end());
+    const double upper = values[half];
+    if (values.size() % 2 == 1) return upper;
+    return (double(*std::max_element(values.begin(), values.begin() + half)) + upper) / 2;
+}
+
+SwathPoint Between(SwathPoint a, SwathPoint b, double u) { return {a.X + u * (b.X - a.X), a.Y + u * (b.Y - a.Y)}; }
+
+}  // namespace
+
+std::string ProcessingSteps::Describe(const std::string& unit) const {
+    std::string text;
+    const auto add = [&text](const std::string& part) { text += (text.empty() ? "" : "; ") + part; };
+    std::string number;
+    if (Lag) {
+        AppendTrimmed(number, LagSeconds, 3);
+        add("lag corrected by " + number + " s");
+    }
+    if (Despike) {
+        number.clear();
+        AppendTrimmed(number, DespikeThreshold, 3);
+        add("despiked beyond " + number + " " + unit + " from the median of " + std::to_string(DespikeWindow) +
+            " readings");
+    }
+    if (Destripe) add("destriped to a zero median per line and sensor");
+    if (Clip) {
+        number.clear();
+        AppendTrimmed(number, ClipMin, 3);
+        number += "..";
+        AppendTrimmed(number, ClipMax, 3);
+        add("clipped to " + number + " " + unit);
+    }
+    return text;
+}
+
+int64_t CorrectLag(std::vector<GridPoint>& points, const std::vector<PointInfo>& infos, double seconds,
+                   const std::vector<TimedEdge>& timeline, const std::vector<std::vector<double>>& across) {
+    // Each run's edges and their times in ms from the run's first edge.
+    std::map<int32_t, std::pair<size_t, size_t>> runs;
+    std::vector<double> times(timeline.size(), 0.0);
+    for (size_t i = 0; i < timeline.size(); ++i) {
+        const bool first = i == 0 || timeline[i].Run != timeline[i - 1].Run;
+        times[i] = first ? 0.0 : times[i - 1] + static_cast<int32_t>(timeline[i].Tick - timeline[i - 1].Tick);
+        if (first) runs[timeline[i].Run] = {i, i};
+        runs[timeline[i].Run].second = i + 1;
+    }
+    const double lagMs = seconds * 1000.0;
+    int64_t moved = 0;
+    for (size_t i = 0; i < points.size() && i < infos.size(); ++i) {
+        GridPoint& p = points[i];
+        const PointInfo& info = infos[i];
+        const auto run = runs.find(info.Run);
+        if (!info.HasTick || run == runs.end() || run->second.second - run->second.first < 2) continue;
+        const size_t begin = run->second.first, end = run->second.second;
+        const double t = static_cast<int32_t>(info.Tick - timeline[begin].Tick) - lagMs;
+        const auto after = std::upper_bound(times.begin() + long(begin), times.begin() + long(end), t);
+        size_t k = after == times.begin() + long(begin) ? begin : size_t(after - times.begin()) - 1;
+        k = std::min(k, end - 2);
+        // Edges at the same time (ticks that did not move) give no direction.
+        const double dt = times[k + 1] - times[k];
+        const double u = dt > 0.0 ? (t - times[k]) / dt : 0.0;
+        const SwathEdge& a = timeline[k].Edge;
+        const SwathEdge& b = timeline[k + 1].Edge;
+        const SwathPoint left = Between(a.Left, b.Left, u);
+        const SwathPoint right = Between(a.Right, b.Right, u);
+        const size_t session = info.Session >= 1 ? size_t(info.Session) - 1 : 0;
+        const double f =
+            session < across.size() && info.Sensor < across[session].size() ? across[session][info.Sensor] : 0.5;
+        p.Easting = left.X + f * (right.X - left.X);
+        p.Northing = left.Y + f * (right.Y - left.Y);
+        ++moved;
+    }
+    return moved;
+}
+
+int64_t Despike(std::vector<GridPoint>& points, const std::vector<PointInfo>& infos, double threshold,
+                int32_t window) {
+    std::vector<size_t> offsets;
+    const std::vector<uint32_t> order =
+        GroupIndexes(infos, MaxSensors, [](const PointInfo& p) { return int64_t(p.Sensor); }, offsets);
+    const int32_t half = std::max(window, 3) / 2;
+    std::vector<float> values, replaced, around;
+    int64_t spikes = 0;
+    for (size_t begin = 0; begin < order.size();) {
+        // One sensor's readings of one run on one line.
+        const PointInfo& first = infos[order[begin]];
+        size_t end = begin + 1;
+        while (end < order.size() && infos[order[end]].Sensor == first.Sensor && infos[order[end]].Run == first.Run &&
+               infos[order[end]].Line == first.Line) {
+            ++end;
+        }
+        values.clear();
+        for (size_t i = begin; i < end; ++i) values.push_back(points[order[i]].Value);
+        replaced = values;
+        const int32_t n = static_cast<int32_t>(values.size());
+        for (int32_t i = 0; i < n; ++i) {
+            // The window keeps its length at the ends of the sequence.
+            const int32_t from = std::clamp(i - half, 0, std::max(0, n - 2 * half - 1));
+            around.assign(values.begin() + from, values.begin() + std::min(n, from + 2 * half + 1));
+            const double median = Median(around);
+            if (std::fabs(values[size_t(i)] - median) > threshold) {
+                replaced[size_t(i)] = static_cast<float>(median);
+                ++spikes;
+            }
+        }
+        for (size_t i = begin; i < end; ++i) points[order[i]].Value = replaced[i - begin];
+        begin = end;
+    }
+    return spikes;
+}
+
+void Destripe(std::vector<GridPoint>& points, const std::vector<PointInfo>& infos,
+              const std::vector<SurveyLine>& lines) {
+    // Lines by session and name, as the report keys them.
+    std::map<std::pair<int32_t, std::string>, int32_t> keys;
+    std::vector<int32_t> keyOf;
+    for (const SurveyLine& line : lines) {
+        keyOf.push_back(keys.emplace(std::make_pair(line.Session, line.Name), int32_t(keys.size())).first->second);
+    }
+    std::vector<size_t> offsets;
+    const std::vector<uint32_t> order = GroupIndexes(
+        infos, keys.size() * MaxSensors,
+        [&keyOf](const PointInfo& p) {
+            return p.Line >= 0 && size_t(p.Line) < keyOf.size() ? int64_t(keyOf[size_t(p.Line)]) * MaxSensors + p.Sensor
+                                                                 : int64_t(-1);
+        },
+        offsets);
+    std::vector<float> values;
+    for (size_t g = 0; g + 1 < offsets.size(); ++g) {
+        if (offsets[g] == offsets[g + 1]) continue;
+        values.clear();
+        for (size_t i = offsets[g]; i < offsets[g + 1]; ++i) values.push_back(points[order[i]].Value);
+        const double median = Median(values);
+        for (size_t i = offsets[g]; i < offsets[g + 1]; ++i) {
+            GridPoint& p = points[order[i]];
+            p.Value = static_cast<float>(p.Value - median);
+        }
+    }
+}
+
+int64_t Clip(std::vector<GridPoint>& points, double low, double high) {
+    int64_t clipped = 0;
+    for (GridPoint& p : points) {
+        const float v = static_cast<float>(std::clamp<double>(p.Value, low, high));
+        if (v != p.Value) ++clipped;
+        p.Value = v;
+    }
+    return clipped;
+}
+
+ProcessingCounts ApplyProcessing(std::vector<GridPoint>& points, const std::vector<PointInfo>& infos,
+                                 const ProcessingSteps& steps, const SurveyWalk& walk) {
+    ProcessingCounts counts;
+    if (steps.Lag) counts.Moved = CorrectLag(points, infos, steps.LagSeconds, walk.Timeline(), walk.SensorAcross());
+    if (steps.Despike) counts.Spikes = Despike(points, infos, steps.DespikeThreshold, steps.DespikeWindow);
+    if (steps.Destripe) Destripe(points, infos, walk.Lines());
+    if (steps.Clip) counts.Clipped = Clip(points, steps.ClipMin, steps.ClipMax);
+    return counts;
+}
+
+}  // namespace tesselog

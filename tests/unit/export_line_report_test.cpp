@@ -1,0 +1,146 @@
+// The line report: counted by hand on the golden survey, and on a made-up
+// run of fixes for the fix time, the mask, the quality, the length and the
+// fastest stretch.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "core/export/export_text.h"
+#include "core/export/line_report.h"
+#include "tests/support/test_support.h"
+#include "tests/unit/export_records.h"
+
+namespace tesselog {
+namespace {
+
+using namespace export_records;
+
+struct ReportSink : SurveySink {
+    LineReport* Report = nullptr;
+    void Reading(const PositionedReading& r) override { Report->Reading(r); }
+    void Position(const FixStatus& s) override { Report->Position(s); }
+    void Break(const BreakEvent& b) override { Report->Break(b); }
+};
+
+std::string Time(int32_t ms) {
+    std::string t;
+    AppendTimeOfDay(t, ms);
+    return t;
+}
+
+// tests/scenarios/survey/expected.mgr as tesselog-dump shows it: three
+// lines ("1", "2.00", "3.00") of three two-sensor consoles at 2 Hz.
+TEST(ExportLineReport, GoldenSurveyCountedByHand) {
+    const std::string bytes = test::ReadFileBytes(test::TestDataPath("scenarios/survey/expected.mgr"));
+    ReportSink sink;
+    SurveyWalk walk(sink);
+    LineReport report(walk, GpsMask{}, nullptr);
+    sink.Report = &report;
+    Walk(bytes, walk);
+    const std::vector<LineSummary>& lines = report.Finish();
+    const struct {
+        const char* name;
+        int64_t perSensor[6];  // reading records of each console between its L record and the next
+        const char* start;     // first reading tick less the line's clock tick, added to the clock's time
+        const char* end;
+        int32_t dropouts, breaks;
+        double longestGap;     // the longest gap of a console within one run
+    } expected[] = {
+        // Line 1: 60 records of each console; ticks 5003624..5033419 against
+        // the clock 10:00:02.500 at 5002500; console 2 every 500 ms.
+        {"1", {60, 60, 60, 60, 60, 60}, "10:00:03.624", "10:00:33.419", 0, 0, 0.5},
+        // Line 2.00: 40 each; 5035624..5055419 against 10:00:34.000 at 5034000.
+        {"2.00", {40, 40, 40, 40, 40, 40}, "10:00:35.624", "10:00:55.419", 0, 0, 0.5},
+        // Line 3.00: console 2 silent between 5059919 and 5064419 (4500 ms,
+        // more than three periods of 500 ms): 16 records against 24, one
+        // dropout, and the "2CONN BRK 2" event; 5058624..5070419 against
+        // 10:00:56.000 at 5056000.
+        {"3.00", {24, 24, 16, 16, 24, 24}, "10:00:58.624", "10:01:10.419", 1, 1, 4.5},
+    };
+    ASSERT_EQ(lines.size(), std::size(expected));
+    for (size_t i = 0; i < lines.size(); ++i) {
+        SCOPED_TRACE(lines[i].Name);
+        const auto& e = expected[i];
+        EXPECT_EQ(lines[i].Name, e.name);
+        EXPECT_EQ(lines[i].Session, 1);
+        ASSERT_EQ(lines[i].Sensors.size(), 6u);
+        for (size_t s = 0; s < 6; ++s) EXPECT_EQ(lines[i].Sensors[s].Count, e.perSensor[s]) << "sensor " << s + 1;
+        EXPECT_EQ(Time(lines[i].StartMs), e.start);
+        EXPECT_EQ(Time(lines[i].EndMs), e.end);
+        EXPECT_EQ(lines[i].Dropouts, e.dropouts);
+        EXPECT_EQ(lines[i].Breaks, e.breaks);
+        EXPECT_DOUBLE_EQ(lines[i].LongestGapS, e.longestGap);
+        // Every fix RTK (4) with 11 satellites and a PDOP of 1.8: nothing
+        // fails the mask, nothing is below the best.
+        EXPECT_EQ(lines[i].MaskFailedS, 0.0);
+        EXPECT_EQ(lines[i].BelowBestS, 0.0);
+    }
+    // Sensor 3 (console 2's first value) on line 3.00: 59 61 58 60 60 59 60
+    // 59 59 57 59 60 60 59 57 59. Sum 946, mean 59.125; sorted, the 8th and
+    // 9th are 59; squared deviations 2 x 4.515625 + 1.265625 + 7 x 0.015625 +
+    // 5 x 0.765625 + 3.515625 = 17.75, / 16 = 1.109375, spread 1.05327.
+    const SensorSummary& s3 = lines[2].Sensors[2];
+    EXPECT_DOUBLE_EQ(s3.Mean, 59.125);
+    EXPECT_DOUBLE_EQ(s3.Median, 59.0);
+    EXPECT_NEAR(s3.Spread, 1.05327, 1e-5);
+    EXPECT_EQ(report.BestQuality(), 4);
+}
+
+// Fixes at 1 s with qualities 4, 5, 1 (3 satellites: below the mask's 5),
+// 4; four silent seconds; then 2 units a second; an invalid fix; 4.
+TEST(ExportLineReport, FixTimeMaskQualityLengthAndFastest) {
+    const std::string file = Header() + LineBlock("L1", 0.0, 1.0) + Event("$STARTED", 1100) + Rec("{0") +
+                             Gga("4800.0000", 'N', 4, 2000) + Step(0, 1) + Gga("4800.0001", 'N', 5, 3000) +
+                             Step(1, 2) + Gga("4800.0002", 'N', 1, 4000, 3) + Step(2, 3) +
+                             Gga("4800.0003", 'N', 4, 5000) + Step(3, 7) + Gga("4800.0007", 'N', 4, 9000) +
+                             Step(7, 9) + Gga("4800.0009", 'N', 4, 10000) + Step(9, 11) +
+                             Gga("4800.0011", 'N', 4, 11000) + Step(11, 13) + Gga("4800.0013", 'N', 4, 12000) +
+                             Step(13, 15) + Gga("4800.0015", 'N', 4, 13000) + Step(15, 17) +
+                             Gga("4800.0017", 'N', 4, 14000) + Gga("4800.0017", 'N', 0, 14500) +
+                             Gga("4800.0017", 'N', 4, 15000) + Event("2CONN BRK 2", 15100);
+    ReportSink sink;
+    SurveyWalk walk(sink);
+    LineReport report(walk, GpsMask{}, nullptr);
+    sink.Report = &report;
+    Walk(file, walk);
+    const LineSummary& line = report.Finish().at(0);
+    // 2000..15000 ms; the 4 s silence counts 3 s at its fix, 1 s without.
+    EXPECT_DOUBLE_EQ(line.FixSeconds, 13.0);
+    // Failed: quality 1 with 3 satellites (1 s), the silence's last second,
+    // the invalid fix (0.5 s).
+    EXPECT_DOUBLE_EQ(line.MaskFailedS, 2.5);
+    // Below RTK fixed: RTK float 1 s, GPS 1 s, no fix 1 + 0.5 s.
+    EXPECT_DOUBLE_EQ(line.BelowBestS, 3.5);
+    // The array's path: northing 0 to 17. The fastest 5 s: 9000..14000 ms,
+    // 7 to 17, 2 a second, from 10:00:08 (the clock 10:00:00 at tick 1000).
+    EXPECT_DOUBLE_EQ(line.Length, 17.0);
+    EXPECT_DOUBLE_EQ(line.FastestSpeed, 2.0);
+    EXPECT_EQ(Time(line.FastestMs), "10:00:08.000");
+    EXPECT_EQ(line.Breaks, 1);
+
+    const struct {
+        int32_t quality, satellites;
+        double dilution;
+        bool valid;
+        int32_t mode;
+        bool passes;
+    } masks[] = {
+        {2, 5, 4.0, true, 1, true},  {1, 9, 1.0, true, 1, false}, {4, 4, 1.0, true, 1, false},
+        {4, 9, 4.5, true, 1, false}, {4, 9, 1.0, false, 1, false}, {0, 0, 9.0, true, 5, true},
+    };
+    for (const auto& m : masks) {
+        FixStatus status;
+        status.Quality = m.quality;
+        status.Satellites = m.satellites;
+        status.Dilution = m.dilution;
+        status.Valid = m.valid;
+        status.NmeaMode = m.mode;
+        EXPECT_EQ(MaskPasses(GpsMask{}, status), m.passes) << m.quality << " " << m.satellites << " " << m.dilution;
+    }
+    const int32_t best[] = {4, 5, 2, 3, 1, 6, 0};  // from best to worst
+    for (size_t i = 0; i + 1 < std::size(best); ++i) EXPECT_GT(QualityRank(best[i]), QualityRank(best[i + 1]));
+}
+
+}  // namespace
+}  // namespace tesselog

@@ -1,0 +1,135 @@
+// The first processing steps on placed readings: the lag correction along
+// the sensor's path, the moving-median despike, the zero-median destripe per
+// line and sensor, and the clip.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "core/export/processing.h"
+
+namespace tesselog {
+namespace {
+
+// A sequence of one sensor's readings along one line and run.
+void Sequence(std::vector<GridPoint>& points, std::vector<PointInfo>& infos, const std::vector<float>& values,
+              uint8_t sensor, int32_t line, int32_t run) {
+    for (float v : values) {
+        points.push_back({0.0, 0.0, v});
+        PointInfo info;
+        info.Sensor = sensor;
+        info.Line = line;
+        info.Run = run;
+        infos.push_back(info);
+    }
+}
+
+std::vector<float> Values(const std::vector<GridPoint>& points) {
+    std::vector<float> values;
+    for (const GridPoint& p : points) values.push_back(p.Value);
+    return values;
+}
+
+TEST(ExportProcessing, DespikeReplacesWhatStandsOutOfItsWindow) {
+    const struct {
+        std::vector<float> values;
+        int32_t window;
+        double threshold;
+        std::vector<float> expected;
+    } cases[] = {
+        // A spike of 200 among 10s: the median of its window is 10.
+        {{10, 10, 200, 10, 10}, 3, 30, {10, 10, 10, 10, 10}},
+        // A smooth peak: 80 against the median of 60, 80, 60 stays.
+        {{0, 20, 40, 60, 80, 60, 40, 20, 0}, 3, 30, {0, 20, 40, 60, 80, 60, 40, 20, 0}},
+        // The same peak in a window of 9 (all of it, median 40): 80 and both
+        // ends lie 40 from it and are cut.
+        {{0, 20, 40, 60, 80, 60, 40, 20, 0}, 9, 30, {40, 20, 40, 60, 40, 60, 40, 20, 40}},
+        // Two spikes side by side in a window of 5; at the end the window
+        // keeps its five readings (10, 10, 10, 10, -90: median 10).
+        {{10, 10, 300, 300, 10, 10, 10, 10, -90}, 5, 50, {10, 10, 10, 10, 10, 10, 10, 10, 10}},
+    };
+    for (const auto& c : cases) {
+        std::vector<GridPoint> points;
+        std::vector<PointInfo> infos;
+        Sequence(points, infos, c.values, 0, 0, 1);
+        Despike(points, infos, c.threshold, c.window);
+        EXPECT_EQ(Values(points), c.expected);
+    }
+    // A run or a line of its own starts a sequence of its own: the 200 after
+    // a pause has no 10s around it.
+    std::vector<GridPoint> points;
+    std::vector<PointInfo> infos;
+    Sequence(points, infos, {10, 10, 10}, 0, 0, 1);
+    Sequence(points, infos, {200, 200}, 0, 0, 2);
+    Sequence(points, infos, {10, 10, 10}, 1, 0, 1);
+    EXPECT_EQ(Despike(points, infos, 30, 3), 0);
+}
+
+TEST(ExportProcessing, DestripeTakesEachLinesMedianOffEachSensor) {
+    // Lines by session and name: blocks 0 and 2 are the same line "1".
+    const std::vector<SurveyLine> lines = {{"1", 1}, {"2", 1}, {"1", 1}, {"1", 2}};
+    std::vector<GridPoint> points;
+    std::vector<PointInfo> infos;
+    Sequence(points, infos, {20, 21, 25}, 0, 0, 1);   // line 1, sensor 1
+    Sequence(points, infos, {23}, 0, 2, 2);           // line 1 again: median of 20, 21, 23, 25 is 22
+    Sequence(points, infos, {1, 2, 3}, 1, 0, 1);      // line 1, sensor 2: median 2
+    Sequence(points, infos, {7, 9}, 0, 1, 1);         // line 2: median 8
+    Sequence(points, infos, {5}, 0, 3, 3);            // line 1 of session 2
+    Destripe(points, infos, lines);
+    EXPECT_EQ(Values(points), (std::vector<float>{-2, -1, 3, 1, -1, 0, 1, -1, 1, 0}));
+}
+
+// A straight walk north at 1 m/s, the swath from easting -1 to 1: edges at
+// ticks 1000, 2000, 3000 (northing 0, 1, 2). A reading at tick t moved back
+// by 0.3 s lies at northing (t - 1300) / 1000, before the first edge on the
+// line through the first two.
+TEST(ExportProcessing, LagMovesReadingsBackAlongTheirPath) {
+    std::vector<TimedEdge> timeline;
+    for (int i = 0; i < 3; ++i) timeline.push_back({1, 0, uint32_t(1000 + 1000 * i), -1, -1, {{-1, double(i)}, {1, double(i)}}});
+    const std::vector<std::vector<double>> across = {{0.5, 0.25}};
+    const struct {
+        uint32_t tick;
+        uint8_t sensor;
+        int32_t run;
+        double easting, northing;
+    } cases[] = {
+        {2500, 0, 1, 0.0, 1.2}, {1100, 0, 1, 0.0, -0.2}, {3300, 1, 1, -0.5, 2.0}, {1500, 0, 2, 9.0, 9.0},
+    };
+    std::vector<GridPoint> points;
+    std::vector<PointInfo> infos;
+    for (const auto& c : cases) {
+        points.push_back({9.0, 9.0, 0.0f});
+        PointInfo info;
+        info.Tick = c.tick;
+        info.HasTick = true;
+        info.Sensor = c.sensor;
+        info.Run = c.run;  // run 2 has no edges: left where it was
+        info.Session = 1;
+        infos.push_back(info);
+    }
+    EXPECT_EQ(CorrectLag(points, infos, 0.3, timeline, across), 3);
+    for (size_t i = 0; i < points.size(); ++i) {
+        EXPECT_NEAR(points[i].Easting, cases[i].easting, 1e-9) << i;
+        EXPECT_NEAR(points[i].Northing, cases[i].northing, 1e-9) << i;
+    }
+}
+
+TEST(ExportProcessing, ClipAndTheDescription) {
+    std::vector<GridPoint> points = {{0, 0, -30.0f}, {0, 0, 5.0f}, {0, 0, 45.0f}};
+    EXPECT_EQ(Clip(points, -20, 20), 2);
+    EXPECT_EQ(Values(points), (std::vector<float>{-20, 5, 20}));
+
+    ProcessingSteps steps;
+    steps.Lag = true;
+    steps.LagSeconds = 0.25;
+    steps.Despike = true;
+    steps.DespikeThreshold = 10;
+    steps.Destripe = true;
+    steps.Clip = true;
+    steps.ClipMin = -20;
+    steps.ClipMax = 20;
+    EXPECT_EQ(steps.Describe("nT"), "lag corrected by 0.25 s; despiked beyond 10 nT from the median of 9 readings; "
+                                    "destriped to a zero median per line and sensor; clipped to -20..20 nT");
+}
+
+}  // namespace
+}  // namespace tesselog
