@@ -19,12 +19,6 @@ const char* UnitName(int32_t displayUnits) {
     }
 }
 
-void AppendPlace(std::string& t, double easting, double northing, char separator) {
-    AppendFixed(t, easting, 3);
-    t += separator;
-    AppendFixed(t, northing, 3);
-}
-
 }  // namespace
 
 int32_t UtmEpsgCode(int32_t zone, int32_t hemisphere) {

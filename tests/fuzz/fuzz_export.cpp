@@ -189,7 +189,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ApplyProcessing(processed, sink.Infos, steps, walk);
     for (const GridPoint& p : processed) Check(std::isfinite(p.Easting) && std::isfinite(p.Northing));
     if (!walk.FirstSessionHasGps()) {
-        ExportGrid(fs, h, processed);
+        ExportGrid(fs, h, processed, PictureFor(size));
         return 0;
     }
 
