@@ -4,7 +4,7 @@
 # under Wine and Xvfb), then copies each named shot there under its file name. A shot
 # of the whole screen is cut to the program's window (the black screen around it
 # trimmed away); a shot of one window (a dialog) is copied as it is. The export's
-# picture is made by tesselog-export from the colour survey's data file.
+# pictures are made by scripts/export-screenshots.sh.
 #
 #   scripts/refresh-screenshots.sh            every scenario of the table, then copy
 #   scripts/refresh-screenshots.sh --copy     copy from the scenarios' last runs only
@@ -58,10 +58,9 @@ SHOTS=(
     "background-under-survey.png|background_tracks|background-under-survey|screen"
     "dialog-remove-background.png|background_tracks|dialog-remove-background|window"
     "background-plan-removed.png|background_tracks|background-plan-removed|screen"
+    "background-across-zones.png|background_across_zones|background-across-zones|screen"
+    "live-colour-coverage.png|live_colour_coverage|live-colour-coverage|screen"
 )
-# The export's picture: tesselog-export --only png of this scenario's data file.
-EXPORT_SHOT="export-grid.png"
-EXPORT_SOURCE="live_colour_display/colour.mgr"
 
 missing=()
 
@@ -85,17 +84,14 @@ copy_shot() {
     printf '%-40s %s\n' "$target" "${source#"$root"/}"
 }
 
+# The export's pictures come from scripts/export-screenshots.sh, their one maker.
 copy_export() {
-    local source="$e2e/$EXPORT_SOURCE" out
-    out="$(mktemp -d)"
-    if [ -f "$source" ] && "$root/build/native/tools/export/tesselog-export" -q --only png -o "$out/grid" "$source" \
-        >"$out/log.txt" 2>&1; then
-        cp "$out/grid.png" "$docs/$EXPORT_SHOT"
-        printf '%-40s %s\n' "$EXPORT_SHOT" "tesselog-export of build/e2e/$EXPORT_SOURCE"
+    if "$root/scripts/export-screenshots.sh" "$docs" >"$e2e/refresh-export.txt" 2>&1; then
+        printf '%-40s %s
+' "export-*.png" "scripts/export-screenshots.sh"
     else
-        missing+=("$EXPORT_SHOT (no export of build/e2e/$EXPORT_SOURCE)")
+        missing+=("export-*.png (scripts/export-screenshots.sh failed: build/e2e/refresh-export.txt)")
     fi
-    rm -rf "$out"
 }
 
 main() {
@@ -122,10 +118,7 @@ main() {
         *) copy_shot "$target" "$scenario" "$shot" "$kind" ;;
         esac
     done
-    case " ${failed[*]} " in
-    *" ${EXPORT_SOURCE%%/*} "*) missing+=("$EXPORT_SHOT (${EXPORT_SOURCE%%/*} failed)") ;;
-    *) copy_export ;;
-    esac
+    copy_export
     [ "${#failed[@]}" -eq 0 ] || echo "scenarios not passed: ${failed[*]}" >&2
     if [ "${#missing[@]}" -gt 0 ]; then
         printf 'kept old: %s\n' "${missing[@]}" >&2
