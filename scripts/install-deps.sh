@@ -19,10 +19,10 @@ library_packages=(
     mingw-w64-tools
     # zlib for the export's PNG pictures, natively and for the Windows tree.
     zlib1g-dev libz-mingw-w64-dev
-    # The face the program's "Microsoft Sans Serif" and "MS Shell Dlg" are
-    # drawn in: wine's own Tahoma, set up in every Wine prefix the project
-    # makes (scripts/wine-fonts.reg).
-    fonts-wine
+    # The faces the program asks for: wine's own Tahoma for "MS Shell Dlg" and
+    # Liberation Sans (Arial's metrics) for "Microsoft Sans Serif", set up in
+    # every Wine prefix the project makes (scripts/wine-fonts.reg).
+    fonts-wine fonts-liberation2
 )
 
 # The one list of programs the scripts call: "program package".

@@ -13,6 +13,8 @@ WINE_FONTS_REG="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/wine-fonts.reg"
 
 # The font files the set-up names, with their Debian packages.
 WINE_FONTS_FILES=(
+    "/usr/share/fonts/truetype/liberation2/LiberationSans-Regular.ttf fonts-liberation2"
+    "/usr/share/fonts/truetype/liberation2/LiberationSans-Bold.ttf fonts-liberation2"
     "/usr/share/wine/fonts/tahoma.ttf fonts-wine"
     "/usr/share/wine/fonts/tahomabd.ttf fonts-wine"
 )

@@ -61,7 +61,7 @@ ProgramShell& Shell();
 
 // Every font the program creates: "Microsoft Sans Serif" of the given cell height
 // and weight. Wine has no such face; the project's prefixes replace it by
-// Wine's Tahoma (scripts/wine-fonts.reg).
+// Liberation Sans (scripts/wine-fonts.reg).
 HFONT CreateShellFont(int height, int weight);
 
 // Registers the main class and the eight classes of the child screens and

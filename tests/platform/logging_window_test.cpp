@@ -48,13 +48,14 @@ TEST(LoggingWindow, WineDrawsTheFacesOfTheFontSetUp) {
     const struct {
         HFONT font;
         const wchar_t* face;
-    } cases[] = {{Fonts().Text, L"Tahoma"},
-                 {Fonts().Bold, L"Tahoma Bold"},
+    } cases[] = {{Fonts().Text, L"Liberation Sans"},
+                 {Fonts().Bold, L"Liberation Sans Bold"},
                  {dialogFont(L"MS Shell Dlg"), L"Tahoma"},
                  {dialogFont(L"MS Shell Dlg 2"), L"Tahoma"}};
     for (const auto& c : cases) {
         EXPECT_EQ(DrawnFace(c.font), c.face)
-            << "no font set-up (scripts/wine-fonts.reg) in this Wine prefix, or the package fonts-wine is missing";
+            << "no font set-up (scripts/wine-fonts.reg) in this Wine prefix, or the packages fonts-liberation2 "
+               "and fonts-wine are missing";
     }
 }
 
