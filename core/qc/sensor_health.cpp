@@ -99,9 +99,16 @@ void SensorHealth::TakeValue(double value, bool afterSilence, const SensorHealth
 
 void SensorHealth::JudgeNoise(double arrayLevel, const SensorHealthLimits& limits) {
     lastJudged_ = activeMs_;
+    // The ring holds its samples in time order from next_ on: walk back from
+    // the newest (below next_, then from the end down to next_) and stop at
+    // the first one outside the window.
     scratch_.clear();
-    for (const Sample& sample : samples_) {
-        if (activeMs_ - sample.Ms < limits.NoiseWindowMs) scratch_.push_back(sample.Size);
+    size_t at = next_ > 0 ? next_ : samples_.size();
+    for (size_t taken = 0; taken < samples_.size(); ++taken) {
+        const Sample& sample = samples_[--at];
+        if (activeMs_ - sample.Ms >= limits.NoiseWindowMs) break;
+        scratch_.push_back(sample.Size);
+        if (at == 0) at = samples_.size();
     }
     if (scratch_.size() < NoiseMinimumSamples) {
         level_ = -1.0;
