@@ -24,6 +24,19 @@ struct ReportSink : SurveySink {
     void Break(const BreakEvent& b) override { Report->Break(b); }
 };
 
+// A file's bytes walked into a finished report.
+struct ReportOf {
+    ReportSink sink;
+    SurveyWalk walk{sink};
+    LineReport report{walk, GpsMask{}};
+    explicit ReportOf(const std::string& bytes) {
+        sink.Report = &report;
+        Walk(bytes, walk);
+        report.Finish();
+    }
+    const std::vector<LineSummary>& Lines() const { return report.Lines(); }
+};
+
 std::string Time(int32_t ms) {
     std::string t;
     AppendTimeOfDay(t, ms);
@@ -34,12 +47,8 @@ std::string Time(int32_t ms) {
 // lines ("1", "2.00", "3.00") of three two-sensor consoles at 2 Hz.
 TEST(ExportLineReport, GoldenSurveyCountedByHand) {
     const std::string bytes = test::ReadFileBytes(test::TestDataPath("scenarios/survey/expected.mgr"));
-    ReportSink sink;
-    SurveyWalk walk(sink);
-    LineReport report(walk, GpsMask{});
-    sink.Report = &report;
-    Walk(bytes, walk);
-    const std::vector<LineSummary>& lines = report.Finish();
+    const ReportOf report(bytes);
+    const std::vector<LineSummary>& lines = report.Lines();
     const struct {
         const char* name;
         int64_t perSensor[6];  // reading records of each console between its L record and the next
@@ -85,7 +94,7 @@ TEST(ExportLineReport, GoldenSurveyCountedByHand) {
     EXPECT_DOUBLE_EQ(s3.Mean, 59.125);
     EXPECT_DOUBLE_EQ(s3.Median, 59.0);
     EXPECT_NEAR(s3.Spread, 1.05327, 1e-5);
-    EXPECT_EQ(report.BestQuality(), 4);
+    EXPECT_EQ(report.report.BestQuality(), 4);
 }
 
 // Fixes at 1 s with qualities 4, 5, 1 (3 satellites: below the mask's 5),
@@ -100,12 +109,8 @@ TEST(ExportLineReport, FixTimeMaskQualityLengthAndFastest) {
                              Step(13, 15) + Gga("4800.0015", 'N', 4, 13000) + Step(15, 17) +
                              Gga("4800.0017", 'N', 4, 14000) + Gga("4800.0017", 'N', 0, 14500) +
                              Gga("4800.0017", 'N', 4, 15000) + Event("2CONN BRK 2", 15100);
-    ReportSink sink;
-    SurveyWalk walk(sink);
-    LineReport report(walk, GpsMask{});
-    sink.Report = &report;
-    Walk(file, walk);
-    const LineSummary& line = report.Finish().at(0);
+    const ReportOf report(file);
+    const LineSummary& line = report.Lines().at(0);
     // 2000..15000 ms; the 4 s silence counts 3 s at its fix, 1 s without.
     EXPECT_DOUBLE_EQ(line.FixSeconds, 13.0);
     // Failed: quality 1 with 3 satellites (1 s), the silence's last second,
@@ -187,12 +192,8 @@ TEST(ExportLineReport, SensorFlagsFromTheFieldWarningRules) {
             file += Reading(2, ("," + text[2]).c_str(), tick);
         }
     }
-    ReportSink sink;
-    SurveyWalk walk(sink);
-    LineReport report(walk, GpsMask{});
-    sink.Report = &report;
-    Walk(file, walk);
-    const std::vector<LineSummary>& out = report.Finish();
+    const ReportOf report(file);
+    const std::vector<LineSummary>& out = report.Lines();
     ASSERT_EQ(out.size(), std::size(lines));
     for (size_t i = 0; i < out.size(); ++i) {
         SCOPED_TRACE(out[i].Name);
