@@ -5,7 +5,7 @@
                     [--cell C] [--walk L,SPACING,SPEED,START,INTERVAL]
                     [--dump TESSELOG-DUMP --file FILE.mgr (--behind Y --places X1,X2,... | --antenna-track)]
                     [--stripe SENSOR] [--spikes CLEAN_PREFIX,SIZE] [--lag SPEED,LAG]
-                    [--proj EPSG,PROJ_UNITS] [--world]
+                    [--proj EPSG,PROJ_UNITS] [--world] [--flagged SENSOR,WORD,LINE[,LINE...]]
 
 PREFIX.csv, PREFIX.xyz and PREFIX.geojson are read with Python's csv and json
 modules. Checked:
@@ -49,7 +49,10 @@ modules. Checked:
     cs2cs's +units=PROJ_UNITS;
   - with --world: the picture's corner cells, found by its frame, lie where
     the world file (.pgw) puts them within half a cell of the grid's corner
-    cells (PREFIX.asc).
+    cells (PREFIX.asc);
+  - with --flagged: PREFIX-lines.csv flags sensor SENSOR with WORD (and
+    nothing else) on the rows of the lines named, and no sensor on any other
+    row.
 Prints one line per check; exits 1 with the reasons on any failure.
 """
 import argparse
@@ -562,6 +565,25 @@ def check_world(prefix, reasons):
     print(f"world file: {pixels} pixels a cell; the corner cells {worst:.6f} from the grid's corner cells")
 
 
+def check_flags(prefix, sensor, word, lines, reasons):
+    with open(prefix + "-lines.csv", newline="") as f:
+        rows = list(csv.DictReader(f))
+    sensors = sorted(int(k[1:].split("_")[0]) for k in rows[0] if re.fullmatch(r"s\d+_flags", k)) if rows else []
+    flagged, failures = 0, len(reasons)
+    for row in rows:
+        faulty = row["line"] in lines
+        want = {k: (word if faulty and k == sensor else "") for k in sensors}
+        got = {k: row[f"s{k}_flags"] for k in sensors}
+        want_line = f"sensor {sensor} {word}" if faulty else ""
+        if got != want or row["flags"] != want_line:
+            fail(reasons, f"line {row['line']}: flags {row['flags']!r}, per sensor {got}, wanted {want_line!r}")
+        flagged += faulty
+    if flagged != len(lines):
+        fail(reasons, f"{flagged} rows of lines {lines}, wanted {len(lines)}")
+    if len(reasons) == failures:
+        print(f"flags: sensor {sensor} {word} on lines {','.join(lines)} of {len(rows)}, no other flag")
+
+
 def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("prefix")
@@ -580,6 +602,7 @@ def main():
     ap.add_argument("--lag")
     ap.add_argument("--proj")
     ap.add_argument("--world", action="store_true")
+    ap.add_argument("--flagged")
     a = ap.parse_args()
     reasons = []
     points, unit, header = read_csv(a.prefix + ".csv", a.epsg, reasons)
@@ -615,6 +638,9 @@ def main():
         check_proj(a.prefix, points, int(epsg), units, unit, reasons)
     if a.world:
         check_world(a.prefix, reasons)
+    if a.flagged:
+        sensor, word, *lines = a.flagged.split(",")
+        check_flags(a.prefix, int(sensor), word, lines, reasons)
     for r in reasons:
         print("FAIL:", r)
     sys.exit(1 if reasons else 0)

@@ -6,6 +6,7 @@
 
 #include "core/export/export_text.h"
 #include "core/platform/file_system.h"
+#include "core/qc/field_qc.h"
 
 namespace tesselog {
 
@@ -34,6 +35,19 @@ double MedianOf(std::vector<float>& values) {
     if (values.size() % 2 == 1) return upper;
     const double lower = *std::max_element(values.begin(), values.begin() + half);
     return (lower + upper) / 2;
+}
+
+// A sensor's faults in words, the most important first as the status area
+// lists them: "no value+frozen".
+std::string FaultWords(uint32_t faults) {
+    static constexpr uint32_t Order[] = {SensorFieldBad, SensorSaturated, SensorFrozen, SensorNoisy};
+    std::string words;
+    for (uint32_t fault : Order) {
+        if (!(faults & fault)) continue;
+        if (!words.empty()) words += '+';
+        words += SensorReasonWord(SensorFaultKind(fault));
+    }
+    return words;
 }
 
 void SplitTime(int64_t at, int32_t& day, int32_t& ms) {
@@ -76,8 +90,10 @@ std::string QualityName(int32_t quality) {
     }
 }
 
-LineReport::LineReport(const SurveyWalk& walk, const GpsMask& mask, const SensorHealthRules* rules)
-    : walk_(walk), mask_(mask), rules_(rules) {}
+LineReport::LineReport(const SurveyWalk& walk, const GpsMask& mask, const SensorHealthLimits& limits)
+    : walk_(walk), mask_(mask) {
+    health_.Limits = limits;
+}
 
 LineReport::~LineReport() = default;
 
@@ -98,19 +114,37 @@ int32_t LineReport::KeyOf(int32_t block) {
     return block >= 0 && size_t(block) < blockKeys_.size() ? blockKeys_[size_t(block)] : -1;
 }
 
+LineReport::SensorData& LineReport::SensorOf(int32_t key, int32_t sensor) {
+    LineData& d = data_[size_t(key)];
+    if (d.Sensors.size() < size_t(sensor)) d.Sensors.resize(size_t(sensor));
+    sensorColumns_ = std::max(sensorColumns_, sensor);
+    return d.Sensors[size_t(sensor) - 1];
+}
+
+// The sensor rules run over a session as they ran while it was recorded: one
+// array from the session's first reading on, across its lines and pauses.
+void LineReport::Sample(const SensorSample& sample) {
+    if (sample.Session != healthSession_) {
+        healthSession_ = sample.Session;
+        health_.Reset(sample.Sensors);
+    }
+    if (!sample.HasTick || sample.Sensor < 1 || sample.Sensor > health_.SensorCount()) return;
+    health_.Feed(sample.Sensor - 1, sample.Tick, sample.Value, sample.Field);
+    const uint32_t faults = health_.Sensor(sample.Sensor - 1).Faults();
+    if (faults == 0) return;
+    const int32_t key = KeyOf(sample.Line);
+    if (key >= 0) SensorOf(key, sample.Sensor).Faults |= faults;
+}
+
 void LineReport::Reading(const PositionedReading& r) {
     const int32_t key = KeyOf(r.Line);
     if (key < 0 || r.Sensor < 1 || r.Sensor > MaxSensors) return;
     LineData& d = data_[size_t(key)];
-    if (d.Sensors.size() < size_t(r.Sensor)) d.Sensors.resize(size_t(r.Sensor));
-    sensorColumns_ = std::max(sensorColumns_, r.Sensor);
-    SensorData& s = d.Sensors[size_t(r.Sensor) - 1];
+    SensorData& s = SensorOf(key, r.Sensor);
     ++s.Count;
     s.Sum += r.Value;
     s.SumSquares += r.Value * r.Value;
     s.Values.push_back(static_cast<float>(r.Value));
-    if (rules_ != nullptr && !s.Health) s.Health = rules_->Monitor(r.Sensor, walk_.Header().Sensors.SensorCount);
-    if (s.Health && r.HasTick) s.Health->Reading(r.Tick, r.Value);
     ++lines_[size_t(key)].Readings;
     if (r.Day >= 0 && r.TimeMs >= 0) {
         const int64_t at = r.Day * MsPerDay + r.TimeMs;
@@ -247,12 +281,13 @@ const std::vector<LineSummary>& LineReport::Finish() {
             SensorData& s = d.Sensors[k];
             SensorSummary& out = line.Sensors[k];
             out.Count = s.Count;
-            if (s.Count == 0) continue;
-            out.Mean = s.Sum / double(s.Count);
-            out.Spread = std::sqrt(std::max(0.0, s.SumSquares / double(s.Count) - out.Mean * out.Mean));
-            out.Median = MedianOf(s.Values);
-            std::vector<float>().swap(s.Values);
-            if (s.Health) out.Flags = s.Health->Flags();
+            if (s.Count > 0) {
+                out.Mean = s.Sum / double(s.Count);
+                out.Spread = std::sqrt(std::max(0.0, s.SumSquares / double(s.Count) - out.Mean * out.Mean));
+                out.Median = MedianOf(s.Values);
+                std::vector<float>().swap(s.Values);
+            }
+            out.Flags = FaultWords(s.Faults);
             if (!out.Flags.empty()) {
                 if (!line.Flags.empty()) line.Flags += "; ";
                 line.Flags += "sensor " + std::to_string(k + 1) + " " + out.Flags;

@@ -22,19 +22,21 @@
 // those three seconds. Fix qualities rank RTK fixed (4) above RTK float
 // (5), DGPS (2), PPS (3), GPS (1), the other codes and no fix (0).
 //
-// Sensor flags (dead, frozen, noisy) come from the field warnings' sensor
-// health rules, run over each line's readings of each sensor in time order
-// through SensorHealthRules; without rules the flags are left empty.
+// Sensor flags: the field warnings' sensor rules (core/qc/sensor_health,
+// with their default limits) run over each session's sensor fields in record
+// order, as the logging screen ran them while recording. A line is flagged
+// for a sensor with every fault that stood at one of the sensor's readings
+// of that line: "no value", "saturated", "frozen", "noisy", joined by "+".
 #pragma once
 
 #include <cstdint>
 #include <map>
-#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "core/export/survey_walk.h"
+#include "core/qc/sensor_health.h"
 
 namespace tesselog {
 
@@ -54,29 +56,12 @@ int32_t QualityRank(int32_t quality);
 // "RTK fixed", "RTK float", "DGPS", "PPS", "GPS", "no fix", or "code N".
 std::string QualityName(int32_t quality);
 
-// One sensor over one line, fed with its readings in time order.
-class SensorHealthMonitor {
-public:
-    virtual ~SensorHealthMonitor() = default;
-    virtual void Reading(uint32_t tick, double value) = 0;
-    // What was raised while the readings came ("dead", "frozen", "noisy",
-    // joined by "+"); empty for a healthy sensor.
-    virtual std::string Flags() const = 0;
-};
-
-class SensorHealthRules {
-public:
-    virtual ~SensorHealthRules() = default;
-    // A monitor for sensor 1..18 of an array of `sensors` sensors.
-    virtual std::unique_ptr<SensorHealthMonitor> Monitor(int32_t sensor, int32_t sensors) const = 0;
-};
-
 struct SensorSummary {
     int64_t Count = 0;
     double Mean = 0.0;
     double Median = 0.0;
     double Spread = 0.0;
-    std::string Flags;
+    std::string Flags;                     // "frozen", "no value+noisy"
 };
 
 struct LineSummary {
@@ -96,15 +81,16 @@ struct LineSummary {
     double FixSeconds = 0.0;               // time covered by position sentences
     double MaskFailedS = 0.0;
     double BelowBestS = 0.0;
-    std::string Flags;                     // "3 frozen; 5 noisy"
+    std::string Flags;                     // "sensor 3 frozen; sensor 5 noisy"
 };
 
 class LineReport {
 public:
-    LineReport(const SurveyWalk& walk, const GpsMask& mask, const SensorHealthRules* rules);
+    LineReport(const SurveyWalk& walk, const GpsMask& mask, const SensorHealthLimits& limits = {});
     ~LineReport();
 
     void Reading(const PositionedReading& r);
+    void Sample(const SensorSample& s);
     void Position(const FixStatus& status);
     void Break(const BreakEvent& event);
 
@@ -113,7 +99,6 @@ public:
     const std::vector<LineSummary>& Lines() const { return lines_; }
     // The best fix quality recorded, -1 without any position sentence.
     int32_t BestQuality() const { return best_; }
-    bool Judged() const { return rules_ != nullptr; }
 
     // PREFIX-lines.csv; `unit` names the length's unit ("m", "ft", "US ft").
     bool WriteCsv(File& file, const std::string& unit) const;
@@ -126,7 +111,7 @@ private:
         double Sum = 0.0;
         double SumSquares = 0.0;
         std::vector<float> Values;
-        std::unique_ptr<SensorHealthMonitor> Health;
+        uint32_t Faults = 0;                // SensorFault bits standing at its readings
     };
     struct LineData {
         std::vector<SensorData> Sensors;
@@ -143,12 +128,15 @@ private:
         int32_t Quality = 0;
     };
     int32_t KeyOf(int32_t block);
+    SensorData& SensorOf(int32_t key, int32_t sensor);
     void Measure();
     void CountDropouts();
 
     const SurveyWalk& walk_;
     GpsMask mask_;
-    const SensorHealthRules* rules_;
+    // The sensor rules over the current session.
+    ArrayHealth health_;
+    int32_t healthSession_ = 0;
     std::map<std::pair<int32_t, std::string>, int32_t> keys_;
     std::vector<int32_t> blockKeys_;
     std::vector<LineSummary> lines_;

@@ -200,10 +200,17 @@ void SurveyWalk::TakeReading(const DataItem& item) {
     const int32_t first = header_.Sensors.ConsoleFirstSensor[k];
     const int sensors = header_.Geometry.ConsoleType[k] == 1 ? 2 : 1;
     for (int n = 1; n <= sensors; ++n) {
-        if (!ReadingFieldValue(item.text, n, r.Value)) continue;
         p.SensorIndex = first + n - 1;
         if (p.SensorIndex >= MaxSensors) continue;
         r.Sensor = p.SensorIndex + 1;
+        // The values as the reading handler takes them (numeric tokens, 0
+        // when there is none), each field judged by its own place.
+        double value = 0.0;
+        const bool hasValue = ReadingFieldValue(item.text, n, value);
+        sink_.Sample({session_, line_, r.Sensor, header_.Sensors.SensorCount, r.HasTick, r.Tick, value,
+                      ClassifyReadingField(item.text.c_str(), item.text.size(), n)});
+        if (!hasValue) continue;
+        r.Value = value;
         if (!header_.GpsInput) {
             localPending_.push_back(p);
             placer_.Add({p.SensorIndex, k == 0 && n == 1, station_, r.HasTick, r.Tick});

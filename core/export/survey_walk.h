@@ -30,6 +30,7 @@
 #include "core/gps/nmea_mode.h"
 #include "core/logscreen/logging_session.h"
 #include "core/map/swath.h"
+#include "core/qc/reading_fields.h"
 
 namespace tesselog {
 
@@ -72,6 +73,19 @@ struct PositionedReading {
     int32_t Day = -1;          // days since 1970-01-01, -1 without a date
     int32_t TimeMs = -1;       // milliseconds of the day, -1 without a clock record
     int32_t Quality = 0;       // GPS quality of the latest fix
+};
+
+// One sensor's field of a reading record, good or not, in record order: what
+// the field warnings' sensor rules take while recording.
+struct SensorSample {
+    int32_t Session = 0;
+    int32_t Line = -1;         // index into SurveyWalk::Lines(), -1 before any line
+    int32_t Sensor = 0;        // 1..18 across the array
+    int32_t Sensors = 0;       // the session's sensors
+    bool HasTick = false;
+    uint32_t Tick = 0;
+    double Value = 0.0;        // when the field is good
+    ReadingField Field = ReadingField::Good;
 };
 
 // A recorded position sentence with a valid fix.
@@ -149,6 +163,7 @@ class SurveySink {
 public:
     virtual ~SurveySink() = default;
     virtual void Reading(const PositionedReading& reading) = 0;
+    virtual void Sample(const SensorSample&) {}
     virtual void Fix(const TrackFix&) {}
     virtual void Mark(const SurveyMark&) {}
     virtual void Position(const FixStatus&) {}

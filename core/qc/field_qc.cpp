@@ -6,16 +6,12 @@
 #include "core/gps/coordinates.h"
 
 namespace tesselog {
-namespace {
-
-constexpr WarningKind KindOfFault(uint32_t bit) {
-    return bit == SensorFrozen      ? WarningKind::SensorFrozen
-           : bit == SensorSaturated ? WarningKind::SensorSaturated
-           : bit == SensorNoisy     ? WarningKind::SensorNoisy
-                                    : WarningKind::SensorField;
+WarningKind SensorFaultKind(uint32_t fault) {
+    return fault == SensorFrozen      ? WarningKind::SensorFrozen
+           : fault == SensorSaturated ? WarningKind::SensorSaturated
+           : fault == SensorNoisy     ? WarningKind::SensorNoisy
+                                      : WarningKind::SensorField;
 }
-
-}  // namespace
 
 QcArray QcArrayOf(const Settings& s, const QcSettings& qc) {
     QcArray a;
@@ -109,7 +105,7 @@ void FieldQc::FeedSensor(int sensor, uint32_t tick, double value, ReadingField f
     const HealthChange change = health_.Feed(sensor, tick, value, field);
     if (!change.Any()) return;
     for (uint32_t bit = SensorFrozen; bit <= SensorFieldBad; bit <<= 1) {
-        const WarningKind kind = KindOfFault(bit);
+        const WarningKind kind = SensorFaultKind(bit);
         if (change.Clears & bit) warnings_.Clear(kind, sensor);
         if (change.Onsets & bit) {
             warnings_.Raise(kind, sensor, SensorWarningText(kind, sensor, health_.Sensor(sensor).LastBadField()));

@@ -47,6 +47,8 @@ struct QcArray {
 };
 QcArray QcArrayOf(const Settings& settings, const QcSettings& qc);
 
+// The warning of one SensorFault bit.
+WarningKind SensorFaultKind(uint32_t fault);
 // The status texts of the sensor warnings: "Sensor 3 frozen", "Sensor 3
 // saturated", "Sensor 3 noisy", "Sensor 4 value missing", "Sensor 4 value
 // garbled" (sensors counted from 1 across the array).

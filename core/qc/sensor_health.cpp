@@ -88,28 +88,43 @@ void SensorHealth::TakeValue(double value, bool afterSilence, const SensorHealth
         if (samples_.size() < NoiseSampleCapacity) {
             samples_.push_back(sample);
         } else {
-            samples_[next_] = sample;
-            next_ = (next_ + 1) % NoiseSampleCapacity;
+            samples_[taken_ % NoiseSampleCapacity] = sample;
         }
+        ++taken_;
     }
     previous_[1] = previous_[0];
     previous_[0] = value;
     chain_ = std::min(chain_ + 1, 2);
 }
 
+void SensorHealth::UpdateWindow(uint32_t windowMs) {
+    if (windowMs != windowMs_) {  // a new window: every sample of the ring looked at again
+        window_.clear();
+        windowTaken_ = 0;
+        windowMs_ = windowMs;
+    }
+    const uint64_t oldest = taken_ - samples_.size();  // the first still in the ring
+    window_.erase(std::remove_if(window_.begin(), window_.end(),
+                                 [&](const Ranked& r) { return r.Number < oldest || activeMs_ - r.Ms >= windowMs; }),
+                  window_.end());
+    for (uint64_t n = std::max(windowTaken_, oldest); n < taken_; ++n) {
+        const Sample& sample = samples_[n % NoiseSampleCapacity];
+        if (activeMs_ - sample.Ms >= windowMs) continue;
+        const auto at = std::upper_bound(window_.begin(), window_.end(), sample.Size,
+                                         [](float size, const Ranked& r) { return size < r.Size; });
+        window_.insert(at, {n, sample.Ms, sample.Size});
+    }
+    windowTaken_ = taken_;
+}
+
 void SensorHealth::JudgeNoise(double arrayLevel, const SensorHealthLimits& limits) {
     lastJudged_ = activeMs_;
-    scratch_.clear();
-    for (const Sample& sample : samples_) {
-        if (activeMs_ - sample.Ms < limits.NoiseWindowMs) scratch_.push_back(sample.Size);
-    }
-    if (scratch_.size() < NoiseMinimumSamples) {
+    UpdateWindow(limits.NoiseWindowMs);
+    if (window_.size() < NoiseMinimumSamples) {
         level_ = -1.0;
         return;
     }
-    auto middle = scratch_.begin() + static_cast<std::ptrdiff_t>(scratch_.size() / 2);
-    std::nth_element(scratch_.begin(), middle, scratch_.end());
-    level_ = *middle;
+    level_ = window_[window_.size() / 2].Size;
 
     if (reference_ < 0.0) {
         reference_ = level_;

@@ -123,13 +123,24 @@ private:
         uint64_t Ms;
         float Size;
     };
-    std::vector<Sample> samples_;  // ring of the latest second differences
-    size_t next_ = 0;
+    void UpdateWindow(uint32_t windowMs);
+    std::vector<Sample> samples_;  // ring of the latest second differences: sample n at n % capacity
+    uint64_t taken_ = 0;           // samples ever taken
+    // The ring's samples within the window in order of size, kept from one
+    // measurement to the next: those that left are dropped, the new ones put
+    // in their place.
+    struct Ranked {
+        uint64_t Number;
+        uint64_t Ms;
+        float Size;
+    };
+    std::vector<Ranked> window_;
+    uint64_t windowTaken_ = 0;     // samples looked at for the window
+    uint32_t windowMs_ = 0;
     uint64_t lastJudged_ = 0;
     double level_ = -1.0;
     double reference_ = -1.0;
     uint64_t referenceSince_ = 0;
-    std::vector<float> scratch_;
 };
 
 // The whole array: one SensorHealth per sensor (0-based across the array),

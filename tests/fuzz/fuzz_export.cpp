@@ -65,6 +65,7 @@ public:
     }
     void Fix(const TrackFix& fix) override { Track.Fix(fix); }
     void Mark(const SurveyMark& mark) override { Track.Mark(mark); }
+    void Sample(const SensorSample& sample) override { Report->Sample(sample); }
     void Position(const FixStatus& status) override { Report->Position(status); }
     void Break(const BreakEvent& event) override { Report->Break(event); }
 };
@@ -144,7 +145,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Sink sink;
     SurveyWalk walk(sink);
     ReadingTableWriter tables(csv.get(), xyz.get(), walk);
-    LineReport report(walk, GpsMask{}, nullptr);
+    LineReport report(walk, GpsMask{});
     sink.Tables = &tables;
     sink.Report = &report;
 

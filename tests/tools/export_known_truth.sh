@@ -21,6 +21,9 @@
 #   - stripe: sensor 3 of four 20 nT above the others, destriped;
 #   - spikes: the same survey with and without spikes of 200 nT, despiked;
 #   - lag: a zig-zag survey whose readings come 0.3 s late, lag corrected;
+#   - frozen: sensor 3 of four repeats one value for 20 s in the middle of the
+#     second of three lines: the line report flags it frozen there and flags
+#     nothing else;
 #   - a grid NMEA mode: the track goes to a CSV in the grid's coordinates;
 #   - a damaged file, a file that is not a data file (an earlier export with
 #     the same prefix left as it was), bad usage.
@@ -160,6 +163,18 @@ record lag 100000 --consoles 1 --types 1 --rate 10 --gps-mode 1 --gps-rate 10 --
     "ConsoleCount 1" "ConsoleType 0" "NmeaMode 1" "GpsOffsetX 0" "GpsOffsetY 0" "MapSize 60" || failed=1
 "$export_tool" --only csv,xyz,grid --lag 0.3 --processed-tables "$work/lag/out.mgr" >/dev/null || failed=1
 check lag --epsg 32630 --field "$work/lag/field.txt" --lag 1,0.3 || failed=1
+
+# Three lines of 30 s (New Line by Quick Line between them: "1", "2.00",
+# "3.00"); sensor 3 repeats its value from 40 s to 60 s, inside line 2.00
+# (36 s to 66 s), so it is frozen from 50 s on.
+capture frozen --consoles 2 --types 2 --rate 10 --gps-mode 1 --gps-rate 5 --lines 3 --line-length 30 --speed 1 \
+    --anomalies 2 --seed 8 --duration 104 --frozen 3@40+20 --dry-run gps || failed=1
+replay frozen "set ConsoleCount 2" "set ConsoleType 1,1" "set NmeaMode 1" "set GpsOffsetX 1.5" "set GpsOffsetY 0" \
+    "set MapSize 60" "set MapDisplayType 1" "0 start" "2500 file" "3000 go" "33000 pause" "34000 quickline yes" \
+    "36000 go" "66000 pause" "67000 quickline yes" "69000 go" "99000 pause" "100000 exit yes" "101000 end" ||
+    failed=1
+"$export_tool" --only csv,xyz,report "$work/frozen/out.mgr" >/dev/null || failed=1
+check frozen --flagged 3,frozen,2.00 || failed=1
 
 record grid-mode 40000 --consoles 1 --types 2 --rate 10 --gps-mode 3 --gps-rate 5 --lines 2 --line-length 15 \
     --anomalies 2 --seed 5 --duration 42 -- "ConsoleCount 1" "ConsoleType 1" "NmeaMode 3" "MapSize 60" || failed=1

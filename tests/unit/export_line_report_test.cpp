@@ -1,6 +1,6 @@
-// The line report: counted by hand on the golden survey, and on a made-up
-// run of fixes for the fix time, the mask, the quality, the length and the
-// fastest stretch.
+// The line report: counted by hand on the golden survey, on a made-up run of
+// fixes for the fix time, the mask, the quality, the length and the fastest
+// stretch, and on made-up readings for the sensor flags.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -19,8 +19,22 @@ using namespace export_records;
 struct ReportSink : SurveySink {
     LineReport* Report = nullptr;
     void Reading(const PositionedReading& r) override { Report->Reading(r); }
+    void Sample(const SensorSample& s) override { Report->Sample(s); }
     void Position(const FixStatus& s) override { Report->Position(s); }
     void Break(const BreakEvent& b) override { Report->Break(b); }
+};
+
+// A file's bytes walked into a finished report.
+struct ReportOf {
+    ReportSink sink;
+    SurveyWalk walk{sink};
+    LineReport report{walk, GpsMask{}};
+    explicit ReportOf(const std::string& bytes) {
+        sink.Report = &report;
+        Walk(bytes, walk);
+        report.Finish();
+    }
+    const std::vector<LineSummary>& Lines() const { return report.Lines(); }
 };
 
 std::string Time(int32_t ms) {
@@ -33,12 +47,8 @@ std::string Time(int32_t ms) {
 // lines ("1", "2.00", "3.00") of three two-sensor consoles at 2 Hz.
 TEST(ExportLineReport, GoldenSurveyCountedByHand) {
     const std::string bytes = test::ReadFileBytes(test::TestDataPath("scenarios/survey/expected.mgr"));
-    ReportSink sink;
-    SurveyWalk walk(sink);
-    LineReport report(walk, GpsMask{}, nullptr);
-    sink.Report = &report;
-    Walk(bytes, walk);
-    const std::vector<LineSummary>& lines = report.Finish();
+    const ReportOf report(bytes);
+    const std::vector<LineSummary>& lines = report.Lines();
     const struct {
         const char* name;
         int64_t perSensor[6];  // reading records of each console between its L record and the next
@@ -84,7 +94,7 @@ TEST(ExportLineReport, GoldenSurveyCountedByHand) {
     EXPECT_DOUBLE_EQ(s3.Mean, 59.125);
     EXPECT_DOUBLE_EQ(s3.Median, 59.0);
     EXPECT_NEAR(s3.Spread, 1.05327, 1e-5);
-    EXPECT_EQ(report.BestQuality(), 4);
+    EXPECT_EQ(report.report.BestQuality(), 4);
 }
 
 // Fixes at 1 s with qualities 4, 5, 1 (3 satellites: below the mask's 5),
@@ -99,12 +109,8 @@ TEST(ExportLineReport, FixTimeMaskQualityLengthAndFastest) {
                              Step(13, 15) + Gga("4800.0015", 'N', 4, 13000) + Step(15, 17) +
                              Gga("4800.0017", 'N', 4, 14000) + Gga("4800.0017", 'N', 0, 14500) +
                              Gga("4800.0017", 'N', 4, 15000) + Event("2CONN BRK 2", 15100);
-    ReportSink sink;
-    SurveyWalk walk(sink);
-    LineReport report(walk, GpsMask{}, nullptr);
-    sink.Report = &report;
-    Walk(file, walk);
-    const LineSummary& line = report.Finish().at(0);
+    const ReportOf report(file);
+    const LineSummary& line = report.Lines().at(0);
     // 2000..15000 ms; the 4 s silence counts 3 s at its fix, 1 s without.
     EXPECT_DOUBLE_EQ(line.FixSeconds, 13.0);
     // Failed: quality 1 with 3 satellites (1 s), the silence's last second,
@@ -140,6 +146,63 @@ TEST(ExportLineReport, FixTimeMaskQualityLengthAndFastest) {
     }
     const int32_t best[] = {4, 5, 2, 3, 1, 6, 0};  // from best to worst
     for (size_t i = 0; i + 1 < std::size(best); ++i) EXPECT_GT(QualityRank(best[i]), QualityRank(best[i + 1]));
+}
+
+
+// Readings every 500 ms of console 1 (sensors 1 and 2) and console 2 (sensor
+// 3); each sensor climbs by 1 a reading unless a line's fault holds it.
+// Climbing by 1 makes every second difference 0, so nothing is noisy.
+TEST(ExportLineReport, SensorFlagsFromTheFieldWarningRules) {
+    struct Line {
+        const char* name;
+        int readings;
+        // Per sensor: readings [from, to) hold this text instead of the climb.
+        struct Hold {
+            int sensor, from, to;
+            const char* text;
+        } hold;
+        const char* flags;
+        const char* sensorFlags[3];
+    };
+    const Line lines[] = {
+        // Sensor 2 still for 20 readings: 19 x 500 = 9500 ms, under 10 s.
+        {"C", 20, {2, 0, 20, "0250"}, "", {"", "", ""}},
+        // Sensor 3 still for readings 0..24: at reading 20, 20 x 500 = 10000
+        // ms after the run began, frozen; reading 25 climbs again.
+        {"F", 30, {3, 0, 25, "0350"}, "sensor 3 frozen", {"", "", "frozen"}},
+        // Sensor 1 at the upper limit 9999 for readings 0..8: saturated at
+        // reading 4 (2000 ms); back at 9, cleared at 11 (1000 ms without).
+        {"S", 14, {1, 0, 9, "9999"}, "sensor 1 saturated", {"saturated", "", ""}},
+        // Sensor 2's field garbled for readings 0..6: raised at reading 4
+        // (2000 ms), cleared at 9; its readings there are not counted.
+        {"N", 12, {2, 0, 7, "ERR"}, "sensor 2 no value", {"", "no value", ""}},
+    };
+    std::string file = Header();
+    unsigned long tick = 1000;
+    int climb = 0;
+    for (const Line& line : lines) {
+        file += LineBlock(line.name, 0.0, 1.0, 'N', "04122026", "10:00:00", "10:00:00.000", tick);
+        for (int i = 0; i < line.readings; ++i, ++climb, tick += 500) {
+            std::string text[3];
+            for (int s = 0; s < 3; ++s) {
+                const bool held = line.hold.sensor == s + 1 && i >= line.hold.from && i < line.hold.to;
+                text[s] = held ? line.hold.text : std::to_string(1000 + 100 * (s + 1) + climb).substr(1);
+            }
+            file += Reading(1, ("," + text[0] + "," + text[1]).c_str(), tick);
+            file += Reading(2, ("," + text[2]).c_str(), tick);
+        }
+    }
+    const ReportOf report(file);
+    const std::vector<LineSummary>& out = report.Lines();
+    ASSERT_EQ(out.size(), std::size(lines));
+    for (size_t i = 0; i < out.size(); ++i) {
+        SCOPED_TRACE(out[i].Name);
+        EXPECT_EQ(out[i].Flags, lines[i].flags);
+        ASSERT_EQ(out[i].Sensors.size(), 3u);
+        for (size_t s = 0; s < 3; ++s) EXPECT_EQ(out[i].Sensors[s].Flags, lines[i].sensorFlags[s]) << s + 1;
+    }
+    // Line N: sensor 2 has 12 - 7 readings with a value.
+    EXPECT_EQ(out[3].Sensors[1].Count, 5);
 }
 
 }  // namespace

@@ -133,6 +133,9 @@ public:
             if (Infos != nullptr) Infos->push_back(InfoOf(r));
         }
     }
+    void Sample(const SensorSample& sample) override {
+        if (Report != nullptr) Report->Sample(sample);
+    }
     void Fix(const TrackFix& fix) override { Track.Fix(fix); }
     void Mark(const SurveyMark& mark) override { Track.Mark(mark); }
     void Position(const FixStatus& status) override {
@@ -395,8 +398,7 @@ int WriteReport(OutputFiles& out, Summary& summary, const Options& o, LineReport
     report.Finish();
     auto file = out.Create(o.Prefix + "-lines.csv");
     if (!file || !report.WriteCsv(*file, unit)) return 2;
-    summary.Add("wrote %s-lines.csv (%zu lines%s)", o.Prefix.c_str(), report.Lines().size(),
-                report.Judged() ? "" : "; sensor flags not judged: no sensor health rules connected");
+    summary.Add("wrote %s-lines.csv (%zu lines)", o.Prefix.c_str(), report.Lines().size());
     table = report.Table(unit);
     if (report.BestQuality() >= 0) {
         table += "best fix quality " + std::to_string(report.BestQuality()) + " (" +
@@ -512,7 +514,7 @@ int Run(const Options& o) {
 
     ExportSink sink;
     SurveyWalk walk(sink, o.Local);
-    LineReport report(walk, MaskOf(o), nullptr);
+    LineReport report(walk, MaskOf(o));
     std::vector<GridPoint> points;
     std::vector<PointInfo> infos;
     const bool gridding = Wanted(o, "grid") || Wanted(o, "png");
