@@ -28,8 +28,8 @@
 #include "core/export/local_grid.h"
 #include "core/gps/gps_decoder.h"
 #include "core/gps/nmea_mode.h"
-#include "core/logscreen/logging_session.h"
 #include "core/map/swath.h"
+#include "core/settings/sensor_tables.h"
 
 namespace tesselog {
 
