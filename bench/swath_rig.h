@@ -11,7 +11,7 @@
 
 #include "core/datafile/data_file_writers.h"
 #include "core/logscreen/logging_session.h"
-#include "core/map/map_commands.h"
+#include "core/logscreen/map_commands.h"
 #include "core/platform/memory_file_system.h"
 
 namespace tesselog {

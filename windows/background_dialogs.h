@@ -8,7 +8,7 @@
 
 #include <functional>
 
-#include "core/existing/background_layer.h"
+#include "core/logscreen/background_layer.h"
 
 namespace tesselog::win32 {
 

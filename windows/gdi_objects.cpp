@@ -1,6 +1,6 @@
 #include "windows/gdi_objects.h"
 
-#include "core/logscreen/colour_palette.h"
+#include "core/common/colour_palette.h"
 #include "core/map/map_grid.h"
 
 namespace tesselog::win32 {

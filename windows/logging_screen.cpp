@@ -6,10 +6,10 @@
 #include <string>
 
 #include "core/existing/append_validation.h"
-#include "core/existing/background_layer.h"
+#include "core/logscreen/background_layer.h"
 #include "core/logscreen/logging_session.h"
+#include "core/logscreen/map_commands.h"
 #include "core/logscreen/status_painting.h"
-#include "core/map/map_commands.h"
 #include "core/map/map_grid.h"
 #include "core/settings/settings_file.h"
 #include "windows/background_dialogs.h"

@@ -20,8 +20,8 @@
 
 #include "bench/win32/pane_tiles.h"
 #include "core/common/eight_bit_text.h"
-#include "core/existing/background_layer.h"
-#include "core/map/map_commands.h"
+#include "core/logscreen/background_layer.h"
+#include "core/logscreen/map_commands.h"
 #include "core/map/map_grid.h"
 #include "core/settings/background_dialogs.h"
 #include "windows/gdi_objects.h"

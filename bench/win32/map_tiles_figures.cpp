@@ -12,7 +12,7 @@
 #include <cstdio>
 #include <memory>
 
-#include "core/logscreen/colour_palette.h"
+#include "core/common/colour_palette.h"
 #include "core/map/map_geometry.h"
 #include "core/map/map_grid.h"
 #include "windows/process_resources.h"

@@ -8,8 +8,8 @@
 #include <functional>
 #include <string>
 
-#include "core/acquisition/acquisition_state.h"
 #include "core/datafile/data_file_writers.h"
+#include "core/datafile/stream_state.h"
 #include "core/platform/file_dialogs.h"
 #include "core/platform/file_system.h"
 #include "core/platform/prompts.h"

@@ -20,9 +20,9 @@
 #include <cstdint>
 #include <string>
 
-#include "core/acquisition/acquisition_state.h"
 #include "core/datafile/data_file.h"
 #include "core/datafile/record_layout.h"
+#include "core/datafile/stream_state.h"
 #include "core/platform/clock.h"
 #include "core/settings/settings.h"
 

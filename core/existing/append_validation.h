@@ -15,7 +15,6 @@
 #include <string>
 
 #include "core/gps/coordinates.h"
-#include "core/logscreen/logging_screen_io.h"
 #include "core/platform/prompts.h"
 #include "core/settings/settings.h"
 
@@ -24,6 +23,15 @@ namespace tesselog {
 class DataFile;
 class GpsMapDrawing;
 struct GpsPositionState;
+
+// The check as the logging session asks for it. The file is open at its
+// start. The default refuses every file and shows nothing: appending is not
+// offered yet.
+class AppendValidation {
+public:
+    virtual ~AppendValidation() = default;
+    virtual bool Validate(DataFile& /*file*/, const Settings& /*settings*/) { return false; }
+};
 
 // Names of the NMEA modes 0..8 in the messages of the check; "" for others.
 std::string AppendModeName(int mode);

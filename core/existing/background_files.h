@@ -39,6 +39,7 @@
 
 namespace tesselog {
 
+constexpr int MaxBackgroundFiles = 10;  // loaded at once on the logging screen
 constexpr int BackgroundRecordLength = 30;
 constexpr double BackgroundBreakValue = -99999.0;
 constexpr size_t BackgroundNameMax = 63;  // display and copy names

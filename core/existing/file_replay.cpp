@@ -11,10 +11,9 @@
 #include "core/acquisition/console_reading.h"
 #include "core/datafile/data_file.h"
 #include "core/datafile/record_layout.h"
-#include "core/logscreen/logging_session.h"
-#include "core/logscreen/profile_painting.h"
 #include "core/map/swath.h"
 #include "core/map/tile_drawing.h"
+#include "core/settings/sensor_tables.h"
 
 namespace tesselog {
 

@@ -21,7 +21,7 @@
 #include <functional>
 #include <vector>
 
-#include "core/logscreen/profile_painting.h"
+#include "core/acquisition/profile_steps.h"
 #include "core/map/map_geometry.h"
 #include "core/platform/canvas.h"
 #include "core/platform/clock.h"

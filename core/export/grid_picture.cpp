@@ -4,8 +4,8 @@
 #include <cmath>
 #include <string>
 
+#include "core/common/colour_palette.h"
 #include "core/export/export_text.h"
-#include "core/logscreen/colour_palette.h"
 
 namespace tesselog {
 

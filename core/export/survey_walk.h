@@ -28,9 +28,9 @@
 #include "core/export/local_grid.h"
 #include "core/gps/gps_decoder.h"
 #include "core/gps/nmea_mode.h"
-#include "core/logscreen/logging_session.h"
 #include "core/map/swath.h"
 #include "core/qc/reading_fields.h"
+#include "core/settings/sensor_tables.h"
 
 namespace tesselog {
 

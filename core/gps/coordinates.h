@@ -17,11 +17,10 @@
 #include <cstdint>
 #include <string>
 
+#include "core/common/length_units.h"
+
 namespace tesselog {
 
-constexpr double InternationalFoot = 0.3048;             // metres
-constexpr double UsSurveyFoot = 0.304800609601219;       // metres, 1200/3937
-constexpr double FeetPerMetre = 3.28084;                 // total-station data and speeds
 constexpr char DegreeSign = static_cast<char>(0xB0);     // Windows-1252 / Latin-1
 
 constexpr int32_t UtmZoneNotFixed = -9;
@@ -52,18 +51,6 @@ struct UtmZoneState {
 // survey stays in one plane. Northing and easting are in metres.
 void ProjectGeodeticFix(UtmZoneState& state, double latitude, double longitude, double& northing,
                         double& easting);
-
-// Metres per unit of `DisplayUnits` (0: 1, 1: 0.3048, 2: 0.304800609601219).
-// Values outside 0..2 count as metres.
-double DisplayUnitFactor(int32_t displayUnits);
-double MetresToDisplayUnits(double metres, int32_t displayUnits);
-double DisplayUnitsToMetres(double value, int32_t displayUnits);
-
-// A total station's coordinate (GGA-shaped output) in the display unit: with
-// metres shown, a value in feet (unit letter 'F') is scaled by 0.3048; with
-// feet or US feet shown, a value in any other unit by 3.28084 (the one
-// feet-per-metre factor serves both feet displays); otherwise unchanged.
-double TotalStationToDisplayUnits(double value, char unitLetter, int32_t displayUnits);
 
 // What the geodetic display keeps of a latitude or longitude field
 // (ddmm.mmmm or dddmm.mmmm): the prefix, that is the hemisphere letter, the

@@ -8,10 +8,10 @@
 #include <cstdint>
 #include <string>
 
+#include "core/common/screen_mode.h"
 #include "core/gps/gps_monitor.h"
 #include "core/gps/gps_reader_loop.h"
 #include "core/platform/clock.h"
-#include "core/shell/main_commands.h"
 
 namespace tesselog {
 

@@ -4,6 +4,7 @@
 // needs what is missing is refused with its "INFORMATION" text.
 #include <string>
 
+#include "core/existing/background_files.h"
 #include "core/logscreen/logging_session.h"
 
 namespace tesselog {

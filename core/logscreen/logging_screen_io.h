@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/existing/append_validation.h"
 #include "core/existing/file_replay.h"
 #include "core/gps/position_handler.h"
 #include "core/settings/display_dialogs.h"
@@ -187,15 +188,6 @@ public:
     virtual ExtentScan ScanFileExtent() { return {}; }
     virtual void ReplayTrack() {}
     virtual void StepBusyIndicator() {}
-};
-
-// The check of an existing file of this program against the current set-up
-// before new records are appended to it. The file is open at its start. The
-// default refuses every file and shows nothing: appending is not offered yet.
-class AppendValidation {
-public:
-    virtual ~AppendValidation() = default;
-    virtual bool Validate(DataFile& /*file*/, const Settings& /*settings*/) { return false; }
 };
 
 // The background files of the map (codes 119, 120 and the exit).

@@ -25,11 +25,13 @@
 #include "core/gps/position_handler.h"
 #include "core/logscreen/logging_screen_io.h"
 #include "core/logscreen/profile_painting.h"
+#include "core/map/map_geometry.h"
 #include "core/platform/clock.h"
 #include "core/platform/file_dialogs.h"
 #include "core/platform/file_system.h"
 #include "core/platform/prompts.h"
 #include "core/platform/sound.h"
+#include "core/settings/sensor_tables.h"
 #include "core/settings/settings.h"
 
 namespace tesselog {
@@ -58,7 +60,6 @@ constexpr char StartedEvent[] = "$STARTED";
 constexpr char PausedEvent[] = "PAUSED";
 constexpr char PausedOverflowEvent[] = "PAUSED BMP";
 constexpr char DiagnosticFileName[] = "WYNIKBAD.TXT";
-constexpr int MaxBackgroundFiles = 10;
 
 // Event record types.
 constexpr uint8_t EventTypeMark = 88;     // 'X'
@@ -67,7 +68,7 @@ constexpr uint8_t EventTypeComment = 67;  // 'C'
 // The message that brought a command.
 enum class LogInput { Command, DeadChar, KeyDown };
 
-// Menu codes (menu id -> code) and navigation codes (121..129).
+// Menu codes (menu id -> code).
 constexpr int CodeNewLine = 101;
 constexpr int CodeNewStation = 102;
 constexpr int CodeComment = 103;
@@ -85,29 +86,10 @@ constexpr int CodeAudio = 113;
 constexpr int CodeCoordinatesUnits = 114;
 constexpr int CodeEnterBackground = 119;
 constexpr int CodeRemoveBackground = 120;
-constexpr int CodeNavFirst = 121;    // 121..127 left, right, up, down, zoom+, zoom-, fit all
-constexpr int CodeEnterReview = 128;
-constexpr int CodeExitReview = 129;
+// The navigation codes 121..129 are the map's (map_geometry.h).
 
 // The menu code of a menu item id (501..516), 0 for any other id.
 int MenuCodeOfId(int menuId);
-
-// The per-sensor tables rebuilt at every start. Sensor k counts across the
-// consoles in console order, the first sensor of a console first.
-struct SensorTables {
-    int32_t SensorCount = 0;
-    int32_t ConsoleSensorCount[MaxConsoles] = {};
-    int32_t ConsoleFirstSensor[MaxConsoles] = {};
-    double SensorPosition[MaxSensors] = {};    // across the track, from the first sensor
-    double MinSeparation = 0.0;
-    // Where the sensor lies between the swath's left end (0) and right end
-    // (1): the swath reaches a margin beyond the outer sensors (half the
-    // smaller separation, 0.25 m for one console).
-    double SwathPlace[MaxSensors] = {};
-    double StripLeft[MaxSensors] = {};         // the sensor's strip of 0..1 on the colour map
-    double StripRight[MaxSensors] = {};
-};
-SensorTables BuildSensorTables(const Settings& settings);
 
 // Line counters not kept elsewhere. The stations, lengths and times of the
 // line and of the file live in ConsoleReadingState (LineStationCount,

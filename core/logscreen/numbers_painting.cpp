@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "core/logscreen/colour_palette.h"
+#include "core/common/colour_palette.h"
 
 namespace tesselog {
 

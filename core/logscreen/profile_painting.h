@@ -11,14 +11,13 @@
 #include <vector>
 
 #include "core/acquisition/acquisition_state.h"
+#include "core/acquisition/profile_steps.h"
 #include "core/platform/canvas.h"
 #include "core/settings/settings.h"
 
 namespace tesselog {
 
 constexpr int ProfileSlotCount = 10;      // the second-plot last-point table has one row per pane slot
-constexpr int32_t ProfileStepX = 10;      // the newest point sits this far left of the pane's right edge
-constexpr int32_t ProfileStepWidth = 2;   // pixels the chart moves per reading
 constexpr int MaxGridRows = 9;
 constexpr Color GridGrey = Rgb(192, 192, 192);
 constexpr Color PaneWhite = Rgb(255, 255, 255);
@@ -125,13 +124,6 @@ void DrawGridLines(Canvas& canvas, const GridRows& grid, int32_t fromX, int32_t 
 // two-sensor console. One point alone is drawn as a dot.
 void DrawProfileCurves(Canvas& canvas, const ProfilePens& pens, bool twoSensors, const Point* leftPoints,
                        const Point* rightPoints, size_t count);
-
-// One piece of a profile read back from the data file: the left and
-// (two-sensor consoles) right points in pane pixels, newest first.
-struct ProfileCurvePiece {
-    std::vector<Point> Left;
-    std::vector<Point> Right;
-};
 
 // Repaint of console k's profile pane (grid, then the curve) and of its
 // second-plot pane (the bars once drawn, then the bar grid). The curve is

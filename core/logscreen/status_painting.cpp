@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <initializer_list>
 
+#include "core/common/colour_palette.h"
 #include "core/common/text_format.h"
-#include "core/logscreen/colour_palette.h"
 
 namespace tesselog {
 

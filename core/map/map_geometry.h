@@ -185,6 +185,12 @@ bool CheckMapOverflow(const MapState& state, int32_t& mapOverflowState);
 
 // --- Navigation ---
 
+// The navigation buttons' codes: 121..127 left, right, up, down, zoom+,
+// zoom-, fit all; 128 enters the review, 129 leaves it.
+constexpr int CodeNavFirst = 121;
+constexpr int CodeEnterReview = 128;
+constexpr int CodeExitReview = 129;
+
 enum class MapPan { Left, Right, Up, Down };
 
 // The pan step in pixels: trunc(1.05 * CursorBandPixels * 0.1 - 0.5).

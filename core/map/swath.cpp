@@ -4,11 +4,11 @@
 #include <cmath>
 
 #include "core/acquisition/acquisition_state.h"
+#include "core/common/colour_palette.h"
 #include "core/datafile/data_file_writers.h"
 #include "core/gps/coordinates.h"
 #include "core/gps/position_handler.h"
-#include "core/logscreen/colour_palette.h"
-#include "core/logscreen/logging_session.h"
+#include "core/settings/sensor_tables.h"
 
 namespace tesselog {
 

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "core/gps/coordinates.h"
+#include "core/common/length_units.h"
 
 namespace tesselog {
 

@@ -4,12 +4,9 @@
 
 #include <cstdint>
 
-namespace tesselog {
+#include "core/common/screen_mode.h"
 
-// ScreenMode values: which screen is in front.
-constexpr int32_t ScreenMain = 0;
-constexpr int32_t ScreenLogging = 1;
-constexpr int32_t ScreenGpsMonitor = 2;
+namespace tesselog {
 
 // Indices of the main buttons (control id - 420).
 enum MainButton : int {

@@ -3,7 +3,7 @@
 // options change replaces the settings' objects one for one.
 #include <gtest/gtest.h>
 
-#include "core/logscreen/colour_palette.h"
+#include "core/common/colour_palette.h"
 #include "platform/memory_surface.h"
 #include "windows/gdi_canvas.h"
 #include "windows/gdi_objects.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "core/logscreen/colour_palette.h"
+#include "core/common/colour_palette.h"
 #include "core/logscreen/numbers_painting.h"
 #include "windows/logging_window.h"
 #include "windows/shell_window.h"

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "core/acquisition/acquisition_state.h"
+#include "core/common/colour_palette.h"
 #include "core/gps/position_handler.h"
-#include "core/logscreen/colour_palette.h"
 #include "core/logscreen/logging_session.h"
 #include "core/map/map_grid.h"
 #include "core/map/swath.h"

@@ -6,7 +6,7 @@
 #include <functional>
 #include <memory>
 
-#include "core/logscreen/colour_palette.h"
+#include "core/common/colour_palette.h"
 #include "core/map/map_geometry.h"
 #include "core/map/map_grid.h"
 #include "platform/memory_surface.h"

@@ -2,7 +2,7 @@
 // read back pixel by pixel.
 #include <gtest/gtest.h>
 
-#include "core/logscreen/colour_palette.h"
+#include "core/common/colour_palette.h"
 #include "core/logscreen/profile_painting.h"
 #include "platform/memory_surface.h"
 #include "windows/gdi_canvas.h"

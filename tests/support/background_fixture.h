@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "core/common/eight_bit_text.h"
-#include "core/existing/background_layer.h"
+#include "core/logscreen/background_layer.h"
 #include "core/logscreen/logging_session.h"
-#include "core/map/map_commands.h"
+#include "core/logscreen/map_commands.h"
 #include "core/map/map_tiles.h"
 #include "core/platform/memory_file_system.h"
 #include "core/settings/background_dialogs.h"

@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "core/logscreen/colour_palette.h"
+#include "core/common/colour_palette.h"
 #include "core/map/map_tiles.h"
 
 namespace tesselog::test {

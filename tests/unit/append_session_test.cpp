@@ -21,7 +21,7 @@
 #include "core/existing/file_replay.h"
 #include "core/existing/torn_end.h"
 #include "core/gps/gps_framer.h"
-#include "core/map/map_commands.h"
+#include "core/logscreen/map_commands.h"
 #include "core/map/map_tiles.h"
 #include "support/logging_session_fixture.h"
 #include "support/map_strokes.h"

@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
+#include "core/common/colour_palette.h"
 #include "core/export/export_text.h"
 #include "core/export/grid_picture.h"
 #include "core/export/png_writer.h"
 #include "core/export/quick_grid.h"
-#include "core/logscreen/colour_palette.h"
 #include "core/platform/memory_file_system.h"
 
 namespace tesselog {

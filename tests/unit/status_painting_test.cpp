@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "core/logscreen/colour_palette.h"
+#include "core/common/colour_palette.h"
 
 namespace tesselog {
 namespace {

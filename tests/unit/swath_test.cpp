@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "core/common/colour_palette.h"
 #include "core/datafile/data_file_writers.h"
-#include "core/logscreen/colour_palette.h"
 #include "core/logscreen/logging_session.h"
-#include "core/map/map_commands.h"
+#include "core/logscreen/map_commands.h"
 #include "core/map/swath.h"
 #include "core/platform/memory_file_system.h"
 

@@ -47,7 +47,7 @@
 #include "core/gps/gps_reader_loop.h"
 #include "core/logscreen/logging_layout.h"
 #include "core/logscreen/logging_session.h"
-#include "core/map/map_commands.h"
+#include "core/logscreen/map_commands.h"
 #include "core/map/map_tiles.h"
 #include "core/platform/memory_file_system.h"
 #include "tools/common/command_line.h"

@@ -1,11 +1,10 @@
-#include "core/existing/background_layer.h"
+#include "core/logscreen/background_layer.h"
 
 #include <cstdio>
 #include <memory>
 
 #include "core/common/eight_bit_text.h"
 #include "core/existing/background_data_file.h"
-#include "core/logscreen/logging_session.h"
 
 namespace tesselog {
 

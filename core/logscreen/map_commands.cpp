@@ -1,9 +1,8 @@
-#include "core/map/map_commands.h"
+#include "core/logscreen/map_commands.h"
 
 #include <utility>
 
 #include "core/datafile/data_file.h"
-#include "core/logscreen/logging_session.h"
 
 namespace tesselog {
 

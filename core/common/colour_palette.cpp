@@ -1,4 +1,4 @@
-#include "core/logscreen/colour_palette.h"
+#include "core/common/colour_palette.h"
 
 namespace tesselog {
 

@@ -17,7 +17,7 @@
 
 #include "core/existing/background_files.h"
 #include "core/logscreen/logging_screen_io.h"
-#include "core/map/map_commands.h"
+#include "core/logscreen/map_commands.h"
 #include "core/map/tile_drawing.h"
 #include "core/platform/file_dialogs.h"
 #include "core/platform/file_system.h"
