@@ -27,7 +27,9 @@ sort -k2 -n "$log" | awk -v busy="$busy" '
     END {
         if (n == 0) { print "no start recorded"; exit }
         printf "%d starts ended with code 0 beside %d busy loops; %d second tries\n", n, busy, retries
+        p95 = int(n * 0.95 + 0.5)
+        if (p95 < 1) p95 = 1
         printf "seconds until the main window showed: median %.2f, 95th percentile %.2f, most %.2f\n",
-               t[int((n + 1) / 2)], t[int(n * 0.95 + 0.5) > 0 ? int(n * 0.95 + 0.5) : 1], t[n]
+               t[int((n + 1) / 2)], t[p95], t[n]
     }'
 exit "${status:-0}"
