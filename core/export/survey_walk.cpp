@@ -103,14 +103,20 @@ void SurveyWalk::TakeClock(const DataItem& item) {
     clockDay_ = lineDay_ < 0 ? -1 : lineDay_ + (clockMs_ + MidnightSlackMs < lineDayMs_ ? 1 : 0);
 }
 
+// A start, a pause or a new session: what waited for a position goes out
+// unpositioned or on the local grid, and no step joins across the gap.
+void SurveyWalk::EndRun() {
+    ReleaseUnpositioned();
+    ReleaseLocal();
+    inRun_ = false;
+    havePrevious_ = false;
+    edgeWaiting_ = false;
+    haveFixTick_ = false;
+}
+
 void SurveyWalk::TakeEvent(const DataItem& item) {
     if (item.event == EventKind::Started || item.event == EventKind::Paused || item.event == EventKind::PausedBmp) {
-        ReleaseUnpositioned();
-        ReleaseLocal();
-        inRun_ = false;
-        havePrevious_ = false;
-        edgeWaiting_ = false;
-        haveFixTick_ = false;
+        EndRun();
         if (item.event == EventKind::Started) {
             ++run_;
             haveFixInRun_ = false;
@@ -123,12 +129,7 @@ void SurveyWalk::TakeEvent(const DataItem& item) {
 
 void SurveyWalk::TakeHeader(const DataItem& item) {
     if (item.kind == ItemKind::Identification) {
-        ReleaseUnpositioned();
-        ReleaseLocal();
-        inRun_ = false;
-        havePrevious_ = false;
-        edgeWaiting_ = false;
-        haveFixTick_ = false;
+        EndRun();
         if (++session_ == 1) firstGpsInput_ = item.gpsInput;
         header_.Seen = true;
         header_.GpsInput = item.gpsInput;

@@ -208,6 +208,7 @@ private:
     void PlaceStep(const SwathEdge& previous, const SwathEdge& current);
     void ReleaseUnpositioned();
     void ReleaseLocal();
+    void EndRun();
     void Emit(const PositionedReading& reading);
     void StampTime(bool hasTick, uint32_t tick, int32_t& day, int32_t& ms) const;
     void PushEdge(uint32_t tick, const SwathEdge& edge);
