@@ -1,6 +1,8 @@
 // The logging screen's commands: the state machine with its button sets, the
 // keys, the quick line, the connection watch, the map overflow and the
 // refusals. The golden surveys check the records these write byte for byte.
+#include <utility>
+
 #include <gtest/gtest.h>
 
 #include "core/acquisition/console_framer.h"
@@ -147,13 +149,19 @@ TEST(LoggingCommands, QuickLineFollowsTheLineSequence) {
     EXPECT_EQ(no.Data(), before);
     EXPECT_EQ(no.settings.StartLineText, "1");
 
-    // The line text is read as New Survey Line reads it: " 5" is line 5.
-    SessionHarness blank;
-    blank.settings.StartLineText = " 5";
-    blank.settings.LineIncrement = 1.0;
-    blank.StartIn(-1);
-    blank.Key('q');
-    EXPECT_EQ(blank.settings.StartLineText, "6.00");
+    // The line text is read as New Survey Line reads it: leading blanks
+    // skipped, digits up to the first other character, no hexadecimal and
+    // no "inf" (a C library parser gives 17 and inf for the last two).
+    const std::pair<const char*, const char*> texts[] = {
+        {" 5", "6.00"}, {"5abc", "6.00"}, {"0x10", "1.00"}, {"inf", "1.00"}};
+    for (const auto& [text, next] : texts) {
+        SessionHarness line;
+        line.settings.StartLineText = text;
+        line.settings.LineIncrement = 1.0;
+        line.StartIn(-1);
+        line.Key('q');
+        EXPECT_EQ(line.settings.StartLineText, next) << '"' << text << '"';
+    }
 }
 
 // While a command's box or repaint is up the GPS handler must not draw:
