@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Arithmetic of scripts/measure-logging.sh and scripts/measure-gps-idle.sh.
+"""Arithmetic of scripts/measure-logging.sh and scripts/measure-idle.sh.
 
   measure_logging.py threads PID OUT           CPU ticks of every thread of PID into OUT
   measure_logging.py cpu BEFORE AFTER SECONDS  CPU use between two such files: the whole
