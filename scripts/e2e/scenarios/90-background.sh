@@ -71,15 +71,20 @@ background_expect_prompts() {
     [ "$got" = "$1" ] || e2e_fail "message boxes: \"$got\", expected \"$1\""
 }
 
+# One two-sensor console on COM4, GGA on COM2, no audio ticks, colour display, an 80 m
+# map; background files as text, medium line, columns 1 and 2, comma; COORDS (line 76)
+# 1 for UTM metres, 0 for degrees.
+background_settings() {
+    e2e_settings_variant "$E2E_OUT/settings.ini" 3=1 5=1 17=3 26=0 29=0 39=1 40=1 41=1 62=1 66=80 \
+        74=1 75=2 "76=$1" 77=0 78=1 79=1
+    e2e_write_settings "$E2E_OUT/settings.ini"
+}
+
 scenario_background_tracks() {
     local links dialog
     links="$E2E_OUT/links"
     mkdir -p "$links"
-    # One two-sensor console on COM4, GGA on COM2, no audio ticks, colour display, an 80 m
-    # map; background files as text, medium line, UTM metres, columns 1 and 2, comma.
-    e2e_settings_variant "$E2E_OUT/settings.ini" 3=1 5=1 17=3 26=0 29=0 39=1 40=1 41=1 62=1 66=80 \
-        74=1 75=2 76=1 77=0 78=1 79=1
-    e2e_write_settings "$E2E_OUT/settings.ini"
+    background_settings 1
     background_plan "$E2E_PREFIX/drive_c/PLAN.TXT"
     cp "$E2E_ROOT/tests/scenarios/survey/expected.mgr" "$E2E_PREFIX/drive_c/EARLIER.MGR"
     printf 'no positions here\r\njust words\r\n' >"$E2E_PREFIX/drive_c/NOTES.TXT"
@@ -140,10 +145,8 @@ scenario_background_across_zones() {
     local links
     links="$E2E_OUT/links"
     mkdir -p "$links"
-    # As above, with the plan in degrees: longitude in column 1, latitude in column 2.
-    e2e_settings_variant "$E2E_OUT/settings.ini" 3=1 5=1 17=3 26=0 29=0 39=1 40=1 41=1 62=1 66=80 \
-        74=1 75=2 76=0 77=0 78=1 79=1
-    e2e_write_settings "$E2E_OUT/settings.ini"
+    # The plan in degrees: longitude in column 1, latitude in column 2.
+    background_settings 0
     # Four north-south lines 0.0001 degrees (about 7 m) apart, two either side of 0.
     {
         printf '/ planned lines, longitude,latitude (WGS 84)\r\n'
