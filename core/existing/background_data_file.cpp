@@ -284,7 +284,7 @@ BackgroundConversion ConvertMakerBackground(File& source, const MakerFormat& for
     BackgroundExtent extent(map);
     SentencePass pass(format, displayUnits, zone, writer, extent, result);
     source.SeekToStart();
-    BlockRecordReader records(source, static_cast<size_t>(format.SourceRecordLength), SourceBlockRecords);
+    BlockRecordReader records(BytesFromFile(source), static_cast<size_t>(format.SourceRecordLength), SourceBlockRecords);
     while (result.PointCount < BackgroundCountMax) {
         const uint8_t* record = records.Next();
         if (record == nullptr) break;

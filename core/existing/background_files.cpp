@@ -63,41 +63,8 @@ std::string FormatBackgroundRecord(double easting, double northing) {
 
 std::string BackgroundBreakRecord() { return FormatBackgroundRecord(BackgroundBreakValue, BackgroundBreakValue); }
 
-BlockRecordReader::BlockRecordReader(File& file, size_t recordLength, size_t blockRecords)
-    : file_(file), length_(std::max<size_t>(recordLength, 1)),
-      maxBytes_(std::max<size_t>(blockRecords, 1) * length_) {}
-
-const uint8_t* BlockRecordReader::Next() {
-    if (used_ + length_ > filled_) {
-        if (ended_) return nullptr;
-        // Keep the part of a record that the last block cut off.
-        const size_t rest = filled_ - used_;
-        if (rest > 0) std::memmove(block_.data(), block_.data() + used_, rest);
-        // The block starts small and doubles up to its largest size, so a
-        // short file costs no large buffer.
-        if (block_.size() < maxBytes_)
-            block_.resize(std::min(maxBytes_, std::max(block_.size() * 2, FirstBlockRecords * length_)));
-        size_t got = rest;
-        while (got < block_.size()) {
-            const size_t n = file_.Read(block_.data() + got, block_.size() - got);
-            if (n == 0 || n > block_.size() - got) {
-                ended_ = true;
-                break;
-            }
-            got += n;
-        }
-        filled_ = got;
-        used_ = 0;
-        if (filled_ < length_) return nullptr;
-    }
-    const uint8_t* record = block_.data() + used_;
-    used_ += length_;
-    ++records_;
-    return record;
-}
-
 BackgroundCopyReader::BackgroundCopyReader(File& copy, size_t blockRecords)
-    : records_(copy, BackgroundRecordLength, blockRecords) {}
+    : records_(BytesFromFile(copy), BackgroundRecordLength, blockRecords) {}
 
 bool BackgroundCopyReader::Next(BackgroundPoint& point) {
     const uint8_t* record = records_.Next();

@@ -32,6 +32,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/datafile/block_records.h"
 #include "core/gps/coordinates.h"
 #include "core/map/map_geometry.h"
 #include "core/platform/file_system.h"
@@ -65,29 +66,6 @@ inline bool IsBackgroundBreak(const BackgroundPoint& point) { return point.Easti
 std::string FormatBackgroundRecord(double easting, double northing);
 // -99999.000 for both values.
 std::string BackgroundBreakRecord();
-
-// Fixed-length records of a File, read in blocks of up to blockRecords
-// records from the current position. A short record (the end of the file, or a record cut off) ends
-// the records.
-class BlockRecordReader {
-public:
-    BlockRecordReader(File& file, size_t recordLength, size_t blockRecords);
-    // The next record's bytes, or nullptr at the end.
-    const uint8_t* Next();
-    uint64_t RecordsRead() const { return records_; }
-
-private:
-    static constexpr size_t FirstBlockRecords = 64;
-
-    File& file_;
-    size_t length_;
-    size_t maxBytes_;
-    std::vector<uint8_t> block_;
-    size_t used_ = 0;
-    size_t filled_ = 0;
-    uint64_t records_ = 0;
-    bool ended_ = false;
-};
 
 // The points of a copy, from the file's current position. Next is false at
 // the end or at a short record; RecordsRead (counted from 1) names the

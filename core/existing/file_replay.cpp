@@ -94,29 +94,6 @@ bool EndsCollecting(const uint8_t* record) {
 
 // A file smaller than a block gets a block of its size and one record more,
 // so that the first read still tells its end.
-RecordBlockReader::RecordBlockReader(DataFile& file, uint64_t from, size_t blockRecords)
-    : file_(file), offset_(from) {
-    const uint64_t size = file.Size();
-    const uint64_t records = (size > from ? size - from : 0) / RecordLength + 1;
-    block_.resize(static_cast<size_t>(std::min<uint64_t>(std::max<size_t>(blockRecords, 1), records)) * RecordLength);
-}
-
-const uint8_t* RecordBlockReader::Next() {
-    if (used_ + RecordLength > filled_) {
-        if (ended_) return nullptr;
-        const size_t got = file_.ReadAt(offset_, block_.data(), block_.size());
-        offset_ += got;
-        filled_ = got - got % RecordLength;
-        used_ = 0;
-        if (got < block_.size()) ended_ = true;
-        if (filled_ == 0) return nullptr;
-    }
-    const uint8_t* record = block_.data() + used_;
-    used_ += RecordLength;
-    ++records_;
-    return record;
-}
-
 ReplayProgress::ReplayProgress(Clock& clock, std::function<void()> step)
     : clock_(&clock), step_(std::move(step)), lastStep_(clock.Tick()) {}
 
@@ -133,7 +110,7 @@ void ReplayProgress::Tick() {
 ExtentScan ScanFileExtent(DataFile& file, const MapState& state, ReplayProgress& progress) {
     ExtentScan scan;
     scan.Range = MapRange{state.OriginX, state.OriginX, state.OriginY, state.OriginY};
-    RecordBlockReader reader(file);
+    BlockRecordReader reader(BytesFromDataFile(file), RecordLength, ReplayBlockRecords);
     while (const uint8_t* record = reader.Next()) {
         if (reader.RecordsRead() % ProgressEveryRecords == 0) progress.Tick();
         if (record[0] != '{' || record[1] < 'a' || record[1] > 'h') continue;
@@ -304,7 +281,7 @@ private:
 
 void ReplayTrack(DataFile& file, MapState& state, MapTileSurfaces& tiles, const Settings& settings,
                  const SensorTables& sensors, ReplayProgress& progress) {
-    RecordBlockReader reader(file);
+    BlockRecordReader reader(BytesFromDataFile(file), RecordLength, ReplayBlockRecords);
     for (int32_t n = 0; n < StartSearchRecords; ++n) {
         const uint8_t* record = reader.Next();
         if (record == nullptr || Contains(record, "X$START")) break;
@@ -335,7 +312,7 @@ public:
             const uint64_t available = end_ / RecordLength;
             if (available == 0) return nullptr;
             const size_t count = static_cast<size_t>(std::min<uint64_t>(available, blockRecords_));
-            blockRecords_ = std::min<size_t>(blockRecords_ * 4, RecordBlockReader::DefaultBlockRecords);
+            blockRecords_ = std::min<size_t>(blockRecords_ * 4, ReplayBlockRecords);
             block_.resize(count * RecordLength);
             const uint64_t from = end_ - count * RecordLength;
             if (file_.ReadAt(from, block_.data(), block_.size()) != block_.size()) return nullptr;

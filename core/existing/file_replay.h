@@ -21,6 +21,7 @@
 #include <functional>
 #include <vector>
 
+#include "core/datafile/block_records.h"
 #include "core/acquisition/profile_steps.h"
 #include "core/map/map_geometry.h"
 #include "core/platform/canvas.h"
@@ -47,27 +48,6 @@ constexpr int32_t StartSearchRecords = 50;
 constexpr int32_t ReplayReadingsPerEdge = 500;
 // The busy indicator steps at most this often during a long replay.
 constexpr uint32_t BusyStepIntervalMs = 750;
-
-// The whole records of a file from an offset, read in blocks. A short read
-// (the end, or a record cut off by a crash) ends the records.
-class RecordBlockReader {
-public:
-    static constexpr size_t DefaultBlockRecords = 38836;  // about 1 MiB
-
-    explicit RecordBlockReader(DataFile& file, uint64_t from = 0, size_t blockRecords = DefaultBlockRecords);
-    // The next record's 27 bytes, or nullptr at the end.
-    const uint8_t* Next();
-    uint64_t RecordsRead() const { return records_; }
-
-private:
-    DataFile& file_;
-    uint64_t offset_;
-    std::vector<uint8_t> block_;
-    size_t used_ = 0;
-    size_t filled_ = 0;
-    uint64_t records_ = 0;
-    bool ended_ = false;
-};
 
 // Steps the busy indicator at most every BusyStepIntervalMs while a replay
 // runs. Without a clock or a step it does nothing.

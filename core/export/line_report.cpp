@@ -91,9 +91,7 @@ std::string QualityName(int32_t quality) {
 }
 
 LineReport::LineReport(const SurveyWalk& walk, const GpsMask& mask, const SensorHealthLimits& limits)
-    : walk_(walk), mask_(mask) {
-    health_.Limits = limits;
-}
+    : walk_(walk), mask_(mask), flags_(limits) {}
 
 LineReport::~LineReport() = default;
 
@@ -119,21 +117,6 @@ LineReport::SensorData& LineReport::SensorOf(int32_t key, int32_t sensor) {
     if (d.Sensors.size() < size_t(sensor)) d.Sensors.resize(size_t(sensor));
     sensorColumns_ = std::max(sensorColumns_, sensor);
     return d.Sensors[size_t(sensor) - 1];
-}
-
-// The sensor rules run over a session as they ran while it was recorded: one
-// array from the session's first reading on, across its lines and pauses.
-void LineReport::Sample(const SensorSample& sample) {
-    if (sample.Session != healthSession_) {
-        healthSession_ = sample.Session;
-        health_.Reset(sample.Sensors);
-    }
-    if (!sample.HasTick || sample.Sensor < 1 || sample.Sensor > health_.SensorCount()) return;
-    health_.Feed(sample.Sensor - 1, sample.Tick, sample.Value, sample.Field);
-    const uint32_t faults = health_.Sensor(sample.Sensor - 1).Faults();
-    if (faults == 0) return;
-    const int32_t key = KeyOf(sample.Line);
-    if (key >= 0) SensorOf(key, sample.Sensor).Faults |= faults;
 }
 
 void LineReport::Reading(const PositionedReading& r) {
@@ -262,10 +245,22 @@ void LineReport::CountDropouts() {
     gaps_.clear();
 }
 
+// A line is flagged for a sensor with every fault of its blocks.
+void LineReport::TakeSensorFlags() {
+    const std::vector<std::vector<uint32_t>>& blocks = flags_.ByBlock();
+    for (size_t block = 0; block < blocks.size(); ++block) {
+        const int32_t key = KeyOf(static_cast<int32_t>(block));
+        for (size_t sensor = 0; key >= 0 && sensor < blocks[block].size(); ++sensor) {
+            if (blocks[block][sensor] != 0) SensorOf(key, int32_t(sensor) + 1).Faults |= blocks[block][sensor];
+        }
+    }
+}
+
 const std::vector<LineSummary>& LineReport::Finish() {
     if (!walk_.Lines().empty()) KeyOf(static_cast<int32_t>(walk_.Lines().size()) - 1);
     Measure();
     CountDropouts();
+    TakeSensorFlags();
     for (size_t key = 0; key < lines_.size(); ++key) {
         LineSummary& line = lines_[key];
         LineData& d = data_[key];

@@ -35,6 +35,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/export/sensor_flags.h"
 #include "core/export/survey_walk.h"
 #include "core/qc/sensor_health.h"
 
@@ -90,7 +91,10 @@ public:
     ~LineReport();
 
     void Reading(const PositionedReading& r);
-    void Sample(const SensorSample& s);
+    void Sample(const SensorSample& s) { flags_.Sample(s); }
+    // The sensor rules' side, which the export feeds from a thread of its
+    // own instead of through Sample(); it must be done before Finish().
+    SensorFlags& Flags() { return flags_; }
     void Position(const FixStatus& status);
     void Break(const BreakEvent& event);
 
@@ -131,12 +135,11 @@ private:
     SensorData& SensorOf(int32_t key, int32_t sensor);
     void Measure();
     void CountDropouts();
+    void TakeSensorFlags();
 
     const SurveyWalk& walk_;
     GpsMask mask_;
-    // The sensor rules over the current session.
-    ArrayHealth health_;
-    int32_t healthSession_ = 0;
+    SensorFlags flags_;
     std::map<std::pair<int32_t, std::string>, int32_t> keys_;
     std::vector<int32_t> blockKeys_;
     std::vector<LineSummary> lines_;

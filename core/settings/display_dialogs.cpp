@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "core/common/text_format.h"
+
 namespace tesselog {
 
 const char* const MapDisplayTypeCaptions[2] = {"Sensors Positions, No Color Amplitude",
@@ -14,12 +16,6 @@ const char* const ProfileThicknessCaptions[4] = {"1 pixel", "2 pixels", "3 pixel
 namespace {
 
 int32_t UnitIndex(int32_t displayUnits) { return displayUnits >= 0 && displayUnits <= 2 ? displayUnits : 0; }
-
-std::string FormatFixed2(double value) {
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.2f", value);
-    return buffer;
-}
 
 bool IsSide(int32_t side) { return side == 0 || side == 1; }
 
@@ -77,9 +73,9 @@ MapDisplayOptionsView MapDisplayOptionsEditor::View() const {
     view.MapSizeUnit = MapSizeUnitLabel(s.DisplayUnits);
     view.GridType = s.MapGridType == 1 ? 1 : 0;
     view.IntervalLabel = GridIntervalLabel(s.MapGridType);
-    view.IntervalText = FormatFixed2(s.GridLinesInterval);
+    view.IntervalText = FormatNumber("%.2f", s.GridLinesInterval);
     view.IntervalUnit = GridIntervalUnitLabel(s.DisplayUnits);
-    view.AngleText = FormatFixed2(s.GridLinesAngle);
+    view.AngleText = FormatNumber("%.2f", s.GridLinesAngle);
     view.AngleEnabled = s.MapGridType == 1;
     view.CursorSize = s.CursorSize;
     view.PositionSize = s.PositionSize;

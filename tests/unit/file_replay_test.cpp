@@ -118,7 +118,7 @@ TEST(ExtentScan, PositionLimitAndCutRecords) {
 
     // Block by block the records come whole and in order.
     FileRig rig(Rec("A") + Rec("B") + Rec("C") + Rec("D") + Rec("E") + Rec("F") + Rec("G") + "{d  1");
-    RecordBlockReader reader(rig.file, 0, 3);
+    BlockRecordReader reader(BytesFromDataFile(rig.file), 27, 3);
     std::string firsts;
     while (const uint8_t* record = reader.Next()) firsts += char(record[0]);
     EXPECT_EQ(firsts, "ABCDEFG");

@@ -29,6 +29,7 @@
 #include "core/gps/coordinates.h"
 #include "tools/common/command_line.h"
 #include "tools/export/output_files.h"
+#include "tools/export/sensor_flag_thread.h"
 #include "tools/export/table_thread.h"
 
 namespace {
@@ -121,6 +122,7 @@ public:
     const SurveyWalk* Walk = nullptr;
     TableThread* Tables = nullptr;
     LineReport* Report = nullptr;
+    SensorFlagThread* Flags = nullptr;      // the report's sensor rules
     std::vector<GridPoint>* Points = nullptr;
     std::vector<PointInfo>* Infos = nullptr;  // only when the readings are processed
     TrackCollector Track;
@@ -134,7 +136,7 @@ public:
         }
     }
     void Sample(const SensorSample& sample) override {
-        if (Report != nullptr) Report->Sample(sample);
+        if (Flags != nullptr) Flags->Add(sample);
     }
     void Fix(const TrackFix& fix) override { Track.Fix(fix); }
     void Mark(const SurveyMark& mark) override { Track.Mark(mark); }
@@ -518,13 +520,20 @@ int Run(const Options& o) {
     std::vector<GridPoint> points;
     std::vector<PointInfo> infos;
     const bool gridding = Wanted(o, "grid") || Wanted(o, "png");
+    // The sensor rules on a thread of their own while the walk goes on.
+    std::unique_ptr<SensorFlagThread> flags;
     sink.Walk = &walk;
     sink.Tables = tables.get();
-    if (Wanted(o, "report")) sink.Report = &report;
+    if (Wanted(o, "report")) {
+        sink.Report = &report;
+        flags = std::make_unique<SensorFlagThread>(report.Flags());
+        sink.Flags = flags.get();
+    }
     if (gridding) CollectPoints(o, sink, points, infos);
 
     const WalkResult walked = WalkFile(o, walk, "reading");
     if (walked.Status != 0) return walked.Status;
+    if (flags) flags->Finish();
     WarnIfDamaged(o, walked);
     Summary summary;
     const CoordinateLabel label = DescribeCoordinates(walk.Header(), walk.FirstSessionHasGps());

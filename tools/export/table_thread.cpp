@@ -12,19 +12,16 @@ constexpr size_t QueueDepth = 4;
 }  // namespace
 
 TableThread::TableThread(std::unique_ptr<File> csv, std::unique_ptr<File> xyz)
-    : csv_(std::move(csv)), xyz_(std::move(xyz)), filling_(std::make_unique<Batch>()) {
+    : csv_(std::move(csv)), xyz_(std::move(xyz)), queue_(QueueDepth), filling_(queue_.Take()) {
+    filling_->Readings.reserve(BatchReadings);
     thread_ = std::thread([this] { Run(); });
 }
 
 TableThread::~TableThread() {
     if (thread_.joinable()) {
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            auto last = std::make_unique<Batch>();
-            last->Last = true;
-            queue_.push_back(std::move(last));
-        }
-        changed_.notify_all();
+        auto last = std::make_unique<Batch>();
+        last->Last = true;
+        queue_.Push(std::move(last));
         thread_.join();
     }
 }
@@ -41,13 +38,9 @@ void TableThread::Send(const TableFacts& walk, bool last) {
     filling_->NewLines.assign(lines.begin() + long(linesSent_), lines.end());
     linesSent_ = lines.size();
     filling_->Last = last;
-    {
-        std::unique_lock<std::mutex> lock(mutex_);
-        changed_.wait(lock, [this] { return queue_.size() < QueueDepth; });
-        queue_.push_back(std::move(filling_));
-    }
-    changed_.notify_all();
-    filling_ = std::make_unique<Batch>();
+    queue_.Push(std::move(filling_));
+    filling_ = queue_.Take();
+    filling_->Readings.clear();
     filling_->Readings.reserve(BatchReadings);
 }
 
@@ -60,19 +53,14 @@ bool TableThread::Finish(const TableFacts& walk) {
 void TableThread::Run() {
     ReadingTableWriter writer(csv_.get(), xyz_.get(), *this);
     for (;;) {
-        std::unique_ptr<Batch> batch;
-        {
-            std::unique_lock<std::mutex> lock(mutex_);
-            changed_.wait(lock, [this] { return !queue_.empty(); });
-            batch = std::move(queue_.front());
-            queue_.pop_front();
-        }
-        changed_.notify_all();
+        std::unique_ptr<Batch> batch = queue_.Pop();
         header_ = batch->Header;
         firstGps_ = batch->FirstGps;
         lines_.insert(lines_.end(), batch->NewLines.begin(), batch->NewLines.end());
         for (const PositionedReading& r : batch->Readings) writer.Write(r);
-        if (batch->Last) break;
+        const bool last = batch->Last;
+        queue_.GiveBack(std::move(batch));
+        if (last) break;
     }
     written_ = writer.Finish();
     rows_ = writer.Rows();

@@ -5,16 +5,14 @@
 // last batch. A bounded queue keeps the walk at most a few batches ahead.
 #pragma once
 
-#include <condition_variable>
 #include <cstdint>
-#include <deque>
 #include <memory>
-#include <mutex>
 #include <thread>
 #include <vector>
 
 #include "core/export/reading_tables.h"
 #include "core/export/survey_walk.h"
+#include "tools/export/batch_queue.h"
 
 namespace tesselog {
 
@@ -50,12 +48,9 @@ private:
     void Run();
 
     std::unique_ptr<File> csv_, xyz_;
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    std::deque<std::unique_ptr<Batch>> queue_;
+    BatchQueue<Batch> queue_;
     std::unique_ptr<Batch> filling_;
     size_t linesSent_ = 0;
-    bool finished_ = false;
     // The thread's side.
     SurveyHeader header_;
     bool firstGps_ = false;
