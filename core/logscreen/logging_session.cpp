@@ -58,10 +58,18 @@ void LoggingSession::Information(const char* text) {
 
 // ---------------------------------------------------------------- start, stop
 
+// "Start Logging": the screen's state made new, every port opened (or
+// none), the readers and the watch started, the screen shown.
 bool LoggingSession::StartLogging() {
-    auto& ports = Services.Ports;
-    auto& controls = Services.Controls;
+    ResetForStart();
+    if (PortAssignmentsConflict()) return false;
+    if (!OpenPorts()) return false;
+    StartReaders();
+    EnterLoggingScreen();
+    return true;
+}
 
+void LoggingSession::ResetForStart() {
     MapVisible = GpsEnabled() ? 1 : 0;
     if (!GpsEnabled()) Config.MapDisplayType = 0;
     Services.Map.Reset();
@@ -75,11 +83,11 @@ bool LoggingSession::StartLogging() {
     Logging.LoggingState = LoggingMonitoring;
 
     if (!DiagnosticFileOpen) {
-        ports.CreateDiagnosticFile();
+        Services.Ports.CreateDiagnosticFile();
         DiagnosticFileOpen = 1;
     }
 
-    controls.LayoutPass();
+    Services.Controls.LayoutPass();
     Services.Map.PrepareDrawing();
     Mode = ApplyNmeaMode(Config.NmeaMode);
     RecomputeProfileScale();
@@ -90,8 +98,10 @@ bool LoggingSession::StartLogging() {
         Consoles.ConsoleInBreak[k] = 0;
         Consoles.ConsoleBreakLogged[k] = 0;
     }
+}
 
-    // Port assignments: every conflict in its own box, then nothing opens.
+// Every port given twice gets its own box; true when there was one.
+bool LoggingSession::PortAssignmentsConflict() {
     const int consoles = ConsoleCount();
     int conflicts = 0;
     char text[96];
@@ -109,10 +119,15 @@ bool LoggingSession::StartLogging() {
             ++conflicts;
         }
     }
-    if (conflicts > 0) return false;
+    return conflicts > 0;
+}
 
+// Every console port and the GPS port opened; when one fails, the ones this
+// call opened are closed again and the start ends.
+bool LoggingSession::OpenPorts() {
+    auto& ports = Services.Ports;
     int failures = 0;
-    for (int k = 0; k < consoles; ++k) {
+    for (int k = 0; k < ConsoleCount(); ++k) {
         if (Consoles.ConsolePortOpen[k] == 0) {
             if (ports.OpenConsolePort(k))
                 Consoles.ConsolePortOpen[k] = 1;
@@ -130,38 +145,40 @@ bool LoggingSession::StartLogging() {
             ++failures;
         }
     }
-    if (failures > 0) {
-        for (int k = 0; k < MaxConsoles; ++k) {
-            if (Consoles.ConsolePortOpen[k] != 1) continue;
-            ports.CloseConsolePort(k);
-            Consoles.ConsolePortOpen[k] = 0;
-        }
-        if (GpsPortOpenedByStart) {
-            ports.CloseGpsPort();
-            Gps.GpsPortOpen = 0;
-            GpsPortOpenedByStart = 0;
-        }
-        return false;
+    if (failures == 0) return true;
+    for (int k = 0; k < MaxConsoles; ++k) {
+        if (Consoles.ConsolePortOpen[k] != 1) continue;
+        ports.CloseConsolePort(k);
+        Consoles.ConsolePortOpen[k] = 0;
     }
+    if (GpsPortOpenedByStart) {
+        ports.CloseGpsPort();
+        Gps.GpsPortOpen = 0;
+        GpsPortOpenedByStart = 0;
+    }
+    return false;
+}
 
-    for (int k = 0; k < consoles; ++k) ports.StartConsoleReader(k);
-
+void LoggingSession::StartReaders() {
+    auto& ports = Services.Ports;
+    for (int k = 0; k < ConsoleCount(); ++k) ports.StartConsoleReader(k);
     if (GpsEnabled()) {
         Services.Map.RecomputeScale();
         Gps.GpsReaderRun = 1;
         ports.StartGpsReader();
     }
-
     const uint32_t now = Services.Time.Tick();
     for (int k = 0; k < MaxConsoles; ++k) Consoles.ConsoleLastDataTick[k] = now;
     ports.StartWatchTimer();
+}
 
+void LoggingSession::EnterLoggingScreen() {
+    auto& controls = Services.Controls;
     controls.ShowMainButtons(false);
     controls.EnableFileButton(!GpsEnabled());  // with GPS the first valid fix enables it
     controls.RepaintMainWindow();
     Services.ScreenMode = 1;
     controls.ShowLoggingScreen(true);
-    return true;
 }
 
 void LoggingSession::ResetLineCounters() {
@@ -184,61 +201,56 @@ void LoggingSession::ResetAllCounters() {
     Header.DataFileName.clear();
 }
 
+// "E&xit" of the logging screen. With a file open it asks first (No keeps
+// the screen in Stand By), then closes the file and all ports at once; in
+// Monitoring each port is closed with a wait of its own.
 int LoggingSession::StopLogging(bool confirm) {
-    auto& ports = Services.Ports;
     auto& controls = Services.Controls;
-    const int consoles = ConsoleCount();
-
     ClearBarFlags(Profiles);
-
-    if (Logging.LoggingState != LoggingMonitoring) {
-        if (confirm && !Services.Messages.AskYesNo(ExitQuestionText, CaptionConfirmExit, PromptIcon::Question)) {
-            Logging.LoggingState = LoggingStandBy;
-            controls.RepaintScreen();
-            controls.RefreshProfiles();
-            controls.FocusScreen();
-            return 0;
-        }
-        ports.StopWatchTimer();
+    const bool fileOpen = Logging.LoggingState != LoggingMonitoring;
+    if (fileOpen && confirm && !Services.Messages.AskYesNo(ExitQuestionText, CaptionConfirmExit, PromptIcon::Question)) {
+        Logging.LoggingState = LoggingStandBy;
+        controls.RepaintScreen();
+        controls.RefreshProfiles();
+        controls.FocusScreen();
+        return 0;
+    }
+    Services.Ports.StopWatchTimer();
+    if (fileOpen) {
         File.Flush();
         File.Close();
-        if (GpsEnabled()) {
-            Gps.GpsReaderRun = 0;
-            ports.StopGpsReader();
-            ports.ReleaseGpsThread();
-            Gps.GpsPortOpen = 0;
-        }
-        for (int k = 0; k < consoles; ++k) ports.CloseConsolePort(k);
-        ports.Wait(StopWithFileWaitMs);
-        for (int k = 0; k < consoles; ++k) {
-            ports.ReleaseConsoleThread(k);
-            Consoles.ConsolePortOpen[k] = 0;
-        }
-        ResetAllCounters();
-        Logging.LoggingState = LoggingMonitoring;
+    }
+    StopReadersAndClosePorts(fileOpen ? StopWithFileWaitMs : 0, fileOpen ? 0 : StopPerPortWaitMs);
+    ResetAllCounters();
+    Logging.LoggingState = LoggingMonitoring;
+    if (fileOpen) {
         controls.RepaintMainWindow();
         controls.ShowLoggingScreen(false);
     } else {
-        ports.StopWatchTimer();
-        if (GpsEnabled()) {
-            Gps.GpsReaderRun = 0;
-            ports.StopGpsReader();
-            ports.ReleaseGpsThread();
-            Gps.GpsPortOpen = 0;
-        }
-        for (int k = 0; k < consoles; ++k) {
-            ports.CloseConsolePort(k);
-            ports.Wait(StopPerPortWaitMs);
-        }
-        for (int k = 0; k < consoles; ++k) {
-            ports.ReleaseConsoleThread(k);
-            Consoles.ConsolePortOpen[k] = 0;
-        }
-        ResetAllCounters();
         controls.ShowLoggingScreen(false);
         controls.RepaintMainWindow();
     }
     return 1;
+}
+
+void LoggingSession::StopReadersAndClosePorts(uint32_t waitAfterAllMs, uint32_t waitPerPortMs) {
+    auto& ports = Services.Ports;
+    const int consoles = ConsoleCount();
+    if (GpsEnabled()) {
+        Gps.GpsReaderRun = 0;
+        ports.StopGpsReader();
+        ports.ReleaseGpsThread();
+        Gps.GpsPortOpen = 0;
+    }
+    for (int k = 0; k < consoles; ++k) {
+        ports.CloseConsolePort(k);
+        if (waitPerPortMs > 0) ports.Wait(waitPerPortMs);
+    }
+    if (waitAfterAllMs > 0) ports.Wait(waitAfterAllMs);
+    for (int k = 0; k < consoles; ++k) {
+        ports.ReleaseConsoleThread(k);
+        Consoles.ConsolePortOpen[k] = 0;
+    }
 }
 
 // ---------------------------------------------------------------- dispatch
@@ -580,13 +592,19 @@ void LoggingSession::PressExit() {
     }
     Services.Background.DeleteCopies();
     LeaveReview();
+    ShowFirstButtons();
+    controls.ShowMainButtons(true);
+    Services.ScreenMode = 0;
+    controls.RepaintMainWindow();
+}
+
+// The first button set back, "&File" its default.
+void LoggingSession::ShowFirstButtons() {
+    auto& controls = Services.Controls;
     controls.ShowButtonSet(LogButtonSet::Second, false);
     controls.ShowButtonSet(LogButtonSet::First, true);
     controls.SetDefaultButton(LogButtonSet::First, 0);
     LogButtonFocus = 0;
-    controls.ShowMainButtons(true);
-    Services.ScreenMode = 0;
-    controls.RepaintMainWindow();
 }
 
 void LoggingSession::LeaveReview() {
@@ -660,10 +678,7 @@ bool LoggingSession::StopOnWriteFailure() {
     LeaveReview();
     controls.PauseHint(-1);
     controls.ShowButtonSet(LogButtonSet::Pause, false);
-    controls.ShowButtonSet(LogButtonSet::Second, false);
-    controls.ShowButtonSet(LogButtonSet::First, true);
-    controls.SetDefaultButton(LogButtonSet::First, 0);
-    LogButtonFocus = 0;
+    ShowFirstButtons();
     controls.EnableFileButton(true);
     controls.EnableNavigation(NavAll, false);
     controls.UpdateStatusLine(StatusMonitoring, Header.DataFileName);

@@ -216,7 +216,15 @@ private:
     void ResetLineCounters();
     void ResetAllCounters();
     void ShowStandByButtons();
+    void ShowFirstButtons();
     void LeaveReview();
+    // The steps of StartLogging and StopLogging.
+    void ResetForStart();
+    bool PortAssignmentsConflict();
+    bool OpenPorts();
+    void StartReaders();
+    void EnterLoggingScreen();
+    void StopReadersAndClosePorts(uint32_t waitAfterAllMs, uint32_t waitPerPortMs);
     void ReportMapOverflow();
     void WarnMapOverflow();
     void Save();
