@@ -110,6 +110,25 @@ void LoggingSession::RunComment() {
     if (Services.Dialogs.Comment(text)) Writer.WriteEventRecord(text.substr(0, 11), EventTypeComment);
 }
 
+// ---------------------------------------------------------------- map rebuild
+
+// Every rebuild of the map in one order: the pane cleared with "Please Wait",
+// the next position re-anchored after a new scale, the grid built again, the
+// tiles refreshed, the background tracks drawn into the bases and the track
+// replayed into the overlays.
+void LoggingSession::RebuildMap(const MapRebuild& what) {
+    auto& controls = Services.Controls;
+    auto& map = Services.Map;
+    controls.ClearMapPane();
+    controls.ShowPleaseWait();
+    if (what.NewScale) map.SetRedrawEverything();
+    if (what.Grid) map.RebuildGrid();
+    if (what.Refresh != TilesNone) map.RefreshTiles(what.Refresh);
+    if (what.Background) Services.Background.Redraw();
+    if (what.Replay) map.ReplayTrack();
+    if (what.Profiles) controls.RefreshProfiles();
+}
+
 // ---------------------------------------------------------------- scales and options
 
 void LoggingSession::RunReadingsScale() {
@@ -126,15 +145,14 @@ void LoggingSession::RunReadingsScale() {
         for (int k = 0; k < ConsoleCount(); ++k) StartNewCurves(Profiles, k);
         for (int32_t& drawn : Profiles.BarsDrawn) drawn = 0;
     }
-    if (DisplayOptionsChanged & ChangedReadingsScale) SetColourStep(Readings, Config);
+    if (DisplayOptionsChanged & DisplayChangedReadingsScale) SetColourStep(Readings, Config);
     if (DisplayOptionsChanged == 0) return;
     controls.RepaintScreen();
     if (Config.MapDisplayType >= 1) {
-        controls.ClearMapPane();
-        controls.ShowPleaseWait();
-        Services.Map.RefreshTiles(1);
-        if (Services.Background.Count() > 0) Services.Background.Redraw();
-        Services.Map.ReplayTrack();
+        MapRebuild rebuild;
+        rebuild.Refresh = TilesOverlay;
+        rebuild.Background = rebuild.Replay = true;
+        RebuildMap(rebuild);
     }
 }
 
@@ -187,12 +205,11 @@ void LoggingSession::RunToggleView() {
 // as the screen then stands, and the code ends with the information beep.
 void LoggingSession::RunMapSize() {
     auto& controls = Services.Controls;
-    auto& map = Services.Map;
     DisplayOptionsChanged = 0;
     MapSizeChoice choice;
     if (!Services.Dialogs.MapSize(Config, choice)) return;
-    if (choice.MapSize != Config.MapSize) DisplayOptionsChanged |= ChangedMapSize;
-    if (choice.GridLinesInterval != Config.GridLinesInterval) DisplayOptionsChanged |= ChangedGridInterval;
+    if (choice.MapSize != Config.MapSize) DisplayOptionsChanged |= DisplayChangedMapSize;
+    if (choice.GridLinesInterval != Config.GridLinesInterval) DisplayOptionsChanged |= DisplayChangedGridInterval;
     if (DisplayOptionsChanged == 0) {
         Config.CursorBand = choice.CursorBand;
         Config.RecomputeCursorBandPixels();
@@ -210,17 +227,12 @@ void LoggingSession::RunMapSize() {
     Save();
     controls.RepaintScreen();
     if (MapVisible) {
-        controls.ClearMapPane();
-        controls.ShowPleaseWait();
-        if (DisplayOptionsChanged & (ChangedGridInterval | ChangedMapSize)) map.RebuildGrid();
-        if (DisplayOptionsChanged & ChangedMapSize) {
-            map.SetRedrawEverything();
-            map.RefreshTiles(2);
-            map.ReplayTrack();
-        } else {
-            map.RefreshTiles(0);
-        }
-        Services.Background.Redraw();
+        MapRebuild rebuild;
+        rebuild.NewScale = rebuild.Replay = (DisplayOptionsChanged & DisplayChangedMapSize) != 0;
+        rebuild.Grid = (DisplayOptionsChanged & (DisplayChangedGridInterval | DisplayChangedMapSize)) != 0;
+        rebuild.Refresh = rebuild.NewScale ? TilesBoth : TilesBase;
+        rebuild.Background = true;
+        RebuildMap(rebuild);
     }
     Services.Sound.Play(SoundId::Information);
 }
@@ -251,7 +263,6 @@ bool LoggingSession::TakeMapSize(int32_t size) {
 // screen then stands.
 void LoggingSession::RunMapDisplayOptions() {
     auto& controls = Services.Controls;
-    auto& map = Services.Map;
     const Settings before = Config;
     DisplayOptionsChanged = 0;
     MapDisplayChoice choice;
@@ -266,27 +277,19 @@ void LoggingSession::RunMapDisplayOptions() {
     const int32_t changed = DisplayOptionsChanged;
     if (changed == 0) return;
     controls.RepaintScreen();
-    if (changed & ChangedMapSize) {
-        map.SetRedrawEverything();
-        controls.ShowPleaseWait();
-        map.RebuildGrid();
-        map.RefreshTiles(2);
-        controls.RefreshProfiles();
-        Services.Background.Redraw();
-        map.ReplayTrack();
-    }
-    controls.ClearMapPane();
-    controls.ShowPleaseWait();
-    if (changed & (ChangedGridType | ChangedGridInterval | ChangedGridAngle)) {
-        map.RebuildGrid();
-        map.RefreshTiles(0);
-        Services.Background.Redraw();
-    }
-    if (((changed & (ChangedPositionSize | ChangedPositionColour)) && Config.MapDisplayType == 0) ||
-        (changed & ChangedMapDisplayType)) {
-        map.RefreshTiles(1);
-        map.ReplayTrack();
-    }
+    // A new size redoes everything; a grid change the bases, a change of how
+    // the track is drawn the overlays.
+    MapRebuild rebuild;
+    rebuild.NewScale = rebuild.Profiles = (changed & DisplayChangedMapSize) != 0;
+    rebuild.Grid = rebuild.Background =
+        rebuild.NewScale || (changed & (DisplayChangedGridType | DisplayChangedGridInterval | DisplayChangedGridAngle));
+    rebuild.Replay = rebuild.NewScale || (changed & DisplayChangedMapDisplayType) ||
+                     ((changed & (DisplayChangedPositionSize | DisplayChangedPositionColor)) && Config.MapDisplayType == 0);
+    rebuild.Refresh = rebuild.Grid && rebuild.Replay ? TilesBoth
+                      : rebuild.Grid                 ? TilesBase
+                      : rebuild.Replay               ? TilesOverlay
+                                                     : TilesNone;
+    RebuildMap(rebuild);
 }
 
 // ---------------------------------------------------------------- background files
@@ -332,14 +335,10 @@ void LoggingSession::RunExitReview() {
     if (!MapReviewActive) return;
     MapReviewActive = 0;
     map.ExitReview();
-    controls.ClearMapPane();
-    controls.ShowPleaseWait();
-    map.RebuildGrid();
-    map.RefreshTiles(2);
-    Services.Background.Redraw();
-    map.ReplayTrack();
-    map.SetRedrawEverything();
-    controls.RefreshProfiles();
+    MapRebuild everything;
+    everything.NewScale = everything.Grid = everything.Background = everything.Replay = everything.Profiles = true;
+    everything.Refresh = TilesBoth;
+    RebuildMap(everything);
     controls.EnableButtonSet(LogButtonSet::Second, true);
     controls.ShowButtonSet(LogButtonSet::Second, true);
     controls.EnableNavigation(NavZooms, false);

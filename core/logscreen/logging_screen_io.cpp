@@ -146,7 +146,7 @@ bool ScriptedLoggingDialogs::ReadingsScale(Settings& settings, int32_t& changed)
     ReadingsScales.pop_front();
     if (!answer.Ok) return false;
     if (answer.Min != settings.ReadingsScaleMin || answer.Max != settings.ReadingsScaleMax)
-        changed |= ChangedReadingsScale;
+        changed |= DisplayChangedReadingsScale;
     settings.ReadingsScaleMin = answer.Min;
     settings.ReadingsScaleMax = answer.Max;
     return true;

@@ -123,16 +123,6 @@ public:
     virtual bool CoordinatesUnits(Settings& /*settings*/) { return false; }
 };
 
-// DisplayOptionsChanged bits, as the option dialogs give them.
-constexpr int32_t ChangedPositionSize = DisplayChangedPositionSize;
-constexpr int32_t ChangedPositionColour = DisplayChangedPositionColor;
-constexpr int32_t ChangedMapDisplayType = DisplayChangedMapDisplayType;
-constexpr int32_t ChangedReadingsScale = DisplayChangedReadingsScale;
-constexpr int32_t ChangedGridType = DisplayChangedGridType;
-constexpr int32_t ChangedGridInterval = DisplayChangedGridInterval;
-constexpr int32_t ChangedGridAngle = DisplayChangedGridAngle;
-constexpr int32_t ChangedMapSize = DisplayChangedMapSize;
-
 // Ports, threads, the timer and the waits of a start and a stop. The session
 // keeps the port-open flags (ConsolePortOpen, GpsPortOpen) itself.
 class LoggingPorts {

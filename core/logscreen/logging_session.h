@@ -232,6 +232,19 @@ private:
     bool GpsEnabled() const { return Config.GpsInput == 1; }
     int ConsoleCount() const;
 
+    // What a rebuild of the map redoes (RebuildMap); Refresh is a mode of
+    // LoggingMap::RefreshTiles or TilesNone.
+    static constexpr int TilesNone = -1, TilesBase = 0, TilesOverlay = 1, TilesBoth = 2;
+    struct MapRebuild {
+        bool NewScale = false;
+        bool Grid = false;
+        int Refresh = TilesNone;
+        bool Background = false;
+        bool Replay = false;
+        bool Profiles = false;
+    };
+    void RebuildMap(const MapRebuild& what);
+
     // The command codes (logging_codes.cpp), one handler per code.
     void EndCode();
     void ClampGridInterval();
