@@ -11,13 +11,13 @@ scripts/install-deps.sh
 echo "== Native build and tests =="
 cmake -S . -B build/native -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build/native -j "$jobs"
-ctest --test-dir build/native --output-on-failure
+ctest --test-dir build/native --output-on-failure -j "$jobs"
 
 echo "== Windows build and tests under Wine =="
 cmake -S . -B build/windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
       -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build/windows -j "$jobs"
-ctest --test-dir build/windows --output-on-failure
+ctest --test-dir build/windows --output-on-failure -j "$jobs"
 wineserver -k 2>/dev/null || true
 
 echo "== Windows installer =="

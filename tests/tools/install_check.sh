@@ -6,11 +6,9 @@ set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 bin="$(mktemp -d)"
 trap 'rm -rf "$bin"' EXIT
-for program in /usr/bin/* /bin/*; do
-    name="$(basename "$program")"
-    case "$name" in wine | wineserver | wineboot) continue ;; esac
-    [ -e "$bin/$name" ] || ln -s "$program" "$bin/$name"
-done
+# One ln for all of them (a later duplicate name replaces the earlier link).
+ln -sf -t "$bin" /bin/* /usr/bin/*
+rm -f "$bin/wine" "$bin/wineserver" "$bin/wineboot"
 code=0
 output="$(PATH="$bin" "$root/scripts/install-deps.sh" --check 2>&1)" || code=$?
 printf '%s\n' "$output"
