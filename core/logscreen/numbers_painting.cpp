@@ -103,14 +103,18 @@ void DrawReadingNumbers(Canvas& c, const NumbersPaneGeometry& pane, int k, doubl
     c.FillRect(row, White);
     const int columns = twoSensors ? 2 : 1;
     for (int column = 1; column <= columns; ++column) {
-        const bool warned = reasons != nullptr && !reasons[column - 1].empty();
-        if (warned) {
-            const int32_t right = row.Left + column * pane.ValueColumnWidth;
-            c.FillRect({right - pane.ValueColumnWidth + 1, row.Top, right - 1, row.Bottom}, WarningCellColor);
+        const int32_t cellRight = row.Left + column * pane.ValueColumnWidth;
+        if (reasons != nullptr && !reasons[column - 1].empty()) {
+            // A reason wider than its cell is cut at the cell's left edge.
+            const Rect cell{cellRight - pane.ValueColumnWidth + 1, row.Top, cellRight - 1, row.Bottom};
+            c.FillRect(cell, WarningCellColor);
+            const int32_t width = c.TextExtent(reasons[column - 1]).Width;
+            c.TextInRect(cell, std::max(cell.Left, cellRight - width - NumberRightGap), row.Top, reasons[column - 1]);
+            continue;
         }
-        const std::string text = warned ? reasons[column - 1] : ReadingNumberText(column == 1 ? left : right);
+        const std::string text = ReadingNumberText(column == 1 ? left : right);
         const int32_t width = c.TextExtent(text).Width;
-        c.Text(row.Left + column * pane.ValueColumnWidth - width - NumberRightGap, row.Top, text);
+        c.Text(cellRight - width - NumberRightGap, row.Top, text);
     }
 }
 
