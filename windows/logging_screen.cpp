@@ -107,7 +107,9 @@ public:
             window_.SpeedTooFast = shown.TooFast;
             DrawSpeedPane(window_, window_.SpeedOffset);
         }
-        // The cells follow with each console's next reading.
+        // The cells follow with each console's next reading. The test build's
+        // draw log gets the whole line, also what did not fit on the screen.
+        if ((parts & RedrawWarningLine) && ReplayTimingTarget()) ReplayTimingTarget()("warnings " + shown.Line);
     }
     void ShowNoConnection(int k) override {
         if (k < 0 || k >= MaxConsoles) return;

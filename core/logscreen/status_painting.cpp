@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <initializer_list>
+#include <string>
+#include <vector>
 
 #include "core/common/colour_palette.h"
 #include "core/common/text_format.h"
@@ -428,7 +430,32 @@ void PaintWarningLine(Canvas& c, const StatusTextLayout& s, const std::string& t
     c.SetTextBackground(true);
     c.SetTextColor(WarningTextColor);
     c.SetTextAlign(TextAlign::Left);
-    c.TextInRect(box, box.Left, box.Top, text);
+    c.TextInRect(box, box.Left, box.Top, FitWarnings(c, text, box.Width()));
+}
+
+// The texts that fit the width in order, the rest counted: "A | B | +2 more".
+// The first text is always shown, cut at the box's end if it must be.
+std::string FitWarnings(Canvas& c, const std::string& line, int32_t width) {
+    static const std::string separator = " | ";
+    std::vector<std::string> texts;
+    for (size_t at = 0;;) {
+        const size_t end = line.find(separator, at);
+        texts.push_back(line.substr(at, end == std::string::npos ? std::string::npos : end - at));
+        if (end == std::string::npos) break;
+        at = end + separator.size();
+    }
+    std::string shown = texts[0];
+    for (size_t i = 1; i < texts.size(); ++i) {
+        const std::string more = separator + "+" + std::to_string(texts.size() - i - 1) + " more";
+        const std::string longer = shown + separator + texts[i];
+        const bool last = i + 1 == texts.size();
+        if (c.TextExtent(last ? longer : longer + more).Width <= width) {
+            shown = longer;
+            continue;
+        }
+        return shown + separator + "+" + std::to_string(texts.size() - i) + " more";
+    }
+    return shown;
 }
 
 void PaintStatusLine(Canvas& c, const StatusTextLayout& s, int code, const std::string& fileName, Color background,

@@ -126,7 +126,9 @@ void TakeStatusSettings(StatusInputs& inputs, const Settings& settings);
 // The whole status painting (WM_PAINT of the logging screen), in its order.
 void PaintLoggingStatus(Canvas& canvas, const StatusTextLayout& layout, const StatusInputs& inputs);
 
-// The field warnings' line, in the warning colour, clipped to its box.
+// The field warnings' line (texts joined by " | "), in the warning colour:
+// the texts that fit in order, then how many more there are.
+std::string FitWarnings(Canvas& canvas, const std::string& line, int32_t width);
 void PaintWarningLine(Canvas& canvas, const StatusTextLayout& layout, const std::string& text,
                       const std::string& gridNote, int32_t mapVisible, Color background);
 

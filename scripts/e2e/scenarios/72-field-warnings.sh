@@ -40,10 +40,19 @@ fw_record() {
     e2e_close_window "$dialog" "Create Data File" Return
     sleep 1
     [ -n "$(fw_file)" ] || e2e_fail "no data file in C:\\ after \"&File\""
+    fw_go
+}
+
+# "&Go"; fw_finish looks for boxes from here on.
+fw_go() {
+    FW_GO_LINE=$(($(wc -l <"$(fw_drawlog)") + 1))
     e2e_keys "$FW_MAIN" g
 }
 
-fw_shown() { grep -a -q -E " textin [0-9-]+,[0-9-]+ [0-9-]+,[0-9-]+ [0-9-]+,[0-9-]+ .*$1" "$(fw_drawlog)"; }
+# The test build writes the whole warning line to the draw log at each change
+# ("warnings A | B"), also the texts the screen had no room for.
+fw_shown() { grep -a -q -E " warnings .*$1" "$(fw_drawlog)"; }
+fw_last_line() { grep -a ' warnings ' "$(fw_drawlog)" | tail -n 1 | sed -E 's/^.* warnings ?//'; }
 
 # fw_expect_warning TEXT SIM_SECONDS: TEXT is in the warning line by SIM_SECONDS of the
 # simulator's time (plus the margin).
@@ -54,18 +63,9 @@ fw_expect_warning() {
     e2e_wait_for "$left" fw_shown "$text" ||
         e2e_fail "\"$text\" not shown by ${by}+${FW_MARGIN} s of the simulator's time"
     e2e_log "\"$text\" shown at $((SECONDS - FW_T0)) s (due by $by s)"
-    # The warning line's box, "L,T", for fw_line_empty.
-    FW_BOX="$(grep -a -m 1 -E " textin .*$text" "$(fw_drawlog)" | sed -E 's/.* textin ([0-9-]+,[0-9-]+) .*/\1/')"
 }
 
-# The warning line is empty: its box (FW_BOX) was last filled after its last text.
-fw_line_empty() {
-    awk -v box="$FW_BOX" '
-        index($0, " textin " box " ") { text = NR }
-        index($0, " fill " box " ") { fill = NR }
-        END { exit !(box != "" && fill > text) }
-    ' "$(fw_drawlog)"
-}
+fw_line_empty() { fw_shown . && [ -z "$(fw_last_line)" ]; }
 
 fw_expect_cleared() {
     local by="$1" left
@@ -75,7 +75,7 @@ fw_expect_cleared() {
     e2e_log "warning line empty at $((SECONDS - FW_T0)) s (due by $by s)"
 }
 
-# Pause, leave, check the file and that no box was shown while recording.
+# Pause, leave, check the file and that no box was shown after "&Go".
 fw_finish() {
     local name="$1" dialog
     e2e_keys "$FW_MAIN" space
@@ -87,8 +87,8 @@ fw_finish() {
     e2e_keys "$FW_MAIN" x
     e2e_expect_exit 0 15
     e2e_stop_pid "$E2E_SIM_PID"
-    ! grep -a ' prompt ' "$(fw_drawlog)" | grep -a -v -q ' prompt Confirm Exit: ' ||
-        e2e_fail "a box was shown: $(grep -a ' prompt ' "$(fw_drawlog)" | head -n 1)"
+    ! tail -n +"$FW_GO_LINE" "$(fw_drawlog)" | grep -a ' prompt ' | grep -a -v -q ' prompt Confirm Exit: ' ||
+        e2e_fail "a box was shown while recording: $(tail -n +"$FW_GO_LINE" "$(fw_drawlog)" | grep -a ' prompt ' | head -n 1)"
     cp "$(fw_file)" "$E2E_OUT/$name.mgr"
     "$E2E_ROOT/build/native/tools/tesselog-dump" --check "$E2E_OUT/$name.mgr" >"$E2E_OUT/$name-check.txt" 2>&1 ||
         e2e_fail "tesselog-dump --check failed: $(tail -n 3 "$E2E_OUT/$name-check.txt")"
@@ -112,19 +112,17 @@ scenario_field_warnings_sensors() {
     fw_expect_warning "Sensor 1 frozen" 35
     e2e_wait_for 2 grep -a -q -E ' textin [0-9-]+,[0-9-]+ [0-9-]+,[0-9-]+ [0-9-]+,[0-9-]+ frozen$' "$(fw_drawlog)" ||
         e2e_fail "no \"frozen\" in the numbers pane"
+    # Four warnings do not fit the line: the most important ones and the count.
+    e2e_wait_for 2 grep -a -q -E ' textin [0-9-]+,2 .* \| \+[1-3] more$' "$(fw_drawlog)" ||
+        e2e_fail "the line does not count the warnings it has no room for"
     e2e_screenshot field-warnings-sensors
     fw_expect_cleared 48
     e2e_screenshot field-warnings-sensors-cleared
     fw_finish sensors
 }
 
-# The last text drawn in the warning line lacks TEXT (after TEXT was shown in it).
-fw_gone() {
-    awk -v box="$FW_BOX" -v text="$1" '
-        index($0, " textin " box " ") { last = $0; if (index($0, text)) seen = 1 }
-        END { exit !(seen && index(last, text) == 0) }
-    ' "$(fw_drawlog)"
-}
+# The warning line lacks TEXT now.
+fw_gone() { ! fw_last_line | grep -q -F "$1"; }
 
 scenario_field_warnings_walking() {
     # The receiver's clock 3 s ahead; two readings a second per console, so that 3 m/s
@@ -148,4 +146,43 @@ scenario_field_warnings_walking() {
     sleep 4
     e2e_screenshot field-warnings-gap
     fw_finish walking
+}
+
+LIMITS_FIXES=25915  # five below 90 % of the 28,800 positions a file may hold
+
+scenario_field_warnings_limits() {
+    local big="$E2E_ROOT/build/e2e/near-limit-$LIMITS_FIXES.mgr" file="$E2E_PREFIX/drive_c/near.mgr"
+    local links="$E2E_OUT/links" ports=("COM2=$E2E_OUT/links/gps") k dialog
+    [ -s "$big" ] || "$E2E_ROOT/scripts/make-full-size-file.sh" --fixes "$LIMITS_FIXES" "$big" >>"$E2E_OUT/make.log" 2>&1 ||
+        e2e_fail "could not make the file (see make.log)"
+    cp "$big" "$file"
+    # The file's set-up: nine two-sensor consoles on COM3..COM11, GGA on COM2, colour
+    # display, map size 100 m.
+    e2e_settings_variant "$E2E_OUT/settings.ini" 3=9 5=1 6=1 7=1 8=1 9=1 10=1 11=1 12=1 13=1 \
+        17=2 18=3 19=4 20=5 21=6 22=7 23=8 24=9 25=10 26=0 27=0 39=1 40=1 41=1 62=1 66=100
+    e2e_write_settings "$E2E_OUT/settings.ini"
+    mkdir -p "$links"
+    for k in 1 2 3 4 5 6 7 8 9; do ports+=("COM$((k + 2))=$links/console$k"); done
+    e2e_map_ports "${ports[@]}"
+    FW_T0=$SECONDS
+    e2e_start_sim "$E2E_OUT/sim.log" --consoles 9 --types 2 --rate 10 --gps-mode 1 --gps-rate 10 \
+        --start-time now --line-length 700 --link-dir "$links" --duration 230
+    # The test build's disk with 45 MB free and a battery at 12 % losing 4 % a minute.
+    TESSELOG_FREE_DISK_MB=45 TESSELOG_BATTERY=12,4 e2e_start_program "$(dirname "$E2E_EXE")/tesselog-drawlog.exe"
+    FW_MAIN="$(e2e_window Tesselog 30)"
+    e2e_keys "$FW_MAIN" l
+    sleep 4
+    fw_expect_warning "Battery 12% - data saved, plug in the charger" 20
+    e2e_keys "$FW_MAIN" f
+    dialog="$(e2e_window "Create Data File" 20)"
+    e2e_keys "$dialog" Home shift+End BackSpace n e a r period m g r
+    e2e_close_window "$dialog" "Create Data File" Return
+    e2e_close_window "$(e2e_window INFORMATION 90)" INFORMATION Return
+    fw_expect_warning "Disk: 45 MB free" $((SECONDS - FW_T0 + 2))
+    fw_go
+    fw_expect_warning "Positions: [0-9]+ left - start a new file with &File" $((SECONDS - FW_T0 + 2))
+    fw_expect_warning "Positions: [0-9]+ min left - start a new file with &File" $((SECONDS - FW_T0 + 7))
+    fw_expect_warning "Battery 10% - data saved, change the battery now" 40
+    e2e_screenshot field-warnings-limits
+    fw_finish limits
 }
