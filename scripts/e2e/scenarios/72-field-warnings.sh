@@ -184,5 +184,17 @@ scenario_field_warnings_limits() {
     fw_expect_warning "Positions: [0-9]+ min left - start a new file with &File" $((SECONDS - FW_T0 + 7))
     fw_expect_warning "Battery 10% - data saved, change the battery now" 40
     e2e_screenshot field-warnings-limits
+    # Paused, the menu's "&Field Warnings": the battery's box off, OK. The file beside
+    # the settings says so and the battery's warning leaves the line at once.
+    e2e_keys "$FW_MAIN" space
+    sleep 1
+    e2e_keys "$FW_MAIN" m f
+    dialog="$(e2e_window "Field Warnings" 10)"
+    sleep 1
+    e2e_window_screenshot "$dialog" dialog-field-warnings
+    e2e_keys "$dialog" alt+b
+    e2e_close_window "$dialog" "Field Warnings" Return
+    grep -q $'^Battery=0\r$' "$(e2e_settings_dir)/TESSELQC.INI" || e2e_fail "TESSELQC.INI does not hold Battery=0"
+    e2e_wait_for 2 fw_gone "Battery" || e2e_fail "the battery's warning stayed after it was switched off"
     fw_finish limits
 }
