@@ -651,8 +651,8 @@ void LoggingSession::WatchLimits() {
     NoBattery noBattery;
     const bool open = File.IsOpen();
     Field.Rules().Watch(Services.Time.Tick(), open, Services.Disk ? *Services.Disk : unknownDisk,
-                               open ? File.Path() : std::string(), open ? File.Size() : 0,
-                               Services.Power ? *Services.Power : noBattery);
+                        open ? File.Path() : std::string(), open ? File.Size() : 0,
+                        Services.Power ? *Services.Power : noBattery);
 }
 
 void LoggingSession::ShowFieldWarnings(bool quick) {
