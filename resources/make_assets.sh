@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Rebuilds the program's icon, the Array Geometry picture and the three wave
+# Rebuilds the program's icon, the Array Geometry picture and the four wave
 # sounds. The results are checked in; run this only to change them.
 # Needs ImageMagick (convert) and python3.
 set -euo pipefail
@@ -89,5 +89,7 @@ def silence(seconds):
 write("result.wav", tone([2000], 0.03, decay=120))
 write("ring.wav", tone([1046, 1568], 0.25, decay=9) + silence(0.06) + tone([1046, 1568], 0.25, decay=9))
 write("gpswarning.wav", tone([880], 0.1) + silence(0.05) + tone([660], 0.1) + silence(0.05) + tone([880], 0.1))
+# Field warning: three rising notes, unlike the falling GPS warning and the ring.
+write("fieldwarning.wav", tone([523], 0.09) + silence(0.03) + tone([659], 0.09) + silence(0.03) + tone([1047], 0.16, decay=6))
 EOF
-ls -l tesselog.ico array.bmp result.wav ring.wav gpswarning.wav
+ls -l tesselog.ico array.bmp result.wav ring.wav gpswarning.wav fieldwarning.wav

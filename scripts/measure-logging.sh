@@ -21,6 +21,10 @@
 #   scripts/measure-logging.sh [DURATION [IDLE]]     (defaults 300 and 60 seconds)
 #   E2E_EXE=path/to/tesselog.exe      the build whose tesselog-drawlog.exe is run
 #   E2E_SIM=path/to/tesselog-sim      a simulator with --write-log
+#   MEASURE_SETTINGS="62=1 ..."       more settings lines (LINE=VALUE)
+#   MEASURE_SIM_ARGS="--start-time now"  more simulator options
+#   MEASURE_QC_FILE=path              installed as TESSELQC.INI beside the settings
+#   MEASURE_OUT=dir                   where the run's files go (build/measure-logging)
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 source "$here/e2e/lib.sh"
@@ -28,7 +32,7 @@ source "$here/e2e/lib.sh"
 duration="${1:-300}"
 idle="${2:-60}"
 gps_rate="${MEASURE_GPS_RATE:-10}"
-out="$E2E_ROOT/build/measure-logging"
+out="${MEASURE_OUT:-$E2E_ROOT/build/measure-logging}"
 base_prefix="$E2E_ROOT/build/e2e/prefix-base"   # the end-to-end scenarios' prepared prefix
 exe="$(dirname "$E2E_EXE")/tesselog-drawlog.exe"
 arith="$here/measure_logging.py"
@@ -37,7 +41,7 @@ arith="$here/measure_logging.py"
 # (index 0 = COM1), 29 PauseKey, 39 GpsInput, 40 NmeaMode, 41 GpsPort, 42 GpsBaud.
 settings_lines() {
     local k
-    printf '%s\n' 3=9 29=3 39=1 40=0 41=1 42=3
+    printf '%s\n' 3=9 29=3 39=1 40=0 41=1 42=3 ${MEASURE_SETTINGS:-}
     for k in 0 1 2 3 4 5 6 7 8; do
         printf '%s\n' "$((5 + k))=1" "$((17 + k))=$((2 + k))"
     done
@@ -67,6 +71,7 @@ main() {
 
     e2e_settings_variant "$out/settings.ini" $(settings_lines)
     e2e_write_settings "$out/settings.ini"
+    [ -z "${MEASURE_QC_FILE:-}" ] || cp "$MEASURE_QC_FILE" "$(e2e_settings_dir)/TESSELQC.INI"
     links="$out/links"
     mkdir -p "$links"
     ports=("COM2=$links/gps")
@@ -74,7 +79,7 @@ main() {
     e2e_map_ports "${ports[@]}" 2>>"$out/run.log"
 
     e2e_start_sim "$out/sim.log" --consoles 9 --types 2 --rate 56 --gps-mode 0 --gps-rate "$gps_rate" \
-        --gps-baud 38400 --link-dir "$links" --write-log "$out/write.log" --duration $((duration + idle + 300))
+        --gps-baud 38400 --link-dir "$links" --write-log "$out/write.log" --duration $((duration + idle + 300)) ${MEASURE_SIM_ARGS:-}
     e2e_start_program "$exe"
     main="$(e2e_window Tesselog 30)"
     e2e_keys "$main" l
@@ -125,6 +130,9 @@ main() {
     server_share "$server_recording" "$duration"
     [ -s "$recordlog" ] || e2e_fail "no record log at $recordlog"
     python3 "$arith" records "$out/write.log" "$recordlog"
+    # The field warnings' line at each change (the test build's draw log).
+    echo "Field warnings shown: $(grep -a -c ' warnings .' "$drawlog" || true)"
+    grep -a ' warnings .' "$drawlog" | sed -E 's/^ *[0-9]+ //' | sort | uniq -c | head -n 20 || true
 }
 
 main "$@"

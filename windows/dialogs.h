@@ -11,6 +11,7 @@
 #include <functional>
 #include <string>
 
+#include "core/qc/qc_settings.h"
 #include "core/settings/display_dialogs.h"
 #include "core/settings/logging_dialogs.h"
 #include "core/settings/settings.h"
@@ -79,6 +80,9 @@ bool RunReadingsScaleDialog(HWND owner, DialogContext& context,
 bool RunSpeedScaleDialog(HWND owner, DialogContext& context);
 // "AUDIOFUNCTIONS": OK stores the three sound switches and saves.
 bool RunAudioOptionsDialog(HWND owner, DialogContext& context);
+// "FIELDWARNINGS": true when OK changed a switch or threshold (stored in
+// `qc`); nothing is saved here.
+bool RunFieldWarningsDialog(HWND owner, QcSettings& qc);
 // "COORDINATESUNITS": OK stores CoordinateDisplay and saves. Opened from the
 // logging screen and from the main window.
 bool RunCoordinatesUnitsDialog(HWND owner, DialogContext& context);

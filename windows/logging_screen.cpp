@@ -31,6 +31,9 @@ namespace {
 
 HWND LoggingScreenWindow() { return Shell().LoggingScreen; }
 
+DiskSpace* ChosenDisk = nullptr;
+PowerSource* ChosenPower = nullptr;
+
 // Draws one value of the status area over its cleared box, in the bold font.
 void DrawStatusValue(Canvas& canvas, const Rect& box, const std::string& text) {
     canvas.FillRect(box, ButtonFaceColor());
@@ -91,6 +94,22 @@ public:
     }
     void ShowPleaseWait() override {
         if (IsWindowVisible(window_.MapPane)) map_.PleaseWait();
+    }
+    void ShowFieldWarnings(const WarningsShown& shown, uint32_t parts) override {
+        if ((parts & RedrawWarningLine) && window_.Screen && window_.Fonts) {
+            WindowCanvas canvas(window_.Screen, *window_.Fonts);
+            const Settings& settings = Shell().ProgramSettings;
+            PaintWarningLine(canvas.Get(), window_.Status, shown.Line,
+                             GridThinningText(map_.State().Grid, settings.DisplayUnits), window_.MapVisible ? 1 : 0,
+                             ButtonFaceColor());
+        }
+        if (parts & RedrawSpeedBar) {
+            window_.SpeedTooFast = shown.TooFast;
+            DrawSpeedPane(window_, window_.SpeedOffset);
+        }
+        // The cells follow with each console's next reading. The test build's
+        // draw log gets the whole line, also what did not fit on the screen.
+        if ((parts & RedrawWarningLine) && ReplayTimingTarget()) ReplayTimingTarget()("warnings " + shown.Line);
     }
     void ShowNoConnection(int k) override {
         if (k < 0 || k >= MaxConsoles) return;
@@ -215,6 +234,7 @@ public:
     bool CoordinatesUnits(Settings& settings) override {
         return Run(settings, nullptr, &RunCoordinatesUnitsDialog);
     }
+    bool FieldWarnings(QcSettings& qc) override { return RunFieldWarningsDialog(Owner(), qc); }
 
     // The speed bar's pixel factor follows a new scale.
     std::function<void()> SpeedScaleChanged;
@@ -321,7 +341,9 @@ public:
         : window_(window), controls_(controls), session_(session) {}
     void DrawNumbers(int k, double left, double right) override {
         controls_.ClearNoConnection(k);
-        DrawConsoleNumbers(window_, k, left, right);
+        const FieldWatch& field = session_->Field;
+        const int first = field.Rules().Array().FirstSensor[k];
+        DrawConsoleNumbers(window_, k, left, right, &field.Shown().Cell[first]);
     }
     void DrawSecondPlot(int k, const int32_t barRows[2]) override {
         DrawConsoleBars(window_, session_->Profiles, session_->Config, k, barRows);
@@ -435,6 +457,10 @@ struct LoggingProgram {
             Background.PaintBaseTile(canvas, column, row, width, height);
         });
         Map.BindBackgroundRedraw([this] { Background.Redraw(); });
+        Map.BindFieldRules(Session.Field.Rules());
+        Services.QcSettingsPath = QcSettingsPathBeside(SettingsFilePath);
+        Services.Disk = ChosenDisk ? ChosenDisk : &Disk;
+        Services.Power = ChosenPower ? ChosenPower : &Power;
         BackgroundChoices.Owner = Shell().MainWindow;
         Dialogs.SpeedScaleChanged = [this] {
             const double scale = Session.Config.SpeedBarScale;
@@ -446,6 +472,8 @@ struct LoggingProgram {
     // The shared pens and brushes of every canvas, made at start-up.
     GdiObjectCache Objects;
     Win32Clock Clock;
+    Win32DiskSpace Disk;
+    Win32PowerSource Power;
     Win32SoundPlayer Sounds;
     Win32FileDialogs FileChooser;
     GdiMapTiles Tiles;
@@ -534,6 +562,7 @@ LRESULT OnScreenPaint(HWND window, UINT, WPARAM, LPARAM) {
     inputs.TotalLength = session.GpsState.TotalDistance;
     inputs.TotalSeconds = static_cast<int32_t>(session.Readings.TotalTimeMs / 1000);
     inputs.GpsTexts = session.GpsState.Shown;
+    inputs.Warnings = session.Field.Shown().Line;
     inputs.Background = ButtonFaceColor();
     PaintLoggingScreen(TheLoggingWindow(), window, inputs);
     return 0;
@@ -615,6 +644,11 @@ const MessageEntry<WindowHandler> ScreenLogEntries[] = {
 }  // namespace
 
 const WindowMessageTable ScreenLogMessages = MakeMessageTable(ScreenLogEntries);
+
+void SetFieldWarningSources(DiskSpace* disk, PowerSource* power) {
+    ChosenDisk = disk;
+    ChosenPower = power;
+}
 
 void StartLoggingScreen(ProgramShell& shell) {
     if (!TheProgram || shell.Screen.ScreenMode != ScreenMain) return;

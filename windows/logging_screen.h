@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include "core/platform/battery.h"
+#include "core/platform/disk_space.h"
 #include "windows/shell_window.h"
 
 namespace tesselog::win32 {
@@ -14,6 +16,11 @@ namespace tesselog::win32 {
 constexpr UINT MSG_MAP_OVERFLOW = WM_USER + 21;
 // The connection watch.
 constexpr UINT_PTR WatchTimerId = 1;
+
+// The data file's disk and the computer's power as the field warnings read
+// them: the system's by default; the test build sets its own before the
+// main window is made.
+void SetFieldWarningSources(DiskSpace* disk, PowerSource* power);
 
 // "&Logging" of the main window.
 void StartLoggingScreen(ProgramShell& shell);

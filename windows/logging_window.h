@@ -40,6 +40,9 @@ struct LoggingWindow {
     StatusTextLayout Status;
     bool MapVisible = false;
     int VisibleSet = 0;      // 0 first set, 1 second set, 2 "P A U S E"
+    // The speed bar as last drawn, and its warning colour.
+    int32_t SpeedOffset = 0;
+    bool SpeedTooFast = false;
 };
 
 LoggingWindow& TheLoggingWindow();

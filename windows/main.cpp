@@ -19,8 +19,11 @@
 #include <string>
 
 #include "core/datafile/record_log.h"
+#include "core/platform/battery.h"
+#include "core/platform/disk_space.h"
 #include "core/platform/logging_canvas.h"
 #include "windows/gps_monitor_window.h"
+#include "windows/logging_screen.h"
 #include "windows/platform_services.h"
 #include "windows/process_resources.h"
 #include "windows/replay_timing.h"
@@ -126,6 +129,29 @@ void StartDrawLog() {
                                  nullptr));
 }
 
+// The field warnings' low disk and battery, for the end-to-end tests:
+// TESSELOG_FREE_DISK_MB=N gives the data file's disk N MB free, and
+// TESSELOG_BATTERY=P,R a battery at P% losing R% a minute, from the start.
+void ChooseFieldWarningSources() {
+    wchar_t value[32] = {};
+    static tesselog::FixedDiskSpace disk;
+    tesselog::DiskSpace* chosenDisk = nullptr;
+    if (GetEnvironmentVariableW(L"TESSELOG_FREE_DISK_MB", value, 32) > 0) {
+        disk.Free = static_cast<uint64_t>(std::wcstoull(value, nullptr, 10)) * 1024 * 1024;
+        chosenDisk = &disk;
+    }
+    tesselog::PowerSource* chosenPower = nullptr;
+    if (GetEnvironmentVariableW(L"TESSELOG_BATTERY", value, 32) > 0) {
+        wchar_t* rest = nullptr;
+        const long percent = std::wcstol(value, &rest, 10);
+        const double perMinute = *rest == L',' ? std::wcstod(rest + 1, nullptr) : 0.0;
+        static tesselog::win32::Win32Clock clock;
+        static tesselog::DrainingBattery battery(clock, static_cast<int32_t>(percent), perMinute);
+        chosenPower = &battery;
+    }
+    tesselog::win32::SetFieldWarningSources(chosenDisk, chosenPower);
+}
+
 }  // namespace
 #endif
 
@@ -133,6 +159,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     using namespace tesselog::win32;
 #ifdef TESSELOG_DRAWLOG
     StartDrawLog();
+    ChooseFieldWarningSources();
 #endif
     if (!RegisterWindowClasses(instance)) return 2;
     if (!CreateMainWindow(instance, showCommand)) {

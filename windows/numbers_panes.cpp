@@ -70,11 +70,11 @@ void PaintEmptySpeedBar(LoggingWindow& w, Canvas& canvas) {
 }
 const WindowMessageTable ColorBarMessages = MakeMessageTable(ColorBarEntries);
 
-void DrawConsoleNumbers(LoggingWindow& w, int k, double left, double right) {
+void DrawConsoleNumbers(LoggingWindow& w, int k, double left, double right, const std::string* reasons) {
     if (!CanDraw(w, w.NumbersPane) || k < 0 || k >= MaxConsoles) return;
     WindowCanvas canvas(w.NumbersPane, *w.Fonts);
     DrawReadingNumbers(canvas.Get(), NumbersGeometry(w), k, left, right,
-                       Shell().ProgramSettings.ConsoleSensorCount[k] == 2);
+                       Shell().ProgramSettings.ConsoleSensorCount[k] == 2, reasons);
 }
 
 void DrawNumbersRowText(LoggingWindow& w, int k, const std::string& text) {
@@ -94,8 +94,9 @@ void DrawNumbersRowText(LoggingWindow& w, int k, const std::string& text) {
 void DrawSpeedPane(LoggingWindow& w, int32_t offset) {
     if (!CanDraw(w, w.SpeedPane)) return;
     const Rect bar = w.Creation.SpeedBar;
+    w.SpeedOffset = offset;
     WindowCanvas canvas(w.SpeedPane, *w.Fonts);
-    DrawSpeedBar(canvas.Get(), bar.Width(), bar.Height(), offset);
+    DrawSpeedBar(canvas.Get(), bar.Width(), bar.Height(), offset, w.SpeedTooFast);
 }
 
 }  // namespace tesselog::win32

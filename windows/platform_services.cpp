@@ -136,12 +136,41 @@ LocalTime Win32Clock::Now() {
     return t;
 }
 
+int32_t Win32Clock::UtcMillisecondOfDay() {
+    SYSTEMTIME st;
+    GetSystemTime(&st);
+    return ((st.wHour * 60 + st.wMinute) * 60 + st.wSecond) * 1000 + st.wMilliseconds;
+}
+
+bool Win32DiskSpace::FreeBytes(const std::string& path, uint64_t& bytes) {
+    std::string folder = path;
+    const size_t slash = folder.find_last_of("\\/");
+    if (slash != std::string::npos) folder.resize(slash + 1);
+    ULARGE_INTEGER available{};
+    if (!GetDiskFreeSpaceExW(WidenBytes(folder).c_str(), &available, nullptr, nullptr)) return false;
+    bytes = available.QuadPart;
+    return true;
+}
+
+PowerStatus Win32PowerSource::Status() {
+    SYSTEM_POWER_STATUS system{};
+    PowerStatus status;
+    if (!GetSystemPowerStatus(&system)) return status;
+    // 128: no battery; 255: the system cannot tell.
+    if (system.BatteryFlag == 128 || system.BatteryFlag == 255 || system.BatteryLifePercent > 100) return status;
+    status.Known = true;
+    status.OnBattery = system.ACLineStatus == 0;
+    status.Percent = system.BatteryLifePercent;
+    return status;
+}
+
 void Win32SoundPlayer::Play(SoundId sound) {
     const wchar_t* name = L"SOUND_RESULT";
     switch (sound) {
     case SoundId::Result: name = L"SOUND_RESULT"; break;
     case SoundId::Ring: name = L"SOUND_RING"; break;
     case SoundId::GpsWarning: name = L"SOUND_GPSWARNING"; break;
+    case SoundId::FieldWarning: name = L"SOUND_FIELDWARNING"; break;
     case SoundId::Information: MessageBeep(MB_ICONINFORMATION); return;
     }
     // SND_NOSTOP: a sound already playing is not cut off; this one is dropped.

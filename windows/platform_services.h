@@ -11,7 +11,9 @@
 
 #include "core/common/eight_bit_text.h"
 
+#include "core/platform/battery.h"
 #include "core/platform/clock.h"
+#include "core/platform/disk_space.h"
 #include "core/platform/file_dialogs.h"
 #include "core/platform/file_system.h"
 #include "core/platform/prompts.h"
@@ -40,11 +42,25 @@ public:
     bool Replace(const std::string& from, const std::string& to) override;
 };
 
-// GetTickCount and GetLocalTime.
+// GetTickCount, GetLocalTime and GetSystemTime.
 class Win32Clock : public Clock {
 public:
     uint32_t Tick() override;
     LocalTime Now() override;
+    int32_t UtcMillisecondOfDay() override;
+};
+
+// GetDiskFreeSpaceExW on the folder of the path (the bytes free to this
+// user, quotas counted).
+class Win32DiskSpace : public DiskSpace {
+public:
+    bool FreeBytes(const std::string& path, uint64_t& bytes) override;
+};
+
+// GetSystemPowerStatus.
+class Win32PowerSource : public PowerSource {
+public:
+    PowerStatus Status() override;
 };
 
 // PlaySoundW of the wave resources, asynchronous, never interrupting a sound

@@ -1,10 +1,14 @@
-// The four set-up dialogs of the main window: Survey Setup, System Setup,
-// Array Geometry Setup and GPS Port Setup. What they show and store is
-// decided in core/settings/setup_dialogs; this file moves a DialogForm into
-// the controls and back, and routes the notifications.
+// The form dialogs: the four set-up dialogs of the main window (Survey
+// Setup, System Setup, Array Geometry Setup, GPS Port Setup) and the logging
+// screen's Field Warnings. What they show and store is decided in
+// core/settings/setup_dialogs and core/qc/qc_dialog; this file moves a
+// DialogForm into the controls and back, and routes the notifications.
 #include <windows.h>
 
+#include <functional>
+
 #include "core/platform/prompts.h"
+#include "core/qc/qc_dialog.h"
 #include "core/settings/display_dialogs.h"
 #include "core/settings/logging_dialogs.h"
 #include "core/settings/setup_dialogs.h"
@@ -49,17 +53,24 @@ const SetupDialog GpsPortSetupDialog = {
     L"GPSINPUT", [](Settings& s) { return GpsPortSetupForm(s); }, StoreGpsPortSetup, GpsPortSetupSelectionChanged,
     false, false, 1, 0};
 
+// One run of a form dialog: how it opens, stores and follows a changed
+// selection, whatever record the form belongs to.
 struct DialogRun {
-    const SetupDialog& kind;
-    DialogContext& context;
+    const wchar_t* resource;
+    bool placeOverOwner;
+    bool cancelKeys;
+    INT_PTR okResult, cancelResult;
+    std::function<DialogForm()> open;
+    std::function<void(const DialogForm&)> store;           // OK, after the form was read
+    std::function<void(DialogForm&, int)> selectionChanged;  // may be empty
     DialogForm form;
     bool accepted = false;
 };
 
 INT_PTR OnInitDialog(HWND dialog, DialogRun& run, WPARAM, LPARAM) {
-    run.form = run.kind.open(run.context.settings);
+    run.form = run.open();
     ShowDialogForm(dialog, run.form, nullptr);
-    if (run.kind.placeOverOwner) PlaceDialogOverOwnerWindow(dialog, SetupDialogPlacementDivisor);
+    if (run.placeOverOwner) PlaceDialogOverOwnerWindow(dialog, SetupDialogPlacementDivisor);
     return TRUE;  // focus to the first control
 }
 
@@ -67,20 +78,19 @@ INT_PTR OnCommand(HWND dialog, DialogRun& run, WPARAM wParam, LPARAM) {
     int id = LOWORD(wParam);
     if (id == IDOK) {
         if (!ReadDialogFormForOk(dialog, run.form)) return TRUE;
-        run.kind.store(run.form, run.context.settings);
-        if (run.context.saveSettings) run.context.saveSettings();
+        run.store(run.form);
         run.accepted = true;
-        EndDialog(dialog, run.kind.okResult);
+        EndDialog(dialog, run.okResult);
         return TRUE;
     }
     if (id == IDCANCEL) {
-        EndDialog(dialog, run.kind.cancelResult);
+        EndDialog(dialog, run.cancelResult);
         return TRUE;
     }
-    if (HIWORD(wParam) == CBN_SELCHANGE && run.kind.selectionChanged) {
+    if (HIWORD(wParam) == CBN_SELCHANGE && run.selectionChanged) {
         ReadDialogForm(dialog, run.form);
         DialogForm shown = run.form;
-        run.kind.selectionChanged(run.form, run.context.settings, id);
+        run.selectionChanged(run.form, id);
         ShowDialogForm(dialog, run.form, &shown);
         return TRUE;
     }
@@ -88,8 +98,8 @@ INT_PTR OnCommand(HWND dialog, DialogRun& run, WPARAM wParam, LPARAM) {
 }
 
 INT_PTR OnKeyDown(HWND dialog, DialogRun& run, WPARAM wParam, LPARAM) {
-    if (!run.kind.cancelKeys || !IsDialogCancelKey(static_cast<uint32_t>(wParam))) return FALSE;
-    EndDialog(dialog, run.kind.cancelResult);
+    if (!run.cancelKeys || !IsDialogCancelKey(static_cast<uint32_t>(wParam))) return FALSE;
+    EndDialog(dialog, run.cancelResult);
     return TRUE;
 }
 
@@ -103,7 +113,7 @@ const DialogHandler DialogHandlers[] = {
     {WM_KEYDOWN, OnKeyDown},
 };
 
-INT_PTR CALLBACK SetupDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+INT_PTR CALLBACK FormDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_INITDIALOG) SetWindowLongPtrW(dialog, DWLP_USER, lParam);
     auto* run = reinterpret_cast<DialogRun*>(GetWindowLongPtrW(dialog, DWLP_USER));
     if (!run) return FALSE;
@@ -112,11 +122,24 @@ INT_PTR CALLBACK SetupDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
     return FALSE;
 }
 
-bool RunSetupDialog(HWND owner, DialogContext& context, const SetupDialog& kind) {
-    DialogRun run{kind, context, DialogForm(), false};
-    DialogBoxParamW(GetModuleHandleW(nullptr), kind.resource, owner, SetupDialogProc,
-                    reinterpret_cast<LPARAM>(&run));
+bool RunFormDialog(HWND owner, DialogRun& run) {
+    DialogBoxParamW(GetModuleHandleW(nullptr), run.resource, owner, FormDialogProc, reinterpret_cast<LPARAM>(&run));
     return run.accepted;
+}
+
+// A set-up dialog: its form of the settings; OK stores and saves the file.
+bool RunSetupDialog(HWND owner, DialogContext& context, const SetupDialog& kind) {
+    Settings& settings = context.settings;
+    DialogRun run{kind.resource, kind.placeOverOwner, kind.cancelKeys, kind.okResult, kind.cancelResult,
+                  [&] { return kind.open(settings); },
+                  [&](const DialogForm& form) {
+                      kind.store(form, settings);
+                      if (context.saveSettings) context.saveSettings();
+                  },
+                  {}};
+    if (kind.selectionChanged)
+        run.selectionChanged = [&](DialogForm& form, int id) { kind.selectionChanged(form, settings, id); };
+    return RunFormDialog(owner, run);
 }
 
 }  // namespace
@@ -135,6 +158,15 @@ bool RunArrayGeometryDialog(HWND owner, DialogContext& context) {
 
 bool RunGpsPortSetupDialog(HWND owner, DialogContext& context) {
     return RunSetupDialog(owner, context, GpsPortSetupDialog);
+}
+
+// The thresholds are checked as they are stored; true only when OK changed
+// something, which the caller saves to its own file and applies.
+bool RunFieldWarningsDialog(HWND owner, QcSettings& qc) {
+    bool changed = false;
+    DialogRun run{L"FIELDWARNINGS", true, false, 1, 0, [&] { return FieldWarningsForm(qc); },
+                  [&](const DialogForm& form) { changed = StoreFieldWarnings(form, qc); }, {}};
+    return RunFormDialog(owner, run) && changed;
 }
 
 namespace {

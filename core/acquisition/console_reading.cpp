@@ -222,6 +222,7 @@ void ConsoleReadingHandler(int k, ConsoleReadingContext& c) {
 
         if (k == 0) AdvanceConsoleOne(c);
         c.display.DrawProfile(k, profileRows);
+        if (c.watcher) c.watcher->OnReading(k, c.streams.ConsoleLastDataTick[k].load(), value1, value2, sentence, length);
     }
 
     c.display.DrawNumbers(k, value1, value2);

@@ -62,6 +62,15 @@ public:
     virtual void ShowTimeFields(const TimeFieldTexts& /*texts*/) {}
 };
 
+// Who looks at each recorded reading before its slot is emptied (the field
+// warnings): the console, the reading's tick, both values and the sentence.
+class ReadingWatcher {
+public:
+    virtual ~ReadingWatcher() = default;
+    virtual void OnReading(int k, uint32_t tick, double value1, double value2, const char* sentence,
+                           size_t length) = 0;
+};
+
 // Everything the handler reads and changes, gathered by the logging screen.
 struct ConsoleReadingContext {
     Settings& settings;  // CurrentStation advances here
@@ -72,6 +81,7 @@ struct ConsoleReadingContext {
     Clock& clock;
     SoundPlayer& sound;
     ReadingDisplay& display;
+    ReadingWatcher* watcher = nullptr;  // while recording
 };
 
 // MSG_CONSOLE_DATA of console k (0..8): handles ConsoleSentence[k] and empties it.

@@ -355,6 +355,8 @@ GpsDataOutcome OnGpsData(GpsPositionContext& c) {
         outcome.Northing = northing;
         outcome.Easting = easting;
         outcome.StepDistance = step;
+        outcome.TimePresent = valid && fix.TimePresent;
+        outcome.TimeOfDay = fix.TimeOfDay;
 
         if (c.logging.LoggingState.load() == LoggingRecording) {
             if (CountPosition(c)) {

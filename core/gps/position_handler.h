@@ -190,6 +190,9 @@ struct GpsDataOutcome {
     double Northing = 0.0;          // working coordinates of a valid fix (display unit)
     double Easting = 0.0;
     double StepDistance = 0.0;
+    // A valid fix that carried its UTC time of day (seconds).
+    bool TimePresent = false;
+    double TimeOfDay = 0.0;
     // The file has reached MaxGpsPositions while recording. The handler has
     // set LoggingState and ScreenUpdatesEnabled to 0 and stopped; the caller,
     // still inside MSG_GPS_DATA, suspends the GPS reader (so it writes no

@@ -41,6 +41,7 @@ void LoggingSession::RunCode(int code) {
         {CodeGpsMask, CodeNeeds::Gps, &LoggingSession::RunGpsMask},
         {CodeAudio, CodeNeeds::Nothing, &LoggingSession::RunAudio},
         {CodeCoordinatesUnits, CodeNeeds::Nothing, &LoggingSession::RunCoordinatesUnits},
+        {CodeFieldWarnings, CodeNeeds::Nothing, &LoggingSession::RunFieldWarnings},
         {CodeEnterBackground, CodeNeeds::Map, &LoggingSession::RunEnterBackground},
         {CodeRemoveBackground, CodeNeeds::Nothing, &LoggingSession::RunRemoveBackground},
         {CodeEnterReview, CodeNeeds::Nothing, &LoggingSession::RunEnterReview},
@@ -176,6 +177,15 @@ void LoggingSession::RunCoordinatesUnits() {
     if (!Services.Dialogs.CoordinatesUnits(Config)) return;
     Services.Controls.LayoutPass();
     Services.Controls.RepaintScreen();
+}
+
+// The thresholds go to their own file, once, and take effect at once: a
+// warning switched off is cleared from the screen.
+void LoggingSession::RunFieldWarnings() {
+    QcSettings qc = Field.Thresholds();
+    if (!Services.Dialogs.FieldWarnings(qc)) return;
+    Field.Apply(Config, Services.Files, qc);
+    ShowFieldWarnings(false);
 }
 
 // ---------------------------------------------------------------- views

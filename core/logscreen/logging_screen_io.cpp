@@ -172,6 +172,14 @@ bool ScriptedLoggingDialogs::CoordinatesUnits(Settings&) {
     return false;
 }
 
+bool ScriptedLoggingDialogs::FieldWarnings(QcSettings& qc) {
+    Log.push_back("FIELDWARNINGS");
+    if (FieldWarningAnswers.empty()) return false;
+    qc = FieldWarningAnswers.front();
+    FieldWarningAnswers.pop_front();
+    return true;
+}
+
 // ---------------------------------------------------------------- ports
 
 bool RecordingLoggingPorts::OpenConsolePort(int k) {

@@ -17,6 +17,7 @@
 #include "core/existing/append_validation.h"
 #include "core/existing/file_replay.h"
 #include "core/gps/position_handler.h"
+#include "core/logscreen/field_warnings_view.h"
 #include "core/settings/display_dialogs.h"
 #include "core/settings/logging_dialogs.h"
 
@@ -81,6 +82,8 @@ public:
     virtual void ShowPleaseWait() {}  // on the map pane
     // "No connection" in console k's row of the numbers pane.
     virtual void ShowNoConnection(int /*k*/) {}
+    // The parts of the field warnings that changed (WarningRedraw bits).
+    virtual void ShowFieldWarnings(const WarningsShown& /*shown*/, uint32_t /*parts*/) {}
     // Console k's second-plot pane cleared to white.
     virtual void ClearSecondPlot(int /*k*/) {}
     // The colour scale window shown or hidden (while "READINGSCALE" is open).
@@ -121,6 +124,9 @@ public:
     virtual bool Audio(Settings& /*settings*/) { return false; }
     // "COORDINATESUNITS": on OK it has stored CoordinateDisplay and saved.
     virtual bool CoordinatesUnits(Settings& /*settings*/) { return false; }
+    // "FIELDWARNINGS": true when OK changed anything (stored in `qc`); the
+    // session saves and applies it.
+    virtual bool FieldWarnings(QcSettings& /*qc*/) { return false; }
 };
 
 // Ports, threads, the timer and the waits of a start and a stop. The session
@@ -213,6 +219,10 @@ public:
     void ClearMapPane() override { Log.push_back("clear map"); }
     void ShowPleaseWait() override { Log.push_back("please wait"); }
     void ShowNoConnection(int k) override;
+    void ShowFieldWarnings(const WarningsShown& shown, uint32_t parts) override {
+        FieldShown = shown;
+        FieldParts.push_back(parts);
+    }
     void ClearSecondPlot(int k) override;
     void ShowColourScale(bool visible) override;
     int PopupMenu(int menuId) override;
@@ -234,6 +244,8 @@ public:
     bool LoggingScreenVisible = false;
     bool MainButtonsVisible = true;
     std::deque<int> MenuAnswers;  // PopupMenu answers; 0 when empty
+    WarningsShown FieldShown;        // the field warnings as last shown
+    std::vector<uint32_t> FieldParts;  // the parts of each showing
     std::vector<std::string> Log;
 };
 
@@ -258,8 +270,10 @@ public:
     bool GpsMask(Settings& settings) override;
     bool Audio(Settings& settings) override;
     bool CoordinatesUnits(Settings& settings) override;
+    bool FieldWarnings(QcSettings& qc) override;
 
     std::deque<NewLineAnswer> NewLines;
+    std::deque<QcSettings> FieldWarningAnswers;  // each an OK that changed them
     std::deque<std::pair<bool, double>> Stations;
     std::deque<std::pair<bool, std::string>> Comments;
     // Map size answers, of Map Size and of Map Display Options: OK with the

@@ -32,7 +32,7 @@ int MenuCodeOfId(int menuId) {
         {505, CodeReadingsScale}, {506, CodeSpeedScale},       {507, CodeProfileOptions},
         {508, CodeAudio},         {509, CodeHideMenu},         {510, CodeMapSize},
         {511, CodeMapDisplayOptions}, {512, CodeToggleView},   {513, CodeGpsMask},
-        {514, CodeCoordinatesUnits},
+        {514, CodeCoordinatesUnits},      {517, CodeFieldWarnings},
         {515, CodeEnterBackground},   {516, CodeRemoveBackground},
     };
     for (const auto& row : table)
@@ -169,6 +169,7 @@ void LoggingSession::StartReaders() {
     }
     const uint32_t now = Services.Time.Tick();
     for (int k = 0; k < MaxConsoles; ++k) Consoles.ConsoleLastDataTick[k] = now;
+    Field.Open(Config, Services.Files, Services.QcSettingsPath);
     ports.StartWatchTimer();
 }
 
@@ -420,6 +421,7 @@ void LoggingSession::PressFile() {
         }
     }
     if (File.IsOpen()) {
+        Field.Rules().NewFile();
         controls.UpdateStatusLine(StatusFileName, Header.DataFileName);
         controls.UpdateStatusLine(StatusStandBy, Header.DataFileName);
     }
@@ -508,6 +510,7 @@ void LoggingSession::PressGo() {
     for (auto& count : Readings.AmplitudeCount) count = 0;
     Readings.AmplitudeBank = 0;
     Services.Map.ResetSwath();
+    Field.Rules().Go();
     ScreenUpdatesEnabled = 0;
     controls.EnableNavigation(NavAll, false);
     controls.ShowButtonSet(LogButtonSet::Second, false);
@@ -634,6 +637,7 @@ void LoggingSession::PressMenu() {
 // "Stand By" too, for a station or comment written there. A flush with
 // nothing waiting costs next to nothing.
 void LoggingSession::OnWatchTimer() {
+    WatchLimits();
     if (File.IsOpen()) File.Flush();
     StopOnWriteFailure();
     const uint32_t now = Services.Time.Tick();
@@ -654,12 +658,33 @@ void LoggingSession::OnWatchTimer() {
         if (Config.DisconnectAlarm == 1) ring = true;
     }
     if (ring) Services.Sound.Play(SoundId::Ring);
+    ShowFieldWarnings(false);
+}
+
+// The disk once a minute and the battery, on the watch's tick. When the
+// battery has gone down a stage the rules ask for the file on the disk at
+// once: the tick's own flush follows right after.
+void LoggingSession::WatchLimits() {
+    UnknownDiskSpace unknownDisk;
+    NoBattery noBattery;
+    const bool open = File.IsOpen();
+    Field.Rules().Watch(Services.Time.Tick(), open, Services.Disk ? *Services.Disk : unknownDisk,
+                        open ? File.Path() : std::string(), open ? File.Size() : 0,
+                        Services.Power ? *Services.Power : noBattery);
+}
+
+void LoggingSession::ShowFieldWarnings(bool quick) {
+    const uint32_t parts = Field.TakeRedraw(quick);
+    if (parts != 0) Services.Controls.ShowFieldWarnings(Field.Shown(), parts);
+    if (Field.TakeSound()) Services.Sound.Play(SoundId::FieldWarning);
 }
 
 void LoggingSession::OnConsoleData(int k, ReadingDisplay& display) {
     if (k < 0 || k >= MaxConsoles) return;
-    ConsoleReadingContext context{Config, Consoles, Logging, Readings, File, Services.Time, Services.Sound, display};
+    ConsoleReadingContext context{Config, Consoles, Logging, Readings, File, Services.Time, Services.Sound, display,
+                                  &Field};
     ConsoleReadingHandler(k, context);
+    ShowFieldWarnings(true);
 }
 
 // Acted on by the watch tick and after the commands that write, not inside a
@@ -699,7 +724,25 @@ GpsDataOutcome LoggingSession::OnGpsData(Canvas& canvas, GpsScreenHooks& screen)
     GpsPositionContext context{Config,   Mode,     Gps,           Logging,           Readings,
                                GpsState, Zone,     ScreenUpdatesEnabled, MapReviewActive, GpsLayout,
                                canvas,   Services.Sound, Services.Map,  screen};
-    return tesselog::OnGpsData(context);
+    const int32_t countBefore = GpsState.GpsPositionCount;
+    const GpsDataOutcome outcome = tesselog::OnGpsData(context);
+    if (!outcome.PositionLimitReached) WatchGpsData(outcome, countBefore);
+    return outcome;
+}
+
+// The positions counted, the step of a fix while recording and the fix's
+// time against the computer's clock. The swath's edges reach the rules from
+// the map drawing, inside the handler.
+void LoggingSession::WatchGpsData(const GpsDataOutcome& outcome, int32_t countBefore) {
+    FieldQc& rules = Field.Rules();
+    const uint32_t tick = Services.Time.Tick();
+    if (GpsState.GpsPositionCount > countBefore)
+        rules.PositionCounted(tick, GpsState.GpsPositionCount, GpsState.MaxGpsPositions);
+    if (outcome.FixValid) {
+        if (Logging.LoggingState == LoggingRecording) rules.Step(tick, outcome.StepDistance);
+        if (outcome.TimePresent) rules.FixTime(outcome.TimeOfDay, Services.Time.UtcMillisecondOfDay());
+    }
+    ShowFieldWarnings(false);
 }
 
 }  // namespace tesselog

@@ -23,6 +23,7 @@
 #include "core/gps/gps_framer.h"
 #include "core/gps/nmea_mode.h"
 #include "core/gps/position_handler.h"
+#include "core/logscreen/field_warnings_view.h"
 #include "core/logscreen/logging_screen_io.h"
 #include "core/logscreen/profile_painting.h"
 #include "core/map/map_geometry.h"
@@ -84,6 +85,9 @@ constexpr int CodeAudio = 113;
 // Not among the menu codes of the first version: "Coordinates &Units" (menu
 // item 514) and the U key open Set Coordinates Display Units.
 constexpr int CodeCoordinatesUnits = 114;
+// "Field &Warnings" (menu item 517): the thresholds and switches of the
+// field warnings.
+constexpr int CodeFieldWarnings = 115;
 constexpr int CodeEnterBackground = 119;
 constexpr int CodeRemoveBackground = 120;
 // The navigation codes 121..129 are the map's (map_geometry.h).
@@ -117,6 +121,12 @@ struct LoggingServices {
     // Ends the program at once with exit code 0 (an appended file that holds
     // the most positions a file may); empty: the session only closes the file.
     std::function<void()> EndProgram = {};
+    // The field warnings: the file of their thresholds (none: the defaults,
+    // nothing saved), the data file's disk and the computer's power (none:
+    // not known, those warnings stay idle).
+    std::string QcSettingsPath = {};
+    DiskSpace* Disk = nullptr;
+    PowerSource* Power = nullptr;
 };
 
 class LoggingSession {
@@ -196,6 +206,8 @@ public:
     ProfilePaneState Profiles;
     // Profile curves of the left and right sensor.
     int32_t ProfileCurveVisible[2] = {1, 1};
+    // The field warnings' rules and what the screen shows of them.
+    FieldWatch Field;
 
     DataFile File;
     DataFileWriter Writer;
@@ -230,6 +242,10 @@ private:
     void Save();
     void Information(const char* text);
     bool GpsEnabled() const { return Config.GpsInput == 1; }
+    // The field warnings after a handler: the changed parts drawn, the sound.
+    void ShowFieldWarnings(bool quick);
+    void WatchGpsData(const GpsDataOutcome& outcome, int32_t countBefore);
+    void WatchLimits();
     int ConsoleCount() const;
 
     // What a rebuild of the map redoes (RebuildMap); Refresh is a mode of
@@ -261,6 +277,7 @@ private:
     void RunGpsMask();
     void RunAudio();
     void RunCoordinatesUnits();
+    void RunFieldWarnings();
     bool TakeMapSize(int32_t size);
     void RunEnterBackground();
     void RunRemoveBackground();

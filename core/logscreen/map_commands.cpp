@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "core/datafile/data_file.h"
+#include "core/logscreen/field_warnings_view.h"
 
 namespace tesselog {
 
@@ -37,6 +38,25 @@ void MapCommands::BindSwathInputs(const SensorTables& sensors, const GpsPosition
     sensors_ = &sensors;
 }
 
+void MapCommands::BindFieldRules(FieldQc& rules) {
+    rules_ = &rules;
+    swath_.WatchEdges([this](const SwathEdge& edge) {
+        const std::vector<GapQuad>& pieces =
+            rules_->SwathEdge(GapEdge{{edge.Left.X, edge.Left.Y}, {edge.Right.X, edge.Right.Y}});
+        newGaps_.insert(newGaps_.end(), pieces.begin(), pieces.end());
+    });
+}
+
+// Pieces a later line has covered are left out (coverage given: a rebuild).
+void MapCommands::PaintGaps(const std::vector<GapQuad>& pieces, const FieldQc* coverage) {
+    if (state_.TileWidth <= 0 || state_.TileHeight <= 0 || pieces.empty()) return;
+    TileStrokeBatch batch;
+    for (size_t i = 0; i < pieces.size(); ++i) {
+        if (coverage == nullptr || !coverage->Gaps().Covered(i)) AddGapHatch(batch, state_, pieces[i]);
+    }
+    if (!batch.Empty()) batch.Paint(state_, tiles_);
+}
+
 void MapCommands::BindReplaySource(DataFile& file, Clock& clock) {
     file_ = &file;
     clock_ = &clock;
@@ -61,6 +81,7 @@ void MapCommands::ReplayTrack() {
     if (file_ == nullptr || sensors_ == nullptr || !file_->IsOpen()) return;
     ReplayProgress progress = Progress();
     tesselog::ReplayTrack(*file_, state_, tiles_, settings_, *sensors_, progress);
+    if (rules_ != nullptr) PaintGaps(rules_->Gaps().Pieces(), rules_);
 }
 
 void MapCommands::SetPaneSize(int32_t width, int32_t height) {
@@ -79,6 +100,8 @@ void MapCommands::SetCurrentPosition(double northing, double easting) {
 // Without a pane laid out the view records the swath and draws nothing.
 void MapCommands::Draw(int32_t loggingState, double northing, double easting, double step) {
     if (view_) view_->Draw(loggingState, northing, easting, step);
+    PaintGaps(newGaps_, nullptr);
+    newGaps_.clear();
 }
 
 // The opening of the logging screen also fixes which way the swath edge is

@@ -12,6 +12,7 @@
 #include "core/map/map_geometry.h"
 #include "core/map/map_view.h"
 #include "core/map/swath.h"
+#include "core/qc/field_qc.h"
 
 namespace tesselog {
 
@@ -46,6 +47,11 @@ public:
     // and a fit all, as after every other rebuild of the map.
     void BindBackgroundRedraw(std::function<void()> redraw) { backgroundRedraw_ = std::move(redraw); }
 
+    // The field warnings' rules take every swath edge; the gap pieces they
+    // find are hatched on the overlay after the fix is drawn, and again
+    // after every rebuild of the tiles.
+    void BindFieldRules(FieldQc& rules);
+
     MapState& State() { return state_; }
     MapSwath& Swath() { return swath_; }
     MapTileSurfaces& Tiles() { return tiles_; }
@@ -76,6 +82,7 @@ public:
 
 private:
     ReplayProgress Progress();
+    void PaintGaps(const std::vector<GapQuad>& pieces, const FieldQc* coverage);
 
     MapState state_;
     MapTileSurfaces& tiles_;
@@ -94,6 +101,8 @@ private:
     std::unique_ptr<MapView> view_;
     std::function<void()> mapSizeShown_;
     std::function<void()> backgroundRedraw_;
+    FieldQc* rules_ = nullptr;
+    std::vector<GapQuad> newGaps_;
 };
 
 }  // namespace tesselog

@@ -94,7 +94,7 @@ void DrawNumbersHeader(Canvas& c, const NumbersPaneGeometry& pane, bool anyTwoSe
 }
 
 void DrawReadingNumbers(Canvas& c, const NumbersPaneGeometry& pane, int k, double left, double right,
-                        bool twoSensors) {
+                        bool twoSensors, const std::string* reasons) {
     const Rect row = pane.Row(k);
     c.SetTextBackground(true);
     c.SetTextColor(Black);
@@ -103,15 +103,25 @@ void DrawReadingNumbers(Canvas& c, const NumbersPaneGeometry& pane, int k, doubl
     c.FillRect(row, White);
     const int columns = twoSensors ? 2 : 1;
     for (int column = 1; column <= columns; ++column) {
+        const int32_t cellRight = row.Left + column * pane.ValueColumnWidth;
+        if (reasons != nullptr && !reasons[column - 1].empty()) {
+            // A reason wider than its cell is cut at the cell's left edge.
+            const Rect cell{cellRight - pane.ValueColumnWidth + 1, row.Top, cellRight - 1, row.Bottom};
+            c.FillRect(cell, WarningCellColor);
+            const int32_t width = c.TextExtent(reasons[column - 1]).Width;
+            c.TextInRect(cell, std::max(cell.Left, cellRight - width - NumberRightGap), row.Top, reasons[column - 1]);
+            continue;
+        }
         const std::string text = ReadingNumberText(column == 1 ? left : right);
         const int32_t width = c.TextExtent(text).Width;
-        c.Text(row.Left + column * pane.ValueColumnWidth - width - NumberRightGap, row.Top, text);
+        c.Text(cellRight - width - NumberRightGap, row.Top, text);
     }
 }
 
-void DrawSpeedBar(Canvas& c, int32_t width, int32_t height, int32_t offset) {
-    c.SetPen(Blue, 1);
-    c.SetBrush(Blue);
+void DrawSpeedBar(Canvas& c, int32_t width, int32_t height, int32_t offset, bool tooFast) {
+    const Color fill = tooFast ? WarningCellColor : Blue;
+    c.SetPen(fill, 1);
+    c.SetBrush(fill);
     c.Rectangle({0, 0, width, height});
     if (offset <= 0) return;  // at or above the scale: all blue
     c.SetPen(White, 1);

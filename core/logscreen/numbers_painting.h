@@ -36,14 +36,21 @@ std::string ReadingNumberText(double value);
 
 // The header ("#", "Sensor L"/"Sensor R" or "Sensor") and the console numbers.
 void DrawNumbersHeader(Canvas& canvas, const NumbersPaneGeometry& pane, bool anyTwoSensorConsole);
-// Console k's row: the left reading, and the right one for a two-sensor
-// console, each ending 10 pixels before its column's right edge.
-void DrawReadingNumbers(Canvas& canvas, const NumbersPaneGeometry& pane, int k, double left, double right,
-                        bool twoSensors);
+// The field warnings' colour: a warned sensor's cell, the speed bar while
+// the readings lie too far apart.
+constexpr Color WarningCellColor = Rgb(255, 160, 0);
 
-// The speed bar, width by height: blue, with the unfilled part (offset
-// pixels at the right end) white. An offset of the width is the empty bar.
-void DrawSpeedBar(Canvas& canvas, int32_t width, int32_t height, int32_t offset);
+// Console k's row: the left reading, and the right one for a two-sensor
+// console, each ending 10 pixels before its column's right edge. A sensor
+// with a reason (reasons[0] left, [1] right; none: no warnings) shows the
+// reason instead, on the warning colour.
+void DrawReadingNumbers(Canvas& canvas, const NumbersPaneGeometry& pane, int k, double left, double right,
+                        bool twoSensors, const std::string* reasons = nullptr);
+
+// The speed bar, width by height: blue (the warning colour while too fast),
+// with the unfilled part (offset pixels at the right end) white. An offset
+// of the width is the empty bar.
+void DrawSpeedBar(Canvas& canvas, int32_t width, int32_t height, int32_t offset, bool tooFast = false);
 
 // The colour scale window: one bar of N colours, colour 0 at the bottom,
 // with five values at its ticks, laid out in the window's client area

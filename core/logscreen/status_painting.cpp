@@ -3,9 +3,12 @@
 #include <algorithm>
 #include <cstdio>
 #include <initializer_list>
+#include <string>
+#include <vector>
 
 #include "core/common/colour_palette.h"
 #include "core/common/text_format.h"
+#include "core/logscreen/field_warnings_view.h"
 
 namespace tesselog {
 
@@ -239,6 +242,9 @@ StatusTextLayout ComputeStatusTextLayout(Canvas& c, const LoggingLayout& panes, 
     const int32_t noteWidth = Width(c, FontChoice::Text, "Grid thinned to 88888888 US-ft") + 4;
     s.GridNoteBox = {std::max(s.StateBox.Right + 8, noteRight - noteWidth), 2, noteRight, 2 + s.TextHeight};
     if (s.GridNoteBox.Right < s.GridNoteBox.Left) s.GridNoteBox.Right = s.GridNoteBox.Left;
+    s.WarningBox = {s.StateBox.Right + 8, 2, std::max(s.StateBox.Right + 8, s.MapSizeBox.Left - 8),
+                    2 + s.TextHeight};
+    s.WarningRightWithoutMap = std::max(s.WarningBox.Left, panes.RightColumnX - 8);
 
     // "Speed:" one line above the speed bar, centred on it, in the row
     // between the panes' bottom and the bar: its boxes are cleared at every
@@ -324,6 +330,9 @@ void PaintLoggingStatus(Canvas& c, const StatusTextLayout& s, const StatusInputs
         c.SetTextAlign(TextAlign::Left);
     }
 
+    PaintWarningLine(c, s, in.Warnings, in.GridNote, in.MapVisible, bg);
+    c.SetTextColor(in.TextColor);
+
     // 2. Separator: a groove along the bottom.
     c.SetPen(SeparatorDark, 1);
     c.Line({s.SeparatorLeft, s.SeparatorY}, {s.SeparatorRight, s.SeparatorY});
@@ -404,6 +413,49 @@ void PaintLoggingStatus(Canvas& c, const StatusTextLayout& s, const StatusInputs
     c.SetTextAlign(TextAlign::Right);
     Value(c, s.SpeedHighBox, s.SpeedHighBox.Right, FormatNumber("%0.1f", in.SpeedBarScale), bg);
     c.SetTextAlign(TextAlign::Left);
+}
+
+void PaintWarningLine(Canvas& c, const StatusTextLayout& s, const std::string& text, const std::string& gridNote,
+                      int32_t mapVisible, Color background) {
+    Rect box = s.WarningBox;
+    c.SetFont(FontChoice::Text);
+    if (!mapVisible) {
+        box.Right = s.WarningRightWithoutMap;
+    } else if (!gridNote.empty()) {
+        box.Right = std::max(box.Left, box.Right - c.TextExtent(gridNote).Width - 8);
+    }
+    c.FillRect(box, background);
+    if (text.empty()) return;
+    c.SetFont(FontChoice::Bold);
+    c.SetTextBackground(true);
+    c.SetTextColor(WarningTextColor);
+    c.SetTextAlign(TextAlign::Left);
+    c.TextInRect(box, box.Left, box.Top, FitWarnings(c, text, box.Width()));
+}
+
+// The texts that fit the width in order, the rest counted: "A | B | +2 more".
+// The first text is always shown, cut at the box's end if it must be.
+std::string FitWarnings(Canvas& c, const std::string& line, int32_t width) {
+    static const std::string separator = " | ";
+    std::vector<std::string> texts;
+    for (size_t at = 0;;) {
+        const size_t end = line.find(separator, at);
+        texts.push_back(line.substr(at, end == std::string::npos ? std::string::npos : end - at));
+        if (end == std::string::npos) break;
+        at = end + separator.size();
+    }
+    std::string shown = texts[0];
+    for (size_t i = 1; i < texts.size(); ++i) {
+        const std::string more = separator + "+" + std::to_string(texts.size() - i - 1) + " more";
+        const std::string longer = shown + separator + texts[i];
+        const bool last = i + 1 == texts.size();
+        if (c.TextExtent(last ? longer : longer + more).Width <= width) {
+            shown = longer;
+            continue;
+        }
+        return shown + separator + "+" + std::to_string(texts.size() - i) + " more";
+    }
+    return shown;
 }
 
 void PaintStatusLine(Canvas& c, const StatusTextLayout& s, int code, const std::string& fileName, Color background,

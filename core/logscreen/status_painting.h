@@ -33,6 +33,10 @@ struct StatusTextLayout {
     Rect StateBox;             // "Monitoring" / "Stand By" / "Logging", at (23, 0)
     Rect MapSizeBox;           // right end on the map's right edge, at y = 2
     Rect GridNoteBox;          // "Grid thinned to ...", right-aligned left of the map size
+    // The field warnings, right of the state word: up to the map size (less
+    // a grid note) in map view, up to the right column in profile view.
+    Rect WarningBox;
+    int32_t WarningRightWithoutMap = 0;
     int32_t MapRight = 0;
     Rect FileBox;              // "File: %s", row 1 of the first third
 
@@ -91,6 +95,7 @@ struct StatusInputs {
     int32_t MapDisplayType = 0;
     int32_t MapSize = 0;
     std::string GridNote;          // GridThinningText of the grid in force
+    std::string Warnings;          // the field warnings' line (WarningsShown::Line)
     double ReadingsScaleMin = 0.0;
     double ReadingsScaleMax = 0.0;
     double SpeedBarScale = 0.0;
@@ -120,6 +125,12 @@ void TakeStatusSettings(StatusInputs& inputs, const Settings& settings);
 
 // The whole status painting (WM_PAINT of the logging screen), in its order.
 void PaintLoggingStatus(Canvas& canvas, const StatusTextLayout& layout, const StatusInputs& inputs);
+
+// The field warnings' line (texts joined by " | "), in the warning colour:
+// the texts that fit in order, then how many more there are.
+std::string FitWarnings(Canvas& canvas, const std::string& line, int32_t width);
+void PaintWarningLine(Canvas& canvas, const StatusTextLayout& layout, const std::string& text,
+                      const std::string& gridNote, int32_t mapVisible, Color background);
 
 // Status line update: 0 the file line, 1 "Monitoring", 2 "Stand By",
 // 3 "Logging"; any other code draws nothing.

@@ -1,5 +1,7 @@
 #include "core/map/swath.h"
 
+#include <utility>
+
 #include <algorithm>
 #include <cmath>
 
@@ -252,6 +254,10 @@ void MapSwath::Bind(const SensorTables& sensors, const GpsPositionState& epochs,
 SwathStep MapSwath::Record(const Settings& settings, double x, double y) {
     const SwathStep step = tracker_.Advance(x, y, SwathArrayOf(settings));
     if (writer_ != nullptr) WriteSwathSegments(*writer_, step);
+    if (edgeWatcher_) {
+        if (step.Kind == SwathStepKind::FirstPair) edgeWatcher_(step.Previous);
+        if (step.Kind == SwathStepKind::FirstPair || step.Kind == SwathStepKind::Next) edgeWatcher_(step.Current);
+    }
     return step;
 }
 

@@ -22,6 +22,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "core/map/map_geometry.h"
@@ -158,6 +159,8 @@ public:
     bool Bound() const { return writer_ != nullptr; }
 
     SwathTracker& Tracker() { return tracker_; }
+    // Called with every edge Record writes (both edges of a first pair).
+    void WatchEdges(std::function<void(const SwathEdge&)> watcher) { edgeWatcher_ = std::move(watcher); }
 
     // The edge of the antenna position (x, y), written as segment records.
     SwathStep Record(const Settings& settings, double x, double y);
@@ -171,6 +174,7 @@ private:
     const GpsPositionState* epochs_ = nullptr;
     const ConsoleReadingState* readings_ = nullptr;
     DataFileWriter* writer_ = nullptr;
+    std::function<void(const SwathEdge&)> edgeWatcher_;
 };
 
 }  // namespace tesselog

@@ -15,27 +15,17 @@ double TimeOfDayDifference(double a, double b) {
 
 void ClockCheck::Compare(double receiverSeconds, int32_t computerMs, double toleranceSeconds) {
     if (computerMs < 0 || !std::isfinite(receiverSeconds)) return;
-    const double d = TimeOfDayDifference(computerMs / 1000.0, receiverSeconds);
-    recent_[next_] = d;
-    next_ = (next_ + 1) % ClockFixesToDecide;
-    count_ = std::min(count_ + 1, ClockFixesToDecide);
-    if (std::fabs(d) > toleranceSeconds) {
-        ++outside_;
-        inside_ = 0;
-    } else {
-        ++inside_;
-        outside_ = 0;
-    }
-    if (outside_ >= ClockFixesToDecide) off_ = true;
-    if (inside_ >= ClockFixesToDecide) off_ = false;
-    // The median of the last few, by insertion into a sorted copy.
-    double sorted[ClockFixesToDecide];
-    for (int i = 0; i < count_; ++i) {
-        int j = i;
-        for (; j > 0 && sorted[j - 1] > recent_[i]; --j) sorted[j] = sorted[j - 1];
-        sorted[j] = recent_[i];
-    }
-    difference_ = sorted[count_ / 2];
+    // The receiver's time runs on across midnight; a repeated or older time
+    // adds nothing.
+    if (any_) elapsed_ += std::max(0.0, TimeOfDayDifference(receiverSeconds, lastReceiver_));
+    any_ = true;
+    lastReceiver_ = receiverSeconds;
+    window_.push_back({elapsed_, TimeOfDayDifference(computerMs / 1000.0, receiverSeconds)});
+    while (elapsed_ - window_.front().At > ClockWindowSeconds) window_.pop_front();
+    if (elapsed_ < ClockWindowSeconds) return;
+    difference_ = window_.front().Difference;
+    for (const Sample& sample : window_) difference_ = std::min(difference_, sample.Difference);
+    off_ = std::fabs(difference_) > toleranceSeconds;
 }
 
 std::string ClockWarningText(double difference) {

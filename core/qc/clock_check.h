@@ -4,17 +4,21 @@
 // by how much. Both are times of day, so the difference is taken across
 // midnight (23:59:59 against 00:00:01 is two seconds, not a day).
 //
-// A difference decides only when five valid fixes in a row agree, so one
-// late sentence neither raises nor clears it; the warning's figure is the
-// median of those five.
+// A fix is compared when the program handles it, which can be seconds after
+// the receiver sent it: the port's backlog at the logging screen's opening,
+// or after a dialog held the screen. Lateness only ever makes the computer
+// look ahead, so the difference is the smallest over the last ten seconds of
+// the receiver's time, and nothing is decided before ten seconds of fixes
+// have come: a backlog drains long before, a wrong clock stays.
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <string>
 
 namespace tesselog {
 
-constexpr int ClockFixesToDecide = 5;
+constexpr double ClockWindowSeconds = 10.0;
 
 // a - b in seconds, both times of day, brought into -43,200 .. 43,200.
 double TimeOfDayDifference(double a, double b);
@@ -31,11 +35,14 @@ public:
     double Difference() const { return difference_; }
 
 private:
-    double recent_[ClockFixesToDecide] = {};
-    int count_ = 0;     // fixes seen, up to ClockFixesToDecide
-    int next_ = 0;
-    int outside_ = 0;   // fixes in a row beyond the tolerance
-    int inside_ = 0;    // fixes in a row within it
+    struct Sample {
+        double At;          // the receiver's time since the first fix, seconds
+        double Difference;
+    };
+    std::deque<Sample> window_;
+    bool any_ = false;
+    double lastReceiver_ = 0.0;
+    double elapsed_ = 0.0;
     bool off_ = false;
     double difference_ = 0.0;
 };

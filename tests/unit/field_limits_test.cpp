@@ -96,25 +96,37 @@ TEST(BatteryRule, TwentyAndTenPercentOnceEachWithAFlush) {
     EXPECT_FALSE(battery.Check({false, true, 5}, limits));  // status unknown: nothing
 }
 
-TEST(ClockCheck, DifferenceAcrossMidnightDecidedByFiveFixes) {
+TEST(ClockCheck, DifferenceAcrossMidnightDecidedAfterTenSecondsOfFixes) {
     const struct {
         double A, B, Difference;
     } days[] = {{86399.0, 1.0, -2.0}, {1.0, 86399.0, 2.0}, {100.5, 100.0, 0.5}, {43200.0, 0.0, 43200.0}};
     for (const auto& d : days) EXPECT_DOUBLE_EQ(TimeOfDayDifference(d.A, d.B), d.Difference);
 
-    // The computer at 00:00:01.5 while the receiver says 23:59:59 .. 00:00:03
-    // one fix a second: 2.5 s ahead, decided at the fifth fix.
+    // The computer at 00:00:01.5 while the receiver says 23:59:59, one fix a
+    // second: 2.5 s ahead, decided at the eleventh fix (00:00:09).
     ClockCheck clock;
-    for (int i = 0; i < 5; ++i) {
-        EXPECT_FALSE(clock.Off());
+    for (int i = 0; i <= 10; ++i) {
+        EXPECT_FALSE(clock.Off()) << i;
         clock.Compare(std::fmod(86399.0 + i, 86400.0), 1500 + 1000 * i, 2.0);
     }
     EXPECT_TRUE(clock.Off());
     EXPECT_DOUBLE_EQ(clock.Difference(), 2.5);
-    for (int i = 0; i < 5; ++i) clock.Compare(100.0 + i, 100100 + 1000 * i, 2.0);  // set right
+    clock.Compare(100.0, 100100, 2.0);  // set right: the older fixes leave the window
     EXPECT_FALSE(clock.Off());
-    clock.Compare(100.0, -1, 2.0);  // no clock of the computer: ignored
+    clock.Compare(101.0, -1, 2.0);  // no clock of the computer: ignored
     EXPECT_NEAR(clock.Difference(), 0.1, 1e-9);
+
+    // A right clock (0.1 s of handling) whose first fixes wait in the port's
+    // backlog: five a second, the first 4.5 s late, the backlog gone by the
+    // fix of 4.5 s. No warning, and the difference is the handling's.
+    ClockCheck late;
+    for (int n = 0; n <= 100; ++n) {
+        const double receiver = 36000.0 + 0.2 * n;
+        const double backlog = std::max(0.0, 4.5 - 0.2 * n);
+        late.Compare(receiver, static_cast<int32_t>(std::lround((receiver + 0.1 + backlog) * 1000.0)), 2.0);
+        EXPECT_FALSE(late.Off()) << n;
+    }
+    EXPECT_NEAR(late.Difference(), 0.1, 1e-9);
 
     const struct {
         double Difference;

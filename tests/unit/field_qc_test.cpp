@@ -102,7 +102,7 @@ TEST(FieldQc, PositionsClockSpeedDiskAndBattery) {
     for (int32_t count = 25901; count <= 25920; ++count) s.field.PositionCounted(count * 200, count, 28800);
     EXPECT_EQ(s.warnings.Text(WarningKind::PositionLimit), "Positions: 2880 left - start a new file with &File");
 
-    for (int i = 0; i < 5; ++i) s.field.FixTime(36000.0 + i, 36000000 + 1000 * i - 3400);
+    for (int i = 0; i <= 10; ++i) s.field.FixTime(36000.0 + i, 36000000 + 1000 * i - 3400);
     EXPECT_EQ(s.warnings.Text(WarningKind::ClockOffset), "PC clock 3.4 s behind GPS");
 
     // 12 m/s with ten readings a second from each console: 1.2 m apart.

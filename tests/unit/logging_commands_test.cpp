@@ -346,7 +346,7 @@ TEST(LoggingCommands, MenuItemsAndLettersOpenTheirDialogs) {
 TEST(LoggingCommands, MenuIdsRunTheirCodes) {
     const int pairs[][2] = {{500, 0},   {501, 101}, {502, 102}, {503, 103}, {504, 0},   {505, 105},
                             {506, 106}, {507, 107}, {508, 113}, {509, 108}, {510, 110}, {511, 111},
-                            {512, 109}, {513, 112}, {514, 114}, {515, 119}, {516, 120}, {517, 0}};
+                            {512, 109}, {513, 112}, {514, 114}, {515, 119}, {516, 120}, {517, 115}, {518, 0}};
     for (const auto& p : pairs) EXPECT_EQ(MenuCodeOfId(p[0]), p[1]) << p[0];
 }
 

@@ -294,5 +294,25 @@ TEST(StatusPaintingTest, GpsFieldsDoNotOverlap) {
     }
 }
 
+// The warning line keeps the texts in order while they fit and counts the
+// rest; the recording canvas's bold face is 8 pixels a character.
+TEST(StatusPainting, WarningLineCountsWhatDoesNotFit) {
+    const std::string three = "AAAA | BBBB | CCCCCCCCCCCC";  // 26 characters, 208 pixels
+    const struct {
+        std::string line;
+        int32_t width;
+        const char* shown;
+    } cases[] = {
+        {three, 208, "AAAA | BBBB | CCCCCCCCCCCC"},
+        {three, 207, "AAAA | BBBB | +1 more"},  // 168 pixels
+        {three, 167, "AAAA | +2 more"},
+        {three, 40, "AAAA | +2 more"},          // the first is shown, cut at the box
+        {"AAAA", 8, "AAAA"},
+    };
+    RecordingCanvas canvas;
+    canvas.SetFont(FontChoice::Bold);
+    for (const auto& c : cases) EXPECT_EQ(FitWarnings(canvas, c.line, c.width), c.shown) << c.width;
+}
+
 }  // namespace
 }  // namespace tesselog
