@@ -108,7 +108,24 @@ double GapFinder::Reach(GapPoint o, double dx, double dy, const GapLimits& limit
     return best;
 }
 
+// Whether some swath walked so far, of any line, covers the point.
+bool GapFinder::Covers(GapPoint p) {
+    const Cells c = CellsOf(&p, 1);
+    auto found = coverage_.find(Key(c.X0, c.Y0));
+    if (found == coverage_.end()) return false;
+    for (uint32_t id : found->second) {
+        GapPoint q[4];
+        QuadOf(edges_[id - 1].Edge, edges_[id].Edge, q);
+        if (Inside(q, p)) return true;
+    }
+    return false;
+}
+
 void GapFinder::Extend(Side& side, GapPoint origin, GapPoint far, bool gap, const GapLimits& limits) {
+    // A ray that passed over a swath it could not count yet (the line just
+    // walked, when a walk goes on through its turns without "&Go") and met
+    // the one beyond: the ground between is covered, not a gap.
+    if (gap && Covers({(origin.X + far.X) / 2.0, (origin.Y + far.Y) / 2.0})) gap = false;
     if (!gap) {
         // A single ray that slips past a ragged edge does not end a gap; no
         // gap over one gap width of path does (and drops a gap shorter than

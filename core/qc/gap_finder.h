@@ -91,6 +91,7 @@ private:
     GapEdge Straighten(const GapEdge& edge, GapPoint reference, double width, const GapLimits& limits);
     void Extend(Side& side, GapPoint origin, GapPoint far, bool gap, const GapLimits& limits);
     void AddCoverage(const GapLimits& limits);
+    bool Covers(GapPoint p);
     void CoverPieces(const GapPoint quad[4]);
     // The cells a box of points touches (none when there are too many: a jump).
     struct Cells {

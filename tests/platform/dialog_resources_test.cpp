@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "core/qc/qc_dialog.h"
 #include "core/settings/logging_dialogs.h"
 #include "core/settings/setup_dialogs.h"
 #include "resources/display_dialog_ids.h"
@@ -110,6 +111,7 @@ TEST(DialogResources, HoldTheControlsTheirFormsFill) {
               {IDC_PROFILE_VISIBLE_LEFT, IDC_PROFILE_VISIBLE_RIGHT}),
          {}, {IDC_PROFILE_COLOR_LEFT, IDC_PROFILE_COLOR_RIGHT}},
         {L"GETGPSMESSAGE", L"Send Message to GPS Receiver", Form({}, {IDC_GPSMESSAGE_TEXT}, {}, {}), {}, {}},
+        {L"FIELDWARNINGS", L"Field Warnings", FieldWarningsForm(QcSettings()), {}, {}},
     };
     for (const Expected& e : cases) {
         SCOPED_TRACE(std::string(e.resource, e.resource + lstrlenW(e.resource)));
@@ -127,7 +129,8 @@ TEST(DialogResources, HoldTheControlsTheirFormsFill) {
 
 // The logging screen's pop-up menus: 500 while a file is open, 499 before
 // (the same without the line group), one pop-up "&File" each; "Coordinates
-// &Units" (514) is this program's addition after "&Audio Options".
+// &Units" (514) is this program's addition after "&Audio Options", "&Field
+// Warnings" (517) after "GPS &Warning Mask".
 std::wstring MenuItems(int id) {
     HMENU menu = LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id));
     if (!menu) return L"no menu";
@@ -149,7 +152,7 @@ TEST(MenuResources, LoggingMenusHoldTheirItemsInOrder) {
     const std::wstring common =
         L" 510 Map &Size, 505 &Readings Scale, 506 Scale Speed &Bar, | 511 Map &Display Options, 507 &Profile "
         L"Display Options, 508 &Audio Options, 514 Coordinates &Units, | 512 &Toggle View, | 513 GPS &Warning Mask,"
-        L" | 515 Enter Background Files, 516 Remove Background Files, | 509 &Hide Menu,";
+        L" 517 &Field Warnings, | 515 Enter Background Files, 516 Remove Background Files, | 509 &Hide Menu,";
     EXPECT_EQ(MenuItems(500), L"1 &File: 501 New &Line, 502 &New Station, 503 &Comment, |" + common);
     EXPECT_EQ(MenuItems(499), L"1 &File:" + common);
 }

@@ -574,7 +574,7 @@ TEST(FieldCheck, QuietFieldAndEachSimulatedFault)
         {{"--noisy", "2@30+30"}, WarningKind::SensorNoisy, 30, 2.5, 5.0, "Sensor 2 noisy"},
         {{"--empty-field", "2@30+30"}, WarningKind::SensorField, 30, 2.0, 2.1, "Sensor 4 value missing"},
         {{"--garbled-field", "2@30+30"}, WarningKind::SensorField, 30, 2.0, 2.1, "Sensor 4 value garbled"},
-        {{"--clock-offset", "3"}, WarningKind::ClockOffset, 0, 0.3, 1.0, "PC clock 3.0 s behind GPS"},
+        {{"--clock-offset", "3"}, WarningKind::ClockOffset, 0, 9.9, 10.5, "PC clock 3.0 s behind GPS"},
         {{"--rate", "5", "--speed-change", "30:6"}, WarningKind::TooFast, 30, 0.5, 3.5, nullptr},
         {{"--line-length", "20", "--wide-gap", "1:2"}, WarningKind::CoverageGaps, 28, 0.5, 3.0,
          "1 gap between lines"},  // line 2 begins after 20 m and a turn of 8 m

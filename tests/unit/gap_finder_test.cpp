@@ -101,3 +101,17 @@ TEST(GapFinder, ALineRecordedOnThroughItsTurnStillFindsTheLineBefore) {
     Walk(finder, 7.5, 30.0, 0.0);
     EXPECT_EQ(finder.GapsFound(), 1);
 }
+
+TEST(GapFinder, LinesWalkedOnThroughTheirTurnsSideBySideHaveNoGap) {
+    // Lines of 12 units, 6 apart as the swath is wide, all one line: north at
+    // 0, south at 6, north at 12, turning along the ends. The line just
+    // walked is still too near on the path to count, and the ray from the
+    // third line passes over it to the first: covered ground, not a gap.
+    GapFinder finder;
+    Walk(finder, 0.0, 0.0, 12.0);
+    for (double x = 0.5; x <= 5.5; x += 0.5) finder.AddEdge({{x, 15.0}, {x, 9.0}}, Limits);
+    Walk(finder, 6.0, 12.0, 0.0);
+    for (double x = 6.5; x <= 11.5; x += 0.5) finder.AddEdge({{x, -3.0}, {x, 3.0}}, Limits);
+    Walk(finder, 12.0, 0.0, 12.0);
+    EXPECT_EQ(finder.GapsFound(), 0);
+}

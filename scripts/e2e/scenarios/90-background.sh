@@ -2,7 +2,7 @@
 # east-west lines across the north end of a planned grid, about 18 m north of the start of
 # an earlier survey of the program (the golden survey's data file, copied to
 # C:\EARLIER.MGR). With a data file open, "Enter Background
-# Files" (the pop-up menu's thirteenth item) loads a planned grid typed by the test
+# Files" (the pop-up menu's fourteenth item) loads a planned grid typed by the test
 # (C:\PLAN.TXT: five north-south lines, comma-delimited UTM metres, "B" between them) and
 # then the earlier survey; both are drawn in dark grey under the swath that "g" then
 # records (screenshot background-under-survey, docs/screenshots/background-under-survey.png).
@@ -46,7 +46,7 @@ background_menu_item() {
 # then FILE typed into the open dialog.
 background_load() {
     local dialog keys=() name="${2,,}" i c
-    background_menu_item 13
+    background_menu_item 14
     dialog="$(e2e_window "Load BackGround File" 10)"
     [ -n "$BACKGROUND_LOAD_SHOT" ] || { e2e_window_screenshot "$dialog" dialog-load-background; BACKGROUND_LOAD_SHOT=1; }
     # shellcheck disable=SC2086  # the key list is split on purpose
@@ -121,7 +121,7 @@ scenario_background_tracks() {
     e2e_keys "$E2E_MAIN" space
     sleep 1
 
-    background_menu_item 14
+    background_menu_item 15
     dialog="$(e2e_window "Remove BackGround Files" 10)"
     e2e_window_screenshot "$dialog" dialog-remove-background
     e2e_close_window "$dialog" "Remove BackGround Files" space Return
