@@ -52,6 +52,12 @@ dialog_ok_case() {
     e2e_keys "$dialog" $keys
     e2e_screenshot "$name-changed"
     e2e_close_window "$dialog" "$title" Return
+    # The file is saved once the dialog has given its values back, which may come a
+    # moment after its window has gone.
+    for _ in $(seq 50); do
+        cmp -s "$E2E_OUT/settings-before.ini" "$settings" || break
+        sleep 0.1
+    done
     cp "$settings" "$E2E_OUT/settings-after.ini"
     e2e_expect_settings_change "$E2E_OUT/settings-before.ini" "$E2E_OUT/settings-after.ini" "$expected"
     sleep 0.5   # the main window repaints its summary
