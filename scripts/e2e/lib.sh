@@ -533,3 +533,21 @@ e2e_exit_by_x() {
     e2e_keys "$1" x
     e2e_expect_exit 0 15
 }
+
+# e2e_near_limit_survey FIXES: a data file of FIXES positions (made once per build tree:
+# the same options give the same bytes) copied to C:\near.mgr, and its set-up: nine
+# two-sensor consoles on COM3..COM11 linked under $E2E_OUT/links, GGA on COM2, colour
+# display, map size 100 m. The caller starts the simulator with --link-dir "$E2E_OUT/links".
+e2e_near_limit_survey() {
+    local fixes="$1" big links="$E2E_OUT/links" ports=("COM2=$E2E_OUT/links/gps") k
+    big="$E2E_ROOT/build/e2e/near-limit-$fixes.mgr"
+    [ -s "$big" ] || "$E2E_ROOT/scripts/make-full-size-file.sh" --fixes "$fixes" "$big" >>"$E2E_OUT/make.log" 2>&1 ||
+        e2e_fail "could not make the file (see make.log)"
+    cp "$big" "$E2E_PREFIX/drive_c/near.mgr"
+    e2e_settings_variant "$E2E_OUT/settings.ini" 3=9 5=1 6=1 7=1 8=1 9=1 10=1 11=1 12=1 13=1 \
+        17=2 18=3 19=4 20=5 21=6 22=7 23=8 24=9 25=10 26=0 27=0 39=1 40=1 41=1 62=1 66=100
+    e2e_write_settings "$E2E_OUT/settings.ini"
+    mkdir -p "$links"
+    for k in 1 2 3 4 5 6 7 8 9; do ports+=("COM$((k + 2))=$links/console$k"); done
+    e2e_map_ports "${ports[@]}"
+}

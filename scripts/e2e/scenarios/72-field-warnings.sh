@@ -157,19 +157,8 @@ scenario_field_warnings_walking() {
 LIMITS_FIXES=25915  # five below 90 % of the 28,800 positions a file may hold
 
 scenario_field_warnings_limits() {
-    local big="$E2E_ROOT/build/e2e/near-limit-$LIMITS_FIXES.mgr" file="$E2E_PREFIX/drive_c/near.mgr"
-    local links="$E2E_OUT/links" ports=("COM2=$E2E_OUT/links/gps") k dialog
-    [ -s "$big" ] || "$E2E_ROOT/scripts/make-full-size-file.sh" --fixes "$LIMITS_FIXES" "$big" >>"$E2E_OUT/make.log" 2>&1 ||
-        e2e_fail "could not make the file (see make.log)"
-    cp "$big" "$file"
-    # The file's set-up: nine two-sensor consoles on COM3..COM11, GGA on COM2, colour
-    # display, map size 100 m.
-    e2e_settings_variant "$E2E_OUT/settings.ini" 3=9 5=1 6=1 7=1 8=1 9=1 10=1 11=1 12=1 13=1 \
-        17=2 18=3 19=4 20=5 21=6 22=7 23=8 24=9 25=10 26=0 27=0 39=1 40=1 41=1 62=1 66=100
-    e2e_write_settings "$E2E_OUT/settings.ini"
-    mkdir -p "$links"
-    for k in 1 2 3 4 5 6 7 8 9; do ports+=("COM$((k + 2))=$links/console$k"); done
-    e2e_map_ports "${ports[@]}"
+    local links="$E2E_OUT/links" dialog
+    e2e_near_limit_survey "$LIMITS_FIXES"
     FW_T0=$SECONDS
     e2e_start_sim "$E2E_OUT/sim.log" --consoles 9 --types 2 --rate 10 --gps-mode 1 --gps-rate 10 \
         --start-time now --line-length 700 --link-dir "$links" --duration 230
