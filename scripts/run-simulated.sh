@@ -87,7 +87,9 @@ sim_options_from_settings() {
     fi
     baud_index="$(settings_line 42 1)"
     [[ "$baud_index" =~ ^[0-5]$ ]] || baud_index=1
-    sim_args=(--consoles "$count" --gps-mode "$mode" --gps-baud "${bauds[baud_index]}" --speed 1)
+    # The receiver's clock is the computer's, as a real one's agrees with it:
+    # otherwise the field warnings rightly report the clock difference.
+    sim_args=(--consoles "$count" --gps-mode "$mode" --gps-baud "${bauds[baud_index]}" --speed 1 --start-time now)
     [ "$count" -gt 0 ] && sim_args+=(--types "${types%,}")
     return 0
 }
