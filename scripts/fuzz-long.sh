@@ -50,6 +50,10 @@ while [ $# -gt 0 ]; do
   esac
 done
 niceness="${FUZZ_NICE:-19}"
+# With the kernel's automatic groups a process started by setsid shares the
+# processor with the other sessions as a group, whatever its nice value: the
+# group itself is made as nice, so that the targets take only what is idle.
+if [ -w /proc/self/autogroup ]; then echo "$niceness" >/proc/self/autogroup 2>/dev/null || true; fi
 out=build/fuzz
 bin="$out/tests/fuzz"
 ledger="$out/ledger.tsv"
