@@ -11,6 +11,7 @@
 #include "core/logscreen/numbers_painting.h"
 #include "windows/logging_window.h"
 #include "windows/shell_window.h"
+#include "platform/memory_surface.h"
 
 namespace tesselog::win32 {
 namespace {
@@ -140,18 +141,11 @@ TEST(LoggingWindow, ColourScaleFitsItsWindow) {
     const int width = client.right, height = client.bottom;
     ASSERT_GT(height, 200);
 
-    HDC dc = CreateCompatibleDC(nullptr);
-    BITMAPINFO info{};
-    info.bmiHeader = {sizeof info.bmiHeader, width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(dc, bitmap);
-    PatBlt(dc, 0, 0, width, height, WHITENESS);
-    {
-        GdiCanvas canvas(dc, Fonts());
-        PaintColourScale(canvas, width, height, 0.0, 500.0);
-    }
+    Surface surface(width, height);
+    surface.Fonts = Fonts();
+    surface.Paint([&](Canvas& canvas) { PaintColourScale(canvas, width, height, 0.0, 500.0); });
     GdiFlush();
+    HDC dc = surface.Dc;
     // The bar is the only colour: its first and last rows, down a column
     // through its middle.
     auto isClass = [](COLORREF c) {
@@ -182,56 +176,6 @@ TEST(LoggingWindow, ColourScaleFitsItsWindow) {
     for (int y = 1; y < height; ++y) bands += inked[y] && !inked[y - 1];
     EXPECT_EQ(bands, 6);
     EXPECT_FALSE(inked[0] || inked[height - 1]);
-    SelectObject(dc, old);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
-}
-
-TEST(LoggingWindow, StatusPaintingOnABitmap) {
-    constexpr int32_t W = 1024, H = 762, L = 18;
-    HDC screen = GetDC(nullptr);
-    HDC dc = CreateCompatibleDC(screen);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = W;
-    info.bmiHeader.biHeight = -H;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    ReleaseDC(nullptr, screen);
-    ASSERT_NE(bitmap, nullptr);
-    HGDIOBJ old = SelectObject(dc, bitmap);
-
-    StatusInputs in;
-    TakeStatusSettings(in, Settings());
-    in.MapVisible = 1;
-    in.LoggingState = 1;
-    in.FileName = "250101_001.MGR";
-    in.Background = ButtonFaceColor();
-    Rect strip;
-    {
-        GdiCanvas canvas(dc, Fonts());
-        canvas.FillRect({0, 0, W, H}, in.Background);
-        const StatusTextLayout status =
-            ComputeStatusTextLayout(canvas, ComputeLoggingLayout(W, H, L, 3, PaneRightColumnWidth),
-                                    ComputeLoggingLayout(W, H, L, 3, CreationRightColumnWidth));
-        strip = status.ColourStrip;
-        PaintLoggingStatus(canvas, status, in);
-    }
-    GdiFlush();
-    // The top class is magenta, the bottom one blue, inside their outlines.
-    EXPECT_EQ(GetPixel(dc, (strip.Left + strip.Right) / 2, strip.Top + 3), RGB(255, 0, 255));
-    EXPECT_EQ(GetPixel(dc, (strip.Left + strip.Right) / 2, strip.Bottom - 3), ColourClassColor(0));
-    // The state word left ink in its box.
-    bool ink = false;
-    for (int x = 23; x < 90 && !ink; ++x) {
-        for (int y = 0; y < 20 && !ink; ++y) ink = GetPixel(dc, x, y) == RGB(0, 0, 0);
-    }
-    EXPECT_TRUE(ink);
-    SelectObject(dc, old);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
 }
 
 }  // namespace

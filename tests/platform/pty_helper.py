@@ -11,9 +11,6 @@ answer goes to <dir>/probe-N.ans:
   "mark"          starts a new window of <dir>/ioctl.log; answer "ok"
   "probe <path>"  answer, on one line, the line settings of that pty twice:
                   "pty.speed=9600 pty.csize=8 ... set.speed=9600 set.csize=8 ..."
-  "write <path> <hex>"  writes the bytes (hex digits, two a byte) on the far
-                  end of that pty, so the program reads them from its port;
-                  answer "ok"
 
 "pty." is the termios the pty holds now. A Linux pty always reports 8 data
 bits and no parity, whatever it is told, so "set." reads what the port was
@@ -108,7 +105,6 @@ def main():
     log = os.path.join(folder, "ioctl.log")
     pairs = [os.openpty() for _ in range(2)]
     slaves = {os.ttyname(s): s for _, s in pairs}
-    masters = {os.ttyname(s): m for m, s in pairs}
     for s in slaves.values():
         preset(s)
     with open(os.path.join(folder, "ptys.tmp"), "w") as f:
@@ -135,9 +131,6 @@ def main():
                 answer = " ".join(["pty.%s=%d" % kv for kv in now.items()] +
                                   ["set.%s=%d" % kv for kv in requested.items()])
                 print("pty_helper: %s %s" % (path, answer), flush=True)
-            elif len(words) == 3 and words[0] == "write" and words[1] in masters:
-                os.write(masters[words[1]], bytes.fromhex(words[2]))
-                answer = "ok"
             else:
                 answer = "error=1"
             base = request[:-len(".req")]

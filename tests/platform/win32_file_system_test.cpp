@@ -1,5 +1,5 @@
 // Win32FileSystem against the real API: open modes with writes at the start
-// and at the end, no sharing, directories and 8-bit paths.
+// and at the end, no sharing and directories.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -167,32 +167,6 @@ TEST(Win32FileSystem, Directories) {
     EXPECT_TRUE(fs.Exists(dir + "\\WYNIKBAD.TXT"));
     EXPECT_FALSE(fs.SetCurrentDirectory(dir + "\\missing"));
     SetCurrentDirectoryW(before);
-}
-
-TEST(Win32FileSystem, EightBitPathsReachTheWideApiByteForByte) {
-    // "Données" as the settings hold it: e acute is the byte 0xE9.
-    const std::string name = "Donn\xE9" "es";
-    const std::wstring wide = L"Donn\u00E9es";
-    EXPECT_EQ(WidenBytes(name), wide);
-    EXPECT_EQ(NarrowToBytes(wide), name);
-
-    test::TempFolder folder;
-    Win32FileSystem fs;
-    const std::string dir = folder.Path() + name;
-    const std::string path = dir + "\\" + name + ".mgr";
-    ASSERT_TRUE(fs.MakeDirectory(dir));
-    {
-        std::unique_ptr<File> file = fs.Open(path, OpenMode::CreateTruncate);
-        ASSERT_NE(file, nullptr);
-        EXPECT_TRUE(file->Write("T\n", 2));
-    }
-    // The names on disk are the wide names, not the bytes read in a code page.
-    const std::wstring widePath = WidenBytes(folder.Path()) + wide + L"\\" + wide + L".mgr";
-    EXPECT_NE(GetFileAttributesW(widePath.c_str()), INVALID_FILE_ATTRIBUTES);
-    EXPECT_TRUE(fs.Exists(path));
-    EXPECT_TRUE(fs.Remove(path));
-    EXPECT_FALSE(fs.Exists(path));
-    RemoveDirectoryW((WidenBytes(folder.Path()) + wide).c_str());
 }
 
 }  // namespace

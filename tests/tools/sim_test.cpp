@@ -23,24 +23,21 @@
 namespace tesselog::sim {
 namespace {
 
-std::vector<Chunk> RunFor(const SimConfig& config, double seconds)
-{
+std::vector<Chunk> RunFor(const SimConfig& config, double seconds) {
     Simulation sim(config);
     std::vector<Chunk> chunks;
     sim.AdvanceTo(seconds, [&](const Chunk& chunk) { chunks.push_back(chunk); });
     return chunks;
 }
 
-std::string Stream(const std::vector<Chunk>& chunks, int port)
-{
+std::string Stream(const std::vector<Chunk>& chunks, int port) {
     std::string bytes;
     for (const Chunk& chunk : chunks) bytes += chunk.Port == port ? chunk.Bytes : "";
     return bytes;
 }
 
 // Lines up to (not including) the LF, from the "$" on when there is one: noise in front is dropped.
-std::vector<std::string> Sentences(const std::string& stream)
-{
+std::vector<std::string> Sentences(const std::string& stream) {
     std::vector<std::string> out;
     size_t start = 0;
     for (size_t lf = stream.find('\n'); lf != std::string::npos; start = lf + 1, lf = stream.find('\n', start)) {
@@ -50,36 +47,28 @@ std::vector<std::string> Sentences(const std::string& stream)
     return out;
 }
 
-std::vector<std::string> Fields(const std::string& sentence)
-{
+std::vector<std::string> Fields(const std::string& sentence) {
     std::vector<std::string> fields;
     for (size_t start = 0;;) {
         const size_t comma = sentence.find(',', start);
         fields.push_back(sentence.substr(start, comma - start));
-        if (comma == std::string::npos) {
-            return fields;
-        }
+        if (comma == std::string::npos) return fields;
         start = comma + 1;
     }
 }
 
-bool ChecksumCorrect(const std::string& s)
-{
+bool ChecksumCorrect(const std::string& s) {
     const size_t star = s.find('*');
-    if (s.empty() || s[0] != '$' || star == std::string::npos || star + 2 >= s.size()) {
-        return false;
-    }
+    if (s.empty() || s[0] != '$' || star == std::string::npos || star + 2 >= s.size()) return false;
     return NmeaChecksum(s.data() + 1, star - 1) == std::strtoul(s.substr(star + 1, 2).c_str(), nullptr, 16);
 }
 
-double SecondsOfDay(const std::string& field)
-{
+double SecondsOfDay(const std::string& field) {
     return std::atoi(field.substr(0, 2).c_str()) * 3600.0 + std::atoi(field.substr(2, 2).c_str()) * 60.0 +
            std::atof(field.substr(4).c_str());
 }
 
-SimConfig GpsOnly(int mode)
-{
+SimConfig GpsOnly(int mode) {
     SimConfig config;
     config.ConsoleSensors.clear();
     config.ConsoleRates.clear();
@@ -90,8 +79,7 @@ SimConfig GpsOnly(int mode)
 
 // Nine consoles, all but the last asking for more than 9600 baud carries, with noise after every sentence, and a
 // GGA/GSA receiver asking for 20 fixes a second with every checksum spoilt. Every line carries 960 bytes a second.
-TEST(SimStreams, BusyLinesAreDeterministicShapedAndPaced)
-{
+TEST(SimStreams, BusyLinesAreDeterministicShapedAndPaced) {
     SimConfig config;
     config.ConsoleSensors = {2, 1, 2, 1, 2, 1, 2, 1, 2};
     config.ConsoleRates = {200, 200, 200, 200, 200, 200, 200, 200, 10};
@@ -110,9 +98,7 @@ TEST(SimStreams, BusyLinesAreDeterministicShapedAndPaced)
     // Small steps (real time) hand out exactly what one big step (dry run) does.
     Simulation stepped(config);
     std::vector<Chunk> b;
-    for (double t = 0.0; t <= 10.0; t += 0.002) {
-        stepped.AdvanceTo(t, [&](const Chunk& chunk) { b.push_back(chunk); });
-    }
+    for (double t = 0.0; t <= 10.0; t += 0.002) stepped.AdvanceTo(t, [&](const Chunk& chunk) { b.push_back(chunk); });
     stepped.AdvanceTo(10.0, [&](const Chunk& chunk) { b.push_back(chunk); });
     ASSERT_EQ(a.size(), b.size());
     for (size_t i = 0; i < a.size(); ++i) {
@@ -121,16 +107,12 @@ TEST(SimStreams, BusyLinesAreDeterministicShapedAndPaced)
     for (int port = 0; port < 10; ++port) {
         std::vector<double> times;  // when each byte leaves
         for (const Chunk& c : a) {
-            for (size_t k = 0; c.Port == port && k < c.Bytes.size(); ++k) {
-                times.push_back(c.Start + k / 960.0);
-            }
+            for (size_t k = 0; c.Port == port && k < c.Bytes.size(); ++k) times.push_back(c.Start + k / 960.0);
         }
         EXPECT_TRUE(std::is_sorted(times.begin(), times.end())) << port;
         size_t most = 0;
         for (size_t i = 0, j = 0; i < times.size(); most = std::max(most, j - i), ++i) {
-            while (j < times.size() && times[j] < times[i] + 1.0 - 1e-9) {
-                ++j;
-            }
+            while (j < times.size() && times[j] < times[i] + 1.0 - 1e-9) ++j;
         }
         EXPECT_LE(most, 960u) << port;
     }
@@ -160,8 +142,7 @@ TEST(SimStreams, BusyLinesAreDeterministicShapedAndPaced)
     }
 }
 
-TEST(SimWalker, StaysInsideTheAreaAndTurnsAtLineEnds)
-{
+TEST(SimWalker, StaysInsideTheAreaAndTurnsAtLineEnds) {
     for (bool alternate : {true, false}) {
         SCOPED_TRACE(alternate ? "alternate" : "one way");
         const SurveyArea area{25.0, 2.0, 5, alternate};
@@ -197,8 +178,7 @@ TEST(SimWalker, StaysInsideTheAreaAndTurnsAtLineEnds)
 
 // A receiver at a wrong baud rate and one without line ends: the bytes go on
 // arriving, paced as before, but no line ever ends.
-TEST(SimFaults, GarbageAndNoLineEndsNeverEndALine)
-{
+TEST(SimFaults, GarbageAndNoLineEndsNeverEndALine) {
     SimConfig config;
     config.ConsoleSensors = {};
     config.ConsoleRates = {};
@@ -220,8 +200,7 @@ TEST(SimFaults, GarbageAndNoLineEndsNeverEndALine)
     EXPECT_EQ(joined, stripped);
 }
 
-TEST(SimNmea, ChecksumsAndCoordinateText)
-{
+TEST(SimNmea, ChecksumsAndCoordinateText) {
     const std::string known = "GPGGA,173524,4336.5940,N,07936.6403,W,8,11,2.0,142.5,M,-35.4,M,,";
     std::string sentence;
     AppendSentence(sentence, known.data(), known.size(), true, 0);
@@ -241,14 +220,24 @@ TEST(SimNmea, ChecksumsAndCoordinateText)
     }
 }
 
-TEST(SimOptions, CommandLines)
-{
-    auto parse = [](std::vector<const char*> args, ToolOptions& options) {  // the error, or "accepted"
-        std::string error;
-        args.insert(args.begin(), "tesselog-sim");
-        return ParseOptions(static_cast<int>(args.size()), args.data(), options, error) ? "accepted" : error;
-    };
-    const std::pair<std::vector<const char*>, std::string> refused[] = {
+// The error of a command line, or "accepted".
+std::string Parse(std::vector<std::string> words, ToolOptions& options) {
+    words.insert(words.begin(), "tesselog-sim");
+    std::vector<const char*> argv;
+    for (const std::string& w : words) argv.push_back(w.c_str());
+    std::string error;
+    return ParseOptions(static_cast<int>(argv.size()), argv.data(), options, error) ? "accepted" : error;
+}
+
+SimConfig Parsed(const std::vector<std::string>& words) {
+    ToolOptions options;
+    EXPECT_EQ(Parse(words, options), "accepted");
+    LimitRates(options.Sim);
+    return options.Sim;
+}
+
+TEST(SimOptions, CommandLines) {
+    const std::pair<std::vector<std::string>, std::string> refused[] = {
         {{"--consoles", "10", "--consoles", "1"}, "bad value for --consoles: 10"},  // every value, not only the last
         {{"--gps-rate", "nan"}, "bad value for --gps-rate: nan"},
         {{"--seed", "0x10"}, "bad value for --seed: 0x10"},  // decimal only
@@ -275,10 +264,10 @@ TEST(SimOptions, CommandLines)
     };
     for (const auto& [args, expected] : refused) {
         ToolOptions options;
-        EXPECT_EQ(parse(args, options), expected);
+        EXPECT_EQ(Parse(args, options), expected);
     }
     ToolOptions options;  // values are read in the order given: a later one overrides, repeatable options collect
-    ASSERT_EQ(parse({"--consoles", "3", "--types", "2,2,1", "--rate=5", "--sensor-spacing", "0.5", "--speed", "1",
+    ASSERT_EQ(Parse({"--consoles", "3", "--types", "2,2,1", "--rate=5", "--sensor-spacing", "0.5", "--speed", "1",
                      "--speed", "1.5", "--seed", "010", "--origin", "-33.9,151.2", "--stop", "gps@10+5", "--stop",
                      "console2@30+4", "--bad-checksum-rate", "0.1", "--bad-checksum", "3+2", "--bad-checksum", "0.3",
                      "--unplug", "3:12.5:6", "--unplug", "1:40:2"},
@@ -293,7 +282,7 @@ TEST(SimOptions, CommandLines)
                 sim.Unplugs[0].Length == 6.0 && sim.Unplugs[1].Port == "console1");
 
     ToolOptions faults;
-    ASSERT_EQ(parse({"--consoles", "2", "--frozen", "2@30+60", "--noisy", "1@10+5x4", "--garbled-field", "2@3+4",
+    ASSERT_EQ(Parse({"--consoles", "2", "--frozen", "2@30+60", "--noisy", "1@10+5x4", "--garbled-field", "2@3+4",
                      "--speed-change", "40:3", "--speed-change", "20:2", "--wide-gap", "3:2.5", "--clock-offset",
                      "-2", "--start-time", "now"},
                     faults), "accepted");
@@ -308,8 +297,7 @@ TEST(SimOptions, CommandLines)
     EXPECT_TRUE(faults.Sim.StartTimeOfDay >= 0.0 && faults.Sim.StartTimeOfDay < 86400.0);
 }
 
-bool HasSlot(const NmeaModeTable& table, std::initializer_list<int32_t> slots)
-{
+bool HasSlot(const NmeaModeTable& table, std::initializer_list<int32_t> slots) {
     return std::any_of(table.GpsFieldSlot, table.GpsFieldSlot + table.GpsFieldCount, [&](int32_t slot) {
         return std::find(slots.begin(), slots.end(), slot) != slots.end();
     });
@@ -317,8 +305,7 @@ bool HasSlot(const NmeaModeTable& table, std::initializer_list<int32_t> slots)
 
 // Every mode's stream through the program's own framer and decoder: each line accepted, each fix valid, on time
 // and where the walker was, north and south of the equator (hemispheres, false northing).
-TEST(SimModes, TheProgramReadsEachModesFixWhereTheWalkerWas)
-{
+TEST(SimModes, TheProgramReadsEachModesFixWhereTheWalkerWas) {
     const double origins[][2] = {{51.75, -1.25}, {-33.9, 151.2}};
     for (int run = 0; run <= 9; ++run) {  // every mode, and mode 7 once more in feet
         const int mode = run == 9 ? 7 : run;
@@ -335,9 +322,7 @@ TEST(SimModes, TheProgramReadsEachModesFixWhereTheWalkerWas)
             framer.Start(0);
             int fixes = 0;
             for (char byte : Stream(RunFor(config, 19.9), 0)) {
-                if (!framer.Feed(static_cast<uint8_t>(byte), 0)) {
-                    continue;
-                }
+                if (!framer.Feed(static_cast<uint8_t>(byte), 0)) continue;
                 const std::string text(framer.Line().Text);
                 SCOPED_TRACE(text);
                 EXPECT_TRUE(framer.Line().Accepted && framer.Line().PassedOn);
@@ -374,13 +359,11 @@ TEST(SimModes, TheProgramReadsEachModesFixWhereTheWalkerWas)
     }
 }
 
-bool InWindow(const std::vector<TimeWindow>& windows, double t)
-{
+bool InWindow(const std::vector<TimeWindow>& windows, double t) {
     return std::any_of(windows.begin(), windows.end(), [t](const TimeWindow& w) { return w.Contains(t); });
 }
 
-TEST(SimFaults, EachGpsFaultHitsItsWindowOnly)
-{
+TEST(SimFaults, EachGpsFaultHitsItsWindowOnly) {
     SimConfig config = GpsOnly(0);
     GpsFaults& faults = config.Faults;
     faults.BadChecksum.Windows = {{2.0, 2.0}};
@@ -433,8 +416,7 @@ TEST(SimFaults, EachGpsFaultHitsItsWindowOnly)
 
 // An unplugged console sends nothing for its window, and only that console:
 // its line is closed, the others' go on.
-TEST(SimFaults, UnpluggedConsoleSendsNothingInItsWindow)
-{
+TEST(SimFaults, UnpluggedConsoleSendsNothingInItsWindow) {
     SimConfig config;
     config.Gps = false;
     config.ConsoleSensors = {2, 2};
@@ -454,8 +436,7 @@ TEST(SimFaults, UnpluggedConsoleSendsNothingInItsWindow)
 // Each sensor fault in the console's stream, in its window only: a frozen
 // sensor repeats the value it had when the window began, a saturated one reads
 // 9999, a noisy one spreads far wider, a bad second field is empty or "ERR".
-TEST(SimFaults, SensorFaultsShowInTheirWindowsOnly)
-{
+TEST(SimFaults, SensorFaultsShowInTheirWindowsOnly) {
     SimConfig config;
     config.Gps = false;
     config.ConsoleSensors = {2, 2};
@@ -513,8 +494,7 @@ TEST(SimFaults, SensorFaultsShowInTheirWindowsOnly)
 
 // The walker's faults: a speed change at a time, one pair of lines further
 // apart; and the receiver's clock off by a set amount across midnight.
-TEST(SimFaults, SpeedWideGapAndClockOffset)
-{
+TEST(SimFaults, SpeedWideGapAndClockOffset) {
     SimConfig config = GpsOnly(1);
     config.Area.LineLength = 100.0;
     config.Area.LineSpacing = 4.0;
@@ -526,7 +506,6 @@ TEST(SimFaults, SpeedWideGapAndClockOffset)
     Simulation sim(config);
     EXPECT_NEAR(sim.WalkerAt(10.0).U, 10.0, 1e-9);
     EXPECT_NEAR(sim.WalkerAt(20.0).U, 40.0, 1e-9);  // 10 m at 1 m/s, then 30 m at 3 m/s
-    EXPECT_EQ(sim.SpeedAt(20.0), 3.0);
     EXPECT_NEAR(sim.WalkerAt(60.0).V, 7.0, 1e-9);   // line 2: 4 m + 3 m from line 1
     for (const std::string& s : Sentences(Stream(RunFor(config, 9.9), 0))) {
         const std::vector<std::string> f = Fields(s);
@@ -536,18 +515,6 @@ TEST(SimFaults, SpeedWideGapAndClockOffset)
     EXPECT_EQ(Fields(Sentences(Stream(RunFor(config, 0.1), 0))[0])[1], "235953.00");
 }
 
-SimConfig Parsed(std::vector<std::string> words)
-{
-    words.insert(words.begin(), "tesselog-sim");
-    std::vector<const char*> argv;
-    for (const std::string& w : words) argv.push_back(w.c_str());
-    ToolOptions options;
-    std::string error;
-    EXPECT_TRUE(ParseOptions(static_cast<int>(argv.size()), argv.data(), options, error)) << error;
-    LimitRates(options.Sim);
-    return options.Sim;
-}
-
 // The field warnings over the simulator: a quiet field of nine two-sensor
 // consoles at the line rate gives no warning but the file's countdown, and
 // each fault its own warning, as soon as its rule says: a frozen sensor after
@@ -555,8 +522,7 @@ SimConfig Parsed(std::vector<std::string> words)
 // once the 5 s window is more than half noisy, a clock 3 s off after five
 // fixes, readings 1.2 m apart once the 3 s average passes 1 m, a gap once it
 // is 1 m long.
-TEST(FieldCheck, QuietFieldAndEachSimulatedFault)
-{
+TEST(FieldCheck, QuietFieldAndEachSimulatedFault) {
     const std::vector<std::string> quiet = {"--consoles", "9", "--types", "2", "--rate", "56", "--gps-rate", "10",
                                             "--line-length", "60", "--anomalies", "40"};
     const FieldCheckFigures figures = RunFieldCheck(Parsed(quiet), 240.0, QcSettings(), FieldCheckPlatform());

@@ -146,39 +146,15 @@ TEST(ConsoleReaderLoop, EachSentenceIsStoredThenHandedOverAlone) {
     }
 }
 
-TEST(ConsoleReaderLoop, StartSetsMinimumAndPortStateThenPurgesAndMasks) {
+// The start sets the minimum of the console's type (the purge and the event
+// mask that follow it are in the steady stream's calls below).
+TEST(ConsoleReaderLoop, StartSetsTheMinimumOfTheConsoleType) {
     ReaderRun r(0, 0);  // a one-sensor console: 9 bytes at least
     r.Send("$PBAR,1\r\n$PBAR,12\r\n", 0);
     r.Go();
     EXPECT_EQ(r.streams.ConsoleMinSentence[0], 9);
-    EXPECT_EQ(r.calls, "purge mask ");
     ASSERT_EQ(r.handOvers.size(), 1u);
     EXPECT_EQ(r.handOvers[0].sentence, "$PBAR,12");
-}
-
-// The loop ends at the stop (the close ends the wait on a silent port),
-// leaves ConsolePortOpen at 1 unless the stop code has already set 0, and
-// does not spin on a port whose reads fail at once. A silent port is read
-// once: its wait lasts until the stop, the reopen not being due before 3 s.
-TEST(ConsoleReaderLoop, EndsOnInvalidHandle) {
-    const struct {
-        const char* name;
-        uint32_t failFrom;
-        bool stopSetsClosed;
-        int32_t portOpenAfter;
-        int reads;
-    } cases[] = {{"silent port", 0xFFFFFFFFu, false, 1, 1},
-                 {"stop already set 0", 0xFFFFFFFFu, true, 0, 1},
-                 {"reads fail at once", 0, false, 1, 100}};  // one per 10 ms wait
-    for (const auto& c : cases) {
-        ReaderRun r(4);
-        r.failFrom = c.failFrom;
-        r.stopSetsClosed = c.stopSetsClosed;
-        r.Go();
-        EXPECT_LE(r.clock.CurrentTick, 1010u) << c.name;
-        EXPECT_EQ(r.reads, c.reads) << c.name;
-        EXPECT_EQ(r.streams.ConsolePortOpen[4], c.portOpenAfter) << c.name;
-    }
 }
 
 // A console sending a sentence every 100 ms from 50 ms on, until `until`.
@@ -241,28 +217,47 @@ TEST(ConsoleReaderLoop, ReopensAfterSilenceAndRetriesWhileGone) {
 }
 
 // The stop makes the handle invalid whatever the reader is doing: the loop
-// ends within one read time-out of it and never opens the port afterwards.
+// ends within one read time-out of it (the close ends the wait on a silent
+// port), never opens the port afterwards and leaves ConsolePortOpen at 1
+// unless the stop code has already set 0. A silent port is read once: its
+// wait lasts until the stop, the reopen not being due before 3 s; a port
+// whose reads fail at once is not spun on.
 TEST(ConsoleReaderLoop, StopEndsReaderWithoutReopen) {
+    const uint32_t never = 0xFFFFFFFFu;
     const struct {
         const char* name;
-        uint32_t stopAt, backAt;
+        bool stream;  // a sentence every 100 ms, the device gone from 1000 ms on
+        uint32_t stopAt, backAt, failFrom;
         int closeFailures;
+        bool stopSetsClosed;
+        int32_t portOpenAfter;
+        int reads;  // 0: not counted
     } cases[] = {
-        {"silent, reopen not yet due", 2500, 0, 0},
-        {"device gone, between tries", 5000, 0xFFFFFFFFu, 0},
-        {"during the close's retries", 4100, 0, 1000},
+        {"silent port", false, 1000, 0, never, 0, false, 1, 1},
+        {"stop already set 0", false, 1000, 0, never, 0, true, 0, 1},
+        {"reads fail at once", false, 1000, 0, 0, 0, false, 1, 100},  // one per 10 ms wait
+        {"silent, reopen not yet due", true, 2500, 0, never, 0, false, 1, 0},
+        {"device gone, between tries", true, 5000, never, never, 0, false, 1, 0},
+        {"during the close's retries", true, 4100, 0, never, 1000, false, 1, 0},
     };
     for (const auto& c : cases) {
         ReaderRun r(3);
-        SendEvery100Ms(r, 10000);
-        r.goneAt = 1000;
-        r.backAt = c.backAt;
+        if (c.stream) {
+            SendEvery100Ms(r, 10000);
+            r.goneAt = 1000;
+        }
         r.invalidAt = c.stopAt;
+        r.backAt = c.backAt;
+        r.failFrom = c.failFrom;
         r.closeFailures = c.closeFailures;
+        r.stopSetsClosed = c.stopSetsClosed;
         r.Go();
         EXPECT_LE(r.clock.CurrentTick, c.stopAt + 10) << c.name;
+        if (c.reads) {
+            EXPECT_EQ(r.reads, c.reads) << c.name;
+        }
         for (const auto& [tick, found] : r.reopens) EXPECT_FALSE(found) << c.name << " " << tick;
-        EXPECT_EQ(r.streams.ConsolePortOpen[3], 1) << c.name;
+        EXPECT_EQ(r.streams.ConsolePortOpen[3], c.portOpenAfter) << c.name;
     }
 }
 

@@ -104,7 +104,7 @@ TEST(DisplayTexts, SpeedFactorsAndFormats) {
     EXPECT_EQ(SpeedText(123.456, 0, 0), "123.46 m/s");  // width 5 is a minimum
 }
 
-// Agreement with PROJ's cs2cs (tests/tools/utm_reference.sh writes the table): 1 mm inside a zone; beyond it
+// Agreement with PROJ's cs2cs (scripts/make-utm-reference.sh writes the table): 1 mm inside a zone; beyond it
 // the terms the series leaves out grow about with the seventh power of the longitude difference, and so does
 // the allowance.
 TEST(GeodeticToUtm, AgreesWithCs2cs) {

@@ -40,13 +40,11 @@ struct Place {
 };
 
 std::vector<Place> Placed(const LocalGridOptions& options) {
-    Collected got;
-    SurveyWalk walk(got, options);
-    Walk(ZigZag, walk);
+    const Walked w(ZigZag, options);
     std::vector<Place> places;
-    for (const PositionedReading& r : got.Readings) {
+    for (const PositionedReading& r : w.Got.Readings) {
         EXPECT_TRUE(r.Positioned && r.Local);
-        places.push_back({walk.Lines()[r.Line].Name, r.Sensor, r.Easting, r.Northing});
+        places.push_back({w.Survey.Lines()[r.Line].Name, r.Sensor, r.Easting, r.Northing});
     }
     return places;
 }
@@ -89,17 +87,15 @@ TEST(ExportLocalGrid, ZigZagLinesAndStationIntervals) {
 TEST(ExportLocalGrid, EastWestLinesAndTheirEdges) {
     const std::string file = Header(false) + LineBlock("2", 5.0, 1.0, 'E') + Event("$STARTED", 990) +
                              Reading(1, ",0001,0002", 1000) + Reading(1, ",0001,0002", 1500);
-    Collected got;
-    SurveyWalk walk(got);
-    Walk(file, walk);
+    Walked w(file);
     // Stations grow east; later lines to their right lie south: line 2 at
     // northing -2. Walking east the right is south: sensor 1 at -2 + 0.75.
-    ASSERT_EQ(got.Readings.size(), 4u);
-    EXPECT_NEAR(got.Readings[0].Easting, 5.5, 1e-9);
-    EXPECT_NEAR(got.Readings[0].Northing, -1.25, 1e-9);
+    ASSERT_EQ(w.Got.Readings.size(), 4u);
+    EXPECT_NEAR(w.Got.Readings[0].Easting, 5.5, 1e-9);
+    EXPECT_NEAR(w.Got.Readings[0].Northing, -1.25, 1e-9);
     // The swath's left end 1 m north of the line, the right end 1 m south.
-    ASSERT_EQ(walk.Timeline().size(), 2u);
-    const TimedEdge& e = walk.Timeline()[1];
+    ASSERT_EQ(w.Survey.Timeline().size(), 2u);
+    const TimedEdge& e = w.Survey.Timeline()[1];
     EXPECT_EQ(e.Tick, 1500u);
     EXPECT_NEAR(e.Edge.Left.X, 6.5, 1e-9);
     EXPECT_NEAR(e.Edge.Left.Y, -1.0, 1e-9);

@@ -84,5 +84,13 @@ inline void Walk(const std::string& bytes, SurveyWalk& walk) {
     while (reader.Next(item)) walk.Take(item);
     walk.Finish();
 }
+// A file's bytes walked into what it gave.
+struct Walked {
+    Collected Got;
+    SurveyWalk Survey;
+    explicit Walked(const std::string& bytes, const LocalGridOptions& local = {}) : Survey(Got, local) {
+        Walk(bytes, Survey);
+    }
+};
 
 }  // namespace tesselog::export_records

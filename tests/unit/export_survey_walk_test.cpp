@@ -29,9 +29,7 @@ TEST(ExportSurveyWalk, ReadingsLieWhereTheColourFillPaintedThem) {
                              Reading(1, ",0012,0022", 1400) + Step(0.0, 1.0) + Gga("4800.0010", 'N', 5, 1450) +
                              // the step 1 -> 3: one reading of each console
                              Reading(1, ",0013,0023", 1500) + Reading(2, ",0032", 1510) + Step(1.0, 3.0);
-    Collected got;
-    SurveyWalk walk(got);
-    Walk(file, walk);
+    Walked w(file);
 
     const struct {
         int sensor, console;
@@ -48,10 +46,10 @@ TEST(ExportSurveyWalk, ReadingsLieWhereTheColourFillPaintedThem) {
         {1, 1, 13, 0.25, 2.0, 11.5, 500, 5}, {2, 1, 23, 0.75, 2.0, 11.5, 500, 5},
         {3, 2, 32, 1.75, 2.0, 11.5, 510, 5},
     };
-    ASSERT_EQ(got.Readings.size(), std::size(expected));
+    ASSERT_EQ(w.Got.Readings.size(), std::size(expected));
     for (size_t i = 0; i < std::size(expected); ++i) {
         const auto& e = expected[i];
-        const PositionedReading& r = got.Readings[i];
+        const PositionedReading& r = w.Got.Readings[i];
         SCOPED_TRACE(i);
         EXPECT_TRUE(r.Positioned);
         EXPECT_EQ(r.Sensor, e.sensor);
@@ -62,13 +60,13 @@ TEST(ExportSurveyWalk, ReadingsLieWhereTheColourFillPaintedThem) {
         EXPECT_DOUBLE_EQ(r.Station, e.station);
         EXPECT_EQ(r.TimeMs, 36000000 + e.timeMs);
         EXPECT_EQ(r.Quality, e.quality);
-        EXPECT_EQ(walk.Lines()[r.Line].Name, "L1");
+        EXPECT_EQ(w.Survey.Lines()[r.Line].Name, "L1");
         EXPECT_EQ(r.Session, 1);
         EXPECT_EQ(r.Run, 1);
     }
-    EXPECT_EQ(walk.PositionedCount(), 11);
-    EXPECT_EQ(walk.Header().UtmZone, 31);
-    EXPECT_EQ(walk.Header().Hemisphere, 1);
+    EXPECT_EQ(w.Survey.PositionedCount(), 11);
+    EXPECT_EQ(w.Survey.Header().UtmZone, 31);
+    EXPECT_EQ(w.Survey.Header().Hemisphere, 1);
 }
 
 TEST(ExportSurveyWalk, ReadingsOutsideAStepHaveNoPlace) {
@@ -77,16 +75,14 @@ TEST(ExportSurveyWalk, ReadingsOutsideAStepHaveNoPlace) {
                              Rec("{0") + Reading(1, ",0002,0002", 1200) + Step(0.0, 1.0) +
                              Reading(1, ",0003,0003", 1300) + Event("PAUSED", 1400) +  // the step never closed
                              Reading(1, ",0004,0004", 1500) + Rec("{0") + Reading(1, ",0005,0005", 1600);
-    Collected got;
-    SurveyWalk walk(got);
-    Walk(file, walk);
+    Walked w(file);
     std::vector<std::pair<double, bool>> seen;
-    for (const PositionedReading& r : got.Readings) {
+    for (const PositionedReading& r : w.Got.Readings) {
         if (r.Sensor == 1) seen.emplace_back(r.Value, r.Positioned);
     }
     const std::vector<std::pair<double, bool>> want = {{1, false}, {2, true}, {3, false}, {4, false}, {5, false}};
     EXPECT_EQ(seen, want);
-    EXPECT_EQ(walk.UnpositionedCount(), 8);
+    EXPECT_EQ(w.Survey.UnpositionedCount(), 8);
 }
 
 TEST(ExportSurveyWalk, StationsFollowTheMarksAndConsoleOne) {
@@ -99,17 +95,15 @@ TEST(ExportSurveyWalk, StationsFollowTheMarksAndConsoleOne) {
                              Reading(1, ",0001,0001", 1400) +     // 50: the first after a station
                              Reading(1, ",0001,0001", 1500) +     // 48
                              LineBlock("B", 7.0, 1.0) + Reading(1, ",0001,0001", 1600);  // 7
-    Collected got;
-    SurveyWalk walk(got);
-    Walk(file, walk);
+    Walked w(file);
     std::vector<double> stations;
-    for (const PositionedReading& r : got.Readings) {
+    for (const PositionedReading& r : w.Got.Readings) {
         if (r.Sensor != 2) stations.push_back(r.Station);
     }
     EXPECT_EQ(stations, (std::vector<double>{100, 100, 98, 98, 50, 48, 7}));
-    ASSERT_EQ(walk.Lines().size(), 2u);
-    EXPECT_EQ(walk.Lines()[1].Name, "B");
-    EXPECT_EQ(walk.Lines()[1].StartStation, 7.0);
+    ASSERT_EQ(w.Survey.Lines().size(), 2u);
+    EXPECT_EQ(w.Survey.Lines()[1].Name, "B");
+    EXPECT_EQ(w.Survey.Lines()[1].StartStation, 7.0);
 }
 
 TEST(ExportSurveyWalk, FixesAndMarksOfTheTrack) {
@@ -118,16 +112,13 @@ TEST(ExportSurveyWalk, FixesAndMarksOfTheTrack) {
                              Gga("3330.0060", 'S', 2, 1300) + Event("PAUSED", 1400) + LineBlock("L8", 0.0, 1.0) +
                              Event("$STARTED", 1500) + Fmt("S%11.2f  10:00:01.500", 5.0) +
                              Gga("3331.0000", 'S', 4, 1600);
-    Collected got;
-    SurveyWalk walk(got);
-    Walk(file, walk);
-    ASSERT_EQ(got.Fixes.size(), 3u);
-    EXPECT_NEAR(got.Fixes[0].Latitude, -33.5, 1e-9);
-    EXPECT_NEAR(got.Fixes[0].Longitude, 3.0, 1e-9);
-    EXPECT_EQ(got.Fixes[1].Quality, 2);
-    EXPECT_EQ(got.Fixes[2].Run, 2);
-    EXPECT_EQ(walk.Header().Hemisphere, -1);
-    EXPECT_EQ(UtmEpsgCode(walk.Header().UtmZone, walk.Header().Hemisphere), 32731);
+    Walked w(file);
+    ASSERT_EQ(w.Got.Fixes.size(), 3u);
+    EXPECT_NEAR(w.Got.Fixes[0].Latitude, -33.5, 1e-9);
+    EXPECT_NEAR(w.Got.Fixes[0].Longitude, 3.0, 1e-9);
+    EXPECT_EQ(w.Got.Fixes[1].Quality, 2);
+    EXPECT_EQ(w.Got.Fixes[2].Run, 2);
+    EXPECT_EQ(w.Survey.Header().Hemisphere, -1);
 
     // A line starts at its first fix; other marks where the antenna last was
     // in their run, or at the run's first fix.
@@ -143,13 +134,13 @@ TEST(ExportSurveyWalk, FixesAndMarksOfTheTrack) {
         {MarkKind::LineStart, "L8", "L8", -(33 + 31.0 / 60)},
         {MarkKind::Station, "5.00", "L8", -(33 + 31.0 / 60)},
     };
-    ASSERT_EQ(got.Marks.size(), std::size(marks));
+    ASSERT_EQ(w.Got.Marks.size(), std::size(marks));
     for (size_t i = 0; i < std::size(marks); ++i) {
         SCOPED_TRACE(i);
-        EXPECT_EQ(got.Marks[i].Kind, marks[i].kind);
-        EXPECT_EQ(got.Marks[i].Text, marks[i].text);
-        EXPECT_EQ(walk.Lines()[got.Marks[i].Line].Name, marks[i].line);
-        EXPECT_NEAR(got.Marks[i].At.Latitude, marks[i].latitude, 1e-9);
+        EXPECT_EQ(w.Got.Marks[i].Kind, marks[i].kind);
+        EXPECT_EQ(w.Got.Marks[i].Text, marks[i].text);
+        EXPECT_EQ(w.Survey.Lines()[w.Got.Marks[i].Line].Name, marks[i].line);
+        EXPECT_NEAR(w.Got.Marks[i].At.Latitude, marks[i].latitude, 1e-9);
     }
 }
 
@@ -162,16 +153,14 @@ TEST(ExportSurveyWalk, SessionsAndDates) {
         Reading(1, ",0001,0001", 2500) +                             // 00:00:00.000 the next day
         Header(false, true) + LineBlock("A", 0.0, 1.0, 'N', "05122026", "08:00:00", "08:00:00.250", 9000) +
         Event("$STARTED", 9100) + Reading(1, ",0001,0001", 10250);  // 08:00:01.500
-    Collected got;
-    SurveyWalk walk(got);
-    Walk(file, walk);
+    Walked w(file);
     const struct {
         int32_t session;
         const char* date;
         const char* time;
     } expected[] = {{1, "2026-12-04", "23:59:58.700"}, {1, "2026-12-05", "00:00:00.000"}, {2, "2026-12-05", "08:00:01.500"}};
     std::vector<PositionedReading> sensorOne;
-    for (const PositionedReading& r : got.Readings) {
+    for (const PositionedReading& r : w.Got.Readings) {
         if (r.Sensor == 1) sensorOne.push_back(r);
     }
     ASSERT_EQ(sensorOne.size(), std::size(expected));
@@ -183,8 +172,8 @@ TEST(ExportSurveyWalk, SessionsAndDates) {
         EXPECT_EQ(date, expected[i].date) << i;
         EXPECT_EQ(time, expected[i].time) << i;
     }
-    EXPECT_EQ(walk.Sessions(), 2);
-    EXPECT_EQ(walk.Lines()[1].Session, 2);
+    EXPECT_EQ(w.Survey.Sessions(), 2);
+    EXPECT_EQ(w.Survey.Lines()[1].Session, 2);
 }
 
 // Each edge keeps the tick of the fix whose sentence follows its segment
@@ -193,12 +182,10 @@ TEST(ExportSurveyWalk, EdgesCarryTheTimesOfTheirFixes) {
     const std::string file = Header() + LineBlock("L1", 0.0, 1.0) + Event("$STARTED", 1100) + Rec("{0") +
                              Gga("4800.0000", 'N', 4, 1150) + Step(0.0, 1.0) + Gga("4800.0010", 'N', 4, 1450) +
                              Step(1.0, 3.0) + Gga("4800.0030", 'N', 4, 1850) + Step(3.0, 4.0);
-    Collected got;
-    SurveyWalk walk(got);
-    Walk(file, walk);
+    Walked w(file);
     const std::vector<std::pair<uint32_t, double>> expected = {{1150, 0.0}, {1450, 1.0}, {1850, 3.0}};
     std::vector<std::pair<uint32_t, double>> timeline;
-    for (const TimedEdge& e : walk.Timeline()) timeline.emplace_back(e.Tick, e.Edge.Left.Y);
+    for (const TimedEdge& e : w.Survey.Timeline()) timeline.emplace_back(e.Tick, e.Edge.Left.Y);
     EXPECT_EQ(timeline, expected);  // the last step's edge waits for a fix that never comes
 }
 

@@ -179,6 +179,7 @@ TEST(GpsHandlerReplay, EachCaptureGivesItsExpectedOutput) {
         {"nmea-rtk.log", 1, true, "gps-handler/nmea-rtk.txt"},
         {"nmea-fuzzy-cases.log", 1, true, "gps-handler/nmea-fuzzy-cases.txt"},
         {"quectel-l76k-nmea.log", 0, true, "gps-handler/quectel-l76k-nmea.txt"},
+        {"quectel-l76k-nmea.log", 5, true, "gps-handler/quectel-l76k-nmea-gll.txt"},
         {"sim/mode0.nmea", 0, false, "gps-handler/sim-mode0.txt"},
         {"sim/mode1.nmea", 1, false, "gps-handler/sim-mode1.txt"},
         {"sim/mode2.nmea", 2, false, "gps-handler/sim-mode2.txt"},

@@ -148,19 +148,7 @@ TEST(CoordinatesUnitsDialog, ListDependsOnTheReceiversCoordinates) {
     }
 }
 
-TEST(MapSizeDialog, TypingBelowOneShowsOne) {
-    const struct {
-        const char *typed, *shown;
-    } cases[] = {{"40", "40"}, {"1.9", "1.9"}, {"0.99", "1"}, {"", "1"}, {"-3", "1"}, {"x", "1"}, {"1e300", "1e300"}};
-    for (const auto& c : cases) {
-        DialogForm form = MapSizeForm(Settings());
-        form.Edit(IDC_MAPSCALE_SIZE).Text = c.typed;
-        EXPECT_EQ(MapSizeTyped(form), std::string(c.typed) != c.shown) << c.typed;
-        EXPECT_EQ(form.Edit(IDC_MAPSCALE_SIZE).Text, c.shown);
-    }
-}
-
-TEST(MapSizeDialog, OkGivesBackWhatWasTyped) {
+TEST(MapSizeDialog, TypingBelowOneShowsOneAndOkGivesBackWhatWasTyped) {
     Settings s;
     s.MapSize = 40;
     s.GridLinesInterval = 5.0;
@@ -189,6 +177,16 @@ TEST(MapSizeDialog, OkGivesBackWhatWasTyped) {
         EXPECT_EQ(choice.CursorBand, c.band2) << c.band;
     }
     EXPECT_EQ(s.MapSize, 40);  // nothing stored
+
+    const struct {
+        const char *typed, *shown;
+    } typing[] = {{"40", "40"}, {"1.9", "1.9"}, {"0.99", "1"}, {"", "1"}, {"-3", "1"}, {"x", "1"}, {"1e300", "1e300"}};
+    for (const auto& c : typing) {
+        DialogForm form = opened;
+        form.Edit(IDC_MAPSCALE_SIZE).Text = c.typed;
+        EXPECT_EQ(MapSizeTyped(form), std::string(c.typed) != c.shown) << c.typed;
+        EXPECT_EQ(form.Edit(IDC_MAPSCALE_SIZE).Text, c.shown);
+    }
 }
 
 TEST(ReadingsScaleDialog, TypingAppliesOnlyAnOrderedScale) {

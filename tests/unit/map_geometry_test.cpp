@@ -215,39 +215,6 @@ TEST(MapGeometry, OverflowIsReportedOnce) {
     EXPECT_LE(f.state.Tiles.MaxColumn, MapTileTableSize - 1);
 }
 
-// A store told not to keep its calls (replays, benchmarks) still makes every
-// tile the drawing reaches, keeps none of their calls, and keeps them again
-// when told; a canvas that keeps nothing still measures text in the font last
-// chosen.
-TEST(MapTiles, CallsKeptOnlyWhenAsked) {
-    MapFixture f;
-    const auto drawn = [&f] {
-        size_t tiles = 0;
-        for (const auto& entry : f.tiles.Tiles) tiles += entry.second.Base.Calls.empty() ? 0 : 1;
-        return tiles;
-    };
-    const size_t made = f.tiles.Tiles.size();
-    ASSERT_EQ(drawn(), made);  // each with its grid
-    f.tiles.Pane.Calls.clear();
-    f.tiles.KeepCalls = false;
-    f.Drive(150.0, 0.0);  // 1500 pixels east: new tiles, their grid drawn
-    ASSERT_GT(f.tiles.Tiles.size(), made);
-    EXPECT_EQ(drawn(), made);
-    EXPECT_TRUE(f.tiles.Pane.Calls.empty());
-    f.tiles.KeepCalls = true;
-    const size_t madeLater = f.tiles.Tiles.size();
-    f.Drive(300.0, 0.0);
-    ASSERT_GT(f.tiles.Tiles.size(), madeLater);
-    EXPECT_EQ(drawn(), made + f.tiles.Tiles.size() - madeLater);
-
-    RecordingCanvas canvas;
-    canvas.Keep = false;
-    canvas.SetFont(FontChoice::Title);
-    canvas.Text(0, 0, "12.5");
-    EXPECT_TRUE(canvas.Calls.empty());
-    EXPECT_EQ(canvas.TextExtent("12.5").Width, 60);  // four title cells of 15 pixels
-}
-
 TEST(MapGeometry, PanStepsAndRefusals) {
     Settings settings;
     settings.CursorBandPixels = 100;  // step trunc(10.5 - 0.5) = 10

@@ -253,8 +253,4 @@ TEST(SettingsFile, UnwritableLocationsAreSilent) {
     EXPECT_FALSE(SaveSettings(t, disk, missing, ""));
     EXPECT_FALSE(disk.Exists(missing));
     EXPECT_EQ(t.MapSize, 120);  // the record keeps its values
-
-    Settings u;  // where the folder exists, the first start leaves the default file
-    EXPECT_EQ(LoadOrCreateSettings(u, disk, temp.Path() + "TESSELWIN.INI", ""), SettingsFileOutcome::Created);
-    ExpectMatchesGolden("settings-default.ini", tesselog::test::ReadFileBytes(temp.Path() + "TESSELWIN.INI"));
 }

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <tuple>
 
 #include "core/settings/settings_file.h"
@@ -238,34 +237,3 @@ TEST(SetupDialogs, GpsPortSetupInputListAndStore) {
     EXPECT_EQ(s.GpsMaskSatellites, 3);
     EXPECT_EQ(s.GpsMaskDilution, 0.0);
 }
-
-// Cancel drops the form: whatever the operator did, the record keeps every
-// byte it had, although OK on the same form would have changed it.
-TEST(SetupDialogs, CancelLeavesTheRecordAsItWas) {
-    const struct {
-        const char* name;
-        std::function<DialogForm(Settings&)> open;
-        std::function<void(DialogForm&)> notify;
-        std::function<void(const DialogForm&, Settings&)> store;
-    } cases[] = {
-        {"survey", SurveySetupForm, [](DialogForm&) {}, StoreSurveySetup},
-        {"system", SystemSetupForm, SystemSetupCountChanged, StoreSystemSetup},
-        {"array", ArrayGeometryForm, [](DialogForm&) {}, StoreArrayGeometry},
-        {"gps", GpsPortSetupForm, GpsPortSetupModeChanged, StoreGpsPortSetup},
-    };
-    for (const auto& c : cases) {
-        Settings s;
-        s.StartStation = 4.0;
-        s.CurrentStation = 9.0;
-        const std::string before = FormatSettingsFile(s);
-        DialogForm form = c.open(s);
-        ChangeEveryControl(form);
-        c.notify(form);
-        Settings accepted = s;
-        c.store(form, accepted);
-        EXPECT_NE(FormatSettingsFile(accepted), before) << c.name;
-        EXPECT_EQ(FormatSettingsFile(s), before) << c.name;
-        EXPECT_EQ(s.CurrentStation, 9.0) << c.name;  // not in the file
-    }
-}
-

@@ -9,13 +9,13 @@
 # Southern latitudes use +south (false northing 10000000 m); latitude 0
 # counts as north, as in the program.
 #
-#   utm_reference.sh [OUTPUT]         write the table (default: the checked-in one)
-#   utm_reference.sh --check OUTPUT   write it to OUTPUT and compare it with the
+#   make-utm-reference.sh [OUTPUT]       write the table (default: the checked-in one)
+#   make-utm-reference.sh --check OUTPUT   write it to OUTPUT and compare it with the
 #                                     checked-in table; differences fail
 set -euo pipefail
 export LC_ALL=C
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
-checked_in="$here/../data/utm/reference.txt"
+checked_in="$here/../tests/data/utm/reference.txt"
 
 check=0
 if [ "${1:-}" = "--check" ]; then

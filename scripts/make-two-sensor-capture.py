@@ -1,13 +1,13 @@
 #!/usr/bin/env python3
-"""Writes two-sensor-capture.bin, a deterministic Grad601-2 stream, and
-../../golden/two-sensor-capture.sentences, the sentences a two-sensor reader
+"""Writes tests/data/console/two-sensor-capture.bin, a deterministic Grad601-2 stream, and
+tests/golden/two-sensor-capture.sentences, the sentences a two-sensor reader
 must accept from it: listed from what each piece was made to be, not by
 running the reader. The outputs are committed; rebuild only on purpose."""
 import os
 
-HERE = os.path.dirname(os.path.abspath(__file__))
-CAPTURE = os.path.join(HERE, "two-sensor-capture.bin")
-EXPECTED = os.path.join(HERE, "..", "..", "golden", "two-sensor-capture.sentences")
+TESTS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests")
+CAPTURE = os.path.join(TESTS, "data", "console", "two-sensor-capture.bin")
+EXPECTED = os.path.join(TESTS, "golden", "two-sensor-capture.sentences")
 
 
 class Lcg:  # fixed, so the bytes do not depend on the Python version
