@@ -1,8 +1,10 @@
-// The modal set-up and display-option dialogs opened from the main window.
-// Each fills its controls from the settings when it opens, stores into the
-// settings on OK and at once rewrites the whole settings file; Cancel leaves
-// the settings as they were (dialogs that apply a choice while open put the
-// old values back).
+// The modal set-up and display-option dialogs opened from the main window,
+// and those of the logging screen's commands, all run by the form-dialog
+// runner (windows/form_dialog.h). Unless said otherwise below, each fills
+// its controls from the settings when it opens, stores into the settings on
+// OK and at once rewrites the whole settings file; Cancel leaves the
+// settings as they were (dialogs that apply a choice while open put the old
+// values back).
 #pragma once
 
 #include <windows.h>
@@ -24,22 +26,6 @@ struct DialogContext {
     std::function<void()> saveSettings;  // rewrites the settings file
     int32_t& displayOptionsChanged;      // redraw bits for the logging screen
 };
-
-// A core form into a dialog's controls and back, every text widened from
-// and narrowed to 8-bit text (WidenBytes, NarrowToBytes). With the form last
-// shown, only what changed is touched, so lists keep their scroll position
-// and the caret stays where the operator left it.
-void ShowDialogForm(HWND dialog, const DialogForm& form, const DialogForm* shown);
-void ReadDialogForm(HWND dialog, DialogForm& form);
-// ReadDialogForm for OK. A stored text (EditControl::StoredText) with a
-// character that 8-bit text cannot hold is refused: a "WARNING" box names the
-// field and the character, the field gets the focus with that character
-// selected, and false says the dialog stays open with nothing stored.
-bool ReadDialogFormForOk(HWND dialog, DialogForm& form);
-
-// Moves a dialog over its owner (the desktop when it has none): centred
-// horizontally, its top 1/divisor of the free height below the owner's top.
-void PlaceDialogOverOwnerWindow(HWND dialog, int32_t divisor);
 
 // Each returns true when the operator closed the dialog with OK.
 bool RunSurveySetupDialog(HWND owner, DialogContext& context);     // "SURVEYSETUP"

@@ -1,17 +1,17 @@
 // Map Display Options ("DISPLAYOPTIONS") and Setup Profile Options
-// ("DISPLAYSETUP"): the controls, the colour picker and the owner-drawn parts.
-// What the controls show and what OK and Cancel do to the settings is decided
-// by the editors of core/settings/display_dialogs.h. Neither dialog has a
-// key-down handler, so keys reach the focused control as usual.
+// ("DISPLAYSETUP"): the colour picker, the choices applied while open and the
+// owner-drawn parts, on the form-dialog runner. What the controls show and
+// what OK and Cancel do to the settings is decided by the editors of
+// core/settings/display_dialogs.h. Neither dialog has cancel keys, so keys
+// reach the focused control as usual.
 #include <windows.h>
 #include <commdlg.h>
 
 #include <optional>
-#include <string>
 
 #include "core/settings/display_dialogs.h"
-#include "resources/display_dialog_ids.h"
 #include "windows/dialogs.h"
+#include "windows/form_dialog.h"
 #include "windows/gdi_objects.h"
 #include "windows/platform_services.h"
 
@@ -34,46 +34,12 @@ std::optional<int32_t> PickColour(HWND owner, int32_t initial) {
     return static_cast<int32_t>(request.rgbResult & 0xFFFFFF);
 }
 
-std::string ItemText(HWND dialog, int id) {
-    wchar_t text[128] = {};
-    GetDlgItemTextW(dialog, id, text, static_cast<int>(sizeof text / sizeof text[0]));
-    return NarrowToBytes(text);
-}
-
-void SetItemText(HWND dialog, int id, const std::string& text) {
-    SetDlgItemTextW(dialog, id, WidenBytes(text).c_str());
-}
-
-void FillCombo(HWND dialog, int id, const char* const* captions, int count, int32_t selection) {
-    for (int i = 0; i < count; ++i)
-        SendDlgItemMessageW(dialog, id, CB_ADDSTRING, 0,
-                            reinterpret_cast<LPARAM>(WidenBytes(captions[i]).c_str()));
-    SendDlgItemMessageW(dialog, id, CB_SETCURSEL, static_cast<WPARAM>(selection), 0);
-}
-
-int32_t ComboSelection(HWND dialog, int id) {
-    return static_cast<int32_t>(SendDlgItemMessageW(dialog, id, CB_GETCURSEL, 0, 0));
-}
-
-template <typename State>
-State* StateOf(HWND dialog) {
-    return reinterpret_cast<State*>(GetWindowLongPtrW(dialog, DWLP_USER));
-}
-
 void Line(HDC dc, const PreviewLine& line, int dx, int dy) {
     MoveToEx(dc, line.X0 + dx, line.Y0 + dy, nullptr);
     LineTo(dc, line.X1 + dx, line.Y1 + dy);
 }
 
 // ---------------------------------------------------------------- Map Display Options
-
-struct MapDialogState {
-    Settings& settings;
-    MapDisplayOptionsEditor editor;
-    MapDisplayChoice choice;  // what OK gives back
-    bool filling = true;  // the edits' change notices while the dialog fills are not typing
-    bool accepted = false;
-};
 
 void DrawMapPreview(HDC dc, const RECT& area, const Settings& settings) {
     const int dx = area.left, dy = area.top;
@@ -107,108 +73,40 @@ void DrawMapPreview(HDC dc, const RECT& area, const Settings& settings) {
     FrameRect(dc, &area, GetSysColorBrush(COLOR_BTNSHADOW));
 }
 
-void FillMapDialog(HWND dialog, MapDialogState& state) {
-    MapDisplayOptionsView view = state.editor.View();
-    SetItemText(dialog, IDC_MAP_SIZE, view.MapSizeText);
-    SetItemText(dialog, IDC_MAP_SIZE_UNIT, view.MapSizeUnit);
-    CheckRadioButton(dialog, IDC_GRID_BASIC, IDC_GRID_PARALLEL, IDC_GRID_BASIC + view.GridType);
-    SetItemText(dialog, IDC_GRID_INTERVAL_LABEL, view.IntervalLabel);
-    SetItemText(dialog, IDC_GRID_INTERVAL, view.IntervalText);
-    SetItemText(dialog, IDC_GRID_INTERVAL_UNIT, view.IntervalUnit);
-    SetItemText(dialog, IDC_GRID_ANGLE, view.AngleText);
-    EnableWindow(GetDlgItem(dialog, IDC_GRID_ANGLE), view.AngleEnabled);
-    CheckRadioButton(dialog, IDC_CURSOR_SIZE_FIRST, IDC_CURSOR_SIZE_FIRST + 5,
-                     IDC_CURSOR_SIZE_FIRST + view.CursorSize);
-    CheckRadioButton(dialog, IDC_POSITION_SIZE_FIRST, IDC_POSITION_SIZE_FIRST + 5,
-                     IDC_POSITION_SIZE_FIRST + view.PositionSize);
-    FillCombo(dialog, IDC_MAP_DISPLAY_TYPE, MapDisplayTypeCaptions, 2, view.MapDisplayType);
-}
-
 void RepaintPreview(HWND dialog) { InvalidateRect(GetDlgItem(dialog, IDC_MAP_PREVIEW), nullptr, FALSE); }
 
-void MapDialogCommand(HWND dialog, MapDialogState& state, int id, int code) {
-    Settings& settings = state.settings;
-    if ((id == IDC_GRID_BASIC || id == IDC_GRID_PARALLEL) && code == BN_CLICKED) {
-        state.editor.ChooseGridType(id - IDC_GRID_BASIC);
-        MapDisplayOptionsView view = state.editor.View();
-        SetItemText(dialog, IDC_GRID_INTERVAL_LABEL, view.IntervalLabel);
+// The radios and colour buttons apply their choice at once; the map behind
+// the dialog draws in a new colour straight away.
+bool MapDialogClicked(HWND dialog, MapDisplayOptionsEditor& editor, Settings& settings, int id) {
+    if (id == IDC_GRID_BASIC || id == IDC_GRID_PARALLEL) {
+        editor.ChooseGridType(id - IDC_GRID_BASIC);
+        MapDisplayOptionsView view = editor.View();
+        SetDlgItemTextW(dialog, IDC_GRID_INTERVAL_LABEL, WidenBytes(view.IntervalLabel).c_str());
         EnableWindow(GetDlgItem(dialog, IDC_GRID_ANGLE), view.AngleEnabled);
-    } else if (id >= IDC_CURSOR_SIZE_FIRST && id <= IDC_CURSOR_SIZE_FIRST + 5 && code == BN_CLICKED) {
-        state.editor.ChooseCursorSize(id - IDC_CURSOR_SIZE_FIRST);
-    } else if (id >= IDC_POSITION_SIZE_FIRST && id <= IDC_POSITION_SIZE_FIRST + 5 && code == BN_CLICKED) {
-        state.editor.ChoosePositionSize(id - IDC_POSITION_SIZE_FIRST);
-    } else if (id == IDC_CURSOR_COLOR && code == BN_CLICKED) {
-        if (auto colour = PickColour(dialog, settings.CursorColor)) {
-            state.editor.ChooseCursorColor(*colour);
-            RemakeGdiObjects(settings);  // the map behind the dialog draws in it at once
-        }
-    } else if (id == IDC_POSITION_COLOR && code == BN_CLICKED) {
-        if (auto colour = PickColour(dialog, settings.PositionColor)) {
-            state.editor.ChoosePositionColor(*colour);
+    } else if (id >= IDC_CURSOR_SIZE_FIRST && id <= IDC_CURSOR_SIZE_FIRST + 5) {
+        editor.ChooseCursorSize(id - IDC_CURSOR_SIZE_FIRST);
+    } else if (id >= IDC_POSITION_SIZE_FIRST && id <= IDC_POSITION_SIZE_FIRST + 5) {
+        editor.ChoosePositionSize(id - IDC_POSITION_SIZE_FIRST);
+    } else if (id == IDC_CURSOR_COLOR || id == IDC_POSITION_COLOR) {
+        const bool cursor = id == IDC_CURSOR_COLOR;
+        if (auto colour = PickColour(dialog, cursor ? settings.CursorColor : settings.PositionColor)) {
+            if (cursor)
+                editor.ChooseCursorColor(*colour);
+            else
+                editor.ChoosePositionColor(*colour);
             RemakeGdiObjects(settings);
         }
-    } else if (id == IDC_GRID_ANGLE && code == EN_CHANGE && !state.filling) {
-        state.editor.TypeAngle(ItemText(dialog, IDC_GRID_ANGLE));
-    } else if (id == IDOK) {
-        MapDisplayOptionsEntries entries;
-        entries.MapSizeText = ItemText(dialog, IDC_MAP_SIZE);
-        entries.IntervalText = ItemText(dialog, IDC_GRID_INTERVAL);
-        entries.AngleText = ItemText(dialog, IDC_GRID_ANGLE);
-        entries.MapDisplayType = ComboSelection(dialog, IDC_MAP_DISPLAY_TYPE);
-        // The caller stores the choice; the logging screen recomputes its map
-        // scale (MapScaleFor) and map pens from the settings afterwards.
-        state.choice = state.editor.Ok(entries);
-        state.accepted = true;
-        EndDialog(dialog, 1);
-        return;
-    } else if (id == IDCANCEL) {
-        state.editor.Cancel();
-        RemakeGdiObjects(settings);  // back to the colours the dialog found
-        EndDialog(dialog, 0);
-        return;
     } else {
-        return;
+        return false;
     }
     RepaintPreview(dialog);
-}
-
-INT_PTR CALLBACK MapDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_INITDIALOG) {
-        SetWindowLongPtrW(dialog, DWLP_USER, lParam);
-        auto* state = reinterpret_cast<MapDialogState*>(lParam);
-        FillMapDialog(dialog, *state);
-        PlaceDialogOverOwnerWindow(dialog, MapDisplayOptionsPlacementDivisor);
-        state->filling = false;
-        return TRUE;
-    }
-    auto* state = StateOf<MapDialogState>(dialog);
-    if (!state) return FALSE;
-    switch (message) {
-    case WM_COMMAND:
-        MapDialogCommand(dialog, *state, LOWORD(wParam), HIWORD(wParam));
-        return TRUE;
-    case WM_DRAWITEM: {
-        auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
-        if (item->CtlID != IDC_MAP_PREVIEW) return FALSE;
-        DrawMapPreview(item->hDC, item->rcItem, state->settings);
-        return TRUE;
-    }
-    default:
-        return FALSE;
-    }
+    return true;
 }
 
 // ---------------------------------------------------------------- Setup Profile Options
 
-struct ProfileDialogState {
-    DialogContext& context;
-    ProfileOptionsEditor editor;
-    bool accepted = false;
-};
-
 constexpr int ColourButton[2] = {IDC_PROFILE_COLOR_LEFT, IDC_PROFILE_COLOR_RIGHT};
 constexpr int ThicknessCombo[2] = {IDC_PROFILE_THICKNESS_LEFT, IDC_PROFILE_THICKNESS_RIGHT};
-constexpr int VisibleBox[2] = {IDC_PROFILE_VISIBLE_LEFT, IDC_PROFILE_VISIBLE_RIGHT};
 
 void DrawColourButton(const DRAWITEMSTRUCT& item, const Settings& settings, int side) {
     RECT area = item.rcItem;
@@ -229,73 +127,53 @@ void DrawColourButton(const DRAWITEMSTRUCT& item, const Settings& settings, int 
     }
 }
 
-void ProfileDialogCommand(HWND dialog, ProfileDialogState& state, int id, int code) {
+bool DrawColourButtons(const DRAWITEMSTRUCT& item, const Settings& settings) {
     for (int side = 0; side < 2; ++side) {
-        if (id == ColourButton[side] && code == BN_CLICKED) {
-            if (auto colour = PickColour(dialog, state.context.settings.ProfileColor[side]))
-                state.editor.ChooseProfileColor(side, *colour);
-            InvalidateRect(GetDlgItem(dialog, id), nullptr, FALSE);
-            return;
-        }
-        if (id == ThicknessCombo[side] && code == CBN_SELCHANGE) {
-            state.editor.ChooseProfileThickness(side, ComboSelection(dialog, id));
-            InvalidateRect(GetDlgItem(dialog, ColourButton[side]), nullptr, FALSE);
-            return;
-        }
+        if (static_cast<int>(item.CtlID) != ColourButton[side]) continue;
+        DrawColourButton(item, settings, side);
+        return true;
     }
-    if (id == IDOK) {
-        const bool visible[2] = {IsDlgButtonChecked(dialog, VisibleBox[0]) == BST_CHECKED,
-                                 IsDlgButtonChecked(dialog, VisibleBox[1]) == BST_CHECKED};
-        state.editor.Ok(visible);
-        if (state.context.saveSettings) state.context.saveSettings();
-        state.accepted = true;
-        EndDialog(dialog, 0);  // this dialog ends with 0 either way
-    } else if (id == IDCANCEL) {
-        state.editor.Cancel();
-        EndDialog(dialog, 0);
-    }
+    return false;
 }
 
-INT_PTR CALLBACK ProfileDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_INITDIALOG) {
-        SetWindowLongPtrW(dialog, DWLP_USER, lParam);
-        auto* state = reinterpret_cast<ProfileDialogState*>(lParam);
-        ProfileOptionsView view = state->editor.View();
-        for (int side = 0; side < 2; ++side) {
-            CheckDlgButton(dialog, VisibleBox[side], view.Visible[side] ? BST_CHECKED : BST_UNCHECKED);
-            FillCombo(dialog, ThicknessCombo[side], ProfileThicknessCaptions, 4, view.ThicknessIndex[side]);
-        }
-        return TRUE;
+bool ProfileColourClicked(HWND dialog, ProfileOptionsEditor& editor, const Settings& settings, int id) {
+    for (int side = 0; side < 2; ++side) {
+        if (id != ColourButton[side]) continue;
+        if (auto colour = PickColour(dialog, settings.ProfileColor[side])) editor.ChooseProfileColor(side, *colour);
+        InvalidateRect(GetDlgItem(dialog, id), nullptr, FALSE);
+        return true;
     }
-    auto* state = StateOf<ProfileDialogState>(dialog);
-    if (!state) return FALSE;
-    switch (message) {
-    case WM_COMMAND:
-        ProfileDialogCommand(dialog, *state, LOWORD(wParam), HIWORD(wParam));
-        return TRUE;
-    case WM_DRAWITEM: {
-        auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
-        for (int side = 0; side < 2; ++side) {
-            if (static_cast<int>(item->CtlID) == ColourButton[side]) {
-                DrawColourButton(*item, state->context.settings, side);
-                return TRUE;
-            }
-        }
-        return FALSE;
-    }
-    default:
-        return FALSE;
-    }
+    return false;
 }
 
 }  // namespace
 
 bool ChooseMapDisplayOptions(HWND owner, Settings& settings, MapDisplayChoice& choice) {
-    MapDialogState state{settings, MapDisplayOptionsEditor(settings), {}};
-    DialogBoxParamW(GetModuleHandleW(nullptr), L"DISPLAYOPTIONS", owner, MapDialogProc,
-                    reinterpret_cast<LPARAM>(&state));
-    if (state.accepted) choice = state.choice;
-    return state.accepted;
+    MapDisplayOptionsEditor editor(settings);
+    DialogRun run;
+    run.frame = {L"DISPLAYOPTIONS", MapDisplayOptionsPlacementDivisor};
+    run.open = [&] { return editor.Form(); };
+    // The caller stores the choice; the logging screen recomputes its map
+    // scale (MapScaleFor) and map pens from the settings afterwards.
+    run.ok = [&](const DialogForm& form) { choice = editor.Ok(form); };
+    run.cancel = [&] {
+        editor.Cancel();
+        RemakeGdiObjects(settings);  // back to the colours the dialog found
+    };
+    run.typed = [&](HWND dialog, DialogForm& form, int id) {
+        if (id != IDC_GRID_ANGLE) return;
+        editor.TypeAngle(form.Edit(id).Text);
+        RepaintPreview(dialog);
+    };
+    run.command = [&](HWND dialog, int id, int code) {
+        return code == BN_CLICKED && MapDialogClicked(dialog, editor, settings, id);
+    };
+    run.drawItem = [&](const DRAWITEMSTRUCT& item) {
+        if (item.CtlID != IDC_MAP_PREVIEW) return false;
+        DrawMapPreview(item.hDC, item.rcItem, settings);
+        return true;
+    };
+    return RunFormDialog(owner, run);
 }
 
 // From the main window there is no track for the map size to hold.
@@ -308,10 +186,29 @@ bool RunMapDisplayOptionsDialog(HWND owner, DialogContext& context) {
 }
 
 bool RunProfileOptionsDialog(HWND owner, DialogContext& context) {
-    ProfileDialogState state{context, ProfileOptionsEditor(context.settings)};
-    DialogBoxParamW(GetModuleHandleW(nullptr), L"DISPLAYSETUP", owner, ProfileDialogProc,
-                    reinterpret_cast<LPARAM>(&state));
-    return state.accepted;
+    Settings& settings = context.settings;
+    ProfileOptionsEditor editor(settings);
+    DialogRun run;
+    run.frame = {L"DISPLAYSETUP", 0, false, 0, 0};  // ends with 0 either way
+    run.open = [&] { return editor.Form(); };
+    run.ok = [&](const DialogForm& form) {
+        editor.Ok(form);
+        if (context.saveSettings) context.saveSettings();
+    };
+    run.cancel = [&] { editor.Cancel(); };
+    run.selectionChanged = [&](DialogForm& form, int id) {
+        for (int side = 0; side < 2; ++side)
+            if (id == ThicknessCombo[side]) editor.ChooseProfileThickness(side, form.Combo(id).Selection);
+    };
+    // The colour buttons show the thickness too.
+    run.shown = [](HWND dialog) {
+        for (int id : ColourButton) InvalidateRect(GetDlgItem(dialog, id), nullptr, FALSE);
+    };
+    run.command = [&](HWND dialog, int id, int code) {
+        return code == BN_CLICKED && ProfileColourClicked(dialog, editor, settings, id);
+    };
+    run.drawItem = [&](const DRAWITEMSTRUCT& item) { return DrawColourButtons(item, settings); };
+    return RunFormDialog(owner, run);
 }
 
 }  // namespace tesselog::win32

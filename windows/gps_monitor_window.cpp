@@ -5,6 +5,7 @@
 
 #include "core/gps/gps_monitor_screen.h"
 #include "resources/monitor_dialog_ids.h"
+#include "windows/form_dialog.h"
 #include "windows/platform_services.h"
 #include "windows/serial_ports.h"
 
@@ -18,13 +19,7 @@ void Report(const std::string& line) {
     if (TheEventSink) TheEventSink(line);
 }
 
-std::u16string WindowText16(HWND window) {
-    const int n = GetWindowTextLengthW(window);
-    std::wstring text(static_cast<size_t>(n) + 1, L'\0');
-    GetWindowTextW(window, text.data(), n + 1);
-    text.resize(static_cast<size_t>(n));
-    return CodeUnits(text);
-}
+std::u16string WindowText16(HWND window) { return CodeUnits(ControlText(window)); }
 
 std::wstring Wide(const std::u16string& text) { return std::wstring(text.begin(), text.end()); }
 

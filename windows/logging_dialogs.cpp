@@ -1,145 +1,125 @@
 // The dialogs opened by the logging screen's commands: New Survey Line, New
 // Station, Comment, GPS Warning Mask, Map Size, Readings Scale, Set New Speed
-// Bar Scale, Audio Options and Set Coordinates Display Units. What they show and store is decided in
-// core/settings/logging_dialogs; this file moves the forms into the controls
-// and back and routes OK, Cancel, typing and the cancel keys.
+// Bar Scale, Audio Options and Set Coordinates Display Units, on the
+// form-dialog runner. What they show and store is decided in
+// core/settings/logging_dialogs; this file says what OK, Cancel and typing do.
 #include "windows/logging_dialogs.h"
 
+#include <memory>
 #include <optional>
 #include <utility>
 
 #include "core/settings/display_dialogs.h"
 #include "core/settings/logging_dialogs.h"
-#include "windows/platform_services.h"
+#include "windows/form_dialog.h"
 
 namespace tesselog::win32 {
 
 namespace {
 
-struct LoggingDialogRun;
-
-struct LoggingDialogKind {
-    const wchar_t* resource;
-    DialogForm (*open)(LoggingDialogRun&);
-    void (*ok)(HWND, LoggingDialogRun&);      // the form has been read; stores
-    void (*cancel)(LoggingDialogRun&);        // may be null
-    void (*typed)(HWND, LoggingDialogRun&);   // an edit changed; may be null
-    int32_t placementDivisor;                 // 0: where the resource puts it
-    bool cancelKeys;                          // key codes 67 and 99 act as Cancel
-    INT_PTR okResult, cancelResult;
-};
-
-struct LoggingDialogRun {
-    LoggingDialogRun(const LoggingDialogKind& kind, DialogContext* context, std::string* comment,
-                     std::function<void()> scaleApplied)
-        : kind(kind), context(context), comment(comment), scaleApplied(std::move(scaleApplied)) {}
-
-    const LoggingDialogKind& kind;
-    DialogContext* context;
-    std::string* comment;
-    std::function<void()> scaleApplied;
+// What a logging dialog works on, held by the hooks of its run.
+struct LoggingTargets {
+    DialogContext* context = nullptr;
+    std::string* comment = nullptr;
     // What New Station and Map Size give back on OK (null: nothing asked).
     double* station = nullptr;
     MapSizeChoice* mapSize = nullptr;
+    std::function<void()> scaleApplied;
     std::optional<ReadingsScaleEditor> readings;
-    DialogForm form;
-    bool filling = true;  // edit change notices while the program writes are not typing
-    bool accepted = false;
-    bool modeless = false;
 };
 
-void Save(LoggingDialogRun& run) {
-    if (run.context->saveSettings) run.context->saveSettings();
+struct LoggingDialogKind {
+    DialogFrame frame;
+    DialogForm (*open)(LoggingTargets&);
+    void (*ok)(const DialogForm&, LoggingTargets&);     // the form has been read; stores
+    void (*cancel)(LoggingTargets&);                    // may be null
+    void (*typed)(HWND, DialogForm&, LoggingTargets&);  // an edit changed; may be null
+};
+
+void Save(LoggingTargets& t) {
+    if (t.context->saveSettings) t.context->saveSettings();
+}
+
+// The form of the settings, and OK storing it and saving.
+template <auto Form>
+DialogForm SettingsForm(LoggingTargets& t) {
+    return Form(t.context->settings);
+}
+template <auto Store>
+void StoreAndSave(const DialogForm& form, LoggingTargets& t) {
+    Store(form, t.context->settings);
+    Save(t);
 }
 
 // ---------------------------------------------------------------- The nine dialogs
 
 const LoggingDialogKind NewLineKind = {
-    L"GETNEWLINE", [](LoggingDialogRun& run) { return NewLineForm(run.context->settings); },
-    [](HWND, LoggingDialogRun& run) {
-        StoreNewLine(run.form, run.context->settings);
-        Save(run);
-    },
-    nullptr, nullptr, 0, false, 1, 0};
+    {L"GETNEWLINE", 0, false, 1, 0}, SettingsForm<NewLineForm>, StoreAndSave<StoreNewLine>, nullptr, nullptr};
 
 // Gives back the station; the logging screen stores it, writes its records
 // and saves.
 const LoggingDialogKind NewStationKind = {
-    L"NEWSTATION", [](LoggingDialogRun& run) { return NewStationForm(run.context->settings); },
-    [](HWND, LoggingDialogRun& run) {
-        if (run.station) *run.station = NewStationOf(run.form);
+    {L"NEWSTATION", 0, false, 0, 1},  // this dialog ends with 0 on OK and 1 on Cancel
+    SettingsForm<NewStationForm>,
+    [](const DialogForm& form, LoggingTargets& t) {
+        if (t.station) *t.station = NewStationOf(form);
     },
-    nullptr, nullptr, 0, false, 0, 1};  // this dialog ends with 0 on OK and 1 on Cancel
+    nullptr, nullptr};
 
 const LoggingDialogKind CommentKind = {
-    L"COMMENT", [](LoggingDialogRun& run) { return CommentForm(*run.comment); },
-    [](HWND, LoggingDialogRun& run) { *run.comment = CommentText(run.form); }, nullptr, nullptr, 0, false, 1, 0};
+    {L"COMMENT", 0, false, 1, 0},
+    [](LoggingTargets& t) { return CommentForm(*t.comment); },
+    [](const DialogForm& form, LoggingTargets& t) { *t.comment = CommentText(form); },
+    nullptr, nullptr};
 
-const LoggingDialogKind GpsWarningMaskKind = {
-    L"GPSMASK", [](LoggingDialogRun& run) { return GpsWarningMaskForm(run.context->settings); },
-    [](HWND, LoggingDialogRun& run) {
-        StoreGpsWarningMask(run.form, run.context->settings);
-        Save(run);
-    },
-    nullptr, nullptr, 0, false, 1, 0};
+const LoggingDialogKind GpsWarningMaskKind = {{L"GPSMASK", 0, false, 1, 0}, SettingsForm<GpsWarningMaskForm>,
+                                              StoreAndSave<StoreGpsWarningMask>, nullptr, nullptr};
 
-void MapSizeTyping(HWND dialog, LoggingDialogRun& run) {
-    DialogForm shown = run.form;
-    if (!MapSizeTyped(run.form)) return;
-    ShowDialogForm(dialog, run.form, &shown);
+void MapSizeTyping(HWND dialog, DialogForm& form, LoggingTargets&) {
+    const DialogForm shown = form;
+    if (!MapSizeTyped(form)) return;
+    ShowDialogForm(dialog, form, &shown);
     SendDlgItemMessageW(dialog, IDC_MAPSCALE_SIZE, EM_SETSEL, 1, 1);  // caret after the "1"
 }
 
 // Gives back the three values: the logging screen checks the track against
 // the new size, stores what it takes and saves.
 const LoggingDialogKind MapSizeKind = {
-    L"MAPSCALE", [](LoggingDialogRun& run) { return MapSizeForm(run.context->settings); },
-    [](HWND, LoggingDialogRun& run) {
-        if (run.mapSize) *run.mapSize = MapSizeOf(run.form, run.context->settings);
+    {L"MAPSCALE", MapSizePlacementDivisor, false, 1, 0},
+    SettingsForm<MapSizeForm>,
+    [](const DialogForm& form, LoggingTargets& t) {
+        if (t.mapSize) *t.mapSize = MapSizeOf(form, t.context->settings);
     },
-    nullptr, MapSizeTyping, MapSizePlacementDivisor, false, 1, 0};
+    nullptr, MapSizeTyping};
 
-void ReadingsScaleTyping(HWND, LoggingDialogRun& run) {
-    if (run.readings->Typed(run.form) && run.scaleApplied) run.scaleApplied();
+void ReadingsScaleTyping(HWND, DialogForm& form, LoggingTargets& t) {
+    if (t.readings->Typed(form) && t.scaleApplied) t.scaleApplied();
 }
 
 const LoggingDialogKind ReadingsScaleKind = {
-    L"READINGSCALE",
-    [](LoggingDialogRun& run) {
-        run.readings.emplace(run.context->settings);
-        return run.readings->Form();
+    {L"READINGSCALE", ReadingsScalePlacementDivisor, false, 1, 0},
+    [](LoggingTargets& t) {
+        t.readings.emplace(t.context->settings);
+        return t.readings->Form();
     },
-    [](HWND, LoggingDialogRun& run) {
-        int32_t changed = run.readings->Ok(run.form);
-        Save(run);
-        run.context->displayOptionsChanged = changed;
+    [](const DialogForm& form, LoggingTargets& t) {
+        int32_t changed = t.readings->Ok(form);
+        Save(t);
+        t.context->displayOptionsChanged = changed;
     },
-    [](LoggingDialogRun& run) { run.context->displayOptionsChanged = run.readings->Cancel(); },
-    ReadingsScaleTyping, ReadingsScalePlacementDivisor, false, 1, 0};
+    [](LoggingTargets& t) { t.context->displayOptionsChanged = t.readings->Cancel(); },
+    ReadingsScaleTyping};
 
-const LoggingDialogKind SpeedScaleKind = {
-    L"SPEEDSCALE", [](LoggingDialogRun& run) { return SpeedScaleForm(run.context->settings); },
-    [](HWND, LoggingDialogRun& run) {
-        StoreSpeedScale(run.form, run.context->settings);
-        Save(run);
-    },
-    nullptr, nullptr, 0, true, 0, 0};  // ends with 0 either way
+const LoggingDialogKind SpeedScaleKind = {{L"SPEEDSCALE", 0, true, 0, 0},  // ends with 0 either way
+                                          SettingsForm<SpeedScaleForm>, StoreAndSave<StoreSpeedScale>, nullptr,
+                                          nullptr};
 
-const LoggingDialogKind AudioKind = {
-    L"AUDIOFUNCTIONS", [](LoggingDialogRun& run) { return AudioOptionsForm(run.context->settings); },
-    [](HWND, LoggingDialogRun& run) {
-        StoreAudioOptions(run.form, run.context->settings);
-        Save(run);
-    },
-    nullptr, nullptr, 0, false, 1, 0};
+const LoggingDialogKind AudioKind = {{L"AUDIOFUNCTIONS", 0, false, 1, 0}, SettingsForm<AudioOptionsForm>,
+                                     StoreAndSave<StoreAudioOptions>, nullptr, nullptr};
 
 const LoggingDialogKind CoordinatesUnitsKind = {
-    L"COORDINATESUNITS", [](LoggingDialogRun& run) { return CoordinatesUnitsForm(run.context->settings); },
-    [](HWND, LoggingDialogRun& run) {
-        StoreCoordinatesUnits(run.form, run.context->settings);
-        Save(run);
-    },
-    nullptr, nullptr, CoordinatesUnitsPlacementDivisor, true, 1, 0};
+    {L"COORDINATESUNITS", CoordinatesUnitsPlacementDivisor, true, 1, 0}, SettingsForm<CoordinatesUnitsForm>,
+    StoreAndSave<StoreCoordinatesUnits>, nullptr, nullptr};
 
 const LoggingDialogKind& KindOf(LoggingDialog which) {
     switch (which) {
@@ -156,130 +136,82 @@ const LoggingDialogKind& KindOf(LoggingDialog which) {
     return AudioKind;
 }
 
-// ---------------------------------------------------------------- The procedure
+// ---------------------------------------------------------------- The runs
 
-void Finish(HWND dialog, LoggingDialogRun& run, INT_PTR result) {
-    if (run.modeless)
-        DestroyWindow(dialog);
-    else
-        EndDialog(dialog, result);
+DialogRun LoggingRun(LoggingDialog which, LoggingTargets targets) {
+    const LoggingDialogKind& kind = KindOf(which);
+    auto held = std::make_shared<LoggingTargets>(std::move(targets));
+    DialogRun run;
+    run.frame = kind.frame;
+    run.open = [&kind, held] { return kind.open(*held); };
+    run.ok = [&kind, held](const DialogForm& form) { kind.ok(form, *held); };
+    if (kind.cancel) run.cancel = [&kind, held] { kind.cancel(*held); };
+    if (kind.typed) run.typed = [&kind, held](HWND dialog, DialogForm& form, int) { kind.typed(dialog, form, *held); };
+    return run;
 }
 
-INT_PTR OnInitDialog(HWND dialog, LoggingDialogRun& run) {
-    run.form = run.kind.open(run);
-    ShowDialogForm(dialog, run.form, nullptr);
-    if (run.kind.placementDivisor > 0) PlaceDialogOverOwnerWindow(dialog, run.kind.placementDivisor);
-    run.filling = false;
-    return TRUE;  // focus to the first control
+bool RunLoggingDialog(HWND owner, LoggingDialog which, LoggingTargets targets) {
+    DialogRun run = LoggingRun(which, std::move(targets));
+    return RunFormDialog(owner, run);
 }
 
-INT_PTR OnCommand(HWND dialog, LoggingDialogRun& run, int id, int code) {
-    if (id == IDOK) {
-        if (!ReadDialogFormForOk(dialog, run.form)) return TRUE;
-        run.kind.ok(dialog, run);
-        run.accepted = true;
-        Finish(dialog, run, run.kind.okResult);
-        return TRUE;
-    }
-    if (id == IDCANCEL) {
-        if (run.kind.cancel) run.kind.cancel(run);
-        Finish(dialog, run, run.kind.cancelResult);
-        return TRUE;
-    }
-    if (code == EN_CHANGE && run.kind.typed && !run.filling) {
-        ReadDialogForm(dialog, run.form);
-        run.filling = true;
-        run.kind.typed(dialog, run);
-        run.filling = false;
-        return TRUE;
-    }
-    return FALSE;
-}
-
-INT_PTR CALLBACK LoggingDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_INITDIALOG) SetWindowLongPtrW(dialog, DWLP_USER, lParam);
-    auto* run = reinterpret_cast<LoggingDialogRun*>(GetWindowLongPtrW(dialog, DWLP_USER));
-    if (!run) return FALSE;
-    switch (message) {
-    case WM_INITDIALOG:
-        return OnInitDialog(dialog, *run);
-    case WM_COMMAND:
-        return OnCommand(dialog, *run, LOWORD(wParam), HIWORD(wParam));
-    case WM_KEYDOWN:
-        if (!run->kind.cancelKeys || !IsDialogCancelKey(static_cast<uint32_t>(wParam))) return FALSE;
-        if (run->kind.cancel) run->kind.cancel(*run);
-        Finish(dialog, *run, run->kind.cancelResult);
-        return TRUE;
-    case WM_NCDESTROY:
-        SetWindowLongPtrW(dialog, DWLP_USER, 0);
-        if (run->modeless) delete run;
-        return FALSE;
-    default:
-        return FALSE;
-    }
-}
-
-bool RunLoggingDialog(HWND owner, LoggingDialogRun& run) {
-    DialogBoxParamW(GetModuleHandleW(nullptr), run.kind.resource, owner, LoggingDialogProc,
-                    reinterpret_cast<LPARAM>(&run));
-    return run.accepted;
-}
-
-bool RunLoggingDialog(HWND owner, LoggingDialog which, DialogContext* context, std::string* comment,
-                      const std::function<void()>& scaleApplied = {}) {
-    LoggingDialogRun run(KindOf(which), context, comment, scaleApplied);
-    return RunLoggingDialog(owner, run);
+LoggingTargets On(DialogContext& context) {
+    LoggingTargets targets;
+    targets.context = &context;
+    return targets;
 }
 
 }  // namespace
 
 HWND CreateLoggingDialog(HWND owner, LoggingDialog which, DialogContext* context, std::string* comment) {
-    auto* run = new LoggingDialogRun(KindOf(which), context, comment, {});
-    run->modeless = true;
-    HWND dialog = CreateDialogParamW(GetModuleHandleW(nullptr), run->kind.resource, owner, LoggingDialogProc,
-                                     reinterpret_cast<LPARAM>(run));
-    if (!dialog) delete run;  // WM_INITDIALOG never ran, so nothing else holds it
-    return dialog;
+    LoggingTargets targets;
+    targets.context = context;
+    targets.comment = comment;
+    return CreateFormDialog(owner, std::make_unique<DialogRun>(LoggingRun(which, std::move(targets))));
 }
 
 bool RunNewLineDialog(HWND owner, DialogContext& context) {
-    return RunLoggingDialog(owner, LoggingDialog::NewLine, &context, nullptr);
+    return RunLoggingDialog(owner, LoggingDialog::NewLine, On(context));
 }
 
 bool RunNewStationDialog(HWND owner, DialogContext& context, double& station) {
-    LoggingDialogRun run(NewStationKind, &context, nullptr, {});
-    run.station = &station;
-    return RunLoggingDialog(owner, run);
+    LoggingTargets targets = On(context);
+    targets.station = &station;
+    return RunLoggingDialog(owner, LoggingDialog::NewStation, std::move(targets));
 }
 
 bool RunCommentDialog(HWND owner, std::string& text) {
-    return RunLoggingDialog(owner, LoggingDialog::Comment, nullptr, &text);
+    LoggingTargets targets;
+    targets.comment = &text;
+    return RunLoggingDialog(owner, LoggingDialog::Comment, std::move(targets));
 }
 
 bool RunGpsWarningMaskDialog(HWND owner, DialogContext& context) {
-    return RunLoggingDialog(owner, LoggingDialog::GpsWarningMask, &context, nullptr);
+    return RunLoggingDialog(owner, LoggingDialog::GpsWarningMask, On(context));
 }
 
 bool RunMapSizeDialog(HWND owner, DialogContext& context, MapSizeChoice& choice) {
-    LoggingDialogRun run(MapSizeKind, &context, nullptr, {});
-    run.mapSize = &choice;
-    return RunLoggingDialog(owner, run);
+    LoggingTargets targets = On(context);
+    targets.mapSize = &choice;
+    return RunLoggingDialog(owner, LoggingDialog::MapSize, std::move(targets));
 }
 
 bool RunReadingsScaleDialog(HWND owner, DialogContext& context, const std::function<void()>& scaleApplied) {
-    return RunLoggingDialog(owner, LoggingDialog::ReadingsScale, &context, nullptr, scaleApplied);
+    LoggingTargets targets = On(context);
+    targets.scaleApplied = scaleApplied;
+    return RunLoggingDialog(owner, LoggingDialog::ReadingsScale, std::move(targets));
 }
 
 bool RunSpeedScaleDialog(HWND owner, DialogContext& context) {
-    return RunLoggingDialog(owner, LoggingDialog::SpeedScale, &context, nullptr);
+    return RunLoggingDialog(owner, LoggingDialog::SpeedScale, On(context));
 }
 
 bool RunAudioOptionsDialog(HWND owner, DialogContext& context) {
-    return RunLoggingDialog(owner, LoggingDialog::Audio, &context, nullptr);
+    return RunLoggingDialog(owner, LoggingDialog::Audio, On(context));
 }
 
 bool RunCoordinatesUnitsDialog(HWND owner, DialogContext& context) {
-    return RunLoggingDialog(owner, LoggingDialog::CoordinatesUnits, &context, nullptr);
+    return RunLoggingDialog(owner, LoggingDialog::CoordinatesUnits, On(context));
 }
 
 }  // namespace tesselog::win32

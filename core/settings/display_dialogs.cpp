@@ -83,6 +83,23 @@ MapDisplayOptionsView MapDisplayOptionsEditor::View() const {
     return view;
 }
 
+DialogForm MapDisplayOptionsEditor::Form() const {
+    const MapDisplayOptionsView view = View();
+    DialogForm form;
+    form.Edits = {{IDC_MAP_SIZE, view.MapSizeText},
+                  {IDC_GRID_INTERVAL, view.IntervalText},
+                  {IDC_GRID_ANGLE, view.AngleText, 0, nullptr, view.AngleEnabled}};
+    form.Labels = {{IDC_MAP_SIZE_UNIT, view.MapSizeUnit},
+                   {IDC_GRID_INTERVAL_LABEL, view.IntervalLabel},
+                   {IDC_GRID_INTERVAL_UNIT, view.IntervalUnit}};
+    form.Radios = {{IDC_GRID_BASIC, 2, view.GridType},
+                   {IDC_CURSOR_SIZE_FIRST, 6, view.CursorSize},
+                   {IDC_POSITION_SIZE_FIRST, 6, view.PositionSize}};
+    form.Combos = {{IDC_MAP_DISPLAY_TYPE, {MapDisplayTypeCaptions[0], MapDisplayTypeCaptions[1]},
+                    view.MapDisplayType}};
+    return form;
+}
+
 void MapDisplayOptionsEditor::ChooseCursorSize(int32_t index) {
     if (index < 0 || index > 5) return;
     settings_.CursorSize = index;
@@ -111,6 +128,15 @@ MapDisplayChoice MapDisplayOptionsEditor::Ok(const MapDisplayOptionsEntries& ent
     choice.GridLinesInterval = GridIntervalFromEntry(TextToDouble(entries.IntervalText));
     choice.GridLinesAngle = FoldGridAngle(TextToDouble(entries.AngleText));
     return choice;
+}
+
+MapDisplayChoice MapDisplayOptionsEditor::Ok(const DialogForm& form) const {
+    MapDisplayOptionsEntries entries;
+    entries.MapSizeText = form.Edit(IDC_MAP_SIZE).Text;
+    entries.IntervalText = form.Edit(IDC_GRID_INTERVAL).Text;
+    entries.AngleText = form.Edit(IDC_GRID_ANGLE).Text;
+    entries.MapDisplayType = form.Combo(IDC_MAP_DISPLAY_TYPE).Selection;
+    return Ok(entries);
 }
 
 void StoreMapDisplayChoice(const MapDisplayChoice& choice, Settings& s) {
@@ -225,6 +251,16 @@ ProfileOptionsView ProfileOptionsEditor::View() const {
     return view;
 }
 
+DialogForm ProfileOptionsEditor::Form() const {
+    const ProfileOptionsView view = View();
+    const std::vector<std::string> thickness(ProfileThicknessCaptions, ProfileThicknessCaptions + 4);
+    DialogForm form;
+    form.Checks = {{IDC_PROFILE_VISIBLE_LEFT, view.Visible[0]}, {IDC_PROFILE_VISIBLE_RIGHT, view.Visible[1]}};
+    form.Combos = {{IDC_PROFILE_THICKNESS_LEFT, thickness, view.ThicknessIndex[0]},
+                   {IDC_PROFILE_THICKNESS_RIGHT, thickness, view.ThicknessIndex[1]}};
+    return form;
+}
+
 void ProfileOptionsEditor::ChooseProfileThickness(int32_t side, int32_t index) {
     if (IsSide(side) && index >= 0 && index <= 3) settings_.ProfileThickness[side] = index + 1;
 }
@@ -235,6 +271,12 @@ void ProfileOptionsEditor::ChooseProfileColor(int32_t side, int32_t colour) {
 
 void ProfileOptionsEditor::Ok(const bool visible[2]) {
     for (int side = 0; side < 2; ++side) settings_.ProfileVisible[side] = visible[side] ? 1 : 0;
+}
+
+void ProfileOptionsEditor::Ok(const DialogForm& form) {
+    const bool visible[2] = {form.Check(IDC_PROFILE_VISIBLE_LEFT).Checked,
+                             form.Check(IDC_PROFILE_VISIBLE_RIGHT).Checked};
+    Ok(visible);
 }
 
 void ProfileOptionsEditor::Cancel() {

@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "core/settings/settings.h"
+#include "core/settings/setup_dialogs.h"
+#include "resources/display_dialog_ids.h"
 
 namespace tesselog {
 
@@ -112,6 +114,8 @@ public:
     explicit MapDisplayOptionsEditor(Settings& settings);
 
     MapDisplayOptionsView View() const;
+    // The view as the dialog's form (the preview is drawn, not filled).
+    DialogForm Form() const;
 
     void ChooseCursorSize(int32_t index);  // with the cursor pixel sizes
     void ChoosePositionSize(int32_t index);
@@ -122,6 +126,7 @@ public:
 
     // The entries as a choice; nothing is stored.
     MapDisplayChoice Ok(const MapDisplayOptionsEntries& entries) const;
+    MapDisplayChoice Ok(const DialogForm& form) const;
     // Puts back what the open dialog changed; returns 0.
     int32_t Cancel();
 
@@ -168,10 +173,13 @@ public:
     explicit ProfileOptionsEditor(Settings& settings);
 
     ProfileOptionsView View() const;
+    // The check boxes and thickness lists (the colour buttons are drawn).
+    DialogForm Form() const;
     void ChooseProfileThickness(int32_t side, int32_t index);
     void ChooseProfileColor(int32_t side, int32_t colour);
     // Stores the check boxes too; the caller saves and remakes the profile pens.
     void Ok(const bool visible[2]);
+    void Ok(const DialogForm& form);
     void Cancel();
 
 private:

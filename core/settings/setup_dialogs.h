@@ -34,6 +34,7 @@ struct EditControl {
     // it (core/common/eight_bit_text.h). Null for numbers, which are read,
     // not stored as typed.
     const char* StoredText = nullptr;
+    bool Enabled = true;
 };
 
 struct CheckControl {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/qc/qc_dialog.h"
+#include "core/settings/display_dialogs.h"
 #include "core/settings/logging_dialogs.h"
 #include "core/settings/setup_dialogs.h"
 #include "resources/display_dialog_ids.h"
@@ -71,14 +72,9 @@ void CheckControls(HWND dialog, const Expected& e) {
     }
 }
 
-DialogForm Form(std::vector<int> combos, std::vector<int> edits, std::vector<int> labels,
-                std::vector<RadioGroup> radios, std::vector<int> checks = {}) {
+DialogForm EditForm(int id) {
     DialogForm f;
-    for (int id : combos) f.Combos.push_back({id, {}, -1, true});
-    for (int id : edits) f.Edits.push_back({id, {}, 0, nullptr});
-    for (int id : labels) f.Labels.push_back({id, {}});
-    for (int id : checks) f.Checks.push_back({id, false});
-    f.Radios = std::move(radios);
+    f.Edits.push_back({id, {}});
     return f;
 }
 
@@ -101,16 +97,11 @@ TEST(DialogResources, HoldTheControlsTheirFormsFill) {
         {L"SPEEDSCALE", nullptr, SpeedScaleForm(s), {IDC_SPEEDSCALE_CURRENT}, {}},
         {L"AUDIOFUNCTIONS", nullptr, AudioOptionsForm(s), {}, {}},
         {L"COORDINATESUNITS", nullptr, CoordinatesUnitsForm(s), {}, {}},
-        {L"DISPLAYOPTIONS", L"Map Display Options",
-         Form({IDC_MAP_DISPLAY_TYPE}, {IDC_MAP_SIZE, IDC_GRID_INTERVAL, IDC_GRID_ANGLE},
-              {IDC_MAP_SIZE_UNIT, IDC_GRID_INTERVAL_LABEL, IDC_GRID_INTERVAL_UNIT, IDC_MAP_PREVIEW},
-              {{IDC_GRID_BASIC, 2, 0}, {IDC_CURSOR_SIZE_FIRST, 6, 0}, {IDC_POSITION_SIZE_FIRST, 6, 0}}),
-         {}, {IDC_CURSOR_COLOR, IDC_POSITION_COLOR}},
-        {L"DISPLAYSETUP", L"Setup Profile Options",
-         Form({IDC_PROFILE_THICKNESS_LEFT, IDC_PROFILE_THICKNESS_RIGHT}, {}, {}, {},
-              {IDC_PROFILE_VISIBLE_LEFT, IDC_PROFILE_VISIBLE_RIGHT}),
-         {}, {IDC_PROFILE_COLOR_LEFT, IDC_PROFILE_COLOR_RIGHT}},
-        {L"GETGPSMESSAGE", L"Send Message to GPS Receiver", Form({}, {IDC_GPSMESSAGE_TEXT}, {}, {}), {}, {}},
+        {L"DISPLAYOPTIONS", L"Map Display Options", MapDisplayOptionsEditor(s).Form(), {},
+         {IDC_CURSOR_COLOR, IDC_POSITION_COLOR}},
+        {L"DISPLAYSETUP", L"Setup Profile Options", ProfileOptionsEditor(s).Form(), {},
+         {IDC_PROFILE_COLOR_LEFT, IDC_PROFILE_COLOR_RIGHT}},
+        {L"GETGPSMESSAGE", L"Send Message to GPS Receiver", EditForm(IDC_GPSMESSAGE_TEXT), {}, {}},
         {L"FIELDWARNINGS", L"Field Warnings", FieldWarningsForm(QcSettings()), {}, {}},
     };
     for (const Expected& e : cases) {

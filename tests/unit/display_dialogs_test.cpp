@@ -13,10 +13,11 @@ TEST(MapDisplayOptions, ControlsOnOpening) {
         s.DisplayUnits = 2;
         s.MapGridType = gridType;
         s.GridLinesAngle = -12.345;
-        MapDisplayOptionsView v = MapDisplayOptionsEditor(s).View();
-        EXPECT_STREQ(v.IntervalUnit, "USft");  // the unit of the display, not of the map
-        EXPECT_EQ(v.AngleEnabled, gridType == 1);  // the angle only turns lines, not a square grid
-        EXPECT_EQ(v.MapSizeText + " " + v.IntervalText + " " + v.AngleText, "40 5.00 -12.35");
+        const DialogForm f = MapDisplayOptionsEditor(s).Form();
+        EXPECT_EQ(f.Label(IDC_GRID_INTERVAL_UNIT).Text, "USft");  // the unit of the display, not of the map
+        EXPECT_EQ(f.Edit(IDC_GRID_ANGLE).Enabled, gridType == 1);  // the angle only turns lines, not a square grid
+        EXPECT_EQ(f.Edit(IDC_MAP_SIZE).Text + " " + f.Edit(IDC_GRID_INTERVAL).Text + " " + f.Edit(IDC_GRID_ANGLE).Text,
+                  "40 5.00 -12.35");
     }
 }
 
@@ -160,7 +161,9 @@ TEST(ProfileOptions, ImmediateChangesOkAndCancel) {
     editor.Cancel();
     EXPECT_EQ(FormatSettingsFile(s), before);
 
-    const bool visible[2] = {false, true};
-    ProfileOptionsEditor(s).Ok(visible);
+    DialogForm form = ProfileOptionsEditor(s).Form();
+    form.Check(IDC_PROFILE_VISIBLE_LEFT).Checked = false;
+    form.Check(IDC_PROFILE_VISIBLE_RIGHT).Checked = true;
+    ProfileOptionsEditor(s).Ok(form);
     EXPECT_TRUE(s.ProfileVisible[0] == 0 && s.ProfileVisible[1] == 1);
 }
