@@ -94,6 +94,8 @@ TEST(DisplayTexts, SpeedFactorsAndFormats) {
     } cases[] = {
         {0, " 2.00 m/s", " 0.61 m/s"},
         {1, " 6.56 ft/s", " 2.00 ft/s"},
+        {2, " 7.20 km/h", " 2.19 km/h"},  // 2 ft/s is 2.1946 km/h
+        {3, " 4.47 mph", " 1.36 mph"},    // 4.4738 and 1.3636
         {9, " 2.00 m/s", " 0.61 m/s"},  // out of range: m/s
     };
     for (const auto& c : cases) {

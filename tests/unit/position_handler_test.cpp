@@ -116,7 +116,7 @@ TEST(PositionHandler, FieldsByModeAndCoordinateDisplay) {
         {1, 0, 0, Toronto, "11", "RTK8", "2.0", "", "N43" + deg + "36'35.6400\"", "W079" + deg + "36'38.4180\""},
         {1, 1, 0, London, " 9", "DGPS", "1.2", "30", "  5709362.29 m", "   699889.81 m"},
         {1, 2, 1, London, " 9", "DGPS", "1.2", "30", " 18731503.59 ft", "  2296226.40 ft"},
-        {1, 0, 0, Gga("5130.0000", 'N', "00007.2000", 'W', 0, 9, 12.4), " 9", "NO FIX", " 12", "",
+        {1, 0, 0, Gga("5130.0000", 'N', "00007.2000", 'W', 0, 9, 10.0), " 9", "NO FIX", " 10", "",
          GpsNoPositionText, GpsNoPositionText},
         {1, 0, 0, Gga("5130.0000", 'X', "00007.2000", 'W', 1, 9, 1.0), " 9", "AGPS", "1.0", "", GpsNoPositionText,
          GpsNoPositionText},
