@@ -13,7 +13,7 @@ set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 kills="${1:-40}"
 E2E_KILLS="$kills" E2E_TIME_LIMIT=$((kills * 90 + 300)) E2E_JOBS=1 \
-    "$root/scripts/e2e/run_all.sh" settings_killed_while_saving || status=$?
+    E2E_SECOND_RUN=0 "$root/scripts/e2e/run_all.sh" settings_killed_while_saving || status=$?
 log="$root/build/e2e/settings_killed_while_saving/kills.txt"
 echo "kill  kind     save  delay ms  new file left  line 55 after"
 awk '{ printf "%4d  %-7s  %4s  %8s  %13s  %s\n", NR, $5, $2, $3, $4, $6 }' "$log" 2>/dev/null || true
