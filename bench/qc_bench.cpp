@@ -86,5 +86,38 @@ void BM_QcFix(benchmark::State& st) {
 // finder takes every fifth edge) and 25 cm apart (it takes every one).
 BENCHMARK(BM_QcFix)->Arg(5)->Arg(25)->Iterations(28800);
 
+// Lines of 30 m, 18 m apart as the swath is wide, walked on through their
+// turns after one "&Go", a fix every 25 cm: every ray passes over the lines
+// just walked (they cannot count yet) to the ones before, and the ground it
+// passed is probed for open stretches.
+void BM_QcFixThroughTurns(benchmark::State& st) {
+    const Settings settings = NineConsoles();
+    FieldWarnings warnings;
+    FieldQc field(warnings);
+    field.Open(settings, QcSettings());
+    field.NewFile();
+    field.Go();
+    const double step = 0.25, length = 30.0, spacing = 18.0;
+    const double perLine = length + spacing;
+    double walked = 0.0;
+    for (auto _ : st) {
+        walked += step;
+        const int line = static_cast<int>(walked / perLine);
+        const double along = walked - line * perLine;
+        const bool north = line % 2 == 0;
+        double x = line * spacing, y = north ? along : length - along;
+        double acrossX = north ? 9.0 : -9.0, acrossY = 0.0;  // from the reference to the right end
+        if (along > length) {  // crossing to the next line along the end
+            x += along - length;
+            y = north ? length : 0.0;
+            acrossX = 0.0;
+            acrossY = -9.0;  // heading east: the right end to the south
+        }
+        benchmark::DoNotOptimize(field.SwathEdge({{x - acrossX, y - acrossY}, {x + acrossX, y + acrossY}}));
+    }
+    st.SetItemsProcessed(st.iterations());
+}
+BENCHMARK(BM_QcFixThroughTurns)->Iterations(28800);
+
 }  // namespace
 }  // namespace tesselog

@@ -121,11 +121,48 @@ bool GapFinder::Covers(GapPoint p) {
     return false;
 }
 
+bool GapFinder::InFoundGap(GapPoint p, int ownGap) const {
+    const Cells c = CellsOf(&p, 1);
+    auto found = pieceCells_.find(Key(c.X0, c.Y0));
+    if (found == pieceCells_.end()) return false;
+    for (uint32_t id : found->second) {
+        if (pieces_[id].Gap != ownGap && Inside(pieces_[id].Corner, p)) return true;
+    }
+    return false;
+}
+
+bool GapFinder::UncoveredStretch(GapPoint& near, GapPoint& far, int ownGap, const GapLimits& limits) {
+    const double length = Distance(near, far);
+    const double step = limits.GapWidth / 4.0;
+    if (!(step > 0.0) || !(length > step)) return true;
+    const double dx = (far.X - near.X) / length, dy = (far.Y - near.Y) / length;
+    const int probes = static_cast<int>(std::min(std::ceil(length / step), 4096.0)) - 1;  // inside the span
+    int runStart = -1;
+    for (int i = 1; i <= probes + 1; ++i) {
+        const GapPoint probe{near.X + dx * step * i, near.Y + dy * step * i};
+        const bool open = i <= probes && !Covers(probe) && !InFoundGap(probe, ownGap);
+        if (open && runStart < 0) runStart = i;
+        if (open || runStart < 0) continue;
+        // A run of open probes from runStart to i - 1: all of them, the whole
+        // span; else as long as its probes reach.
+        if (runStart == 1 && i == probes + 1) return true;
+        if ((i - runStart) * step >= limits.GapWidth) {
+            const GapPoint start = near;
+            if (runStart > 1) near = {start.X + dx * step * (runStart - 1), start.Y + dy * step * (runStart - 1)};
+            if (i <= probes) far = {start.X + dx * step * i, start.Y + dy * step * i};
+            return true;
+        }
+        runStart = -1;
+    }
+    return false;
+}
+
 void GapFinder::Extend(Side& side, GapPoint origin, GapPoint far, bool gap, const GapLimits& limits) {
-    // A ray that passed over a swath it could not count yet (the line just
+    // A ray that passed over swaths it could not count yet (the lines just
     // walked, when a walk goes on through its turns without "&Go") and met
-    // the one beyond: the ground between is covered, not a gap.
-    if (gap && Covers({(origin.X + far.X) / 2.0, (origin.Y + far.Y) / 2.0})) gap = false;
+    // the one beyond: only open ground between them is a gap, and only that
+    // much of the ray is one. Ground of a gap found before is no new one.
+    if (gap) gap = UncoveredStretch(origin, far, side.Gap, limits);
     if (!gap) {
         // A single ray that slips past a ragged edge does not end a gap; no
         // gap over one gap width of path does (and drops a gap shorter than

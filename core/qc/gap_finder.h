@@ -92,6 +92,12 @@ private:
     void Extend(Side& side, GapPoint origin, GapPoint far, bool gap, const GapLimits& limits);
     void AddCoverage(const GapLimits& limits);
     bool Covers(GapPoint p);
+    // Whether p lies in a piece of a gap found before, other than ownGap.
+    bool InFoundGap(GapPoint p, int ownGap) const;
+    // Along the ray from near to far, the first stretch at least one gap width
+    // long that neither a swath nor another gap covers, probed every quarter
+    // of a gap width: near and far become its ends. False when there is none.
+    bool UncoveredStretch(GapPoint& near, GapPoint& far, int ownGap, const GapLimits& limits);
     void CoverPieces(const GapPoint quad[4]);
     // The cells a box of points touches (none when there are too many: a jump).
     struct Cells {

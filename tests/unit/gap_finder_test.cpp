@@ -14,12 +14,12 @@ const GapLimits Limits{1.0, 12.0, 36.0};
 // A line walked north (y0 < y1) or south at easting `centre`, an edge every
 // 0.5 units, the swath 3 units to either side. Walking north the left end is
 // to the west, walking south to the east. Returns the gap pieces it added.
-int Walk(GapFinder& finder, double centre, double y0, double y1) {
+int Walk(GapFinder& finder, double centre, double y0, double y1, const GapLimits& limits = Limits) {
     const double step = y1 > y0 ? 0.5 : -0.5;
     const double side = y1 > y0 ? 3.0 : -3.0;
     int pieces = 0;
     for (double y = y0; step > 0 ? y <= y1 + 1e-9 : y >= y1 - 1e-9; y += step) {
-        pieces += static_cast<int>(finder.AddEdge({{centre - side, y}, {centre + side, y}}, Limits).size());
+        pieces += static_cast<int>(finder.AddEdge({{centre - side, y}, {centre + side, y}}, limits).size());
     }
     return pieces;
 }
@@ -114,4 +114,50 @@ TEST(GapFinder, LinesWalkedOnThroughTheirTurnsSideBySideHaveNoGap) {
     for (double x = 6.5; x <= 11.5; x += 0.5) finder.AddEdge({{x, -3.0}, {x, 3.0}}, Limits);
     Walk(finder, 12.0, 0.0, 12.0);
     EXPECT_EQ(finder.GapsFound(), 0);
+}
+
+TEST(GapFinder, ARayOverLinesJustWalkedCountsOnlyOpenGround) {
+    // Four lines north and south in turn, all one line, turning along the
+    // ends; the last 40 units of path cannot count yet.
+    const GapLimits limits{1.0, 18.0, 40.0};
+    auto walkFour = [&](GapFinder& finder, const double centres[4], double length) {
+        for (int i = 0; i < 4; ++i) {
+            const bool north = i % 2 == 0;
+            Walk(finder, centres[i], north ? 0.0 : length, north ? length : 0.0, limits);
+            if (i == 3) break;
+            const double y = north ? length : 0.0, along = north ? 3.0 : -3.0;
+            for (double x = centres[i] + 0.5; x < centres[i + 1] - 0.25; x += 0.5) {
+                finder.AddEdge({{x, y + along}, {x, y - along}}, limits);
+            }
+        }
+    };
+
+    // Lines of 12 side by side with 0.02 between the swaths, as GPS jitter
+    // leaves them: the fourth line's rays pass over the two lines before it
+    // to the first, and the middle of that span falls on the seam between
+    // them, which is no gap.
+    GapFinder seams;
+    const double touching[4] = {0.0, 6.02, 12.04, 18.06};
+    walkFour(seams, touching, 12.0);
+    EXPECT_EQ(seams.GapsFound(), 0);
+
+    // Lines of 24, the third 1.5 units too far from the second. The third
+    // line's rays pass over the second to the first: one gap, hatched between
+    // the second line's swath (to 9) and the third's (from 10.5), to within
+    // two of the probes a quarter of a gap width apart, and not counted again
+    // from the fourth line, whose rays pass over the third.
+    GapFinder wide;
+    const double apart[4] = {0.0, 6.0, 13.5, 19.5};
+    walkFour(wide, apart, 24.0);
+    EXPECT_EQ(wide.GapsFound(), 1);
+    int alongTheLines = 0;
+    for (const GapQuad& piece : wide.Pieces()) {
+        for (const GapPoint& corner : piece.Corner) {
+            if (corner.Y < 0.0 || corner.Y > 24.0) continue;  // the turn's rays cut across
+            ++alongTheLines;
+            EXPECT_GE(corner.X, 8.5);
+            EXPECT_LE(corner.X, 10.5);
+        }
+    }
+    EXPECT_GT(alongTheLines, 100);
 }

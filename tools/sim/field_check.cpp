@@ -84,7 +84,7 @@ private:
 }  // namespace
 
 FieldCheckFigures RunFieldCheck(const SimConfig& config, double seconds, const QcSettings& qc,
-                                const FieldCheckPlatform& platform)
+                                const FieldCheckPlatform& platform, FieldCheckWalk walk)
 {
     FieldCheckFigures figures;
     figures.LowestReading = 1e300;
@@ -136,13 +136,14 @@ FieldCheckFigures RunFieldCheck(const SimConfig& config, double seconds, const Q
 
         const WalkerState state = sim.WalkerAt(chunk.Start);
         const bool onLine = state.OnLine && !state.Finished;
-        if (onLine && (!recording || state.Line != line)) {  // the operator presses "&Go"
+        const bool throughTurns = walk == FieldCheckWalk::ThroughTurns;
+        if (onLine && (!recording || (state.Line != line && !throughTurns))) {  // the operator presses "&Go"
             field.Go();
             tracker.Reset();
             margins.Restart();
             line = state.Line;
         }
-        recording = onLine;
+        recording = throughTurns ? (recording || onLine) && !state.Finished : onLine;
         const std::string sentence = LineOf(chunk.Bytes);
 
         if (sim.Ports()[static_cast<size_t>(chunk.Port)].Name != "gps") {

@@ -3,7 +3,7 @@
 // fix of a GGA receiver decoded, projected and turned into steps and swath
 // edges, and a watch once a second with a disk and a battery of the
 // platform's test doubles. The operator records each line and pauses at its
-// end, so every line is one "&Go". This is how the defaults are chosen and
+// end, so every line is one "&Go" (or walks on through the turns). This is how the defaults are chosen and
 // checked: a quiet field must give no sensor warning, and each fault of the
 // simulator must give its warning in time.
 #pragma once
@@ -47,9 +47,15 @@ struct FieldCheckFigures {
     int BadFields = 0;
 };
 
+// How the operator walks: a pause at each line's end and "&Go" on the next
+// (the way the gaps are meant to be found), or one "&Go" and recording on
+// through every turn.
+enum class FieldCheckWalk { PauseAtLineEnds, ThroughTurns };
+
 // The simulator's GPS must be mode 1 (GGA); the computer's clock is the
 // simulator's real time (StartTimeOfDay + t).
 FieldCheckFigures RunFieldCheck(const SimConfig& config, double seconds, const QcSettings& qc,
-                                const FieldCheckPlatform& platform);
+                                const FieldCheckPlatform& platform,
+                                FieldCheckWalk walk = FieldCheckWalk::PauseAtLineEnds);
 
 }  // namespace tesselog::sim

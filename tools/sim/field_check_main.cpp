@@ -2,6 +2,7 @@
 // quiet field of nine two-sensor consoles at the line rate for an hour, then
 // each fault of the simulator, with the time each warning took; the figures
 // behind the defaults of the warnings' settings (docs/decisions.md).
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -104,7 +105,12 @@ int main(int argc, char** argv)
     double quietSeconds = 3600.0;
     uint64_t seed = 1;
     bool faultsOnly = false;
+    bool throughTurns = false;
+    std::string lineLength = "60";
     app.add_option("--quiet-seconds", quietSeconds, "length of the quiet run (default 3600)");
+    app.add_option("--line-length", lineLength, "the quiet run's line length in metres (default 60)");
+    app.add_flag("--through-turns", throughTurns,
+                 "the quiet run records on through the turns after one \"&Go\" (default: a pause at each line end)");
     app.add_option("--seed", seed, "the simulator's seed (default 1)");
     app.add_flag("--faults-only", faultsOnly, "skip the quiet run");
     const int exit = ParseToolCommandLine(app, argc, argv);
@@ -115,10 +121,13 @@ int main(int argc, char** argv)
     const QcSettings defaults;
     SimConfig config;
     if (!faultsOnly) {
-        if (!ConfigOf(FullLoad, seed, config)) {
+        std::vector<std::string> quiet = FullLoad;
+        *(std::find(quiet.begin(), quiet.end(), "--line-length") + 1) = lineLength;
+        if (!ConfigOf(quiet, seed, config)) {
             return 2;
         }
-        PrintQuiet(RunFieldCheck(config, quietSeconds, defaults, FieldCheckPlatform()), quietSeconds, seed);
+        const FieldCheckWalk walk = throughTurns ? FieldCheckWalk::ThroughTurns : FieldCheckWalk::PauseAtLineEnds;
+        PrintQuiet(RunFieldCheck(config, quietSeconds, defaults, FieldCheckPlatform(), walk), quietSeconds, seed);
     }
 
     FieldCheckPlatform lowDisk;
