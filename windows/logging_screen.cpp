@@ -535,6 +535,9 @@ void Win32Controls::LayoutPass() {
 LRESULT OnScreenCreate(HWND window, UINT, WPARAM, LPARAM) {
     ProgramShell& shell = Shell();
     if (!CreateLoggingPanes(window, shell)) {
+        // Named here: once the screen is destroyed, the system's error code
+        // names only the screen.
+        shell.CreationFailure = "logging screen, " + TheLoggingWindow().CreationFailure;
         DestroyWindow(window);
         return -1;
     }

@@ -24,6 +24,12 @@ HWND MakeButton(HWND parent, HINSTANCE instance, const std::string& label, DWORD
     return button;
 }
 
+// Keeps the first child that could not be made; the caller takes the error
+// code straight after the call that failed.
+void NoteCreationFailure(LoggingWindow& w, HWND child, DWORD error, const std::string& what) {
+    if (!child && w.CreationFailure.empty()) w.CreationFailure = what + ", error " + std::to_string(error);
+}
+
 void Place(HWND window, const Rect& r, bool show) {
     if (!window) return;
     MoveWindow(window, r.Left, r.Top, r.Width(), r.Height(), TRUE);
@@ -70,11 +76,20 @@ bool CreateLoggingPanes(LoggingWindow& w, HWND screen, HINSTANCE instance, const
     w.Creation = ComputeLoggingLayout(clientWidth, clientHeight, lineHeight, consoleCount, CreationRightColumnWidth);
     w.Panes = w.Creation;
     w.MapVisible = false;
+    w.CreationFailure.clear();
     const LoggingLayout& c = w.Creation;
     bool made = true;
     auto pane = [&](const wchar_t* cls, const std::string& text, DWORD style, const Rect& place, int id) {
         HWND child = MakeChild(screen, instance, cls, text, style, place, id);
+        NoteCreationFailure(w, child, GetLastError(), NarrowToBytes(cls) + " " + std::to_string(id));
         made = made && child != nullptr;
+        return child;
+    };
+    // A button that cannot be made leaves the screen usable by its keys, but
+    // is named all the same.
+    auto button = [&](const std::string& label, DWORD style, const Rect& place, int id) {
+        HWND child = MakeButton(screen, instance, label, style, place, id, fonts.Text);
+        NoteCreationFailure(w, child, GetLastError(), "button " + std::to_string(id));
         return child;
     };
 
@@ -90,29 +105,22 @@ bool CreateLoggingPanes(LoggingWindow& w, HWND screen, HINSTANCE instance, const
     w.ColourScaleWindow =
         pane(L"ColorBarWnd", ColourScaleCaption, WS_CAPTION, ColourScaleWindowRect(), ColourScaleWindowId);
 
-    const HFONT font = fonts.Text;
     for (int i = 0; i < CommandButtonCount; ++i) {
         const DWORD kind = i == 0 ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
         const Rect place = CommandButtonRect(c, i);
-        w.FirstCommands[i] = MakeButton(screen, instance, FirstCommandLabels[i], kind | WS_VISIBLE, place,
-                                        CommandButtonFirstId + i, font);
-        w.SecondCommands[i] =
-            MakeButton(screen, instance, SecondCommandLabels[i], kind, place, CommandButtonFirstId + i, font);
+        w.FirstCommands[i] = button(FirstCommandLabels[i], kind | WS_VISIBLE, place, CommandButtonFirstId + i);
+        w.SecondCommands[i] = button(SecondCommandLabels[i], kind, place, CommandButtonFirstId + i);
     }
-    w.PauseButton =
-        MakeButton(screen, instance, PauseButtonLabel, BS_DEFPUSHBUTTON, PauseButtonRect(c), PauseButtonId, font);
+    w.PauseButton = button(PauseButtonLabel, BS_DEFPUSHBUTTON, PauseButtonRect(c), PauseButtonId);
     for (int i = 0; i < DirectionButtonCount; ++i) {
-        w.DirectionButtons[i] = MakeButton(screen, instance, DirectionLabels[i], BS_PUSHBUTTON | WS_VISIBLE,
-                                           DirectionButtonRect(c, i), NavigateLeftId + i, font);
+        w.DirectionButtons[i] =
+            button(DirectionLabels[i], BS_PUSHBUTTON | WS_VISIBLE, DirectionButtonRect(c, i), NavigateLeftId + i);
     }
     for (int i = 0; i < ZoomButtonCount; ++i) {
-        w.ZoomButtons[i] =
-            MakeButton(screen, instance, ZoomLabels[i], BS_PUSHBUTTON, ZoomButtonRect(c, i), ZoomInId + i, font);
+        w.ZoomButtons[i] = button(ZoomLabels[i], BS_PUSHBUTTON, ZoomButtonRect(c, i), ZoomInId + i);
     }
-    w.EnterReviewButton = MakeButton(screen, instance, EnterReviewLabel, BS_PUSHBUTTON | WS_VISIBLE,
-                                     ReviewButtonRect(c), EnterReviewId, font);
-    w.ExitReviewButton = MakeButton(screen, instance, ExitReviewLabel, BS_PUSHBUTTON | WS_VISIBLE,
-                                    ReviewButtonRect(c), ExitReviewId, font);
+    w.EnterReviewButton = button(EnterReviewLabel, BS_PUSHBUTTON | WS_VISIBLE, ReviewButtonRect(c), EnterReviewId);
+    w.ExitReviewButton = button(ExitReviewLabel, BS_PUSHBUTTON | WS_VISIBLE, ReviewButtonRect(c), ExitReviewId);
     w.SpeedPane = pane(L"SpeedWnd", "", WS_BORDER | WS_VISIBLE, SpeedPaneRect(c), SpeedPaneId);
     w.VisibleSet = 0;
     MeasureStatus(w);

@@ -43,6 +43,9 @@ struct LoggingWindow {
     // The speed bar as last drawn, and its warning colour.
     int32_t SpeedOffset = 0;
     bool SpeedTooFast = false;
+    // The first child that could not be made, with the system's error code
+    // at that moment ("MapWnd 652, error 8"); empty when all were made.
+    std::string CreationFailure;
 };
 
 LoggingWindow& TheLoggingWindow();

@@ -2,6 +2,10 @@
 // run the message loop until the main window is destroyed.
 #include <windows.h>
 
+#include <cstdio>
+#include <string>
+
+#include "windows/platform_services.h"
 #include "windows/shell_window.h"
 
 #ifdef TESSELOG_DRAWLOG
@@ -155,6 +159,18 @@ void ChooseFieldWarningSources() {
 }  // namespace
 #endif
 
+namespace {
+
+// Each failed start-up attempt is one line on the standard error (Wine passes
+// it to the shell that started the program; end-to-end runs keep it in their
+// program.log), so that a rare failure names its window in any build.
+void TellStartupFailure(const std::string& failure) {
+    std::fprintf(stderr, "tesselog: start-up failed: %s\n", failure.c_str());
+    std::fflush(stderr);
+}
+
+}  // namespace
+
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     using namespace tesselog::win32;
 #ifdef TESSELOG_DRAWLOG
@@ -169,13 +185,22 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
         // more. The test build writes each second try, with the window that
         // failed and the system's error code, into its draw log, so that runs
         // of many starts count them (scripts/reliability-starts.sh).
+        TellStartupFailure(Shell().CreationFailure);
 #ifdef TESSELOG_DRAWLOG
         TheDrawLog->Write("start-up retry: " + Shell().CreationFailure);
 #endif
         MSG quit{};
         while (PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {}
         Sleep(200);
-        if (!CreateMainWindow(instance, showCommand)) return 16;
+        if (!CreateMainWindow(instance, showCommand)) {
+            const std::string failure = Shell().CreationFailure;
+            TellStartupFailure(failure);
+            // The operator sees why nothing opened rather than nothing at all.
+            const std::wstring text = L"Tesselog could not open its windows (" + WidenBytes(failure) +
+                                      L").\nClose other programs and start Tesselog again.";
+            MessageBoxW(nullptr, text.c_str(), L"Tesselog start-up", MB_OK | MB_ICONSTOP);
+            return 16;
+        }
     }
     ShowStartupWarning();
     MSG message{};

@@ -91,8 +91,11 @@ LRESULT OnMainCreate(HWND window, UINT, WPARAM, LPARAM) {
                                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(GpsMonitorId)), shell.Instance,
                                        nullptr);
     if (!shell.LoggingScreen || !shell.GpsMonitor) {
-        shell.CreationFailure = std::string(shell.LoggingScreen ? "GPS monitor" : "logging screen") + ", error " +
-                                std::to_string(GetLastError());
+        const DWORD error = GetLastError();
+        if (shell.CreationFailure.empty()) {
+            shell.CreationFailure = std::string(shell.LoggingScreen ? "GPS monitor" : "logging screen") + ", error " +
+                                    std::to_string(error);
+        }
         DestroyWindow(window);
         return 0;
     }
@@ -219,6 +222,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 HWND CreateMainWindow(HINSTANCE instance, int showCommand) {
     ProgramShell& shell = Shell();
     shell.Instance = instance;
+    shell.CreationFailure.clear();
     WindowPlacement p = MainWindowPlacement(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
     HWND window = CreateWindowExW(0, MainClassName, L"Tesselog", WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
                                   p.X, p.Y, p.Width, p.Height, nullptr, nullptr, instance, nullptr);

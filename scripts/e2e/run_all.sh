@@ -61,6 +61,8 @@ run_scenario() {
 # Prints the PASS or FAIL line of a finished scenario and counts it.
 report_scenario() {
     local name="$1" dir="$2" started="$3" status="$4" reason
+    # A start that failed, retried or not, names its window and the system's error code.
+    grep -rhs --include=program.log 'tesselog: start-up failed' "$dir" | sed "s/^/      $name: /" || true
     if [ "$status" -eq 0 ]; then
         passed=$((passed + 1))
         rm -rf "$dir/prefix"

@@ -178,5 +178,36 @@ TEST(LoggingWindow, ColourScaleFitsItsWindow) {
     EXPECT_FALSE(inked[0] || inked[height - 1]);
 }
 
+// A child that cannot be made (here: its class taken away) fails the screen's
+// creation and is named with the system's error code taken at that moment;
+// the screen destroying itself afterwards would leave only an invalid
+// handle's 1400.
+TEST(LoggingWindow, AChildThatCannotBeMadeIsNamed) {
+    RegisterOnce();
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    HWND top = CreateWindowExW(0, L"TesselogLoggingTestParent", L"test", WS_POPUP, 0, 0, 1024, 762, nullptr, nullptr,
+                               instance, nullptr);
+    if (!top) GTEST_SKIP() << "no display to create windows on";
+    ASSERT_TRUE(UnregisterClassW(L"MapWnd", instance));
+    LoggingWindow w;
+    EXPECT_FALSE(CreateLoggingPanes(w, top, instance, Fonts(), 1024, 762, 18, 3));
+    // Windows reports ERROR_CANNOT_FIND_WND_CLASS, Wine ERROR_CLASS_DOES_NOT_EXIST.
+    EXPECT_TRUE(w.CreationFailure == "MapWnd 652, error 1407" || w.CreationFailure == "MapWnd 652, error 1411")
+        << w.CreationFailure;
+    EXPECT_NE(w.NumbersPane, nullptr) << "the others are made all the same";
+
+    // The class back, for any test after this one.
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = &DefWindowProcW;
+    wc.hInstance = instance;
+    wc.lpszClassName = L"MapWnd";
+    RegisterClassExW(&wc);
+    LoggingWindow again;
+    EXPECT_TRUE(CreateLoggingPanes(again, top, instance, Fonts(), 1024, 762, 18, 3));
+    EXPECT_EQ(again.CreationFailure, "");
+    DestroyWindow(top);
+}
+
 }  // namespace
 }  // namespace tesselog::win32
