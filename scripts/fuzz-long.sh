@@ -2,9 +2,11 @@
 # The long fuzzing run: builds the libFuzzer targets with clang,
 # AddressSanitizer and UndefinedBehaviorSanitizer (undefined behaviour stops
 # the run) and brings each target to a number of executions in all, at low
-# priority. Every run is written to a ledger (build/fuzz/ledger.tsv), so a
-# run that is stopped and started again goes on where it was: it asks each
-# target only for the executions still missing, on the corpus it grew so far.
+# priority. Every run is written to a ledger (tests/fuzz/ledger.tsv, kept in
+# the tree so that a fresh clone counts the runs made elsewhere), so a run
+# that is stopped and started again goes on where it was: it asks each target
+# only for the executions still missing, on the corpus it grew so far
+# (carry that to another machine with --minimise).
 # The committed corpus (tests/fuzz/corpus/NAME) is read only; new inputs go
 # to build/fuzz/corpus/NAME, findings to build/fuzz/artifacts. Prints the
 # figures of all runs so far and writes them to build/fuzz/report.md; exits 1
@@ -56,7 +58,7 @@ niceness="${FUZZ_NICE:-19}"
 if [ -w /proc/self/autogroup ]; then echo "$niceness" >/proc/self/autogroup 2>/dev/null || true; fi
 out=build/fuzz
 bin="$out/tests/fuzz"
-ledger="$out/ledger.tsv"
+ledger=tests/fuzz/ledger.tsv
 running="$out/running"  # NAME: pid, start time and log of a target being run
 
 # Ends the running targets with SIGTERM: libFuzzer prints its figures and
