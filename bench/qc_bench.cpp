@@ -39,11 +39,19 @@ std::vector<std::string> Sentences() {
     return out;
 }
 
-void BM_QcReading(benchmark::State& st) {
-    const Settings settings = NineConsoles();
+// The field warnings of nine two-sensor consoles with their default settings.
+struct QcRig {
     FieldWarnings warnings;
-    FieldQc field(warnings);
-    field.Open(settings, QcSettings());
+    FieldQc field{warnings};
+    explicit QcRig(bool file) {
+        field.Open(NineConsoles(), QcSettings());
+        if (file) field.NewFile();
+    }
+};
+
+void BM_QcReading(benchmark::State& st) {
+    QcRig rig(false);
+    FieldQc& field = rig.field;
     const std::vector<std::string> sentences = Sentences();
     uint32_t tick = 0;
     size_t i = 0;
@@ -58,11 +66,8 @@ void BM_QcReading(benchmark::State& st) {
 BENCHMARK(BM_QcReading);
 
 void BM_QcFix(benchmark::State& st) {
-    const Settings settings = NineConsoles();
-    FieldWarnings warnings;
-    FieldQc field(warnings);
-    field.Open(settings, QcSettings());
-    field.NewFile();
+    QcRig rig(true);
+    FieldQc& field = rig.field;
     // A line 600 m long walked north at easting 0 (swath 18 m), then the next
     // one beside it, a fix every 5 cm (20 Hz at 1 m/s).
     field.Go();
@@ -91,11 +96,8 @@ BENCHMARK(BM_QcFix)->Arg(5)->Arg(25)->Iterations(28800);
 // just walked (they cannot count yet) to the ones before, and the ground it
 // passed is probed for open stretches.
 void BM_QcFixThroughTurns(benchmark::State& st) {
-    const Settings settings = NineConsoles();
-    FieldWarnings warnings;
-    FieldQc field(warnings);
-    field.Open(settings, QcSettings());
-    field.NewFile();
+    QcRig rig(true);
+    FieldQc& field = rig.field;
     field.Go();
     const double step = 0.25, length = 30.0, spacing = 18.0;
     const double perLine = length + spacing;
