@@ -132,9 +132,9 @@ fw_gone() { ! fw_last_line | grep -q -F "$1"; }
 
 scenario_field_warnings_walking() {
     # The receiver's clock 3 s ahead; two readings a second per console, so that 3 m/s
-    # (16 s to 22 s) puts them 1.5 m apart, over the 1 m separation; lines 1 and 2 2 m
+    # (16 s to 22 s) puts them 1.5 m apart, over the 1 m separation; lines 1 and 2 1.5 m
     # further apart than the swath is wide. The walker creeps until the recording runs.
-    fw_record --clock-offset 3 --rate 2 --line-length 30 --wide-gap 1:2 \
+    fw_record --clock-offset 3 --rate 2 --line-length 30 --wide-gap 1:1.5 \
         --speed-change 0:0.2 --speed-change 12:1 --speed-change 16:3 --speed-change 22:1 --
     fw_expect_warning "Too fast: readings" 20
     e2e_screenshot field-warnings-too-fast
