@@ -77,12 +77,14 @@ void RepaintPreview(HWND dialog) { InvalidateRect(GetDlgItem(dialog, IDC_MAP_PRE
 
 // The radios and colour buttons apply their choice at once; the map behind
 // the dialog draws in a new colour straight away.
-bool MapDialogClicked(HWND dialog, MapDisplayOptionsEditor& editor, Settings& settings, int id) {
+bool MapDialogClicked(HWND dialog, DialogRun& run, MapDisplayOptionsEditor& editor, Settings& settings, int id) {
     if (id == IDC_GRID_BASIC || id == IDC_GRID_PARALLEL) {
         editor.ChooseGridType(id - IDC_GRID_BASIC);
-        MapDisplayOptionsView view = editor.View();
-        SetDlgItemTextW(dialog, IDC_GRID_INTERVAL_LABEL, WidenBytes(view.IntervalLabel).c_str());
-        EnableWindow(GetDlgItem(dialog, IDC_GRID_ANGLE), view.AngleEnabled);
+        const MapDisplayOptionsView view = editor.View();
+        ChangeDialogForm(dialog, run, [&](DialogForm& form) {
+            form.Label(IDC_GRID_INTERVAL_LABEL).Text = view.IntervalLabel;
+            form.Edit(IDC_GRID_ANGLE).Enabled = view.AngleEnabled;
+        });
     } else if (id >= IDC_CURSOR_SIZE_FIRST && id <= IDC_CURSOR_SIZE_FIRST + 5) {
         editor.ChooseCursorSize(id - IDC_CURSOR_SIZE_FIRST);
     } else if (id >= IDC_POSITION_SIZE_FIRST && id <= IDC_POSITION_SIZE_FIRST + 5) {
@@ -166,7 +168,7 @@ bool ChooseMapDisplayOptions(HWND owner, Settings& settings, MapDisplayChoice& c
         RepaintPreview(dialog);
     };
     run.command = [&](HWND dialog, int id, int code) {
-        return code == BN_CLICKED && MapDialogClicked(dialog, editor, settings, id);
+        return code == BN_CLICKED && MapDialogClicked(dialog, run, editor, settings, id);
     };
     run.drawItem = [&](const DRAWITEMSTRUCT& item) {
         if (item.CtlID != IDC_MAP_PREVIEW) return false;

@@ -134,10 +134,7 @@ INT_PTR OnCommand(HWND dialog, DialogRun& run, WPARAM wParam, LPARAM) {
     }
     if (run.filling) return FALSE;
     if (code == CBN_SELCHANGE && run.selectionChanged) {
-        ReadDialogForm(dialog, run.form);
-        const DialogForm before = run.form;
-        run.selectionChanged(run.form, id);
-        ShowChanges(dialog, run, before);
+        ChangeDialogForm(dialog, run, [&](DialogForm& form) { run.selectionChanged(form, id); });
         return TRUE;
     }
     if (code == EN_CHANGE && run.typed) {
@@ -185,6 +182,13 @@ INT_PTR CALLBACK FormDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
 }
 
 }  // namespace
+
+void ChangeDialogForm(HWND dialog, DialogRun& run, const std::function<void(DialogForm&)>& change) {
+    ReadDialogForm(dialog, run.form);
+    const DialogForm before = run.form;
+    change(run.form);
+    ShowChanges(dialog, run, before);
+}
 
 bool RunFormDialog(HWND owner, DialogRun& run) {
     DialogBoxParamW(GetModuleHandleW(nullptr), run.frame.resource, owner, FormDialogProc,

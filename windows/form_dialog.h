@@ -72,6 +72,11 @@ struct DialogRun {
     bool modeless = false;
 };
 
+// For a hook that changes the form itself (a command that changes texts or
+// enables): the form is read, changed and shown again, touching only what
+// changed.
+void ChangeDialogForm(HWND dialog, DialogRun& run, const std::function<void(DialogForm&)>& change);
+
 // Runs the dialog modally; true when it was closed with OK.
 bool RunFormDialog(HWND owner, DialogRun& run);
 // The same dialog created modeless and hidden, for the platform tests and for

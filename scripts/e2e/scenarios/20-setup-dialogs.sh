@@ -36,9 +36,12 @@ start_with_defaults() {
 shot_name() { tr 'A-Z ' 'a-z-' <<<"$1"; }
 
 # Opens the dialog, changes its value, confirms with Return and checks the file.
-dialog_ok_case() {
+dialog_ok_case() { dialog_ok_row "$(dialog_case "$1")"; }
+
+# The same for one row of the table's form.
+dialog_ok_row() {
     local key title keys expected main dialog settings name
-    IFS='|' read -r key title keys expected <<<"$(dialog_case "$1")"
+    IFS='|' read -r key title keys expected <<<"$1"
     name="$(shot_name "$title")"
     settings="$(e2e_settings_file)"
     start_with_defaults
@@ -72,6 +75,9 @@ scenario_system_setup_ok() { dialog_ok_case "System Setup"; }
 scenario_array_geometry_ok() { dialog_ok_case "Array Geometry Setup"; }
 scenario_gps_port_setup_ok() { dialog_ok_case "GPS Port Setup"; }
 scenario_map_options_ok() { dialog_ok_case "Map Display Options"; }
+# Parallel Lines (Down in the grid type's radios): the interval's label changes with
+# it and the lines' angle can be typed (looked at in the "-changed" picture).
+scenario_map_options_parallel_lines() { dialog_ok_row "m|Map Display Options|Tab Down|63: 0 -> 1"; }
 scenario_profile_options_ok() { dialog_ok_case "Setup Profile Options"; }
 scenario_coordinates_units_ok() { dialog_ok_case "Set Coordinates Display Units"; }
 
