@@ -177,7 +177,10 @@ int32_t ColourClassOf(double value, const ColourScale& scale) {
     const double width = (scale.Max - scale.Min) / ColourPaletteSize;
     if (!(width > 0.0)) return 0;
     const double index = std::trunc((value - scale.Min) / width);
-    return static_cast<int32_t>(std::clamp(index, 0.0, double(ColourPaletteSize - 1)));
+    // Below the scale, or no number at all (an infinite value against an
+    // infinite end of the scale): the lowest class.
+    if (!(index >= 0.0)) return 0;
+    return static_cast<int32_t>(std::min(index, double(ColourPaletteSize - 1)));
 }
 
 int32_t PictureTextWidth(const std::string& text, int32_t size) {

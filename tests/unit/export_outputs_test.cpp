@@ -171,6 +171,12 @@ TEST(ExportPicture, ColourClassesAsTheMapColoursReadings) {
         int32_t index;
     } cases[] = {{-1, 0}, {0, 0}, {9.99, 0}, {10, 1}, {250, 25}, {499.9, 49}, {500, 49}, {1e9, 49}};
     for (const auto& c : cases) EXPECT_EQ(ColourClassOf(c.value, scale), c.index) << c.value;
+    // A file whose readings overflow to infinity makes the scale's ends
+    // infinite too: a class all the same, never an undefined conversion.
+    const double inf = HUGE_VAL;
+    EXPECT_EQ(ColourClassOf(inf, ColourScale{-inf, inf}), 0);
+    EXPECT_EQ(ColourClassOf(inf, ColourScale{0.0, inf}), 0);
+    EXPECT_EQ(ColourClassOf(-inf, ColourScale{0.0, 500.0}), 0);
 
     QuickGrid grid;
     grid.Cell = 1;
