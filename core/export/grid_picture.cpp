@@ -159,8 +159,11 @@ void DrawNorthArrow(IndexedImage& image, int32_t x, int32_t y) {
 ColourScale PercentileScale(const QuickGrid& grid) {
     std::vector<float> values;
     values.reserve(grid.Values.size());
+    // Infinite cells (readings that overflowed) would make the scale's ends
+    // infinite and leave every other cell in one colour: they take the
+    // scale's end colours, the scale comes from the cells with numbers.
     for (float v : grid.Values) {
-        if (!std::isnan(v)) values.push_back(v);
+        if (std::isfinite(v)) values.push_back(v);
     }
     if (values.empty()) return {0.0, 1.0};
     const auto at = [&values](double share) {
@@ -169,7 +172,9 @@ ColourScale PercentileScale(const QuickGrid& grid) {
         return double(values[k]);
     };
     ColourScale scale{at(0.02), at(0.98)};
-    if (!(scale.Max > scale.Min)) scale.Max = scale.Min + 1.0;
+    // One value all over: a scale one unit wide, or wider where one unit is
+    // lost in the value's own rounding.
+    if (!(scale.Max > scale.Min)) scale.Max = scale.Min + std::max(1.0, std::fabs(scale.Min) * 1e-6);
     return scale;
 }
 

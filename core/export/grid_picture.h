@@ -31,8 +31,9 @@ struct ColourScale {
     double Max = 0.0;
 };
 
-// The 2nd and 98th percentile of the grid's values, so that a few extreme
-// cells do not squeeze everything else into one or two colours.
+// The 2nd and 98th percentile of the grid's finite values, so that a few
+// extreme cells do not squeeze everything else into one or two colours.
+// Max is always above Min.
 ColourScale PercentileScale(const QuickGrid& grid);
 
 // The class of a value: trunc((value - Min) / width) with width (Max - Min)

@@ -217,6 +217,40 @@ TEST(ExportPicture, ColourClassesAsTheMapColoursReadings) {
     EXPECT_EQ(grey[PictureNoData], Rgb(222, 232, 245));
 }
 
+// The quick-look picture's colour scale: the 2nd and 98th percentile of the
+// cells with numbers, and always some width.
+TEST(ExportPicture, ScaleComesFromTheCellsWithNumbers) {
+    const float inf = HUGE_VALF;
+    const struct {
+        std::vector<float> values;
+        double min, max;
+    } cases[] = {
+        {{}, 0.0, 1.0},
+        {{NAN, NAN}, 0.0, 1.0},
+        {{60.0f, inf}, 60.0, 61.0},  // a cell holding an overflowed reading (found by fuzzing)
+        {{inf, -inf}, 0.0, 1.0},
+        {{7.5f, 7.5f, NAN}, 7.5, 8.5},
+        {{3e38f, 3e38f}, 3e38, 3e38 + 3e32},  // one unit would be lost in the rounding there
+    };
+    for (const auto& c : cases) {
+        QuickGrid grid;
+        grid.Values = c.values;
+        grid.Columns = int32_t(c.values.size());
+        grid.Rows = 1;
+        const ColourScale scale = PercentileScale(grid);
+        EXPECT_NEAR(scale.Min, c.min, std::fabs(c.min) * 1e-6) << c.values.size() << " cells";
+        EXPECT_NEAR(scale.Max, c.max, std::fabs(c.max) * 1e-7) << c.values.size() << " cells";
+        EXPECT_GT(scale.Max, scale.Min) << c.values.size() << " cells";
+    }
+    // 0..100: the two lowest and two highest cells are left out.
+    QuickGrid ramp;
+    for (int i = 0; i <= 100; ++i) ramp.Values.push_back(float(i));
+    ramp.Columns = 101;
+    ramp.Rows = 1;
+    EXPECT_EQ(PercentileScale(ramp).Min, 2.0);
+    EXPECT_EQ(PercentileScale(ramp).Max, 98.0);
+}
+
 // The world file of a 3 x 2 grid of 0.5 m cells from (620800, 5734680.5):
 // 16 pixels a cell (800 / 3 is above the largest) of 0.5 / 16 = 0.03125 m;
 // the top-left pixel's centre half a pixel inside the map's corner, which
