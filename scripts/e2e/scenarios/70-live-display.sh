@@ -67,6 +67,8 @@ live_finish() {
     e2e_log "$name: $(tail -n 1 "$E2E_OUT/$name-swath.txt")"
 }
 
+numbers_header_drawn_since() { tail -n +"$2" "$1" | grep -a -q ' text [0-9-]*,7 Sensor L$'; }
+
 scenario_live_colour_display() {
     local drawlog before dialog
     drawlog="$E2E_PREFIX/drive_c/ProgramData/Brenvik/Temp/drawlog.txt"
@@ -88,10 +90,10 @@ scenario_live_colour_display() {
     e2e_screenshot live-covered-by-dialog
     before="$(($(wc -l <"$drawlog") + 1))"
     e2e_close_window "$dialog" "Maximum 11 characters" Escape
-    sleep 1
-    e2e_screenshot live-after-dialog
-    tail -n +"$before" "$drawlog" | grep -a -q ' text [0-9-]*,7 Sensor L$' ||
+    # Under load the repaint can come a few seconds after the dialog has gone.
+    e2e_wait_for 10 numbers_header_drawn_since "$drawlog" "$before" ||
         e2e_fail "the panes were not painted again after the dialog closed (no numbers header in the draw log)"
+    e2e_screenshot live-after-dialog
     live_finish colour --field "$E2E_OUT/field.txt" --min-edges 200
 }
 
