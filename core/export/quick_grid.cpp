@@ -71,6 +71,15 @@ void FillRows(const std::vector<float>& means, QuickGrid& grid, const std::vecto
     }
 }
 
+// The whole multiple of `cell` at or below `v`. The quotient can round up
+// to a whole number (-0.9 / 0.3 gives -2.9999999999999996, whose floor times
+// 0.3 is just above -0.9): such a corner is stepped back a cell, or the
+// readings on the grid's edge, or a grid of one row of them, would be lost.
+double CornerAtOrBelow(double v, double cell) {
+    const double corner = std::floor(v / cell) * cell;
+    return corner > v ? corner - cell : corner;
+}
+
 }  // namespace
 
 GridExtent ExtentOf(const std::vector<GridPoint>& points) {
@@ -97,8 +106,8 @@ QuickGrid BuildQuickGrid(const std::vector<GridPoint>& points, double cell, doub
     }
     const GridExtent box = ExtentOf(points);
     grid.Cell = cell;
-    grid.West = std::floor(box.MinEasting / cell) * cell;
-    grid.South = std::floor(box.MinNorthing / cell) * cell;
+    grid.West = CornerAtOrBelow(box.MinEasting, cell);
+    grid.South = CornerAtOrBelow(box.MinNorthing, cell);
     const double columns = std::floor((box.MaxEasting - grid.West) / cell) + 1;
     const double rows = std::floor((box.MaxNorthing - grid.South) / cell) + 1;
     if (columns * rows > double(MaxGridCells)) {

@@ -130,6 +130,34 @@ TEST(ExportGrid, CellMeansAndTheFillBetweenTracks) {
     EXPECT_TRUE(BuildQuickGrid({}, 0.25, 0, error).Empty());
 }
 
+// A corner computed as floor(v / cell) x cell can land just above v. Found by
+// fuzzing: one east-west line at northing -0.9 in cells of 0.3 gave a grid of
+// no rows, and the export said "no grid" with no reason.
+TEST(ExportGrid, ReadingsOnTheSouthAndWestEdgesStayInTheGrid) {
+    std::string error;
+    const std::vector<GridPoint> line = {{-2.5, -0.9, 60.0f}, {-1.5, -0.9, 60.0f}, {-0.5, -0.9, 63.0f},
+                                         {0.5, -0.9, 56.0f}};
+    const QuickGrid row = BuildQuickGrid(line, 0.3, 0.0, error);
+    ASSERT_FALSE(row.Empty()) << error;
+    EXPECT_EQ(row.Rows, 1);
+    EXPECT_LE(row.South, -0.9);
+    EXPECT_LE(row.West, -2.5);
+    int filled = 0;
+    for (float v : row.Values) filled += std::isnan(v) ? 0 : 1;
+    EXPECT_EQ(filled, 4);
+
+    // The same along a meridian, and both edges at once.
+    const std::vector<GridPoint> column = {{-0.9, 1.0, 1.0f}, {-0.9, 2.0, 2.0f}};
+    const QuickGrid north = BuildQuickGrid(column, 0.3, 0.0, error);
+    ASSERT_FALSE(north.Empty()) << error;
+    EXPECT_EQ(north.Columns, 1);
+    EXPECT_LE(north.West, -0.9);
+    const QuickGrid corner = BuildQuickGrid({{-0.9, -0.9, 7.0f}}, 0.3, 0.0, error);
+    ASSERT_FALSE(corner.Empty()) << error;
+    EXPECT_EQ(corner.Columns * corner.Rows, 1);
+    EXPECT_FLOAT_EQ(corner.At(0, 0), 7.0f);
+}
+
 TEST(ExportGrid, EsriTextAndProjection) {
     QuickGrid grid;
     grid.West = 620800.0;
