@@ -12,12 +12,16 @@
 # figures of all runs so far and writes them to build/fuzz/report.md; exits 1
 # while a finding is open (its input still in build/fuzz/artifacts).
 #
-# Usage: scripts/fuzz-long.sh [-n RUNS] [-T SECONDS] [-j JOBS] [-t NAME,NAME...] [--no-build] [--minimise]
+# Usage: scripts/fuzz-long.sh [-n RUNS] [-T SECONDS] [-j JOBS] [-p PARTS] [-t NAME,NAME...] [--no-build]
+#                             [--minimise]
 #        scripts/fuzz-long.sh --stop
 #   -n RUNS      executions per target in all runs together (default 10000000;
 #                a target already there is not run; 0: only the figures)
 #   -T SECONDS   stop each target after this time in this invocation
 #   -j JOBS      targets run at the same time (default 1)
+#   -p PARTS     processes per target, sharing its corpus folder, each asked
+#                for its part of the missing executions (default 1): a slow
+#                last target can use every core
 #   -t NAMES     only these targets (names without "fuzz_", comma-separated)
 #   --no-build   use the targets already built in build/fuzz
 #   --minimise   afterwards merge each target's new inputs into a fresh copy of
@@ -34,6 +38,7 @@ cd "$root"
 runs=10000000
 seconds_cap=0
 jobs=1
+parts=1
 only=""
 build=1
 minimise=0
@@ -43,11 +48,12 @@ while [ $# -gt 0 ]; do
     -n) runs="$2"; shift 2 ;;
     -T) seconds_cap="$2"; shift 2 ;;
     -j) jobs="$2"; shift 2 ;;
+    -p) parts="$2"; shift 2 ;;
     -t) only=",$2,"; shift 2 ;;
     --no-build) build=0; shift ;;
     --minimise) minimise=1; shift ;;
     --stop) stop=1; shift ;;
-    -h|--help) sed -n '2,29p' "$0"; exit 0 ;;
+    -h|--help) sed -n '2,33p' "$0"; exit 0 ;;
     *) echo "fuzz-long.sh: unknown option $1 (see --help)" >&2; exit 2 ;;
   esac
 done
@@ -59,7 +65,7 @@ if [ -w /proc/self/autogroup ]; then echo "$niceness" >/proc/self/autogroup 2>/d
 out=build/fuzz
 bin="$out/tests/fuzz"
 ledger=tests/fuzz/ledger.tsv
-running="$out/running"  # NAME: pid, start time and log of a target being run
+running="$out/running"  # NAME (NAME@2... for more parts): pid, start time and log of a target being run
 
 # Ends the running targets with SIGTERM: libFuzzer prints its figures and
 # exits, and the invocation that started them writes them to the ledger.
@@ -135,7 +141,7 @@ record_run() {
   [ -n "$executed" ] || executed=$(grep -o '^#[0-9]*' "$log" | tail -1 | tr -d '#')
   cov=$(grep -o 'cov: [0-9]*' "$log" | tail -1 | cut -d' ' -f2 || true)
   corpus=$(grep -o 'corp: [0-9]*/[0-9]*[bKM]*b*' "$log" | tail -1 | cut -d' ' -f2 || true)
-  findings=$(grep -c 'Test unit written to' "$log" || true)
+  findings=$(grep -c -E 'Test unit written to .*-(crash|leak|timeout|oom)-' "$log" || true)
   # A fault that left no input (a target that did not start, say). Not one:
   # 72, libFuzzer's exit after --stop, and a kill from outside (128 + signal;
   # libFuzzer itself ends with 1 after a fault, its input written).
@@ -155,36 +161,47 @@ for file in "$running"/*; do
   [ -f "$file" ] || continue
   read -r pid started log <"$file"
   kill -0 "$pid" 2>/dev/null && continue
-  record_run "$(basename "$file")" "$log" "$started" 0
+  tag="$(basename "$file")"
+  record_run "${tag%@*}" "$log" "$started" 0
   rm -f "$file"
 done
 
-# One target: the executions it still lacks, then its ledger line.
+# One target: the executions it still lacks, in PARTS processes, then a
+# ledger line for each.
 run_target() {
-  local name="$1" done_so_far wanted started log status=0 pid
+  local name="$1" done_so_far wanted started part tag log status pids=() tags=() logs=() i
   done_so_far=$(executed_so_far "$name")
   wanted=$((runs - done_so_far))
   if [ "$wanted" -le 0 ]; then
     echo "fuzz_$name: $done_so_far executions already"
     return
   fi
-  if [ -f "$running/$name" ]; then
+  if compgen -G "$running/$name" >/dev/null || compgen -G "$running/$name@*" >/dev/null; then
     echo "fuzz_$name: running already (see $running/$name)"
     return
   fi
   mkdir -p "$out/corpus/$name" "tests/fuzz/corpus/$name"
   started=$(date +%s)
-  log="$out/logs/$name-$(date -u -d "@$started" '+%Y%m%d-%H%M%S').log"
-  nice -n "$niceness" "$bin/fuzz_$name" -runs="$wanted" -max_total_time="$seconds_cap" \
-      -max_len="$(max_len "$name")" -timeout=60 \
-      -print_final_stats=1 -artifact_prefix="$out/artifacts/$name-" \
-      "$out/corpus/$name" "tests/fuzz/corpus/$name" >"$log" 2>&1 &
-  pid=$!
-  echo "$pid $started $log" >"$running/$name"
-  wait "$pid" || status=$?
-  record_run "$name" "$log" "$started" "$status"
-  rm -f "$running/$name"
-  echo "fuzz_$name: $(executed_so_far "$name") executions in all, open findings: $(open_findings "$name") (log $log)"
+  for ((part = 1; part <= parts; part++)); do
+    tag="$name"
+    [ "$part" = 1 ] || tag="$name@$part"
+    log="$out/logs/$tag-$(date -u -d "@$started" '+%Y%m%d-%H%M%S').log"
+    nice -n "$niceness" "$bin/fuzz_$name" -runs="$(((wanted + parts - 1) / parts))" -max_total_time="$seconds_cap" \
+        -max_len="$(max_len "$name")" -timeout=60 \
+        -print_final_stats=1 -artifact_prefix="$out/artifacts/$name-" \
+        "$out/corpus/$name" "tests/fuzz/corpus/$name" >"$log" 2>&1 &
+    echo "$! $started $log" >"$running/$tag"
+    pids+=("$!")
+    tags+=("$tag")
+    logs+=("$log")
+  done
+  for i in "${!pids[@]}"; do
+    status=0
+    wait "${pids[$i]}" || status=$?
+    record_run "$name" "${logs[$i]}" "$started" "$status"
+    rm -f "$running/${tags[$i]}"
+  done
+  echo "fuzz_$name: $(executed_so_far "$name") executions in all, open findings: $(open_findings "$name") (log ${logs[0]})"
 }
 
 if [ "$runs" != 0 ]; then
