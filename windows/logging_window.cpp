@@ -25,9 +25,12 @@ HWND MakeButton(HWND parent, HINSTANCE instance, const std::string& label, DWORD
 }
 
 // Keeps the first child that could not be made; the caller takes the error
-// code straight after the call that failed.
+// code straight after the call that failed. A screen that is no longer a
+// window (error 1400, seen under Wine right after a killed instance) is said.
 void NoteCreationFailure(LoggingWindow& w, HWND child, DWORD error, const std::string& what) {
-    if (!child && w.CreationFailure.empty()) w.CreationFailure = what + ", error " + std::to_string(error);
+    if (child || !w.CreationFailure.empty()) return;
+    w.CreationFailure = what + ", error " + std::to_string(error);
+    if (!IsWindow(w.Screen)) w.CreationFailure += ", the screen gone";
 }
 
 void Place(HWND window, const Rect& r, bool show) {

@@ -161,11 +161,24 @@ void ChooseFieldWarningSources() {
 
 namespace {
 
+// The desktop the windows were made on, by name, and whether its desktop
+// window still stands. Under Wine a start soon after another instance was
+// killed lost its windows while making them (the logging screen gone under
+// its first pane); this says whether the desktop was going away under it.
+std::string DesktopState() {
+    wchar_t name[64] = {};
+    DWORD needed = 0;
+    HDESK desktop = GetThreadDesktop(GetCurrentThreadId());
+    const bool named = desktop && GetUserObjectInformationW(desktop, UOI_NAME, name, sizeof name - sizeof name[0], &needed);
+    return "desktop " + (named ? tesselog::win32::NarrowToBytes(name) : std::string("unknown")) +
+           (IsWindow(GetDesktopWindow()) ? "" : " without its window");
+}
+
 // Each failed start-up attempt is one line on the standard error (Wine passes
 // it to the shell that started the program; end-to-end runs keep it in their
 // program.log), so that a rare failure names its window in any build.
 void TellStartupFailure(const std::string& failure) {
-    std::fprintf(stderr, "tesselog: start-up failed: %s\n", failure.c_str());
+    std::fprintf(stderr, "tesselog: start-up failed: %s (%s)\n", failure.c_str(), DesktopState().c_str());
     std::fflush(stderr);
 }
 
