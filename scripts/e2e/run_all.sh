@@ -8,7 +8,8 @@
 # Logs, screenshots and the settings files of scenario NAME stay in build/e2e/NAME/.
 # A scenario that fails is run once more at the end, alone: Wine's start-up and the
 # pseudo-terminals under load fail a start now and then. It counts as passed on a second
-# run ("AGAIN" line, the first run's log kept as log-first.txt) and as failed only when
+# run ("AGAIN" line; it starts in a clean folder, the first run's folder kept beside it as
+# NAME-first and its log also as log-first.txt) and as failed only when
 # both runs fail; the summary counts the second runs, so none goes unnoticed.
 #
 #   scripts/e2e/run_all.sh [NAME...]     only the named scenarios
@@ -93,8 +94,14 @@ run_second_runs() {
     for name in "${!second_runs[@]}"; do
         read -r file function <<<"${second_runs[$name]}"
         dir="$out_root/$name"
-        mv "$dir/log.txt" "$dir/log-first.txt"
-        rm -rf "$dir/prefix"
+        # A clean folder: a scenario may read what its own earlier steps left
+        # there (the killed recording compares the file with its last copy).
+        # The first run's folder stays beside it as NAME-first.
+        rm -rf "$dir-first"
+        mv "$dir" "$dir-first"
+        rm -rf "$dir-first/prefix"
+        mkdir -p "$dir"
+        cp "$dir-first/log.txt" "$dir/log-first.txt"
         started=$SECONDS
         status=0
         run_scenario "$file" "$function" "$dir" "${free_displays[0]}" || status=$?
@@ -142,7 +149,7 @@ main() {
         display="${free_displays[0]}"
         free_displays=("${free_displays[@]:1}")
         dir="$out_root/$name"
-        rm -rf "$dir"
+        rm -rf "$dir" "$dir-first"
         mkdir -p "$dir"
         run_scenario "$file" "$function" "$dir" "$display" &
         job_name[$!]="$name"
