@@ -189,7 +189,9 @@ scenario_field_warnings_limits() {
     e2e_window_screenshot "$dialog" dialog-field-warnings
     e2e_keys "$dialog" alt+b
     e2e_close_window "$dialog" "Field Warnings" Return
-    grep -q $'^Battery=0\r$' "$(e2e_settings_dir)/TESSELQC.INI" || e2e_fail "TESSELQC.INI does not hold Battery=0"
+    # The file is written once the dialog has gone, which a busy machine can take a moment over.
+    e2e_wait_for 5 grep -q $'^Battery=0\r$' "$(e2e_settings_dir)/TESSELQC.INI" ||
+        e2e_fail "TESSELQC.INI does not hold Battery=0"
     e2e_wait_for 2 fw_gone "Battery" || e2e_fail "the battery's warning stayed after it was switched off"
     fw_finish limits
 }
