@@ -169,7 +169,8 @@ std::string DesktopState() {
     wchar_t name[64] = {};
     DWORD needed = 0;
     HDESK desktop = GetThreadDesktop(GetCurrentThreadId());
-    const bool named = desktop && GetUserObjectInformationW(desktop, UOI_NAME, name, sizeof name - sizeof name[0], &needed);
+    const bool named =
+        desktop && GetUserObjectInformationW(desktop, UOI_NAME, name, sizeof name - sizeof name[0], &needed);
     return "desktop " + (named ? tesselog::win32::NarrowToBytes(name) : std::string("unknown")) +
            (IsWindow(GetDesktopWindow()) ? "" : " without its window");
 }
