@@ -60,7 +60,7 @@ bool Win32BackgroundDialogs::Load(Settings& settings, int32_t loadedCount) {
     return true;
 }
 
-// Ends with 1 when OK marked a file, else 0.
+// True when OK marked a file: the caller removes the marked ones.
 bool Win32BackgroundDialogs::Remove(const std::vector<std::string>& names, std::vector<bool>& marks) {
     const int count = static_cast<int>(std::min<size_t>(names.size(), MaxBackgroundFiles));
     bool any = false;
@@ -74,7 +74,6 @@ bool Win32BackgroundDialogs::Remove(const std::vector<std::string>& names, std::
             marks[i] = form.Check(IDC_BGREMOVE_MARK_FIRST + i).Checked;
             any = any || marks[i];
         }
-        run.frame.okResult = any ? 1 : 0;
     };
     run.command = [&](HWND dialog, int id, int) {
         if (id != IDC_BGREMOVE_SELECT_ALL) return false;

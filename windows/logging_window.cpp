@@ -26,7 +26,7 @@ HWND MakeButton(HWND parent, HINSTANCE instance, const std::string& label, DWORD
 
 // Keeps the first child that could not be made; the caller takes the error
 // code straight after the call that failed. A screen that is no longer a
-// window (error 1400, seen under Wine right after a killed instance) is said.
+// window is said: error 1400 was seen under Wine right after a killed instance.
 void NoteCreationFailure(LoggingWindow& w, HWND child, DWORD error, const std::string& what) {
     if (child || !w.CreationFailure.empty()) return;
     w.CreationFailure = what + ", error " + std::to_string(error);

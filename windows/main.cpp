@@ -163,8 +163,8 @@ namespace {
 
 // The desktop the windows were made on, by name, and whether its desktop
 // window still stands. Under Wine a start soon after another instance was
-// killed lost its windows while making them (the logging screen gone under
-// its first pane); this says whether the desktop was going away under it.
+// killed could not make the logging screen's first pane (error 1400, an
+// invalid window handle); this says whether the desktop was going away.
 std::string DesktopState() {
     wchar_t name[64] = {};
     DWORD needed = 0;
@@ -183,10 +183,10 @@ void TellStartupFailure(const std::string& failure) {
     std::fflush(stderr);
 }
 
-// Under Wine the logging screen was seen, now and then, to lose its windows
-// while they were made (the screen gone under its first pane, error 1400),
-// in a start soon after another instance had ended, and a second try 200 ms
-// later failed the same way while the next process started well. So the
+// Under Wine the logging screen's first pane was seen, once, not to be made
+// (error 1400) in a start soon after another instance had been killed, and a
+// second try 200 ms later failed the same way while the next process started
+// well. So the
 // tries go on for about four seconds before the program gives up. A failed
 // try has destroyed its windows and posted the quit message, which is taken
 // back. Every failed try is one line on the standard error, and the test

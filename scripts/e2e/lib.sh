@@ -369,6 +369,11 @@ e2e_xvfb_ready() {
 # e2e_start_program [EXE]: starts the program in the prefix on $DISPLAY, with OUT as its
 # working directory. Its output goes to OUT/program.log; its exit code is written to
 # OUT/exit-code when it ends. Never call it inside $(...) (see e2e_start_main).
+# Wine's window warnings stay on in the program's log: they are silent in a good run,
+# and say why a window could not be made in a failed start (the server refused it, or
+# a creation message ended it).
+E2E_PROGRAM_WINEDEBUG='-all,err+win,warn+win'
+
 e2e_start_program() {
     local exe="${1:-$E2E_EXE}"
     [ -f "$exe" ] || e2e_fail "no program at $exe"
@@ -380,7 +385,7 @@ e2e_start_program() {
         e2e_fail "wineserver did not start for $E2E_PREFIX"
     (
         cd "$E2E_OUT" || exit 1
-        WINEPREFIX="$E2E_PREFIX" WINEDEBUG="${WINEDEBUG:--all}" wine "$exe" >"$E2E_OUT/program.log" 2>&1 &
+        WINEPREFIX="$E2E_PREFIX" WINEDEBUG="${WINEDEBUG:-$E2E_PROGRAM_WINEDEBUG}" wine "$exe" >"$E2E_OUT/program.log" 2>&1 &
         echo $! >"$E2E_OUT/program.pid"
         code=0
         wait $! || code=$?

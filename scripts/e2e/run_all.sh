@@ -63,7 +63,11 @@ run_scenario() {
 report_scenario() {
     local name="$1" dir="$2" started="$3" status="$4" reason
     # A start that failed, retried or not, names its window and the system's error code.
-    grep -rhs --include=program.log 'tesselog: start-up failed' "$dir" | sed "s/^/      $name: /" || true
+    # Wine's window warnings of that start say which step of the window's creation failed.
+    if grep -rqs --include=program.log 'tesselog: start-up failed' "$dir"; then
+        grep -rhs --include=program.log -e 'tesselog: start-up failed' -e ':win:' "$dir" | head -n 12 |
+            sed "s/^/      $name: /" || true
+    fi
     if [ "$status" -eq 0 ]; then
         passed=$((passed + 1))
         rm -rf "$dir/prefix"
