@@ -186,12 +186,11 @@ void TellStartupFailure(const std::string& failure) {
 // Under Wine the logging screen's first pane was seen, once, not to be made
 // (error 1400) in a start soon after another instance had been killed, and a
 // second try 200 ms later failed the same way while the next process started
-// well. So the
-// tries go on for about four seconds before the program gives up. A failed
-// try has destroyed its windows and posted the quit message, which is taken
-// back. Every failed try is one line on the standard error, and the test
-// build writes it into its draw log, so that runs of many starts count them
-// (scripts/reliability-starts.sh).
+// well. So the tries go on for about four seconds before the program gives
+// up. A failed try has destroyed its windows and posted the quit message,
+// which is taken back. Every failed try is one line on the standard error,
+// and the test build writes it into its draw log, so that runs of many
+// starts count them (scripts/reliability-starts.sh).
 bool CreateMainWindowWithRetries(HINSTANCE instance, int showCommand) {
     using namespace tesselog::win32;
     constexpr DWORD WaitsBeforeTries[] = {200, 1000, 3000};
