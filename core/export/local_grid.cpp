@@ -35,20 +35,17 @@ bool NumberOf(const std::string& text, double& value) {
 
 }  // namespace
 
-void LocalGridPlacer::SetArray(const LocalArray& array, double unitsPerMetre) {
-    sensorCount_ = std::clamp(array.SensorCount, 0, MaxSensors);
-    const double width = sensorCount_ > 0 ? array.Position[sensorCount_ - 1] : 0.0;
-    for (int32_t k = 0; k < MaxSensors; ++k) {
-        offset_[k] = k < sensorCount_ ? (array.Position[k] - width / 2) * unitsPerMetre : 0.0;
-    }
-    stripWidth_ = (width + array.MinSeparation) * unitsPerMetre;
-    if (!(stripWidth_ > 0.0) || !std::isfinite(stripWidth_)) stripWidth_ = unitsPerMetre;
-    halfWidth_ = stripWidth_ / 2;
+SwathPoint PointAcross(const SwathEdge& edge, double place) {
+    return {edge.Left.X + place * (edge.Right.X - edge.Left.X), edge.Left.Y + place * (edge.Right.Y - edge.Left.Y)};
 }
 
-double LocalGridPlacer::AcrossFraction(int32_t sensor) const {
-    if (sensorCount_ <= 1 || sensor < 0 || sensor >= MaxSensors) return 0.5;
-    return (offset_[sensor] + halfWidth_) / stripWidth_;
+void LocalGridPlacer::SetArray(const LocalArray& array, double unitsPerMetre) {
+    sensorCount_ = std::clamp(array.SensorCount, 0, MaxSensors);
+    for (int32_t k = 0; k < MaxSensors; ++k) place_[k] = k < sensorCount_ ? array.SwathPlace[k] : 0.5;
+    halfWidth_ = array.SwathWidth * unitsPerMetre / 2;
+    if (!std::isfinite(halfWidth_) || halfWidth_ < 0.0) halfWidth_ = 0.0;
+    stripWidth_ = array.StripWidth * unitsPerMetre;
+    if (!(stripWidth_ > 0.0) || !std::isfinite(stripWidth_)) stripWidth_ = unitsPerMetre;
 }
 
 double LocalGridPlacer::LinePosition(const std::string& name) {
@@ -60,9 +57,20 @@ double LocalGridPlacer::LinePosition(const std::string& name) {
     return rank * stripWidth_;
 }
 
-void LocalGridPlacer::StartLine(const std::string& name, int32_t direction, double increment) {
+void LocalGridPlacer::StartLine(const std::string& name) {
     items_.clear();
+    times_.clear();
+    marks_.clear();
     lineX_ = LinePosition(name);
+    // The line's recording time starts at its block; a run still going on
+    // (a block written while recording) goes on from its latest tick.
+    base_ = 0;
+    runStart_ = lastTick_;
+    SetDirection(-1, 0.0);
+}
+
+void LocalGridPlacer::SetDirection(int32_t direction, double increment) {
+    direction_ = direction;
     increment_ = std::isfinite(increment) ? increment : 0.0;
     const SwathPoint walk = Compass(direction);
     axes_.Along = increment_ < 0.0 ? SwathPoint{-walk.X, -walk.Y} : walk;
@@ -70,65 +78,98 @@ void LocalGridPlacer::StartLine(const std::string& name, int32_t direction, doub
     axes_.Right = RightOf(walk);
 }
 
-SwathPoint LocalGridPlacer::At(double along, double across) const {
-    return {lineX_ * axes_.Across.X + along * axes_.Along.X + across * axes_.Right.X,
-            lineX_ * axes_.Across.Y + along * axes_.Along.Y + across * axes_.Right.Y};
+int64_t LocalGridPlacer::Now() const {
+    return running_ ? base_ + std::max(0, static_cast<int32_t>(lastTick_ - runStart_)) : base_;
 }
 
-double LocalGridPlacer::AlongAt(int64_t time, const std::vector<std::pair<int64_t, double>>& anchors) const {
-    const size_t k = anchors.size();
-    if (k == 1) {
-        const double period = ticksPerStation_;
-        return period > 0.0 ? anchors[0].second + double(time - anchors[0].first) / period * increment_
-                            : anchors[0].second;
+void LocalGridPlacer::Mark(double station) {
+    if (!std::isfinite(station)) return;
+    const int64_t now = Now();
+    // Stations set twice at one moment: the later one stands.
+    if (!marks_.empty() && marks_.back().Time >= now) marks_.pop_back();
+    marks_.push_back({now, station});
+}
+
+void LocalGridPlacer::Started(bool hasTick, uint32_t tick) {
+    if (running_) Paused(false, 0);
+    if (!hasTick) return;
+    running_ = true;
+    runStart_ = lastTick_ = tick;
+}
+
+void LocalGridPlacer::Paused(bool hasTick, uint32_t tick) {
+    if (!running_) return;
+    if (hasTick) lastTick_ = tick;
+    base_ = Now();
+    running_ = false;
+}
+
+void LocalGridPlacer::Add(const LocalItem& item) {
+    if (item.HasTick) {
+        // A reading with no "$STARTED" before it in the line starts the clock.
+        if (!running_) Started(true, item.Tick);
+        if (static_cast<int32_t>(item.Tick - lastTick_) > 0) lastTick_ = item.Tick;
+        times_.push_back(base_ + std::max(0, static_cast<int32_t>(item.Tick - runStart_)));
+    } else {
+        times_.push_back(times_.empty() ? Now() : times_.back());
     }
-    // The pair of console-1 readings around the time, the first or last
-    // pair beyond them.
-    const auto after = std::upper_bound(anchors.begin(), anchors.end(), time,
-                                        [](int64_t t, const std::pair<int64_t, double>& a) { return t < a.first; });
-    const size_t i = std::min<size_t>(after == anchors.begin() ? 0 : size_t(after - anchors.begin()) - 1, k - 2);
-    const int64_t dt = anchors[i + 1].first - anchors[i].first;
-    if (dt <= 0) return anchors[i].second;
-    return anchors[i].second + double(time - anchors[i].first) / double(dt) * (anchors[i + 1].second - anchors[i].second);
+    items_.push_back(item);
+}
+
+// One increment per console-1 reading: the median gap between console 1's
+// readings of one run of the line, else that of an earlier line.
+double LocalGridPlacer::CountedPace() {
+    std::vector<int64_t> gaps;
+    for (size_t i = 0, last = SIZE_MAX; i < items_.size(); ++i) {
+        if (!items_[i].Anchor || !items_[i].HasTick) continue;
+        if (last != SIZE_MAX && items_[last].Run == items_[i].Run && times_[i] > times_[last]) {
+            gaps.push_back(times_[i] - times_[last]);
+        }
+        last = i;
+    }
+    if (!gaps.empty()) {
+        std::nth_element(gaps.begin(), gaps.begin() + long(gaps.size() / 2), gaps.end());
+        period_ = double(gaps[gaps.size() / 2]);
+    }
+    return period_ > 0.0 ? increment_ / period_ : 0.0;
+}
+
+double LocalGridPlacer::StationAt(int64_t time, double pace) const {
+    const auto after = std::upper_bound(marks_.begin(), marks_.end(), time,
+                                        [](int64_t t, const TimedMark& m) { return t < m.Time; });
+    if (after == marks_.begin()) return marks_.front().Station + double(time - marks_.front().Time) * pace;
+    const TimedMark& from = *(after - 1);
+    if (after == marks_.end()) return from.Station + double(time - from.Time) * pace;
+    return from.Station + double(time - from.Time) / double(after->Time - from.Time) * (after->Station - from.Station);
+}
+
+SwathEdge LocalGridPlacer::EdgeAt(double station) const {
+    const SwathPoint centre{lineX_ * axes_.Across.X + station * axes_.Along.X,
+                            lineX_ * axes_.Across.Y + station * axes_.Along.Y};
+    const SwathPoint half{halfWidth_ * axes_.Right.X, halfWidth_ * axes_.Right.Y};
+    return {{centre.X - half.X, centre.Y - half.Y}, {centre.X + half.X, centre.Y + half.Y}};
 }
 
 void LocalGridPlacer::Place(std::vector<SwathPoint>& places, std::vector<LocalEdge>& edges) {
     places.clear();
     edges.clear();
-    // Times in ticks from the stretch's first reading; a reading without a
-    // tick keeps the time of the one before it.
-    std::vector<int64_t> times(items_.size(), 0);
-    bool haveBase = false;
-    uint32_t base = 0;
-    int64_t last = 0;
-    for (size_t i = 0; i < items_.size(); ++i) {
-        if (items_[i].HasTick) {
-            if (!haveBase) base = items_[i].Tick;
-            haveBase = true;
-            last = static_cast<int32_t>(items_[i].Tick - base);
-        }
-        times[i] = last;
-    }
-    std::vector<std::pair<int64_t, double>> anchors;
-    for (size_t i = 0; i < items_.size(); ++i) {
-        if (!items_[i].Anchor) continue;
-        const double along = items_[i].Station + increment_ / 2;
-        // Ticks go forward; one that does not keeps its place in the row.
-        anchors.emplace_back(anchors.empty() ? times[i] : std::max(times[i], anchors.back().first), along);
-        const SwathPoint centre = At(along, 0.0);
-        const SwathPoint half{halfWidth_ * axes_.Right.X, halfWidth_ * axes_.Right.Y};
-        edges.push_back({items_[i].Tick, {{centre.X - half.X, centre.Y - half.Y}, {centre.X + half.X, centre.Y + half.Y}}});
-    }
-    if (anchors.size() >= 2 && anchors.back().first > anchors.front().first) {
-        ticksPerStation_ = double(anchors.back().first - anchors.front().first) / double(anchors.size() - 1);
-    }
+    if (marks_.empty()) marks_.push_back({0, 0.0});
+    // Beyond the last mark: the pace the marks measured, else console 1's count.
+    const double counted = CountedPace();
+    const TimedMark& first = marks_.front();
+    const TimedMark& last = marks_.back();
+    const double pace =
+        last.Time > first.Time ? (last.Station - first.Station) / double(last.Time - first.Time) : counted;
     for (size_t i = 0; i < items_.size(); ++i) {
         const LocalItem& item = items_[i];
-        const double along = anchors.empty() ? item.Station + increment_ / 2 : AlongAt(times[i], anchors);
-        const double across = item.Sensor >= 0 && item.Sensor < MaxSensors ? offset_[item.Sensor] : 0.0;
-        places.push_back(At(along, across));
+        const SwathEdge edge = EdgeAt(StationAt(times_[i], pace));
+        const int32_t sensor = std::clamp(item.Sensor, 0, MaxSensors - 1);
+        places.push_back(PointAcross(edge, place_[sensor]));
+        if (item.Anchor) edges.push_back({item.Run, item.Tick, edge});
     }
     items_.clear();
+    times_.clear();
+    marks_.clear();
 }
 
 }  // namespace tesselog

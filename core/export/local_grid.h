@@ -17,17 +17,23 @@
 // letters have it: lines walked north or south run up the picture, lines
 // walked east or west across it.
 //
-// A station interval and its readings. Console 1's readings count the
-// stations: reading n starts the interval [S_n, S_n + increment). Each
-// console-1 reading is placed at the middle of its interval, and every other
-// reading at its time between the console-1 readings before and after it,
-// so that the readings of all consoles spread evenly over the interval they
-// fall in. A stretch (readings between two settings of the station: a line
-// block, a new station, a pause) is carried on before its first and after
-// its last console-1 reading at the pace of its console-1 readings.
+// Along a line, by time between the marks. The operator sets the station
+// at tape marks: the line block's start station, and "New Station", which
+// is set during a pause while standing at the mark. A mark is where the
+// array stood at that moment of the line's recording time, a clock that runs
+// only from "$STARTED" to "PAUSED", so that the array stands still over a
+// pause. A reading lies where its time puts it between the two marks around
+// it: a stretch walked faster or slower than the count of console 1 is
+// stretched or shrunk to fit its marks, and a console that falls silent
+// leaves a gap instead of shifting what follows. After a line's last mark
+// the readings go on at the pace of the line's marks (their distance over
+// their recording time), or, in a line with no second mark, at the pace
+// console 1 counts: one station increment per median gap between its
+// readings.
 //
-// The array is centred on the line, its sensors across it at their
-// separations, sensor 1 on the left of the walking direction.
+// Across a line: the array's edge (the swath, as wide as the live map's)
+// centred on the line, each sensor at its place across it
+// (SensorTables::SwathPlace), sensor 1 on the left of the walking direction.
 #pragma once
 
 #include <cstdint>
@@ -41,13 +47,12 @@
 
 namespace tesselog {
 
-// The array across the walking direction: each sensor's place from the
-// first sensor (metres, sensor 1 first) and the smaller separation, which is
-// the width of a sensor's strip.
+// The array across the walking direction.
 struct LocalArray {
     int32_t SensorCount = 0;
-    double Position[MaxSensors] = {};
-    double MinSeparation = 0.0;
+    double SwathPlace[MaxSensors] = {};  // 0 the swath's left end .. 1 its right end
+    double SwathWidth = 0.0;             // metres
+    double StripWidth = 0.0;             // metres: the array's width and its smaller separation
 };
 
 struct LocalGridOptions {
@@ -58,16 +63,20 @@ struct LocalGridOptions {
 // One reading as the placer needs it.
 struct LocalItem {
     int32_t Sensor = 0;        // 0-based across the array
-    bool Anchor = false;       // a console-1 reading: it counts a station
-    double Station = 0.0;      // the station it was recorded at
+    bool Anchor = false;       // console 1's first sensor: an edge of the array for the timeline
     bool HasTick = false;
     uint32_t Tick = 0;
+    int32_t Run = 0;
 };
 
 struct LocalEdge {
+    int32_t Run = 0;
     uint32_t Tick = 0;
     SwathEdge Edge;
 };
+
+// The point at `place` of the way from an edge's left end (0) to its right end (1).
+SwathPoint PointAcross(const SwathEdge& edge, double place);
 
 class LocalGridPlacer {
 public:
@@ -75,17 +84,22 @@ public:
 
     // The array of the session and the display unit per metre.
     void SetArray(const LocalArray& array, double unitsPerMetre);
-    // A line block. The stretch must have been placed before.
-    void StartLine(const std::string& name, int32_t direction, double increment);
-    void Add(const LocalItem& item) { items_.push_back(item); }
+    // A line block's name and, after it, its direction and increment; the
+    // line before must have been placed.
+    void StartLine(const std::string& name);
+    void SetDirection(int32_t direction, double increment);
+    // The station set now: the line block's start, or New Station.
+    void Mark(double station);
+    // "$STARTED" and "PAUSED" with their ticks; without a tick the clock
+    // stops at the latest one and the next reading starts it.
+    void Started(bool hasTick, uint32_t tick);
+    void Paused(bool hasTick, uint32_t tick);
+    void Add(const LocalItem& item);
     bool Empty() const { return items_.empty(); }
 
-    // Places the stretch's readings, in the order they were added, and the
-    // array's edge at each console-1 reading; a new stretch starts.
+    // Places the line's readings, in the order they were added, and the
+    // array's edge at each anchor; the line's readings and marks are done.
     void Place(std::vector<SwathPoint>& places, std::vector<LocalEdge>& edges);
-
-    // Where sensor k lies across an edge (0 its left end .. 1 its right end).
-    double AcrossFraction(int32_t sensor) const;
 
 private:
     struct Axes {
@@ -93,21 +107,35 @@ private:
         SwathPoint Across;  // unit vector towards later lines
         SwathPoint Right;   // right of the walking direction
     };
+    struct TimedMark {
+        int64_t Time;       // ms of the line's recording time
+        double Station;
+    };
     double LinePosition(const std::string& name);
-    double AlongAt(int64_t time, const std::vector<std::pair<int64_t, double>>& anchors) const;
-    SwathPoint At(double along, double across) const;
+    int64_t Now() const;
+    double CountedPace();
+    double StationAt(int64_t time, double pace) const;
+    SwathEdge EdgeAt(double station) const;
 
     LocalGridOptions options_;
     std::vector<LocalItem> items_;
-    double offset_[MaxSensors] = {};  // across from the array's centre, display unit
-    double halfWidth_ = 0.0;
+    std::vector<int64_t> times_;
+    std::vector<TimedMark> marks_;
+    double place_[MaxSensors] = {};
+    double halfWidth_ = 0.5;
     double stripWidth_ = 1.0;
     int32_t sensorCount_ = 0;
     std::map<std::string, int32_t> ranks_;
     double lineX_ = 0.0;
+    int32_t direction_ = -1;
     double increment_ = 0.0;
     Axes axes_{{0, 1}, {1, 0}, {1, 0}};
-    double ticksPerStation_ = 0.0;    // console-1 reading period of the last stretch that had two
+    // The line's recording clock.
+    int64_t base_ = 0;         // recording time before the current run
+    bool running_ = false;
+    uint32_t runStart_ = 0;
+    uint32_t lastTick_ = 0;
+    double period_ = 0.0;      // ms between console-1 readings, of the last line that had two
 };
 
 }  // namespace tesselog

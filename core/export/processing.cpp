@@ -38,8 +38,6 @@ double Median(std::vector<float>& values) {
     return (double(*std::max_element(values.begin(), values.begin() + half)) + upper) / 2;
 }
 
-SwathPoint Between(SwathPoint a, SwathPoint b, double u) { return {a.X + u * (b.X - a.X), a.Y + u * (b.Y - a.Y)}; }
-
 }  // namespace
 
 std::string ProcessingSteps::Describe(const std::string& unit) const {
@@ -95,13 +93,13 @@ int64_t CorrectLag(std::vector<GridPoint>& points, const std::vector<PointInfo>&
         const double u = dt > 0.0 ? (t - times[k]) / dt : 0.0;
         const SwathEdge& a = timeline[k].Edge;
         const SwathEdge& b = timeline[k + 1].Edge;
-        const SwathPoint left = Between(a.Left, b.Left, u);
-        const SwathPoint right = Between(a.Right, b.Right, u);
+        const SwathEdge at{PointAcross({a.Left, b.Left}, u), PointAcross({a.Right, b.Right}, u)};
         const size_t session = info.Session >= 1 ? size_t(info.Session) - 1 : 0;
         const double f =
             session < across.size() && info.Sensor < across[session].size() ? across[session][info.Sensor] : 0.5;
-        p.Easting = left.X + f * (right.X - left.X);
-        p.Northing = left.Y + f * (right.Y - left.Y);
+        const SwathPoint place = PointAcross(at, f);
+        p.Easting = place.X;
+        p.Northing = place.Y;
         ++moved;
     }
     return moved;

@@ -40,8 +40,8 @@ void SurveyWalk::Take(const DataItem& item) {
     case ItemKind::Clock: TakeClock(item); break;
     case ItemKind::Reading: TakeReading(item); break;
     case ItemKind::Station: {
-        ReleaseLocal();
         station_ = item.value.value;
+        placer_.Mark(station_);
         stationStarted_ = false;
         char text[32];
         std::snprintf(text, sizeof text, "%.2f", station_);
@@ -62,21 +62,21 @@ void SurveyWalk::TakeLine(const DataItem& item) {
         ReleaseLocal();
         lines_.push_back({item.text, session_, lineDay_, -1, station_, increment_});
         line_ = static_cast<int32_t>(lines_.size()) - 1;
+        placer_.StartLine(item.text);
         TakeMark(MarkKind::LineStart, item.text);
         break;
     case ItemKind::LineStart:
-        ReleaseLocal();
         station_ = item.value.value;
         stationStarted_ = false;
+        placer_.Mark(station_);
         if (line_ >= 0) lines_[line_].StartStation = station_;
         break;
     case ItemKind::LineDirection:
-        ReleaseLocal();
         increment_ = item.value.value;
+        placer_.SetDirection(item.direction, increment_);
         if (line_ >= 0) {
             lines_[line_].Direction = item.direction;
             lines_[line_].Increment = increment_;
-            placer_.StartLine(lines_[line_].Name, item.direction, increment_);
         }
         break;
     case ItemKind::LineDate:
@@ -104,10 +104,9 @@ void SurveyWalk::TakeClock(const DataItem& item) {
 }
 
 // A start, a pause or a new session: what waited for a position goes out
-// unpositioned or on the local grid, and no step joins across the gap.
+// unpositioned, and no step joins across the gap.
 void SurveyWalk::EndRun() {
     ReleaseUnpositioned();
-    ReleaseLocal();
     inRun_ = false;
     havePrevious_ = false;
     edgeWaiting_ = false;
@@ -120,6 +119,9 @@ void SurveyWalk::TakeEvent(const DataItem& item) {
         if (item.event == EventKind::Started) {
             ++run_;
             haveFixInRun_ = false;
+            placer_.Started(item.tick.valid, item.tick.value);
+        } else {
+            placer_.Paused(item.tick.valid, item.tick.value);
         }
     } else if (item.event == EventKind::ConsoleBreak || item.event == EventKind::GpsBreak) {
         TakeMark(MarkKind::ConnectionBreak, item.text);
@@ -129,6 +131,7 @@ void SurveyWalk::TakeEvent(const DataItem& item) {
 
 void SurveyWalk::TakeHeader(const DataItem& item) {
     if (item.kind == ItemKind::Identification) {
+        ReleaseLocal();
         EndRun();
         if (++session_ == 1) firstGpsInput_ = item.gpsInput;
         header_.Seen = true;
@@ -165,17 +168,19 @@ void SurveyWalk::TakeHeader(const DataItem& item) {
 
 // The session's sensors: for the local grid, and where each lies across an edge.
 void SurveyWalk::TakeArray() {
-    header_.Sensors = BuildSensorTables(header_.Geometry);
+    const SensorTables& sensors = header_.Sensors = BuildSensorTables(header_.Geometry);
     LocalArray array;
-    array.SensorCount = header_.Sensors.SensorCount;
-    std::copy(std::begin(header_.Sensors.SensorPosition), std::end(header_.Sensors.SensorPosition), array.Position);
-    array.MinSeparation = header_.Sensors.MinSeparation;
+    array.SensorCount = sensors.SensorCount;
+    std::copy(std::begin(sensors.SwathPlace), std::end(sensors.SwathPlace), array.SwathPlace);
+    array.SwathWidth = sensors.SwathWidth;
+    array.StripWidth = (sensors.SensorCount > 0 ? sensors.SensorPosition[sensors.SensorCount - 1] : 0.0) +
+                       sensors.MinSeparation;
     placer_.SetArray(array, MetresToDisplayUnits(1.0, header_.DisplayUnits));
     if (session_ < 1) return;
     across_.resize(size_t(session_));
     across_[size_t(session_) - 1].assign(MaxSensors, 0.5);
-    for (int32_t k = 0; k < header_.Sensors.SensorCount && k < MaxSensors; ++k)
-        across_[size_t(session_) - 1][size_t(k)] = AcrossOf(k);
+    for (int32_t k = 0; k < sensors.SensorCount && k < MaxSensors; ++k)
+        across_[size_t(session_) - 1][size_t(k)] = sensors.SwathPlace[k];
 }
 
 void SurveyWalk::TakeReading(const DataItem& item) {
@@ -214,7 +219,7 @@ void SurveyWalk::TakeReading(const DataItem& item) {
         r.Value = value;
         if (!header_.GpsInput) {
             localPending_.push_back(p);
-            placer_.Add({p.SensorIndex, k == 0 && n == 1, station_, r.HasTick, r.Tick});
+            placer_.Add({p.SensorIndex, k == 0 && n == 1, r.HasTick, r.Tick, run_});
         } else if (inRun_) {
             pending_.push_back(p);
         } else {
@@ -234,7 +239,7 @@ void SurveyWalk::ReleaseLocal() {
         r.Northing = localPlaces_[i].Y;
         Emit(r);
     }
-    for (const LocalEdge& e : localEdges_) PushEdge(e.Tick, e.Edge);
+    for (const LocalEdge& e : localEdges_) PushEdge(e.Run, e.Tick, e.Edge);
     localPending_.clear();
 }
 
@@ -261,7 +266,7 @@ void SurveyWalk::TakeSegment(const DataItem& item) {
         // The previous edge belongs to the fix recorded before these records
         // (once: a later step's previous edge is the edge already kept).
         const bool kept = !timeline_.empty() && timeline_.back().Run == run_ && timeline_.back().Tick == fixTick_;
-        if (haveFixTick_ && !kept) PushEdge(fixTick_, previous_);
+        if (haveFixTick_ && !kept) PushEdge(run_, fixTick_, previous_);
     }
     if (code == 'h' && seen_[4] && seen_[5] && seen_[6]) {
         const SwathEdge current = edgeAt(4);
@@ -279,15 +284,10 @@ void SurveyWalk::TakeSegment(const DataItem& item) {
     }
 }
 
-void SurveyWalk::PushEdge(uint32_t tick, const SwathEdge& edge) {
-    TimedEdge e{run_, line_, tick, -1, -1, edge};
+void SurveyWalk::PushEdge(int32_t run, uint32_t tick, const SwathEdge& edge) {
+    TimedEdge e{run, line_, tick, -1, -1, edge};
     StampTime(true, tick, e.Day, e.TimeMs);
     timeline_.push_back(e);
-}
-
-double SurveyWalk::AcrossOf(int32_t sensor) const {
-    const SensorTables& sensors = header_.Sensors;
-    return sensors.SensorCount <= 1 ? 0.5 : (sensors.StripLeft[sensor] + sensors.StripRight[sensor]) / 2;
 }
 
 void SurveyWalk::PlaceStep(const SwathEdge& previous, const SwathEdge& current) {
@@ -300,14 +300,12 @@ void SurveyWalk::PlaceStep(const SwathEdge& previous, const SwathEdge& current) 
         // Reading j of m in the middle of its share of the step, the part of
         // the step the map paints it over; across, the sensor's own place.
         const double along = (index[s]++ + 0.5) / count[s];
-        const double across = sensors.SwathPlace[s];
-        const double lx = previous.Left.X + along * (current.Left.X - previous.Left.X);
-        const double ly = previous.Left.Y + along * (current.Left.Y - previous.Left.Y);
-        const double rx = previous.Right.X + along * (current.Right.X - previous.Right.X);
-        const double ry = previous.Right.Y + along * (current.Right.Y - previous.Right.Y);
+        const SwathEdge at{PointAcross({previous.Left, current.Left}, along),
+                           PointAcross({previous.Right, current.Right}, along)};
+        const SwathPoint place = PointAcross(at, sensors.SwathPlace[s]);
         p.Reading.Positioned = true;
-        p.Reading.Easting = lx + across * (rx - lx);
-        p.Reading.Northing = ly + across * (ry - ly);
+        p.Reading.Easting = place.X;
+        p.Reading.Northing = place.Y;
         Emit(p.Reading);
     }
     pending_.clear();
@@ -345,7 +343,7 @@ void SurveyWalk::TakeGps(const DataItem& item) {
     sink_.Position(status);
     if (fix_.Valid != 1) return;
     if (item.tick.valid) {
-        if (edgeWaiting_) PushEdge(item.tick.value, waitingEdge_);
+        if (edgeWaiting_) PushEdge(run_, item.tick.value, waitingEdge_);
         haveFixTick_ = true;
         fixTick_ = item.tick.value;
     }

@@ -186,7 +186,7 @@ public:
     // Every edge with its time, in file order (runs and lines as recorded).
     const std::vector<TimedEdge>& Timeline() const { return timeline_; }
     // Where each sensor lies across the edge (0 left end .. 1 right end),
-    // per session (index session - 1).
+    // per session (index session - 1): the sensor tables' SwathPlace.
     const std::vector<std::vector<double>>& SensorAcross() const { return across_; }
     int64_t PositionedCount() const { return positioned_; }
     int64_t UnpositionedCount() const { return unpositioned_; }
@@ -211,8 +211,7 @@ private:
     void EndRun();
     void Emit(const PositionedReading& reading);
     void StampTime(bool hasTick, uint32_t tick, int32_t& day, int32_t& ms) const;
-    void PushEdge(uint32_t tick, const SwathEdge& edge);
-    double AcrossOf(int32_t sensor) const;
+    void PushEdge(int32_t run, uint32_t tick, const SwathEdge& edge);
 
     SurveySink& sink_;
     LocalGridPlacer placer_;
@@ -251,7 +250,7 @@ private:
     bool haveFixTick_ = false;
     uint32_t fixTick_ = 0;
     std::vector<TimedEdge> timeline_;
-    // A session without GPS: its readings wait for the stretch to be placed.
+    // A session without GPS: its readings wait for the line to be placed.
     std::vector<Pending> localPending_;
     std::vector<SwathPoint> localPlaces_;
     std::vector<LocalEdge> localEdges_;

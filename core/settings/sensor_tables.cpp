@@ -4,6 +4,10 @@
 
 namespace tesselog {
 
+double SwathMargin(int32_t consoleCount, double minSeparation) {
+    return consoleCount == 1 ? 0.25 : minSeparation / 2.0;
+}
+
 SensorTables BuildSensorTables(const Settings& settings) {
     SensorTables t;
     int consoles = std::clamp(settings.ConsoleCount, 0, MaxConsoles);
@@ -24,8 +28,9 @@ SensorTables BuildSensorTables(const Settings& settings) {
     // swath's margin beyond the outer sensors is the settings' one.
     double width = sensor > 0 ? t.SensorPosition[sensor - 1] : 0.0;
     double stripWidth = width + t.MinSeparation;
-    const double margin = consoles == 1 ? 0.25 : t.MinSeparation / 2.0;
+    const double margin = SwathMargin(consoles, t.MinSeparation);
     const double swath = width + 2.0 * margin;
+    t.SwathWidth = sensor > 0 ? swath : 0.0;
     for (int k = 0; k < sensor; ++k) {
         t.SwathPlace[k] = swath != 0.0 ? (t.SensorPosition[k] + margin) / swath : 0.5;
         if (stripWidth > 0.0) {

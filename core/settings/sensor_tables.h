@@ -1,7 +1,10 @@
 // The per-sensor tables built from the settings: where each sensor lies
 // across the track, its place in the swath and its strip of the colour map.
 // The logging session builds them at every start; the swath, the file
-// replay and the export read them.
+// replay and the export read them. SwathPlace is the one table of where a
+// reading lies across the array: the live map's position dots, the export's
+// raw readings, its lag-corrected ones and the local grid of a survey
+// without GPS all place a sensor there.
 #pragma once
 
 #include <cstdint>
@@ -22,9 +25,14 @@ struct SensorTables {
     // (1): the swath reaches a margin beyond the outer sensors (half the
     // smaller separation, 0.25 m for one console).
     double SwathPlace[MaxSensors] = {};
+    double SwathWidth = 0.0;                   // metres from the swath's left end to its right end
     double StripLeft[MaxSensors] = {};         // the sensor's strip of 0..1 on the colour map
     double StripRight[MaxSensors] = {};
 };
 SensorTables BuildSensorTables(const Settings& settings);
+
+// The swath's margin beyond the outer sensors, metres: 0.25 m for one
+// console, half the smaller separation for several.
+double SwathMargin(int32_t consoleCount, double minSeparation);
 
 }  // namespace tesselog

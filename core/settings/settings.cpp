@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "core/common/length_units.h"
+#include "core/settings/sensor_tables.h"
 
 namespace tesselog {
 
@@ -26,7 +27,7 @@ void Settings::RecomputeSensorCounts() {
 void Settings::RecomputeArrayGeometry() {
     MinSeparation = std::min(UnitSensorSeparation, ConsoleSeparation);
     ArrayWidth = (ConsoleCount - 1) * ConsoleSeparation + TwoSensorConsoleCount * UnitSensorSeparation;
-    double margin = ConsoleCount == 1 ? 0.25 : MinSeparation / 2.0;
+    const double margin = SwathMargin(ConsoleCount, MinSeparation);
     SwathEdgeNear = GpsOffsetX + margin;
     SwathEdgeFar = ArrayWidth - GpsOffsetX + margin;
     // Positions are in the display unit, so the swath's lengths are too,

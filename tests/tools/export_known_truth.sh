@@ -126,13 +126,14 @@ check proj-feet --epsg 32756 --proj 32756,us-ft || failed=1
 # (from u = 20 back to 0) starts at 24 s: it is recorded as line "4" walked
 # south from station 20 with increment -0.1; the quick lines that follow
 # reverse the direction and the increment, and New Station marks each
-# line's start, as an operator at a taped grid does.
+# line's start, as an operator at a taped grid does. The program starts
+# recording 50 ms after "&Go": the operator walks off when it does.
 capture no-gps --consoles 2 --types 2 --rate 10 --no-gps --lines 4 --line-length 20 --speed 1 --anomalies 2 \
     --seed 7 --duration 96 --dry-run console1 || failed=1
 replay no-gps "set ConsoleCount 2" "set ConsoleType 1,1" "set GpsInput 0" "set LineSequence 0" \
     "set StartLineText 4" "set LineIncrement 4" "set LineDirection 1" "set StartStation 20" \
-    "set StationIncrement -0.1" "0 start" "500 file" "24000 go" "44000 pause" "45000 quickline yes" \
-    "45500 station 0" "48000 go" "68000 pause" "69000 quickline yes" "69500 station 20" "72000 go" \
+    "set StationIncrement -0.1" "0 start" "500 file" "23950 go" "44000 pause" "45000 quickline yes" \
+    "45500 station 0" "47950 go" "68000 pause" "69000 quickline yes" "69500 station 20" "71950 go" \
     "92000 pause" "93000 exit yes" "94000 end" || failed=1
 "$export_tool" --only csv,xyz,grid,png "$work/no-gps/out.mgr" >"$work/no-gps/export.txt" || failed=1
 grep -q '^coordinates: local grid' "$work/no-gps/export.txt" || { echo "FAIL no-gps: summary"; failed=1; }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/export/processing.h"
+#include "tests/unit/export_records.h"
 
 namespace tesselog {
 namespace {
@@ -111,6 +112,41 @@ TEST(ExportProcessing, LagMovesReadingsBackAlongTheirPath) {
         EXPECT_NEAR(points[i].Easting, cases[i].easting, 1e-9) << i;
         EXPECT_NEAR(points[i].Northing, cases[i].northing, 1e-9) << i;
     }
+}
+
+// One console carrying two sensors 1 m apart: the live map's swath is 1.5 m
+// wide (0.25 m beyond each sensor). Raw and lag corrected, each reading
+// lies at its sensor's place across it, the two 1.000 m apart.
+TEST(ExportProcessing, OneConsoleKeepsItsSensorsApartRawAndLagCorrected) {
+    using namespace export_records;
+    const std::string file = OneConsoleHeader(1.0) + LineBlock("L1", 0.0, 1.0) + Event("$STARTED", 1100) +
+                             Rec("{0") + Gga("4800.0000", 'N', 4, 1150) + Reading(1, ",0010,0020", 1300) +
+                             Step(0.0, 1.0, 1.5) + Gga("4800.0010", 'N', 4, 1450) +
+                             Reading(1, ",0011,0021", 1600) + Step(1.0, 2.0, 1.5) + Gga("4800.0020", 'N', 4, 1750);
+    Walked w(file);
+    std::vector<GridPoint> points;
+    std::vector<PointInfo> infos;
+    for (const PositionedReading& r : w.Got.Readings) {
+        points.push_back({r.Easting, r.Northing, float(r.Value)});
+        PointInfo info;
+        info.Tick = r.Tick;
+        info.HasTick = true;
+        info.Run = r.Run;
+        info.Session = 1;
+        info.Sensor = uint8_t(r.Sensor - 1);
+        infos.push_back(info);
+    }
+    ASSERT_EQ(points.size(), 4u);
+    const auto apart = [&points](size_t i) { return points[i + 1].Easting - points[i].Easting; };
+    EXPECT_NEAR(points[0].Easting, 0.25, 1e-9);
+    EXPECT_NEAR(apart(0), 1.0, 1e-9);
+    EXPECT_NEAR(apart(2), 1.0, 1e-9);
+    EXPECT_EQ(CorrectLag(points, infos, 0.0, w.Survey.Timeline(), w.Survey.SensorAcross()), 4);
+    EXPECT_NEAR(points[0].Easting, 0.25, 1e-9);
+    EXPECT_NEAR(apart(0), 1.0, 1e-9);
+    EXPECT_NEAR(apart(2), 1.0, 1e-9);
+    // Along: 150 of the 300 ms from the fix at 1150 to the one at 1450.
+    EXPECT_NEAR(points[0].Northing, 0.5, 1e-9);
 }
 
 TEST(ExportProcessing, ClipAndTheDescription) {

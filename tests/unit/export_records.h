@@ -34,6 +34,12 @@ inline std::string Header(bool gps = true, bool appended = false, int units = 0)
            Rec("H NAME      210000   000") + Fmt("G%7.3f%7.3f21%c 0%d", 0.75, 0.0, '1', gps ? 1 : 0) +
            Fmt("G%14.3f %02d", 500000.0, 31) + Fmt("G%14.3f", 0.0) + Fmt("G%7.3f%7.3f", 0.5, 1.0);
 }
+// One console of two sensors `separation` apart (console separation the
+// same), with GPS: a swath of the separation and 0.25 m beyond each sensor.
+inline std::string OneConsoleHeader(double separation) {
+    return Rec("TESSEL  W216GPS0 0 20") + Rec("H NAME      200000   000") + Fmt("G%7.3f%7.3f11%c 01", 0.0, 0.0, '1') +
+           Fmt("G%14.3f %02d", 500000.0, 31) + Fmt("G%14.3f", 0.0) + Fmt("G%7.3f%7.3f", separation, separation);
+}
 // L, B, A (direction letter W S N E), Z with the date and time, and the
 // clock record (time, tick).
 inline std::string LineBlock(const char* name, double start, double increment, char direction = 'N',
@@ -48,10 +54,10 @@ inline std::string Reading(int console, const char* values, unsigned long tick) 
     return r;
 }
 inline std::string Event(const char* text, unsigned long tick) { return Fmt("X%-11s    %10lu", text, tick); }
-// The edges a..h of one step: walking north along the easting 0..2.
-inline std::string Step(double fromNorthing, double toNorthing) {
+// The edges a..h of one step: walking north along the easting 0..width.
+inline std::string Step(double fromNorthing, double toNorthing, double width = 2.0) {
     std::string s;
-    const double values[8] = {0, fromNorthing, 2, fromNorthing, 0, toNorthing, 2, toNorthing};
+    const double values[8] = {0, fromNorthing, width, fromNorthing, 0, toNorthing, width, toNorthing};
     for (int i = 0; i < 8; ++i) s += Fmt("{%c%14.3f", 'a' + i, values[i]);
     return s;
 }

@@ -200,7 +200,7 @@ TEST(ExportTables, ColumnsNameTheirCoordinateSystem) {
                Gga("4800.0000", 'N', 4, 1150) + Reading(1, ",0010,0020", 1200) + Step(from, from + 2);
     };
     const std::string noGps = Header(false) + LineBlock("7", 0.0, 0.5) + Event("$STARTED", 1100) +
-                              Reading(1, ",0011,0021", 1300) + Reading(1, ",0012,0022", 1400);
+                              Reading(1, ",0011,0021", 1150) + Reading(1, ",0012,0022", 1250);
     const std::string gpsColumns = "value,sensor,console,session,date,line,station,time,gps_quality";
     const struct {
         std::string file, header, first;
@@ -214,9 +214,10 @@ TEST(ExportTables, ColumnsNameTheirCoordinateSystem) {
              ",easting (EPSG:32631 m),northing (EPSG:32631 m)",
          "0.250,100001.000,10,1,1,1,2026-12-04,L1,0,10:00:00.200,4,0.076,30480.366", 2, 0},
         // Line "7" at easting 7; sensor 1 at 0.75 left of the array's
-        // centre, walking north; station 0 at the middle of its interval 0..0.5.
+        // centre, walking north; 50 ms after the start at the count's pace,
+        // 0.5 a 100 ms.
         {noGps, "easting (local m),northing (local m),value,sensor,console,session,date,line,station,time",
-         "6.250,0.250,11,1,1,1,2026-12-04,7,0,10:00:00.300", 4, 0},
+         "6.250,0.250,11,1,1,1,2026-12-04,7,0,10:00:00.150", 4, 0},
         {gpsFile(0, 0.0) + noGps, "easting (EPSG:32631 m)", "0.250,1.000", 2, 4},
         {noGps + gpsFile(0, 0.0), "easting (local m)", "6.250,0.250", 4, 2},
     };
