@@ -148,6 +148,26 @@ TEST(ExportLineReport, FixTimeMaskQualityLengthAndFastest) {
     for (size_t i = 0; i + 1 < std::size(best); ++i) EXPECT_GT(QualityRank(best[i]), QualityRank(best[i + 1]));
 }
 
+// A dropout is a gap longer than three sample periods: with both consoles
+// every 500 ms, a gap of exactly 1,500 ms is none, one of 2,000 ms is one
+// for each console.
+TEST(ExportLineReport, DropoutsBeginPastThreeSamplePeriods) {
+    const struct {
+        unsigned long gap;
+        int32_t dropouts;
+    } cases[] = {{1500, 0}, {2000, 2}};
+    for (const auto& c : cases) {
+        std::string file = Header() + LineBlock("D", 0.0, 1.0) + Event("$STARTED", 900);
+        unsigned long tick = 1000;
+        for (int i = 0; i < 20; ++i, tick += i == 10 ? c.gap : 500) {
+            file += Reading(1, ",0010,0011", tick) + Reading(2, ",0012", tick + 10);
+        }
+        const ReportOf report(file);
+        const LineSummary& line = report.Lines().at(0);
+        EXPECT_EQ(line.Dropouts, c.dropouts) << c.gap;
+        EXPECT_DOUBLE_EQ(line.LongestGapS, c.gap / 1000.0);
+    }
+}
 
 // Readings every 500 ms of console 1 (sensors 1 and 2) and console 2 (sensor
 // 3); each sensor climbs by 1 a reading unless a line's fault holds it.
