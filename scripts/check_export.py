@@ -6,6 +6,7 @@
                     [--dump TESSELOG-DUMP --file FILE.mgr (--behind Y --places X1,X2,... | --antenna-track)]
                     [--stripe SENSOR] [--spikes CLEAN_PREFIX,SIZE] [--lag SPEED,LAG]
                     [--proj EPSG,PROJ_UNITS] [--world] [--flagged SENSOR,WORD,LINE[,LINE...]]
+                    [--heading ERROR,TRAVERSES]
 
 PREFIX.csv, PREFIX.xyz and PREFIX.geojson are read with Python's csv and json
 modules. Checked:
@@ -50,6 +51,11 @@ modules. Checked:
   - with --world: the picture's corner cells, found by its frame, lie where
     the world file (.pgw) puts them within half a cell of the grid's corner
     cells (PREFIX.asc);
+  - with --heading ERROR,TRAVERSES (one line walked on through its turns, a
+    heading error of ERROR): per sensor, the median of its readings on
+    passes walked north less that on passes walked south, raw (ERROR within
+    0.2) and in PREFIX-processed.csv (destriped per traverse: below 0.1);
+    PREFIX-lines.csv counts TRAVERSES traverses;
   - with --flagged: PREFIX-lines.csv flags sensor SENSOR with WORD (and
     nothing else) on the rows of the lines named, and no sensor on any other
     row.
@@ -401,6 +407,35 @@ def passes(points):
     return out
 
 
+def heading_stripe(points):
+    """Per sensor, the median of its readings on passes walked north less
+    the median of those walked south; the largest of them in size."""
+    north, south = {}, {}
+    for direction, rows in passes(points):
+        for i in rows:
+            (north if direction > 0 else south).setdefault(points[i]["s"], []).append(points[i]["v"])
+    stripes = [statistics.median(north[s]) - statistics.median(south[s]) for s in north if s in south]
+    return max(stripes, key=abs) if stripes else float("nan"), len(stripes)
+
+
+def check_heading(prefix, error, traverses, reasons):
+    """A zig-zag line walked on through its turns with a heading error: the
+    stripe raw, and destriped per traverse; the line report's traverses."""
+    raw, _, _ = read_csv(prefix + ".csv", 0, reasons)
+    done, _, _ = read_csv(prefix + "-processed.csv", 0, reasons)
+    before, sensors = heading_stripe(raw)
+    after, _ = heading_stripe(done)
+    if not (abs(before - error) < 0.2 and abs(after) < 0.1):
+        fail(reasons, f"heading stripe {before:.3f} raw (made {error}), {after:.3f} destriped")
+    with open(prefix + "-lines.csv", newline="") as f:
+        rows = list(csv.DictReader(f))
+    counted = [int(r["traverses"]) for r in rows]
+    if counted != [traverses]:
+        fail(reasons, f"the line report counts {counted} traverses, the walk had {traverses}")
+    print(f"heading stripe of {sensors} sensors: {before:.3f} raw, {after:.3f} destriped per traverse; "
+          f"the report counts {counted[0] if counted else 0} traverses in the one line")
+
+
 def check_spikes(prefix, clean_prefix, size, reasons):
     clean, _, _ = read_csv(clean_prefix + ".csv", 0, reasons)
     spiked, _, _ = read_csv(prefix + ".csv", 0, reasons)
@@ -603,6 +638,7 @@ def main():
     ap.add_argument("--proj")
     ap.add_argument("--world", action="store_true")
     ap.add_argument("--flagged")
+    ap.add_argument("--heading", help="ERROR,TRAVERSES: the heading stripe and the traverses of one line")
     a = ap.parse_args()
     reasons = []
     points, unit, header = read_csv(a.prefix + ".csv", a.epsg, reasons)
@@ -638,6 +674,9 @@ def main():
         check_proj(a.prefix, points, int(epsg), units, unit, reasons)
     if a.world:
         check_world(a.prefix, reasons)
+    if a.heading:
+        error, traverses = a.heading.split(",")
+        check_heading(a.prefix, float(error), int(traverses), reasons)
     if a.flagged:
         sensor, word, *lines = a.flagged.split(",")
         check_flags(a.prefix, int(sensor), word, lines, reasons)

@@ -4,7 +4,9 @@
 #include <cmath>
 #include <cstdio>
 
+#include "core/common/length_units.h"
 #include "core/export/export_text.h"
+#include "core/export/traverses.h"
 #include "core/platform/file_system.h"
 #include "core/qc/field_qc.h"
 
@@ -256,11 +258,20 @@ void LineReport::TakeSensorFlags() {
     }
 }
 
+void LineReport::CountTraverses() {
+    const Traverses traverses(walk_.Timeline(), walk_.Lines(), MetresToDisplayUnits(1.0, walk_.Header().DisplayUnits));
+    const std::vector<int32_t>& keys = traverses.Keys().OfBlock;
+    for (size_t block = 0; block < keys.size(); ++block) {
+        lines_[size_t(KeyOf(int32_t(block)))].Traverses = traverses.CountOf(keys[block]);
+    }
+}
+
 const std::vector<LineSummary>& LineReport::Finish() {
     if (!walk_.Lines().empty()) KeyOf(static_cast<int32_t>(walk_.Lines().size()) - 1);
     Measure();
     CountDropouts();
     TakeSensorFlags();
+    CountTraverses();
     for (size_t key = 0; key < lines_.size(); ++key) {
         LineSummary& line = lines_[key];
         LineData& d = data_[key];
@@ -296,7 +307,7 @@ const std::vector<LineSummary>& LineReport::Finish() {
 bool LineReport::WriteCsv(File& file, const std::string& unit) const {
     TextBuffer out(file);
     std::string& t = out.Text();
-    t += "session,date,line,blocks,start,end,duration_s,length (" + unit + "),readings,dropouts,longest_gap_s,"
+    t += "session,date,line,blocks,traverses,start,end,duration_s,length (" + unit + "),readings,dropouts,longest_gap_s,"
          "breaks,fastest (" + unit + "/s),fastest_at,fix_s,mask_failed_s,below_best_quality_s,flags";
     for (int32_t k = 1; k <= sensorColumns_; ++k) {
         const std::string s = "s" + std::to_string(k);
@@ -311,6 +322,8 @@ bool LineReport::WriteCsv(File& file, const std::string& unit) const {
         AppendCsvField(t, line.Name);
         t += ',';
         AppendInt(t, line.Blocks);
+        t += ',';
+        AppendInt(t, line.Traverses);
         t += ',';
         AppendTimeOfDay(t, line.StartMs);
         t += ',';
@@ -359,8 +372,8 @@ bool LineReport::WriteCsv(File& file, const std::string& unit) const {
 std::string LineReport::Table(const std::string& unit) const {
     std::string t;
     char row[256];
-    std::snprintf(row, sizeof row, "%-3s %-10s %-9s %-8s %-8s %9s %8s %5s %5s %10s %7s %7s  %s\n", "ses", "date",
-                  "line", "start", "end", ("length " + unit).c_str(), "readings", "drop", "brk",
+    std::snprintf(row, sizeof row, "%-3s %-10s %-9s %-8s %-8s %4s %9s %8s %5s %5s %10s %7s %7s  %s\n", "ses", "date",
+                  "line", "start", "end", "trav", ("length " + unit).c_str(), "readings", "drop", "brk",
                   ("fast " + unit + "/s").c_str(), "mask s", "qual s", "flags");
     t += row;
     for (const LineSummary& line : lines_) {
@@ -368,9 +381,9 @@ std::string LineReport::Table(const std::string& unit) const {
         AppendDate(date, line.StartDay);
         AppendTimeOfDay(start, line.StartMs);
         AppendTimeOfDay(end, line.EndMs);
-        std::snprintf(row, sizeof row, "%-3d %-10s %-9s %-8.8s %-8.8s %9.1f %8lld %5d %5d %10.2f %7.0f %7.0f  %s\n",
+        std::snprintf(row, sizeof row, "%-3d %-10s %-9s %-8.8s %-8.8s %4d %9.1f %8lld %5d %5d %10.2f %7.0f %7.0f  %s\n",
                       line.Session, date.empty() ? "-" : date.c_str(), line.Name.c_str(),
-                      start.empty() ? "-" : start.c_str(), end.empty() ? "-" : end.c_str(), line.Length,
+                      start.empty() ? "-" : start.c_str(), end.empty() ? "-" : end.c_str(), line.Traverses, line.Length,
                       static_cast<long long>(line.Readings), line.Dropouts, line.Breaks, line.FastestSpeed,
                       line.MaskFailedS, line.BelowBestS, line.Flags.empty() ? "-" : line.Flags.c_str());
         t += row;

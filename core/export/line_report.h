@@ -8,7 +8,8 @@
 // with their mean, median and spread (the standard deviation), dropouts, the
 // connection breaks recorded, the fastest stretch, and the time with a fix
 // that failed the GPS mask or had a lower quality than the best of the
-// file.
+// file, and the traverses it held (core/export/traverses.h): a line walked on
+// through its turns holds several.
 //
 // Dropouts: gaps between two readings of one console, within one recording
 // run, longer than three sample periods, the period being the median gap of
@@ -69,6 +70,7 @@ struct LineSummary {
     int32_t Session = 0;
     std::string Name;
     int32_t Blocks = 0;
+    int32_t Traverses = 0;                 // stretches of one heading (0 without a path)
     int32_t StartDay = -1, StartMs = -1;   // first reading
     int32_t EndDay = -1, EndMs = -1;       // last reading
     double Length = 0.0;                   // display unit
@@ -136,6 +138,7 @@ private:
     void Measure();
     void CountDropouts();
     void TakeSensorFlags();
+    void CountTraverses();
 
     const SurveyWalk& walk_;
     GpsMask mask_;

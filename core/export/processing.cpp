@@ -5,6 +5,7 @@
 #include <map>
 
 #include "core/export/export_text.h"
+#include "core/common/length_units.h"
 
 namespace tesselog {
 
@@ -54,7 +55,7 @@ std::string ProcessingSteps::Describe(const std::string& unit) const {
         add("despiked beyond " + number + " " + unit + " from the median of " + std::to_string(DespikeWindow) +
             " readings");
     }
-    if (Destripe) add("destriped to a zero median per line and sensor");
+    if (Destripe) add("destriped to a zero median per traverse and sensor");
     if (Clip) {
         number.clear();
         AppendTrimmed(number, ClipMin, 3);
@@ -141,20 +142,20 @@ int64_t Despike(std::vector<GridPoint>& points, const std::vector<PointInfo>& in
     return spikes;
 }
 
-void Destripe(std::vector<GridPoint>& points, const std::vector<PointInfo>& infos,
-              const std::vector<SurveyLine>& lines) {
-    // Lines by session and name, as the report keys them.
-    std::map<std::pair<int32_t, std::string>, int32_t> keys;
-    std::vector<int32_t> keyOf;
-    for (const SurveyLine& line : lines) {
-        keyOf.push_back(keys.emplace(std::make_pair(line.Session, line.Name), int32_t(keys.size())).first->second);
-    }
+void Destripe(std::vector<GridPoint>& points, const std::vector<PointInfo>& infos, const Traverses& traverses) {
+    // A group per traverse of each line and sensor: the line's traverses
+    // numbered on from those of the lines before it.
+    const LineKeys& keys = traverses.Keys();
+    std::vector<int64_t> first(size_t(keys.Count) + 1, 0);
+    for (int32_t key = 0; key < keys.Count; ++key) first[size_t(key) + 1] = first[size_t(key)] + std::max(1, traverses.CountOf(key));
     std::vector<size_t> offsets;
     const std::vector<uint32_t> order = GroupIndexes(
-        infos, keys.size() * MaxSensors,
-        [&keyOf](const PointInfo& p) {
-            return p.Line >= 0 && size_t(p.Line) < keyOf.size() ? int64_t(keyOf[size_t(p.Line)]) * MaxSensors + p.Sensor
-                                                                 : int64_t(-1);
+        infos, size_t(first.back()) * MaxSensors,
+        [&](const PointInfo& p) {
+            if (p.Line < 0 || size_t(p.Line) >= keys.OfBlock.size()) return int64_t(-1);
+            const int32_t key = keys.OfBlock[size_t(p.Line)];
+            const int32_t traverse = std::min(traverses.At(p.Run, p.Tick), std::max(1, traverses.CountOf(key)) - 1);
+            return (first[size_t(key)] + traverse) * MaxSensors + p.Sensor;
         },
         offsets);
     std::vector<float> values;
@@ -185,7 +186,10 @@ ProcessingCounts ApplyProcessing(std::vector<GridPoint>& points, const std::vect
     ProcessingCounts counts;
     if (steps.Lag) counts.Moved = CorrectLag(points, infos, steps.LagSeconds, walk.Timeline(), walk.SensorAcross());
     if (steps.Despike) counts.Spikes = Despike(points, infos, steps.DespikeThreshold, steps.DespikeWindow);
-    if (steps.Destripe) Destripe(points, infos, walk.Lines());
+    if (steps.Destripe) {
+        Destripe(points, infos,
+                 Traverses(walk.Timeline(), walk.Lines(), MetresToDisplayUnits(1.0, walk.Header().DisplayUnits)));
+    }
     if (steps.Clip) counts.Clipped = Clip(points, steps.ClipMin, steps.ClipMax);
     return counts;
 }

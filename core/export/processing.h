@@ -14,9 +14,10 @@
 //    taken; a reading farther than the threshold from the median of the
 //    readings around it (a window of that many readings centred on it, kept
 //    whole at the ends of the sequence) is replaced by that median.
-// 3. Destripe (zero-median traverse): the median of each line's readings of
-//    each sensor is taken off them, so that sensors and lines of different
-//    balance meet at one level.
+// 3. Destripe (zero-median traverse): the median of each traverse's
+//    readings of each sensor is taken off them, so that sensors, lines and
+//    the two headings of a zig-zag survey meet at one level. A line walked
+//    on through its turns holds several traverses (traverses.h).
 // 4. Clip: values limited to a range.
 #pragma once
 
@@ -26,6 +27,7 @@
 
 #include "core/export/quick_grid.h"
 #include "core/export/survey_walk.h"
+#include "core/export/traverses.h"
 
 namespace tesselog {
 
@@ -63,7 +65,7 @@ struct ProcessingCounts {
 };
 
 // The walk supplies the timeline of edges, each session's sensor places
-// across an edge, and the lines (for the destripe's line keys).
+// across an edge, and the lines (for the destripe's traverses).
 ProcessingCounts ApplyProcessing(std::vector<GridPoint>& points, const std::vector<PointInfo>& infos,
                                  const ProcessingSteps& steps, const SurveyWalk& walk);
 
@@ -72,8 +74,7 @@ int64_t CorrectLag(std::vector<GridPoint>& points, const std::vector<PointInfo>&
                    const std::vector<TimedEdge>& timeline, const std::vector<std::vector<double>>& across);
 int64_t Despike(std::vector<GridPoint>& points, const std::vector<PointInfo>& infos, double threshold,
                 int32_t window);
-void Destripe(std::vector<GridPoint>& points, const std::vector<PointInfo>& infos,
-              const std::vector<SurveyLine>& lines);
+void Destripe(std::vector<GridPoint>& points, const std::vector<PointInfo>& infos, const Traverses& traverses);
 int64_t Clip(std::vector<GridPoint>& points, double low, double high);
 
 }  // namespace tesselog

@@ -19,6 +19,8 @@
 #     marked with New Station: every reading within half a station interval
 #     of where the simulator's walk had its sensor;
 #   - stripe: sensor 3 of four 20 nT above the others, destriped;
+#   - heading: four lines walked on through their turns with a heading
+#     error of 2 nT, destriped per traverse;
 #   - spikes: the same survey with and without spikes of 200 nT, despiked;
 #   - lag: a zig-zag survey whose readings come 0.3 s late, lag corrected;
 #   - frozen: sensor 3 of four repeats one value for 20 s in the middle of the
@@ -145,6 +147,15 @@ record stripe 43000 --consoles 2 --types 2 --rate 10 --gps-mode 1 --gps-rate 5 -
     "ConsoleCount 2" "ConsoleType 1,1" "NmeaMode 1" "GpsOffsetX 1.5" "GpsOffsetY 0" "MapSize 60" || failed=1
 "$export_tool" --only csv,xyz,grid --destripe "$work/stripe/out.mgr" >/dev/null || failed=1
 check stripe --stripe 3 || failed=1
+
+# Four zig-zag lines of 20 m walked on through their turns after one "&Go",
+# sensors reading 1 nT high walking north and 1 nT low walking south: the
+# heading stripe of 2 nT goes when each traverse is destriped on its own.
+record heading 89000 --consoles 2 --types 2 --rate 10 --gps-mode 1 --gps-rate 5 --lines 4 --line-length 20 \
+    --heading-error 2 --noise-level 0.3 --anomalies 0 --seed 12 --duration 92 -- \
+    "ConsoleCount 2" "ConsoleType 1,1" "NmeaMode 1" "GpsOffsetX 1.5" "GpsOffsetY 0" "MapSize 60" || failed=1
+"$export_tool" --only csv,xyz,report,grid --destripe --processed-tables "$work/heading/out.mgr" >/dev/null || failed=1
+check heading --heading 2,4 || failed=1
 
 # The same survey with and without spikes: the spikes come from a generator
 # of their own, so every other reading is the same in both.

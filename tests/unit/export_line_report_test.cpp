@@ -81,6 +81,7 @@ TEST(ExportLineReport, GoldenSurveyCountedByHand) {
         EXPECT_EQ(lines[i].Dropouts, e.dropouts);
         EXPECT_EQ(lines[i].Breaks, e.breaks);
         EXPECT_DOUBLE_EQ(lines[i].LongestGapS, e.longestGap);
+        EXPECT_EQ(lines[i].Traverses, 1);  // each line walked one way
         // Every fix RTK (4) with 11 satellites and a PDOP of 1.8: nothing
         // fails the mask, nothing is below the best.
         EXPECT_EQ(lines[i].MaskFailedS, 0.0);

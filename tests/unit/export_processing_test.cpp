@@ -3,6 +3,8 @@
 // line and sensor, and the clip.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <vector>
 
 #include "core/export/processing.h"
@@ -75,8 +77,65 @@ TEST(ExportProcessing, DestripeTakesEachLinesMedianOffEachSensor) {
     Sequence(points, infos, {1, 2, 3}, 1, 0, 1);      // line 1, sensor 2: median 2
     Sequence(points, infos, {7, 9}, 0, 1, 1);         // line 2: median 8
     Sequence(points, infos, {5}, 0, 3, 3);            // line 1 of session 2
-    Destripe(points, infos, lines);
+    Destripe(points, infos, Traverses({}, lines, 1.0));
     EXPECT_EQ(Values(points), (std::vector<float>{-2, -1, 3, 1, -1, 0, 1, -1, 1, 0}));
+}
+
+// One "&Go" line walked on through its turns: 20 m north, 1 m east, 20 m
+// south, 1 m east, 20 m north, an edge every 0.5 m and 500 ms, standing 10 s
+// at the start and at the first turn with 0.3 m of receiver jitter. Sensor 1
+// reads 1 nT high walking north and 1 nT low walking south over a field that
+// climbs by 0.01 nT a metre northwards: a heading stripe of 2 nT.
+TEST(ExportProcessing, DestripePerTraverseOfALineWalkedThroughItsTurns) {
+    std::vector<TimedEdge> timeline;
+    std::vector<double> heading;
+    uint32_t tick = 1000;
+    const auto at = [&](double x, double y, double h) {
+        timeline.push_back({1, 0, tick, -1, -1, {{x - 0.5, y}, {x + 0.5, y}}});
+        heading.push_back(h);
+        tick += 500;
+    };
+    const auto jitter = [](int i) { return 0.3 * ((i * 7) % 5 - 2) / 2.0; };
+    for (int i = 0; i < 20; ++i) at(jitter(i), jitter(i + 1), 1);
+    for (int i = 0; i <= 40; ++i) at(0, i * 0.5, 1);
+    for (int i = 0; i < 20; ++i) at(jitter(i), 20 + jitter(i + 2), 1);
+    for (int i = 1; i <= 2; ++i) at(i * 0.5, 20, 1);
+    for (int i = 0; i <= 40; ++i) at(1, 20 - i * 0.5, -1);
+    for (int i = 1; i <= 2; ++i) at(1 + i * 0.5, 0, -1);
+    for (int i = 0; i <= 40; ++i) at(2, i * 0.5, 1);
+    const Traverses traverses(timeline, {{"1", 1}}, 1.0);
+    EXPECT_EQ(traverses.CountOf(0), 3);
+
+    std::vector<GridPoint> points;
+    std::vector<PointInfo> infos;
+    for (size_t i = 0; i < timeline.size(); ++i) {
+        const double northing = timeline[i].Edge.Left.Y;
+        points.push_back({0.0, northing, static_cast<float>(5.0 + 0.01 * northing + heading[i])});
+        PointInfo info;
+        info.Tick = timeline[i].Tick + 250;
+        info.HasTick = true;
+        info.Run = 1;
+        info.Line = 0;
+        infos.push_back(info);
+    }
+    // The stripe: the median of the readings walked north less that of those
+    // walked south, on the lines (not standing or stepping across). Per line,
+    // one median for both headings leaves it; per traverse it goes.
+    const auto stripe = [&](const std::vector<GridPoint>& p) {
+        std::vector<float> north, south;
+        for (size_t i = 0; i < p.size(); ++i) {
+            const double x = timeline[i].Edge.Left.X + 0.5;
+            if (x == 0.0 || x == 1.0 || x == 2.0) (heading[i] > 0 ? north : south).push_back(p[i].Value);
+        }
+        std::nth_element(north.begin(), north.begin() + long(north.size() / 2), north.end());
+        std::nth_element(south.begin(), south.begin() + long(south.size() / 2), south.end());
+        return double(north[north.size() / 2]) - south[south.size() / 2];
+    };
+    std::vector<GridPoint> perLine = points;
+    Destripe(perLine, infos, Traverses({}, {{"1", 1}}, 1.0));
+    EXPECT_NEAR(stripe(perLine), 2.0, 0.05);
+    Destripe(points, infos, traverses);
+    EXPECT_LT(std::fabs(stripe(points)), 0.1);
 }
 
 // A straight walk north at 1 m/s, the swath from easting -1 to 1: edges at
@@ -164,7 +223,7 @@ TEST(ExportProcessing, ClipAndTheDescription) {
     steps.ClipMin = -20;
     steps.ClipMax = 20;
     EXPECT_EQ(steps.Describe("nT"), "lag corrected by 0.25 s; despiked beyond 10 nT from the median of 9 readings; "
-                                    "destriped to a zero median per line and sensor; clipped to -20..20 nT");
+                                    "destriped to a zero median per traverse and sensor; clipped to -20..20 nT");
 }
 
 }  // namespace

@@ -411,6 +411,9 @@ void DeclareOptions(CLI::App& app, Readers& readers, ToolOptions& options, Conso
     add("--reading-lag", "S", Number(sim.ReadingLag, NotNegative),
         "each reading is sent S seconds after the moment whose\n"
         "place it measures (default 0)");
+    add("--heading-error", "NT", Number(sim.HeadingError, NotNegative),
+        "readings NT/2 higher walking along the lines and NT/2\n"
+        "lower walking back: the heading stripe of a zig-zag survey");
     add("--seed", "N", Integer(sim.Seed, LLONG_MIN, LLONG_MAX),
         "seed of the one generator behind all randomness (default 1);\n"
         "the same options and seed give the same byte streams");

@@ -341,6 +341,7 @@ void Simulation::MakeConsoleSentence(int console, double t, std::string& out)
         double u = 0.0, v = 0.0;
         SensorPosition(state, sensor, u, v);
         double sample = field_.Sample(u, v, balance_[sensor], random_, NoiseScale(sensor, t));
+        if (state.OnLine) sample += config_.HeadingError / 2 * state.DirU;
         if (config_.SpikeRate > 0.0 && spikes_.Chance(config_.SpikeRate)) {
             sample += spikes_.Chance(0.5) ? config_.SpikeSize : -config_.SpikeSize;
         }

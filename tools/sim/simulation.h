@@ -111,11 +111,14 @@ struct SimConfig {
     // Processing test fields: every sensor's offset instead of its random
     // balance; spikes of +-SpikeSize on a share SpikeRate of the readings
     // (drawn from a generator of their own, so the other readings stay as
-    // they are); readings sent ReadingLag seconds after they were taken.
+    // they are); readings sent ReadingLag seconds after they were taken;
+    // a heading error: HeadingError / 2 added walking along the lines (u
+    // growing) and taken off walking back.
     std::vector<double> SensorOffsets;
     double SpikeRate = 0.0;
     double SpikeSize = 0.0;
     double ReadingLag = 0.0;
+    double HeadingError = 0.0;
 };
 
 // Lowers every rate that its line cannot carry; one message per lowered rate.
