@@ -28,7 +28,8 @@
 #     nothing else;
 #   - a grid NMEA mode: the track goes to a CSV in the grid's coordinates;
 #   - a damaged file, a file that is not a data file (an earlier export with
-#     the same prefix left as it was), bad usage.
+#     the same prefix left as it was), an earlier export one of whose files
+#     cannot be replaced (left whole), a missing output folder, bad usage.
 #
 #   export_known_truth.sh BUILD_DIR
 set -euo pipefail
@@ -39,7 +40,7 @@ replay="$build/tools/tesselog-replay"
 export_tool="$build/tools/export/tesselog-export"
 dump="$build/tools/tesselog-dump"
 work="$(mktemp -d)"
-trap 'rm -rf "$work"' EXIT
+trap 'chattr -i "$work/held/t.asc" 2>/dev/null; rm -rf "$work"' EXIT
 failed=0
 
 # capture NAME SIM_OPTIONS...: the simulator's streams and its features.
@@ -224,6 +225,27 @@ if (cd "$work/refused" && sha256sum -c --quiet "$work/before.sum") && [ "$(ls "$
 else
     echo "FAIL refused: the earlier export was touched:"; ls -la "$work/refused"; failed=1
 fi
+# An earlier export one of whose files cannot be replaced. On Windows a file
+# open in a spreadsheet cannot be renamed or removed; here the file is made
+# immutable (chattr +i), or, where the file system has no such flag, a folder
+# stands in its place. The next export (another one: processed) leaves every
+# earlier file as it was, adds nothing and names the file.
+mkdir -p "$work/held"
+"$export_tool" -q -o "$work/held/t" "$work/survey/out.mgr" >/dev/null
+if ! chattr +i "$work/held/t.asc" 2>/dev/null; then
+    rm "$work/held/t.asc"
+    mkdir -p "$work/held/t.asc/kept"
+fi
+(cd "$work/held" && find . -type f | sort | xargs sha256sum >"$work/held.sum")
+expect held 2 "cannot replace $work/held/t.asc" "$export_tool" -q -o "$work/held/t" --destripe "$work/survey/out.mgr"
+if (cd "$work/held" && sha256sum -c --quiet "$work/held.sum") &&
+    [ "$(cd "$work/held" && find . -type f | wc -l)" = "$(wc -l <"$work/held.sum")" ]; then
+    echo "ok   held: the earlier export's $(wc -l <"$work/held.sum") files unchanged, nothing added"
+else
+    echo "FAIL held: the earlier export was touched:"; ls -la "$work/held"; failed=1
+fi
+expect missing-folder 2 "the output folder $work/none does not exist" "$export_tool" -o "$work/none/t" \
+    "$work/survey/out.mgr"
 expect missing-file 2 "cannot open" "$export_tool" "$work/none.mgr"
 expect bad-option 2 "see --help" "$export_tool" --cell -1 "$work/survey/out.mgr"
 expect bad-despike 2 "odd window" "$export_tool" --despike 10,4 "$work/survey/out.mgr"

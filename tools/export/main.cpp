@@ -2,8 +2,8 @@
 // (CSV and XYZ), a report of its lines, its track and marks (GeoJSON and
 // KML, or CSV in grid coordinates), and a gridded quick-look (ESRI ASCII
 // grid with .prj, PNG pictures with world files), raw and, when asked,
-// processed. Every output is written under a temporary name and put in
-// place only when all of them are complete.
+// processed. The outputs replace an earlier export's together or not at
+// all (core/export/output_set.h).
 #include <CLI/CLI.hpp>
 #include <atomic>
 #include <cmath>
@@ -20,6 +20,7 @@
 #include "core/datafile/record_reader.h"
 #include "core/export/grid_picture.h"
 #include "core/export/line_report.h"
+#include "core/export/output_set.h"
 #include "core/export/png_writer.h"
 #include "core/export/processing.h"
 #include "core/export/quick_grid.h"
@@ -28,7 +29,7 @@
 #include "core/export/track_output.h"
 #include "core/gps/coordinates.h"
 #include "tools/common/command_line.h"
-#include "tools/export/output_files.h"
+#include "core/platform/stdio_file_system.h"
 #include "tools/export/sensor_flag_thread.h"
 #include "tools/export/table_thread.h"
 
@@ -263,12 +264,12 @@ struct Summary {
     }
 };
 
-int WritePictures(OutputFiles& out, Summary& summary, const Options& o, const std::string& base,
+int WritePictures(OutputSet& out, Summary& summary, const Options& o, const std::string& base,
                   const CoordinateLabel& label, const QuickGrid& grid, const std::string& processing,
                   const std::string& prj);
 
 // The grid's files: .asc with its .prj, and the pictures with their world files.
-int WriteGridSet(OutputFiles& out, Summary& summary, const Options& o, const std::string& base,
+int WriteGridSet(OutputSet& out, Summary& summary, const Options& o, const std::string& base,
                  const SurveyWalk& walk, const QuickGrid& grid, const std::string& processing) {
     const SurveyHeader& h = walk.Header();
     const CoordinateLabel label = DescribeCoordinates(h, walk.FirstSessionHasGps());
@@ -308,7 +309,7 @@ int WriteGridSet(OutputFiles& out, Summary& summary, const Options& o, const std
     return status;
 }
 
-int WritePictures(OutputFiles& out, Summary& summary, const Options& o, const std::string& base,
+int WritePictures(OutputSet& out, Summary& summary, const Options& o, const std::string& base,
                   const CoordinateLabel& label, const QuickGrid& grid, const std::string& processing,
                   const std::string& prj) {
     if (!Wanted(o, "png")) return 0;
@@ -351,7 +352,7 @@ void RunPartsOnTwoThreads(int32_t parts, const std::function<void(int32_t part)>
     helper.join();
 }
 
-int BuildAndWriteGrid(OutputFiles& out, Summary& summary, const Options& o, const std::string& base,
+int BuildAndWriteGrid(OutputSet& out, Summary& summary, const Options& o, const std::string& base,
                       const SurveyWalk& walk, const std::vector<GridPoint>& points, const std::string& processing) {
     const SurveyHeader& h = walk.Header();
     const double cell = o.Cell > 0.0 ? o.Cell : MetresToDisplayUnits(0.25, h.DisplayUnits);
@@ -366,7 +367,7 @@ int BuildAndWriteGrid(OutputFiles& out, Summary& summary, const Options& o, cons
     return WriteGridSet(out, summary, o, base, walk, grid, processing);
 }
 
-int WriteTrack(OutputFiles& out, Summary& summary, const Options& o, const SurveyWalk& walk,
+int WriteTrack(OutputSet& out, Summary& summary, const Options& o, const SurveyWalk& walk,
                const TrackCollector& track) {
     const SurveyHeader& h = walk.Header();
     if (!walk.FirstSessionHasGps()) {
@@ -395,7 +396,7 @@ int WriteTrack(OutputFiles& out, Summary& summary, const Options& o, const Surve
     return 0;
 }
 
-int WriteReport(OutputFiles& out, Summary& summary, const Options& o, LineReport& report, const std::string& unit,
+int WriteReport(OutputSet& out, Summary& summary, const Options& o, LineReport& report, const std::string& unit,
                 std::string& table) {
     report.Finish();
     auto file = out.Create(o.Prefix + "-lines.csv");
@@ -411,7 +412,7 @@ int WriteReport(OutputFiles& out, Summary& summary, const Options& o, LineReport
 }
 
 // The tables again with the processed places and values.
-int WriteProcessedTables(OutputFiles& out, Summary& summary, const Options& o, const std::vector<GridPoint>& points,
+int WriteProcessedTables(OutputSet& out, Summary& summary, const Options& o, const std::vector<GridPoint>& points,
                          const std::string& processing) {
     std::unique_ptr<File> csv, xyz;
     if (Wanted(o, "csv") && !(csv = out.Create(o.Prefix + "-processed.csv"))) return 2;
@@ -462,7 +463,7 @@ void WarnIfDamaged(const Options& o, const WalkResult& walked) {
 }
 
 // The raw grid and pictures, then the processed ones.
-int WriteGrids(OutputFiles& out, Summary& summary, const Options& o, const SurveyWalk& walk,
+int WriteGrids(OutputSet& out, Summary& summary, const Options& o, const SurveyWalk& walk,
                std::vector<GridPoint>& points, const std::vector<PointInfo>& infos) {
     if (points.empty()) {
         if (!o.Only.empty()) {
@@ -506,7 +507,8 @@ int FinishTables(TableThread& tables, Summary& summary, size_t at, const Options
 }
 
 int Run(const Options& o) {
-    OutputFiles out;
+    StdioFileSystem fs;
+    OutputSet out(fs, [](const std::string& text) { std::fprintf(stderr, "tesselog-export: %s\n", text.c_str()); });
     std::unique_ptr<File> csv, xyz;
     if (Wanted(o, "csv") && !(csv = out.Create(o.Prefix + ".csv"))) return 2;
     if (Wanted(o, "xyz") && !(xyz = out.Create(o.Prefix + ".xyz"))) return 2;
