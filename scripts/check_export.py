@@ -2,19 +2,22 @@
 """Checks what tesselog-export wrote against a survey whose truth is known.
 
     check_export.py PREFIX [--capture CAPTURE] [--epsg N] [--field FIELD.txt]
-                    [--cell C] [--walk L,SPACING,SPEED,START,INTERVAL]
+                    [--cell C] [--walk L,SPACING,SPEED,START,INTERVAL[,MARK,STAND]] [--pair METRES]
                     [--dump TESSELOG-DUMP --file FILE.mgr (--behind Y --places X1,X2,... | --antenna-track)]
                     [--stripe SENSOR] [--spikes CLEAN_PREFIX,SIZE] [--lag SPEED,LAG]
                     [--proj EPSG,PROJ_UNITS] [--world] [--flagged SENSOR,WORD,LINE[,LINE...]]
                     [--heading ERROR,TRAVERSES]
 
-PREFIX.csv, PREFIX.xyz and PREFIX.geojson are read with Python's csv and json
-modules. Checked:
-  - the CSV has its header row naming the coordinate system, and every row
-    holds numbers where numbers belong, a sensor 1..18, a console 1..9, a
-    session, a date and a time of day; the XYZ holds the same rows;
+PREFIX.csv, PREFIX.xyz, PREFIX-track.geojson and PREFIX-marks.geojson are read
+with Python's csv and json modules. Checked:
+  - the CSV has its header row naming the coordinate system, the value's unit
+    and the time's zone, and every row holds numbers where numbers belong, a
+    sensor 1..18, a console 1..9, a session, a date and a time of day; the
+    XYZ ("/" comment lines) holds the same rows;
   - with --capture: every vertex of the GeoJSON track and of the KML lies
-    within a metre of a position that the simulator sent;
+    within a metre of a position that the simulator sent; the track file
+    holds lines only, the marks file points only, and their times carry date
+    and zone (ISO 8601);
   - with --behind and --places (one straight line; metres, the sensors' true
     places: Y behind the antenna, X1.. to its right): every reading lies
     where its sensor was on the step the antenna walked while it was taken
@@ -28,11 +31,15 @@ modules. Checked:
   - with --field (tesselog-sim --field-out): every strong positive feature
     that the survey walked over has the highest grid cell within 3 m of it
     within two cells of its centre (PREFIX.asc, cell size --cell);
+  - with --pair METRES: each pair of sensors of a console read at one moment
+    lies METRES apart in PREFIX.csv and in PREFIX-processed.csv, within 0.01,
+    and the processed grid is as large as the raw one;
   - with --walk (a survey without GPS: lines of length L, SPACING apart,
     zig-zag at SPEED, the simulator's time 0 at START seconds of the day, the
     local grid's easting the walk's across and its northing the walk's
-    along): every reading lies within half a station INTERVAL of where the
-    simulator's walk had its sensor when it was read;
+    along; standing STAND s at every MARK m of a line): every reading lies
+    within half a station INTERVAL of where the simulator's walk had its
+    sensor when it was read;
   - with --stripe S: sensor S's stripe in the grid (the median of its cells
     against the median of the other sensors' cells) before and after
     destriping (PREFIX.asc, PREFIX-processed.asc);
@@ -48,9 +55,11 @@ modules. Checked:
     track that PROJ's cs2cs projects from the GeoJSON's longitudes and
     latitudes into EPSG, within 1 mm; the display-unit columns likewise with
     cs2cs's +units=PROJ_UNITS;
-  - with --world: the picture's corner cells, found by its frame, lie where
-    the world file (.pgw) puts them within half a cell of the grid's corner
-    cells (PREFIX.asc);
+  - with --world: GDAL (gdalinfo) reads PREFIX.png a pixel a cell, its extent
+    that of the grid (PREFIX.asc) within one cell, its coordinate system
+    EPSG, its cells without data transparent and exactly those the grid has
+    without data; the map sheet PREFIX-sheet.png has no world file and GDAL
+    places it nowhere;
   - with --heading ERROR,TRAVERSES (one line walked on through its turns, a
     heading error of ERROR): per sensor, the median of its readings on
     passes walked north less that on passes walked south, raw (ERROR within
@@ -78,7 +87,8 @@ METRES_PER_UNIT = {"m": 1.0, "ft": 0.3048, "US ft": 1200.0 / 3937.0}
 TIME_RE = re.compile(r"^\d\d:\d\d:\d\d\.\d\d\d$")
 DATE_RE = re.compile(r"^\d{4}-\d\d-\d\d$")
 SENTENCE_RE = re.compile(rb"\$GPGGA,[^,]*,(\d+\.\d+),([NS]),(\d+\.\d+),([EW]),")
-COLUMNS = ["value", "sensor", "console", "session", "date", "line", "station", "time"]
+COLUMNS = ["sensor", "console", "session", "date", "line", "station"]
+ISO_RE = re.compile(r"^\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}[+-]\d\d:\d\d$")
 
 
 def fail(reasons, text):
@@ -95,9 +105,7 @@ def read_csv(path, epsg, reasons):
     with open(path, newline="", encoding="utf-8") as f:
         rows = list(csv.reader(f))
     header, rows = rows[0], rows[1:]
-    if header[2] != "value" and not header[2].startswith("value ("):
-        fail(reasons, f"CSV header {header}")
-    if header[3:10] != COLUMNS[1:]:
+    if header[2] != "value (nT)" or header[3:9] != COLUMNS or not re.match(r"time \((UTC[+-]\d\d:\d\d|local)\)$", header[9]):
         fail(reasons, f"CSV header {header}")
     if epsg and f"EPSG:{epsg} m" not in ",".join(header):
         fail(reasons, f"CSV header does not name EPSG:{epsg} m: {header}")
@@ -119,7 +127,7 @@ def read_csv(path, epsg, reasons):
 
 def check_xyz(path, count, fields, reasons):
     lines = Path(path).read_text(encoding="utf-8").splitlines()
-    rows = [ln.split(" ") for ln in lines if not ln.startswith("#")]
+    rows = [ln.split(" ") for ln in lines if not ln.startswith("/")]
     if len(rows) != count or any(len(r) != fields for r in rows):
         fail(reasons, f"XYZ has {len(rows)} rows, CSV {count}, or a row without {fields} fields")
         return
@@ -148,11 +156,24 @@ def geojson_track(path):
     return data, tracks, [(lat, lon) for f in tracks for lon, lat in f["geometry"]["coordinates"]]
 
 
+def check_layers(prefix, reasons):
+    """One geometry to a file; every time with its date and zone."""
+    track = json.loads(Path(prefix + "-track.geojson").read_text(encoding="utf-8"))["features"]
+    marks = json.loads(Path(prefix + "-marks.geojson").read_text(encoding="utf-8"))["features"]
+    if {f["geometry"]["type"] for f in track} != {"LineString"} or {f["geometry"]["type"] for f in marks} != {"Point"}:
+        fail(reasons, "the track file holds more than lines, or the marks file more than points")
+    times = [f["properties"][k] for f in track for k in ("start", "end")] + [f["properties"]["time"] for f in marks]
+    if not all(ISO_RE.match(t or "") for t in times):
+        fail(reasons, f"a time without date or zone: {[t for t in times if not ISO_RE.match(t or '')][:3]}")
+    return len(marks)
+
+
 def check_track(prefix, walk, reasons):
-    data, tracks, vertices = geojson_track(prefix + ".geojson")
+    data, tracks, vertices = geojson_track(prefix + "-track.geojson")
     if data.get("type") != "FeatureCollection" or not vertices or not walk:
         fail(reasons, "GeoJSON is not a FeatureCollection with a track, or the capture has no walk")
         return
+    marks = check_layers(prefix, reasons)
     worst = max(min(metres_between(v, w) for w in walk) for v in vertices)
     if worst > 1.0:
         fail(reasons, f"a GeoJSON track vertex lies {worst:.2f} m from the simulator's walk")
@@ -162,7 +183,7 @@ def check_track(prefix, walk, reasons):
     if kml_worst > 1.0 or "<kml xmlns=\"http://www.opengis.net/kml/2.2\">" not in kml:
         fail(reasons, f"a KML place lies {kml_worst:.2f} m from the simulator's walk")
     print(f"track: {len(tracks)} runs, {len(vertices)} vertices, farthest {worst:.3f} m from the walk; "
-          f"KML {len(places)} places, farthest {kml_worst:.3f} m")
+          f"{marks} marks in a layer of their own; KML {len(places)} places, farthest {kml_worst:.3f} m")
 
 
 FIELD_RE = re.compile(r"([a-z0-9-]+)=(\"[^\"]*\"|\S+)")
@@ -335,24 +356,45 @@ def check_grid(prefix, field, epsg, unit, cell, points, reasons):
         fail(reasons, f".prj does not name zone {zone}: {prj[:60]}")
 
 
+def walked_into_line(f, length, speed, mark, stand):
+    """Metres walked f seconds into a line, standing `stand` s at every `mark` m (its end included)."""
+    walked = 0.0
+    while mark > 0 and walked + mark <= length + 1e-9:
+        if f <= mark / speed:
+            return walked + f * speed
+        f -= mark / speed
+        walked += mark
+        if f <= stand:
+            return walked
+        f -= stand
+    return min(length, walked + f * speed)
+
+
 def check_local_walk(points, walk, reasons):
     """The simulator's zig-zag: line k (0-based) from u = 0 to LENGTH (k even) or
-    back (k odd) at v = k x SPACING, starting at k x (LENGTH + SPACING) / SPEED s;
-    sensor i at (i - (N - 1) / 2) x 1 m right of the walking direction. The
-    local grid: easting v, northing u (stations growing north, later lines east)."""
-    length, spacing, speed, start, interval = walk
+    back (k odd) at v = k x SPACING, each line LENGTH / SPEED s of walking and
+    STAND s at every MARK m, then SPACING / SPEED s across; sensor i at
+    (i - (N - 1) / 2) x 1 m right of the walking direction. The local grid:
+    easting v, northing u (stations growing north, later lines east)."""
+    length, spacing, speed, start, interval = walk[:5]
+    mark, stand = walk[5:7] if len(walk) >= 7 else (0.0, 0.0)
     sensors = max(p["s"] for p in points)
-    period = (length + spacing) / speed
+    on_line = length / speed + (int(length / mark + 1e-9) * stand if mark else 0.0)
+    period = on_line + spacing / speed
     worst_along = worst_across = 0.0
     for p in points:
         t = p["t"] - start
         k = int(t // period)
         f = t - k * period
-        if f > length / speed + 1e-6:
+        if f > on_line + 1e-6 and period - f <= 0.05:
+            # Recorded from "&Go", 50 ms before "$STARTED": standing at the next line's start.
+            k, f = k + 1, 0.0
+        elif f > on_line + 1e-6:
             fail(reasons, f"a reading at {t:.3f} s lies in the turn after line {k}")
             return
         forward = k % 2 == 0
-        u = f * speed if forward else length - f * speed
+        walked = walked_into_line(f, length, speed, mark, stand)
+        u = walked if forward else length - walked
         offset = (p["s"] - 1 - (sensors - 1) / 2) * 1.0
         v = k * spacing + (offset if forward else -offset)
         worst_along = max(worst_along, abs(p["n"] - u))
@@ -362,6 +404,46 @@ def check_local_walk(points, walk, reasons):
                       f"the walk, allowed {interval / 2:.3f} along")
     print(f"local grid: {len(points)} readings within {worst_along:.3f} along (half a station interval: "
           f"{interval / 2:.3f}) and {worst_across:.4f} across of the simulator's walk")
+
+
+def straight(p, q, r):
+    """The path p -> q -> r turns by less than 5 degrees at q."""
+    a = math.atan2(q["n"] - p["n"], q["e"] - p["e"])
+    b = math.atan2(r["n"] - q["n"], r["e"] - q["e"])
+    return abs((b - a + math.pi) % (2 * math.pi) - math.pi) < math.radians(5)
+
+
+def check_pairs(prefix, apart, reasons):
+    """A console's two sensors, read at one moment on a straight stretch (a
+    turn draws the swath's ends together), `apart` from each other in the raw
+    table and in the processed one, the median of each within 0.01 (a
+    receiver's centimetre of jitter turns one edge against the next and
+    draws single pairs a little together); the processed grid as large as
+    the raw one (lag 0 moves nothing)."""
+    worst, count, medians = 0.0, 0, []
+    for name in (prefix + ".csv", prefix + "-processed.csv"):
+        points, _, _ = read_csv(name, 0, reasons)
+        consoles = {}
+        for a, b in zip(points, points[1:]):
+            if a["c"] == b["c"] and a["t"] == b["t"] and a["s"] + 1 == b["s"]:
+                consoles.setdefault(a["c"], []).append((a, b))
+        distances = []
+        for pairs in consoles.values():
+            # Straight over three readings (some 0.3 s) either side.
+            for (p, _), (a, b), (r, _) in zip(pairs, pairs[3:], pairs[6:]):
+                if straight(p, a, r):
+                    distances.append(math.hypot(a["e"] - b["e"], a["n"] - b["n"]))
+        count += len(distances)
+        worst = max([worst] + [abs(d - apart) for d in distances])
+        medians.append(statistics.median(distances) if distances else float("nan"))
+    if count == 0 or not all(abs(m - apart) <= 0.01 for m in medians):
+        fail(reasons, f"{count} pairs of sensors, their medians {medians} not {apart} apart")
+    sizes = [tuple(read_asc(name)[0][k] for k in ("ncols", "nrows")) for name in (prefix + ".asc", prefix + "-processed.asc")
+             if Path(name).exists()]
+    if len(set(sizes)) > 1:
+        fail(reasons, f"the raw and processed grids are {sizes} cells")
+    print(f"pairs: {count} pairs of sensors on straight stretches, the median {medians[0]:.4f} raw and "
+          f"{medians[-1]:.4f} processed ({apart} made, single pairs within {worst:.4f}); grids {sizes}")
 
 
 def cell_medians(points, head, rows):
@@ -440,8 +522,9 @@ def check_spikes(prefix, clean_prefix, size, reasons):
     clean, _, _ = read_csv(clean_prefix + ".csv", 0, reasons)
     spiked, _, _ = read_csv(prefix + ".csv", 0, reasons)
     processed, _, header = read_csv(prefix + "-processed.csv", 0, reasons)
-    if not (len(clean) == len(spiked) == len(processed)) or "despiked" not in header[2]:
-        fail(reasons, f"rows {len(clean)}, {len(spiked)}, {len(processed)}; value column {header[2]}")
+    done = Path(prefix + "-processed.txt").read_text()
+    if not (len(clean) == len(spiked) == len(processed)) or "despiked" not in done:
+        fail(reasons, f"rows {len(clean)}, {len(spiked)}, {len(processed)}; {done.strip()}")
         return
     spikes = [i for i, (a, b) in enumerate(zip(clean, spiked)) if abs(a["v"] - b["v"]) > size / 2]
     left = [i for i in spikes if abs(processed[i]["v"] - clean[i]["v"]) > size / 2]
@@ -503,7 +586,8 @@ def check_lag(prefix, field, epsg, unit, speed, lag, reasons):
         fail(reasons, f"peaks north minus south {['%.3f' % b for b in before]} raw (expected {expected:.3f}), "
                       f"{['%.3f' % a for a in after]} corrected")
     print(f"lag: peaks on lines north minus south {['%.3f' % b for b in before]} raw (2 x speed x delay "
-          f"{expected:.3f}), {['%.3f' % a for a in after]} after the lag correction ({header[2]})")
+          f"{expected:.3f}), {['%.3f' % a for a in after]} after the lag correction "
+          f"({Path(prefix + '-processed.txt').read_text().strip()})")
 
 
 def distance_to_track(point, track):
@@ -518,14 +602,14 @@ def distance_to_track(point, track):
 
 def check_proj(prefix, points, epsg, units, unit, reasons):
     """Readings of a sensor at the antenna lie on the track that PROJ projects."""
-    _, tracks, _ = geojson_track(prefix + ".geojson")
+    _, tracks, _ = geojson_track(prefix + "-track.geojson")
     zone, south = epsg % 100, epsg >= 32700
     proj_units = f"+proj=utm +zone={zone} {'+south ' if south else ''}+datum=WGS84 +units={units}"
     worst = {"metres": 0.0, "display unit": 0.0}
     for feature in tracks:
         # The fix that opened the run came before "$STARTED" and was not
         # recorded: the run's first readings lie before the track's start.
-        start = seconds_of(feature["properties"]["time"])
+        start = seconds_of(feature["properties"]["start"].split("T")[1][:12])
         lonlat = [(lat, lon) for lon, lat in feature["geometry"]["coordinates"]]
         metres = cs2cs(lonlat, "EPSG:4326", f"EPSG:{epsg}")
         shown = cs2cs([(lon, lat) for lat, lon in lonlat], "+proj=longlat +datum=WGS84", proj_units)
@@ -559,45 +643,45 @@ def read_png(path):
     return width, height, [raw[y * (width + 1) + 1:(y + 1) * (width + 1)] for y in range(height)]
 
 
-def check_world(prefix, reasons):
-    """The map's frame (black, palette index 51): the longest black row run is
-    its top edge; the cells are the frame's inside divided by the grid's size."""
-    head, _ = read_asc(prefix + ".asc")
+def gdal_json(path):
+    if not shutil.which("gdalinfo"):
+        raise SystemExit("gdalinfo (Debian package gdal-bin) is missing")
+    out = subprocess.run(["gdalinfo", "-json", path], capture_output=True, text=True, check=True).stdout
+    return json.loads(out)
+
+
+def check_world(prefix, epsg, reasons):
+    """GDAL reads the picture for a GIS where the grid lies; the sheet nowhere."""
+    head, rows = read_asc(prefix + ".asc")
     ncols, nrows, cell = int(head["ncols"]), int(head["nrows"]), head["cellsize"]
-    width, height, rows = read_png(prefix + ".png")
-    best = (0, 0, 0)
-    for y, row in enumerate(rows):
-        x = 0
-        while x < width:
-            if row[x] == 51:
-                end = x
-                while end < width and row[end] == 51:
-                    end += 1
-                if end - x > best[0]:
-                    best = (end - x, x, y)
-                x = end
-            else:
-                x += 1
-    _, x0, y0 = best
-    y1 = y0 + 1
-    while y1 < height and rows[y1][x0] == 51:
-        y1 += 1
-    inner_w, inner_h = best[0] - 2, y1 - y0 - 2
-    pixels = inner_w // ncols
-    if pixels * ncols != inner_w or pixels * nrows != inner_h:
-        fail(reasons, f"the picture's frame holds {inner_w} x {inner_h} pixels, not {ncols} x {nrows} cells")
+    info = gdal_json(prefix + ".png")
+    west, pixel, _, north, _, negative = info.get("geoTransform", [0] * 6)
+    grid_north = head["yllcorner"] + nrows * cell
+    off = max(abs(west - head["xllcorner"]), abs(north - grid_north),
+              abs(west + info["size"][0] * pixel - (head["xllcorner"] + ncols * cell)),
+              abs(north + info["size"][1] * negative - head["yllcorner"]))
+    if info["size"] != [ncols, nrows] or off > cell:
+        fail(reasons, f"GDAL reads {info['size']} pixels {off:.3f} off the grid's {ncols} x {nrows} cells")
+    wkt = info.get("coordinateSystem", {}).get("wkt", "")
+    if epsg and f"UTM zone {epsg % 100}" not in wkt:
+        fail(reasons, f"GDAL's coordinate system is not UTM zone {epsg % 100}: {wkt[:60]}")
+    band = info["bands"][0]
+    nodata = band.get("noDataValue")
+    entries = band.get("colorTable", {}).get("entries", [])
+    clear = [i for i, e in enumerate(entries) if len(e) == 4 and e[3] == 0]
+    if nodata is None or clear != [int(nodata)]:
+        fail(reasons, f"no data {nodata}, transparent entries {clear}")
         return
-    a, _, _, e, c, f = (float(v) for v in Path(prefix + ".pgw").read_text().split())
-    worst = 0.0
-    for column, row in ((0, 0), (ncols - 1, nrows - 1)):
-        px = x0 + 1 + column * pixels + (pixels - 1) / 2
-        py = y0 + 1 + row * pixels + (pixels - 1) / 2
-        want_e = head["xllcorner"] + (column + 0.5) * cell
-        want_n = head["yllcorner"] + (nrows - row - 0.5) * cell
-        worst = max(worst, abs(c + a * px - want_e), abs(f + e * py - want_n))
-    if worst > cell / 2:
-        fail(reasons, f"the world file puts a corner cell {worst:.4f} from the grid's ({cell / 2} allowed)")
-    print(f"world file: {pixels} pixels a cell; the corner cells {worst:.6f} from the grid's corner cells")
+    _, _, pixels = read_png(prefix + ".png")
+    empty = sum(1 for r in pixels for p in r if p == int(nodata))
+    want = sum(1 for r in rows for v in r if v == -9999)
+    if empty != want:
+        fail(reasons, f"{empty} transparent pixels, the grid has {want} cells without data")
+    sheet = gdal_json(prefix + "-sheet.png")
+    if "geoTransform" in sheet or Path(prefix + "-sheet.pgw").exists() or Path(prefix + "-sheet.png.aux.xml").exists():
+        fail(reasons, "the map sheet is placed on the ground")
+    print(f"GDAL: {info['size'][0]} x {info['size'][1]} pixels on the grid's cells within {off:.6f}, "
+          f"{empty} transparent (no data {int(nodata)}); the sheet {sheet['size'][0]} x {sheet['size'][1]} placed nowhere")
 
 
 def check_flags(prefix, sensor, word, lines, reasons):
@@ -632,6 +716,7 @@ def main():
     ap.add_argument("--antenna-track", action="store_true")
     ap.add_argument("--cell", type=float, default=0.25)
     ap.add_argument("--walk")
+    ap.add_argument("--pair", type=float)
     ap.add_argument("--stripe", type=int)
     ap.add_argument("--spikes")
     ap.add_argument("--lag")
@@ -661,6 +746,8 @@ def main():
         check_grid(a.prefix, a.field, a.epsg, unit, a.cell, points, reasons)
     if a.walk:
         check_local_walk(points, [float(v) for v in a.walk.split(",")], reasons)
+    if a.pair:
+        check_pairs(a.prefix, a.pair, reasons)
     if a.stripe:
         check_stripe(a.prefix, points, a.stripe, reasons)
     if a.spikes:
@@ -673,7 +760,7 @@ def main():
         epsg, units = a.proj.split(",")
         check_proj(a.prefix, points, int(epsg), units, unit, reasons)
     if a.world:
-        check_world(a.prefix, reasons)
+        check_world(a.prefix, a.epsg, reasons)
     if a.heading:
         error, traverses = a.heading.split(",")
         check_heading(a.prefix, float(error), int(traverses), reasons)

@@ -5,15 +5,16 @@
 # readings that come 0.2 s late (the herringbone), recorded as eight quick
 # lines through tesselog-replay and exported with and without processing.
 #
-#   docs/screenshots/export-grid.png            the map-colour picture
-#   docs/screenshots/export-processed.png       the grey picture, raw and
+#   docs/screenshots/export-grid.png            the map sheet in map colours
+#   docs/screenshots/export-processed.png       the grey map sheets, raw and
 #                                               lag corrected, despiked and
 #                                               destriped, side by side
-#   docs/screenshots/export-georeferenced.png   the grey picture placed by its
-#                                               world file and .aux.xml under
-#                                               the track and marks of the
-#                                               GeoJSON (GDAL: how QGIS puts
-#                                               them on its map)
+#   docs/screenshots/export-georeferenced.png   the grey picture for a GIS
+#                                               placed by its world file and
+#                                               .aux.xml under the track and
+#                                               marks of the GeoJSON layers
+#                                               (GDAL: how QGIS puts them on
+#                                               its map)
 #   docs/screenshots/export-lines.txt           the line report's table
 #
 # For the documentation only: installs gdal-bin (and imagemagick) when
@@ -49,24 +50,22 @@ cd "$work"
 "$tools/export/tesselog-export" -q -o done --lag 0.2 --despike 20 --destripe field.mgr >report.txt
 sed -n '/^ses /,$p' report.txt >"$out/export-lines.txt"
 
-cp raw.png "$out/export-grid.png"
-convert raw-grey.png done-processed-grey.png +append "$out/export-processed.png"
+cp raw-sheet.png "$out/export-grid.png"
+convert raw-grey-sheet.png done-processed-grey-sheet.png +append "$out/export-processed.png"
 
 # The track and marks in UTM metres, thickened so that they show at 5 cm a pixel.
-ogr2ogr -q -t_srs EPSG:32630 track.gpkg raw.geojson
-layer=$(ogrinfo -q track.gpkg | sed -n 's/^1: \([^ ]*\).*/\1/p')
-ogr2ogr -q -dialect sqlite -sql "SELECT ST_Buffer(geom, 0.06) AS geom FROM \"$layer\" WHERE kind = 'track'" \
-    lines.gpkg track.gpkg
-ogr2ogr -q -dialect sqlite -sql "SELECT ST_Buffer(geom, 0.35) AS geom FROM \"$layer\" WHERE kind <> 'track'" \
-    marks.gpkg track.gpkg
+ogr2ogr -q -t_srs EPSG:32630 track.gpkg raw-track.geojson
+ogr2ogr -q -t_srs EPSG:32630 points.gpkg raw-marks.geojson
+ogr2ogr -q -dialect sqlite -sql "SELECT ST_Buffer(geom, 0.06) AS geom FROM \"raw-track\"" lines.gpkg track.gpkg
+ogr2ogr -q -dialect sqlite -sql "SELECT ST_Buffer(geom, 0.35) AS geom FROM \"raw-marks\"" marks.gpkg points.gpkg
 # The canvas: the track's extent with 3 m round it, white; the picture
 # warped onto it by its own georeferencing, then the track and marks.
 read -r xmin xmax ymin ymax < <(ogrinfo -so -al track.gpkg | sed -n 's/^Extent: (\(.*\), \(.*\)) - (\(.*\), \(.*\))/\1 \3 \2 \4/p')
-gdal_translate -q -expand rgb raw-grey.png picture.tif
+gdal_translate -q -expand rgba raw-grey.png picture.tif
 gdal_create -q -of GTiff -ot Byte -bands 3 -burn 255 -a_srs EPSG:32630 \
     -a_ullr "$(echo "$xmin - 3" | bc)" "$(echo "$ymax + 3" | bc)" "$(echo "$xmax + 3" | bc)" "$(echo "$ymin - 3" | bc)" \
     -outsize "$(echo "($xmax - $xmin + 6) / 0.05" | bc)" "$(echo "($ymax - $ymin + 6) / 0.05" | bc)" canvas.tif
-gdalwarp -q -r near picture.tif canvas.tif
+gdalwarp -q -r near -srcalpha picture.tif canvas.tif
 gdal_rasterize -q -b 1 -b 2 -b 3 -burn 230 -burn 0 -burn 0 lines.gpkg canvas.tif
 gdal_rasterize -q -b 1 -b 2 -b 3 -burn 0 -burn 120 -burn 255 marks.gpkg canvas.tif
 gdal_translate -q -of PNG canvas.tif "$out/export-georeferenced.png"

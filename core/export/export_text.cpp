@@ -207,6 +207,29 @@ void AppendDate(std::string& out, int32_t days) {
     AppendTwo(out, day);
 }
 
+void AppendZone(std::string& out, const ClockZone& zone) {
+    if (!zone.Known) return;
+    const int32_t minutes = zone.Minutes < 0 ? -zone.Minutes : zone.Minutes;
+    out += zone.Minutes < 0 ? '-' : '+';
+    AppendTwo(out, minutes / 60 % 100);
+    out += ':';
+    AppendTwo(out, minutes % 60);
+}
+
+std::string ZoneName(const ClockZone& zone) {
+    std::string name = zone.Known ? "UTC" : "local";
+    AppendZone(name, zone);
+    return name;
+}
+
+void AppendDateTime(std::string& out, int32_t days, int32_t ms, const ClockZone& zone) {
+    if (days < 0 || ms < 0) return;
+    AppendDate(out, days);
+    out += 'T';
+    AppendTimeOfDay(out, ms);
+    AppendZone(out, zone);
+}
+
 void AppendCsvField(std::string& out, std::string_view text) {
     bool quote = !text.empty() && (text.front() == ' ' || text.back() == ' ');
     for (char c : text) quote = quote || c == ',' || c == '"' || c == '\n' || c == '\r';

@@ -36,6 +36,20 @@ int32_t DaysFromCivil(int32_t year, int32_t month, int32_t day);
 // "yyyy-mm-dd" of such a day number; nothing for a negative one.
 void AppendDate(std::string& out, int32_t days);
 
+// The offset of the field computer's clock from UTC, as far as the file
+// tells it (the receiver's UTC time against the clock records).
+struct ClockZone {
+    bool Known = false;
+    int32_t Minutes = 0;      // local time less UTC
+};
+// "+01:00", "-05:30", "+00:00"; nothing for an unknown zone.
+void AppendZone(std::string& out, const ClockZone& zone);
+// "UTC+01:00", or "local" for an unknown zone: how the tables name their times.
+std::string ZoneName(const ClockZone& zone);
+// ISO 8601: "2026-12-04T10:00:03.624+01:00" (without the offset for an
+// unknown zone); nothing without a date or a time.
+void AppendDateTime(std::string& out, int32_t days, int32_t ms, const ClockZone& zone);
+
 // A CSV field: quoted (with doubled quotes) when it holds a comma, a quote,
 // a line end or leading/trailing blanks; bytes as 8-bit characters in UTF-8.
 void AppendCsvField(std::string& out, std::string_view text);

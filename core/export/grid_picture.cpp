@@ -6,6 +6,7 @@
 
 #include "core/common/colour_palette.h"
 #include "core/export/export_text.h"
+#include "core/export/survey_walk.h"
 
 namespace tesselog {
 
@@ -124,9 +125,8 @@ double RoundLength(double limit) {
 }
 
 // The scale bar at (x, y): four segments, black and white in turn, and its length.
-int32_t DrawScaleBar(IndexedImage& image, int32_t x, int32_t y, const QuickGrid& grid, int32_t cellPixels,
-                     int32_t mapWidth, const std::string& unit) {
-    const double unitsPerPixel = grid.Cell / cellPixels;
+int32_t DrawScaleBar(IndexedImage& image, int32_t x, int32_t y, double unitsPerPixel, int32_t mapWidth,
+                     const std::string& unit) {
     const double length = RoundLength(std::max(mapWidth / 4, 40) * unitsPerPixel);
     const auto pixels = static_cast<int32_t>(std::lround(length / unitsPerPixel));
     if (pixels < 4) return 0;
@@ -205,87 +205,158 @@ void DrawPictureText(IndexedImage& image, int32_t x, int32_t y, const std::strin
     }
 }
 
-IndexedImage DrawGridPicture(const QuickGrid& grid, const ColourScale& scale, const PictureText& text,
-                             PictureLayout* layout) {
-    const int32_t longer = std::max(std::max(grid.Columns, grid.Rows), 1);
-    const int32_t p = std::clamp(TargetSide / longer, 1, MaxCellPixels);
-    const int32_t mapW = grid.Columns * p, mapH = grid.Rows * p;
-    const int32_t mapLeft = Margin, mapTop = Margin + TextHeight + 6;
-    const double north = grid.South + grid.Rows * grid.Cell;
-    const std::string nw = CornerText(grid.West, north);
-    const std::string se = CornerText(grid.West + grid.Columns * grid.Cell, grid.South);
-
-    // Under the map: the south-east corner, the scale bar, the caption.
-    const int32_t seY = mapTop + mapH + 6;
-    const int32_t barY = seY + TextHeight + 10;
-    const int32_t captionY = barY + ScaleBarHeight + 10;
-    const int32_t bottom = captionY + (text.Caption.empty() ? 0 : TextHeight);
-    // Right of the map: the north arrow, the unit, the colour scale.
-    const int32_t legendX = mapLeft + mapW + 3 * Margin;
-    const int32_t unitY = mapTop + TextHeight + 4 + ArrowHeight + 12;
-    const int32_t barH = (mapH > 2 * 250 ? 10 : 5) * ColourPaletteSize;
-    const int32_t barTop = unitY + TextHeight + 10;
-    const int32_t labelX = legendX + BarWidth + 10;
-    const int32_t labelsW = 10 * GlyphAdvance * LabelSize;
-
+IndexedImage DrawGridRaster(const QuickGrid& grid, const ColourScale& scale, PictureColours colours) {
     IndexedImage image;
-    const int32_t textsW = std::max({PictureTextWidth(nw, LabelSize), PictureTextWidth(se, LabelSize),
-                                     PictureTextWidth(text.Caption, LabelSize), mapW / 4 + 160});
-    image.Width = std::max(labelX + labelsW, mapLeft + textsW) + Margin;
-    image.Height = std::max(bottom, barTop + barH + TextHeight) + Margin;
-    image.Pixels.assign(size_t(image.Width) * image.Height, PictureWhite);
-    image.Palette = PicturePalette(text.Colours);
-
-    // Each grid row as one row of pixels, copied p times.
-    std::vector<uint8_t> line(size_t(mapW), PictureNoData);
-    for (int32_t row = 0; row < grid.Rows; ++row) {
-        for (int32_t column = 0; column < grid.Columns; ++column) {
-            const float v = grid.At(column, row);
-            const auto index = std::isnan(v) ? PictureNoData : static_cast<uint8_t>(ColourClassOf(v, scale));
-            std::fill_n(line.begin() + column * p, p, index);
-        }
-        for (int32_t k = 0; k < p; ++k) {
-            std::copy(line.begin(), line.end(), image.Pixels.begin() + (size_t(mapTop + row * p + k) * image.Width + mapLeft));
-        }
+    image.Width = grid.Columns;
+    image.Height = grid.Rows;
+    image.Palette = PicturePalette(colours);
+    image.Pixels.resize(grid.Values.size());
+    for (size_t i = 0; i < grid.Values.size(); ++i) {
+        const float v = grid.Values[i];
+        image.Pixels[i] = std::isnan(v) ? PictureNoData : static_cast<uint8_t>(ColourClassOf(v, scale));
     }
-    Frame(image, mapLeft, mapTop, mapW, mapH);
-    DrawPictureText(image, mapLeft, Margin, nw, LabelSize, PictureBlack);
-    DrawPictureText(image, std::max(mapLeft, mapLeft + mapW - PictureTextWidth(se, LabelSize)), seY, se, LabelSize,
-                    PictureBlack);
-    DrawScaleBar(image, mapLeft, barY, grid, p, mapW, text.PlaceUnit);
-    DrawPictureText(image, mapLeft, captionY, text.Caption, LabelSize, PictureBlack);
-    DrawNorthArrow(image, legendX + BarWidth / 2, mapTop);
-
-    // The scale: class 0 at the bottom, a value at every tenth boundary.
-    DrawPictureText(image, legendX, unitY, text.ValueUnit, LabelSize, PictureBlack);
-    const int32_t classH = barH / ColourPaletteSize;
-    for (int i = 0; i < ColourPaletteSize; ++i) {
-        Fill(image, legendX, barTop + barH - (i + 1) * classH, BarWidth, classH, static_cast<uint8_t>(i));
-    }
-    Frame(image, legendX, barTop, BarWidth, barH);
-    const double width = (scale.Max - scale.Min) / ColourPaletteSize;
-    for (int k = 0; k <= ColourPaletteSize; k += LabelEvery) {
-        std::string label;
-        AppendTrimmed(label, scale.Min + k * width, std::fabs(width * LabelEvery) >= 10 ? 0 : 2);
-        const int32_t y = barTop + barH - k * classH;
-        Fill(image, legendX + BarWidth, y, 4, 1, PictureBlack);
-        DrawPictureText(image, labelX, y - TextHeight / 2, label, LabelSize, PictureBlack);
-    }
-    if (layout != nullptr) *layout = {mapLeft, mapTop, p};
     return image;
 }
 
-std::string WorldFileText(const QuickGrid& grid, const PictureLayout& layout) {
-    const double pixel = grid.Cell / std::max(layout.CellPixels, 1);
+std::string WorldFileText(const QuickGrid& grid) {
     const double north = grid.South + grid.Rows * grid.Cell;
-    const double values[6] = {pixel, 0.0, 0.0, -pixel, grid.West - (layout.MapLeft - 0.5) * pixel,
-                              north + (layout.MapTop - 0.5) * pixel};
+    const double values[6] = {grid.Cell, 0.0, 0.0, -grid.Cell, grid.West + grid.Cell / 2, north - grid.Cell / 2};
     std::string text;
     for (double v : values) {
         AppendTrimmed(text, v, 9);
         text += '\n';
     }
     return text;
+}
+
+namespace {
+
+constexpr int32_t SheetLongestSide = 1600;  // pixels a large grid is sampled down to
+constexpr int32_t CaptionLeast = 300;       // pixels a caption may always take
+
+// The caption cut at blanks into lines of at most `width` pixels.
+std::vector<std::string> WrapText(const std::string& text, int32_t width) {
+    const size_t most = std::max<size_t>(size_t(width / (GlyphAdvance * LabelSize)), 10);
+    std::vector<std::string> lines;
+    size_t from = 0;
+    while (from < text.size()) {
+        size_t end = std::min(text.size(), from + most);
+        if (end < text.size()) {
+            const size_t blank = text.rfind(' ', end);
+            if (blank != std::string::npos && blank > from) end = blank;
+        }
+        lines.push_back(text.substr(from, end - from));
+        from = end;
+        while (from < text.size() && text[from] == ' ') ++from;
+    }
+    return lines;
+}
+
+// The cells on the sheet: each as a square of p pixels, or one pixel for k x k cells (the middle one).
+void DrawSheetCells(IndexedImage& image, const QuickGrid& grid, const ColourScale& scale, const SheetLayout& l,
+                    int32_t mapW, int32_t mapH) {
+    const int32_t p = l.CellPixels, k = l.CellsPerPixel;
+    std::vector<uint8_t> line(size_t(mapW), PictureNoData);
+    for (int32_t y = 0; y < mapH / p; ++y) {
+        const int32_t row = std::min(y * k + k / 2, grid.Rows - 1);
+        for (int32_t x = 0; x < mapW / p; ++x) {
+            const float v = grid.At(std::min(x * k + k / 2, grid.Columns - 1), row);
+            const auto index = std::isnan(v) ? PictureNoData : static_cast<uint8_t>(ColourClassOf(v, scale));
+            std::fill_n(line.begin() + x * p, p, index);
+        }
+        for (int32_t r = 0; r < p; ++r) {
+            std::copy(line.begin(), line.end(), image.Pixels.begin() + (size_t(l.MapTop + y * p + r) * image.Width + l.MapLeft));
+        }
+    }
+    Frame(image, l.MapLeft, l.MapTop, mapW, mapH);
+}
+
+// The colour scale at (x, top), class 0 at the bottom, a value at every tenth boundary.
+void DrawColourScale(IndexedImage& image, int32_t x, int32_t top, int32_t height, const ColourScale& scale) {
+    const int32_t classH = height / ColourPaletteSize;
+    for (int i = 0; i < ColourPaletteSize; ++i) {
+        Fill(image, x, top + height - (i + 1) * classH, BarWidth, classH, static_cast<uint8_t>(i));
+    }
+    Frame(image, x, top, BarWidth, height);
+    const double width = (scale.Max - scale.Min) / ColourPaletteSize;
+    for (int k = 0; k <= ColourPaletteSize; k += LabelEvery) {
+        std::string label;
+        AppendTrimmed(label, scale.Min + k * width, std::fabs(width * LabelEvery) >= 10 ? 0 : 2);
+        const int32_t y = top + height - k * classH;
+        Fill(image, x + BarWidth, y, 4, 1, PictureBlack);
+        DrawPictureText(image, x + BarWidth + 10, y - TextHeight / 2, label, LabelSize, PictureBlack);
+    }
+}
+
+}  // namespace
+
+IndexedImage DrawMapSheet(const QuickGrid& grid, const ColourScale& scale, const SheetText& text,
+                          SheetLayout* layout) {
+    const int32_t longer = std::max(std::max(grid.Columns, grid.Rows), 1);
+    SheetLayout l;
+    l.CellsPerPixel = (longer + SheetLongestSide - 1) / SheetLongestSide;
+    l.CellPixels = l.CellsPerPixel > 1 ? 1 : std::clamp(TargetSide / longer, 1, MaxCellPixels);
+    const int32_t k = l.CellsPerPixel, p = l.CellPixels;
+    const int32_t mapW = (grid.Columns + k - 1) / k * p, mapH = (grid.Rows + k - 1) / k * p;
+    l.MapLeft = Margin;
+    l.MapTop = Margin + TextHeight + 6;
+    // Right of the map: the north arrow, the unit, the colour scale.
+    const int32_t legendX = l.MapLeft + mapW + 3 * Margin;
+    const int32_t unitY = text.NorthArrow ? l.MapTop + TextHeight + 4 + ArrowHeight + 12 : l.MapTop;
+    const int32_t barH = (mapH > 2 * 250 ? 10 : 5) * ColourPaletteSize;
+    const int32_t barTop = unitY + TextHeight + 10;
+    const int32_t legendRight = legendX + BarWidth + 10 + 10 * GlyphAdvance * LabelSize;
+    const int32_t textsW = std::max({PictureTextWidth(text.NorthWest, LabelSize),
+                                     PictureTextWidth(text.SouthEast, LabelSize), mapW / 4 + 160});
+    const int32_t width = std::max(legendRight, l.MapLeft + textsW) + Margin;
+    // Under the map: the south-east corner, the scale bar, the caption.
+    const std::vector<std::string> caption = WrapText(text.Caption, std::max(width - 2 * Margin, CaptionLeast));
+    const int32_t seY = l.MapTop + mapH + 6;
+    const int32_t barY = seY + TextHeight + 10;
+    const int32_t captionY = barY + ScaleBarHeight + 10;
+    const int32_t bottom = captionY + int32_t(caption.size()) * (TextHeight + 4);
+
+    IndexedImage image;
+    image.Width = std::max(width, l.MapLeft + CaptionLeast + Margin);
+    image.Height = std::max(bottom, barTop + barH + TextHeight) + Margin;
+    image.Pixels.assign(size_t(image.Width) * image.Height, PictureWhite);
+    image.Palette = PicturePalette(text.Colours);
+    DrawSheetCells(image, grid, scale, l, mapW, mapH);
+    DrawPictureText(image, l.MapLeft, Margin, text.NorthWest, LabelSize, PictureBlack);
+    DrawPictureText(image, std::max(l.MapLeft, l.MapLeft + mapW - PictureTextWidth(text.SouthEast, LabelSize)), seY,
+                    text.SouthEast, LabelSize, PictureBlack);
+    const double unitsPerPixel = grid.Cell * k / p;
+    DrawScaleBar(image, l.MapLeft, barY, unitsPerPixel, mapW, text.PlaceUnit);
+    for (size_t i = 0; i < caption.size(); ++i) {
+        DrawPictureText(image, l.MapLeft, captionY + int32_t(i) * (TextHeight + 4), caption[i], LabelSize, PictureBlack);
+    }
+    if (text.NorthArrow) DrawNorthArrow(image, legendX + BarWidth / 2, l.MapTop);
+    DrawPictureText(image, legendX, unitY, text.ValueUnit, LabelSize, PictureBlack);
+    DrawColourScale(image, legendX, barTop, barH, scale);
+    if (layout != nullptr) *layout = l;
+    return image;
+}
+
+void CornerLabels(const QuickGrid& grid, const LocalFrame* local, std::string& northWest, std::string& southEast) {
+    const double east = grid.West + grid.Columns * grid.Cell, north = grid.South + grid.Rows * grid.Cell;
+    const auto label = [local](double e, double n) {
+        if (local == nullptr || !local->Known) return CornerText(e, n);
+        std::string t;
+        if (local->Mixed) {
+            t = "x ";
+            AppendFixed(t, e, CornerDecimals);
+            t += "  y ";
+            AppendFixed(t, n, CornerDecimals);
+            return t;
+        }
+        t = "line ";
+        AppendFixed(t, e * local->Across.X + n * local->Across.Y, CornerDecimals);
+        t += "  station ";
+        AppendFixed(t, e * local->Along.X + n * local->Along.Y, CornerDecimals);
+        return t;
+    };
+    northWest = label(grid.West, north);
+    southEast = label(east, grid.South);
 }
 
 }  // namespace tesselog

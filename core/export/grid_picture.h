@@ -1,11 +1,7 @@
-// The quick-look picture of a grid, drawn as a survey map: each cell in the
-// colour of its class of the map's 50 colour classes, or in 50 greys from
-// white (lowest) to black (highest) as field plots are usually read; north
-// up. Around it: the corner coordinates of the north-west and south-east
-// corners, a scale bar, a north arrow, the colour scale with its values and
-// the readings' unit, and a caption (what was done to the values). A world
-// file (.pgw) gives the picture's place: the map's pixels on the grid's
-// cells, so that the picture opens in a GIS where the grid lies.
+// The pictures of a grid: each cell in the colour of its class of the map's
+// 50 colour classes, or in 50 greys from white (lowest) to black (highest)
+// as field plots are usually read; north up. One picture for a GIS, the
+// grid alone with its world file, and one for people, a map sheet.
 #pragma once
 
 #include <cstdint>
@@ -51,28 +47,47 @@ enum class PictureColours { Map, Grey };
 // of cells without data.
 std::vector<Color> PicturePalette(PictureColours colours);
 
-struct PictureText {
+// The picture for a GIS: the grid alone, one pixel per cell, north up, the
+// cells without data transparent (PictureNoData). Its world file puts each
+// pixel on its cell.
+IndexedImage DrawGridRaster(const QuickGrid& grid, const ColourScale& scale, PictureColours colours);
+// The world file: pixel size, rotations 0, and the centre of the top-left
+// pixel, one number a line.
+std::string WorldFileText(const QuickGrid& grid);
+
+// The map sheet for people: the cells as squares of whole pixels (some 800
+// pixels across for a small grid; a large one sampled down to at most 1,600),
+// a black frame round them, the corners' labels, a scale bar, the colour
+// scale with its values and the readings' unit, a north arrow where north is
+// known, and a caption (what was done to the values) wrapped to the sheet's
+// width. It has no world file: its margins and legend are no ground.
+struct SheetText {
     PictureColours Colours = PictureColours::Map;
     std::string ValueUnit = "nT";   // over the colour scale
-    std::string PlaceUnit = "m";    // of the scale bar and the corners
+    std::string PlaceUnit = "m";    // of the scale bar
     std::string Caption;            // under the scale bar
+    std::string NorthWest;          // over the map's north-west corner
+    std::string SouthEast;          // under its south-east corner
+    bool NorthArrow = true;
 };
 
-// Where the grid lies in the picture: its top-left pixel and the pixels per cell.
-struct PictureLayout {
+// Where the grid lies on the sheet: its top-left pixel, the pixels a cell
+// takes and the cells a pixel takes (one of them is 1).
+struct SheetLayout {
     int32_t MapLeft = 0;
     int32_t MapTop = 0;
     int32_t CellPixels = 1;
+    int32_t CellsPerPixel = 1;
 };
+IndexedImage DrawMapSheet(const QuickGrid& grid, const ColourScale& scale, const SheetText& text,
+                          SheetLayout* layout = nullptr);
 
-// Each cell as a square of whole pixels (larger for a small grid, so that
-// the picture is some 800 pixels across), a black frame round the grid.
-IndexedImage DrawGridPicture(const QuickGrid& grid, const ColourScale& scale, const PictureText& text,
-                             PictureLayout* layout = nullptr);
-
-// The world file of the picture: pixel size, rotations 0, and the centre of
-// the top-left pixel, one number a line.
-std::string WorldFileText(const QuickGrid& grid, const PictureLayout& layout);
+// The labels of the grid's north-west and south-east corners: "620799.50 E
+// 5734685.25 N"; on a local grid ("local" not null) by the lines and
+// stations there, "line 4.00 station 20.00" (by "x" and "y" when its lines
+// do not all lie one way).
+struct LocalFrame;
+void CornerLabels(const QuickGrid& grid, const LocalFrame* local, std::string& northWest, std::string& southEast);
 
 // Text in the picture's 5 x 7 dot font (digits, letters and some signs; other
 // characters blank), at (x, y) top left, each dot `size` pixels square.

@@ -24,6 +24,8 @@ constexpr uint32_t FixHoldMs = 3000;
 constexpr size_t OtherQualities = 10;
 // Gaps are kept in milliseconds up to this; a longer one is kept as this.
 constexpr uint32_t GapLimit = 65535;
+// The path counts a step once it has moved this far from the last one counted.
+constexpr double CountedStepMetres = 0.5;
 
 size_t QualitySlot(int32_t quality) {
     return quality >= 0 && quality <= 9 ? size_t(quality) : OtherQualities;
@@ -157,6 +159,12 @@ void LineReport::Reading(const PositionedReading& r) {
 
 void LineReport::Position(const FixStatus& status) {
     const int32_t key = KeyOf(status.Line);
+    if (key >= 0 && status.Valid && status.Day >= 0 && status.TimeMs >= 0) {
+        LineData& d = data_[size_t(key)];
+        const int64_t at = status.Day * MsPerDay + status.TimeMs;
+        d.FirstFix = d.FirstFix < 0 ? at : std::min(d.FirstFix, at);
+        d.LastFix = std::max(d.LastFix, at);
+    }
     if (status.Valid && (best_ < 0 || QualityRank(status.Quality) > QualityRank(best_))) best_ = status.Quality;
     if (lastFix_.Have && lastFix_.Run == status.Run && status.HasTick && lastFix_.Key >= 0) {
         const uint32_t gap = status.Tick - lastFix_.Tick;
@@ -184,6 +192,7 @@ void LineReport::Break(const BreakEvent& event) {
 // a line the fastest stretch.
 void LineReport::Measure() {
     const std::vector<TimedEdge>& edges = walk_.Timeline();
+    const double step = MetresToDisplayUnits(CountedStepMetres, walk_.Header().DisplayUnits);
     size_t begin = 0;
     std::vector<int64_t> times;
     std::vector<double> path;
@@ -193,13 +202,22 @@ void LineReport::Measure() {
         const int32_t key = KeyOf(edges[begin].Line);
         times.assign(1, 0);
         path.assign(1, 0.0);
+        // Steps counted from where the last counted one ended.
+        const auto centre = [&edges](size_t i) {
+            const SwathEdge& e = edges[i].Edge;
+            return SwathPoint{(e.Left.X + e.Right.X) / 2, (e.Left.Y + e.Right.Y) / 2};
+        };
+        SwathPoint counted = centre(begin);
+        double length = 0.0;
         for (size_t i = begin + 1; i < end; ++i) {
-            const SwathEdge& a = edges[i - 1].Edge;
-            const SwathEdge& b = edges[i].Edge;
-            const double dx = (b.Left.X + b.Right.X - a.Left.X - a.Right.X) / 2;
-            const double dy = (b.Left.Y + b.Right.Y - a.Left.Y - a.Right.Y) / 2;
+            const SwathPoint here = centre(i);
+            const double beyond = std::hypot(here.X - counted.X, here.Y - counted.Y);
+            if (beyond >= step) {
+                length += beyond;
+                counted = here;
+            }
             times.push_back(times.back() + static_cast<int32_t>(edges[i].Tick - edges[i - 1].Tick));
-            path.push_back(path.back() + std::hypot(dx, dy));
+            path.push_back(length + (beyond >= step ? 0.0 : beyond));
         }
         if (key >= 0 && end - begin >= 2) {
             LineSummary& line = lines_[size_t(key)];
@@ -275,8 +293,8 @@ const std::vector<LineSummary>& LineReport::Finish() {
     for (size_t key = 0; key < lines_.size(); ++key) {
         LineSummary& line = lines_[key];
         LineData& d = data_[key];
-        SplitTime(d.First, line.StartDay, line.StartMs);
-        SplitTime(d.Last, line.EndDay, line.EndMs);
+        SplitTime(d.First >= 0 ? d.First : d.FirstFix, line.StartDay, line.StartMs);
+        SplitTime(d.First >= 0 ? d.Last : d.LastFix, line.EndDay, line.EndMs);
         for (size_t q = 0; q <= OtherQualities; ++q) {
             const int32_t quality = q == OtherQualities ? 99 : int32_t(q);
             if (best_ >= 0 && QualityRank(quality) < QualityRank(best_)) line.BelowBestS += d.QualitySeconds[q];

@@ -4,7 +4,8 @@
 // Lines are keyed by session and name (names repeat from one day to the
 // next); line blocks with the same key (a line resumed after a new line of
 // another name) add up. Per line: start and end (date and time of its first
-// and last reading), the length of the array's path, readings per sensor
+// and last reading, or of its first and last valid fix in a survey without
+// consoles), the length of the array's path, readings per sensor
 // with their mean, median and spread (the standard deviation), dropouts, the
 // connection breaks recorded, the fastest stretch, and the time with a fix
 // that failed the GPS mask or had a lower quality than the best of the
@@ -15,8 +16,13 @@
 // run, longer than three sample periods, the period being the median gap of
 // that console over its session.
 //
-// Fastest stretch: the highest mean speed of the array over any stretch of
-// at least five seconds of a run (over the whole run when it is shorter).
+// Length and speed: the array's path is counted a step only once it has
+// moved half a metre from where the last counted step ended (and to its
+// end at the last edge), so that the receiver's jitter while the operator
+// stands (centimetres for RTK, decimetres for DGPS) adds nothing, while a
+// walked line loses nothing on its straight stretches. Fastest stretch: the
+// highest mean speed of the array over any stretch of at least five seconds
+// of a run (over the whole run when it is shorter).
 //
 // Fix time: each position sentence holds until the next one of its run; a
 // silence of more than three seconds counts as time without a fix beyond
@@ -121,7 +127,8 @@ private:
     };
     struct LineData {
         std::vector<SensorData> Sensors;
-        int64_t First = -1, Last = -1;      // days x ms-per-day + ms
+        int64_t First = -1, Last = -1;      // days x ms-per-day + ms, of the readings
+        int64_t FirstFix = -1, LastFix = -1;  // the same of the valid fixes
         double QualitySeconds[11] = {};     // per quality code 0..9, 10 for others
         double NoFixSeconds = 0.0;
     };

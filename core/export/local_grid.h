@@ -96,6 +96,9 @@ public:
     void Paused(bool hasTick, uint32_t tick);
     void Add(const LocalItem& item);
     bool Empty() const { return items_.empty(); }
+    // Unit vectors along which the stations grow and towards later lines.
+    SwathPoint Along() const { return axes_.Along; }
+    SwathPoint Across() const { return axes_.Across; }
 
     // Places the line's readings, in the order they were added, and the
     // array's edge at each anchor; the line's readings and marks are done.

@@ -51,7 +51,8 @@ std::vector<uint8_t> CompressPngPixels(const IndexedImage& image) {
 }
 
 std::vector<uint8_t> AssemblePng(const IndexedImage& image, const std::vector<Color>& palette,
-                                 const std::vector<uint8_t>& compressed, const std::vector<PngText>& texts) {
+                                 const std::vector<uint8_t>& compressed, const std::vector<PngText>& texts,
+                                 int32_t transparent) {
     std::vector<uint8_t> png;
     if (compressed.empty() || palette.empty() || palette.size() > 256 || image.Width <= 0 || image.Height <= 0) {
         return png;
@@ -68,6 +69,12 @@ std::vector<uint8_t> AssemblePng(const IndexedImage& image, const std::vector<Co
                                        static_cast<uint8_t>((c >> 16) & 0xFF)});
     }
     PutChunk(png, "PLTE", colours.data(), colours.size());
+    if (transparent >= 0 && size_t(transparent) < palette.size()) {
+        // Alpha of the entries up to the transparent one; those after are opaque.
+        std::vector<uint8_t> alpha(size_t(transparent) + 1, 255);
+        alpha.back() = 0;
+        PutChunk(png, "tRNS", alpha.data(), alpha.size());
+    }
     for (const PngText& text : texts) {
         if (text.first.empty() || text.first.size() > 79) continue;
         std::vector<uint8_t> chunk(text.first.begin(), text.first.end());

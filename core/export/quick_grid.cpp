@@ -105,11 +105,14 @@ QuickGrid BuildQuickGrid(const std::vector<GridPoint>& points, double cell, doub
         return grid;
     }
     const GridExtent box = ExtentOf(points);
+    const double reach = fillRadius > 0.0 ? std::min(fillRadius / cell, double(MaxFillCells)) : 0.0;
+    const auto radius = static_cast<int32_t>(std::floor(reach));
+    const double margin = cell / 2 + radius * cell;
     grid.Cell = cell;
-    grid.West = CornerAtOrBelow(box.MinEasting, cell);
-    grid.South = CornerAtOrBelow(box.MinNorthing, cell);
-    const double columns = std::floor((box.MaxEasting - grid.West) / cell) + 1;
-    const double rows = std::floor((box.MaxNorthing - grid.South) / cell) + 1;
+    grid.West = CornerAtOrBelow(box.MinEasting - margin, cell);
+    grid.South = CornerAtOrBelow(box.MinNorthing - margin, cell);
+    const double columns = std::floor((box.MaxEasting + margin - grid.West) / cell) + 1;
+    const double rows = std::floor((box.MaxNorthing + margin - grid.South) / cell) + 1;
     if (columns * rows > double(MaxGridCells)) {
         char text[160];
         std::snprintf(text, sizeof text, "a grid of %.0f x %.0f cells is too large (at most %lld cells): "
@@ -122,7 +125,6 @@ QuickGrid BuildQuickGrid(const std::vector<GridPoint>& points, double cell, doub
     grid.Values.resize(size_t(grid.Columns) * grid.Rows);
     const std::vector<float> means = CellMeans(points, grid);
     grid.Values = means;
-    const int32_t radius = std::min(static_cast<int32_t>(std::floor(fillRadius / cell)), MaxFillCells);
     if (radius < 1) return grid;
     const std::vector<Neighbour> near = NeighboursWithin(radius);
     constexpr int32_t Parts = 8;

@@ -38,8 +38,11 @@ struct QuickGrid {
 // Cells of `cell` units aligned on whole multiples of it. A cell holds the
 // mean of the readings that fall in it; a cell without readings takes the
 // inverse-square-distance mean of the filled cells within `fillRadius` (same
-// unit; 0 fills nothing). Empty result without points, or with more than
-// MaxGridCells cells (`error` says why).
+// unit, at most MaxFillCells cells; 0 fills nothing). The grid reaches half
+// a cell and the fill's reach beyond the outermost readings, so that the
+// fill of the edge cells is whole and the swath never touches the grid's
+// edge. Empty result without points, or with more than MaxGridCells cells
+// (`error` says why).
 // The smallest box around the points (they must not be empty).
 struct GridExtent {
     double MinEasting, MaxEasting, MinNorthing, MaxNorthing;

@@ -60,8 +60,9 @@ CoordinateLabel DescribeCoordinates(const SurveyHeader& header, bool gps) {
     return label;
 }
 
-ReadingTableWriter::ReadingTableWriter(File* csv, File* xyz, const TableFacts& walk, std::string processing)
-    : walk_(walk), processing_(std::move(processing)) {
+ReadingTableWriter::ReadingTableWriter(File* csv, File* xyz, const TableFacts& walk, std::string valueUnit,
+                                       std::string processing)
+    : walk_(walk), valueUnit_(std::move(valueUnit)), processing_(std::move(processing)) {
     if (csv != nullptr) csv_ = std::make_unique<TextBuffer>(*csv);
     if (xyz != nullptr) xyz_ = std::make_unique<TextBuffer>(*xyz);
 }
@@ -72,20 +73,21 @@ void ReadingTableWriter::WriteHeaders() {
     if (csv_) held[0].swap(csv_->Text());
     if (xyz_) held[1].swap(xyz_->Text());
     const CoordinateLabel label = DescribeCoordinates(walk_.Header(), gps_);
+    const std::string zone = ZoneName(walk_.Header().Zone);
     if (csv_) {
         std::string& t = csv_->Text();
         t += "easting (" + label.Column + "),northing (" + label.Column + "),";
-        AppendCsvField(t, processing_.empty() ? "value" : "value (" + processing_ + ")");
-        t += ",sensor,console,session,date,line,station,time";
+        AppendCsvField(t, "value (" + valueUnit_ + ")");
+        t += ",sensor,console,session,date,line,station,time (" + zone + ")";
         if (gps_) t += ",gps_quality";
         if (metres_) t += ",easting (" + label.MetreColumn + "),northing (" + label.MetreColumn + ")";
         t += '\n';
     }
     if (xyz_) {
         std::string& t = xyz_->Text();
-        t += "# tesselog-export: coordinates " + label.Text + "\n";
-        if (!processing_.empty()) t += "# values: " + processing_ + "\n";
-        t += "# easting northing value sensor console session date line station time";
+        t += "/ tesselog-export: coordinates " + label.Text + "; values in " + valueUnit_ + "; times " + zone + "\n";
+        if (!processing_.empty()) t += "/ values: " + processing_ + "\n";
+        t += "/ easting northing value sensor console session date line station time";
         if (gps_) t += " gps_quality";
         if (metres_) t += " easting_m northing_m";
         t += '\n';

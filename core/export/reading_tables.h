@@ -1,7 +1,9 @@
 // The placed readings as tables: CSV with a header row, and space-delimited
-// XYZ with "#" comment lines. Each row: easting, northing, value, sensor,
-// console, session, date, line, station, time of day and, with GPS, the fix
-// quality. Coordinates are in the file's display unit; the header names
+// XYZ with "/" comment lines (the comment mark of the geophysical packages'
+// XYZ import). Each row: easting, northing, value, sensor, console, session,
+// date, line, station, time of day and, with GPS, the fix quality. The value
+// column names the readings' unit, the time column the clock's zone
+// ("time (UTC+01:00)", or "time (local)" when no fix told it). Coordinates are in the file's display unit; the header names
 // their system: the EPSG code of the UTM zone in metres, the zone and the
 // unit in feet (no EPSG code holds UTM in feet), the receiver's own grid in
 // the grid modes, or the local grid of a survey without GPS. A survey shown
@@ -46,10 +48,11 @@ inline CoordinateLabel DescribeCoordinates(const SurveyHeader& header) {
 // first session's set-up decides the columns: a later session of the other
 // kind (with or without GPS) has coordinates of another system, and its
 // rows are left out and counted. `processing`, when not empty, names what
-// was done to the values and goes into both headers.
+// was done to the values and goes into the XYZ's comments.
 class ReadingTableWriter {
 public:
-    ReadingTableWriter(File* csv, File* xyz, const TableFacts& walk, std::string processing = {});
+    ReadingTableWriter(File* csv, File* xyz, const TableFacts& walk, std::string valueUnit = "nT",
+                       std::string processing = {});
 
     void Write(const PositionedReading& reading);
     // Flushes both; false when a write failed.
@@ -65,6 +68,7 @@ private:
     const std::string& DateText(int32_t day);
 
     const TableFacts& walk_;
+    std::string valueUnit_;
     std::string processing_;
     std::unique_ptr<TextBuffer> csv_;
     std::unique_ptr<TextBuffer> xyz_;

@@ -1,6 +1,7 @@
 #include "core/export/survey_walk.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 #include "core/acquisition/console_reading.h"
@@ -74,6 +75,12 @@ void SurveyWalk::TakeLine(const DataItem& item) {
     case ItemKind::LineDirection:
         increment_ = item.value.value;
         placer_.SetDirection(item.direction, increment_);
+        if (!header_.GpsInput) {
+            const SwathPoint along = placer_.Along(), across = placer_.Across();
+            frame_.Mixed = frame_.Mixed || (frame_.Known && (along.X != frame_.Along.X || along.Y != frame_.Along.Y ||
+                                                              across.X != frame_.Across.X || across.Y != frame_.Across.Y));
+            if (!frame_.Known) frame_ = {true, false, along, across};
+        }
         if (line_ >= 0) {
             lines_[line_].Direction = item.direction;
             lines_[line_].Increment = increment_;
@@ -335,6 +342,7 @@ void SurveyWalk::TakeGps(const DataItem& item) {
     status.Run = run_;
     status.HasTick = item.tick.valid;
     status.Tick = item.tick.value;
+    StampTime(status.HasTick, status.Tick, status.Day, status.TimeMs);
     status.Valid = fix_.Valid == 1;
     status.Quality = fix_.Quality;
     status.Satellites = fix_.Satellites;
@@ -342,6 +350,7 @@ void SurveyWalk::TakeGps(const DataItem& item) {
     status.NmeaMode = header_.NmeaMode;
     sink_.Position(status);
     if (fix_.Valid != 1) return;
+    TakeZone(item);
     if (item.tick.valid) {
         if (edgeWaiting_) PushEdge(run_, item.tick.value, waitingEdge_);
         haveFixTick_ = true;
@@ -380,6 +389,20 @@ void SurveyWalk::TakeGps(const DataItem& item) {
         sink_.Mark(mark);
     }
     waitingMarks_.clear();
+}
+
+// The clock records' zone: local time less the receiver's UTC time of day,
+// brought into -12 h .. +12 h and to whole quarters of an hour (a fix comes
+// a moment after its time; a total station's time is its own, not UTC).
+void SurveyWalk::TakeZone(const DataItem& item) {
+    if (header_.Zone.Known || !fix_.TimePresent || header_.NmeaMode == 7 || !item.tick.valid) return;
+    int32_t day = -1, ms = -1;
+    StampTime(true, item.tick.value, day, ms);
+    if (ms < 0) return;
+    constexpr double HalfDay = 43200.0;
+    double difference = ms / 1000.0 - fix_.TimeOfDay;
+    difference -= 2 * HalfDay * std::floor((difference + HalfDay) / (2 * HalfDay));
+    header_.Zone = {true, static_cast<int32_t>(std::lround(difference / 900.0)) * 15};
 }
 
 void SurveyWalk::TakeMark(MarkKind kind, const std::string& text) {

@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "core/datafile/record_reader.h"
+#include "core/export/export_text.h"
 #include "core/export/local_grid.h"
 #include "core/gps/gps_decoder.h"
 #include "core/gps/nmea_mode.h"
@@ -44,6 +45,17 @@ struct SurveyHeader {
     int32_t Hemisphere = 0;    // +1 north, -1 south (the first geodetic fix), 0 unknown
     Settings Geometry;         // consoles, types, separations, offsets
     SensorTables Sensors;
+    ClockZone Zone;            // the clock records' offset from UTC, from the first fix with a time
+};
+
+// How the local grid of a survey without GPS lies: the unit vectors along
+// which the stations grow and towards later lines, as its first line block
+// has them; Mixed when a later block turns them.
+struct LocalFrame {
+    bool Known = false;
+    bool Mixed = false;
+    SwathPoint Along;
+    SwathPoint Across;
 };
 
 // One line block (L, B, A, Z) of the file.
@@ -112,6 +124,8 @@ struct FixStatus {
     int32_t Run = 0;
     bool HasTick = false;
     uint32_t Tick = 0;
+    int32_t Day = -1;
+    int32_t TimeMs = -1;
     bool Valid = false;
     int32_t Quality = 0;
     int32_t Satellites = 0;
@@ -188,6 +202,7 @@ public:
     // Where each sensor lies across the edge (0 left end .. 1 right end),
     // per session (index session - 1): the sensor tables' SwathPlace.
     const std::vector<std::vector<double>>& SensorAcross() const { return across_; }
+    const LocalFrame& Frame() const { return frame_; }
     int64_t PositionedCount() const { return positioned_; }
     int64_t UnpositionedCount() const { return unpositioned_; }
 
@@ -205,6 +220,7 @@ private:
     void TakeGps(const DataItem& item);
     void TakeEvent(const DataItem& item);
     void TakeMark(MarkKind kind, const std::string& text);
+    void TakeZone(const DataItem& item);
     void PlaceStep(const SwathEdge& previous, const SwathEdge& current);
     void ReleaseUnpositioned();
     void ReleaseLocal();
@@ -255,6 +271,7 @@ private:
     std::vector<SwathPoint> localPlaces_;
     std::vector<LocalEdge> localEdges_;
     std::vector<std::vector<double>> across_;
+    LocalFrame frame_;
     int64_t positioned_ = 0;
     int64_t unpositioned_ = 0;
 };

@@ -52,16 +52,43 @@ const char* KmlStyleId(MarkKind kind) {
     return "mark";
 }
 
-void AppendTimeProperty(std::string& t, int32_t ms) {
-    t += ",\"time\":";
-    if (ms < 0) {
+// "name":"2026-12-04T10:00:03.624+01:00", or null without a date and time.
+void AppendTimeProperty(std::string& t, const char* name, const TrackFix& at, const ClockZone& zone) {
+    t += ",\"";
+    t += name;
+    t += "\":";
+    if (at.Day < 0 || at.TimeMs < 0) {
         t += "null";
         return;
     }
     t += '"';
-    AppendTimeOfDay(t, ms);
+    AppendDateTime(t, at.Day, at.TimeMs, zone);
     t += '"';
 }
+
+// A KML time element: <TimeStamp> of one moment, <TimeSpan> of two; none
+// without dates or a known zone.
+void AppendKmlTime(std::string& t, const TrackFix& from, const TrackFix* to, const ClockZone& zone) {
+    if (!zone.Known || from.Day < 0 || from.TimeMs < 0 || (to != nullptr && (to->Day < 0 || to->TimeMs < 0))) return;
+    t += to != nullptr ? "<TimeSpan><begin>" : "<TimeStamp><when>";
+    AppendDateTime(t, from.Day, from.TimeMs, zone);
+    if (to == nullptr) {
+        t += "</when></TimeStamp>";
+        return;
+    }
+    t += "</begin><end>";
+    AppendDateTime(t, to->Day, to->TimeMs, zone);
+    t += "</end></TimeSpan>";
+}
+
+// "date,time" of a CSV row.
+void AppendCsvTime(std::string& t, const TrackFix& at) {
+    AppendDate(t, at.Day);
+    t += ',';
+    AppendTimeOfDay(t, at.TimeMs);
+}
+
+const char* GeoJsonStart = "{\"type\":\"FeatureCollection\",\"features\":[";
 
 }  // namespace
 
@@ -83,19 +110,14 @@ size_t TrackCollector::RunCount() const {
     return runs;
 }
 
-bool TrackCollector::WriteGeoJson(File& file, const std::vector<SurveyLine>& lines) const {
+bool TrackCollector::WriteTrackGeoJson(File& file, const ClockZone& zone) const {
     TextBuffer out(file);
     std::string& t = out.Text();
-    t += "{\"type\":\"FeatureCollection\",\"features\":[";
-    bool first = true;
-    const auto startFeature = [&] {
-        t += first ? "\n" : ",\n";
-        first = false;
-    };
+    t += GeoJsonStart;
     for (size_t i = 0; i < fixes_.size();) {
         size_t end = i;
         while (end < fixes_.size() && fixes_[end].Run == fixes_[i].Run) ++end;
-        startFeature();
+        t += i == 0 ? "\n" : ",\n";
         // A run of one fix still gets a line: the point twice.
         t += "{\"type\":\"Feature\",\"geometry\":{\"type\":\"LineString\",\"coordinates\":[";
         for (size_t k = i; k < end; ++k) {
@@ -107,16 +129,26 @@ bool TrackCollector::WriteGeoJson(File& file, const std::vector<SurveyLine>& lin
             t += ',';
             AppendLonLat(t, fixes_[i]);
         }
-        t += "]},\"properties\":{\"kind\":\"track\",\"run\":";
+        t += "]},\"properties\":{\"run\":";
         AppendInt(t, fixes_[i].Run);
         t += ",\"fixes\":";
         AppendInt(t, static_cast<int64_t>(end - i));
-        AppendTimeProperty(t, fixes_[i].TimeMs);
+        AppendTimeProperty(t, "start", fixes_[i], zone);
+        AppendTimeProperty(t, "end", fixes_[end - 1], zone);
         t += "}}";
         i = end;
     }
-    for (const SurveyMark& mark : marks_) {
-        startFeature();
+    t += "\n]}\n";
+    return out.Flush();
+}
+
+bool TrackCollector::WriteMarksGeoJson(File& file, const std::vector<SurveyLine>& lines, const ClockZone& zone) const {
+    TextBuffer out(file);
+    std::string& t = out.Text();
+    t += GeoJsonStart;
+    for (size_t i = 0; i < marks_.size(); ++i) {
+        const SurveyMark& mark = marks_[i];
+        t += i == 0 ? "\n" : ",\n";
         t += "{\"type\":\"Feature\",\"geometry\":{\"type\":\"Point\",\"coordinates\":";
         AppendLonLat(t, mark.At);
         t += "},\"properties\":{\"kind\":";
@@ -127,7 +159,7 @@ bool TrackCollector::WriteGeoJson(File& file, const std::vector<SurveyLine>& lin
         AppendJsonString(t, LineName(lines, mark.Line));
         t += ",\"run\":";
         AppendInt(t, mark.At.Run);
-        AppendTimeProperty(t, mark.At.TimeMs);
+        AppendTimeProperty(t, "time", mark.At, zone);
         t += "}}";
         out.Row();
     }
@@ -135,7 +167,8 @@ bool TrackCollector::WriteGeoJson(File& file, const std::vector<SurveyLine>& lin
     return out.Flush();
 }
 
-bool TrackCollector::WriteKml(File& file, const std::vector<SurveyLine>& lines, const std::string& name) const {
+bool TrackCollector::WriteKml(File& file, const std::vector<SurveyLine>& lines, const std::string& name,
+                              const ClockZone& zone) const {
     TextBuffer out(file);
     std::string& t = out.Text();
     t += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<kml xmlns=\"http://www.opengis.net/kml/2.2\">\n<Document>\n<name>";
@@ -164,7 +197,9 @@ bool TrackCollector::WriteKml(File& file, const std::vector<SurveyLine>& lines, 
             t += ' ';
             AppendTimeOfDay(t, fixes_[i].TimeMs);
         }
-        t += "</description><styleUrl>#track</styleUrl><LineString><tessellate>1</tessellate><coordinates>";
+        t += "</description>";
+        AppendKmlTime(t, fixes_[i], &fixes_[end - 1], zone);
+        t += "<styleUrl>#track</styleUrl><LineString><tessellate>1</tessellate><coordinates>";
         for (size_t k = i; k < end; ++k) {
             if (k > i) t += ' ';
             AppendKmlPlace(t, fixes_[k]);
@@ -189,7 +224,9 @@ bool TrackCollector::WriteKml(File& file, const std::vector<SurveyLine>& lines, 
             t += ", ";
             AppendTimeOfDay(t, mark.At.TimeMs);
         }
-        t += "</description><styleUrl>#";
+        t += "</description>";
+        AppendKmlTime(t, mark.At, nullptr, zone);
+        t += "<styleUrl>#";
         t += KmlStyleId(mark.Kind);
         t += "</styleUrl><Point><coordinates>";
         AppendKmlPlace(t, mark.At);
@@ -200,30 +237,47 @@ bool TrackCollector::WriteKml(File& file, const std::vector<SurveyLine>& lines, 
     return out.Flush();
 }
 
-bool TrackCollector::WriteGridCsv(File& file, const std::vector<SurveyLine>& lines,
-                                  const std::string& unit) const {
+bool TrackCollector::WriteTrackCsv(File& file, const std::string& unit, const ClockZone& zone) const {
     TextBuffer out(file);
     std::string& t = out.Text();
-    t += "kind,run,easting (grid " + unit + "),northing (grid " + unit + "),text,line,time\n";
-    const auto row = [&](const char* kind, const TrackFix& at, const std::string& text, int32_t line) {
-        AppendCsvField(t, kind);
+    t += "run,easting (grid " + unit + "),northing (grid " + unit + "),date,time (" + ZoneName(zone) + ")\n";
+    for (const TrackFix& fix : fixes_) {
+        AppendInt(t, fix.Run);
         t += ',';
-        AppendInt(t, at.Run);
+        AppendFixed(t, fix.Easting, 3);
         t += ',';
-        AppendFixed(t, at.Easting, 3);
+        AppendFixed(t, fix.Northing, 3);
         t += ',';
-        AppendFixed(t, at.Northing, 3);
-        t += ',';
-        AppendCsvField(t, text);
-        t += ',';
-        AppendCsvField(t, LineName(lines, line));
-        t += ',';
-        AppendTimeOfDay(t, at.TimeMs);
+        AppendCsvTime(t, fix);
         t += '\n';
         out.Row();
-    };
-    for (const TrackFix& fix : fixes_) row("track", fix, std::string(), -1);
-    for (const SurveyMark& mark : marks_) row(MarkKindName(mark.Kind), mark.At, mark.Text, mark.Line);
+    }
+    return out.Flush();
+}
+
+bool TrackCollector::WriteMarksCsv(File& file, const std::vector<SurveyLine>& lines, const std::string& unit,
+                                   const ClockZone& zone) const {
+    TextBuffer out(file);
+    std::string& t = out.Text();
+    t += "kind,text,line,run,easting (grid " + unit + "),northing (grid " + unit + "),date,time (" + ZoneName(zone) +
+         ")\n";
+    for (const SurveyMark& mark : marks_) {
+        AppendCsvField(t, MarkKindName(mark.Kind));
+        t += ',';
+        AppendCsvField(t, mark.Text);
+        t += ',';
+        AppendCsvField(t, LineName(lines, mark.Line));
+        t += ',';
+        AppendInt(t, mark.At.Run);
+        t += ',';
+        AppendFixed(t, mark.At.Easting, 3);
+        t += ',';
+        AppendFixed(t, mark.At.Northing, 3);
+        t += ',';
+        AppendCsvTime(t, mark.At);
+        t += '\n';
+        out.Row();
+    }
     return out.Flush();
 }
 

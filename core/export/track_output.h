@@ -1,8 +1,10 @@
-// The track and the survey marks: GeoJSON and KML (Google Earth) in
-// longitude and latitude (taken from the recorded sentences) for the
-// geodetic modes, one line per recorded run and a point per station,
-// comment, line start and connection break; for the grid modes a CSV in the
-// receiver's own grid coordinates.
+// The track and the survey marks, each a layer of its own, one kind of
+// geometry to a file: GeoJSON in longitude and latitude (taken from the
+// recorded sentences) for the geodetic modes, a line per recorded run and a
+// point per station, comment, line start and connection break; KML (Google
+// Earth) with a folder of each; for the grid modes CSVs in the receiver's
+// own grid coordinates. Times carry their date and the clock's zone (ISO
+// 8601, "2026-12-04T10:00:03.624+01:00").
 #pragma once
 
 #include <cstdint>
@@ -26,11 +28,16 @@ public:
     size_t RunCount() const;
 
     // `lines` names the marks' lines (SurveyWalk::Lines()).
-    bool WriteGeoJson(File& file, const std::vector<SurveyLine>& lines) const;
+    bool WriteTrackGeoJson(File& file, const ClockZone& zone) const;
+    bool WriteMarksGeoJson(File& file, const std::vector<SurveyLine>& lines, const ClockZone& zone) const;
     // A Document named `name` with a folder of runs and one of marks.
-    bool WriteKml(File& file, const std::vector<SurveyLine>& lines, const std::string& name) const;
-    // kind,run,easting,northing,text,line,time: "track" rows, then the marks.
-    bool WriteGridCsv(File& file, const std::vector<SurveyLine>& lines, const std::string& unit) const;
+    bool WriteKml(File& file, const std::vector<SurveyLine>& lines, const std::string& name,
+                  const ClockZone& zone) const;
+    // run,easting,northing,date,time: a row per fix.
+    bool WriteTrackCsv(File& file, const std::string& unit, const ClockZone& zone) const;
+    // kind,text,line,run,easting,northing,date,time: a row per mark.
+    bool WriteMarksCsv(File& file, const std::vector<SurveyLine>& lines, const std::string& unit,
+                       const ClockZone& zone) const;
 
 private:
     std::vector<TrackFix> fixes_;

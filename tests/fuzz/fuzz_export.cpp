@@ -1,8 +1,9 @@
 // Any bytes as a data file through the export as tesselog-export runs it:
 // the survey walk (the local grid of a file without GPS included), the CSV
-// and XYZ tables, the line report, the track as GeoJSON, KML and grid CSV,
-// the quick grid with its ESRI text and .prj, the processing steps, and the
-// PNG picture with its world file, all into memory. Aborts when a write fails, when a table row is not one row of
+// and XYZ tables, the line report, the track and marks as GeoJSON, KML and
+// grid CSVs, the quick grid with its ESRI text and .prj, the processing
+// steps, and the pictures (the raster with its world file and the map
+// sheet), all into memory. Aborts when a write fails, when a table row is not one row of
 // the right number of fields, when a placed reading is not a finite point,
 // or when the picture holds a colour that its palette has not.
 //
@@ -90,7 +91,7 @@ size_t XyzRows(const std::string& text, size_t fields) {
         Check(end != std::string::npos);
         const std::string row = text.substr(from, end - from);
         from = end + 1;
-        if (!row.empty() && row[0] == '#') continue;
+        if (!row.empty() && row[0] == '/') continue;
         Check(!row.empty() && row.front() != ' ' && row.back() != ' ' && row.find("  ") == std::string::npos);
         Check(static_cast<size_t>(std::count(row.begin(), row.end(), ' ')) + 1 == fields);
         ++rows;
@@ -112,11 +113,13 @@ void CheckPicture(const QuickGrid& grid, Picture picture) {
     const ColourScale scale = PercentileScale(grid);
     Check(scale.Max > scale.Min);
     if (picture == Picture::None) return;
-    PictureLayout layout;
-    const IndexedImage image = DrawGridPicture(grid, scale, PictureText{}, &layout);
-    Check(image.Pixels.size() == size_t(image.Width) * image.Height);
-    for (uint8_t index : image.Pixels) Check(index < image.Palette.size());
-    Check(!WorldFileText(grid, layout).empty());
+    const IndexedImage raster = DrawGridRaster(grid, scale, PictureColours::Grey);
+    const IndexedImage image = DrawMapSheet(grid, scale, SheetText{});
+    for (const IndexedImage* picture : {&raster, &image}) {
+        Check(picture->Pixels.size() == size_t(picture->Width) * picture->Height);
+        for (uint8_t index : picture->Pixels) Check(index < picture->Palette.size());
+    }
+    Check(!WorldFileText(grid).empty());
     if (picture == Picture::DrawAndEncode) Check(!EncodePng(image, {{"Description", "fuzz"}}).empty());
 }
 
@@ -128,7 +131,8 @@ void ExportGrid(MemoryFileSystem& fs, const SurveyHeader& h, const std::vector<G
     if (!std::isfinite(cell) || !(cell > 0.0)) return;
     std::string error;
     const QuickGrid grid = BuildQuickGrid(points, cell, 2.5 * cell, error);
-    Check(!grid.Empty() && grid.Columns <= MaxGridSide + 1 && grid.Rows <= MaxGridSide + 1);
+    // The fill's two cells and half a cell beyond the readings on each side.
+    Check(!grid.Empty() && grid.Columns <= MaxGridSide + 6 && grid.Rows <= MaxGridSide + 6);
     Check(grid.Values.size() == size_t(grid.Columns) * grid.Rows);
     auto asc = fs.Open("out.asc", OpenMode::CreateTruncate);
     Check(WriteEsriAsciiGrid(*asc, grid));
@@ -166,7 +170,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string& xyzText = fs.Files[fs.Resolve("out.xyz")];
     Check(CsvRows(csvText) == static_cast<size_t>(tables.Rows()) + 1);
     // The columns that the header line names, whatever a later header says.
-    const size_t names = xyzText.find("\n# easting northing");
+    const size_t names = xyzText.find("\n/ easting northing");
     Check(names != std::string::npos);
     const std::string columns = xyzText.substr(names + 3, xyzText.find('\n', names + 1) - names - 3);
     Check(XyzRows(xyzText, size_t(std::count(columns.begin(), columns.end(), ' ')) + 1) ==
@@ -194,12 +198,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     }
 
-    auto track = fs.Open("out.geojson", OpenMode::CreateTruncate);
-    Check(sink.Track.WriteGeoJson(*track, walk.Lines()));
+    auto track = fs.Open("out-track.geojson", OpenMode::CreateTruncate);
+    Check(sink.Track.WriteTrackGeoJson(*track, h.Zone));
+    auto marks = fs.Open("out-marks.geojson", OpenMode::CreateTruncate);
+    Check(sink.Track.WriteMarksGeoJson(*marks, walk.Lines(), h.Zone));
     auto kml = fs.Open("out.kml", OpenMode::CreateTruncate);
-    Check(sink.Track.WriteKml(*kml, walk.Lines(), "fuzz"));
+    Check(sink.Track.WriteKml(*kml, walk.Lines(), "fuzz", h.Zone));
     auto gridTrack = fs.Open("out-track.csv", OpenMode::CreateTruncate);
-    Check(sink.Track.WriteGridCsv(*gridTrack, walk.Lines(), DescribeCoordinates(h).Unit));
+    Check(sink.Track.WriteTrackCsv(*gridTrack, DescribeCoordinates(h).Unit, h.Zone));
+    auto gridMarks = fs.Open("out-marks.csv", OpenMode::CreateTruncate);
+    Check(sink.Track.WriteMarksCsv(*gridMarks, walk.Lines(), DescribeCoordinates(h).Unit, h.Zone));
     Check(sink.Track.RunCount() <= sink.Track.FixCount());
     ExportGrid(fs, h, sink.Points, PictureFor(size));
     ExportGrid(fs, h, processed, PictureFor(size + 1));

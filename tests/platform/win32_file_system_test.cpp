@@ -8,6 +8,8 @@
 #include "windows/platform_services.h"
 
 #include "core/datafile/data_file.h"
+#include "core/export/output_set.h"
+#include "core/platform/stdio_file_system.h"
 #include "support/test_support.h"
 
 namespace tesselog::win32 {
@@ -147,6 +149,32 @@ TEST(Win32FileSystem, AnOpenFileCannotBeOpenedAgain) {
     EXPECT_NE(fs.Open(path, OpenMode::ReadExisting), nullptr);
     EXPECT_TRUE(fs.Remove(path));
     EXPECT_FALSE(fs.Exists(path));
+}
+
+// The export's outputs when another program holds one of the earlier ones
+// open without sharing (as a spreadsheet holds a CSV): the export's own file
+// system (stdio, as tesselog-export.exe uses it) replaces none of them.
+TEST(Win32FileSystem, AnExportOutputHeldOpenLeavesTheEarlierSetWhole) {
+    test::TempFolder folder;
+    const std::string names[] = {"t.csv", "t.xyz", "t.asc"};
+    for (const std::string& name : names) test::WriteFileBytes(folder.Path() + name, "old " + name);
+    Win32FileSystem windows;
+    std::unique_ptr<File> held = windows.Open(folder.Path() + "t.xyz", OpenMode::ReadWriteExisting);
+    ASSERT_NE(held, nullptr);
+    StdioFileSystem fs;
+    std::string message;
+    {
+        OutputSet set(fs, [&message](const std::string& text) { message = text; });
+        for (const std::string& name : names) ASSERT_TRUE(set.WriteAll(folder.Path() + name, "new " + name));
+        EXPECT_FALSE(set.Commit());
+    }
+    held.reset();
+    EXPECT_NE(message.find("cannot replace " + folder.Path() + "t.xyz"), std::string::npos) << message;
+    for (const std::string& name : names) {
+        EXPECT_EQ(test::ReadFileBytes(folder.Path() + name), "old " + name);
+        EXPECT_FALSE(fs.Exists(TemporaryName(folder.Path() + name))) << name;
+        EXPECT_FALSE(fs.Exists(AsideName(folder.Path() + name))) << name;
+    }
 }
 
 TEST(Win32FileSystem, Directories) {

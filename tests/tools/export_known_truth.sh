@@ -5,7 +5,9 @@
 # the export back with Python's csv and json modules:
 #   - survey: three lines over three features, metres, zone 30 north: the grid's
 #     highest cells lie at the features, the track (GeoJSON and KML) within a
-#     metre of the walk, the picture's world file on the grid's cells;
+#     metre of the walk, track and marks in layers of their own with dated
+#     times, GDAL reads the picture on the grid's cells with transparent
+#     no-data, and the map sheet placed nowhere;
 #   - feet, us-feet: one straight line in international feet (zone 30 north)
 #     and in US survey feet (zone 56 south), consoles of two, one and two
 #     sensors with unequal separations, the array behind the antenna and
@@ -18,6 +20,11 @@
 #   - no-gps: a zig-zag survey without GPS, each line walked from its end
 #     marked with New Station: every reading within half a station interval
 #     of where the simulator's walk had its sensor;
+#   - carry: one console of two sensors 1 m apart, 1.000 m apart raw and lag
+#     corrected;
+#   - marks-0.8, marks-1.2: the same carry without GPS walked at 0.8 and 1.2
+#     times the count's pace, New Station at every 5 m (one line's end never
+#     marked): every reading within half a station interval of the walk;
 #   - stripe: sensor 3 of four 20 nT above the others, destriped;
 #   - heading: four lines walked on through their turns with a heading
 #     error of 2 nT, destriped per traverse;
@@ -26,12 +33,13 @@
 #   - frozen: sensor 3 of four repeats one value for 20 s in the middle of the
 #     second of three lines: the line report flags it frozen there and flags
 #     nothing else;
-#   - a grid NMEA mode: the track goes to a CSV in the grid's coordinates;
+#   - a grid NMEA mode: the track and the marks go to CSVs in the grid's
+#     coordinates;
 #   - a damaged file, a file that is not a data file (an earlier export with
 #     the same prefix left as it was), an earlier export one of whose files
 #     cannot be replaced (left whole), a missing output folder, bad usage.
 #
-#   export_known_truth.sh BUILD_DIR
+#   export_known_truth.sh BUILD_DIR     (KEEP_WORK=1 keeps its work folder)
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 build="${1:-$root/build/native}"
@@ -40,7 +48,7 @@ replay="$build/tools/tesselog-replay"
 export_tool="$build/tools/export/tesselog-export"
 dump="$build/tools/tesselog-dump"
 work="$(mktemp -d)"
-trap 'chattr -i "$work/held/t.asc" 2>/dev/null; rm -rf "$work"' EXIT
+trap 'chattr -i "$work/held/t.asc" 2>/dev/null; [ -n "${KEEP_WORK:-}" ] || rm -rf "$work"' EXIT
 failed=0
 
 # capture NAME SIM_OPTIONS...: the simulator's streams and its features.
@@ -142,6 +150,58 @@ replay no-gps "set ConsoleCount 2" "set ConsoleType 1,1" "set GpsInput 0" "set L
 grep -q '^coordinates: local grid' "$work/no-gps/export.txt" || { echo "FAIL no-gps: summary"; failed=1; }
 check no-gps --walk 20,4,1,36000,0.1 || failed=1
 
+# One console carrying two sensors 1 m apart: 1.000 m between them in the
+# raw table and, lag corrected (by 0: nothing moves), in the processed one,
+# and the processed grid as large as the raw one.
+record carry 36000 --consoles 1 --types 2 --sensor-spacing 1 --rate 10 --gps-mode 1 --gps-rate 5 --lines 4 \
+    --line-length 15 --anomalies 2 --seed 14 --duration 40 -- "ConsoleCount 1" "ConsoleType 1" \
+    "UnitSensorSeparation 1.0" "ConsoleSeparation 1.0" "NmeaMode 1" "GpsOffsetX 0.5" "GpsOffsetY 0" "MapSize 60" ||
+    failed=1
+"$export_tool" --only csv,xyz,grid --lag 0 --processed-tables "$work/carry/out.mgr" >/dev/null || failed=1
+check carry --pair 1.0 || failed=1
+
+# marks_scenario SPEED: the same carry without GPS on lines of 20 m, 2 m
+# apart, walked at SPEED (the count's pace is 1 m/s), the operator standing
+# 2 s at every 5 m: arriving, he pauses; half a second later he sets the
+# mark's station; he goes on as the recording starts again. The walk's line
+# 1 (u 20 to 0) is recorded as line "2" walked south from 20, its end marked
+# 0; a quick line starts line "4" (0 to 20), whose end is never marked.
+marks_scenario() {
+    python3 - "$1" <<'PY'
+import sys
+speed = float(sys.argv[1])
+leg, stand, spacing = 5.0 / speed, 2.0, 2.0
+line = 20.0 / speed + 4 * stand
+period = line + spacing / speed
+ms = lambda t: int(round(t * 1000))
+out = ["set ConsoleCount 1", "set ConsoleType 1", "set UnitSensorSeparation 1.0", "set ConsoleSeparation 1.0",
+       "set GpsInput 0", "set LineSequence 0", "set StartLineText 2", "set LineIncrement 2", "set LineDirection 1",
+       "set StartStation 20", "set StationIncrement -0.1", "0 start", "500 file"]
+for k, stations in ((1, [15, 10, 5, 0]), (2, [5, 10, 15, None])):
+    t0 = k * period
+    out.append(f"{ms(t0) - 50} go")
+    for m, station in enumerate(stations, 1):
+        arrive = t0 + m * leg + (m - 1) * stand
+        out.append(f"{ms(arrive)} pause")
+        if station is not None:
+            out.append(f"{ms(arrive) + 500} station {station}")
+        if m < 4:
+            out.append(f"{ms(arrive + stand) - 50} go")
+    if k == 1:
+        out.append(f"{ms(t0 + line) + 1000} quickline yes")
+out += [f"{ms(3 * period)} exit yes", f"{ms(3 * period) + 1000} end"]
+print("\n".join(out))
+PY
+}
+for pace in 0.8 1.2; do
+    capture "marks-$pace" --consoles 1 --types 2 --sensor-spacing 1 --rate 10 --no-gps --lines 3 --line-length 20 \
+        --speed "$pace" --stand-at 5:2 --anomalies 2 --seed 13 --duration 110 --dry-run console1 || failed=1
+    mapfile -t steps < <(marks_scenario "$pace")
+    replay "marks-$pace" "${steps[@]}" || failed=1
+    "$export_tool" --only csv,xyz,grid --lag 0 --processed-tables "$work/marks-$pace/out.mgr" >/dev/null || failed=1
+    check "marks-$pace" --walk "20,2,$pace,36000,0.1,5,2" --pair 1.0 || failed=1
+done
+
 # Sensor 3 of four reads 20 nT above the others (every other balance 0).
 record stripe 43000 --consoles 2 --types 2 --rate 10 --gps-mode 1 --gps-rate 5 --lines 3 --line-length 12 \
     --sensor-offsets 0,0,20,0 --anomalies 1 --seed 6 --duration 46 -- \
@@ -192,9 +252,10 @@ check frozen --flagged 3,frozen,2.00 || failed=1
 record grid-mode 40000 --consoles 1 --types 2 --rate 10 --gps-mode 3 --gps-rate 5 --lines 2 --line-length 15 \
     --anomalies 2 --seed 5 --duration 42 -- "ConsoleCount 1" "ConsoleType 1" "NmeaMode 3" "MapSize 60" || failed=1
 "$export_tool" "$work/grid-mode/out.mgr" >"$work/grid-mode/export.txt" || failed=1
-if [ -s "$work/grid-mode/out-track.csv" ] && [ ! -e "$work/grid-mode/out.geojson" ] &&
-    [ ! -e "$work/grid-mode/out.prj" ] && grep -q 'grid coordinates' "$work/grid-mode/export.txt"; then
-    echo "ok   grid-mode: track in grid coordinates, no GeoJSON, no .prj"
+if [ -s "$work/grid-mode/out-track.csv" ] && [ -s "$work/grid-mode/out-marks.csv" ] &&
+    [ ! -e "$work/grid-mode/out-track.geojson" ] && [ ! -e "$work/grid-mode/out.prj" ] &&
+    grep -q 'grid coordinates' "$work/grid-mode/export.txt"; then
+    echo "ok   grid-mode: track and marks in grid coordinates, no GeoJSON, no .prj"
 else
     echo "FAIL grid-mode:"; cat "$work/grid-mode/export.txt"; failed=1
 fi

@@ -149,6 +149,33 @@ TEST(ExportLineReport, FixTimeMaskQualityLengthAndFastest) {
     for (size_t i = 0; i + 1 < std::size(best); ++i) EXPECT_GT(QualityRank(best[i]), QualityRank(best[i + 1]));
 }
 
+// Standing for 20 s at the line's start, the fix jittering 0.1 m to and fro
+// at 5 Hz (100 steps, 15 m of jitter), then 20 m north in 1 m steps at 1 m/s:
+// the line is 20 m long, walked at 1 m/s. No console: its times are those of
+// its first and last fix.
+TEST(ExportLineReport, StandingJitterAddsNoLengthAndAGpsOnlyLineHasItsTimes) {
+    std::string file = Header() + LineBlock("J", 0.0, 1.0) + Event("$STARTED", 900) + Rec("{0") +
+                       Gga("4800.0000", 'N', 4, 1000);
+    unsigned long tick = 1000;
+    double northing = 0.0;
+    for (int i = 0; i < 100; ++i) {
+        const double next = i % 2 == 0 ? 0.1 : -0.05;
+        file += Step(northing, next) + Gga("4800.0000", 'N', 4, tick += 200);
+        northing = next;
+    }
+    for (int m = 1; m <= 20; ++m) {
+        file += Step(northing, m) + Gga("4800.0000", 'N', 4, tick += 1000);
+        northing = m;
+    }
+    const ReportOf report(file);
+    const LineSummary& line = report.Lines().at(0);
+    EXPECT_NEAR(line.Length, 20.0, 0.1);
+    EXPECT_NEAR(line.FastestSpeed, 1.0, 0.05);
+    EXPECT_EQ(line.Readings, 0);
+    EXPECT_EQ(Time(line.StartMs), "10:00:00.000");  // the clock 10:00:00 at tick 1000
+    EXPECT_EQ(Time(line.EndMs), "10:00:40.000");    // 100 x 200 ms + 20 x 1 s later
+}
+
 // A dropout is a gap longer than three sample periods: with both consoles
 // every 500 ms, a gap of exactly 1,500 ms is none, one of 2,000 ms is one
 // for each console.

@@ -14,6 +14,7 @@
 #include "core/export/grid_picture.h"
 #include "core/export/png_writer.h"
 #include "core/export/quick_grid.h"
+#include "core/export/survey_walk.h"
 #include "core/platform/memory_file_system.h"
 
 namespace tesselog {
@@ -98,8 +99,11 @@ TEST(ExportText, TextsOfTheTables) {
 }
 
 TEST(ExportGrid, CellMeansAndTheFillBetweenTracks) {
-    // Two tracks 1 m apart along the northing, cells of 0.25: the columns
-    // between them are filled, nothing beyond the fill radius.
+    // Two tracks 1 m apart along the northing, cells of 0.25, a fill of two
+    // cells: the columns between them are filled, nothing beyond the fill.
+    // The grid reaches half a cell and the fill's two cells beyond the
+    // readings (10.1 .. 11.1, 20.1 .. 21.85): from 9.475 and 19.475 at
+    // least, so from 9.25 and 19.25, ten columns and thirteen rows.
     std::vector<GridPoint> points;
     for (int i = 0; i < 8; ++i) {
         points.push_back({10.1, 20.1 + i * 0.25, 4.0f});
@@ -109,20 +113,29 @@ TEST(ExportGrid, CellMeansAndTheFillBetweenTracks) {
     std::string error;
     const QuickGrid grid = BuildQuickGrid(points, 0.25, 0.5, error);
     ASSERT_FALSE(grid.Empty()) << error;
-    EXPECT_DOUBLE_EQ(grid.West, 10.0);
-    EXPECT_DOUBLE_EQ(grid.South, 20.0);
-    EXPECT_EQ(grid.Columns, 5);
-    EXPECT_EQ(grid.Rows, 8);
-    EXPECT_FLOAT_EQ(grid.At(0, 7), 5.0f);  // the mean of 4 and 6, in the southernmost row
-    EXPECT_FLOAT_EQ(grid.At(0, 0), 4.0f);
-    EXPECT_FLOAT_EQ(grid.At(4, 0), 8.0f);
+    EXPECT_DOUBLE_EQ(grid.West, 9.25);
+    EXPECT_DOUBLE_EQ(grid.South, 19.25);
+    EXPECT_EQ(grid.Columns, 10);
+    EXPECT_EQ(grid.Rows, 13);
+    // The tracks in columns 3 and 7, rows 9 (the southernmost reading) to 2.
+    EXPECT_FLOAT_EQ(grid.At(3, 9), 5.0f);  // the mean of 4 and 6
+    EXPECT_FLOAT_EQ(grid.At(3, 2), 4.0f);
+    EXPECT_FLOAT_EQ(grid.At(7, 2), 8.0f);
     // Between the tracks: inverse-square distance means, the middle halfway.
-    EXPECT_FLOAT_EQ(grid.At(2, 0), 6.0f);
+    EXPECT_FLOAT_EQ(grid.At(5, 2), 6.0f);
     // One cell from a track and three from the other: only the near one reaches.
-    EXPECT_FLOAT_EQ(grid.At(1, 3), 4.0f);
-    EXPECT_FLOAT_EQ(grid.At(3, 3), 8.0f);
+    EXPECT_FLOAT_EQ(grid.At(4, 5), 4.0f);
+    EXPECT_FLOAT_EQ(grid.At(6, 5), 8.0f);
+    // Outside the tracks the fill reaches its two cells whole, inside the grid.
+    EXPECT_FLOAT_EQ(grid.At(1, 5), 4.0f);
+    EXPECT_FLOAT_EQ(grid.At(9, 5), 8.0f);
+    EXPECT_TRUE(std::isnan(grid.At(0, 5)));
+    EXPECT_FLOAT_EQ(grid.At(3, 11), 5.0f);  // two cells south of the first reading
+    EXPECT_TRUE(std::isnan(grid.At(3, 12)));
     const QuickGrid bare = BuildQuickGrid(points, 0.25, 0.0, error);
-    EXPECT_TRUE(std::isnan(bare.At(2, 0)));
+    EXPECT_DOUBLE_EQ(bare.West, 9.75);  // half a cell beyond 10.1
+    EXPECT_EQ(bare.Columns, 6);
+    EXPECT_TRUE(std::isnan(bare.At(3, 0)));
 
     const std::vector<GridPoint> far = {{0, 0, 1}, {100000, 100000, 1}};
     EXPECT_TRUE(BuildQuickGrid(far, 0.01, 0, error).Empty());
@@ -132,30 +145,34 @@ TEST(ExportGrid, CellMeansAndTheFillBetweenTracks) {
 
 // A corner computed as floor(v / cell) x cell can land just above v. Found by
 // fuzzing: one east-west line at northing -0.9 in cells of 0.3 gave a grid of
-// no rows, and the export said "no grid" with no reason.
+// no rows, and the export said "no grid" with no reason. With half a cell
+// beyond the readings, a line at -0.75 puts the grid's edge at -0.9.
 TEST(ExportGrid, ReadingsOnTheSouthAndWestEdgesStayInTheGrid) {
     std::string error;
-    const std::vector<GridPoint> line = {{-2.5, -0.9, 60.0f}, {-1.5, -0.9, 60.0f}, {-0.5, -0.9, 63.0f},
-                                         {0.5, -0.9, 56.0f}};
+    const auto filled = [](const QuickGrid& g) {
+        int n = 0;
+        for (float v : g.Values) n += std::isnan(v) ? 0 : 1;
+        return n;
+    };
+    const std::vector<GridPoint> line = {{-2.35, -0.75, 60.0f}, {-1.35, -0.75, 60.0f}, {-0.35, -0.75, 63.0f},
+                                         {0.65, -0.75, 56.0f}};
     const QuickGrid row = BuildQuickGrid(line, 0.3, 0.0, error);
     ASSERT_FALSE(row.Empty()) << error;
-    EXPECT_EQ(row.Rows, 1);
     EXPECT_LE(row.South, -0.9);
     EXPECT_LE(row.West, -2.5);
-    int filled = 0;
-    for (float v : row.Values) filled += std::isnan(v) ? 0 : 1;
-    EXPECT_EQ(filled, 4);
+    EXPECT_EQ(filled(row), 4);
 
     // The same along a meridian, and both edges at once.
-    const std::vector<GridPoint> column = {{-0.9, 1.0, 1.0f}, {-0.9, 2.0, 2.0f}};
+    const std::vector<GridPoint> column = {{-0.75, 1.0, 1.0f}, {-0.75, 2.0, 2.0f}};
     const QuickGrid north = BuildQuickGrid(column, 0.3, 0.0, error);
     ASSERT_FALSE(north.Empty()) << error;
-    EXPECT_EQ(north.Columns, 1);
     EXPECT_LE(north.West, -0.9);
-    const QuickGrid corner = BuildQuickGrid({{-0.9, -0.9, 7.0f}}, 0.3, 0.0, error);
+    EXPECT_EQ(filled(north), 2);
+    const QuickGrid corner = BuildQuickGrid({{-0.75, -0.75, 7.0f}}, 0.3, 0.0, error);
     ASSERT_FALSE(corner.Empty()) << error;
-    EXPECT_EQ(corner.Columns * corner.Rows, 1);
-    EXPECT_FLOAT_EQ(corner.At(0, 0), 7.0f);
+    EXPECT_LE(corner.West, -0.9);
+    EXPECT_LE(corner.South, -0.9);
+    EXPECT_EQ(filled(corner), 1);
 }
 
 TEST(ExportGrid, EsriTextAndProjection) {
@@ -211,8 +228,14 @@ TEST(ExportPicture, ColourClassesAsTheMapColoursReadings) {
     grid.Columns = 2;
     grid.Rows = 2;
     grid.Values = {500.0f, NAN, 0.0f, 260.0f};
-    PictureLayout layout;
-    const IndexedImage image = DrawGridPicture(grid, scale, PictureText{}, &layout);
+    // For a GIS: a pixel a cell, north row first.
+    const IndexedImage raster = DrawGridRaster(grid, scale, PictureColours::Map);
+    EXPECT_EQ(raster.Width, 2);
+    EXPECT_EQ(raster.Height, 2);
+    EXPECT_EQ(raster.Pixels, (std::vector<uint8_t>{49, PictureNoData, 0, 26}));
+    // For people: the map sheet.
+    SheetLayout layout;
+    const IndexedImage image = DrawMapSheet(grid, scale, SheetText{}, &layout);
     ASSERT_EQ(image.Palette.size(), 53u);
     EXPECT_EQ(image.Palette[0], ColourClassColor(0));
     EXPECT_EQ(image.Palette[PictureWhite], Rgb(255, 255, 255));
@@ -279,12 +302,10 @@ TEST(ExportPicture, ScaleComesFromTheCellsWithNumbers) {
     EXPECT_EQ(PercentileScale(ramp).Max, 98.0);
 }
 
-// The world file of a 3 x 2 grid of 0.5 m cells from (620800, 5734680.5):
-// 16 pixels a cell (800 / 3 is above the largest) of 0.5 / 16 = 0.03125 m;
-// the top-left pixel's centre half a pixel inside the map's corner, which
-// lies 10 pixels right and 30 down: 620800 - 9.5 x 0.03125 = 620799.703125,
-// 5734681.5 + 29.5 x 0.03125 = 5734682.421875.
-TEST(ExportPicture, WorldFilePutsTheMapOnTheGrid) {
+// The world file of a 3 x 2 grid of 0.5 m cells from (620800, 5734680.5),
+// a pixel a cell: the top-left pixel's centre half a cell inside the
+// grid's north-west corner (620800, 5734681.5).
+TEST(ExportPicture, WorldFilePutsEachPixelOnItsCell) {
     QuickGrid grid;
     grid.West = 620800.0;
     grid.South = 5734680.5;
@@ -292,9 +313,53 @@ TEST(ExportPicture, WorldFilePutsTheMapOnTheGrid) {
     grid.Columns = 3;
     grid.Rows = 2;
     grid.Values.assign(6, 1.0f);
-    PictureLayout layout;
-    DrawGridPicture(grid, {0.0, 1.0}, PictureText{}, &layout);
-    EXPECT_EQ(WorldFileText(grid, layout), "0.03125\n0\n0\n-0.03125\n620799.703125\n5734682.421875\n");
+    EXPECT_EQ(WorldFileText(grid), "0.5\n0\n0\n-0.5\n620800.25\n5734681.25\n");
+}
+
+// The sheet for people: a long caption is wrapped, not widening the sheet
+// beyond its map and legend; a large grid is sampled down; the corners are
+// labelled by coordinates, or on a local grid by its lines and stations.
+TEST(ExportPicture, MapSheetCaptionSizeAndCorners) {
+    QuickGrid grid;
+    grid.West = 2.0;
+    grid.South = 0.0;
+    grid.Cell = 0.25;
+    grid.Columns = 8;
+    grid.Rows = 80;
+    grid.Values.assign(640, 1.0f);
+    SheetText text;
+    const IndexedImage plain = DrawMapSheet(grid, {0.0, 1.0}, text);
+    text.Caption = std::string(40, 'x') + "; lag corrected by 0.2 s; despiked beyond 20 nT from the median of 9 "
+                   "readings; destriped to a zero median per traverse and sensor";
+    const IndexedImage captioned = DrawMapSheet(grid, {0.0, 1.0}, text);
+    EXPECT_EQ(captioned.Width, plain.Width);
+    EXPECT_GT(captioned.Height, plain.Height);
+
+    QuickGrid large = grid;
+    large.Columns = 3015;
+    large.Rows = 2866;
+    large.Values.assign(size_t(3015) * 2866, 1.0f);
+    SheetLayout layout;
+    const IndexedImage sheet = DrawMapSheet(large, {0.0, 1.0}, SheetText{}, &layout);
+    EXPECT_EQ(layout.CellsPerPixel, 2);  // 3015 cells in at most 1600 pixels
+    EXPECT_LT(sheet.Width, 1800);
+
+    std::string nw, se;
+    CornerLabels(grid, nullptr, nw, se);
+    EXPECT_EQ(nw + " / " + se, "2.00 E  20.00 N / 4.00 E  0.00 N");
+    LocalFrame frame;
+    frame.Known = true;
+    frame.Along = {0, 1};   // stations growing north
+    frame.Across = {1, 0};  // later lines east
+    CornerLabels(grid, &frame, nw, se);
+    EXPECT_EQ(nw + " / " + se, "line 2.00  station 20.00 / line 4.00  station 0.00");
+    frame.Along = {1, 0};   // stations growing east
+    frame.Across = {0, -1}; // later lines south
+    CornerLabels(grid, &frame, nw, se);
+    EXPECT_EQ(nw + " / " + se, "line -20.00  station 2.00 / line 0.00  station 4.00");
+    frame.Mixed = true;
+    CornerLabels(grid, &frame, nw, se);
+    EXPECT_EQ(nw + " / " + se, "x 2.00  y 20.00 / x 4.00  y 0.00");
 }
 
 uint32_t BigEndian(const uint8_t* p) { return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | p[2] << 8 | p[3]; }
@@ -329,6 +394,19 @@ TEST(ExportPicture, PngChunksCrcsAndPixels) {
     uLongf size = raw.size();
     ASSERT_EQ(uncompress(raw.data(), &size, idat.data(), idat.size()), Z_OK);
     EXPECT_EQ(raw, (std::vector<uint8_t>{0, 0, 1, 2, 0, 2, 1, 0}));
+
+    // Entry 1 transparent: alpha for entries 0 and 1, after the palette.
+    const std::vector<uint8_t> clear = AssemblePng(image, image.Palette, CompressPngPixels(image), {}, 1);
+    std::vector<std::string> clearTypes;
+    std::vector<uint8_t> alpha;
+    for (size_t at = 8; at + 12 <= clear.size();) {
+        const uint32_t length = BigEndian(&clear[at]);
+        clearTypes.emplace_back(clear.begin() + at + 4, clear.begin() + at + 8);
+        if (clearTypes.back() == "tRNS") alpha.assign(clear.begin() + at + 8, clear.begin() + at + 8 + length);
+        at += 12 + length;
+    }
+    EXPECT_EQ(clearTypes, (std::vector<std::string>{"IHDR", "PLTE", "tRNS", "IDAT", "IEND"}));
+    EXPECT_EQ(alpha, (std::vector<uint8_t>{255, 0}));
 
     image.Palette.resize(257);
     EXPECT_TRUE(EncodePng(image).empty());

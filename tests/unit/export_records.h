@@ -61,10 +61,11 @@ inline std::string Step(double fromNorthing, double toNorthing, double width = 2
     for (int i = 0; i < 8; ++i) s += Fmt("{%c%14.3f", 'a' + i, values[i]);
     return s;
 }
-// An accepted GGA sentence as its record group.
-inline std::string Gga(const char* latitude, char hemisphere, int quality, unsigned long tick, int satellites = 9) {
+// An accepted GGA sentence as its record group (`utc` its time field).
+inline std::string Gga(const char* latitude, char hemisphere, int quality, unsigned long tick, int satellites = 9,
+                       const char* utc = "100000.00") {
     char sentence[120];
-    std::snprintf(sentence, sizeof sentence, "$GPGGA,100000.00,%s,%c,00300.0000,E,%d,%02d,1.0,45.0,M,47.0,M,,*00",
+    std::snprintf(sentence, sizeof sentence, "$GPGGA,%s,%s,%c,00300.0000,E,%d,%02d,1.0,45.0,M,47.0,M,,*00", utc,
                   latitude, hemisphere, quality, satellites);
     std::string text = sentence, group;
     for (size_t at = 0; at < text.size(); at += GpsPieceLength) {

@@ -176,6 +176,30 @@ TEST(ExportSurveyWalk, SessionsAndDates) {
     EXPECT_EQ(w.Survey.Lines()[1].Session, 2);
 }
 
+// The clock records' zone: the first fix's UTC time against the clock's
+// time at its tick, across midnight, to the nearest quarter of an hour.
+TEST(ExportSurveyWalk, TheClocksZoneFromTheFirstFix) {
+    const struct {
+        const char* clock;  // at tick 1000, the fix's tick
+        const char* utc;
+        const char* zone;
+    } cases[] = {
+        {"10:00:00.000", "090000.00", "UTC+01:00"},  {"00:30:00.000", "233000.00", "UTC+01:00"},
+        {"23:30:00.000", "010000.00", "UTC-01:30"},  {"10:00:01.000", "085958.60", "UTC+01:00"},
+        {"15:45:00.000", "100000.00", "UTC+05:45"},  {"10:00:00.000", "100000.00", "UTC+00:00"},
+        {"06:00:00.000", "180000.00", "UTC-12:00"},
+    };
+    for (const auto& c : cases) {
+        const std::string file = Header() + LineBlock("L1", 0.0, 1.0, 'N', "04122026", "10:00:00", c.clock, 1000) +
+                                 Event("$STARTED", 900) + Gga("4800.0000", 'N', 4, 1000, 9, c.utc) +
+                                 Gga("4800.0000", 'N', 4, 2000, 9, "000000.00");
+        Walked w(file);
+        EXPECT_EQ(ZoneName(w.Survey.Header().Zone), c.zone) << c.clock << " " << c.utc;
+    }
+    Walked noGps(Header(false) + LineBlock("7", 0.0, 0.5));
+    EXPECT_EQ(ZoneName(noGps.Survey.Header().Zone), "local");
+}
+
 // Each edge keeps the tick of the fix whose sentence follows its segment
 // records; the previous edge of the first step the fix before.
 TEST(ExportSurveyWalk, EdgesCarryTheTimesOfTheirFixes) {
@@ -194,14 +218,15 @@ TEST(ExportSurveyWalk, EdgesCarryTheTimesOfTheirFixes) {
 // (with or without GPS) is left out of the tables.
 TEST(ExportTables, ColumnsNameTheirCoordinateSystem) {
     // One reading of console 1 in a step from northing N to N + 2 (easting
-    // 0..2): along in the middle, across at sensor 1's place, 0.25.
+    // 0..2): along in the middle, across at sensor 1's place, 0.25. The fix
+    // at 09:00:00.10 UTC arrives at 10:00:00.150 of the clock: UTC+01:00.
     const auto gpsFile = [](int units, double from) {
         return Header(true, false, units) + LineBlock("L1", 0.0, 1.0) + Event("$STARTED", 1100) + Rec("{0") +
-               Gga("4800.0000", 'N', 4, 1150) + Reading(1, ",0010,0020", 1200) + Step(from, from + 2);
+               Gga("4800.0000", 'N', 4, 1150, 9, "090000.10") + Reading(1, ",0010,0020", 1200) + Step(from, from + 2);
     };
     const std::string noGps = Header(false) + LineBlock("7", 0.0, 0.5) + Event("$STARTED", 1100) +
                               Reading(1, ",0011,0021", 1150) + Reading(1, ",0012,0022", 1250);
-    const std::string gpsColumns = "value,sensor,console,session,date,line,station,time,gps_quality";
+    const std::string gpsColumns = "value (nT),sensor,console,session,date,line,station,time (UTC+01:00),gps_quality";
     const struct {
         std::string file, header, first;
         int64_t rows, left;
@@ -216,7 +241,7 @@ TEST(ExportTables, ColumnsNameTheirCoordinateSystem) {
         // Line "7" at easting 7; sensor 1 at 0.75 left of the array's
         // centre, walking north; 50 ms after the start at the count's pace,
         // 0.5 a 100 ms.
-        {noGps, "easting (local m),northing (local m),value,sensor,console,session,date,line,station,time",
+        {noGps, "easting (local m),northing (local m),value (nT),sensor,console,session,date,line,station,time (local)",
          "6.250,0.250,11,1,1,1,2026-12-04,7,0,10:00:00.150", 4, 0},
         {gpsFile(0, 0.0) + noGps, "easting (EPSG:32631 m)", "0.250,1.000", 2, 4},
         {noGps + gpsFile(0, 0.0), "easting (local m)", "6.250,0.250", 4, 2},

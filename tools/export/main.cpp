@@ -30,6 +30,8 @@
 #include "core/gps/coordinates.h"
 #include "tools/common/command_line.h"
 #include "core/platform/stdio_file_system.h"
+#include "tools/export/export_options.h"
+#include "tools/export/grid_outputs.h"
 #include "tools/export/sensor_flag_thread.h"
 #include "tools/export/table_thread.h"
 
@@ -39,70 +41,34 @@ using namespace tesselog;
 
 const char Description[] =
     "Exports a Tesselog data file (.MGR or .GXY, appended sessions included):\n"
-    "  PREFIX.csv, PREFIX.xyz  every reading of every sensor where the live map\n"
-    "      painted it: easting, northing, value, sensor (1..18 across the array),\n"
-    "      console, session, date, line, station, time of day, GPS quality; in a\n"
-    "      survey shown in feet also easting and northing in metres. A file\n"
-    "      recorded without GPS is placed on a local grid of lines and stations.\n"
-    "  PREFIX-lines.csv  one row per line and session: times, length, readings,\n"
-    "      mean, median and spread per sensor, dropouts, breaks, the fastest\n"
-    "      stretch, time with a fix that failed the mask or of lower quality.\n"
-    "  PREFIX.geojson, PREFIX.kml  the track (one line per recorded run) and\n"
-    "      points for stations, comments, line starts and connection breaks, in\n"
-    "      longitude and latitude; for the grid NMEA modes PREFIX-track.csv in\n"
-    "      the receiver's grid coordinates instead.\n"
+    "  PREFIX.csv, PREFIX.xyz  every reading of every sensor where it was taken:\n"
+    "      easting, northing, value, sensor (1..18 across the array), console,\n"
+    "      session, date, line, station, time of day, GPS quality; in a survey\n"
+    "      shown in feet also easting and northing in metres. A file recorded\n"
+    "      without GPS is placed on a local grid of lines and stations.\n"
+    "  PREFIX-lines.csv  one row per line and session: times, traverses, length,\n"
+    "      readings, mean, median and spread per sensor, dropouts, breaks, the\n"
+    "      fastest stretch, time with a fix that failed the mask or of lower\n"
+    "      quality.\n"
+    "  PREFIX-track.geojson, PREFIX-marks.geojson, PREFIX.kml  the track (a line\n"
+    "      per recorded run) and the stations, comments, line starts and\n"
+    "      connection breaks, in longitude and latitude; for the grid NMEA modes\n"
+    "      PREFIX-track.csv and PREFIX-marks.csv in the receiver's grid instead.\n"
     "  PREFIX.asc, PREFIX.prj  the readings gridded (ESRI ASCII grid, WGS 84 /\n"
     "      UTM zone of the file in the display unit).\n"
-    "  PREFIX.png, PREFIX-grey.png  the grid as a map in the 50 map colours and\n"
-    "      in greys, each with its world file (.pgw) and, for UTM, its coordinate\n"
-    "      system for GDAL and QGIS (.png.aux.xml).\n"
+    "  PREFIX.png, PREFIX-grey.png  the grid alone for a GIS, a pixel a cell in\n"
+    "      the 50 map colours and in greys, no data transparent, each with its\n"
+    "      world file (.pgw) and, for UTM, its coordinate system (.png.aux.xml).\n"
+    "  PREFIX-sheet.png, PREFIX-grey-sheet.png  the map sheet: the grid with its\n"
+    "      corners, scale bar, colour scale, north arrow and caption.\n"
     "  PREFIX-processed.*  with --lag, --despike, --destripe or --clip: the grid\n"
-    "      and pictures of the processed readings (the raw ones stay as they are),\n"
-    "      and with --processed-tables the tables too.\n";
-
-struct Options {
-    std::string Path;
-    std::string Prefix;
-    std::vector<std::string> Only;
-    double Cell = 0.0;       // 0: 0.25 m in the display unit
-    double Fill = -1.0;      // below 0: the larger sensor separation
-    std::vector<double> Scale;
-    std::vector<std::string> Colours{"map", "grey"};
-    std::string ValueUnit = "nT";
-    std::vector<std::string> Mask;
-    LocalGridOptions Local;
-    std::string LinesStep = "right";
-    ProcessingSteps Steps;
-    std::vector<double> Despike;
-    std::vector<double> Clip;
-    bool ProcessedTables = false;
-    bool Quiet = false;
-};
-
-bool Wanted(const Options& o, const char* what) {
-    if (o.Only.empty()) return true;
-    for (const std::string& w : o.Only) {
-        if (w == what) return true;
-    }
-    return false;
-}
-
-bool WantsColours(const Options& o, const char* colours) {
-    for (const std::string& c : o.Colours) {
-        if (c == colours) return true;
-    }
-    return false;
-}
+    "      and pictures of the processed readings (the raw ones stay as they are)\n"
+    "      and what was done (.txt), with --processed-tables the tables too.\n";
 
 std::string DefaultPrefix(const std::string& path) {
     const size_t slash = path.find_last_of("/\\");
     const size_t dot = path.find_last_of('.');
     return dot != std::string::npos && (slash == std::string::npos || dot > slash) ? path.substr(0, dot) : path;
-}
-
-std::string BaseName(const std::string& path) {
-    const size_t slash = path.find_last_of("/\\");
-    return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 PointInfo InfoOf(const PositionedReading& r) {
@@ -254,119 +220,7 @@ WalkResult WalkFile(const Options& o, SurveyWalk& walk, const char* what, bool l
     return result;
 }
 
-struct Summary {
-    std::vector<std::string> Lines;
-    template <typename... Args>
-    void Add(const char* format, Args... args) {
-        char text[1024];
-        std::snprintf(text, sizeof text, format, args...);
-        Lines.emplace_back(text);
-    }
-};
-
-int WritePictures(OutputSet& out, Summary& summary, const Options& o, const std::string& base,
-                  const CoordinateLabel& label, const QuickGrid& grid, const std::string& processing,
-                  const std::string& prj);
-
-// The grid's files: .asc with its .prj, and the pictures with their world files.
-int WriteGridSet(OutputSet& out, Summary& summary, const Options& o, const std::string& base,
-                 const SurveyWalk& walk, const QuickGrid& grid, const std::string& processing) {
-    const SurveyHeader& h = walk.Header();
-    const CoordinateLabel label = DescribeCoordinates(h, walk.FirstSessionHasGps());
-    const std::string prj = label.Frame == CoordinateFrame::Utm
-                                ? UtmProjectionText(h.UtmZone, h.Hemisphere, h.DisplayUnits) + "\n"
-                                : std::string();
-    // The grid's text on a thread of its own while the pictures are drawn.
-    std::unique_ptr<File> asc;
-    bool ascWritten = false;
-    std::thread ascThread;
-    struct Joiner {
-        std::thread& Thread;
-        ~Joiner() {
-            if (Thread.joinable()) Thread.join();
-        }
-    } joiner{ascThread};
-    if (Wanted(o, "grid")) {
-        if (!(asc = out.Create(base + ".asc"))) return 2;
-        ascThread = std::thread([&] {
-            ascWritten = WriteEsriAsciiGrid(*asc, grid);
-            asc.reset();
-        });
-        if (!prj.empty() && !out.WriteAll(base + ".prj", prj)) return 2;
-        if (!processing.empty() && !out.WriteAll(base + ".txt", "values: " + processing + "\n")) return 2;
-        std::string cell;
-        AppendTrimmed(cell, grid.Cell, 6);
-        summary.Add("wrote %s.asc (%d x %d cells of %s %s)%s", base.c_str(), grid.Columns, grid.Rows, cell.c_str(),
-                    label.Unit.c_str(),
-                    prj.empty() ? ", no .prj: the coordinates are in no known system" : (" and " + base + ".prj").c_str());
-    }
-    const int status = WritePictures(out, summary, o, base, label, grid, processing, prj);
-    if (ascThread.joinable()) ascThread.join();
-    if (Wanted(o, "grid") && !ascWritten) {
-        std::fprintf(stderr, "tesselog-export: cannot write %s.asc\n", base.c_str());
-        return 2;
-    }
-    return status;
-}
-
-int WritePictures(OutputSet& out, Summary& summary, const Options& o, const std::string& base,
-                  const CoordinateLabel& label, const QuickGrid& grid, const std::string& processing,
-                  const std::string& prj) {
-    if (!Wanted(o, "png")) return 0;
-    ColourScale scale = o.Scale.size() == 2 ? ColourScale{o.Scale[0], o.Scale[1]} : PercentileScale(grid);
-    if (o.Steps.Clip && !processing.empty() && o.Scale.size() != 2) scale = {o.Steps.ClipMin, o.Steps.ClipMax};
-    // One drawing and one compression; the colours are only the palette.
-    PictureText text;
-    text.ValueUnit = o.ValueUnit;
-    text.PlaceUnit = label.Unit;
-    text.Caption = processing.empty() ? "readings as recorded" : processing;
-    PictureLayout layout;
-    const IndexedImage image = DrawGridPicture(grid, scale, text, &layout);
-    const std::vector<uint8_t> pixels = CompressPngPixels(image);
-    const std::vector<PngText> texts = {{"Title", BaseName(o.Path)}, {"Description", text.Caption},
-                                        {"Coordinates", label.Text}};
-    for (const char* colours : {"map", "grey"}) {
-        if (!WantsColours(o, colours)) continue;
-        const bool grey = colours[0] == 'g';
-        const std::string name = base + (grey ? "-grey" : "");
-        const std::vector<uint8_t> png =
-            AssemblePng(image, PicturePalette(grey ? PictureColours::Grey : PictureColours::Map), pixels, texts);
-        if (png.empty() || !out.WriteAll(name + ".png", std::string(png.begin(), png.end()))) return 2;
-        if (!out.WriteAll(name + ".pgw", WorldFileText(grid, layout))) return 2;
-        if (!prj.empty() && !out.WriteAll(name + ".png.aux.xml", PictureAuxXml(prj.substr(0, prj.size() - 1)))) return 2;
-        summary.Add("wrote %s.png with %s.pgw%s (%s, scale %g .. %g %s)", name.c_str(), name.c_str(),
-                    prj.empty() ? "" : " and .png.aux.xml", grey ? "greys" : "map colours", scale.Min, scale.Max,
-                    o.ValueUnit.c_str());
-    }
-    return 0;
-}
-
-// The grid's fill on this thread and one more.
-void RunPartsOnTwoThreads(int32_t parts, const std::function<void(int32_t part)>& job) {
-    std::atomic<int32_t> next{0};
-    const auto work = [&] {
-        for (int32_t part; (part = next++) < parts;) job(part);
-    };
-    std::thread helper(work);
-    work();
-    helper.join();
-}
-
-int BuildAndWriteGrid(OutputSet& out, Summary& summary, const Options& o, const std::string& base,
-                      const SurveyWalk& walk, const std::vector<GridPoint>& points, const std::string& processing) {
-    const SurveyHeader& h = walk.Header();
-    const double cell = o.Cell > 0.0 ? o.Cell : MetresToDisplayUnits(0.25, h.DisplayUnits);
-    const double separation = std::max(h.Geometry.UnitSensorSeparation, h.Geometry.ConsoleSeparation);
-    const double fill = o.Fill >= 0.0 ? o.Fill : std::max(MetresToDisplayUnits(separation, h.DisplayUnits), 2 * cell);
-    std::string error;
-    const QuickGrid grid = BuildQuickGrid(points, cell, fill, error, RunPartsOnTwoThreads);
-    if (grid.Empty()) {
-        std::fprintf(stderr, "tesselog-export: no grid: %s\n", error.c_str());
-        return 1;
-    }
-    return WriteGridSet(out, summary, o, base, walk, grid, processing);
-}
-
+// The track and the marks, each a layer of its own.
 int WriteTrack(OutputSet& out, Summary& summary, const Options& o, const SurveyWalk& walk,
                const TrackCollector& track) {
     const SurveyHeader& h = walk.Header();
@@ -375,22 +229,27 @@ int WriteTrack(OutputSet& out, Summary& summary, const Options& o, const SurveyW
         return 0;
     }
     if (h.NmeaMode >= 0 && IsGridMode(h.NmeaMode)) {
+        const std::string unit = DescribeCoordinates(h).Unit;
         auto file = out.Create(o.Prefix + "-track.csv");
-        if (!file || !track.WriteGridCsv(*file, walk.Lines(), DescribeCoordinates(h).Unit)) return 2;
-        summary.Add("wrote %s-track.csv: NMEA mode %d gives grid coordinates, not longitude and latitude, so the "
-                    "track is a CSV in the receiver's grid and no GeoJSON or KML is written",
-                    o.Prefix.c_str(), h.NmeaMode);
+        if (!file || !track.WriteTrackCsv(*file, unit, h.Zone)) return 2;
+        file = out.Create(o.Prefix + "-marks.csv");
+        if (!file || !track.WriteMarksCsv(*file, walk.Lines(), unit, h.Zone)) return 2;
+        summary.Add("wrote %s-track.csv and %s-marks.csv: NMEA mode %d gives grid coordinates, not longitude and "
+                    "latitude, so the track and marks are CSVs in the receiver's grid and no GeoJSON or KML is "
+                    "written", o.Prefix.c_str(), o.Prefix.c_str(), h.NmeaMode);
         return 0;
     }
     if (Wanted(o, "track")) {
-        auto file = out.Create(o.Prefix + ".geojson");
-        if (!file || !track.WriteGeoJson(*file, walk.Lines())) return 2;
-        summary.Add("wrote %s.geojson (%zu runs, %zu fixes, %zu marks)", o.Prefix.c_str(), track.RunCount(),
-                    track.FixCount(), track.MarkCount());
+        auto file = out.Create(o.Prefix + "-track.geojson");
+        if (!file || !track.WriteTrackGeoJson(*file, h.Zone)) return 2;
+        file = out.Create(o.Prefix + "-marks.geojson");
+        if (!file || !track.WriteMarksGeoJson(*file, walk.Lines(), h.Zone)) return 2;
+        summary.Add("wrote %s-track.geojson (%zu runs, %zu fixes) and %s-marks.geojson (%zu marks)", o.Prefix.c_str(),
+                    track.RunCount(), track.FixCount(), o.Prefix.c_str(), track.MarkCount());
     }
     if (Wanted(o, "kml")) {
         auto file = out.Create(o.Prefix + ".kml");
-        if (!file || !track.WriteKml(*file, walk.Lines(), BaseName(o.Path))) return 2;
+        if (!file || !track.WriteKml(*file, walk.Lines(), BaseName(o.Path), h.Zone)) return 2;
         summary.Add("wrote %s.kml", o.Prefix.c_str());
     }
     return 0;
@@ -419,7 +278,7 @@ int WriteProcessedTables(OutputSet& out, Summary& summary, const Options& o, con
     if (Wanted(o, "xyz") && !(xyz = out.Create(o.Prefix + "-processed.xyz"))) return 2;
     ProcessedSink sink;
     SurveyWalk walk(sink, o.Local);
-    ReadingTableWriter tables(csv.get(), xyz.get(), walk, processing);
+    ReadingTableWriter tables(csv.get(), xyz.get(), walk, o.ValueUnit, processing);
     sink.Walk = &walk;
     sink.Tables = &tables;
     sink.Points = &points;
@@ -462,25 +321,27 @@ void WarnIfDamaged(const Options& o, const WalkResult& walked) {
                  static_cast<unsigned long long>(walked.Size));
 }
 
-// The raw grid and pictures, then the processed ones.
+// The raw grid and pictures, then the processed copies: grid, pictures,
+// tables, and what was done in words.
 int WriteGrids(OutputSet& out, Summary& summary, const Options& o, const SurveyWalk& walk,
-               std::vector<GridPoint>& points, const std::vector<PointInfo>& infos) {
+               std::vector<GridPoint>& points, const std::vector<PointInfo>& infos, bool gridding) {
     if (points.empty()) {
-        if (!o.Only.empty()) {
+        if (gridding && !o.Only.empty()) {
             std::fprintf(stderr, "tesselog-export: no grid: no placed readings\n");
             return 1;
         }
-        summary.Add("no grid or picture: no placed readings");
+        summary.Add("no grid, picture or processed output: no placed readings");
         return 0;
     }
-    int status = BuildAndWriteGrid(out, summary, o, o.Prefix, walk, points, std::string());
+    int status = gridding ? BuildAndWriteGrid(out, summary, o, o.Prefix, walk, points, std::string()) : 0;
     if (status != 0 || !o.Steps.Any()) return status;
     const std::string processing = o.Steps.Describe(o.ValueUnit);
     const ProcessingCounts counts = ApplyProcessing(points, infos, o.Steps, walk);
-    status = BuildAndWriteGrid(out, summary, o, o.Prefix + "-processed", walk, points, processing);
-    summary.Add("processed: %s (%lld readings placed again, %lld spikes replaced, %lld values clipped)",
-                processing.c_str(), static_cast<long long>(counts.Moved), static_cast<long long>(counts.Spikes),
-                static_cast<long long>(counts.Clipped));
+    if (!out.WriteAll(o.Prefix + "-processed.txt", "values: " + processing + "\n")) return 2;
+    if (gridding) status = BuildAndWriteGrid(out, summary, o, o.Prefix + "-processed", walk, points, processing);
+    summary.Add("processed (%s-processed.txt): %s (%lld readings placed again, %lld spikes replaced, %lld values "
+                "clipped)", o.Prefix.c_str(), processing.c_str(), static_cast<long long>(counts.Moved),
+                static_cast<long long>(counts.Spikes), static_cast<long long>(counts.Clipped));
     if (status == 0 && o.ProcessedTables) status = WriteProcessedTables(out, summary, o, points, processing);
     return status;
 }
@@ -514,7 +375,7 @@ int Run(const Options& o) {
     if (Wanted(o, "xyz") && !(xyz = out.Create(o.Prefix + ".xyz"))) return 2;
     // The tables are written on a thread of their own while the walk goes on.
     std::unique_ptr<TableThread> tables;
-    if (csv || xyz) tables = std::make_unique<TableThread>(std::move(csv), std::move(xyz));
+    if (csv || xyz) tables = std::make_unique<TableThread>(std::move(csv), std::move(xyz), o.ValueUnit);
 
     ExportSink sink;
     SurveyWalk walk(sink, o.Local);
@@ -531,7 +392,8 @@ int Run(const Options& o) {
         flags = std::make_unique<SensorFlagThread>(report.Flags());
         sink.Flags = flags.get();
     }
-    if (gridding) CollectPoints(o, sink, points, infos);
+    const bool processedTables = o.Steps.Any() && o.ProcessedTables && (Wanted(o, "csv") || Wanted(o, "xyz"));
+    if (gridding || processedTables) CollectPoints(o, sink, points, infos);
 
     const WalkResult walked = WalkFile(o, walk, "reading");
     if (walked.Status != 0) return walked.Status;
@@ -549,7 +411,7 @@ int Run(const Options& o) {
     int status = 0;
     if (Wanted(o, "report")) status = WriteReport(out, summary, o, report, label.Unit, table);
     if (status == 0 && (Wanted(o, "track") || Wanted(o, "kml"))) status = WriteTrack(out, summary, o, walk, sink.Track);
-    if (status == 0 && gridding) status = WriteGrids(out, summary, o, walk, points, infos);
+    if (status == 0 && (gridding || processedTables)) status = WriteGrids(out, summary, o, walk, points, infos, gridding);
     if (status == 0 && tables) status = FinishTables(*tables, summary, tablesAt, o, walk);
     if (status != 0) return status;
     if (!out.Commit()) return 2;

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -20,7 +21,7 @@ class File;
 
 class TableThread : public TableFacts {
 public:
-    TableThread(std::unique_ptr<File> csv, std::unique_ptr<File> xyz);
+    TableThread(std::unique_ptr<File> csv, std::unique_ptr<File> xyz, std::string valueUnit);
     ~TableThread() override;
 
     // On the walk's thread: one reading, with the walk as it stands.
@@ -48,6 +49,7 @@ private:
     void Run();
 
     std::unique_ptr<File> csv_, xyz_;
+    std::string valueUnit_;
     BatchQueue<Batch> queue_;
     std::unique_ptr<Batch> filling_;
     size_t linesSent_ = 0;

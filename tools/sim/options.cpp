@@ -383,6 +383,13 @@ void DeclareOptions(CLI::App& app, Readers& readers, ToolOptions& options, Conso
         },
         "lines LINE and LINE+1 lie M metres further apart than the\n"
         "others (a gap in the coverage); the field stays where it is");
+    add("--stand-at", "M:S",
+        [&sim](const std::string& text) {
+            return ParsePair(text, sim.Area.MarkEvery, sim.Area.StandSeconds) && sim.Area.MarkEvery > 0.0 &&
+                   sim.Area.StandSeconds > 0.0;
+        },
+        "stand S seconds at every M metres along each line, its end\n"
+        "included: the tape marks where the operator sets the station");
     app.add_flag_callback("--one-way", [&sim] { sim.Area.Alternate = false; },
                           "walk every line the same way, returning to the next\n"
                           "line's start (default: alternate, zig-zag)");

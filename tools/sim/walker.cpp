@@ -13,8 +13,17 @@ Walker::Walker(const SurveyArea& area, double speed)
         if (length <= 0.0) {
             return;
         }
-        segments_.push_back({u0, v0, u1, v1, t, t + length / speed, line, on_line});
+        segments_.push_back({u0, v0, u1, v1, t, t + length / speed, line, on_line, (u1 - u0) / length,
+                             (v1 - v0) / length});
         t += length / speed;
+    };
+    auto stand = [&](double seconds) {
+        Segment still = segments_.back();
+        still.U0 = still.U1;
+        still.V0 = still.V1;
+        still.Start = t;
+        still.End = t += seconds;
+        segments_.push_back(still);
     };
     const double length = area.LineLength;
     for (int line = 0; line < area.Lines; ++line) {
@@ -22,7 +31,15 @@ Walker::Walker(const SurveyArea& area, double speed)
         const bool backwards = area.Alternate && line % 2 == 1;
         const double from = backwards ? length : 0.0;
         const double to = backwards ? 0.0 : length;
-        add(from, v, to, v, line, true);
+        // Leg by leg from mark to mark, standing at each.
+        const double way = backwards ? -1.0 : 1.0;
+        double at = 0.0;
+        while (area.MarkEvery > 0.0 && area.StandSeconds > 0.0 && at + area.MarkEvery <= length + 1e-9) {
+            add(from + way * at, v, from + way * (at + area.MarkEvery), v, line, true);
+            at += area.MarkEvery;
+            stand(area.StandSeconds);
+        }
+        add(from + way * at, v, to, v, line, true);
         if (line + 1 < area.Lines) {
             const double next_start = area.Alternate ? to : 0.0;
             add(to, v, next_start, v + area.LineSpacing + (area.Extra(line + 1) - area.Extra(line)), line, false);
@@ -44,9 +61,8 @@ WalkerState Walker::At(double seconds) const
                                [](double s, const Segment& seg) { return s < seg.End; });
     const bool finished = it == segments_.end();
     const Segment& seg = finished ? segments_.back() : *it;
-    const double length = std::hypot(seg.U1 - seg.U0, seg.V1 - seg.V0);
-    state.DirU = (seg.U1 - seg.U0) / length;
-    state.DirV = (seg.V1 - seg.V0) / length;
+    state.DirU = seg.DirU;
+    state.DirV = seg.DirV;
     state.Line = seg.Line;
     if (finished) {
         state.U = seg.U1;

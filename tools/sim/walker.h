@@ -3,6 +3,7 @@
 // surveys walk every other line backwards and step across at the line end;
 // one-way surveys walk every line from u = 0 and return diagonally to the
 // next line's start. After the last line the walker stands still at its end.
+// With marks, the walker stands a while at every mark along a line.
 // Every position lies inside [0, LineLength] x [0, (Lines-1) x LineSpacing],
 // widened by WideGap when one pair of lines lies further apart (the lines
 // from line WideGapAfter + 1 on move over by it).
@@ -19,6 +20,10 @@ struct SurveyArea {
     bool Alternate = true;
     int WideGapAfter = 0;  // 1-based line after which the spacing is wider; 0: none
     double WideGap = 0.0;  // metres added to that one spacing
+    // The operator stands StandSeconds at every MarkEvery metres along a
+    // line (its end included): the tape marks where the station is set.
+    double MarkEvery = 0.0;
+    double StandSeconds = 0.0;
 
     // The planned area, without a wide gap (the field's features lie in it).
     double Width() const { return (Lines - 1) * LineSpacing; }
@@ -49,6 +54,7 @@ private:
         double Start, End;  // seconds
         int Line;
         bool OnLine;
+        double DirU, DirV;  // the way the walker faces (standing: the way it came)
     };
     std::vector<Segment> segments_;
 };
