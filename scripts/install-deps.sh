@@ -44,6 +44,8 @@ required_programs=(
     "import imagemagick"
     "compare imagemagick"
     "cs2cs proj-bin"
+    # The export's known-truth test reads the picture for a GIS with GDAL.
+    "gdalinfo gdal-bin"
     "strace strace"
     "python3 python3"
     "timeout coreutils"
