@@ -39,7 +39,9 @@ Traverses::Traverses(const std::vector<TimedEdge>& timeline, const std::vector<S
             runBegin_.push_back(i);
             runTick_.push_back(e.Tick);
         }
-        offset_[i] = static_cast<int32_t>(e.Tick - timeline[runBegin_.back()].Tick);
+        // Ticks that go back keep their place in the row: the search needs an order.
+        offset_[i] = static_cast<int32_t>(e.Tick - runTick_.back());
+        if (i > runBegin_.back()) offset_[i] = std::max(offset_[i], offset_[i - 1]);
         if (e.Line >= 0 && size_t(e.Line) < keys_.OfBlock.size()) paths[size_t(keys_.OfBlock[size_t(e.Line)])].push_back(i);
     }
     runBegin_.push_back(timeline.size());

@@ -43,7 +43,8 @@ public:
     int32_t CountOf(int32_t key) const { return counts_[size_t(key)]; }
     // The traverse (0-based within its line) of a moment of a run: that of
     // the run's last edge at or before it, or of its first edge; 0 for a run
-    // without edges. Fastest when asked in the order of the file.
+    // without edges. The same answer whatever was asked before; fastest when
+    // asked in the order of the file.
     int32_t At(int32_t run, uint32_t tick) const;
 
 private:

@@ -20,6 +20,18 @@
 namespace tesselog {
 namespace {
 
+// A grid of `columns` x `rows` cells from (west, south), every cell `value`.
+QuickGrid GridOf(double west, double south, double cell, int32_t columns, int32_t rows, float value = 1.0f) {
+    QuickGrid grid;
+    grid.West = west;
+    grid.South = south;
+    grid.Cell = cell;
+    grid.Columns = columns;
+    grid.Rows = rows;
+    grid.Values.assign(size_t(columns) * rows, value);
+    return grid;
+}
+
 TEST(ExportText, NumbersAsPrintfWritesThem) {
     const struct {
         double value;
@@ -176,12 +188,7 @@ TEST(ExportGrid, ReadingsOnTheSouthAndWestEdgesStayInTheGrid) {
 }
 
 TEST(ExportGrid, EsriTextAndProjection) {
-    QuickGrid grid;
-    grid.West = 620800.0;
-    grid.South = 5734680.5;
-    grid.Cell = 0.5;
-    grid.Columns = 3;
-    grid.Rows = 2;
+    QuickGrid grid = GridOf(620800.0, 5734680.5, 0.5, 3, 2);
     grid.Values = {1.0f, 2.5f, NAN, -3.25f, 0.004f, 100.0f};
     MemoryFileSystem fs;
     auto file = fs.Open("/g.asc", OpenMode::CreateTruncate);
@@ -306,27 +313,14 @@ TEST(ExportPicture, ScaleComesFromTheCellsWithNumbers) {
 // a pixel a cell: the top-left pixel's centre half a cell inside the
 // grid's north-west corner (620800, 5734681.5).
 TEST(ExportPicture, WorldFilePutsEachPixelOnItsCell) {
-    QuickGrid grid;
-    grid.West = 620800.0;
-    grid.South = 5734680.5;
-    grid.Cell = 0.5;
-    grid.Columns = 3;
-    grid.Rows = 2;
-    grid.Values.assign(6, 1.0f);
-    EXPECT_EQ(WorldFileText(grid), "0.5\n0\n0\n-0.5\n620800.25\n5734681.25\n");
+    EXPECT_EQ(WorldFileText(GridOf(620800.0, 5734680.5, 0.5, 3, 2)), "0.5\n0\n0\n-0.5\n620800.25\n5734681.25\n");
 }
 
 // The sheet for people: a long caption is wrapped, not widening the sheet
 // beyond its map and legend; a large grid is sampled down; the corners are
 // labelled by coordinates, or on a local grid by its lines and stations.
 TEST(ExportPicture, MapSheetCaptionSizeAndCorners) {
-    QuickGrid grid;
-    grid.West = 2.0;
-    grid.South = 0.0;
-    grid.Cell = 0.25;
-    grid.Columns = 8;
-    grid.Rows = 80;
-    grid.Values.assign(640, 1.0f);
+    const QuickGrid grid = GridOf(2.0, 0.0, 0.25, 8, 80);
     SheetText text;
     const IndexedImage plain = DrawMapSheet(grid, {0.0, 1.0}, text);
     text.Caption = std::string(40, 'x') + "; lag corrected by 0.2 s; despiked beyond 20 nT from the median of 9 "
@@ -335,12 +329,8 @@ TEST(ExportPicture, MapSheetCaptionSizeAndCorners) {
     EXPECT_EQ(captioned.Width, plain.Width);
     EXPECT_GT(captioned.Height, plain.Height);
 
-    QuickGrid large = grid;
-    large.Columns = 3015;
-    large.Rows = 2866;
-    large.Values.assign(size_t(3015) * 2866, 1.0f);
     SheetLayout layout;
-    const IndexedImage sheet = DrawMapSheet(large, {0.0, 1.0}, SheetText{}, &layout);
+    const IndexedImage sheet = DrawMapSheet(GridOf(2.0, 0.0, 0.25, 3015, 2866), {0.0, 1.0}, SheetText{}, &layout);
     EXPECT_EQ(layout.CellsPerPixel, 2);  // 3015 cells in at most 1600 pixels
     EXPECT_LT(sheet.Width, 1800);
 

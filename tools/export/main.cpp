@@ -1,16 +1,14 @@
-// tesselog-export: a data file's readings placed where the map painted them
-// (CSV and XYZ), a report of its lines, its track and marks (GeoJSON and
-// KML, or CSV in grid coordinates), and a gridded quick-look (ESRI ASCII
-// grid with .prj, PNG pictures with world files), raw and, when asked,
-// processed. The outputs replace an earlier export's together or not at
-// all (core/export/output_set.h).
+// tesselog-export: a data file's readings placed where they were taken (CSV
+// and XYZ), a report of its lines, its track and marks (GeoJSON and KML, or
+// CSV in grid coordinates), and a gridded quick-look (ESRI ASCII grid with
+// .prj, pictures for a GIS with world files, map sheets), raw and, when
+// asked, processed. The outputs replace an earlier export's together or not
+// at all (core/export/output_set.h).
 #include <CLI/CLI.hpp>
-#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 #ifdef __linux__
@@ -18,18 +16,16 @@
 #endif
 
 #include "core/datafile/record_reader.h"
-#include "core/export/grid_picture.h"
 #include "core/export/line_report.h"
 #include "core/export/output_set.h"
-#include "core/export/png_writer.h"
 #include "core/export/processing.h"
 #include "core/export/quick_grid.h"
 #include "core/export/reading_tables.h"
 #include "core/export/survey_walk.h"
 #include "core/export/track_output.h"
 #include "core/gps/coordinates.h"
-#include "tools/common/command_line.h"
 #include "core/platform/stdio_file_system.h"
+#include "tools/common/command_line.h"
 #include "tools/export/export_options.h"
 #include "tools/export/grid_outputs.h"
 #include "tools/export/sensor_flag_thread.h"
