@@ -35,10 +35,6 @@ bool NumberOf(const std::string& text, double& value) {
 
 }  // namespace
 
-SwathPoint PointAcross(const SwathEdge& edge, double place) {
-    return {edge.Left.X + place * (edge.Right.X - edge.Left.X), edge.Left.Y + place * (edge.Right.Y - edge.Left.Y)};
-}
-
 void LocalGridPlacer::SetArray(const LocalArray& array, double unitsPerMetre) {
     sensorCount_ = std::clamp(array.SensorCount, 0, MaxSensors);
     for (int32_t k = 0; k < MaxSensors; ++k) place_[k] = k < sensorCount_ ? array.SwathPlace[k] : 0.5;

@@ -76,7 +76,9 @@ struct LocalEdge {
 };
 
 // The point at `place` of the way from an edge's left end (0) to its right end (1).
-SwathPoint PointAcross(const SwathEdge& edge, double place);
+inline SwathPoint PointAcross(const SwathEdge& edge, double place) {
+    return {edge.Left.X + place * (edge.Right.X - edge.Left.X), edge.Left.Y + place * (edge.Right.Y - edge.Left.Y)};
+}
 
 class LocalGridPlacer {
 public:

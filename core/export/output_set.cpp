@@ -22,6 +22,7 @@ bool OutputSet::Fail(const std::string& text) {
 }
 
 std::unique_ptr<File> OutputSet::Create(const std::string& path) {
+    const std::lock_guard<std::mutex> lock(mutex_);
     for (const std::string& p : finals_) {
         if (p == path) {
             Fail(path + " would be written twice");

@@ -11,11 +11,13 @@
 // place are taken away and the earlier ones moved back: afterwards the
 // outputs are either all the earlier ones or all the new ones, and the
 // message names the file that could not be replaced. A set that is never
-// committed removes its temporary files.
+// committed removes its temporary files. Create and WriteAll may be called
+// from several threads at once.
 #pragma once
 
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -54,6 +56,7 @@ private:
 
     FileSystem& fs_;
     std::function<void(const std::string&)> report_;
+    std::mutex mutex_;  // the lists of paths
     std::vector<std::string> finals_;
     std::vector<std::string> temporaries_;
 };

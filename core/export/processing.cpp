@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <map>
 
 #include "core/export/export_text.h"
@@ -37,6 +38,51 @@ double Median(std::vector<float>& values) {
     const double upper = values[half];
     if (values.size() % 2 == 1) return upper;
     return (double(*std::max_element(values.begin(), values.begin() + half)) + upper) / 2;
+}
+
+
+// The median of a sorted window: its middle value, or the mean of its two middle ones.
+double SortedMedian(const std::vector<float>& sorted) {
+    const size_t half = sorted.size() / 2;
+    return sorted.size() % 2 == 1 ? sorted[half] : (double(sorted[half - 1]) + sorted[half]) / 2;
+}
+
+// One sensor's sequence despiked in place; the window of 2 x half + 1
+// readings keeps its length at the ends of the sequence and is kept sorted
+// as it slides, one reading out and one in. Returns the readings replaced.
+int64_t DespikeSequence(std::vector<float>& values, int32_t half, double threshold) {
+    const int32_t n = static_cast<int32_t>(values.size());
+    const int32_t width = std::min(n, 2 * half + 1);
+    std::vector<float> window(values.begin(), values.begin() + width);
+    std::sort(window.begin(), window.end());
+    std::vector<float> replaced = values;
+    int64_t spikes = 0;
+    int32_t from = 0;
+    for (int32_t i = 0; i < n; ++i) {
+        const int32_t want = std::clamp(i - half, 0, n - width);
+        for (; from < want; ++from) {
+            // Out goes values[from] (a value that is not a number is found
+            // by its bits), in its place comes values[from + width], moved
+            // along until the window is in order again.
+            const float out = values[size_t(from)];
+            size_t at = size_t(std::lower_bound(window.begin(), window.end(), out) - window.begin());
+            if (at == window.size() || std::memcmp(&window[at], &out, sizeof out) != 0) {
+                at = 0;
+                while (at + 1 < window.size() && std::memcmp(&window[at], &out, sizeof out) != 0) ++at;
+            }
+            const float in = values[size_t(from + width)];
+            window[at] = in;
+            for (; at > 0 && window[at - 1] > in; --at) std::swap(window[at - 1], window[at]);
+            for (; at + 1 < window.size() && window[at + 1] < in; ++at) std::swap(window[at + 1], window[at]);
+        }
+        const double median = SortedMedian(window);
+        if (std::fabs(values[size_t(i)] - median) > threshold) {
+            replaced[size_t(i)] = static_cast<float>(median);
+            ++spikes;
+        }
+    }
+    values.swap(replaced);
+    return spikes;
 }
 
 }  // namespace
@@ -79,16 +125,25 @@ int64_t CorrectLag(std::vector<GridPoint>& points, const std::vector<PointInfo>&
     }
     const double lagMs = seconds * 1000.0;
     int64_t moved = 0;
+    // The points come in the file's order: the run and the edge of the point
+    // before are most often this one's too.
+    auto run = runs.end();
+    size_t k = 0;
     for (size_t i = 0; i < points.size() && i < infos.size(); ++i) {
         GridPoint& p = points[i];
         const PointInfo& info = infos[i];
-        const auto run = runs.find(info.Run);
+        if (run == runs.end() || run->first != info.Run) {
+            run = runs.find(info.Run);
+            k = run == runs.end() ? 0 : run->second.first;
+        }
         if (!info.HasTick || run == runs.end() || run->second.second - run->second.first < 2) continue;
         const size_t begin = run->second.first, end = run->second.second;
         const double t = static_cast<int32_t>(info.Tick - timeline[begin].Tick) - lagMs;
-        const auto after = std::upper_bound(times.begin() + long(begin), times.begin() + long(end), t);
-        size_t k = after == times.begin() + long(begin) ? begin : size_t(after - times.begin()) - 1;
-        k = std::min(k, end - 2);
+        if (!(times[k] <= t && (k + 2 >= end || t < times[k + 1]))) {
+            const auto after = std::upper_bound(times.begin() + long(begin), times.begin() + long(end), t);
+            k = after == times.begin() + long(begin) ? begin : size_t(after - times.begin()) - 1;
+            k = std::min(k, end - 2);
+        }
         // Edges at the same time (ticks that did not move) give no direction.
         const double dt = times[k + 1] - times[k];
         const double u = dt > 0.0 ? (t - times[k]) / dt : 0.0;
@@ -112,7 +167,7 @@ int64_t Despike(std::vector<GridPoint>& points, const std::vector<PointInfo>& in
     const std::vector<uint32_t> order =
         GroupIndexes(infos, MaxSensors, [](const PointInfo& p) { return int64_t(p.Sensor); }, offsets);
     const int32_t half = std::max(window, 3) / 2;
-    std::vector<float> values, replaced, around;
+    std::vector<float> values;
     int64_t spikes = 0;
     for (size_t begin = 0; begin < order.size();) {
         // One sensor's readings of one run on one line.
@@ -124,19 +179,8 @@ int64_t Despike(std::vector<GridPoint>& points, const std::vector<PointInfo>& in
         }
         values.clear();
         for (size_t i = begin; i < end; ++i) values.push_back(points[order[i]].Value);
-        replaced = values;
-        const int32_t n = static_cast<int32_t>(values.size());
-        for (int32_t i = 0; i < n; ++i) {
-            // The window keeps its length at the ends of the sequence.
-            const int32_t from = std::clamp(i - half, 0, std::max(0, n - 2 * half - 1));
-            around.assign(values.begin() + from, values.begin() + std::min(n, from + 2 * half + 1));
-            const double median = Median(around);
-            if (std::fabs(values[size_t(i)] - median) > threshold) {
-                replaced[size_t(i)] = static_cast<float>(median);
-                ++spikes;
-            }
-        }
-        for (size_t i = begin; i < end; ++i) points[order[i]].Value = replaced[i - begin];
+        spikes += DespikeSequence(values, half, threshold);
+        for (size_t i = begin; i < end; ++i) points[order[i]].Value = values[i - begin];
         begin = end;
     }
     return spikes;

@@ -36,37 +36,65 @@ std::vector<float> CellMeans(const std::vector<GridPoint>& points, const QuickGr
 // The cells within the fill radius, nearest first, with their weights 1/d².
 struct Neighbour {
     int32_t Row, Column;
-    double Weight;
+    float Weight;
 };
 std::vector<Neighbour> NeighboursWithin(int32_t radius) {
     std::vector<Neighbour> near;
     for (int32_t dr = -radius; dr <= radius; ++dr) {
         for (int32_t dc = -radius; dc <= radius; ++dc) {
             const int32_t d2 = dr * dr + dc * dc;
-            if (d2 > 0 && d2 <= radius * radius) near.push_back({dr, dc, 1.0 / d2});
+            if (d2 > 0 && d2 <= radius * radius) near.push_back({dr, dc, 1.0f / float(d2)});
         }
     }
     return near;
 }
 
+// What the fill reads of the cell means: each value (0 where there is none)
+// and whether there is one (1 or 0), so that the sums need no test.
+struct FillSource {
+    std::vector<float> Values;
+    std::vector<float> Present;
+};
+FillSource SourceOf(const std::vector<float>& means) {
+    FillSource source{std::vector<float>(means.size()), std::vector<float>(means.size())};
+    for (size_t i = 0; i < means.size(); ++i) {
+        const bool present = !std::isnan(means[i]);
+        source.Values[i] = present ? means[i] : 0.0f;
+        source.Present[i] = present ? 1.0f : 0.0f;
+    }
+    return source;
+}
+
+// Adds weight x row[c + shift] to sums[c] along a row, for the columns
+// whose neighbour lies in the row; a loop the compiler keeps in vector registers.
+void AddShifted(float* __restrict sums, const float* __restrict row, int32_t columns, int32_t shift, float weight) {
+    const int32_t from = std::max(0, -shift), to = std::min(columns, columns - shift);
+    for (int32_t c = from; c < to; ++c) sums[c] += weight * row[c + shift];
+}
+
 // An empty cell's value: the inverse-square-distance mean of the filled
-// cells within the radius.
-void FillRows(const std::vector<float>& means, QuickGrid& grid, const std::vector<Neighbour>& near, int32_t from,
-              int32_t to) {
+// cells within the radius. Row by row: every neighbour's weighted values and
+// weights are summed along the whole row, then each empty cell takes the
+// quotient of its sums.
+void FillRows(const std::vector<float>& means, const FillSource& source, QuickGrid& grid,
+              const std::vector<Neighbour>& near, int32_t from, int32_t to) {
+    const int32_t columns = grid.Columns;
+    std::vector<float> weighted(static_cast<size_t>(columns)), weights(static_cast<size_t>(columns));
     for (int32_t row = from; row < to; ++row) {
-        for (int32_t column = 0; column < grid.Columns; ++column) {
-            const size_t at = size_t(row) * grid.Columns + column;
-            if (!std::isnan(means[at])) continue;
-            double weighted = 0.0, weights = 0.0;
-            for (const Neighbour& n : near) {
-                const int32_t y = row + n.Row, x = column + n.Column;
-                if (y < 0 || y >= grid.Rows || x < 0 || x >= grid.Columns) continue;
-                const float v = means[size_t(y) * grid.Columns + x];
-                if (std::isnan(v)) continue;
-                weighted += v * n.Weight;
-                weights += n.Weight;
+        std::fill(weighted.begin(), weighted.end(), 0.0f);
+        std::fill(weights.begin(), weights.end(), 0.0f);
+        for (const Neighbour& n : near) {
+            const int32_t y = row + n.Row;
+            if (y < 0 || y >= grid.Rows) continue;
+            const size_t at = size_t(y) * columns;
+            AddShifted(weighted.data(), source.Values.data() + at, columns, n.Column, n.Weight);
+            AddShifted(weights.data(), source.Present.data() + at, columns, n.Column, n.Weight);
+        }
+        for (int32_t column = 0; column < columns; ++column) {
+            const size_t at = size_t(row) * columns + column;
+            if (std::isnan(means[at]) && weights[size_t(column)] > 0.0f) {
+                grid.Values[at] = weighted[size_t(column)] / weights[size_t(column)];
             }
-            if (weights > 0.0) grid.Values[at] = static_cast<float>(weighted / weights);
         }
     }
 }
@@ -127,9 +155,10 @@ QuickGrid BuildQuickGrid(const std::vector<GridPoint>& points, double cell, doub
     grid.Values = means;
     if (radius < 1) return grid;
     const std::vector<Neighbour> near = NeighboursWithin(radius);
+    const FillSource source = SourceOf(means);
     constexpr int32_t Parts = 8;
     runner(Parts, [&](int32_t part) {
-        FillRows(means, grid, near, int32_t(int64_t(grid.Rows) * part / Parts),
+        FillRows(means, source, grid, near, int32_t(int64_t(grid.Rows) * part / Parts),
                  int32_t(int64_t(grid.Rows) * (part + 1) / Parts));
     });
     return grid;

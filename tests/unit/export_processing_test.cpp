@@ -67,6 +67,35 @@ TEST(ExportProcessing, DespikeReplacesWhatStandsOutOfItsWindow) {
     EXPECT_EQ(Despike(points, infos, 30, 3), 0);
 }
 
+// The window slides along a sequence kept in order; against each window's
+// median found by sorting it afresh, on sequences of many equal values and
+// spikes, of every length up to 40, in windows of 3 to 11.
+TEST(ExportProcessing, DespikeSlidingWindowAgreesWithSortingEachWindow) {
+    uint32_t state = 12345;
+    const auto next = [&state] { return state = state * 1103515245u + 12345u, (state >> 16) % 100; };
+    for (int32_t window : {3, 5, 9, 11}) {
+        for (int32_t n = 1; n <= 40; ++n) {
+            std::vector<float> values;
+            for (int32_t i = 0; i < n; ++i) values.push_back(next() < 10 ? 500.0f : float(next() % 4));
+            std::vector<float> expected = values;
+            const int32_t half = window / 2, width = std::min(n, window);
+            for (int32_t i = 0; i < n; ++i) {
+                const int32_t from = std::clamp(i - half, 0, n - width);
+                std::vector<float> sorted(values.begin() + from, values.begin() + from + width);
+                std::sort(sorted.begin(), sorted.end());
+                const double median = width % 2 == 1 ? sorted[size_t(width / 2)]
+                                                     : (double(sorted[size_t(width / 2) - 1]) + sorted[size_t(width / 2)]) / 2;
+                if (std::fabs(values[size_t(i)] - median) > 50) expected[size_t(i)] = float(median);
+            }
+            std::vector<GridPoint> points;
+            std::vector<PointInfo> infos;
+            Sequence(points, infos, values, 0, 0, 1);
+            Despike(points, infos, 50, window);
+            ASSERT_EQ(Values(points), expected) << "window " << window << ", " << n << " readings";
+        }
+    }
+}
+
 TEST(ExportProcessing, DestripeTakesEachLinesMedianOffEachSensor) {
     // Lines by session and name: blocks 0 and 2 are the same line "1".
     const std::vector<SurveyLine> lines = {{"1", 1}, {"2", 1}, {"1", 1}, {"1", 2}};

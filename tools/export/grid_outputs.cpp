@@ -131,18 +131,20 @@ void RunPartsOnTwoThreads(int32_t parts, const std::function<void(int32_t part)>
 
 }  // namespace
 
-int BuildAndWriteGrid(OutputSet& out, Summary& summary, const Options& o, const std::string& base,
-                      const SurveyWalk& walk, const std::vector<GridPoint>& points, const std::string& processing) {
+QuickGrid BuildGrid(const Options& o, const SurveyWalk& walk, const std::vector<GridPoint>& points) {
     const SurveyHeader& h = walk.Header();
     const double cell = o.Cell > 0.0 ? o.Cell : MetresToDisplayUnits(0.25, h.DisplayUnits);
     const double separation = std::max(h.Geometry.UnitSensorSeparation, h.Geometry.ConsoleSeparation);
     const double fill = o.Fill >= 0.0 ? o.Fill : std::max(MetresToDisplayUnits(separation, h.DisplayUnits), 2 * cell);
     std::string error;
-    const QuickGrid grid = BuildQuickGrid(points, cell, fill, error, RunPartsOnTwoThreads);
-    if (grid.Empty()) {
-        std::fprintf(stderr, "tesselog-export: no grid: %s\n", error.c_str());
-        return 1;
-    }
+    QuickGrid grid = BuildQuickGrid(points, cell, fill, error, RunPartsOnTwoThreads);
+    if (grid.Empty()) std::fprintf(stderr, "tesselog-export: no grid: %s\n", error.c_str());
+    return grid;
+}
+
+int WriteGrid(OutputSet& out, Summary& summary, const Options& o, const std::string& base, const SurveyWalk& walk,
+              const QuickGrid& grid, const std::string& processing) {
+    if (grid.Empty()) return 1;
     return WriteGridSet(out, summary, o, base, walk, grid, processing);
 }
 

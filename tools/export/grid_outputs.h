@@ -14,10 +14,15 @@
 
 namespace tesselog {
 
-// Grids `points` and writes the grid's files under `base`; `processing`
-// names what was done to the values (empty for the raw readings). 0, 1 when
-// there is nothing to grid, 2 when a file cannot be written.
-int BuildAndWriteGrid(OutputSet& out, Summary& summary, const Options& o, const std::string& base,
-                      const SurveyWalk& walk, const std::vector<GridPoint>& points, const std::string& processing);
+// The grid of `points` in the cells and fill the options ask for; empty
+// (with the reason on stderr) when there is none.
+QuickGrid BuildGrid(const Options& o, const SurveyWalk& walk, const std::vector<GridPoint>& points);
+
+// Writes the grid's files under `base`; `processing` names what was done to
+// the values (empty for the raw readings). 0, 1 for an empty grid, 2 when a
+// file cannot be written. May run beside another such writing on the same
+// output set.
+int WriteGrid(OutputSet& out, Summary& summary, const Options& o, const std::string& base, const SurveyWalk& walk,
+              const QuickGrid& grid, const std::string& processing);
 
 }  // namespace tesselog

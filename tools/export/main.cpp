@@ -9,9 +9,11 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #ifdef __linux__
+#include <malloc.h>
 #include <sys/mman.h>
 #endif
 
@@ -317,8 +319,24 @@ void WarnIfDamaged(const Options& o, const WalkResult& walked) {
                  static_cast<unsigned long long>(walked.Size));
 }
 
-// The raw grid and pictures, then the processed copies: grid, pictures,
-// tables, and what was done in words.
+// The processed copies: the steps on the points, then their grid and
+// pictures. The caller's raw grid is written meanwhile; this lane keeps a
+// summary of its own.
+int WriteProcessed(OutputSet& out, Summary& summary, const Options& o, const SurveyWalk& walk,
+                   std::vector<GridPoint>& points, const std::vector<PointInfo>& infos, bool gridding) {
+    const std::string processing = o.Steps.Describe(o.ValueUnit);
+    const ProcessingCounts counts = ApplyProcessing(points, infos, o.Steps, walk);
+    if (!out.WriteAll(o.Prefix + "-processed.txt", "values: " + processing + "\n")) return 2;
+    const int status =
+        gridding ? WriteGrid(out, summary, o, o.Prefix + "-processed", walk, BuildGrid(o, walk, points), processing) : 0;
+    summary.Add("processed (%s-processed.txt): %s (%lld readings placed again, %lld spikes replaced, %lld values "
+                "clipped)", o.Prefix.c_str(), processing.c_str(), static_cast<long long>(counts.Moved),
+                static_cast<long long>(counts.Spikes), static_cast<long long>(counts.Clipped));
+    return status;
+}
+
+// The raw grid and pictures, and the processed copies beside them: once the
+// raw grid is built the points are free for the processing steps.
 int WriteGrids(OutputSet& out, Summary& summary, const Options& o, const SurveyWalk& walk,
                std::vector<GridPoint>& points, const std::vector<PointInfo>& infos, bool gridding) {
     if (points.empty()) {
@@ -329,16 +347,20 @@ int WriteGrids(OutputSet& out, Summary& summary, const Options& o, const SurveyW
         summary.Add("no grid, picture or processed output: no placed readings");
         return 0;
     }
-    int status = gridding ? BuildAndWriteGrid(out, summary, o, o.Prefix, walk, points, std::string()) : 0;
-    if (status != 0 || !o.Steps.Any()) return status;
-    const std::string processing = o.Steps.Describe(o.ValueUnit);
-    const ProcessingCounts counts = ApplyProcessing(points, infos, o.Steps, walk);
-    if (!out.WriteAll(o.Prefix + "-processed.txt", "values: " + processing + "\n")) return 2;
-    if (gridding) status = BuildAndWriteGrid(out, summary, o, o.Prefix + "-processed", walk, points, processing);
-    summary.Add("processed (%s-processed.txt): %s (%lld readings placed again, %lld spikes replaced, %lld values "
-                "clipped)", o.Prefix.c_str(), processing.c_str(), static_cast<long long>(counts.Moved),
-                static_cast<long long>(counts.Spikes), static_cast<long long>(counts.Clipped));
-    if (status == 0 && o.ProcessedTables) status = WriteProcessedTables(out, summary, o, points, processing);
+    const QuickGrid raw = gridding ? BuildGrid(o, walk, points) : QuickGrid();
+    Summary processedSummary;
+    int processed = 0;
+    std::thread lane;
+    if (o.Steps.Any()) {
+        lane = std::thread([&] { processed = WriteProcessed(out, processedSummary, o, walk, points, infos, gridding); });
+    }
+    int status = gridding ? WriteGrid(out, summary, o, o.Prefix, walk, raw, std::string()) : 0;
+    if (lane.joinable()) lane.join();
+    summary.Lines.insert(summary.Lines.end(), processedSummary.Lines.begin(), processedSummary.Lines.end());
+    if (status == 0) status = processed;
+    if (status == 0 && o.Steps.Any() && o.ProcessedTables) {
+        status = WriteProcessedTables(out, summary, o, points, o.Steps.Describe(o.ValueUnit));
+    }
     return status;
 }
 
@@ -460,6 +482,14 @@ bool TakeProcessingOptions(Options& o) {
 }  // namespace
 
 int main(int argc, char** argv) {
+#ifdef __linux__
+    // The grids, pictures and points of a large file are blocks of tens of
+    // megabytes, each of which glibc would map afresh and fault in page by
+    // page; from the heap, and kept there, the processed copies reuse what
+    // the raw ones freed.
+    mallopt(M_MMAP_MAX, 0);
+    mallopt(M_TRIM_THRESHOLD, 1 << 30);
+#endif
     CLI::App app(Description, "tesselog-export");
     app.get_formatter()->column_width(26);
     Options o;
