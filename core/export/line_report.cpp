@@ -188,6 +188,36 @@ void LineReport::Break(const BreakEvent& event) {
     if (key >= 0) ++lines_[size_t(key)].Breaks;
 }
 
+namespace {
+
+// Edges begin..end-1 of one run of one line: their times from the first and
+// the length of the array's path up to each, a step counted once the centre
+// has moved `step` from where the last counted one ended (and up to its
+// place since then).
+void CountedPath(const std::vector<TimedEdge>& edges, size_t begin, size_t end, double step,
+                 std::vector<int64_t>& times, std::vector<double>& path) {
+    const auto centre = [&edges](size_t i) {
+        const SwathEdge& e = edges[i].Edge;
+        return SwathPoint{(e.Left.X + e.Right.X) / 2, (e.Left.Y + e.Right.Y) / 2};
+    };
+    times.assign(1, 0);
+    path.assign(1, 0.0);
+    SwathPoint counted = centre(begin);
+    double length = 0.0;
+    for (size_t i = begin + 1; i < end; ++i) {
+        const SwathPoint here = centre(i);
+        const double beyond = std::hypot(here.X - counted.X, here.Y - counted.Y);
+        if (beyond >= step) {
+            length += beyond;
+            counted = here;
+        }
+        times.push_back(times.back() + static_cast<int32_t>(edges[i].Tick - edges[i - 1].Tick));
+        path.push_back(length + (beyond >= step ? 0.0 : beyond));
+    }
+}
+
+}  // namespace
+
 // The array's path from the timeline: its length per line, and per run of
 // a line the fastest stretch.
 void LineReport::Measure() {
@@ -200,25 +230,7 @@ void LineReport::Measure() {
         size_t end = begin;
         while (end < edges.size() && edges[end].Run == edges[begin].Run && edges[end].Line == edges[begin].Line) ++end;
         const int32_t key = KeyOf(edges[begin].Line);
-        times.assign(1, 0);
-        path.assign(1, 0.0);
-        // Steps counted from where the last counted one ended.
-        const auto centre = [&edges](size_t i) {
-            const SwathEdge& e = edges[i].Edge;
-            return SwathPoint{(e.Left.X + e.Right.X) / 2, (e.Left.Y + e.Right.Y) / 2};
-        };
-        SwathPoint counted = centre(begin);
-        double length = 0.0;
-        for (size_t i = begin + 1; i < end; ++i) {
-            const SwathPoint here = centre(i);
-            const double beyond = std::hypot(here.X - counted.X, here.Y - counted.Y);
-            if (beyond >= step) {
-                length += beyond;
-                counted = here;
-            }
-            times.push_back(times.back() + static_cast<int32_t>(edges[i].Tick - edges[i - 1].Tick));
-            path.push_back(length + (beyond >= step ? 0.0 : beyond));
-        }
+        CountedPath(edges, begin, end, step, times, path);
         if (key >= 0 && end - begin >= 2) {
             LineSummary& line = lines_[size_t(key)];
             line.Length += path.back();

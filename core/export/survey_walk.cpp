@@ -357,29 +357,7 @@ void SurveyWalk::TakeGps(const DataItem& item) {
         fixTick_ = item.tick.value;
     }
     edgeWaiting_ = false;
-    TrackFix t;
-    t.Run = run_;
-    t.Line = line_;
-    t.Session = session_;
-    t.Quality = fix_.Quality;
-    t.HasTick = item.tick.valid;
-    t.Tick = item.tick.value;
-    StampTime(t.HasTick, t.Tick, t.Day, t.TimeMs);
-    t.Geodetic = !IsGridMode(mode_.NmeaMode);
-    if (t.Geodetic) {
-        t.Latitude = fix_.Latitude;
-        t.Longitude = fix_.Longitude;
-        int zone = header_.UtmZone > 0 ? header_.UtmZone : UtmZoneOfLongitude(fix_.Longitude);
-        header_.UtmZone = zone;
-        if (header_.Hemisphere == 0) header_.Hemisphere = fix_.Latitude < 0 ? -1 : 1;
-        double northing = 0.0, easting = 0.0;
-        GeodeticToUtm(fix_.Latitude, fix_.Longitude, zone, northing, easting, 1);
-        t.Easting = MetresToDisplayUnits(easting, header_.DisplayUnits);
-        t.Northing = MetresToDisplayUnits(northing, header_.DisplayUnits);
-    } else {
-        t.Easting = fix_.Easting;
-        t.Northing = fix_.Northing;
-    }
+    const TrackFix t = TrackFixOf(item);
     lastFix_ = t;
     haveFixInRun_ = true;
     haveAnyFix_ = true;
@@ -389,6 +367,36 @@ void SurveyWalk::TakeGps(const DataItem& item) {
         sink_.Mark(mark);
     }
     waitingMarks_.clear();
+}
+
+// The valid fix just decoded as the track keeps it: projected into the
+// file's zone (the first fix fixes the zone and the hemisphere), or the
+// receiver's grid values.
+TrackFix SurveyWalk::TrackFixOf(const DataItem& item) {
+    TrackFix t;
+    t.Run = run_;
+    t.Line = line_;
+    t.Session = session_;
+    t.Quality = fix_.Quality;
+    t.HasTick = item.tick.valid;
+    t.Tick = item.tick.value;
+    StampTime(t.HasTick, t.Tick, t.Day, t.TimeMs);
+    t.Geodetic = !IsGridMode(mode_.NmeaMode);
+    if (!t.Geodetic) {
+        t.Easting = fix_.Easting;
+        t.Northing = fix_.Northing;
+        return t;
+    }
+    t.Latitude = fix_.Latitude;
+    t.Longitude = fix_.Longitude;
+    int zone = header_.UtmZone > 0 ? header_.UtmZone : UtmZoneOfLongitude(fix_.Longitude);
+    header_.UtmZone = zone;
+    if (header_.Hemisphere == 0) header_.Hemisphere = fix_.Latitude < 0 ? -1 : 1;
+    double northing = 0.0, easting = 0.0;
+    GeodeticToUtm(fix_.Latitude, fix_.Longitude, zone, northing, easting, 1);
+    t.Easting = MetresToDisplayUnits(easting, header_.DisplayUnits);
+    t.Northing = MetresToDisplayUnits(northing, header_.DisplayUnits);
+    return t;
 }
 
 // The clock records' zone: local time less the receiver's UTC time of day,

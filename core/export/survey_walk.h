@@ -221,6 +221,7 @@ private:
     void TakeEvent(const DataItem& item);
     void TakeMark(MarkKind kind, const std::string& text);
     void TakeZone(const DataItem& item);
+    TrackFix TrackFixOf(const DataItem& item);
     void PlaceStep(const SwathEdge& previous, const SwathEdge& current);
     void ReleaseUnpositioned();
     void ReleaseLocal();

@@ -81,6 +81,28 @@ void AppendKmlTime(std::string& t, const TrackFix& from, const TrackFix* to, con
     t += "</end></TimeSpan>";
 }
 
+// A mark's placemark: its text, kind, line and time, in its kind's style.
+void AppendKmlMark(std::string& t, const SurveyMark& mark, const std::vector<SurveyLine>& lines,
+                   const ClockZone& zone) {
+    t += "<Placemark><name>";
+    AppendXmlText(t, mark.Text);
+    t += "</name><description>";
+    AppendXmlText(t, MarkKindName(mark.Kind));
+    t += ", line ";
+    AppendXmlText(t, LineName(lines, mark.Line));
+    if (mark.At.TimeMs >= 0) {
+        t += ", ";
+        AppendTimeOfDay(t, mark.At.TimeMs);
+    }
+    t += "</description>";
+    AppendKmlTime(t, mark.At, nullptr, zone);
+    t += "<styleUrl>#";
+    t += KmlStyleId(mark.Kind);
+    t += "</styleUrl><Point><coordinates>";
+    AppendKmlPlace(t, mark.At);
+    t += "</coordinates></Point></Placemark>\n";
+}
+
 // "date,time" of a CSV row.
 void AppendCsvTime(std::string& t, const TrackFix& at) {
     AppendDate(t, at.Day);
@@ -214,23 +236,7 @@ bool TrackCollector::WriteKml(File& file, const std::vector<SurveyLine>& lines, 
     }
     t += "</Folder>\n<Folder><name>Marks</name>\n";
     for (const SurveyMark& mark : marks_) {
-        t += "<Placemark><name>";
-        AppendXmlText(t, mark.Text);
-        t += "</name><description>";
-        AppendXmlText(t, MarkKindName(mark.Kind));
-        t += ", line ";
-        AppendXmlText(t, LineName(lines, mark.Line));
-        if (mark.At.TimeMs >= 0) {
-            t += ", ";
-            AppendTimeOfDay(t, mark.At.TimeMs);
-        }
-        t += "</description>";
-        AppendKmlTime(t, mark.At, nullptr, zone);
-        t += "<styleUrl>#";
-        t += KmlStyleId(mark.Kind);
-        t += "</styleUrl><Point><coordinates>";
-        AppendKmlPlace(t, mark.At);
-        t += "</coordinates></Point></Placemark>\n";
+        AppendKmlMark(t, mark, lines, zone);
         out.Row();
     }
     t += "</Folder>\n</Document>\n</kml>\n";

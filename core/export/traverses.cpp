@@ -51,14 +51,16 @@ Traverses::Traverses(const std::vector<TimedEdge>& timeline, const std::vector<S
     }
 }
 
-void Traverses::Split(const std::vector<size_t>& path, const std::vector<TimedEdge>& timeline,
-                      double unitsPerMetre) {
-    if (path.size() < 2) return;
-    // The axis: the steps' doubled angles, each weighted by its length.
-    double a = 0.0, b = 0.0;
+namespace {
+
+// The path's place along its axis: the mean of its steps' directions taken
+// as axes (each angle doubled, weighted by the step's length). Empty for a
+// path that does not move.
+std::vector<double> AlongAxis(const std::vector<size_t>& path, const std::vector<TimedEdge>& timeline) {
     std::vector<SwathPoint> centres;
     centres.reserve(path.size());
     for (size_t i : path) centres.push_back(Centre(timeline[i].Edge));
+    double a = 0.0, b = 0.0;
     for (size_t i = 1; i < centres.size(); ++i) {
         const double dx = centres[i].X - centres[i - 1].X, dy = centres[i].Y - centres[i - 1].Y;
         const double length = std::hypot(dx, dy);
@@ -67,19 +69,40 @@ void Traverses::Split(const std::vector<size_t>& path, const std::vector<TimedEd
             b += 2 * dx * dy / length;
         }
     }
-    if (a == 0.0 && b == 0.0) return;
+    std::vector<double> along;
+    if (a == 0.0 && b == 0.0) return along;
     const double angle = std::atan2(b, a) / 2;
     const double ux = std::cos(angle), uy = std::sin(angle);
-    std::vector<double> along(centres.size());
-    for (size_t i = 0; i < centres.size(); ++i) along[i] = centres[i].X * ux + centres[i].Y * uy;
+    for (const SwathPoint& c : centres) along.push_back(c.X * ux + c.Y * uy);
+    return along;
+}
+
+// Where the traverse that turns at `i` ends: back from i while the path came
+// back on every step or was still more than half the turn from the far end,
+// so that standing at the end belongs to the way it came.
+size_t TraverseEnd(const std::vector<double>& along, size_t farthest, size_t i, int heading, double turn) {
+    size_t end = i;
+    while (end > farthest &&
+           ((along[farthest] - along[end - 1]) * heading > turn / 2 || (along[end - 1] - along[end]) * heading > 0)) {
+        --end;
+    }
+    return end;
+}
+
+}  // namespace
+
+void Traverses::Split(const std::vector<size_t>& path, const std::vector<TimedEdge>& timeline,
+                      double unitsPerMetre) {
+    if (path.size() < 2) return;
+    const std::vector<double> along = AlongAxis(path, timeline);
+    if (along.empty()) return;
     const auto extent = std::minmax_element(along.begin(), along.end());
     const double turn = std::max(ShortestTurnMetres * unitsPerMetre, TurnShareOfExtent * (*extent.second - *extent.first));
     // Heading +1 or -1 once the path has gone `turn` one way; the farthest
     // point so far that way, from which the path comes back at a turn.
     int heading = 0;
-    size_t farthest = 0, low = 0, high = 0;
+    size_t farthest = 0, low = 0, high = 0, traverseStart = 0;
     int32_t traverse = 0;
-    size_t traverseStart = 0;
     for (size_t i = 1; i < along.size(); ++i) {
         if (heading == 0) {
             if (along[i] > along[high]) high = i;
@@ -88,20 +111,10 @@ void Traverses::Split(const std::vector<size_t>& path, const std::vector<TimedEd
                 heading = high > low ? 1 : -1;
                 farthest = heading > 0 ? high : low;
             }
-            continue;
-        }
-        if ((along[i] - along[farthest]) * heading > 0) {
+        } else if ((along[i] - along[farthest]) * heading > 0) {
             farthest = i;
         } else if ((along[farthest] - along[i]) * heading > turn) {
-            // The traverse ends where the steady way back began: back from
-            // here while the path came back on every step or was still more
-            // than half the turn from the far end. Standing at the end
-            // belongs to the way it came.
-            size_t end = i;
-            while (end > farthest && ((along[farthest] - along[end - 1]) * heading > turn / 2 ||
-                                      (along[end - 1] - along[end]) * heading > 0)) {
-                --end;
-            }
+            const size_t end = TraverseEnd(along, farthest, i, heading, turn);
             for (size_t k = traverseStart; k <= end; ++k) traverse_[path[k]] = traverse;
             ++traverse;
             traverseStart = end + 1;
