@@ -337,8 +337,10 @@ const std::vector<LineSummary>& LineReport::Finish() {
 bool LineReport::WriteCsv(File& file, const std::string& unit) const {
     TextBuffer out(file);
     std::string& t = out.Text();
-    t += "session,date,line,blocks,traverses,start,end,duration_s,length (" + unit + "),readings,dropouts,longest_gap_s,"
-         "breaks,fastest (" + unit + "/s),fastest_at,fix_s,mask_failed_s,below_best_quality_s,flags";
+    const std::string zone = " (" + ZoneName(walk_.Header().Zone) + ")";
+    t += "session,date,line,blocks,traverses,start" + zone + ",end" + zone + ",duration_s,length (" + unit +
+         "),readings,dropouts,longest_gap_s,breaks,fastest (" + unit + "/s),fastest_at" + zone +
+         ",fix_s,mask_failed_s,below_best_quality_s,flags";
     for (int32_t k = 1; k <= sensorColumns_; ++k) {
         const std::string s = "s" + std::to_string(k);
         t += "," + s + "_readings," + s + "_mean," + s + "_median," + s + "_spread," + s + "_flags";

@@ -112,7 +112,8 @@ public:
     // The best fix quality recorded, -1 without any position sentence.
     int32_t BestQuality() const { return best_; }
 
-    // PREFIX-lines.csv; `unit` names the length's unit ("m", "ft", "US ft").
+    // PREFIX-lines.csv; `unit` names the length's unit ("m", "ft", "US ft"),
+    // the times' columns the clock's zone ("start (UTC+01:00)").
     bool WriteCsv(File& file, const std::string& unit) const;
     // The short table for the terminal.
     std::string Table(const std::string& unit) const;
