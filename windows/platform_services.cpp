@@ -3,7 +3,10 @@
 #include <commdlg.h>
 #include <mmsystem.h>
 
+#include <cstdio>
 #include <vector>
+
+#include "windows/replay_timing.h"
 
 namespace tesselog::win32 {
 
@@ -150,6 +153,17 @@ bool Win32DiskSpace::FreeBytes(const std::string& path, uint64_t& bytes) {
     if (!GetDiskFreeSpaceExW(WidenBytes(folder).c_str(), &available, nullptr, nullptr)) return false;
     bytes = available.QuadPart;
     return true;
+}
+
+void Win32KeepAwake::Hold(bool on) {
+    const EXECUTION_STATE wanted = on ? ES_CONTINUOUS | ES_SYSTEM_REQUIRED | ES_DISPLAY_REQUIRED : ES_CONTINUOUS;
+    const EXECUTION_STATE before = SetThreadExecutionState(wanted);
+    if (ReplayTimingTarget()) {
+        char line[64];
+        std::snprintf(line, sizeof line, "keep awake %s (before 0x%08lx)", on ? "on" : "off",
+                      static_cast<unsigned long>(before));
+        ReplayTimingTarget()(line);
+    }
 }
 
 PowerStatus Win32PowerSource::Status() {

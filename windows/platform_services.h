@@ -16,6 +16,7 @@
 #include "core/platform/disk_space.h"
 #include "core/platform/file_dialogs.h"
 #include "core/platform/file_system.h"
+#include "core/platform/keep_awake.h"
 #include "core/platform/prompts.h"
 #include "core/platform/sound.h"
 
@@ -61,6 +62,16 @@ public:
 class Win32PowerSource : public PowerSource {
 public:
     PowerStatus Status() override;
+};
+
+// SetThreadExecutionState on the user-interface thread, which lives as long
+// as the program: the system and the display required while held. The
+// request ends with the thread at the latest. Every change is reported to
+// the test build's draw log ("keep awake on" / "keep awake off") with the
+// state the system had before it.
+class Win32KeepAwake : public KeepAwake {
+public:
+    void Hold(bool on) override;
 };
 
 // PlaySoundW of the wave resources, asynchronous, never interrupting a sound

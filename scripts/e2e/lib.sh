@@ -332,8 +332,9 @@ e2e_sim_ports_listed() {
 
 # ---------------------------------------------------------------- X display
 
-# e2e_start_xvfb [FIRST]: starts Xvfb 1280x1024x24 on the first free display from FIRST
-# (default 15) and exports DISPLAY. With E2E_DISPLAY set, that display is used as is.
+# e2e_start_xvfb [FIRST]: starts Xvfb 1280x1024x24 (E2E_SCREEN=WxHxD for another) on the
+# first free display from FIRST (default 15) and exports DISPLAY. With E2E_DISPLAY set,
+# that display is used as is.
 e2e_start_xvfb() {
     if [ -n "${E2E_DISPLAY:-}" ]; then
         export DISPLAY="$E2E_DISPLAY"
@@ -346,7 +347,7 @@ e2e_start_xvfb() {
         # Key repeat after 30 s, that is never: on a busy machine xdotool's key-up can
         # come later than the usual 660 ms, and a repeated key would reach the program
         # twice (a second "g" pauses what the first started).
-        Xvfb ":$display" -screen 0 1280x1024x24 -nolisten tcp -ardelay 30000 -arinterval 30000 \
+        Xvfb ":$display" -screen 0 "${E2E_SCREEN:-1280x1024x24}" -nolisten tcp -ardelay 30000 -arinterval 30000 \
             >"$E2E_OUT/xvfb.log" 2>&1 &
         pid=$!
         if e2e_wait_for 10 e2e_xvfb_ready "$pid" "$display"; then
