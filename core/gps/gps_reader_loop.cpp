@@ -69,8 +69,10 @@ void GpsReaderLoop::Pass() {
 }
 
 void GpsReaderLoop::HandleConnectionBreak() {
-    if (writer_ && logging_.LoggingState.load() == LoggingRecording)
+    if (writer_ && logging_.LoggingState.load() == LoggingRecording) {
         writer_->WriteEventRecord(GpsBreakText, TypeEvent);
+        streams_.GpsBreaksRecorded.fetch_add(1);
+    }
     if (disconnectAlarm_ == 1) sounds_.Play(SoundId::Ring);
     io_.ShowConnectionBreak();
     ReopenPort();

@@ -24,18 +24,10 @@ std::string WithSleepNote(const std::string& note, const std::string& warnings) 
     return warnings.empty() ? note : note + " | " + warnings;
 }
 
-std::string SleepNoteText(bool suspendSeen, const LocalTime& from, const LocalTime& to, uint32_t asleepMs,
-                          bool breaksRecorded) {
-    std::string text;
-    if (suspendSeen) {
-        const uint32_t minutes = asleepMs / 60000;
-        const std::string length =
-            minutes > 0 ? std::to_string(minutes) + " min" : std::to_string(asleepMs / 1000) + " s";
-        text = "Asleep " + ClockOf(from) + " to " + ClockOf(to) + " (" + length + ")";
-    } else {
-        text = "Woke at " + ClockOf(to);
-    }
-    text += ": ports opened again";
+std::string SleepNoteText(bool suspendSeen, const LocalTime& from, const LocalTime& to, bool breaksRecorded) {
+    // Short enough for the warning line beside the map at 100%.
+    std::string text = suspendSeen ? "Slept " + ClockOf(from) + "-" + ClockOf(to) : "Woke at " + ClockOf(to);
+    text += ": ports reopened";
     if (breaksRecorded) text += ", breaks recorded";
     return text;
 }
@@ -43,8 +35,8 @@ std::string SleepNoteText(bool suspendSeen, const LocalTime& from, const LocalTi
 void SleepRecovery::Suspend() {
     asleep_ = true;
     resumed_ = false;
-    suspendTick_ = parts_.Time.Tick();
     suspendTime_ = parts_.Time.Now();
+    gpsBreaksAtSuspend_ = parts_.Gps.GpsBreaksRecorded.load();
     if (parts_.File.IsOpen()) parts_.File.Flush();
 }
 
@@ -53,10 +45,11 @@ void SleepRecovery::Resume() {
     resumed_ = true;
     const bool suspendSeen = asleep_;
     asleep_ = false;
-    const int breaks = RecordBreaks();
+    // While recording every connection has its break of the sleep in the
+    // file now, written here or by the watch or reader that woke first.
+    const bool recording = RecordBreaks(suspendSeen) >= 0;
     AskReopen();
-    note_ = SleepNoteText(suspendSeen, suspendTime_, parts_.Time.Now(), parts_.Time.Tick() - suspendTick_,
-                          breaks > 0);
+    note_ = SleepNoteText(suspendSeen, suspendTime_, parts_.Time.Now(), recording);
     parts_.Controls.ShowSleepNote(note_);
 }
 
@@ -68,9 +61,9 @@ void SleepRecovery::Acknowledge() {
 
 // While recording: each console not yet in a logged break, and the GPS,
 // get their break record now; the console's next reading ends its break
-// as after any other.
-int SleepRecovery::RecordBreaks() {
-    if (parts_.Logging.LoggingState.load() != LoggingRecording || !parts_.File.IsOpen()) return 0;
+// as after any other. The count written, or -1 when not recording.
+int SleepRecovery::RecordBreaks(bool suspendSeen) {
+    if (parts_.Logging.LoggingState.load() != LoggingRecording || !parts_.File.IsOpen()) return -1;
     int written = 0;
     const int consoles = std::clamp(parts_.Config.ConsoleCount, 0, MaxConsoles);
     for (int k = 0; k < consoles; ++k) {
@@ -79,7 +72,8 @@ int SleepRecovery::RecordBreaks() {
         parts_.Writer.WriteEventRecord(ConsoleBreakText(k + 1), EventRecordType);
         ++written;
     }
-    if (parts_.Config.GpsInput == 1) {
+    const bool gpsBreakWritten = suspendSeen && parts_.Gps.GpsBreaksRecorded.load() != gpsBreaksAtSuspend_;
+    if (parts_.Config.GpsInput == 1 && !gpsBreakWritten) {
         parts_.Writer.WriteEventRecord(std::string(GpsBreakText), EventRecordType);
         ++written;
     }

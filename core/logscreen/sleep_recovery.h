@@ -3,7 +3,8 @@
 // the disk. When it wakes every open port is opened again (a USB serial
 // adapter comes back as a new device), and while recording each console
 // and the GPS get the connection-break record of the time asleep, in the
-// break records' own format: the readings before the sleep, then the break,
+// break records' own format (unless the connection watch or the GPS reader,
+// awake before the message came, wrote it already): the readings before the sleep, then the break,
 // then the readings after it. The operator is told on the warning line, as
 // no box may stand over a recording; the next command takes the note away.
 #pragma once
@@ -48,13 +49,13 @@ public:
     const std::string& Note() const { return note_; }
 
 private:
-    int RecordBreaks();
+    int RecordBreaks(bool suspendSeen);
     void AskReopen();
 
     SleepParts parts_;
     bool asleep_ = false;
     bool resumed_ = false;  // since the last suspend
-    uint32_t suspendTick_ = 0;
+    uint32_t gpsBreaksAtSuspend_ = 0;
     LocalTime suspendTime_;
     std::string note_;
 };
@@ -62,9 +63,8 @@ private:
 // The warning line with the note before the field warnings.
 std::string WithSleepNote(const std::string& note, const std::string& warnings);
 
-// "Asleep 10:32:05 to 10:47:12 (15 min): ports opened again, breaks recorded";
-// without a suspend seen, "Woke at 10:47:12: ...".
-std::string SleepNoteText(bool suspendSeen, const LocalTime& from, const LocalTime& to, uint32_t asleepMs,
-                          bool breaksRecorded);
+// "Slept 10:32:05-10:47:12: ports reopened, breaks recorded"; without a
+// suspend seen, "Woke at 10:47:12: ...".
+std::string SleepNoteText(bool suspendSeen, const LocalTime& from, const LocalTime& to, bool breaksRecorded);
 
 }  // namespace tesselog

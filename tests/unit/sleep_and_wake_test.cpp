@@ -86,7 +86,7 @@ TEST(SleepAndWake, RecordingGoesOnThroughASleep) {
     }
     EXPECT_EQ(h.session.Consoles.ConsoleReopenAsked[3].load(), 0);  // not configured, not open
     EXPECT_EQ(h.session.Gps.GpsReopenAsked.load(), 1);
-    EXPECT_EQ(h.controls.SleepNote, "Asleep 10:32:05 to 10:47:12 (15 min): ports opened again, breaks recorded");
+    EXPECT_EQ(h.controls.SleepNote, "Slept 10:32:05-10:47:12: ports reopened, breaks recorded");
     EXPECT_EQ(h.session.Logging.LoggingState.load(), LoggingRecording);
     EXPECT_TRUE(h.prompts.History.empty());  // no box over a recording
 
@@ -103,15 +103,32 @@ TEST(SleepAndWake, RecordingGoesOnThroughASleep) {
     EXPECT_EQ(h.controls.SleepNote, "");
 }
 
+// The connection watch and the GPS reader may wake before the message: a
+// break they recorded already is not recorded twice.
+TEST(SleepAndWake, ABreakRecordedAlreadyIsNotRecordedAgain) {
+    SessionHarness h;
+    h.StartIn(1);
+    h.session.Sleep.Suspend();
+    const size_t before = h.Data().size();
+    h.clock.CurrentTick += 20000;
+    h.session.OnWatchTimer();  // every console silent for 20 s
+    h.session.Writer.WriteEventRecord(std::string("GPS CONN BRK"), 'X');
+    h.session.Gps.GpsBreaksRecorded.fetch_add(1);  // as the reader does
+    h.session.Sleep.Resume();
+    for (const char* record : {"X1CONN BRK 1", "X2CONN BRK 2", "X3CONN BRK 3", "XGPS CONN BR"})
+        EXPECT_EQ(RecordsFrom(h.Data(), before, record), 1) << record;
+    EXPECT_EQ(h.controls.SleepNote, "Slept 10:30:00-10:30:00: ports reopened, breaks recorded");
+}
+
 TEST(SleepAndWake, WithoutRecordingOnlyThePortsAreOpenedAgain) {
     struct Case {
         int32_t state;
         bool suspendSeen;
         const char* note;
     } const cases[] = {
-        {-1, true, "Asleep 10:32:05 to 10:32:50 (45 s): ports opened again"},
-        {0, true, "Asleep 10:32:05 to 10:32:50 (45 s): ports opened again"},
-        {-1, false, "Woke at 10:32:50: ports opened again"},
+        {-1, true, "Slept 10:32:05-10:32:50: ports reopened"},
+        {0, true, "Slept 10:32:05-10:32:50: ports reopened"},
+        {-1, false, "Woke at 10:32:50: ports reopened"},
     };
     for (const Case& c : cases) {
         SessionHarness h;
