@@ -30,6 +30,10 @@ std::wstring WidenBytes(const std::string& bytes);
 std::string NarrowToBytes(const std::wstring& wide);
 std::u16string CodeUnits(const std::wstring& wide);
 
+// A path whose folder 8-bit text cannot name, with the folder's short (8.3)
+// name where the volume has one; else the path as it is.
+std::wstring WithShortFolder(const std::wstring& path);
+
 // CreateFileW without sharing, so a data file in use elsewhere cannot be
 // opened (and counts as a free name when names are probed).
 class Win32FileSystem : public FileSystem {
