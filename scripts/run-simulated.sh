@@ -67,28 +67,25 @@ prepare_prefix() {
 # A new prefix starts with settings that fit the simulated instruments, not with the
 # program's defaults (a readings scale of 0..500 nT paints the simulator's field of
 # about 60 nT one blue, and a station increment of 1 per reading counts 10 stations a
-# metre): the readings scale 30..130 nT around its background of 60 nT and features
-# of 40..250 nT, and a station increment of 0.1, its 1 m/s at 10 readings a second.
+# metre): the readings scale 50..80 nT, tight around its background of 60 nT so that
+# the ground's own variation shows in colours and its features of 40..250 nT stand out
+# at the top of the scale, and a station increment of 0.1, its 1 m/s at 10 readings a
+# second. "v" on the logging screen fits the scale to what comes in.
 # Settings chosen later in the program are kept as they are.
 first_settings() {
     [ -f "$(e2e_settings_file)" ] && return 0
-    echo "== First settings for the simulated instruments: readings scale 30..130, station increment 0.1 =="
-    e2e_settings_variant "$run_dir/first-settings.ini" 36=30.000000 37=130.000000 56=0.100000
+    echo "== First settings for the simulated instruments: readings scale 50..80, station increment 0.1 =="
+    e2e_settings_variant "$run_dir/first-settings.ini" 36=50.000000 37=80.000000 56=0.100000
     e2e_write_settings "$run_dir/first-settings.ini"
 }
 
 # --record: "l" opens the logging screen; once the GPS has a fix (the "&File" button
 # is enabled then), "f" and Return create the proposed file and "g" records.
 start_recording() {
-    local main dialog
+    local main
     main="$(e2e_window Tesselog 60)"
-    e2e_keys "$main" l
-    sleep 8
-    e2e_keys "$main" f
-    dialog="$(e2e_window "Create Data File" 20)"
-    e2e_close_window "$dialog" "Create Data File" Return
-    sleep 1
-    e2e_keys "$main" g
+    sleep 4
+    e2e_record "$main"
     echo "== Recording: the pause key of System Setup (any key by default) pauses =="
 }
 

@@ -18,26 +18,13 @@ power_event() {
 }
 
 scenario_sleep_and_wake() {
-    local links main dialog drawlog
+    local main drawlog
     drawlog="$E2E_PREFIX/drive_c/ProgramData/Brenvik/Temp/drawlog.txt"
-    links="$E2E_OUT/links"
-    mkdir -p "$links"
-    e2e_settings_variant "$E2E_OUT/settings.ini" 17=3 18=4 19=5 26=0 29=0 36=30 37=130 39=1 40=1 41=1 \
-        49=2.5 50=0 66=40
-    e2e_write_settings "$E2E_OUT/settings.ini"
-    e2e_map_ports "COM4=$links/console1" "COM5=$links/console2" "COM6=$links/console3" "COM2=$links/gps"
-    e2e_start_sim "$E2E_OUT/sim.log" --consoles 3 --types 2 --rate 10 --gps-mode 1 --gps-rate 5 --lines 4 \
-        --line-length 24 --speed 1.5 --link-dir "$links" --duration 140 --start-time now
+    e2e_three_consoles 140
     e2e_start_program "$(dirname "$E2E_EXE")/tesselog-drawlog.exe"
     main="$(e2e_window Tesselog 30)"
-    e2e_keys "$main" l
-    sleep 3
+    e2e_record "$main"
     e2e_wait_for 5 grep -a -q "keep awake on" "$drawlog" || e2e_fail "no keep-awake request when the screen opened"
-    e2e_keys "$main" f
-    dialog="$(e2e_window "Create Data File" 15)"
-    e2e_close_window "$dialog" "Create Data File" Return
-    sleep 1
-    e2e_keys "$main" g
     sleep 12
 
     power_event suspend

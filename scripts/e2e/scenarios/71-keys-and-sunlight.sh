@@ -22,26 +22,13 @@ keys_expect_redraw() {
 }
 
 scenario_keys_and_sunlight() {
-    local links dialog size settings
+    local size settings
     KEYS_DRAWLOG="$E2E_PREFIX/drive_c/ProgramData/Brenvik/Temp/drawlog.txt"
     settings="$(e2e_settings_file)"
-    links="$E2E_OUT/links"
-    mkdir -p "$links"
-    e2e_settings_variant "$E2E_OUT/settings.ini" 17=3 18=4 19=5 26=0 29=0 36=0 37=500 39=1 40=1 41=1 \
-        49=2.5 50=0 66=40
-    e2e_write_settings "$E2E_OUT/settings.ini"
-    e2e_map_ports "COM4=$links/console1" "COM5=$links/console2" "COM6=$links/console3" "COM2=$links/gps"
-    e2e_start_sim "$E2E_OUT/sim.log" --consoles 3 --types 2 --rate 10 --gps-mode 1 --gps-rate 5 --lines 4 \
-        --line-length 24 --speed 1.5 --anomalies 6 --seed 3 --link-dir "$links" --duration 160 --start-time now
+    e2e_three_consoles 160 36=0 37=500
     e2e_start_program "$(dirname "$E2E_EXE")/tesselog-drawlog.exe"
     KEYS_MAIN="$(e2e_window Tesselog 30)"
-    e2e_keys "$KEYS_MAIN" l
-    sleep 3
-    e2e_keys "$KEYS_MAIN" f
-    dialog="$(e2e_window "Create Data File" 15)"
-    e2e_close_window "$dialog" "Create Data File" Return
-    sleep 1
-    e2e_keys "$KEYS_MAIN" g
+    e2e_record "$KEYS_MAIN"
     sleep 30
     e2e_keys "$KEYS_MAIN" space
     sleep 1

@@ -15,19 +15,12 @@ scale_file() { find "$E2E_PREFIX/drive_c" -maxdepth 1 -iname '*.mgr' | head -n 1
 # scale_run DPI WIDTH HEIGHT: one start of the program at DPI, its window expected
 # WIDTH x HEIGHT.
 scale_run() {
-    local dpi="$1" width="$2" height="$3" main dialog links geometry
+    local dpi="$1" width="$2" height="$3" main geometry
     e2e_wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null ||
         e2e_fail "could not set LogPixels"
     WINEPREFIX="$E2E_PREFIX" timeout 60 wineserver -w
-    links="$E2E_OUT/links-$dpi"
-    mkdir -p "$links"
-    e2e_settings_variant "$E2E_OUT/settings.ini" 17=3 18=4 19=5 26=0 29=0 36=30 37=130 39=1 40=1 41=1 \
-        49=2.5 50=0 56=0.1 66=40
-    e2e_write_settings "$E2E_OUT/settings.ini"
     rm -f "$E2E_PREFIX"/drive_c/*.mgr "$E2E_PREFIX"/drive_c/*.MGR
-    e2e_map_ports "COM4=$links/console1" "COM5=$links/console2" "COM6=$links/console3" "COM2=$links/gps"
-    e2e_start_sim "$E2E_OUT/sim-$dpi.log" --consoles 3 --types 2 --rate 10 --gps-mode 1 --gps-rate 5 --lines 4 \
-        --line-length 24 --speed 1.5 --anomalies 6 --seed 3 --link-dir "$links" --duration 120 --start-time now
+    e2e_three_consoles 120 56=0.1
     e2e_start_main
     main="$E2E_MAIN"
     geometry="$(xdotool getwindowgeometry "$main" | sed -n 's/.*Geometry: //p')"
@@ -41,14 +34,8 @@ scale_run() {
     e2e_window_screenshot "$(e2e_window "Array Geometry Setup")" "array-geometry-$dpi"
     e2e_close_window "$(e2e_window "Array Geometry Setup")" "Array Geometry Setup" Escape
 
-    e2e_keys "$main" l
-    sleep 4
-    e2e_keys "$main" f
-    dialog="$(e2e_window "Create Data File" 15)"
-    e2e_close_window "$dialog" "Create Data File" Return
-    sleep 1
+    e2e_record "$main"
     [ -n "$(scale_file)" ] || e2e_fail "no data file after \"&File\""
-    e2e_keys "$main" g
     sleep 25
     e2e_window_screenshot "$main" "recording-$dpi"
     e2e_keys "$main" space
