@@ -23,8 +23,12 @@ trap 'rm -rf "$work"' EXIT
 "$CONVERT" "$work/icon64.png" -define icon:auto-resize=32,16 tesselog.ico
 
 # The array seen from above: three two-sensor consoles, the GPS antenna
-# ahead of them, the lengths the dialog asks for, and the direction of travel.
-"$CONVERT" -size 240x186 xc:'#fbfaf5' -font "$FONT" -pointsize 11 -stroke none \
+# ahead of them, the lengths the dialog asks for, and the direction of travel;
+# array.bmp at 240 x 186 and array2x.bmp drawn at twice the size, from which
+# the dialog makes its picture at display scales above 100%.
+array_picture() {  # SCALE OUT
+"$CONVERT" -size $((240 * $1))x$((186 * $1)) -affine "$1,0,0,$1,0,0" xc:'#fbfaf5' -font "$FONT" -pointsize 11 \
+    -stroke none \
     -fill '#8a8f99' -draw 'rectangle 22,116 208,119' \
     -fill '#5b6472' \
     -draw 'roundrectangle 22,108 68,127 4,4' \
@@ -52,7 +56,10 @@ trap 'rm -rf "$work"' EXIT
     -fill '#1b1b1b' -draw 'text 14,104 "1"' -draw 'text 210,104 "6"' \
     -stroke '#3a3a3a' -strokewidth 2 -draw 'line 222,120 222,40' \
     -stroke none -fill '#3a3a3a' -draw 'polygon 222,30 215,44 229,44' \
-    -type Palette -colors 64 BMP3:array.bmp
+    -type Palette -colors 64 "BMP3:$2"
+}
+array_picture 1 array.bmp
+array_picture 2 array2x.bmp
 
 # Wave sounds, 8-bit mono at 11025 Hz: a short tick, a ring, a warning tone.
 python3 - <<'EOF'
@@ -92,4 +99,4 @@ write("gpswarning.wav", tone([880], 0.1) + silence(0.05) + tone([660], 0.1) + si
 # Field warning: three rising notes, unlike the falling GPS warning and the ring.
 write("fieldwarning.wav", tone([523], 0.09) + silence(0.03) + tone([659], 0.09) + silence(0.03) + tone([1047], 0.16, decay=6))
 EOF
-ls -l tesselog.ico array.bmp result.wav ring.wav gpswarning.wav fieldwarning.wav
+ls -l tesselog.ico array.bmp array2x.bmp result.wav ring.wav gpswarning.wav fieldwarning.wav

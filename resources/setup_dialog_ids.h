@@ -34,6 +34,7 @@
 /* Array Geometry Setup, "ARRAYGEOMETRY". Accelerators: U S X Y M E F I,
  * C = Cancel. */
 #define IDC_ARRAY_SENSOR_TOTAL 1170
+#define IDC_ARRAY_PICTURE 1247
 #define IDC_ARRAY_CONSOLE_TYPE 1236
 #define IDC_ARRAY_UNIT_SEPARATION 1237
 #define IDC_ARRAY_SEPARATION 1150

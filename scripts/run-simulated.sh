@@ -7,9 +7,11 @@
 # the program on $DISPLAY, or on Xvfb when there is none. Stops everything it started
 # when the program ends (or at Ctrl-C).
 #
-#   scripts/run-simulated.sh [--xvfb] [--shots SECONDS] [-- SIMULATOR OPTIONS...]
+#   scripts/run-simulated.sh [--xvfb] [--shots SECONDS] [--record] [-- SIMULATOR OPTIONS...]
 #     --xvfb            run on a private Xvfb even when $DISPLAY is set
 #     --shots SECONDS   screenshot interval on Xvfb (default 10)
+#     --record          open the logging screen, create the proposed data file and
+#                       start recording by keys, so the first screenshot shows the swath
 #     after --           extra tesselog-sim options, e.g. -- --speed 1.5 --one-way
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -20,6 +22,7 @@ run_dir="$root/build/run"
 prefix="$root/build/wine-run"
 use_xvfb=0
 shot_seconds=10
+record=0
 sim_extra=()
 
 parse_options() {
@@ -27,8 +30,9 @@ parse_options() {
         case "$1" in
             --xvfb) use_xvfb=1 ;;
             --shots) shot_seconds="$2"; shift ;;
+            --record) record=1 ;;
             --) shift; sim_extra=("$@"); break ;;
-            -h|--help) sed -n '2,14p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+            -h|--help) sed -n '2,16p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
             *) echo "unknown option $1 (see --help)" >&2; exit 2 ;;
         esac
         shift
@@ -57,6 +61,32 @@ prepare_prefix() {
     e2e_prefix_fonts "$prefix"
     e2e_use_prefix "$prefix"
     e2e_make_settings_dir
+    first_settings
+}
+
+# A new prefix starts with settings that fit the simulated instruments, not with the
+# program's defaults (a readings scale of 0..500 nT paints the simulator's field of
+# about 60 nT one blue, and a station increment of 1 per reading counts 10 stations a
+# metre): the readings scale 50..80 nT, tight around its background of 60 nT so that
+# the ground's own variation shows in colours and its features of 40..250 nT stand out
+# at the top of the scale, and a station increment of 0.1, its 1 m/s at 10 readings a
+# second. "v" on the logging screen fits the scale to what comes in.
+# Settings chosen later in the program are kept as they are.
+first_settings() {
+    [ -f "$(e2e_settings_file)" ] && return 0
+    echo "== First settings for the simulated instruments: readings scale 50..80, station increment 0.1 =="
+    e2e_settings_variant "$run_dir/first-settings.ini" 36=50.000000 37=80.000000 56=0.100000
+    e2e_write_settings "$run_dir/first-settings.ini"
+}
+
+# --record: "l" opens the logging screen; once the GPS has a fix (the "&File" button
+# is enabled then), "f" and Return create the proposed file and "g" records.
+start_recording() {
+    local main
+    main="$(e2e_window Tesselog 60)"
+    sleep 4
+    e2e_record "$main"
+    echo "== Recording: the pause key of System Setup (any key by default) pauses =="
 }
 
 # Line N of the settings file (CR dropped), or DEFAULT when there is no file yet.
@@ -144,6 +174,7 @@ main() {
         echo "== Tesselog runs on $DISPLAY; close it with E&xit (x) =="
     fi
     e2e_start_program "$root/build/windows/windows/tesselog.exe"
+    [ "$record" = 1 ] && start_recording
     if [ "$use_xvfb" = 1 ]; then
         take_screenshots
     else

@@ -1,6 +1,9 @@
 #include "windows/gdi_canvas.h"
 
+#include <atomic>
 #include <vector>
+
+#include "core/common/sunlight_palette.h"
 
 #include "windows/gdi_objects.h"
 #include "windows/platform_services.h"
@@ -9,13 +12,25 @@ namespace tesselog::win32 {
 
 namespace {
 
-RECT ToRect(const Rect& r) { return RECT{r.Left, r.Top, r.Right, r.Bottom}; }
+// Read by every canvas, also the GPS reader's; switched on the
+// user-interface thread.
+std::atomic<bool> SunlightOn{false};
 
 }  // namespace
 
-GdiCanvas::GdiCanvas(HDC dc, const ShellFonts& fonts)
+void UseSunlightInk(bool on) { SunlightOn.store(on); }
+bool SunlightInkInUse() { return SunlightOn.load(); }
+
+RECT GdiCanvas::Box(const Rect& r) const {
+    const Rect d = place_.ToDevice(r);
+    return RECT{d.Left, d.Top, d.Right, d.Bottom};
+}
+
+GdiCanvas::GdiCanvas(HDC dc, const ShellFonts& fonts, CanvasUnits units)
     : dc_(dc),
       fonts_(fonts),
+      place_(units == CanvasUnits::Layout ? fonts.Scale : DisplayScale{}),
+      pens_(fonts.Scale),
       originalPen_(GetCurrentObject(dc, OBJ_PEN)),
       originalBrush_(GetCurrentObject(dc, OBJ_BRUSH)),
       originalFont_(GetCurrentObject(dc, OBJ_FONT)),
@@ -49,6 +64,11 @@ void GdiCanvas::UseBrush(HBRUSH brush, bool owned) {
 // A shared object when the cache has one of that colour and width; one of
 // the canvas's own, deleted when replaced, for anything else.
 void GdiCanvas::SetPen(Color color, int width) {
+    if (SunlightOn.load()) {
+        width = SunlightPenWidth(width, color);
+        color = tesselog::SunlightInk(color);
+    }
+    width = pens_.PenWidth(width);
     const GdiObjectCache* shared = InstalledGdiObjects();
     if (HPEN pen = shared ? shared->FindPen(color, width) : nullptr) {
         UsePen(pen, false);
@@ -60,6 +80,7 @@ void GdiCanvas::SetPen(Color color, int width) {
 void GdiCanvas::SetNullPen() { UsePen(static_cast<HPEN>(GetStockObject(NULL_PEN)), false); }
 
 void GdiCanvas::SetBrush(Color color) {
+    if (SunlightOn.load()) color = SunlightFill(color);
     const GdiObjectCache* shared = InstalledGdiObjects();
     if (HBRUSH brush = shared ? shared->FindBrush(color) : nullptr) {
         UseBrush(brush, false);
@@ -71,8 +92,9 @@ void GdiCanvas::SetBrush(Color color) {
 void GdiCanvas::SetHollowBrush() { UseBrush(static_cast<HBRUSH>(GetStockObject(NULL_BRUSH)), false); }
 
 void GdiCanvas::Line(Point from, Point to) {
-    MoveToEx(dc_, from.X, from.Y, nullptr);
-    LineTo(dc_, to.X, to.Y);
+    const POINT a = At(from), b = At(to);
+    MoveToEx(dc_, a.x, a.y, nullptr);
+    LineTo(dc_, b.x, b.y);
 }
 
 // One PolyPolyline of two-point polylines: each is drawn as its own line,
@@ -81,27 +103,34 @@ void GdiCanvas::Lines(const Point* ends, size_t lineCount) {
     if (lineCount == 0) return;
     points_.resize(2 * lineCount);
     counts_.assign(lineCount, 2);
-    for (size_t i = 0; i < 2 * lineCount; ++i) points_[i] = POINT{ends[i].X, ends[i].Y};
+    for (size_t i = 0; i < 2 * lineCount; ++i) points_[i] = At(ends[i]);
     PolyPolyline(dc_, points_.data(), counts_.data(), static_cast<DWORD>(lineCount));
 }
 
 void GdiCanvas::Polyline(const Point* points, size_t count) {
     if (count < 2) return;
     std::vector<POINT> list(count);
-    for (size_t i = 0; i < count; ++i) list[i] = POINT{points[i].X, points[i].Y};
+    for (size_t i = 0; i < count; ++i) list[i] = At(points[i]);
     ::Polyline(dc_, list.data(), static_cast<int>(count));
 }
 
-void GdiCanvas::Rectangle(const Rect& r) { ::Rectangle(dc_, r.Left, r.Top, r.Right, r.Bottom); }
+void GdiCanvas::Rectangle(const Rect& r) {
+    const RECT d = Box(r);
+    ::Rectangle(dc_, d.left, d.top, d.right, d.bottom);
+}
 
-void GdiCanvas::Ellipse(const Rect& r) { ::Ellipse(dc_, r.Left, r.Top, r.Right, r.Bottom); }
+void GdiCanvas::Ellipse(const Rect& r) {
+    const RECT d = Box(r);
+    ::Ellipse(dc_, d.left, d.top, d.right, d.bottom);
+}
 
 void GdiCanvas::FillRect(const Rect& r, Color color) {
+    if (SunlightOn.load()) color = SunlightFill(color);
     const GdiObjectCache* shared = InstalledGdiObjects();
     HBRUSH brush = shared ? shared->FindBrush(color) : nullptr;
     const bool owned = brush == nullptr;
     if (owned) brush = CreateSolidBrush(color);
-    RECT box = ToRect(r);
+    RECT box = Box(r);
     ::FillRect(dc_, &box, brush);
     if (owned) DeleteObject(brush);
 }
@@ -117,7 +146,9 @@ void GdiCanvas::SetFont(FontChoice font) {
     if (chosen) SelectObject(dc_, chosen);
 }
 
-void GdiCanvas::SetTextColor(Color color) { ::SetTextColor(dc_, color); }
+void GdiCanvas::SetTextColor(Color color) {
+    ::SetTextColor(dc_, SunlightOn.load() ? tesselog::SunlightInk(color) : color);
+}
 
 void GdiCanvas::SetTextAlign(TextAlign align) {
     UINT horizontal = align == TextAlign::Left ? TA_LEFT : align == TextAlign::Center ? TA_CENTER : TA_RIGHT;
@@ -127,18 +158,18 @@ void GdiCanvas::SetTextAlign(TextAlign align) {
 void GdiCanvas::SetTextBackground(bool transparent, Color color) {
     opaqueText_ = !transparent;
     SetBkMode(dc_, transparent ? TRANSPARENT : OPAQUE);
-    SetBkColor(dc_, color);
+    SetBkColor(dc_, SunlightOn.load() ? SunlightFill(color) : color);
 }
 
 void GdiCanvas::Text(int32_t x, int32_t y, const std::string& text) {
     std::wstring wide = WidenBytes(text);
-    TextOutW(dc_, x, y, wide.c_str(), static_cast<int>(wide.size()));
+    TextOutW(dc_, X(x), X(y), wide.c_str(), static_cast<int>(wide.size()));
 }
 
 void GdiCanvas::TextInRect(const Rect& clip, int32_t x, int32_t y, const std::string& text) {
     std::wstring wide = WidenBytes(text);
-    RECT box = ToRect(clip);
-    ExtTextOutW(dc_, x, y, ETO_CLIPPED | (opaqueText_ ? ETO_OPAQUE : 0), &box, wide.c_str(),
+    RECT box = Box(clip);
+    ExtTextOutW(dc_, X(x), X(y), ETO_CLIPPED | (opaqueText_ ? ETO_OPAQUE : 0), &box, wide.c_str(),
                 static_cast<UINT>(wide.size()), nullptr);
 }
 
@@ -146,11 +177,12 @@ TextSize GdiCanvas::TextExtent(const std::string& text) {
     std::wstring wide = WidenBytes(text);
     SIZE size{0, 0};
     GetTextExtentPoint32W(dc_, wide.c_str(), static_cast<int>(wide.size()), &size);
-    return {size.cx, size.cy};
+    return {place_.ExtentFromDevice(size.cx), place_.ExtentFromDevice(size.cy)};
 }
 
 void GdiCanvas::SetClip(const Rect& r) {
-    HRGN region = CreateRectRgn(r.Left, r.Top, r.Right, r.Bottom);
+    const RECT d = Box(r);
+    HRGN region = CreateRectRgn(d.left, d.top, d.right, d.bottom);
     SelectClipRgn(dc_, region);
     DeleteObject(region);
 }
@@ -159,7 +191,9 @@ void GdiCanvas::ClearClip() { SelectClipRgn(dc_, nullptr); }
 
 // BitBlt within one context handles overlapping source and destination.
 void GdiCanvas::CopyBlock(const Rect& source, Point to) {
-    BitBlt(dc_, to.X, to.Y, source.Width(), source.Height(), dc_, source.Left, source.Top, SRCCOPY);
+    const RECT from = Box(source);
+    const POINT d = At(to);
+    BitBlt(dc_, d.x, d.y, from.right - from.left, from.bottom - from.top, dc_, from.left, from.top, SRCCOPY);
 }
 
 }  // namespace tesselog::win32

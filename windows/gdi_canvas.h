@@ -9,20 +9,36 @@
 
 #include <vector>
 
+#include "core/common/display_scale.h"
 #include "core/platform/canvas.h"
 
 namespace tesselog::win32 {
 
+// The fonts are made for the display scale of the main window (their
+// heights are in 96-DPI units times the scale), which every canvas on its
+// windows draws at.
 struct ShellFonts {
     HFONT Caption = nullptr;  // 20, weight 200
     HFONT Title = nullptr;    // 30, weight 600
     HFONT Text = nullptr;     // 14, weight 400
     HFONT Bold = nullptr;     // 14, weight 700
+    DisplayScale Scale;
 };
+
+// What the core's coordinates are in: 96-DPI units, put on the device by
+// the fonts' scale (every screen but the map), or the device's own pixels
+// (the map, whose geometry is made from its pane's size on the device).
+// Pen widths follow the scale either way.
+enum class CanvasUnits { Layout, Device };
+
+// The sunlight display's ink (core/common/sunlight_palette.h) for every
+// canvas from now on: dark lines and texts, white faces, thick lines.
+void UseSunlightInk(bool on);
+bool SunlightInkInUse();
 
 class GdiCanvas : public Canvas {
 public:
-    GdiCanvas(HDC dc, const ShellFonts& fonts);
+    GdiCanvas(HDC dc, const ShellFonts& fonts, CanvasUnits units = CanvasUnits::Layout);
     ~GdiCanvas() override;
     GdiCanvas(const GdiCanvas&) = delete;
     GdiCanvas& operator=(const GdiCanvas&) = delete;
@@ -51,9 +67,14 @@ public:
 private:
     void UsePen(HPEN pen, bool owned);
     void UseBrush(HBRUSH brush, bool owned);
+    int32_t X(int32_t v) const { return place_.ToDevice(v); }
+    POINT At(Point p) const { return POINT{X(p.X), X(p.Y)}; }
+    RECT Box(const Rect& r) const;
 
     HDC dc_;
     const ShellFonts& fonts_;
+    DisplayScale place_;  // 96 DPI for device units
+    DisplayScale pens_;
     bool opaqueText_ = false;
     HPEN ownedPen_ = nullptr;
     HBRUSH ownedBrush_ = nullptr;

@@ -5,6 +5,7 @@
 
 #include "core/gps/gps_monitor_screen.h"
 #include "resources/monitor_dialog_ids.h"
+#include "windows/display_scale_win32.h"
 #include "windows/form_dialog.h"
 #include "windows/platform_services.h"
 #include "windows/serial_ports.h"
@@ -143,8 +144,9 @@ MonitorProgram* TheMonitor = nullptr;
 // ---------------------------------------------------------------- messages
 
 HWND MakeControl(HWND parent, DWORD exStyle, const wchar_t* type, const std::wstring& text, DWORD style,
-                 const MonitorRect& r, int id) {
-    HWND control = CreateWindowExW(exStyle, type, text.c_str(), WS_CHILD | style, r.X, r.Y, r.Width, r.Height, parent,
+                 const MonitorRect& place, int id) {
+    const Rect r = Shell().Fonts.Scale.ToDevice(Rect{place.X, place.Y, place.X + place.Width, place.Y + place.Height});
+    HWND control = CreateWindowExW(exStyle, type, text.c_str(), WS_CHILD | style, r.Left, r.Top, r.Width(), r.Height(), parent,
                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), Shell().Instance, nullptr);
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(Shell().Fonts.Text), FALSE);
     return control;
@@ -152,7 +154,9 @@ HWND MakeControl(HWND parent, DWORD exStyle, const wchar_t* type, const std::wst
 
 LRESULT OnMonitorCreate(HWND window, UINT, WPARAM, LPARAM lParam) {
     const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-    const int32_t w = create->cx, h = create->cy;  // a child without a frame: its client size
+    // A child without a frame: its client size, in 96-DPI units.
+    const DisplayScale scale = Shell().Fonts.Scale;
+    const int32_t w = scale.FromDevice(create->cx), h = scale.FromDevice(create->cy);
     TheMonitor = new MonitorProgram;
     Win32MonitorIo& io = TheMonitor->Io;
     for (int32_t i = 0; i < MonitorButtonCount; ++i) {
@@ -193,12 +197,13 @@ LRESULT OnMonitorPaint(HWND window, UINT, WPARAM, LPARAM) {
     HDC dc = BeginPaint(window, &ps);
     if (TheMonitor) {
         AddWaitingLines(TheMonitor->Io);
-        RECT client{};
-        GetClientRect(window, &client);
+        const DisplayScale scale = Shell().Fonts.Scale;
+        const SIZE client = ClientSizeIn96(window, scale);
         HGDIOBJ oldFont = SelectObject(dc, Shell().Fonts.Text);
         SetBkMode(dc, TRANSPARENT);
         const std::wstring label = WidenBytes(MonitorLabelText);
-        TextOutW(dc, MonitorLabelX, MonitorLabelY(client.bottom), label.c_str(), static_cast<int>(label.size()));
+        TextOutW(dc, scale.ToDevice(MonitorLabelX), scale.ToDevice(MonitorLabelY(client.cy)), label.c_str(),
+                 static_cast<int>(label.size()));
         SelectObject(dc, oldFont);
     }
     EndPaint(window, &ps);

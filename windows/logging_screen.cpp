@@ -15,6 +15,7 @@
 #include "windows/background_dialogs.h"
 #include "windows/console_reader.h"
 #include "windows/dialogs.h"
+#include "windows/display_scale_win32.h"
 #include "windows/gdi_objects.h"
 #include "windows/gps_reader.h"
 #include "windows/logging_window.h"
@@ -95,11 +96,16 @@ public:
     void ShowPleaseWait() override {
         if (IsWindowVisible(window_.MapPane)) map_.PleaseWait();
     }
+    void ShowSunlight(bool on) override { UseSunlightLook(window_, Shell().Fonts, on); }
+    void ShowSleepNote(const std::string& note) override {
+        sleepNote_ = note;
+        if (Session) ShowFieldWarnings(Session->Field.Shown(), RedrawWarningLine);
+    }
     void ShowFieldWarnings(const WarningsShown& shown, uint32_t parts) override {
         if ((parts & RedrawWarningLine) && window_.Screen && window_.Fonts) {
             WindowCanvas canvas(window_.Screen, *window_.Fonts);
             const Settings& settings = Shell().ProgramSettings;
-            PaintWarningLine(canvas.Get(), window_.Status, shown.Line,
+            PaintWarningLine(canvas.Get(), window_.Status, WithSleepNote(sleepNote_, shown.Line),
                              GridThinningText(map_.State().Grid, settings.DisplayUnits), window_.MapVisible ? 1 : 0,
                              ButtonFaceColor());
         }
@@ -109,7 +115,8 @@ public:
         }
         // The cells follow with each console's next reading. The test build's
         // draw log gets the whole line, also what did not fit on the screen.
-        if ((parts & RedrawWarningLine) && ReplayTimingTarget()) ReplayTimingTarget()("warnings " + shown.Line);
+        if ((parts & RedrawWarningLine) && ReplayTimingTarget())
+            ReplayTimingTarget()("warnings " + WithSleepNote(sleepNote_, shown.Line));
     }
     void ShowNoConnection(int k) override {
         if (k < 0 || k >= MaxConsoles) return;
@@ -123,10 +130,9 @@ public:
     void ClearSecondPlot(int k) override {
         if (k < 0 || k >= LoggingPaneSlots || !window_.SecondPlotPanes[k]) return;
         HWND pane = window_.SecondPlotPanes[k];
-        RECT client{};
-        GetClientRect(pane, &client);
+        const SIZE client = ClientSizeIn96(pane, window_.Fonts->Scale);
         WindowCanvas canvas(pane, *window_.Fonts);
-        canvas.Get().FillRect(Rect{0, 0, client.right, client.bottom}, Rgb(255, 255, 255));
+        canvas.Get().FillRect(Rect{0, 0, client.cx, client.cy}, Rgb(255, 255, 255));
     }
     void ShowColourScale(bool visible) override {
         if (window_.ColourScaleWindow) ShowWindow(window_.ColourScaleWindow, visible ? SW_SHOW : SW_HIDE);
@@ -159,6 +165,7 @@ private:
     void DrawNumbersRow(int k, const std::string& text) { DrawNumbersRowText(window_, k, text); }
 
     bool NoConnectionShown[MaxConsoles] = {};
+    std::string sleepNote_;
 
     struct SetButtons {
         HWND Handles[CommandButtonCount] = {};
@@ -461,6 +468,8 @@ struct LoggingProgram {
         Services.QcSettingsPath = QcSettingsPathBeside(SettingsFilePath);
         Services.Disk = ChosenDisk ? ChosenDisk : &Disk;
         Services.Power = ChosenPower ? ChosenPower : &Power;
+        Services.Awake = &Awake;
+        Services.LookSettingsPath = ScreenLookPathBeside(SettingsFilePath);
         BackgroundChoices.Owner = Shell().MainWindow;
         Dialogs.SpeedScaleChanged = [this] {
             const double scale = Session.Config.SpeedBarScale;
@@ -474,6 +483,7 @@ struct LoggingProgram {
     Win32Clock Clock;
     Win32DiskSpace Disk;
     Win32PowerSource Power;
+    Win32KeepAwake Awake;
     Win32SoundPlayer Sounds;
     Win32FileDialogs FileChooser;
     GdiMapTiles Tiles;
@@ -524,7 +534,7 @@ void Win32Controls::LayoutPass() {
     SetProfilePaneWidths(session.Profiles, ProfilePaneRect(window_.Panes, 0, session.MapVisible != 0).Width(),
                          window_.Panes.SecondPlotWidth);
     session.RecomputeProfileScale();
-    const int32_t side = window_.Panes.MapSide - 2;
+    const int32_t side = window_.Panes.Device(MapPaneRect(window_.Panes)).Width() - 2;
     map_.SetPaneSize(side, side);
     session.GpsLayout = MakeGpsFieldLayout(window_.Status, window_.Creation, shell.ProgramSettings.CoordinateDisplay,
                                            shell.ProgramSettings.SpeedBarScale, ButtonFaceColor());
@@ -543,6 +553,15 @@ LRESULT OnScreenCreate(HWND window, UINT, WPARAM, LPARAM) {
     }
     TheProgram = new LoggingProgram;
     return 0;
+}
+
+// In sunlight the screen's face is white, as every face drawn on it.
+LRESULT OnScreenEraseBackground(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (!SunlightInkInUse()) return DefWindowProcW(window, message, wParam, lParam);
+    RECT client{};
+    GetClientRect(window, &client);
+    FillRect(reinterpret_cast<HDC>(wParam), &client, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    return 1;
 }
 
 LRESULT OnScreenPaint(HWND window, UINT, WPARAM, LPARAM) {
@@ -565,7 +584,7 @@ LRESULT OnScreenPaint(HWND window, UINT, WPARAM, LPARAM) {
     inputs.TotalLength = session.GpsState.TotalDistance;
     inputs.TotalSeconds = static_cast<int32_t>(session.Readings.TotalTimeMs / 1000);
     inputs.GpsTexts = session.GpsState.Shown;
-    inputs.Warnings = session.Field.Shown().Line;
+    inputs.Warnings = WithSleepNote(session.Sleep.Note(), session.Field.Shown().Line);
     inputs.Background = ButtonFaceColor();
     PaintLoggingScreen(TheLoggingWindow(), window, inputs);
     return 0;
@@ -601,7 +620,7 @@ LRESULT OnScreenGpsData(HWND window, UINT, WPARAM, LPARAM) {
     LoggingProgram& program = Program();
     GpsDataOutcome outcome;
     {
-        WindowCanvas canvas(window, Shell().Fonts);
+        WindowCanvas canvas(window, *TheLoggingWindow().Fonts);
         outcome = program.Session.OnGpsData(canvas.Get(), program.GpsScreen);
     }
     if (outcome.PositionLimitReached) {
@@ -627,6 +646,7 @@ const MessageEntry<WindowHandler> ScreenLogEntries[] = {
     {WM_CREATE, &OnScreenCreate},
     {WM_SIZE, &OnPaneSize},
     {WM_PAINT, &OnScreenPaint},
+    {WM_ERASEBKGND, &OnScreenEraseBackground},
     {WM_COMMAND, &OnScreenCommand},
     {WM_DEADCHAR, &OnScreenCommand},
     {WM_KEYDOWN, &OnScreenCommand},
@@ -662,9 +682,29 @@ void SurveySetupAccepted() {
     if (TheProgram) Program().Session.OnSurveySetupAccepted();
 }
 
+void LoggingScreenScaleChanged() {
+    if (!TheProgram) return;
+    ProgramShell& shell = Shell();
+    LoggingWindow& w = TheLoggingWindow();
+    RescaleLoggingButtons(w, shell.ClientWidth, shell.ClientHeight, shell.LineHeight,
+                          shell.ProgramSettings.ConsoleCount);
+    UseSunlightLook(w, shell.Fonts, w.Fonts == &w.SunlightFonts);
+    Program().Session.OnDisplayScaleChanged();
+}
+
+void LoggingScreenPower(WPARAM event) {
+    if (!TheProgram) return;
+    SleepRecovery& sleep = Program().Session.Sleep;
+    if (ReplayTimingTarget()) ReplayTimingTarget()("power " + std::to_string(static_cast<unsigned>(event)));
+    if (event == PBT_APMSUSPEND) sleep.Suspend();
+    else if (event == PBT_APMRESUMEAUTOMATIC || event == PBT_APMRESUMESUSPEND || event == PBT_APMRESUMECRITICAL)
+        sleep.Resume();
+}
+
 void StopLoggingAtExit() {
     if (!TheProgram) return;
     LoggingProgram& program = Program();
+    program.Awake.Hold(false);
     if (program.Ports.GpsThread.Running()) program.Ports.GpsThread.Stop(2000);
     for (int k = 0; k < MaxConsoles; ++k) program.Ports.ConsoleThreads.ClosePort(k);
     program.Ports.ConsoleThreads.WaitForEnd(500);

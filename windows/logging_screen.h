@@ -28,6 +28,14 @@ void StartLoggingScreen(ProgramShell& shell);
 // "OK" of Survey Setup: the next recorded reading is at the new start station.
 void SurveySetupAccepted();
 
+// The main window's display scale changed (its fonts are remade already):
+// the buttons and, while the screen is open, the panes and the map follow.
+void LoggingScreenScaleChanged();
+
+// WM_POWERBROADCAST of the main window: the data file flushed before a
+// sleep, the ports opened again and the breaks recorded after it.
+void LoggingScreenPower(WPARAM event);
+
 // Before the main window goes: every reader stopped (bounded waits that
 // handle the readers' pending messages) and the data file closed.
 void StopLoggingAtExit();

@@ -2,6 +2,9 @@
 // core/logscreen/logging_layout.h and every text from status_painting.h.
 #include "windows/logging_window.h"
 
+#include <commctrl.h>
+
+#include "windows/display_scale_win32.h"
 #include "windows/platform_services.h"
 #include "windows/shell_window.h"
 #include "windows/window_canvas.h"
@@ -10,16 +13,18 @@ namespace tesselog::win32 {
 
 namespace {
 
+// place: in 96-DPI units, put on the device by the layout's scale.
 HWND MakeChild(HWND parent, HINSTANCE instance, const wchar_t* className, const std::string& text, DWORD style,
-               const Rect& place, int id) {
+               const Rect& layoutPlace, int id, DisplayScale scale) {
+    const Rect place = scale.ToDevice(layoutPlace);
     return CreateWindowExW(0, className, WidenBytes(text).c_str(), WS_CHILD | style, place.Left, place.Top,
                            place.Width(), place.Height(), parent,
                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
 }
 
 HWND MakeButton(HWND parent, HINSTANCE instance, const std::string& label, DWORD style, const Rect& place, int id,
-                HFONT font) {
-    HWND button = MakeChild(parent, instance, L"BUTTON", label, style | WS_TABSTOP, place, id);
+                HFONT font, DisplayScale scale) {
+    HWND button = MakeChild(parent, instance, L"BUTTON", label, style | WS_TABSTOP, place, id, scale);
     if (button) SendMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     return button;
 }
@@ -33,9 +38,9 @@ void NoteCreationFailure(LoggingWindow& w, HWND child, DWORD error, const std::s
     if (!IsWindow(w.Screen)) w.CreationFailure += ", the screen gone";
 }
 
-void Place(HWND window, const Rect& r, bool show) {
+void Place(HWND window, const Rect& r, bool show, DisplayScale scale) {
     if (!window) return;
-    MoveWindow(window, r.Left, r.Top, r.Width(), r.Height(), TRUE);
+    MoveToPlace(window, r, scale);
     ShowWindow(window, show ? SW_SHOW : SW_HIDE);
 }
 
@@ -45,6 +50,24 @@ void Show(HWND window, bool show) {
 
 void Enable(HWND window, bool enable) {
     if (window) EnableWindow(window, enable ? TRUE : FALSE);
+}
+
+// One tooltip window for the navigation buttons, saying their keys.
+void AddKeyTooltips(HWND screen, HINSTANCE instance, HWND const* buttons, int count) {
+    HWND tips = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, screen, nullptr, instance, nullptr);
+    if (!tips) return;
+    for (int i = 0; i < count; ++i) {
+        if (!buttons[i]) continue;
+        std::wstring text = WidenBytes(NavigationKeyHints[i]);
+        TTTOOLINFOW tool{};
+        tool.cbSize = sizeof tool;
+        tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+        tool.hwnd = screen;
+        tool.uId = reinterpret_cast<UINT_PTR>(buttons[i]);
+        tool.lpszText = text.data();
+        SendMessageW(tips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    }
 }
 
 void MeasureStatus(LoggingWindow& w) {
@@ -76,14 +99,15 @@ bool CreateLoggingPanes(LoggingWindow& w, HWND screen, HINSTANCE instance, const
     w.Screen = screen;
     w.Fonts = &fonts;
     w.LineHeight = lineHeight;
-    w.Creation = ComputeLoggingLayout(clientWidth, clientHeight, lineHeight, consoleCount, CreationRightColumnWidth);
+    w.Creation = ComputeLoggingLayout(clientWidth, clientHeight, lineHeight, consoleCount, CreationRightColumnWidth,
+                                      fonts.Scale);
     w.Panes = w.Creation;
     w.MapVisible = false;
     w.CreationFailure.clear();
     const LoggingLayout& c = w.Creation;
     bool made = true;
     auto pane = [&](const wchar_t* cls, const std::string& text, DWORD style, const Rect& place, int id) {
-        HWND child = MakeChild(screen, instance, cls, text, style, place, id);
+        HWND child = MakeChild(screen, instance, cls, text, style, place, id, fonts.Scale);
         NoteCreationFailure(w, child, GetLastError(), NarrowToBytes(cls) + " " + std::to_string(id));
         made = made && child != nullptr;
         return child;
@@ -91,7 +115,7 @@ bool CreateLoggingPanes(LoggingWindow& w, HWND screen, HINSTANCE instance, const
     // A button that cannot be made leaves the screen usable by its keys, but
     // is named all the same.
     auto button = [&](const std::string& label, DWORD style, const Rect& place, int id) {
-        HWND child = MakeButton(screen, instance, label, style, place, id, fonts.Text);
+        HWND child = MakeButton(screen, instance, label, style, place, id, fonts.Text, fonts.Scale);
         NoteCreationFailure(w, child, GetLastError(), "button " + std::to_string(id));
         return child;
     };
@@ -125,6 +149,10 @@ bool CreateLoggingPanes(LoggingWindow& w, HWND screen, HINSTANCE instance, const
     w.EnterReviewButton = button(EnterReviewLabel, BS_PUSHBUTTON | WS_VISIBLE, ReviewButtonRect(c), EnterReviewId);
     w.ExitReviewButton = button(ExitReviewLabel, BS_PUSHBUTTON | WS_VISIBLE, ReviewButtonRect(c), ExitReviewId);
     w.SpeedPane = pane(L"SpeedWnd", "", WS_BORDER | WS_VISIBLE, SpeedPaneRect(c), SpeedPaneId);
+    const HWND navigation[9] = {w.DirectionButtons[0], w.DirectionButtons[1], w.DirectionButtons[2],
+                                w.DirectionButtons[3], w.ZoomButtons[0],      w.ZoomButtons[1],
+                                w.ZoomButtons[2],      w.EnterReviewButton,   w.ExitReviewButton};
+    AddKeyTooltips(screen, instance, navigation, 9);
     w.VisibleSet = 0;
     MeasureStatus(w);
     return made;
@@ -132,11 +160,13 @@ bool CreateLoggingPanes(LoggingWindow& w, HWND screen, HINSTANCE instance, const
 
 void LayoutLoggingPanes(LoggingWindow& w, int32_t clientWidth, int32_t clientHeight, int32_t consoleCount,
                         bool mapVisible) {
-    w.Panes = ComputeLoggingLayout(clientWidth, clientHeight, w.LineHeight, consoleCount, PaneRightColumnWidth);
+    w.Panes = ComputeLoggingLayout(clientWidth, clientHeight, w.LineHeight, consoleCount, PaneRightColumnWidth,
+                                   w.Fonts ? w.Fonts->Scale : DisplayScale{});
     w.MapVisible = mapVisible;
     const LoggingLayout& p = w.Panes;
+    const DisplayScale scale = p.Scale;
 
-    if (mapVisible) Place(w.MapPane, MapPaneRect(p), true);
+    if (mapVisible) Place(w.MapPane, MapPaneRect(p), true, scale);
     else Show(w.MapPane, false);
 
     for (int i = 0; i < LoggingPaneSlots; ++i) {
@@ -144,10 +174,10 @@ void LayoutLoggingPanes(LoggingWindow& w, int32_t clientWidth, int32_t clientHei
         Show(w.SecondPlotPanes[i], false);
     }
     for (int i = 0; i < consoleCount && i < LoggingPaneSlots; ++i) {
-        Place(w.ProfilePanes[i], ProfilePaneRect(p, i, mapVisible), true);
-        Place(w.SecondPlotPanes[i], SecondPlotPaneRect(p, i), true);
+        Place(w.ProfilePanes[i], ProfilePaneRect(p, i, mapVisible), true, scale);
+        Place(w.SecondPlotPanes[i], SecondPlotPaneRect(p, i), true, scale);
     }
-    Place(w.NumbersPane, NumbersPaneRect(p), true);
+    Place(w.NumbersPane, NumbersPaneRect(p), true, scale);
 
     for (HWND button : w.DirectionButtons) {
         Show(button, true);
@@ -159,9 +189,44 @@ void LayoutLoggingPanes(LoggingWindow& w, int32_t clientWidth, int32_t clientHei
     Show(w.ExitReviewButton, false);
 
     // The speed bar keeps its place from creation.
-    Place(w.SpeedPane, SpeedPaneRect(w.Creation), true);
+    Place(w.SpeedPane, SpeedPaneRect(w.Creation), true, scale);
     MeasureStatus(w);
     if (w.Screen) InvalidateRect(w.Screen, nullptr, TRUE);
+}
+
+void RescaleLoggingButtons(LoggingWindow& w, int32_t clientWidth, int32_t clientHeight, int32_t lineHeight,
+                           int32_t consoleCount) {
+    if (!w.Fonts) return;
+    w.LineHeight = lineHeight;
+    w.Creation = ComputeLoggingLayout(clientWidth, clientHeight, lineHeight, consoleCount, CreationRightColumnWidth,
+                                      w.Fonts->Scale);
+    const LoggingLayout& c = w.Creation;
+    const DisplayScale scale = c.Scale;
+    auto button = [&](HWND b, const Rect& place) {
+        MoveToPlace(b, place, scale);
+        if (b) SendMessageW(b, WM_SETFONT, reinterpret_cast<WPARAM>(w.Fonts->Text), TRUE);
+    };
+    for (int i = 0; i < CommandButtonCount; ++i) {
+        button(w.FirstCommands[i], CommandButtonRect(c, i));
+        button(w.SecondCommands[i], CommandButtonRect(c, i));
+    }
+    button(w.PauseButton, PauseButtonRect(c));
+    for (int i = 0; i < DirectionButtonCount; ++i) button(w.DirectionButtons[i], DirectionButtonRect(c, i));
+    for (int i = 0; i < ZoomButtonCount; ++i) button(w.ZoomButtons[i], ZoomButtonRect(c, i));
+    button(w.EnterReviewButton, ReviewButtonRect(c));
+    button(w.ExitReviewButton, ReviewButtonRect(c));
+    MoveToPlace(w.ColourScaleWindow, ColourScaleWindowRect(), scale);
+}
+
+void UseSunlightLook(LoggingWindow& w, const ShellFonts& shellFonts, bool on) {
+    UseSunlightInk(on);
+    for (HFONT old : {w.SunlightFonts.Text, w.SunlightFonts.Bold}) {
+        if (old) DeleteObject(old);
+    }
+    w.SunlightFonts = shellFonts;
+    w.SunlightFonts.Text = CreateShellFont(shellFonts.Scale.ToDevice(14), 700);
+    w.SunlightFonts.Bold = CreateShellFont(shellFonts.Scale.ToDevice(16), 800);
+    w.Fonts = on ? &w.SunlightFonts : &shellFonts;
 }
 
 void ShowCommandSet(LoggingWindow& w, int set) {

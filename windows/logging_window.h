@@ -18,7 +18,8 @@ struct ProgramShell;
 
 struct LoggingWindow {
     HWND Screen = nullptr;
-    const ShellFonts* Fonts = nullptr;
+    const ShellFonts* Fonts = nullptr;  // the shell's, or SunlightFonts
+    ShellFonts SunlightFonts;           // heavier texts and larger numbers
     int32_t LineHeight = 0;
 
     HWND ProfilePanes[LoggingPaneSlots] = {};
@@ -61,6 +62,16 @@ bool CreateLoggingPanes(LoggingWindow& window, HWND screen, HINSTANCE instance, 
 // "&Exit Review" hidden, the status layout measured again.
 void LayoutLoggingPanes(LoggingWindow& window, int32_t clientWidth, int32_t clientHeight, int32_t consoleCount,
                         bool mapVisible);
+
+// A new display scale: the buttons, the speed bar's creation place and the
+// colour scale window moved to their places at it; the panes follow with the
+// next layout pass.
+void RescaleLoggingButtons(LoggingWindow& window, int32_t clientWidth, int32_t clientHeight, int32_t lineHeight,
+                           int32_t consoleCount);
+
+// The sunlight display's ink and fonts, or the shell's fonts again. The
+// sunlight fonts are made anew at each call, for the shell's display scale.
+void UseSunlightLook(LoggingWindow& window, const ShellFonts& shellFonts, bool on);
 
 // Which command buttons show: 0 first set, 1 second set, 2 "P A U S E" alone.
 void ShowCommandSet(LoggingWindow& window, int set);

@@ -2,6 +2,8 @@
 // run the message loop until the main window is destroyed.
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <cstdio>
 #include <string>
 
@@ -217,6 +219,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     StartDrawLog();
     ChooseFieldWarningSources();
 #endif
+    // The common controls of version 6 (the manifest asks for them): the
+    // tooltips of the navigation buttons.
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&controls);
     if (!RegisterWindowClasses(instance)) return 2;
     if (!CreateMainWindowWithRetries(instance, showCommand)) {
         // The operator sees why nothing opened rather than nothing at all.

@@ -164,7 +164,7 @@ void GdiMapTiles::PaintBase(int32_t column, int32_t row, Tile& tile) {
     SelectObject(tileDc_, tile.Base);
     PatBlt(tileDc_, 0, 0, tile.Width, tile.Height, WHITENESS);
     if (basePainter_) {
-        GdiCanvas canvas(tileDc_, fonts_);
+        GdiCanvas canvas(tileDc_, fonts_, CanvasUnits::Device);
         basePainter_(column, row, tile.Width, tile.Height, canvas);
     }
     SelectObject(tileDc_, tileDcBitmap_);
@@ -227,7 +227,7 @@ void GdiMapTiles::PaintLayer(int32_t column, int32_t row, MapLayer layer, const 
     }
     SelectObject(tileDc_, layer == MapLayer::Overlay ? tile->Overlay : tile->Base);
     {
-        GdiCanvas canvas(tileDc_, fonts_);
+        GdiCanvas canvas(tileDc_, fonts_, CanvasUnits::Device);
         paint(canvas);
     }
     SelectObject(tileDc_, tileDcBitmap_);
@@ -296,12 +296,12 @@ void GdiMapTiles::ShowView(int32_t column, int32_t row, int32_t offsetX, int32_t
 
 void GdiMapTiles::PaintPane(const CanvasPainter& paint) {
     if (target_ != nullptr) {
-        GdiCanvas canvas(target_, fonts_);
+        GdiCanvas canvas(target_, fonts_, CanvasUnits::Device);
         paint(canvas);
         return;
     }
     if (pane_ == nullptr) return;
-    WindowCanvas canvas(pane_, fonts_);
+    WindowCanvas canvas(pane_, fonts_, CanvasUnits::Device);
     paint(canvas.Get());
 }
 

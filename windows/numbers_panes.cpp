@@ -5,6 +5,7 @@
 #include "windows/numbers_panes.h"
 
 #include "core/logscreen/numbers_painting.h"
+#include "windows/display_scale_win32.h"
 #include "windows/logging_window.h"
 #include "windows/shell_window.h"
 #include "windows/window_canvas.h"
@@ -18,9 +19,9 @@ namespace {
 // the layout's rule, which leaves room for the border already.
 NumbersPaneGeometry NumbersGeometry(const LoggingWindow& w) {
     const Rect pane = NumbersPaneRect(w.Panes);
-    RECT client{0, 0, pane.Width(), pane.Height()};
-    if (w.NumbersPane) GetClientRect(w.NumbersPane, &client);
-    return ComputeNumbersPane(client.right, pane.Height(), w.LineHeight, Shell().ProgramSettings.ConsoleCount);
+    SIZE client{pane.Width(), pane.Height()};
+    if (w.NumbersPane) client = ClientSizeIn96(w.NumbersPane, w.Panes.Scale);
+    return ComputeNumbersPane(client.cx, pane.Height(), w.LineHeight, Shell().ProgramSettings.ConsoleCount);
 }
 
 bool CanDraw(const LoggingWindow& w, HWND pane) { return pane && w.Fonts; }
@@ -37,10 +38,9 @@ LRESULT OnColourScalePaint(HWND window, UINT, WPARAM, LPARAM) {
     LoggingWindow& w = TheLoggingWindow();
     if (!w.Fonts) return ValidateOnly(window);
     const Settings& s = Shell().ProgramSettings;
-    RECT client{};
-    GetClientRect(window, &client);
+    const SIZE client = ClientSizeIn96(window, w.Fonts->Scale);
     PaintCanvas canvas(window, *w.Fonts);
-    PaintColourScale(canvas.Get(), client.right, client.bottom, s.ReadingsScaleMin, s.ReadingsScaleMax);
+    PaintColourScale(canvas.Get(), client.cx, client.cy, s.ReadingsScaleMin, s.ReadingsScaleMax);
     return 0;
 }
 

@@ -3,7 +3,10 @@
 #include <commdlg.h>
 #include <mmsystem.h>
 
+#include <cstdio>
 #include <vector>
+
+#include "windows/replay_timing.h"
 
 namespace tesselog::win32 {
 
@@ -152,6 +155,17 @@ bool Win32DiskSpace::FreeBytes(const std::string& path, uint64_t& bytes) {
     return true;
 }
 
+void Win32KeepAwake::Hold(bool on) {
+    const EXECUTION_STATE wanted = on ? ES_CONTINUOUS | ES_SYSTEM_REQUIRED | ES_DISPLAY_REQUIRED : ES_CONTINUOUS;
+    const EXECUTION_STATE before = SetThreadExecutionState(wanted);
+    if (ReplayTimingTarget()) {
+        char line[64];
+        std::snprintf(line, sizeof line, "keep awake %s (before 0x%08lx)", on ? "on" : "off",
+                      static_cast<unsigned long>(before));
+        ReplayTimingTarget()(line);
+    }
+}
+
 PowerStatus Win32PowerSource::Status() {
     SYSTEM_POWER_STATUS system{};
     PowerStatus status;
@@ -212,6 +226,28 @@ bool Win32Prompts::AskYesNo(const std::string& text, const std::string& caption,
            IDYES;
 }
 
+// The program's paths are 8-bit text. A folder that 8-bit text cannot name
+// (under a user name of Polish, Greek or Chinese letters: C:\Users\Łukasz)
+// is taken by its short (8.3) name, which is plain ASCII, where the volume
+// gives one; otherwise the path goes on as chosen and the core refuses it
+// with its warning.
+std::wstring WithShortFolder(const std::wstring& path) {
+    const size_t slash = path.find_last_of(L"\\/");
+    if (slash == std::wstring::npos) return path;
+    const std::wstring folder = path.substr(0, slash);
+    if (FirstNon8BitCharacter(CodeUnits(folder)) == AllCharactersFit) return path;
+    std::vector<wchar_t> shortName(folder.size() + 1);
+    DWORD n = GetShortPathNameW(folder.c_str(), shortName.data(), static_cast<DWORD>(shortName.size()));
+    if (n >= shortName.size()) {
+        shortName.resize(n + 1);
+        n = GetShortPathNameW(folder.c_str(), shortName.data(), static_cast<DWORD>(shortName.size()));
+    }
+    if (n == 0 || n >= shortName.size()) return path;
+    const std::wstring shortFolder(shortName.data(), n);
+    if (FirstNon8BitCharacter(CodeUnits(shortFolder)) != AllCharactersFit) return path;
+    return shortFolder + path.substr(slash);
+}
+
 namespace {
 
 // "Description\0Pattern\0...\0\0", the filter list of the common dialogs.
@@ -254,7 +290,7 @@ std::optional<std::u16string> RunFileDialog(HWND owner, const FileDialogRequest&
 
     BOOL chosen = save ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn);
     if (!chosen) return std::nullopt;
-    return CodeUnits(path);
+    return CodeUnits(WithShortFolder(path));
 }
 
 }  // namespace

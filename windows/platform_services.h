@@ -16,6 +16,7 @@
 #include "core/platform/disk_space.h"
 #include "core/platform/file_dialogs.h"
 #include "core/platform/file_system.h"
+#include "core/platform/keep_awake.h"
 #include "core/platform/prompts.h"
 #include "core/platform/sound.h"
 
@@ -28,6 +29,10 @@ namespace tesselog::win32 {
 std::wstring WidenBytes(const std::string& bytes);
 std::string NarrowToBytes(const std::wstring& wide);
 std::u16string CodeUnits(const std::wstring& wide);
+
+// A path whose folder 8-bit text cannot name, with the folder's short (8.3)
+// name where the volume has one; else the path as it is.
+std::wstring WithShortFolder(const std::wstring& path);
 
 // CreateFileW without sharing, so a data file in use elsewhere cannot be
 // opened (and counts as a free name when names are probed).
@@ -61,6 +66,16 @@ public:
 class Win32PowerSource : public PowerSource {
 public:
     PowerStatus Status() override;
+};
+
+// SetThreadExecutionState on the user-interface thread, which lives as long
+// as the program: the system and the display required while held. The
+// request ends with the thread at the latest. Every change is reported to
+// the test build's draw log ("keep awake on" / "keep awake off") with the
+// state the system had before it.
+class Win32KeepAwake : public KeepAwake {
+public:
+    void Hold(bool on) override;
 };
 
 // PlaySoundW of the wave resources, asynchronous, never interrupting a sound

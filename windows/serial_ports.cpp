@@ -3,8 +3,38 @@
 #include "core/acquisition/serial_port_config.h"
 #include "windows/platform_services.h"
 
+#include <cwchar>
+#include <vector>
+
 namespace tesselog::win32 {
 namespace {
+
+// The COMn numbers of the serial devices the system knows now
+// (HKLM\HARDWARE\DEVICEMAP\SERIALCOMM, where a USB adapter appears with the
+// number it was given this time).
+std::vector<int32_t> SerialPortsPresent() {
+    std::vector<int32_t> numbers;
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"HARDWARE\\DEVICEMAP\\SERIALCOMM", 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return numbers;
+    for (DWORD i = 0;; ++i) {
+        wchar_t name[256], value[64];
+        DWORD nameLength = 256, valueBytes = sizeof value - sizeof(wchar_t), type = 0;
+        const LSTATUS status = RegEnumValueW(key, i, name, &nameLength, nullptr, &type,
+                                             reinterpret_cast<BYTE*>(value), &valueBytes);
+        if (status == ERROR_NO_MORE_ITEMS) break;
+        if (status != ERROR_SUCCESS || type != REG_SZ) continue;
+        value[valueBytes / sizeof(wchar_t)] = L'\0';
+        if (_wcsnicmp(value, L"COM", 3) == 0 && value[3] >= L'1' && value[3] <= L'9')
+            numbers.push_back(static_cast<int32_t>(std::wcstol(value + 3, nullptr, 10)));
+    }
+    RegCloseKey(key);
+    return numbers;
+}
+
+std::string WithPortsPresent(const std::string& failure) {
+    return failure + "\r\n" + PortsPresentText(SerialPortsPresent());
+}
 
 static_assert(static_cast<int>(SerialParity::Odd) == ODDPARITY && static_cast<int>(SerialParity::Even) == EVENPARITY,
               "parity values are copied into the DCB unchanged");
@@ -90,7 +120,8 @@ int OpenConsolePort(SerialPorts& ports, const Settings& settings, int k, int rep
     ports.ConsolePortHandle[k] = handle;
     if (handle == INVALID_HANDLE_VALUE) {
         if (ReportsConsoleFailure(report))
-            prompts.ShowMessage(ConsolePortFailureText(settings.ConsolePort[k], k), CaptionSerialPort);
+            prompts.ShowMessage(WithPortsPresent(ConsolePortFailureText(settings.ConsolePort[k], k)),
+                                CaptionSerialPort);
         return 0;
     }
     return 1;
@@ -100,7 +131,8 @@ int OpenGpsPort(SerialPorts& ports, const Settings& settings, int report, Prompt
     HANDLE handle = OpenDevice(settings.GpsPort, reading);
     ports.GpsPortHandle = handle;
     if (handle == INVALID_HANDLE_VALUE) {
-        if (ReportsGpsFailure(report)) prompts.ShowMessage(GpsPortFailureText(settings.GpsPort), CaptionSerialPort);
+        if (ReportsGpsFailure(report))
+            prompts.ShowMessage(WithPortsPresent(GpsPortFailureText(settings.GpsPort)), CaptionSerialPort);
         return 0;
     }
     Configure(handle, reading, [&settings](SerialLine& line) { ApplyGpsLine(line, settings); });

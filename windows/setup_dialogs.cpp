@@ -8,6 +8,7 @@
 #include "core/settings/display_dialogs.h"
 #include "core/settings/setup_dialogs.h"
 #include "windows/dialogs.h"
+#include "windows/display_scale_win32.h"
 #include "windows/form_dialog.h"
 
 namespace tesselog::win32 {
@@ -44,6 +45,41 @@ const SetupDialog GpsPortSetupDialog = {{L"GPSINPUT", 0, false, 1, 0},
                                         [](Settings& s) { return GpsPortSetupForm(s); }, StoreGpsPortSetup,
                                         GpsPortSetupSelectionChanged};
 
+// At a display scale above 100% the array's picture is made from its
+// drawing at twice the size, brought down to the scale, so that it fills its
+// place in the dialog as at 100% and stays sharp. One picture per scale is
+// made and kept for the program's run.
+void ScaleArrayPicture(HWND dialog) {
+    HWND picture = GetDlgItem(dialog, IDC_ARRAY_PICTURE);
+    const DisplayScale scale = WindowScale(dialog);
+    if (!picture || scale.IsUnscaled()) return;
+    static HBITMAP made = nullptr;
+    static int32_t madeDpi = 0;
+    const int32_t width = scale.ToDevice(240), height = scale.ToDevice(186);
+    if (madeDpi != scale.Dpi) {
+        HBITMAP large = static_cast<HBITMAP>(
+            LoadImageW(GetModuleHandleW(nullptr), L"ARRAYBMP2X", IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+        if (!large) return;
+        HDC screen = GetDC(nullptr);
+        HDC from = CreateCompatibleDC(screen), to = CreateCompatibleDC(screen);
+        HBITMAP scaled = CreateCompatibleBitmap(screen, width, height);
+        HGDIOBJ oldFrom = SelectObject(from, large), oldTo = SelectObject(to, scaled);
+        SetStretchBltMode(to, HALFTONE);
+        SetBrushOrgEx(to, 0, 0, nullptr);
+        StretchBlt(to, 0, 0, width, height, from, 0, 0, 480, 372, SRCCOPY);
+        SelectObject(from, oldFrom);
+        SelectObject(to, oldTo);
+        DeleteDC(from);
+        DeleteDC(to);
+        ReleaseDC(nullptr, screen);
+        DeleteObject(large);
+        if (made) DeleteObject(made);
+        made = scaled;
+        madeDpi = scale.Dpi;
+    }
+    SendMessageW(picture, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(made));
+}
+
 // A set-up dialog: its form of the settings; OK stores and saves the file.
 bool RunSetupDialog(HWND owner, DialogContext& context, const SetupDialog& kind) {
     Settings& settings = context.settings;
@@ -56,6 +92,7 @@ bool RunSetupDialog(HWND owner, DialogContext& context, const SetupDialog& kind)
     };
     if (kind.selectionChanged)
         run.selectionChanged = [&](DialogForm& form, int id) { kind.selectionChanged(form, settings, id); };
+    if (&kind == &ArrayGeometryDialog) run.shown = &ScaleArrayPicture;
     return RunFormDialog(owner, run);
 }
 

@@ -7,6 +7,7 @@
 #include "core/settings/settings_file.h"
 #include "core/shell/main_painting.h"
 #include "windows/dialogs.h"
+#include "windows/display_scale_win32.h"
 #include "windows/gdi_objects.h"
 #include "windows/gps_monitor_window.h"
 #include "windows/logging_screen.h"
@@ -38,17 +39,36 @@ std::string CurrentDirectory() {
     return NarrowToBytes(m > 0 && m <= MAX_PATH ? shortName : buffer);
 }
 
+// In 96-DPI units, as every layout of the program.
 void ReadClientSize(ProgramShell& shell, HWND window) {
-    RECT client{};
-    GetClientRect(window, &client);
-    shell.ClientWidth = client.right - client.left;
-    shell.ClientHeight = client.bottom - client.top;
+    const SIZE client = ClientSizeIn96(window, shell.Fonts.Scale);
+    shell.ClientWidth = client.cx;
+    shell.ClientHeight = client.cy;
+}
+
+// The window's default font: the line height of the logging screen's layout.
+void MeasureDefaultFont(ProgramShell& shell, HWND window) {
+    HDC dc = GetDC(window);
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(dc, &metrics);
+    ReleaseDC(window, dc);
+    shell.TextHeight = shell.Fonts.Scale.FromDevice(metrics.tmHeight);
+    shell.AverageCharWidth = shell.Fonts.Scale.FromDevice(metrics.tmAveCharWidth);
+    shell.LineHeight = shell.TextHeight + 2;
+}
+
+void PlaceMainButtons(ProgramShell& shell) {
+    for (int i = 0; i < MainButtonCount; ++i) {
+        MoveToPlace(shell.MainButtons[i], MainButtonRect(shell.ClientWidth, shell.ClientHeight, i), shell.Fonts.Scale);
+        SendMessageW(shell.MainButtons[i], WM_SETFONT, reinterpret_cast<WPARAM>(shell.Fonts.Text), TRUE);
+    }
 }
 
 LRESULT OnMainCreate(HWND window, UINT, WPARAM, LPARAM) {
     ProgramShell& shell = Shell();
     shell.MainWindow = window;
     shell.Prompts.Owner = window;
+    MakeShellFonts(shell.Fonts, WindowScale(window));
     ReadClientSize(shell, window);
 
     shell.Files.MakeDirectory(ScratchFolder);
@@ -57,20 +77,10 @@ LRESULT OnMainCreate(HWND window, UINT, WPARAM, LPARAM) {
         LoadOrCreateSettings(shell.ProgramSettings, shell.Files, SettingsFilePath, shell.WorkingFolder);
     if (load.Outcome == SettingsFileOutcome::Damaged) shell.StartupWarning = SettingsDamageText(load, SettingsFilePath);
 
-    shell.Fonts.Caption = CreateShellFont(20, 200);
-    shell.Fonts.Title = CreateShellFont(30, 600);
-    shell.Fonts.Text = CreateShellFont(14, 400);
-    shell.Fonts.Bold = CreateShellFont(14, 700);
-    HDC dc = GetDC(window);
-    TEXTMETRICW metrics{};
-    GetTextMetricsW(dc, &metrics);
-    ReleaseDC(window, dc);
-    shell.TextHeight = metrics.tmHeight;
-    shell.AverageCharWidth = metrics.tmAveCharWidth;
-    shell.LineHeight = shell.TextHeight + 2;
+    MeasureDefaultFont(shell, window);
 
     for (int i = 0; i < MainButtonCount; ++i) {
-        Rect r = MainButtonRect(shell.ClientWidth, shell.ClientHeight, i);
+        Rect r = shell.Fonts.Scale.ToDevice(MainButtonRect(shell.ClientWidth, shell.ClientHeight, i));
         shell.MainButtons[i] =
             CreateWindowExW(0, L"BUTTON", WidenBytes(MainButtonLabels[i]).c_str(),
                             WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, r.Left, r.Top, r.Width(), r.Height(),
@@ -81,13 +91,15 @@ LRESULT OnMainCreate(HWND window, UINT, WPARAM, LPARAM) {
     shell.Screen.MainButtonFocus = 0;
     SendMessageW(shell.MainButtons[0], BM_SETSTYLE, BS_DEFPUSHBUTTON, TRUE);
 
-    shell.LoggingScreen = CreateWindowExW(0, L"ScreenLogWnd", L"Log", WS_CHILD, 0, 0, shell.ClientWidth,
-                                          shell.ClientHeight, window,
+    const Rect client = shell.Fonts.Scale.ToDevice(Rect{0, 0, shell.ClientWidth, shell.ClientHeight});
+    const Rect monitor = shell.Fonts.Scale.ToDevice(Rect{2, 2, shell.ClientWidth - 2, shell.ClientHeight - 2});
+    shell.LoggingScreen = CreateWindowExW(0, L"ScreenLogWnd", L"Log", WS_CHILD, 0, 0, client.Right,
+                                          client.Bottom, window,
                                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(LoggingScreenId)),
                                           shell.Instance, nullptr);
     // The monitor paints its label at every line: its controls are clipped out.
-    shell.GpsMonitor = CreateWindowExW(0, L"MonitorGPSWnd", L"Monitor GPS", WS_CHILD | WS_CLIPCHILDREN, 2, 2,
-                                       shell.ClientWidth - 4, shell.ClientHeight - 4, window,
+    shell.GpsMonitor = CreateWindowExW(0, L"MonitorGPSWnd", L"Monitor GPS", WS_CHILD | WS_CLIPCHILDREN, monitor.Left,
+                                       monitor.Top, monitor.Width(), monitor.Height(), window,
                                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(GpsMonitorId)), shell.Instance,
                                        nullptr);
     if (!shell.LoggingScreen || !shell.GpsMonitor) {
@@ -108,6 +120,34 @@ LRESULT OnMainCreate(HWND window, UINT, WPARAM, LPARAM) {
 LRESULT OnMainSize(HWND window, UINT, WPARAM, LPARAM) {
     ReadClientSize(Shell(), window);
     return 0;
+}
+
+// The window went to a screen of another scale (or the scale of its screen
+// was changed): it takes the place Windows proposes, the fonts and every
+// place are made for the new scale, and the screen in front is laid out
+// again. The GPS monitor keeps its controls' places until it is opened next.
+LRESULT OnMainDpiChanged(HWND window, UINT, WPARAM wParam, LPARAM lParam) {
+    ProgramShell& shell = Shell();
+    const DisplayScale scale = ScaleOfDpi(HIWORD(wParam));
+    if (scale.Dpi == shell.Fonts.Scale.Dpi) return 0;
+    MakeShellFonts(shell.Fonts, scale);
+    const RECT* proposed = reinterpret_cast<const RECT*>(lParam);
+    SetWindowPos(window, nullptr, proposed->left, proposed->top, proposed->right - proposed->left,
+                 proposed->bottom - proposed->top, SWP_NOZORDER | SWP_NOACTIVATE);
+    ReadClientSize(shell, window);
+    MeasureDefaultFont(shell, window);
+    PlaceMainButtons(shell);
+    MoveToPlace(shell.LoggingScreen, Rect{0, 0, shell.ClientWidth, shell.ClientHeight}, scale);
+    MoveToPlace(shell.GpsMonitor, Rect{2, 2, shell.ClientWidth - 2, shell.ClientHeight - 2}, scale);
+    LoggingScreenScaleChanged();
+    InvalidateRect(window, nullptr, TRUE);
+    return 0;
+}
+
+// Only top-level windows hear of the system's sleep and wake.
+LRESULT OnMainPowerBroadcast(HWND, UINT, WPARAM wParam, LPARAM) {
+    LoggingScreenPower(wParam);
+    return TRUE;
 }
 
 LRESULT OnMainDestroy(HWND, UINT, WPARAM, LPARAM) {
@@ -196,11 +236,10 @@ LRESULT OnMainPaint(HWND window, UINT, WPARAM, LPARAM) {
     ProgramShell& shell = Shell();
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(window, &ps);
-    RECT client{};
-    GetClientRect(window, &client);
+    const SIZE client = ClientSizeIn96(window, shell.Fonts.Scale);
     {
         GdiCanvas canvas(dc, shell.Fonts);
-        PaintMainWindow(canvas, shell.ProgramSettings, client.right - client.left, client.bottom - client.top);
+        PaintMainWindow(canvas, shell.ProgramSettings, client.cx, client.cy);
     }
     EndPaint(window, &ps);
     return 0;
@@ -209,7 +248,8 @@ LRESULT OnMainPaint(HWND window, UINT, WPARAM, LPARAM) {
 const MessageEntry<WindowHandler> MainEntries[] = {
     {WM_CREATE, &OnMainCreate},     {WM_SIZE, &OnMainSize},       {WM_DESTROY, &OnMainDestroy},
     {WM_COMMAND, &OnMainCommand},   {WM_DEADCHAR, &OnMainCommand}, {WM_KEYDOWN, &OnMainCommand},
-    {WM_PAINT, &OnMainPaint},       {WM_SETFOCUS, &OnMainSetFocus},
+    {WM_PAINT, &OnMainPaint},       {WM_SETFOCUS, &OnMainSetFocus}, {WM_DPICHANGED, &OnMainDpiChanged},
+    {WM_POWERBROADCAST, &OnMainPowerBroadcast},
 };
 const WindowMessageTable MainMessages = MakeMessageTable(MainEntries);
 
@@ -223,7 +263,8 @@ HWND CreateMainWindow(HINSTANCE instance, int showCommand) {
     ProgramShell& shell = Shell();
     shell.Instance = instance;
     shell.CreationFailure.clear();
-    WindowPlacement p = MainWindowPlacement(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+    WindowPlacement p =
+        MainWindowPlacement(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), SystemScale());
     HWND window = CreateWindowExW(0, MainClassName, L"Tesselog", WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
                                   p.X, p.Y, p.Width, p.Height, nullptr, nullptr, instance, nullptr);
     if (!window) {

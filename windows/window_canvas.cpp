@@ -10,7 +10,8 @@ CanvasWrapper TheWrapper = nullptr;
 
 void SetWindowCanvasWrapper(CanvasWrapper wrapper) { TheWrapper = wrapper; }
 
-ContextCanvas::ContextCanvas(HDC dc, const ShellFonts& fonts) : gdi_(std::make_unique<GdiCanvas>(dc, fonts)) {
+ContextCanvas::ContextCanvas(HDC dc, const ShellFonts& fonts, CanvasUnits units)
+    : gdi_(std::make_unique<GdiCanvas>(dc, fonts, units)) {
     if (TheWrapper) wrapper_ = TheWrapper(*gdi_);
     canvas_ = wrapper_ ? wrapper_.get() : gdi_.get();
 }
@@ -24,11 +25,11 @@ void ContextCanvas::Finish() {
 
 // GetDC(nullptr) would be the whole screen: without a window the GDI calls
 // get no device context and draw nothing.
-WindowCanvas::WindowCanvas(HWND window, const ShellFonts& fonts)
-    : WindowCanvas(window, window ? GetDC(window) : nullptr, fonts) {}
+WindowCanvas::WindowCanvas(HWND window, const ShellFonts& fonts, CanvasUnits units)
+    : WindowCanvas(window, window ? GetDC(window) : nullptr, fonts, units) {}
 
-WindowCanvas::WindowCanvas(HWND window, HDC dc, const ShellFonts& fonts)
-    : ContextCanvas(dc, fonts), window_(window), dc_(dc) {}
+WindowCanvas::WindowCanvas(HWND window, HDC dc, const ShellFonts& fonts, CanvasUnits units)
+    : ContextCanvas(dc, fonts, units), window_(window), dc_(dc) {}
 
 WindowCanvas::~WindowCanvas() {
     Finish();  // puts the context's objects back before it is released
@@ -36,7 +37,7 @@ WindowCanvas::~WindowCanvas() {
 }
 
 PaintCanvas::PaintCanvas(HWND window, const ShellFonts& fonts)
-    : BegunPaint(window), ContextCanvas(PaintDc, fonts) {}
+    : BegunPaint(window), ContextCanvas(PaintDc, fonts, CanvasUnits::Layout) {}
 
 PaintCanvas::~PaintCanvas() {
     Finish();

@@ -27,7 +27,7 @@ public:
     Canvas& Get() { return *canvas_; }
 
 protected:
-    ContextCanvas(HDC dc, const ShellFonts& fonts);
+    ContextCanvas(HDC dc, const ShellFonts& fonts, CanvasUnits units);
     ~ContextCanvas();
     // Puts the context's objects back; call before the context is given back.
     void Finish();
@@ -40,11 +40,11 @@ private:
 
 class WindowCanvas : public ContextCanvas {
 public:
-    WindowCanvas(HWND window, const ShellFonts& fonts);
+    WindowCanvas(HWND window, const ShellFonts& fonts, CanvasUnits units = CanvasUnits::Layout);
     ~WindowCanvas();
 
 private:
-    WindowCanvas(HWND window, HDC dc, const ShellFonts& fonts);
+    WindowCanvas(HWND window, HDC dc, const ShellFonts& fonts, CanvasUnits units);
     HWND window_;
     HDC dc_;
 };

@@ -22,7 +22,8 @@ void ConsoleReaderLoop::Start() {
 
 void ConsoleReaderLoop::Pass() {
     const uint32_t silent = clock_.Tick() - silenceStart_;
-    if (silent > reopenDueMs_) {
+    const bool asked = k_ >= 0 && k_ < MaxConsoles && streams_.ConsoleReopenAsked[k_].exchange(0) == 1;
+    if (silent > reopenDueMs_ || asked) {
         reopenDueMs_ = Reopen() ? ConsoleReopenAfterMs : ConsoleReopenRetryMs;
         silenceStart_ = clock_.Tick();
         return;

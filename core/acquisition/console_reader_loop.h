@@ -23,7 +23,9 @@
 // back in loses at most a second more; reads in between fail at once and
 // wait 10 ms each. The reopen writes and shows nothing: the
 // connection watch reports the break, and the first accepted sentence ends
-// it as always.
+// it as always. After the computer slept the user-interface thread asks for
+// the same reopen at once (ConsoleReopenAsked): a USB adapter comes back
+// from a sleep as a new device too.
 #pragma once
 
 #include <cstdint>

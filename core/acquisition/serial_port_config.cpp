@@ -1,5 +1,7 @@
 #include "core/acquisition/serial_port_config.h"
 
+#include <algorithm>
+
 #include <cstdio>
 
 namespace tesselog {
@@ -58,6 +60,16 @@ std::string ConsolePortFailureText(int32_t settingIndex, int k) {
     char text[80];
     std::snprintf(text, sizeof text, "Cannot open COM%lld for instrument %d",
                   static_cast<long long>(SerialPortNumber(settingIndex)), k + 1);
+    return text;
+}
+
+std::string PortsPresentText(std::vector<int32_t> portNumbers) {
+    std::sort(portNumbers.begin(), portNumbers.end());
+    portNumbers.erase(std::unique(portNumbers.begin(), portNumbers.end()), portNumbers.end());
+    if (portNumbers.empty()) return "No serial port on this computer";
+    std::string text = "Serial ports on this computer:";
+    for (size_t i = 0; i < portNumbers.size(); ++i)
+        text += (i == 0 ? " COM" : ", COM") + std::to_string(portNumbers[i]);
     return text;
 }
 

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "core/settings/settings.h"
 
@@ -68,6 +69,13 @@ void ApplyGpsLine(SerialLine& line, const Settings& settings);
 // Failure texts (caption CaptionSerialPort). k is the console index 0..8.
 std::string ConsolePortFailureText(int32_t settingIndex, int k);
 std::string GpsPortFailureText(int32_t settingIndex);
+
+// The line under a failure text that names the serial ports the computer has
+// now (their numbers, COMn), in order: a USB serial adapter plugged into
+// another socket, or back from a sleep, may come back under another number.
+// "Serial ports on this computer: COM3, COM7"; "No serial port on this
+// computer" for none.
+std::string PortsPresentText(std::vector<int32_t> portNumbers);
 
 // A console failure is shown for any non-zero report flag, a GPS failure only
 // for 1: the GPS reader's silent reopen after a break passes other values.

@@ -29,6 +29,9 @@ struct ConsoleStreams {
     std::atomic<int32_t> ConsoleBreakLogged[MaxConsoles] = {};
     std::atomic<int32_t> ConsoleInBreak[MaxConsoles] = {};
     std::atomic<int32_t> ConsolePortOpen[MaxConsoles] = {};  // 0 closed, 1 open, 2 reader running
+    // Set by the user-interface thread after the computer woke: the reader
+    // opens its port again at its next pass, whatever the silence.
+    std::atomic<int32_t> ConsoleReopenAsked[MaxConsoles] = {};
     int32_t ConsoleMinSentence[MaxConsoles] = {};
 
     // Number of configured consoles now in a connection break (GPS trailer).

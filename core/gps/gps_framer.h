@@ -59,6 +59,8 @@ struct GpsStreams {
     std::atomic<int32_t> GpsReaderRun{0};       // the stop code clears it
     std::atomic<int32_t> GpsConnectionBroken{0};
     std::atomic<int32_t> GpsPortOpen{0};        // 0 closed, 1 open, 2 reader running
+    std::atomic<int32_t> GpsReopenAsked{0};     // after a sleep: the port opened again, no record
+    std::atomic<uint32_t> GpsBreaksRecorded{0};  // "GPS CONN BRK" records the reader wrote
 };
 
 // What became of one finished line.

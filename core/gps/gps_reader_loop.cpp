@@ -32,6 +32,13 @@ void GpsReaderLoop::Start() {
 void GpsReaderLoop::End() { streams_.GpsPortOpen.store(1); }
 
 void GpsReaderLoop::Pass() {
+    // After a sleep: the port opened again at once; the user-interface
+    // thread has recorded the break of the time asleep.
+    if (streams_.GpsReopenAsked.exchange(0) == 1) {
+        streams_.GpsConnectionBroken.store(1);
+        ReopenPort();
+        framer_.SetLastAcceptedTick(clock_.Tick());
+    }
     if (GpsConnectionBreakDue(clock_.Tick(), framer_.LastAcceptedTick(), streams_.GpsConnectionBroken.load())) {
         streams_.GpsConnectionBroken.store(1);
         HandleConnectionBreak();
@@ -62,10 +69,16 @@ void GpsReaderLoop::Pass() {
 }
 
 void GpsReaderLoop::HandleConnectionBreak() {
-    if (writer_ && logging_.LoggingState.load() == LoggingRecording)
+    if (writer_ && logging_.LoggingState.load() == LoggingRecording) {
         writer_->WriteEventRecord(GpsBreakText, TypeEvent);
+        streams_.GpsBreaksRecorded.fetch_add(1);
+    }
     if (disconnectAlarm_ == 1) sounds_.Play(SoundId::Ring);
     io_.ShowConnectionBreak();
+    ReopenPort();
+}
+
+void GpsReaderLoop::ReopenPort() {
     const uint32_t closeStart = clock_.Tick();
     while (!io_.TryClosePort() && clock_.Tick() - closeStart < GpsCloseRetryMs) io_.Wait(GpsFailedReadWaitMs);
     // A stop that came during the break leaves the port closed: the stop

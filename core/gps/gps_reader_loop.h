@@ -89,6 +89,7 @@ public:
 
 private:
     void HandleConnectionBreak();
+    void ReopenPort();  // closed (retried), opened again unless stopped; the break flag cleared
 
     GpsStreams& streams_;
     GpsFramer framer_;

@@ -139,16 +139,20 @@ void LoggingSession::RunReadingsScale() {
     DisplayOptionsChanged = 0;
     const bool accepted = Services.Dialogs.ReadingsScale(Config, DisplayOptionsChanged);
     if (colourScale) controls.ShowColourScale(false);
-    if (accepted) {
+    ApplyReadingsScale(accepted, DisplayOptionsChanged);
+}
+
+void LoggingSession::ApplyReadingsScale(bool newGrids, int32_t changed) {
+    if (newGrids) {
         // New grids; every curve starts afresh and every bar pane is cleared
         // before its next bars.
         RecomputeProfileScale();
         for (int k = 0; k < ConsoleCount(); ++k) StartNewCurves(Profiles, k);
         for (int32_t& drawn : Profiles.BarsDrawn) drawn = 0;
     }
-    if (DisplayOptionsChanged & DisplayChangedReadingsScale) SetColourStep(Readings, Config);
-    if (DisplayOptionsChanged == 0) return;
-    controls.RepaintScreen();
+    if (changed & DisplayChangedReadingsScale) SetColourStep(Readings, Config);
+    if (changed == 0) return;
+    Services.Controls.RepaintScreen();
     if (Config.MapDisplayType >= 1) {
         MapRebuild rebuild;
         rebuild.Refresh = TilesOverlay;
@@ -207,6 +211,17 @@ void LoggingSession::RunToggleView() {
     controls.ShowPleaseWait();
     if (Logging.LoggingState != LoggingMonitoring)
         controls.EnableNavigation(MapReviewActive ? NavAll : (NavDirections | NavEnterReview), true);
+}
+
+void LoggingSession::OnDisplayScaleChanged() {
+    if (Services.ScreenMode != 1) return;  // the next start lays the screen out
+    Services.Controls.LayoutPass();
+    Services.Controls.RepaintScreen();
+    if (!MapVisible) return;
+    MapRebuild everything;
+    everything.NewScale = everything.Grid = everything.Background = everything.Replay = everything.Profiles = true;
+    everything.Refresh = TilesBoth;
+    RebuildMap(everything);
 }
 
 // Map size: the dialog gives back its three values. A map that no longer

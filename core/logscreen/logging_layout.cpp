@@ -8,6 +8,10 @@ const char* const FirstCommandLabels[CommandButtonCount] = {"&File", "&Readings 
 const char* const SecondCommandLabels[CommandButtonCount] = {"&Go", "&QLine", "E&xit", "&Menu"};
 const char* const DirectionLabels[DirectionButtonCount] = {"&Left", "&Right", "U&p", "&Down"};
 const char* const ZoomLabels[ZoomButtonCount] = {"Zoom&+", "Zoom&-", "&Fit All"};
+const char* const NavigationKeyHints[9] = {
+    "Key: Left arrow", "Key: Right arrow", "Key: Up arrow",        "Key: Down arrow",  "Key: + (in review)",
+    "Key: - (in review)", "Key: Home (in review)", "Key: I (enters and leaves the review)",
+    "Key: I (enters and leaves the review)"};
 
 namespace {
 
@@ -15,8 +19,10 @@ Rect At(int32_t x, int32_t y, int32_t width, int32_t height) { return {x, y, x +
 
 }  // namespace
 
-LoggingLayout ComputeLoggingLayout(int32_t w, int32_t h, int32_t l, int32_t consoleCount, int32_t r) {
+LoggingLayout ComputeLoggingLayout(int32_t w, int32_t h, int32_t l, int32_t consoleCount, int32_t r,
+                                   DisplayScale scale) {
     LoggingLayout out;
+    out.Scale = scale;
     out.ClientWidth = w;
     out.ClientHeight = h;
     out.LineHeight = l;
@@ -113,7 +119,7 @@ Rect ColourScaleStripRect(const LoggingLayout& p) {
 }
 
 void TakePaneSizes(Settings& settings, const LoggingLayout& panes) {
-    settings.MapSizePixels = panes.MapSide - 2;
+    settings.MapSizePixels = panes.Device(MapPaneRect(panes)).Width() - 2;
     settings.ProfilePaneHeight = panes.ProfileHeight;
     settings.DecayPaneHeight = panes.SecondPlotHeight;
     settings.RecomputeCursorBandPixels();

@@ -3,10 +3,14 @@
 // height of the window's default font + 2), the console count N and the right
 // column width R. The buttons and the speed bar are placed once, at creation,
 // with R = 220; every later layout pass moves only the panes, with R = 140.
+// Everything is in 96-DPI units; the display scale puts each place on the
+// device (Device), and the map, which is drawn in device pixels, takes its
+// size from its place there.
 #pragma once
 
 #include <cstdint>
 
+#include "core/common/display_scale.h"
 #include "core/platform/canvas.h"
 #include "core/settings/settings.h"
 
@@ -46,6 +50,9 @@ extern const char* const SecondCommandLabels[CommandButtonCount];  // "&Go", "&Q
 constexpr char PauseButtonLabel[] = "P A U S E";
 extern const char* const DirectionLabels[DirectionButtonCount];    // "&Left", "&Right", "U&p", "&Down"
 extern const char* const ZoomLabels[ZoomButtonCount];              // "Zoom&+", "Zoom&-", "&Fit All"
+// The keys of the nine navigation buttons (ids 470..478), in their tooltips:
+// the buttons' own underlined letters belong to other commands.
+extern const char* const NavigationKeyHints[9];
 constexpr char EnterReviewLabel[] = "Enter Rev&iew";
 constexpr char ExitReviewLabel[] = "&Exit Review";
 constexpr char ColourScaleCaption[] = "Colour Scale Bar";
@@ -57,6 +64,10 @@ struct LoggingLayout {
     int32_t LineHeight = 0;    // L
     int32_t ConsoleCount = 0;  // N as given; 0 = no console
     int32_t RightColumnWidth = 0;  // R
+    DisplayScale Scale;            // of the window the layout is for
+
+    // A place of this layout on the device.
+    Rect Device(const Rect& place) const { return Scale.ToDevice(place); }
 
     int32_t UpperHeight = 0;       // A = H - 8L
     int32_t RightColumnX = 0;      // W - R - 20
@@ -81,8 +92,9 @@ struct LoggingLayout {
     int32_t ReviewWidth = 0;
 };
 
+// The client size and the line height in 96-DPI units.
 LoggingLayout ComputeLoggingLayout(int32_t clientWidth, int32_t clientHeight, int32_t lineHeight,
-                                   int32_t consoleCount, int32_t rightColumnWidth);
+                                   int32_t consoleCount, int32_t rightColumnWidth, DisplayScale scale = {});
 
 // --- Places at creation (from the R = 220 layout) ---
 
@@ -108,8 +120,8 @@ Rect MapPaneRect(const LoggingLayout& layout);
 Rect ColourScaleStripRect(const LoggingLayout& layout);
 
 // The pane sizes that the settings' derived values are made from: the map's
-// drawable side (S - 2, which also sizes the cursor band), the profile and
-// second-plot pane heights. Recomputes the cursor band; the pixel factors
+// drawable side (its side on the device less the border, which also sizes
+// the cursor band), the profile and second-plot pane heights. Recomputes the cursor band; the pixel factors
 // of the readings follow with RecomputePixelsPerUnit.
 void TakePaneSizes(Settings& settings, const LoggingLayout& panes);
 

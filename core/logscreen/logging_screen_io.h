@@ -84,6 +84,12 @@ public:
     virtual void ShowNoConnection(int /*k*/) {}
     // The parts of the field warnings that changed (WarningRedraw bits).
     virtual void ShowFieldWarnings(const WarningsShown& /*shown*/, uint32_t /*parts*/) {}
+    // The sunlight display on or off: its ink and fonts for every later
+    // drawing (the session then lays the screen out and draws it again).
+    virtual void ShowSunlight(bool /*on*/) {}
+    // What happened while the computer slept, on the warning line before the
+    // field warnings; empty takes it away.
+    virtual void ShowSleepNote(const std::string& /*note*/) {}
     // Console k's second-plot pane cleared to white.
     virtual void ClearSecondPlot(int /*k*/) {}
     // The colour scale window shown or hidden (while "READINGSCALE" is open).
@@ -223,6 +229,8 @@ public:
         FieldShown = shown;
         FieldParts.push_back(parts);
     }
+    void ShowSleepNote(const std::string& note) override { SleepNote = note; }
+    void ShowSunlight(bool on) override { Sunlight = on; Log.push_back(on ? "sunlight on" : "sunlight off"); }
     void ClearSecondPlot(int k) override;
     void ShowColourScale(bool visible) override;
     int PopupMenu(int menuId) override;
@@ -245,6 +253,8 @@ public:
     bool MainButtonsVisible = true;
     std::deque<int> MenuAnswers;  // PopupMenu answers; 0 when empty
     WarningsShown FieldShown;        // the field warnings as last shown
+    std::string SleepNote;
+    bool Sunlight = false;
     std::vector<uint32_t> FieldParts;  // the parts of each showing
     std::vector<std::string> Log;
 };

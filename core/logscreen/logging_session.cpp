@@ -44,7 +44,8 @@ LoggingSession::LoggingSession(Settings& settings, LoggingServices& services)
     : Config(settings),
       Services(services),
       File(services.Files),
-      Writer(File, settings, services.Time, Consoles, Logging) {}
+      Writer(File, settings, services.Time, Consoles, Logging),
+      Sleep(SleepParts{File, Writer, Consoles, Gps, Logging, settings, services.Time, services.Controls}) {}
 
 int LoggingSession::ConsoleCount() const { return std::clamp(Config.ConsoleCount, 0, MaxConsoles); }
 
@@ -87,6 +88,9 @@ void LoggingSession::ResetForStart() {
         DiagnosticFileOpen = 1;
     }
 
+    Look = LoadScreenLook(Services.Files, Services.LookSettingsPath);
+    Services.Controls.ShowSunlight(Look.Sunlight);
+    Recent.Clear();
     Services.Controls.LayoutPass();
     Services.Map.PrepareDrawing();
     Mode = ApplyNmeaMode(Config.NmeaMode);
@@ -180,6 +184,7 @@ void LoggingSession::EnterLoggingScreen() {
     controls.RepaintMainWindow();
     Services.ScreenMode = 1;
     controls.ShowLoggingScreen(true);
+    if (Services.Awake) Services.Awake->Hold(true);
 }
 
 void LoggingSession::ResetLineCounters() {
@@ -224,6 +229,7 @@ int LoggingSession::StopLogging(bool confirm) {
     StopReadersAndClosePorts(fileOpen ? StopWithFileWaitMs : 0, fileOpen ? 0 : StopPerPortWaitMs);
     ResetAllCounters();
     Logging.LoggingState = LoggingMonitoring;
+    if (Services.Awake) Services.Awake->Hold(false);
     if (fileOpen) {
         controls.RepaintMainWindow();
         controls.ShowLoggingScreen(false);
@@ -258,6 +264,7 @@ void LoggingSession::StopReadersAndClosePorts(uint32_t waitAfterAllMs, uint32_t 
 
 void LoggingSession::OnCommand(LogInput input, uint64_t wordParameter) {
     Services.Controls.FocusScreen();
+    Sleep.Acknowledge();
     // The map drawing asked for a pause: whatever came is the overflow.
     if (MapOverflowState == 1) {
         ReportMapOverflow();
@@ -304,6 +311,12 @@ void LoggingSession::WarnMapOverflow() {
 
 void LoggingSession::HandleKey(uint32_t key) {
     const int32_t state = Logging.LoggingState;
+    // The sunlight key acts in every state and is never the pause.
+    const ScreenKey screenKey = ScreenKeyOf(key, MapReviewActive != 0);
+    if (screenKey == ScreenKey::Sunlight) {
+        RunSunlight();
+        return;
+    }
     if (state == LoggingRecording) {
         bool pause = false;
         switch (Config.PauseKey) {
@@ -326,6 +339,7 @@ void LoggingSession::HandleKey(uint32_t key) {
         PressButton(LogButtonFocus);
         return;
     }
+    if (RunScreenKey(screenKey)) return;
     // The letters of the buttons and menu items. A code of 0 presses the
     // button instead; some letters act only with or only without a file.
     enum class When { Always, NoFile, FileOpen };
@@ -681,7 +695,8 @@ void LoggingSession::ShowFieldWarnings(bool quick) {
 
 void LoggingSession::OnConsoleData(int k, ReadingDisplay& display) {
     if (k < 0 || k >= MaxConsoles) return;
-    ConsoleReadingContext context{Config, Consoles, Logging, Readings, File, Services.Time, Services.Sound, display,
+    RecordingReadingDisplay kept(display, Recent, Config, Services.Time.Tick());
+    ConsoleReadingContext context{Config, Consoles, Logging, Readings, File, Services.Time, Services.Sound, kept,
                                   &Field};
     ConsoleReadingHandler(k, context);
     ShowFieldWarnings(true);

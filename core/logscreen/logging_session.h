@@ -26,10 +26,15 @@
 #include "core/logscreen/field_warnings_view.h"
 #include "core/logscreen/logging_screen_io.h"
 #include "core/logscreen/profile_painting.h"
+#include "core/logscreen/scale_fit.h"
+#include "core/logscreen/screen_look.h"
+#include "core/logscreen/screen_keys.h"
+#include "core/logscreen/sleep_recovery.h"
 #include "core/map/map_geometry.h"
 #include "core/platform/clock.h"
 #include "core/platform/file_dialogs.h"
 #include "core/platform/file_system.h"
+#include "core/platform/keep_awake.h"
 #include "core/platform/prompts.h"
 #include "core/platform/sound.h"
 #include "core/settings/sensor_tables.h"
@@ -61,6 +66,7 @@ constexpr char StartedEvent[] = "$STARTED";
 constexpr char PausedEvent[] = "PAUSED";
 constexpr char PausedOverflowEvent[] = "PAUSED BMP";
 constexpr char DiagnosticFileName[] = "WYNIKBAD.TXT";
+constexpr char NoRecentReadingsText[] = "No readings in the last minute to fit the scale to.";
 
 // Event record types.
 constexpr uint8_t EventTypeMark = 88;     // 'X'
@@ -127,6 +133,10 @@ struct LoggingServices {
     std::string QcSettingsPath = {};
     DiskSpace* Disk = nullptr;
     PowerSource* Power = nullptr;
+    // Held while the logging screen is open; none: nothing is asked.
+    KeepAwake* Awake = nullptr;
+    // The file of how the screen looks (none: the defaults, nothing saved).
+    std::string LookSettingsPath = {};
 };
 
 class LoggingSession {
@@ -171,6 +181,10 @@ public:
     // MSG_GPS_DATA. A PositionLimitReached outcome is the caller's to finish.
     GpsDataOutcome OnGpsData(Canvas& canvas, GpsScreenHooks& screen);
 
+    // The window went to a screen of another display scale: the panes laid
+    // out again and the map, whose pixels are the device's, drawn anew.
+    void OnDisplayScaleChanged();
+
     // --- The pieces, also for tests and the replay ---
     void PressButton(int index);  // 0..3 by LoggingState
     void RunCode(int code);       // 101..129
@@ -212,6 +226,11 @@ public:
     DataFile File;
     DataFileWriter Writer;
     HeaderContext Header;
+    // The computer's sleep and wake (WM_POWERBROADCAST).
+    SleepRecovery Sleep;
+    // The sunlight display, and the readings the scale can be fitted to.
+    ScreenLook Look;
+    RecentReadings Recent;
 
 private:
     void PressFile();
@@ -283,6 +302,13 @@ private:
     void RunRemoveBackground();
     void RunEnterReview();
     void RunExitReview();
+    // The keys of screen_keys.h (logging_keys.cpp).
+    bool RunScreenKey(ScreenKey key);
+    void RunSunlight();
+    void RunFitScale();
+    // A new readings scale is in the settings: grids, curves, colours and the
+    // map follow (the dialog's OK and the fit).
+    void ApplyReadingsScale(bool newGrids, int32_t changed);
 };
 
 }  // namespace tesselog

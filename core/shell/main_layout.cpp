@@ -15,7 +15,9 @@ void Centre(WindowPlacement& p, int32_t screenWidth, int32_t screenHeight) {
 
 }  // namespace
 
-WindowPlacement MainWindowPlacement(int32_t screenWidth, int32_t screenHeight) {
+WindowPlacement MainWindowPlacement(int32_t deviceWidth, int32_t deviceHeight, DisplayScale scale) {
+    const int32_t screenWidth = scale.FromDevice(deviceWidth);
+    const int32_t screenHeight = scale.FromDevice(deviceHeight);
     WindowPlacement p;
     p.Width = screenWidth;
     p.Height = screenHeight - TaskbarHeight;
@@ -32,7 +34,8 @@ WindowPlacement MainWindowPlacement(int32_t screenWidth, int32_t screenHeight) {
     }
     p.X = std::max<int32_t>(p.X, 0);
     p.Y = std::max<int32_t>(p.Y, 0);
-    return p;
+    const Rect device = scale.ToDevice(Rect{p.X, p.Y, p.X + p.Width, p.Y + p.Height});
+    return {device.Left, device.Top, device.Width(), device.Height()};
 }
 
 Rect MainButtonRect(int32_t clientWidth, int32_t clientHeight, int index) {

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "core/common/display_scale.h"
 #include "core/platform/canvas.h"
 
 namespace tesselog {
@@ -20,10 +21,12 @@ struct WindowPlacement {
 
 // The whole window (frame included) from the screen size: the screen less a
 // taskbar of 38 pixels, 1024 x 762 on large screens, at least 800 x 562,
-// centred and lifted by the taskbar height, never off the top left.
-WindowPlacement MainWindowPlacement(int32_t screenWidth, int32_t screenHeight);
+// centred and lifted by the taskbar height, never off the top left. The
+// screen and the result are in device pixels; the rule holds in 96-DPI
+// units, so that at 150% a 1920 x 1080 screen is treated as 1280 x 720.
+WindowPlacement MainWindowPlacement(int32_t screenWidth, int32_t screenHeight, DisplayScale scale = {});
 
-// Button i of the column at the right of the client area.
+// Button i of the column at the right of the client area (96-DPI units).
 Rect MainButtonRect(int32_t clientWidth, int32_t clientHeight, int index);
 
 // The settings summary's two columns, between x = 20 and clientWidth - 220.

@@ -332,8 +332,9 @@ e2e_sim_ports_listed() {
 
 # ---------------------------------------------------------------- X display
 
-# e2e_start_xvfb [FIRST]: starts Xvfb 1280x1024x24 on the first free display from FIRST
-# (default 15) and exports DISPLAY. With E2E_DISPLAY set, that display is used as is.
+# e2e_start_xvfb [FIRST]: starts Xvfb 1280x1024x24 (E2E_SCREEN=WxHxD for another) on the
+# first free display from FIRST (default 15) and exports DISPLAY. With E2E_DISPLAY set,
+# that display is used as is.
 e2e_start_xvfb() {
     if [ -n "${E2E_DISPLAY:-}" ]; then
         export DISPLAY="$E2E_DISPLAY"
@@ -346,7 +347,7 @@ e2e_start_xvfb() {
         # Key repeat after 30 s, that is never: on a busy machine xdotool's key-up can
         # come later than the usual 660 ms, and a repeated key would reach the program
         # twice (a second "g" pauses what the first started).
-        Xvfb ":$display" -screen 0 1280x1024x24 -nolisten tcp -ardelay 30000 -arinterval 30000 \
+        Xvfb ":$display" -screen 0 "${E2E_SCREEN:-1280x1024x24}" -nolisten tcp -ardelay 30000 -arinterval 30000 \
             >"$E2E_OUT/xvfb.log" 2>&1 &
         pid=$!
         if e2e_wait_for 10 e2e_xvfb_ready "$pid" "$display"; then
@@ -515,6 +516,34 @@ e2e_pause_and_quit() {
     sleep 1
     e2e_keys "$1" x
     e2e_expect_exit 0 15
+}
+
+# e2e_three_consoles SECONDS SETTINGS_EDITS...: three two-sensor consoles on COM4..COM6
+# and a GGA receiver on COM2 from the simulator, walking four lines of 24 m at 1.5 m/s
+# for SECONDS; the settings (no audio ticks, any key pauses, the antenna over the
+# array's middle, map size 40, readings scale 30..130) with the edits on top.
+e2e_three_consoles() {
+    local seconds="$1" links="$E2E_OUT/links"
+    shift
+    mkdir -p "$links"
+    e2e_settings_variant "$E2E_OUT/settings.ini" 17=3 18=4 19=5 26=0 29=0 36=30 37=130 39=1 40=1 41=1 \
+        49=2.5 50=0 66=40 "$@"
+    e2e_write_settings "$E2E_OUT/settings.ini"
+    e2e_map_ports "COM4=$links/console1" "COM5=$links/console2" "COM6=$links/console3" "COM2=$links/gps"
+    e2e_start_sim "$E2E_OUT/sim.log" --consoles 3 --types 2 --rate 10 --gps-mode 1 --gps-rate 5 --lines 4 \
+        --line-length 24 --speed 1.5 --anomalies 6 --seed 3 --link-dir "$links" --duration "$seconds" \
+        --start-time now
+}
+
+# e2e_record MAIN_WINDOW: "l" opens the logging screen, "f" and Return create the
+# proposed data file, "g" records.
+e2e_record() {
+    e2e_keys "$1" l
+    sleep 4
+    e2e_keys "$1" f
+    e2e_close_window "$(e2e_window "Create Data File" 20)" "Create Data File" Return
+    sleep 1
+    e2e_keys "$1" g
 }
 
 # e2e_open_dialog MAIN_WINDOW KEY TITLE: presses KEY in the main window and prints the

@@ -18,7 +18,7 @@ namespace {
 
 const ShellFonts& Fonts() {
     static ShellFonts fonts{CreateShellFont(20, 200), CreateShellFont(30, 600), CreateShellFont(14, 400),
-                            CreateShellFont(14, 700)};
+                            CreateShellFont(14, 700), DisplayScale{}};
     return fonts;
 }
 

@@ -199,3 +199,31 @@ TEST(Win32FileSystem, Directories) {
 
 }  // namespace
 }  // namespace tesselog::win32
+
+namespace tesselog::win32 {
+namespace {
+
+// A data folder under a user name of letters beyond 8 bits: the path the
+// file dialog gives is taken by the folder's short name, which 8-bit text
+// holds, and names the same folder; an 8-bit path stays as it is.
+TEST(Win32FileSystem, AFolderBeyondEightBitsIsTakenByItsShortName) {
+    test::TempFolder folder;
+    const std::wstring base = WidenBytes(folder.Path());
+    const std::wstring user = base + L"\u0141ukasz \u0416";  // Łukasz Ж
+    ASSERT_TRUE(CreateDirectoryW(user.c_str(), nullptr));
+    const std::wstring chosen = user + L"\\261209_000.mgr";
+    const std::wstring taken = WithShortFolder(chosen);
+    EXPECT_EQ(FirstNon8BitCharacter(CodeUnits(taken)), AllCharactersFit) << NarrowToBytes(taken);
+    EXPECT_EQ(taken.substr(taken.size() - 15), L"\\261209_000.mgr");
+    HANDLE file = CreateFileW(taken.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    CloseHandle(file);
+    EXPECT_NE(GetFileAttributesW(chosen.c_str()), INVALID_FILE_ATTRIBUTES);  // the same file
+    DeleteFileW(chosen.c_str());
+    RemoveDirectoryW(user.c_str());
+    const std::wstring plain = base + L"J\u00fcrgen\\a.mgr";  // ü fits 8 bits
+    EXPECT_EQ(WithShortFolder(plain), plain);
+}
+
+}  // namespace
+}  // namespace tesselog::win32

@@ -41,11 +41,17 @@ struct WatchedControls : RecordingScreenControls {
 };
 // A map whose track fits a map size or not, and whose appended file scans
 // as the test says.
+// The navigation codes it was given, the review's entry as 128 and its
+// exit as 129.
 struct FittingMap : LoggingMap {
     bool TrackFits() override { return Fits; }
     ExtentScan ScanFileExtent() override { return Scan; }
+    void Navigate(int code) override { Navigated.push_back(code); }
+    void EnterReview() override { Navigated.push_back(128); }
+    void ExitReview() override { Navigated.push_back(129); }
     bool Fits = true;
     ExtentScan Scan;
+    std::vector<int> Navigated;
 };
 // The check of an old file: refused (silently) unless told otherwise.
 struct AnsweringValidation : AppendValidation {

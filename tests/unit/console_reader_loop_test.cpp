@@ -216,6 +216,21 @@ TEST(ConsoleReaderLoop, ReopensAfterSilenceAndRetriesWhileGone) {
     }
 }
 
+// After a sleep the user-interface thread asks for a reopen: it comes at the
+// next pass although sentences keep coming, once, and the flag is taken.
+TEST(ConsoleReaderLoop, ReopensOnceWhenAskedAfterASleep) {
+    ReaderRun r(2);
+    SendEvery100Ms(r, 3000);
+    r.invalidAt = 3000;
+    r.streams.ConsoleReopenAsked[2] = 1;
+    r.Go();
+    EXPECT_EQ(r.calls, "purge mask close reopen purge mask ");
+    EXPECT_EQ(r.streams.ConsoleReopenAsked[2].load(), 0);
+    ASSERT_EQ(r.reopens.size(), 1u);
+    EXPECT_LT(r.reopens[0].first, 10u);
+    EXPECT_GE(r.handOvers.size(), 25u);
+}
+
 // The stop makes the handle invalid whatever the reader is doing: the loop
 // ends within one read time-out of it (the close ends the wait on a silent
 // port), never opens the port afterwards and leaves ConsolePortOpen at 1

@@ -192,6 +192,26 @@ TEST(GpsReaderLoop, RecordsTheBreakOnlyWhileRecording) {
     }
 }
 
+// After a sleep the port is opened again at once, without a record of its
+// own (the user-interface thread wrote the break of the time asleep), no
+// red fields and no ring; the sentences after it come through.
+TEST(GpsReaderLoop, ReopensWhenAskedAfterASleepWithoutARecord) {
+    ReaderRun r;
+    ASSERT_TRUE(r.file.Open("C:\\D\\F.MGR"));
+    r.logging.LoggingState = LoggingRecording;
+    r.port.Repeat(Gga, 0, 2000, 500);
+    r.port.stopAt = 2000;
+    r.streams.GpsReopenAsked = 1;
+    r.Go();
+    EXPECT_EQ(r.port.reopens.size(), 1u);
+    EXPECT_TRUE(r.port.breaks.empty());
+    EXPECT_EQ(r.sounds.rings, 0);
+    EXPECT_EQ(r.streams.GpsReopenAsked.load(), 0);
+    EXPECT_EQ(r.streams.GpsConnectionBroken.load(), 0);
+    EXPECT_EQ(r.fs.Files["C:\\D\\F.MGR"].find("XGPS CONN BR"), std::string::npos);
+    EXPECT_GE(r.port.handOvers.size(), 3u);
+}
+
 // Audio Options may change the alarm while the screen is open: each break
 // rings by the setting of its own moment.
 TEST(GpsReaderLoop, EachBreakRingsByTheAlarmSettingOfItsMoment) {

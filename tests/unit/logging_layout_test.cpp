@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 namespace tesselog {
 namespace {
 
@@ -61,6 +63,74 @@ TEST(LoggingLayoutTest, CreationPlaces) {
     // No console: the panes keep a one-console size, so the GPS-only map is square.
     EXPECT_EQ(ComputeLoggingLayout(1024, 762, L, 0, PaneRightColumnWidth).MapSide,
               ComputeLoggingLayout(1024, 762, L, 1, PaneRightColumnWidth).MapSide);
+}
+
+// 96-DPI units on the device: to the nearest pixel, a half up, negative
+// places too; a text's width is covered; a thin pen stays at least one pixel.
+TEST(DisplayScaleTest, DeviceUnits) {
+    const DisplayScale at96 = ScaleOfDpi(96), at120 = ScaleOfDpi(120), at144 = ScaleOfDpi(144),
+                       at192 = ScaleOfDpi(192);
+    EXPECT_EQ(ScaleOfDpi(0).Dpi, 96);  // not known
+    EXPECT_EQ(at96.ToDevice(Rect{3, -7, 1019, 734}), (Rect{3, -7, 1019, 734}));
+    EXPECT_EQ(at144.ToDevice(Rect{1, -1, 93, 855}), (Rect{2, -1, 140, 1283}));  // 1.5, -1.5, 139.5, 1282.5
+    EXPECT_EQ(at192.ToDevice(Rect{1, -1, 93, 855}), (Rect{2, -2, 186, 1710}));
+    EXPECT_EQ(at144.FromDevice(1920), 1280);
+    EXPECT_EQ(at144.FromDevice(29), 19);  // 19.33
+    EXPECT_EQ(at144.ExtentFromDevice(29), 20);
+    EXPECT_EQ(at192.ExtentFromDevice(30), 15);
+    EXPECT_EQ(at120.FromDevice(-5), -4);
+    EXPECT_EQ(at96.PenWidth(1), 1);
+    EXPECT_EQ(at120.PenWidth(1), 1);
+    EXPECT_EQ(at144.PenWidth(1), 2);
+    EXPECT_EQ(at192.PenWidth(3), 6);
+    EXPECT_EQ(at192.PenWidth(0), 0);
+}
+
+// The screen of 1024 x 762 at 100, 150 and 200%: at 96 DPI every place is
+// the one of the 96-DPI units; at 144 and 192 each is 1.5 and 2 times as
+// large, the map square, and no two places overlap or leave the client.
+TEST(LoggingLayoutTest, PlacesOnTheDeviceAtEveryScale) {
+    struct Case {
+        int32_t Dpi;
+        Rect Map;
+        int32_t MapPixels;
+        Rect Go;
+    } const cases[] = {
+        {96, {20, 20, 618, 618}, 596, {875, 696, 1004, 756}},
+        {144, {30, 30, 927, 927}, 895, {1313, 1044, 1506, 1134}},
+        {192, {40, 40, 1236, 1236}, 1194, {1750, 1392, 2008, 1512}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Dpi);
+        const DisplayScale scale = ScaleOfDpi(c.Dpi);
+        const LoggingLayout panes = ComputeLoggingLayout(1024, 762, L, 3, PaneRightColumnWidth, scale);
+        const LoggingLayout creation = ComputeLoggingLayout(1024, 762, L, 3, CreationRightColumnWidth, scale);
+        const Rect map = panes.Device(MapPaneRect(panes));
+        EXPECT_EQ(map, c.Map);
+        EXPECT_EQ(panes.Device(CommandButtonRect(creation, 0)), c.Go);
+        Settings settings;
+        TakePaneSizes(settings, panes);
+        EXPECT_EQ(settings.MapSizePixels, c.MapPixels);
+
+        std::vector<Rect> places = {map, panes.Device(NumbersPaneRect(panes)), creation.Device(SpeedPaneRect(creation))};
+        for (int i = 0; i < 3; ++i) {
+            places.push_back(panes.Device(ProfilePaneRect(panes, i, true)));
+            places.push_back(panes.Device(SecondPlotPaneRect(panes, i)));
+        }
+        for (int i = 0; i < CommandButtonCount; ++i) places.push_back(creation.Device(CommandButtonRect(creation, i)));
+        for (int i = 0; i < DirectionButtonCount; ++i) places.push_back(creation.Device(DirectionButtonRect(creation, i)));
+        places.push_back(creation.Device(ReviewButtonRect(creation)));
+        const Rect client = scale.ToDevice(Rect{0, 0, 1024, 762});
+        for (size_t i = 0; i < places.size(); ++i) {
+            const Rect& a = places[i];
+            EXPECT_TRUE(a.Left >= 0 && a.Top >= 0 && a.Right <= client.Right && a.Bottom <= client.Bottom) << i;
+            for (size_t j = i + 1; j < places.size(); ++j) {
+                const Rect& b = places[j];
+                const bool apart = a.Right <= b.Left || b.Right <= a.Left || a.Bottom <= b.Top || b.Bottom <= a.Top;
+                EXPECT_TRUE(apart) << i << " and " << j;
+            }
+        }
+    }
 }
 
 }  // namespace

@@ -63,6 +63,8 @@ TEST(SerialPortConfig, GpsLineFollowsSettingsAndKeepsValuesOutsideTheLists) {
 TEST(SerialPortConfig, FailureTextsOfWideNumbers) {
     EXPECT_EQ(ConsolePortFailureText(47, 8), "Cannot open COM48 for instrument 9");
     EXPECT_EQ(GpsPortFailureText(2147483647), "Cannot open COM2147483648 for GPS");
+    EXPECT_EQ(PortsPresentText({7, 3, 12, 7}), "Serial ports on this computer: COM3, COM7, COM12");
+    EXPECT_EQ(PortsPresentText({}), "No serial port on this computer");
 }
 
 }  // namespace

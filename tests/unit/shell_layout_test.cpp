@@ -28,6 +28,25 @@ TEST(ShellLayout, WindowPlacementFromScreenSize) {
     }
 }
 
+// At 150 and 200% the rule holds in 96-DPI units: a 1920 x 1080 laptop at
+// 150% is a 1280 x 720 screen, so the window takes all of it but the taskbar.
+TEST(ShellLayout, WindowPlacementAtDisplayScales) {
+    struct Case {
+        int32_t dpi, screenW, screenH, x, y, w, h;
+    } cases[] = {
+        {96, 1280, 1024, 128, 93, 1024, 762},
+        {144, 1920, 1536, 192, 140, 1536, 1143},  // 128, 93, 1024, 762 times 1.5
+        {192, 2560, 2048, 256, 186, 2048, 1524},
+        {144, 1920, 1080, 0, 0, 1920, 1023},      // 1280 x 682 in 96-DPI units
+        {192, 2560, 1600, 0, 0, 2560, 1524},
+    };
+    for (const Case& c : cases) {
+        WindowPlacement p = MainWindowPlacement(c.screenW, c.screenH, ScaleOfDpi(c.dpi));
+        EXPECT_EQ((std::vector<int32_t>{p.X, p.Y, p.Width, p.Height}), (std::vector<int32_t>{c.x, c.y, c.w, c.h}))
+            << c.dpi << " " << c.screenW << "x" << c.screenH;
+    }
+}
+
 TEST(ShellLayout, ButtonColumn) {
     // (733 - 254) / 9 = 53 high, 3 apart.
     EXPECT_EQ(MainButtonRect(1018, 733, 0), (Rect{818, 30, 988, 83}));
