@@ -220,6 +220,7 @@ void StripCollector::Reset() {
     for (int32_t k = 0; k < MaxSensors; ++k) {
         counts_[k] = 0;
         carried_[k] = -1;
+        firstSteps_[k] = 0.0;
         emptySteps_[k] = 0;
         sampleCount_[k] = 0;
     }
@@ -243,9 +244,11 @@ void StripCollector::TakeEpoch(const GpsPositionState& epochs, const ConsoleRead
 
 // The lower median of the samples held: one interval lengthened by a
 // silence, or shortened by readings that arrived together, does not move it.
+// Before the second reading only the first one's steps since the segment
+// began are known, at most an interval.
 double StripCollector::Interval(int32_t sensor) const {
     const int32_t n = std::min(sampleCount_[sensor], IntervalSamples);
-    if (n == 0) return 0.0;
+    if (n == 0) return firstSteps_[sensor];
     double sorted[IntervalSamples] = {};
     for (int32_t i = 0; i < n; ++i) {
         int32_t j = i;
@@ -268,7 +271,12 @@ const StripReadings& StripCollector::CloseStep() {
         if (counts_[k] > 0) {
             paint_.Classes[k] = &classes_[size_t(k) * AmplitudeBankSize];
             paint_.LastIndex[k] = counts_[k] - 1;
-            AddSample(k, double(emptySteps_[k] + 1) / counts_[k]);
+            const double steps = double(emptySteps_[k] + 1) / counts_[k];
+            if (carried_[k] >= 0) {
+                AddSample(k, steps);
+            } else {
+                firstSteps_[k] = steps;
+            }
             carried_[k] = paint_.Classes[k][counts_[k] - 1];
             emptySteps_[k] = 0;
             counts_[k] = 0;

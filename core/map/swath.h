@@ -146,10 +146,11 @@ struct StripReadings {
 // them white would tear the swath into strips that look like gaps. A
 // reading is carried on for less than two of the sensor's reading
 // intervals, so a console that falls silent still leaves its strip white.
-// The interval is counted in steps, the median of the sensor's last five
-// (a step reached after e empty ones and holding m readings counts as
-// (e + 1) / m): the live map and the track replay see the same readings
-// between the same edges and so paint the same.
+// The interval is counted in steps, the lower median of the sensor's last
+// five (a step reached after e empty ones and holding m readings counts as
+// (e + 1) / m; until the second reading the first one's steps since the
+// segment began stand for it): the live map and the track replay see the
+// same readings between the same edges and so paint the same.
 class StripCollector {
 public:
     StripCollector();
@@ -174,6 +175,7 @@ private:
     int32_t counts_[MaxSensors] = {};
     int32_t carried_[MaxSensors] = {};      // the last reading's class, -1: none yet
     int32_t emptySteps_[MaxSensors] = {};   // steps closed without a reading since the last with one
+    double firstSteps_[MaxSensors] = {};    // the first reading's steps since the segment began
     double samples_[MaxSensors][IntervalSamples] = {};
     int32_t sampleCount_[MaxSensors] = {};  // samples taken (the ring holds the last five)
     StripReadings paint_;

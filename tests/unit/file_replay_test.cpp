@@ -191,8 +191,8 @@ TEST(TrackReplay, FiveHundredReadingsPerSensorBetweenEdges) {
 
 // Console 1 (sensors 0 and 1) reads in steps 1, 3 and 5 of nine 10-pixel
 // steps, classes 10, 20 and 30: each reading is carried over the empty
-// steps after it while they are under two of its intervals (the lower
-// median of the steps per reading: 1 after steps 1 and 3, 2 after step 5),
+// steps after it while they are under two of its intervals (1 step after
+// step 1, its steps since the segment began; 2 after steps 3 and 5),
 // so steps 2, 4, 6, 7 and 8 show the reading before them and step 9 none.
 TEST(TrackReplay, StepsWithoutReadingsShowTheLastOneBefore) {
     TrackRig rig(1);

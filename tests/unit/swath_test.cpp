@@ -296,13 +296,14 @@ TEST(SwathColour, EveryReadingHasItsShareOfTheStep) {
 // What each sensor paints on 50 steps ("-" nothing), its readings taken in
 // the steps given. Sensor 0 reads every fourth step (5 Hz consoles under a
 // 20 Hz receiver) from step 1, is silent after step 17 and reads again at
-// 41: its first step counts 2 steps a reading (the lower median of 2 and 4
-// still 2), the rest 4, and the median of the last five samples, 4 even
-// after the silence's 24, carries a reading over 7 steps and no further.
+// 41: its first reading's 2 steps since the segment began stand for its
+// interval until the second, then 4, and the median of the last five
+// samples, 4 even after the silence's 24, carries a reading over 7 steps
+// and no further.
 // Sensor 1 reads two at a time (half a step each): its one empty step, 3,
 // stays white. Sensor 2 reads once a step: one missed step is covered, two
-// are not. Sensor 3 is silent between its first two readings: the lower
-// median of 1 and 10 steps still carries a reading over one step only.
+// are not. Sensor 3 is silent between its second and third readings: the
+// lower median of 1 and 10 steps still carries a reading over one step only.
 TEST(SwathColour, StepsWithoutAReadingShowTheLastOneForUnderTwoIntervals) {
     const struct {
         std::vector<int> steps;  // with a reading, of class 10, 11, ... in turn
@@ -312,7 +313,7 @@ TEST(SwathColour, StepsWithoutAReadingShowTheLastOneForUnderTwoIntervals) {
         {{1, 5, 9, 13, 17, 41}, 1, "-0000111122223333" "44444444" "----------------" "55555555" "-"},
         {{0, 1, 2, 4, 5, 6, 7}, 2, "135-7913"},
         {{0, 1, 2, 4, 7}, 1, "012233-4"},
-        {{0, 10}, 1, "00--------11--"},
+        {{0, 1, 11}, 1, "011--------22-"},
     };
     StripCollector strips;
     for (int k = 0; k < 4; ++k) {

@@ -126,25 +126,26 @@ scenario_live_colour_coverage() {
     live_finish coverage --min-edges 250
 }
 
-# LIVE_FAST_RATE, LIVE_FAST_GPS_RATE (default 5 and 20) and LIVE_FAST_SILENCE (seconds,
-# default 3; 0 for none) give the other rates of docs/performance.md.
+# LIVE_FAST_RATE, LIVE_FAST_GPS_RATE (default 5 and 20), LIVE_FAST_SILENCE (seconds,
+# default 3; 0 for none) and LIVE_FAST_MAP_SIZE (metres, default 40) give the other
+# figures of docs/performance.md.
 scenario_live_colour_fast_receiver() {
     local shot rate="${LIVE_FAST_RATE:-5}" gps_rate="${LIVE_FAST_GPS_RATE:-20}" silence="${LIVE_FAST_SILENCE:-3}"
-    local stop=() hole=() length
+    local map="${LIVE_FAST_MAP_SIZE:-40}" stop=() hole=() area
     # Console 2 (the array's middle, 2 m of the 6 m swath) is silent from 44 s, in the
     # middle of line 3 (lines of 24 m at 1.5 m/s and a 5 m step across: 19.3 s each). Its
     # readings cover two of their intervals, so that strip is white for the rest of the
-    # silence: (silence - 2 / rate) x 1.5 m/s x 13.6 pixels a metre long and 27 wide; at
-    # least half of that must show.
+    # silence: (silence - 2 / rate) x 1.5 m long and 2 m wide, at 544 / map size pixels a
+    # metre (13.6 on the 40 m map); at least half of that must show.
     if [ "$silence" != 0 ]; then
         stop=(--stop "console2@44+$silence")
-        length="$(python3 -c "print(int(($silence - 2.0 / $rate) * 1.5 * 13.6 * 27 / 2))")"
-        hole=(--hole "$length")
+        area="$(python3 -c "p = 544.0 / $map; print(int(($silence - 2.0 / $rate) * 1.5 * p * 2 * p / 2))")"
+        hole=(--hole "$area")
     fi
     # GGA at 38400 baud in the simulator and the settings (42), as 20 fixes a second do not
     # fit in 9600.
     live_survey 70 --gps-mode 1 --gps-baud 38400 --rate "$rate" --gps-rate "$gps_rate" --lines 6 \
-        --line-spacing 5 "${stop[@]}" -- 40=1 42=3 62=1
+        --line-spacing 5 "${stop[@]}" -- 40=1 42=3 62=1 66="$map"
     e2e_keys "$LIVE_MAIN" space
     sleep 2
     e2e_screenshot live-colour-fast-receiver
