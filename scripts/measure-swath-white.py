@@ -97,8 +97,13 @@ def bits(m):
         x += 1
 
 
-def largest_piece(rows):
-    """The largest 8-connected piece of the set bits."""
+EIGHT = [(dx, dy) for dy in (-1, 0, 1) for dx in (-1, 0, 1) if dx or dy]
+FOUR = [(-1, 0), (1, 0), (0, -1), (0, 1)]
+
+
+def largest_piece(rows, neighbours=EIGHT):
+    """The largest piece of the set bits connected through the neighbours, as (size, rows); (0, None)
+    when there is none."""
     seen = [0] * len(rows)
     best, best_size = None, 0
     for y0, m in enumerate(rows):
@@ -113,34 +118,8 @@ def largest_piece(rows):
                 x, y = queue.popleft()
                 piece[y] |= 1 << x
                 size += 1
-                for yy in (y - 1, y, y + 1):
-                    if 0 <= yy < len(rows):
-                        for xx in (x - 1, x, x + 1):
-                            if xx >= 0 and rows[yy] >> xx & 1 and not seen[yy] >> xx & 1:
-                                seen[yy] |= 1 << xx
-                                queue.append((xx, yy))
-            if size > best_size:
-                best, best_size = piece, size
-    return best
-
-
-def largest_piece_4(rows):
-    """The largest 4-connected piece of the set bits, as (size, rows)."""
-    seen = [0] * len(rows)
-    best, best_size = [0] * len(rows), 0
-    for y0, m in enumerate(rows):
-        for x0 in bits(m & ~seen[y0]):
-            if seen[y0] >> x0 & 1:
-                continue
-            piece = [0] * len(rows)
-            queue = deque([(x0, y0)])
-            seen[y0] |= 1 << x0
-            size = 0
-            while queue:
-                x, y = queue.popleft()
-                piece[y] |= 1 << x
-                size += 1
-                for xx, yy in ((x - 1, y), (x + 1, y), (x, y - 1), (x, y + 1)):
+                for dx, dy in neighbours:
+                    xx, yy = x + dx, y + dy
                     if xx >= 0 and 0 <= yy < len(rows) and rows[yy] >> xx & 1 and not seen[yy] >> xx & 1:
                         seen[yy] |= 1 << xx
                         queue.append((xx, yy))
@@ -206,7 +185,7 @@ def main():
     width, height, data = read_rgb(a.shot)
     full = (1 << width) - 1
     painted, empty = masks(width, height, data)
-    swath = largest_piece(close(painted, 1, full))
+    _, swath = largest_piece(close(painted, 1, full))
     if swath is None:
         print("no colour swath in the picture")
         sys.exit(1)
@@ -216,7 +195,7 @@ def main():
     white = sum(bin(m).count("1") for m in whites)
     hole_size = 0
     if a.hole is not None:
-        hole_size, hole = largest_piece_4(whites)
+        hole_size, hole = largest_piece(whites, FOUR)
         left, top, right, bottom = box(hole) if hole_size else (0, 0, -1, -1)
         print(f"largest white piece: {hole_size} pixels, {right - left + 1} x {bottom - top + 1} "
               f"from ({left}, {top})")

@@ -237,8 +237,12 @@ void StripCollector::TakeEpoch(const GpsPositionState& epochs, const ConsoleRead
     const int32_t bank = epochs.ClosedEpochBuffer == 1 ? 1 : 0;
     const int32_t sensors = std::min(sensorCount, MaxSensors);
     for (int32_t k = 0; k < sensors; ++k) {
-        const int32_t last = std::min(epochs.ClosedEpochLastIndex[k], AmplitudeBankSize - 1);
-        for (int32_t i = 0; i <= last; ++i) Take(k, readings.AmplitudeQueue[k][bank][i]);
+        const int32_t room = AmplitudeBankSize - counts_[k];
+        const int32_t n = std::min(epochs.ClosedEpochLastIndex[k] + 1, room);
+        if (n <= 0) continue;
+        std::copy(readings.AmplitudeQueue[k][bank], readings.AmplitudeQueue[k][bank] + n,
+                  &classes_[size_t(k) * AmplitudeBankSize + size_t(counts_[k])]);
+        counts_[k] += n;
     }
 }
 

@@ -12,6 +12,7 @@
 #include "core/logscreen/map_commands.h"
 #include "core/map/swath.h"
 #include "core/platform/memory_file_system.h"
+#include "support/map_strokes.h"
 
 namespace tesselog {
 namespace {
@@ -369,6 +370,23 @@ TEST(SwathColour, LiveStepGathersEveryEpochSinceTheLastEdge) {
     const StripReadings& shown = strips.CloseStep();
     ASSERT_EQ(shown.LastIndex[0], 499);
     EXPECT_EQ(shown.Classes[0][499], 49);
+
+    // 300 readings of class 10 standing still, then 300 of class 20 in a
+    // 10-pixel step: the first 500 are kept, cross-lines 0..5 show readings
+    // 0..250 and 6..9 readings 300..450.
+    SwathMap full;
+    full.settings.MapDisplayType = 1;
+    full.sensors.SensorCount = 1;
+    full.Walk(1, 5, 1);
+    full.epochs.ClosedEpochHasReadings = 1;
+    full.epochs.ClosedEpochLastIndex[0] = 299;
+    std::fill_n(full.readings->AmplitudeQueue[0][0], 300, 10);
+    full.map.Draw(1, 1.0, 5.0, 0.0);
+    std::fill_n(full.readings->AmplitudeQueue[0][0], 300, 20);
+    full.Walk(1, 5, 2);
+    const test::TileStrokes drawn = test::OverlayStrokes(full.tiles);
+    EXPECT_EQ(test::CountStrokes(drawn, 10), 6);
+    EXPECT_EQ(test::CountStrokes(drawn, 20), 4);
 }
 
 // On a map of 15,000 units a 4-unit swath and its 1-unit steps lie inside
