@@ -1,8 +1,9 @@
 // The recording map of the swath figures, shared by the native benchmark and
 // the Windows measurement: nine two-sensor consoles (18 sensors) in the
-// colour display on a 700 x 700 pane of 40 m, a data file in memory, and a
-// closed epoch of the same readings at every fix. The walk goes along lines
-// 100 m long and 10 m apart.
+// colour display on a 700 x 700 pane of 40 m (or another map size), a data
+// file in memory, and a closed epoch of the same readings at every fix, or
+// at every ReadingEvery-th fix with empty epochs between (a receiver faster
+// than the consoles). The walk goes along lines 100 m long and 10 m apart.
 #pragma once
 
 #include <cstdint>
@@ -32,8 +33,9 @@ struct SwathRig {
 
     // prepare runs on the map before its reset (the GDI store's base painter).
     SwathRig(MapTileSurfaces& tiles, int32_t readingsPerFix, bool shown,
-             const std::function<void(MapCommands&)>& prepare = {})
-        : Visible(shown ? 1 : 0), Map(tiles, Config, [] {}) {
+             const std::function<void(MapCommands&)>& prepare = {}, int32_t mapSize = 40)
+        : PerFix(readingsPerFix), Visible(shown ? 1 : 0), Map(tiles, Config, [] {}) {
+        Config.MapSize = mapSize;
         File.Open("rig.mgr");
         if (prepare) prepare(Map);
         Map.BindSessionFlags(Overflow, Visible);
@@ -44,15 +46,16 @@ struct SwathRig {
         Map.ResetSwath();
         Map.SetReferencePosition(6000000.0, 500000.0);
         Map.Draw(1, 6000000.0, 500000.0, 0.0);
-        Epochs.ClosedEpochHasReadings = 1;
         for (int k = 0; k < Sensors.SensorCount; ++k) {
-            Epochs.ClosedEpochLastIndex[k] = readingsPerFix - 1;
             for (int i = 0; i < readingsPerFix; ++i) Readings->AmplitudeQueue[k][0][i] = (k * 7 + i * 3) % 50;
         }
     }
 
     // Fix number `fix` of the walk with a fix every `step` metres.
     void DrawFix(int64_t fix, double step) {
+        const bool readings = fix % ReadingEvery == 0;
+        Epochs.ClosedEpochHasReadings = readings ? 1 : 0;
+        for (int k = 0; k < Sensors.SensorCount; ++k) Epochs.ClosedEpochLastIndex[k] = readings ? PerFix - 1 : -1;
         const int64_t perLine = static_cast<int64_t>(100.0 / step);
         const int64_t line = (fix / perLine) % 40;
         const double along = static_cast<double>(fix % perLine) * step;
@@ -60,6 +63,8 @@ struct SwathRig {
         Map.Draw(1, 6000000.0 + 10.0 * static_cast<double>(line), 500000.0 + east, step);
     }
 
+    int32_t PerFix = 1;
+    int32_t ReadingEvery = 1;
     Settings Config = RigSettings();
     MemoryFileSystem Files;
     DataFile File{Files};

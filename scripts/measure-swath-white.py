@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """How much white is left inside the colour swath of a screenshot of the map.
 
-    measure-swath-white.py SHOT.png [--radius R] [--max-percent P]
+    measure-swath-white.py SHOT.png [--radius R] [--max-percent P] [--hole MIN_PIXELS]
 
 The painted swath is every pixel in one of the map's 50 colour classes, or in
 one of them combined with a grid line (the overlay is ANDed over the grey
@@ -13,8 +13,11 @@ holes filled: everything the paint encloses. Inside it a pixel is white when
 it is white or plain grid grey, that is, when the overlay left it empty.
 
 Prints the pixels inside, the white ones among them and their share; with
---max-percent exits 1 when the share is above it. Reads the PNG through
-ImageMagick's convert.
+--max-percent exits 1 when the share is above it. With --hole the largest
+4-connected piece of white inside is a hole the run made on purpose (a console
+silent for a while leaves its strip white): its size and box are printed, the
+share is that of the white besides it, and the script exits 1 when the hole has
+fewer than MIN_PIXELS pixels. Reads the PNG through ImageMagick's convert.
 """
 import argparse
 import subprocess
@@ -94,8 +97,13 @@ def bits(m):
         x += 1
 
 
-def largest_piece(rows):
-    """The largest 8-connected piece of the set bits."""
+EIGHT = [(dx, dy) for dy in (-1, 0, 1) for dx in (-1, 0, 1) if dx or dy]
+FOUR = [(-1, 0), (1, 0), (0, -1), (0, 1)]
+
+
+def largest_piece(rows, neighbours=EIGHT):
+    """The largest piece of the set bits connected through the neighbours, as (size, rows); (0, None)
+    when there is none."""
     seen = [0] * len(rows)
     best, best_size = None, 0
     for y0, m in enumerate(rows):
@@ -110,15 +118,20 @@ def largest_piece(rows):
                 x, y = queue.popleft()
                 piece[y] |= 1 << x
                 size += 1
-                for yy in (y - 1, y, y + 1):
-                    if 0 <= yy < len(rows):
-                        for xx in (x - 1, x, x + 1):
-                            if xx >= 0 and rows[yy] >> xx & 1 and not seen[yy] >> xx & 1:
-                                seen[yy] |= 1 << xx
-                                queue.append((xx, yy))
+                for dx, dy in neighbours:
+                    xx, yy = x + dx, y + dy
+                    if xx >= 0 and 0 <= yy < len(rows) and rows[yy] >> xx & 1 and not seen[yy] >> xx & 1:
+                        seen[yy] |= 1 << xx
+                        queue.append((xx, yy))
             if size > best_size:
                 best, best_size = piece, size
-    return best
+    return best_size, best
+
+
+def box(rows):
+    ys = [y for y, m in enumerate(rows) if m]
+    xs = [x for m in rows for x in (m.bit_length() - 1, (m & -m).bit_length() - 1) if m]
+    return min(xs), min(ys), max(xs), max(ys)
 
 
 def fill_holes(rows, width):
@@ -164,24 +177,37 @@ def main():
     ap.add_argument("shot")
     ap.add_argument("--radius", type=int, default=4)
     ap.add_argument("--max-percent", type=float)
+    ap.add_argument("--hole", type=int, metavar="MIN_PIXELS",
+                    help="the largest piece of white is a hole made on purpose, of at least MIN_PIXELS")
     ap.add_argument("--picture", help="write the shot with the white pixels inside shown black and the "
                                       "outline of the inside dark red")
     a = ap.parse_args()
     width, height, data = read_rgb(a.shot)
     full = (1 << width) - 1
     painted, empty = masks(width, height, data)
-    swath = largest_piece(close(painted, 1, full))
+    _, swath = largest_piece(close(painted, 1, full))
     if swath is None:
         print("no colour swath in the picture")
         sys.exit(1)
     inside = fill_holes(close([s & p for s, p in zip(swath, painted)], a.radius, full), width)
     total = sum(bin(m).count("1") for m in inside)
-    white = sum(bin(m & e).count("1") for m, e in zip(inside, empty))
+    whites = [m & e for m, e in zip(inside, empty)]
+    white = sum(bin(m).count("1") for m in whites)
+    hole_size = 0
+    if a.hole is not None:
+        hole_size, hole = largest_piece(whites, FOUR)
+        left, top, right, bottom = box(hole) if hole_size else (0, 0, -1, -1)
+        print(f"largest white piece: {hole_size} pixels, {right - left + 1} x {bottom - top + 1} "
+              f"from ({left}, {top})")
+        white -= hole_size
     share = 100.0 * white / total
-    print(f"inside the painted swath: {total} pixels, {white} white ({share:.2f} %)")
+    besides = " besides the largest piece" if a.hole is not None else ""
+    print(f"inside the painted swath: {total} pixels, {white} white{besides} ({share:.2f} %)")
     if a.picture:
         write_picture(a.picture, width, height, data, inside, empty)
     if a.max_percent is not None and share > a.max_percent:
+        sys.exit(1)
+    if a.hole is not None and hole_size < a.hole:
         sys.exit(1)
 
 

@@ -60,6 +60,7 @@ SHOTS=(
     "background-plan-removed.png|background_tracks|background-plan-removed|screen"
     "background-across-zones.png|background_across_zones|background-across-zones|screen"
     "live-colour-coverage.png|live_colour_coverage|live-colour-coverage|screen"
+    "live-colour-fast-receiver.png|live_colour_fast_receiver|live-colour-fast-receiver|screen"
     "settings-damaged.png|settings_killed_while_saving|settings-damaged-message|screen"
 )
 

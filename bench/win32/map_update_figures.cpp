@@ -2,7 +2,10 @@
 // performance notes (run under Wine; asserts nothing): nine two-sensor
 // consoles (18 sensors) recording in the colour display on a 700 x 700 map
 // pane of 40 m, walking lines 100 m long with a fix every 0.1 m or 0.2 m
-// (10 Hz at 1 or 2 m/s) and the readings of the line rate closed at each fix.
+// (10 Hz at 1 or 2 m/s) and the readings of the line rate closed at each fix;
+// then a fix every 0.05 m (20 Hz at 1 m/s) with one reading per sensor at
+// every fourth fix (5 Hz consoles), on the 40 m map and on one of 15,000 m,
+// each shown and not.
 // Each update moves the view, computes the swath edge, writes its segment
 // records into an in-memory data file, paints the colour strips into the GDI
 // tiles (shared pens) and shows the view with its copy and AND blits on a
@@ -35,7 +38,7 @@ double Milliseconds() {
 }
 
 
-void Measure(double step, int fixes, bool shown) {
+void Measure(double step, int fixes, bool shown, int32_t readingEvery = 1, int32_t mapSize = 40) {
     constexpr int32_t Side = SwathRig::Side;
     GdiObjectCache objects;
     objects.Remake(SwathRig::RigSettings());
@@ -49,12 +52,17 @@ void Measure(double step, int fixes, bool shown) {
     HGDIOBJ old = SelectObject(pane, paneBitmap);
     tiles.SetTarget(pane);
 
-    // 56 readings a second per console at 10 fixes a second: 5 or 6 per epoch.
-    SwathRig rig(tiles, 6, shown, [&tiles](MapCommands& map) {
-        tiles.SetBasePainter([&map](int32_t c, int32_t r, int32_t w, int32_t h, Canvas& canvas) {
-            DrawBaseTile(canvas, map.State().Grid, c, r, w, h);
-        });
-    });
+    // 56 readings a second per console at 10 fixes a second: 5 or 6 per
+    // epoch; one at every fourth fix under the faster receiver.
+    SwathRig rig(
+        tiles, readingEvery == 1 ? 6 : 1, shown,
+        [&tiles](MapCommands& map) {
+            tiles.SetBasePainter([&map](int32_t c, int32_t r, int32_t w, int32_t h, Canvas& canvas) {
+                DrawBaseTile(canvas, map.State().Grid, c, r, w, h);
+            });
+        },
+        mapSize);
+    rig.ReadingEvery = readingEvery;
 
     std::vector<double> times;
     times.reserve(fixes);
@@ -67,10 +75,12 @@ void Measure(double step, int fixes, bool shown) {
     std::sort(sorted.begin(), sorted.end());
     double sum = 0.0;
     for (double t : times) sum += t;
-    std::printf("map update per fix, 18 sensors, colour display, 700x700 pane of 40 m, a fix every %.1f m%s: "
+    std::printf("map update per fix, 18 sensors, colour display, 700x700 pane of %d m, a fix every %.2f m, "
+                "readings at 1 fix in %d%s: "
                 "mean %.3f ms, median %.3f ms, 99th percentile %.3f ms, largest %.3f ms over %d fixes "
                 "(%zu tiles, %zu in GDI)\n",
-                step, shown ? "" : " (map not shown: the swath only)", sum / fixes, sorted[fixes / 2], sorted[fixes * 99 / 100], sorted.back(), fixes,
+                static_cast<int>(mapSize), step, static_cast<int>(readingEvery),
+                shown ? "" : " (map not shown: the swath only)", sum / fixes, sorted[fixes / 2], sorted[fixes * 99 / 100], sorted.back(), fixes,
                 tiles.TileCount(), tiles.GdiTileCount());
 
     tiles.DeleteAllTiles();
@@ -86,5 +96,9 @@ int main() {
     Measure(0.1, 6000, true);
     Measure(0.2, 6000, true);
     Measure(0.2, 6000, false);
+    Measure(0.05, 6000, true, 4);
+    Measure(0.05, 6000, false, 4);
+    Measure(0.05, 6000, true, 4, 15000);
+    Measure(0.05, 6000, false, 4, 15000);
     return 0;
 }

@@ -145,14 +145,14 @@ std::string PositionCountText(int32_t count) {
 namespace {
 
 // The replay's state between records: the segment values seen, the edges,
-// and the colour classes collected per sensor since the last edge.
+// and the colour classes collected per sensor since the last edge, gathered
+// as the live map gathers its closed epochs.
 class TrackReplay {
 public:
     TrackReplay(MapState& state, MapTileSurfaces& tiles, const Settings& settings, const SensorTables& sensors)
         : state_(state), tiles_(tiles), settings_(settings), sensors_(sensors) {
         const double width = (settings.ReadingsScaleMax - settings.ReadingsScaleMin) / ColourClassCount;
         colourStep_ = width;
-        ResetCounts();
     }
 
     void Take(const uint8_t* record) {
@@ -180,18 +180,15 @@ private:
     }
 
     void Queue(int32_t sensor, double value) {
-        if (sensor < 0 || sensor >= MaxSensors) return;
-        int32_t& last = readings_.LastIndex[sensor];
-        if (last + 1 >= ReplayReadingsPerEdge) return;
-        classes_[sensor][++last] =
-            ColourIndexOf(value, settings_.ReadingsScaleMin, colourStep_, ColourClassCount - 1);
+        if (sensor < 0 || sensor >= sensors_.SensorCount) return;
+        strips_.Take(sensor, ColourIndexOf(value, settings_.ReadingsScaleMin, colourStep_, ColourClassCount - 1));
     }
 
     void Segment(uint8_t code, double value) {
         if (code == '0') {
             collecting_ = true;
             havePrevious_ = false;
-            ResetCounts();
+            strips_.Reset();
             return;
         }
         if (code < 'a' || code >= 'a' + ValueCount) return;
@@ -202,10 +199,7 @@ private:
             AntennaTrack(code);
         } else if (settings_.MapDisplayType == 0) {
             if (code == 'l' && Seen(8)) DrawMarks(EdgeOf(8));
-            if (code == 'p' && Seen(12)) {
-                DrawMarks(EdgeOf(12));
-                ResetCounts();
-            }
+            if (code == 'p' && Seen(12)) DrawMarks(EdgeOf(12));
         } else {
             if (code == 'd' && Seen(0)) {
                 previous_ = EdgeOf(0);
@@ -213,10 +207,11 @@ private:
             }
             if (code == 'h' && Seen(4)) {
                 const SwathEdge current = EdgeOf(4);
-                if (havePrevious_) AddColourStrips(batch_, state_, previous_, current, sensors_, readings_);
+                // After a record that ends the collecting nothing is painted.
+                const StripReadings& strips = strips_.CloseStep();
+                if (havePrevious_ && collecting_) AddColourStrips(batch_, state_, previous_, current, sensors_, strips);
                 previous_ = current;
                 havePrevious_ = true;
-                ResetCounts();
                 if (batch_.Strokes().size() >= StrokesPerPaint) Flush();
             }
         }
@@ -249,13 +244,6 @@ private:
         if (batch_.Strokes().size() >= StrokesPerPaint) Flush();
     }
 
-    void ResetCounts() {
-        for (int32_t k = 0; k < MaxSensors; ++k) {
-            readings_.Classes[k] = classes_[k];
-            readings_.LastIndex[k] = -1;
-        }
-    }
-
     void Flush() {
         if (!batch_.Empty()) batch_.Paint(state_, tiles_);
         batch_.Clear();
@@ -272,8 +260,7 @@ private:
     SwathEdge previous_;
     bool havePrevious_ = false;
     bool pairOpened_ = false;  // the previous edge is a segment's first
-    int32_t classes_[MaxSensors][ReplayReadingsPerEdge] = {};
-    StripReadings readings_;
+    StripCollector strips_;
     TileStrokeBatch batch_;
 };
 

@@ -44,8 +44,6 @@ constexpr char PositionsAtMaximumText[] = "Number of GPS Positions in the file h
 constexpr int32_t ReplayMaxGpsPositions = 28800;
 // The track replay starts after the first "X$START" within this many records.
 constexpr int32_t StartSearchRecords = 50;
-// Readings kept per sensor between two edges of the colour replay.
-constexpr int32_t ReplayReadingsPerEdge = 500;
 // The busy indicator steps at most this often during a long replay.
 constexpr uint32_t BusyStepIntervalMs = 750;
 

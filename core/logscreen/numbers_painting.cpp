@@ -17,6 +17,11 @@ constexpr Color DarkGrey = Rgb(64, 64, 64);
 
 constexpr int32_t HeaderTextY = 7;
 constexpr int32_t NumberRightGap = 10;
+// Each value cell stands this far inside its column and row, so that the
+// warning colours of neighbouring cells never meet; a reason keeps the
+// padding from its cell's sides.
+constexpr int32_t CellMargin = 1;
+constexpr int32_t ReasonPadding = 2;
 
 constexpr int32_t NominalBarHeight = 280;
 constexpr int32_t BarWidth = 20;
@@ -42,6 +47,21 @@ void PaintScaleValues(Canvas& c, const ColourScaleGeometry& g, double scaleMin, 
         c.Text(g.LabelRight, y, Format("%.2f", scaleMin + k * (scaleMax - scaleMin) / 4));
     }
     c.SetTextAlign(TextAlign::Left);
+}
+
+// The top of a text of the given height centred in the rows top..bottom.
+int32_t CentredTextTop(int32_t top, int32_t bottom, int32_t height) {
+    return top + std::max(0, (bottom - top - height) / 2);
+}
+
+// A warned sensor's cell: its reason on the warning colour, centred in the
+// cell, or from the cell's left padding when it is wider than the cell (and
+// cut at the right).
+void DrawReasonCell(Canvas& c, const Rect& cell, const std::string& reason) {
+    c.FillRect(cell, WarningCellColor);
+    const TextSize size = c.TextExtent(reason);
+    const int32_t x = std::max(cell.Left + ReasonPadding, cell.Left + (cell.Right - cell.Left - size.Width) / 2);
+    c.TextInRect(cell, x, CentredTextTop(cell.Top, cell.Bottom, size.Height), reason);
 }
 
 }  // namespace
@@ -88,7 +108,8 @@ void DrawNumbersHeader(Canvas& c, const NumbersPaneGeometry& pane, bool anyTwoSe
     for (int32_t n = 1; n <= pane.ConsoleCount; ++n) {
         char number[16];
         std::snprintf(number, sizeof number, "%-2d", n);
-        c.Text(1, pane.HeaderHeight + (n - 1) * pane.RowHeight, number);
+        const Rect row = pane.Row(n - 1);
+        c.Text(1, CentredTextTop(row.Top, row.Bottom, c.TextExtent(number).Height), number);
     }
     c.SetTextColor(White);
 }
@@ -104,17 +125,15 @@ void DrawReadingNumbers(Canvas& c, const NumbersPaneGeometry& pane, int k, doubl
     const int columns = twoSensors ? 2 : 1;
     for (int column = 1; column <= columns; ++column) {
         const int32_t cellRight = row.Left + column * pane.ValueColumnWidth;
+        const Rect cell{cellRight - pane.ValueColumnWidth + CellMargin, row.Top + CellMargin, cellRight - CellMargin,
+                        row.Bottom - CellMargin};
         if (reasons != nullptr && !reasons[column - 1].empty()) {
-            // A reason wider than its cell is cut at the cell's left edge.
-            const Rect cell{cellRight - pane.ValueColumnWidth + 1, row.Top, cellRight - 1, row.Bottom};
-            c.FillRect(cell, WarningCellColor);
-            const int32_t width = c.TextExtent(reasons[column - 1]).Width;
-            c.TextInRect(cell, std::max(cell.Left, cellRight - width - NumberRightGap), row.Top, reasons[column - 1]);
+            DrawReasonCell(c, cell, reasons[column - 1]);
             continue;
         }
         const std::string text = ReadingNumberText(column == 1 ? left : right);
-        const int32_t width = c.TextExtent(text).Width;
-        c.Text(cellRight - width - NumberRightGap, row.Top, text);
+        const TextSize size = c.TextExtent(text);
+        c.Text(cellRight - size.Width - NumberRightGap, CentredTextTop(cell.Top, cell.Bottom, size.Height), text);
     }
 }
 

@@ -43,7 +43,10 @@ constexpr Color WarningCellColor = Rgb(255, 160, 0);
 // Console k's row: the left reading, and the right one for a two-sensor
 // console, each ending 10 pixels before its column's right edge. A sensor
 // with a reason (reasons[0] left, [1] right; none: no warnings) shows the
-// reason instead, on the warning colour.
+// reason instead, centred on the warning colour. Each value's cell stands a
+// pixel inside its column and row, so warned cells side by side or one
+// above the other keep white between them; every text, and the console
+// numbers of the header, is centred in the row's height.
 void DrawReadingNumbers(Canvas& canvas, const NumbersPaneGeometry& pane, int k, double left, double right,
                         bool twoSensors, const std::string* reasons = nullptr);
 

@@ -27,10 +27,15 @@ void MapView::SetCurrentPosition(double northing, double easting) {
 // whether or not a pane has been laid out (the replay has no screen) and
 // whether or not the map is shown: the program and the replay write the same
 // file.
+//
+// Every position while recording has just closed a reading epoch, a step or
+// not (standing still): the swath gathers it for the next step it paints.
 void MapView::Draw(int32_t loggingState, double northing, double easting, double step) {
-    const bool swath = swath_ != nullptr && loggingState == LoggingRecording && step > 0.0;
+    const bool recording = swath_ != nullptr && loggingState == LoggingRecording;
+    if (recording) swath_->TakeEpoch(settings_);
+    const bool swath = recording && step > 0.0;
     if (state_.TileWidth <= 0 || state_.TileHeight <= 0) {
-        if (swath) swath_->Record(settings_, easting, northing);
+        if (swath) swath_->Paint(state_, tiles_, settings_, swath_->Record(settings_, easting, northing));
         return;
     }
     const bool first = state_.MapStarted == 0;

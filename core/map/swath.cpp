@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "core/acquisition/acquisition_state.h"
 #include "core/common/colour_palette.h"
@@ -35,6 +36,15 @@ PixelPoint Between(double ax, double ay, double bx, double by, double f) {
 }
 
 Color PositionInk(const Settings& settings) { return static_cast<Color>(settings.PositionColor) & 0xFFFFFFu; }
+
+// A line of the swath is at least one pixel: a line to its own start draws
+// nothing, and at a coarse scale (a map thousands of metres across) a strip
+// or an edge of a metre or two rounds to a single pixel. Drawn one pixel
+// east, it paints its start.
+void AddSwathLine(TileStrokeBatch& batch, PixelPoint from, PixelPoint to, Color ink, int32_t width) {
+    if (to.X == from.X && to.Y == from.Y) ++to.X;
+    batch.AddLine(from, to, ink, width);
+}
 
 }  // namespace
 
@@ -174,8 +184,8 @@ void AddPositionMarks(TileStrokeBatch& batch, const MapState& state, const Swath
     const Color ink = PositionInk(settings);
     const int32_t size = settings.PositionSize;
     if (size >= 4) {
-        batch.AddLine(Between(e.Lx, e.Ly, e.Rx, e.Ry, 0.0), Between(e.Lx, e.Ly, e.Rx, e.Ry, 1.0), ink,
-                      size == 4 ? 1 : 2);
+        AddSwathLine(batch, Between(e.Lx, e.Ly, e.Rx, e.Ry, 0.0), Between(e.Lx, e.Ly, e.Rx, e.Ry, 1.0), ink,
+                     size == 4 ? 1 : 2);
         return;
     }
     const int32_t dotSize = std::max(size, 0);
@@ -191,7 +201,7 @@ void AddAntennaTrack(TileStrokeBatch& batch, const MapState& state, const SwathE
     const Color ink = PositionInk(settings);
     const int32_t size = settings.PositionSize;
     if (size >= 4) {
-        batch.AddLine(from, to, ink, size == 4 ? 1 : 2);
+        AddSwathLine(batch, from, to, ink, size == 4 ? 1 : 2);
         return;
     }
     if (firstPair) batch.AddDot(from, std::max(size, 0), ink);
@@ -202,12 +212,97 @@ StripReadings::StripReadings() {
     for (auto& last : LastIndex) last = -1;
 }
 
+// ---------------------------------------------------------------- readings of a step
+
+StripCollector::StripCollector() : classes_(size_t(MaxSensors) * AmplitudeBankSize) { Reset(); }
+
+void StripCollector::Reset() {
+    for (int32_t k = 0; k < MaxSensors; ++k) {
+        counts_[k] = 0;
+        carried_[k] = -1;
+        firstSteps_[k] = 0.0;
+        emptySteps_[k] = 0;
+        sampleCount_[k] = 0;
+    }
+}
+
+void StripCollector::Take(int32_t sensor, int32_t colourClass) {
+    if (sensor < 0 || sensor >= MaxSensors || counts_[sensor] >= AmplitudeBankSize) return;
+    classes_[size_t(sensor) * AmplitudeBankSize + size_t(counts_[sensor]++)] = colourClass;
+}
+
+void StripCollector::TakeEpoch(const GpsPositionState& epochs, const ConsoleReadingState& readings,
+                               int32_t sensorCount) {
+    if (epochs.ClosedEpochHasReadings == 0) return;
+    const int32_t bank = epochs.ClosedEpochBuffer == 1 ? 1 : 0;
+    const int32_t sensors = std::min(sensorCount, MaxSensors);
+    for (int32_t k = 0; k < sensors; ++k) {
+        const int32_t room = AmplitudeBankSize - counts_[k];
+        const int32_t n = std::min(epochs.ClosedEpochLastIndex[k] + 1, room);
+        if (n <= 0) continue;
+        std::copy(readings.AmplitudeQueue[k][bank], readings.AmplitudeQueue[k][bank] + n,
+                  &classes_[size_t(k) * AmplitudeBankSize + size_t(counts_[k])]);
+        counts_[k] += n;
+    }
+}
+
+// The lower median of the samples held: one interval lengthened by a
+// silence, or shortened by readings that arrived together, does not move it.
+// Before the second reading only the first one's steps since the segment
+// began are known, at most an interval.
+double StripCollector::Interval(int32_t sensor) const {
+    const int32_t n = std::min(sampleCount_[sensor], IntervalSamples);
+    if (n == 0) return firstSteps_[sensor];
+    double sorted[IntervalSamples] = {};
+    for (int32_t i = 0; i < n; ++i) {
+        int32_t j = i;
+        for (; j > 0 && sorted[j - 1] > samples_[sensor][i]; --j) sorted[j] = sorted[j - 1];
+        sorted[j] = samples_[sensor][i];
+    }
+    return sorted[(n - 1) / 2];
+}
+
+void StripCollector::AddSample(int32_t sensor, double steps) {
+    const int32_t n = sampleCount_[sensor];
+    samples_[sensor][n % IntervalSamples] = steps;
+    // Past a full ring the count stays at five or more and names the slot
+    // to fill next.
+    sampleCount_[sensor] = n + 1 < 2 * IntervalSamples ? n + 1 : IntervalSamples + (n + 1) % IntervalSamples;
+}
+
+const StripReadings& StripCollector::CloseStep() {
+    for (int32_t k = 0; k < MaxSensors; ++k) {
+        if (counts_[k] > 0) {
+            paint_.Classes[k] = &classes_[size_t(k) * AmplitudeBankSize];
+            paint_.LastIndex[k] = counts_[k] - 1;
+            const double steps = double(emptySteps_[k] + 1) / counts_[k];
+            if (carried_[k] >= 0) {
+                AddSample(k, steps);
+            } else {
+                firstSteps_[k] = steps;
+            }
+            carried_[k] = paint_.Classes[k][counts_[k] - 1];
+            emptySteps_[k] = 0;
+            counts_[k] = 0;
+            continue;
+        }
+        // This step is emptySteps + 1 steps after the one with the reading.
+        const bool covered = carried_[k] >= 0 && emptySteps_[k] + 1 < 2.0 * Interval(k);
+        paint_.Classes[k] = covered ? &carried_[k] : nullptr;
+        paint_.LastIndex[k] = covered ? 0 : -1;
+        if (emptySteps_[k] < std::numeric_limits<int32_t>::max() - 1) ++emptySteps_[k];
+    }
+    return paint_;
+}
+
 void AddColourStrips(TileStrokeBatch& batch, const MapState& state, const SwathEdge& previous,
                      const SwathEdge& current, const SensorTables& sensors, const StripReadings& readings) {
     const PixelEdge a = EdgeInPixels(state, previous);
     const PixelEdge b = EdgeInPixels(state, current);
     const double longer = std::max(std::hypot(b.Lx - a.Lx, b.Ly - a.Ly), std::hypot(b.Rx - a.Rx, b.Ry - a.Ry));
-    const int32_t n = static_cast<int32_t>(std::min(std::floor(longer + 0.5), double(MaxStripCrossLines)));
+    // A step shorter than half a pixel still paints its cross-line.
+    const int32_t n =
+        std::max(1, static_cast<int32_t>(std::min(std::floor(longer + 0.5), double(MaxStripCrossLines))));
     const int32_t count = std::min(sensors.SensorCount, MaxSensors);
     // Sensor by sensor along the step: a sensor's neighbouring readings
     // mostly share a colour class, so its lines come in runs of one pen.
@@ -223,22 +318,9 @@ void AddColourStrips(TileStrokeBatch& batch, const MapState& state, const SwathE
             const double rx = a.Rx + f * (b.Rx - a.Rx), ry = a.Ry + f * (b.Ry - a.Ry);
             const int32_t reading = static_cast<int32_t>(int64_t(s) * (last + 1) / n);
             const Color ink = ColourClassColor(readings.Classes[k][reading]);
-            batch.AddLine(Between(lx, ly, rx, ry, from), Between(lx, ly, rx, ry, to), ink, 2);
+            AddSwathLine(batch, Between(lx, ly, rx, ry, from), Between(lx, ly, rx, ry, to), ink, 2);
         }
     }
-}
-
-void AddColourStrips(TileStrokeBatch& batch, const MapState& state, const SwathEdge& previous,
-                     const SwathEdge& current, const SensorTables& sensors, const GpsPositionState& epochs,
-                     const ConsoleReadingState& readings) {
-    if (epochs.ClosedEpochHasReadings == 0) return;
-    const int32_t bank = epochs.ClosedEpochBuffer == 1 ? 1 : 0;
-    StripReadings closed;
-    for (int32_t k = 0; k < MaxSensors; ++k) {
-        closed.Classes[k] = readings.AmplitudeQueue[k][bank];
-        closed.LastIndex[k] = epochs.ClosedEpochLastIndex[k];
-    }
-    AddColourStrips(batch, state, previous, current, sensors, closed);
 }
 
 // ---------------------------------------------------------------- the map's swath
@@ -251,8 +333,14 @@ void MapSwath::Bind(const SensorTables& sensors, const GpsPositionState& epochs,
     writer_ = &writer;
 }
 
+void MapSwath::TakeEpoch(const Settings& settings) {
+    if (Bound() && settings.MapDisplayType != 0) strips_.TakeEpoch(*epochs_, *readings_, sensors_->SensorCount);
+}
+
 SwathStep MapSwath::Record(const Settings& settings, double x, double y) {
     const SwathStep step = tracker_.Advance(x, y, SwathArrayOf(settings));
+    // The replay gathers readings from a segment's first record on.
+    if (step.Kind == SwathStepKind::Opened) strips_.Reset();
     if (writer_ != nullptr) WriteSwathSegments(*writer_, step);
     if (edgeWatcher_) {
         if (step.Kind == SwathStepKind::FirstPair) edgeWatcher_(step.Previous);
@@ -262,17 +350,20 @@ SwathStep MapSwath::Record(const Settings& settings, double x, double y) {
 }
 
 void MapSwath::Paint(MapState& state, MapTileSurfaces& tiles, const Settings& settings, const SwathStep& step) {
-    if (!Bound() || state.TileWidth <= 0 || state.TileHeight <= 0) return;
-    batch_.Clear();
     const bool firstPair = step.Kind == SwathStepKind::FirstPair;
-    if (!firstPair && step.Kind != SwathStepKind::Next) return;
+    if (!Bound() || (!firstPair && step.Kind != SwathStepKind::Next)) return;
+    const bool colour = sensors_->SensorCount > 0 && settings.MapDisplayType != 0;
+    // The step's readings end here whether or not there is a pane to paint.
+    const StripReadings* strips = colour ? &strips_.CloseStep() : nullptr;
+    if (state.TileWidth <= 0 || state.TileHeight <= 0) return;
+    batch_.Clear();
     if (sensors_->SensorCount <= 0) {
         AddAntennaTrack(batch_, state, step.Previous, step.Current, firstPair, settings);
     } else if (settings.MapDisplayType == 0) {
         if (firstPair) AddPositionMarks(batch_, state, step.Previous, settings, *sensors_);
         AddPositionMarks(batch_, state, step.Current, settings, *sensors_);
     } else {
-        AddColourStrips(batch_, state, step.Previous, step.Current, *sensors_, *epochs_, *readings_);
+        AddColourStrips(batch_, state, step.Previous, step.Current, *sensors_, *strips);
     }
     if (!batch_.Empty()) batch_.Paint(state, tiles);
 }

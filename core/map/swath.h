@@ -118,14 +118,14 @@ void WriteSwathSegments(DataFileWriter& writer, const SwathStep& step);
 
 // The position marks on one edge by PositionSize: dots where the sensors
 // are on it (0..3), or the edge as a line in the 1-pixel (4) or 2-pixel (5)
-// position pen.
+// position pen, at least one pixel long.
 void AddPositionMarks(TileStrokeBatch& batch, const MapState& state, const SwathEdge& edge,
                       const Settings& settings, const SensorTables& sensors);
 
 // With no sensor the edges are the antenna itself and the map draws its
 // track, whatever the display type: a line from the previous point to the
-// current one in the 1-pixel (PositionSize 4) or 2-pixel (5) position pen,
-// or dots (0..3) at the current point, and at the previous one too on the
+// current one in the 1-pixel (PositionSize 4) or 2-pixel (5) position pen
+// (at least one pixel), or dots (0..3) at the current point, and at the previous one too on the
 // first pair of a segment.
 void AddAntennaTrack(TileStrokeBatch& batch, const MapState& state, const SwathEdge& previous,
                      const SwathEdge& current, bool firstPair, const Settings& settings);
@@ -138,18 +138,59 @@ struct StripReadings {
     StripReadings();
 };
 
+// What each sensor's strip shows on one colour step: the readings taken
+// since the previous painted edge (at most AmplitudeBankSize each, the rest
+// dropped), or, when the sensor sent none in the step, the last reading
+// before it. A reading covers the ground up to the next one: under a
+// receiver faster than the consoles most steps hold no reading, and leaving
+// them white would tear the swath into strips that look like gaps. A
+// reading is carried on for less than two of the sensor's reading
+// intervals, so a console that falls silent still leaves its strip white.
+// The interval is counted in steps, the lower median of the sensor's last
+// five (a step reached after e empty ones and holding m readings counts as
+// (e + 1) / m; until the second reading the first one's steps since the
+// segment began stand for it): the live map and the track replay see the
+// same readings between the same edges and so paint the same.
+class StripCollector {
+public:
+    StripCollector();
+    // A new segment: no readings, nothing carried, no interval known.
+    void Reset();
+    // One reading of `sensor` in the step being gathered.
+    void Take(int32_t sensor, int32_t colourClass);
+    // The live map's epoch just closed (GpsPositionState, the bank of
+    // AmplitudeQueue it names), for sensors 0..sensorCount-1.
+    void TakeEpoch(const GpsPositionState& epochs, const ConsoleReadingState& readings, int32_t sensorCount);
+    // Ends the step at a painted edge: what each sensor paints on it (valid
+    // until the next Take), and the next step starts empty.
+    const StripReadings& CloseStep();
+
+    static constexpr int IntervalSamples = 5;
+
+private:
+    double Interval(int32_t sensor) const;
+    void AddSample(int32_t sensor, double steps);
+
+    std::vector<int32_t> classes_;  // MaxSensors x AmplitudeBankSize
+    int32_t counts_[MaxSensors] = {};
+    int32_t carried_[MaxSensors] = {};      // the last reading's class, -1: none yet
+    int32_t emptySteps_[MaxSensors] = {};   // steps closed without a reading since the last with one
+    double firstSteps_[MaxSensors] = {};    // the first reading's steps since the segment began
+    double samples_[MaxSensors][IntervalSamples] = {};
+    int32_t sampleCount_[MaxSensors] = {};  // samples taken (the ring holds the last five)
+    StripReadings paint_;
+};
+
 // The readings between the previous and the current edge: n cross-lines (n
-// the longer end's movement in pixels), each cut into the sensors' strips in
-// the 2-pixel pens of the colour classes, a sensor's readings spread evenly
-// along the step: cross-line s shows reading trunc(s * m / n) of m, so every
-// reading has its share and a lone reading fills the step. The live map
-// paints the epoch just closed; the track replay the readings it collected
-// from the data file.
+// the longer end's movement in pixels, at least one), each cut into the
+// sensors' strips in the 2-pixel pens of the colour classes, a sensor's
+// readings spread evenly along the step: cross-line s shows reading
+// trunc(s * m / n) of m, so every reading has its share and a lone reading
+// fills the step. A strip narrower than a pixel (a coarse map) still paints
+// one. The live map paints what its StripCollector gathered from the closed
+// epochs; the track replay what it gathered from the data file.
 void AddColourStrips(TileStrokeBatch& batch, const MapState& state, const SwathEdge& previous,
                      const SwathEdge& current, const SensorTables& sensors, const StripReadings& readings);
-void AddColourStrips(TileStrokeBatch& batch, const MapState& state, const SwathEdge& previous,
-                     const SwathEdge& current, const SensorTables& sensors, const GpsPositionState& epochs,
-                     const ConsoleReadingState& readings);
 
 // The map drawing's swath: the tracker with what it reads and writes.
 class MapSwath {
@@ -162,13 +203,19 @@ public:
     // Called with every edge Record writes (both edges of a first pair).
     void WatchEdges(std::function<void(const SwathEdge&)> watcher) { edgeWatcher_ = std::move(watcher); }
 
+    // Every position while recording, a step or not: the colour display
+    // gathers the epoch the position handler has just closed.
+    void TakeEpoch(const Settings& settings);
     // The edge of the antenna position (x, y), written as segment records.
+    // A segment's first point starts the gathering afresh.
     SwathStep Record(const Settings& settings, double x, double y);
-    // The step painted into the overlay tiles by MapDisplayType.
+    // The step painted into the overlay tiles by MapDisplayType (without a
+    // laid-out pane it only closes the step's readings).
     void Paint(MapState& state, MapTileSurfaces& tiles, const Settings& settings, const SwathStep& step);
 
 private:
     SwathTracker tracker_;
+    StripCollector strips_;
     TileStrokeBatch batch_;
     const SensorTables* sensors_ = nullptr;
     const GpsPositionState* epochs_ = nullptr;

@@ -311,11 +311,14 @@ declare -gA E2E_SIM_PORTS=()   # "console1".."console9", "gps" -> /dev/pts/N
 
 # e2e_start_sim LOG ARGS...: starts tesselog-sim (E2E_SIM, or the native tree's), waits
 # (up to 10 s) for its port lines, which it prints all at once, and fills E2E_SIM_PORTS.
+# The receiver's clock is the computer's (--start-time now), as a real receiver's agrees
+# with it, so that no screen shows a clock warning; a later --start-time or a
+# --clock-offset among ARGS still sets its own (the simulator takes an option's last value).
 e2e_start_sim() {
     local log="$1" sim="${E2E_SIM:-$E2E_ROOT/build/native/tools/tesselog-sim}"
     shift
     [ -x "$sim" ] || e2e_fail "no simulator at $sim (build the native tree)"
-    "$sim" "$@" >"$log" 2>&1 &
+    "$sim" --start-time now "$@" >"$log" 2>&1 &
     E2E_SIM_PID=$!
     e2e_track_pid "$E2E_SIM_PID"
     e2e_wait_for 10 e2e_sim_ports_listed "$log" || e2e_fail "simulator listed no ports (see $log)"

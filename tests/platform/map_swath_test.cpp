@@ -12,6 +12,7 @@
 #include "core/logscreen/logging_session.h"
 #include "core/map/map_grid.h"
 #include "core/map/swath.h"
+#include "core/settings/sensor_tables.h"
 #include "platform/memory_surface.h"
 #include "windows/map_tiles.h"
 
@@ -24,9 +25,9 @@ constexpr COLORREF White = RGB(255, 255, 255);
 COLORREF Ref(Color c) { return RGB(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
 
 struct Map {
-    Map() : Tiles(Pane.Fonts) {
+    explicit Map(int32_t mapSize = Side) : Tiles(Pane.Fonts) {
         Settings settings;
-        settings.MapSize = Side;
+        settings.MapSize = mapSize;
         SetMapTileSize(State, settings, Side, Side);
         State.Grid = {};  // white bases: only the swath shows
         Tiles.SetBasePainter([this](int32_t c, int32_t r, int32_t w, int32_t h, Canvas& canvas) {
@@ -55,6 +56,46 @@ TEST(MapSwathPixels, DotOnATileCornerIsWholeAcrossFourTiles) {
         EXPECT_EQ(map.Pane.At(p.x, p.y), blue) << p.x << "," << p.y;
     for (const POINT p : {POINT{44, 49}, POINT{54, 49}, POINT{49, 44}, POINT{49, 54}})
         EXPECT_EQ(map.Pane.At(p.x, p.y), White) << p.x << "," << p.y;
+}
+
+// On a map of 15,000 units a 2-unit swath and a 0.05-unit step lie inside
+// the pixel of global (10, 10): the colour strip still paints it and, in
+// its 2-pixel pen, the one south of it; the edge as a 1-pixel line paints
+// it alone. Global (px, py) shows at (px + 49, 49 - py).
+TEST(MapSwathPixels, StripAndEdgeUnderAPixelStillShow) {
+    SensorTables sensors;
+    sensors.SensorCount = 1;
+    const int32_t classes[] = {42};  // (255, 0, 0)
+    StripReadings readings;
+    readings.Classes[0] = classes;
+    readings.LastIndex[0] = 0;
+    Settings marks;
+    marks.PositionSize = 4;
+    marks.PositionColor = 0x00FF00;
+    const SwathEdge from{{1500.0, 1501.0}, {1500.0, 1499.0}}, to{{1500.05, 1501.0}, {1500.05, 1499.0}};
+    for (bool strip : {true, false}) {
+        SCOPED_TRACE(strip ? "strip" : "edge");
+        Map map(15000);
+        TileStrokeBatch batch;
+        if (strip) {
+            AddColourStrips(batch, map.State, from, to, sensors, readings);
+        } else {
+            AddPositionMarks(batch, map.State, to, marks, sensors);
+        }
+        batch.Paint(map.State, map.Tiles);
+        map.Show(1000, 1000, 50, 50);
+        std::vector<POINT> painted;
+        for (int y = 0; y < Side; ++y)
+            for (int x = 0; x < Side; ++x)
+                if (map.Pane.At(x, y) != White) painted.push_back({x, y});
+        ASSERT_EQ(painted.size(), strip ? 2u : 1u);
+        EXPECT_EQ(painted[0].x, 59);
+        EXPECT_EQ(painted[0].y, 39);
+        EXPECT_EQ(map.Pane.At(59, 39), strip ? RGB(255, 0, 0) : RGB(0, 255, 0));
+        if (strip) {
+            EXPECT_EQ(map.Pane.At(59, 40), RGB(255, 0, 0));
+        }
+    }
 }
 
 // The swath's lines of one pen go to GDI as one PolyPolyline: every pixel

@@ -113,16 +113,33 @@ struct MapSession {
         }
     }
 
+    // Fix i after a reading of every console at every fourth fix only (a
+    // receiver four times faster than its consoles), console 2 silent from
+    // fix 20 to 29, and at every seventh fix the antenna standing still (the
+    // same fix again, after one more reading of console 1).
+    void WalkFast(int from, int to) {
+        for (int i = from; i < to; ++i) {
+            clock.CurrentTick += 50;
+            for (int k = 0; k < settings.ConsoleCount && i % 4 == 0; ++k)
+                if (k != 1 || i < 20 || i >= 30) Console(k, i * 53 + k * 31);
+            Fix(i);
+            if (i % 7 != 0) continue;
+            Console(0, i * 11);
+            Fix(i);
+        }
+    }
+
     // A survey: Go, 30 fixes, pause, Go again, 15 more fixes, pause.
-    void Survey() {
+    void Survey(bool fast = false) {
+        auto walk = [this, fast](int from, int to) { fast ? WalkFast(from, to) : Walk(from, to); };
         Start();
         Button0();
         Button0();
-        Walk(1, 30);
+        walk(1, 30);
         Button0();
-        Walk(30, 32);
+        walk(30, 32);
         Button0();
-        Walk(32, 47);
+        walk(32, 47);
         Button0();
     }
 
@@ -172,16 +189,21 @@ std::string Kinds(const std::string& bytes, size_t from) {
 
 TEST(TrackReplay, DrawsWhatTheLiveMapDrew) {
     // The colour strips and the sensors' dots; without a console the
-    // antenna's track, as a line or as dots, in either display type.
-    const struct { int32_t display, consoles, size; } cases[] = {{1, 3, 4}, {0, 3, 2}, {1, 0, 4}, {0, 0, 2}};
+    // antenna's track, as a line or as dots, in either display type. And
+    // the colour strips under a receiver faster than the consoles, with a
+    // console silent for a while and the antenna standing still now and
+    // then: readings carried over the steps without one, none over the
+    // silence, those of the standing still on the next step.
+    const struct { int32_t display, consoles, size; bool fast; } cases[] = {
+        {1, 3, 4, false}, {0, 3, 2, false}, {1, 0, 4, false}, {0, 0, 2, false}, {1, 3, 4, true}};
     for (const auto& c : cases) {
-        SCOPED_TRACE(std::to_string(c.display) + " " + std::to_string(c.consoles));
+        SCOPED_TRACE(std::to_string(c.display) + " " + std::to_string(c.consoles) + (c.fast ? " fast" : ""));
         Settings s = SurveySettings(c.display);
         s.ConsoleCount = c.consoles;
         s.PositionSize = c.size;
         s.RecomputeAll();
         MapSession live(s);
-        live.Survey();
+        live.Survey(c.fast);
         const test::TileStrokes drawn = OverlayStrokes(live.tiles);
         ASSERT_GT(test::CountStrokes(drawn), 20);  // a 1-pixel line counts a half
         ASSERT_EQ(CountRecords(live.Bytes(), "X$STARTED"), 2);

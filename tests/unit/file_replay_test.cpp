@@ -189,6 +189,27 @@ TEST(TrackReplay, FiveHundredReadingsPerSensorBetweenEdges) {
     EXPECT_EQ(CountStrokes(drawn, 25), 30);
 }
 
+// Console 1 (sensors 0 and 1) reads in steps 1, 3 and 5 of nine 10-pixel
+// steps, classes 10, 20 and 30: each reading is carried over the empty
+// steps after it while they are under two of its intervals (1 step after
+// step 1, its steps since the segment began; 2 after steps 3 and 5),
+// so steps 2, 4, 6, 7 and 8 show the reading before them and step 9 none.
+TEST(TrackReplay, StepsWithoutReadingsShowTheLastOneBefore) {
+    TrackRig rig(1);
+    std::string bytes = Go;
+    const char* readings[10] = {nullptr, ",0105,0105", nullptr, ",0205,0205", nullptr, ",0305,0305"};
+    for (int step = 1; step <= 9; ++step) {
+        if (readings[step]) bytes += Reading(0, readings[step]);
+        if (step == 1) bytes += Edge('a', 50, 150, 50, 110);
+        bytes += Edge('e', 50 + 10 * step, 150, 50 + 10 * step, 110);
+    }
+    const test::TileStrokes drawn = rig.Run(bytes);
+    EXPECT_EQ(CountStrokes(drawn, 10), 2 * 2 * 10);
+    EXPECT_EQ(CountStrokes(drawn, 20), 2 * 2 * 10);
+    EXPECT_EQ(CountStrokes(drawn, 30), 4 * 2 * 10);
+    EXPECT_EQ(CountStrokes(drawn), 160) << "console 2 read nothing";
+}
+
 TEST(TrackReplay, CutRecordsAndUnseenEdgeStartsDrawNothing) {
     TrackRig colour(1);
     EXPECT_EQ(colour.Count(Go + Readings + Step.substr(0, Step.size() - 7)), 0);

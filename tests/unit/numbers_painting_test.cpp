@@ -49,7 +49,8 @@ TEST(NumbersPaneTest, HeaderNamesTheSensorsAndNumbersTheRows) {
     EXPECT_TRUE(Has(one, "text 10,7 #"));
     EXPECT_TRUE(Has(one, "text 50,7 Sensor"));
     EXPECT_TRUE(Starting(one, "text 110,").empty());
-    EXPECT_EQ(Starting(one, "text 1,"), (std::vector<std::string>{"text 1,26 1 ", "text 1,44 2 ", "text 1,62 3 "}));
+    // The console numbers centred in their 18-pixel rows, as the readings.
+    EXPECT_EQ(Starting(one, "text 1,"), (std::vector<std::string>{"text 1,28 1 ", "text 1,46 2 ", "text 1,64 3 "}));
     EXPECT_EQ(one.Calls.back(), "textcolor ffffff");
 
     RecordingCanvas two;
@@ -60,13 +61,35 @@ TEST(NumbersPaneTest, HeaderNamesTheSensorsAndNumbersTheRows) {
 
 TEST(NumbersPaneTest, ReadingsEndTenPixelsBeforeTheirColumnEdge) {
     const NumbersPaneGeometry pane = ThreeConsoles();
-    RecordingCanvas one, two;  // 7-pixel cells: eight characters are 56 wide
+    RecordingCanvas one, two;  // 7-pixel cells: eight characters are 56 wide, 14 high
     DrawReadingNumbers(one, pane, 1, 999.94, 55.0, false);
     EXPECT_TRUE(Has(one, "fill 20,44 140,62 ffffff"));
-    EXPECT_EQ(Starting(one, "text "), (std::vector<std::string>{"text 14,44    999.9"}));
+    EXPECT_EQ(Starting(one, "text "), (std::vector<std::string>{"text 14,46    999.9"}));
 
     DrawReadingNumbers(two, pane, 2, 1000.0, -250000, true);
-    EXPECT_EQ(Starting(two, "text "), (std::vector<std::string>{"text 14,62     1000", "text 74,62  -100000"}));
+    EXPECT_EQ(Starting(two, "text "), (std::vector<std::string>{"text 14,64     1000", "text 74,64  -100000"}));
+}
+
+// Warned cells in two rows and both columns: each orange cell stands a pixel
+// inside its column (x 20..80 and 80..140) and its row (y 26..44 and
+// 44..62), so white rows 43 and 44 and columns 79 and 80 part them; each
+// reason is centred in its cell ("frozen", 42 wide in 58, from 29; "no
+// value", 56 wide, from 82 but kept 2 from the edge at 83), one wider than
+// its cell starts 2 inside it ("saturated", 63 wide), and every text sits
+// one row below its cell's top, as the reading beside it.
+TEST(NumbersPaneTest, WarnedCellsKeepTheirOwnMarginsAndCentredTexts) {
+    const NumbersPaneGeometry pane = ThreeConsoles();
+    RecordingCanvas c;
+    const std::string first[2] = {"frozen", ""}, second[2] = {"saturated", "no value"};
+    DrawReadingNumbers(c, pane, 0, 0.0, 55.0, true, first);
+    DrawReadingNumbers(c, pane, 1, 0.0, 0.0, true, second);
+    EXPECT_EQ(Starting(c, "fill "), (std::vector<std::string>{"fill 20,26 140,44 ffffff", "fill 21,27 79,43 00a0ff",
+                                                             "fill 20,44 140,62 ffffff", "fill 21,45 79,61 00a0ff",
+                                                             "fill 81,45 139,61 00a0ff"}));
+    EXPECT_EQ(Starting(c, "textin "), (std::vector<std::string>{"textin 21,27 79,43 29,28 frozen",
+                                                               "textin 21,45 79,61 23,46 saturated",
+                                                               "textin 81,45 139,61 83,46 no value"}));
+    EXPECT_EQ(Starting(c, "text "), (std::vector<std::string>{"text 74,28     55.0"}));
 }
 
 TEST(SpeedBarTest, BlueGrowsWithTheSpeed) {

@@ -12,6 +12,7 @@
 #include "core/logscreen/map_commands.h"
 #include "core/map/swath.h"
 #include "core/platform/memory_file_system.h"
+#include "support/map_strokes.h"
 
 namespace tesselog {
 namespace {
@@ -263,15 +264,16 @@ TEST(SwathColour, EveryReadingHasItsShareOfTheStep) {
     m.sensors.SensorCount = 2;
     m.sensors.StripRight[0] = m.sensors.StripLeft[1] = 0.5;
     m.sensors.StripRight[1] = 1.0;
-    m.epochs.ClosedEpochHasReadings = m.epochs.ClosedEpochBuffer = 1;
-    m.epochs.ClosedEpochLastIndex[0] = 4;
-    m.epochs.ClosedEpochLastIndex[1] = 0;
-    for (int i = 0; i < 5; ++i) m.readings->AmplitudeQueue[0][1][i] = 10 + i;
-    m.readings->AmplitudeQueue[1][1][0] = 30;
+    const int32_t five[] = {10, 11, 12, 13, 14}, one[] = {30};
+    StripReadings readings;
+    readings.Classes[0] = five;
+    readings.LastIndex[0] = 4;
+    readings.Classes[1] = one;
+    readings.LastIndex[1] = 0;
     TileStrokeBatch batch;
     auto strips = [&] {
         batch.Clear();
-        AddColourStrips(batch, m.map.State(), {{0, 2}, {0, 0}}, {{2, 2}, {2, 0}}, m.sensors, m.epochs, *m.readings);
+        AddColourStrips(batch, m.map.State(), {{0, 2}, {0, 0}}, {{2, 2}, {2, 0}}, m.sensors, readings);
     };
     strips();
     ASSERT_EQ(batch.Strokes().size(), 40u);
@@ -287,9 +289,138 @@ TEST(SwathColour, EveryReadingHasItsShareOfTheStep) {
     m.sensors.SensorCount = 1;
     strips();
     EXPECT_EQ(batch.Strokes()[7].To.Y, 0);
-    m.epochs.ClosedEpochHasReadings = 0;
+    readings.LastIndex[0] = -1;
     strips();
     EXPECT_TRUE(batch.Empty());
+}
+
+// What each sensor paints on 50 steps ("-" nothing), its readings taken in
+// the steps given. Sensor 0 reads every fourth step (5 Hz consoles under a
+// 20 Hz receiver) from step 1, is silent after step 17 and reads again at
+// 41: its first reading's 2 steps since the segment began stand for its
+// interval until the second, then 4, and the median of the last five
+// samples, 4 even after the silence's 24, carries a reading over 7 steps
+// and no further.
+// Sensor 1 reads two at a time (half a step each): its one empty step, 3,
+// stays white. Sensor 2 reads once a step: one missed step is covered, two
+// are not. Sensor 3 is silent between its second and third readings: the
+// lower median of 1 and 10 steps still carries a reading over one step only.
+TEST(SwathColour, StepsWithoutAReadingShowTheLastOneForUnderTwoIntervals) {
+    const struct {
+        std::vector<int> steps;  // with a reading, of class 10, 11, ... in turn
+        int perStep;
+        const char* painted;     // per step: the class's last digit, or "-"
+    } sensors[] = {
+        {{1, 5, 9, 13, 17, 41}, 1, "-0000111122223333" "44444444" "----------------" "55555555" "-"},
+        {{0, 1, 2, 4, 5, 6, 7}, 2, "135-7913"},
+        {{0, 1, 2, 4, 7}, 1, "012233-4"},
+        {{0, 1, 11}, 1, "011--------22-"},
+    };
+    StripCollector strips;
+    for (int k = 0; k < 4; ++k) {
+        SCOPED_TRACE(k);
+        strips.Reset();
+        const std::string expected = sensors[k].painted;
+        std::string painted;
+        int next = 10;
+        for (int step = 0; step < int(expected.size()); ++step) {
+            const auto& with = sensors[k].steps;
+            if (std::find(with.begin(), with.end(), step) != with.end())
+                for (int i = 0; i < sensors[k].perStep; ++i) strips.Take(k, next++);
+            const StripReadings& shown = strips.CloseStep();
+            const int last = shown.LastIndex[k];
+            painted += last < 0 ? '-' : char('0' + shown.Classes[k][last] % 10);
+        }
+        EXPECT_EQ(painted, expected);
+    }
+    // A new segment forgets the reading and the interval.
+    strips.Take(0, 10);
+    strips.CloseStep();
+    strips.Reset();
+    EXPECT_EQ(strips.CloseStep().LastIndex[0], -1);
+}
+
+// Live, the epochs closed at the positions where the antenna stood still
+// join the next step, as the replay, which has no edge there, gathers them;
+// and a step holds at most 500 readings a sensor, the last kept one carried.
+TEST(SwathColour, LiveStepGathersEveryEpochSinceTheLastEdge) {
+    SwathMap m;
+    m.settings.MapDisplayType = 1;
+    m.sensors.SensorCount = 1;
+    auto epoch = [&](std::vector<int32_t> classes) {
+        m.epochs.ClosedEpochHasReadings = classes.empty() ? 0 : 1;
+        m.epochs.ClosedEpochLastIndex[0] = int32_t(classes.size()) - 1;
+        std::copy(classes.begin(), classes.end(), m.readings->AmplitudeQueue[0][0]);
+    };
+    epoch({});
+    m.Walk(1, 5, 1);  // the segment opens
+    epoch({20});
+    m.Walk(1, 5, 2);  // a 10-pixel step of class 20
+    epoch({30});
+    m.map.Draw(1, 2.0, 5.0, 0.0);  // standing still: no edge
+    epoch({40});
+    m.Walk(1, 5, 3);  // classes 30 and 40, five lines each
+    // Classes 20 (0, 255, 16), 30 (240, 255, 0) and 40 (255, 64, 0).
+    EXPECT_EQ(CallsStarting(m.Overlay(1001, 1000), "pen "),
+              (std::vector<std::string>{"pen 10ff00 1", "pen 00fff0 1", "pen 0040ff 1"}));
+    EXPECT_EQ(CallsStarting(m.Overlay(1001, 1000), "line").size(), 2u * 20);
+
+    StripCollector strips;
+    for (int i = 0; i < 501; ++i) strips.Take(0, i % 50);
+    const StripReadings& shown = strips.CloseStep();
+    ASSERT_EQ(shown.LastIndex[0], 499);
+    EXPECT_EQ(shown.Classes[0][499], 49);
+
+    // 300 readings of class 10 standing still, then 300 of class 20 in a
+    // 10-pixel step: the first 500 are kept, cross-lines 0..5 show readings
+    // 0..250 and 6..9 readings 300..450.
+    SwathMap full;
+    full.settings.MapDisplayType = 1;
+    full.sensors.SensorCount = 1;
+    full.Walk(1, 5, 1);
+    full.epochs.ClosedEpochHasReadings = 1;
+    full.epochs.ClosedEpochLastIndex[0] = 299;
+    std::fill_n(full.readings->AmplitudeQueue[0][0], 300, 10);
+    full.map.Draw(1, 1.0, 5.0, 0.0);
+    std::fill_n(full.readings->AmplitudeQueue[0][0], 300, 20);
+    full.Walk(1, 5, 2);
+    const test::TileStrokes drawn = test::OverlayStrokes(full.tiles);
+    EXPECT_EQ(test::CountStrokes(drawn, 10), 6);
+    EXPECT_EQ(test::CountStrokes(drawn, 20), 4);
+}
+
+// On a map of 15,000 units a 4-unit swath and its 1-unit steps lie inside
+// one pixel; every strip and edge is still drawn, one pixel long, so the
+// survey shows (walked where the pixel is inside a tile, not on its edge).
+TEST(SwathColour, StripsAndEdgesKeepOnePixelOnACoarseMap) {
+    for (int32_t display : {1, 0}) {
+        SCOPED_TRACE(display);
+        SwathMap m(true, TwoConsoleArray);
+        m.settings.MapSize = 15000;
+        m.settings.MapDisplayType = display;
+        m.settings.PositionSize = 4;
+        m.sensors = BuildSensorTables(m.settings);
+        m.map.Reset();
+        m.map.PrepareDrawing();
+        m.map.SetReferencePosition(0.0, 0.0);
+        m.map.Draw(1, 0.0, 0.0, 0.0);
+        m.epochs.ClosedEpochHasReadings = 1;
+        for (int k = 0; k < 4; ++k) m.readings->AmplitudeQueue[k][0][0] = 10 * k;
+        for (int north = 1; north <= 4; ++north) m.Walk(1, 5000, 7500 + north);
+        std::vector<std::string> lines;
+        for (const auto& [key, tile] : m.tiles.Tiles) {
+            for (const std::string& call : CallsStarting(tile.Overlay, "line")) lines.push_back(call);
+        }
+        // Colour: 3 steps of 4 sensors, each a 2-pixel line one pixel long
+        // (two 1-pixel lines); positions: the 4 edges of 1-pixel lines.
+        ASSERT_EQ(lines.size(), display == 1 ? 3u * 4 * 2 : 4u) << ::testing::PrintToString(lines);
+        for (const std::string& line : lines) {
+            int x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+            ASSERT_EQ(std::sscanf(line.c_str(), "line %d,%d %d,%d", &x0, &y0, &x1, &y1), 4) << line;
+            EXPECT_EQ(x1 - x0, 1) << line;
+            EXPECT_EQ(y1, y0) << line;
+        }
+    }
 }
 
 TEST(TileDrawing, StrokesReachEveryTileTheyTouch) {
