@@ -125,16 +125,13 @@ void RunPartsInTurn(int32_t parts, const std::function<void(int32_t part)>& job)
     for (int32_t part = 0; part < parts; ++part) job(part);
 }
 
-QuickGrid BuildQuickGrid(const std::vector<GridPoint>& points, double cell, double fillRadius, std::string& error,
-                         const PartsRunner& runner) {
+QuickGrid GridFrameAround(const GridExtent& box, double cell, double fillRadius, std::string& error) {
     QuickGrid grid;
-    if (points.empty() || !(cell > 0.0)) {
-        error = points.empty() ? "no positioned readings to grid" : "the cell size must be above 0";
+    if (!(cell > 0.0)) {
+        error = "the cell size must be above 0";
         return grid;
     }
-    const GridExtent box = ExtentOf(points);
-    const double reach = fillRadius > 0.0 ? std::min(fillRadius / cell, double(MaxFillCells)) : 0.0;
-    const auto radius = static_cast<int32_t>(std::floor(reach));
+    const int32_t radius = FillRadiusCells(cell, fillRadius);
     const double margin = cell / 2 + radius * cell;
     grid.Cell = cell;
     grid.West = CornerAtOrBelow(box.MinEasting - margin, cell);
@@ -151,9 +148,17 @@ QuickGrid BuildQuickGrid(const std::vector<GridPoint>& points, double cell, doub
     grid.Columns = static_cast<int32_t>(columns);
     grid.Rows = static_cast<int32_t>(rows);
     grid.Values.resize(size_t(grid.Columns) * grid.Rows);
-    const std::vector<float> means = CellMeans(points, grid);
-    grid.Values = means;
-    if (radius < 1) return grid;
+    return grid;
+}
+
+int32_t FillRadiusCells(double cell, double fillRadius) {
+    const double reach = fillRadius > 0.0 ? std::min(fillRadius / cell, double(MaxFillCells)) : 0.0;
+    return static_cast<int32_t>(std::floor(reach));
+}
+
+void FillEmptyCells(QuickGrid& grid, int32_t radius, const PartsRunner& runner) {
+    if (radius < 1) return;
+    const std::vector<float> means = grid.Values;
     const std::vector<Neighbour> near = NeighboursWithin(radius);
     const FillSource source = SourceOf(means);
     constexpr int32_t Parts = 8;
@@ -161,6 +166,18 @@ QuickGrid BuildQuickGrid(const std::vector<GridPoint>& points, double cell, doub
         FillRows(means, source, grid, near, int32_t(int64_t(grid.Rows) * part / Parts),
                  int32_t(int64_t(grid.Rows) * (part + 1) / Parts));
     });
+}
+
+QuickGrid BuildQuickGrid(const std::vector<GridPoint>& points, double cell, double fillRadius, std::string& error,
+                         const PartsRunner& runner) {
+    if (points.empty()) {
+        error = "no positioned readings to grid";
+        return QuickGrid();
+    }
+    QuickGrid grid = GridFrameAround(ExtentOf(points), cell, fillRadius, error);
+    if (grid.Empty()) return grid;
+    grid.Values = CellMeans(points, grid);
+    FillEmptyCells(grid, FillRadiusCells(cell, fillRadius), runner);
     return grid;
 }
 

@@ -57,6 +57,14 @@ void RunPartsInTurn(int32_t parts, const std::function<void(int32_t part)>& job)
 QuickGrid BuildQuickGrid(const std::vector<GridPoint>& points, double cell, double fillRadius, std::string& error,
                          const PartsRunner& runner = RunPartsInTurn);
 
+// The pieces of BuildQuickGrid, for grids made of cells summed elsewhere:
+// the frame around a box of readings (its cells allocated, the values to be
+// filled in; empty with `error` when too large), the fill's reach in cells,
+// and the fill of the empty cells (NaN) from the cells with values.
+QuickGrid GridFrameAround(const GridExtent& box, double cell, double fillRadius, std::string& error);
+int32_t FillRadiusCells(double cell, double fillRadius);
+void FillEmptyCells(QuickGrid& grid, int32_t radius, const PartsRunner& runner = RunPartsInTurn);
+
 // The ESRI ASCII grid: ncols, nrows, xllcorner, yllcorner, cellsize,
 // NODATA_value -9999, then the rows from north to south.
 constexpr double GridNoData = -9999.0;

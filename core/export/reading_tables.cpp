@@ -67,8 +67,17 @@ ReadingTableWriter::ReadingTableWriter(File* csv, File* xyz, const TableFacts& w
     if (xyz != nullptr) xyz_ = std::make_unique<TextBuffer>(*xyz);
 }
 
+void ReadingTableWriter::NameFile(const std::string& name, bool headers) {
+    fileCsv_.clear();
+    fileXyz_.clear();
+    AppendCsvField(fileCsv_, name);
+    AppendToken(fileXyz_, name);
+    headers_ = headers;
+}
+
 void ReadingTableWriter::WriteHeaders() {
     started_ = true;
+    if (!headers_) return;
     std::string held[2];
     if (csv_) held[0].swap(csv_->Text());
     if (xyz_) held[1].swap(xyz_->Text());
@@ -81,6 +90,7 @@ void ReadingTableWriter::WriteHeaders() {
         t += ",sensor,console,session,date,line,station,time (" + zone + ")";
         if (gps_) t += ",gps_quality";
         if (metres_) t += ",easting (" + label.MetreColumn + "),northing (" + label.MetreColumn + ")";
+        if (!fileCsv_.empty()) t += ",file";
         t += '\n';
     }
     if (xyz_) {
@@ -90,6 +100,7 @@ void ReadingTableWriter::WriteHeaders() {
         t += "/ easting northing value sensor console session date line station time";
         if (gps_) t += " gps_quality";
         if (metres_) t += " easting_m northing_m";
+        if (!fileXyz_.empty()) t += " file";
         t += '\n';
     }
     if (csv_) csv_->Text() += held[0];
@@ -170,7 +181,7 @@ void Put(Field& f, char* end) { f.Size = size_t(end - f.Text); }
 // The fields joined by `separator`, with the text fields (date and line,
 // as the format writes them) in their places, and a line end.
 void AppendRow(std::string& t, const RowFields& r, char separator, const std::string& date,
-               const std::string& line, bool quality, bool metres) {
+               const std::string& line, bool quality, bool metres, const std::string& file) {
     char row[640];
     char* p = row;
     const auto field = [&p](const Field& f) { p = std::copy(f.Text, f.Text + f.Size, p); };
@@ -196,6 +207,10 @@ void AppendRow(std::string& t, const RowFields& r, char separator, const std::st
         *p++ = separator;
         field(r.F[RowFields::MetreNorthing]);
     }
+    if (!file.empty()) {
+        *p++ = separator;
+        text(file);
+    }
     *p++ = '\n';
     t.append(row, size_t(p - row));
 }
@@ -219,11 +234,11 @@ void ReadingTableWriter::WriteRows(const PositionedReading& r) {
             PutFixed(f.F[RowFields::MetreNorthing].Text, r.Northing * metresPerUnit_, 3));
     }
     static const std::string None;
-    if (csv_) AppendRow(csv_->Text(), f, ',', r.Day >= 0 ? DateText(r.Day) : None, LineText(r.Line, true), gps_, metres_);
+    if (csv_) AppendRow(csv_->Text(), f, ',', r.Day >= 0 ? DateText(r.Day) : None, LineText(r.Line, true), gps_, metres_, fileCsv_);
     if (xyz_) {
         // XYZ fields are never empty: "-" for a missing time.
         if (r.TimeMs < 0) Put(f.F[RowFields::Time], std::copy_n("-", 1, f.F[RowFields::Time].Text));
-        AppendRow(xyz_->Text(), f, ' ', DateText(r.Day), LineText(r.Line, false), gps_, metres_);
+        AppendRow(xyz_->Text(), f, ' ', DateText(r.Day), LineText(r.Line, false), gps_, metres_, fileXyz_);
     }
 }
 

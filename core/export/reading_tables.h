@@ -54,6 +54,10 @@ public:
     ReadingTableWriter(File* csv, File* xyz, const TableFacts& walk, std::string valueUnit = "nT",
                        std::string processing = {});
 
+    // A site of several files: every row ends with a column naming the
+    // file; `headers` false leaves out the header rows (a later file's rows
+    // go on from an earlier one's). Before the first Write.
+    void NameFile(const std::string& name, bool headers);
     void Write(const PositionedReading& reading);
     // Flushes both; false when a write failed.
     bool Finish();
@@ -82,6 +86,9 @@ private:
     // Texts of the lines and the latest date, made once.
     std::vector<std::string> csvLines_;
     std::vector<std::string> xyzLines_;
+    std::string fileCsv_;        // the file's name as a field, empty for one file
+    std::string fileXyz_;
+    bool headers_ = true;
     int32_t dateDay_ = -2;
     std::string date_;
 };

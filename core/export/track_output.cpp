@@ -110,6 +110,14 @@ void AppendCsvTime(std::string& t, const TrackFix& at) {
     AppendTimeOfDay(t, at.TimeMs);
 }
 
+// "file":"NAME", first among a feature's properties (a site of several files).
+void AppendFileProperty(std::string& t, const std::string& file) {
+    if (file.empty()) return;
+    t += "\"file\":";
+    AppendJsonString(t, file);
+    t += ',';
+}
+
 const char* GeoJsonStart = "{\"type\":\"FeatureCollection\",\"features\":[";
 
 }  // namespace
@@ -151,7 +159,9 @@ bool TrackCollector::WriteTrackGeoJson(File& file, const ClockZone& zone) const 
             t += ',';
             AppendLonLat(t, fixes_[i]);
         }
-        t += "]},\"properties\":{\"run\":";
+        t += "]},\"properties\":{";
+        AppendFileProperty(t, file_);
+        t += "\"run\":";
         AppendInt(t, fixes_[i].Run);
         t += ",\"fixes\":";
         AppendInt(t, static_cast<int64_t>(end - i));
@@ -173,7 +183,9 @@ bool TrackCollector::WriteMarksGeoJson(File& file, const std::vector<SurveyLine>
         t += i == 0 ? "\n" : ",\n";
         t += "{\"type\":\"Feature\",\"geometry\":{\"type\":\"Point\",\"coordinates\":";
         AppendLonLat(t, mark.At);
-        t += "},\"properties\":{\"kind\":";
+        t += "},\"properties\":{";
+        AppendFileProperty(t, file_);
+        t += "\"kind\":";
         AppendJsonString(t, MarkKindName(mark.Kind));
         t += ",\"text\":";
         AppendJsonString(t, mark.Text);
@@ -208,7 +220,12 @@ bool TrackCollector::WriteKml(File& file, const std::vector<SurveyLine>& lines, 
     for (size_t i = 0; i < fixes_.size();) {
         size_t end = i;
         while (end < fixes_.size() && fixes_[end].Run == fixes_[i].Run) ++end;
-        t += "<Placemark><name>Run ";
+        t += "<Placemark><name>";
+        if (!file_.empty()) {
+            AppendXmlText(t, file_);
+            t += ' ';
+        }
+        t += "Run ";
         AppendInt(t, fixes_[i].Run);
         t += "</name><description>";
         AppendInt(t, static_cast<int64_t>(end - i));

@@ -19,6 +19,8 @@ class File;
 
 class TrackCollector {
 public:
+    // A site of several files: each run and mark names this file.
+    void NameFile(std::string name) { file_ = std::move(name); }
     void Fix(const TrackFix& fix) { fixes_.push_back(fix); }
     void Mark(const SurveyMark& mark) { marks_.push_back(mark); }
 
@@ -42,6 +44,7 @@ public:
 private:
     std::vector<TrackFix> fixes_;
     std::vector<SurveyMark> marks_;
+    std::string file_;
 };
 
 // "station", "comment", "line start", "connection break".

@@ -41,6 +41,30 @@ std::string MetresText(double metres, int32_t coordinateDisplay) {
 
 }  // namespace
 
+void UtmToGeodetic(int zone, int hemisphere, double northing, double easting, double& latitude, double& longitude) {
+    const double north = northing - (hemisphere < 0 ? FalseNorthingSouth : 0.0);
+    // A start within a kilometre or so: degrees of a sphere of the mean radius.
+    latitude = north / 111132.95;
+    const double cosine = std::cos(latitude * InputDegreesToRadians);
+    longitude = (6.0 * zone - 183.0) + (easting - FalseEasting) / (111319.49 * (cosine > 0.01 ? cosine : 0.01));
+    // Newton's steps on the projection itself, its derivatives by differences.
+    const double h = 1e-7;
+    for (int step = 0; step < 8; ++step) {
+        int z = zone;
+        double n0 = 0.0, e0 = 0.0, n1 = 0.0, e1 = 0.0, n2 = 0.0, e2 = 0.0;
+        GeodeticToUtm(latitude, longitude, z, n0, e0, 1);
+        const double dn = northing - n0, de = easting - e0;
+        if (std::fabs(dn) < 1e-4 && std::fabs(de) < 1e-4) break;
+        GeodeticToUtm(latitude + h, longitude, z, n1, e1, 1);
+        GeodeticToUtm(latitude, longitude + h, z, n2, e2, 1);
+        const double a = (n1 - n0) / h, b = (n2 - n0) / h, c = (e1 - e0) / h, d = (e2 - e0) / h;
+        const double det = a * d - b * c;
+        if (det == 0.0) break;
+        latitude += (d * dn - b * de) / det;
+        longitude += (a * de - c * dn) / det;
+    }
+}
+
 int UtmZoneOfLongitude(double longitude) {
     double zone = std::floor(longitude / 6.0) + 31.0;
     // Limited in floating point, so that any longitude (even inf or NaN,

@@ -34,6 +34,13 @@ constexpr int32_t UtmZoneNotFixed = -9;
 void GeodeticToUtm(double latitude, double longitude, int& zone, double& northing, double& easting,
                    int keepZone);
 
+// The inverse of GeodeticToUtm with keepZone 1: the geodetic position
+// (signed degrees) that projects to `northing` and `easting` (metres, a
+// southern hemisphere's with its false northing) in `zone`, found by
+// projecting and correcting until the projection is within 0.1 mm, so that
+// projecting the result again gives the place back.
+void UtmToGeodetic(int zone, int hemisphere, double northing, double easting, double& latitude, double& longitude);
+
 // The zone of a longitude: floor(longitude / 6) + 31, limited to 1..60.
 int UtmZoneOfLongitude(double longitude);
 

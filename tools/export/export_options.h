@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "core/export/line_report.h"
 #include "core/export/local_grid.h"
 #include "core/export/processing.h"
 
@@ -13,6 +14,8 @@ namespace tesselog {
 
 struct Options {
     std::string Path;
+    std::vector<std::string> Paths;  // a site of several files
+    bool Level = true;               // several files: level them against each other
     std::string Prefix;
     std::vector<std::string> Only;
     double Cell = 0.0;       // 0: 0.25 m in the display unit
@@ -49,6 +52,18 @@ inline bool WantsColours(const Options& o, const char* colours) {
 inline std::string BaseName(const std::string& path) {
     const size_t slash = path.find_last_of("/\\");
     return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// The report's GPS mask from --mask (checked before).
+inline GpsMask MaskOf(const Options& o) {
+    GpsMask mask;
+    if (o.Mask.size() == 1) mask.On = false;
+    if (o.Mask.size() == 3) {
+        mask.MinQuality = std::stoi(o.Mask[0]);
+        mask.MinSatellites = std::stoi(o.Mask[1]);
+        mask.MaxDilution = std::stod(o.Mask[2]);
+    }
+    return mask;
 }
 
 // The lines printed after a successful export.

@@ -9,6 +9,7 @@
 
 #include "core/common/length_units.h"
 #include "core/export/export_text.h"
+#include "core/export/grid_formats.h"
 #include "core/export/grid_picture.h"
 #include "core/export/png_writer.h"
 #include "core/export/reading_tables.h"
@@ -98,9 +99,14 @@ int WriteGridSet(OutputSet& out, Summary& summary, const Options& o, const std::
     } joiner{ascThread};
     if (Wanted(o, "grid")) {
         if (!(asc = out.Create(base + ".asc"))) return 2;
-        ascThread = std::thread([&] {
+        // The binary grids follow the text on the same thread.
+        const GeoTiffSystem system{label.Frame == CoordinateFrame::Utm ? h.UtmZone : 0, h.Hemisphere, h.DisplayUnits};
+        ascThread = std::thread([&, system] {
             ascWritten = WriteEsriAsciiGrid(*asc, grid);
             asc.reset();
+            ascWritten = ascWritten && out.WriteAll(base + ".grd", SurferGridBytes(grid)) &&
+                         (prj.empty() || out.WriteAll(base + ".grd.aux.xml", PictureAuxXml(prj.substr(0, prj.size() - 1)))) &&
+                         out.WriteAll(base + ".tif", GeoTiffBytes(grid, system));
         });
         if (!prj.empty() && !out.WriteAll(base + ".prj", prj)) return 2;
         std::string cell;
@@ -108,11 +114,14 @@ int WriteGridSet(OutputSet& out, Summary& summary, const Options& o, const std::
         summary.Add("wrote %s.asc (%d x %d cells of %s %s)%s", base.c_str(), grid.Columns, grid.Rows, cell.c_str(),
                     label.Unit.c_str(),
                     prj.empty() ? ", no .prj: the coordinates are in no known system" : (" and " + base + ".prj").c_str());
+        summary.Add("wrote %s.grd (Surfer 7 binary grid%s) and %s.tif (GeoTIFF, 32-bit float%s)", base.c_str(),
+                    prj.empty() ? "" : ", with .grd.aux.xml", base.c_str(),
+                    prj.empty() ? "" : ", coordinate system in its GeoKeys");
     }
     const int status = WritePictures(out, summary, o, base, walk, label, grid, processing, prj);
     if (ascThread.joinable()) ascThread.join();
     if (Wanted(o, "grid") && !ascWritten) {
-        std::fprintf(stderr, "tesselog-export: cannot write %s.asc\n", base.c_str());
+        std::fprintf(stderr, "tesselog-export: cannot write %s.asc, .grd or .tif\n", base.c_str());
         return 2;
     }
     return status;

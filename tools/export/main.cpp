@@ -31,6 +31,7 @@
 #include "tools/export/export_options.h"
 #include "tools/export/grid_outputs.h"
 #include "tools/export/sensor_flag_thread.h"
+#include "tools/export/site_export.h"
 #include "tools/export/table_thread.h"
 
 namespace {
@@ -38,7 +39,10 @@ namespace {
 using namespace tesselog;
 
 const char Description[] =
-    "Exports a Tesselog data file (.MGR or .GXY, appended sessions included):\n"
+    "Exports a Tesselog data file (.MGR or .GXY, appended sessions included), or\n"
+    "a site of several files or a folder of them as one (the file named in each\n"
+    "row, run and mark, the files levelled against each other in the processed\n"
+    "outputs, PREFIX-levels.csv):\n"
     "  PREFIX.csv, PREFIX.xyz  every reading of every sensor where it was taken:\n"
     "      easting, northing, value, sensor (1..18 across the array), console,\n"
     "      session, date, line, station, time of day, GPS quality; in a survey\n"
@@ -53,7 +57,9 @@ const char Description[] =
     "      connection breaks, in longitude and latitude; for the grid NMEA modes\n"
     "      PREFIX-track.csv and PREFIX-marks.csv in the receiver's grid instead.\n"
     "  PREFIX.asc, PREFIX.prj  the readings gridded (ESRI ASCII grid, WGS 84 /\n"
-    "      UTM zone of the file in the display unit).\n"
+    "      UTM zone of the file in the display unit); the same grid as\n"
+    "      PREFIX.grd (Surfer 7 binary, coordinate system in .grd.aux.xml) and\n"
+    "      PREFIX.tif (GeoTIFF of 32-bit floats, coordinate system in it).\n"
     "  PREFIX.png, PREFIX-grey.png  the grid alone for a GIS, a pixel a cell in\n"
     "      the 50 map colours and in greys, no data transparent, each with its\n"
     "      world file (.pgw) and, for UTM, its coordinate system (.png.aux.xml).\n"
@@ -285,17 +291,6 @@ int WriteProcessedTables(OutputSet& out, Summary& summary, const Options& o, con
     return 0;
 }
 
-GpsMask MaskOf(const Options& o) {
-    GpsMask mask;
-    if (o.Mask.size() == 1) mask.On = false;
-    if (o.Mask.size() == 3) {
-        mask.MinQuality = std::stoi(o.Mask[0]);
-        mask.MinSatellites = std::stoi(o.Mask[1]);
-        mask.MaxDilution = std::stod(o.Mask[2]);
-    }
-    return mask;
-}
-
 // Room for two readings a record: the pages are touched only as they fill.
 void CollectPoints(const Options& o, ExportSink& sink, std::vector<GridPoint>& points, std::vector<PointInfo>& infos) {
     const size_t most = size_t(std::min<uint64_t>(FileSize(o.Path) / RecordLength * 2, uint64_t(1) << 28));
@@ -493,10 +488,15 @@ int main(int argc, char** argv) {
     CLI::App app(Description, "tesselog-export");
     app.get_formatter()->column_width(26);
     Options o;
-    app.add_option("FILE", o.Path, "the data file (after \"--\" when its name starts with a dash)")
+    std::vector<std::string> arguments;
+    app.add_option("FILE", arguments, "the data file (after \"--\" when its name starts with a dash);\n"
+                                      "several files or a folder (its .MGR and .GXY files):\n"
+                                      "one export of the site they make")
         ->required()
+        ->expected(1, 100000)
         ->type_name("");
-    app.add_option("-o,--out", o.Prefix, "PREFIX of the outputs (default: FILE without its extension)");
+    app.add_option("-o,--out", o.Prefix, "PREFIX of the outputs (default: FILE without its extension;\n"
+                                         "for several files FOLDER/site, the first file's folder)");
     app.add_option("--only", o.Only, "write only these: csv, xyz, report, track, kml, grid, png\n"
                                      "(comma-separated)")
         ->delimiter(',')
@@ -538,9 +538,13 @@ int main(int argc, char** argv) {
     app.add_flag("--processed-tables", o.ProcessedTables, "also write the processed readings as\n"
                                                           "PREFIX-processed.csv and .xyz");
     app.add_flag("-q,--quiet", o.Quiet, "no progress lines on a large file");
+    bool noLevel = false;
+    app.add_flag("--no-level", noLevel, "several files: do not level them against each other\n"
+                                        "(by default their processed outputs are levelled)");
     app.footer("Exit status: 0 exported (a damaged file up to its last whole record, with a\n"
                "warning), 1 not a data file or nothing to grid, 2 bad usage or a file that\n"
-               "cannot be read or written. Nothing is written unless everything is: an\n"
+               "cannot be read or written, 3 a site exported with a file left out that\n"
+               "could not be read (named on stderr). Nothing is written unless everything is: an\n"
                "export that fails leaves the files of an earlier one as they were.");
     if (const int status = ParseToolCommandLine(app, argc, argv); status >= 0) return status;
     o.Steps.Lag = lag->count() > 0;
@@ -549,6 +553,28 @@ int main(int argc, char** argv) {
         return 2;
     }
     if (!TakeProcessingOptions(o)) return 2;
-    if (o.Prefix.empty()) o.Prefix = DefaultPrefix(o.Path);
-    return Run(o);
+    std::string error;
+    o.Paths = ExpandSiteFiles(arguments, error);
+    if (o.Paths.empty()) {
+        std::fprintf(stderr, "tesselog-export: %s\n", error.c_str());
+        return 2;
+    }
+    if (o.Paths.size() == 1 && arguments.size() == 1 && o.Paths[0] == arguments[0]) {
+        o.Path = o.Paths[0];
+        if (o.Prefix.empty()) o.Prefix = DefaultPrefix(o.Path);
+        return Run(o);
+    }
+    o.Level = !noLevel;
+    if (o.ProcessedTables) {
+        std::fprintf(stderr, "tesselog-export: --processed-tables is for one file; a site writes its processed "
+                             "grids and pictures\n");
+        return 2;
+    }
+    if (o.Prefix.empty()) {
+        const std::string& first = arguments[0] == o.Paths[0] ? o.Paths[0] : arguments[0] + "/x";
+        const size_t slash = first.find_last_of("/\\");
+        o.Prefix = (slash == std::string::npos ? std::string() : first.substr(0, slash + 1)) + "site";
+    }
+    o.Path = o.Paths[0];
+    return RunSite(o);
 }

@@ -11,8 +11,10 @@ constexpr size_t QueueDepth = 4;
 
 }  // namespace
 
-TableThread::TableThread(std::unique_ptr<File> csv, std::unique_ptr<File> xyz, std::string valueUnit)
-    : csv_(std::move(csv)), xyz_(std::move(xyz)), valueUnit_(std::move(valueUnit)), queue_(QueueDepth),
+TableThread::TableThread(std::unique_ptr<File> csv, std::unique_ptr<File> xyz, std::string valueUnit,
+                         std::string fileName, bool headers)
+    : csv_(std::move(csv)), xyz_(std::move(xyz)), valueUnit_(std::move(valueUnit)), fileName_(std::move(fileName)),
+      headers_(headers), queue_(QueueDepth),
       filling_(queue_.Take()) {
     filling_->Readings.reserve(BatchReadings);
     thread_ = std::thread([this] { Run(); });
@@ -53,6 +55,7 @@ bool TableThread::Finish(const TableFacts& walk) {
 
 void TableThread::Run() {
     ReadingTableWriter writer(csv_.get(), xyz_.get(), *this, valueUnit_);
+    if (!fileName_.empty()) writer.NameFile(fileName_, headers_);
     for (;;) {
         std::unique_ptr<Batch> batch = queue_.Pop();
         header_ = batch->Header;

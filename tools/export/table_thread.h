@@ -21,7 +21,10 @@ class File;
 
 class TableThread : public TableFacts {
 public:
-    TableThread(std::unique_ptr<File> csv, std::unique_ptr<File> xyz, std::string valueUnit);
+    // `fileName` (a site of several files): every row names its file, and
+    // `headers` says whether this file's tables begin with the header rows.
+    TableThread(std::unique_ptr<File> csv, std::unique_ptr<File> xyz, std::string valueUnit,
+                std::string fileName = {}, bool headers = true);
     ~TableThread() override;
 
     // On the walk's thread: one reading, with the walk as it stands.
@@ -50,6 +53,8 @@ private:
 
     std::unique_ptr<File> csv_, xyz_;
     std::string valueUnit_;
+    std::string fileName_;
+    bool headers_ = true;
     BatchQueue<Batch> queue_;
     std::unique_ptr<Batch> filling_;
     size_t linesSent_ = 0;

@@ -357,6 +357,13 @@ void DeclareOptions(CLI::App& app, Readers& readers, ToolOptions& options, Conso
         "(default: the array width, sensors x sensor spacing)");
     add("--lines", "N", Integer(sim.Area.Lines, 1, 10000),
         "(default 20); after the last line the walker stands still");
+    add("--first-line", "N", Integer(sim.Area.FirstLine, 1, 10000),
+        "a site in several files: this file walks the site's lines\n"
+        "from line N on (default 1)");
+    add("--site-lines", "N", Integer(sim.Area.SiteLines, 1, 10000),
+        "the site's lines, over which the buried features lie\n"
+        "(default: --lines); with the same --seed each file of a\n"
+        "site walks over the same features");
     add("--speed", "M/S", Number(sim.Speed, Positive), "walking speed (default 1)");
     add("--speed-change", "AT:M/S",
         [&sim](const std::string& text) {

@@ -19,7 +19,7 @@ FieldModel MakeField(const SimConfig& config, Random& random)
 {
     double north_u = 1.0, north_v = 0.0;
     NorthInSurvey(config.Origin, north_u, north_v);
-    return FieldModel::Generate(config.Field, config.Area.LineLength, config.Area.Width(), config.Anomalies,
+    return FieldModel::Generate(config.Field, config.Area.LineLength, config.Area.SiteWidth(), config.Anomalies,
                                 north_u, north_v, random);
 }
 
@@ -259,6 +259,13 @@ void Simulation::AppendNoiseBurst(std::string& out)
 }
 
 WalkerState Simulation::WalkerAt(double seconds) const
+{
+    WalkerState state = WalkerOnOwnLines(seconds);
+    state.V += config_.Area.FirstLineAcross();
+    return state;
+}
+
+WalkerState Simulation::WalkerOnOwnLines(double seconds) const
 {
     if (config_.SpeedChanges.empty()) {
         return walker_.At(seconds);

@@ -159,11 +159,13 @@ public:
     bool PortClosed(int port, double t) const;
     // The UTM zone of the grid formats: the zone of the survey's origin.
     int GridZone() const { return grid_zone_; }
-    // Where the walker is at `seconds`, and its speed there, with the speed changes.
+    // Where the walker is at `seconds` on the site (its file's first line
+    // --first-line across), and its speed there, with the speed changes.
     WalkerState WalkerAt(double seconds) const;
     double SpeedAt(double seconds) const;
 
 private:
+    WalkerState WalkerOnOwnLines(double seconds) const;
     struct Source {
         int Port;
         double Phase;

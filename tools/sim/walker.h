@@ -9,6 +9,7 @@
 // from line WideGapAfter + 1 on move over by it).
 #pragma once
 
+#include <algorithm>
 #include <vector>
 
 namespace tesselog::sim {
@@ -24,9 +25,18 @@ struct SurveyArea {
     // line (its end included): the tape marks where the station is set.
     double MarkEvery = 0.0;
     double StandSeconds = 0.0;
+    // A site walked in several files: this file walks the site's lines from
+    // FirstLine (1-based) on; the buried features lie over all SiteLines
+    // (0: this file's lines only).
+    int FirstLine = 1;
+    int SiteLines = 0;
 
     // The planned area, without a wide gap (the field's features lie in it).
     double Width() const { return (Lines - 1) * LineSpacing; }
+    // The features' area across: the site's when the file walks part of one.
+    double SiteWidth() const { return (std::max(SiteLines, Lines) - 1) * LineSpacing; }
+    // How far across the site this file's line 1 lies.
+    double FirstLineAcross() const { return (FirstLine - 1) * LineSpacing; }
     // What the wide gap adds to line `line` (0-based): WideGap from the line after it.
     double Extra(int line) const { return WideGapAfter > 0 && line >= WideGapAfter ? WideGap : 0.0; }
 };

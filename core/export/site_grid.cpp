@@ -1,0 +1,259 @@
+#include "core/export/site_grid.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace tesselog {
+
+namespace {
+
+int32_t CellIndex(double v, double cell) { return static_cast<int32_t>(std::floor(v / cell)); }
+
+bool Before(const CellSum& a, const CellSum& b) { return a.Row != b.Row ? a.Row < b.Row : a.Column < b.Column; }
+
+// A file's box of cells summed in place when it is not too large; otherwise
+// the points sorted by cell and summed in runs.
+void SumDense(const std::vector<GridPoint>& points, double cell, FileCells& out) {
+    const int32_t west = CellIndex(out.Box.MinEasting, cell), south = CellIndex(out.Box.MinNorthing, cell);
+    const int64_t columns = int64_t(CellIndex(out.Box.MaxEasting, cell)) - west + 1;
+    const int64_t rows = int64_t(CellIndex(out.Box.MaxNorthing, cell)) - south + 1;
+    std::vector<float> sums(size_t(columns * rows), 0.0f);
+    std::vector<uint32_t> counts(sums.size(), 0);
+    for (const GridPoint& p : points) {
+        const int64_t c = std::clamp<int64_t>(int64_t(CellIndex(p.Easting, cell)) - west, 0, columns - 1);
+        const int64_t r = std::clamp<int64_t>(int64_t(CellIndex(p.Northing, cell)) - south, 0, rows - 1);
+        sums[size_t(r * columns + c)] += p.Value;
+        ++counts[size_t(r * columns + c)];
+    }
+    for (int64_t r = 0; r < rows; ++r) {
+        for (int64_t c = 0; c < columns; ++c) {
+            const size_t at = size_t(r * columns + c);
+            if (counts[at] > 0) out.Cells.push_back({int32_t(west + c), int32_t(south + r), sums[at], counts[at]});
+        }
+    }
+}
+
+void SumSorted(const std::vector<GridPoint>& points, double cell, FileCells& out) {
+    std::vector<CellSum> each;
+    each.reserve(points.size());
+    for (const GridPoint& p : points) each.push_back({CellIndex(p.Easting, cell), CellIndex(p.Northing, cell), p.Value, 1});
+    std::sort(each.begin(), each.end(), Before);
+    for (const CellSum& c : each) {
+        if (!out.Cells.empty() && out.Cells.back().Row == c.Row && out.Cells.back().Column == c.Column) {
+            out.Cells.back().Sum += c.Sum;
+            ++out.Cells.back().Count;
+        } else {
+            out.Cells.push_back(c);
+        }
+    }
+}
+
+const CellSum* Find(const FileCells& f, int32_t column, int32_t row) {
+    const CellSum key{column, row, 0.0f, 0};
+    const auto it = std::lower_bound(f.Cells.begin(), f.Cells.end(), key, Before);
+    return it != f.Cells.end() && it->Row == row && it->Column == column ? &*it : nullptr;
+}
+
+double Median(std::vector<double>& values) {
+    const size_t half = values.size() / 2;
+    std::nth_element(values.begin(), values.begin() + long(half), values.end());
+    const double upper = values[half];
+    if (values.size() % 2 == 1) return upper;
+    return (*std::max_element(values.begin(), values.begin() + long(half)) + upper) / 2;
+}
+
+bool BoxesMeet(const FileCells& a, const FileCells& b) {
+    const double reach = a.Cell * 1.5;
+    return a.Box.MinEasting <= b.Box.MaxEasting + reach && b.Box.MinEasting <= a.Box.MaxEasting + reach &&
+           a.Box.MinNorthing <= b.Box.MaxNorthing + reach && b.Box.MinNorthing <= a.Box.MaxNorthing + reach;
+}
+
+// Solves m x = v in place (Gaussian elimination with partial pivoting); m is
+// n x n, row by row.
+void Solve(std::vector<double>& m, std::vector<double>& v, size_t n) {
+    for (size_t k = 0; k < n; ++k) {
+        size_t pivot = k;
+        for (size_t i = k + 1; i < n; ++i) {
+            if (std::fabs(m[i * n + k]) > std::fabs(m[pivot * n + k])) pivot = i;
+        }
+        for (size_t j = 0; j < n; ++j) std::swap(m[k * n + j], m[pivot * n + j]);
+        std::swap(v[k], v[pivot]);
+        for (size_t i = k + 1; i < n; ++i) {
+            const double f = m[i * n + k] / m[k * n + k];
+            for (size_t j = k; j < n; ++j) m[i * n + j] -= f * m[k * n + j];
+            v[i] -= f * v[k];
+        }
+    }
+    for (size_t k = n; k-- > 0;) {
+        double s = v[k];
+        for (size_t j = k + 1; j < n; ++j) s -= m[k * n + j] * v[j];
+        v[k] = s / m[k * n + k];
+    }
+}
+
+// The offsets of one connected group, its first file fixed at 0: the least
+// squares of sum w (o_a - o_b + d)² over its overlaps.
+void SolveGroup(const std::vector<size_t>& group, const std::vector<LevelOverlap>& overlaps,
+                std::vector<double>& offsets) {
+    const size_t n = group.size() - 1;
+    if (n == 0) return;
+    std::vector<long> unknown(offsets.size(), -1);
+    for (size_t i = 1; i < group.size(); ++i) unknown[group[i]] = long(i - 1);
+    std::vector<double> m(n * n, 0.0), v(n, 0.0);
+    for (const LevelOverlap& o : overlaps) {
+        const long a = unknown[o.A], b = unknown[o.B];
+        const bool inGroup = std::find(group.begin(), group.end(), o.A) != group.end();
+        if (!inGroup) continue;
+        const double w = double(o.Cells);
+        // d/do_a: w (o_a - o_b + d); d/do_b: -w (o_a - o_b + d).
+        if (a >= 0) {
+            m[size_t(a) * n + size_t(a)] += w;
+            if (b >= 0) m[size_t(a) * n + size_t(b)] -= w;
+            v[size_t(a)] -= w * o.Difference;
+        }
+        if (b >= 0) {
+            m[size_t(b) * n + size_t(b)] += w;
+            if (a >= 0) m[size_t(b) * n + size_t(a)] -= w;
+            v[size_t(b)] += w * o.Difference;
+        }
+    }
+    Solve(m, v, n);
+    for (size_t i = 1; i < group.size(); ++i) offsets[group[i]] = v[i - 1];
+}
+
+}  // namespace
+
+FileCells SumIntoCells(const std::vector<GridPoint>& points, double cell) {
+    FileCells out;
+    out.Cell = cell;
+    if (points.empty() || !(cell > 0.0)) return out;
+    out.Box = ExtentOf(points);
+    const double columns = std::floor(out.Box.MaxEasting / cell) - std::floor(out.Box.MinEasting / cell) + 1;
+    const double rows = std::floor(out.Box.MaxNorthing / cell) - std::floor(out.Box.MinNorthing / cell) + 1;
+    if (columns * rows <= double(MaxGridCells)) {
+        SumDense(points, cell, out);
+    } else {
+        SumSorted(points, cell, out);
+    }
+    return out;
+}
+
+QuickGrid GridOfFiles(const std::vector<const FileCells*>& files, const std::vector<double>& offsets, double cell,
+                      double fillRadius, std::string& error, const PartsRunner& runner) {
+    bool any = false;
+    GridExtent box{0, 0, 0, 0};
+    for (const FileCells* f : files) {
+        if (f->Empty()) continue;
+        if (!any) box = f->Box;
+        box.MinEasting = std::min(box.MinEasting, f->Box.MinEasting);
+        box.MaxEasting = std::max(box.MaxEasting, f->Box.MaxEasting);
+        box.MinNorthing = std::min(box.MinNorthing, f->Box.MinNorthing);
+        box.MaxNorthing = std::max(box.MaxNorthing, f->Box.MaxNorthing);
+        any = true;
+    }
+    if (!any) {
+        error = "no positioned readings to grid";
+        return QuickGrid();
+    }
+    QuickGrid grid = GridFrameAround(box, cell, fillRadius, error);
+    if (grid.Empty()) return grid;
+    std::vector<float>& sums = grid.Values;
+    std::fill(sums.begin(), sums.end(), 0.0f);
+    std::vector<uint32_t> counts(sums.size(), 0);
+    const auto west = static_cast<int64_t>(std::llround(grid.West / cell));
+    const auto south = static_cast<int64_t>(std::llround(grid.South / cell));
+    for (size_t i = 0; i < files.size(); ++i) {
+        const float offset = offsets.empty() ? 0.0f : float(offsets[i]);
+        for (const CellSum& c : files[i]->Cells) {
+            const int64_t column = c.Column - west, fromSouth = c.Row - south;
+            if (column < 0 || column >= grid.Columns || fromSouth < 0 || fromSouth >= grid.Rows) continue;
+            const size_t at = size_t(grid.Rows - 1 - fromSouth) * size_t(grid.Columns) + size_t(column);
+            sums[at] += c.Sum + offset * float(c.Count);
+            counts[at] += c.Count;
+        }
+    }
+    for (size_t i = 0; i < sums.size(); ++i) {
+        sums[i] = counts[i] > 0 ? sums[i] / float(counts[i]) : std::numeric_limits<float>::quiet_NaN();
+    }
+    counts = {};
+    FillEmptyCells(grid, FillRadiusCells(cell, fillRadius), runner);
+    return grid;
+}
+
+LevelOverlap CompareLevels(const FileCells& a, const FileCells& b, size_t ia, size_t ib) {
+    LevelOverlap o;
+    o.A = ia;
+    o.B = ib;
+    std::vector<double> differences;
+    // The cells both have: the two lists walked side by side.
+    for (size_t i = 0, j = 0; i < a.Cells.size() && j < b.Cells.size();) {
+        if (Before(a.Cells[i], b.Cells[j])) {
+            ++i;
+        } else if (Before(b.Cells[j], a.Cells[i])) {
+            ++j;
+        } else {
+            differences.push_back(double(a.Cells[i].Mean()) - double(b.Cells[j].Mean()));
+            ++i;
+            ++j;
+        }
+    }
+    if (differences.empty()) {
+        o.Neighbouring = true;
+        for (const CellSum& c : a.Cells) {
+            double sum = 0.0;
+            int n = 0;
+            for (int32_t dr = -1; dr <= 1; ++dr) {
+                for (int32_t dc = -1; dc <= 1; ++dc) {
+                    if (const CellSum* near = Find(b, c.Column + dc, c.Row + dr)) {
+                        sum += near->Mean();
+                        ++n;
+                    }
+                }
+            }
+            if (n > 0) differences.push_back(double(c.Mean()) - sum / n);
+        }
+    }
+    o.Cells = int64_t(differences.size());
+    if (!differences.empty()) o.Difference = Median(differences);
+    return o;
+}
+
+SiteLevels LevelFiles(const std::vector<const FileCells*>& files) {
+    SiteLevels levels;
+    const size_t n = files.size();
+    levels.Offsets.assign(n, 0.0);
+    levels.FixedBy.resize(n);
+    levels.Alone.assign(n, true);
+    for (size_t a = 0; a < n; ++a) {
+        for (size_t b = a + 1; b < n; ++b) {
+            if (files[a]->Empty() || files[b]->Empty() || !BoxesMeet(*files[a], *files[b])) continue;
+            const LevelOverlap o = CompareLevels(*files[a], *files[b], a, b);
+            if (o.Cells < MinOverlapCells) continue;
+            levels.Overlaps.push_back(o);
+            levels.Alone[a] = levels.Alone[b] = false;
+        }
+    }
+    // The groups of files joined by overlaps, each fixed at its first file.
+    std::vector<bool> seen(n, false);
+    for (size_t first = 0; first < n; ++first) {
+        if (seen[first]) continue;
+        std::vector<size_t> group{first};
+        seen[first] = true;
+        for (size_t k = 0; k < group.size(); ++k) {
+            for (const LevelOverlap& o : levels.Overlaps) {
+                const size_t other = o.A == group[k] ? o.B : o.B == group[k] ? o.A : n;
+                if (other < n && !seen[other]) {
+                    seen[other] = true;
+                    group.push_back(other);
+                }
+            }
+        }
+        std::sort(group.begin(), group.end());
+        for (size_t f : group) levels.FixedBy[f] = first;
+        SolveGroup(group, levels.Overlaps, levels.Offsets);
+    }
+    return levels;
+}
+
+}  // namespace tesselog

@@ -1,0 +1,75 @@
+// A site walked in several data files: one grid over all of them, and the
+// levels of the files against each other.
+//
+// Each file's placed readings are summed into the cells of the site's grid
+// (cells aligned on whole multiples of the cell size, as the quick grid's
+// are) and kept as a list of its filled cells only, so that what a file
+// leaves behind grows with the ground it covers, not with its readings.
+//
+// Levelling: where two files have readings in the same cells, the median of
+// the differences of their cell means is the difference of their levels
+// there; two files whose swaths do not share a cell but lie within one cell
+// of each other are compared cell against neighbouring cell. One offset per
+// file is solved over all these differences at once by least squares (each
+// weighted by the number of cells it rests on), the first file of each
+// connected group fixed at 0; a file that meets no other keeps its level.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/export/quick_grid.h"
+
+namespace tesselog {
+
+struct CellSum {
+    int32_t Column = 0;    // floor(easting / cell)
+    int32_t Row = 0;       // floor(northing / cell)
+    float Sum = 0.0f;
+    uint32_t Count = 0;
+    float Mean() const { return Sum / float(Count); }
+};
+
+// One file's filled cells in the order of (Row, Column), and the box of its
+// readings.
+struct FileCells {
+    std::vector<CellSum> Cells;
+    GridExtent Box{0, 0, 0, 0};
+    double Cell = 0.0;
+    bool Empty() const { return Cells.empty(); }
+};
+
+FileCells SumIntoCells(const std::vector<GridPoint>& points, double cell);
+
+// The grid over every file's cells, each file's values raised by its offset
+// (`offsets` empty: none), filled as the quick grid fills. Empty (with
+// `error`) without cells or when too large.
+QuickGrid GridOfFiles(const std::vector<const FileCells*>& files, const std::vector<double>& offsets, double cell,
+                      double fillRadius, std::string& error, const PartsRunner& runner = RunPartsInTurn);
+
+// The difference of level between two files where they meet: the median of
+// file A's cell means less file B's over the cells they share (or, when they
+// share none, over A's cells that have one of B's next to them).
+struct LevelOverlap {
+    size_t A = 0;
+    size_t B = 0;
+    int64_t Cells = 0;
+    double Difference = 0.0;
+    bool Neighbouring = false;   // compared with the next cells, no cell shared
+};
+
+// Overlaps of fewer cells than this are not used.
+constexpr int64_t MinOverlapCells = 4;
+
+struct SiteLevels {
+    std::vector<double> Offsets;        // per file, added to its values
+    std::vector<LevelOverlap> Overlaps; // every one used
+    std::vector<size_t> FixedBy;        // per file: the file its group is fixed to (itself for a group's first)
+    std::vector<bool> Alone;            // per file: meets no other file
+};
+
+LevelOverlap CompareLevels(const FileCells& a, const FileCells& b, size_t ia, size_t ib);
+SiteLevels LevelFiles(const std::vector<const FileCells*>& files);
+
+}  // namespace tesselog
