@@ -13,7 +13,10 @@
 # The same options and seed give the same file, byte for byte. The file is
 # checked with tesselog-dump --check and its positions counted.
 #
-#   scripts/make-full-size-file.sh [--fixes N] [--seed S] OUT
+# --origin LAT,LON puts the start of line 1 elsewhere (the simulator's
+# default 51.75,-1.25 otherwise): the files of a site side by side.
+#
+#   scripts/make-full-size-file.sh [--fixes N] [--seed S] [--origin LAT,LON] OUT
 #
 # Uses build/native's tools (built here if missing, or TESSELOG_TOOLS=DIR).
 set -euo pipefail
@@ -21,18 +24,20 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 
 fixes=28799
 seed=1
+origin=51.75,-1.25
 out=""
 while [ $# -gt 0 ]; do
   case "$1" in
     --fixes) fixes="$2"; shift 2 ;;
     --seed) seed="$2"; shift 2 ;;
-    -h|--help) sed -n '2,18p' "${BASH_SOURCE[0]}" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    --origin) origin="$2"; shift 2 ;;
+    -h|--help) sed -n '2,21p' "${BASH_SOURCE[0]}" | sed 's/^# \{0,1\}//'; exit 0 ;;
     -*) echo "make-full-size-file: unknown option $1" >&2; exit 2 ;;
     *) out="$1"; shift ;;
   esac
 done
 if [ -z "$out" ] || ! [[ "$fixes" =~ ^[0-9]+$ ]] || [ "$fixes" -lt 1 ]; then
-  echo "usage: make-full-size-file.sh [--fixes N] [--seed S] OUT" >&2
+  echo "usage: make-full-size-file.sh [--fixes N] [--seed S] [--origin LAT,LON] OUT" >&2
   exit 2
 fi
 
@@ -89,7 +94,7 @@ trap 'rm -rf "$work"' EXIT
 duration=$(( (pause + 3000) / 1000 ))
 
 "$tools/tesselog-sim" --consoles 9 --types 2 --rate 10 --gps-mode 1 --gps-rate 1 --line-length "$line_length" \
-  --lines "$lines" --seed "$seed" --duration "$duration" --dry-run gps \
+  --lines "$lines" --seed "$seed" --origin "$origin" --duration "$duration" --dry-run gps \
   --capture "$work/capture" >/dev/null 2>"$work/sim.log" || { cat "$work/sim.log" >&2; exit 1; }
 "$tools/tesselog-replay" "$work/scenario" "$out" >/dev/null 2>"$work/replay.log" ||
   { cat "$work/replay.log" >&2; exit 1; }

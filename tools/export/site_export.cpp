@@ -319,8 +319,7 @@ void ExportFile(const SiteSetUp& s, size_t index, FileOutcome& f) {
     }
     if (s.Gridding) {
         if (!o.Steps.Any()) {
-            f.Raw = CellsInSite(points, f.Change, s.Cell);
-            if (s.Levelling) f.Processed = f.Raw;
+            f.Raw = CellsInSite(points, f.Change, s.Cell);  // levelled alone, the raw cells serve both grids
         } else {
             // The raw cells from a copy in the site's places; the steps on the
             // file's own places, which its edges are in.
@@ -487,7 +486,7 @@ int WriteSiteGrids(OutputSet& out, Summary& summary, const Options& o, const Sit
     std::vector<const FileCells*> raw, processed;
     for (size_t i : used) {
         raw.push_back(&files[i].Raw);
-        processed.push_back(&files[i].Processed);
+        processed.push_back(o.Steps.Any() ? &files[i].Processed : &files[i].Raw);
     }
     std::string error;
     QuickGrid grid = GridOfFiles(raw, {}, s.Cell, fill, error);
