@@ -76,8 +76,8 @@ void AddShifted(float* __restrict sums, const float* __restrict row, int32_t col
 // cells within the radius. Row by row: every neighbour's weighted values and
 // weights are summed along the whole row, then each empty cell takes the
 // quotient of its sums.
-void FillRows(const std::vector<float>& means, const FillSource& source, QuickGrid& grid,
-              const std::vector<Neighbour>& near, int32_t from, int32_t to) {
+void FillRows(const FillSource& source, QuickGrid& grid, const std::vector<Neighbour>& near, int32_t from,
+              int32_t to) {
     const int32_t columns = grid.Columns;
     std::vector<float> weighted(static_cast<size_t>(columns)), weights(static_cast<size_t>(columns));
     for (int32_t row = from; row < to; ++row) {
@@ -92,7 +92,7 @@ void FillRows(const std::vector<float>& means, const FillSource& source, QuickGr
         }
         for (int32_t column = 0; column < columns; ++column) {
             const size_t at = size_t(row) * columns + column;
-            if (std::isnan(means[at]) && weights[size_t(column)] > 0.0f) {
+            if (source.Present[at] == 0.0f && weights[size_t(column)] > 0.0f) {
                 grid.Values[at] = weighted[size_t(column)] / weights[size_t(column)];
             }
         }
@@ -158,12 +158,11 @@ int32_t FillRadiusCells(double cell, double fillRadius) {
 
 void FillEmptyCells(QuickGrid& grid, int32_t radius, const PartsRunner& runner) {
     if (radius < 1) return;
-    const std::vector<float> means = grid.Values;
     const std::vector<Neighbour> near = NeighboursWithin(radius);
-    const FillSource source = SourceOf(means);
+    const FillSource source = SourceOf(grid.Values);
     constexpr int32_t Parts = 8;
     runner(Parts, [&](int32_t part) {
-        FillRows(means, source, grid, near, int32_t(int64_t(grid.Rows) * part / Parts),
+        FillRows(source, grid, near, int32_t(int64_t(grid.Rows) * part / Parts),
                  int32_t(int64_t(grid.Rows) * (part + 1) / Parts));
     });
 }

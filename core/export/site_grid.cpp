@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <unordered_map>
 
 namespace tesselog {
 
@@ -10,49 +11,23 @@ namespace {
 
 int32_t CellIndex(double v, double cell) { return static_cast<int32_t>(std::floor(v / cell)); }
 
-bool Before(const CellSum& a, const CellSum& b) { return a.Row != b.Row ? a.Row < b.Row : a.Column < b.Column; }
+// floor(a / b) for b > 0.
+int32_t FloorDiv(int32_t a, int32_t b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
 
-// A file's box of cells summed in place when it is not too large; otherwise
-// the points sorted by cell and summed in runs.
-void SumDense(const std::vector<GridPoint>& points, double cell, FileCells& out) {
-    const int32_t west = CellIndex(out.Box.MinEasting, cell), south = CellIndex(out.Box.MinNorthing, cell);
-    const int64_t columns = int64_t(CellIndex(out.Box.MaxEasting, cell)) - west + 1;
-    const int64_t rows = int64_t(CellIndex(out.Box.MaxNorthing, cell)) - south + 1;
-    std::vector<float> sums(size_t(columns * rows), 0.0f);
-    std::vector<uint32_t> counts(sums.size(), 0);
-    for (const GridPoint& p : points) {
-        const int64_t c = std::clamp<int64_t>(int64_t(CellIndex(p.Easting, cell)) - west, 0, columns - 1);
-        const int64_t r = std::clamp<int64_t>(int64_t(CellIndex(p.Northing, cell)) - south, 0, rows - 1);
-        sums[size_t(r * columns + c)] += p.Value;
-        ++counts[size_t(r * columns + c)];
-    }
-    for (int64_t r = 0; r < rows; ++r) {
-        for (int64_t c = 0; c < columns; ++c) {
-            const size_t at = size_t(r * columns + c);
-            if (counts[at] > 0) out.Cells.push_back({int32_t(west + c), int32_t(south + r), sums[at], counts[at]});
-        }
-    }
+int64_t TileKey(int32_t tileColumn, int32_t tileRow) {
+    return int64_t(tileRow) * (int64_t(1) << 32) + int64_t(uint32_t(tileColumn));
 }
 
-void SumSorted(const std::vector<GridPoint>& points, double cell, FileCells& out) {
-    std::vector<CellSum> each;
-    each.reserve(points.size());
-    for (const GridPoint& p : points) each.push_back({CellIndex(p.Easting, cell), CellIndex(p.Northing, cell), p.Value, 1});
-    std::sort(each.begin(), each.end(), Before);
-    for (const CellSum& c : each) {
-        if (!out.Cells.empty() && out.Cells.back().Row == c.Row && out.Cells.back().Column == c.Column) {
-            out.Cells.back().Sum += c.Sum;
-            ++out.Cells.back().Count;
-        } else {
-            out.Cells.push_back(c);
-        }
-    }
+bool TileBefore(const CellTile& a, const CellTile& b) {
+    return a.TileRow != b.TileRow ? a.TileRow < b.TileRow : a.TileColumn < b.TileColumn;
 }
 
-const CellSum* Find(const FileCells& f, int32_t column, int32_t row) {
-    const CellSum key{column, row, 0.0f, 0};
-    const auto it = std::lower_bound(f.Cells.begin(), f.Cells.end(), key, Before);
-    return it != f.Cells.end() && it->Row == row && it->Column == column ? &*it : nullptr;
+const CellTile* FindTile(const FileCells& f, int32_t tileColumn, int32_t tileRow) {
+    CellTile key;
+    key.TileColumn = tileColumn;
+    key.TileRow = tileRow;
+    const auto it = std::lower_bound(f.Tiles.begin(), f.Tiles.end(), key, TileBefore);
+    return it != f.Tiles.end() && it->TileRow == tileRow && it->TileColumn == tileColumn ? &*it : nullptr;
 }
 
 double Median(std::vector<double>& values) {
@@ -124,18 +99,51 @@ void SolveGroup(const std::vector<size_t>& group, const std::vector<LevelOverlap
 
 }  // namespace
 
+bool FileCells::At(int32_t column, int32_t row, float& sum, uint32_t& count) const {
+    const int32_t tc = FloorDiv(column, CellTileSide), tr = FloorDiv(row, CellTileSide);
+    const CellTile* t = FindTile(*this, tc, tr);
+    if (t == nullptr) return false;
+    const size_t i = size_t(row - tr * CellTileSide) * CellTileSide + size_t(column - tc * CellTileSide);
+    sum = t->Sum[i];
+    count = t->Count[i];
+    return count > 0;
+}
+
 FileCells SumIntoCells(const std::vector<GridPoint>& points, double cell) {
     FileCells out;
     out.Cell = cell;
     if (points.empty() || !(cell > 0.0)) return out;
     out.Box = ExtentOf(points);
-    const double columns = std::floor(out.Box.MaxEasting / cell) - std::floor(out.Box.MinEasting / cell) + 1;
-    const double rows = std::floor(out.Box.MaxNorthing / cell) - std::floor(out.Box.MinNorthing / cell) + 1;
-    if (columns * rows <= double(MaxGridCells)) {
-        SumDense(points, cell, out);
-    } else {
-        SumSorted(points, cell, out);
+    std::unordered_map<int64_t, size_t> index;
+    int64_t lastKey = std::numeric_limits<int64_t>::min();
+    CellTile* last = nullptr;
+    for (const GridPoint& p : points) {
+        const int32_t column = CellIndex(p.Easting, cell), row = CellIndex(p.Northing, cell);
+        const int32_t tc = FloorDiv(column, CellTileSide), tr = FloorDiv(row, CellTileSide);
+        const int64_t key = TileKey(tc, tr);
+        if (key != lastKey) {
+            // Readings come along the walk: most fall in the tile of the one before.
+            const auto found = index.find(key);
+            if (found == index.end()) {
+                index.emplace(key, out.Tiles.size());
+                out.Tiles.emplace_back();
+                CellTile& t = out.Tiles.back();
+                t.TileColumn = tc;
+                t.TileRow = tr;
+                t.Sum.assign(size_t(CellTileSide) * CellTileSide, 0.0f);
+                t.Count.assign(size_t(CellTileSide) * CellTileSide, 0);
+                last = &t;
+            } else {
+                last = &out.Tiles[found->second];
+            }
+            lastKey = key;
+        }
+        const size_t i = size_t(row - tr * CellTileSide) * CellTileSide + size_t(column - tc * CellTileSide);
+        out.Filled += last->Count[i] == 0 ? 1 : 0;
+        last->Sum[i] += p.Value;
+        ++last->Count[i];
     }
+    std::sort(out.Tiles.begin(), out.Tiles.end(), TileBefore);
     return out;
 }
 
@@ -165,13 +173,13 @@ QuickGrid GridOfFiles(const std::vector<const FileCells*>& files, const std::vec
     const auto south = static_cast<int64_t>(std::llround(grid.South / cell));
     for (size_t i = 0; i < files.size(); ++i) {
         const float offset = offsets.empty() ? 0.0f : float(offsets[i]);
-        for (const CellSum& c : files[i]->Cells) {
-            const int64_t column = c.Column - west, fromSouth = c.Row - south;
-            if (column < 0 || column >= grid.Columns || fromSouth < 0 || fromSouth >= grid.Rows) continue;
+        files[i]->ForEach([&](int32_t c, int32_t r, float sum, uint32_t count) {
+            const int64_t column = c - west, fromSouth = r - south;
+            if (column < 0 || column >= grid.Columns || fromSouth < 0 || fromSouth >= grid.Rows) return;
             const size_t at = size_t(grid.Rows - 1 - fromSouth) * size_t(grid.Columns) + size_t(column);
-            sums[at] += c.Sum + offset * float(c.Count);
-            counts[at] += c.Count;
-        }
+            sums[at] += sum + offset * float(count);
+            counts[at] += count;
+        });
     }
     for (size_t i = 0; i < sums.size(); ++i) {
         sums[i] = counts[i] > 0 ? sums[i] / float(counts[i]) : std::numeric_limits<float>::quiet_NaN();
@@ -186,33 +194,32 @@ LevelOverlap CompareLevels(const FileCells& a, const FileCells& b, size_t ia, si
     o.A = ia;
     o.B = ib;
     std::vector<double> differences;
-    // The cells both have: the two lists walked side by side.
-    for (size_t i = 0, j = 0; i < a.Cells.size() && j < b.Cells.size();) {
-        if (Before(a.Cells[i], b.Cells[j])) {
-            ++i;
-        } else if (Before(b.Cells[j], a.Cells[i])) {
-            ++j;
-        } else {
-            differences.push_back(double(a.Cells[i].Mean()) - double(b.Cells[j].Mean()));
-            ++i;
-            ++j;
+    // The cells both have: tile against tile.
+    for (const CellTile& ta : a.Tiles) {
+        const CellTile* tb = FindTile(b, ta.TileColumn, ta.TileRow);
+        if (tb == nullptr) continue;
+        for (size_t i = 0; i < ta.Count.size(); ++i) {
+            if (ta.Count[i] == 0 || tb->Count[i] == 0) continue;
+            differences.push_back(double(ta.Sum[i]) / ta.Count[i] - double(tb->Sum[i]) / tb->Count[i]);
         }
     }
     if (differences.empty()) {
         o.Neighbouring = true;
-        for (const CellSum& c : a.Cells) {
-            double sum = 0.0;
+        a.ForEach([&](int32_t column, int32_t row, float sum, uint32_t count) {
+            double near = 0.0;
             int n = 0;
             for (int32_t dr = -1; dr <= 1; ++dr) {
                 for (int32_t dc = -1; dc <= 1; ++dc) {
-                    if (const CellSum* near = Find(b, c.Column + dc, c.Row + dr)) {
-                        sum += near->Mean();
+                    float bs = 0.0f;
+                    uint32_t bn = 0;
+                    if (b.At(column + dc, row + dr, bs, bn)) {
+                        near += double(bs) / bn;
                         ++n;
                     }
                 }
             }
-            if (n > 0) differences.push_back(double(c.Mean()) - sum / n);
-        }
+            if (n > 0) differences.push_back(double(sum) / count - near / n);
+        });
     }
     o.Cells = int64_t(differences.size());
     if (!differences.empty()) o.Difference = Median(differences);

@@ -3,8 +3,9 @@
 //
 // Each file's placed readings are summed into the cells of the site's grid
 // (cells aligned on whole multiples of the cell size, as the quick grid's
-// are) and kept as a list of its filled cells only, so that what a file
-// leaves behind grows with the ground it covers, not with its readings.
+// are) and kept in tiles of the cells around its readings only, so that what
+// a file leaves behind grows with the ground it covers, not with its
+// readings.
 //
 // Levelling: where two files have readings in the same cells, the median of
 // the differences of their cell means is the difference of their levels
@@ -23,21 +24,37 @@
 
 namespace tesselog {
 
-struct CellSum {
-    int32_t Column = 0;    // floor(easting / cell)
-    int32_t Row = 0;       // floor(northing / cell)
-    float Sum = 0.0f;
-    uint32_t Count = 0;
-    float Mean() const { return Sum / float(Count); }
+// A file's cells in tiles of 64 x 64, only the tiles it has readings in:
+// 8 bytes a cell where it walked, nothing elsewhere.
+constexpr int32_t CellTileSide = 64;
+struct CellTile {
+    int32_t TileColumn = 0;        // floor(column / CellTileSide)
+    int32_t TileRow = 0;
+    std::vector<float> Sum;        // CellTileSide² cells, rows from the south
+    std::vector<uint32_t> Count;
 };
 
-// One file's filled cells in the order of (Row, Column), and the box of its
-// readings.
+// One file's cells (column = floor(easting / cell), row = floor(northing /
+// cell)) and the box of its readings.
 struct FileCells {
-    std::vector<CellSum> Cells;
+    std::vector<CellTile> Tiles;   // in the order of (TileRow, TileColumn)
     GridExtent Box{0, 0, 0, 0};
     double Cell = 0.0;
-    bool Empty() const { return Cells.empty(); }
+    int64_t Filled = 0;            // cells with readings
+    bool Empty() const { return Filled == 0; }
+    // The cell's sum and count; false when the file has no reading in it.
+    bool At(int32_t column, int32_t row, float& sum, uint32_t& count) const;
+    // Calls f(column, row, sum, count) for each cell with readings.
+    template <typename F>
+    void ForEach(F f) const {
+        for (const CellTile& t : Tiles) {
+            for (int32_t i = 0; i < CellTileSide * CellTileSide; ++i) {
+                if (t.Count[size_t(i)] == 0) continue;
+                f(t.TileColumn * CellTileSide + i % CellTileSide, t.TileRow * CellTileSide + i / CellTileSide,
+                  t.Sum[size_t(i)], t.Count[size_t(i)]);
+            }
+        }
+    }
 };
 
 FileCells SumIntoCells(const std::vector<GridPoint>& points, double cell);

@@ -35,8 +35,14 @@ TEST(SiteLevels, OffsetsOfOverlappingFilesSolvedTogether) {
     const FileCells b = SumIntoCells(Block(600008, 5700000, 10, -1.5), 0.5);
     const FileCells c = SumIntoCells(Block(600016, 5700000, 10, 0.5), 0.5);
     const FileCells d = SumIntoCells(Block(600100, 5700000, 10, 7.0), 0.5);
-    ASSERT_EQ(a.Cells.size(), 400u);
-    EXPECT_FLOAT_EQ(a.Cells[0].Mean(), 3.0f + 0.5f * 0.25f);  // ten readings a cell way, mean 0.25 m in
+    ASSERT_EQ(a.Filled, 400);
+    float sum = 0.0f;
+    uint32_t count = 0;
+    ASSERT_TRUE(a.At(1200000, 11400000, sum, count));  // the south-west cell: 600000 / 0.5, 5700000 / 0.5
+    EXPECT_EQ(count, 25u);                              // five readings a cell each way
+    EXPECT_FLOAT_EQ(sum / float(count), 3.0f + 0.5f * 0.25f);
+    EXPECT_FALSE(a.At(1200000 - 1, 11400000, sum, count));
+    EXPECT_FALSE(a.At(1200000 + 20, 11400000, sum, count));
     const SiteLevels levels = LevelFiles({&a, &b, &c, &d});
     ASSERT_EQ(levels.Offsets.size(), 4u);
     EXPECT_NEAR(levels.Offsets[0], 0.0, 1e-9);
