@@ -35,4 +35,5 @@ awk -v w="$wall" -v u="$user" -v s="$system" -v n="${#files[@]}" -v p="$peak" 'B
   printf "wall %.1f s, processor %.1f s (user %.1f, system %.1f), %.2f s of processor a file, peak %.0f MB\n",
          w, u + s, u, s, (u + s) / n, p / 1024 }'
 grep -E '^(site of|wrote .*site\.(asc|csv)|wrote .*levels)' "$work/summary" | sed 's/^/  /'
-grep -i 'exit status\|Command terminated' "$work/time" | sed 's/^/  /' || true
+grep -i "exit status\|Command terminated" "$work/time" | sed "s/^/  /" || true
+grep -v "^\s" "$work/time" | grep -v "Command being timed" | head -5 | sed "s/^/  stderr: /" || true

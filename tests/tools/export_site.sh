@@ -62,7 +62,7 @@ for name in A B C; do
     "$export_tool" -q --only csv "$work/$name/$name.MGR" >/dev/null || failed=1
 done
 mkdir -p "$work/out"
-"$export_tool" -q -o "$work/out/site" "$work/site/A.MGR" "$work/site/B.MGR" "$work/site/C.MGR" \
+"$export_tool" -q -o "$work/out/site" --only csv,xyz,report,track,kml,grid,png "$work/site/A.MGR" "$work/site/B.MGR" "$work/site/C.MGR" \
     >"$work/site.txt" 2>"$work/site.err" || { echo "FAIL site: exit $?"; cat "$work/site.err"; failed=1; }
 if python3 "$root/scripts/check_site_export.py" "$work/out/site" "$work/A/A.csv" "$work/B/B.csv" "$work/C/C.csv" \
     >"$work/check.txt" 2>&1; then

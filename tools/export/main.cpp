@@ -488,6 +488,8 @@ int main(int argc, char** argv) {
     CLI::App app(Description, "tesselog-export");
     app.get_formatter()->column_width(26);
     Options o;
+    // Options of several values take them from one argument ("csv,xyz"), so
+    // that the data files after them stay files.
     std::vector<std::string> arguments;
     app.add_option("FILE", arguments, "the data file (after \"--\" when its name starts with a dash);\n"
                                       "several files or a folder (its .MGR and .GXY files):\n"
@@ -500,6 +502,7 @@ int main(int argc, char** argv) {
     app.add_option("--only", o.Only, "write only these: csv, xyz, report, track, kml, grid, png\n"
                                      "(comma-separated)")
         ->delimiter(',')
+        ->allow_extra_args(false)
         ->check(CLI::IsMember({"csv", "xyz", "report", "track", "kml", "grid", "png"}));
     app.add_option("--cell", o.Cell, "grid cell size in the file's display unit (default 0.25 m,\n"
                                      "0.8202 ft in a file shown in feet)")
@@ -514,12 +517,14 @@ int main(int argc, char** argv) {
     app.add_option("--colours", o.Colours, "pictures to draw: map (the map's 50 colours), grey\n"
                                            "(white lowest, black highest); default both")
         ->delimiter(',')
+        ->allow_extra_args(false)
         ->check(CLI::IsMember({"map", "grey"}));
     app.add_option("--value-unit", o.ValueUnit, "unit of the readings on the pictures' scale (default nT)");
     app.add_option("--mask", o.Mask, "the GPS mask of the report: QUALITY,SATELLITES,DILUTION\n"
                                      "(fix quality at least, satellites at least, dilution\n"
                                      "at most; default 2,5,4 as the program's own), or off")
-        ->delimiter(',');
+        ->delimiter(',')
+        ->allow_extra_args(false);
     app.add_option("--line-spacing", o.Local.LineSpacing, "without GPS: lines this far apart in the order they\n"
                                                           "first come (default: by their numbers)")
         ->check(CLI::PositiveNumber);
@@ -531,10 +536,12 @@ int main(int argc, char** argv) {
     app.add_option("--despike", o.Despike, "THRESHOLD[,WINDOW]: replace a reading farther than\n"
                                            "THRESHOLD from the median of WINDOW readings around\n"
                                            "it (default 9) by that median (processed outputs)")
-        ->delimiter(',');
+        ->delimiter(',')
+        ->allow_extra_args(false);
     app.add_flag("--destripe", o.Steps.Destripe, "take each line's median off each sensor's readings\n"
                                                  "(processed outputs)");
-    app.add_option("--clip", o.Clip, "MIN,MAX: limit the processed values to this range")->delimiter(',');
+    app.add_option("--clip", o.Clip, "MIN,MAX: limit the processed values to this range")->delimiter(',')
+        ->allow_extra_args(false);
     app.add_flag("--processed-tables", o.ProcessedTables, "also write the processed readings as\n"
                                                           "PREFIX-processed.csv and .xyz");
     app.add_flag("-q,--quiet", o.Quiet, "no progress lines on a large file");
