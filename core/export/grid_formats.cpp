@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "core/platform/file_system.h"
+
 namespace tesselog {
 
 namespace {
@@ -86,12 +88,13 @@ std::vector<uint16_t> GeoKeys(const GeoTiffSystem& s) {
     return directory;
 }
 
-}  // namespace
-
-std::string SurferGridBytes(const QuickGrid& grid) {
+// The bytes go out a row at a time through `flush`, which takes the text
+// made so far and may empty it: a grid of tens of millions of cells is never
+// held whole a second time.
+template <typename Flush>
+bool EmitSurferGrid(const QuickGrid& grid, Flush flush) {
     std::string out;
     const size_t cells = size_t(grid.Columns) * size_t(grid.Rows);
-    out.reserve(100 + cells * 8);
     double low = 0.0, high = 0.0;
     bool any = false;
     for (float v : grid.Values) {
@@ -123,11 +126,13 @@ std::string SurferGridBytes(const QuickGrid& grid) {
             const float v = grid.At(column, row);
             PutDouble(out, std::isnan(v) ? SurferNoData : double(v));
         }
+        if (out.size() >= (size_t(1) << 20) && !flush(out)) return false;
     }
-    return out;
+    return flush(out);
 }
 
-std::string GeoTiffBytes(const QuickGrid& grid, const GeoTiffSystem& system) {
+template <typename Flush>
+bool EmitGeoTiff(const QuickGrid& grid, const GeoTiffSystem& system, Flush flush) {
     const uint32_t pixels = uint32_t(grid.Columns) * uint32_t(grid.Rows);
     std::vector<TiffEntry> entries = {
         OneLong(256, uint32_t(grid.Columns)),    // ImageWidth
@@ -159,7 +164,6 @@ std::string GeoTiffBytes(const QuickGrid& grid, const GeoTiffSystem& system) {
     entries[5].Data.clear();
     Put32(entries[5].Data, strip);
     std::string out;
-    out.reserve(strip + size_t(pixels) * 4);
     out += "II";
     Put16(out, 42);
     Put32(out, 8);
@@ -183,8 +187,52 @@ std::string GeoTiffBytes(const QuickGrid& grid, const GeoTiffSystem& system) {
         out += e.Data;
         if (e.Data.size() % 2 == 1) out += '\0';
     }
-    for (float v : grid.Values) PutFloat(out, std::isnan(v) ? -9999.0f : v);
-    return out;
+    for (size_t i = 0; i < grid.Values.size(); ++i) {
+        const float v = grid.Values[i];
+        PutFloat(out, std::isnan(v) ? -9999.0f : v);
+        if (out.size() >= (size_t(1) << 20) && !flush(out)) return false;
+    }
+    return flush(out);
+}
+
+// A flush into a file, in pieces of about 1 MiB.
+struct ToFile {
+    File& Target;
+    bool operator()(std::string& bytes) const {
+        const bool ok = bytes.empty() || Target.Write(bytes.data(), bytes.size());
+        bytes.clear();
+        return ok;
+    }
+};
+
+// A flush that keeps everything.
+struct ToString {
+    std::string& Target;
+    bool operator()(std::string& bytes) const {
+        Target += bytes;
+        bytes.clear();
+        return true;
+    }
+};
+
+}  // namespace
+
+std::string SurferGridBytes(const QuickGrid& grid) {
+    std::string all;
+    EmitSurferGrid(grid, ToString{all});
+    return all;
+}
+
+std::string GeoTiffBytes(const QuickGrid& grid, const GeoTiffSystem& system) {
+    std::string all;
+    EmitGeoTiff(grid, system, ToString{all});
+    return all;
+}
+
+bool WriteSurferGrid(File& file, const QuickGrid& grid) { return EmitSurferGrid(grid, ToFile{file}) && file.Flush(); }
+
+bool WriteGeoTiff(File& file, const QuickGrid& grid, const GeoTiffSystem& system) {
+    return EmitGeoTiff(grid, system, ToFile{file}) && file.Flush();
 }
 
 }  // namespace tesselog

@@ -28,7 +28,10 @@ class File;
 
 constexpr double SurferNoData = 1.70141e38;
 
+// The whole file's bytes (for tests), or written to `file` a piece at a
+// time (false when a write failed).
 std::string SurferGridBytes(const QuickGrid& grid);
+bool WriteSurferGrid(File& file, const QuickGrid& grid);
 
 // How a GeoTIFF names its coordinate system: UTM zone 1..60 with its
 // hemisphere (+1 north, -1 south) in a display unit (0 metres, 1 feet, 2 US
@@ -40,5 +43,6 @@ struct GeoTiffSystem {
 };
 
 std::string GeoTiffBytes(const QuickGrid& grid, const GeoTiffSystem& system);
+bool WriteGeoTiff(File& file, const QuickGrid& grid, const GeoTiffSystem& system);
 
 }  // namespace tesselog

@@ -149,6 +149,13 @@ FileCells SumIntoCells(const std::vector<GridPoint>& points, double cell) {
 
 QuickGrid GridOfFiles(const std::vector<const FileCells*>& files, const std::vector<double>& offsets, double cell,
                       double fillRadius, std::string& error, const PartsRunner& runner) {
+    QuickGrid grid = MeansOfFiles(files, offsets, cell, fillRadius, error);
+    if (!grid.Empty()) FillEmptyCells(grid, FillRadiusCells(cell, fillRadius), runner);
+    return grid;
+}
+
+QuickGrid MeansOfFiles(const std::vector<const FileCells*>& files, const std::vector<double>& offsets, double cell,
+                       double fillRadius, std::string& error) {
     bool any = false;
     GridExtent box{0, 0, 0, 0};
     for (const FileCells* f : files) {
@@ -184,8 +191,6 @@ QuickGrid GridOfFiles(const std::vector<const FileCells*>& files, const std::vec
     for (size_t i = 0; i < sums.size(); ++i) {
         sums[i] = counts[i] > 0 ? sums[i] / float(counts[i]) : std::numeric_limits<float>::quiet_NaN();
     }
-    counts = {};
-    FillEmptyCells(grid, FillRadiusCells(cell, fillRadius), runner);
     return grid;
 }
 

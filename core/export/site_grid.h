@@ -86,6 +86,11 @@ struct SiteLevels {
     std::vector<bool> Alone;            // per file: meets no other file
 };
 
+// The same without the fill: the cell means alone (NaN where no file has a
+// reading), so that the files' cells can be let go before the fill.
+QuickGrid MeansOfFiles(const std::vector<const FileCells*>& files, const std::vector<double>& offsets, double cell,
+                       double fillRadius, std::string& error);
+
 LevelOverlap CompareLevels(const FileCells& a, const FileCells& b, size_t ia, size_t ib);
 SiteLevels LevelFiles(const std::vector<const FileCells*>& files);
 

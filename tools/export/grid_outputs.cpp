@@ -101,12 +101,18 @@ int WriteGridSet(OutputSet& out, Summary& summary, const Options& o, const std::
         if (!(asc = out.Create(base + ".asc"))) return 2;
         // The binary grids follow the text on the same thread.
         const GeoTiffSystem system{label.Frame == CoordinateFrame::Utm ? h.UtmZone : 0, h.Hemisphere, h.DisplayUnits};
-        ascThread = std::thread([&, system] {
+        std::unique_ptr<File> grd = out.Create(base + ".grd"), tif = out.Create(base + ".tif");
+        if (!grd || !tif) return 2;
+        if (!prj.empty() && !out.WriteAll(base + ".grd.aux.xml", PictureAuxXml(prj.substr(0, prj.size() - 1)))) {
+            return 2;
+        }
+        ascThread = std::thread([&, system, grd = std::move(grd), tif = std::move(tif)]() mutable {
             ascWritten = WriteEsriAsciiGrid(*asc, grid);
             asc.reset();
-            ascWritten = ascWritten && out.WriteAll(base + ".grd", SurferGridBytes(grid)) &&
-                         (prj.empty() || out.WriteAll(base + ".grd.aux.xml", PictureAuxXml(prj.substr(0, prj.size() - 1)))) &&
-                         out.WriteAll(base + ".tif", GeoTiffBytes(grid, system));
+            ascWritten = WriteSurferGrid(*grd, grid) && ascWritten;
+            grd.reset();
+            ascWritten = WriteGeoTiff(*tif, grid, system) && ascWritten;
+            tif.reset();
         });
         if (!prj.empty() && !out.WriteAll(base + ".prj", prj)) return 2;
         std::string cell;

@@ -477,58 +477,65 @@ void LeaveOut(const FileOutcome& f, const char* why) {
     std::fprintf(stderr, "tesselog-export: %s left out: %s\n", f.Path.c_str(), why);
 }
 
-// The grids, raw and processed (levelled), and their pictures.
+// The grids, raw and processed (levelled), and their pictures. Both grids'
+// cell means are made first; then the files' cells are let go, and each
+// grid is filled and written in turn.
 int WriteSiteGrids(OutputSet& out, Summary& summary, const Options& o, const SiteSetUp& s, const SurveyWalk& walk,
-                   const std::vector<FileOutcome>& files, const std::vector<size_t>& used, std::string& levelsTable) {
+                   std::vector<FileOutcome>& files, const std::vector<size_t>& used, std::string& levelsTable) {
     const SurveyHeader& h = walk.Header();
     const double separation = std::max(h.Geometry.UnitSensorSeparation, h.Geometry.ConsoleSeparation);
     const double fill = o.Fill >= 0.0 ? o.Fill : std::max(MetresToDisplayUnits(separation, h.DisplayUnits), 2 * s.Cell);
+    const int32_t radius = FillRadiusCells(s.Cell, fill);
     std::vector<const FileCells*> raw, processed;
     for (size_t i : used) {
         raw.push_back(&files[i].Raw);
         processed.push_back(o.Steps.Any() ? &files[i].Processed : &files[i].Raw);
     }
     std::string error;
-    QuickGrid grid = GridOfFiles(raw, {}, s.Cell, fill, error);
+    QuickGrid grid = MeansOfFiles(raw, {}, s.Cell, fill, error);
     if (grid.Empty()) {
         std::fprintf(stderr, "tesselog-export: no grid: %s\n", error.c_str());
         if (!o.Only.empty()) return 1;
         summary.Add("no grid, picture or processed output: %s", error.c_str());
         return 0;
     }
-    Options named = o;
-    named.Path = BaseName(o.Prefix);
-    int status = WriteGrid(out, summary, named, o.Prefix, walk, grid, std::string());
-    grid = QuickGrid();
-    if (status != 0 || !(o.Steps.Any() || s.Levelling)) return status;
-    std::string processing = o.Steps.Describe(o.ValueUnit);
+    const bool processing = o.Steps.Any() || s.Levelling;
+    std::string steps = o.Steps.Describe(o.ValueUnit);
     std::vector<double> offsets;
-    const std::string unit = o.ValueUnit;
     if (s.Levelling) {
         const SiteLevels levels = LevelFiles(processed);
         offsets = levels.Offsets;
-        if (!out.WriteAll(o.Prefix + "-levels.csv", LevelsCsv(files, used, levels, unit, levelsTable))) return 2;
+        if (!out.WriteAll(o.Prefix + "-levels.csv", LevelsCsv(files, used, levels, o.ValueUnit, levelsTable))) return 2;
         summary.Add("wrote %s-levels.csv (%zu files, %zu overlaps)", o.Prefix.c_str(), used.size(),
                     levels.Overlaps.size());
-        for (size_t k = 0; k < used.size(); ++k) {
-            if (levels.Alone[k] && k > 0) {
-                summary.Add("%s overlaps no other file: it keeps its level", files[used[k]].Name.c_str());
-            }
+        for (size_t k = 1; k < used.size(); ++k) {
+            if (levels.Alone[k]) summary.Add("%s overlaps no other file: it keeps its level", files[used[k]].Name.c_str());
         }
-        processing += std::string(processing.empty() ? "" : "; ") + "levelled between files (" +
-                      BaseName(o.Prefix) + "-levels.csv)";
+        steps += std::string(steps.empty() ? "" : "; ") + "levelled between files (" + BaseName(o.Prefix) +
+                 "-levels.csv)";
     }
+    QuickGrid levelled = processing ? MeansOfFiles(processed, offsets, s.Cell, fill, error) : QuickGrid();
+    for (size_t i : used) {
+        files[i].Raw = FileCells();
+        files[i].Processed = FileCells();
+    }
+    Options named = o;
+    named.Path = BaseName(o.Prefix);
+    FillEmptyCells(grid, radius);
+    int status = WriteGrid(out, summary, named, o.Prefix, walk, grid, std::string());
+    grid = QuickGrid();
+    if (status != 0 || !processing) return status;
     ProcessingCounts counts;
     for (size_t i : used) {
         counts.Moved += files[i].Counts.Moved;
         counts.Spikes += files[i].Counts.Spikes;
         counts.Clipped += files[i].Counts.Clipped;
     }
-    if (!out.WriteAll(o.Prefix + "-processed.txt", "values: " + processing + "\n")) return 2;
-    grid = GridOfFiles(processed, offsets, s.Cell, fill, error);
-    status = WriteGrid(out, summary, named, o.Prefix + "-processed", walk, grid, processing);
+    if (!out.WriteAll(o.Prefix + "-processed.txt", "values: " + steps + "\n")) return 2;
+    FillEmptyCells(levelled, radius);
+    status = WriteGrid(out, summary, named, o.Prefix + "-processed", walk, levelled, steps);
     summary.Add("processed (%s-processed.txt): %s (%lld readings placed again, %lld spikes replaced, %lld values "
-                "clipped)", o.Prefix.c_str(), processing.c_str(), static_cast<long long>(counts.Moved),
+                "clipped)", o.Prefix.c_str(), steps.c_str(), static_cast<long long>(counts.Moved),
                 static_cast<long long>(counts.Spikes), static_cast<long long>(counts.Clipped));
     return status;
 }
