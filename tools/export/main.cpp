@@ -474,17 +474,22 @@ bool TakeProcessingOptions(Options& o) {
     return true;
 }
 
-}  // namespace
 
-int main(int argc, char** argv) {
+// The grids, pictures and points of a large file are blocks of tens of
+// megabytes, each of which glibc would map afresh and fault in page by page;
+// from the heap, and kept there, the processed copies reuse what the raw
+// ones freed. Not for a site: its blocks come and go in many sizes, and
+// kept in the heap they would add up to far more than are ever alive at once.
+void KeepLargeBlocksInTheHeap() {
 #ifdef __linux__
-    // The grids, pictures and points of a large file are blocks of tens of
-    // megabytes, each of which glibc would map afresh and fault in page by
-    // page; from the heap, and kept there, the processed copies reuse what
-    // the raw ones freed.
     mallopt(M_MMAP_MAX, 0);
     mallopt(M_TRIM_THRESHOLD, 1 << 30);
 #endif
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
     CLI::App app(Description, "tesselog-export");
     app.get_formatter()->column_width(26);
     Options o;
@@ -569,6 +574,7 @@ int main(int argc, char** argv) {
     if (o.Paths.size() == 1 && arguments.size() == 1 && o.Paths[0] == arguments[0]) {
         o.Path = o.Paths[0];
         if (o.Prefix.empty()) o.Prefix = DefaultPrefix(o.Path);
+        KeepLargeBlocksInTheHeap();
         return Run(o);
     }
     o.Level = !noLevel;
