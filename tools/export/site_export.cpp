@@ -566,12 +566,20 @@ int WriteSiteTrack(OutputSet& out, Summary& summary, const Options& o, const std
     return 0;
 }
 
-// Reads every file on two workers.
+// Reads every file on two workers; a line on stderr as each is done
+// (unless -q).
 void ExportFiles(const SiteSetUp& s, std::vector<FileOutcome>& files) {
     std::atomic<size_t> next{0};
+    std::mutex shown;
+    size_t done = 0;
     const auto work = [&] {
         for (size_t i; (i = next++) < files.size();) {
-            if (files[i].Start.Status == 0) ExportFile(s, i, files[i]);
+            if (files[i].Start.Status != 0) continue;
+            ExportFile(s, i, files[i]);
+            if (s.O->Quiet) continue;
+            const std::lock_guard<std::mutex> lock(shown);
+            std::fprintf(stderr, "tesselog-export: %s read (%zu of %zu)\n", files[i].Name.c_str(), ++done,
+                         files.size());
         }
     };
     std::thread helper(work);
