@@ -22,6 +22,7 @@
 #include "core/platform/stdio_file_system.h"
 #include "tools/export/grid_outputs.h"
 #include "tools/export/sensor_flag_thread.h"
+#include "tools/export/table_join.h"
 #include "tools/export/table_thread.h"
 
 namespace tesselog {
@@ -116,20 +117,6 @@ FileStart LookAtStart(const std::string& path) {
     return start;
 }
 
-// A part of the site's tables, written by one file's worker; joined in the
-// files' order and removed at the end (or on failure).
-struct TableParts {
-    std::vector<std::string> Csv, Xyz;
-    ~TableParts() {
-        StdioFileSystem fs;
-        for (const auto* list : {&Csv, &Xyz}) {
-            for (const std::string& p : *list) {
-                if (!p.empty()) fs.Remove(p);
-            }
-        }
-    }
-};
-
 // What is kept of a file once its worker is done.
 struct FileOutcome {
     std::string Path;
@@ -214,7 +201,8 @@ struct SiteSetUp {
     double Cell = 0.0;
     bool Gridding = false;
     bool Levelling = false;
-    TableParts* Parts = nullptr;
+    TableJoin* Csv = nullptr;   // the site's tables, when wanted
+    TableJoin* Xyz = nullptr;
 };
 
 // The points moved into the site's places (a copy only when they move).
@@ -222,11 +210,6 @@ FileCells CellsInSite(std::vector<GridPoint>& points, const PlaceChange& change,
     if (change.Identity()) return SumIntoCells(points, cell);
     for (GridPoint& p : points) change.Apply(p.Easting, p.Northing);
     return SumIntoCells(points, cell);
-}
-
-std::unique_ptr<File> OpenPart(const std::string& path) {
-    StdioFileSystem fs;
-    return fs.Open(path, OpenMode::CreateTruncate);
 }
 
 // One file, start to end, on a worker.
@@ -242,13 +225,8 @@ void ExportFile(const SiteSetUp& s, size_t index, FileOutcome& f) {
     sink->Track.NameFile(f.Name);
 
     std::unique_ptr<TableThread> tables;
-    std::unique_ptr<File> csv, xyz;
-    if (Wanted(o, "csv")) csv = OpenPart(s.Parts->Csv[index]);
-    if (Wanted(o, "xyz")) xyz = OpenPart(s.Parts->Xyz[index]);
-    if ((Wanted(o, "csv") && !csv) || (Wanted(o, "xyz") && !xyz)) {
-        f.TablesWritten = false;
-        return;
-    }
+    std::unique_ptr<File> csv = s.Csv != nullptr ? s.Csv->Open(index) : nullptr;
+    std::unique_ptr<File> xyz = s.Xyz != nullptr ? s.Xyz->Open(index) : nullptr;
     if (csv || xyz) {
         tables = std::make_unique<TableThread>(std::move(csv), std::move(xyz), o.ValueUnit, f.Name, index == 0);
     }
@@ -289,6 +267,9 @@ void ExportFile(const SiteSetUp& s, size_t index, FileOutcome& f) {
         f.Rows = tables->Rows();
         f.OtherSystemRows = tables->OtherSystemRows();
         tables.reset();
+    }
+    for (TableJoin* join : {s.Csv, s.Xyz}) {
+        if (join != nullptr) join->Done(index);
     }
     f.Sessions = walk->Sessions();
     f.Positioned = walk->PositionedCount();
@@ -335,24 +316,6 @@ void ExportFile(const SiteSetUp& s, size_t index, FileOutcome& f) {
         f.KeptWalk = std::move(walk);
         f.KeptSink = std::move(sink);
     }
-}
-
-// Appends each part to the output in turn and removes it.
-bool JoinParts(std::unique_ptr<File> target, std::vector<std::string>& parts, const std::vector<FileOutcome>& files) {
-    StdioFileSystem fs;
-    std::vector<char> buffer(size_t(4) << 20);
-    for (size_t i = 0; i < parts.size(); ++i) {
-        if (!files[i].Read) continue;
-        std::unique_ptr<File> part = fs.Open(parts[i], OpenMode::ReadExisting);
-        if (!part) return false;
-        for (size_t n; (n = part->Read(buffer.data(), buffer.size())) > 0;) {
-            if (!target->Write(buffer.data(), n)) return false;
-        }
-        part.reset();
-        fs.Remove(parts[i]);
-        parts[i].clear();
-    }
-    return target->Flush();
 }
 
 // The report's rows of every file, each row with the file's name first.
@@ -655,12 +618,23 @@ int RunSite(const Options& o) {
     std::unique_ptr<File> csv, xyz;
     if (Wanted(o, "csv") && !(csv = out.Create(o.Prefix + ".csv"))) return 2;
     if (Wanted(o, "xyz") && !(xyz = out.Create(o.Prefix + ".xyz"))) return 2;
-    TableParts parts;
-    s.Parts = &parts;
+    std::vector<std::string> csvParts, xyzParts;
     for (size_t i = 0; i < files.size(); ++i) {
-        parts.Csv.push_back(Wanted(o, "csv") ? SitePartName(o.Prefix, "csv", i) : std::string());
-        parts.Xyz.push_back(Wanted(o, "xyz") ? SitePartName(o.Prefix, "xyz", i) : std::string());
+        csvParts.push_back(SitePartName(o.Prefix, "csv", i));
+        xyzParts.push_back(SitePartName(o.Prefix, "xyz", i));
         if (files[i].Start.Status == 0) files[i].Change = PlaceChange(FrameOf(files[i].Start.Header, files[i].Start.Gps), s.Frame);
+    }
+    std::unique_ptr<TableJoin> csvJoin, xyzJoin;
+    if (csv) csvJoin = std::make_unique<TableJoin>(std::move(csv), csvParts);
+    if (xyz) xyzJoin = std::make_unique<TableJoin>(std::move(xyz), xyzParts);
+    s.Csv = csvJoin.get();
+    s.Xyz = xyzJoin.get();
+    // A file that cannot be read has no rows: its turn passes at once.
+    for (size_t i = 0; i < files.size(); ++i) {
+        if (files[i].Start.Status == 0) continue;
+        for (TableJoin* join : {s.Csv, s.Xyz}) {
+            if (join != nullptr) join->Done(i);
+        }
     }
     ExportFiles(s, files);
 
@@ -702,13 +676,18 @@ int RunSite(const Options& o) {
     }
     for (const char* kind : {"csv", "xyz"}) {
         if (!Wanted(o, kind)) continue;
-        if (!JoinParts(std::move(kind[0] == 'c' ? csv : xyz), kind[0] == 'c' ? parts.Csv : parts.Xyz, files)) {
+        TableJoin& join = kind[0] == 'c' ? *csvJoin : *xyzJoin;
+        if (!join.Finish()) {
             std::fprintf(stderr, "tesselog-export: writing %s.%s failed\n", o.Prefix.c_str(), kind);
             return 2;
         }
         summary.Add("wrote %s.%s (%lld rows, the file named in each)", o.Prefix.c_str(), kind,
                     static_cast<long long>(rows));
     }
+    // The tables' files closed before the outputs are put in place.
+    s.Csv = s.Xyz = nullptr;
+    csvJoin.reset();
+    xyzJoin.reset();
     if (other > 0) {
         summary.Add("left out of the tables and the grid: %lld readings whose places are in another coordinate "
                     "system than the first file's", static_cast<long long>(other));
