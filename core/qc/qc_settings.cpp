@@ -232,9 +232,10 @@ GapLimits GapLimitsOf(const QcSettings& qc, const Settings& s) {
     g.SelfPathLength = 3.0 * g.SearchWidth;
     g.DirectionPath = std::max(2.0, 2.0 * interval);
     g.MinStep = interval / 4.0;
-    // A gap counts once it is this long: a headland wedge between a turn and
-    // the next line is never longer than the swath is wide.
-    g.LeastLength = std::max(swath, 2.0 * interval);
+    // A gap counts once it runs two metres (two intervals of a wider
+    // array) along a line: the wedge a turn leaves between the swaths
+    // lies across a line's end, not along it.
+    g.LeastLength = std::max(2.0, 2.0 * interval);
     if (s.SwathEdgeNear + s.SwathEdgeFar > 0.0) {
         g.NearShare = (s.SwathEdgeNear + g.EdgeWidening) / swath;
     }

@@ -58,10 +58,10 @@ struct QcSettings {
     double PositionLastMinutes = 3.0;
     // Coverage, in metres. The spacing is the target in-line interval: a
     // steady walk (0.8-1.2 m/s) with readings 4 to 10 a second stays below
-    // it, a jog (2.5 m/s) with readings up to 7 a second goes above it. A gap
-    // width of 0 takes half the traverse interval (the larger of the sensor
-    // separations in use).
-    double SpacingLimitMetres = 0.35;
+    // it (0.30 m at most), a jog (2.5 m/s) with readings up to 6 a second
+    // goes above it (0.42 m at 6). A gap width of 0 takes half the traverse
+    // interval (the larger of the sensor separations in use).
+    double SpacingLimitMetres = 0.4;
     double GapWidthMetres = 0.0;
 };
 

@@ -27,6 +27,10 @@ void SpacingRule::AddStep(uint32_t tick, double metres, const int32_t readings[M
         for (int k = 0; k < consoles; ++k) readings_[k] += s.Readings[k];
     }
 
+    // A few readings say little of their spacing: 0.2 m walked before the
+    // first of two readings doubles it. Nothing is decided before the window
+    // spans two seconds.
+    if (tick - steps_[first_].Tick < SpacingLeastSpanMs) return;
     const double widest = WidestSpacing();
     if (widest > limitMetres) tooFast_ = true;
     if (widest < SpacingClearShare * limitMetres) tooFast_ = false;

@@ -2,8 +2,8 @@
 // the distance between fixes and the readings the console sent in between.
 // The spacing is taken over the steps of the last three seconds (the
 // distance walked over the readings taken), so a single short or long epoch
-// does not make it flicker, and it must fall below 90% of the limit before
-// the warning clears.
+// does not make it flicker; it is judged once the steps span two seconds,
+// and it must fall below 90% of the limit before the warning clears.
 #pragma once
 
 #include <cstddef>
@@ -15,6 +15,7 @@
 namespace tesselog {
 
 constexpr uint32_t SpacingWindowMs = 3000;
+constexpr uint32_t SpacingLeastSpanMs = 2000;
 constexpr double SpacingClearShare = 0.9;
 
 class SpacingRule {

@@ -124,7 +124,7 @@ TEST(QcSettings, DefaultLimitsFromTheSeparationsInUse) {
         EXPECT_EQ(LargerSeparation(s), a.Larger);
         QcSettings qc;
         EXPECT_EQ(GapWidthMetres(qc, s), a.Larger / 2.0);
-        EXPECT_EQ(SpacingLimitMetres(qc, s), 0.35);  // the same for every array
+        EXPECT_EQ(SpacingLimitMetres(qc, s), 0.4);  // the same for every array
         qc.GapWidthMetres = 2.0;
         EXPECT_EQ(GapWidthMetres(qc, s), 2.0);
     }
