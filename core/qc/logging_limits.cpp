@@ -8,10 +8,15 @@ namespace tesselog {
 // ---------------------------------------------------------------- positions
 
 bool PositionCountdown::Count(uint32_t tick, int32_t count, int32_t limit, const PositionLimits& limits) {
-    if (any_ && tick - latest_.Tick > FixRateLongestGapMs) size_ = 0;  // after a pause
+    if (!any_ || tick - latest_.Tick > FixRateLongestGapMs) {  // a start, or after a pause
+        size_ = 0;
+        startTick_ = tick;
+    }
     latest_ = {tick, count};
     any_ = true;
-    if (size_ == 0 || tick - samples_[(first_ + size_ - 1) % Samples].Tick >= 1000) {
+    if (tick - startTick_ < FixRateSettleMs) {
+        // the port's backlog draining: not yet a sample of the rate
+    } else if (size_ == 0 || tick - samples_[(first_ + size_ - 1) % Samples].Tick >= 1000) {
         if (size_ == Samples) {
             first_ = (first_ + 1) % Samples;
             --size_;

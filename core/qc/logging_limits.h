@@ -22,11 +22,15 @@ struct PositionLimits {
     double LastMinutes = 3.0;
 };
 // The fix rate is measured over the last minute of counted positions; it is
-// known once it spans five seconds, and a silence of five seconds (a pause)
-// starts it again. Until it is known again the rate measured last stands for
-// it: a pause does not change the receiver.
+// known once it spans ten seconds, and a silence of five seconds (a pause)
+// starts it again. The first five seconds of positions after a start are
+// left out: positions that waited in the port (while the file was opened, or
+// a dialog held the screen) come in a burst, which would make the rate look
+// far higher than the receiver's. Until it is known again the rate measured
+// last stands for it: a pause does not change the receiver.
 constexpr uint32_t FixRateWindowMs = 60000;
-constexpr uint32_t FixRateLeastSpanMs = 5000;
+constexpr uint32_t FixRateSettleMs = 5000;
+constexpr uint32_t FixRateLeastSpanMs = 10000;
 constexpr uint32_t FixRateLongestGapMs = 5000;
 
 class PositionCountdown {
@@ -56,6 +60,7 @@ private:
     size_t first_ = 0, size_ = 0;
     Sample latest_ = {};
     bool any_ = false;
+    uint32_t startTick_ = 0;  // of the first position after a start or a pause
     double lastRate_ = 0.0;
     int stage_ = 0;
     int32_t left_ = 0;

@@ -229,7 +229,10 @@ GapLimits GapLimitsOf(const QcSettings& qc, const Settings& s) {
     const double swath = s.SwathEdgeNear + s.SwathEdgeFar + 2.0 * g.EdgeWidening;
     // Two swath widths beyond each end, enough for a skipped line.
     g.SearchWidth = std::max(2.0 * swath, 6.0 * g.GapWidth);
-    g.SelfPathLength = 3.0 * g.SearchWidth;
+    // A line walked on through its turn counts as an earlier one two swath
+    // widths behind on its path: past its own turn, and soon enough that the
+    // line just walked bounds a gap beside a short line.
+    g.SelfPathLength = 2.0 * swath;
     g.DirectionPath = std::max(2.0, 2.0 * interval);
     g.MinStep = interval / 4.0;
     // A gap counts once it runs two metres (two intervals of a wider

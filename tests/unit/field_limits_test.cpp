@@ -77,7 +77,8 @@ TEST(PositionCountdown, PausesAppendedFilesAndAFullFile) {
     EXPECT_EQ(PositionWarningText(paused), "Positions: 9 min left - start a new file");
 
     // A file appended to with 1,440 positions left: nothing before the rate
-    // is measured (five seconds), then the stage that rate gives.
+    // is measured (ten seconds of positions after the first five), then the
+    // stage that rate gives.
     const struct {
         double Hertz;
         int Stage;
@@ -85,15 +86,24 @@ TEST(PositionCountdown, PausesAppendedFilesAndAFullFile) {
     for (const auto& a : appended) {
         SCOPED_TRACE(a.Hertz);
         PositionCountdown countdown;
-        const int32_t perFiveSeconds = static_cast<int32_t>(5 * a.Hertz);
-        const Countdown before = FillFile(countdown, a.Hertz, 27360, 27360 + perFiveSeconds - 1);
+        const int32_t perFifteenSeconds = static_cast<int32_t>(15 * a.Hertz);
+        const Countdown before = FillFile(countdown, a.Hertz, 27360, 27360 + perFifteenSeconds - 1);
         EXPECT_EQ(before.FirstStageAt, -1);
         EXPECT_EQ(before.LastStageAt, -1);
-        EXPECT_EQ(PositionWarningText(countdown), "Positions: " + std::to_string(1441 - perFiveSeconds) +
+        EXPECT_EQ(PositionWarningText(countdown), "Positions: " + std::to_string(1441 - perFifteenSeconds) +
                                                       " left - start a new file");
-        EXPECT_EQ(countdown.Count(5000, 27360 + perFiveSeconds, 28800, PositionLimits()), a.Stage > 0);
+        EXPECT_EQ(countdown.Count(15000, 27360 + perFifteenSeconds, 28800, PositionLimits()), a.Stage > 0);
         EXPECT_EQ(countdown.Stage(), a.Stage);
+        EXPECT_NEAR(countdown.FixesPerSecond(), a.Hertz, 1e-9);
     }
+    // Positions that waited in the port while the file was opened: 40 in
+    // the first 200 ms, then 10 a second. The burst does not count, and the
+    // rate is the receiver's.
+    PositionCountdown burst;
+    for (int i = 0; i < 40; ++i) burst.Count(static_cast<uint32_t>(5 * i), 25000 + i, 28800, PositionLimits());
+    for (int i = 1; i <= 200; ++i) burst.Count(200 + 100 * i, 25039 + i, 28800, PositionLimits());
+    EXPECT_NEAR(burst.FixesPerSecond(), 10.0, 1e-9);
+    EXPECT_EQ(burst.Stage(), 1);  // 3,561 left: 5.9 min
     // A full file is the last stage, rate or none.
     PositionCountdown full;
     EXPECT_TRUE(full.Count(0, 28800, 28800, PositionLimits()));

@@ -9,7 +9,7 @@
 source "$(dirname "${BASH_SOURCE[0]}")/72-field-warnings.sh"
 
 # Any warning in the line since "&Go".
-cw_any_warning() { tail -n +"$FW_GO_LINE" "$(fw_drawlog)" | grep -a -E ' warnings [^ ]' | head -n 1; }
+cw_any_warning() { tail -n +"$FW_GO_LINE" "$(fw_drawlog)" | grep -a -E ' warnings [^ ]' | head -n 1 || true; }
 
 # Pixels of the gap's hatch (128, 64, 0) in a screenshot.
 cw_hatch_pixels() {
@@ -32,7 +32,8 @@ scenario_coverage_quiet_turns() {
 
 scenario_coverage_missed_traverse() {
     # The same walk with lines 2 and 3 one interval (1 m) further apart: line 3 begins
-    # at 2 x 21 + 1 = 43 s of the walk; the gap is found 2 m into it.
+    # at 2 x 21 + 1 = 43 s of the walk; the gap is found 6 s into it (the field check's
+    # figure: 2 m of straight line after the turn, and 2 m of gap).
     fw_record --line-length 15 --lines 10 --rate 10 --wide-gap 2:1 --
     fw_expect_warning "1 gap between lines" 50
     sleep 4
