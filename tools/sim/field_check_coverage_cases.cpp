@@ -93,7 +93,7 @@ std::vector<FieldCheckCase> CoverageCases()
     cases.push_back(Fault("missed traverse, three consoles, 15 m lines through the turns (line 3 at 43 s)",
                           {"--consoles", "3", "--types", "2", "--rate", "10", "--gps-mode", "1", "--gps-rate", "5",
                            "--line-length", "15", "--lines", "10", "--wide-gap", "2:1"},
-                          through, 120, WarningKind::CoverageGaps, 43, 0, 5, 0));
+                          through, 120, WarningKind::CoverageGaps, 43, 0, 8, 0));
     FieldCheckCase feetGap =
         Fault("missed traverse, a survey in feet, cart, through the turns (line 3 at 66.5 s)",
               Joined(Cart, {"--wide-gap", "2:0.5"}), through, 300, WarningKind::CoverageGaps, 66.5, 0, 5, 0);
