@@ -91,6 +91,30 @@ void BM_QcFix(benchmark::State& st) {
 // finder takes every fifth edge) and 25 cm apart (it takes every one).
 BENCHMARK(BM_QcFix)->Arg(5)->Arg(25)->Iterations(28800);
 
+// The same beside a line one interval too far (a missed traverse): every
+// edge's ray crosses 1 m of open ground, probed every eighth of a metre,
+// and adds a piece to the gap.
+void BM_QcFixMissedTraverse(benchmark::State& st) {
+    QcRig rig(true);
+    FieldQc& field = rig.field;
+    field.Go();
+    for (int i = 0; i <= 12000; ++i) field.SwathEdge({{-9.0, i * 0.05}, {9.0, i * 0.05}});
+    field.Go();
+    int32_t count = 0;
+    uint32_t tick = 0;
+    double y = 600.0;
+    for (auto _ : st) {
+        tick += 50;
+        y = y <= 0.0 ? 600.0 : y - 0.25;
+        field.PositionCounted(tick, ++count % 20000, 28800);
+        field.Step(tick, 0.25);
+        field.FixTime(36000.0 + tick / 1000.0, static_cast<int32_t>(36000000 + tick));
+        benchmark::DoNotOptimize(field.SwathEdge({{28.0, y}, {10.0, y}}));
+    }
+    st.SetItemsProcessed(st.iterations());
+}
+BENCHMARK(BM_QcFixMissedTraverse)->Iterations(2400);
+
 // Lines of 30 m, 18 m apart as the swath is wide, walked on through their
 // turns after one "&Go", a fix every 25 cm: every ray passes over the lines
 // just walked (they cannot count yet) to the ones before, and the ground it

@@ -25,7 +25,10 @@ void ClockCheck::Compare(double receiverSeconds, int32_t computerMs, double tole
     if (elapsed_ < ClockWindowSeconds) return;
     difference_ = window_.front().Difference;
     for (const Sample& sample : window_) difference_ = std::min(difference_, sample.Difference);
-    off_ = std::fabs(difference_) > toleranceSeconds;
+    // Beyond the tolerance by more than the rounding of the two times (the
+    // computer's whole milliseconds, a day's seconds in a double): a clock
+    // exactly at the tolerance is within it.
+    off_ = std::fabs(difference_) > toleranceSeconds + ClockRoundingSeconds;
 }
 
 std::string ClockWarningText(double difference) {

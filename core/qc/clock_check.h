@@ -19,6 +19,7 @@
 namespace tesselog {
 
 constexpr double ClockWindowSeconds = 10.0;
+constexpr double ClockRoundingSeconds = 1e-6;
 
 // a - b in seconds, both times of day, brought into -43,200 .. 43,200.
 double TimeOfDayDifference(double a, double b);

@@ -24,15 +24,7 @@ QcArray QcArrayOf(const Settings& s, const QcSettings& qc) {
     a.DisplayUnits = s.DisplayUnits;
     a.MetresPerMapUnit = DisplayUnitFactor(s.DisplayUnits);
     a.SpacingLimitMetres = SpacingLimitMetres(qc, s);
-    // The swath edges are map units already; the search reaches two swath
-    // widths beyond each end, enough for a skipped line.
-    a.Gaps.GapWidth = GapWidthMetres(qc, s) / a.MetresPerMapUnit;
-    const double swath = s.SwathEdgeNear + s.SwathEdgeFar;
-    a.Gaps.SearchWidth = std::max(2.0 * swath, 3.0 * a.Gaps.GapWidth);
-    a.Gaps.SelfPathLength = 3.0 * a.Gaps.SearchWidth;
-    a.Gaps.DirectionPath = 2.0 * a.Gaps.GapWidth;
-    a.Gaps.MinStep = a.Gaps.GapWidth / 4.0;
-    if (swath > 0.0) a.Gaps.NearShare = s.SwathEdgeNear / swath;
+    a.Gaps = GapLimitsOf(qc, s);
     return a;
 }
 
@@ -122,7 +114,7 @@ void FieldQc::Reading(int k, uint32_t tick, double value1, double value2, const 
 }
 
 void FieldQc::PositionCounted(uint32_t tick, int32_t count, int32_t limit) {
-    const bool further = positions_.Count(tick, count, limit);
+    const bool further = positions_.Count(tick, count, limit, PositionLimitsOf(qc_));
     if (qc_.PositionsOn != 1 || positions_.Stage() == 0) return;
     warnings_.Raise(WarningKind::PositionLimit, -1, PositionWarningText(positions_), further);
 }

@@ -166,7 +166,7 @@ void GapFinder::Extend(Side& side, GapPoint origin, GapPoint far, bool gap, cons
     if (!gap) {
         // A single ray that slips past a ragged edge does not end a gap; no
         // gap over one gap width of path does (and drops a gap shorter than
-        // it is wide).
+        // its least length).
         if (!side.InGap || path_ - side.LastPath >= limits.GapWidth) side = Side();
         return;
     }
@@ -178,7 +178,8 @@ void GapFinder::Extend(Side& side, GapPoint origin, GapPoint far, bool gap, cons
         piece.Corner[2] = far;
         piece.Corner[3] = origin;
         side.Pending.push_back(piece);
-        if (side.Gap < 0 && path_ - side.StartPath >= limits.GapWidth) {
+        const double least = limits.LeastLength > 0.0 ? limits.LeastLength : limits.GapWidth;
+        if (side.Gap < 0 && path_ - side.StartPath >= least) {
             side.Gap = static_cast<int>(gapOpenPieces_.size());
             gapOpenPieces_.push_back(0);
         }
@@ -259,10 +260,16 @@ GapEdge GapFinder::Straighten(const GapEdge& edge, GapPoint reference, double wi
             {reference.X + (1.0 - share) * width * ux, reference.Y + (1.0 - share) * width * uy}};
 }
 
-const std::vector<GapQuad>& GapFinder::AddEdge(const GapEdge& given, const GapLimits& limits) {
+const std::vector<GapQuad>& GapFinder::AddEdge(const GapEdge& painted, const GapLimits& limits) {
     added_.clear();
+    const double paintedWidth = Distance(painted.Left, painted.Right);
+    if (!(paintedWidth > 0.0) || !std::isfinite(paintedWidth) || !(limits.SearchWidth > 0.0)) return added_;
+    // Each end moved along the edge to the ground its outer sensor surveys.
+    const double grow = limits.EdgeWidening / paintedWidth;
+    const double ex = (painted.Right.X - painted.Left.X) * grow, ey = (painted.Right.Y - painted.Left.Y) * grow;
+    const GapEdge given{{painted.Left.X - ex, painted.Left.Y - ey}, {painted.Right.X + ex, painted.Right.Y + ey}};
     const double width = Distance(given.Left, given.Right);
-    if (!(width > 0.0) || !std::isfinite(width) || !(limits.SearchWidth > 0.0)) return added_;
+    if (!(width > 0.0) || !std::isfinite(width)) return added_;
     // Cells an eighth of the search wide: a ray crosses about nine of them
     // and meets only the swath near it.
     if (cell_ == 0.0) cell_ = limits.SearchWidth / 8.0;

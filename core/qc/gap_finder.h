@@ -1,14 +1,17 @@
 // Gaps between survey lines. Every swath edge of the current line (the
 // array's edge across the track at a fix, its left and right end in map
-// units) is held against the swaths of earlier lines nearby: from each end a
-// ray goes outwards along the edge, and the first earlier swath it meets is
-// the facing edge. When that lies farther than the gap width (one sensor
-// separation) and within the search width, the ground between is a gap.
+// units, first widened to the ground the outer sensors survey: half a
+// traverse interval beyond their paths) is held against the swaths of
+// earlier lines nearby: from each end a ray goes outwards along the edge,
+// and the first earlier swath it meets is the facing edge. When that lies
+// farther than the gap width (by default half a traverse interval) and
+// within the search width, the ground between is a gap: a strip bounded by
+// swaths on both sides, so the outer edge of the survey never is one.
 // Consecutive gap edges on one side make one gap, painted as the
-// quadrilaterals between them; a gap counts once it is as long as the gap
-// width is wide, so a turn's corner does not count as one, and ends after one
-// gap width without a gap, so a ray slipping past a ragged edge does not cut
-// it in two. Each edge is first straightened across the direction of travel
+// quadrilaterals between them; a gap counts once it is LeastLength long, so
+// the wedge a turn leaves between a line's end and the next line does not
+// count as one, and ends after one gap width without a gap, so a ray
+// slipping past a ragged edge does not cut it in two. Each edge is first straightened across the direction of travel
 // over the last DirectionPath (see Straighten), which GPS jitter turns far
 // less than a single step. Ground covered by a later line (an infill) closes
 // the gap again.
@@ -50,6 +53,13 @@ struct GapLimits {
     double DirectionPath = 2.0;    // map units of path that give the direction of travel
     double NearShare = 0.5;        // where the array's reference point lies on an edge, from its left end
     double MinStep = 0.25;         // map units between the edges taken
+    // Map units added to each end of every edge: the ground the outer sensors
+    // survey less the painted swath's margin (negative: the swath reaches
+    // further than the sensors' ground).
+    double EdgeWidening = 0.0;
+    // Map units of a line's path along which a gap must run before it counts;
+    // 0 takes the gap width.
+    double LeastLength = 0.0;
 };
 
 class GapFinder {

@@ -7,11 +7,16 @@ namespace tesselog {
 
 // ---------------------------------------------------------------- positions
 
-bool PositionCountdown::Count(uint32_t tick, int32_t count, int32_t limit) {
-    if (any_ && tick - latest_.Tick > FixRateLongestGapMs) size_ = 0;  // after a pause
+bool PositionCountdown::Count(uint32_t tick, int32_t count, int32_t limit, const PositionLimits& limits) {
+    if (!any_ || tick - latest_.Tick > FixRateLongestGapMs) {  // a start, or after a pause
+        size_ = 0;
+        startTick_ = tick;
+    }
     latest_ = {tick, count};
     any_ = true;
-    if (size_ == 0 || tick - samples_[(first_ + size_ - 1) % Samples].Tick >= 1000) {
+    if (tick - startTick_ < FixRateSettleMs) {
+        // the port's backlog draining: not yet a sample of the rate
+    } else if (size_ == 0 || tick - samples_[(first_ + size_ - 1) % Samples].Tick >= 1000) {
         if (size_ == Samples) {
             first_ = (first_ + 1) % Samples;
             --size_;
@@ -23,18 +28,23 @@ bool PositionCountdown::Count(uint32_t tick, int32_t count, int32_t limit) {
         first_ = (first_ + 1) % Samples;
         --size_;
     }
+    const double measured = MeasuredRate();
+    if (measured > 0.0) lastRate_ = measured;
 
     left_ = limit > count ? limit - count : 0;
-    const int64_t hundredths = static_cast<int64_t>(count) * 100;
-    int stage = hundredths >= static_cast<int64_t>(limit) * PositionLastWarningPercent    ? 2
-                : hundredths >= static_cast<int64_t>(limit) * PositionFirstWarningPercent ? 1
-                                                                                           : 0;
+    const double seconds = SecondsLeft();
+    int stage = 0;
+    if (left_ == 0 || (seconds >= 0.0 && seconds < limits.LastMinutes * 60.0)) {
+        stage = 2;
+    } else if (seconds >= 0.0 && seconds < limits.FirstMinutes * 60.0) {
+        stage = 1;
+    }
     if (stage <= stage_) return false;
     stage_ = stage;
     return true;
 }
 
-double PositionCountdown::FixesPerSecond() const {
+double PositionCountdown::MeasuredRate() const {
     if (size_ == 0) return 0.0;
     const Sample& oldest = samples_[first_];
     const uint32_t span = latest_.Tick - oldest.Tick;
@@ -42,22 +52,19 @@ double PositionCountdown::FixesPerSecond() const {
     return (latest_.Count - oldest.Count) * 1000.0 / span;
 }
 
-double PositionCountdown::SecondsLeft() const {
-    const double rate = FixesPerSecond();
-    return rate > 0.0 ? left_ / rate : -1.0;
-}
+double PositionCountdown::FixesPerSecond() const { return lastRate_; }
+
+double PositionCountdown::SecondsLeft() const { return lastRate_ > 0.0 ? left_ / lastRate_ : -1.0; }
 
 std::string PositionWarningText(const PositionCountdown& countdown) {
     char text[96];
     const double seconds = countdown.SecondsLeft();
     if (seconds < 0.0) {
-        std::snprintf(text, sizeof text, "Positions: %d left - start a new file with &File",
-                      static_cast<int>(countdown.Left()));
+        std::snprintf(text, sizeof text, "Positions: %d left - start a new file", static_cast<int>(countdown.Left()));
     } else if (seconds < 60.0) {
-        std::snprintf(text, sizeof text, "Positions: under 1 min left - start a new file with &File");
+        std::snprintf(text, sizeof text, "Positions: under 1 min left - start a new file");
     } else {
-        std::snprintf(text, sizeof text, "Positions: %d min left - start a new file with &File",
-                      static_cast<int>(seconds / 60.0));
+        std::snprintf(text, sizeof text, "Positions: %d min left - start a new file", static_cast<int>(seconds / 60.0));
     }
     return text;
 }

@@ -14,14 +14,23 @@ namespace tesselog {
 
 // ---------------------------------------------------------------- positions
 
-// Stages of the countdown to the file's limit of positions.
-constexpr int32_t PositionFirstWarningPercent = 90;
-constexpr int32_t PositionLastWarningPercent = 97;
+// Stages of the countdown to the file's limit of positions, in minutes left
+// at the measured fix rate, so that a 20 Hz receiver is warned as early in
+// time as a 1 Hz one.
+struct PositionLimits {
+    double FirstMinutes = 10.0;
+    double LastMinutes = 3.0;
+};
 // The fix rate is measured over the last minute of counted positions; it is
-// known once it spans five seconds, and a silence of five seconds (a pause)
-// starts it again.
+// known once it spans ten seconds, and a silence of five seconds (a pause)
+// starts it again. The first five seconds of positions after a start are
+// left out: positions that waited in the port (while the file was opened, or
+// a dialog held the screen) come in a burst, which would make the rate look
+// far higher than the receiver's. Until it is known again the rate measured
+// last stands for it: a pause does not change the receiver.
 constexpr uint32_t FixRateWindowMs = 60000;
-constexpr uint32_t FixRateLeastSpanMs = 5000;
+constexpr uint32_t FixRateSettleMs = 5000;
+constexpr uint32_t FixRateLeastSpanMs = 10000;
 constexpr uint32_t FixRateLongestGapMs = 5000;
 
 class PositionCountdown {
@@ -30,16 +39,18 @@ public:
     void Reset() { *this = PositionCountdown(); }
 
     // A position counted while recording: its tick, the file's count after it
-    // and the file's limit. True when the count has just reached a further
-    // stage (each stage once per file).
-    bool Count(uint32_t tick, int32_t count, int32_t limit);
+    // and the file's limit. True when the time left has just fallen below a
+    // further stage (each stage once per file). While no rate has been
+    // measured yet only a full file is a stage.
+    bool Count(uint32_t tick, int32_t count, int32_t limit, const PositionLimits& limits);
 
-    int Stage() const { return stage_; }  // 0 below 90%, 1 from 90%, 2 from 97%
+    int Stage() const { return stage_; }  // 0, 1 below the first minutes, 2 below the last
     int32_t Left() const { return left_; }
-    double FixesPerSecond() const;        // 0: not known yet
-    double SecondsLeft() const;           // < 0: not known yet
+    double FixesPerSecond() const;        // the last measured; 0: none yet
+    double SecondsLeft() const;           // < 0: no rate measured yet
 
 private:
+    double MeasuredRate() const;          // over the window; 0 while it is too short
     static constexpr size_t Samples = 64;  // one a second at most: more than the window
     struct Sample {
         uint32_t Tick;
@@ -49,12 +60,14 @@ private:
     size_t first_ = 0, size_ = 0;
     Sample latest_ = {};
     bool any_ = false;
+    uint32_t startTick_ = 0;  // of the first position after a start or a pause
+    double lastRate_ = 0.0;
     int stage_ = 0;
     int32_t left_ = 0;
 };
 
-// "Positions: 12 min left - start a new file with &File"; "under 1 min"; the
-// positions left while the fix rate is not known yet.
+// "Positions: 12 min left - start a new file"; "under 1 min"; the positions
+// left while no fix rate has been measured.
 std::string PositionWarningText(const PositionCountdown& countdown);
 
 // ---------------------------------------------------------------- disk

@@ -7,6 +7,9 @@
 #include <memory>
 
 #include "core/common/text_format.h"
+#include "core/common/length_units.h"
+#include "core/platform/whole_file.h"
+#include "core/settings/sensor_tables.h"
 #include "resources/qc_dialog_ids.h"
 
 namespace tesselog {
@@ -56,6 +59,8 @@ const QcField QcFields[] = {
     Switch("SensorField", IDC_QC_FIELD_ON, &QcSettings::FieldOn),
     Real("FieldSeconds", IDC_QC_FIELD_SECONDS, &QcSettings::FieldSeconds, 0.0, 3600.0),
     Switch("PositionLimit", IDC_QC_POSITIONS_ON, &QcSettings::PositionsOn),
+    Real("PositionFirstMinutes", IDC_QC_POSITION_FIRST, &QcSettings::PositionFirstMinutes, 0.1, 1440.0),
+    Real("PositionLastMinutes", IDC_QC_POSITION_LAST, &QcSettings::PositionLastMinutes, 0.1, 1440.0),
     Switch("DiskSpace", IDC_QC_DISK_ON, &QcSettings::DiskOn),
     Real("DiskMinutes", IDC_QC_DISK_MINUTES, &QcSettings::DiskMinutes, 0.0, 1440.0),
     Real("DiskFloorMB", IDC_QC_DISK_FLOOR, &QcSettings::DiskFloorMegabytes, 0.0, 1e6),
@@ -65,7 +70,7 @@ const QcField QcFields[] = {
     Switch("ClockCheck", IDC_QC_CLOCK_ON, &QcSettings::ClockOn),
     Real("ClockToleranceSeconds", IDC_QC_CLOCK_TOLERANCE, &QcSettings::ClockToleranceSeconds, 0.5, 86400.0),
     Switch("TooFast", IDC_QC_TOO_FAST_ON, &QcSettings::TooFastOn),
-    Real("SpacingLimitMetres", IDC_QC_SPACING_LIMIT, &QcSettings::SpacingLimitMetres, 0.0, 1000.0),
+    Real("SpacingLimitMetres", IDC_QC_SPACING_LIMIT, &QcSettings::SpacingLimitMetres, 0.01, 100.0),
     Switch("CoverageGaps", IDC_QC_GAPS_ON, &QcSettings::GapsOn),
     Real("GapWidthMetres", IDC_QC_GAP_WIDTH, &QcSettings::GapWidthMetres, 0.0, 1000.0),
     Switch("WarningSound", IDC_QC_SOUND_ON, &QcSettings::SoundOn),
@@ -96,7 +101,7 @@ std::string FormatQcSettingsFile(const QcSettings& settings) {
     std::string text =
         "; Tesselog field warnings: one setting a line, name=value. A missing line or a\r\n"
         "; value out of its range takes the default. Switches: 1 on, 0 off. Times in\r\n"
-        "; seconds; a spacing limit or gap width of 0 is the larger sensor separation.\r\n";
+        "; seconds; a gap width of 0 is half the larger sensor separation.\r\n";
     for (size_t i = 0; i < QcFieldCount; ++i) {
         text += QcFields[i].Key;
         text += '=';
@@ -138,6 +143,10 @@ QcSettings ParseQcSettingsFile(const std::string& text) {
         settings.BatteryFirstPercent = defaults.BatteryFirstPercent;
         settings.BatteryLastPercent = defaults.BatteryLastPercent;
     }
+    if (!(settings.PositionLastMinutes < settings.PositionFirstMinutes)) {
+        settings.PositionFirstMinutes = defaults.PositionFirstMinutes;
+        settings.PositionLastMinutes = defaults.PositionLastMinutes;
+    }
     return settings;
 }
 
@@ -161,10 +170,7 @@ std::string QcSettingsPathBeside(const std::string& mainPath) {
 }
 
 bool SaveQcSettings(const QcSettings& settings, FileSystem& fs, const std::string& path) {
-    std::unique_ptr<File> file = fs.Open(path, OpenMode::CreateTruncate);
-    if (!file) return false;
-    const std::string text = FormatQcSettingsFile(settings);
-    return file->Write(text.data(), text.size());
+    return ReplaceFileWhole(fs, path, FormatQcSettingsFile(settings));
 }
 
 SensorHealthLimits SensorLimitsOf(const QcSettings& s) {
@@ -193,6 +199,8 @@ DiskLimits DiskLimitsOf(const QcSettings& s) {
 
 BatteryLimits BatteryLimitsOf(const QcSettings& s) { return {s.BatteryFirstPercent, s.BatteryLastPercent}; }
 
+PositionLimits PositionLimitsOf(const QcSettings& s) { return {s.PositionFirstMinutes, s.PositionLastMinutes}; }
+
 double LargerSeparation(const Settings& s) {
     // Only the separations the array has: a two-sensor console's unit
     // separation, and the console separation between two consoles or more.
@@ -202,12 +210,39 @@ double LargerSeparation(const Settings& s) {
     return larger > 0.0 ? larger : std::max(s.UnitSensorSeparation, s.ConsoleSeparation);
 }
 
-double SpacingLimitMetres(const QcSettings& qc, const Settings& s) {
-    return qc.SpacingLimitMetres > 0.0 ? qc.SpacingLimitMetres : LargerSeparation(s);
-}
+double SpacingLimitMetres(const QcSettings& qc, const Settings&) { return qc.SpacingLimitMetres; }
 
 double GapWidthMetres(const QcSettings& qc, const Settings& s) {
-    return qc.GapWidthMetres > 0.0 ? qc.GapWidthMetres : LargerSeparation(s);
+    return qc.GapWidthMetres > 0.0 ? qc.GapWidthMetres : LargerSeparation(s) / 2.0;
+}
+
+GapLimits GapLimitsOf(const QcSettings& qc, const Settings& s) {
+    const double metresPerUnit = DisplayUnitFactor(s.DisplayUnits);
+    const double interval = LargerSeparation(s) / metresPerUnit;
+    GapLimits g;
+    g.GapWidth = GapWidthMetres(qc, s) / metresPerUnit;
+    // The painted swath reaches a margin beyond the outer sensors (a quarter
+    // metre for one console, half the smaller separation for more); the
+    // ground a line surveys reaches half the traverse interval.
+    g.EdgeWidening = interval / 2.0 - SwathMargin(s.ConsoleCount, std::min(s.UnitSensorSeparation,
+                                                                         s.ConsoleSeparation)) / metresPerUnit;
+    const double swath = s.SwathEdgeNear + s.SwathEdgeFar + 2.0 * g.EdgeWidening;
+    // Two swath widths beyond each end, enough for a skipped line.
+    g.SearchWidth = std::max(2.0 * swath, 6.0 * g.GapWidth);
+    // A line walked on through its turn counts as an earlier one two swath
+    // widths behind on its path: past its own turn, and soon enough that the
+    // line just walked bounds a gap beside a short line.
+    g.SelfPathLength = 2.0 * swath;
+    g.DirectionPath = std::max(2.0, 2.0 * interval);
+    g.MinStep = interval / 4.0;
+    // A gap counts once it runs two metres (two intervals of a wider
+    // array) along a line: the wedge a turn leaves between the swaths
+    // lies across a line's end, not along it.
+    g.LeastLength = std::max(2.0, 2.0 * interval);
+    if (s.SwathEdgeNear + s.SwathEdgeFar > 0.0) {
+        g.NearShare = (s.SwathEdgeNear + g.EdgeWidening) / swath;
+    }
+    return g;
 }
 
 }  // namespace tesselog

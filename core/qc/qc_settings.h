@@ -12,6 +12,7 @@
 #include <string>
 
 #include "core/platform/file_system.h"
+#include "core/qc/gap_finder.h"
 #include "core/qc/logging_limits.h"
 #include "core/qc/sensor_health.h"
 #include "core/settings/settings.h"
@@ -51,8 +52,16 @@ struct QcSettings {
     int32_t BatteryFirstPercent = 20;
     int32_t BatteryLastPercent = 10;
     double ClockToleranceSeconds = 2.0;
-    // Coverage, in metres; 0 takes the larger of the two sensor separations.
-    double SpacingLimitMetres = 0.0;
+    // The file's positions: warnings when the minutes left at the measured
+    // fix rate fall below the first and again below the last.
+    double PositionFirstMinutes = 10.0;
+    double PositionLastMinutes = 3.0;
+    // Coverage, in metres. The spacing is the target in-line interval: a
+    // steady walk (0.8-1.2 m/s) with readings 4 to 10 a second stays below
+    // it (0.30 m at most), a jog (2.5 m/s) with readings up to 6 a second
+    // goes above it (0.42 m at 6). A gap width of 0 takes half the traverse
+    // interval (the larger of the sensor separations in use).
+    double SpacingLimitMetres = 0.4;
     double GapWidthMetres = 0.0;
 };
 
@@ -91,10 +100,19 @@ bool SaveQcSettings(const QcSettings& settings, FileSystem& fs, const std::strin
 SensorHealthLimits SensorLimitsOf(const QcSettings& settings);
 DiskLimits DiskLimitsOf(const QcSettings& settings);
 BatteryLimits BatteryLimitsOf(const QcSettings& settings);
+PositionLimits PositionLimitsOf(const QcSettings& settings);
 // The larger of the two sensor separations of the array, in metres: the
-// default spacing limit and gap width.
+// traverse interval the gaps are measured against.
 double LargerSeparation(const Settings& settings);
 double SpacingLimitMetres(const QcSettings& qc, const Settings& settings);
+// The width of open ground between two lines' sensor paths, beyond their
+// half intervals, that is a gap: by default half the traverse interval, so
+// that lines 1.5 intervals apart or more leave one.
 double GapWidthMetres(const QcSettings& qc, const Settings& settings);
+// The gap finder's limits in map units (the display unit): the gap width,
+// the search around each edge, and how far the painted swath's ends lie
+// inside or outside the sensor paths' half intervals, so that the width
+// is the same whatever the number of consoles.
+GapLimits GapLimitsOf(const QcSettings& qc, const Settings& settings);
 
 }  // namespace tesselog

@@ -27,6 +27,14 @@ void SpacingRule::AddStep(uint32_t tick, double metres, const int32_t readings[M
         for (int k = 0; k < consoles; ++k) readings_[k] += s.Readings[k];
     }
 
+    // A few readings say little of their spacing: 0.2 m walked before the
+    // first of two readings doubles it. Nothing is decided before the window
+    // spans two seconds, nor in the first five after a start: what waited in
+    // the ports (while "&Go" or the file's opening held the screen) comes in a
+    // burst, a receiver's fixes sooner than the consoles' readings of the same
+    // ground.
+    if (!started_) started_ = true, startTick_ = tick;
+    if (tick - startTick_ < SpacingSettleMs || tick - steps_[first_].Tick < SpacingLeastSpanMs) return;
     const double widest = WidestSpacing();
     if (widest > limitMetres) tooFast_ = true;
     if (widest < SpacingClearShare * limitMetres) tooFast_ = false;

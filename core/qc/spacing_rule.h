@@ -2,8 +2,9 @@
 // the distance between fixes and the readings the console sent in between.
 // The spacing is taken over the steps of the last three seconds (the
 // distance walked over the readings taken), so a single short or long epoch
-// does not make it flicker, and it must fall below 90% of the limit before
-// the warning clears.
+// does not make it flicker; it is judged once the steps span two seconds,
+// five seconds after the first step since a start (Reset), and it must fall
+// below 90% of the limit before the warning clears.
 #pragma once
 
 #include <cstddef>
@@ -15,6 +16,8 @@
 namespace tesselog {
 
 constexpr uint32_t SpacingWindowMs = 3000;
+constexpr uint32_t SpacingLeastSpanMs = 2000;
+constexpr uint32_t SpacingSettleMs = 5000;
 constexpr double SpacingClearShare = 0.9;
 
 class SpacingRule {
@@ -47,6 +50,8 @@ private:
     double metres_ = 0.0;                  // sums over the window
     int64_t readings_[MaxConsoles] = {};
     bool tooFast_ = false;
+    bool started_ = false;
+    uint32_t startTick_ = 0;  // of the first step since Reset
 };
 
 // "Too fast: readings 1.40 m apart - slow down" (feet for a survey in feet).

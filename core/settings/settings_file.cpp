@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "core/common/line_reader.h"
+#include "core/platform/whole_file.h"
 
 namespace tesselog {
 namespace {
@@ -147,14 +148,7 @@ void EnterWorkingFolder(FileSystem& fs, const std::string& workingFolder) {
 
 // The new file is whole on the disk before it takes the old one's place.
 bool WriteSettingsFile(const Settings& settings, FileSystem& fs, const std::string& path) {
-    const std::string bytes = FormatSettingsFile(settings);
-    const std::string fresh = SettingsFileNewPath(path);
-    bool written = false;
-    if (std::unique_ptr<File> file = fs.Open(fresh, OpenMode::CreateTruncate))
-        written = file->Write(bytes.data(), bytes.size()) && file->Flush();
-    if (written && fs.Replace(fresh, path)) return true;
-    fs.Remove(fresh);
-    return false;
+    return ReplaceFileWhole(fs, path, FormatSettingsFile(settings));
 }
 
 // The name's extension stays last, so the copy still opens as a text file.
@@ -193,7 +187,7 @@ void ReadSettingsLines(File& file, Settings& settings, SettingsLoad& load) {
 
 }  // namespace
 
-std::string SettingsFileNewPath(const std::string& path) { return path + ".new"; }
+std::string SettingsFileNewPath(const std::string& path) { return WholeFileNewPath(path); }
 
 std::string SettingsFileDamagedPath(const std::string& path) { return WithSuffixBeforeExtension(path, "-DAMAGED"); }
 

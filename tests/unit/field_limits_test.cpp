@@ -5,40 +5,109 @@
 
 #include "core/qc/clock_check.h"
 #include "core/qc/logging_limits.h"
+#include "core/qc/qc_settings.h"
 #include "core/qc/spacing_rule.h"
 
 using namespace tesselog;
 
-TEST(PositionCountdown, StagesAtNinetyAndNinetySevenPercentWithMinutesLeft) {
-    // 5 fixes a second from count 25,000 at tick 0. 90% of 28,800 is 25,920
-    // (tick 184,000), 97% is 27,936. At 25,920, 2,880 are left: 576 s at 5
-    // a second, "9 min"; at 27,936, 864: 172.8 s, "2 min"; at 28,770, 30: 6 s.
-    PositionCountdown countdown;
-    int stages = 0;
-    std::string at90, at97, near;
-    for (int32_t count = 25001; count <= 28770; ++count) {
-        const uint32_t tick = static_cast<uint32_t>(count - 25000) * 200;
-        if (countdown.Count(tick, count, 28800)) {
-            ++stages;
-            (countdown.Stage() == 1 ? at90 : at97) = PositionWarningText(countdown);
-            EXPECT_EQ(count, countdown.Stage() == 1 ? 25920 : 27936);
-        }
-    }
-    near = PositionWarningText(countdown);
-    EXPECT_EQ(stages, 2);
-    EXPECT_EQ(at90, "Positions: 9 min left - start a new file with &File");
-    EXPECT_EQ(at97, "Positions: 2 min left - start a new file with &File");
-    EXPECT_EQ(near, "Positions: under 1 min left - start a new file with &File");
-    EXPECT_DOUBLE_EQ(countdown.FixesPerSecond(), 5.0);
+namespace {
 
-    // After a pause of 10 s the rate is not known again for 5 s: the text
-    // says how many positions are left instead.
-    countdown.Count(754000 + 10000, 28771, 28800);
-    EXPECT_EQ(PositionWarningText(countdown), "Positions: 29 left - start a new file with &File");
-    // A file appended to at 95% reaches the first stage with its first position.
-    PositionCountdown appended;
-    EXPECT_TRUE(appended.Count(0, 27360, 28800));
-    EXPECT_EQ(appended.Stage(), 1);
+struct Countdown {
+    int32_t FirstStageAt = -1, LastStageAt = -1;
+    std::string FirstText, LastText;
+};
+
+// A file filled at `hertz` fixes a second, its count `from` at tick 0, up to `to`.
+Countdown FillFile(PositionCountdown& countdown, double hertz, int32_t from, int32_t to,
+                   const PositionLimits& limits = PositionLimits()) {
+    Countdown seen;
+    for (int32_t count = from; count <= to; ++count) {
+        const uint32_t tick = static_cast<uint32_t>(std::lround((count - from) * 1000.0 / hertz));
+        if (!countdown.Count(tick, count, 28800, limits)) continue;
+        (countdown.Stage() == 1 ? seen.FirstStageAt : seen.LastStageAt) = count;
+        (countdown.Stage() == 1 ? seen.FirstText : seen.LastText) = PositionWarningText(countdown);
+    }
+    return seen;
+}
+
+}  // namespace
+
+TEST(PositionCountdown, TenAndThreeMinutesLeftWhateverTheFixRate) {
+    // The stages come when the time left at the measured rate falls below
+    // 10 and 3 minutes: 12,000 and 3,600 positions before the 28,800 at
+    // 20 Hz, 600 and 180 at 1 Hz.
+    const struct {
+        double Hertz;
+        int32_t First, Last;
+    } rates[] = {
+        {20.0, 16801, 25201},
+        {10.0, 22801, 27001},  // 5,999 left: 599.9 s; 1,799: 179.9 s
+        {1.0, 28201, 28621},
+    };
+    for (const auto& r : rates) {
+        SCOPED_TRACE(r.Hertz);
+        PositionCountdown countdown;
+        const Countdown seen = FillFile(countdown, r.Hertz, 0, 28790);
+        EXPECT_EQ(seen.FirstStageAt, r.First);
+        EXPECT_EQ(seen.LastStageAt, r.Last);
+        EXPECT_EQ(seen.FirstText, "Positions: 9 min left - start a new file");
+        EXPECT_EQ(seen.LastText, "Positions: 2 min left - start a new file");
+        EXPECT_NEAR(countdown.FixesPerSecond(), r.Hertz, 1e-6);
+    }
+    // 10 positions left at 20 Hz: half a second.
+    PositionCountdown countdown;
+    FillFile(countdown, 20.0, 0, 28790);
+    EXPECT_EQ(PositionWarningText(countdown), "Positions: under 1 min left - start a new file");
+
+    // The limits of the survey's own file: 20 and 5 minutes at 5 Hz.
+    PositionCountdown own;
+    const Countdown seen = FillFile(own, 5.0, 0, 28000, {20.0, 5.0});
+    EXPECT_EQ(seen.FirstStageAt, 22801);  // 5,999 left: 19 min 59.8 s
+    EXPECT_EQ(seen.LastStageAt, 27301);
+    EXPECT_EQ(seen.FirstText, "Positions: 19 min left - start a new file");
+}
+
+TEST(PositionCountdown, PausesAppendedFilesAndAFullFile) {
+    // A pause of 10 s keeps the rate measured before it: a pause does not
+    // change the receiver, and the countdown stays in minutes.
+    PositionCountdown paused;
+    FillFile(paused, 10.0, 20000, 23000);  // 5,800 left: 9.7 min, the first stage
+    EXPECT_EQ(paused.Stage(), 1);
+    paused.Count(300000 + 10000, 23001, 28800, PositionLimits());
+    EXPECT_EQ(PositionWarningText(paused), "Positions: 9 min left - start a new file");
+
+    // A file appended to with 1,440 positions left: nothing before the rate
+    // is measured (ten seconds of positions after the first five), then the
+    // stage that rate gives.
+    const struct {
+        double Hertz;
+        int Stage;
+    } appended[] = {{1.0, 0}, {3.0, 1}, {20.0, 2}};
+    for (const auto& a : appended) {
+        SCOPED_TRACE(a.Hertz);
+        PositionCountdown countdown;
+        const int32_t perFifteenSeconds = static_cast<int32_t>(15 * a.Hertz);
+        const Countdown before = FillFile(countdown, a.Hertz, 27360, 27360 + perFifteenSeconds - 1);
+        EXPECT_EQ(before.FirstStageAt, -1);
+        EXPECT_EQ(before.LastStageAt, -1);
+        EXPECT_EQ(PositionWarningText(countdown), "Positions: " + std::to_string(1441 - perFifteenSeconds) +
+                                                      " left - start a new file");
+        EXPECT_EQ(countdown.Count(15000, 27360 + perFifteenSeconds, 28800, PositionLimits()), a.Stage > 0);
+        EXPECT_EQ(countdown.Stage(), a.Stage);
+        EXPECT_NEAR(countdown.FixesPerSecond(), a.Hertz, 1e-9);
+    }
+    // Positions that waited in the port while the file was opened: 40 in
+    // the first 200 ms, then 10 a second. The burst does not count, and the
+    // rate is the receiver's.
+    PositionCountdown burst;
+    for (int i = 0; i < 40; ++i) burst.Count(static_cast<uint32_t>(5 * i), 25000 + i, 28800, PositionLimits());
+    for (int i = 1; i <= 200; ++i) burst.Count(200 + 100 * i, 25039 + i, 28800, PositionLimits());
+    EXPECT_NEAR(burst.FixesPerSecond(), 10.0, 1e-9);
+    EXPECT_EQ(burst.Stage(), 1);  // 3,561 left: 5.9 min
+    // A full file is the last stage, rate or none.
+    PositionCountdown full;
+    EXPECT_TRUE(full.Count(0, 28800, 28800, PositionLimits()));
+    EXPECT_EQ(full.Stage(), 2);
 }
 
 TEST(DiskRule, TenMinutesAtTheRateOfTheLastMinuteOrFiftyMegabytes) {
@@ -128,6 +197,23 @@ TEST(ClockCheck, DifferenceAcrossMidnightDecidedAfterTenSecondsOfFixes) {
     }
     EXPECT_NEAR(late.Difference(), 0.1, 1e-9);
 
+    // The tolerance is the last difference that does not warn, also when
+    // the times carry fractions a double cannot hold exactly.
+    const struct {
+        int32_t AheadMs;
+        bool Off;
+    } bounds[] = {{2000, false}, {2001, true}, {-2000, false}, {-2001, true}};
+    for (const auto& b : bounds) {
+        SCOPED_TRACE(b.AheadMs);
+        ClockCheck bound;
+        for (int i = 0; i <= 50; ++i) {
+            const double receiver = 36000.15 + 0.2 * i;
+            bound.Compare(receiver, static_cast<int32_t>(std::lround(receiver * 1000.0)) + b.AheadMs, 2.0);
+        }
+        EXPECT_EQ(bound.Off(), b.Off);
+        EXPECT_NEAR(bound.Difference(), b.AheadMs / 1000.0, 1e-9);
+    }
+
     const struct {
         double Difference;
         const char* Text;
@@ -175,4 +261,30 @@ TEST(SpacingRule, ThreeSecondWindowWithTenPercentHysteresis) {
 
     EXPECT_EQ(SpacingWarningText(1.2, 0), "Too fast: readings 1.20 m apart - slow down");
     EXPECT_EQ(SpacingWarningText(1.2, 1), "Too fast: readings 3.94 ft apart - slow down");
+}
+
+TEST(SpacingRule, TheDefaultTargetFiresOnAJogNotOnAWalk) {
+    // Fixes 10 a second, readings `hertz` a second spread over them, each
+    // speed held for a minute.
+    const QcSettings defaults;
+    auto tooFastAt = [&](double speed, double hertz) {
+        SpacingRule rule;
+        bool ever = false;
+        long readings = 0;
+        for (int fix = 1; fix <= 600; ++fix) {
+            const long upTo = static_cast<long>(std::floor(fix * hertz / 10.0));
+            int32_t taken[MaxConsoles] = {static_cast<int32_t>(upTo - readings)};
+            readings = upTo;
+            rule.AddStep(static_cast<uint32_t>(fix * 100), speed / 10.0, taken, 1, defaults.SpacingLimitMetres);
+            ever = ever || (fix > 40 && rule.TooFast());
+        }
+        return ever;
+    };
+    for (double hertz : {4.0, 5.0, 8.0, 10.0}) {
+        for (double speed : {0.8, 1.0, 1.2}) EXPECT_FALSE(tooFastAt(speed, hertz)) << speed << " m/s, " << hertz;
+    }
+    // A jog of 2.5 m/s: 0.63 m at 4 readings a second, 0.42 m at 6.
+    for (double hertz : {4.0, 5.0, 6.0}) EXPECT_TRUE(tooFastAt(2.5, hertz)) << hertz;
+    // At 10 readings a second a jog's 0.25 m is as fine as a walk at 4.
+    EXPECT_FALSE(tooFastAt(2.5, 10.0));
 }

@@ -2,7 +2,9 @@
 
 #include <cmath>
 
+#include "core/common/length_units.h"
 #include "core/qc/gap_finder.h"
+#include "core/qc/qc_settings.h"
 
 using namespace tesselog;
 
@@ -160,4 +162,57 @@ TEST(GapFinder, ARayOverLinesJustWalkedCountsOnlyOpenGround) {
         }
     }
     EXPECT_GT(alongTheLines, 100);
+}
+
+namespace {
+
+// Lines of 30 m walked north one after another, each with its own "&Go", by
+// an array of `consoles` two-sensor consoles (1 m between all sensors) with
+// the antenna on the first sensor: the swath painted as the map paints it,
+// an edge every 10 cm. The second line lies the array's width and one
+// interval, plus `extra` metres, to the right of the first.
+GapFinder WalkTwoLines(int consoles, int32_t units, double extra) {
+    Settings s;
+    s.ConsoleCount = consoles;
+    for (int32_t& type : s.ConsoleType) type = 1;
+    s.UnitSensorSeparation = s.ConsoleSeparation = 1.0;
+    s.DisplayUnits = units;
+    s.GpsOffsetX = 0.0;
+    s.RecomputeAll();
+    const GapLimits limits = GapLimitsOf(QcSettings(), s);
+    const double perMetre = 1.0 / DisplayUnitFactor(units);
+    GapFinder finder;
+    for (double antenna : {0.0, 2.0 * consoles + extra}) {
+        finder.StartLine();
+        for (int i = 0; i <= 300; ++i) {
+            const double x = antenna * perMetre, y = i * 0.1 * perMetre;
+            finder.AddEdge({{x - s.SwathEdgeNear, y}, {x + s.SwathEdgeFar, y}}, limits);
+        }
+    }
+    return finder;
+}
+
+double PieceWidth(const GapQuad& q) { return std::hypot(q.Corner[1].X - q.Corner[0].X, q.Corner[1].Y - q.Corner[0].Y); }
+
+}  // namespace
+
+TEST(GapFinder, HalfAnIntervalOfOpenGroundIsAGapForAnyArrayInAnyUnit) {
+    // Sensor paths 1.5 intervals apart across the seam leave half an
+    // interval unsurveyed: no gap up to it, a gap beyond it; a missed
+    // traverse (two intervals) leaves a whole interval, 1 m or 3.2808 ft.
+    const struct {
+        double Extra;
+        int Gaps;
+    } seams[] = {{-0.2, 0}, {0.0, 0}, {0.4, 0}, {0.6, 1}, {1.0, 1}};
+    for (int consoles : {1, 3, 9}) {
+        for (int32_t units : {0, 1}) {
+            for (const auto& seam : seams) {
+                SCOPED_TRACE(testing::Message() << consoles << " consoles, units " << units << ", " << seam.Extra);
+                const GapFinder finder = WalkTwoLines(consoles, units, seam.Extra);
+                EXPECT_EQ(finder.GapsFound(), seam.Gaps);
+                if (seam.Extra != 1.0 || finder.Pieces().empty()) continue;
+                EXPECT_NEAR(PieceWidth(finder.Pieces()[finder.Pieces().size() / 2]), units == 0 ? 1.0 : 3.2808, 1e-3);
+            }
+        }
+    }
 }

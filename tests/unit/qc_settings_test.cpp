@@ -5,6 +5,7 @@
 #include "core/platform/memory_file_system.h"
 #include "core/qc/qc_dialog.h"
 #include "core/qc/qc_settings.h"
+#include "core/settings/settings_file.h"
 #include "support/test_support.h"
 
 using namespace tesselog;
@@ -73,6 +74,8 @@ TEST(QcSettingsFile, ReadTolerantly) {
     changed.DiskFloorMegabytes = 120.0;
     changed.SpacingLimitMetres = 0.25;
     changed.ClockToleranceSeconds = 1.5;
+    changed.PositionFirstMinutes = 15.0;
+    changed.PositionLastMinutes = 4.5;
     EXPECT_EQ(FormatQcSettingsFile(ParseQcSettingsFile(FormatQcSettingsFile(changed))),
               FormatQcSettingsFile(changed));
     EXPECT_NE(FormatQcSettingsFile(changed).find("NoiseRatio=6.25\r\n"), std::string::npos);
@@ -120,8 +123,84 @@ TEST(QcSettings, DefaultLimitsFromTheSeparationsInUse) {
         s.RecomputeAll();
         EXPECT_EQ(LargerSeparation(s), a.Larger);
         QcSettings qc;
-        EXPECT_EQ(SpacingLimitMetres(qc, s), a.Larger);
+        EXPECT_EQ(GapWidthMetres(qc, s), a.Larger / 2.0);
+        EXPECT_EQ(SpacingLimitMetres(qc, s), 0.4);  // the same for every array
         qc.GapWidthMetres = 2.0;
         EXPECT_EQ(GapWidthMetres(qc, s), 2.0);
     }
+}
+
+TEST(QcSettings, GapLimitsInTheSurveysUnitAndAlikeForEveryConsoleCount) {
+    // Consoles of two sensors 1 m apart, 1 m between consoles. The painted
+    // swath reaches 0.25 m beyond the outer sensors with one console and
+    // 0.5 m with more; the ground a line surveys reaches half the 1 m
+    // interval either way.
+    const struct {
+        int32_t Consoles;
+        int32_t Units;  // 0 metres, 1 feet, 2 US survey feet
+        double GapWidth, Widening, Interval;
+    } arrays[] = {
+        {1, 0, 0.5, 0.25, 1.0},
+        {3, 0, 0.5, 0.0, 1.0},
+        {9, 0, 0.5, 0.0, 1.0},
+        {1, 1, 1.6404199, 0.8202100, 3.2808399},
+        {3, 1, 1.6404199, 0.0, 3.2808399},
+        {3, 2, 1.6404167, 0.0, 3.2808333},
+    };
+    for (const auto& a : arrays) {
+        SCOPED_TRACE(a.Consoles * 10 + a.Units);
+        Settings s;
+        s.ConsoleCount = a.Consoles;
+        for (int32_t& type : s.ConsoleType) type = 1;
+        s.UnitSensorSeparation = s.ConsoleSeparation = 1.0;
+        s.DisplayUnits = a.Units;
+        s.GpsOffsetX = 0.0;
+        s.RecomputeAll();
+        const GapLimits g = GapLimitsOf(QcSettings(), s);
+        EXPECT_NEAR(g.GapWidth, a.GapWidth, 1e-6);
+        EXPECT_NEAR(g.EdgeWidening, a.Widening, 1e-6);
+        // The surveyed ground is the array's width and one interval, from
+        // the antenna at the first sensor.
+        const double across = s.SwathEdgeNear + s.SwathEdgeFar + 2.0 * g.EdgeWidening;
+        EXPECT_NEAR(across, (2.0 * a.Consoles) * a.Interval, 1e-6);
+        EXPECT_NEAR(g.NearShare * across, a.Interval / 2.0, 1e-6);
+    }
+    // A width typed in metres is that many metres on a map in feet.
+    Settings feet;
+    feet.ConsoleCount = 1;
+    feet.ConsoleType[0] = 1;
+    feet.DisplayUnits = 1;
+    feet.RecomputeAll();
+    QcSettings two;
+    two.GapWidthMetres = 2.0;
+    EXPECT_NEAR(GapLimitsOf(two, feet).GapWidth, 6.5617, 1e-4);
+}
+
+TEST(QcSettingsFile, ASaveThatCannotFinishLeavesTheOldFile) {
+    // The disk fills during the write, or the flush fails (the disk taken
+    // away): the save says so, the file is as it was, and nothing is left
+    // beside it. The main settings file is saved the same way.
+    const std::string old = "FrozenSeconds=30\r\nSensorNoisy=0\r\n";
+    const std::string mainPath = "C:\\ProgramData\\Brenvik\\Tesselog\\TESSELWIN.INI";
+    enum class Fault { DiskFull, FlushFails, ReadOnly };
+    for (Fault fault : {Fault::DiskFull, Fault::FlushFails, Fault::ReadOnly}) {
+        SCOPED_TRACE(static_cast<int>(fault));
+        MemoryFileSystem fs;
+        fs.Files[Path] = old;
+        fs.Files[mainPath] = old;
+        if (fault == Fault::DiskFull) fs.Capacity = 2 * old.size() + 100;
+        if (fault == Fault::FlushFails) fs.FlushFails = true;
+        if (fault == Fault::ReadOnly) fs.ReadOnly = true;
+        EXPECT_FALSE(SaveQcSettings(QcSettings(), fs, Path));
+        EXPECT_FALSE(SaveSettings(Settings(), fs, mainPath, ""));
+        EXPECT_EQ(fs.Files[Path], old);
+        EXPECT_EQ(fs.Files[mainPath], old);
+        EXPECT_EQ(fs.Files.size(), 2u);
+    }
+    MemoryFileSystem fs;
+    fs.Files[Path] = old;
+    EXPECT_TRUE(SaveQcSettings(QcSettings(), fs, Path));
+    EXPECT_EQ(fs.Files[Path], FormatQcSettingsFile(QcSettings()));
+    EXPECT_EQ(fs.Files.size(), 1u);
+    EXPECT_EQ(fs.Unflushed.size(), 0u);  // on the disk before it took the old one's place
 }

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "core/acquisition/console_reading.h"
+#include "core/common/length_units.h"
 #include "core/gps/gps_decoder.h"
 #include "core/gps/position_handler.h"
 #include "core/map/swath.h"
@@ -17,7 +18,7 @@ namespace {
 
 // The program's set-up for the simulated array: its consoles, the sensor
 // spacing as both separations, the antenna at the array's centre.
-Settings SettingsFor(const SimConfig& config)
+Settings SettingsFor(const SimConfig& config, int32_t displayUnits)
 {
     Settings s;
     s.ConsoleCount = static_cast<int32_t>(config.ConsoleSensors.size());
@@ -27,7 +28,8 @@ Settings SettingsFor(const SimConfig& config)
     s.UnitSensorSeparation = s.ConsoleSeparation = config.SensorSpacing;
     s.GpsOffsetY = 0.0;
     s.RecomputeAll();
-    s.GpsOffsetX = s.ArrayWidth / 2.0;
+    s.GpsOffsetX = s.ArrayWidth / 2.0;  // metres, as the settings keep it
+    s.DisplayUnits = displayUnits;      // the derived lengths then in the map's unit
     s.RecomputeAll();
     return s;
 }
@@ -84,12 +86,12 @@ private:
 }  // namespace
 
 FieldCheckFigures RunFieldCheck(const SimConfig& config, double seconds, const QcSettings& qc,
-                                const FieldCheckPlatform& platform, FieldCheckWalk walk)
+                                const FieldCheckPlatform& platform, FieldCheckWalk walk, const FieldCheckSurvey& survey)
 {
     FieldCheckFigures figures;
     figures.LowestReading = 1e300;
     figures.HighestReading = -1e300;
-    const Settings settings = SettingsFor(config);
+    const Settings settings = SettingsFor(config, survey.DisplayUnits);
     Simulation sim(config);
     FieldWarnings warnings;
     FieldQc field(warnings);
@@ -105,7 +107,9 @@ FieldCheckFigures RunFieldCheck(const SimConfig& config, double seconds, const Q
     const SwathArray array = SwathArrayOf(settings);
     bool recording = false, haveFix = false;
     int line = -1;
-    int32_t positions = 0;
+    int32_t positions = survey.PositionsAtStart;
+    bool newFileDue = survey.NewFileAt > 0.0;
+    double nextNewFile = survey.NewFileAt;
     double lastEasting = 0.0, lastNorthing = 0.0;
 
     ManualClock clock;
@@ -133,6 +137,13 @@ FieldCheckFigures RunFieldCheck(const SimConfig& config, double seconds, const Q
             collect(nextWatch / 1000.0);
         }
         clock.CurrentTick = tick;
+        if (newFileDue && chunk.Start >= nextNewFile) {
+            newFileDue = survey.NewFileEvery > 0.0;
+            nextNewFile += survey.NewFileEvery;
+            field.NewFile();
+            positions = 0;
+            collect(chunk.Start);
+        }
 
         const WalkerState state = sim.WalkerAt(chunk.Start);
         const bool onLine = state.OnLine && !state.Finished;
@@ -181,6 +192,8 @@ FieldCheckFigures RunFieldCheck(const SimConfig& config, double seconds, const Q
         ++figures.Fixes;
         double northing = 0.0, easting = 0.0;
         ProjectGeodeticFix(zone, fix.Latitude, fix.Longitude, northing, easting);
+        northing = MetresToDisplayUnits(northing, survey.DisplayUnits);
+        easting = MetresToDisplayUnits(easting, survey.DisplayUnits);
         const double realTime = std::fmod(config.StartTimeOfDay + chunk.Start, 86400.0);
         field.FixTime(fix.TimeOfDay, static_cast<int32_t>(std::lround(realTime * 1000.0)) % 86400000);
         if (recording) {

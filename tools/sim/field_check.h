@@ -52,10 +52,22 @@ struct FieldCheckFigures {
 // through every turn.
 enum class FieldCheckWalk { PauseAtLineEnds, ThroughTurns };
 
+// The survey as the program is set up for it: the map's unit (0 metres, 1
+// feet, 2 US survey feet), the positions the data file holds when the run
+// begins (a file appended to), and a moment (seconds; 0: never) at which the
+// operator starts a new file, and again every NewFileEvery seconds (0: once).
+struct FieldCheckSurvey {
+    int32_t DisplayUnits = 0;
+    int32_t PositionsAtStart = 0;
+    double NewFileAt = 0.0;
+    double NewFileEvery = 0.0;
+};
+
 // The simulator's GPS must be mode 1 (GGA); the computer's clock is the
 // simulator's real time (StartTimeOfDay + t).
 FieldCheckFigures RunFieldCheck(const SimConfig& config, double seconds, const QcSettings& qc,
                                 const FieldCheckPlatform& platform,
-                                FieldCheckWalk walk = FieldCheckWalk::PauseAtLineEnds);
+                                FieldCheckWalk walk = FieldCheckWalk::PauseAtLineEnds,
+                                const FieldCheckSurvey& survey = FieldCheckSurvey());
 
 }  // namespace tesselog::sim

@@ -9,6 +9,7 @@
 
 #include "tools/common/command_line.h"
 #include "tools/sim/field_check.h"
+#include "tools/sim/field_check_cases.h"
 #include "tools/sim/options.h"
 
 using namespace tesselog;
@@ -113,9 +114,17 @@ int main(int argc, char** argv)
                  "the quiet run records on through the turns after one \"&Go\" (default: a pause at each line end)");
     app.add_option("--seed", seed, "the simulator's seed (default 1)");
     app.add_flag("--faults-only", faultsOnly, "skip the quiet run");
+    bool coverage = false;
+    app.add_flag("--coverage", coverage,
+                 "only the coverage catalogue (gaps, too fast, positions): its quiet and fault cases; the exit "
+                 "status is the number that failed");
     const int exit = ParseToolCommandLine(app, argc, argv);
     if (exit >= 0) {
         return exit;
+    }
+
+    if (coverage) {
+        return PrintFieldCheckCases(CoverageCases(), seed) == 0 ? 0 : 1;
     }
 
     const QcSettings defaults;
