@@ -12,10 +12,6 @@ namespace tesselog {
 
 namespace {
 
-constexpr int64_t MsPerDay = 86400000;
-// A clock record more than this before its line's date is on the next day.
-constexpr int32_t MidnightSlackMs = 60000;
-
 int32_t DigitCount(const DataItem& item, int console) {
     return item.consoleDigits[console] == 2 ? 2 : 1;
 }
@@ -38,7 +34,7 @@ void SurveyWalk::Take(const DataItem& item) {
     case ItemKind::LineStart:
     case ItemKind::LineDirection:
     case ItemKind::LineDate: TakeLine(item); break;
-    case ItemKind::Clock: TakeClock(item); break;
+    case ItemKind::Clock: clock_.TakeClock(item); break;
     case ItemKind::Reading: TakeReading(item); break;
     case ItemKind::Station: {
         station_ = item.value.value;
@@ -61,7 +57,7 @@ void SurveyWalk::TakeLine(const DataItem& item) {
     switch (item.kind) {
     case ItemKind::LineName:
         ReleaseLocal();
-        lines_.push_back({item.text, session_, lineDay_, -1, station_, increment_});
+        lines_.push_back({item.text, session_, clock_.LineDay(), -1, station_, increment_});
         line_ = static_cast<int32_t>(lines_.size()) - 1;
         placer_.StartLine(item.text);
         TakeMark(MarkKind::LineStart, item.text);
@@ -86,38 +82,20 @@ void SurveyWalk::TakeLine(const DataItem& item) {
             lines_[line_].Increment = increment_;
         }
         break;
-    case ItemKind::LineDate:
-        lineDay_ = item.day.valid && item.month.valid && item.year.valid
-                       ? DaysFromCivil(item.year.value, item.month.value, item.day.value)
-                       : -1;
-        lineDayMs_ = item.hour.valid && item.minute.valid && item.second.valid
-                         ? ((item.hour.value * 60 + item.minute.value) * 60 + item.second.value) * 1000
-                         : 0;
-        if (line_ >= 0) lines_[line_].Day = lineDay_;
+    case ItemKind::LineDate: {
+        const int32_t day = clock_.TakeLineDate(item);
+        if (line_ >= 0) lines_[line_].Day = day;
         break;
+    }
     default: break;
     }
-}
-
-void SurveyWalk::TakeClock(const DataItem& item) {
-    if (!item.hour.valid || !item.minute.valid || !item.second.valid || !item.tick.valid) return;
-    clockMs_ = ((item.hour.value * 60 + item.minute.value) * 60 + item.second.value) * 1000 +
-               (item.millisecond.valid ? item.millisecond.value : 0);
-    clockTick_ = item.tick.value;
-    haveClock_ = true;
-    // The clock record follows its line's date at once; a time of day well
-    // before the date's says that midnight passed between the two.
-    clockDay_ = lineDay_ < 0 ? -1 : lineDay_ + (clockMs_ + MidnightSlackMs < lineDayMs_ ? 1 : 0);
 }
 
 // A start, a pause or a new session: what waited for a position goes out
 // unpositioned, and no step joins across the gap.
 void SurveyWalk::EndRun() {
     ReleaseUnpositioned();
-    inRun_ = false;
-    havePrevious_ = false;
-    edgeWaiting_ = false;
-    haveFixTick_ = false;
+    edges_.Break();
 }
 
 void SurveyWalk::TakeEvent(const DataItem& item) {
@@ -125,7 +103,7 @@ void SurveyWalk::TakeEvent(const DataItem& item) {
         EndRun();
         if (item.event == EventKind::Started) {
             ++run_;
-            haveFixInRun_ = false;
+            fixInRun_ = false;
             placer_.Started(item.tick.valid, item.tick.value);
         } else {
             placer_.Paused(item.tick.valid, item.tick.value);
@@ -208,7 +186,9 @@ void SurveyWalk::TakeReading(const DataItem& item) {
     r.Station = station_;
     r.HasTick = item.tick.valid;
     r.Tick = item.tick.value;
-    StampTime(r.HasTick, r.Tick, r.Day, r.TimeMs);
+    const ClockStamp at = clock_.Stamp(r.HasTick, r.Tick);
+    r.Day = at.Day;
+    r.TimeMs = at.TimeMs;
     r.Quality = fix_.Quality;
     const int32_t first = header_.Sensors.ConsoleFirstSensor[k];
     const int sensors = header_.Geometry.ConsoleType[k] == 1 ? 2 : 1;
@@ -227,7 +207,7 @@ void SurveyWalk::TakeReading(const DataItem& item) {
         if (!header_.GpsInput) {
             localPending_.push_back(p);
             placer_.Add({p.SensorIndex, k == 0 && n == 1, r.HasTick, r.Tick, run_});
-        } else if (inRun_) {
+        } else if (edges_.Open()) {
             pending_.push_back(p);
         } else {
             Emit(r);
@@ -251,50 +231,31 @@ void SurveyWalk::ReleaseLocal() {
 }
 
 void SurveyWalk::TakeSegment(const DataItem& item) {
-    const uint8_t code = item.segmentCode;
-    if (code == '0') {
-        ReleaseUnpositioned();
-        inRun_ = true;
-        havePrevious_ = false;
-        edgeWaiting_ = false;
-        std::fill(std::begin(seen_), std::end(seen_), false);
-        return;
-    }
-    if (code < 'a' || code > 'h' || !item.value.valid) return;  // i..p repeat the same edges
-    const int i = code - 'a';
-    values_[i] = item.value.value;
-    seen_[i] = true;
-    const auto edgeAt = [this](int at) {
-        return SwathEdge{{values_[at], values_[at + 1]}, {values_[at + 2], values_[at + 3]}};
-    };
-    if (code == 'd' && seen_[0] && seen_[1] && seen_[2]) {
-        previous_ = edgeAt(0);
-        havePrevious_ = true;
+    const SegmentStep step = edges_.Take(item.segmentCode, item.value.valid, item.value.value);
+    switch (step.What) {
+    case SegmentStep::Kind::Opened: ReleaseUnpositioned(); break;
+    case SegmentStep::Kind::PreviousEdge: {
         // The previous edge belongs to the fix recorded before these records
         // (once: a later step's previous edge is the edge already kept).
-        const bool kept = !timeline_.empty() && timeline_.back().Run == run_ && timeline_.back().Tick == fixTick_;
-        if (haveFixTick_ && !kept) PushEdge(run_, fixTick_, previous_);
+        const bool kept = step.FixTick && !timeline_.empty() && timeline_.back().Run == run_ &&
+                          timeline_.back().Tick == *step.FixTick;
+        if (step.FixTick && !kept) PushEdge(run_, *step.FixTick, step.Edge);
+        break;
     }
-    if (code == 'h' && seen_[4] && seen_[5] && seen_[6]) {
-        const SwathEdge current = edgeAt(4);
-        if (havePrevious_) {
-            PlaceStep(previous_, current);
+    case SegmentStep::Kind::Closed:
+        if (step.From) {
+            PlaceStep(*step.From, step.Edge);
         } else {
             ReleaseUnpositioned();
         }
-        previous_ = current;
-        havePrevious_ = true;
-        // The current edge belongs to the fix whose sentence follows.
-        edgeWaiting_ = true;
-        waitingEdge_ = current;
-        std::fill(std::begin(seen_), std::end(seen_), false);
+        break;
+    case SegmentStep::Kind::None: break;
     }
 }
 
 void SurveyWalk::PushEdge(int32_t run, uint32_t tick, const SwathEdge& edge) {
-    TimedEdge e{run, line_, tick, -1, -1, edge};
-    StampTime(true, tick, e.Day, e.TimeMs);
-    timeline_.push_back(e);
+    const ClockStamp at = clock_.Stamp(true, tick);
+    timeline_.push_back({run, line_, tick, at.Day, at.TimeMs, edge});
 }
 
 void SurveyWalk::PlaceStep(const SwathEdge& previous, const SwathEdge& current) {
@@ -342,7 +303,9 @@ void SurveyWalk::TakeGps(const DataItem& item) {
     status.Run = run_;
     status.HasTick = item.tick.valid;
     status.Tick = item.tick.value;
-    StampTime(status.HasTick, status.Tick, status.Day, status.TimeMs);
+    const ClockStamp at = clock_.Stamp(status.HasTick, status.Tick);
+    status.Day = at.Day;
+    status.TimeMs = at.TimeMs;
     status.Valid = fix_.Valid == 1;
     status.Quality = fix_.Quality;
     status.Satellites = fix_.Satellites;
@@ -351,16 +314,10 @@ void SurveyWalk::TakeGps(const DataItem& item) {
     sink_.Position(status);
     if (fix_.Valid != 1) return;
     TakeZone(item);
-    if (item.tick.valid) {
-        if (edgeWaiting_) PushEdge(run_, item.tick.value, waitingEdge_);
-        haveFixTick_ = true;
-        fixTick_ = item.tick.value;
-    }
-    edgeWaiting_ = false;
+    if (const auto edge = edges_.Fix(item.tick.valid, item.tick.value)) PushEdge(run_, item.tick.value, *edge);
     const TrackFix t = TrackFixOf(item);
     lastFix_ = t;
-    haveFixInRun_ = true;
-    haveAnyFix_ = true;
+    fixInRun_ = true;
     sink_.Fix(t);
     for (SurveyMark& mark : waitingMarks_) {
         mark.At = t;
@@ -380,7 +337,9 @@ TrackFix SurveyWalk::TrackFixOf(const DataItem& item) {
     t.Quality = fix_.Quality;
     t.HasTick = item.tick.valid;
     t.Tick = item.tick.value;
-    StampTime(t.HasTick, t.Tick, t.Day, t.TimeMs);
+    const ClockStamp at = clock_.Stamp(t.HasTick, t.Tick);
+    t.Day = at.Day;
+    t.TimeMs = at.TimeMs;
     t.Geodetic = !IsGridMode(mode_.NmeaMode);
     if (!t.Geodetic) {
         t.Easting = fix_.Easting;
@@ -404,8 +363,7 @@ TrackFix SurveyWalk::TrackFixOf(const DataItem& item) {
 // a moment after its time; a total station's time is its own, not UTC).
 void SurveyWalk::TakeZone(const DataItem& item) {
     if (header_.Zone.Known || !fix_.TimePresent || header_.NmeaMode == 7 || !item.tick.valid) return;
-    int32_t day = -1, ms = -1;
-    StampTime(true, item.tick.value, day, ms);
+    const int32_t ms = clock_.Stamp(true, item.tick.value).TimeMs;
     if (ms < 0) return;
     constexpr double HalfDay = 43200.0;
     double difference = ms / 1000.0 - fix_.TimeOfDay;
@@ -420,8 +378,8 @@ void SurveyWalk::TakeMark(MarkKind kind, const std::string& text) {
     mark.Line = line_;
     // A line starts where its first fix is; other marks lie where the
     // antenna last was in this run.
-    if (kind != MarkKind::LineStart && haveFixInRun_) {
-        mark.At = lastFix_;
+    if (kind != MarkKind::LineStart && fixInRun_) {
+        mark.At = *lastFix_;
         sink_.Mark(mark);
     } else {
         waitingMarks_.push_back(std::move(mark));
@@ -431,23 +389,13 @@ void SurveyWalk::TakeMark(MarkKind kind, const std::string& text) {
 void SurveyWalk::Finish() {
     ReleaseUnpositioned();
     ReleaseLocal();
-    if (haveAnyFix_) {
+    if (lastFix_) {
         for (SurveyMark& mark : waitingMarks_) {
-            mark.At = lastFix_;
+            mark.At = *lastFix_;
             sink_.Mark(mark);
         }
     }
     waitingMarks_.clear();
-}
-
-void SurveyWalk::StampTime(bool hasTick, uint32_t tick, int32_t& day, int32_t& ms) const {
-    day = lineDay_;
-    ms = -1;
-    if (!haveClock_ || !hasTick) return;
-    const int64_t total = clockMs_ + static_cast<int64_t>(static_cast<int32_t>(tick - clockTick_));
-    const int64_t days = total >= 0 ? total / MsPerDay : -((-total + MsPerDay - 1) / MsPerDay);
-    ms = static_cast<int32_t>(total - days * MsPerDay);
-    day = clockDay_ < 0 ? -1 : static_cast<int32_t>(clockDay_ + days);
 }
 
 }  // namespace tesselog

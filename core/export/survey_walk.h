@@ -21,12 +21,15 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "core/datafile/record_reader.h"
+#include "core/export/edge_assembly.h"
 #include "core/export/export_text.h"
 #include "core/export/local_grid.h"
+#include "core/export/survey_clock.h"
 #include "core/gps/gps_decoder.h"
 #include "core/gps/nmea_mode.h"
 #include "core/map/swath.h"
@@ -214,7 +217,6 @@ private:
     void TakeHeader(const DataItem& item);
     void TakeArray();
     void TakeLine(const DataItem& item);
-    void TakeClock(const DataItem& item);
     void TakeReading(const DataItem& item);
     void TakeSegment(const DataItem& item);
     void TakeGps(const DataItem& item);
@@ -227,7 +229,6 @@ private:
     void ReleaseLocal();
     void EndRun();
     void Emit(const PositionedReading& reading);
-    void StampTime(bool hasTick, uint32_t tick, int32_t& day, int32_t& ms) const;
     void PushEdge(int32_t run, uint32_t tick, const SwathEdge& edge);
 
     SurveySink& sink_;
@@ -242,30 +243,16 @@ private:
     double station_ = 0.0;
     double increment_ = 0.0;
     bool stationStarted_ = false;
-    // The clock: the latest line date, and the latest clock record.
-    int32_t lineDay_ = -1;
-    int32_t lineDayMs_ = 0;
-    bool haveClock_ = false;
-    int32_t clockDay_ = -1;
-    int32_t clockMs_ = 0;
-    uint32_t clockTick_ = 0;
+    SurveyClock clock_;
     int32_t run_ = 0;
-    bool haveFixInRun_ = false;
-    bool haveAnyFix_ = false;
-    TrackFix lastFix_;
+    // The latest valid fix, whether this run has one yet, and the marks
+    // that wait for the next.
+    std::optional<TrackFix> lastFix_;
+    bool fixInRun_ = false;
     std::vector<SurveyMark> waitingMarks_;
-    // The step's edges: values a..h, which were seen, the previous edge.
-    double values_[8] = {};
-    bool seen_[8] = {};
-    bool havePrevious_ = false;
-    SwathEdge previous_;
-    bool inRun_ = false;
+    // The step's edges, and the readings of a GPS session waiting for theirs.
+    EdgeAssembly edges_;
     std::vector<Pending> pending_;
-    // The edge waiting for the time of its fix, and the last fix's time.
-    bool edgeWaiting_ = false;
-    SwathEdge waitingEdge_;
-    bool haveFixTick_ = false;
-    uint32_t fixTick_ = 0;
     std::vector<TimedEdge> timeline_;
     // A session without GPS: its readings wait for the line to be placed.
     std::vector<Pending> localPending_;
