@@ -101,8 +101,9 @@ void FieldQc::Go() {
     std::fill(std::begin(readingsSinceFix_), std::end(readingsSinceFix_), 0);
 }
 
-void FieldQc::FeedSensor(int sensor, uint32_t tick, double value, ReadingField field) {
-    const HealthChange change = health_.Feed(sensor, tick, value, field);
+void FieldQc::FeedSensor(int sensor, uint32_t tick, double value, const char* sentence, size_t length, int n) {
+    const HealthChange change = health_.Feed(sensor, tick, value, ClassifyReadingField(sentence, length, n),
+                                             ReadingFieldStep(sentence, length, n));
     if (!change.Any()) return;
     for (uint32_t bit = SensorFrozen; bit <= SensorFieldBad; bit <<= 1) {
         const WarningKind kind = SensorFaultKind(bit);
@@ -117,8 +118,8 @@ void FieldQc::Reading(int k, uint32_t tick, double value1, double value2, const 
     if (k < 0 || k >= array_.ConsoleCount) return;
     ++readingsSinceFix_[k];
     const int first = array_.FirstSensor[k];
-    FeedSensor(first, tick, value1, ClassifyReadingField(sentence, length, 1));
-    if (array_.Sensors[k] == 2) FeedSensor(first + 1, tick, value2, ClassifyReadingField(sentence, length, 2));
+    FeedSensor(first, tick, value1, sentence, length, 1);
+    if (array_.Sensors[k] == 2) FeedSensor(first + 1, tick, value2, sentence, length, 2);
 }
 
 void FieldQc::PositionCounted(uint32_t tick, int32_t count, int32_t limit) {
