@@ -102,13 +102,15 @@ void FieldQc::Go() {
 }
 
 void FieldQc::FeedSensor(int sensor, uint32_t tick, double value, const char* sentence, size_t length, int n) {
-    const HealthChange change = health_.Feed(sensor, tick, value, ClassifyReadingField(sentence, length, n),
-                                             ReadingFieldStep(sentence, length, n));
-    if (!change.Any()) return;
+    health_.Feed(sensor, tick, value, ClassifyReadingField(sentence, length, n), ReadingFieldStep(sentence, length, n));
+    // The warnings follow the faults as they stand (a warning switched off
+    // and on again shows a fault that lasted meanwhile).
+    const uint32_t faults = health_.Sensor(sensor).Faults();
     for (uint32_t bit = SensorFrozen; bit <= SensorFieldBad; bit <<= 1) {
         const WarningKind kind = SensorFaultKind(bit);
-        if (change.Clears & bit) warnings_.Clear(kind, sensor);
-        if (change.Onsets & bit) {
+        const bool shown = warnings_.Active(kind, sensor);
+        if (shown && !(faults & bit)) warnings_.Clear(kind, sensor);
+        if (!shown && (faults & bit)) {
             warnings_.Raise(kind, sensor, SensorWarningText(kind, sensor, health_.Sensor(sensor).LastBadField()));
         }
     }

@@ -88,7 +88,9 @@ void FieldShare::Take(uint64_t ms, bool bad) {
 }
 
 double FieldShare::Share() const {
-    return count_ < FieldShareMinimum ? -1.0 : static_cast<double>(bad_) / static_cast<double>(count_);
+    if (count_ < FieldShareMinimum) return -1.0;
+    const uint64_t spanned = ring_[(head_ + count_ - 1) % ring_.size()].Ms - ring_[head_].Ms;
+    return spanned < FieldShareWindowMs / 2 ? -1.0 : static_cast<double>(bad_) / static_cast<double>(count_);
 }
 
 // ---------------------------------------------------------------- SensorHealth

@@ -87,7 +87,7 @@ constexpr double ArrayMovesShare = 0.0;
 constexpr double ArrayMovesSteps = 3.0;
 constexpr uint32_t FieldShareWindowMs = 5000;
 constexpr double FieldShareLimit = 0.1;             // more than this share of bad fields in the window
-constexpr size_t FieldShareMinimum = 10;            // readings in the window before a share counts
+constexpr size_t FieldShareMinimum = 10;            // readings in the window before a share counts (and half its time)
 
 // Faults that began and ended with one reading.
 struct HealthChange {
@@ -146,7 +146,8 @@ private:
 class FieldShare {
 public:
     void Take(uint64_t ms, bool bad);
-    // < 0 while the window holds fewer than FieldShareMinimum readings.
+    // < 0 while the window holds fewer than FieldShareMinimum readings or
+    // spans less than half its time.
     double Share() const;
 
 private:
