@@ -183,7 +183,7 @@ void SensorHealth::TakeValue(double value, bool afterSilence, const SensorHealth
 void SensorHealth::Judge(const ArrayView& array, const SensorHealthLimits& limits) {
     lastJudged_ = activeMs_;
 
-    // Frozen: still for the time while nine in ten of the others moved two steps of this console.
+    // Frozen: still for the time while every other sensor moved three steps of this console.
     const bool still = hasValue_ && activeMs_ - stillSince_ >= limits.FrozenMs && !AtLimit(runValue_, limits);
     const bool arrayMoves = array.Others == 0 || array.Span >= ArrayMovesSteps * step_ * (1.0 - 1e-9);
     if (limits.FrozenOn && still && arrayMoves) Set(SensorFrozen, true);
@@ -247,8 +247,10 @@ ArrayView ArrayHealth::ViewWithout(int sensor) const {
         const SensorHealth& other = sensors_[static_cast<size_t>(s)];
         ++view.Others;
         if (other.NoiseLevel() >= 0.0) levels_.push_back(std::max(other.NoiseLevel(), other.NoiseFloor()));
+        // A sensor held still or at a limit by a fault of its own shows
+        // nothing of how the ground moves.
         const double span = other.Span(Limits.FrozenMs);
-        if (span >= 0.0) spans_.push_back(span);
+        if (span >= 0.0 && !(other.Faults() & (SensorFrozen | SensorSaturated))) spans_.push_back(span);
     }
     view.Level = QuantileOf(levels_, 0.5);
     view.Span = QuantileOf(spans_, ArrayMovesShare);

@@ -4,10 +4,12 @@
 // least change that counts:
 //
 //   frozen     no change at all for FrozenMs while the rest of the array
-//              moves: nine in ten of the other sensors spanned at least two
-//              of the sensor's steps over that time (a lone sensor needs
+//              moves: every other sensor (but those frozen or saturated
+//              themselves) spanned at least three of the sensor's steps
+//              over that time (a lone sensor needs
 //              only the time). A last digit that flickers is alive; an array
-//              too quiet to move a step says nothing about a still sensor;
+//              too quiet to move three steps says nothing about a still
+//              sensor;
 //   saturated  held at one value at or beyond the console's range (a
 //              thousand steps from 0: 1000 nT coarse, 100 nT fine, wherever
 //              it clips) or beyond the settings' limits, for SaturatedMs;
@@ -16,19 +18,20 @@
 //              which the curvature of a feature crossed barely moves while
 //              the noise shows 4.2 times its spread) over the last
 //              NoiseWindowMs, above NoiseRatio times its base for half that
-//              window. The base is
-//              the median level of the other sensors with three sensors or
+//              window. The base is the median level of the other sensors with three sensors or
 //              more, so a rise the whole array shares (busy ground) is no
 //              fault; a sensor standing alone (one or two in the array) uses
 //              its own level of the last minute too. Every level counts at
-//              least half a step of its console;
+//              least three quarters of a step of its console;
 //   bad field  its field in the sentence empty or garbled for FieldMs in a
 //              row, or in more than a tenth of its readings over the last
 //              five seconds (a loose connector).
 //
 // Time is the sensor's own recording time: the ticks between its readings,
 // with a silence longer than two seconds (a pause, a connection break)
-// counted as two seconds, so a pause neither trips nor clears anything. A
+// counted as two seconds, so a pause neither trips nor clears anything (the
+// still time of frozen and the spans start again after it: the array then
+// stands elsewhere). A
 // fault clears by itself when the sensor recovers: frozen at the first
 // change, noisy when the level falls back below 70% of its limit,
 // saturated after a second without, a bad field after a second without and
@@ -80,9 +83,9 @@ constexpr size_t NoiseMinimumSamples = 8;
 constexpr double NoiseClearShare = 0.7;
 constexpr double NoiseFloorSteps = 0.75;            // the least level of a sensor, in its steps
 constexpr double RangeSteps = 1000.0;               // the console's range, in its steps
-// The array moves when nine in ten of the others moved at least
-// ArrayMovesSteps of the sensor's steps: a feature under part of the array
-// does not move it.
+// The array moves when every other sensor (the lowest of their spans)
+// moved at least ArrayMovesSteps of the sensor's steps: a broad feature
+// under most of the array does not move it.
 constexpr double ArrayMovesShare = 0.0;
 constexpr double ArrayMovesSteps = 3.0;
 constexpr uint32_t FieldShareWindowMs = 5000;
@@ -163,7 +166,7 @@ private:
 struct ArrayView {
     int Others = 0;            // the other sensors of the array
     double Level = -1.0;       // their median noise level, each at least its floor (< 0: none known)
-    double Span = -1.0;        // the lowest tenth of their spans over the frozen time (< 0: none known)
+    double Span = -1.0;        // the lowest of their spans over the frozen time (< 0: none known)
 };
 
 class SensorHealth {

@@ -99,6 +99,18 @@ TEST(SensorHealth, FrozenIsNoChangeWhileTheWholeArrayMoves) {
         EXPECT_EQ(events[0].Tick, static_cast<uint32_t>(c.OnsetTick));
     }
 
+    // Another sensor held at its limit shows nothing of the ground: it does
+    // not keep the still one from being frozen (its own saturated comes at
+    // 2,000 and clears never).
+    auto withSaturated = TenHertz(3, 12.0, [](int s, int i) { return s == 0 ? 60.0 : s == 1 ? 9999.0 : 60.0 + i % 5; });
+    std::vector<HealthEvent> both = ScanReadings(withSaturated, 3, SensorHealthLimits());
+    ASSERT_EQ(both.size(), 2u);
+    EXPECT_EQ(both[0].Fault, SensorSaturated);
+    EXPECT_EQ(both[0].Tick, 2000u);
+    EXPECT_EQ(both[1].Sensor, 0);
+    EXPECT_EQ(both[1].Fault, SensorFrozen);
+    EXPECT_EQ(both[1].Tick, 10000u);
+
     // Alone, the time is enough; a last digit that flickers is alive.
     EXPECT_EQ(Scan(TenHertz(1, 12.0, [](int, int) { return 60.0; }), 1).size(), 1u);
     EXPECT_TRUE(Scan(TenHertz(1, 30.0, [](int, int i) { return 60.0 + i % 2; }), 1).empty());
