@@ -201,7 +201,8 @@ void SurveyWalk::TakeReading(const DataItem& item) {
         double value = 0.0;
         const bool hasValue = ReadingFieldValue(item.text, n, value);
         sink_.Sample({session_, line_, r.Sensor, header_.Sensors.SensorCount, r.HasTick, r.Tick, value,
-                      ClassifyReadingField(item.text.c_str(), item.text.size(), n)});
+                      ClassifyReadingField(item.text.c_str(), item.text.size(), n),
+                      ReadingFieldStep(item.text.c_str(), item.text.size(), n)});
         if (!hasValue) continue;
         r.Value = value;
         if (!header_.GpsInput) {

@@ -101,6 +101,7 @@ struct SensorSample {
     uint32_t Tick = 0;
     double Value = 0.0;        // when the field is good
     ReadingField Field = ReadingField::Good;
+    double Step = 1.0;         // the resolution the field shows (0 when it is not good)
 };
 
 // A recorded position sentence with a valid fix.

@@ -93,13 +93,16 @@ void FieldQc::Go() {
     std::fill(std::begin(readingsSinceFix_), std::end(readingsSinceFix_), 0);
 }
 
-void FieldQc::FeedSensor(int sensor, uint32_t tick, double value, ReadingField field) {
-    const HealthChange change = health_.Feed(sensor, tick, value, field);
-    if (!change.Any()) return;
+void FieldQc::FeedSensor(int sensor, uint32_t tick, double value, const char* sentence, size_t length, int n) {
+    health_.Feed(sensor, tick, value, ClassifyReadingField(sentence, length, n), ReadingFieldStep(sentence, length, n));
+    // The warnings follow the faults as they stand (a warning switched off
+    // and on again shows a fault that lasted meanwhile).
+    const uint32_t faults = health_.Sensor(sensor).Faults();
     for (uint32_t bit = SensorFrozen; bit <= SensorFieldBad; bit <<= 1) {
         const WarningKind kind = SensorFaultKind(bit);
-        if (change.Clears & bit) warnings_.Clear(kind, sensor);
-        if (change.Onsets & bit) {
+        const bool shown = warnings_.Active(kind, sensor);
+        if (shown && !(faults & bit)) warnings_.Clear(kind, sensor);
+        if (!shown && (faults & bit)) {
             warnings_.Raise(kind, sensor, SensorWarningText(kind, sensor, health_.Sensor(sensor).LastBadField()));
         }
     }
@@ -109,8 +112,8 @@ void FieldQc::Reading(int k, uint32_t tick, double value1, double value2, const 
     if (k < 0 || k >= array_.ConsoleCount) return;
     ++readingsSinceFix_[k];
     const int first = array_.FirstSensor[k];
-    FeedSensor(first, tick, value1, ClassifyReadingField(sentence, length, 1));
-    if (array_.Sensors[k] == 2) FeedSensor(first + 1, tick, value2, ClassifyReadingField(sentence, length, 2));
+    FeedSensor(first, tick, value1, sentence, length, 1);
+    if (array_.Sensors[k] == 2) FeedSensor(first + 1, tick, value2, sentence, length, 2);
 }
 
 void FieldQc::PositionCounted(uint32_t tick, int32_t count, int32_t limit) {

@@ -90,7 +90,8 @@ public:
     const QcArray& Array() const { return array_; }
 
 private:
-    void FeedSensor(int sensor, uint32_t tick, double value, ReadingField field);
+    // Field n of the sentence is sensor `sensor`'s.
+    void FeedSensor(int sensor, uint32_t tick, double value, const char* sentence, size_t length, int n);
 
     FieldWarnings& warnings_;
     QcSettings qc_;

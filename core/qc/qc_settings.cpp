@@ -150,18 +150,33 @@ QcSettings ParseQcSettingsFile(const std::string& text) {
     return settings;
 }
 
-QcFileOutcome LoadOrCreateQcSettings(QcSettings& settings, FileSystem& fs, const std::string& path) {
+bool ReadQcSettings(QcSettings& settings, FileSystem& fs, const std::string& path) {
     std::unique_ptr<File> file = fs.Open(path, OpenMode::ReadExisting);
-    if (!file) {
-        settings = QcSettings();
-        return SaveQcSettings(settings, fs, path) ? QcFileOutcome::Created : QcFileOutcome::Unreadable;
-    }
+    if (!file) return false;
     // A settings file is small; anything past 64 KiB is not one of ours.
     std::string text;
     char block[4096];
     for (size_t n; text.size() < 65536 && (n = file->Read(block, sizeof block)) > 0;) text.append(block, n);
     settings = ParseQcSettingsFile(text);
-    return QcFileOutcome::Loaded;
+    return true;
+}
+
+QcFileOutcome LoadOrCreateQcSettings(QcSettings& settings, FileSystem& fs, const std::string& path) {
+    if (ReadQcSettings(settings, fs, path)) return QcFileOutcome::Loaded;
+    settings = QcSettings();
+    return SaveQcSettings(settings, fs, path) ? QcFileOutcome::Created : QcFileOutcome::Unreadable;
+}
+
+std::string SensorLimitsText(const QcSettings& s) {
+    auto number = [](double x) { return FormatNumber("%g", x); };
+    std::string text = s.FrozenOn == 1 ? "frozen " + number(s.FrozenSeconds) + " s" : "frozen off";
+    text += s.SaturatedOn == 1 ? ", saturated " + number(s.SaturatedSeconds) + " s beyond " +
+                                     number(s.SaturationLow) + ".." + number(s.SaturationHigh)
+                               : ", saturated off";
+    text += s.NoisyOn == 1 ? ", noisy " + number(s.NoiseRatio) + "x over " + number(s.NoiseWindowSeconds) + " s"
+                           : ", noisy off";
+    text += s.FieldOn == 1 ? ", bad field " + number(s.FieldSeconds) + " s" : ", bad field off";
+    return text;
 }
 
 std::string QcSettingsPathBeside(const std::string& mainPath) {

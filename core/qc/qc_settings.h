@@ -91,10 +91,18 @@ std::string FormatQcSettingsFile(const QcSettings& settings);
 // Settings from a file's text, tolerantly (LF-only line ends as well).
 QcSettings ParseQcSettingsFile(const std::string& text);
 
+// Reads the file when it can be opened; false leaves `settings` as it was.
+bool ReadQcSettings(QcSettings& settings, FileSystem& fs, const std::string& path);
+
 enum class QcFileOutcome { Loaded, Created, Unreadable };
 // Reads the file, or writes it with the defaults when it is missing.
 QcFileOutcome LoadOrCreateQcSettings(QcSettings& settings, FileSystem& fs, const std::string& path);
 bool SaveQcSettings(const QcSettings& settings, FileSystem& fs, const std::string& path);
+
+// The sensor limits in a line, for a report that says which it used:
+// "frozen 10 s, saturated 2 s beyond -999..9999, noisy 4x over 5 s, bad
+// field 2 s"; a switched-off rule shows as e.g. "frozen off".
+std::string SensorLimitsText(const QcSettings& settings);
 
 // What the rules take from the settings.
 SensorHealthLimits SensorLimitsOf(const QcSettings& settings);

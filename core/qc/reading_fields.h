@@ -19,5 +19,10 @@ enum class ReadingField : uint8_t {
 // Field n (1 = the first value, after "$PBAR,") of the sentence, up to the
 // next comma or the end.
 ReadingField ClassifyReadingField(const char* sentence, size_t length, int n);
+// The console's resolution as field n shows it: 1 for whole numbers
+// ("0060"), 0.1 for one decimal ("-12.3"), 0.01 for two, and so on; 0 when
+// the field is not Good. A console on its fine range writes tenths, on its
+// coarse range whole nT.
+double ReadingFieldStep(const char* sentence, size_t length, int n);
 
 }  // namespace tesselog

@@ -252,7 +252,7 @@ TEST(SimOptions, CommandLines) {
         {{"--unplug", "1:30:0"}, "bad value for --unplug: 1:30:0"},
         {{"--unplug", "2:30:6"}, "--unplug names no simulated console: 2"},  // one console only
         {{"--frozen", "0@1+2"}, "bad value for --frozen: 0@1+2"},
-        {{"--saturated", "3@1+2x4"}, "bad value for --saturated: 3@1+2x4"},  // a factor for noise only
+        {{"--saturated", "3@1+2x0"}, "bad value for --saturated: 3@1+2x0"},  // clipped at a value above 0
         {{"--noisy", "3@1+2x0"}, "bad value for --noisy: 3@1+2x0"},
         {{"--frozen", "3@1+2"}, "a sensor fault names sensor 3 of 2"},
         {{"--types", "1", "--empty-field", "1@1+2"},
@@ -518,8 +518,10 @@ TEST(SimFaults, SpeedWideGapAndClockOffset) {
 // The field warnings over the simulator: a quiet field of nine two-sensor
 // consoles at the line rate gives no warning but the file's countdown, and
 // each fault its own warning, as soon as its rule says: a frozen sensor after
-// 10 s, a saturated one and a bad field after 2 s, noise ten times the normal
-// once the 5 s window is more than half noisy, a clock 3 s off after five
+// 10 s, a saturated one after 2 s, a bad field once it is more than a tenth
+// of the last 5 s (the 11th of 100 readings), noise ten times the normal
+// once the 5 s window is more than half noisy and stays so for half the
+// window, a clock 3 s off after five
 // fixes, readings 1.2 m apart once the 3 s average passes 1 m, a gap once it
 // is 1 m long.
 TEST(FieldCheck, QuietFieldAndEachSimulatedFault) {
@@ -537,9 +539,9 @@ TEST(FieldCheck, QuietFieldAndEachSimulatedFault) {
     } faults[] = {
         {{"--frozen", "2@30+30"}, WarningKind::SensorFrozen, 30, 9.5, 10.1, "Sensor 2 frozen"},
         {{"--saturated", "2@30+30"}, WarningKind::SensorSaturated, 30, 2.0, 2.1, "Sensor 2 saturated"},
-        {{"--noisy", "2@30+30"}, WarningKind::SensorNoisy, 30, 2.5, 5.0, "Sensor 2 noisy"},
-        {{"--empty-field", "2@30+30"}, WarningKind::SensorField, 30, 2.0, 2.1, "Sensor 4 value missing"},
-        {{"--garbled-field", "2@30+30"}, WarningKind::SensorField, 30, 2.0, 2.1, "Sensor 4 value garbled"},
+        {{"--noisy", "2@30+30"}, WarningKind::SensorNoisy, 30, 5.0, 7.5, "Sensor 2 noisy"},
+        {{"--empty-field", "2@30+30"}, WarningKind::SensorField, 30, 0.5, 0.6, "Sensor 4 value missing"},
+        {{"--garbled-field", "2@30+30"}, WarningKind::SensorField, 30, 0.5, 0.6, "Sensor 4 value garbled"},
         {{"--clock-offset", "3"}, WarningKind::ClockOffset, 0, 9.9, 10.5, "PC clock 3.0 s behind GPS"},
         {{"--rate", "5", "--speed-change", "30:6"}, WarningKind::TooFast, 30, 0.5, 3.5, nullptr},
         {{"--line-length", "20", "--wide-gap", "1:2"}, WarningKind::CoverageGaps, 28, 0.5, 3.0,

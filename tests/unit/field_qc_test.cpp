@@ -75,7 +75,12 @@ TEST(FieldQc, SensorWarningsFromTheSentencesAndTheirSwitch) {
     s.Send(1, "$PBAR,0060,", 2.1);
     EXPECT_EQ(StatusTexts(s.warnings), std::vector<std::string>{"Sensor 4 value missing"});
     EXPECT_EQ(s.warnings.ConsoleRowReason(2, 2), "R no value");
+    // A second of good fields is not enough while over a twentieth of the
+    // last 5 s were bad: 21 of the 32 readings after a second, none after 5 s.
     s.Send(1, "$PBAR,0060,0061", 1.1);
+    EXPECT_EQ(StatusTexts(s.warnings), std::vector<std::string>{"Sensor 4 value missing"});
+    s.Send(1, "$PBAR,0060,0061", 4.0);
+    EXPECT_TRUE(StatusTexts(s.warnings).empty());
 
     s.Send(2, "$PBAR,0060,ERR", 2.1);
     EXPECT_EQ(StatusTexts(s.warnings), std::vector<std::string>{"Sensor 6 value garbled"});

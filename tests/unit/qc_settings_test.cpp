@@ -204,3 +204,12 @@ TEST(QcSettingsFile, ASaveThatCannotFinishLeavesTheOldFile) {
     EXPECT_EQ(fs.Files.size(), 1u);
     EXPECT_EQ(fs.Unflushed.size(), 0u);  // on the disk before it took the old one's place
 }
+
+// The export says which sensor limits flagged its lines.
+TEST(QcSettings, SensorLimitsInALine) {
+    QcSettings qc;
+    EXPECT_EQ(SensorLimitsText(qc), "frozen 10 s, saturated 2 s beyond -999..9999, noisy 4x over 5 s, bad field 2 s");
+    qc = ParseQcSettingsFile("FrozenSeconds=1.5\r\nSensorField=0\r\nSaturationHigh=1000\r\nNoiseRatio=2.5\r\n");
+    EXPECT_EQ(SensorLimitsText(qc),
+              "frozen 1.5 s, saturated 2 s beyond -999..1000, noisy 2.5x over 5 s, bad field off");
+}

@@ -24,6 +24,7 @@ struct Options {
     std::vector<std::string> Colours{"map", "grey"};
     std::string ValueUnit = "nT";
     std::vector<std::string> Mask;
+    std::string QcSettingsPath;  // the field warnings' settings for the sensor flags ("": beside the file)
     LocalGridOptions Local;
     std::string LinesStep = "right";
     ProcessingSteps Steps;

@@ -27,6 +27,7 @@
 #include "core/export/track_output.h"
 #include "core/gps/coordinates.h"
 #include "core/platform/stdio_file_system.h"
+#include "core/qc/qc_settings.h"
 #include "tools/common/command_line.h"
 #include "tools/export/export_options.h"
 #include "tools/export/grid_outputs.h"
@@ -392,7 +393,18 @@ int Run(const Options& o) {
 
     ExportSink sink;
     SurveyWalk walk(sink, o.Local);
-    LineReport report(walk, MaskOf(o));
+    // The sensor flags with the survey's own field-warning settings: the
+    // file named, or TESSELQC.INI beside the data file, else the defaults.
+    QcSettings qc;
+    std::string qcFrom = "defaults, no " + std::string(QcSettingsFileName) + " beside the file";
+    const std::string qcPath = o.QcSettingsPath.empty() ? QcSettingsPathBeside(o.Path) : o.QcSettingsPath;
+    if (ReadQcSettings(qc, fs, qcPath)) {
+        qcFrom = qcPath;
+    } else if (!o.QcSettingsPath.empty()) {
+        std::fprintf(stderr, "tesselog-export: cannot read %s\n", o.QcSettingsPath.c_str());
+        return 2;
+    }
+    LineReport report(walk, MaskOf(o), SensorLimitsOf(qc));
     std::vector<GridPoint> points;
     std::vector<PointInfo> infos;
     const bool gridding = Wanted(o, "grid") || Wanted(o, "png");
@@ -419,6 +431,7 @@ int Run(const Options& o) {
                 static_cast<long long>(walk.PositionedCount()), static_cast<long long>(walk.UnpositionedCount()));
     summary.Add("coordinates: %s", label.Text.c_str());
     const size_t tablesAt = summary.Lines.size();
+    if (Wanted(o, "report")) summary.Add("sensor flags: %s (%s)", SensorLimitsText(qc).c_str(), qcFrom.c_str());
 
     std::string table;
     int status = 0;
@@ -525,6 +538,9 @@ int main(int argc, char** argv) {
         ->allow_extra_args(false)
         ->check(CLI::IsMember({"map", "grey"}));
     app.add_option("--value-unit", o.ValueUnit, "unit of the readings on the pictures' scale (default nT)");
+    app.add_option("--qc-settings", o.QcSettingsPath, "FILE: the field warnings' settings (TESSELQC.INI) whose\n"
+                                                  "sensor limits flag the report's lines (default: the\n"
+                                                  "TESSELQC.INI beside the data file, else the defaults)");
     app.add_option("--mask", o.Mask, "the GPS mask of the report: QUALITY,SATELLITES,DILUTION\n"
                                      "(fix quality at least, satellites at least, dilution\n"
                                      "at most; default 2,5,4 as the program's own), or off")

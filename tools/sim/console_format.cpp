@@ -5,7 +5,7 @@
 
 namespace tesselog::sim {
 
-size_t PbarSentenceBytes(int sensors) { return 7 + 5 * static_cast<size_t>(sensors); }
+size_t PbarSentenceBytes(int sensors, bool tenths) { return 7 + (tenths ? 6 : 5) * static_cast<size_t>(sensors); }
 
 void FormatReading(int value, char out[5])
 {
@@ -17,25 +17,35 @@ void FormatReading(int value, char out[5])
     }
 }
 
-void AppendPbar(std::string& out, const int* values, int sensors)
+void FormatTenths(int tenths, char out[6])
+{
+    tenths = std::clamp(tenths, kReadingMin, kReadingMax);
+    std::snprintf(out, 6, "%05.1f", tenths / 10.0);
+}
+
+void AppendPbarBadField(std::string& out, const int* values, int sensors, int bad, bool garbled, bool tenths)
 {
     out += "$PBAR";
     for (int i = 0; i < sensors; ++i) {
-        char text[5];
-        FormatReading(values[i], text);
         out += ',';
+        if (i + 1 == bad) {
+            out += garbled ? "ERR" : "";
+            continue;
+        }
+        char text[6];
+        if (tenths) {
+            FormatTenths(values[i], text);
+        } else {
+            FormatReading(values[i], text);
+        }
         out += text;
     }
     out += "\r\n";
 }
 
-void AppendPbarBadSecond(std::string& out, int first, bool garbled)
+void AppendPbar(std::string& out, const int* values, int sensors, bool tenths)
 {
-    char text[5];
-    FormatReading(first, text);
-    out += "$PBAR,";
-    out += text;
-    out += garbled ? ",ERR\r\n" : ",\r\n";
+    AppendPbarBadField(out, values, sensors, 0, false, tenths);
 }
 
 std::string EscapeBytes(const std::string& bytes)

@@ -51,27 +51,15 @@ public:
         }
     }
 
-    void Take(FieldCheckFigures& figures, const ArrayHealth& health, int sensor, double seconds, double value)
+    void Take(FieldCheckFigures& figures, int sensor, double seconds, double value)
     {
         Run& run = runs_[static_cast<size_t>(sensor)];
-        if (!run.Open || std::max(run.High, value) - std::min(run.Low, value) > 1.0) {
+        if (!run.Open || value != run.Low) {
             run = {true, value, value, seconds};
         }
-        run.Low = std::min(run.Low, value);
-        run.High = std::max(run.High, value);
         figures.LongestStillSeconds = std::max(figures.LongestStillSeconds, seconds - run.Start);
         figures.LowestReading = std::min(figures.LowestReading, value);
         figures.HighestReading = std::max(figures.HighestReading, value);
-
-        const SensorHealth& h = health.Sensor(sensor);
-        const double array = health.ArrayLevelWithout(sensor);
-        double base = 1e300;
-        if (h.NoiseReference() >= 0.0) base = h.NoiseReference();
-        if (array >= 0.0) base = std::min(base, array);
-        if (h.NoiseLevel() >= 0.0 && base < 1e300) {
-            figures.HighestNoiseRatio =
-                std::max(figures.HighestNoiseRatio, h.NoiseLevel() / std::max(base, h.Resolution()));
-        }
     }
 
 private:
@@ -178,7 +166,7 @@ FieldCheckFigures RunFieldCheck(const SimConfig& config, double seconds, const Q
                     ++figures.BadFields;
                     continue;
                 }
-                margins.Take(figures, field.Health(), a.FirstSensor[k] + i, chunk.Start, values[i]);
+                margins.Take(figures, a.FirstSensor[k] + i, chunk.Start, values[i]);
             }
             collect(chunk.Start);
             return;

@@ -40,8 +40,7 @@ struct FieldCheckFigures {
     long Fixes = 0;
     int Flushes = 0;                  // the battery asked for the file to go to the disk
     // Margins of the sensor health over the whole run, any sensor:
-    double LongestStillSeconds = 0.0; // a run of readings within one step of each other
-    double HighestNoiseRatio = 0.0;   // the noise level over the base it is held against
+    double LongestStillSeconds = 0.0; // a run of one value, any sensor
     double LowestReading = 0.0;
     double HighestReading = 0.0;
     int BadFields = 0;

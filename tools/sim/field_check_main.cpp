@@ -10,6 +10,7 @@
 #include "tools/common/command_line.h"
 #include "tools/sim/field_check.h"
 #include "tools/sim/field_check_cases.h"
+#include "tools/sim/field_check_sensor_cases.h"
 #include "tools/sim/options.h"
 
 using namespace tesselog;
@@ -61,8 +62,7 @@ void PrintQuiet(const FieldCheckFigures& f, double seconds, uint64_t seed)
 {
     std::printf("Quiet field, seed %llu, %.0f s: %ld readings, %ld fixes\n", static_cast<unsigned long long>(seed),
                 seconds, f.Readings, f.Fixes);
-    std::printf("  longest run within one step   %.2f s\n", f.LongestStillSeconds);
-    std::printf("  highest noise ratio           %.2f\n", f.HighestNoiseRatio);
+    std::printf("  longest run of one value      %.2f s\n", f.LongestStillSeconds);
     std::printf("  readings from %.0f to %.0f, %d bad fields\n", f.LowestReading, f.HighestReading, f.BadFields);
     int sensorEvents = 0;
     for (const FieldCheckEvent& e : f.Events) {
@@ -118,9 +118,19 @@ int main(int argc, char** argv)
     app.add_flag("--coverage", coverage,
                  "only the coverage catalogue (gaps, too fast, positions): its quiet and fault cases; the exit "
                  "status is the number that failed");
+    bool sensorCases = false, events = false;
+    std::string only;
+    app.add_option("--only", only, "with --sensor-cases: only the cases whose name holds this text");
+    app.add_flag("--events", events, "with --sensor-cases: every sensor warning's onset and clear under its case");
+    app.add_flag("--sensor-cases", sensorCases,
+                 "run the sensor rules' catalogue instead: quiet surveys of --quiet-seconds each and the sensor\n"
+                 "faults; the exit status is the number of cases that failed");
     const int exit = ParseToolCommandLine(app, argc, argv);
     if (exit >= 0) {
         return exit;
+    }
+    if (sensorCases) {
+        return std::min(PrintSensorCases(SensorCheckCases(quietSeconds), seed, only, events), 100);
     }
 
     if (coverage) {

@@ -132,10 +132,19 @@ bool ParseSensorFault(const std::string& text, SensorFault& fault, bool factor_a
         window.resize(x);
     }
     fault.Sensor = static_cast<int>(sensor - 1);
+    fault.FactorGiven = x != std::string::npos;
     return ParseWindow(window, fault.Window);
 }
 
-// "2@30+20": console 2 from 30 s for 20 s.
+// "A:B" of two numbers.
+bool ParsePair(const std::string& text, double& a, double& b)
+{
+    const std::vector<std::string> parts = Split(text, ':');
+    return parts.size() == 2 && ParseNumber(parts[0], a) && ParseNumber(parts[1], b);
+}
+
+// "2@30+20": console 2 from 30 s for 20 s; "2@30+20/2": every second
+// sentence of it; "2@30+20~5:1": one second of every five.
 bool ParseFieldFault(const std::string& text, FieldFault& fault)
 {
     const size_t at = text.find('@');
@@ -145,14 +154,23 @@ bool ParseFieldFault(const std::string& text, FieldFault& fault)
         return false;
     }
     fault.Console = static_cast<int>(console - 1);
-    return ParseWindow(text.substr(at + 1), fault.Window);
-}
-
-// "A:B" of two numbers.
-bool ParsePair(const std::string& text, double& a, double& b)
-{
-    const std::vector<std::string> parts = Split(text, ':');
-    return parts.size() == 2 && ParseNumber(parts[0], a) && ParseNumber(parts[1], b);
+    std::string window = text.substr(at + 1);
+    const size_t slash = window.find('/'), tilde = window.find('~');
+    if (slash != std::string::npos) {
+        long long every = 0;
+        if (!ParseInteger(window.substr(slash + 1), every) || every < 1 || every > 1000) {
+            return false;
+        }
+        fault.Every = static_cast<int>(every);
+        window.resize(slash);
+    } else if (tilde != std::string::npos) {
+        if (!ParsePair(window.substr(tilde + 1), fault.Cycle, fault.On) || !(fault.Cycle > 0.0) ||
+            !(fault.On > 0.0) || !(fault.On < fault.Cycle)) {
+            return false;
+        }
+        window.resize(tilde);
+    }
+    return ParseWindow(window, fault.Window);
 }
 
 // The computer's UTC time of day now, for a receiver that tells the real time.
@@ -209,6 +227,7 @@ struct ConsoleLists {
     int Count = 1;
     std::vector<double> Types{2.0};
     std::vector<double> Rates{10.0};
+    std::vector<double> Tenths{0.0};
 };
 
 // Reads one value of an option into its target; false: a bad value.
@@ -404,6 +423,26 @@ void DeclareOptions(CLI::App& app, Readers& readers, ToolOptions& options, Conso
     app.option_defaults()->group("Field");
     add("--anomalies", "N", Integer(sim.Anomalies, 0, 100), "buried blobs and dipoles inside the area (default 5)");
     add("--noise-level", "X", Number(sim.Field.Noise, NotNegative), "sensor noise, standard deviation (default 1)");
+    add("--gradient", "GU,GV",
+        [&sim](const std::string& text) {
+            std::vector<double> pair;
+            if (!ParseList(text, pair) || pair.size() != 2) {
+                return false;
+            }
+            sim.Field.GradientU = pair[0];
+            sim.Field.GradientV = pair[1];
+            return true;
+        },
+        "the background's slope along and across the lines, output\n"
+        "units per metre (default 0.05,-0.04); a steep one moves\n"
+        "every sensor as the array walks");
+    add("--noise-factors", "LIST", [&sim](const std::string& text) { return ParseList(text, sim.NoiseFactors); },
+        "each sensor's noise times this, one value per sensor\n"
+        "across the array (default 1 for all)");
+    add("--tenths", "LIST", [&lists](const std::string& text) { return ParseList(text, lists.Tenths); },
+        "per console 1: on the fine range, values in tenths of a nT\n"
+        "(\"060.3\"), 0: whole nT (\"0060\"); one value for all or one\n"
+        "per console (default 0)");
     add("--sensor-offsets", "LIST",
         [&sim](const std::string& text) { return ParseList(text, sim.SensorOffsets); },
         "each sensor's offset in output units, one value for all or\n"
@@ -497,23 +536,52 @@ void DeclareOptions(CLI::App& app, Readers& readers, ToolOptions& options, Conso
     add("--saturated", "S@START+LEN",
         [&sim](const std::string& text) {
             sim.Sensors.Saturated.emplace_back();
-            return ParseSensorFault(text, sim.Sensors.Saturated.back(), false);
+            return ParseSensorFault(text, sim.Sensors.Saturated.back(), true);
         },
-        "sensor S reads the console's upper limit, 9999");
+        "sensor S reads the console's upper limit, 9999, or with\n"
+        "xV is clipped at V, e.g. 5@30+60x1000");
     add("--noisy", "S@START+LEN[xF]",
         [&sim](const std::string& text) {
             sim.Sensors.Noisy.emplace_back();
             return ParseSensorFault(text, sim.Sensors.Noisy.back(), true);
         },
         "sensor S with F times its noise (default 10), e.g. 3@60+30x5");
-    add("--empty-field", "K@START+LEN",
+    add("--stuck", "S@START+LEN",
+        [&sim](const std::string& text) {
+            sim.Sensors.Stuck.emplace_back();
+            return ParseSensorFault(text, sim.Sensors.Stuck.back(), false);
+        },
+        "sensor S keeps the value it had at START, give or take two\n"
+        "steps at random, whatever the ground");
+    add("--drifting", "S@START+LEN",
+        [&sim](const std::string& text) {
+            sim.Sensors.Drifting.emplace_back();
+            return ParseSensorFault(text, sim.Sensors.Drifting.back(), false);
+        },
+        "sensor S leaves the ground: from the value it had at START\n"
+        "it climbs one step every 3 seconds, without noise");
+    add("--zero", "S@START+LEN",
+        [&sim](const std::string& text) {
+            sim.Sensors.Zero.emplace_back();
+            return ParseSensorFault(text, sim.Sensors.Zero.back(), false);
+        },
+        "sensor S reads 0");
+    add("--busy-ground", "START+LEN",
+        [&sim](const std::string& text) {
+            sim.Sensors.BusyGround.emplace_back();
+            return ParseWindow(text, sim.Sensors.BusyGround.back());
+        },
+        "ground busy for everyone (rubble, furrows): every sensor's\n"
+        "noise 5, 6, 7 or 8 times (sensor 1 5x, 2 6x, ... 5 5x again)");
+    add("--empty-field", "K@START+LEN[/N|~P:ON]",
         [&sim](const std::string& text) {
             sim.Sensors.BadFields.emplace_back();
             return ParseFieldFault(text, sim.Sensors.BadFields.back());
         },
         "two-sensor console K sends its second field empty:\n"
-        "\"$PBAR,0060,\"");
-    add("--garbled-field", "K@START+LEN",
+        "\"$PBAR,0060,\"; with /N in every N-th sentence only, with\n"
+        "~P:ON for ON seconds of every P (a loose connector)");
+    add("--garbled-field", "K@START+LEN[/N|~P:ON]",
         [&sim](const std::string& text) {
             sim.Sensors.BadFields.push_back({});
             sim.Sensors.BadFields.back().Garbled = true;
@@ -578,6 +646,15 @@ bool CheckTogether(ToolOptions& options, const ConsoleLists& lists, bool spacing
             error = "--rate needs one value or one per console";
             return false;
         }
+        std::vector<double> tenths;
+        if (!PerConsole(lists.Tenths, n, tenths)) {
+            error = "--tenths needs one value or one per console";
+            return false;
+        }
+        sim.ConsoleTenths.clear();
+        for (double t : tenths) {
+            sim.ConsoleTenths.push_back(t != 0.0);
+        }
         for (double r : sim.ConsoleRates) {
             if (!(r >= 0.1)) {
                 error = "--rate values are at least 0.1 sentences per second";
@@ -588,6 +665,10 @@ bool CheckTogether(ToolOptions& options, const ConsoleLists& lists, bool spacing
     int total = 0;
     for (int s : sim.ConsoleSensors) {
         total += s;
+    }
+    if (!sim.NoiseFactors.empty() && static_cast<int>(sim.NoiseFactors.size()) != total) {
+        error = "--noise-factors needs one value per sensor";
+        return false;
     }
     if (sim.SensorOffsets.size() > 1 && static_cast<int>(sim.SensorOffsets.size()) != total) {
         error = "--sensor-offsets needs one value or one per sensor";
@@ -612,7 +693,8 @@ bool CheckTogether(ToolOptions& options, const ConsoleLists& lists, bool spacing
     for (int count : sim.ConsoleSensors) {
         sensor_total += count;
     }
-    for (const std::vector<SensorFault>* list : {&sim.Sensors.Frozen, &sim.Sensors.Saturated, &sim.Sensors.Noisy}) {
+    for (const std::vector<SensorFault>* list : {&sim.Sensors.Frozen, &sim.Sensors.Saturated, &sim.Sensors.Noisy,
+                                                 &sim.Sensors.Stuck, &sim.Sensors.Drifting, &sim.Sensors.Zero}) {
         for (const SensorFault& fault : *list) {
             if (fault.Sensor >= sensor_total) {
                 error = "a sensor fault names sensor " + std::to_string(fault.Sensor + 1) + " of " +

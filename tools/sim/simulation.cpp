@@ -86,7 +86,8 @@ std::vector<std::string> LimitRates(SimConfig& config)
     std::vector<std::string> messages;
     char text[256];
     for (size_t k = 0; k < config.ConsoleRates.size() && k < config.ConsoleSensors.size(); ++k) {
-        const size_t bytes = PbarSentenceBytes(config.ConsoleSensors[k]);
+        const size_t bytes =
+            PbarSentenceBytes(config.ConsoleSensors[k], k < config.ConsoleTenths.size() && config.ConsoleTenths[k]);
         const RateLimit limit = ClampRate(config.ConsoleRates[k], kConsoleBytesPerSecond, bytes);
         if (limit.Clamped) {
             std::snprintf(text, sizeof text,
@@ -117,6 +118,7 @@ Simulation::Simulation(const SimConfig& config)
     : config_(config),
       random_(config.Seed),
       spikes_(config.Seed ^ 0x5350494b45ull),
+      faults_(config.Seed ^ 0x4641554c54ull),
       walker_(config.Area, config.Speed),
       field_(MakeField(config, random_)),
       gps_format_(FindGpsFormat(config.GpsMode)),
@@ -132,6 +134,7 @@ Simulation::Simulation(const SimConfig& config)
     }
     held_.assign(sensors, 0);
     holding_.assign(sensors, false);
+    sentences_.assign(config_.ConsoleSensors.size(), 0);
     // Given offsets replace the balances after they were drawn, so that every
     // later draw stays the same.
     const std::vector<double>& offsets = config_.SensorOffsets;
@@ -297,33 +300,66 @@ double Simulation::SpeedAt(double seconds) const
 
 double Simulation::NoiseScale(int sensor, double t) const
 {
+    double scale = static_cast<size_t>(sensor) < config_.NoiseFactors.size() ? config_.NoiseFactors[sensor] : 1.0;
+    for (const TimeWindow& busy : config_.Sensors.BusyGround) {
+        if (busy.Contains(t)) {
+            scale *= 5 + sensor % 4;
+        }
+    }
     for (const SensorFault& fault : config_.Sensors.Noisy) {
         if (fault.Sensor == sensor && fault.Window.Contains(t)) {
-            return fault.Factor;
+            return scale * fault.Factor;
         }
     }
-    return 1.0;
+    return scale;
 }
 
-// A reading as a faulty sensor gives it: frozen at the value it had when its
-// window began, or stuck at the console's upper limit.
-int Simulation::FaultyReading(int sensor, double t, int value)
+bool Simulation::Tenths(int console) const
 {
-    bool frozen = false;
-    for (const SensorFault& fault : config_.Sensors.Frozen) {
-        frozen = frozen || (fault.Sensor == sensor && fault.Window.Contains(t));
+    return static_cast<size_t>(console) < config_.ConsoleTenths.size() && config_.ConsoleTenths[console];
+}
+
+namespace {
+
+const SensorFault* FaultAt(const std::vector<SensorFault>& faults, int sensor, double t)
+{
+    for (const SensorFault& fault : faults) {
+        if (fault.Sensor == sensor && fault.Window.Contains(t)) {
+            return &fault;
+        }
     }
-    if (frozen && !holding_[sensor]) {
+    return nullptr;
+}
+
+}  // namespace
+
+// A reading (in steps of its console) as a faulty sensor gives it: held at
+// the value it had when its window began (frozen, stuck, drifting), at the
+// console's upper limit, or at 0.
+int Simulation::FaultyReading(int sensor, double t, int value, bool tenths)
+{
+    const SensorFault* stuck = FaultAt(config_.Sensors.Stuck, sensor, t);
+    const SensorFault* drift = FaultAt(config_.Sensors.Drifting, sensor, t);
+    const bool held = FaultAt(config_.Sensors.Frozen, sensor, t) != nullptr || stuck != nullptr || drift != nullptr;
+    if (held && !holding_[sensor]) {
         held_[sensor] = value;
     }
-    holding_[sensor] = frozen;
-    if (frozen) {
+    holding_[sensor] = held;
+    if (held) {
         value = held_[sensor];
     }
-    for (const SensorFault& fault : config_.Sensors.Saturated) {
-        if (fault.Sensor == sensor && fault.Window.Contains(t)) {
-            value = kReadingMax;
-        }
+    if (stuck != nullptr) {
+        value += faults_.Below(5) - 2;
+    }
+    if (drift != nullptr) {
+        value += static_cast<int>((t - drift->Window.Start) / 3.0);
+    }
+    if (const SensorFault* saturated = FaultAt(config_.Sensors.Saturated, sensor, t)) {
+        value = saturated->FactorGiven ? static_cast<int>(std::lround(saturated->Factor * (tenths ? 10.0 : 1.0)))
+                                       : kReadingMax;
+    }
+    if (FaultAt(config_.Sensors.Zero, sensor, t) != nullptr) {
+        value = 0;
     }
     return value;
 }
@@ -331,9 +367,17 @@ int Simulation::FaultyReading(int sensor, double t, int value)
 const FieldFault* Simulation::BadField(int console, double t) const
 {
     for (const FieldFault& fault : config_.Sensors.BadFields) {
-        if (fault.Console == console && fault.Window.Contains(t)) {
-            return &fault;
+        if (fault.Console != console || !fault.Window.Contains(t)) {
+            continue;
         }
+        const long n = sentences_[console];
+        if (fault.Every > 0 && n % fault.Every != 0) {
+            continue;
+        }
+        if (fault.Cycle > 0.0 && std::fmod(t - fault.Window.Start, fault.Cycle) >= fault.On) {
+            continue;
+        }
+        return &fault;
     }
     return nullptr;
 }
@@ -342,6 +386,7 @@ void Simulation::MakeConsoleSentence(int console, double t, std::string& out)
 {
     const WalkerState state = WalkerAt(t - config_.ReadingLag);
     const int sensors = config_.ConsoleSensors[console];
+    const bool tenths = Tenths(console);
     int values[2] = {0, 0};
     for (int i = 0; i < sensors && i < 2; ++i) {
         const int sensor = first_sensor_[console] + i;
@@ -352,13 +397,14 @@ void Simulation::MakeConsoleSentence(int console, double t, std::string& out)
         if (config_.SpikeRate > 0.0 && spikes_.Chance(config_.SpikeRate)) {
             sample += spikes_.Chance(0.5) ? config_.SpikeSize : -config_.SpikeSize;
         }
-        values[i] = FaultyReading(sensor, t, static_cast<int>(std::lround(sample)));
+        values[i] = FaultyReading(sensor, t, static_cast<int>(std::lround(tenths ? sample * 10.0 : sample)), tenths);
     }
     const FieldFault* bad = sensors == 2 ? BadField(console, t) : nullptr;
+    ++sentences_[console];
     if (bad != nullptr) {
-        AppendPbarBadSecond(out, values[0], bad->Garbled);
+        AppendPbarBadField(out, values, sensors, 2, bad->Garbled, tenths);
     } else {
-        AppendPbar(out, values, sensors);
+        AppendPbar(out, values, sensors, tenths);
     }
     AppendNoise(out);
 }

@@ -56,18 +56,27 @@ struct GpsFaults {
 
 // A fault of one sensor (0-based across the array) within a window: frozen
 // at the value it had when the window began, saturated at the console's
-// upper limit, or noisy (its noise times Factor).
+// upper limit (or clipped at Factor when one is given), noisy (its noise
+// times Factor), stuck (the value it had, give or take two steps at random,
+// whatever the ground), drifting (the value it had, one step further every
+// three seconds) or reading 0.
 struct SensorFault {
     int Sensor = 0;
     TimeWindow Window;
     double Factor = 10.0;
+    bool FactorGiven = false;
 };
 
-// A two-sensor console whose second field comes out empty or garbled.
+// A two-sensor console whose second field comes out empty or garbled: in
+// every sentence of the window, in every Every-th, or for On seconds of
+// every Cycle seconds.
 struct FieldFault {
     int Console = 0;  // 0-based
     TimeWindow Window;
     bool Garbled = false;
+    int Every = 0;
+    double Cycle = 0.0;
+    double On = 0.0;
 };
 
 // From At seconds on the walker moves at Speed metres per second.
@@ -80,14 +89,24 @@ struct SensorFaults {
     std::vector<SensorFault> Frozen;
     std::vector<SensorFault> Saturated;
     std::vector<SensorFault> Noisy;
+    std::vector<SensorFault> Stuck;
+    std::vector<SensorFault> Drifting;
+    std::vector<SensorFault> Zero;
     std::vector<FieldFault> BadFields;
-    bool Any() const { return !Frozen.empty() || !Saturated.empty() || !Noisy.empty() || !BadFields.empty(); }
+    std::vector<TimeWindow> BusyGround;  // every sensor's noise 5, 6, 7 or 8 times (by its number)
+    bool Any() const
+    {
+        return !Frozen.empty() || !Saturated.empty() || !Noisy.empty() || !Stuck.empty() || !Drifting.empty() ||
+               !Zero.empty() || !BadFields.empty() || !BusyGround.empty();
+    }
 };
 
 struct SimConfig {
     uint64_t Seed = 1;
     std::vector<int> ConsoleSensors{2};   // per console: 1 (Grad601-1) or 2 (Grad601-2)
     std::vector<double> ConsoleRates{10.0};  // sentences per second, per console
+    std::vector<bool> ConsoleTenths;      // per console: on its fine range, in tenths (default whole nT)
+    std::vector<double> NoiseFactors;     // per sensor: its noise times this (default 1)
     double SensorSpacing = 1.0;           // metres between neighbouring sensors across the array
     bool Gps = true;
     int GpsMode = 1;
@@ -175,7 +194,8 @@ private:
     };
 
     void MakeConsoleSentence(int console, double t, std::string& out);
-    int FaultyReading(int sensor, double t, int value);
+    int FaultyReading(int sensor, double t, int value, bool tenths);
+    bool Tenths(int console) const;
     double NoiseScale(int sensor, double t) const;
     const FieldFault* BadField(int console, double t) const;
     void MakeGpsFix(double t, std::string& out);
@@ -188,6 +208,7 @@ private:
     SimConfig config_;
     Random random_;
     Random spikes_;
+    Random faults_;
     Walker walker_;
     FieldModel field_;
     const GpsFormat* gps_format_ = nullptr;
@@ -198,6 +219,7 @@ private:
     std::vector<double> balance_;  // per-sensor offset, as real sensors are never perfectly balanced
     std::vector<int> held_;        // per sensor: the value a frozen sensor repeats, while it does
     std::vector<bool> holding_;
+    std::vector<long> sentences_;  // per console: sentences made
     int prns_[12] = {};
     int satellites_ = 12;
     double next_satellite_change_ = 0.0;

@@ -108,7 +108,8 @@ scenario_field_warnings_sensors() {
     fw_record --frozen 1@18+20 --saturated 3@18+20 --noisy 4@18+20x10 --garbled-field 3@18+20 --
     fw_expect_warning "Sensor 3 saturated" 20
     fw_expect_warning "Sensor 6 value garbled" 20
-    fw_expect_warning "Sensor 4 noisy" 22
+    # Noise: the 5 s window half noisy, then so for half the window.
+    fw_expect_warning "Sensor 4 noisy" 25
     fw_expect_warning "Sensor 1 frozen" 28
     e2e_wait_for 2 grep -a -q -E ' textin [0-9-]+,[0-9-]+ [0-9-]+,[0-9-]+ [0-9-]+,[0-9-]+ frozen$' "$(fw_drawlog)" ||
         e2e_fail "no \"frozen\" in the numbers pane"
@@ -119,6 +120,18 @@ scenario_field_warnings_sensors() {
     fw_expect_cleared 42
     e2e_screenshot field-warnings-sensors-cleared
     fw_finish sensors
+}
+
+scenario_field_warnings_frozen() {
+    # Sensor 2 alone frozen from 18 s to 38 s while the other five move with their
+    # noise: shown 10 s after it froze, gone at its first change after 38 s.
+    fw_record --frozen 2@18+20 --
+    fw_expect_warning "Sensor 2 frozen" 28
+    sleep 1
+    e2e_screenshot field-warnings-frozen
+    fw_expect_cleared 40
+    e2e_screenshot field-warnings-frozen-cleared
+    fw_finish frozen
 }
 
 # Waits until SECONDS of the simulator's time.
