@@ -157,7 +157,7 @@ struct MapSession {
     MemoryMapTiles tiles;
     MapCommands map{tiles, settings, [] {}};
     DataFileAppendValidation validation{prompts};
-    BackgroundFiles background;
+    NoBackgroundFiles background;
     int32_t screenMode = 0;
     int ended = 0;
     int saves = 0;
