@@ -18,6 +18,7 @@
 #include "core/existing/file_replay.h"
 #include "core/gps/position_handler.h"
 #include "core/logscreen/field_warnings_view.h"
+#include "core/map/map_geometry.h"
 #include "core/settings/display_dialogs.h"
 #include "core/settings/logging_dialogs.h"
 
@@ -181,8 +182,8 @@ public:
     // when it stays inside 3..1996 (the extent is then widened to include it).
     virtual bool TrackFits() = 0;
     virtual void RebuildGrid() = 0;
-    // Mode 0 grid, 1 overlays cleared, 2 everything (after a size change).
-    virtual void RefreshTiles(int mode) = 0;
+    // The bases (grid), the overlays cleared, or both (after a size change).
+    virtual void RefreshTiles(TileRefreshMode mode) = 0;
     virtual void SetRedrawEverything() = 0;
     // Reads of the open data file (file_replay.h): the extent scan of an
     // appended file (its range is taken into the track's extent when it
@@ -320,7 +321,7 @@ public:
     void ExitReview() override {}
     bool TrackFits() override { return true; }
     void RebuildGrid() override {}
-    void RefreshTiles(int) override {}
+    void RefreshTiles(TileRefreshMode) override {}
     void SetRedrawEverything() override {}
     ExtentScan ScanFileExtent() override { return {}; }
     void ReplayTrack() override {}
