@@ -403,7 +403,7 @@ public:
 
 // ------------------------------------------------------------------ the program of the screen
 
-void EndProgramAtPositionLimit();
+void EndProgramAtPositionLimit(const std::string& note);
 
 // Everything of the logging screen, made once with the screen. Never
 // destroyed: a reader that outlives the bounded waits at exit must not find
@@ -443,7 +443,7 @@ struct LoggingProgram {
                        ProgramShell& shell = Shell();
                        SaveSettings(shell.ProgramSettings, shell.Files, SettingsFilePath, shell.WorkingFolder);
                    },
-                   [] { EndProgramAtPositionLimit(); }},
+                   [](const std::string& note) { EndProgramAtPositionLimit(note); }},
           Session(Shell().ProgramSettings, Services) {
         Objects.Remake(Shell().ProgramSettings);
         InstallGdiObjects(&Objects);
@@ -472,9 +472,8 @@ struct LoggingProgram {
         Services.LookSettingsPath = ScreenLookPathBeside(SettingsFilePath);
         BackgroundChoices.Owner = Shell().MainWindow;
         Dialogs.SpeedScaleChanged = [this] {
-            const double scale = Session.Config.SpeedBarScale;
-            const int32_t width = TheLoggingWindow().Creation.SpeedBar.Width();
-            Session.GpsLayout.SpeedBarPixelsPerUnit = scale > 0.0 ? width / scale : 0.0;
+            Session.GpsLayout.SpeedBarPixelsPerUnit =
+                SpeedBarFactor(TheLoggingWindow().Creation.SpeedBar.Width(), Session.Config.SpeedBarScale);
         };
     }
 
@@ -516,12 +515,16 @@ void SuspendReaders() {
     }
 }
 
-// An appended file that already holds the most positions a file may: the
-// session has told the operator; the header block it wrote is on the disk.
-void EndProgramAtPositionLimit() {
+// A file that holds the most positions a file may: nothing more is written.
+// A reader is held in its send, not in a write, so the file's lock is free:
+// the file is on the disk and closed before the box says it is saved.
+void EndProgramAtPositionLimit(const std::string& note) {
     SuspendReaders();
     Program().Session.File.Flush();
     Program().Session.File.Close();
+    if (!note.empty())
+        MessageBoxW(LoggingScreenWindow(), WidenBytes(note).c_str(), WidenBytes(PositionLimitCaption).c_str(),
+                    MB_OK | MB_ICONEXCLAMATION);
     ExitProcess(0);
 }
 
@@ -615,26 +618,12 @@ LRESULT OnScreenConsoleData(HWND, UINT message, WPARAM, LPARAM) {
     return 0;
 }
 
+// At the position limit the session ends the program (EndProgramAtPositionLimit).
 LRESULT OnScreenGpsData(HWND window, UINT, WPARAM, LPARAM) {
     if (!TheProgram) return 0;
     LoggingProgram& program = Program();
-    GpsDataOutcome outcome;
-    {
-        WindowCanvas canvas(window, *TheLoggingWindow().Fonts);
-        outcome = program.Session.OnGpsData(canvas.Get(), program.GpsScreen);
-    }
-    if (outcome.PositionLimitReached) {
-        // The file is full: the GPS reader writes no record of this sentence,
-        // and nothing else is written before the program ends. The reader is
-        // held in its send, not in a write, so the file's lock is free: the
-        // file is on the disk and closed before the box says it is saved.
-        SuspendReaders();
-        program.Session.File.Flush();
-        program.Session.File.Close();
-        MessageBoxW(window, WidenBytes(PositionLimitMessage).c_str(), WidenBytes(PositionLimitCaption).c_str(),
-                    MB_OK | MB_ICONEXCLAMATION);
-        ExitProcess(0);
-    }
+    WindowCanvas canvas(window, *TheLoggingWindow().Fonts);
+    program.Session.OnGpsData(canvas.Get(), program.GpsScreen);
     return 0;
 }
 

@@ -133,7 +133,7 @@ bool LoggingSession::ScanAppendedFile() {
         return false;
     case ExtentVerdict::PositionsAtLimit:
         Services.Messages.ShowMessage(PositionsAtMaximumText, CaptionInformation, PromptIcon::Information);
-        if (Services.EndProgram) Services.EndProgram();
+        if (Services.EndProgram) Services.EndProgram(std::string());
         return false;
     case ExtentVerdict::Fits: break;
     }

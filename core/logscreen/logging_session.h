@@ -132,9 +132,12 @@ struct LoggingServices {
     BackgroundFiles& Background;
     int32_t& ScreenMode;                 // the shell's: 0 main window, 1 logging screen
     std::function<void()> SaveSettings;  // writes the settings file; empty: nothing is saved
-    // Ends the program at once with exit code 0 (an appended file that holds
-    // the most positions a file may); empty: the session only closes the file.
-    std::function<void()> EndProgram = {};
+    // Ends the program with exit code 0 when a file holds the most positions
+    // a file may (an appended one, or the recording's at the limit): the
+    // readers and the watch stopped, the file on the disk and closed, then a
+    // note that is not empty shown in a "STOP" box. Empty: the program goes
+    // on (the session has only closed an appended file).
+    std::function<void(const std::string& note)> EndProgram = {};
     // The field warnings: the file of their thresholds (none: the defaults,
     // nothing saved), the data file's disk and the computer's power (none:
     // not known, those warnings stay idle).
@@ -186,7 +189,8 @@ public:
     bool StopOnWriteFailure();
     // MSG_CONSOLE_DATA of console k (0..8).
     void OnConsoleData(int k, ReadingDisplay& display);
-    // MSG_GPS_DATA. A PositionLimitReached outcome is the caller's to finish.
+    // MSG_GPS_DATA. At the position limit the program ends (EndProgram with
+    // PositionLimitMessage).
     GpsDataOutcome OnGpsData(Canvas& canvas, GpsScreenHooks& screen);
 
     // The window went to a screen of another display scale: the panes laid

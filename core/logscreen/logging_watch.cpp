@@ -110,7 +110,12 @@ GpsDataOutcome LoggingSession::OnGpsData(Canvas& canvas, GpsScreenHooks& screen)
                                canvas,   Services.Sound, Services.Map,  screen};
     const int32_t countBefore = GpsState.GpsPositionCount;
     const GpsDataOutcome outcome = tesselog::OnGpsData(context);
-    if (!outcome.PositionLimitReached) WatchGpsData(outcome, countBefore);
+    if (outcome.PositionLimitReached) {
+        // Nothing of this sentence is written: the GPS reader is held in its send.
+        if (Services.EndProgram) Services.EndProgram(PositionLimitMessage);
+        return outcome;
+    }
+    WatchGpsData(outcome, countBefore);
     return outcome;
 }
 
