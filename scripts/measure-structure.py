@@ -200,7 +200,7 @@ def session_public_fields(root):
         statement = ""
         if access != "public" or not text or "(" in text.split("=")[0] and "std::function" not in text:
             continue
-        if re.match(r"(static|using|typedef|friend|constexpr|const\b|enum|struct|class)\b", text):
+        if "operator" in text or re.match(r"(static|using|typedef|friend|constexpr|const\b|enum|struct|class)\b", text):
             continue
         text = re.sub(r"\{[^}]*\}", "", text)
         names = [part.split("=")[0].split("[")[0].split()[-1].strip("&*") for part in text[:-1].split(",")]
