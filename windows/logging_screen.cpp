@@ -569,25 +569,9 @@ LRESULT OnScreenEraseBackground(HWND window, UINT message, WPARAM wParam, LPARAM
 
 LRESULT OnScreenPaint(HWND window, UINT, WPARAM, LPARAM) {
     if (!TheProgram) return DefWindowProcW(window, WM_PAINT, 0, 0);
-    LoggingSession& session = Program().Session;
-    StatusInputs inputs;
-    TakeStatusSettings(inputs, session.Config);
-    inputs.GridNote = GridThinningText(Program().Map.State().Grid, session.Config.DisplayUnits);
-    inputs.MapVisible = session.MapVisible;
-    inputs.LoggingState = session.Logging.LoggingState.load();
-    inputs.FileName = session.Header.DataFileName;
-    inputs.CurrentLineText = session.Config.StartLineText;
-    inputs.CurrentStation = session.Config.CurrentStation;
-    inputs.LineStations = session.Readings.LineStationCount;
-    inputs.LineLength = session.GpsState.LineDistance;
-    inputs.LineSeconds = static_cast<int32_t>(session.Readings.LineTimeMs / 1000);
-    inputs.GpsPositionCount = session.GpsState.GpsPositionCount;
-    inputs.TotalStations = session.Readings.TotalStationCount;
-    inputs.LinesStarted = session.Counters.LinesStarted;
-    inputs.TotalLength = session.GpsState.TotalDistance;
-    inputs.TotalSeconds = static_cast<int32_t>(session.Readings.TotalTimeMs / 1000);
-    inputs.GpsTexts = session.GpsState.Shown;
-    inputs.Warnings = WithSleepNote(session.Sleep.Note(), session.Field.Shown().Line);
+    LoggingProgram& program = Program();
+    StatusInputs inputs = program.Session.StatusSnapshot();
+    inputs.GridNote = GridThinningText(program.Map.State().Grid, program.Session.Config.DisplayUnits);
     inputs.Background = ButtonFaceColor();
     PaintLoggingScreen(TheLoggingWindow(), window, inputs);
     return 0;

@@ -31,6 +31,7 @@
 #include "core/logscreen/screen_look.h"
 #include "core/logscreen/screen_keys.h"
 #include "core/logscreen/sleep_recovery.h"
+#include "core/logscreen/status_painting.h"
 #include "core/map/map_geometry.h"
 #include "core/platform/clock.h"
 #include "core/platform/file_dialogs.h"
@@ -204,6 +205,12 @@ public:
     // Pixels per reading unit and the grid rows of the profile and
     // second-plot panes, after a layout pass or a new readings scale.
     void RecomputeProfileScale();
+
+    // What the status painting shows of the session as it stands: the
+    // settings' part, the state, the file, the line's and the file's counters,
+    // the GPS texts and the warning line with the sleep note. The grid's note
+    // and the colours are the screen's to add.
+    StatusInputs StatusSnapshot() const;
 
     // --- State shared by the logging screen's handlers ---
     Settings& Config;

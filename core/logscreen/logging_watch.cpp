@@ -98,6 +98,27 @@ bool LoggingSession::StopOnWriteFailure() {
     return true;
 }
 
+StatusInputs LoggingSession::StatusSnapshot() const {
+    StatusInputs in;
+    TakeStatusSettings(in, Config);
+    in.MapVisible = MapVisible;
+    in.LoggingState = Logging.LoggingState.load();
+    in.FileName = Header.DataFileName;
+    in.CurrentLineText = Config.StartLineText;
+    in.CurrentStation = Config.CurrentStation;
+    in.LineStations = Readings.LineStationCount;
+    in.LineLength = GpsState.LineDistance;
+    in.LineSeconds = static_cast<int32_t>(Readings.LineTimeMs / 1000);
+    in.GpsPositionCount = GpsState.GpsPositionCount;
+    in.TotalStations = Readings.TotalStationCount;
+    in.LinesStarted = Counters.LinesStarted;
+    in.TotalLength = GpsState.TotalDistance;
+    in.TotalSeconds = static_cast<int32_t>(Readings.TotalTimeMs / 1000);
+    in.GpsTexts = GpsState.Shown;
+    in.Warnings = WithSleepNote(Sleep.Note(), Field.Shown().Line);
+    return in;
+}
+
 void LoggingSession::RecomputeProfileScale() {
     Config.RecomputePixelsPerUnit();
     ComputeProfileGrid(Profiles, Config);
