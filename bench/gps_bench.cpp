@@ -48,13 +48,13 @@ void RunGgaThroughHandler(benchmark::State& st, int32_t coordinateDisplay) {
     auto readings = std::make_unique<ConsoleReadingState>();  // 72 KB of queue: not on the stack
     GpsPositionState state;
     UtmZoneState zone;
-    int32_t screenUpdates = 1;
+    bool screenUpdates = true;
     GpsFieldLayout layout;
     NullCanvas canvas;
     SilentSoundPlayer sound;
     GpsMapDrawing map;
     GpsScreenHooks screen;
-    GpsPositionContext context{settings, mode,   streams, logging, *readings, state, zone, screenUpdates, 0,
+    GpsPositionContext context{settings, mode,   streams, logging, *readings, state, zone, screenUpdates, false,
                                layout,   canvas, sound,   map,     screen};
 
     GpsFramer framer(streams, mode);

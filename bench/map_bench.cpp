@@ -22,8 +22,8 @@ void BM_MapFollowPerFix(benchmark::State& run) {
     MapState state;
     MemoryMapTiles tiles;
     tiles.KeepCalls = false;
-    int32_t overflow = 0;
-    int32_t visible = 1;
+    MapOverflow overflow = MapOverflow::Inside;
+    bool visible = true;
     MapView view(state, tiles, settings, overflow, visible, [] {});
     SetMapTileSize(state, settings, 498, 498);
     ResetMap(state, tiles, settings);

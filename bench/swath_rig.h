@@ -34,7 +34,7 @@ struct SwathRig {
     // prepare runs on the map before its reset (the GDI store's base painter).
     SwathRig(MapTileSurfaces& tiles, int32_t readingsPerFix, bool shown,
              const std::function<void(MapCommands&)>& prepare = {}, int32_t mapSize = 40)
-        : PerFix(readingsPerFix), Visible(shown ? 1 : 0), Map(tiles, Config, [] {}) {
+        : PerFix(readingsPerFix), Visible(shown), Map(tiles, Config, [] {}) {
         Config.MapSize = mapSize;
         File.Open("rig.mgr");
         if (prepare) prepare(Map);
@@ -75,8 +75,8 @@ struct SwathRig {
     SensorTables Sensors = BuildSensorTables(Config);
     GpsPositionState Epochs;
     std::unique_ptr<ConsoleReadingState> Readings = std::make_unique<ConsoleReadingState>();
-    int32_t Overflow = 0;
-    int32_t Visible = 1;
+    MapOverflow Overflow = MapOverflow::Inside;
+    bool Visible = true;
     MapCommands Map;
 };
 

@@ -403,7 +403,7 @@ public:
 
 // ------------------------------------------------------------------ the program of the screen
 
-void EndProgramAtPositionLimit();
+void EndProgramAtPositionLimit(const std::string& note);
 
 // Everything of the logging screen, made once with the screen. Never
 // destroyed: a reader that outlives the bounded waits at exit must not find
@@ -443,7 +443,7 @@ struct LoggingProgram {
                        ProgramShell& shell = Shell();
                        SaveSettings(shell.ProgramSettings, shell.Files, SettingsFilePath, shell.WorkingFolder);
                    },
-                   [] { EndProgramAtPositionLimit(); }},
+                   [](const std::string& note) { EndProgramAtPositionLimit(note); }},
           Session(Shell().ProgramSettings, Services) {
         Objects.Remake(Shell().ProgramSettings);
         InstallGdiObjects(&Objects);
@@ -472,9 +472,8 @@ struct LoggingProgram {
         Services.LookSettingsPath = ScreenLookPathBeside(SettingsFilePath);
         BackgroundChoices.Owner = Shell().MainWindow;
         Dialogs.SpeedScaleChanged = [this] {
-            const double scale = Session.Config.SpeedBarScale;
-            const int32_t width = TheLoggingWindow().Creation.SpeedBar.Width();
-            Session.GpsLayout.SpeedBarPixelsPerUnit = scale > 0.0 ? width / scale : 0.0;
+            Session.GpsLayout.SpeedBarPixelsPerUnit =
+                SpeedBarFactor(TheLoggingWindow().Creation.SpeedBar.Width(), Session.Config.SpeedBarScale);
         };
     }
 
@@ -516,12 +515,16 @@ void SuspendReaders() {
     }
 }
 
-// An appended file that already holds the most positions a file may: the
-// session has told the operator; the header block it wrote is on the disk.
-void EndProgramAtPositionLimit() {
+// A file that holds the most positions a file may: nothing more is written.
+// A reader is held in its send, not in a write, so the file's lock is free:
+// the file is on the disk and closed before the box says it is saved.
+void EndProgramAtPositionLimit(const std::string& note) {
     SuspendReaders();
     Program().Session.File.Flush();
     Program().Session.File.Close();
+    if (!note.empty())
+        MessageBoxW(LoggingScreenWindow(), WidenBytes(note).c_str(), WidenBytes(PositionLimitCaption).c_str(),
+                    MB_OK | MB_ICONEXCLAMATION);
     ExitProcess(0);
 }
 
@@ -566,25 +569,9 @@ LRESULT OnScreenEraseBackground(HWND window, UINT message, WPARAM wParam, LPARAM
 
 LRESULT OnScreenPaint(HWND window, UINT, WPARAM, LPARAM) {
     if (!TheProgram) return DefWindowProcW(window, WM_PAINT, 0, 0);
-    LoggingSession& session = Program().Session;
-    StatusInputs inputs;
-    TakeStatusSettings(inputs, session.Config);
-    inputs.GridNote = GridThinningText(Program().Map.State().Grid, session.Config.DisplayUnits);
-    inputs.MapVisible = session.MapVisible;
-    inputs.LoggingState = session.Logging.LoggingState.load();
-    inputs.FileName = session.Header.DataFileName;
-    inputs.CurrentLineText = session.Config.StartLineText;
-    inputs.CurrentStation = session.Config.CurrentStation;
-    inputs.LineStations = session.Readings.LineStationCount;
-    inputs.LineLength = session.GpsState.LineDistance;
-    inputs.LineSeconds = static_cast<int32_t>(session.Readings.LineTimeMs / 1000);
-    inputs.GpsPositionCount = session.GpsState.GpsPositionCount;
-    inputs.TotalStations = session.Readings.TotalStationCount;
-    inputs.LinesStarted = session.Counters.LinesStarted;
-    inputs.TotalLength = session.GpsState.TotalDistance;
-    inputs.TotalSeconds = static_cast<int32_t>(session.Readings.TotalTimeMs / 1000);
-    inputs.GpsTexts = session.GpsState.Shown;
-    inputs.Warnings = WithSleepNote(session.Sleep.Note(), session.Field.Shown().Line);
+    LoggingProgram& program = Program();
+    StatusInputs inputs = program.Session.StatusSnapshot();
+    inputs.GridNote = GridThinningText(program.Map.State().Grid, program.Session.Config.DisplayUnits);
     inputs.Background = ButtonFaceColor();
     PaintLoggingScreen(TheLoggingWindow(), window, inputs);
     return 0;
@@ -615,26 +602,12 @@ LRESULT OnScreenConsoleData(HWND, UINT message, WPARAM, LPARAM) {
     return 0;
 }
 
+// At the position limit the session ends the program (EndProgramAtPositionLimit).
 LRESULT OnScreenGpsData(HWND window, UINT, WPARAM, LPARAM) {
     if (!TheProgram) return 0;
     LoggingProgram& program = Program();
-    GpsDataOutcome outcome;
-    {
-        WindowCanvas canvas(window, *TheLoggingWindow().Fonts);
-        outcome = program.Session.OnGpsData(canvas.Get(), program.GpsScreen);
-    }
-    if (outcome.PositionLimitReached) {
-        // The file is full: the GPS reader writes no record of this sentence,
-        // and nothing else is written before the program ends. The reader is
-        // held in its send, not in a write, so the file's lock is free: the
-        // file is on the disk and closed before the box says it is saved.
-        SuspendReaders();
-        program.Session.File.Flush();
-        program.Session.File.Close();
-        MessageBoxW(window, WidenBytes(PositionLimitMessage).c_str(), WidenBytes(PositionLimitCaption).c_str(),
-                    MB_OK | MB_ICONEXCLAMATION);
-        ExitProcess(0);
-    }
+    WindowCanvas canvas(window, *TheLoggingWindow().Fonts);
+    program.Session.OnGpsData(canvas.Get(), program.GpsScreen);
     return 0;
 }
 

@@ -15,11 +15,11 @@ namespace {
 // outside the pane are left for the drawing to clip.
 constexpr double PixelRowLimit = 1000000.0;
 
-// Columns of the reading record: the sentence from its sixth character fills
-// 3..15 at most, the tick 16..25.
-constexpr int ReadingTextColumn = 3;
-constexpr int ReadingTextWidth = 13;
-constexpr int ReadingTickColumn = 16;
+// The reading record: "$P", then the sentence from its sixth character as
+// far as it fits, then the tick.
+constexpr int ReadingTextColumn = ReadingColumns::Values.first;
+constexpr int ReadingTextWidth = ReadingColumns::Values.width;
+constexpr int ReadingTickColumn = TickColumns.first;
 constexpr int SentenceValuesStart = 5;  // the comma after "$PBAR"
 
 bool IsNumericCharacter(char c) { return (c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.'; }
@@ -192,7 +192,7 @@ void ConsoleReadingHandler(int k, ConsoleReadingContext& c) {
     std::memset(record, ' ', RecordLength);
     record[RecordLength] = 0;
     record[0] = static_cast<char>(state.ConsoleRecordTag[k]);
-    for (size_t i = 0; i < 2 && i < length; ++i) record[1 + i] = sentence[i];
+    for (size_t i = 0; i < 2 && i < length; ++i) record[ReadingColumns::Prefix.first + i] = sentence[i];
     // Only the 13 characters that fit before the tick field are kept.
     for (size_t i = SentenceValuesStart, column = ReadingTextColumn;
          i < length && column < ReadingTextColumn + ReadingTextWidth; ++i, ++column)

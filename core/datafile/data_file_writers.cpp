@@ -19,26 +19,28 @@ public:
         bytes_[RecordLfColumn] = '\n';
     }
 
-    // Left-aligned text cut to `width` columns.
-    void Text(int column, int width, const char* text, size_t length) {
-        size_t room = FieldRoom(column, width);
-        std::memcpy(bytes_ + column, text, std::min(length, room));
+    // Left-aligned text cut to the field.
+    void Text(RecordField f, const char* text, size_t length) {
+        size_t room = FieldRoom(f.first, f.width);
+        std::memcpy(bytes_ + f.first, text, std::min(length, room));
     }
-    void Text(int column, int width, const std::string& text) { Text(column, width, text.data(), text.size()); }
+    void Text(RecordField f, const std::string& text) { Text(f, text.data(), text.size()); }
 
-    // printf "%<width>.<precision>f", clamped to what the columns can show.
-    void Fixed(int column, int width, int precision, double value) {
+    // printf "%<width>.<decimals>f", clamped to what the columns can show.
+    void Fixed(RecordField f, double value) {
+        const int width = f.width, precision = f.decimals;
         double largest = std::pow(10.0, width - precision - 1) - std::pow(10.0, -precision);
         double smallest = -(std::pow(10.0, width - precision - 2) - std::pow(10.0, -precision));
         if (std::isnan(value)) value = 0.0;
         value = std::clamp(value, smallest, largest);
         char field[64];
         int n = std::snprintf(field, sizeof field, "%*.*f", width, precision, value);
-        Text(column, width, field, n > 0 ? static_cast<size_t>(n) : 0);
+        Text(f, field, n > 0 ? static_cast<size_t>(n) : 0);
     }
 
     // printf "%<width>d" or "%0<width>d", clamped to what the columns show.
-    void Int(int column, int width, bool zeroPadded, int64_t value) {
+    void Int(RecordField f, bool zeroPadded, int64_t value) {
+        const int width = f.width;
         int64_t largest = 1;
         for (int i = 0; i < width; ++i) largest *= 10;
         int64_t smallest = -(largest / 10 - 1);
@@ -46,17 +48,17 @@ public:
         int64_t v = std::clamp<int64_t>(value, smallest, largest);
         char field[32];
         int n = std::snprintf(field, sizeof field, zeroPadded ? "%0*lld" : "%*lld", width, static_cast<long long>(v));
-        Text(column, width, field, n > 0 ? static_cast<size_t>(n) : 0);
+        Text(f, field, n > 0 ? static_cast<size_t>(n) : 0);
     }
 
-    void Digit(int column, int64_t value) { Int(column, 1, false, value); }
-    void Char(int column, char c) { Text(column, 1, &c, 1); }
+    void Digit(int column, int64_t value) { Int(RecordField{column, 1}, false, value); }
+    void Char(int column, char c) { Text(RecordField{column, 1}, &c, 1); }
 
     // "%10lu": a 32-bit tick always fits.
-    void Tick(int column, uint32_t tick) {
+    void Tick(uint32_t tick) {
         char field[16];
         int n = std::snprintf(field, sizeof field, "%10lu", static_cast<unsigned long>(tick));
-        Text(column, 10, field, n > 0 ? static_cast<size_t>(n) : 0);
+        Text(TickColumns, field, n > 0 ? static_cast<size_t>(n) : 0);
     }
 
     void AppendTo(std::string& out) const { out.append(bytes_, sizeof bytes_); }
@@ -69,13 +71,13 @@ private:
     char bytes_[RecordLength];
 };
 
-// hh:mm:ss in three columns pairs separated by colons, starting at `column`.
-void PutClock(Record& r, int column, const LocalTime& t) {
-    r.Int(column, 2, true, t.Hour);
-    r.Char(column + 2, ':');
-    r.Int(column + 3, 2, true, t.Minute);
-    r.Char(column + 5, ':');
-    r.Int(column + 6, 2, true, t.Second);
+// hh:mm:ss: three column pairs separated by colons.
+void PutClock(Record& r, ClockField clock, const LocalTime& t) {
+    r.Int(clock.Hour(), true, t.Hour);
+    r.Char(clock.Hour().last() + 1, ':');
+    r.Int(clock.Minute(), true, t.Minute);
+    r.Char(clock.Minute().last() + 1, ':');
+    r.Int(clock.Second(), true, t.Second);
 }
 
 // The low byte of each character: what the file keeps of a wide text.
@@ -93,48 +95,48 @@ std::string FormatFileHeader(int appended, const Settings& s, const HeaderContex
     out.reserve(6 * RecordLength);
 
     Record id(static_cast<uint8_t>(appended == 0 ? IdentificationNew[0] : IdentificationAppended[0]));
-    id.Text(0, IdentificationLength, appended == 0 ? IdentificationNew : IdentificationAppended);
-    id.Text(9, 3, ProgramVersionDigits);
-    id.Text(12, 3, s.GpsInput != 0 ? "GPS" : "GRD");
-    id.Digit(15, s.DisplayUnits);
-    id.Char(17, '0');
-    id.Digit(19, int64_t{s.FileHeaderOption} + 1);  // 64 bits: any stored value + 1
-    id.Digit(20, s.ArrayUnits);
+    using I = IdentificationColumns;
+    id.Text(I::Name, appended == 0 ? IdentificationNew : IdentificationAppended);
+    id.Text(I::Version, ProgramVersionDigits);
+    id.Text(I::Input, s.GpsInput != 0 ? "GPS" : "GRD");
+    id.Digit(I::DisplayUnits, s.DisplayUnits);
+    id.Char(I::Zero, '0');
+    id.Digit(I::HeaderOption, int64_t{s.FileHeaderOption} + 1);  // 64 bits: any stored value + 1
+    id.Digit(I::ArrayUnits, s.ArrayUnits);
     id.AppendTo(out);
 
     Record h(TypeSetup);
-    h.Text(2, DataFileNameColumns, header.DataFileName);
-    for (int k = 0; k < MaxConsoles; ++k) {
-        int column = k < 6 ? 12 + k : 21 + (k - 6);
-        h.Digit(column, k < s.ConsoleCount ? int64_t{s.ConsoleType[k]} + 1 : 0);
-    }
+    h.Text(SetupColumns::FileName, header.DataFileName);
+    for (int k = 0; k < MaxConsoles; ++k)
+        h.Digit(SetupColumns::Console(k), k < s.ConsoleCount ? int64_t{s.ConsoleType[k]} + 1 : 0);
     h.AppendTo(out);
 
+    using G = GeometryColumns;
     Record g1(TypeGeometry);
-    g1.Fixed(1, 7, 3, s.GpsOffsetX);
-    g1.Fixed(8, 7, 3, s.GpsOffsetY);
-    g1.Digit(15, s.ConsoleCount);
-    g1.Digit(16, s.LeadingPoint);
+    g1.Fixed(G::OffsetX, s.GpsOffsetX);
+    g1.Fixed(G::OffsetY, s.GpsOffsetY);
+    g1.Digit(G::ConsoleCount, s.ConsoleCount);
+    g1.Digit(G::LeadingPoint, s.LeadingPoint);
     if (s.NmeaMode >= 8)
-        g1.Char(17, 'A');
+        g1.Char(G::NmeaMode, 'A');
     else
-        g1.Digit(17, s.NmeaMode);
-    g1.Char(19, '0');
-    g1.Digit(20, s.GpsInput);
+        g1.Digit(G::NmeaMode, s.NmeaMode);
+    g1.Char(G::Zero, '0');
+    g1.Digit(G::GpsInput, s.GpsInput);
     g1.AppendTo(out);
 
     Record g2(TypeGeometry);
-    g2.Fixed(1, 14, 3, header.MapReferenceEasting);
-    g2.Int(16, 2, true, header.UtmZoneOfFile);
+    g2.Fixed(G::Reference, header.MapReferenceEasting);
+    g2.Int(G::UtmZone, true, header.UtmZoneOfFile);
     g2.AppendTo(out);
 
     Record g3(TypeGeometry);
-    g3.Fixed(1, 14, 3, header.MapReferenceNorthing);
+    g3.Fixed(G::Reference, header.MapReferenceNorthing);
     g3.AppendTo(out);
 
     Record g4(TypeGeometry);
-    g4.Fixed(1, 7, 3, s.UnitSensorSeparation);
-    g4.Fixed(8, 7, 3, s.ConsoleSeparation);
+    g4.Fixed(G::UnitSeparation, s.UnitSensorSeparation);
+    g4.Fixed(G::ConsoleSeparation, s.ConsoleSeparation);
     g4.AppendTo(out);
     return out;
 }
@@ -144,33 +146,33 @@ std::string FormatLineHeader(const Settings& s, const LocalTime& now) {
     out.reserve(4 * RecordLength);
 
     Record l(TypeLine);
-    l.Text(1, LineTextColumns, s.StartLineText);
+    l.Text(LineColumns::Text, s.StartLineText);
     l.AppendTo(out);
 
     Record b(TypeLineStart);
-    b.Fixed(1, 11, 2, s.StartStation);
+    b.Fixed(LineStartColumns::Station, s.StartStation);
     b.AppendTo(out);
 
     Record a(TypeLineDirection);
-    a.Char(1, LineDirectionLetters[std::clamp<int32_t>(s.LineDirection, 0, 3)]);
-    a.Fixed(8, 11, 3, s.StationIncrement);
+    a.Char(LineDirectionColumns::Letter, LineDirectionLetters[std::clamp<int32_t>(s.LineDirection, 0, 3)]);
+    a.Fixed(LineDirectionColumns::Increment, s.StationIncrement);
     a.AppendTo(out);
 
     Record z(TypeLineDate);
-    z.Int(1, 2, true, now.Day);
-    z.Int(3, 2, true, now.Month);
-    z.Int(5, 4, true, now.Year);
-    PutClock(z, 10, now);
+    z.Int(LineDateColumns::Day, true, now.Day);
+    z.Int(LineDateColumns::Month, true, now.Month);
+    z.Int(LineDateColumns::Year, true, now.Year);
+    PutClock(z, LineDateColumns::Time, now);
     z.AppendTo(out);
     return out;
 }
 
 std::string FormatTimeRecord(uint32_t tick, const LocalTime& now) {
     Record r(TypeClock);
-    PutClock(r, 1, now);
-    r.Char(9, '.');
-    r.Int(10, 3, true, now.Millisecond);
-    r.Tick(16, tick);
+    PutClock(r, ClockColumns::Time, now);
+    r.Char(ClockColumns::Point, '.');
+    r.Int(ClockColumns::Millisecond, true, now.Millisecond);
+    r.Tick(tick);
     std::string out;
     r.AppendTo(out);
     return out;
@@ -178,10 +180,10 @@ std::string FormatTimeRecord(uint32_t tick, const LocalTime& now) {
 
 std::string FormatStationRecord(double station, const LocalTime& now) {
     Record r(TypeStation);
-    r.Fixed(1, 11, 2, station);
-    PutClock(r, 14, now);
-    r.Char(22, '.');
-    r.Int(23, 3, true, now.Millisecond);
+    r.Fixed(StationColumns::Station, station);
+    PutClock(r, StationColumns::Time, now);
+    r.Char(StationColumns::Point, '.');
+    r.Int(StationColumns::Millisecond, true, now.Millisecond);
     std::string out;
     r.AppendTo(out);
     return out;
@@ -189,8 +191,8 @@ std::string FormatStationRecord(double station, const LocalTime& now) {
 
 std::string FormatEventRecord(const std::string& text, uint8_t type, uint32_t tick) {
     Record r(type);
-    r.Text(1, EventTextColumns, text);
-    r.Tick(16, tick);
+    r.Text(EventColumns::Text, text);
+    r.Tick(tick);
     std::string out;
     r.AppendTo(out);
     return out;
@@ -205,7 +207,7 @@ std::string FormatGpsRecords(const std::string& sentence, uint8_t first, uint8_t
     std::string out;
     if (first == TypeEvent) {
         Record r(first);
-        r.Text(1, GpsPieceLength, sentence);
+        r.Text(GpsColumns::Piece, sentence);
         r.AppendTo(out);
         return out;
     }
@@ -216,13 +218,13 @@ std::string FormatGpsRecords(const std::string& sentence, uint8_t first, uint8_t
         size_t start = i * GpsPieceLength;
         if (start < sentence.size()) {
             size_t length = std::min<size_t>(GpsPieceLength, sentence.size() - start);
-            r.Text(1, GpsPieceLength, sentence.data() + start, length);
+            r.Text(GpsColumns::Piece, sentence.data() + start, length);
         }
         r.AppendTo(out);
     }
     Record trailer(TypeGpsTrailer);
-    trailer.Digit(14, consolesInBreak);
-    trailer.Tick(16, tick);
+    trailer.Digit(GpsColumns::ConsolesInBreak, consolesInBreak);
+    trailer.Tick(tick);
     trailer.AppendTo(out);
     return out;
 }
@@ -231,16 +233,16 @@ std::string FormatSegmentRecords(int group, double value0, double value1, double
     std::string out;
     if (group == 0) {
         Record r(TypeSegment);
-        r.Char(1, '0');
-        r.Fixed(2, 14, 3, 0.0);
+        r.Char(SegmentColumns::Code, '0');
+        r.Fixed(SegmentColumns::Value, 0.0);
         r.AppendTo(out);
     } else if (group >= 1 && group <= 4) {
         const double values[4] = {value0, value1, value2, value3};
         out.reserve(4 * RecordLength);
         for (int i = 0; i < 4; ++i) {
             Record r(TypeSegment);
-            r.Char(1, static_cast<char>('a' + 4 * (group - 1) + i));
-            r.Fixed(2, 14, 3, values[i]);
+            r.Char(SegmentColumns::Code, static_cast<char>('a' + 4 * (group - 1) + i));
+            r.Fixed(SegmentColumns::Value, values[i]);
             r.AppendTo(out);
         }
     }

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <utility>
 
+#include "core/datafile/data_file_writers.h"
 #include "core/platform/file_system.h"
 
 namespace tesselog {
@@ -27,18 +28,25 @@ bool AllSpaces(const uint8_t* r, int from, int to) {
     return true;
 }
 
-// Columns from..to (inclusive) without their trailing spaces.
-void AssignTrimmed(std::string& out, const uint8_t* r, int from, int to) {
-    int last = to;
-    while (last >= from && r[last] == ' ') --last;
-    out.assign(reinterpret_cast<const char*>(r + from), static_cast<size_t>(last - from + 1));
+// The field without its trailing spaces.
+void AssignTrimmed(std::string& out, const uint8_t* r, RecordField f) {
+    int last = f.last();
+    while (last >= f.first && r[last] == ' ') --last;
+    out.assign(reinterpret_cast<const char*>(r + f.first), static_cast<size_t>(last - f.first + 1));
+}
+
+// True when the field holds the text, cut to the field and padded with spaces.
+bool Holds(const uint8_t* r, RecordField f, const std::string& text) {
+    const size_t n = std::min(text.size(), static_cast<size_t>(f.width));
+    return std::memcmp(r + f.first, text.data(), n) == 0 && AllSpaces(r, f.first + static_cast<int>(n), f.last());
 }
 
 // A right-aligned integer ("%02d", "%04d"): spaces, an optional minus, at
 // least one digit and nothing else. The fields are at most four wide.
-IntField ParseInt(const uint8_t* r, int from, int to) {
+IntField ParseInt(const uint8_t* r, RecordField field) {
+    const int to = field.last();
     IntField f;
-    int i = from;
+    int i = field.first;
     while (i <= to && r[i] == ' ') ++i;
     bool negative = false;
     if (i <= to && r[i] == '-') {
@@ -59,11 +67,12 @@ IntField ParseInt(const uint8_t* r, int from, int to) {
 // A "%N.Mf" field: spaces, an optional sign, digits with at most one point
 // (at least one digit), then only spaces. strtod converts what was checked;
 // no setlocale is ever called, so the point is the decimal separator.
-NumberField ParseNumber(const uint8_t* r, int from, int to) {
+NumberField ParseNumber(const uint8_t* r, RecordField field) {
+    const int to = field.last();
     NumberField f;
     char text[RecordLength + 1];
     int n = 0;
-    int i = from;
+    int i = field.first;
     while (i <= to && r[i] == ' ') ++i;
     if (i <= to && (r[i] == '-' || r[i] == '+')) text[n++] = static_cast<char>(r[i++]);
     bool digits = false;
@@ -85,14 +94,14 @@ NumberField ParseNumber(const uint8_t* r, int from, int to) {
     return f;
 }
 
-// The "%10lu" tick in columns 16..25.
+// The "%10lu" tick.
 TickField ParseTick(const uint8_t* r) {
     TickField f;
-    int i = 16;
-    while (i <= 25 && r[i] == ' ') ++i;
-    if (i > 25) return f;
+    int i = TickColumns.first;
+    while (i <= TickColumns.last() && r[i] == ' ') ++i;
+    if (i > TickColumns.last()) return f;
     uint64_t v = 0;
-    for (; i <= 25; ++i) {
+    for (; i <= TickColumns.last(); ++i) {
         if (!IsDigitByte(r[i])) return f;
         v = v * 10 + static_cast<uint64_t>(r[i] - '0');
     }
@@ -108,22 +117,23 @@ int ConsoleOfTag(uint8_t type) {
     return 0;
 }
 
-// The event texts as they stand in columns 1..11. "GPS CONN BRK" is one
+// The event texts as they stand in their columns. "GPS CONN BRK" is one
 // character longer than the field and is cut to "GPS CONN BR".
 EventKind EventOfText(const uint8_t* r, int* console) {
     static const struct {
         const char* text;
         EventKind kind;
     } fixed[] = {
-        {"$STARTED   ", EventKind::Started},
-        {"PAUSED     ", EventKind::Paused},
-        {"PAUSED BMP ", EventKind::PausedBmp},
-        {"GPS CONN BR", EventKind::GpsBreak},
+        {EventStarted, EventKind::Started},
+        {EventPaused, EventKind::Paused},
+        {EventPausedMap, EventKind::PausedBmp},
+        {EventGpsBreak, EventKind::GpsBreak},
     };
     for (const auto& e : fixed)
-        if (std::memcmp(r + 1, e.text, 11) == 0) return e.kind;
-    if (r[1] >= '1' && r[1] <= '9' && std::memcmp(r + 2, "CONN BRK ", 9) == 0 && r[11] == r[1]) {
-        *console = r[1] - '0';
+        if (Holds(r, EventColumns::Text, e.text)) return e.kind;
+    const int digit = DigitAt(r, EventColumns::Text.first);
+    if (digit >= 1 && Holds(r, EventColumns::Text, ConsoleBreakText(digit))) {
+        *console = digit;
         return EventKind::ConsoleBreak;
     }
     return EventKind::None;
@@ -288,165 +298,226 @@ bool RecordReader::Next(DataItem& item) {
     return true;
 }
 
-void RecordReader::Decode(DataItem& item) {
+namespace {
+
+// One decoder per record type: the fields of the record from their columns.
+
+bool IsIdentification(const uint8_t* r) {
+    return std::memcmp(r, IdentificationNew, IdentificationLength) == 0 ||
+           std::memcmp(r, IdentificationAppended, IdentificationLength) == 0;
+}
+
+void DecodeIdentification(DataItem& item) {
+    using I = IdentificationColumns;
     const uint8_t* r = item.record;
-    const uint8_t type = r[0];
-    if (std::memcmp(r, IdentificationNew, IdentificationLength) == 0 ||
-        std::memcmp(r, IdentificationAppended, IdentificationLength) == 0) {
-        item.kind = ItemKind::Identification;
-        item.appended = type == IdentificationAppended[0];
-        item.versionMajor = DigitAt(r, 9);
-        item.gpsInput = std::memcmp(r + 12, "GPS", 3) == 0;
-        item.displayUnits = DigitAt(r, 15);
-        int option = DigitAt(r, 19);
-        item.headerOption = option >= 1 ? option - 1 : -1;
-        item.arrayUnits = DigitAt(r, 20);
+    item.kind = ItemKind::Identification;
+    item.appended = item.type == IdentificationAppended[0];
+    item.versionMajor = DigitAt(r, I::Version.first);
+    item.gpsInput = std::memcmp(r + I::Input.first, "GPS", I::Input.width) == 0;
+    item.displayUnits = DigitAt(r, I::DisplayUnits);
+    int option = DigitAt(r, I::HeaderOption);
+    item.headerOption = option >= 1 ? option - 1 : -1;
+    item.arrayUnits = DigitAt(r, I::ArrayUnits);
+}
+
+void DecodeReading(DataItem& item, int console) {
+    item.kind = ItemKind::Reading;
+    item.console = console;
+    AssignTrimmed(item.text, item.record, ReadingColumns::Text);
+    item.tick = ParseTick(item.record);
+}
+
+void DecodeSetup(DataItem& item) {
+    item.kind = ItemKind::Setup;
+    AssignTrimmed(item.text, item.record, SetupColumns::FileName);
+    for (int i = 0; i < 9; ++i) item.consoleDigits[i] = DigitAt(item.record, SetupColumns::Console(i));
+}
+
+// geometryIndex says which of the four it is (set by the reader).
+void DecodeGeometry(DataItem& item) {
+    using G = GeometryColumns;
+    const uint8_t* r = item.record;
+    item.kind = ItemKind::Geometry;
+    switch (item.geometryIndex) {
+    case 1: {
+        item.value = ParseNumber(r, G::OffsetX);
+        item.value2 = ParseNumber(r, G::OffsetY);
+        item.consoleCount = DigitAt(r, G::ConsoleCount);
+        item.leadingPoint = DigitAt(r, G::LeadingPoint);
+        const int mode = DigitAt(r, G::NmeaMode);
+        item.nmeaMode = r[G::NmeaMode] == 'A' ? 8 : (mode <= 7 ? mode : -1);
+        item.gpsInputDigit = DigitAt(r, G::GpsInput);
+        break;
+    }
+    case 2:
+        item.value = ParseNumber(r, G::Reference);
+        item.utmZone = ParseInt(r, G::UtmZone);
+        break;
+    case 3:
+        item.value = ParseNumber(r, G::Reference);
+        break;
+    case 4:
+        item.value = ParseNumber(r, G::UnitSeparation);
+        item.value2 = ParseNumber(r, G::ConsoleSeparation);
+        break;
+    default:
+        break;
+    }
+}
+
+void DecodeLine(DataItem& item) {
+    item.kind = ItemKind::LineName;
+    AssignTrimmed(item.text, item.record, LineColumns::Text);
+}
+
+void DecodeLineStart(DataItem& item) {
+    item.kind = ItemKind::LineStart;
+    item.value = ParseNumber(item.record, LineStartColumns::Station);
+}
+
+void DecodeLineDirection(DataItem& item) {
+    const uint8_t letter = item.record[LineDirectionColumns::Letter];
+    item.kind = ItemKind::LineDirection;
+    item.directionLetter = letter;
+    const char* found = letter != 0 ? std::strchr(LineDirectionLetters, letter) : nullptr;
+    item.direction = found != nullptr ? static_cast<int>(found - LineDirectionLetters) : -1;
+    item.value = ParseNumber(item.record, LineDirectionColumns::Increment);
+}
+
+void DecodeTimeOfDay(DataItem& item, ClockField clock) {
+    item.hour = ParseInt(item.record, clock.Hour());
+    item.minute = ParseInt(item.record, clock.Minute());
+    item.second = ParseInt(item.record, clock.Second());
+}
+
+void DecodeLineDate(DataItem& item) {
+    using Z = LineDateColumns;
+    item.kind = ItemKind::LineDate;
+    item.day = ParseInt(item.record, Z::Day);
+    item.month = ParseInt(item.record, Z::Month);
+    item.year = ParseInt(item.record, Z::Year);
+    DecodeTimeOfDay(item, Z::Time);
+}
+
+void DecodeClock(DataItem& item) {
+    item.kind = ItemKind::Clock;
+    DecodeTimeOfDay(item, ClockColumns::Time);
+    item.millisecond = ParseInt(item.record, ClockColumns::Millisecond);
+    item.tick = ParseTick(item.record);
+}
+
+void DecodeStation(DataItem& item) {
+    item.kind = ItemKind::Station;
+    item.value = ParseNumber(item.record, StationColumns::Station);
+    DecodeTimeOfDay(item, StationColumns::Time);
+    item.millisecond = ParseInt(item.record, StationColumns::Millisecond);
+}
+
+void DecodeComment(DataItem& item) {
+    item.kind = ItemKind::Comment;
+    AssignTrimmed(item.text, item.record, EventColumns::Text);
+    item.tick = ParseTick(item.record);
+}
+
+// An event has one of the known texts, blanks after it and a tick; anything
+// else is an accepted GPS sentence kept in one record.
+void DecodeEvent(DataItem& item) {
+    const uint8_t* r = item.record;
+    int console = 0;
+    EventKind event = EventOfText(r, &console);
+    TickField tick = ParseTick(r);
+    if (event != EventKind::None && AllSpaces(r, EventColumns::Blank.first, EventColumns::Blank.last()) &&
+        tick.valid) {
+        item.kind = ItemKind::Event;
+        item.event = event;
+        item.console = console;
+        item.tick = tick;
+        AssignTrimmed(item.text, r, EventColumns::Text);
+    } else {
+        item.kind = ItemKind::GpsSingle;
+        item.firstMarker = TypeEvent;
+        item.pieces = 1;
+        item.complete = true;
+        AssignTrimmed(item.text, r, GpsColumns::Piece);
+    }
+}
+
+// '@' or '?': the first record of a group, read on by RecordReader::ReadGroup.
+void DecodeGpsGroup(DataItem& item) {
+    item.kind = ItemKind::GpsGroup;
+    item.firstMarker = item.type;
+    item.nextMarker = item.type == TypeGpsPosition ? TypeGpsPositionNext : TypeGpsRejectedNext;
+}
+
+void DecodeStrayGps(DataItem& item) { item.kind = ItemKind::StrayGpsRecord; }
+
+void DecodeSegment(DataItem& item) {
+    const uint8_t code = item.record[SegmentColumns::Code];
+    item.kind = ItemKind::Segment;
+    item.segmentCode = code;
+    if (code == '0') {
+        item.segmentGroup = 0;
+    } else if (code >= 'a' && code <= 'p') {
+        item.segmentGroup = (code - 'a') / 4 + 1;
+        item.segmentIndex = (code - 'a') % 4;
+    }
+    item.value = ParseNumber(item.record, SegmentColumns::Value);
+}
+
+const struct {
+    uint8_t type;
+    void (*decode)(DataItem&);
+} TypeDecoders[] = {
+    {TypeSetup, DecodeSetup},
+    {TypeGeometry, DecodeGeometry},
+    {TypeLine, DecodeLine},
+    {TypeLineStart, DecodeLineStart},
+    {TypeLineDirection, DecodeLineDirection},
+    {TypeLineDate, DecodeLineDate},
+    {TypeClock, DecodeClock},
+    {TypeStation, DecodeStation},
+    {TypeComment, DecodeComment},
+    {TypeEvent, DecodeEvent},
+    {TypeGpsPosition, DecodeGpsGroup},
+    {TypeGpsRejected, DecodeGpsGroup},
+    {TypeGpsPositionNext, DecodeStrayGps},
+    {TypeGpsRejectedNext, DecodeStrayGps},
+    {TypeGpsTrailer, DecodeStrayGps},
+    {TypeSegment, DecodeSegment},
+};
+
+}  // namespace
+
+// The identification first: console 1's tag is 'T' like "TESSEL  W". Then a
+// console's tag, then the table.
+void RecordReader::Decode(DataItem& item) {
+    if (IsIdentification(item.record)) {
+        DecodeIdentification(item);
         geometrySeen_ = 0;
         return;
     }
-    // Console 1's tag is 'T' like the identification, which was ruled out above.
-    if (int console = ConsoleOfTag(type)) {
-        item.kind = ItemKind::Reading;
-        item.console = console;
-        AssignTrimmed(item.text, r, 1, 15);
-        item.tick = ParseTick(r);
+    if (int console = ConsoleOfTag(item.type)) {
+        DecodeReading(item, console);
         return;
     }
-    switch (type) {
-    case TypeSetup:
-        item.kind = ItemKind::Setup;
-        AssignTrimmed(item.text, r, 2, 10);
-        for (int i = 0; i < 9; ++i) item.consoleDigits[i] = DigitAt(r, i < 6 ? 12 + i : 21 + (i - 6));
-        return;
-    case TypeGeometry:
-        item.kind = ItemKind::Geometry;
+    if (item.type == TypeGeometry) {
         if (geometrySeen_ < 1000000) ++geometrySeen_;
         item.geometryIndex = geometrySeen_;
-        switch (item.geometryIndex) {
-        case 1:
-            item.value = ParseNumber(r, 1, 7);
-            item.value2 = ParseNumber(r, 8, 14);
-            item.consoleCount = DigitAt(r, 15);
-            item.leadingPoint = DigitAt(r, 16);
-            item.nmeaMode = r[17] == 'A' ? 8 : (DigitAt(r, 17) <= 7 ? DigitAt(r, 17) : -1);
-            item.gpsInputDigit = DigitAt(r, 20);
-            break;
-        case 2:
-            item.value = ParseNumber(r, 1, 14);
-            item.utmZone = ParseInt(r, 16, 17);
-            break;
-        case 3:
-            item.value = ParseNumber(r, 1, 14);
-            break;
-        case 4:
-            item.value = ParseNumber(r, 1, 7);
-            item.value2 = ParseNumber(r, 8, 14);
-            break;
-        default:
-            break;
-        }
-        return;
-    case TypeLine:
-        item.kind = ItemKind::LineName;
-        AssignTrimmed(item.text, r, 1, 8);
-        return;
-    case TypeLineStart:
-        item.kind = ItemKind::LineStart;
-        item.value = ParseNumber(r, 1, 11);
-        return;
-    case TypeLineDirection: {
-        item.kind = ItemKind::LineDirection;
-        item.directionLetter = r[1];
-        const char* letters = "WSNE";
-        const char* found = r[1] != 0 ? std::strchr(letters, r[1]) : nullptr;
-        item.direction = found != nullptr ? static_cast<int>(found - letters) : -1;
-        item.value = ParseNumber(r, 8, 18);
-        return;
     }
-    case TypeLineDate:
-        item.kind = ItemKind::LineDate;
-        item.day = ParseInt(r, 1, 2);
-        item.month = ParseInt(r, 3, 4);
-        item.year = ParseInt(r, 5, 8);
-        item.hour = ParseInt(r, 10, 11);
-        item.minute = ParseInt(r, 13, 14);
-        item.second = ParseInt(r, 16, 17);
-        return;
-    case TypeClock:
-        item.kind = ItemKind::Clock;
-        item.hour = ParseInt(r, 1, 2);
-        item.minute = ParseInt(r, 4, 5);
-        item.second = ParseInt(r, 7, 8);
-        item.millisecond = ParseInt(r, 10, 12);
-        item.tick = ParseTick(r);
-        return;
-    case TypeStation:
-        item.kind = ItemKind::Station;
-        item.value = ParseNumber(r, 1, 11);
-        item.hour = ParseInt(r, 14, 15);
-        item.minute = ParseInt(r, 17, 18);
-        item.second = ParseInt(r, 20, 21);
-        item.millisecond = ParseInt(r, 23, 25);
-        return;
-    case TypeComment:
-        item.kind = ItemKind::Comment;
-        AssignTrimmed(item.text, r, 1, 11);
-        item.tick = ParseTick(r);
-        return;
-    case TypeEvent: {
-        // An event has one of the known texts, blanks in 12..15 and a tick;
-        // anything else is an accepted GPS sentence kept in one record.
-        int console = 0;
-        EventKind event = EventOfText(r, &console);
-        TickField tick = ParseTick(r);
-        if (event != EventKind::None && AllSpaces(r, 12, 15) && tick.valid) {
-            item.kind = ItemKind::Event;
-            item.event = event;
-            item.console = console;
-            item.tick = tick;
-            AssignTrimmed(item.text, r, 1, 11);
-        } else {
-            item.kind = ItemKind::GpsSingle;
-            item.firstMarker = TypeEvent;
-            item.pieces = 1;
-            item.complete = true;
-            AssignTrimmed(item.text, r, 1, 25);
+    for (const auto& d : TypeDecoders) {
+        if (d.type == item.type) {
+            d.decode(item);
+            return;
         }
-        return;
     }
-    case TypeGpsPosition:
-    case TypeGpsRejected:
-        item.kind = ItemKind::GpsGroup;
-        item.firstMarker = type;
-        item.nextMarker = type == TypeGpsPosition ? TypeGpsPositionNext : TypeGpsRejectedNext;
-        return;
-    case TypeGpsPositionNext:
-    case TypeGpsRejectedNext:
-    case TypeGpsTrailer:
-        item.kind = ItemKind::StrayGpsRecord;
-        return;
-    case TypeSegment:
-        item.kind = ItemKind::Segment;
-        item.segmentCode = r[1];
-        if (r[1] == '0') {
-            item.segmentGroup = 0;
-        } else if (r[1] >= 'a' && r[1] <= 'p') {
-            item.segmentGroup = (r[1] - 'a') / 4 + 1;
-            item.segmentIndex = (r[1] - 'a') % 4;
-        }
-        item.value = ParseNumber(r, 2, 15);
-        return;
-    default:
-        item.kind = ItemKind::Unknown;
-        return;
-    }
+    item.kind = ItemKind::Unknown;
 }
 
 // The first record of the group is in the item; its pieces follow up to the
 // '!' trailer. A record of any other type ends the group without consuming
 // that record, which is then read as an item of its own.
 void RecordReader::ReadGroup(DataItem& item) {
-    item.text.assign(reinterpret_cast<const char*>(item.record + 1), GpsPieceLength);
+    item.text.assign(reinterpret_cast<const char*>(item.record + GpsColumns::Piece.first), GpsPieceLength);
     item.pieces = 1;
     size_t lastPiece = 0;
     for (;;) {
@@ -459,7 +530,7 @@ void RecordReader::ReadGroup(DataItem& item) {
         if (r[0] == item.nextMarker) {
             if (item.text.size() + GpsPieceLength <= MaxKeptGpsSentence) {
                 lastPiece = item.text.size();
-                item.text.append(reinterpret_cast<const char*>(r + 1), GpsPieceLength);
+                item.text.append(reinterpret_cast<const char*>(r + GpsColumns::Piece.first), GpsPieceLength);
             }
             ++item.pieces;
             ++item.recordCount;
@@ -467,7 +538,7 @@ void RecordReader::ReadGroup(DataItem& item) {
             continue;
         }
         if (r[0] == TypeGpsTrailer) {
-            item.consolesInBreak = DigitAt(r, 14);
+            item.consolesInBreak = DigitAt(r, GpsColumns::ConsolesInBreak);
             item.tick = ParseTick(r);
             item.complete = true;
             ++item.recordCount;
@@ -494,197 +565,6 @@ DataFileCheck CheckDataFile(ByteSource source, size_t blockSize) {
     check.ok = !check.problem.found;
     check.records = reader.RecordCount();
     return check;
-}
-
-// ---------------------------------------------------------------------------
-// Text rendering for the inspector.
-
-std::string EscapeBytes(const void* data, size_t size, bool quoted) {
-    const uint8_t* bytes = static_cast<const uint8_t*>(data);
-    std::string out;
-    out.reserve(size);
-    for (size_t i = 0; i < size; ++i) {
-        uint8_t c = bytes[i];
-        if (c == '\\') {
-            out += "\\\\";
-        } else if (quoted && c == '"') {
-            out += "\\\"";
-        } else if (c >= 0x20 && c <= 0x7E) {
-            out += static_cast<char>(c);
-        } else {
-            char hex[5];
-            std::snprintf(hex, sizeof hex, "\\x%02X", static_cast<unsigned>(c));
-            out += hex;
-        }
-    }
-    return out;
-}
-
-namespace {
-
-std::string Quoted(const std::string& text) { return "\"" + EscapeBytes(text.data(), text.size(), true) + "\""; }
-
-std::string RawColumns(const uint8_t* r, int from, int to) {
-    return "?\"" + EscapeBytes(r + from, static_cast<size_t>(to - from + 1), true) + "\"";
-}
-
-std::string Number(const NumberField& f, int decimals, const uint8_t* r, int from, int to) {
-    if (!f.valid) return RawColumns(r, from, to);
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.*f", decimals, f.value);
-    return buffer;
-}
-
-std::string Integer(const IntField& f, const char* format, const uint8_t* r, int from, int to) {
-    if (!f.valid) return RawColumns(r, from, to);
-    char buffer[16];
-    std::snprintf(buffer, sizeof buffer, format, static_cast<int>(f.value));
-    return buffer;
-}
-
-std::string Digit(int digit, const uint8_t* r, int col) {
-    return digit >= 0 ? std::to_string(digit) : RawColumns(r, col, col);
-}
-
-std::string Tick(const TickField& f, const uint8_t* r) {
-    if (!f.valid) return RawColumns(r, 16, 25);
-    char buffer[16];
-    std::snprintf(buffer, sizeof buffer, "%lu", static_cast<unsigned long>(f.value));
-    return buffer;
-}
-
-std::string TimeOfDay(const DataItem& item, const int cols[4]) {
-    const uint8_t* r = item.record;
-    std::string out = Integer(item.hour, "%02d", r, cols[0], cols[0] + 1) + ":" +
-                      Integer(item.minute, "%02d", r, cols[1], cols[1] + 1) + ":" +
-                      Integer(item.second, "%02d", r, cols[2], cols[2] + 1);
-    if (cols[3] >= 0) out += "." + Integer(item.millisecond, "%03d", r, cols[3], cols[3] + 2);
-    return out;
-}
-
-}  // namespace
-
-std::string DescribeItem(const DataItem& item) {
-    const uint8_t* r = item.record;
-    char head[32];
-    std::snprintf(head, sizeof head, "%10llu ", static_cast<unsigned long long>(item.offset));
-    std::string out = head;
-    switch (item.kind) {
-    case ItemKind::Identification:
-        out += item.appended ? "identification appended" : "identification new";
-        out += " version=" + EscapeBytes(r + 9, 3) + " input=" + EscapeBytes(r + 12, 3) +
-               " units=" + Digit(item.displayUnits, r, 15) + " header-option=" +
-               (item.headerOption >= 0 ? std::to_string(item.headerOption) : RawColumns(r, 19, 19)) +
-               " array-units=" + Digit(item.arrayUnits, r, 20);
-        break;
-    case ItemKind::Setup:
-        out += "setup name=" + Quoted(item.text) + " consoles=";
-        for (int i = 0; i < 9; ++i) {
-            if (i > 0) out += ",";
-            out += Digit(item.consoleDigits[i], r, i < 6 ? 12 + i : 21 + (i - 6));
-        }
-        break;
-    case ItemKind::Geometry:
-        out += "geometry-" + std::to_string(item.geometryIndex);
-        switch (item.geometryIndex) {
-        case 1:
-            out += " gps-offset-x=" + Number(item.value, 3, r, 1, 7) + " gps-offset-y=" +
-                   Number(item.value2, 3, r, 8, 14) + " consoles=" + Digit(item.consoleCount, r, 15) +
-                   " leading-point=" + Digit(item.leadingPoint, r, 16) +
-                   " nmea-mode=" + Digit(item.nmeaMode, r, 17) + " gps-input=" + Digit(item.gpsInputDigit, r, 20);
-            break;
-        case 2:
-            out += " reference-easting=" + Number(item.value, 3, r, 1, 14) +
-                   " utm-zone=" + Integer(item.utmZone, "%d", r, 16, 17);
-            break;
-        case 3:
-            out += " reference-northing=" + Number(item.value, 3, r, 1, 14);
-            break;
-        case 4:
-            out += " unit-separation=" + Number(item.value, 3, r, 1, 7) +
-                   " console-separation=" + Number(item.value2, 3, r, 8, 14);
-            break;
-        default:
-            out += " beyond-the-fourth record=" + Quoted(std::string(reinterpret_cast<const char*>(r + 1), 25));
-            break;
-        }
-        break;
-    case ItemKind::LineName:
-        out += "line name=" + Quoted(item.text);
-        break;
-    case ItemKind::LineStart:
-        out += "line-start station=" + Number(item.value, 2, r, 1, 11);
-        break;
-    case ItemKind::LineDirection:
-        out += "line-direction direction=" +
-               (item.direction >= 0 ? std::string(1, static_cast<char>(item.directionLetter)) : RawColumns(r, 1, 1)) +
-               " increment=" + Number(item.value, 3, r, 8, 18);
-        break;
-    case ItemKind::LineDate: {
-        static const int cols[4] = {10, 13, 16, -1};
-        out += "line-date date=" + Integer(item.year, "%04d", r, 5, 8) + "-" + Integer(item.month, "%02d", r, 3, 4) +
-               "-" + Integer(item.day, "%02d", r, 1, 2) + " time=" + TimeOfDay(item, cols);
-        break;
-    }
-    case ItemKind::Clock: {
-        static const int cols[4] = {1, 4, 7, 10};
-        out += "clock time=" + TimeOfDay(item, cols) + " tick=" + Tick(item.tick, r);
-        break;
-    }
-    case ItemKind::Reading:
-        out += "reading console=" + std::to_string(item.console) + " tag=" + EscapeBytes(r, 1) +
-               " text=" + Quoted(item.text) + " tick=" + Tick(item.tick, r);
-        break;
-    case ItemKind::Station: {
-        static const int cols[4] = {14, 17, 20, 23};
-        out += "station station=" + Number(item.value, 2, r, 1, 11) + " time=" + TimeOfDay(item, cols);
-        break;
-    }
-    case ItemKind::Event:
-        out += "event text=" + Quoted(item.text);
-        if (item.event == EventKind::ConsoleBreak) out += " console=" + std::to_string(item.console);
-        out += " tick=" + Tick(item.tick, r);
-        break;
-    case ItemKind::Comment:
-        out += "comment text=" + Quoted(item.text) + " tick=" + Tick(item.tick, r);
-        break;
-    case ItemKind::GpsSingle:
-        out += "gps-other markers=X sentence=" + Quoted(item.text);
-        break;
-    case ItemKind::GpsGroup: {
-        out += item.firstMarker == TypeGpsPosition ? "gps-position" : "gps-rejected";
-        out += " markers=" + EscapeBytes(&item.firstMarker, 1) + EscapeBytes(&item.nextMarker, 1) +
-               " sentence=" + Quoted(item.text) + " records=" + std::to_string(item.recordCount);
-        if (item.complete) {
-            // The trailer is the group's last record; its fields were decoded
-            // into the item, and a bad field shows as the digit or tick it held.
-            out += " in-break=" + (item.consolesInBreak >= 0 ? std::to_string(item.consolesInBreak) : "?") +
-                   " tick=" + (item.tick.valid ? std::to_string(item.tick.value) : "?");
-        } else {
-            out += " NO-TRAILER";
-        }
-        break;
-    }
-    case ItemKind::Segment:
-        out += "segment code=" + EscapeBytes(&item.segmentCode, 1);
-        if (item.segmentGroup == 0) {
-            out += " open";
-        } else if (item.segmentGroup > 0) {
-            out += " group=" + std::to_string(item.segmentGroup) + " value=" + Number(item.value, 3, r, 2, 15);
-        } else {
-            out += " UNKNOWN-CODE value=" + Number(item.value, 3, r, 2, 15);
-        }
-        break;
-    case ItemKind::StrayGpsRecord:
-        out += "STRAY-GPS-RECORD type=" + EscapeBytes(r, 1) +
-               " record=" + Quoted(std::string(reinterpret_cast<const char*>(r + 1), 25));
-        break;
-    case ItemKind::Unknown:
-        out += "UNKNOWN-TYPE type=" + EscapeBytes(r, 1) +
-               " record=" + Quoted(std::string(reinterpret_cast<const char*>(r + 1), 25));
-        break;
-    }
-    return out;
 }
 
 }  // namespace tesselog

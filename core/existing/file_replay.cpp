@@ -20,15 +20,13 @@ namespace tesselog {
 namespace {
 
 constexpr size_t ProgressEveryRecords = 4096;
-// A reading record's values: the characters after the tag, up to the tick.
-constexpr size_t ReadingValuesLength = 15;
 // Strokes gathered before they are painted: fewer, larger paints of each
 // tile than one per edge.
 constexpr size_t StrokesPerPaint = 8192;
 
 // The console whose reading record this is ("$P" after the tag), or -1.
 int ReadingConsole(const uint8_t* record) {
-    if (record[1] != '$' || record[2] != 'P') return -1;
+    if (std::memcmp(record + ReadingColumns::Prefix.first, "$P", ReadingColumns::Prefix.width) != 0) return -1;
     for (int k = 0; k < MaxConsoles; ++k) {
         if (record[0] == ConsoleRecordTag[k]) return k;
     }
@@ -53,16 +51,16 @@ double ReadingValue(const char* token) {
 // the field is there and not empty.
 bool ReadingField(const uint8_t* record, int n, double& value) {
     char token[RecordLength];
-    const char* text = reinterpret_cast<const char*>(record) + 1;
-    if (GetNumericField(text, ReadingValuesLength, n, ',', token, sizeof token) != 1 || token[0] == 0)
+    const char* text = reinterpret_cast<const char*>(record) + ReadingColumns::Text.first;
+    if (GetNumericField(text, ReadingColumns::Text.width, n, ',', token, sizeof token) != 1 || token[0] == 0)
         return false;
     value = ReadingValue(token);
     return true;
 }
 
 double SegmentValue(const uint8_t* record) {
-    char text[15] = {};
-    std::memcpy(text, record + 2, 14);
+    char text[SegmentColumns::Value.width + 1] = {};
+    std::memcpy(text, record + SegmentColumns::Value.first, SegmentColumns::Value.width);
     return std::strtod(text, nullptr);
 }
 
@@ -77,13 +75,13 @@ bool Contains(const uint8_t* record, const char* text) {
 // Records that end what the colour replay collects: comments, lines,
 // stations, appended headers, and GPS records of "$PA..." or " GP..." lines.
 bool EndsCollecting(const uint8_t* record) {
+    const uint8_t* sentence = record + GpsColumns::Piece.first;
     switch (record[0]) {
-    case 'C':
-    case 'L':
-    case 'S':
-    case 'r': return true;
-    case 'X':
-        return std::memcmp(record + 1, "$PA", 3) == 0 || std::memcmp(record + 1, " GP", 3) == 0;
+    case TypeComment:
+    case TypeLine:
+    case TypeStation:
+    case IdentificationAppended[0]: return true;
+    case TypeEvent: return std::memcmp(sentence, "$PA", 3) == 0 || std::memcmp(sentence, " GP", 3) == 0;
     default: return false;
     }
 }
@@ -113,9 +111,10 @@ ExtentScan ScanFileExtent(DataFile& file, const MapState& state, ReplayProgress&
     BlockRecordReader reader(BytesFromDataFile(file), RecordLength, ReplayBlockRecords);
     while (const uint8_t* record = reader.Next()) {
         if (reader.RecordsRead() % ProgressEveryRecords == 0) progress.Tick();
-        if (record[0] != '{' || record[1] < 'a' || record[1] > 'h') continue;
+        const uint8_t code = record[SegmentColumns::Code];
+        if (record[0] != TypeSegment || code < 'a' || code > 'h') continue;
         const double value = SegmentValue(record);
-        const bool easting = (record[1] - 'a') % 2 == 0;  // a, c, e, g
+        const bool easting = (code - 'a') % 2 == 0;  // a, c, e, g
         if (easting) {
             scan.Range.MinX = std::min(scan.Range.MinX, value);
             scan.Range.MaxX = std::max(scan.Range.MaxX, value);
@@ -123,7 +122,7 @@ ExtentScan ScanFileExtent(DataFile& file, const MapState& state, ReplayProgress&
             scan.Range.MinY = std::min(scan.Range.MinY, value);
             scan.Range.MaxY = std::max(scan.Range.MaxY, value);
         }
-        if (record[1] == 'd' || record[1] == 'h') ++scan.PositionCount;
+        if (code == 'd' || code == 'h') ++scan.PositionCount;
     }
     file.SeekToEnd();
     if (!RangeFitsMap(state, scan.Range)) {
@@ -159,8 +158,8 @@ public:
         const int console = ReadingConsole(record);
         if (console >= 0) {
             if (settings_.MapDisplayType != 0 && collecting_) Collect(console, record);
-        } else if (record[0] == '{') {
-            Segment(record[1], SegmentValue(record));
+        } else if (record[0] == TypeSegment) {
+            Segment(record[SegmentColumns::Code], SegmentValue(record));
         } else if (EndsCollecting(record)) {
             collecting_ = false;
         }
@@ -332,8 +331,8 @@ std::vector<ProfileCurvePiece> ReplayProfile(DataFile& file, const Settings& set
     // earlier day's crash cut a record short before them.
     BackwardRecords records(file, file.Size());
     while (const uint8_t* record = records.Previous()) {
-        if (record[0] == 'Z') break;
-        if (record[0] == 'S') {
+        if (record[0] == TypeLineDate) break;
+        if (record[0] == TypeStation) {
             x -= ProfileStepWidth;
             pieces.emplace_back();
             continue;

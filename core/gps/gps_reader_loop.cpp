@@ -70,7 +70,7 @@ void GpsReaderLoop::Pass() {
 
 void GpsReaderLoop::HandleConnectionBreak() {
     if (writer_ && logging_.LoggingState.load() == LoggingRecording) {
-        writer_->WriteEventRecord(GpsBreakText, TypeEvent);
+        writer_->WriteEventRecord(EventGpsBreak, TypeEvent);
         streams_.GpsBreaksRecorded.fetch_add(1);
     }
     if (disconnectAlarm_ == 1) sounds_.Play(SoundId::Ring);

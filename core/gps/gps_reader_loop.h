@@ -64,8 +64,6 @@ constexpr uint32_t GpsFailedReadWaitMs = 10;
 // flag and the 3000 ms window: about 1 s at 9600 baud.
 constexpr int GpsMaxBurstBytes = 1024;
 
-constexpr char GpsBreakText[] = "GPS CONN BRK";
-
 class GpsReaderLoop {
 public:
     // writer may be null: then nothing is written. disconnectAlarm is the

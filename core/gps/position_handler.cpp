@@ -159,7 +159,7 @@ void FirstValidFix(GpsPositionContext& c, const GpsFix& fix, double northing, do
     // With screen updates on, the first fix reaches the map a second time
     // with the epoch (UpdateMap), again with a step of 0, which paints
     // nothing; the map drawing treats it as the position it already has.
-    if (c.MapReviewActive == 0) c.map.Draw(c.logging.LoggingState.load(), northing, easting, 0.0);
+    if (!c.MapReviewActive) c.map.Draw(c.logging.LoggingState.load(), northing, easting, 0.0);
 }
 
 // A later valid fix: step, speed, speed text and bar. Returns the step.
@@ -226,7 +226,7 @@ void UpdateMap(GpsPositionContext& c, double northing, double easting, double st
             c.readings.AmplitudeQueueOn = 1;
         }
     }
-    if (c.MapReviewActive == 0) c.map.Draw(loggingState, northing, easting, step);
+    if (!c.MapReviewActive) c.map.Draw(loggingState, northing, easting, step);
 }
 
 // Counts a position sentence while recording, valid or not. True at the
@@ -238,7 +238,7 @@ bool CountPosition(GpsPositionContext& c) {
     // At or beyond: a count taken over from an appended file may start past it.
     if (s.GpsPositionCount < s.MaxGpsPositions) return false;
     c.logging.LoggingState.store(LoggingMonitoring);
-    c.ScreenUpdatesEnabled = 0;
+    c.ScreenUpdatesEnabled = false;
     return true;
 }
 
@@ -349,7 +349,7 @@ GpsDataOutcome OnGpsData(GpsPositionContext& c) {
         } else if (valid) {
             step = NextValidFix(c, fix, northing, easting);
         }
-        if (valid && c.ScreenUpdatesEnabled == 1) UpdateMap(c, northing, easting, step);
+        if (valid && c.ScreenUpdatesEnabled) UpdateMap(c, northing, easting, step);
 
         outcome.FixValid = valid;
         outcome.Northing = northing;

@@ -40,8 +40,7 @@ constexpr Color GpsIdleCircleColor = Rgb(255, 255, 255);
 // Both position fields of an invalid fix: five blanks on each side.
 constexpr char GpsNoPositionText[] = "     N/A     ";
 
-// What the Win32 layer shows, owned by the logging window, when a file
-// reaches MaxGpsPositions.
+// What the program shows when a file reaches MaxGpsPositions.
 constexpr char PositionLimitCaption[] = "STOP";
 constexpr char PositionLimitMessage[] =
     "Maximum number of GPS positions reached.\r\nCurrent data file is saved.\r\nPlease restart the program.";
@@ -173,8 +172,8 @@ struct GpsPositionContext {
     ConsoleReadingState& readings;     // AmplitudeBank, AmplitudeCount, AmplitudeQueueOn
     GpsPositionState& state;
     UtmZoneState& zone;
-    int32_t& ScreenUpdatesEnabled;     // the map and the epochs only while 1; cleared at the limit
-    int32_t MapReviewActive;           // 1: the map is not drawn
+    bool& ScreenUpdatesEnabled;        // the map and the epochs only while true; cleared at the limit
+    bool MapReviewActive;              // the map is not drawn
     const GpsFieldLayout& layout;
     Canvas& canvas;                    // the logging window
     SoundPlayer& sound;
@@ -194,7 +193,7 @@ struct GpsDataOutcome {
     bool TimePresent = false;
     double TimeOfDay = 0.0;
     // The file has reached MaxGpsPositions while recording. The handler has
-    // set LoggingState and ScreenUpdatesEnabled to 0 and stopped; the caller,
+    // set LoggingState to 0, ScreenUpdatesEnabled to false and stopped; the caller,
     // still inside MSG_GPS_DATA, suspends the GPS reader (so it writes no
     // record of this sentence), stops timer 1 and suspends the console
     // readers when there are consoles, shows PositionLimitMessage in a box

@@ -53,7 +53,7 @@ void LoggingSession::RunCode(int code) {
         if (Logging.LoggingState != LoggingMonitoring && MapVisible) Services.Map.Navigate(code);
         return;
     }
-    ScreenUpdatesEnabled = 0;
+    const ScreenUpdatesHold hold = HoldScreenUpdates();
     for (const CodeRow& row : table) {
         if (row.Code != code) continue;
         const bool gpsMissing = (row.Needs == CodeNeeds::Gps || row.Needs == CodeNeeds::GpsAndMap) && !GpsEnabled();
@@ -72,7 +72,6 @@ void LoggingSession::RunCode(int code) {
 void LoggingSession::EndCode() {
     Services.Controls.RefreshProfiles();
     Services.Controls.FocusScreen();
-    ScreenUpdatesEnabled = 1;
 }
 
 void LoggingSession::ClampGridInterval() {
@@ -108,7 +107,7 @@ void LoggingSession::RunNewStation() {
 
 void LoggingSession::RunComment() {
     std::string text;
-    if (Services.Dialogs.Comment(text)) Writer.WriteEventRecord(text.substr(0, 11), EventTypeComment);
+    if (Services.Dialogs.Comment(text)) Writer.WriteEventRecord(text.substr(0, EventTextColumns), TypeComment);
 }
 
 // ---------------------------------------------------------------- map rebuild
@@ -124,7 +123,7 @@ void LoggingSession::RebuildMap(const MapRebuild& what) {
     controls.ShowPleaseWait();
     if (what.NewScale) map.SetRedrawEverything();
     if (what.Grid) map.RebuildGrid();
-    if (what.Refresh != TilesNone) map.RefreshTiles(what.Refresh);
+    if (what.Refresh) map.RefreshTiles(*what.Refresh);
     if (what.Background) Services.Background.Redraw();
     if (what.Replay) map.ReplayTrack();
     if (what.Profiles) controls.RefreshProfiles();
@@ -155,7 +154,7 @@ void LoggingSession::ApplyReadingsScale(bool newGrids, int32_t changed) {
     Services.Controls.RepaintScreen();
     if (Config.MapDisplayType >= 1) {
         MapRebuild rebuild;
-        rebuild.Refresh = TilesOverlay;
+        rebuild.Refresh = TileRefreshMode::Overlay;
         rebuild.Background = rebuild.Replay = true;
         RebuildMap(rebuild);
     }
@@ -204,7 +203,7 @@ void LoggingSession::RunHideMenu() {
 
 void LoggingSession::RunToggleView() {
     auto& controls = Services.Controls;
-    MapVisible = 1 - MapVisible;
+    MapVisible = !MapVisible;
     controls.LayoutPass();
     controls.RepaintScreen();
     if (!MapVisible) return;
@@ -220,7 +219,7 @@ void LoggingSession::OnDisplayScaleChanged() {
     if (!MapVisible) return;
     MapRebuild everything;
     everything.NewScale = everything.Grid = everything.Background = everything.Replay = everything.Profiles = true;
-    everything.Refresh = TilesBoth;
+    everything.Refresh = TileRefreshMode::Both;
     RebuildMap(everything);
 }
 
@@ -255,7 +254,7 @@ void LoggingSession::RunMapSize() {
         MapRebuild rebuild;
         rebuild.NewScale = rebuild.Replay = (DisplayOptionsChanged & DisplayChangedMapSize) != 0;
         rebuild.Grid = (DisplayOptionsChanged & (DisplayChangedGridInterval | DisplayChangedMapSize)) != 0;
-        rebuild.Refresh = rebuild.NewScale ? TilesBoth : TilesBase;
+        rebuild.Refresh = rebuild.NewScale ? TileRefreshMode::Both : TileRefreshMode::Base;
         rebuild.Background = true;
         RebuildMap(rebuild);
     }
@@ -271,7 +270,7 @@ bool LoggingSession::TakeMapSize(int32_t size) {
     Config.MapSize = size;
     map.RecomputeScale();
     if (map.TrackFits()) {
-        MapOverflowState = 0;
+        MapOverflowState = MapOverflow::Inside;
         return true;
     }
     Config.MapSize = old;
@@ -310,10 +309,10 @@ void LoggingSession::RunMapDisplayOptions() {
         rebuild.NewScale || (changed & (DisplayChangedGridType | DisplayChangedGridInterval | DisplayChangedGridAngle));
     rebuild.Replay = rebuild.NewScale || (changed & DisplayChangedMapDisplayType) ||
                      ((changed & (DisplayChangedPositionSize | DisplayChangedPositionColor)) && Config.MapDisplayType == 0);
-    rebuild.Refresh = rebuild.Grid && rebuild.Replay ? TilesBoth
-                      : rebuild.Grid                 ? TilesBase
-                      : rebuild.Replay               ? TilesOverlay
-                                                     : TilesNone;
+    if (rebuild.Grid || rebuild.Replay)
+        rebuild.Refresh = rebuild.Grid && rebuild.Replay ? TileRefreshMode::Both
+                          : rebuild.Grid                 ? TileRefreshMode::Base
+                                                         : TileRefreshMode::Overlay;
     RebuildMap(rebuild);
 }
 
@@ -336,7 +335,7 @@ void LoggingSession::RunRemoveBackground() {
     if (!Services.Background.Remove()) return;
     Services.Controls.ClearMapPane();
     Services.Map.StepBusyIndicator();
-    Services.Map.RefreshTiles(0);
+    Services.Map.RefreshTiles(TileRefreshMode::Base);
     Services.Background.Redraw();
 }
 
@@ -345,7 +344,7 @@ void LoggingSession::RunRemoveBackground() {
 void LoggingSession::RunEnterReview() {
     auto& controls = Services.Controls;
     if (Logging.LoggingState == LoggingMonitoring || !MapVisible || MapReviewActive) return;
-    MapReviewActive = 1;
+    MapReviewActive = true;
     Services.Map.EnterReview();
     controls.EnableButtonSet(LogButtonSet::Second, false);
     controls.ShowButtonSet(LogButtonSet::Second, false);
@@ -358,11 +357,11 @@ void LoggingSession::RunExitReview() {
     auto& controls = Services.Controls;
     auto& map = Services.Map;
     if (!MapReviewActive) return;
-    MapReviewActive = 0;
+    MapReviewActive = false;
     map.ExitReview();
     MapRebuild everything;
     everything.NewScale = everything.Grid = everything.Background = everything.Replay = everything.Profiles = true;
-    everything.Refresh = TilesBoth;
+    everything.Refresh = TileRefreshMode::Both;
     RebuildMap(everything);
     controls.EnableButtonSet(LogButtonSet::Second, true);
     controls.ShowButtonSet(LogButtonSet::Second, true);

@@ -35,7 +35,7 @@ void LoggingSession::RunSunlight() {
     if (!MapVisible) return;
     MapRebuild again;
     again.Grid = again.Background = again.Replay = true;
-    again.Refresh = TilesBoth;
+    again.Refresh = TileRefreshMode::Both;
     RebuildMap(again);
 }
 
@@ -51,13 +51,12 @@ void LoggingSession::RunFitScale() {
         return;
     }
     if (fit->Min == Config.ReadingsScaleMin && fit->Max == Config.ReadingsScaleMax) return;
-    ScreenUpdatesEnabled = 0;
+    const ScreenUpdatesHold hold = HoldScreenUpdates();
     Config.ReadingsScaleMin = fit->Min;
     Config.ReadingsScaleMax = fit->Max;
     Save();
     ApplyReadingsScale(true, DisplayChangedReadingsScale);
     Services.Controls.RefreshProfiles();
-    ScreenUpdatesEnabled = 1;
 }
 
 }  // namespace tesselog

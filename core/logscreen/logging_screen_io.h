@@ -1,9 +1,9 @@
 // What the logging session acts through: the logging screen's controls, the
 // dialogs its commands open, the ports and threads of a start and a stop, the
 // map, the append validation and the background files. The Win32 logging
-// screen implements them with windows and API calls; tests and the replay
-// tool use the defaults (each method does nothing and answers "no" or
-// "cancel") or the recording and scripted versions at the end of this file.
+// screen implements them with windows and API calls; every method is pure,
+// so an implementation that misses one does not compile. Tests and the replay
+// tool use the recording, scripted and idle versions at the end of this file.
 #pragma once
 
 #include <cstdint>
@@ -18,6 +18,7 @@
 #include "core/existing/file_replay.h"
 #include "core/gps/position_handler.h"
 #include "core/logscreen/field_warnings_view.h"
+#include "core/map/map_geometry.h"
 #include "core/settings/display_dialogs.h"
 #include "core/settings/logging_dialogs.h"
 
@@ -64,44 +65,44 @@ constexpr int StatusLogging = 3;
 class LoggingScreenControls {
 public:
     virtual ~LoggingScreenControls() = default;
-    virtual void ShowButtonSet(LogButtonSet /*set*/, bool /*visible*/) {}
-    virtual void EnableButtonSet(LogButtonSet /*set*/, bool /*enabled*/) {}
+    virtual void ShowButtonSet(LogButtonSet set, bool visible) = 0;
+    virtual void EnableButtonSet(LogButtonSet set, bool enabled) = 0;
     // The button drawn as default (index 0..3 of the set; 0 for the pause set).
-    virtual void SetDefaultButton(LogButtonSet /*set*/, int /*index*/) {}
-    virtual void EnableFileButton(bool /*enabled*/) {}
-    virtual void EnableNavigation(uint32_t /*buttons*/, bool /*enabled*/) {}
-    virtual void ShowNavigation(uint32_t /*buttons*/, bool /*visible*/) {}
+    virtual void SetDefaultButton(LogButtonSet set, int index) = 0;
+    virtual void EnableFileButton(bool enabled) = 0;
+    virtual void EnableNavigation(uint32_t buttons, bool enabled) = 0;
+    virtual void ShowNavigation(uint32_t buttons, bool visible) = 0;
     // Code 0 writes "File: <name>", codes 1..3 the state word.
-    virtual void UpdateStatusLine(int /*code*/, const std::string& /*fileName*/) {}
+    virtual void UpdateStatusLine(int code, const std::string& fileName) = 0;
     // 1 draws the pause hint, -1 erases it.
-    virtual void PauseHint(int /*code*/) {}
-    virtual void RepaintScreen() {}
-    virtual void RepaintMainWindow() {}
-    virtual void RefreshProfiles() {}
-    virtual void ClearMapPane() {}
-    virtual void ShowPleaseWait() {}  // on the map pane
+    virtual void PauseHint(int code) = 0;
+    virtual void RepaintScreen() = 0;
+    virtual void RepaintMainWindow() = 0;
+    virtual void RefreshProfiles() = 0;
+    virtual void ClearMapPane() = 0;
+    virtual void ShowPleaseWait() = 0;  // on the map pane
     // "No connection" in console k's row of the numbers pane.
-    virtual void ShowNoConnection(int /*k*/) {}
+    virtual void ShowNoConnection(int k) = 0;
     // The parts of the field warnings that changed (WarningRedraw bits).
-    virtual void ShowFieldWarnings(const WarningsShown& /*shown*/, uint32_t /*parts*/) {}
+    virtual void ShowFieldWarnings(const WarningsShown& shown, uint32_t parts) = 0;
     // The sunlight display on or off: its ink and fonts for every later
     // drawing (the session then lays the screen out and draws it again).
-    virtual void ShowSunlight(bool /*on*/) {}
+    virtual void ShowSunlight(bool on) = 0;
     // What happened while the computer slept, on the warning line before the
     // field warnings; empty takes it away.
-    virtual void ShowSleepNote(const std::string& /*note*/) {}
+    virtual void ShowSleepNote(const std::string& note) = 0;
     // Console k's second-plot pane cleared to white.
-    virtual void ClearSecondPlot(int /*k*/) {}
+    virtual void ClearSecondPlot(int k) = 0;
     // The colour scale window shown or hidden (while "READINGSCALE" is open).
-    virtual void ShowColourScale(bool /*visible*/) {}
+    virtual void ShowColourScale(bool visible) = 0;
     // Menu 499 or 500 at (main window x + 190, main window y + 120); the
-    // chosen item's id (501..516) or 0.
-    virtual int PopupMenu(int /*menuId*/) { return 0; }
+    // chosen item's id (501..517) or 0.
+    virtual int PopupMenu(int menuId) = 0;
     // Layout pass for the current MapVisible.
-    virtual void LayoutPass() {}
-    virtual void ShowLoggingScreen(bool /*visible*/) {}
-    virtual void ShowMainButtons(bool /*visible*/) {}
-    virtual void FocusScreen() {}
+    virtual void LayoutPass() = 0;
+    virtual void ShowLoggingScreen(bool visible) = 0;
+    virtual void ShowMainButtons(bool visible) = 0;
+    virtual void FocusScreen() = 0;
 };
 
 // The dialogs of the logging commands. Each returns true on OK. The option
@@ -114,25 +115,25 @@ public:
     virtual ~LoggingDialogs() = default;
     // "GETNEWLINE": on OK it has stored the new line's text, direction, start
     // station and CurrentStation and saved the settings.
-    virtual bool NewLine(Settings& /*settings*/) { return false; }
+    virtual bool NewLine(Settings& settings) = 0;
     // "NEWSTATION": the entered station; the session stores it and writes.
-    virtual bool NewStation(Settings& /*settings*/, double& /*station*/) { return false; }
+    virtual bool NewStation(Settings& settings, double& station) = 0;
     // "COMMENT": the text (the session keeps 11 characters).
-    virtual bool Comment(std::string& /*text*/) { return false; }
-    virtual bool ReadingsScale(Settings& /*settings*/, int32_t& /*changed*/) { return false; }
-    virtual bool SpeedScale(Settings& /*settings*/, int32_t& /*changed*/) { return false; }
-    virtual bool ProfileOptions(Settings& /*settings*/, int32_t& /*changed*/) { return false; }
-    virtual bool MapSize(const Settings& /*settings*/, MapSizeChoice& /*choice*/) { return false; }
+    virtual bool Comment(std::string& text) = 0;
+    virtual bool ReadingsScale(Settings& settings, int32_t& changed) = 0;
+    virtual bool SpeedScale(Settings& settings, int32_t& changed) = 0;
+    virtual bool ProfileOptions(Settings& settings, int32_t& changed) = 0;
+    virtual bool MapSize(const Settings& settings, MapSizeChoice& choice) = 0;
     // The choices it applies while open stay in `settings` on OK; Cancel has
     // put them back.
-    virtual bool MapDisplayOptions(Settings& /*settings*/, MapDisplayChoice& /*choice*/) { return false; }
-    virtual bool GpsMask(Settings& /*settings*/) { return false; }
-    virtual bool Audio(Settings& /*settings*/) { return false; }
+    virtual bool MapDisplayOptions(Settings& settings, MapDisplayChoice& choice) = 0;
+    virtual bool GpsMask(Settings& settings) = 0;
+    virtual bool Audio(Settings& settings) = 0;
     // "COORDINATESUNITS": on OK it has stored CoordinateDisplay and saved.
-    virtual bool CoordinatesUnits(Settings& /*settings*/) { return false; }
+    virtual bool CoordinatesUnits(Settings& settings) = 0;
     // "FIELDWARNINGS": true when OK changed anything (stored in `qc`); the
     // session saves and applies it.
-    virtual bool FieldWarnings(QcSettings& /*qc*/) { return false; }
+    virtual bool FieldWarnings(QcSettings& qc) = 0;
 };
 
 // Ports, threads, the timer and the waits of a start and a stop. The session
@@ -141,23 +142,23 @@ class LoggingPorts {
 public:
     virtual ~LoggingPorts() = default;
     // The opener tells the operator itself what failed.
-    virtual bool OpenConsolePort(int /*k*/) { return true; }
-    virtual void CloseConsolePort(int /*k*/) {}  // handle -1: the reader ends
-    virtual bool OpenGpsPort() { return true; }
-    virtual void CloseGpsPort() {}
-    virtual void StartConsoleReader(int /*k*/) {}
+    virtual bool OpenConsolePort(int k) = 0;
+    virtual void CloseConsolePort(int k) = 0;  // handle -1: the reader ends
+    virtual bool OpenGpsPort() = 0;
+    virtual void CloseGpsPort() = 0;
+    virtual void StartConsoleReader(int k) = 0;
     // GpsReaderRun is set to 1 by the session before this.
-    virtual void StartGpsReader() {}
+    virtual void StartGpsReader() = 0;
     // GpsReaderRun 0 and the port closed, unless the reader is in a
     // connection break (it closes the port itself then).
-    virtual void StopGpsReader() {}
-    virtual void ReleaseConsoleThread(int /*k*/) {}
-    virtual void ReleaseGpsThread() {}
-    virtual void StartWatchTimer() {}  // timer 1, 1000 ms
-    virtual void StopWatchTimer() {}
-    virtual void Wait(uint32_t /*ms*/) {}
+    virtual void StopGpsReader() = 0;
+    virtual void ReleaseConsoleThread(int k) = 0;
+    virtual void ReleaseGpsThread() = 0;
+    virtual void StartWatchTimer() = 0;  // timer 1, 1000 ms
+    virtual void StopWatchTimer() = 0;
+    virtual void Wait(uint32_t ms) = 0;
     // "WYNIKBAD.TXT" in the current directory, created anew and kept open.
-    virtual void CreateDiagnosticFile() {}
+    virtual void CreateDiagnosticFile() = 0;
 };
 
 // The map as the commands see it; the position handler's calls come through
@@ -166,44 +167,44 @@ class LoggingMap : public GpsMapDrawing {
 public:
     // The reset at every start: whole-table extent, allowed range, review
     // values remembered, tiles deleted.
-    virtual void Reset() {}
-    virtual void PrepareDrawing() {}
-    virtual void RecomputeScale() {}
+    virtual void Reset() = 0;
+    virtual void PrepareDrawing() = 0;
+    virtual void RecomputeScale() = 0;
     // The swath state of the map drawing, at every "&Go".
-    virtual void ResetSwath() {}
+    virtual void ResetSwath() = 0;
     // Codes 121..127.
-    virtual void Navigate(int /*code*/) {}
+    virtual void Navigate(int code) = 0;
     // Review view: saves and restores MapSize, the scale and MapDisplayType
     // in the settings record it was made with.
-    virtual void EnterReview() {}
-    virtual void ExitReview() {}
+    virtual void EnterReview() = 0;
+    virtual void ExitReview() = 0;
     // The track's extent in tiles with the current MapSize and scale: true
     // when it stays inside 3..1996 (the extent is then widened to include it).
-    virtual bool TrackFits() { return true; }
-    virtual void RebuildGrid() {}
-    // Mode 0 grid, 1 overlays cleared, 2 everything (after a size change).
-    virtual void RefreshTiles(int /*mode*/) {}
-    virtual void SetRedrawEverything() {}
+    virtual bool TrackFits() = 0;
+    virtual void RebuildGrid() = 0;
+    // The bases (grid), the overlays cleared, or both (after a size change).
+    virtual void RefreshTiles(TileRefreshMode mode) = 0;
+    virtual void SetRedrawEverything() = 0;
     // Reads of the open data file (file_replay.h): the extent scan of an
     // appended file (its range is taken into the track's extent when it
     // fits), and the track drawn again into the overlay tiles.
-    virtual ExtentScan ScanFileExtent() { return {}; }
-    virtual void ReplayTrack() {}
-    virtual void StepBusyIndicator() {}
+    virtual ExtentScan ScanFileExtent() = 0;
+    virtual void ReplayTrack() = 0;
+    virtual void StepBusyIndicator() = 0;
 };
 
 // The background files of the map (codes 119, 120 and the exit).
 class BackgroundFiles {
 public:
     virtual ~BackgroundFiles() = default;
-    virtual int Count() { return 0; }
+    virtual int Count() = 0;
     // "BACKGROUNDFILELOAD" and the load, with their own messages.
-    virtual void Load() {}
+    virtual void Load() = 0;
     // "BACKGROUNDFILEREMOVE" and the removal; true when something was removed.
-    virtual bool Remove() { return false; }
-    virtual void Redraw() {}
+    virtual bool Remove() = 0;
+    virtual void Redraw() = 0;
     // Deletes the copies in the temporary folder; the count becomes 0.
-    virtual void DeleteCopies() {}
+    virtual void DeleteCopies() = 0;
 };
 
 // --- Versions for tests and the replay tool ---
@@ -306,6 +307,35 @@ public:
     };
     std::deque<ScaleAnswer> ReadingsScales;
     std::vector<std::string> Log;
+};
+
+// A map that draws nothing: every track fits, an appended file scans empty.
+class IdleLoggingMap : public LoggingMap {
+public:
+    void Reset() override {}
+    void PrepareDrawing() override {}
+    void RecomputeScale() override {}
+    void ResetSwath() override {}
+    void Navigate(int) override {}
+    void EnterReview() override {}
+    void ExitReview() override {}
+    bool TrackFits() override { return true; }
+    void RebuildGrid() override {}
+    void RefreshTiles(TileRefreshMode) override {}
+    void SetRedrawEverything() override {}
+    ExtentScan ScanFileExtent() override { return {}; }
+    void ReplayTrack() override {}
+    void StepBusyIndicator() override {}
+};
+
+// No background files: none loaded, none to remove.
+class NoBackgroundFiles : public BackgroundFiles {
+public:
+    int Count() override { return 0; }
+    void Load() override {}
+    bool Remove() override { return false; }
+    void Redraw() override {}
+    void DeleteCopies() override {}
 };
 
 // Ports that open as told (all by default) and log every call.

@@ -11,9 +11,6 @@ namespace tesselog {
 
 namespace {
 
-constexpr uint32_t ConnectionLostMs = 1000;  // a console silent this long shows "No connection"
-constexpr uint32_t FileDialogSettleMs = 300;
-constexpr uint32_t RecordStartWaitMs = 50;
 constexpr uint32_t PortOpenWaitMs = 100;
 constexpr uint32_t StopWithFileWaitMs = 200;
 constexpr uint32_t StopPerPortWaitMs = 50;
@@ -71,21 +68,20 @@ bool LoggingSession::StartLogging() {
 }
 
 void LoggingSession::ResetForStart() {
-    MapVisible = GpsEnabled() ? 1 : 0;
+    MapVisible = GpsEnabled();
     if (!GpsEnabled()) Config.MapDisplayType = 0;
     Services.Map.Reset();
-    MapReviewActive = 0;
-    MapOverflowState = 0;  // the reset deleted the track the overflow was about
+    MapReviewActive = false;
+    MapOverflowState = MapOverflow::Inside;  // the reset deleted the track the overflow was about
     ResetGpsPositionsOnLoggingStart(GpsState);
 
     Sensors = BuildSensorTables(Config);
     SetConsoleFirstSensors(Readings, Config);
-    ProfileCurveVisible[0] = ProfileCurveVisible[1] = 1;
     Logging.LoggingState = LoggingMonitoring;
 
     if (!DiagnosticFileOpen) {
         Services.Ports.CreateDiagnosticFile();
-        DiagnosticFileOpen = 1;
+        DiagnosticFileOpen = true;
     }
 
     Look = LoadScreenLook(Services.Files, Services.LookSettingsPath);
@@ -140,11 +136,11 @@ bool LoggingSession::OpenPorts() {
         }
         ports.Wait(PortOpenWaitMs);
     }
-    GpsPortOpenedByStart = 0;
+    GpsPortOpenedByStart = false;
     if (GpsEnabled()) {
         if (ports.OpenGpsPort()) {
             Gps.GpsPortOpen = 1;
-            GpsPortOpenedByStart = 1;
+            GpsPortOpenedByStart = true;
         } else {
             ++failures;
         }
@@ -158,7 +154,7 @@ bool LoggingSession::OpenPorts() {
     if (GpsPortOpenedByStart) {
         ports.CloseGpsPort();
         Gps.GpsPortOpen = 0;
-        GpsPortOpenedByStart = 0;
+        GpsPortOpenedByStart = false;
     }
     return false;
 }
@@ -266,7 +262,7 @@ void LoggingSession::OnCommand(LogInput input, uint64_t wordParameter) {
     Services.Controls.FocusScreen();
     Sleep.Acknowledge();
     // The map drawing asked for a pause: whatever came is the overflow.
-    if (MapOverflowState == 1) {
+    if (MapOverflowState == MapOverflow::PauseAsked) {
         ReportMapOverflow();
         return;
     }
@@ -289,9 +285,14 @@ void LoggingSession::OnCommand(LogInput input, uint64_t wordParameter) {
     if (Services.ScreenMode == 1) HandleKey(static_cast<uint32_t>(low));
 }
 
+// As a command would: the screen focused and the sleep note taken away,
+// then the overflow reported unless it was already.
 void LoggingSession::OnMapOverflow() {
-    if (MapOverflowState == 0) MapOverflowState = 1;
-    OnCommand(LogInput::Command, 0);
+    Services.Controls.FocusScreen();
+    Sleep.Acknowledge();
+    if (MapOverflowState == MapOverflow::Reported) return;
+    MapOverflowState = MapOverflow::PauseAsked;
+    ReportMapOverflow();
 }
 
 void LoggingSession::ReportMapOverflow() {
@@ -304,7 +305,7 @@ void LoggingSession::ReportMapOverflow() {
 
 // The overflow is reported: "&Go" stays refused until "Map &Size" accepts.
 void LoggingSession::WarnMapOverflow() {
-    MapOverflowState = 2;
+    MapOverflowState = MapOverflow::Reported;
     Services.Sound.Play(SoundId::Ring);
     Services.Messages.ShowMessage(OverflowPauseText, CaptionWarning, PromptIcon::None);
 }
@@ -312,7 +313,7 @@ void LoggingSession::WarnMapOverflow() {
 void LoggingSession::HandleKey(uint32_t key) {
     const int32_t state = Logging.LoggingState;
     // The sunlight key acts in every state and is never the pause.
-    const ScreenKey screenKey = ScreenKeyOf(key, MapReviewActive != 0);
+    const ScreenKey screenKey = ScreenKeyOf(key, MapReviewActive);
     if (screenKey == ScreenKey::Sunlight) {
         RunSunlight();
         return;
@@ -396,368 +397,6 @@ void LoggingSession::PressButton(int index) {
         case 3: PressMenu(); break;
         default: break;
     }
-}
-
-// ---------------------------------------------------------------- buttons
-
-void LoggingSession::ShowStandByButtons() {
-    auto& controls = Services.Controls;
-    controls.ShowButtonSet(LogButtonSet::First, false);
-    controls.ShowButtonSet(LogButtonSet::Second, true);
-    controls.SetDefaultButton(LogButtonSet::Second, 0);
-    LogButtonFocus = 0;
-}
-
-void LoggingSession::PressFile() {
-    auto& controls = Services.Controls;
-    ScreenUpdatesEnabled = 0;
-    // The header's G records carry the map reference of the first fix.
-    Header.MapReferenceNorthing = GpsState.MapReferenceNorthing;
-    Header.MapReferenceEasting = GpsState.MapReferenceEasting;
-    Header.UtmZoneOfFile = Zone.UtmZoneOfFile;
-    DataFileCreation creation{Services.Files, Services.FileChooser, Services.Messages, Config,
-                              Writer,         Logging,              Services.SaveSettings};
-    const int result = CreateDataFile(creation, Header);
-    Services.Ports.Wait(FileDialogSettleMs);
-
-    if (File.IsOpen()) {
-        if (result == DataFileRefused) {
-            Services.Messages.ShowMessage(ForeignFileText, CaptionInformation, PromptIcon::Information);
-            File.Close();
-            Logging.LoggingState = LoggingMonitoring;
-        } else if (result == DataFileCreated) {
-            Logging.LoggingState = LoggingStandBy;
-            GpsState.GpsPositionCount = 0;
-            if (MapVisible) controls.EnableNavigation(NavWithoutZooms, true);
-            ShowStandByButtons();
-        } else {
-            AppendToExisting();
-        }
-    }
-    if (File.IsOpen()) {
-        Field.Rules().NewFile();
-        controls.UpdateStatusLine(StatusFileName, Header.DataFileName);
-        controls.UpdateStatusLine(StatusStandBy, Header.DataFileName);
-    }
-    controls.RepaintScreen();
-    ScreenUpdatesEnabled = 1;
-    StopOnWriteFailure();
-}
-
-// The old file passed its check: a new header block at its end, then its
-// track and colours back on the map. The file is closed and reopened after
-// the header, which puts the header on the disk before anything is drawn.
-void LoggingSession::AppendToExisting() {
-    auto& controls = Services.Controls;
-    if (!Services.Validation.Validate(File, Config)) {
-        File.Close();
-        Logging.LoggingState = LoggingMonitoring;
-        return;
-    }
-    // An adopted neighbouring zone moved the map reference.
-    Header.MapReferenceNorthing = GpsState.MapReferenceNorthing;
-    Header.MapReferenceEasting = GpsState.MapReferenceEasting;
-    Header.UtmZoneOfFile = Zone.UtmZoneOfFile;
-    CutTornEnd();
-    File.SeekToEnd();
-    Writer.WriteHeaderBlock(1, Header);
-    if (File.WriteFailed()) return;  // PressFile reports it and closes the file
-    const std::string path = File.Path();
-    File.Close();
-    Save();
-    if (!File.Open(path, OpenMode::ReadWriteExisting) || !File.SeekToEnd()) {
-        File.Close();
-        return;
-    }
-    if (GpsEnabled()) {
-        controls.ShowPleaseWait();
-        if (!ScanAppendedFile()) {
-            File.Close();
-            return;
-        }
-        controls.RepaintScreen();
-        controls.ShowPleaseWait();
-        Services.Map.ReplayTrack();
-        controls.EnableNavigation(NavWithoutZooms, true);
-    }
-    ShowStandByButtons();
-    Logging.LoggingState = LoggingStandBy;
-}
-
-// A file whose writing was cut short (a power loss, a failing disk) ends in
-// a piece of a record or group: that piece goes before the new header, and
-// the operator is told how much went.
-void LoggingSession::CutTornEnd() {
-    const TornEnd end = FindTornEnd(File);
-    if (end.CutBytes() == 0) return;
-    File.CutTo(end.WholeLength);
-    Services.Messages.ShowMessage(TornEndText(end.CutBytes()), TornEndCaption, PromptIcon::Information);
-}
-
-// The appended file's positions must fit the map, and the file must have
-// room for more: the count of its positions goes on from there.
-bool LoggingSession::ScanAppendedFile() {
-    const ExtentScan scan = Services.Map.ScanFileExtent();
-    switch (scan.Verdict) {
-    case ExtentVerdict::TooLarge:
-        Services.Sound.Play(SoundId::Ring);
-        Services.Messages.ShowMessage(FileTooLargeForMapText, CaptionWarning, PromptIcon::None);
-        return false;
-    case ExtentVerdict::PositionsAtLimit:
-        Services.Messages.ShowMessage(PositionsAtMaximumText, CaptionInformation, PromptIcon::Information);
-        if (Services.EndProgram) Services.EndProgram();
-        return false;
-    case ExtentVerdict::Fits: break;
-    }
-    Services.Messages.ShowMessage(PositionCountText(scan.PositionCount), CaptionInformation, PromptIcon::Information);
-    GpsState.GpsPositionCount = scan.PositionCount;
-    return true;
-}
-
-void LoggingSession::PressGo() {
-    auto& controls = Services.Controls;
-    if (MapOverflowState == 2) {
-        Services.Sound.Play(SoundId::Ring);
-        Services.Messages.ShowMessage(GoRefusedText, CaptionWarning, PromptIcon::None);
-        return;
-    }
-    for (auto& count : Readings.AmplitudeCount) count = 0;
-    Readings.AmplitudeBank = 0;
-    Services.Map.ResetSwath();
-    Field.Rules().Go();
-    ScreenUpdatesEnabled = 0;
-    controls.EnableNavigation(NavAll, false);
-    controls.ShowButtonSet(LogButtonSet::Second, false);
-    Logging.LoggingStartTick = Services.Time.Tick();
-    controls.UpdateStatusLine(StatusLogging, Header.DataFileName);
-    controls.ShowButtonSet(LogButtonSet::Pause, true);
-    controls.SetDefaultButton(LogButtonSet::Pause, 0);
-    GpsState.ClosedEpochHasReadings = 0;
-    Readings.AmplitudeQueueOn = 0;
-    GpsState.FixEpochState = 0;
-    Logging.LoggingState = LoggingRecording;
-    controls.PauseHint(1);
-    Services.Ports.Wait(RecordStartWaitMs);
-    Logging.RecordStartTick = Services.Time.Tick();
-    Writer.WriteEventRecord(std::string(StartedEvent), EventTypeMark);
-    ScreenUpdatesEnabled = 1;
-}
-
-void LoggingSession::PressPause() {
-    auto& controls = Services.Controls;
-    Logging.LoggingState = LoggingStandBy;
-    controls.PauseHint(-1);
-    ScreenUpdatesEnabled = 0;
-    Writer.WriteEventRecord(std::string(MapOverflowState == 1 ? PausedOverflowEvent : PausedEvent), EventTypeMark);
-    File.Flush();
-    File.CloseAndReopen();
-    Readings.LineTimeBefore = Readings.LineTimeMs;
-    Readings.TotalTimeBefore = Readings.TotalTimeMs;
-    controls.ShowButtonSet(LogButtonSet::Pause, false);
-    if (MapVisible) controls.EnableNavigation(NavWithoutZooms, true);
-    ShowStandByButtons();
-    controls.UpdateStatusLine(StatusStandBy, Header.DataFileName);
-    if (MapOverflowState == 1) WarnMapOverflow();
-    ScreenUpdatesEnabled = 1;
-    StopOnWriteFailure();
-}
-
-void LoggingSession::WriteLineStart() {
-    Writer.WriteLineHeader();
-    Writer.WriteTimeRecord();
-    File.Flush();
-}
-
-// The question and the repaint hold the map drawing back, as every command
-// that opens a box or redraws does.
-void LoggingSession::PressQuickLine() {
-    auto& controls = Services.Controls;
-    if (ConsoleCount() < 1) return;
-    ScreenUpdatesEnabled = 0;
-    const double line = NextLineNumber(Config);
-    char text[64];
-    std::snprintf(text, sizeof text, "New Line: %.2f", line);
-    if (!Services.Messages.AskYesNo(text, QuickLineCaption, PromptIcon::Question)) {
-        controls.RefreshProfiles();
-        ScreenUpdatesEnabled = 1;
-        return;
-    }
-    Counters.LinesStarted += 1;
-    ResetLineCounters();
-    std::snprintf(text, sizeof text, "%.2f", line);
-    Config.StartLineText = std::string(text).substr(0, StartLineTextMaxLength);
-    if (Config.LineSequence == 0) {  // alternate: back the other way from where the line ended
-        Config.StartStation = Config.CurrentStation;
-        Config.StationIncrement = -Config.StationIncrement;
-        Config.LineDirection = 3 - Config.LineDirection;
-    } else {
-        Config.CurrentStation = Config.StartStation;
-    }
-    WriteLineStart();
-    Save();
-    controls.RepaintScreen();
-    controls.ShowPleaseWait();
-    controls.RefreshProfiles();
-    ScreenUpdatesEnabled = 1;
-}
-
-void LoggingSession::PressExit() {
-    auto& controls = Services.Controls;
-    if (StopLogging(true) != 1) {
-        controls.RefreshProfiles();
-        return;
-    }
-    Services.Background.DeleteCopies();
-    LeaveReview();
-    ShowFirstButtons();
-    controls.ShowMainButtons(true);
-    Services.ScreenMode = 0;
-    controls.RepaintMainWindow();
-}
-
-// The first button set back, "&File" its default.
-void LoggingSession::ShowFirstButtons() {
-    auto& controls = Services.Controls;
-    controls.ShowButtonSet(LogButtonSet::Second, false);
-    controls.ShowButtonSet(LogButtonSet::First, true);
-    controls.SetDefaultButton(LogButtonSet::First, 0);
-    LogButtonFocus = 0;
-}
-
-void LoggingSession::LeaveReview() {
-    if (!MapReviewActive) return;
-    auto& controls = Services.Controls;
-    MapReviewActive = 0;
-    Services.Map.ExitReview();
-    controls.ShowNavigation(NavExitReview, false);
-    controls.ShowNavigation(NavEnterReview, true);
-    controls.EnableButtonSet(LogButtonSet::Second, true);
-}
-
-void LoggingSession::PressMenu() {
-    ScreenUpdatesEnabled = 0;
-    const int id =
-        Services.Controls.PopupMenu(Logging.LoggingState != LoggingMonitoring ? MenuLoggingId : MenuMonitoringId);
-    if (id != 0)
-        OnCommand(LogInput::Command, static_cast<uint64_t>(id));
-    else
-        ScreenUpdatesEnabled = 1;  // dismissed: no code will set it again
-}
-
-// ---------------------------------------------------------------- watch, readers
-
-// Once a second the records go to the disk, so a power loss takes at most
-// the last second of them (and what the disk itself still caches); in
-// "Stand By" too, for a station or comment written there. A flush with
-// nothing waiting costs next to nothing.
-void LoggingSession::OnWatchTimer() {
-    WatchLimits();
-    if (File.IsOpen()) File.Flush();
-    StopOnWriteFailure();
-    const uint32_t now = Services.Time.Tick();
-    bool ring = false;
-    for (int i = 0; i < ConsoleCount(); ++i) {
-        if (now - Consoles.ConsoleLastDataTick[i].load() <= ConnectionLostMs) continue;
-        if (Logging.LoggingState == LoggingRecording) {
-            Consoles.ConsoleInBreak[i] = 1;
-            if (Consoles.ConsoleBreakLogged[i] == 0) {
-                Writer.WriteEventRecord(ConsoleBreakText(i + 1), EventTypeMark);
-                Consoles.ConsoleBreakLogged[i] = 1;
-            }
-        }
-        Services.Controls.ShowNoConnection(i);
-        // The pane is wiped whatever the state, so its next bars are drawn whole.
-        Services.Controls.ClearSecondPlot(i);
-        Profiles.BarsDrawn[i] = 0;
-        if (Config.DisconnectAlarm == 1) ring = true;
-    }
-    if (ring) Services.Sound.Play(SoundId::Ring);
-    ShowFieldWarnings(false);
-}
-
-// The disk once a minute and the battery, on the watch's tick. When the
-// battery has gone down a stage the rules ask for the file on the disk at
-// once: the tick's own flush follows right after.
-void LoggingSession::WatchLimits() {
-    UnknownDiskSpace unknownDisk;
-    NoBattery noBattery;
-    const bool open = File.IsOpen();
-    Field.Rules().Watch(Services.Time.Tick(), open, Services.Disk ? *Services.Disk : unknownDisk,
-                        open ? File.Path() : std::string(), open ? File.Size() : 0,
-                        Services.Power ? *Services.Power : noBattery);
-}
-
-void LoggingSession::ShowFieldWarnings(bool quick) {
-    const uint32_t parts = Field.TakeRedraw(quick);
-    if (parts != 0) Services.Controls.ShowFieldWarnings(Field.Shown(), parts);
-    if (Field.TakeSound()) Services.Sound.Play(SoundId::FieldWarning);
-}
-
-void LoggingSession::OnConsoleData(int k, ReadingDisplay& display) {
-    if (k < 0 || k >= MaxConsoles) return;
-    RecordingReadingDisplay kept(display, Recent, Config, Services.Time.Tick());
-    ConsoleReadingContext context{Config, Consoles, Logging, Readings, File, Services.Time, Services.Sound, kept,
-                                  &Field};
-    ConsoleReadingHandler(k, context);
-    ShowFieldWarnings(true);
-}
-
-// Acted on by the watch tick and after the commands that write, not inside a
-// reader's message: the box would hold that reader in its send until it is
-// closed. Until then the file itself refuses every write.
-bool LoggingSession::StopOnWriteFailure() {
-    if (!File.WriteFailed()) return false;
-    if (!File.IsOpen() && Logging.LoggingState == LoggingMonitoring) return false;  // acted on already
-    auto& controls = Services.Controls;
-    // First the state, so that the GPS reader writes nothing more, then the
-    // file: it ends with the last whole record or group that was written.
-    Logging.LoggingState = LoggingMonitoring;
-    const std::string path = File.Path();
-    File.Close();
-    ResetAllCounters();
-    LeaveReview();
-    controls.PauseHint(-1);
-    controls.ShowButtonSet(LogButtonSet::Pause, false);
-    ShowFirstButtons();
-    controls.EnableFileButton(true);
-    controls.EnableNavigation(NavAll, false);
-    controls.UpdateStatusLine(StatusMonitoring, Header.DataFileName);
-    controls.RepaintScreen();  // the box stands over a screen that shows no file
-    Services.Sound.Play(SoundId::Ring);
-    Services.Messages.ShowMessage(std::string(WriteFailedText) + "\r\n" + path, CaptionFileError,
-                                  PromptIcon::Exclamation);
-    return true;
-}
-
-void LoggingSession::RecomputeProfileScale() {
-    Config.RecomputePixelsPerUnit();
-    ComputeProfileGrid(Profiles, Config);
-    ComputeBarGrid(Profiles, Config);
-}
-
-GpsDataOutcome LoggingSession::OnGpsData(Canvas& canvas, GpsScreenHooks& screen) {
-    GpsPositionContext context{Config,   Mode,     Gps,           Logging,           Readings,
-                               GpsState, Zone,     ScreenUpdatesEnabled, MapReviewActive, GpsLayout,
-                               canvas,   Services.Sound, Services.Map,  screen};
-    const int32_t countBefore = GpsState.GpsPositionCount;
-    const GpsDataOutcome outcome = tesselog::OnGpsData(context);
-    if (!outcome.PositionLimitReached) WatchGpsData(outcome, countBefore);
-    return outcome;
-}
-
-// The positions counted, the step of a fix while recording and the fix's
-// time against the computer's clock. The swath's edges reach the rules from
-// the map drawing, inside the handler.
-void LoggingSession::WatchGpsData(const GpsDataOutcome& outcome, int32_t countBefore) {
-    FieldQc& rules = Field.Rules();
-    const uint32_t tick = Services.Time.Tick();
-    if (GpsState.GpsPositionCount > countBefore)
-        rules.PositionCounted(tick, GpsState.GpsPositionCount, GpsState.MaxGpsPositions);
-    if (outcome.FixValid) {
-        if (Logging.LoggingState == LoggingRecording) rules.Step(tick, outcome.StepDistance);
-        if (outcome.TimePresent) rules.FixTime(outcome.TimeOfDay, Services.Time.UtcMillisecondOfDay());
-    }
-    ShowFieldWarnings(false);
 }
 
 }  // namespace tesselog

@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "core/acquisition/acquisition_state.h"
@@ -30,6 +31,7 @@
 #include "core/logscreen/screen_look.h"
 #include "core/logscreen/screen_keys.h"
 #include "core/logscreen/sleep_recovery.h"
+#include "core/logscreen/status_painting.h"
 #include "core/map/map_geometry.h"
 #include "core/platform/clock.h"
 #include "core/platform/file_dialogs.h"
@@ -62,15 +64,7 @@ constexpr char WriteFailedText[] =
     "Recording has stopped. Everything recorded before is in the file.\r\n"
     "Choose File to continue in a new file on another disk.";
 constexpr char QuickLineCaption[] = "Quick Line";
-constexpr char StartedEvent[] = "$STARTED";
-constexpr char PausedEvent[] = "PAUSED";
-constexpr char PausedOverflowEvent[] = "PAUSED BMP";
-constexpr char DiagnosticFileName[] = "WYNIKBAD.TXT";
 constexpr char NoRecentReadingsText[] = "No readings in the last minute to fit the scale to.";
-
-// Event record types.
-constexpr uint8_t EventTypeMark = 88;     // 'X'
-constexpr uint8_t EventTypeComment = 67;  // 'C'
 
 // The message that brought a command.
 enum class LogInput { Command, DeadChar, KeyDown };
@@ -98,7 +92,7 @@ constexpr int CodeEnterBackground = 119;
 constexpr int CodeRemoveBackground = 120;
 // The navigation codes 121..129 are the map's (map_geometry.h).
 
-// The menu code of a menu item id (501..516), 0 for any other id.
+// The menu code of a menu item id (501..517), 0 for any other id.
 int MenuCodeOfId(int menuId);
 
 // Line counters not kept elsewhere. The stations, lengths and times of the
@@ -107,6 +101,21 @@ int MenuCodeOfId(int menuId);
 // TotalDistance, GpsPositionCount).
 struct LineCounters {
     int32_t LinesStarted = 0;
+};
+
+// The map drawing and the GPS handler's epochs are held back while a
+// command has a box or a dialog up or redraws the screen. A hold switches
+// them off when it is made and on again when it goes, on every way out of
+// the command.
+class ScreenUpdatesHold {
+public:
+    explicit ScreenUpdatesHold(bool& enabled) : enabled_(enabled) { enabled_ = false; }
+    ~ScreenUpdatesHold() { enabled_ = true; }
+    ScreenUpdatesHold(const ScreenUpdatesHold&) = delete;
+    ScreenUpdatesHold& operator=(const ScreenUpdatesHold&) = delete;
+
+private:
+    bool& enabled_;
 };
 
 // Everything the session acts through. All references outlive the session.
@@ -124,9 +133,12 @@ struct LoggingServices {
     BackgroundFiles& Background;
     int32_t& ScreenMode;                 // the shell's: 0 main window, 1 logging screen
     std::function<void()> SaveSettings;  // writes the settings file; empty: nothing is saved
-    // Ends the program at once with exit code 0 (an appended file that holds
-    // the most positions a file may); empty: the session only closes the file.
-    std::function<void()> EndProgram = {};
+    // Ends the program with exit code 0 when a file holds the most positions
+    // a file may (an appended one, or the recording's at the limit): the
+    // readers and the watch stopped, the file on the disk and closed, then a
+    // note that is not empty shown in a "STOP" box. Empty: the program goes
+    // on (the session has only closed an appended file).
+    std::function<void(const std::string& note)> EndProgram = {};
     // The field warnings: the file of their thresholds (none: the defaults,
     // nothing saved), the data file's disk and the computer's power (none:
     // not known, those warnings stay idle).
@@ -178,7 +190,8 @@ public:
     bool StopOnWriteFailure();
     // MSG_CONSOLE_DATA of console k (0..8).
     void OnConsoleData(int k, ReadingDisplay& display);
-    // MSG_GPS_DATA. A PositionLimitReached outcome is the caller's to finish.
+    // MSG_GPS_DATA. At the position limit the program ends (EndProgram with
+    // PositionLimitMessage).
     GpsDataOutcome OnGpsData(Canvas& canvas, GpsScreenHooks& screen);
 
     // The window went to a screen of another display scale: the panes laid
@@ -188,10 +201,16 @@ public:
     // --- The pieces, also for tests and the replay ---
     void PressButton(int index);  // 0..3 by LoggingState
     void RunCode(int code);       // 101..129
-    void ScheduleMapOverflow() { MapOverflowState = 1; }
+    void ScheduleMapOverflow() { MapOverflowState = MapOverflow::PauseAsked; }
     // Pixels per reading unit and the grid rows of the profile and
     // second-plot panes, after a layout pass or a new readings scale.
     void RecomputeProfileScale();
+
+    // What the status painting shows of the session as it stands: the
+    // settings' part, the state, the file, the line's and the file's counters,
+    // the GPS texts and the warning line with the sleep note. The grid's note
+    // and the colours are the screen's to add.
+    StatusInputs StatusSnapshot() const;
 
     // --- State shared by the logging screen's handlers ---
     Settings& Config;
@@ -208,18 +227,16 @@ public:
     LineCounters Counters;
     SensorTables Sensors;
 
-    int32_t MapOverflowState = 0;  // 0 inside, 1 pause asked for, 2 reported ("&Go" refused)
-    int32_t MapReviewActive = 0;
-    int32_t MapVisible = 1;
-    int32_t ScreenUpdatesEnabled = 1;
+    MapOverflow MapOverflowState = MapOverflow::Inside;
+    bool MapReviewActive = false;
+    bool MapVisible = true;
+    bool ScreenUpdatesEnabled = true;  // switched only by a ScreenUpdatesHold
     int32_t LogButtonFocus = 0;
     int32_t DisplayOptionsChanged = 0;
-    int32_t DiagnosticFileOpen = 0;
-    int32_t GpsPortOpenedByStart = 0;
+    bool DiagnosticFileOpen = false;
+    bool GpsPortOpenedByStart = false;
     // The profile and second-plot panes: grids, last points, bars.
     ProfilePaneState Profiles;
-    // Profile curves of the left and right sensor.
-    int32_t ProfileCurveVisible[2] = {1, 1};
     // The field warnings' rules and what the screen shows of them.
     FieldWatch Field;
 
@@ -236,6 +253,8 @@ private:
     void PressFile();
     void PressGo();
     void PressPause();
+    void OpenDataFile();
+    void PauseRecording();
     void PressQuickLine();
     void PressExit();
     void PressMenu();
@@ -246,6 +265,7 @@ private:
     void WriteLineStart();
     void ResetLineCounters();
     void ResetAllCounters();
+    void SwapButtonSets(LogButtonSet hidden, LogButtonSet shown);
     void ShowStandByButtons();
     void ShowFirstButtons();
     void LeaveReview();
@@ -267,13 +287,14 @@ private:
     void WatchLimits();
     int ConsoleCount() const;
 
-    // What a rebuild of the map redoes (RebuildMap); Refresh is a mode of
-    // LoggingMap::RefreshTiles or TilesNone.
-    static constexpr int TilesNone = -1, TilesBase = 0, TilesOverlay = 1, TilesBoth = 2;
+    ScreenUpdatesHold HoldScreenUpdates() { return ScreenUpdatesHold(ScreenUpdatesEnabled); }
+
+    // What a rebuild of the map redoes (RebuildMap); Refresh: the tiles
+    // refreshed, none when empty.
     struct MapRebuild {
         bool NewScale = false;
         bool Grid = false;
-        int Refresh = TilesNone;
+        std::optional<TileRefreshMode> Refresh;
         bool Background = false;
         bool Replay = false;
         bool Profiles = false;

@@ -25,10 +25,10 @@ MapCommands::MapCommands(MapTileSurfaces& tiles, Settings& settings, std::functi
       sendOverflow_(std::move(sendOverflow)),
       mapSizeShown_(std::move(mapSizeShown)) {}
 
-void MapCommands::BindSessionFlags(int32_t& mapOverflowState, const int32_t& mapVisible) {
-    mapOverflowState_ = &mapOverflowState;
+void MapCommands::BindSessionFlags(MapOverflow& overflow, const bool& mapVisible) {
+    overflow_ = &overflow;
     mapVisible_ = &mapVisible;
-    view_ = std::make_unique<MapView>(state_, tiles_, settings_, mapOverflowState, mapVisible, sendOverflow_,
+    view_ = std::make_unique<MapView>(state_, tiles_, settings_, overflow, mapVisible, sendOverflow_,
                                       &swath_);
 }
 
@@ -116,7 +116,7 @@ void MapCommands::Reset() {
 void MapCommands::ResetSwath() { swath_.Tracker().Reset(); }
 
 void MapCommands::StepBusyIndicator() {
-    if (state_.TileWidth <= 0 || (mapVisible_ != nullptr && *mapVisible_ == 0)) return;
+    if (state_.TileWidth <= 0 || (mapVisible_ != nullptr && !*mapVisible_)) return;
     const int32_t w = state_.TileWidth;
     const int32_t h = state_.TileHeight;
     const int phase = busyPhase_;
@@ -181,9 +181,9 @@ void MapCommands::ExitReview() {
 // rebuild and the next position make the tiles of the new one. A check
 // after a change of the grid alone keeps them.
 bool MapCommands::TrackFits() {
-    int32_t unbound = 0;
+    MapOverflow unbound = MapOverflow::Inside;
     const TileExtent before = state_.Tiles;
-    if (!CheckMapSize(state_, settings_.MapSize, mapOverflowState_ ? *mapOverflowState_ : unbound)) return false;
+    if (!CheckMapSize(state_, settings_.MapSize, overflow_ ? *overflow_ : unbound)) return false;
     if (state_.Scale != tileScale_) {
         tiles_.DeleteAllTiles();
         tileScale_ = state_.Scale;
@@ -198,12 +198,7 @@ void MapCommands::RebuildGrid() {
     if (mapSizeShown_) mapSizeShown_();
 }
 
-void MapCommands::RefreshTiles(int mode) {
-    const TileRefreshMode m = mode == 1 ? TileRefreshMode::Overlay
-                              : mode == 2 ? TileRefreshMode::Both
-                                          : TileRefreshMode::Base;
-    tesselog::RefreshTiles(state_, tiles_, m);
-}
+void MapCommands::RefreshTiles(TileRefreshMode mode) { tesselog::RefreshTiles(state_, tiles_, mode); }
 
 void MapCommands::ClearPane() {
     if (state_.TileWidth > 0) ClearMapPane(state_, tiles_);

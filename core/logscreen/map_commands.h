@@ -26,10 +26,10 @@ public:
     MapCommands(MapTileSurfaces& tiles, Settings& settings, std::function<void()> sendOverflow,
                 std::function<void()> mapSizeShown = {});
 
-    // The session's MapOverflowState and MapVisible. The session is made
+    // The session's map overflow and MapVisible. The session is made
     // after its map (it takes the map among its services), so they are bound
     // once it exists; until then positions are not drawn.
-    void BindSessionFlags(int32_t& mapOverflowState, const int32_t& mapVisible);
+    void BindSessionFlags(MapOverflow& overflow, const bool& mapVisible);
     // What the swath reads and writes: the session's sensor tables, its
     // closed reading epoch (GpsPositionState) and colour queues
     // (ConsoleReadingState::AmplitudeQueue), and its data file writer. Until
@@ -71,7 +71,7 @@ public:
     void ExitReview() override;
     bool TrackFits() override;
     void RebuildGrid() override;
-    void RefreshTiles(int mode) override;
+    void RefreshTiles(TileRefreshMode mode) override;
     void SetRedrawEverything() override { state_.RedrawEverything = 1; }
     ExtentScan ScanFileExtent() override;
     void ReplayTrack() override;
@@ -87,8 +87,8 @@ private:
     MapState state_;
     MapTileSurfaces& tiles_;
     Settings& settings_;
-    int32_t* mapOverflowState_ = nullptr;
-    const int32_t* mapVisible_ = nullptr;
+    MapOverflow* overflow_ = nullptr;
+    const bool* mapVisible_ = nullptr;
     MapSwath swath_;
     const SensorTables* sensors_ = nullptr;
     DataFile* file_ = nullptr;

@@ -9,8 +9,6 @@ namespace tesselog {
 
 namespace {
 
-constexpr uint8_t EventRecordType = 88;  // 'X'
-
 std::string ClockOf(const LocalTime& t) {
     char text[16];
     std::snprintf(text, sizeof text, "%02d:%02d:%02d", t.Hour % 100, t.Minute % 100, t.Second % 100);
@@ -69,12 +67,12 @@ int SleepRecovery::RecordBreaks(bool suspendSeen) {
     for (int k = 0; k < consoles; ++k) {
         parts_.Consoles.ConsoleInBreak[k].store(1);
         if (parts_.Consoles.ConsoleBreakLogged[k].exchange(1) == 1) continue;
-        parts_.Writer.WriteEventRecord(ConsoleBreakText(k + 1), EventRecordType);
+        parts_.Writer.WriteEventRecord(ConsoleBreakText(k + 1), TypeEvent);
         ++written;
     }
     const bool gpsBreakWritten = suspendSeen && parts_.Gps.GpsBreaksRecorded.load() != gpsBreaksAtSuspend_;
     if (parts_.Config.GpsInput == 1 && !gpsBreakWritten) {
-        parts_.Writer.WriteEventRecord(std::string(GpsBreakText), EventRecordType);
+        parts_.Writer.WriteEventRecord(std::string(EventGpsBreak), TypeEvent);
         ++written;
     }
     parts_.File.Flush();

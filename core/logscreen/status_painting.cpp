@@ -296,8 +296,12 @@ GpsFieldLayout MakeGpsFieldLayout(const StatusTextLayout& s, const LoggingLayout
     g.LineDistance = s.LineLength.Value;
     g.TotalDistance = s.TotalLength.Value;
     g.Background = background;
-    g.SpeedBarPixelsPerUnit = speedBarScale > 0.0 ? creation.SpeedBar.Width() / speedBarScale : 0.0;
+    g.SpeedBarPixelsPerUnit = SpeedBarFactor(creation.SpeedBar.Width(), speedBarScale);
     return g;
+}
+
+double SpeedBarFactor(int32_t barWidth, double speedBarScale) {
+    return speedBarScale > 0.0 ? barWidth / speedBarScale : 0.0;
 }
 
 void TakeStatusSettings(StatusInputs& in, const Settings& settings) {

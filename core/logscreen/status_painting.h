@@ -77,6 +77,10 @@ struct StatusTextLayout {
 // R = 220 layout that placed the speed bar and the buttons.
 StatusTextLayout ComputeStatusTextLayout(Canvas& canvas, const LoggingLayout& panes, const LoggingLayout& creation);
 
+// Pixels of the speed bar per speed unit: its width over the speed bar scale,
+// 0 for a scale that is not above 0.
+double SpeedBarFactor(int32_t barWidth, double speedBarScale);
+
 // The fields of the GPS position handler, in the boxes of the status layout.
 // The second coordinate's box is narrower when northing and easting are
 // shown, so that it leaves room for the zone.

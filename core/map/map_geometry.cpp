@@ -341,12 +341,12 @@ void ShowMapView(MapState& state, MapTileSurfaces& tiles, const Settings& settin
     tiles.PaintPane([&](Canvas& canvas) { DrawMapCursor(canvas, x, y, inner, color); });
 }
 
-bool CheckMapOverflow(const MapState& state, int32_t& mapOverflowState) {
+bool CheckMapOverflow(const MapState& state, MapOverflow& overflow) {
     const TileExtent& e = state.Tiles;
     const bool outside = e.MinColumn < MapMinAllowedTile || e.MinRow < MapMinAllowedTile ||
                          e.MaxColumn > MapMaxAllowedTile || e.MaxRow > MapMaxAllowedTile;
-    if (!outside || mapOverflowState != 0) return false;
-    mapOverflowState = 1;
+    if (!outside || overflow != MapOverflow::Inside) return false;
+    overflow = MapOverflow::PauseAsked;
     return true;
 }
 
@@ -467,7 +467,7 @@ void ExitMapReview(MapState& state, Settings& settings) {
     state.RedrawEverything = 1;
 }
 
-bool CheckMapSize(MapState& state, int32_t newMapSize, int32_t& mapOverflowState) {
+bool CheckMapSize(MapState& state, int32_t newMapSize, MapOverflow& overflow) {
     const double scale = static_cast<double>(state.TileWidth) / std::max(newMapSize, 1);
     const int32_t pxs[2] = {MapUnitsToPixels(state.TrackMinX - state.OriginX, scale),
                             MapUnitsToPixels(state.TrackMaxX - state.OriginX, scale)};
@@ -486,7 +486,7 @@ bool CheckMapSize(MapState& state, int32_t newMapSize, int32_t& mapOverflowState
     // widening the old extent would keep a track that once overflowed
     // outside the allowed tiles for good, and every "&Go" would pause again
     // at the next fix.
-    mapOverflowState = 0;
+    overflow = MapOverflow::Inside;
     state.Tiles = TileExtent{corners[0].Column, corners[0].Column, corners[0].Row, corners[0].Row};
     WidenTiles(state.Tiles, corners[1].Column, corners[1].Row);
     return true;

@@ -179,9 +179,14 @@ void ShowMapView(MapState& state, MapTileSurfaces& tiles, const Settings& settin
 void ClearMapPane(const MapState& state, MapTileSurfaces& tiles);
 void ShowPleaseWait(const MapState& state, MapTileSurfaces& tiles);
 
-// True once when the tile extent has left 3..1996 while mapOverflowState is
-// 0: it becomes 1 and the caller sends MSG_MAP_OVERFLOW.
-bool CheckMapOverflow(const MapState& state, int32_t& mapOverflowState);
+// The track against the allowed tiles: inside them, out of them with the
+// pause asked for (MSG_MAP_OVERFLOW sent), or reported to the operator
+// ("&Go" refused until "Map &Size" accepts a map that holds the track).
+enum class MapOverflow : uint8_t { Inside, PauseAsked, Reported };
+
+// True once when the tile extent has left 3..1996 while the overflow is
+// Inside: it becomes PauseAsked and the caller sends MSG_MAP_OVERFLOW.
+bool CheckMapOverflow(const MapState& state, MapOverflow& overflow);
 
 // --- Navigation ---
 
@@ -219,10 +224,10 @@ void EnterMapReview(MapState& state, const Settings& settings);
 void ExitMapReview(MapState& state, Settings& settings);
 
 // "Map Size": would the whole track fit in the allowed tiles at newMapSize?
-// When it does, mapOverflowState becomes 0 and the tile extent becomes the
+// When it does, the overflow becomes Inside and the tile extent becomes the
 // track's corner tiles at the new scale (the caller deletes the tiles of the
 // old scale); when not, nothing changes.
-bool CheckMapSize(MapState& state, int32_t newMapSize, int32_t& mapOverflowState);
+bool CheckMapSize(MapState& state, int32_t newMapSize, MapOverflow& overflow);
 
 // A rectangle of map units: the positions of a data file read back.
 struct MapRange {

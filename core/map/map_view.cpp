@@ -6,12 +6,12 @@
 
 namespace tesselog {
 
-MapView::MapView(MapState& state, MapTileSurfaces& tiles, const Settings& settings, int32_t& mapOverflowState,
-                 const int32_t& mapVisible, std::function<void()> sendOverflow, MapSwath* swath)
+MapView::MapView(MapState& state, MapTileSurfaces& tiles, const Settings& settings, MapOverflow& overflow,
+                 const bool& mapVisible, std::function<void()> sendOverflow, MapSwath* swath)
     : state_(state),
       tiles_(tiles),
       settings_(settings),
-      mapOverflowState_(mapOverflowState),
+      overflow_(overflow),
       mapVisible_(mapVisible),
       sendOverflow_(std::move(sendOverflow)),
       swath_(swath) {}
@@ -39,7 +39,7 @@ void MapView::Draw(int32_t loggingState, double northing, double easting, double
         return;
     }
     const bool first = state_.MapStarted == 0;
-    if (first && mapVisible_ != 0) ClearMapPane(state_, tiles_);
+    if (first && mapVisible_) ClearMapPane(state_, tiles_);
     // The edge is known before the view moves, so that the view can keep
     // the whole swath in sight and not only the antenna.
     SwathStep painted;
@@ -55,8 +55,8 @@ void MapView::Draw(int32_t loggingState, double northing, double easting, double
     const PixelPoint pixel = MoveMapView(state_, tiles_, settings_, easting, northing, edge ? &reach : nullptr);
     if (swath) swath_->Paint(state_, tiles_, settings_, painted);
 
-    if (mapVisible_ != 0) ShowMapView(state_, tiles_, settings_);
-    if (CheckMapOverflow(state_, mapOverflowState_) && sendOverflow_) sendOverflow_();
+    if (mapVisible_) ShowMapView(state_, tiles_, settings_);
+    if (CheckMapOverflow(state_, overflow_) && sendOverflow_) sendOverflow_();
     FinishMapPosition(state_, pixel);
 }
 

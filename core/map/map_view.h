@@ -14,12 +14,12 @@ namespace tesselog {
 
 class MapView : public GpsMapDrawing {
 public:
-    // mapVisible: 1 while the map pane is shown. sendOverflow is called once
+    // mapVisible: true while the map pane is shown. sendOverflow is called once
     // when the track leaves the allowed tiles (the Win32 layer sends
     // MSG_MAP_OVERFLOW to the logging screen). swath: the swath recorded and
     // painted while recording; none draws the view alone.
-    MapView(MapState& state, MapTileSurfaces& tiles, const Settings& settings, int32_t& mapOverflowState,
-            const int32_t& mapVisible, std::function<void()> sendOverflow, MapSwath* swath = nullptr);
+    MapView(MapState& state, MapTileSurfaces& tiles, const Settings& settings, MapOverflow& overflow,
+            const bool& mapVisible, std::function<void()> sendOverflow, MapSwath* swath = nullptr);
 
     void SetReferencePosition(double northing, double easting) override;
     void SetCurrentPosition(double northing, double easting) override;
@@ -29,8 +29,8 @@ private:
     MapState& state_;
     MapTileSurfaces& tiles_;
     const Settings& settings_;
-    int32_t& mapOverflowState_;
-    const int32_t& mapVisible_;
+    MapOverflow& overflow_;
+    const bool& mapVisible_;
     std::function<void()> sendOverflow_;
     MapSwath* swath_;
 };

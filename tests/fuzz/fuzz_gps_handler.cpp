@@ -48,14 +48,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     GpsPositionState state;
     state.MaxGpsPositions = 5;
     UtmZoneState zone;
-    int32_t screenUpdates = 1;
+    bool screenUpdates = true;
     GpsFieldLayout layout;
     RecordingCanvas canvas;
     canvas.Keep = false;  // the texts are not checked
     SilentSoundPlayer sound;
     GpsMapDrawing map;
     GpsScreenHooks screen;
-    GpsPositionContext context{settings, mode,   streams, logging, readings,  state, zone, screenUpdates, 0,
+    GpsPositionContext context{settings, mode,   streams, logging, readings,  state, zone, screenUpdates, false,
                                layout,   canvas, sound,   map,     screen};
 
     size_t at = 0;
@@ -94,11 +94,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         Check(state.GpsPositionCount == countBefore + (counted ? 1 : 0));
         Check(outcome.PositionLimitReached == (counted && state.GpsPositionCount >= state.MaxGpsPositions));
         if (outcome.PositionLimitReached) {
-            Check(logging.LoggingState.load() == LoggingMonitoring && screenUpdates == 0);
+            Check(logging.LoggingState.load() == LoggingMonitoring && !screenUpdates);
             // A new file: recording again.
             state.GpsPositionCount = 0;
             logging.LoggingState = LoggingRecording;
-            screenUpdates = 1;
+            screenUpdates = true;
         }
         ++line;
     }

@@ -43,7 +43,7 @@ struct WatchedControls : RecordingScreenControls {
 // as the test says.
 // The navigation codes it was given, the review's entry as 128 and its
 // exit as 129.
-struct FittingMap : LoggingMap {
+struct FittingMap : IdleLoggingMap {
     bool TrackFits() override { return Fits; }
     ExtentScan ScanFileExtent() override { return Scan; }
     void Navigate(int code) override { Navigated.push_back(code); }
@@ -59,7 +59,7 @@ struct AnsweringValidation : AppendValidation {
     bool Accept = false;
 };
 // Background files that only count.
-struct CountedBackground : BackgroundFiles {
+struct CountedBackground : NoBackgroundFiles {
     int Count() override { return Loaded; }
     int Loaded = 0;
 };

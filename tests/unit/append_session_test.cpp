@@ -157,13 +157,18 @@ struct MapSession {
     MemoryMapTiles tiles;
     MapCommands map{tiles, settings, [] {}};
     DataFileAppendValidation validation{prompts};
-    BackgroundFiles background;
+    NoBackgroundFiles background;
     int32_t screenMode = 0;
     int ended = 0;
+    std::string endNote;  // what the end of the program was to show
     int saves = 0;
     LoggingServices services{files,      clock,      sound,      prompts,    fileDialogs, controls,
                              dialogs,    ports,      map,        validation, background,  screenMode,
-                             [this] { ++saves; }, [this] { ++ended; }};
+                             [this] { ++saves; },
+                             [this](const std::string& note) {
+                                 ++ended;
+                                 endNote = note;
+                             }};
     LoggingSession session{settings, services};
     GpsFramer gps{session.Gps, session.Mode};
     std::unique_ptr<ConsoleReader> consoles[MaxConsoles];
@@ -287,8 +292,24 @@ TEST(AppendSequence, FileAtThePositionLimitEndsTheProgram) {
     a.Choose();
     EXPECT_EQ(a.Messages(), "INFORMATION|Number of GPS Positions in the file has reached its maximum; ");
     EXPECT_EQ(s.ended, 1);
+    EXPECT_EQ(s.endNote, "");
     EXPECT_EQ(s.saves, 1);
     a.ExpectOldThenHeader();
+}
+
+// A recording that reaches the limit ends the program once, with its box.
+TEST(AppendSequence, RecordingAtThePositionLimitEndsTheProgram) {
+    MapSession s(SurveySettings(1));
+    s.Start();
+    s.Button0();
+    s.Button0();
+    s.session.GpsState.MaxGpsPositions = 3;
+    s.Walk(1, 8);
+    EXPECT_EQ(s.ended, 1);
+    EXPECT_EQ(s.endNote,
+              "Maximum number of GPS positions reached.\r\nCurrent data file is saved.\r\nPlease restart the program.");
+    EXPECT_EQ(s.session.Logging.LoggingState, LoggingMonitoring);
+    EXPECT_EQ(s.session.GpsState.GpsPositionCount, 3);
 }
 
 // The file offsets at which a unit of the recorded file ends: a GPS sentence

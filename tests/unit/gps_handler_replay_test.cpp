@@ -83,7 +83,7 @@ private:
     void Handle(const GpsLine& line) {
         GpsDataOutcome outcome;
         if (line.PassedOn) {
-            GpsPositionContext c{settings_, mode_, streams_, logging_, readings_, state_, zone_, screenUpdates_, 0,
+            GpsPositionContext c{settings_, mode_, streams_, logging_, readings_, state_, zone_, screenUpdates_, false,
                                  layout_, canvas_, sound_, map_, screen_};
             outcome = OnGpsData(c);
         }
@@ -150,7 +150,7 @@ private:
     ConsoleReadingState readings_;
     GpsPositionState state_;
     UtmZoneState zone_;
-    int32_t screenUpdates_ = 1;
+    bool screenUpdates_ = true;
     GpsFieldLayout layout_;
     FieldCanvas canvas_;
     SilentSoundPlayer sound_;

@@ -165,7 +165,7 @@ TEST(LoggingCommands, QuickLineFollowsTheLineSequence) {
 }
 
 // While a command's box or repaint is up the GPS handler must not draw:
-// every box and repaint sees ScreenUpdatesEnabled 0, and it is 1 again
+// every box and repaint sees ScreenUpdatesEnabled false, and it is true again
 // after the command.
 TEST(LoggingCommands, BoxesAndRepaintsHoldTheMapDrawingBack) {
     struct Case {
@@ -183,12 +183,12 @@ TEST(LoggingCommands, BoxesAndRepaintsHoldTheMapDrawingBack) {
         h.dialogs.MapDisplaySizes.push_back({true, 60});
         h.dialogs.Stations.push_back({true, 12.0});
         h.prompts.Answers.push_back(c.yes);
-        std::vector<int32_t> seen;
+        std::vector<bool> seen;
         h.prompts.Watch = h.controls.Watch = [&] { seen.push_back(h.session.ScreenUpdatesEnabled); };
         h.Key(c.key);
         EXPECT_FALSE(seen.empty()) << c.what;
-        EXPECT_EQ(std::count(seen.begin(), seen.end(), 1), 0) << c.what;
-        EXPECT_EQ(h.session.ScreenUpdatesEnabled, 1) << c.what;
+        EXPECT_EQ(std::count(seen.begin(), seen.end(), true), 0) << c.what;
+        EXPECT_TRUE(h.session.ScreenUpdatesEnabled) << c.what;
     }
 }
 
@@ -235,7 +235,7 @@ TEST(LoggingCommands, MapOverflowIsReportedAtOnceAndGoIsRefusedUntilTheMapIsEnla
         SessionHarness h;
         h.StartIn(state);
         h.session.OnMapOverflow();
-        EXPECT_EQ(h.session.MapOverflowState, 2);
+        EXPECT_EQ(h.session.MapOverflowState, MapOverflow::Reported);
         ASSERT_FALSE(h.prompts.History.empty());
         EXPECT_EQ(h.prompts.History.back().Text,
                   "Please select Map Size option\r\nand increase the map size\r\nby 20-25%.");
@@ -253,7 +253,7 @@ TEST(LoggingCommands, MapOverflowIsReportedAtOnceAndGoIsRefusedUntilTheMapIsEnla
         h.sound.Played.clear();
         h.dialogs.MapSizes.push_back({true, 60});
         h.Key('s');
-        EXPECT_EQ(h.session.MapOverflowState, 0);
+        EXPECT_EQ(h.session.MapOverflowState, MapOverflow::Inside);
         ASSERT_FALSE(h.sound.Played.empty());
         EXPECT_EQ(h.sound.Played.back(), SoundId::Information);
         h.Key('g');
@@ -274,15 +274,15 @@ TEST(LoggingCommands, MapDialogsSaveOnceWhatTheScreenShows) {
         int32_t mapSize, bandAfter;
         double intervalAfter;
         int32_t changed;  // DisplayOptionsChanged
-        int32_t overflowAfter;
+        MapOverflow overflowAfter;
     };
     // Both dialogs are answered with map size 60 and grid interval 7.5; the
     // settings hold 40, 5.0 and cursor band 1 (a 15 % band).
     const Case cases[] = {
-        {"map size, fits", 's', true, 60, 1, 7.5, 256 + 64, 0},
-        {"map size, refused", 's', false, 40, 1, 5.0, 0, 2},
-        {"display options, fits", 'd', true, 60, 1, 7.5, 256 + 64, 0},
-        {"display options, refused", 'd', false, 40, 1, 7.5, 64, 2},
+        {"map size, fits", 's', true, 60, 1, 7.5, 256 + 64, MapOverflow::Inside},
+        {"map size, refused", 's', false, 40, 1, 5.0, 0, MapOverflow::Reported},
+        {"display options, fits", 'd', true, 60, 1, 7.5, 256 + 64, MapOverflow::Inside},
+        {"display options, refused", 'd', false, 40, 1, 7.5, 64, MapOverflow::Reported},
     };
     for (const Case& c : cases) {
         SessionHarness h;

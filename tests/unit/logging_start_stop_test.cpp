@@ -94,6 +94,38 @@ TEST(LoggingStartStop, MapReferenceOfANewFileIsZeroBeforeAnyFixAndWithoutGps) {
     }
 }
 
+// What the screen paints follows the state, the file and the line: no
+// file, then Stand By in a new file, then recording; a quick line counts.
+TEST(LoggingStartStop, StatusSnapshotFollowsTheStateFileAndLine) {
+    SessionHarness h;
+    h.settings.StartLineText = "7";
+    h.settings.CurrentStation = 12.5;
+    h.session.StartLogging();
+    StatusInputs in = h.session.StatusSnapshot();
+    EXPECT_EQ(in.LoggingState, 0);
+    EXPECT_EQ(in.FileName, "");
+    EXPECT_EQ(in.CurrentLineText, "7");
+    EXPECT_EQ(in.CurrentStation, 12.5);
+    EXPECT_EQ(in.MapVisible, 1);
+    EXPECT_EQ(in.Warnings, "");
+
+    h.fileDialogs.Answers.push_back(From8Bit(SessionHarness::DataFile));
+    h.session.PressButton(0);
+    in = h.session.StatusSnapshot();
+    EXPECT_EQ(in.LoggingState, -1);
+    EXPECT_EQ(in.FileName, "261204_000");
+    EXPECT_EQ(in.LinesStarted, 0);
+
+    h.prompts.Answers.push_back(true);
+    h.session.PressButton(1);  // "&QLine": line 8, from where line 7 ended
+    in = h.session.StatusSnapshot();
+    EXPECT_EQ(in.LinesStarted, 1);
+    EXPECT_EQ(in.CurrentLineText, "8.00");
+
+    h.session.PressButton(0);
+    EXPECT_EQ(h.session.StatusSnapshot().LoggingState, 1);
+}
+
 TEST(LoggingStartStop, SensorTablesSpanTheArray) {
     Settings s;
     s.ConsoleCount = 3;

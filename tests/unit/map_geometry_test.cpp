@@ -14,8 +14,8 @@ struct MapFixture {
     Settings settings;
     MapState state;
     MemoryMapTiles tiles;
-    int32_t overflow = 0;
-    int32_t visible = 1;
+    MapOverflow overflow = MapOverflow::Inside;
+    bool visible = true;
     int32_t overflowSent = 0;
     MapView view{state, tiles, settings, overflow, visible, [this] { ++overflowSent; }};
 
@@ -109,7 +109,7 @@ TEST(MapGeometry, FollowingWithTheCursorBand) {
     EXPECT_LT(f.state.ViewX0, x0);  // it did scroll in the end
 
     const int shown = f.tiles.ShowCount;
-    f.visible = 0;
+    f.visible = false;
     f.Drive(0.0, 0.0);
     EXPECT_EQ(f.tiles.ShowCount, shown);
 }
@@ -206,8 +206,8 @@ TEST(MapGeometry, OverflowIsReportedOnce) {
     f.Drive(9965.0, 0.0);
     f.Drive(9990.0, 0.0);
     EXPECT_EQ(f.overflowSent, 1);
-    EXPECT_EQ(f.overflow, 1);
-    f.overflow = 2;  // reported by the pause
+    EXPECT_EQ(f.overflow, MapOverflow::PauseAsked);
+    f.overflow = MapOverflow::Reported;  // reported by the pause
     f.Drive(10100.0, 0.0);
     f.Drive(1e12, -1e12);
     f.Drive(std::nan(""), 0.0);

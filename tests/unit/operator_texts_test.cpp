@@ -37,7 +37,7 @@ std::function<Shown()> Code(int32_t gps, bool hideMap, int code) {
         h.session.StartLogging();
         if (hideMap) h.session.RunCode(109);
         h.session.RunCode(code);
-        EXPECT_EQ(h.session.ScreenUpdatesEnabled, 1) << code;
+        EXPECT_TRUE(h.session.ScreenUpdatesEnabled) << code;
     });
 }
 

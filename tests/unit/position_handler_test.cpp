@@ -42,7 +42,7 @@ struct Handler {
     ConsoleReadingState readings;
     GpsPositionState state;
     UtmZoneState zone;
-    int32_t screenUpdates = 1;
+    bool screenUpdates = true;
     GpsFieldLayout layout;
     RecordingCanvas canvas;
     CountingSound sound;
@@ -56,7 +56,7 @@ struct Handler {
 
     GpsDataOutcome Send(const std::string& sentence) {
         std::snprintf(streams.GpsSentence, sizeof streams.GpsSentence, "%s", sentence.c_str());
-        GpsPositionContext c{settings, mode, streams, logging, readings, state, zone, screenUpdates, 0,
+        GpsPositionContext c{settings, mode, streams, logging, readings, state, zone, screenUpdates, false,
                              layout, canvas, sound, map, screen};
         GpsDataOutcome outcome = OnGpsData(c);
         EXPECT_EQ(streams.GpsSentence[0], 0);
@@ -320,9 +320,9 @@ TEST(PositionHandler, FixClosesTheReadingEpoch) {
     h.logging.LoggingState = LoggingStandBy;
     h.Send(Llk("100002.00", 1002.0, 2000.0));
     h.logging.LoggingState = LoggingRecording;
-    h.screenUpdates = 0;
+    h.screenUpdates = false;
     h.Send(Llk("100003.00", 1003.0, 2000.0));
-    h.screenUpdates = 1;
+    h.screenUpdates = true;
     h.Send("$GPLLK,100004.00,061524");
     EXPECT_EQ(h.readings.AmplitudeBank, 1 - filling);
     h.Send(Llk("100005.00", 1005.0, 2000.0));
@@ -342,7 +342,7 @@ TEST(PositionHandler, PositionLimitStopsRecording) {
     EXPECT_TRUE(last.PositionLimitReached);
     EXPECT_EQ(h.state.GpsPositionCount, 28800);
     EXPECT_EQ(h.logging.LoggingState.load(), LoggingMonitoring);
-    EXPECT_EQ(h.screenUpdates, 0);
+    EXPECT_FALSE(h.screenUpdates);
     EXPECT_DOUBLE_EQ(h.state.TotalDistance, 0.0);  // the last step is not added
     EXPECT_EQ(h.Shown(h.layout.PositionCount), "28800");
 }

@@ -25,10 +25,10 @@ TEST(ScreenKeys, ReviewZoomAndFitByKeysAlone) {
     EXPECT_EQ(codes, (std::vector<int>{121, 123, 122, 124}));
     codes.clear();
     h.Key('I');
-    EXPECT_EQ(h.session.MapReviewActive, 1);
+    EXPECT_TRUE(h.session.MapReviewActive);
     for (uint32_t key : {Plus, PadPlus, Minus, PadMinus, Home, Left}) h.Key(key);
     h.Key('i');
-    EXPECT_EQ(h.session.MapReviewActive, 0);
+    EXPECT_FALSE(h.session.MapReviewActive);
     EXPECT_EQ(codes, (std::vector<int>{128, 125, 125, 126, 126, 127, 121, 129}));
     EXPECT_TRUE(h.prompts.History.empty());
 }
@@ -40,7 +40,7 @@ TEST(ScreenKeys, NavigationWaitsForAFileAndThePause) {
         h.StartIn(state);
         for (uint32_t key : {Left, uint32_t{'I'}, Plus, Home}) h.Key(key);
         EXPECT_TRUE(h.map.Navigated.empty()) << state;
-        EXPECT_EQ(h.session.MapReviewActive, 0) << state;
+        EXPECT_FALSE(h.session.MapReviewActive) << state;
         EXPECT_EQ(h.session.Logging.LoggingState.load(), state) << state;
     }
 }

@@ -119,7 +119,8 @@ struct SwathMap {
     SensorTables sensors;
     GpsPositionState epochs;
     std::unique_ptr<ConsoleReadingState> readings = std::make_unique<ConsoleReadingState>();
-    int32_t overflow = 0, visible = 1;
+    MapOverflow overflow = MapOverflow::Inside;
+    bool visible = true;
     int sizesShown = 0;  // calls to rewrite the "Map Size:" text
     MapCommands map{tiles, settings, [] {}, [this] { ++sizesShown; }};
 

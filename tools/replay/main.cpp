@@ -172,7 +172,7 @@ private:
     RecordingCanvas canvas_;  // the handler's fix texts, which the replay does not look at
 };
 
-class ReplayPorts : public LoggingPorts {
+class ReplayPorts : public RecordingLoggingPorts {
 public:
     ReplayPorts(ManualClock& clock, LocalTime start) : clock_(clock), start_(start) {}
     void Bind(LoggingSession* session, ReplayGpsIo* gpsIo) {
@@ -317,7 +317,7 @@ bool LoadScenario(const std::string& path, Scenario& scenario) {
 // The screen of the replay: no windows, but the layout pass of a 1024 x 768
 // main window (client 1018 x 740, line height 16) gives the settings their
 // pane sizes and the map its tile size, as in the program on such a screen.
-class ReplayControls : public LoggingScreenControls {
+class ReplayControls : public RecordingScreenControls {
 public:
     explicit ReplayControls(Settings& settings) : settings_(settings) {}
     void LayoutPass() override {
@@ -360,7 +360,7 @@ int Run(const std::string& scenarioPath, const std::string& outputPath) {
     });
     controls.Map = &map;
     AppendValidation validation;
-    BackgroundFiles background;
+    NoBackgroundFiles background;
     ReadingDisplay display;
     int32_t screenMode = 0;
     clock.CurrentTick = BaseTick;
