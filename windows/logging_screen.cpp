@@ -350,7 +350,8 @@ public:
         controls_.ClearNoConnection(k);
         const FieldWatch& field = session_->Field;
         const int first = field.Rules().Array().FirstSensor[k];
-        DrawConsoleNumbers(window_, k, left, right, &field.Shown().Cell[first]);
+        const std::string cells[2] = {SensorCell(field.Warnings(), first), SensorCell(field.Warnings(), first + 1)};
+        DrawConsoleNumbers(window_, k, left, right, cells);
     }
     void DrawSecondPlot(int k, const int32_t barRows[2]) override {
         DrawConsoleBars(window_, session_->Profiles, session_->Config, k, barRows);

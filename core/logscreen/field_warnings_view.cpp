@@ -26,15 +26,16 @@ WarningsShown ShowWarnings(const FieldWarnings& warnings, const QcArray& array) 
         if (!shown.Line.empty()) shown.Line += LineSeparator;
         shown.Line += *active.Text;
     }
-    for (int s = 0; s < array.SensorCount && s < MaxSensors; ++s) {
-        for (WarningKind kind : CellKinds) {
-            if (!warnings.Active(kind, s)) continue;
-            shown.Cell[s] = SensorReasonWord(kind);
-            break;
-        }
-    }
+    for (int s = 0; s < array.SensorCount && s < MaxSensors; ++s) shown.Cell[s] = SensorCell(warnings, s);
     shown.TooFast = warnings.TooFastShown();
     return shown;
+}
+
+std::string SensorCell(const FieldWarnings& warnings, int sensor) {
+    for (WarningKind kind : CellKinds) {
+        if (warnings.Active(kind, sensor)) return SensorReasonWord(kind);
+    }
+    return std::string();
 }
 
 uint32_t ChangedParts(const WarningsShown& before, const WarningsShown& after) {

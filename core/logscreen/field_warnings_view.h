@@ -50,6 +50,12 @@ struct WarningsShown {
 };
 
 WarningsShown ShowWarnings(const FieldWarnings& warnings, const QcArray& array);
+// One sensor's cell as the rules stand now. A reading draws its own numbers
+// right after the rules took it and before the session collects what changed,
+// so that draw asks the rules: the last collected WarningsShown would paint
+// "frozen" once more on the very reading that ended it, and the cell would
+// keep it until the console's next reading.
+std::string SensorCell(const FieldWarnings& warnings, int sensor);
 uint32_t ChangedParts(const WarningsShown& before, const WarningsShown& after);
 
 // The hatch of one gap piece: its outline and lines across it every few

@@ -25,14 +25,23 @@ struct Wired : SessionHarness {
         services.Disk = &disk;
         services.Power = &battery;
     }
+    // What each reading's own draw of the numbers shows in the left cell.
+    struct CellDisplay : ReadingDisplay {
+        explicit CellDisplay(const FieldWatch& field) : Field(field) {}
+        void DrawNumbers(int, double, double) override { LeftCell = SensorCell(Field.Warnings(), 0); }
+        const FieldWatch& Field;
+        std::string LeftCell;
+    };
     // Console 1 at 56 readings a second: ticks 18 ms apart.
     void Reading(double left, double right) {
         clock.CurrentTick += 18;
         std::snprintf(session.Consoles.ConsoleSentence[0], ConsoleSentenceSize, "$PBAR,%06.1f,%06.1f", left, right);
         session.Consoles.ConsoleLastDataTick[0] = clock.CurrentTick;
-        ReadingDisplay display;
+        CellDisplay display(session.Field);
         session.OnConsoleData(0, display);
+        DrawnCell = display.LeftCell;
     }
+    std::string DrawnCell;
     int Sounds() const {
         return static_cast<int>(std::count(sound.Played.begin(), sound.Played.end(), SoundId::FieldWarning));
     }
@@ -58,11 +67,15 @@ std::string Survey(bool warningsOn, Wired& w) {
         EXPECT_EQ(screen.FieldShown.Line, "Sensor 1 frozen");
         EXPECT_EQ(screen.FieldShown.Cell[0], "frozen");
         EXPECT_EQ(screen.FieldShown.Cell[1], "");
+        EXPECT_EQ(w.DrawnCell, "frozen");
         // Told once, at the onset, not at every reading.
         EXPECT_EQ(screen.FieldParts.size(), before + 1);
         EXPECT_EQ(w.Sounds(), 1);
     }
-    for (int n = 0; n < 56; ++n, ++i) w.Reading(61.1 + 0.1 * n, 70 + 0.1 * i);
+    // The first reading that moves ends "frozen" in its own cell too.
+    w.Reading(61.2, 70 + 0.1 * i++);
+    EXPECT_EQ(w.DrawnCell, "");
+    for (int n = 1; n < 56; ++n, ++i) w.Reading(61.1 + 0.1 * n, 70 + 0.1 * i);
     EXPECT_EQ(screen.FieldShown.Line, "");
     w.session.PressButton(0);  // pause
     return w.Data();
