@@ -7,10 +7,11 @@
 
 namespace tesselog::sim {
 
-bool RunFieldCheckCase(const FieldCheckCase& c, uint64_t seed, FieldCheckOutcome& outcome)
+bool FieldCheckConfig(const std::vector<std::string>& options, uint64_t seed, const std::string& name,
+                      SimConfig& config)
 {
     std::vector<std::string> words = {"tesselog-sim", "--seed", std::to_string(seed)};
-    words.insert(words.end(), c.Options.begin(), c.Options.end());
+    words.insert(words.end(), options.begin(), options.end());
     std::vector<const char*> argv;
     for (const std::string& w : words) {
         argv.push_back(w.c_str());
@@ -18,11 +19,19 @@ bool RunFieldCheckCase(const FieldCheckCase& c, uint64_t seed, FieldCheckOutcome
     ToolOptions parsed;
     std::string error;
     if (!ParseOptions(static_cast<int>(argv.size()), argv.data(), parsed, error)) {
-        std::fprintf(stderr, "tesselog-field-check: %s: %s\n", c.Name.c_str(), error.c_str());
+        std::fprintf(stderr, "tesselog-field-check: %s%s%s\n", name.c_str(), name.empty() ? "" : ": ", error.c_str());
         return false;
     }
     LimitRates(parsed.Sim);
-    const FieldCheckFigures f = RunFieldCheck(parsed.Sim, c.Seconds, QcSettings(), c.Platform, c.Walk, c.Survey);
+    config = parsed.Sim;
+    return true;
+}
+
+bool RunFieldCheckCase(const FieldCheckCase& c, uint64_t seed, FieldCheckOutcome& outcome)
+{
+    SimConfig config;
+    if (!FieldCheckConfig(c.Options, seed, c.Name, config)) return false;
+    const FieldCheckFigures f = RunFieldCheck(config, c.Seconds, QcSettings(), c.Platform, c.Walk, c.Survey);
 
     outcome = FieldCheckOutcome();
     outcome.Hours = c.Seconds / 3600.0;

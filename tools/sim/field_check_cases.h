@@ -15,6 +15,12 @@
 
 namespace tesselog::sim {
 
+// The simulator's configuration from its command-line words (after the seed),
+// rates limited to what the line carries; false, with the case's name and the
+// reason on stderr, when the words are wrong.
+bool FieldCheckConfig(const std::vector<std::string>& options, uint64_t seed, const std::string& name,
+                      SimConfig& config);
+
 struct FieldCheckCase {
     std::string Name;
     std::vector<std::string> Options;  // the simulator's, complete

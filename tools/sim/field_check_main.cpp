@@ -36,21 +36,7 @@ struct FaultRun {
 
 bool ConfigOf(const std::vector<std::string>& options, uint64_t seed, SimConfig& config)
 {
-    std::vector<std::string> words = {"tesselog-sim", "--seed", std::to_string(seed)};
-    words.insert(words.end(), options.begin(), options.end());
-    std::vector<const char*> argv;
-    for (const std::string& w : words) {
-        argv.push_back(w.c_str());
-    }
-    ToolOptions parsed;
-    std::string error;
-    if (!ParseOptions(static_cast<int>(argv.size()), argv.data(), parsed, error)) {
-        std::fprintf(stderr, "tesselog-field-check: %s\n", error.c_str());
-        return false;
-    }
-    LimitRates(parsed.Sim);
-    config = parsed.Sim;
-    return true;
+    return FieldCheckConfig(options, seed, "", config);
 }
 
 std::string Who(const FieldCheckEvent& e)

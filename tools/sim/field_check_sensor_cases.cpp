@@ -4,7 +4,7 @@
 
 #include "core/qc/qc_settings.h"
 #include "tools/sim/field_check.h"
-#include "tools/sim/options.h"
+#include "tools/sim/field_check_cases.h"
 
 namespace tesselog::sim {
 namespace {
@@ -121,20 +121,9 @@ std::vector<SensorCheckCase> SensorCheckCases(double quietSeconds)
 
 bool RunSensorCase(const SensorCheckCase& check, uint64_t seed, SensorCheckResult& result)
 {
-    std::vector<std::string> words = {"tesselog-sim", "--seed", std::to_string(seed)};
-    words.insert(words.end(), check.Options.begin(), check.Options.end());
-    std::vector<const char*> argv;
-    for (const std::string& w : words) {
-        argv.push_back(w.c_str());
-    }
-    ToolOptions parsed;
-    std::string error;
-    if (!ParseOptions(static_cast<int>(argv.size()), argv.data(), parsed, error)) {
-        std::fprintf(stderr, "tesselog-field-check: %s: %s\n", check.Name.c_str(), error.c_str());
-        return false;
-    }
-    LimitRates(parsed.Sim);
-    const FieldCheckFigures figures = RunFieldCheck(parsed.Sim, check.Seconds, QcSettings(), FieldCheckPlatform());
+    SimConfig config;
+    if (!FieldCheckConfig(check.Options, seed, check.Name, config)) return false;
+    const FieldCheckFigures figures = RunFieldCheck(config, check.Seconds, QcSettings(), FieldCheckPlatform());
 
     result = SensorCheckResult();
     bool active = false;
