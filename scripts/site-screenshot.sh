@@ -18,8 +18,8 @@ trap 'rm -rf "$work"' EXIT
 cd "$work"
 mkdir site
 day=0
-for spec in "1 3.0" "5 -1.5" "9 0"; do
-    read -r first level <<<"$spec"
+for block in "1 3.0" "5 -1.5" "9 0"; do
+    read -r first level <<<"$block"
     day=$((day + 1))
     "$tools/tesselog-sim" --consoles 2 --types 2 --rate 10 --gps-mode 1 --gps-rate 5 --lines 6 --first-line "$first" \
         --site-lines 14 --line-length 30 --anomalies 5 --seed 23 --sensor-offsets "$level" --duration 210 \
