@@ -31,6 +31,7 @@
 #include "tools/common/command_line.h"
 #include "tools/export/export_options.h"
 #include "tools/export/grid_outputs.h"
+#include "tools/export/report_sink.h"
 #include "tools/export/sensor_flag_thread.h"
 #include "tools/export/site_export.h"
 #include "tools/export/table_thread.h"
@@ -76,28 +77,14 @@ std::string DefaultPrefix(const std::string& path) {
     return dot != std::string::npos && (slash == std::string::npos || dot > slash) ? path.substr(0, dot) : path;
 }
 
-PointInfo InfoOf(const PositionedReading& r) {
-    PointInfo p;
-    p.Tick = r.Tick;
-    p.HasTick = r.HasTick;
-    p.Line = r.Line;
-    p.Run = r.Run;
-    p.Session = static_cast<int16_t>(std::clamp(r.Session, 0, 32767));
-    p.Sensor = static_cast<uint8_t>(std::clamp(r.Sensor - 1, 0, MaxSensors - 1));
-    return p;
-}
-
 // Readings to the tables, the report and the grid's points; fixes and
 // marks to the track; the position sentences and breaks to the report.
-class ExportSink : public SurveySink {
+class ExportSink : public ReportingSink {
 public:
     const SurveyWalk* Walk = nullptr;
     TableThread* Tables = nullptr;
-    LineReport* Report = nullptr;
-    SensorFlagThread* Flags = nullptr;      // the report's sensor rules
     std::vector<GridPoint>* Points = nullptr;
     std::vector<PointInfo>* Infos = nullptr;  // only when the readings are processed
-    TrackCollector Track;
 
     void Reading(const PositionedReading& r) override {
         if (Tables != nullptr) Tables->Add(r, *Walk);
@@ -106,17 +93,6 @@ public:
             Points->push_back({r.Easting, r.Northing, static_cast<float>(r.Value)});
             if (Infos != nullptr) Infos->push_back(InfoOf(r));
         }
-    }
-    void Sample(const SensorSample& sample) override {
-        if (Flags != nullptr) Flags->Add(sample);
-    }
-    void Fix(const TrackFix& fix) override { Track.Fix(fix); }
-    void Mark(const SurveyMark& mark) override { Track.Mark(mark); }
-    void Position(const FixStatus& status) override {
-        if (Report != nullptr) Report->Position(status);
-    }
-    void Break(const BreakEvent& event) override {
-        if (Report != nullptr) Report->Break(event);
     }
 };
 

@@ -21,6 +21,7 @@
 #include "core/export/track_output.h"
 #include "core/platform/stdio_file_system.h"
 #include "tools/export/grid_outputs.h"
+#include "tools/export/report_sink.h"
 #include "tools/export/sensor_flag_thread.h"
 #include "tools/export/table_join.h"
 #include "tools/export/table_thread.h"
@@ -149,18 +150,15 @@ struct FileOutcome {
 // A file's readings: rows (in the site's places) to its part of the tables,
 // everything to its report, the placed readings (in the file's own places,
 // for the processing steps) to its points, fixes and marks to its track.
-class FileSink : public SurveySink {
+class FileSink : public ReportingSink {
 public:
     const SurveyWalk* Walk = nullptr;
     const SiteFacts* Facts = nullptr;
     const PlaceChange* Change = nullptr;
     bool SiteGps = true;
     TableThread* Tables = nullptr;
-    LineReport* Report = nullptr;
-    SensorFlagThread* Flags = nullptr;
     std::vector<GridPoint>* Points = nullptr;
     std::vector<PointInfo>* Infos = nullptr;
-    TrackCollector Track;
 
     void Reading(const PositionedReading& r) override {
         if (Tables != nullptr) {
@@ -175,22 +173,8 @@ public:
         if (Report != nullptr) Report->Reading(r);
         if (Points != nullptr && r.Positioned && r.Local != SiteGps && Change->Comparable()) {
             Points->push_back({r.Easting, r.Northing, static_cast<float>(r.Value)});
-            if (Infos != nullptr) Infos->push_back(PointInfo{r.Tick, r.Line, r.Run,
-                                                             static_cast<int16_t>(std::clamp(r.Session, 0, 32767)),
-                                                             static_cast<uint8_t>(std::clamp(r.Sensor - 1, 0, 17)),
-                                                             r.HasTick});
+            if (Infos != nullptr) Infos->push_back(InfoOf(r));
         }
-    }
-    void Sample(const SensorSample& sample) override {
-        if (Flags != nullptr) Flags->Add(sample);
-    }
-    void Fix(const TrackFix& fix) override { Track.Fix(fix); }
-    void Mark(const SurveyMark& mark) override { Track.Mark(mark); }
-    void Position(const FixStatus& status) override {
-        if (Report != nullptr) Report->Position(status);
-    }
-    void Break(const BreakEvent& event) override {
-        if (Report != nullptr) Report->Break(event);
     }
 };
 
