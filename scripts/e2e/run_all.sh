@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Runs the end-to-end scenarios: the real tesselog.exe under Wine on Xvfb, driven by
 # keys. Each scenario is a function scenario_<name> in scripts/e2e/scenarios/*.sh and
-# runs in a process of its own with a fresh copy of a prepared Wine prefix, two at a
-# time on two X servers (E2E_JOBS=N for another number). Prints one line per scenario
+# runs in a process of its own with a fresh copy of a prepared Wine prefix, three at a
+# time on three X servers (E2E_JOBS=N for another number). Prints one line per scenario
 # as it ends and then "N passed (N of them on a second run), N failed, N skipped"; exits non-zero on any failure. A
 # scenario that this machine cannot run (e2e_skip) is reported as SKIP with its reason.
 # Logs, screenshots and the settings files of scenario NAME stay in build/e2e/NAME/.
@@ -129,10 +129,11 @@ main() {
     mkdir -p "$out_root"
     e2e_init "$out_root"
     e2e_prepare_base_prefix "$base_prefix"
-    # E2E_JOBS scenarios run at once (default 2), each on an X server of its own
+    # E2E_JOBS scenarios run at once (default 3: a scenario waits on Wine and the
+    # simulator far more than it computes, and two lanes used under one core), each on an X server of its own
     # lane: every scenario has its own Wine prefix, ports and simulator, and keys
     # go to the focused window of its own display.
-    local jobs="${E2E_JOBS:-2}" lane
+    local jobs="${E2E_JOBS:-3}" lane
     free_displays=()
     for ((lane = 0; lane < jobs; lane++)); do
         e2e_start_xvfb $((15 + lane)) 2>>"$out_root/run.log"
