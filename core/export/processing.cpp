@@ -10,6 +10,17 @@
 
 namespace tesselog {
 
+PointInfo InfoOf(const PositionedReading& r) {
+    PointInfo p;
+    p.Tick = r.Tick;
+    p.HasTick = r.HasTick;
+    p.Line = r.Line;
+    p.Run = r.Run;
+    p.Session = static_cast<int16_t>(std::clamp(r.Session, 0, 32767));
+    p.Sensor = static_cast<uint8_t>(std::clamp(r.Sensor - 1, 0, MaxSensors - 1));
+    return p;
+}
+
 namespace {
 
 // Point indexes grouped by `group` (0..groups-1), each group in the points'

@@ -41,6 +41,8 @@ struct PointInfo {
     uint8_t Sensor = 0;      // 0-based across the array
     bool HasTick = false;
 };
+// A placed reading's note for the processing steps.
+PointInfo InfoOf(const PositionedReading& reading);
 
 struct ProcessingSteps {
     bool Lag = false;

@@ -52,14 +52,7 @@ public:
         if (r.Positioned) {
             Check(std::isfinite(r.Easting) && std::isfinite(r.Northing));
             Points.push_back({r.Easting, r.Northing, static_cast<float>(r.Value)});
-            PointInfo info;
-            info.Tick = r.Tick;
-            info.HasTick = r.HasTick;
-            info.Line = r.Line;
-            info.Run = r.Run;
-            info.Session = static_cast<int16_t>(std::clamp(r.Session, 0, 32767));
-            info.Sensor = static_cast<uint8_t>(r.Sensor - 1);
-            Infos.push_back(info);
+            Infos.push_back(InfoOf(r));
         }
         Tables->Write(r);
         Report->Reading(r);

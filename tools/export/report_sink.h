@@ -4,11 +4,7 @@
 // their readings go to the tables and the grid.
 #pragma once
 
-#include <algorithm>
-#include <cstdint>
-
 #include "core/export/line_report.h"
-#include "core/export/processing.h"
 #include "core/export/survey_walk.h"
 #include "core/export/track_output.h"
 #include "tools/export/sensor_flag_thread.h"
@@ -33,17 +29,5 @@ public:
         if (Report != nullptr) Report->Break(event);
     }
 };
-
-// What the processing steps need to know of a placed reading besides its place.
-inline PointInfo InfoOf(const PositionedReading& r) {
-    PointInfo p;
-    p.Tick = r.Tick;
-    p.HasTick = r.HasTick;
-    p.Line = r.Line;
-    p.Run = r.Run;
-    p.Session = static_cast<int16_t>(std::clamp(r.Session, 0, 32767));
-    p.Sensor = static_cast<uint8_t>(std::clamp(r.Sensor - 1, 0, MaxSensors - 1));
-    return p;
-}
 
 }  // namespace tesselog
