@@ -163,7 +163,7 @@ void CompareCells(const FileCells& a, const FileCells& b, const UnknownSlots& sa
 
 // A console's level against its file's: the median of its cells' means less
 // the median of all the file's cells' (NaN for a console with too few cells).
-std::array<double, MaxConsoles + 1> ConsoleLevels(const FileCells& f) {
+std::array<double, MaxConsoles + 1> ConsoleLevels(const FileCells& f, std::array<int64_t, MaxConsoles + 1>* cells = nullptr) {
     std::array<std::vector<double>, MaxConsoles + 1> byConsole;
     std::vector<double> all;
     f.ForEach([&](int32_t, int32_t, float sum, uint32_t count, uint8_t console) {
@@ -176,6 +176,7 @@ std::array<double, MaxConsoles + 1> ConsoleLevels(const FileCells& f) {
     if (all.empty()) return levels;
     const double whole = Median(all);
     for (int32_t c = 1; c <= MaxConsoles; ++c) {
+        if (cells != nullptr) (*cells)[size_t(c)] = int64_t(byConsole[size_t(c)].size());
         if (int64_t(byConsole[size_t(c)].size()) >= ConsoleLevelCells) levels[size_t(c)] = Median(byConsole[size_t(c)]) - whole;
     }
     return levels;
@@ -354,7 +355,8 @@ std::vector<LevelUnknown> LevelUnknowns(const std::vector<const FileCells*>& fil
     const auto first = ConsoleLevels(*files[reference]);
     for (size_t f = reference + 1; f < files.size(); ++f) {
         if (files[f]->Empty()) continue;
-        const auto own = ConsoleLevels(*files[f]);
+        std::array<int64_t, MaxConsoles + 1> cells{};
+        const auto own = ConsoleLevels(*files[f], &cells);
         std::array<double, MaxConsoles + 1> moved{};
         for (size_t c = 1; c <= size_t(MaxConsoles); ++c) moved[c] = own[c] - first[c];
         double common = std::numeric_limits<double>::quiet_NaN();
@@ -375,7 +377,7 @@ std::vector<LevelUnknown> LevelUnknowns(const std::vector<const FileCells*>& fil
         for (size_t c = 1; c <= size_t(MaxConsoles); ++c) {
             if (std::isnan(moved[c]) || std::fabs(moved[c] - common) <= ConsoleLevelTolerance) continue;
             split = uint16_t(split | 1u << c);
-            unknowns.push_back({f, int32_t(c), 0});
+            unknowns.push_back({f, int32_t(c), 0, moved[c] - common, cells[c]});
         }
         if (split == 0) continue;
         for (size_t c = 1; c <= size_t(MaxConsoles); ++c) {
@@ -420,9 +422,18 @@ SiteLevels LevelFiles(const std::vector<const FileCells*>& files) {
             }
         }
     }
-    // The groups of unknowns joined by overlaps, each fixed at its first. The
-    // files' own come first: a group of a file's consoles alone, meeting
-    // none of the files', is fixed at its file's offset.
+    // Each console set up anew tied to its file's own unknown.
+    for (size_t u = files.size(); u < n; ++u) {
+        const LevelUnknown& k = levels.Unknowns[u];
+        LevelOverlap tie;
+        tie.A = k.File;
+        tie.B = u;
+        tie.Cells = k.Cells;
+        tie.Difference = -k.Moved;
+        tie.Tie = true;
+        levels.Overlaps.push_back(tie);
+    }
+    // The groups of unknowns joined by overlaps, each fixed at its first.
     std::vector<bool> seen(n, false);
     for (size_t first = 0; first < n; ++first) {
         if (seen[first]) continue;
@@ -440,10 +451,6 @@ SiteLevels LevelFiles(const std::vector<const FileCells*>& files) {
         std::sort(group.begin(), group.end());
         for (size_t u : group) levels.FixedBy[u] = first;
         SolveGroup(group, levels.Overlaps, levels.Offsets);
-        if (levels.Unknowns[first].Console != 0) {
-            const double own = levels.Offsets[levels.Unknowns[first].File];
-            for (size_t u : group) levels.Offsets[u] += own;
-        }
     }
     return levels;
 }

@@ -18,7 +18,9 @@
 // A console whose set-up changed against the first file's (re-balanced, so
 // that its level against the file's other consoles is not what it was in the
 // first file) is an unknown of its own: its cells are compared apart from
-// the rest of its file's, and it takes the offset of its own overlaps.
+// the rest of its file's, and it is tied to its file's own unknown by how far
+// it moved (weighted by its cells in the file), so that it is solved with
+// its file even where it overlaps little or nothing.
 #pragma once
 
 #include <array>
@@ -90,6 +92,8 @@ struct LevelUnknown {
     size_t File = 0;
     int32_t Console = 0;         // 1..9 for a console levelled on its own, 0 for the file's own
     uint16_t Consoles = 0;       // the file's own: bit c for each console it holds, 0 when it holds them all
+    double Moved = 0.0;          // a console's: how far its level moved against its file's own since the first file
+    int64_t Cells = 0;           // a console's: its cells in its file
 };
 
 // The difference of level between two unknowns where they meet: the median
@@ -101,6 +105,7 @@ struct LevelOverlap {
     int64_t Cells = 0;
     double Difference = 0.0;
     bool Neighbouring = false;   // compared with the next cells, no cell shared
+    bool Tie = false;            // a file's own unknown (A) and one of its consoles set up anew (B): -Moved over its cells
 };
 
 // Overlaps of fewer cells than this are not used.
@@ -116,7 +121,7 @@ struct SiteLevels {
     std::vector<double> Offsets;        // per unknown, added to its values
     std::vector<LevelOverlap> Overlaps; // every one used, between unknowns
     std::vector<size_t> FixedBy;        // per unknown: the one its group is fixed to (itself for a group's first)
-    std::vector<bool> Alone;            // per unknown: meets no other file
+    std::vector<bool> Alone;            // per unknown: meets no other file (its tie aside)
     // Per file, its cells' offsets by console.
     std::vector<ConsoleOffsets> CellOffsets() const;
 };

@@ -131,13 +131,21 @@ TEST(SiteLevels, ConsoleSetUpAnewLevelledOnItsOwn) {
     EXPECT_NEAR(levels.Offsets[1], 0.0, 1e-4);
     EXPECT_NEAR(levels.Offsets[3], 1.0, 1e-4);
     EXPECT_NEAR(levels.Offsets[2], 3.0, 1e-4);
-    // B's console 2 rests on A and C apart from B's console 1: 2 m by 10 m
-    // of A's, half of them console 2's.
+    // B's console 2 rests on A and C apart from B's console 1 (2 m by 10 m
+    // of A's and of C's, half of them console 2's), and on its tie to B: it
+    // read 1 nT lower against B's console 1 than A's console 2 against A's
+    // console 1, over its 200 cells.
     int64_t console2 = 0;
     for (const LevelOverlap& o : levels.Overlaps) {
-        if (o.A == 3 || o.B == 3) console2 += o.Cells;
+        if ((o.A == 3 || o.B == 3) && !o.Tie) console2 += o.Cells;
     }
     EXPECT_EQ(console2, 2 * 20 + 2 * 20);
+    ASSERT_TRUE(levels.Overlaps.back().Tie);
+    EXPECT_EQ(levels.Overlaps.back().A, 1u);
+    EXPECT_EQ(levels.Overlaps.back().B, 3u);
+    EXPECT_EQ(levels.Overlaps.back().Cells, 200);
+    EXPECT_NEAR(levels.Overlaps.back().Difference, 1.0, 1e-4);
+    EXPECT_FALSE(levels.Alone[3]);
     // The levelled grid: B's console 2 raised by 1 (a cell of B alone at
     // 600012.25: console 2's strip), console 1 left.
     std::string error;

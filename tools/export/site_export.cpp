@@ -404,11 +404,10 @@ std::string LevelState(const std::vector<FileOutcome>& files, const std::vector<
     if (k == 0) {
         state = "first file";
     } else if (levels.Alone[k]) {
-        state = console ? "set up anew; overlaps no other file: moves with its file"
+        state = console ? "set up anew; overlaps no other file: held to its file by how far it moved"
                         : "overlaps no other file: keeps its level";
     } else if (levels.FixedBy[k] == k) {
-        state = console ? "set up anew; meets none of the files' own levels: moves with its file"
-                        : "first of a group that meets none of the first file's: fixed";
+        state = "first of a group that meets none of the first file's: fixed";
     } else {
         state = console ? "set up anew: solved" : "solved";
     }
@@ -431,6 +430,16 @@ std::string LevelsCsv(const std::vector<FileOutcome>& files, const std::vector<s
             if (o.A != k && o.B != k) continue;
             const bool a = o.A == k;
             if (!overlaps.empty()) overlaps += "; ";
+            if (o.Tie) {
+                // The console's move against the rest of its file, as the file's own unknown sees it.
+                const std::string moved = "moved " + Signed(-o.Difference) + " " + unit;
+                overlaps += a ? UnknownName(files, used, levels.Unknowns[o.B]) + ": " + moved +
+                                    " against these consoles since the first file, over " +
+                                    std::to_string(o.Cells) + " cells"
+                              : UnknownName(files, used, levels.Unknowns[o.A]) + ": its file's; it " + moved +
+                                    " against them since the first file, over " + std::to_string(o.Cells) + " cells";
+                continue;
+            }
             overlaps += UnknownName(files, used, levels.Unknowns[a ? o.B : o.A]) + ": " + std::to_string(o.Cells) +
                         (o.Neighbouring ? " neighbouring cells" : " cells") + ", median difference " +
                         Signed(a ? o.Difference : -o.Difference) + " " + unit;
@@ -498,7 +507,7 @@ int WriteSiteGrids(OutputSet& out, Summary& summary, const Options& o, const Sit
             if (!levels.Alone[k]) continue;
             const std::string name = UnknownName(files, used, levels.Unknowns[k]);
             summary.Add("%s overlaps no other file: it %s", name.c_str(),
-                        levels.Unknowns[k].Console == 0 ? "keeps its level" : "moves with its file");
+                        levels.Unknowns[k].Console == 0 ? "keeps its level" : "is held to its file by how far it moved");
         }
         steps += std::string(steps.empty() ? "" : "; ") + "levelled between files (" + BaseName(o.Prefix) +
                  "-levels.csv)";
