@@ -179,6 +179,38 @@ TEST(SiteGrid, OneGridOverTheFilesWithTheirOffsets) {
     EXPECT_EQ(error, "no positioned readings to grid");
 }
 
+TEST(SiteGrid, ATallGridFilledBandByBandAsByTheDefinition) {
+    // 3 columns by 700 rows, every third row read: each empty cell takes the
+    // 1/d² mean of the read cells within 2 cells, read cells as they were,
+    // however many rows of the grid the fill has done before it.
+    QuickGrid grid;
+    grid.Cell = 1.0;
+    grid.Columns = 3;
+    grid.Rows = 700;
+    for (int32_t r = 0; r < grid.Rows; ++r) {
+        for (int32_t c = 0; c < grid.Columns; ++c) grid.Values.push_back(r % 3 == 0 ? float(r + 10 * c) : std::nanf(""));
+    }
+    const QuickGrid read = grid;
+    FillEmptyCells(grid, 2);
+    for (int32_t r = 0; r < grid.Rows; ++r) {
+        for (int32_t c = 0; c < grid.Columns; ++c) {
+            if (r % 3 == 0) continue;
+            double sum = 0.0, weights = 0.0;
+            for (int32_t dr = -2; dr <= 2; ++dr) {
+                for (int32_t dc = -2; dc <= 2; ++dc) {
+                    const int32_t y = r + dr, x = c + dc, d2 = dr * dr + dc * dc;
+                    if (y < 0 || y >= grid.Rows || x < 0 || x >= grid.Columns || d2 > 4 || std::isnan(read.At(x, y))) {
+                        continue;
+                    }
+                    sum += read.At(x, y) / d2;
+                    weights += 1.0 / d2;
+                }
+            }
+            ASSERT_NEAR(grid.At(c, r), sum / weights, 1e-3 * (1 + sum / weights)) << "row " << r << " column " << c;
+        }
+    }
+}
+
 TEST(SitePlaces, AnotherZoneAndUnitMovedIntoTheFirstFiles) {
     // A place 200 m east of the meridian between zones 30 and 31, at 51.75 N.
     int zone31 = 31, zone30 = 30;
