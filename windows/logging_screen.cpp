@@ -450,11 +450,7 @@ struct LoggingProgram {
           Controls(TheLoggingWindow(), MapSide.Map, MapSide.Recording),
           Dialogs(MapSide.Recording),
           Ports(TheLoggingWindow(), MapSide.Recording),
-          Screen(Shell().ProgramSettings, MapSide,
-                 ScreenPlatform{Sounds, Controls, Dialogs, Ports, Shell().Screen.ScreenMode, &SaveProgramSettings,
-                                &EndProgramAtPositionLimit, QcSettingsPathBeside(SettingsFilePath),
-                                ChosenDisk ? ChosenDisk : &Disk, ChosenPower ? ChosenPower : &Power, &Awake,
-                                ScreenLookPathBeside(SettingsFilePath)}),
+          Screen(Shell().ProgramSettings, MapSide, ScreenServices()),
           Display(TheLoggingWindow(), Controls, MapSide.Recording),
           GpsScreen(TheLoggingWindow()) {
         Objects.Remake(Shell().ProgramSettings);
@@ -472,6 +468,20 @@ struct LoggingProgram {
     }
 
     LoggingSession& Session() { return Screen.Session; }
+
+    // The session's services: the map side's, this program's screen objects,
+    // and the files, disk and power of the program that goes to the field.
+    LoggingServices ScreenServices() {
+        LoggingServices services = MapSide.Services(Sounds, Controls, Dialogs, Ports, Shell().Screen.ScreenMode);
+        services.SaveSettings = &SaveProgramSettings;
+        services.EndProgram = &EndProgramAtPositionLimit;
+        services.QcSettingsPath = QcSettingsPathBeside(SettingsFilePath);
+        services.Disk = ChosenDisk ? ChosenDisk : &Disk;
+        services.Power = ChosenPower ? ChosenPower : &Power;
+        services.Awake = &Awake;
+        services.LookSettingsPath = ScreenLookPathBeside(SettingsFilePath);
+        return services;
+    }
 
     // The shared pens and brushes of every canvas, made at start-up.
     GdiObjectCache Objects;

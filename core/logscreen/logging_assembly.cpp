@@ -14,26 +14,14 @@ LoggingScreenMap::LoggingScreenMap(Settings& settings, const MapPlatform& platfo
                  Recording.Zone, platform.RefreshProfiles,
                  [this, &settings] { ShowMapView(Map.State(), Map.Tiles(), settings); }) {}
 
-LoggingScreen::LoggingScreen(Settings& settings, LoggingScreenMap& mapSide, const ScreenPlatform& platform)
-    : Services{mapSide.Platform.Files,
-               mapSide.Platform.Time,
-               platform.Sound,
-               mapSide.Platform.Messages,
-               mapSide.Platform.FileChooser,
-               platform.Controls,
-               platform.Dialogs,
-               platform.Ports,
-               mapSide.Map,
-               mapSide.Validation,
-               mapSide.Background,
-               platform.ScreenMode,
-               platform.SaveSettings,
-               platform.EndProgram,
-               platform.QcSettingsPath,
-               platform.Disk,
-               platform.Power,
-               platform.Awake,
-               platform.LookSettingsPath},
-      Session(settings, Services, mapSide.Recording) {}
+LoggingServices LoggingScreenMap::Services(SoundPlayer& sound, LoggingScreenControls& controls,
+                                           LoggingDialogs& dialogs, LoggingPorts& ports, int32_t& screenMode) {
+    return LoggingServices{Platform.Files, Platform.Time, sound,      Platform.Messages, Platform.FileChooser,
+                           controls,       dialogs,       ports,      Map,               Validation,
+                           Background,     screenMode,    nullptr};
+}
+
+LoggingScreen::LoggingScreen(Settings& settings, LoggingScreenMap& mapSide, const LoggingServices& services)
+    : Services(services), Session(settings, Services, mapSide.Recording) {}
 
 }  // namespace tesselog

@@ -46,6 +46,13 @@ public:
     LoggingScreenMap(const LoggingScreenMap&) = delete;
     LoggingScreenMap& operator=(const LoggingScreenMap&) = delete;
 
+    // The session's services: this side's parts and platform with the
+    // platform's sound and the controls, dialogs and ports it made on this
+    // side. The rest (saving, the end of the program, the field warnings'
+    // sources, the look's file) is the caller's to fill in.
+    LoggingServices Services(SoundPlayer& sound, LoggingScreenControls& controls, LoggingDialogs& dialogs,
+                             LoggingPorts& ports, int32_t& screenMode);
+
     const MapPlatform Platform;
     RecordingState Recording;
     MapCommands Map;
@@ -53,28 +60,11 @@ public:
     BackgroundLayer Background;
 };
 
-// What only the platform gives the session, made on the map side.
-struct ScreenPlatform {
-    SoundPlayer& Sound;
-    LoggingScreenControls& Controls;
-    LoggingDialogs& Dialogs;
-    LoggingPorts& Ports;
-    int32_t& ScreenMode;                 // the shell's: 0 main window, 1 logging screen
-    std::function<void()> SaveSettings;  // writes the settings file
-    // Ends the program at the position limit (LoggingServices::EndProgram).
-    std::function<void(const std::string& note)> EndProgram = {};
-    std::string QcSettingsPath = {};
-    DiskSpace* Disk = nullptr;
-    PowerSource* Power = nullptr;
-    KeepAwake* Awake = nullptr;
-    std::string LookSettingsPath = {};
-};
-
-// The second step: the services of both platforms' objects and the map side,
-// then the session on the map side's recording.
+// The second step: the session on the map side's recording, acting through
+// `services` (made by LoggingScreenMap::Services).
 class LoggingScreen {
 public:
-    LoggingScreen(Settings& settings, LoggingScreenMap& mapSide, const ScreenPlatform& platform);
+    LoggingScreen(Settings& settings, LoggingScreenMap& mapSide, const LoggingServices& services);
     LoggingScreen(const LoggingScreen&) = delete;
     LoggingScreen& operator=(const LoggingScreen&) = delete;
 

@@ -149,6 +149,16 @@ struct MapSession {
 
     std::string& Bytes() { return files.Files[DataPath]; }
 
+    LoggingServices Services() {
+        LoggingServices services = mapSide.Services(sound, controls, dialogs, ports, screenMode);
+        services.SaveSettings = [this] { ++saves; };
+        services.EndProgram = [this](const std::string& note) {
+            ++ended;
+            endNote = note;
+        };
+        return services;
+    }
+
     Settings settings;
     MemoryFileSystem files;
     ManualClock clock;
@@ -168,12 +178,7 @@ struct MapSession {
     int ended = 0;
     std::string endNote;  // what the end of the program was to show
     int saves = 0;
-    LoggingScreen screen{settings, mapSide,
-                         ScreenPlatform{sound, controls, dialogs, ports, screenMode, [this] { ++saves; },
-                                        [this](const std::string& note) {
-                                            ++ended;
-                                            endNote = note;
-                                        }}};
+    LoggingScreen screen{settings, mapSide, Services()};
     LoggingSession& session = screen.Session;
     GpsFramer gps{recording.Gps, recording.Mode};
     std::unique_ptr<ConsoleReader> consoles[MaxConsoles];
