@@ -46,6 +46,13 @@ void DrawStatusValue(Canvas& canvas, const Rect& box, const std::string& text) {
     canvas.TextInRect(box, box.Left, box.Top, text);
 }
 
+// The profile panes that show are painted again.
+void RefreshProfilePanes() {
+    for (HWND pane : TheLoggingWindow().ProfilePanes) {
+        if (pane && IsWindowVisible(pane)) InvalidateRect(pane, nullptr, TRUE);
+    }
+}
+
 // ------------------------------------------------------------------ controls
 
 class Win32Controls : public LoggingScreenControls {
@@ -88,11 +95,7 @@ public:
         UpdateWindow(window_.Screen);
     }
     void RepaintMainWindow() override { InvalidateRect(Shell().MainWindow, nullptr, TRUE); }
-    void RefreshProfiles() override {
-        for (HWND pane : window_.ProfilePanes) {
-            if (pane && IsWindowVisible(pane)) InvalidateRect(pane, nullptr, TRUE);
-        }
-    }
+    void RefreshProfiles() override { RefreshProfilePanes(); }
     void ClearMapPane() override {
         if (IsWindowVisible(window_.MapPane)) map_.ClearPane();
     }
@@ -396,12 +399,6 @@ void EndProgramAtPositionLimit(const std::string& note);
 void SaveProgramSettings() {
     ProgramShell& shell = Shell();
     SaveSettings(shell.ProgramSettings, shell.Files, SettingsFilePath, shell.WorkingFolder);
-}
-
-void RefreshProfilePanes() {
-    for (HWND pane : TheLoggingWindow().ProfilePanes) {
-        if (pane && IsWindowVisible(pane)) InvalidateRect(pane, nullptr, TRUE);
-    }
 }
 
 // What only Windows gives the map side: the GDI tiles, the clock, the boxes

@@ -254,7 +254,8 @@ private:
     // The session's own state.
     LineCounters Counters;
     bool MapReviewActive = false;
-    bool ScreenUpdatesEnabled = true;  // switched only by a ScreenUpdatesHold
+    // Switched by a ScreenUpdatesHold, and off for good at the position limit.
+    bool ScreenUpdatesEnabled = true;
     int32_t LogButtonFocus = 0;
     int32_t DisplayOptionsChanged = 0;
     bool DiagnosticFileOpen = false;
