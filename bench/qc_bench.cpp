@@ -81,7 +81,7 @@ void BM_QcFix(benchmark::State& st) {
         tick += 50;
         y = y <= 0.0 ? 600.0 : y - step;
         field.PositionCounted(tick, ++count % 20000, 28800);
-        field.Step(tick, step);
+        field.Step(tick, step, 18.0, y);
         field.FixTime(36000.0 + tick / 1000.0, static_cast<int32_t>(36000000 + tick));
         benchmark::DoNotOptimize(field.SwathEdge({{27.0, y}, {9.0, y}}));
     }
@@ -107,7 +107,7 @@ void BM_QcFixMissedTraverse(benchmark::State& st) {
         tick += 50;
         y = y <= 0.0 ? 600.0 : y - 0.25;
         field.PositionCounted(tick, ++count % 20000, 28800);
-        field.Step(tick, 0.25);
+        field.Step(tick, 0.25, 19.0, y);
         field.FixTime(36000.0 + tick / 1000.0, static_cast<int32_t>(36000000 + tick));
         benchmark::DoNotOptimize(field.SwathEdge({{28.0, y}, {10.0, y}}));
     }

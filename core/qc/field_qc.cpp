@@ -24,6 +24,7 @@ QcArray QcArrayOf(const Settings& s, const QcSettings& qc) {
     a.DisplayUnits = s.DisplayUnits;
     a.MetresPerMapUnit = DisplayUnitFactor(s.DisplayUnits);
     a.SpacingLimitMetres = SpacingLimitMetres(qc, s);
+    a.SpeedLimitMetresPerSecond = qc.SpeedLimitMetresPerSecond;
     a.Gaps = GapLimitsOf(qc, s);
     return a;
 }
@@ -53,6 +54,7 @@ void FieldQc::Open(const Settings& settings, const QcSettings& qc) {
     battery_.Reset();
     clock_.Reset();
     spacing_.Reset();
+    speed_.Reset();
     gaps_.Reset();
     std::fill(std::begin(readingsSinceFix_), std::end(readingsSinceFix_), 0);
     Apply(settings, qc);
@@ -89,6 +91,7 @@ void FieldQc::NewFile() {
 
 void FieldQc::Go() {
     spacing_.Reset();
+    speed_.Reset();
     gaps_.StartLine();
     std::fill(std::begin(readingsSinceFix_), std::end(readingsSinceFix_), 0);
 }
@@ -122,12 +125,17 @@ void FieldQc::PositionCounted(uint32_t tick, int32_t count, int32_t limit) {
     warnings_.Raise(WarningKind::PositionLimit, -1, PositionWarningText(positions_), further);
 }
 
-void FieldQc::Step(uint32_t tick, double stepMapUnits) {
-    spacing_.AddStep(tick, stepMapUnits * array_.MetresPerMapUnit, readingsSinceFix_, array_.ConsoleCount,
-                     array_.SpacingLimitMetres);
+void FieldQc::Step(uint32_t tick, double stepMapUnits, double easting, double northing) {
+    const double metres = array_.MetresPerMapUnit;
+    spacing_.AddStep(tick, stepMapUnits * metres, readingsSinceFix_, array_.ConsoleCount, array_.SpacingLimitMetres);
+    speed_.AddFix(tick, easting * metres, northing * metres, array_.SpeedLimitMetresPerSecond);
     std::fill(std::begin(readingsSinceFix_), std::end(readingsSinceFix_), 0);
-    if (qc_.TooFastOn == 1 && spacing_.TooFast()) {
-        warnings_.Raise(WarningKind::TooFast, -1, SpacingWarningText(spacing_.WidestSpacing(), array_.DisplayUnits));
+    // Either rule shows the readings' spacing: a jog at 10 readings a second
+    // spoils the line even though its readings lie closer than the target.
+    const double spacing = spacing_.WidestSpacing();
+    const bool tooFast = spacing_.TooFast() || (speed_.TooFast() && spacing >= 0.0);
+    if (qc_.TooFastOn == 1 && tooFast) {
+        warnings_.Raise(WarningKind::TooFast, -1, SpacingWarningText(spacing, array_.DisplayUnits));
     } else {
         warnings_.Clear(WarningKind::TooFast);
     }

@@ -6,8 +6,9 @@
 //                  the fields, the values for the sensor health);
 //   PositionCounted the GPS position handler, for each position it counts;
 //   Step           the GPS position handler, for each valid fix while
-//                  recording (the step closes the readings counted since the
-//                  last fix, for the spacing);
+//                  recording: its step and its place in the map's unit (the
+//                  step closes the readings counted since the last fix, for
+//                  the spacing; the place gives the ground speed);
 //   FixTime        the GPS position handler, for each valid fix;
 //   SwathEdge      the map drawing, for each swath edge it records;
 //   Watch          timer 1, once a second (disk once a minute, battery);
@@ -30,6 +31,7 @@
 #include "core/qc/qc_settings.h"
 #include "core/qc/sensor_health.h"
 #include "core/qc/spacing_rule.h"
+#include "core/qc/speed_rule.h"
 #include "core/settings/settings.h"
 
 namespace tesselog {
@@ -43,6 +45,7 @@ struct QcArray {
     int32_t DisplayUnits = 0;
     double MetresPerMapUnit = 1.0;
     double SpacingLimitMetres = 1.0;
+    double SpeedLimitMetresPerSecond = 2.0;
     GapLimits Gaps;  // map units
 };
 QcArray QcArrayOf(const Settings& settings, const QcSettings& qc);
@@ -72,7 +75,7 @@ public:
 
     void Reading(int k, uint32_t tick, double value1, double value2, const char* sentence, size_t length);
     void PositionCounted(uint32_t tick, int32_t count, int32_t limit);
-    void Step(uint32_t tick, double stepMapUnits);
+    void Step(uint32_t tick, double stepMapUnits, double easting, double northing);
     void FixTime(double receiverSeconds, int32_t computerUtcMs);
     // The gap pieces this edge adds, to paint.
     const std::vector<GapQuad>& SwathEdge(const GapEdge& edge);
@@ -102,6 +105,7 @@ private:
     BatteryRule battery_;
     ClockCheck clock_;
     SpacingRule spacing_;
+    SpeedRule speed_;
     GapFinder gaps_;
     int32_t readingsSinceFix_[MaxConsoles] = {};
     std::vector<GapQuad> none_;

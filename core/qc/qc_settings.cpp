@@ -71,6 +71,7 @@ const QcField QcFields[] = {
     Real("ClockToleranceSeconds", IDC_QC_CLOCK_TOLERANCE, &QcSettings::ClockToleranceSeconds, 0.5, 86400.0),
     Switch("TooFast", IDC_QC_TOO_FAST_ON, &QcSettings::TooFastOn),
     Real("SpacingLimitMetres", IDC_QC_SPACING_LIMIT, &QcSettings::SpacingLimitMetres, 0.01, 100.0),
+    Real("SpeedLimitMetresPerSecond", IDC_QC_SPEED_LIMIT, &QcSettings::SpeedLimitMetresPerSecond, 0.1, 100.0),
     Switch("CoverageGaps", IDC_QC_GAPS_ON, &QcSettings::GapsOn),
     Real("GapWidthMetres", IDC_QC_GAP_WIDTH, &QcSettings::GapWidthMetres, 0.0, 1000.0),
     Switch("WarningSound", IDC_QC_SOUND_ON, &QcSettings::SoundOn),

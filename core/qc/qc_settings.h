@@ -62,6 +62,10 @@ struct QcSettings {
     // goes above it (0.42 m at 6). A gap width of 0 takes half the traverse
     // interval (the larger of the sensor separations in use).
     double SpacingLimitMetres = 0.4;
+    // The ground speed held for two seconds that is too fast whatever the
+    // readings' spacing: above a steady walk (0.8-1.2 m/s) and below a
+    // brisk jog (2.5 m/s).
+    double SpeedLimitMetresPerSecond = 2.0;
     double GapWidthMetres = 0.0;
 };
 

@@ -4,7 +4,12 @@
 // distance walked over the readings taken), so a single short or long epoch
 // does not make it flicker; it is judged once the steps span two seconds,
 // five seconds after the first step since a start (Reset), and it must fall
-// below 90% of the limit before the warning clears.
+// below 90% of the limit before the warning clears. Readings further apart
+// than the target count only while the pace over the same steps is above a
+// steady walk's (SpacingWalkPace): a console at 2 readings a second puts a
+// walk's readings 0.4 to 0.6 m apart however carefully it is walked, and a
+// warning on every line is soon ignored; consoles at 4 readings a second or
+// more pass the target only above that pace anyway.
 #pragma once
 
 #include <cstddef>
@@ -19,6 +24,8 @@ constexpr uint32_t SpacingWindowMs = 3000;
 constexpr uint32_t SpacingLeastSpanMs = 2000;
 constexpr uint32_t SpacingSettleMs = 5000;
 constexpr double SpacingClearShare = 0.9;
+// A steady walk's 1.2 m/s with a third to spare (metres a second).
+constexpr double SpacingWalkPace = 1.6;
 
 class SpacingRule {
 public:
@@ -36,11 +43,15 @@ public:
     // The console with the widest spacing (-1: none known) and that spacing.
     int WidestConsole() const;
     double WidestSpacing() const;
+    // Metres a second walked over the window's steps; < 0 before a step
+    // with a duration.
+    double Pace() const;
 
 private:
     static constexpr size_t Steps = 128;  // 3 s of 20 Hz fixes with room to spare
     struct Step {
         uint32_t Tick;
+        uint32_t Ms;  // since the step before (0: the first since Reset)
         double Metres;
         int32_t Readings[MaxConsoles];
     };
@@ -48,6 +59,7 @@ private:
     size_t first_ = 0, size_ = 0;
     int consoles_ = 0;
     double metres_ = 0.0;                  // sums over the window
+    uint64_t ms_ = 0;
     int64_t readings_[MaxConsoles] = {};
     bool tooFast_ = false;
     bool started_ = false;

@@ -280,9 +280,13 @@ TEST(SpacingRule, TheDefaultTargetFiresOnAJogNotOnAWalk) {
         }
         return ever;
     };
-    for (double hertz : {4.0, 5.0, 8.0, 10.0}) {
+    for (double hertz : {2.0, 4.0, 5.0, 8.0, 10.0}) {
         for (double speed : {0.8, 1.0, 1.2}) EXPECT_FALSE(tooFastAt(speed, hertz)) << speed << " m/s, " << hertz;
     }
+    // At 2 readings a second a walk's readings lie 0.4 to 0.6 m apart: only
+    // a pace beyond a steady walk's counts, 1.8 m/s (0.9 m) but not 1.4 m/s (0.7 m).
+    EXPECT_TRUE(tooFastAt(1.8, 2.0));
+    EXPECT_FALSE(tooFastAt(1.4, 2.0));
     // A jog of 2.5 m/s: 0.63 m at 4 readings a second, 0.42 m at 6.
     for (double hertz : {4.0, 5.0, 6.0}) EXPECT_TRUE(tooFastAt(2.5, hertz)) << hertz;
     // At 10 readings a second a jog's 0.25 m is as fine as a walk at 4.

@@ -87,7 +87,9 @@ FieldCheckFigures RunFieldCheck(const SimConfig& config, double seconds, const Q
     field.NewFile();
     Margins margins(sim.SensorCount());
 
-    const NmeaModeTable mode = ApplyNmeaMode(1);
+    // A GGA receiver, or a total station's GGA-shaped line of grid coordinates.
+    const bool station = config.GpsMode == 7;
+    const NmeaModeTable mode = ApplyNmeaMode(station ? 7 : 1);
     UtmZoneState zone;
     tesselog::GpsFix previous;
     SwathTracker tracker;
@@ -172,23 +174,27 @@ FieldCheckFigures RunFieldCheck(const SimConfig& config, double seconds, const Q
             return;
         }
 
-        const tesselog::GpsFix fix = DecodeGpsFix(sentence, mode, 0, previous);
+        const tesselog::GpsFix fix = DecodeGpsFix(sentence, mode, survey.DisplayUnits, previous);
         previous = fix;
         if (!fix.Valid) {
             return;
         }
         ++figures.Fixes;
-        double northing = 0.0, easting = 0.0;
-        ProjectGeodeticFix(zone, fix.Latitude, fix.Longitude, northing, easting);
-        northing = MetresToDisplayUnits(northing, survey.DisplayUnits);
-        easting = MetresToDisplayUnits(easting, survey.DisplayUnits);
+        double northing = fix.Northing, easting = fix.Easting;  // a station's already in the map's unit
+        if (!station) {
+            ProjectGeodeticFix(zone, fix.Latitude, fix.Longitude, northing, easting);
+            northing = MetresToDisplayUnits(northing, survey.DisplayUnits);
+            easting = MetresToDisplayUnits(easting, survey.DisplayUnits);
+        }
         const double realTime = std::fmod(config.StartTimeOfDay + chunk.Start, 86400.0);
-        field.FixTime(fix.TimeOfDay, static_cast<int32_t>(std::lround(realTime * 1000.0)) % 86400000);
+        if (fix.TimePresent) {
+            field.FixTime(fix.TimeOfDay, static_cast<int32_t>(std::lround(realTime * 1000.0)) % 86400000);
+        }
         if (recording) {
             record(27 * (sentence.size() / 25 + 2));
             field.PositionCounted(tick, ++positions, MaxGpsPositionsPerFile);
             const double step = haveFix ? std::hypot(easting - lastEasting, northing - lastNorthing) : 0.0;
-            field.Step(tick, step);
+            field.Step(tick, step, easting, northing);
             const SwathStep swath = tracker.Advance(easting, northing, array);
             auto edge = [&](const SwathEdge& e) { field.SwathEdge({{e.Left.X, e.Left.Y}, {e.Right.X, e.Right.Y}}); };
             if (swath.Kind == SwathStepKind::FirstPair) {

@@ -1,6 +1,6 @@
 // The field warnings run over the simulator's streams, as the logging screen
 // will run them: every console sentence through the sensor health, every
-// fix of a GGA receiver decoded, projected and turned into steps and swath
+// fix of a GGA receiver (or a total station) decoded, projected and turned into steps and swath
 // edges, and a watch once a second with a disk and a battery of the
 // platform's test doubles. The operator records each line and pauses at its
 // end, so every line is one "&Go" (or walks on through the turns). This is how the defaults are chosen and
@@ -62,7 +62,8 @@ struct FieldCheckSurvey {
     double NewFileEvery = 0.0;
 };
 
-// The simulator's GPS must be mode 1 (GGA); the computer's clock is the
+// The simulator's GPS must be mode 1 (GGA) or 7 (a total station's grid
+// coordinates, in the survey's unit); the computer's clock is the
 // simulator's real time (StartTimeOfDay + t).
 FieldCheckFigures RunFieldCheck(const SimConfig& config, double seconds, const QcSettings& qc,
                                 const FieldCheckPlatform& platform,

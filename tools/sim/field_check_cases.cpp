@@ -73,14 +73,14 @@ bool RunFieldCheckCase(const FieldCheckCase& c, uint64_t seed, FieldCheckOutcome
     return true;
 }
 
-int PrintFieldCheckCases(const std::vector<FieldCheckCase>& cases, uint64_t seed)
+int PrintFieldCheckCases(const std::vector<FieldCheckCase>& cases, uint64_t seed, const std::string& only)
 {
     int failed = 0;
     std::printf("| Quiet case | Hours | Warnings of these rules | False alarms per hour | Other warnings | First |\n"
                 "|---|---|---|---|---|---|\n");
     for (const FieldCheckCase& c : cases) {
         FieldCheckOutcome o;
-        if (!c.Quiet) {
+        if (!c.Quiet || c.Name.find(only) == std::string::npos) {
             continue;
         }
         if (!RunFieldCheckCase(c, seed, o)) {
@@ -94,7 +94,7 @@ int PrintFieldCheckCases(const std::vector<FieldCheckCase>& cases, uint64_t seed
                 "| Other onsets |\n|---|---|---|---|---|\n");
     for (const FieldCheckCase& c : cases) {
         FieldCheckOutcome o;
-        if (c.Quiet) {
+        if (c.Quiet || c.Name.find(only) == std::string::npos) {
             continue;
         }
         if (!RunFieldCheckCase(c, seed, o)) {

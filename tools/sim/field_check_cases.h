@@ -29,10 +29,12 @@ struct FieldCheckCase {
     FieldCheckSurvey Survey;
     FieldCheckPlatform Platform;
     bool Quiet = true;
-    // Fault cases: the warning, when its fault begins and ends (seconds;
+    // Fault cases: the warning (of sensor `Sensor`, 0-based across the
+    // array, for a sensor warning), when its fault begins and ends (seconds;
     // end 0: it does not end, or ends with a new file), and the time within
     // which the warning must come and, once the fault has ended, go.
     WarningKind Expected = WarningKind::PositionLimit;
+    int Sensor = -1;
     double FaultStart = 0.0;
     double FaultEnd = 0.0;
     double WarnWithin = 0.0;
@@ -40,6 +42,7 @@ struct FieldCheckCase {
     // The onset to time: the first of the expected warning at or after the
     // fault's start whose text holds this ("" any).
     std::string TextHas;
+    bool Missed = false;  // a fault no rule is meant to catch: shown, not failed
     // The warnings the case is about: a quiet case passes when none of them
     // comes; the others are counted apart.
     std::vector<WarningKind> Rules;
@@ -60,10 +63,10 @@ struct FieldCheckOutcome {
 // Runs one case (its options after "--seed N").
 bool RunFieldCheckCase(const FieldCheckCase& c, uint64_t seed, FieldCheckOutcome& outcome);
 
-// Runs the cases and prints them as a table: quiet cases with their false
-// alarms per hour, fault cases with their detection and clearing times.
-// Returns how many failed.
-int PrintFieldCheckCases(const std::vector<FieldCheckCase>& cases, uint64_t seed);
+// Runs the cases whose name holds `only` and prints them as a table: quiet
+// cases with their false alarms per hour, fault cases with their detection
+// and clearing times. Returns how many failed.
+int PrintFieldCheckCases(const std::vector<FieldCheckCase>& cases, uint64_t seed, const std::string& only = "");
 
 // The coverage rules' cases: gaps, too fast, the position countdown.
 std::vector<FieldCheckCase> CoverageCases();

@@ -4,6 +4,9 @@
 // (from 0) begins at n (L + S) / speed, a wide gap's metres added after it.
 #include "tools/sim/field_check_cases.h"
 
+#include <cstdio>
+#include <iterator>
+
 namespace tesselog::sim {
 namespace {
 
@@ -52,6 +55,66 @@ FieldCheckCase Fault(const char* name, std::vector<std::string> options, FieldCh
     c.ClearWithin = clearWithin;
     c.Survey.NewFileAt = c.Survey.NewFileEvery = 0.0;
     return c;
+}
+
+// A walk or a jog at one console rate under one position source, by hand
+// with one two-sensor console on 30 m lines walked through the turns: the
+// receivers at 1, 5 and 20 Hz (at 38400 baud, so the line carries 20) and a
+// total station at 10 Hz; every other one of them in feet.
+struct Receiver {
+    const char* Name;
+    std::vector<std::string> Options;
+};
+const Receiver Receivers[] = {
+    {"1 Hz receiver", {"--gps-mode", "1", "--gps-rate", "1"}},
+    {"5 Hz receiver", {"--gps-mode", "1", "--gps-rate", "5"}},
+    {"20 Hz receiver", {"--gps-mode", "1", "--gps-rate", "20", "--gps-baud", "38400"}},
+    {"total station 10 Hz", {"--gps-mode", "7", "--gps-rate", "10"}},
+};
+const int PaceRates[] = {2, 4, 8, 10};
+
+std::string PaceName(const char* what, double speed, int rate, const Receiver& receiver, bool feet)
+{
+    char name[128];
+    std::snprintf(name, sizeof name, "%s %.1f m/s, %d readings a second, %s, %s", what, speed, rate, receiver.Name,
+                  feet ? "feet" : "metres");
+    return name;
+}
+
+std::vector<std::string> PaceOptions(int rate, const Receiver& receiver, bool feet, std::vector<std::string> more)
+{
+    std::vector<std::string> words = {"--consoles", "1", "--types", "2", "--rate", std::to_string(rate),
+                                      "--line-length", "30", "--anomalies", "10"};
+    words = Joined(Joined(words, receiver.Options), more);
+    return feet && receiver.Options[1] == "7" ? Joined(words, {"--grid-unit", "F"}) : words;
+}
+
+// Every walk an hour without a warning; every jog, from 45 s to 105 s (13 m
+// into the second line), warned within 4 s (a second of fixes for the speed,
+// two held) and cleared within 4 s of slowing to 1 m/s.
+void AddPaceCases(std::vector<FieldCheckCase>& cases)
+{
+    for (size_t r = 0; r < std::size(Receivers); ++r) {
+        for (size_t n = 0; n < std::size(PaceRates); ++n) {
+            const bool feet = (r + n) % 2 == 1;
+            const int rate = PaceRates[n];
+            for (double speed : {0.8, 1.0, 1.2}) {
+                char pace[8];
+                std::snprintf(pace, sizeof pace, "%.1f", speed);
+                FieldCheckCase c = Quiet("", PaceOptions(rate, Receivers[r], feet, {"--speed", pace, "--lines", "140"}),
+                                         FieldCheckWalk::ThroughTurns);
+                c.Name = PaceName("walk", speed, rate, Receivers[r], feet);
+                c.Survey.DisplayUnits = feet ? 1 : 0;
+                cases.push_back(c);
+            }
+            FieldCheckCase jog = Fault("", PaceOptions(rate, Receivers[r], feet,
+                                                       {"--speed-change", "45:2.5", "--speed-change", "105:1"}),
+                                       FieldCheckWalk::ThroughTurns, 300, WarningKind::TooFast, 45, 105, 4, 4);
+            jog.Name = PaceName("jog", 2.5, rate, Receivers[r], feet);
+            jog.Survey.DisplayUnits = feet ? 1 : 0;
+            cases.push_back(jog);
+        }
+    }
 }
 
 }  // namespace
@@ -122,6 +185,7 @@ std::vector<FieldCheckCase> CoverageCases()
     slow.Survey.PositionsAtStart = 28800 - 600 - 60;
     slow.WarnWithin = 1.5;
     cases.push_back(slow);
+    AddPaceCases(cases);
     return cases;
 }
 

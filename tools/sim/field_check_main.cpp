@@ -106,7 +106,7 @@ int main(int argc, char** argv)
                  "status is the number that failed");
     bool sensorCases = false, events = false;
     std::string only;
-    app.add_option("--only", only, "with --sensor-cases: only the cases whose name holds this text");
+    app.add_option("--only", only, "with --sensor-cases or --coverage: only the cases whose name holds this text");
     app.add_flag("--events", events, "with --sensor-cases: every sensor warning's onset and clear under its case");
     app.add_flag("--sensor-cases", sensorCases,
                  "run the sensor rules' catalogue instead: quiet surveys of --quiet-seconds each and the sensor\n"
@@ -120,7 +120,8 @@ int main(int argc, char** argv)
     }
 
     if (coverage) {
-        return PrintFieldCheckCases(CoverageCases(), seed) == 0 ? 0 : 1;
+        const int failed = PrintFieldCheckCases(CoverageCases(), seed, only);
+        return failed < 0 ? 2 : std::min(failed, 100);
     }
 
     const QcSettings defaults;

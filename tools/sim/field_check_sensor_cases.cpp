@@ -28,37 +28,37 @@ std::string Text(double x)
     return text;
 }
 
-SensorCheckCase Quiet(const std::string& name, std::vector<std::string> options, double seconds)
+FieldCheckCase Quiet(const std::string& name, std::vector<std::string> options, double seconds)
 {
-    SensorCheckCase c;
+    FieldCheckCase c;
     c.Name = name;
     c.Options = Cart(std::move(options));
     c.Seconds = seconds;
     return c;
 }
 
-SensorCheckCase Fault(const std::string& name, std::vector<std::string> options, WarningKind kind, int sensor,
+FieldCheckCase Fault(const std::string& name, std::vector<std::string> options, WarningKind kind, int sensor,
                       double start, double end, double within, double clear)
 {
-    SensorCheckCase c;
+    FieldCheckCase c;
     c.Name = name;
     c.Options = Cart(std::move(options));
     c.Seconds = end + 60.0;
-    c.Fault = true;
+    c.Quiet = false;
     c.Expected = kind;
     c.Sensor = sensor;
     c.FaultStart = start;
     c.FaultEnd = end;
-    c.WithinSeconds = within;
-    c.ClearSeconds = clear;
+    c.WarnWithin = within;
+    c.ClearWithin = clear;
     return c;
 }
 
 }  // namespace
 
-std::vector<SensorCheckCase> SensorCheckCases(double quietSeconds)
+std::vector<FieldCheckCase> SensorCheckCases(double quietSeconds)
 {
-    std::vector<SensorCheckCase> cases;
+    std::vector<FieldCheckCase> cases;
     // Noise in steps of the console: whole nT, then tenths (the same steps
     // are a tenth of the nT).
     for (double steps : {0.1, 0.2, 0.3, 0.5, 1.0}) {
@@ -119,11 +119,11 @@ std::vector<SensorCheckCase> SensorCheckCases(double quietSeconds)
     return cases;
 }
 
-bool RunSensorCase(const SensorCheckCase& check, uint64_t seed, SensorCheckResult& result)
+bool RunSensorCase(const FieldCheckCase& check, uint64_t seed, SensorCheckResult& result)
 {
     SimConfig config;
     if (!FieldCheckConfig(check.Options, seed, check.Name, config)) return false;
-    const FieldCheckFigures figures = RunFieldCheck(config, check.Seconds, QcSettings(), FieldCheckPlatform());
+    const FieldCheckFigures figures = RunFieldCheck(config, check.Seconds, QcSettings(), check.Platform, check.Walk, check.Survey);
 
     result = SensorCheckResult();
     bool active = false;
@@ -134,7 +134,7 @@ bool RunSensorCase(const SensorCheckCase& check, uint64_t seed, SensorCheckResul
         char line[160];
         std::snprintf(line, sizeof line, "%.1f s %s %s", e.Seconds, e.Onset ? "onset" : "clear", e.Text.c_str());
         result.Events.push_back(line);
-        const bool expected = check.Fault && e.Kind == check.Expected && e.Sensor == check.Sensor;
+        const bool expected = !check.Quiet && e.Kind == check.Expected && e.Sensor == check.Sensor;
         if (!expected) {
             result.FalseAlarms += e.Onset;
             continue;
@@ -154,19 +154,19 @@ bool RunSensorCase(const SensorCheckCase& check, uint64_t seed, SensorCheckResul
     }
     result.PerHour = result.FalseAlarms * 3600.0 / check.Seconds;
     result.Passed = result.FalseAlarms == 0;
-    if (check.Fault && !check.Missed) {
-        result.Passed = result.Passed && result.Detected >= 0.0 && result.Detected <= check.WithinSeconds &&
-                        !active && result.Cleared >= 0.0 && result.Cleared <= check.ClearSeconds;
+    if (!check.Quiet && !check.Missed) {
+        result.Passed = result.Passed && result.Detected >= 0.0 && result.Detected <= check.WarnWithin &&
+                        !active && result.Cleared >= 0.0 && result.Cleared <= check.ClearWithin;
     }
     return true;
 }
 
-int PrintSensorCases(const std::vector<SensorCheckCase>& cases, uint64_t seed, const std::string& only, bool events)
+int PrintSensorCases(const std::vector<FieldCheckCase>& cases, uint64_t seed, const std::string& only, bool events)
 {
     std::printf("| Case | Survey time | False alarms | Per hour | Warned after | Within | Cleared after | Passed |\n"
                 "|---|---|---|---|---|---|---|---|\n");
     int failed = 0;
-    for (const SensorCheckCase& c : cases) {
+    for (const FieldCheckCase& c : cases) {
         if (c.Name.find(only) == std::string::npos) {
             continue;
         }
@@ -177,16 +177,16 @@ int PrintSensorCases(const std::vector<SensorCheckCase>& cases, uint64_t seed, c
         }
         failed += !r.Passed;
         std::printf("| %s | %.0f min | %d | %.1f |", c.Name.c_str(), c.Seconds / 60.0, r.FalseAlarms, r.PerHour);
-        if (!c.Fault) {
+        if (c.Quiet) {
             std::printf(" | | |");
         } else if (c.Missed) {
             std::printf(" %s | no rule | |", r.Detected < 0.0 ? "none" : "warned");
         } else if (r.Detected < 0.0) {
-            std::printf(" none | %.1f s | |", c.WithinSeconds);
+            std::printf(" none | %.1f s | |", c.WarnWithin);
         } else if (r.Cleared < 0.0) {
-            std::printf(" %.1f s \"%s\" | %.1f s | not cleared |", r.Detected, r.Text.c_str(), c.WithinSeconds);
+            std::printf(" %.1f s \"%s\" | %.1f s | not cleared |", r.Detected, r.Text.c_str(), c.WarnWithin);
         } else {
-            std::printf(" %.1f s \"%s\" | %.1f s | %.1f s |", r.Detected, r.Text.c_str(), c.WithinSeconds, r.Cleared);
+            std::printf(" %.1f s \"%s\" | %.1f s | %.1f s |", r.Detected, r.Text.c_str(), c.WarnWithin, r.Cleared);
         }
         std::printf(" %s |\n", r.Passed ? "yes" : "**no**");
         for (size_t i = 0; events && i < r.Events.size(); ++i) {

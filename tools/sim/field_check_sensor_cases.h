@@ -9,26 +9,13 @@
 #include <vector>
 
 #include "core/qc/field_warnings.h"
+#include "tools/sim/field_check_cases.h"
 
 namespace tesselog::sim {
 
-struct SensorCheckCase {
-    std::string Name;
-    std::vector<std::string> Options;  // the simulator's, after "--seed N"
-    double Seconds = 3600.0;
-    bool Fault = false;
-    // Fault cases: the warning of sensor `Sensor` (0-based across the array)
-    // within WithinSeconds of FaultStart, cleared within ClearSeconds of FaultEnd.
-    WarningKind Expected = WarningKind::SensorFrozen;
-    int Sensor = -1;
-    double FaultStart = 0.0;
-    double FaultEnd = 0.0;
-    double WithinSeconds = 0.0;
-    double ClearSeconds = 0.0;
-    bool Missed = false;  // a fault no rule is meant to catch: shown, not failed
-};
-
-std::vector<SensorCheckCase> SensorCheckCases(double quietSeconds = 3600.0);
+// The cases' options are the simulator's after "--seed N"; a fault case's
+// Sensor is the one whose warning is timed.
+std::vector<FieldCheckCase> SensorCheckCases(double quietSeconds = 3600.0);
 
 struct SensorCheckResult {
     int FalseAlarms = 0;     // sensor-warning onsets other than the expected one
@@ -41,12 +28,12 @@ struct SensorCheckResult {
 };
 
 // False when the options are refused (the error on stderr).
-bool RunSensorCase(const SensorCheckCase& check, uint64_t seed, SensorCheckResult& result);
+bool RunSensorCase(const FieldCheckCase& check, uint64_t seed, SensorCheckResult& result);
 
 // Runs every case whose name holds `only` and prints the table in Markdown,
 // with each case's events under it when `events`; the number of cases that
 // failed.
-int PrintSensorCases(const std::vector<SensorCheckCase>& cases, uint64_t seed, const std::string& only = "",
+int PrintSensorCases(const std::vector<FieldCheckCase>& cases, uint64_t seed, const std::string& only = "",
                      bool events = false);
 
 }  // namespace tesselog::sim
