@@ -34,12 +34,12 @@ struct SwathRig {
     // prepare runs on the map before its reset (the GDI store's base painter).
     SwathRig(MapTileSurfaces& tiles, int32_t readingsPerFix, bool shown,
              const std::function<void(MapCommands&)>& prepare = {}, int32_t mapSize = 40)
-        : PerFix(readingsPerFix), Visible(shown), Map(tiles, Config, [] {}) {
+        : PerFix(readingsPerFix), Map(tiles, Config, *Recording, Clock, [] {}) {
+        Recording->MapVisible = shown;
+        Sensors = BuildSensorTables(Config);
         Config.MapSize = mapSize;
         File.Open("rig.mgr");
         if (prepare) prepare(Map);
-        Map.BindSessionFlags(Overflow, Visible);
-        Map.BindSwathInputs(Sensors, Epochs, *Readings, Writer);
         Map.SetPaneSize(Side, Side);
         Map.Reset();
         Map.PrepareDrawing();
@@ -67,16 +67,14 @@ struct SwathRig {
     int32_t ReadingEvery = 1;
     Settings Config = RigSettings();
     MemoryFileSystem Files;
-    DataFile File{Files};
     ManualClock Clock;
-    ConsoleStreams Consoles;
-    LoggingStatus Logging;
-    DataFileWriter Writer{File, Config, Clock, Consoles, Logging};
-    SensorTables Sensors = BuildSensorTables(Config);
-    GpsPositionState Epochs;
-    std::unique_ptr<ConsoleReadingState> Readings = std::make_unique<ConsoleReadingState>();
-    MapOverflow Overflow = MapOverflow::Inside;
-    bool Visible = true;
+    // The recording the map reads and writes, under the names of its parts.
+    std::unique_ptr<RecordingState> Recording = std::make_unique<RecordingState>(Files, Config, Clock);
+    DataFile& File = Recording->File;
+    SensorTables& Sensors = Recording->Sensors;
+    GpsPositionState& Epochs = Recording->GpsState;
+    ConsoleReadingState* Readings = &Recording->Readings;
+    MapOverflow& Overflow = Recording->MapOverflowState;
     MapCommands Map;
 };
 

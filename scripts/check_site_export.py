@@ -2,12 +2,14 @@
 """Checks the export of the simulated site of tests/tools/export_site.sh.
 
     check_site_export.py PREFIX A.csv B.csv C.csv
+    check_site_export.py --consoles PREFIX
 
 PREFIX is the site's export; A.csv, B.csv and C.csv the single-file exports
 of its three files (A in zone 30N in metres, B in zone 31N in metres, C in
 zone 31N in feet). The files were recorded with levels of +3.0, -1.5 and
-0 nT over flat ground. Prints one line per check; exits 1 on the first
-failure.
+0 nT over flat ground. With --consoles the site is A, E and C, E's console 2
+balanced again (+2.0 nT) while its console 1 kept A's +3.0: E's console 2 is
+levelled on its own. Prints one line per check; exits 1 on the first failure.
 """
 import csv
 import json
@@ -43,20 +45,23 @@ def read_asc(path):
 
 def check_levels(prefix):
     _, rows = read_csv(prefix + "-levels.csv")
-    found = {r[0]: float(r[1]) for r in rows}
+    if any(r[1] != "all" for r in rows):
+        fail(f"levels: a console levelled on its own: {rows}")
+    found = {r[0]: float(r[2]) for r in rows}
     want = {name: LEVEL["A.MGR"] - LEVEL[name] for name in FILES}
     for name in FILES:
         if abs(found[name] - want[name]) > 0.1:
             fail(f"levels: {name} offset {found[name]:+.2f} nT, wanted {want[name]:+.2f}")
     for r in rows:
-        if "cells, median difference" not in r[3]:
-            fail(f"levels: {r[0]} names no overlap: {r[3]!r}")
+        if "cells, median difference" not in r[4]:
+            fail(f"levels: {r[0]} names no overlap: {r[4]!r}")
     print("levels: B %+.2f, C %+.2f nT against A (wanted +4.50, +3.00), each on its overlaps"
           % (found["B.MGR"], found["C.MGR"]))
 
 
-def block_cells(prefix, head):
-    """The grid cells that readings of one file only fall in, per file."""
+def block_cells(prefix, head, key=lambda r: r[-1], names=FILES):
+    """The grid cells that readings of one file only fall in, per file (or
+    per other key of a row)."""
     _, rows = read_csv(prefix + ".csv")
     owners = {}
     west, south, cell = head["xllcorner"], head["yllcorner"], head["cellsize"]
@@ -64,8 +69,8 @@ def block_cells(prefix, head):
     for r in rows:
         c = int(math.floor((float(r[0]) - west) / cell))
         row = nrows - 1 - int(math.floor((float(r[1]) - south) / cell))
-        owners.setdefault((row, c), set()).add(r[-1])
-    blocks = {name: [] for name in FILES}
+        owners.setdefault((row, c), set()).add(key(r))
+    blocks = {name: [] for name in names}
     for at, names in owners.items():
         if len(names) == 1:
             blocks[next(iter(names))].append(at)
@@ -89,22 +94,21 @@ def solve(m, v):
     return x
 
 
-def block_steps(grid, blocks):
+def block_steps(grid, blocks, names=FILES):
     """The ground has a regional gradient: the blocks' levels are fitted
-    together with a plane, value = a + b x + c y + (B's step) + (C's step),
-    over the cells of one file only; returns the steps of B and C against A."""
-    unknowns = 5
+    together with a plane, value = a + b x + c y + (each later block's step),
+    over the cells of one block only; returns the steps against the first."""
+    unknowns = 3 + len(names) - 1
     m = [[0.0] * unknowns for _ in range(unknowns)]
     v = [0.0] * unknowns
-    for name in FILES:
+    for k, name in enumerate(names):
         for r, c in blocks[name]:
-            x = [1.0, c * 0.01, r * 0.01, 1.0 if name == "B.MGR" else 0.0, 1.0 if name == "C.MGR" else 0.0]
+            x = [1.0, c * 0.01, r * 0.01] + [1.0 if k == j else 0.0 for j in range(1, len(names))]
             for i in range(unknowns):
                 v[i] += x[i] * grid[r][c]
                 for j in range(unknowns):
                     m[i][j] += x[i] * x[j]
-    x = solve(m, v)
-    return x[3], x[4]
+    return solve(m, v)[3:]
 
 
 def check_steps(prefix):
@@ -215,7 +219,43 @@ def check_gdal(base):
               f"grid, every cell within {worst:.4f} of its value ({empty} without data)")
 
 
+CONSOLE_BLOCKS = ["A.MGR", "E.MGR 1", "E.MGR 2", "C.MGR"]
+CONSOLE_LEVEL = {"A.MGR": 3.0, "E.MGR 1": 3.0, "E.MGR 2": 2.0, "C.MGR": 0.0}
+
+
+def check_console_levels(prefix):
+    """E's console 2 levelled on its own: the offsets of A, E (its console 1),
+    E's console 2 and C, and the levelled grid's steps between the blocks of
+    each file and console."""
+    _, rows = read_csv(prefix + "-levels.csv")
+    found = {(r[0], r[1]): float(r[2]) for r in rows}
+    want = {("A.MGR", "all"): 0.0, ("E.MGR", "1"): 0.0, ("E.MGR", "2"): 1.0, ("C.MGR", "all"): 3.0}
+    if set(found) != set(want):
+        fail(f"console levels: unknowns {sorted(found)}, wanted {sorted(want)}")
+    for key, value in want.items():
+        if abs(found[key] - value) > 0.1:
+            fail(f"console levels: {key} offset {found[key]:+.2f} nT, wanted {value:+.2f}")
+    print("console levels: E console 1 %+.2f, E console 2 %+.2f, C %+.2f nT against A (wanted +0.00, +1.00, +3.00)"
+          % (found[("E.MGR", "1")], found[("E.MGR", "2")], found[("C.MGR", "all")]))
+    head, raw = read_asc(prefix + ".asc")
+    _, levelled = read_asc(prefix + "-processed.asc")
+    key = lambda r: r[-1] if r[-1] != "E.MGR" else f"E.MGR {r[4]}"
+    blocks = block_cells(prefix, head, key, CONSOLE_BLOCKS)
+    raw_steps = block_steps(raw, blocks, CONSOLE_BLOCKS)
+    new_steps = block_steps(levelled, blocks, CONSOLE_BLOCKS)
+    for name, step in zip(CONSOLE_BLOCKS[1:], raw_steps):
+        if abs(step - (CONSOLE_LEVEL[name] - CONSOLE_LEVEL["A.MGR"])) > 0.1:
+            fail(f"console levels: raw grid: {name} {step:+.3f} nT from A")
+    if max(abs(s) for s in new_steps) >= 0.1:
+        fail("console levels: levelled grid: steps from A " + ", ".join(f"{s:+.3f}" for s in new_steps))
+    print("console levels: raw steps from A " + ", ".join(f"{n} {s:+.3f}" for n, s in zip(CONSOLE_BLOCKS[1:], raw_steps))
+          + " nT; levelled " + ", ".join(f"{s:+.3f}" for s in new_steps) + " nT")
+
+
 def main():
+    if sys.argv[1] == "--consoles":
+        check_console_levels(sys.argv[2])
+        return
     prefix = sys.argv[1]
     check_levels(prefix)
     check_steps(prefix)

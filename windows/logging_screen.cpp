@@ -8,6 +8,7 @@
 
 #include "core/existing/append_validation.h"
 #include "core/logscreen/background_layer.h"
+#include "core/logscreen/logging_assembly.h"
 #include "core/logscreen/logging_session.h"
 #include "core/logscreen/map_commands.h"
 #include "core/logscreen/status_painting.h"
@@ -51,7 +52,9 @@ void DrawStatusValue(Canvas& canvas, const Rect& box, const std::string& text) {
 
 class Win32Controls : public LoggingScreenControls {
 public:
-    Win32Controls(LoggingWindow& window, MapCommands& map) : window_(window), map_(map) {}
+    // It draws on the map's pane and lays the panes out into the recording.
+    Win32Controls(LoggingWindow& window, MapCommands& map, RecordingState& recording)
+        : window_(window), map_(map), recording_(recording) {}
 
     void ShowButtonSet(LogButtonSet set, bool visible) override {
         for (HWND button : ButtonsOf(set)) {
@@ -101,7 +104,7 @@ public:
     void ShowSunlight(bool on) override { UseSunlightLook(window_, Shell().Fonts, on); }
     void ShowSleepNote(const std::string& note) override {
         sleepNote_ = note;
-        if (Session) ShowFieldWarnings(Session->Field.Shown(), RedrawWarningLine);
+        ShowFieldWarnings(recording_.Field.Shown(), RedrawWarningLine);
     }
     void ShowFieldWarnings(const WarningsShown& shown, uint32_t parts) override {
         if ((parts & RedrawWarningLine) && window_.Screen && window_.Fonts) {
@@ -160,9 +163,6 @@ public:
     }
     void FocusScreen() override { SetFocus(window_.Screen); }
 
-    // Set by the session's owner, for the layout pass.
-    LoggingSession* Session = nullptr;
-
 private:
     void DrawNumbersRow(int k, const std::string& text) { DrawNumbersRowText(window_, k, text); }
 
@@ -196,6 +196,7 @@ private:
 
     LoggingWindow& window_;
     MapCommands& map_;
+    RecordingState& recording_;
 };
 
 // ------------------------------------------------------------------ dialogs
@@ -267,7 +268,8 @@ private:
 
 class Win32Ports : public LoggingPorts {
 public:
-    Win32Ports(LoggingSession*& session, LoggingWindow& window) : session_(session), window_(window) {}
+    // The readers it starts hand over through the recording's streams.
+    Win32Ports(LoggingWindow& window, RecordingState& recording) : window_(window), recording_(recording) {}
 
     bool OpenConsolePort(int k) override {
         ProgramShell& shell = Shell();
@@ -286,24 +288,23 @@ public:
     }
     void StartConsoleReader(int k) override {
         ConsoleReaderSetup setup;
-        setup.Streams = &session_->Consoles;
+        setup.Streams = &recording_.Consoles;
         setup.Ports = &Ports;
         setup.ProgramSettings = &Shell().ProgramSettings;
         setup.LoggingScreen = window_.Screen;
         ConsoleThreads.Start(k, setup);
     }
     void StartGpsReader() override {
-        LoggingSession& session = *session_;
         GpsReaderSetup setup;
-        setup.Streams = &session.Gps;
+        setup.Streams = &recording_.Gps;
         setup.Ports = &Ports;
         setup.ProgramSettings = &Shell().ProgramSettings;
-        setup.Mode = session.Mode;
-        setup.Logging = &session.Logging;
-        setup.Writer = &session.Writer;
+        setup.Mode = recording_.Mode;
+        setup.Logging = &recording_.Logging;
+        setup.Writer = &recording_.Writer;
         setup.LoggingScreen = window_.Screen;
         setup.Fonts = window_.Fonts;
-        setup.Layout = &session.GpsLayout;
+        setup.Layout = &recording_.GpsLayout;
         GpsThread.Start(setup);
     }
     // The run flag, the port (unless the reader is in a break and closes it
@@ -332,8 +333,8 @@ public:
     GpsReaderThread GpsThread;
 
 private:
-    LoggingSession*& session_;
     LoggingWindow& window_;
+    RecordingState& recording_;
     HANDLE diagnostic_ = INVALID_HANDLE_VALUE;
 };
 
@@ -344,20 +345,20 @@ private:
 // the status boxes.
 class Win32ReadingDisplay : public ReadingDisplay {
 public:
-    Win32ReadingDisplay(LoggingWindow& window, Win32Controls& controls, LoggingSession*& session)
-        : window_(window), controls_(controls), session_(session) {}
+    Win32ReadingDisplay(LoggingWindow& window, Win32Controls& controls, RecordingState& recording)
+        : window_(window), controls_(controls), recording_(recording) {}
     void DrawNumbers(int k, double left, double right) override {
         controls_.ClearNoConnection(k);
-        const FieldWatch& field = session_->Field;
+        const FieldWatch& field = recording_.Field;
         const int first = field.Rules().Array().FirstSensor[k];
         const std::string cells[2] = {SensorCell(field.Warnings(), first), SensorCell(field.Warnings(), first + 1)};
         DrawConsoleNumbers(window_, k, left, right, cells);
     }
     void DrawSecondPlot(int k, const int32_t barRows[2]) override {
-        DrawConsoleBars(window_, session_->Profiles, session_->Config, k, barRows);
+        DrawConsoleBars(window_, recording_.Profiles, Shell().ProgramSettings, k, barRows);
     }
     void DrawProfile(int k, const int32_t profileRows[2]) override {
-        DrawProfileStep(window_, session_->Profiles, session_->Config, k, profileRows);
+        DrawProfileStep(window_, recording_.Profiles, Shell().ProgramSettings, k, profileRows);
     }
     void ShowStationFields(const StationFieldTexts& texts) override {
         WindowCanvas canvas(window_.Screen, *window_.Fonts);
@@ -374,7 +375,7 @@ public:
 private:
     LoggingWindow& window_;
     Win32Controls& controls_;
-    LoggingSession*& session_;
+    RecordingState& recording_;
 };
 
 class Win32GpsScreen : public GpsScreenHooks {
@@ -387,91 +388,97 @@ private:
     LoggingWindow& window_;
 };
 
-// The map of the screen: the map commands, with the replays timed for the
-// measurement of the test build.
-class ScreenMap : public MapCommands {
-public:
-    using MapCommands::MapCommands;
-    ExtentScan ScanFileExtent() override {
-        ReplayTimer timer("scan");
-        return MapCommands::ScanFileExtent();
-    }
-    void ReplayTrack() override {
-        ReplayTimer timer("track");
-        MapCommands::ReplayTrack();
-    }
-};
-
 // ------------------------------------------------------------------ the program of the screen
 
 void EndProgramAtPositionLimit(const std::string& note);
 
+void SaveProgramSettings() {
+    ProgramShell& shell = Shell();
+    SaveSettings(shell.ProgramSettings, shell.Files, SettingsFilePath, shell.WorkingFolder);
+}
+
+void RefreshProfilePanes() {
+    for (HWND pane : TheLoggingWindow().ProfilePanes) {
+        if (pane && IsWindowVisible(pane)) InvalidateRect(pane, nullptr, TRUE);
+    }
+}
+
+// What only Windows gives the map side: the GDI tiles, the clock, the boxes
+// and file dialogs, and the messages the map sends to the screen.
+MapPlatform MapPlatformOf(Win32Clock& clock, Win32FileDialogs& fileChooser, GdiMapTiles& tiles,
+                          Win32BackgroundDialogs& backgroundChoices) {
+    ProgramShell& shell = Shell();
+    return MapPlatform{shell.Files,
+                       clock,
+                       shell.Prompts,
+                       fileChooser,
+                       tiles,
+                       backgroundChoices,
+                       [] { SendMessageW(LoggingScreenWindow(), MSG_MAP_OVERFLOW, 0, 0); },
+                       // Only the "Map Size:" box and the grid's note beside
+                       // it: with the whole screen invalid the map pane, which
+                       // has no painting of its own, would be erased white
+                       // over the view that the zoom or fit has just shown.
+                       [] {
+                           const StatusTextLayout& status = TheLoggingWindow().Status;
+                           for (const Rect& box : {status.MapSizeBox, status.GridNoteBox}) {
+                               const RECT area{box.Left, box.Top, box.Right, box.Bottom};
+                               InvalidateRect(LoggingScreenWindow(), &area, FALSE);
+                           }
+                       },
+                       &RefreshProfilePanes,
+                       // The test build's measurement of the map's reads.
+                       [](const char* what, const std::function<void()>& read) {
+                           ReplayTimer timer(what);
+                           read();
+                       }};
+}
+
 // Everything of the logging screen, made once with the screen. Never
 // destroyed: a reader that outlives the bounded waits at exit must not find
 // its state gone while the process ends.
+//
+// The members are made in the order written, and each takes only members
+// above it: the platform's objects, the map side of the core on them, the
+// controls and ports on the map side, the session on all of them,
+// and last the displays the handlers draw through.
 struct LoggingProgram {
     LoggingProgram()
         : Tiles(Shell().Fonts),
-          Map(Tiles, Shell().ProgramSettings,
-              [] { SendMessageW(LoggingScreenWindow(), MSG_MAP_OVERFLOW, 0, 0); },
-              // Only the "Map Size:" box and the grid's note beside it: with
-              // the whole screen invalid the map pane, which has no painting
-              // of its own, would be erased white over the view that the zoom
-              // or fit has just shown.
-              [] {
-                  const StatusTextLayout& status = TheLoggingWindow().Status;
-                  for (const Rect& box : {status.MapSizeBox, status.GridNoteBox}) {
-                      const RECT area{box.Left, box.Top, box.Right, box.Bottom};
-                      InvalidateRect(LoggingScreenWindow(), &area, FALSE);
-                  }
-              }),
-          Controls(TheLoggingWindow(), Map),
-          Ports(SessionPointer, TheLoggingWindow()),
-          Validation(Shell().Prompts),
-          BackgroundChoices([] {
-              ProgramShell& shell = Shell();
-              SaveSettings(shell.ProgramSettings, shell.Files, SettingsFilePath, shell.WorkingFolder);
-          }),
-          Background(Shell().ProgramSettings, Shell().Files, FileChooser, Shell().Prompts, BackgroundChoices, Map,
-                     [this] { Controls.RefreshProfiles(); },
-                     [this] { ShowMapView(Map.State(), Tiles, Shell().ProgramSettings); }),
-          Display(TheLoggingWindow(), Controls, SessionPointer),
-          GpsScreen(TheLoggingWindow()),
-          Services{Shell().Files, Clock,     Sounds,     Shell().Prompts, FileChooser,
-                   Controls,     Dialogs,   Ports,      Map,             Validation,
-                   Background,   Shell().Screen.ScreenMode,
-                   [] {
-                       ProgramShell& shell = Shell();
-                       SaveSettings(shell.ProgramSettings, shell.Files, SettingsFilePath, shell.WorkingFolder);
-                   },
-                   [](const std::string& note) { EndProgramAtPositionLimit(note); }},
-          Session(Shell().ProgramSettings, Services) {
+          MapSide(Shell().ProgramSettings, MapPlatformOf(Clock, FileChooser, Tiles, BackgroundChoices)),
+          Controls(TheLoggingWindow(), MapSide.Map, MapSide.Recording),
+          Ports(TheLoggingWindow(), MapSide.Recording),
+          Screen(Shell().ProgramSettings, MapSide, ScreenServices()),
+          Display(TheLoggingWindow(), Controls, MapSide.Recording),
+          GpsScreen(TheLoggingWindow()) {
         Objects.Remake(Shell().ProgramSettings);
         InstallGdiObjects(&Objects);
-        SessionPointer = &Session;
-        SetPaintedProfiles(&Session.Profiles, &Session.File);
-        Map.BindSessionFlags(Session.MapOverflowState, Session.MapVisible);
-        Map.BindSwathInputs(Session.Sensors, Session.GpsState, Session.Readings, Session.Writer);
-        Map.BindReplaySource(Session.File, Clock);
-        Validation.Bind(Session.GpsState, Session.Zone, Map);
-        Background.BindZone(Session.Zone);
-        Controls.Session = &Session;
+        SetPaintedProfiles(&MapSide.Recording.Profiles, &MapSide.Recording.File);
         FileChooser.Owner = Shell().MainWindow;
+        BackgroundChoices.Owner = Shell().MainWindow;
         Tiles.SetPane(TheLoggingWindow().MapPane);
         // A base tile that comes back into GDI is drawn from the grid in force
         // and the background tracks that cross it.
         Tiles.SetBasePainter([this](int32_t column, int32_t row, int32_t width, int32_t height, Canvas& canvas) {
-            DrawBaseTile(canvas, Map.State().Grid, column, row, width, height);
-            Background.PaintBaseTile(canvas, column, row, width, height);
+            DrawBaseTile(canvas, MapSide.Map.State().Grid, column, row, width, height);
+            MapSide.Background.PaintBaseTile(canvas, column, row, width, height);
         });
-        Map.BindBackgroundRedraw([this] { Background.Redraw(); });
-        Map.BindFieldRules(Session.Field.Rules());
-        Services.QcSettingsPath = QcSettingsPathBeside(SettingsFilePath);
-        Services.Disk = ChosenDisk ? ChosenDisk : &Disk;
-        Services.Power = ChosenPower ? ChosenPower : &Power;
-        Services.Awake = &Awake;
-        Services.LookSettingsPath = ScreenLookPathBeside(SettingsFilePath);
-        BackgroundChoices.Owner = Shell().MainWindow;
+    }
+
+    LoggingSession& Session() { return Screen.Session; }
+
+    // The session's services: the map side's, this program's screen objects,
+    // and the files, disk and power of the program that goes to the field.
+    LoggingServices ScreenServices() {
+        LoggingServices services = MapSide.Services(Sounds, Controls, Dialogs, Ports, Shell().Screen.ScreenMode);
+        services.SaveSettings = &SaveProgramSettings;
+        services.EndProgram = &EndProgramAtPositionLimit;
+        services.QcSettingsPath = QcSettingsPathBeside(SettingsFilePath);
+        services.Disk = ChosenDisk ? ChosenDisk : &Disk;
+        services.Power = ChosenPower ? ChosenPower : &Power;
+        services.Awake = &Awake;
+        services.LookSettingsPath = ScreenLookPathBeside(SettingsFilePath);
+        return services;
     }
 
     // The shared pens and brushes of every canvas, made at start-up.
@@ -482,19 +489,15 @@ struct LoggingProgram {
     Win32KeepAwake Awake;
     Win32SoundPlayer Sounds;
     Win32FileDialogs FileChooser;
+    Win32BackgroundDialogs BackgroundChoices{&SaveProgramSettings};
     GdiMapTiles Tiles;
-    ScreenMap Map;
+    LoggingScreenMap MapSide;
     Win32Controls Controls;
     Win32Dialogs Dialogs;
-    LoggingSession* SessionPointer = nullptr;
     Win32Ports Ports;
-    DataFileAppendValidation Validation;
-    Win32BackgroundDialogs BackgroundChoices;
-    BackgroundLayer Background;
+    LoggingScreen Screen;
     Win32ReadingDisplay Display;
     Win32GpsScreen GpsScreen;
-    LoggingServices Services;
-    LoggingSession Session;
 };
 
 LoggingProgram* TheProgram = nullptr;
@@ -517,8 +520,8 @@ void SuspendReaders() {
 // the file is on the disk and closed before the box says it is saved.
 void EndProgramAtPositionLimit(const std::string& note) {
     SuspendReaders();
-    Program().Session.File.Flush();
-    Program().Session.File.Close();
+    Program().MapSide.Recording.File.Flush();
+    Program().MapSide.Recording.File.Close();
     if (!note.empty())
         MessageBoxW(LoggingScreenWindow(), WidenBytes(note).c_str(), WidenBytes(PositionLimitCaption).c_str(),
                     MB_OK | MB_ICONEXCLAMATION);
@@ -527,16 +530,15 @@ void EndProgramAtPositionLimit(const std::string& note) {
 
 void Win32Controls::LayoutPass() {
     ProgramShell& shell = Shell();
-    LoggingSession& session = *Session;
     LayoutLoggingPanes(window_, shell.ClientWidth, shell.ClientHeight, shell.ProgramSettings.ConsoleCount,
-                       session.MapVisible != 0);
+                       recording_.MapVisible);
     TakePaneSizes(shell.ProgramSettings, window_.Panes);
-    SetProfilePaneWidths(session.Profiles, ProfilePaneRect(window_.Panes, 0, session.MapVisible != 0).Width(),
+    SetProfilePaneWidths(recording_.Profiles, ProfilePaneRect(window_.Panes, 0, recording_.MapVisible).Width(),
                          window_.Panes.SecondPlotWidth);
-    session.RecomputeProfileScale();
+    RecomputeProfileScale(recording_.Profiles, shell.ProgramSettings);
     const int32_t side = window_.Panes.Device(MapPaneRect(window_.Panes)).Width() - 2;
     map_.SetPaneSize(side, side);
-    session.GpsLayout = MakeGpsFieldLayout(window_.Status, window_.Creation, shell.ProgramSettings.CoordinateDisplay,
+    recording_.GpsLayout = MakeGpsFieldLayout(window_.Status, window_.Creation, shell.ProgramSettings.CoordinateDisplay,
                                            shell.ProgramSettings.SpeedBarScale, ButtonFaceColor());
 }
 
@@ -567,8 +569,8 @@ LRESULT OnScreenEraseBackground(HWND window, UINT message, WPARAM wParam, LPARAM
 LRESULT OnScreenPaint(HWND window, UINT, WPARAM, LPARAM) {
     if (!TheProgram) return DefWindowProcW(window, WM_PAINT, 0, 0);
     LoggingProgram& program = Program();
-    StatusInputs inputs = program.Session.StatusSnapshot();
-    inputs.GridNote = GridThinningText(program.Map.State().Grid, program.Session.Config.DisplayUnits);
+    StatusInputs inputs = program.Session().StatusSnapshot();
+    inputs.GridNote = GridThinningText(program.MapSide.Map.State().Grid, Shell().ProgramSettings.DisplayUnits);
     inputs.Background = ButtonFaceColor();
     PaintLoggingScreen(TheLoggingWindow(), window, inputs);
     return 0;
@@ -579,23 +581,23 @@ LRESULT OnScreenCommand(HWND, UINT message, WPARAM wParam, LPARAM) {
     const LogInput input = message == WM_COMMAND   ? LogInput::Command
                            : message == WM_DEADCHAR ? LogInput::DeadChar
                                                     : LogInput::KeyDown;
-    Program().Session.OnCommand(input, static_cast<uint64_t>(wParam));
+    Program().Session().OnCommand(input, static_cast<uint64_t>(wParam));
     return 0;
 }
 
 LRESULT OnScreenMapOverflow(HWND, UINT, WPARAM, LPARAM) {
     if (!TheProgram) return 0;
-    Program().Session.OnMapOverflow();
+    Program().Session().OnMapOverflow();
     return 0;
 }
 
 LRESULT OnScreenTimer(HWND, UINT, WPARAM wParam, LPARAM) {
-    if (TheProgram && wParam == WatchTimerId) Program().Session.OnWatchTimer();
+    if (TheProgram && wParam == WatchTimerId) Program().Session().OnWatchTimer();
     return 0;
 }
 
 LRESULT OnScreenConsoleData(HWND, UINT message, WPARAM, LPARAM) {
-    if (TheProgram) Program().Session.OnConsoleData(static_cast<int>(message - MSG_CONSOLE_DATA), Program().Display);
+    if (TheProgram) Program().Session().OnConsoleData(static_cast<int>(message - MSG_CONSOLE_DATA), Program().Display);
     return 0;
 }
 
@@ -604,7 +606,7 @@ LRESULT OnScreenGpsData(HWND window, UINT, WPARAM, LPARAM) {
     if (!TheProgram) return 0;
     LoggingProgram& program = Program();
     WindowCanvas canvas(window, *TheLoggingWindow().Fonts);
-    program.Session.OnGpsData(canvas.Get(), program.GpsScreen);
+    program.Session().OnGpsData(canvas.Get(), program.GpsScreen);
     return 0;
 }
 
@@ -645,11 +647,11 @@ void SetFieldWarningSources(DiskSpace* disk, PowerSource* power) {
 
 void StartLoggingScreen(ProgramShell& shell) {
     if (!TheProgram || shell.Screen.ScreenMode != ScreenMain) return;
-    Program().Session.StartLogging();
+    Program().Session().StartLogging();
 }
 
 void SurveySetupAccepted() {
-    if (TheProgram) Program().Session.OnSurveySetupAccepted();
+    if (TheProgram) Program().Session().OnSurveySetupAccepted();
 }
 
 void LoggingScreenScaleChanged() {
@@ -659,16 +661,16 @@ void LoggingScreenScaleChanged() {
     RescaleLoggingButtons(w, shell.ClientWidth, shell.ClientHeight, shell.LineHeight,
                           shell.ProgramSettings.ConsoleCount);
     UseSunlightLook(w, shell.Fonts, w.Fonts == &w.SunlightFonts);
-    Program().Session.OnDisplayScaleChanged();
+    Program().Session().OnDisplayScaleChanged();
 }
 
 void LoggingScreenPower(WPARAM event) {
     if (!TheProgram) return;
-    SleepRecovery& sleep = Program().Session.Sleep;
+    LoggingSession& session = Program().Session();
     if (ReplayTimingTarget()) ReplayTimingTarget()("power " + std::to_string(static_cast<unsigned>(event)));
-    if (event == PBT_APMSUSPEND) sleep.Suspend();
+    if (event == PBT_APMSUSPEND) session.OnSuspend();
     else if (event == PBT_APMRESUMEAUTOMATIC || event == PBT_APMRESUMESUSPEND || event == PBT_APMRESUMECRITICAL)
-        sleep.Resume();
+        session.OnResume();
 }
 
 void StopLoggingAtExit() {
@@ -678,8 +680,8 @@ void StopLoggingAtExit() {
     if (program.Ports.GpsThread.Running()) program.Ports.GpsThread.Stop(2000);
     for (int k = 0; k < MaxConsoles; ++k) program.Ports.ConsoleThreads.ClosePort(k);
     program.Ports.ConsoleThreads.WaitForEnd(500);
-    program.Session.File.Flush();
-    program.Session.File.Close();
+    program.MapSide.Recording.File.Flush();
+    program.MapSide.Recording.File.Close();
 }
 
 }  // namespace tesselog::win32

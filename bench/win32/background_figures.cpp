@@ -88,7 +88,9 @@ int main(int argc, char** argv) {
     }
 
     PaneTiles tiles(fonts, PaneSide, PaneSide);
-    MapCommands map(tiles, settings, [] {});
+    ManualClock clock;
+    RecordingState recording(files, settings, clock);
+    MapCommands map(tiles, settings, recording, clock, [] {});
     BackgroundLayer* layerForTiles = nullptr;
     // A base coming back into GDI: the grid and the background tracks.
     tiles.SetBasePainter([&map, &layerForTiles](int32_t c, int32_t r, int32_t w, int32_t h, Canvas& canvas) {
@@ -106,7 +108,7 @@ int main(int argc, char** argv) {
     chooser.Answers.push_back(From8Bit(SourcePath));
     RecordingPrompts prompts;
     AnsweringDialogs dialogs;
-    BackgroundLayer layer(settings, files, chooser, prompts, dialogs, map, [] {}, [] {});
+    BackgroundLayer layer(settings, files, chooser, prompts, dialogs, map, recording.Zone, [] {}, [] {});
     layerForTiles = &layer;
 
     auto start = std::chrono::steady_clock::now();

@@ -243,11 +243,10 @@ void ApplyZoneAdoption(const AppendOutcome& outcome, UtmZoneState& zone, GpsPosi
 }
 
 bool DataFileAppendValidation::Validate(DataFile& file, const Settings& settings) {
-    if (gps_ == nullptr || zone_ == nullptr || map_ == nullptr) return false;
-    const AppendInputs inputs{gps_->FirstFixSeen, zone_->UtmZoneOfFile, zone_->FirstFixLatitude,
-                              zone_->FirstFixLongitude};
+    const AppendInputs inputs{gps_.FirstFixSeen, zone_.UtmZoneOfFile, zone_.FirstFixLatitude,
+                              zone_.FirstFixLongitude};
     const AppendOutcome outcome = ValidateAppendFile(file, settings, inputs, prompts_);
-    ApplyZoneAdoption(outcome, *zone_, *gps_, *map_);
+    ApplyZoneAdoption(outcome, zone_, gps_, map_);
     return outcome.Accepted;
 }
 

@@ -80,25 +80,19 @@ void ApplyZoneAdoption(const AppendOutcome& outcome, UtmZoneState& zone, GpsPosi
 
 // The logging screen's append check: reads the GPS state and the zone of the
 // run, shows its messages through `prompts`, and on acceptance in a
-// neighbouring zone adopts that zone and moves the map origin. It is made
-// with the screen and bound to the session's state once the session exists;
-// unbound, it refuses every file without a word.
+// neighbouring zone adopts that zone and moves the map origin.
 class DataFileAppendValidation : public AppendValidation {
 public:
-    explicit DataFileAppendValidation(Prompts& prompts) : prompts_(prompts) {}
-    void Bind(GpsPositionState& gps, UtmZoneState& zone, GpsMapDrawing& map) {
-        gps_ = &gps;
-        zone_ = &zone;
-        map_ = &map;
-    }
+    DataFileAppendValidation(Prompts& prompts, GpsPositionState& gps, UtmZoneState& zone, GpsMapDrawing& map)
+        : prompts_(prompts), gps_(gps), zone_(zone), map_(map) {}
 
     bool Validate(DataFile& file, const Settings& settings) override;
 
 private:
     Prompts& prompts_;
-    GpsPositionState* gps_ = nullptr;
-    UtmZoneState* zone_ = nullptr;
-    GpsMapDrawing* map_ = nullptr;
+    GpsPositionState& gps_;
+    UtmZoneState& zone_;
+    GpsMapDrawing& map_;
 };
 
 }  // namespace tesselog

@@ -49,20 +49,42 @@ std::vector<Neighbour> NeighboursWithin(int32_t radius) {
     return near;
 }
 
-// What the fill reads of the cell means: each value (0 where there is none)
-// and whether there is one (1 or 0), so that the sums need no test.
+// What the fill reads of the cell means, for the rows [First, First + rows)
+// of the grid as they were before any fill: each value (0 where there is
+// none) and whether there is one (1 or 0), so that the sums need no test.
 struct FillSource {
+    int32_t First = 0;
     std::vector<float> Values;
     std::vector<float> Present;
+    size_t RowAt(int32_t row, int32_t columns) const { return size_t(row - First) * size_t(columns); }
 };
-FillSource SourceOf(const std::vector<float>& means) {
-    FillSource source{std::vector<float>(means.size()), std::vector<float>(means.size())};
-    for (size_t i = 0; i < means.size(); ++i) {
-        const bool present = !std::isnan(means[i]);
-        source.Values[i] = present ? means[i] : 0.0f;
-        source.Present[i] = present ? 1.0f : 0.0f;
+
+// Moves the source on to the rows [from, to) of the grid: the rows it holds
+// already are kept (the grid's own may have been filled since), the new ones
+// read from the grid.
+void SlideSource(FillSource& source, const QuickGrid& grid, int32_t from, int32_t to) {
+    const size_t columns = size_t(grid.Columns);
+    const int32_t held = source.First + int32_t(source.Values.size() / std::max<size_t>(columns, 1));
+    const int32_t keepFrom = std::max(from, source.First), keepTo = std::min(to, held);
+    std::vector<float> values(size_t(to - from) * columns), present(values.size());
+    if (keepTo > keepFrom) {
+        const size_t at = source.RowAt(keepFrom, grid.Columns), n = size_t(keepTo - keepFrom) * columns;
+        const size_t into = size_t(keepFrom - from) * columns;
+        std::copy_n(source.Values.begin() + long(at), n, values.begin() + long(into));
+        std::copy_n(source.Present.begin() + long(at), n, present.begin() + long(into));
     }
-    return source;
+    for (int32_t row = keepTo > keepFrom ? keepTo : from; row < to; ++row) {
+        const size_t into = size_t(row - from) * columns, at = size_t(row) * columns;
+        for (size_t c = 0; c < columns; ++c) {
+            const float v = grid.Values[at + c];
+            const bool here = !std::isnan(v);
+            values[into + c] = here ? v : 0.0f;
+            present[into + c] = here ? 1.0f : 0.0f;
+        }
+    }
+    source.First = from;
+    source.Values = std::move(values);
+    source.Present = std::move(present);
 }
 
 // Adds weight x row[c + shift] to sums[c] along a row, for the columns
@@ -86,13 +108,13 @@ void FillRows(const FillSource& source, QuickGrid& grid, const std::vector<Neigh
         for (const Neighbour& n : near) {
             const int32_t y = row + n.Row;
             if (y < 0 || y >= grid.Rows) continue;
-            const size_t at = size_t(y) * columns;
+            const size_t at = source.RowAt(y, columns);
             AddShifted(weighted.data(), source.Values.data() + at, columns, n.Column, n.Weight);
             AddShifted(weights.data(), source.Present.data() + at, columns, n.Column, n.Weight);
         }
         for (int32_t column = 0; column < columns; ++column) {
             const size_t at = size_t(row) * columns + column;
-            if (source.Present[at] == 0.0f && weights[size_t(column)] > 0.0f) {
+            if (source.Present[source.RowAt(row, columns) + size_t(column)] == 0.0f && weights[size_t(column)] > 0.0f) {
                 grid.Values[at] = weighted[size_t(column)] / weights[size_t(column)];
             }
         }
@@ -159,12 +181,20 @@ int32_t FillRadiusCells(double cell, double fillRadius) {
 void FillEmptyCells(QuickGrid& grid, int32_t radius, const PartsRunner& runner) {
     if (radius < 1) return;
     const std::vector<Neighbour> near = NeighboursWithin(radius);
-    const FillSource source = SourceOf(grid.Values);
+    // Band by band from the north, so that what the fill reads is a band and
+    // the rows within its reach, never a copy of the whole grid: each band's
+    // rows are filled in place from a source of the rows as they were.
+    constexpr int32_t BandRows = 256;
     constexpr int32_t Parts = 8;
-    runner(Parts, [&](int32_t part) {
-        FillRows(source, grid, near, int32_t(int64_t(grid.Rows) * part / Parts),
-                 int32_t(int64_t(grid.Rows) * (part + 1) / Parts));
-    });
+    FillSource source;
+    for (int32_t from = 0; from < grid.Rows; from += BandRows) {
+        const int32_t to = std::min(grid.Rows, from + BandRows);
+        SlideSource(source, grid, std::max(0, from - radius), std::min(grid.Rows, to + radius));
+        runner(Parts, [&](int32_t part) {
+            FillRows(source, grid, near, from + int32_t(int64_t(to - from) * part / Parts),
+                     from + int32_t(int64_t(to - from) * (part + 1) / Parts));
+        });
+    }
 }
 
 QuickGrid BuildQuickGrid(const std::vector<GridPoint>& points, double cell, double fillRadius, std::string& error,

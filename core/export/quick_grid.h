@@ -16,6 +16,7 @@ struct GridPoint {
     double Easting = 0.0;
     double Northing = 0.0;
     float Value = 0.0f;
+    uint8_t Console = 0;  // 1..9; 0 when not known (a site's levels by console use it)
 };
 
 // More cells than this are refused: the cell size is too small for the area.

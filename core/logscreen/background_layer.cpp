@@ -51,7 +51,7 @@ struct BackgroundLayer::Source {
 };
 
 BackgroundLayer::BackgroundLayer(Settings& settings, FileSystem& files, FileDialogs& fileDialogs, Prompts& prompts,
-                                 BackgroundDialogs& dialogs, MapCommands& map,
+                                 BackgroundDialogs& dialogs, MapCommands& map, const UtmZoneState& zone,
                                  std::function<void()> refreshProfiles, std::function<void()> showMap)
     : settings_(settings),
       files_(files),
@@ -60,7 +60,10 @@ BackgroundLayer::BackgroundLayer(Settings& settings, FileSystem& files, FileDial
       dialogs_(dialogs),
       map_(map),
       refreshProfiles_(std::move(refreshProfiles)),
-      showMap_(std::move(showMap)) {}
+      showMap_(std::move(showMap)),
+      zone_(zone) {
+    map_.RedrawAfterRebuild([this] { Redraw(); });
+}
 
 void BackgroundLayer::Information(const std::string& text) {
     prompts_.ShowMessage(text, CaptionInformation, PromptIcon::None);
@@ -145,7 +148,7 @@ bool BackgroundLayer::Convert(Source& source, BackgroundSlot& slot, BackgroundCo
         return false;
     }
     const MapState& map = map_.State();
-    const int32_t zone = zone_ != nullptr ? zone_->UtmZone : UtmZoneNotFixed;
+    const int32_t zone = zone_.UtmZone;
     if (settings_.BackgroundFileType == AsciiFileType)
         conversion = ConvertAsciiBackground(*source.Handle, *copy, BackgroundOptionsOf(settings_, zone), map);
     else

@@ -51,21 +51,22 @@ struct BackgroundSlot {
 
 class BackgroundLayer : public BackgroundFiles {
 public:
-    // refreshProfiles repaints the profile panes after a conversion, which
-    // can take a while; showMap puts the view back on the map pane.
+    // Made on `map`, whose rebuilds draw the loaded files again. Geodetic
+    // points are projected into `zone`, the zone the run keeps, as the live
+    // fixes are (not fixed yet: each point takes its own). refreshProfiles
+    // repaints the profile panes after a conversion, which can take a while;
+    // showMap puts the view back on the map pane.
     BackgroundLayer(Settings& settings, FileSystem& files, FileDialogs& fileDialogs, Prompts& prompts,
-                    BackgroundDialogs& dialogs, MapCommands& map, std::function<void()> refreshProfiles,
-                    std::function<void()> showMap);
+                    BackgroundDialogs& dialogs, MapCommands& map, const UtmZoneState& zone,
+                    std::function<void()> refreshProfiles, std::function<void()> showMap);
+    BackgroundLayer(const BackgroundLayer&) = delete;
+    BackgroundLayer& operator=(const BackgroundLayer&) = delete;
 
     int Count() override { return static_cast<int>(slots_.size()); }
     void Load() override;
     bool Remove() override;
     void Redraw() override;
     void DeleteCopies() override;
-
-    // The zone the run keeps (the session's): geodetic points are projected
-    // into it, as the live fixes are. Until bound, each point takes its own.
-    void BindZone(const UtmZoneState& zone) { zone_ = &zone; }
 
     // The loaded files' strokes that touch one tile, for a base drawn anew.
     void PaintBaseTile(Canvas& canvas, int32_t column, int32_t row, int32_t width, int32_t height);
@@ -98,7 +99,7 @@ private:
     MapCommands& map_;
     std::function<void()> refreshProfiles_;
     std::function<void()> showMap_;
-    const UtmZoneState* zone_ = nullptr;
+    const UtmZoneState& zone_;
     std::vector<BackgroundSlot> slots_;
     TileStrokeBatch strokes_;  // every loaded file, at the scale of the last drawing
 };

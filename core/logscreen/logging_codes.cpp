@@ -156,7 +156,7 @@ void LoggingSession::ApplyReadingsScale(bool newGrids, int32_t changed) {
     if (newGrids) {
         // New grids; every curve starts afresh and every bar pane is cleared
         // before its next bars.
-        RecomputeProfileScale();
+        RecomputeProfileScale(Profiles, Config);
         for (int k = 0; k < ConsoleCount(); ++k) StartNewCurves(Profiles, k);
         for (int32_t& drawn : Profiles.BarsDrawn) drawn = 0;
     }

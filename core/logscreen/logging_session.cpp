@@ -37,12 +37,27 @@ int MenuCodeOfId(int menuId) {
     return 0;
 }
 
-LoggingSession::LoggingSession(Settings& settings, LoggingServices& services)
-    : Config(settings),
+LoggingSession::LoggingSession(Settings& settings, LoggingServices& services, RecordingState& recording)
+    : Recording(recording),
+      Config(settings),
       Services(services),
-      File(services.Files),
-      Writer(File, settings, services.Time, Consoles, Logging),
-      Sleep(SleepParts{File, Writer, Consoles, Gps, Logging, settings, services.Time, services.Controls}) {}
+      Consoles(recording.Consoles),
+      Logging(recording.Logging),
+      Readings(recording.Readings),
+      Gps(recording.Gps),
+      GpsState(recording.GpsState),
+      Zone(recording.Zone),
+      Mode(recording.Mode),
+      GpsLayout(recording.GpsLayout),
+      Sensors(recording.Sensors),
+      Profiles(recording.Profiles),
+      Field(recording.Field),
+      File(recording.File),
+      Writer(recording.Writer),
+      MapOverflowState(recording.MapOverflowState),
+      MapVisible(recording.MapVisible),
+      Sleep(SleepParts{recording.File, recording.Writer, recording.Consoles, recording.Gps, recording.Logging,
+                       settings, services.Time, services.Controls}) {}
 
 int LoggingSession::ConsoleCount() const { return std::clamp(Config.ConsoleCount, 0, MaxConsoles); }
 
@@ -90,7 +105,7 @@ void LoggingSession::ResetForStart() {
     Services.Controls.LayoutPass();
     Services.Map.PrepareDrawing();
     Mode = ApplyNmeaMode(Config.NmeaMode);
-    RecomputeProfileScale();
+    RecomputeProfileScale(Profiles, Config);
     SetColourStep(Readings, Config);
 
     ResetProfilePanes(Profiles);

@@ -27,6 +27,7 @@
 #include "core/logscreen/field_warnings_view.h"
 #include "core/logscreen/logging_screen_io.h"
 #include "core/logscreen/profile_painting.h"
+#include "core/logscreen/recording_state.h"
 #include "core/logscreen/scale_fit.h"
 #include "core/logscreen/screen_look.h"
 #include "core/logscreen/screen_keys.h"
@@ -153,7 +154,9 @@ struct LoggingServices {
 
 class LoggingSession {
 public:
-    LoggingSession(Settings& settings, LoggingServices& services);
+    // The session of a run on `recording`, which the map and the other parts
+    // were made on before it; it acts through `services`.
+    LoggingSession(Settings& settings, LoggingServices& services, RecordingState& recording);
     LoggingSession(const LoggingSession&) = delete;
     LoggingSession& operator=(const LoggingSession&) = delete;
 
@@ -202,9 +205,6 @@ public:
     void PressButton(int index);  // 0..3 by LoggingState
     void RunCode(int code);       // 101..129
     void ScheduleMapOverflow() { MapOverflowState = MapOverflow::PauseAsked; }
-    // Pixels per reading unit and the grid rows of the profile and
-    // second-plot panes, after a layout pass or a new readings scale.
-    void RecomputeProfileScale();
 
     // What the status painting shows of the session as it stands: the
     // settings' part, the state, the file, the line's and the file's counters,
@@ -212,36 +212,53 @@ public:
     // and the colours are the screen's to add.
     StatusInputs StatusSnapshot() const;
 
-    // --- State shared by the logging screen's handlers ---
+    // --- What the screen and the tests read ---
+
+    // The state the session shares with the map, the append check, the
+    // background layer and the platform's ports and panes.
+    RecordingState& Recording;
+
+    bool ReviewActive() const { return MapReviewActive; }
+    // Off while a command holds the map drawing and the GPS epochs back.
+    bool ScreenUpdatesOn() const { return ScreenUpdatesEnabled; }
+    // The display parts the last display dialog changed (DisplayChanged*).
+    int32_t DisplayChanges() const { return DisplayOptionsChanged; }
+    const HeaderContext& FileHeader() const { return Header; }
+    int32_t LinesStarted() const { return Counters.LinesStarted; }
+
+    // WM_POWERBROADCAST: the computer goes to sleep, and wakes.
+    void OnSuspend() { Sleep.Suspend(); }
+    void OnResume() { Sleep.Resume(); }
+
+private:
     Settings& Config;
     LoggingServices& Services;
 
-    ConsoleStreams Consoles;
-    LoggingStatus Logging;
-    ConsoleReadingState Readings;
-    GpsStreams Gps;
-    GpsPositionState GpsState;
-    UtmZoneState Zone;
-    NmeaModeTable Mode;  // the table of this start
-    GpsFieldLayout GpsLayout;
-    LineCounters Counters;
-    SensorTables Sensors;
+    // The recording's parts under the names the handlers use.
+    ConsoleStreams& Consoles;
+    LoggingStatus& Logging;
+    ConsoleReadingState& Readings;
+    GpsStreams& Gps;
+    GpsPositionState& GpsState;
+    UtmZoneState& Zone;
+    NmeaModeTable& Mode;
+    GpsFieldLayout& GpsLayout;
+    SensorTables& Sensors;
+    ProfilePaneState& Profiles;
+    FieldWatch& Field;
+    DataFile& File;
+    DataFileWriter& Writer;
+    MapOverflow& MapOverflowState;
+    bool& MapVisible;
 
-    MapOverflow MapOverflowState = MapOverflow::Inside;
+    // The session's own state.
+    LineCounters Counters;
     bool MapReviewActive = false;
-    bool MapVisible = true;
     bool ScreenUpdatesEnabled = true;  // switched only by a ScreenUpdatesHold
     int32_t LogButtonFocus = 0;
     int32_t DisplayOptionsChanged = 0;
     bool DiagnosticFileOpen = false;
     bool GpsPortOpenedByStart = false;
-    // The profile and second-plot panes: grids, last points, bars.
-    ProfilePaneState Profiles;
-    // The field warnings' rules and what the screen shows of them.
-    FieldWatch Field;
-
-    DataFile File;
-    DataFileWriter Writer;
     HeaderContext Header;
     // The computer's sleep and wake (WM_POWERBROADCAST).
     SleepRecovery Sleep;
@@ -249,7 +266,6 @@ public:
     ScreenLook Look;
     RecentReadings Recent;
 
-private:
     void PressFile();
     void PressGo();
     void PressPause();

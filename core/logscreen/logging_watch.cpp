@@ -119,12 +119,6 @@ StatusInputs LoggingSession::StatusSnapshot() const {
     return in;
 }
 
-void LoggingSession::RecomputeProfileScale() {
-    Config.RecomputePixelsPerUnit();
-    ComputeProfileGrid(Profiles, Config);
-    ComputeBarGrid(Profiles, Config);
-}
-
 GpsDataOutcome LoggingSession::OnGpsData(Canvas& canvas, GpsScreenHooks& screen) {
     GpsPositionContext context{Config,   Mode,     Gps,           Logging,           Readings,
                                GpsState, Zone,     ScreenUpdatesEnabled, MapReviewActive, GpsLayout,

@@ -18,33 +18,31 @@ constexpr int CodeNavZoomOut = CodeNavFirst + 5;
 constexpr int CodeNavFitAll = CodeNavFirst + 6;
 }  // namespace
 
-MapCommands::MapCommands(MapTileSurfaces& tiles, Settings& settings, std::function<void()> sendOverflow,
-                         std::function<void()> mapSizeShown)
+MapCommands::MapCommands(MapTileSurfaces& tiles, Settings& settings, RecordingState& recording, Clock& clock,
+                         std::function<void()> sendOverflow, std::function<void()> mapSizeShown,
+                         MapReadTiming timing)
     : tiles_(tiles),
       settings_(settings),
-      sendOverflow_(std::move(sendOverflow)),
-      mapSizeShown_(std::move(mapSizeShown)) {}
-
-void MapCommands::BindSessionFlags(MapOverflow& overflow, const bool& mapVisible) {
-    overflow_ = &overflow;
-    mapVisible_ = &mapVisible;
-    view_ = std::make_unique<MapView>(state_, tiles_, settings_, overflow, mapVisible, sendOverflow_,
-                                      &swath_);
-}
-
-void MapCommands::BindSwathInputs(const SensorTables& sensors, const GpsPositionState& epochs,
-                                  const ConsoleReadingState& readings, DataFileWriter& writer) {
-    swath_.Bind(sensors, epochs, readings, writer);
-    sensors_ = &sensors;
-}
-
-void MapCommands::BindFieldRules(FieldQc& rules) {
-    rules_ = &rules;
+      recording_(recording),
+      clock_(clock),
+      swath_(recording.Sensors, recording.GpsState, recording.Readings, recording.Writer),
+      view_(state_, tiles_, settings_, recording.MapOverflowState, recording.MapVisible, std::move(sendOverflow),
+            &swath_),
+      mapSizeShown_(std::move(mapSizeShown)),
+      timing_(std::move(timing)) {
     swath_.WatchEdges([this](const SwathEdge& edge) {
-        const std::vector<GapQuad>& pieces =
-            rules_->SwathEdge(GapEdge{{edge.Left.X, edge.Left.Y}, {edge.Right.X, edge.Right.Y}});
+        const std::vector<GapQuad>& pieces = recording_.Field.Rules().SwathEdge(
+            GapEdge{{edge.Left.X, edge.Left.Y}, {edge.Right.X, edge.Right.Y}});
         newGaps_.insert(newGaps_.end(), pieces.begin(), pieces.end());
     });
+}
+
+void MapCommands::Timed(const char* what, const std::function<void()>& read) {
+    if (timing_) {
+        timing_(what, read);
+    } else {
+        read();
+    }
 }
 
 // Pieces a later line has covered are left out (coverage given: a rebuild).
@@ -57,31 +55,31 @@ void MapCommands::PaintGaps(const std::vector<GapQuad>& pieces, const FieldQc* c
     if (!batch.Empty()) batch.Paint(state_, tiles_);
 }
 
-void MapCommands::BindReplaySource(DataFile& file, Clock& clock) {
-    file_ = &file;
-    clock_ = &clock;
-}
-
 ReplayProgress MapCommands::Progress() {
-    if (clock_ == nullptr) return {};
-    return ReplayProgress(*clock_, [this] { StepBusyIndicator(); });
+    return ReplayProgress(clock_, [this] { StepBusyIndicator(); });
 }
 
 // A scan that fits takes the file's range into the track's extent, so that
 // "&Fit All" and the map size check count the old track too.
 ExtentScan MapCommands::ScanFileExtent() {
-    if (file_ == nullptr || !file_->IsOpen()) return {};
-    ReplayProgress progress = Progress();
-    const ExtentScan scan = tesselog::ScanFileExtent(*file_, state_, progress);
+    if (!recording_.File.IsOpen()) return {};
+    ExtentScan scan;
+    Timed("scan", [&] {
+        ReplayProgress progress = Progress();
+        scan = tesselog::ScanFileExtent(recording_.File, state_, progress);
+    });
     if (scan.Verdict == ExtentVerdict::Fits) WidenTrackByRange(state_, scan.Range);
     return scan;
 }
 
 void MapCommands::ReplayTrack() {
-    if (file_ == nullptr || sensors_ == nullptr || !file_->IsOpen()) return;
-    ReplayProgress progress = Progress();
-    tesselog::ReplayTrack(*file_, state_, tiles_, settings_, *sensors_, progress);
-    if (rules_ != nullptr) PaintGaps(rules_->Gaps().Pieces(), rules_);
+    if (!recording_.File.IsOpen()) return;
+    Timed("track", [&] {
+        ReplayProgress progress = Progress();
+        tesselog::ReplayTrack(recording_.File, state_, tiles_, settings_, recording_.Sensors, progress);
+        const FieldQc& rules = recording_.Field.Rules();
+        PaintGaps(rules.Gaps().Pieces(), &rules);
+    });
 }
 
 void MapCommands::SetPaneSize(int32_t width, int32_t height) {
@@ -90,16 +88,14 @@ void MapCommands::SetPaneSize(int32_t width, int32_t height) {
 }
 
 void MapCommands::SetReferencePosition(double northing, double easting) {
-    if (view_) view_->SetReferencePosition(northing, easting);
+    view_.SetReferencePosition(northing, easting);
 }
 
-void MapCommands::SetCurrentPosition(double northing, double easting) {
-    if (view_) view_->SetCurrentPosition(northing, easting);
-}
+void MapCommands::SetCurrentPosition(double northing, double easting) { view_.SetCurrentPosition(northing, easting); }
 
 // Without a pane laid out the view records the swath and draws nothing.
 void MapCommands::Draw(int32_t loggingState, double northing, double easting, double step) {
-    if (view_) view_->Draw(loggingState, northing, easting, step);
+    view_.Draw(loggingState, northing, easting, step);
     PaintGaps(newGaps_, nullptr);
     newGaps_.clear();
 }
@@ -116,7 +112,7 @@ void MapCommands::Reset() {
 void MapCommands::ResetSwath() { swath_.Tracker().Reset(); }
 
 void MapCommands::StepBusyIndicator() {
-    if (state_.TileWidth <= 0 || (mapVisible_ != nullptr && !*mapVisible_)) return;
+    if (state_.TileWidth <= 0 || !recording_.MapVisible) return;
     const int32_t w = state_.TileWidth;
     const int32_t h = state_.TileHeight;
     const int phase = busyPhase_;
@@ -181,9 +177,8 @@ void MapCommands::ExitReview() {
 // rebuild and the next position make the tiles of the new one. A check
 // after a change of the grid alone keeps them.
 bool MapCommands::TrackFits() {
-    MapOverflow unbound = MapOverflow::Inside;
     const TileExtent before = state_.Tiles;
-    if (!CheckMapSize(state_, settings_.MapSize, overflow_ ? *overflow_ : unbound)) return false;
+    if (!CheckMapSize(state_, settings_.MapSize, recording_.MapOverflowState)) return false;
     if (state_.Scale != tileScale_) {
         tiles_.DeleteAllTiles();
         tileScale_ = state_.Scale;

@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "core/logscreen/logging_screen_io.h"
+#include "core/logscreen/recording_state.h"
 #include "core/map/map_geometry.h"
 #include "core/map/map_view.h"
 #include "core/map/swath.h"
@@ -16,41 +17,34 @@
 
 namespace tesselog {
 
+// Times a read of the data file by the map ("scan", "track"): runs `read`
+// and measures it. The test build's screen logs the times; none: not timed.
+using MapReadTiming = std::function<void(const char* what, const std::function<void()>& read)>;
+
 class MapCommands : public LoggingMap {
 public:
+    // The map of a run: it draws on `tiles`, reads the recording's sensor
+    // tables, closed epochs and colour queues, writes its segment records
+    // through the recording's writer, flags the recording's overflow, hands
+    // every swath edge to the recording's field rules and replays the
+    // recording's data file, pacing the busy indicator by `clock`.
     // sendOverflow is called once when the track leaves the allowed tiles
     // (the Win32 layer posts MSG_MAP_OVERFLOW; the replay runs the session's
     // OnMapOverflow). mapSizeShown is called after a zoom, a fit all or the
     // end of review changed MapSize, and after the grid was rebuilt, so that
     // the "Map Size:" text and the note of a thinned grid are rewritten.
-    MapCommands(MapTileSurfaces& tiles, Settings& settings, std::function<void()> sendOverflow,
-                std::function<void()> mapSizeShown = {});
-
-    // The session's map overflow and MapVisible. The session is made
-    // after its map (it takes the map among its services), so they are bound
-    // once it exists; until then positions are not drawn.
-    void BindSessionFlags(MapOverflow& overflow, const bool& mapVisible);
-    // What the swath reads and writes: the session's sensor tables, its
-    // closed reading epoch (GpsPositionState) and colour queues
-    // (ConsoleReadingState::AmplitudeQueue), and its data file writer. Until
-    // bound, no segment records are written and nothing is painted.
-    void BindSwathInputs(const SensorTables& sensors, const GpsPositionState& epochs,
-                         const ConsoleReadingState& readings, DataFileWriter& writer);
-
-    // The data file the replays read, and the clock that paces the busy
-    // indicator while they run. Until bound, nothing is replayed.
-    void BindReplaySource(DataFile& file, Clock& clock);
+    MapCommands(MapTileSurfaces& tiles, Settings& settings, RecordingState& recording, Clock& clock,
+                std::function<void()> sendOverflow, std::function<void()> mapSizeShown = {},
+                MapReadTiming timing = {});
+    MapCommands(const MapCommands&) = delete;
+    MapCommands& operator=(const MapCommands&) = delete;
 
     // The map pane's drawable size, from the layout pass (side S - 2).
     void SetPaneSize(int32_t width, int32_t height);
-    // Draws the background files again; called after the rebuilds of a zoom
-    // and a fit all, as after every other rebuild of the map.
-    void BindBackgroundRedraw(std::function<void()> redraw) { backgroundRedraw_ = std::move(redraw); }
-
-    // The field warnings' rules take every swath edge; the gap pieces they
-    // find are hatched on the overlay after the fix is drawn, and again
-    // after every rebuild of the tiles.
-    void BindFieldRules(FieldQc& rules);
+    // A layer drawn again after every rebuild of a zoom and a fit all, as
+    // after every other rebuild of the map: the background files, whose
+    // layer registers itself here when it is made on this map.
+    void RedrawAfterRebuild(std::function<void()> redraw) { backgroundRedraw_ = std::move(redraw); }
 
     MapState& State() { return state_; }
     MapSwath& Swath() { return swath_; }
@@ -84,24 +78,23 @@ private:
     ReplayProgress Progress();
     void PaintGaps(const std::vector<GapQuad>& pieces, const FieldQc* coverage);
 
+    void Timed(const char* what, const std::function<void()>& read);
+
+    // The view draws the swath on the state and the tiles: made after them.
     MapState state_;
     MapTileSurfaces& tiles_;
     Settings& settings_;
-    MapOverflow* overflow_ = nullptr;
-    const bool* mapVisible_ = nullptr;
+    RecordingState& recording_;
+    Clock& clock_;
     MapSwath swath_;
-    const SensorTables* sensors_ = nullptr;
-    DataFile* file_ = nullptr;
-    Clock* clock_ = nullptr;
+    MapView view_;
     int busyPhase_ = 0;
     int32_t paneWidth_ = 0;
     int32_t paneHeight_ = 0;
     double tileScale_ = 0.0;  // the scale the tiles in the store were drawn at
-    std::function<void()> sendOverflow_;
-    std::unique_ptr<MapView> view_;
     std::function<void()> mapSizeShown_;
+    MapReadTiming timing_;
     std::function<void()> backgroundRedraw_;
-    FieldQc* rules_ = nullptr;
     std::vector<GapQuad> newGaps_;
 };
 

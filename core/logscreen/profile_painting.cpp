@@ -157,6 +157,12 @@ void ComputeBarGrid(ProfilePaneState& s, const Settings& settings) {
     s.BarBaseline = s.BarGridY.Baseline;
 }
 
+void RecomputeProfileScale(ProfilePaneState& state, Settings& settings) {
+    settings.RecomputePixelsPerUnit();
+    ComputeProfileGrid(state, settings);
+    ComputeBarGrid(state, settings);
+}
+
 void ClearBarFlags(ProfilePaneState& s) {
     for (auto& row : s.BarShownY) row[0] = row[1] = -1;
     for (int32_t& drawn : s.BarsDrawn) drawn = 0;

@@ -99,6 +99,9 @@ void SetProfilePaneWidths(ProfilePaneState& state, int32_t profileWidth, int32_t
 // history is emptied when the pixel scale of the profile rows changed.
 void ComputeProfileGrid(ProfilePaneState& state, const Settings& settings);
 void ComputeBarGrid(ProfilePaneState& state, const Settings& settings);
+// After a layout pass or a new readings scale: the settings' pixels per
+// reading unit, then both grids.
+void RecomputeProfileScale(ProfilePaneState& state, Settings& settings);
 
 // Stop of logging: no bar is shown and every second-plot pane is cleared
 // again before its first bar.

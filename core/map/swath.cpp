@@ -325,23 +325,15 @@ void AddColourStrips(TileStrokeBatch& batch, const MapState& state, const SwathE
 
 // ---------------------------------------------------------------- the map's swath
 
-void MapSwath::Bind(const SensorTables& sensors, const GpsPositionState& epochs, const ConsoleReadingState& readings,
-                    DataFileWriter& writer) {
-    sensors_ = &sensors;
-    epochs_ = &epochs;
-    readings_ = &readings;
-    writer_ = &writer;
-}
-
 void MapSwath::TakeEpoch(const Settings& settings) {
-    if (Bound() && settings.MapDisplayType != 0) strips_.TakeEpoch(*epochs_, *readings_, sensors_->SensorCount);
+    if (settings.MapDisplayType != 0) strips_.TakeEpoch(epochs_, readings_, sensors_.SensorCount);
 }
 
 SwathStep MapSwath::Record(const Settings& settings, double x, double y) {
     const SwathStep step = tracker_.Advance(x, y, SwathArrayOf(settings));
     // The replay gathers readings from a segment's first record on.
     if (step.Kind == SwathStepKind::Opened) strips_.Reset();
-    if (writer_ != nullptr) WriteSwathSegments(*writer_, step);
+    WriteSwathSegments(writer_, step);
     if (edgeWatcher_) {
         if (step.Kind == SwathStepKind::FirstPair) edgeWatcher_(step.Previous);
         if (step.Kind == SwathStepKind::FirstPair || step.Kind == SwathStepKind::Next) edgeWatcher_(step.Current);
@@ -351,19 +343,19 @@ SwathStep MapSwath::Record(const Settings& settings, double x, double y) {
 
 void MapSwath::Paint(MapState& state, MapTileSurfaces& tiles, const Settings& settings, const SwathStep& step) {
     const bool firstPair = step.Kind == SwathStepKind::FirstPair;
-    if (!Bound() || (!firstPair && step.Kind != SwathStepKind::Next)) return;
-    const bool colour = sensors_->SensorCount > 0 && settings.MapDisplayType != 0;
+    if (!firstPair && step.Kind != SwathStepKind::Next) return;
+    const bool colour = sensors_.SensorCount > 0 && settings.MapDisplayType != 0;
     // The step's readings end here whether or not there is a pane to paint.
     const StripReadings* strips = colour ? &strips_.CloseStep() : nullptr;
     if (state.TileWidth <= 0 || state.TileHeight <= 0) return;
     batch_.Clear();
-    if (sensors_->SensorCount <= 0) {
+    if (sensors_.SensorCount <= 0) {
         AddAntennaTrack(batch_, state, step.Previous, step.Current, firstPair, settings);
     } else if (settings.MapDisplayType == 0) {
-        if (firstPair) AddPositionMarks(batch_, state, step.Previous, settings, *sensors_);
-        AddPositionMarks(batch_, state, step.Current, settings, *sensors_);
+        if (firstPair) AddPositionMarks(batch_, state, step.Previous, settings, sensors_);
+        AddPositionMarks(batch_, state, step.Current, settings, sensors_);
     } else {
-        AddColourStrips(batch_, state, step.Previous, step.Current, *sensors_, *strips);
+        AddColourStrips(batch_, state, step.Previous, step.Current, sensors_, *strips);
     }
     if (!batch_.Empty()) batch_.Paint(state, tiles);
 }

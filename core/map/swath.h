@@ -195,9 +195,13 @@ void AddColourStrips(TileStrokeBatch& batch, const MapState& state, const SwathE
 // The map drawing's swath: the tracker with what it reads and writes.
 class MapSwath {
 public:
-    void Bind(const SensorTables& sensors, const GpsPositionState& epochs, const ConsoleReadingState& readings,
-              DataFileWriter& writer);
-    bool Bound() const { return writer_ != nullptr; }
+    // What it reads (the sensor tables, the closed reading epoch, the colour
+    // queues) and the writer of its segment records.
+    MapSwath(const SensorTables& sensors, const GpsPositionState& epochs, const ConsoleReadingState& readings,
+             DataFileWriter& writer)
+        : sensors_(sensors), epochs_(epochs), readings_(readings), writer_(writer) {}
+    MapSwath(const MapSwath&) = delete;
+    MapSwath& operator=(const MapSwath&) = delete;
 
     SwathTracker& Tracker() { return tracker_; }
     // Called with every edge Record writes (both edges of a first pair).
@@ -217,10 +221,10 @@ private:
     SwathTracker tracker_;
     StripCollector strips_;
     TileStrokeBatch batch_;
-    const SensorTables* sensors_ = nullptr;
-    const GpsPositionState* epochs_ = nullptr;
-    const ConsoleReadingState* readings_ = nullptr;
-    DataFileWriter* writer_ = nullptr;
+    const SensorTables& sensors_;
+    const GpsPositionState& epochs_;
+    const ConsoleReadingState& readings_;
+    DataFileWriter& writer_;
     std::function<void(const SwathEdge&)> edgeWatcher_;
 };
 

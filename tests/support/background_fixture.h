@@ -124,8 +124,10 @@ struct BackgroundFixture {
     RecordingPrompts prompts;
     ScriptedBackgroundDialogs dialogs;
     MemoryMapTiles tiles;
-    MapCommands map{tiles, settings, [] {}};
-    BackgroundLayer layer{settings, files, fileDialogs, prompts, dialogs, map, [] {}, [] {}};
+    ManualClock clock;
+    RecordingState recording{files, settings, clock};
+    MapCommands map{tiles, settings, recording, clock, [] {}};
+    BackgroundLayer layer{settings, files, fileDialogs, prompts, dialogs, map, recording.Zone, [] {}, [] {}};
 };
 
 }  // namespace tesselog::test

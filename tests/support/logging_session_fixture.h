@@ -117,13 +117,14 @@ struct SessionHarness {
     int32_t screenMode = 0;
     int saves = 0;
     std::string saved;  // the settings file as last saved
+    RecordingState recording{files, settings, clock};
     LoggingServices services{files,    clock,      sound, prompts,    fileDialogs, controls, dialogs,
                              ports,    map,        validation, background, screenMode,
                              [this] {
                                  ++saves;
                                  saved = FormatSettingsFile(settings);
                              }};
-    LoggingSession session{settings, services};
+    LoggingSession session{settings, services, recording};
 };
 
 }  // namespace tesselog::test

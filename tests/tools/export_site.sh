@@ -20,7 +20,12 @@
 #     extent, cell size, coordinate system and every cell as the ESRI grid's;
 #   - a folder of the three files and a file that is not a data file: the site
 #     exported from the rest, the file named, exit status 3; no readable file:
-#     nothing written.
+#     nothing written;
+#   - A, E and C, E walked where B was with its console 2 balanced again
+#     (+2.0 nT) while its console 1 kept A's +3.0: E's console 2 levelled on
+#     its own (+1.0 against E's console 1 at 0 and C at +3.0, within 0.1 nT),
+#     the levelled grid's steps between the blocks of each file and console
+#     under 0.1 nT.
 #
 #   export_site.sh BUILD_DIR     (KEEP_WORK=1 keeps its work folder)
 set -euo pipefail
@@ -99,5 +104,15 @@ if [ "$(ls "$work/bad")" = "X.MGR" ]; then
     echo "ok   no-readable-file: nothing written"
 else
     echo "FAIL no-readable-file: wrote $(ls "$work/bad")"; failed=1
+fi
+
+day E 5 3.0,3.0,2.0,2.0 || failed=1
+mkdir -p "$work/consoles"
+"$export_tool" -q -o "$work/consoles/site" --only grid,csv "$work/A/A.MGR" "$work/E/E.MGR" "$work/C/C.MGR" \
+    >"$work/consoles.txt" 2>&1 || { echo "FAIL consoles: exit $?"; cat "$work/consoles.txt"; failed=1; }
+if python3 "$root/scripts/check_site_export.py" --consoles "$work/consoles/site" >"$work/check.txt" 2>&1; then
+    sed 's/^/ok   /' "$work/check.txt"
+else
+    echo "FAIL consoles:"; sed 's/^/     /' "$work/check.txt"; failed=1
 fi
 exit "$failed"

@@ -1,6 +1,6 @@
-// The logging screen with the program's map (MapCommands on in-memory tiles)
-// and append check, fed GPS and console bytes as the reader threads feed
-// them: a survey recorded live is drawn again from its data file, and an
+// The logging screen as the program assembles it (the map on in-memory
+// tiles, the append check, the background layer), fed GPS and console bytes
+// as the reader threads feed them: a survey recorded live is drawn again from its data file, and an
 // existing file is continued through "&File".
 #include <gtest/gtest.h>
 
@@ -21,6 +21,7 @@
 #include "core/existing/file_replay.h"
 #include "core/existing/torn_end.h"
 #include "core/gps/gps_framer.h"
+#include "core/logscreen/logging_assembly.h"
 #include "core/logscreen/map_commands.h"
 #include "core/map/map_tiles.h"
 #include "support/logging_session_fixture.h"
@@ -33,6 +34,13 @@ using test::OverlayStrokes;
 
 constexpr const char* DataPath = "C:\\261204_000.mgr";
 
+// No background file is ever offered.
+class NoBackgroundChoices : public BackgroundDialogs {
+public:
+    bool Load(Settings&, int32_t) override { return false; }
+    bool Remove(const std::vector<std::string>&, std::vector<bool>&) override { return false; }
+};
+
 Settings SurveySettings(int32_t displayType) {
     Settings s;  // three consoles, the second with one sensor
     s.ConsoleType[1] = 0;
@@ -43,8 +51,8 @@ Settings SurveySettings(int32_t displayType) {
     return s;
 }
 
-// The session bound to its map and append check as the logging screen binds
-// them, with the bytes of the GPS and consoles framed as their readers do.
+// The session made on its map, append check and background layer by the
+// logging screen's assembly, with the bytes of the GPS and consoles framed as their readers do.
 struct MapSession {
     explicit MapSession(const Settings& s) : settings(s) {
         clock.CurrentTick = 100000;
@@ -52,10 +60,6 @@ struct MapSession {
         ports.OnWait = [this](uint32_t ms) { clock.CurrentTick += ms; };
         files.Directories.insert("C:\\");
         map.SetPaneSize(400, 400);
-        map.BindSessionFlags(session.MapOverflowState, session.MapVisible);
-        map.BindSwathInputs(session.Sensors, session.GpsState, session.Readings, session.Writer);
-        map.BindReplaySource(session.File, clock);
-        validation.Bind(session.GpsState, session.Zone, map);
     }
 
     // Opens the screen and takes the first fix, `north` metres north of the
@@ -65,12 +69,12 @@ struct MapSession {
         session.StartLogging();
         gps.Start(clock.CurrentTick);
         for (int k = 0; k < settings.ConsoleCount; ++k)
-            consoles[k] = std::make_unique<ConsoleReader>(session.Consoles, session.Config, k);
+            consoles[k] = std::make_unique<ConsoleReader>(recording.Consoles, settings, k);
         Fix(0);
     }
     // "&File", "&Go" or "P A U S E" by the state.
     void Button0() {
-        if (session.Logging.LoggingState == LoggingMonitoring) fileDialogs.Answers.push_back(From8Bit(DataPath));
+        if (session.Recording.Logging.LoggingState == LoggingMonitoring) fileDialogs.Answers.push_back(From8Bit(DataPath));
         session.PressButton(0);
     }
 
@@ -109,7 +113,7 @@ struct MapSession {
         for (const char* c = sentence; *c; ++c) {
             if (!gps.Feed(static_cast<uint8_t>(*c), clock.CurrentTick)) continue;
             if (gps.Line().PassedOn) session.OnGpsData(canvas, hooks);
-            WriteGpsLine(session.Writer, session.Logging, gps.Line());
+            WriteGpsLine(session.Recording.Writer, session.Recording.Logging, gps.Line());
         }
     }
 
@@ -145,6 +149,16 @@ struct MapSession {
 
     std::string& Bytes() { return files.Files[DataPath]; }
 
+    LoggingServices Services() {
+        LoggingServices services = mapSide.Services(sound, controls, dialogs, ports, screenMode);
+        services.SaveSettings = [this] { ++saves; };
+        services.EndProgram = [this](const std::string& note) {
+            ++ended;
+            endNote = note;
+        };
+        return services;
+    }
+
     Settings settings;
     MemoryFileSystem files;
     ManualClock clock;
@@ -155,22 +169,18 @@ struct MapSession {
     ScriptedLoggingDialogs dialogs;
     RecordingLoggingPorts ports;
     MemoryMapTiles tiles;
-    MapCommands map{tiles, settings, [] {}};
-    DataFileAppendValidation validation{prompts};
-    NoBackgroundFiles background;
+    NoBackgroundChoices backgroundChoices;
+    // The program's two steps: the map side, then the session on it.
+    LoggingScreenMap mapSide{settings, MapPlatform{files, clock, prompts, fileDialogs, tiles, backgroundChoices, [] {}}};
+    RecordingState& recording = mapSide.Recording;
+    MapCommands& map = mapSide.Map;
     int32_t screenMode = 0;
     int ended = 0;
     std::string endNote;  // what the end of the program was to show
     int saves = 0;
-    LoggingServices services{files,      clock,      sound,      prompts,    fileDialogs, controls,
-                             dialogs,    ports,      map,        validation, background,  screenMode,
-                             [this] { ++saves; },
-                             [this](const std::string& note) {
-                                 ++ended;
-                                 endNote = note;
-                             }};
-    LoggingSession session{settings, services};
-    GpsFramer gps{session.Gps, session.Mode};
+    LoggingScreen screen{settings, mapSide, Services()};
+    LoggingSession& session = screen.Session;
+    GpsFramer gps{recording.Gps, recording.Mode};
     std::unique_ptr<ConsoleReader> consoles[MaxConsoles];
     RecordingCanvas canvas;
     GpsScreenHooks hooks;
@@ -216,7 +226,7 @@ TEST(TrackReplay, DrawsWhatTheLiveMapDrew) {
         MemoryMapTiles again;
         MapState state = live.map.State();
         ReplayProgress none;
-        ReplayTrack(live.session.File, state, again, live.settings, live.session.Sensors, none);
+        ReplayTrack(live.session.Recording.File, state, again, live.settings, live.session.Recording.Sensors, none);
         EXPECT_EQ(OverlayStrokes(again), drawn);
     }
 }
@@ -274,8 +284,8 @@ TEST(AppendSequence, FileTooLargeForTheMapIsClosed) {
     EXPECT_EQ(test::CountStrokes(OverlayStrokes(far.second.tiles)), 0);
     far.ExpectOldThenHeader();
 
-    EXPECT_FALSE(far.second.session.File.IsOpen());
-    EXPECT_EQ(far.second.session.Logging.LoggingState, LoggingMonitoring);
+    EXPECT_FALSE(far.second.session.Recording.File.IsOpen());
+    EXPECT_EQ(far.second.session.Recording.Logging.LoggingState, LoggingMonitoring);
 }
 
 TEST(AppendSequence, FileAtThePositionLimitEndsTheProgram) {
@@ -303,13 +313,13 @@ TEST(AppendSequence, RecordingAtThePositionLimitEndsTheProgram) {
     s.Start();
     s.Button0();
     s.Button0();
-    s.session.GpsState.MaxGpsPositions = 3;
+    s.session.Recording.GpsState.MaxGpsPositions = 3;
     s.Walk(1, 8);
     EXPECT_EQ(s.ended, 1);
     EXPECT_EQ(s.endNote,
               "Maximum number of GPS positions reached.\r\nCurrent data file is saved.\r\nPlease restart the program.");
-    EXPECT_EQ(s.session.Logging.LoggingState, LoggingMonitoring);
-    EXPECT_EQ(s.session.GpsState.GpsPositionCount, 3);
+    EXPECT_EQ(s.session.Recording.Logging.LoggingState, LoggingMonitoring);
+    EXPECT_EQ(s.session.Recording.GpsState.GpsPositionCount, 3);
 }
 
 // The file offsets at which a unit of the recorded file ends: a GPS sentence
@@ -342,7 +352,7 @@ struct WriteEnds : DataFileObserver {
 TEST(AppendSequence, PowerLossEndsAreCutToTheLastWholeRecord) {
     MapSession recorded(SurveySettings(1));
     WriteEnds units;
-    recorded.session.File.SetObserver(&units);
+    recorded.session.Recording.File.SetObserver(&units);
     recorded.Survey();
     const std::string old = recorded.Bytes();
     ASSERT_EQ(units.size, old.size());
@@ -355,7 +365,7 @@ TEST(AppendSequence, PowerLossEndsAreCutToTheLastWholeRecord) {
         s.Start();
         s.Button0();
         messages = s.prompts.History.size();
-        EXPECT_EQ(s.session.Logging.LoggingState, LoggingStandBy);
+        EXPECT_EQ(s.session.Recording.Logging.LoggingState, LoggingStandBy);
         return std::make_pair(s.Bytes(), s.prompts.History);
     };
     size_t usualMessages = 0;
@@ -418,7 +428,7 @@ TEST(AppendSequence, WithoutGpsTheFileIsOnlyContinued) {
     a.ExpectOldThenHeader();
     EXPECT_EQ(a.Messages(), "");
     EXPECT_EQ(a.ScreenLog().find("please wait"), std::string::npos);
-    EXPECT_EQ(a.second.session.Logging.LoggingState, LoggingStandBy);
+    EXPECT_EQ(a.second.session.Recording.Logging.LoggingState, LoggingStandBy);
     EXPECT_TRUE(a.second.controls.SetVisible[1]);
     EXPECT_FALSE(a.second.controls.SetVisible[0]);
 }

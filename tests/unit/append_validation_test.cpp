@@ -210,8 +210,7 @@ TEST(AppendValidation, AdjacentZoneIsAdoptedWithTheOriginProjectedAgain) {
         ASSERT_EQ(zone.UtmZone, 1);
 
         RecordingPrompts prompts;
-        DataFileAppendValidation validation(prompts);
-        validation.Bind(gps, zone, map);
+        DataFileAppendValidation validation(prompts, gps, zone, map);
         DataFile file(fs);
         ASSERT_TRUE(file.Open(Path, OpenMode::ReadWriteExisting));
         ASSERT_TRUE(validation.Validate(file, settings));

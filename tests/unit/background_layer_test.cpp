@@ -109,9 +109,7 @@ TEST(BackgroundLayer, PointsOffTheMapAreLeftOutOfTheTrack) {
 // 0 degrees (1389 m apart in zone 30) both lie on the map, one line apart.
 TEST(BackgroundLayer, GeodeticPlansAreDrawnInTheRunsZone) {
     Fixture f;
-    UtmZoneState zone;
-    zone.UtmZone = 30;
-    f.layer.BindZone(zone);
+    f.recording.Zone.UtmZone = 30;
     SetMapOrigin(f.map.State(), 5709700.0, 707500.0);  // about 51.5 N, 0.01 W in zone 30
     f.settings.BackgroundCoordType = 0;
     f.settings.BackgroundDisplayType = 1;

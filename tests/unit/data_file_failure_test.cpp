@@ -83,12 +83,12 @@ TEST(DataFileFailure, RecordingStopsOnceWithAMessageAndANewFileCanFollow) {
         SCOPED_TRACE(static_cast<int>(fault));
         SessionHarness h;
         h.StartIn(1);
-        ASSERT_EQ(h.session.Logging.LoggingState, 1);
+        ASSERT_EQ(h.session.Recording.Logging.LoggingState, 1);
         const size_t before = h.Data().size();
         switch (fault) {
         case Fault::FullDiskGpsGroup:
             h.files.Capacity = before + 60;  // the GPS reader's group does not fit
-            h.session.Writer.WriteGpsRecords(Sentence60, h.clock.CurrentTick, '@', '#');
+            h.session.Recording.Writer.WriteGpsRecords(Sentence60, h.clock.CurrentTick, '@', '#');
             break;
         case Fault::RemovedDiskFlush: h.files.FlushFails = true; break;
         case Fault::ReopenAtPause:
@@ -99,9 +99,9 @@ TEST(DataFileFailure, RecordingStopsOnceWithAMessageAndANewFileCanFollow) {
         }
         for (int tick = 0; tick < 3; ++tick) {
             h.clock.CurrentTick += 1000;
-            for (int k = 0; k < MaxConsoles; ++k) h.session.Consoles.ConsoleLastDataTick[k] = h.clock.CurrentTick;
+            for (int k = 0; k < MaxConsoles; ++k) h.session.Recording.Consoles.ConsoleLastDataTick[k] = h.clock.CurrentTick;
             h.session.OnWatchTimer();
-            h.session.Writer.WriteGpsRecords(Sentence60, h.clock.CurrentTick, '@', '#');
+            h.session.Recording.Writer.WriteGpsRecords(Sentence60, h.clock.CurrentTick, '@', '#');
         }
         int messages = 0;
         for (const auto& m : h.prompts.History) {
@@ -110,8 +110,8 @@ TEST(DataFileFailure, RecordingStopsOnceWithAMessageAndANewFileCanFollow) {
             EXPECT_EQ(m.Text, std::string(WriteFailedText) + "\r\n" + SessionHarness::DataFile);
         }
         EXPECT_EQ(messages, 1);
-        EXPECT_EQ(h.session.Logging.LoggingState, 0);
-        EXPECT_FALSE(h.session.File.IsOpen());
+        EXPECT_EQ(h.session.Recording.Logging.LoggingState, 0);
+        EXPECT_FALSE(h.session.Recording.File.IsOpen());
         EXPECT_EQ(h.Data().size() % RecordLength, 0u);
         EXPECT_EQ(h.Data().size(), before + (fault == Fault::ReopenAtPause ? RecordLength : 0));
         EXPECT_TRUE(h.controls.SetVisible[0] && !h.controls.SetVisible[1] && !h.controls.SetVisible[2]);
@@ -125,7 +125,7 @@ TEST(DataFileFailure, RecordingStopsOnceWithAMessageAndANewFileCanFollow) {
         h.fileDialogs.Answers.push_back(u"D:\\after.mgr");
         h.Key('f');
         h.Key('g');
-        EXPECT_EQ(h.session.Logging.LoggingState, 1);
+        EXPECT_EQ(h.session.Recording.Logging.LoggingState, 1);
         const std::string& after = h.files.Files["D:\\after.mgr"];
         EXPECT_EQ(after.size(), 12u * RecordLength);  // header block, time record, "$STARTED"
         EXPECT_EQ(after.compare(11 * RecordLength, 9, "X$STARTED"), 0);
@@ -138,8 +138,8 @@ TEST(DataFileFailure, AHeaderThatDoesNotFitIsReportedAndLeavesNoFile) {
     h.files.Capacity = 5 * RecordLength;
     h.fileDialogs.Answers.push_back(u"C:\\261204_000.mgr");
     h.Key('f');
-    EXPECT_EQ(h.session.Logging.LoggingState, 0);
-    EXPECT_FALSE(h.session.File.IsOpen());
+    EXPECT_EQ(h.session.Recording.Logging.LoggingState, 0);
+    EXPECT_FALSE(h.session.Recording.File.IsOpen());
     EXPECT_EQ(h.files.Files.count(SessionHarness::DataFile), 0u);
     ASSERT_FALSE(h.prompts.History.empty());
     EXPECT_EQ(h.prompts.History.back().Caption, "FILE ERROR");
@@ -150,7 +150,7 @@ TEST(DataFileFailure, FlushesAtTheirPaceAndPlaces) {
     h.StartIn(-1);
     auto tick = [&h] {
         h.clock.CurrentTick += 1000;
-        for (int k = 0; k < MaxConsoles; ++k) h.session.Consoles.ConsoleLastDataTick[k] = h.clock.CurrentTick;
+        for (int k = 0; k < MaxConsoles; ++k) h.session.Recording.Consoles.ConsoleLastDataTick[k] = h.clock.CurrentTick;
         h.session.OnWatchTimer();
     };
     struct Step {
@@ -181,7 +181,7 @@ TEST(DataFileFailure, FlushesAtTheirPaceAndPlaces) {
         step.act();
         EXPECT_EQ(h.files.Flushes - before, step.flushes) << step.what;
     }
-    EXPECT_EQ(h.session.Logging.LoggingState, 0);
+    EXPECT_EQ(h.session.Recording.Logging.LoggingState, 0);
 }
 
 }  // namespace

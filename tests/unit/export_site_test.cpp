@@ -102,6 +102,62 @@ TEST(SiteLevels, FilesThatOnlyTouchAreComparedWithTheNextCells) {
     EXPECT_GT(o.Difference, -2.6);
 }
 
+// The same square walked by two consoles in strips of 1 m (console 1 in the
+// first metre from the west, console 2 in the next, and so on), each reading
+// a level of its own.
+std::vector<GridPoint> TwoConsoleBlock(double west, double south, double size, double level1, double level2) {
+    std::vector<GridPoint> points = Block(west, south, size, 0.0);
+    for (GridPoint& p : points) {
+        p.Console = uint8_t(1 + int(std::floor(p.Easting - west)) % 2);
+        p.Value += float(p.Console == 1 ? level1 : level2);
+    }
+    return points;
+}
+
+TEST(SiteLevels, ConsoleSetUpAnewLevelledOnItsOwn) {
+    // A, B and C in a row, each overlapping the next by 2 m. A's consoles read
+    // +3 and +3; B's console 2 was balanced again (+2) while console 1 kept
+    // +3; C's both read 0. Against A: B's console 1 needs 0, its console 2
+    // +1, C +3 (both its consoles alike: no console of its own).
+    const FileCells a = SumIntoCells(TwoConsoleBlock(600000, 5700000, 10, 3.0, 3.0), 0.5);
+    const FileCells b = SumIntoCells(TwoConsoleBlock(600008, 5700000, 10, 3.0, 2.0), 0.5);
+    const FileCells c = SumIntoCells(TwoConsoleBlock(600016, 5700000, 10, 0.0, 0.0), 0.5);
+    const SiteLevels levels = LevelFiles({&a, &b, &c});
+    ASSERT_EQ(levels.Unknowns.size(), 4u);
+    EXPECT_EQ(levels.Unknowns[3].File, 1u);
+    EXPECT_EQ(levels.Unknowns[3].Console, 2);
+    EXPECT_EQ(levels.Unknowns[1].Consoles, 1u << 1);  // B's own level: its console 1
+    EXPECT_EQ(levels.Unknowns[2].Consoles, 0u);       // C's: all its consoles
+    EXPECT_NEAR(levels.Offsets[1], 0.0, 1e-4);
+    EXPECT_NEAR(levels.Offsets[3], 1.0, 1e-4);
+    EXPECT_NEAR(levels.Offsets[2], 3.0, 1e-4);
+    // B's console 2 rests on A and C apart from B's console 1 (2 m by 10 m
+    // of A's and of C's, half of them console 2's), and on its tie to B: it
+    // read 1 nT lower against B's console 1 than A's console 2 against A's
+    // console 1, over its 200 cells.
+    int64_t console2 = 0;
+    for (const LevelOverlap& o : levels.Overlaps) {
+        if ((o.A == 3 || o.B == 3) && !o.Tie) console2 += o.Cells;
+    }
+    EXPECT_EQ(console2, 2 * 20 + 2 * 20);
+    ASSERT_TRUE(levels.Overlaps.back().Tie);
+    EXPECT_EQ(levels.Overlaps.back().A, 1u);
+    EXPECT_EQ(levels.Overlaps.back().B, 3u);
+    EXPECT_EQ(levels.Overlaps.back().Cells, 200);
+    EXPECT_NEAR(levels.Overlaps.back().Difference, 1.0, 1e-4);
+    EXPECT_FALSE(levels.Alone[3]);
+    // The levelled grid: B's console 2 raised by 1 (a cell of B alone at
+    // 600012.25: console 2's strip), console 1 left.
+    std::string error;
+    const QuickGrid grid = GridOfFiles({&a, &b, &c}, levels.CellOffsets(), 0.5, 0.0, error);
+    ASSERT_FALSE(grid.Empty()) << error;
+    const auto cellAt = [&](double e, double n) {
+        return grid.At(int32_t((e - grid.West) / 0.5), grid.Rows - 1 - int32_t((n - grid.South) / 0.5));
+    };
+    EXPECT_NEAR(cellAt(600013.2, 5700005.2), 3.0 + 0.5 * 13.25, 1e-3);  // console 2: 2 + 1
+    EXPECT_NEAR(cellAt(600012.2, 5700005.2), 3.0 + 0.5 * 12.25, 1e-3);  // console 1: 3 + 0
+}
+
 TEST(SiteGrid, OneGridOverTheFilesWithTheirOffsets) {
     const FileCells a = SumIntoCells({{600000.1, 5700000.1, 1.0f}, {600000.2, 5700000.2, 3.0f}}, 0.5);
     const FileCells b = SumIntoCells({{600000.3, 5700000.4, 10.0f}, {600001.6, 5700000.1, 5.0f}}, 0.5);
@@ -115,12 +171,44 @@ TEST(SiteGrid, OneGridOverTheFilesWithTheirOffsets) {
     EXPECT_FLOAT_EQ(raw.At(1, 1), (1.0f + 3.0f + 10.0f) / 3);
     EXPECT_FLOAT_EQ(raw.At(4, 1), 5.0f);
     EXPECT_TRUE(std::isnan(raw.At(2, 1)));
-    const QuickGrid levelled = GridOfFiles({&a, &b}, {0.0, -2.0}, 0.5, 0.0, error);
+    const QuickGrid levelled = GridOfFiles({&a, &b}, {SameOffset(0.0), SameOffset(-2.0)}, 0.5, 0.0, error);
     EXPECT_FLOAT_EQ(levelled.At(1, 1), (1.0f + 3.0f + 8.0f) / 3);
     EXPECT_FLOAT_EQ(levelled.At(4, 1), 3.0f);
     const FileCells none;
     EXPECT_TRUE(GridOfFiles({&none}, {}, 0.5, 0.0, error).Empty());
     EXPECT_EQ(error, "no positioned readings to grid");
+}
+
+TEST(SiteGrid, ATallGridFilledBandByBandAsByTheDefinition) {
+    // 3 columns by 700 rows, every third row read: each empty cell takes the
+    // 1/d² mean of the read cells within 2 cells, read cells as they were,
+    // however many rows of the grid the fill has done before it.
+    QuickGrid grid;
+    grid.Cell = 1.0;
+    grid.Columns = 3;
+    grid.Rows = 700;
+    for (int32_t r = 0; r < grid.Rows; ++r) {
+        for (int32_t c = 0; c < grid.Columns; ++c) grid.Values.push_back(r % 3 == 0 ? float(r + 10 * c) : std::nanf(""));
+    }
+    const QuickGrid read = grid;
+    FillEmptyCells(grid, 2);
+    for (int32_t r = 0; r < grid.Rows; ++r) {
+        for (int32_t c = 0; c < grid.Columns; ++c) {
+            if (r % 3 == 0) continue;
+            double sum = 0.0, weights = 0.0;
+            for (int32_t dr = -2; dr <= 2; ++dr) {
+                for (int32_t dc = -2; dc <= 2; ++dc) {
+                    const int32_t y = r + dr, x = c + dc, d2 = dr * dr + dc * dc;
+                    if (y < 0 || y >= grid.Rows || x < 0 || x >= grid.Columns || d2 > 4 || std::isnan(read.At(x, y))) {
+                        continue;
+                    }
+                    sum += read.At(x, y) / d2;
+                    weights += 1.0 / d2;
+                }
+            }
+            ASSERT_NEAR(grid.At(c, r), sum / weights, 1e-3 * (1 + sum / weights)) << "row " << r << " column " << c;
+        }
+    }
 }
 
 TEST(SitePlaces, AnotherZoneAndUnitMovedIntoTheFirstFiles) {

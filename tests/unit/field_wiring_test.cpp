@@ -35,9 +35,9 @@ struct Wired : SessionHarness {
     // Console 1 at 56 readings a second: ticks 18 ms apart.
     void Reading(double left, double right) {
         clock.CurrentTick += 18;
-        std::snprintf(session.Consoles.ConsoleSentence[0], ConsoleSentenceSize, "$PBAR,%06.1f,%06.1f", left, right);
-        session.Consoles.ConsoleLastDataTick[0] = clock.CurrentTick;
-        CellDisplay display(session.Field);
+        std::snprintf(session.Recording.Consoles.ConsoleSentence[0], ConsoleSentenceSize, "$PBAR,%06.1f,%06.1f", left, right);
+        session.Recording.Consoles.ConsoleLastDataTick[0] = clock.CurrentTick;
+        CellDisplay display(session.Recording.Field);
         session.OnConsoleData(0, display);
         DrawnCell = display.LeftCell;
     }

@@ -24,14 +24,14 @@ TEST(LoggingCommands, StateMachineMovesThroughItsButtonSets) {
     SessionHarness h;
     auto& c = h.controls;
     ASSERT_TRUE(h.session.StartLogging());
-    EXPECT_EQ(h.session.Logging.LoggingState, 0);
+    EXPECT_EQ(h.session.Recording.Logging.LoggingState, 0);
     EXPECT_TRUE(c.LoggingScreenVisible);
     EXPECT_FALSE(c.MainButtonsVisible);
     EXPECT_FALSE(c.FileButtonEnabled);  // GPS on: the first fix enables it
 
     h.fileDialogs.Answers.push_back(From8Bit(SessionHarness::DataFile));
     h.session.PressButton(0);  // "&File"
-    EXPECT_EQ(h.session.Logging.LoggingState, -1);
+    EXPECT_EQ(h.session.Recording.Logging.LoggingState, -1);
     EXPECT_EQ(ShownSets(c), "010");
     EXPECT_EQ(c.DefaultSet, LogButtonSet::Second);
     EXPECT_EQ(c.DefaultIndex, 0);
@@ -41,15 +41,15 @@ TEST(LoggingCommands, StateMachineMovesThroughItsButtonSets) {
 
     h.clock.CurrentTick = 200000;
     h.Click(460);  // "&Go"
-    EXPECT_EQ(h.session.Logging.LoggingState, 1);
-    EXPECT_EQ(h.session.Logging.LoggingStartTick, 200000u);
-    EXPECT_EQ(h.session.Logging.RecordStartTick.load(), 200050u);  // after the 50 ms wait
+    EXPECT_EQ(h.session.Recording.Logging.LoggingState, 1);
+    EXPECT_EQ(h.session.Recording.Logging.LoggingStartTick, 200000u);
+    EXPECT_EQ(h.session.Recording.Logging.RecordStartTick.load(), 200050u);  // after the 50 ms wait
     EXPECT_EQ(ShownSets(c), "001");
     EXPECT_EQ(c.NavEnabled, 0u);
     EXPECT_TRUE(c.PauseHintShown);
 
     h.Click(460);  // "P A U S E"
-    EXPECT_EQ(h.session.Logging.LoggingState, -1);
+    EXPECT_EQ(h.session.Recording.Logging.LoggingState, -1);
     EXPECT_EQ(ShownSets(c), "010");
     EXPECT_FALSE(c.PauseHintShown);
 
@@ -62,23 +62,23 @@ TEST(LoggingCommands, StateMachineMovesThroughItsButtonSets) {
     EXPECT_EQ(h.prompts.History.back().Text, "Exit Logging?");
     EXPECT_EQ(h.prompts.History.back().Caption, "Confirm Exit");
     EXPECT_TRUE(h.prompts.History.back().Question);
-    EXPECT_EQ(h.session.Logging.LoggingState, -1);
-    EXPECT_TRUE(h.session.File.IsOpen() && c.LoggingScreenVisible);
+    EXPECT_EQ(h.session.Recording.Logging.LoggingState, -1);
+    EXPECT_TRUE(h.session.Recording.File.IsOpen() && c.LoggingScreenVisible);
     EXPECT_EQ(h.screenMode, 1);
     h.Key(9);
     h.Key(9);
     EXPECT_EQ(c.DefaultIndex, 0);  // wrapped 3 -> 0
 
     h.Key('x');  // Yes: file and counters reset, ports closed
-    EXPECT_EQ(h.session.Logging.LoggingState, 0);
+    EXPECT_EQ(h.session.Recording.Logging.LoggingState, 0);
     EXPECT_FALSE(c.LoggingScreenVisible);
     EXPECT_TRUE(c.MainButtonsVisible);
     EXPECT_EQ(ShownSets(c), "100");
     EXPECT_EQ(h.screenMode, 0);
-    EXPECT_FALSE(h.session.File.IsOpen());
-    EXPECT_TRUE(h.session.Header.DataFileName.empty());
+    EXPECT_FALSE(h.session.Recording.File.IsOpen());
+    EXPECT_TRUE(h.session.FileHeader().DataFileName.empty());
     EXPECT_TRUE(test::Logged(h.ports.Log, "wait 200"));
-    EXPECT_EQ(h.session.Consoles.ConsolePortOpen[0].load(), 0);
+    EXPECT_EQ(h.session.Recording.Consoles.ConsolePortOpen[0].load(), 0);
 }
 
 TEST(LoggingCommands, KeysActByStateAndPauseKey) {
@@ -100,7 +100,7 @@ TEST(LoggingCommands, KeysActByStateAndPauseKey) {
         h.fileDialogs.Answers.push_back(u"C:\\261204_001.mgr");  // for a "&File" the key may open
         const size_t dialogs = h.fileDialogs.Requests.size();
         h.Key(t.key);
-        EXPECT_EQ(h.session.Logging.LoggingState, t.after) << "PauseKey " << t.pauseKey << " state " << t.state
+        EXPECT_EQ(h.session.Recording.Logging.LoggingState, t.after) << "PauseKey " << t.pauseKey << " state " << t.state
                                                            << " key " << t.key;
         if (t.state == -1 && t.key == 'f') {
             EXPECT_EQ(h.fileDialogs.Requests.size(), dialogs);
@@ -136,7 +136,7 @@ TEST(LoggingCommands, QuickLineFollowsTheLineSequence) {
         EXPECT_EQ(h.settings.StationIncrement, t.incrementAfter);
         EXPECT_EQ(h.settings.StartStation, t.startAfter);
         EXPECT_EQ(h.settings.CurrentStation, t.currentAfter);
-        EXPECT_EQ(h.session.Counters.LinesStarted, 1);
+        EXPECT_EQ(h.session.LinesStarted(), 1);
         EXPECT_EQ(h.Data().size(), before + 5 * 27);  // line block and time record
         EXPECT_EQ(h.Data()[before], 'L');
         EXPECT_GE(h.saves, 1);
@@ -184,11 +184,11 @@ TEST(LoggingCommands, BoxesAndRepaintsHoldTheMapDrawingBack) {
         h.dialogs.Stations.push_back({true, 12.0});
         h.prompts.Answers.push_back(c.yes);
         std::vector<bool> seen;
-        h.prompts.Watch = h.controls.Watch = [&] { seen.push_back(h.session.ScreenUpdatesEnabled); };
+        h.prompts.Watch = h.controls.Watch = [&] { seen.push_back(h.session.ScreenUpdatesOn()); };
         h.Key(c.key);
         EXPECT_FALSE(seen.empty()) << c.what;
         EXPECT_EQ(std::count(seen.begin(), seen.end(), true), 0) << c.what;
-        EXPECT_TRUE(h.session.ScreenUpdatesEnabled) << c.what;
+        EXPECT_TRUE(h.session.ScreenUpdatesOn()) << c.what;
     }
 }
 
@@ -198,31 +198,31 @@ TEST(LoggingCommands, ConnectionBreakIsLoggedOncePerBreak) {
     auto tick = [&](int seconds) {
         for (int s = 0; s < seconds; ++s) {
             h.clock.CurrentTick += 1000;
-            for (int k = 0; k < 2; ++k) h.session.Consoles.ConsoleLastDataTick[k] = h.clock.CurrentTick;
+            for (int k = 0; k < 2; ++k) h.session.Recording.Consoles.ConsoleLastDataTick[k] = h.clock.CurrentTick;
             h.session.OnWatchTimer();
         }
     };
-    h.session.Consoles.ConsoleLastDataTick[2] = h.clock.CurrentTick;
+    h.session.Recording.Consoles.ConsoleLastDataTick[2] = h.clock.CurrentTick;
     tick(1);  // exactly 1000 ms: not yet a break
     EXPECT_EQ(h.CountRecords("X3CONN BRK 3"), 0);
     tick(6);
     EXPECT_EQ(h.CountRecords("X3CONN BRK 3"), 1);
     EXPECT_EQ(h.CountRecords("X1CONN"), 0);
-    EXPECT_EQ(h.session.Consoles.ConsoleInBreak[2].load(), 1);
+    EXPECT_EQ(h.session.Recording.Consoles.ConsoleInBreak[2].load(), 1);
     EXPECT_EQ(std::count(h.sound.Played.begin(), h.sound.Played.end(), SoundId::Ring), 6);  // once per tick
     EXPECT_EQ(std::count(h.controls.Log.begin(), h.controls.Log.end(), "no connection 2"), 6);
 
     // The next accepted sentence ends the break; a later one is logged anew.
-    StoreAcceptedSentence(h.session.Consoles, 2, "$PBAR,1,2", 9, h.clock.CurrentTick);
+    StoreAcceptedSentence(h.session.Recording.Consoles, 2, "$PBAR,1,2", 9, h.clock.CurrentTick);
     tick(3);
     EXPECT_EQ(h.CountRecords("X3CONN BRK 3"), 2);
 
     // While paused the console shows "No connection" but nothing is written.
     h.session.PressButton(0);
-    StoreAcceptedSentence(h.session.Consoles, 2, "$PBAR,1,2", 9, h.clock.CurrentTick);
+    StoreAcceptedSentence(h.session.Recording.Consoles, 2, "$PBAR,1,2", 9, h.clock.CurrentTick);
     tick(3);
     EXPECT_EQ(h.CountRecords("X3CONN BRK 3"), 2);
-    EXPECT_EQ(h.session.Consoles.ConsoleInBreak[2].load(), 0);
+    EXPECT_EQ(h.session.Recording.Consoles.ConsoleInBreak[2].load(), 0);
 }
 
 // The records of the overflow pause and of the refused "&Go" are in the
@@ -235,7 +235,7 @@ TEST(LoggingCommands, MapOverflowIsReportedAtOnceAndGoIsRefusedUntilTheMapIsEnla
         SessionHarness h;
         h.StartIn(state);
         h.session.OnMapOverflow();
-        EXPECT_EQ(h.session.MapOverflowState, MapOverflow::Reported);
+        EXPECT_EQ(h.session.Recording.MapOverflowState, MapOverflow::Reported);
         ASSERT_FALSE(h.prompts.History.empty());
         EXPECT_EQ(h.prompts.History.back().Text,
                   "Please select Map Size option\r\nand increase the map size\r\nby 20-25%.");
@@ -244,20 +244,20 @@ TEST(LoggingCommands, MapOverflowIsReportedAtOnceAndGoIsRefusedUntilTheMapIsEnla
             h.fileDialogs.Answers.push_back(From8Bit(SessionHarness::DataFile));
             h.Key('f');
         }
-        EXPECT_EQ(h.session.Logging.LoggingState, -1);
+        EXPECT_EQ(h.session.Recording.Logging.LoggingState, -1);
 
         h.Key('g');
-        EXPECT_EQ(h.session.Logging.LoggingState, -1);
+        EXPECT_EQ(h.session.Recording.Logging.LoggingState, -1);
         EXPECT_EQ(h.prompts.History.back().Text, "Cannot start logging.\r\nPlease increase the map size\r\nby 20-25%.");
 
         h.sound.Played.clear();
         h.dialogs.MapSizes.push_back({true, 60});
         h.Key('s');
-        EXPECT_EQ(h.session.MapOverflowState, MapOverflow::Inside);
+        EXPECT_EQ(h.session.Recording.MapOverflowState, MapOverflow::Inside);
         ASSERT_FALSE(h.sound.Played.empty());
         EXPECT_EQ(h.sound.Played.back(), SoundId::Information);
         h.Key('g');
-        EXPECT_EQ(h.session.Logging.LoggingState, 1);
+        EXPECT_EQ(h.session.Recording.Logging.LoggingState, 1);
     }
 }
 
@@ -295,8 +295,8 @@ TEST(LoggingCommands, MapDialogsSaveOnceWhatTheScreenShows) {
         h.Key(c.key);
         EXPECT_EQ(h.settings.MapSize, c.mapSize) << c.what;
         EXPECT_EQ(h.settings.GridLinesInterval, c.intervalAfter) << c.what;
-        EXPECT_EQ(h.session.DisplayOptionsChanged, c.changed) << c.what;
-        EXPECT_EQ(h.session.MapOverflowState, c.overflowAfter) << c.what;
+        EXPECT_EQ(h.session.DisplayChanges(), c.changed) << c.what;
+        EXPECT_EQ(h.session.Recording.MapOverflowState, c.overflowAfter) << c.what;
         EXPECT_EQ(h.saves, savesBefore + 1) << c.what;
         EXPECT_EQ(h.saved, FormatSettingsFile(h.settings)) << c.what;
     }
@@ -356,16 +356,16 @@ TEST(LoggingCommands, ForeignOrUnvalidatedFileLeavesTheScreenWithoutAFile) {
     h.files.Files["C:\\old.mgr"] = "TESSEL  W  old file";
     h.StartIn(-1, "C:\\notes.txt");
     EXPECT_EQ(h.prompts.History.back().Text, "File not from Tesselog program");
-    EXPECT_EQ(h.session.Logging.LoggingState, 0);
-    EXPECT_FALSE(h.session.File.IsOpen());
+    EXPECT_EQ(h.session.Recording.Logging.LoggingState, 0);
+    EXPECT_FALSE(h.session.Recording.File.IsOpen());
     EXPECT_EQ(h.files.Files["C:\\notes.txt"], "hello world");
 
     // A file of this program: the validation refuses silently, nothing is written.
     const size_t messages = h.prompts.History.size();
     h.fileDialogs.Answers.push_back(u"C:\\old.mgr");
     h.session.PressButton(0);
-    EXPECT_EQ(h.session.Logging.LoggingState, 0);
-    EXPECT_FALSE(h.session.File.IsOpen());
+    EXPECT_EQ(h.session.Recording.Logging.LoggingState, 0);
+    EXPECT_FALSE(h.session.Recording.File.IsOpen());
     EXPECT_EQ(h.prompts.History.size(), messages);
     EXPECT_EQ(h.files.Files["C:\\old.mgr"], "TESSEL  W  old file");
 }

@@ -108,26 +108,26 @@ TEST(LoggingDialogSaves, OkSavesOnceWithItsLinesAndCancelSavesNothing) {
 TEST(LoggingDialogSaves, FollowUpsOfTheStoredChoice) {
     SessionHarness h;
     h.StartIn(-1);
-    h.session.GpsLayout.SpeedBarWidth = 400;
+    h.session.Recording.GpsLayout.SpeedBarWidth = 400;
     h.dialogs.SpeedScales.push_back(SpeedScaleChoice{8.0, 0});
     h.Key('b');
-    EXPECT_EQ(h.session.GpsLayout.SpeedBarPixelsPerUnit, 50.0);
+    EXPECT_EQ(h.session.Recording.GpsLayout.SpeedBarPixelsPerUnit, 50.0);
 
     h.dialogs.ReadingsScales.push_back({true, -20.0, 300.0});
     h.Key('r');
-    EXPECT_EQ(h.session.DisplayOptionsChanged, 16);
+    EXPECT_EQ(h.session.DisplayChanges(), 16);
     EXPECT_EQ(h.settings.ReadingsScaleMax, 300.0);
     const int saves = h.saves;
     h.dialogs.ReadingsScales.push_back({true, -20.0, 300.0});
     h.Key('r');
-    EXPECT_EQ(h.session.DisplayOptionsChanged, 0);
+    EXPECT_EQ(h.session.DisplayChanges(), 0);
     EXPECT_EQ(h.saves, saves + 1);
 
     h.dialogs.NewLines.push_back({true, "7", 3, 12.0});
     h.Key('l');
     EXPECT_EQ(h.settings.CurrentStation, 12.0);
     EXPECT_EQ(h.settings.StationIncrement, 1.0);
-    EXPECT_EQ(h.session.Counters.LinesStarted, 1);
+    EXPECT_EQ(h.session.LinesStarted(), 1);
 }
 
 }  // namespace

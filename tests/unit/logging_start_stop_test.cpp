@@ -36,7 +36,7 @@ TEST(LoggingStartStop, AFailedOpenClosesWhatWasOpenedAndTheNextStartOpensAll) {
     EXPECT_FALSE(Logged(h.ports.Log, "close console 2"));
     EXPECT_TRUE(Logged(h.ports.Log, "close gps"));
     EXPECT_FALSE(Logged(h.ports.Log, "start reader 0"));
-    for (int k = 0; k < 3; ++k) EXPECT_EQ(h.session.Consoles.ConsolePortOpen[k].load(), 0);
+    for (int k = 0; k < 3; ++k) EXPECT_EQ(h.session.Recording.Consoles.ConsolePortOpen[k].load(), 0);
     EXPECT_EQ(h.screenMode, 0);
 
     h.ports.ConsoleFails[2] = false;
@@ -47,7 +47,7 @@ TEST(LoggingStartStop, AFailedOpenClosesWhatWasOpenedAndTheNextStartOpensAll) {
         EXPECT_TRUE(Logged(h.ports.Log, "start reader " + std::to_string(k)));
     }
     EXPECT_EQ(h.screenMode, 1);
-    EXPECT_EQ(h.session.Gps.GpsReaderRun.load(), 1);
+    EXPECT_EQ(h.session.Recording.Gps.GpsReaderRun.load(), 1);
 }
 
 // A second file in the same run of the program: nothing of the first
@@ -57,7 +57,7 @@ TEST(LoggingStartStop, SurveySetupOkPutsTheNextFirstReadingAtTheStartStation) {
     h.settings.GpsInput = 0;
     ReadingDisplay display;
     auto reading = [&] {
-        StoreAcceptedSentence(h.session.Consoles, 0, "$PBAR,0060,0065", 15, h.clock.CurrentTick);
+        StoreAcceptedSentence(h.session.Recording.Consoles, 0, "$PBAR,0060,0065", 15, h.clock.CurrentTick);
         h.session.OnConsoleData(0, display);
     };
     h.StartIn(1);
@@ -82,8 +82,8 @@ TEST(LoggingStartStop, MapReferenceOfANewFileIsZeroBeforeAnyFixAndWithoutGps) {
         SessionHarness h;
         ASSERT_TRUE(h.session.StartLogging());
         // An earlier screen's first fix.
-        h.session.GpsState.MapReferenceNorthing = 5761234.5;
-        h.session.GpsState.MapReferenceEasting = 654321.25;
+        h.session.Recording.GpsState.MapReferenceNorthing = 5761234.5;
+        h.session.Recording.GpsState.MapReferenceEasting = 654321.25;
         h.Key('x');
         h.settings.GpsInput = gps;
         h.StartIn(-1);

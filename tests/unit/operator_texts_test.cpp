@@ -37,7 +37,7 @@ std::function<Shown()> Code(int32_t gps, bool hideMap, int code) {
         h.session.StartLogging();
         if (hideMap) h.session.RunCode(109);
         h.session.RunCode(code);
-        EXPECT_TRUE(h.session.ScreenUpdatesEnabled) << code;
+        EXPECT_TRUE(h.session.ScreenUpdatesOn()) << code;
     });
 }
 
@@ -99,7 +99,7 @@ TEST(OperatorTexts, EveryBoxShowsItsOwnText) {
          InSession([](SessionHarness& h) {
              h.background.Loaded = 10;
              h.session.StartLogging();
-             h.session.GpsState.FirstFixSeen = 1;
+             h.session.Recording.GpsState.FirstFixSeen = 1;
              h.session.RunCode(119);
          }),
          "Maximum 10 background files already loaded.", "INFORMATION", none},

@@ -149,7 +149,7 @@ TEST(ProfileFlags, DialogsAndLoggingStartAndStopResetThem) {
     h.settings.ConsoleCount = 2;
     h.settings.GpsInput = 0;
     h.session.StartLogging();
-    ProfilePaneState& p = h.session.Profiles;
+    ProfilePaneState& p = h.session.Recording.Profiles;
     auto setAll = [&p] {
         for (int k = 0; k < MaxConsoles; ++k) {
             p.ProfileHasPoint[k][0] = p.ProfileHasPoint[k][1] = p.BarsDrawn[k] = 1;

@@ -25,10 +25,10 @@ TEST(ScreenKeys, ReviewZoomAndFitByKeysAlone) {
     EXPECT_EQ(codes, (std::vector<int>{121, 123, 122, 124}));
     codes.clear();
     h.Key('I');
-    EXPECT_TRUE(h.session.MapReviewActive);
+    EXPECT_TRUE(h.session.ReviewActive());
     for (uint32_t key : {Plus, PadPlus, Minus, PadMinus, Home, Left}) h.Key(key);
     h.Key('i');
-    EXPECT_FALSE(h.session.MapReviewActive);
+    EXPECT_FALSE(h.session.ReviewActive());
     EXPECT_EQ(codes, (std::vector<int>{128, 125, 125, 126, 126, 127, 121, 129}));
     EXPECT_TRUE(h.prompts.History.empty());
 }
@@ -40,8 +40,8 @@ TEST(ScreenKeys, NavigationWaitsForAFileAndThePause) {
         h.StartIn(state);
         for (uint32_t key : {Left, uint32_t{'I'}, Plus, Home}) h.Key(key);
         EXPECT_TRUE(h.map.Navigated.empty()) << state;
-        EXPECT_FALSE(h.session.MapReviewActive) << state;
-        EXPECT_EQ(h.session.Logging.LoggingState.load(), state) << state;
+        EXPECT_FALSE(h.session.ReviewActive()) << state;
+        EXPECT_EQ(h.session.Recording.Logging.LoggingState.load(), state) << state;
     }
 }
 
@@ -57,7 +57,7 @@ TEST(ScreenKeys, SunlightSwitchesInEveryStateAndIsKept) {
             const std::string settings = h.saved;
             h.Key('O');
             EXPECT_TRUE(h.controls.Sunlight);
-            EXPECT_EQ(h.session.Logging.LoggingState.load(), state) << pauseKey << " " << state;
+            EXPECT_EQ(h.session.Recording.Logging.LoggingState.load(), state) << pauseKey << " " << state;
             EXPECT_EQ(h.files.Files["C:\\TESSELDS.INI"], "; Tesselog: how the logging screen looks\r\nSunlight=1\r\n");
             EXPECT_EQ(h.saved, settings);  // the 79-line file is not touched
             h.Key('o');
@@ -123,9 +123,9 @@ TEST(ScaleFit, FitsTheLastMinuteAndSavesOnce) {
     h.StartIn(-1);
     struct NoDisplay : ReadingDisplay {} display;
     for (int i = 0; i < 60; ++i) {
-        std::snprintf(h.session.Consoles.ConsoleSentence[0], ConsoleSentenceSize, "$PBAR,%d.0,%d.0\r\n", 100 + i,
+        std::snprintf(h.session.Recording.Consoles.ConsoleSentence[0], ConsoleSentenceSize, "$PBAR,%d.0,%d.0\r\n", 100 + i,
                       200 + i);
-        h.session.Consoles.ConsoleLastDataTick[0] = h.clock.CurrentTick;
+        h.session.Recording.Consoles.ConsoleLastDataTick[0] = h.clock.CurrentTick;
         h.session.OnConsoleData(0, display);
         h.clock.CurrentTick += 100;
     }

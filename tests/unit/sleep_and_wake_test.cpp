@@ -63,7 +63,7 @@ TEST(SleepAndWake, RecordingGoesOnThroughASleep) {
     h.StartIn(1);
     h.clock.CurrentTime = LocalTime{2026, 12, 4, 10, 32, 5, 0};
     const int flushes = h.files.Flushes;
-    h.session.Sleep.Suspend();
+    h.session.OnSuspend();
     EXPECT_GT(h.files.Flushes, flushes);  // on the disk before the computer sleeps
     const size_t before = h.Data().size();
 
@@ -72,7 +72,7 @@ TEST(SleepAndWake, RecordingGoesOnThroughASleep) {
     std::snprintf(wakeTick, sizeof wakeTick, "%10u", static_cast<unsigned>(wake));
     h.clock.CurrentTick = wake;
     h.clock.CurrentTime = LocalTime{2026, 12, 4, 10, 47, 12, 0};
-    h.session.Sleep.Resume();
+    h.session.OnResume();
     const std::string& data = h.Data();
     std::string tick;
     for (const char* record : {"X1CONN BRK 1", "X2CONN BRK 2", "X3CONN BRK 3", "XGPS CONN BR"}) {
@@ -81,18 +81,18 @@ TEST(SleepAndWake, RecordingGoesOnThroughASleep) {
     }
     EXPECT_EQ(data.size(), before + 4 * 27);
     for (int k = 0; k < 3; ++k) {
-        EXPECT_EQ(h.session.Consoles.ConsoleReopenAsked[k].load(), 1) << k;
-        EXPECT_EQ(h.session.Consoles.ConsoleInBreak[k].load(), 1) << k;
+        EXPECT_EQ(h.session.Recording.Consoles.ConsoleReopenAsked[k].load(), 1) << k;
+        EXPECT_EQ(h.session.Recording.Consoles.ConsoleInBreak[k].load(), 1) << k;
     }
-    EXPECT_EQ(h.session.Consoles.ConsoleReopenAsked[3].load(), 0);  // not configured, not open
-    EXPECT_EQ(h.session.Gps.GpsReopenAsked.load(), 1);
+    EXPECT_EQ(h.session.Recording.Consoles.ConsoleReopenAsked[3].load(), 0);  // not configured, not open
+    EXPECT_EQ(h.session.Recording.Gps.GpsReopenAsked.load(), 1);
     EXPECT_EQ(h.controls.SleepNote, "Slept 10:32:05-10:47:12: ports reopened, breaks recorded");
-    EXPECT_EQ(h.session.Logging.LoggingState.load(), LoggingRecording);
+    EXPECT_EQ(h.session.Recording.Logging.LoggingState.load(), LoggingRecording);
     EXPECT_TRUE(h.prompts.History.empty());  // no box over a recording
 
     // The second resume message of the same wake, and the watch's next
     // tick, add no second break.
-    h.session.Sleep.Resume();
+    h.session.OnResume();
     h.clock.CurrentTick += 1500;
     h.session.OnWatchTimer();
     EXPECT_EQ(RecordsFrom(h.Data(), before, "X1CONN BRK 1"), 1);
@@ -108,13 +108,13 @@ TEST(SleepAndWake, RecordingGoesOnThroughASleep) {
 TEST(SleepAndWake, ABreakRecordedAlreadyIsNotRecordedAgain) {
     SessionHarness h;
     h.StartIn(1);
-    h.session.Sleep.Suspend();
+    h.session.OnSuspend();
     const size_t before = h.Data().size();
     h.clock.CurrentTick += 20000;
     h.session.OnWatchTimer();  // every console silent for 20 s
-    h.session.Writer.WriteEventRecord(std::string("GPS CONN BRK"), 'X');
-    h.session.Gps.GpsBreaksRecorded.fetch_add(1);  // as the reader does
-    h.session.Sleep.Resume();
+    h.session.Recording.Writer.WriteEventRecord(std::string("GPS CONN BRK"), 'X');
+    h.session.Recording.Gps.GpsBreaksRecorded.fetch_add(1);  // as the reader does
+    h.session.OnResume();
     for (const char* record : {"X1CONN BRK 1", "X2CONN BRK 2", "X3CONN BRK 3", "XGPS CONN BR"})
         EXPECT_EQ(RecordsFrom(h.Data(), before, record), 1) << record;
     EXPECT_EQ(h.controls.SleepNote, "Slept 10:30:00-10:30:00: ports reopened, breaks recorded");
@@ -134,14 +134,14 @@ TEST(SleepAndWake, WithoutRecordingOnlyThePortsAreOpenedAgain) {
         SessionHarness h;
         h.StartIn(c.state);
         h.clock.CurrentTime = LocalTime{2026, 12, 4, 10, 32, 5, 0};
-        if (c.suspendSeen) h.session.Sleep.Suspend();
+        if (c.suspendSeen) h.session.OnSuspend();
         const std::string before = h.files.Files.count(SessionHarness::DataFile) ? h.Data() : std::string();
         h.clock.CurrentTick += 45000;
         h.clock.CurrentTime = LocalTime{2026, 12, 4, 10, 32, 50, 0};
-        h.session.Sleep.Resume();
+        h.session.OnResume();
         EXPECT_EQ(h.controls.SleepNote, c.note) << c.state;
         EXPECT_EQ(h.files.Files.count(SessionHarness::DataFile) ? h.Data() : std::string(), before) << c.state;
-        EXPECT_EQ(h.session.Consoles.ConsoleReopenAsked[0].load(), 1) << c.state;
+        EXPECT_EQ(h.session.Recording.Consoles.ConsoleReopenAsked[0].load(), 1) << c.state;
     }
 }
 

@@ -111,18 +111,18 @@ struct SwathMap {
     Settings settings;
     MemoryMapTiles tiles;
     MemoryFileSystem fs;
-    DataFile file{fs};
     ManualClock clock;
-    ConsoleStreams consoles;
-    LoggingStatus logging;
-    DataFileWriter writer{file, settings, clock, consoles, logging};
-    SensorTables sensors;
-    GpsPositionState epochs;
-    std::unique_ptr<ConsoleReadingState> readings = std::make_unique<ConsoleReadingState>();
-    MapOverflow overflow = MapOverflow::Inside;
-    bool visible = true;
+    // The recording the map reads and writes, under the names of its parts.
+    std::unique_ptr<RecordingState> recording = std::make_unique<RecordingState>(fs, settings, clock);
+    DataFile& file = recording->File;
+    LoggingStatus& logging = recording->Logging;
+    DataFileWriter& writer = recording->Writer;
+    SensorTables& sensors = recording->Sensors;
+    GpsPositionState& epochs = recording->GpsState;
+    ConsoleReadingState* readings = &recording->Readings;
+    MapOverflow& overflow = recording->MapOverflowState;
     int sizesShown = 0;  // calls to rewrite the "Map Size:" text
-    MapCommands map{tiles, settings, [] {}, [this] { ++sizesShown; }};
+    MapCommands map{tiles, settings, *recording, clock, [] {}, [this] { ++sizesShown; }};
 
     // By default the array's edge reaches 2 units to either side of the
     // antenna, with no offset along the track.
@@ -131,8 +131,6 @@ struct SwathMap {
         settings.GpsOffsetY = 0.0;
         settings.SwathEdgeNear = settings.SwathEdgeFar = 2.0;
         if (array) array(settings);
-        map.BindSessionFlags(overflow, visible);
-        map.BindSwathInputs(sensors, epochs, *readings, writer);
         if (pane) map.SetPaneSize(200, 200);
         EXPECT_TRUE(file.Open("/d.mgr"));
         map.Reset();

@@ -172,7 +172,7 @@ public:
         }
         if (Report != nullptr) Report->Reading(r);
         if (Points != nullptr && r.Positioned && r.Local != SiteGps && Change->Comparable()) {
-            Points->push_back({r.Easting, r.Northing, static_cast<float>(r.Value)});
+            Points->push_back({r.Easting, r.Northing, static_cast<float>(r.Value), static_cast<uint8_t>(r.Console)});
             if (Infos != nullptr) Infos->push_back(InfoOf(r));
         }
     }
@@ -375,41 +375,88 @@ std::string Signed(double v) {
     return text;
 }
 
-// PREFIX-levels.csv and its table: each file's offset and the overlaps it
-// rests on.
+// The consoles an unknown of the levels holds: "all", "2" or "1,3".
+std::string ConsolesOf(const LevelUnknown& k) {
+    if (k.Console != 0) return std::to_string(k.Console);
+    if (k.Consoles == 0) return "all";
+    std::string consoles;
+    for (int32_t c = 1; c <= MaxConsoles; ++c) {
+        if (k.Consoles & 1u << c) consoles += (consoles.empty() ? "" : ",") + std::to_string(c);
+    }
+    return consoles;
+}
+
+// An unknown of the levels by name: the file's, or some of its consoles'.
+std::string UnknownName(const std::vector<FileOutcome>& files, const std::vector<size_t>& used,
+                        const LevelUnknown& k) {
+    const std::string consoles = ConsolesOf(k);
+    const std::string& name = files[used[k.File]].Name;
+    if (consoles == "all") return name;
+    return name + (consoles.find(',') == std::string::npos ? " console " : " consoles ") + consoles;
+}
+
+// What became of an unknown's level.
+std::string LevelState(const std::vector<FileOutcome>& files, const std::vector<size_t>& used,
+                       const SiteLevels& levels, size_t k) {
+    const LevelUnknown& u = levels.Unknowns[k];
+    const bool console = u.Console != 0;
+    std::string state;
+    if (k == 0) {
+        state = "first file";
+    } else if (levels.Alone[k]) {
+        state = console ? "set up anew; overlaps no other file: held to its file by how far it moved"
+                        : "overlaps no other file: keeps its level";
+    } else if (levels.FixedBy[k] == k) {
+        state = "first of a group that meets none of the first file's: fixed";
+    } else {
+        state = console ? "set up anew: solved" : "solved";
+    }
+    if (levels.FixedBy[k] != k && levels.FixedBy[k] != 0) {
+        state += " (to " + UnknownName(files, used, levels.Unknowns[levels.FixedBy[k]]) + ")";
+    }
+    return state;
+}
+
+// PREFIX-levels.csv and its table: each unknown's offset (a file's, or a
+// console's set up anew) and the overlaps it rests on.
 std::string LevelsCsv(const std::vector<FileOutcome>& files, const std::vector<size_t>& used,
                       const SiteLevels& levels, const std::string& unit, std::string& table) {
-    std::string csv = "file,offset (" + unit + "),level,overlaps\n";
+    std::string csv = "file,consoles,offset (" + unit + "),level,overlaps\n";
     table = "levels between files (added to the processed outputs):\n";
-    for (size_t k = 0; k < used.size(); ++k) {
-        std::string state, overlaps;
-        if (levels.Alone[k]) {
-            state = k == 0 ? "first file" : "overlaps no other file: keeps its level";
-        } else if (levels.FixedBy[k] == k) {
-            state = k == 0 ? "first file" : "first of a group that meets none of the first file's: fixed";
-        } else {
-            state = "solved";
-        }
-        if (levels.FixedBy[k] != k && levels.FixedBy[k] != 0) {
-            state += " (to " + files[used[levels.FixedBy[k]]].Name + ")";
-        }
+    for (size_t k = 0; k < levels.Unknowns.size(); ++k) {
+        const LevelUnknown& u = levels.Unknowns[k];
+        std::string overlaps;
         for (const LevelOverlap& o : levels.Overlaps) {
             if (o.A != k && o.B != k) continue;
             const bool a = o.A == k;
             if (!overlaps.empty()) overlaps += "; ";
-            overlaps += files[used[a ? o.B : o.A]].Name + ": " + std::to_string(o.Cells) +
+            if (o.Tie) {
+                // The console's move against the rest of its file, as the file's own unknown sees it.
+                const std::string moved = "moved " + Signed(-o.Difference) + " " + unit;
+                overlaps += a ? UnknownName(files, used, levels.Unknowns[o.B]) + ": " + moved +
+                                    " against these consoles since the first file, over " +
+                                    std::to_string(o.Cells) + " cells"
+                              : UnknownName(files, used, levels.Unknowns[o.A]) + ": its file's; it " + moved +
+                                    " against them since the first file, over " + std::to_string(o.Cells) + " cells";
+                continue;
+            }
+            overlaps += UnknownName(files, used, levels.Unknowns[a ? o.B : o.A]) + ": " + std::to_string(o.Cells) +
                         (o.Neighbouring ? " neighbouring cells" : " cells") + ", median difference " +
                         Signed(a ? o.Difference : -o.Difference) + " " + unit;
         }
-        AppendCsvField(csv, files[used[k]].Name);
+        const std::string name = UnknownName(files, used, u);
+        const std::string state = LevelState(files, used, levels, k);
+        AppendCsvField(csv, files[used[u.File]].Name);
+        csv += ',';
+        AppendCsvField(csv, ConsolesOf(u));
         csv += ',' + Signed(levels.Offsets[k]) + ',';
         AppendCsvField(csv, state);
         csv += ',';
         AppendCsvField(csv, overlaps);
         csv += '\n';
-        char row[160];
-        std::snprintf(row, sizeof row, "  %-20s %8s %s  %s\n", files[used[k]].Name.c_str(),
-                      Signed(levels.Offsets[k]).c_str(), unit.c_str(), state.c_str());
+        char row[200];
+        std::snprintf(row, sizeof row, "  %-20s %8s %s  %s\n", name.c_str(), Signed(levels.Offsets[k]).c_str(),
+                      unit.c_str(), state.c_str());
         table += row;
         if (!overlaps.empty()) table += "      on " + overlaps + "\n";
     }
@@ -448,15 +495,19 @@ int WriteSiteGrids(OutputSet& out, Summary& summary, const Options& o, const Sit
     }
     const bool processing = o.Steps.Any() || s.Levelling;
     std::string steps = o.Steps.Describe(o.ValueUnit);
-    std::vector<double> offsets;
+    std::vector<ConsoleOffsets> offsets;
     if (s.Levelling) {
         const SiteLevels levels = LevelFiles(processed);
-        offsets = levels.Offsets;
+        offsets = levels.CellOffsets();
         if (!out.WriteAll(o.Prefix + "-levels.csv", LevelsCsv(files, used, levels, o.ValueUnit, levelsTable))) return 2;
-        summary.Add("wrote %s-levels.csv (%zu files, %zu overlaps)", o.Prefix.c_str(), used.size(),
-                    levels.Overlaps.size());
-        for (size_t k = 1; k < used.size(); ++k) {
-            if (levels.Alone[k]) summary.Add("%s overlaps no other file: it keeps its level", files[used[k]].Name.c_str());
+        const size_t consoles = levels.Unknowns.size() - used.size();
+        summary.Add("wrote %s-levels.csv (%zu files, %zu consoles set up anew levelled on their own, %zu overlaps)",
+                    o.Prefix.c_str(), used.size(), consoles, levels.Overlaps.size());
+        for (size_t k = 1; k < levels.Unknowns.size(); ++k) {
+            if (!levels.Alone[k]) continue;
+            const std::string name = UnknownName(files, used, levels.Unknowns[k]);
+            summary.Add("%s overlaps no other file: it %s", name.c_str(),
+                        levels.Unknowns[k].Console == 0 ? "keeps its level" : "is held to its file by how far it moved");
         }
         steps += std::string(steps.empty() ? "" : "; ") + "levelled between files (" + BaseName(o.Prefix) +
                  "-levels.csv)";

@@ -174,24 +174,27 @@ private:
 
 class ReplayPorts : public RecordingLoggingPorts {
 public:
-    ReplayPorts(ManualClock& clock, LocalTime start) : clock_(clock), start_(start) {}
+    ReplayPorts(ManualClock& clock, LocalTime start, RecordingState& recording, const Settings& settings,
+                SoundPlayer& sound)
+        : clock_(clock), start_(start), recording_(recording), settings_(settings), sound_(sound) {}
+    // The session and the GPS port, once made (the port hands each sentence
+    // to the session, which is made on these ports).
     void Bind(LoggingSession* session, ReplayGpsIo* gpsIo) {
         session_ = session;
         gpsIo_ = gpsIo;
     }
     void CloseConsolePort(int k) override { readers_[k].reset(); }
     void StartConsoleReader(int k) override {
-        readers_[k] = std::make_unique<ConsoleReader>(session_->Consoles, session_->Config, k);
-        session_->Consoles.ConsolePortOpen[k] = 2;
+        readers_[k] = std::make_unique<ConsoleReader>(recording_.Consoles, settings_, k);
+        recording_.Consoles.ConsolePortOpen[k] = 2;
     }
     void StartGpsReader() override {
-        gps_ = std::make_unique<GpsReaderLoop>(session_->Gps, session_->Mode, *gpsIo_, clock_,
-                                               session_->Services.Sound, session_->Logging, &session_->Writer,
-                                               session_->Config.DisconnectAlarm);
+        gps_ = std::make_unique<GpsReaderLoop>(recording_.Gps, recording_.Mode, *gpsIo_, clock_, sound_,
+                                               recording_.Logging, &recording_.Writer, settings_.DisconnectAlarm);
         gps_->Start();
     }
     void StopGpsReader() override {
-        session_->Gps.GpsReaderRun = 0;
+        recording_.Gps.GpsReaderRun = 0;
         gps_.reset();
     }
     void Wait(uint32_t ms) override { Advance(clock_.CurrentTick - BaseTick + ms); }
@@ -217,16 +220,19 @@ public:
     void GpsBytes(const std::string& bytes) {
         if (!gps_) return;
         gpsIo_->Pending += bytes;
-        while (gps_ && !gpsIo_->Pending.empty() && session_->Gps.GpsReaderRun == 1) gps_->Pass();
+        while (gps_ && !gpsIo_->Pending.empty() && recording_.Gps.GpsReaderRun == 1) gps_->Pass();
         gpsIo_->Pending.clear();
     }
     void GpsIdle() {
-        if (gps_ && session_->Gps.GpsReaderRun == 1) gps_->Pass();
+        if (gps_ && recording_.Gps.GpsReaderRun == 1) gps_->Pass();
     }
 
 private:
     ManualClock& clock_;
     LocalTime start_;
+    RecordingState& recording_;
+    const Settings& settings_;
+    SoundPlayer& sound_;
     LoggingSession* session_ = nullptr;
     ReplayGpsIo* gpsIo_ = nullptr;
     std::unique_ptr<ConsoleReader> readers_[MaxConsoles];
@@ -319,20 +325,20 @@ bool LoadScenario(const std::string& path, Scenario& scenario) {
 // pane sizes and the map its tile size, as in the program on such a screen.
 class ReplayControls : public RecordingScreenControls {
 public:
-    explicit ReplayControls(Settings& settings) : settings_(settings) {}
+    ReplayControls(Settings& settings, MapCommands& map) : settings_(settings), map_(map) {}
     void LayoutPass() override {
         const LoggingLayout panes = ComputeLoggingLayout(ReplayClientWidth, ReplayClientHeight, ReplayLineHeight,
                                                          settings_.ConsoleCount, PaneRightColumnWidth);
         TakePaneSizes(settings_, panes);
-        if (Map) Map->SetPaneSize(panes.MapSide - 2, panes.MapSide - 2);
+        map_.SetPaneSize(panes.MapSide - 2, panes.MapSide - 2);
     }
-    MapCommands* Map = nullptr;
 
 private:
     static constexpr int32_t ReplayClientWidth = 1018;
     static constexpr int32_t ReplayClientHeight = 740;
     static constexpr int32_t ReplayLineHeight = 16;
     Settings& settings_;
+    MapCommands& map_;
 };
 
 int Run(const std::string& scenarioPath, const std::string& outputPath) {
@@ -345,20 +351,20 @@ int Run(const std::string& scenarioPath, const std::string& outputPath) {
     SilentSoundPlayer sound;
     RecordingPrompts prompts;
     ConfirmingFileDialogs fileDialogs;
-    ReplayControls controls(settings);
     ScriptedLoggingDialogs dialogs;
-    ReplayPorts ports(clock, scenario.Start);
-    // The map on the in-memory tile store, so that a replay places the
-    // track on the same tiles as the program and overflows at the same fix.
-    // The overflow is sent to the logging screen inside the drawing of the
-    // fix that left the map, as the program does.
+    // The recording first, then the map on it and the in-memory tile store,
+    // so that a replay places the track on the same tiles as the program and
+    // overflows at the same fix. The overflow is sent to the logging screen
+    // inside the drawing of the fix that left the map, as the program does.
+    RecordingState recording(files, settings, clock);
     MemoryMapTiles tiles;
     tiles.KeepCalls = false;
     LoggingSession* overflowTarget = nullptr;
-    MapCommands map(tiles, settings, [&overflowTarget] {
+    MapCommands map(tiles, settings, recording, clock, [&overflowTarget] {
         if (overflowTarget) overflowTarget->OnMapOverflow();
     });
-    controls.Map = &map;
+    ReplayControls controls(settings, map);
+    ReplayPorts ports(clock, scenario.Start, recording, settings, sound);
     AppendValidation validation;
     NoBackgroundFiles background;
     ReadingDisplay display;
@@ -367,10 +373,7 @@ int Run(const std::string& scenarioPath, const std::string& outputPath) {
     clock.CurrentTime = scenario.Start;
     LoggingServices services{files, clock, sound, prompts, fileDialogs, controls, dialogs, ports, map,
                              validation, background, screenMode, nullptr};
-    LoggingSession session(settings, services);
-    map.BindSessionFlags(session.MapOverflowState, session.MapVisible);
-    map.BindSwathInputs(session.Sensors, session.GpsState, session.Readings, session.Writer);
-    map.BindReplaySource(session.File, clock);
+    LoggingSession session(settings, services, recording);
     overflowTarget = &session;
     ReplayGpsIo gpsIo(session);
     ports.Bind(&session, &gpsIo);
@@ -401,7 +404,7 @@ int Run(const std::string& scenarioPath, const std::string& outputPath) {
         std::istringstream words(e.Command);
         std::string verb, arg;
         words >> verb;
-        const int32_t state = session.Logging.LoggingState;
+        const int32_t state = recording.Logging.LoggingState;
         if (verb == "end") break;
         if (verb == "start") {
             if (!session.StartLogging()) warn(e.Ms, "the logging screen did not open");
