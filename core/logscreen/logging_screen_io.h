@@ -26,10 +26,8 @@ namespace tesselog {
 
 class DataFile;
 
-// Control ids of the logging screen.
-constexpr int LogButtonIdFirst = 460;  // 460..463: the command buttons of both sets, "P A U S E" is 460
-constexpr int NavButtonIdFirst = 470;  // 470..478: codes 121..129
-constexpr int NavCodeOffset = 349;     // navigation code = control id - 349
+// The pop-up menus of "&Menu" (the ids of the screen's controls are in
+// logging_layout.h).
 constexpr int MenuLoggingId = 500;     // the pop-up menu while a file is open
 constexpr int MenuMonitoringId = 499;  // the same without its first group, while no file is open
 
