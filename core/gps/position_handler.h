@@ -70,6 +70,7 @@ struct GpsFieldLayout {
     // Speed bar pixels per speed unit: the bar's width / SpeedBarScale,
     // recomputed by the logging screen with its layout and after the scale
     // dialog.
+    int32_t SpeedBarWidth = 480;
     double SpeedBarPixelsPerUnit = 480.0 / 5.0;
 };
 

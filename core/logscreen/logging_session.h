@@ -86,7 +86,7 @@ constexpr int CodeAudio = 113;
 // Not among the menu codes of the first version: "Coordinates &Units" (menu
 // item 514) and the U key open Set Coordinates Display Units.
 constexpr int CodeCoordinatesUnits = 114;
-// "Field &Warnings" (menu item 517): the thresholds and switches of the
+// "&Field Warnings" (menu item 517): the thresholds and switches of the
 // field warnings.
 constexpr int CodeFieldWarnings = 115;
 constexpr int CodeEnterBackground = 119;
