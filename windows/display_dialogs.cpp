@@ -178,25 +178,13 @@ bool ChooseMapDisplayOptions(HWND owner, Settings& settings, MapDisplayChoice& c
     return RunFormDialog(owner, run);
 }
 
-// From the main window there is no track for the map size to hold.
-bool RunMapDisplayOptionsDialog(HWND owner, DialogContext& context) {
-    MapDisplayChoice choice;
-    if (!ChooseMapDisplayOptions(owner, context.settings, choice)) return false;
-    StoreMapDisplayChoice(choice, context.settings);
-    if (context.saveSettings) context.saveSettings();
-    return true;
-}
 
-bool RunProfileOptionsDialog(HWND owner, DialogContext& context) {
-    Settings& settings = context.settings;
+bool ChooseProfileOptions(HWND owner, Settings& settings, ProfileOptionsChoice& choice) {
     ProfileOptionsEditor editor(settings);
     DialogRun run;
     run.frame = {L"DISPLAYSETUP", 0, false, 0, 0};  // ends with 0 either way
     run.open = [&] { return editor.Form(); };
-    run.ok = [&](const DialogForm& form) {
-        editor.Ok(form);
-        if (context.saveSettings) context.saveSettings();
-    };
+    run.ok = [&](const DialogForm& form) { choice = ProfileOptionsOf(form); };
     run.cancel = [&] { editor.Cancel(); };
     run.selectionChanged = [&](DialogForm& form, int id) {
         for (int side = 0; side < 2; ++side)
@@ -211,6 +199,26 @@ bool RunProfileOptionsDialog(HWND owner, DialogContext& context) {
     };
     run.drawItem = [&](const DRAWITEMSTRUCT& item) { return DrawColourButtons(item, settings); };
     return RunFormDialog(owner, run);
+}
+
+// From the main window the choice is stored and the settings saved at once
+// (there is no track for the map size to hold).
+template <typename Choice>
+bool StoreAndSave(HWND owner, DialogContext& context, bool (*choose)(HWND, Settings&, Choice&),
+                  void (*store)(const Choice&, Settings&)) {
+    Choice choice;
+    if (!choose(owner, context.settings, choice)) return false;
+    store(choice, context.settings);
+    if (context.saveSettings) context.saveSettings();
+    return true;
+}
+
+bool RunMapDisplayOptionsDialog(HWND owner, DialogContext& context) {
+    return StoreAndSave(owner, context, &ChooseMapDisplayOptions, &StoreMapDisplayChoice);
+}
+
+bool RunProfileOptionsDialog(HWND owner, DialogContext& context) {
+    return StoreAndSave(owner, context, &ChooseProfileOptions, &StoreProfileOptions);
 }
 
 }  // namespace tesselog::win32

@@ -1,15 +1,15 @@
 // The dialogs opened by the logging screen's commands: New Survey Line, New
 // Station, Comment, GPS Warning Mask, Map Size, Readings Scale, Set New Speed
 // Bar Scale, Audio Options and Set Coordinates Display Units, on the
-// form-dialog runner. What they show and store is decided in
+// form-dialog runner. What they show and what OK reads is decided in
 // core/settings/logging_dialogs; this file says what OK, Cancel and typing do.
+// OK gives back the form it read; nothing is stored or saved here.
 #include "windows/logging_dialogs.h"
 
 #include <memory>
 #include <optional>
 #include <utility>
 
-#include "core/settings/display_dialogs.h"
 #include "core/settings/logging_dialogs.h"
 #include "windows/form_dialog.h"
 
@@ -19,11 +19,9 @@ namespace {
 
 // What a logging dialog works on, held by the hooks of its run.
 struct LoggingTargets {
-    DialogContext* context = nullptr;
-    std::string* comment = nullptr;
-    // What New Station and Map Size give back on OK (null: nothing asked).
-    double* station = nullptr;
-    MapSizeChoice* mapSize = nullptr;
+    Settings* settings = nullptr;  // what it opens from (Comment: nothing)
+    std::string comment;           // what Comment opens with
+    std::function<void(const DialogForm&)> take;
     std::function<void()> scaleApplied;
     std::optional<ReadingsScaleEditor> readings;
 };
@@ -31,49 +29,29 @@ struct LoggingTargets {
 struct LoggingDialogKind {
     DialogFrame frame;
     DialogForm (*open)(LoggingTargets&);
-    void (*ok)(const DialogForm&, LoggingTargets&);     // the form has been read; stores
     void (*cancel)(LoggingTargets&);                    // may be null
     void (*typed)(HWND, DialogForm&, LoggingTargets&);  // an edit changed; may be null
 };
 
-void Save(LoggingTargets& t) {
-    if (t.context->saveSettings) t.context->saveSettings();
-}
-
-// The form of the settings, and OK storing it and saving.
+// The form of the settings.
 template <auto Form>
 DialogForm SettingsForm(LoggingTargets& t) {
-    return Form(t.context->settings);
-}
-template <auto Store>
-void StoreAndSave(const DialogForm& form, LoggingTargets& t) {
-    Store(form, t.context->settings);
-    Save(t);
+    return Form(*t.settings);
 }
 
 // ---------------------------------------------------------------- The nine dialogs
 
-const LoggingDialogKind NewLineKind = {
-    {L"GETNEWLINE", 0, false, 1, 0}, SettingsForm<NewLineForm>, StoreAndSave<StoreNewLine>, nullptr, nullptr};
+const LoggingDialogKind NewLineKind = {{L"GETNEWLINE", 0, false, 1, 0}, SettingsForm<NewLineForm>, nullptr, nullptr};
 
-// Gives back the station; the logging screen stores it, writes its records
-// and saves.
 const LoggingDialogKind NewStationKind = {
     {L"NEWSTATION", 0, false, 0, 1},  // this dialog ends with 0 on OK and 1 on Cancel
-    SettingsForm<NewStationForm>,
-    [](const DialogForm& form, LoggingTargets& t) {
-        if (t.station) *t.station = NewStationOf(form);
-    },
-    nullptr, nullptr};
+    SettingsForm<NewStationForm>, nullptr, nullptr};
 
 const LoggingDialogKind CommentKind = {
-    {L"COMMENT", 0, false, 1, 0},
-    [](LoggingTargets& t) { return CommentForm(*t.comment); },
-    [](const DialogForm& form, LoggingTargets& t) { *t.comment = CommentText(form); },
-    nullptr, nullptr};
+    {L"COMMENT", 0, false, 1, 0}, [](LoggingTargets& t) { return CommentForm(t.comment); }, nullptr, nullptr};
 
 const LoggingDialogKind GpsWarningMaskKind = {{L"GPSMASK", 0, false, 1, 0}, SettingsForm<GpsWarningMaskForm>,
-                                              StoreAndSave<StoreGpsWarningMask>, nullptr, nullptr};
+                                              nullptr, nullptr};
 
 void MapSizeTyping(HWND dialog, DialogForm& form, LoggingTargets&) {
     const DialogForm shown = form;
@@ -82,15 +60,8 @@ void MapSizeTyping(HWND dialog, DialogForm& form, LoggingTargets&) {
     SendDlgItemMessageW(dialog, IDC_MAPSCALE_SIZE, EM_SETSEL, 1, 1);  // caret after the "1"
 }
 
-// Gives back the three values: the logging screen checks the track against
-// the new size, stores what it takes and saves.
-const LoggingDialogKind MapSizeKind = {
-    {L"MAPSCALE", MapSizePlacementDivisor, false, 1, 0},
-    SettingsForm<MapSizeForm>,
-    [](const DialogForm& form, LoggingTargets& t) {
-        if (t.mapSize) *t.mapSize = MapSizeOf(form, t.context->settings);
-    },
-    nullptr, MapSizeTyping};
+const LoggingDialogKind MapSizeKind = {{L"MAPSCALE", MapSizePlacementDivisor, false, 1, 0},
+                                       SettingsForm<MapSizeForm>, nullptr, MapSizeTyping};
 
 void ReadingsScaleTyping(HWND, DialogForm& form, LoggingTargets& t) {
     if (t.readings->Typed(form) && t.scaleApplied) t.scaleApplied();
@@ -99,27 +70,19 @@ void ReadingsScaleTyping(HWND, DialogForm& form, LoggingTargets& t) {
 const LoggingDialogKind ReadingsScaleKind = {
     {L"READINGSCALE", ReadingsScalePlacementDivisor, false, 1, 0},
     [](LoggingTargets& t) {
-        t.readings.emplace(t.context->settings);
+        t.readings.emplace(*t.settings);
         return t.readings->Form();
     },
-    [](const DialogForm& form, LoggingTargets& t) {
-        int32_t changed = t.readings->Ok(form);
-        Save(t);
-        t.context->displayOptionsChanged = changed;
-    },
-    [](LoggingTargets& t) { t.context->displayOptionsChanged = t.readings->Cancel(); },
-    ReadingsScaleTyping};
+    [](LoggingTargets& t) { t.readings->Cancel(); }, ReadingsScaleTyping};
 
 const LoggingDialogKind SpeedScaleKind = {{L"SPEEDSCALE", 0, true, 0, 0},  // ends with 0 either way
-                                          SettingsForm<SpeedScaleForm>, StoreAndSave<StoreSpeedScale>, nullptr,
-                                          nullptr};
+                                          SettingsForm<SpeedScaleForm>, nullptr, nullptr};
 
-const LoggingDialogKind AudioKind = {{L"AUDIOFUNCTIONS", 0, false, 1, 0}, SettingsForm<AudioOptionsForm>,
-                                     StoreAndSave<StoreAudioOptions>, nullptr, nullptr};
+const LoggingDialogKind AudioKind = {{L"AUDIOFUNCTIONS", 0, false, 1, 0}, SettingsForm<AudioOptionsForm>, nullptr,
+                                     nullptr};
 
-const LoggingDialogKind CoordinatesUnitsKind = {
-    {L"COORDINATESUNITS", CoordinatesUnitsPlacementDivisor, true, 1, 0}, SettingsForm<CoordinatesUnitsForm>,
-    StoreAndSave<StoreCoordinatesUnits>, nullptr, nullptr};
+const LoggingDialogKind CoordinatesUnitsKind = {{L"COORDINATESUNITS", CoordinatesUnitsPlacementDivisor, true, 1, 0},
+                                                SettingsForm<CoordinatesUnitsForm>, nullptr, nullptr};
 
 const LoggingDialogKind& KindOf(LoggingDialog which) {
     switch (which) {
@@ -144,74 +107,54 @@ DialogRun LoggingRun(LoggingDialog which, LoggingTargets targets) {
     DialogRun run;
     run.frame = kind.frame;
     run.open = [&kind, held] { return kind.open(*held); };
-    run.ok = [&kind, held](const DialogForm& form) { kind.ok(form, *held); };
+    run.ok = [held](const DialogForm& form) {
+        if (held->take) held->take(form);
+    };
     if (kind.cancel) run.cancel = [&kind, held] { kind.cancel(*held); };
     if (kind.typed) run.typed = [&kind, held](HWND dialog, DialogForm& form, int) { kind.typed(dialog, form, *held); };
     return run;
 }
 
-bool RunLoggingDialog(HWND owner, LoggingDialog which, LoggingTargets targets) {
-    DialogRun run = LoggingRun(which, std::move(targets));
-    return RunFormDialog(owner, run);
-}
-
-LoggingTargets On(DialogContext& context) {
+LoggingTargets On(Settings& settings, std::function<void(const DialogForm&)> take) {
     LoggingTargets targets;
-    targets.context = &context;
+    targets.settings = &settings;
+    targets.take = std::move(take);
     return targets;
 }
 
 }  // namespace
 
-HWND CreateLoggingDialog(HWND owner, LoggingDialog which, DialogContext* context, std::string* comment) {
-    LoggingTargets targets;
-    targets.context = context;
+HWND CreateLoggingDialog(HWND owner, LoggingDialog which, Settings& settings, const std::string& comment,
+                         std::function<void(const DialogForm&)> take) {
+    LoggingTargets targets = On(settings, std::move(take));
     targets.comment = comment;
     return CreateFormDialog(owner, std::make_unique<DialogRun>(LoggingRun(which, std::move(targets))));
 }
 
-bool RunNewLineDialog(HWND owner, DialogContext& context) {
-    return RunLoggingDialog(owner, LoggingDialog::NewLine, On(context));
-}
-
-bool RunNewStationDialog(HWND owner, DialogContext& context, double& station) {
-    LoggingTargets targets = On(context);
-    targets.station = &station;
-    return RunLoggingDialog(owner, LoggingDialog::NewStation, std::move(targets));
+bool RunLoggingDialog(HWND owner, LoggingDialog which, Settings& settings, std::function<void(const DialogForm&)> take,
+                      std::function<void()> scaleApplied) {
+    LoggingTargets targets = On(settings, std::move(take));
+    targets.scaleApplied = std::move(scaleApplied);
+    DialogRun run = LoggingRun(which, std::move(targets));
+    return RunFormDialog(owner, run);
 }
 
 bool RunCommentDialog(HWND owner, std::string& text) {
     LoggingTargets targets;
-    targets.comment = &text;
-    return RunLoggingDialog(owner, LoggingDialog::Comment, std::move(targets));
-}
-
-bool RunGpsWarningMaskDialog(HWND owner, DialogContext& context) {
-    return RunLoggingDialog(owner, LoggingDialog::GpsWarningMask, On(context));
-}
-
-bool RunMapSizeDialog(HWND owner, DialogContext& context, MapSizeChoice& choice) {
-    LoggingTargets targets = On(context);
-    targets.mapSize = &choice;
-    return RunLoggingDialog(owner, LoggingDialog::MapSize, std::move(targets));
-}
-
-bool RunReadingsScaleDialog(HWND owner, DialogContext& context, const std::function<void()>& scaleApplied) {
-    LoggingTargets targets = On(context);
-    targets.scaleApplied = scaleApplied;
-    return RunLoggingDialog(owner, LoggingDialog::ReadingsScale, std::move(targets));
-}
-
-bool RunSpeedScaleDialog(HWND owner, DialogContext& context) {
-    return RunLoggingDialog(owner, LoggingDialog::SpeedScale, On(context));
-}
-
-bool RunAudioOptionsDialog(HWND owner, DialogContext& context) {
-    return RunLoggingDialog(owner, LoggingDialog::Audio, On(context));
+    targets.comment = text;
+    targets.take = [&](const DialogForm& form) { text = CommentText(form); };
+    DialogRun run = LoggingRun(LoggingDialog::Comment, std::move(targets));
+    return RunFormDialog(owner, run);
 }
 
 bool RunCoordinatesUnitsDialog(HWND owner, DialogContext& context) {
-    return RunLoggingDialog(owner, LoggingDialog::CoordinatesUnits, On(context));
+    Settings& settings = context.settings;
+    int32_t display = settings.CoordinateDisplay;
+    auto take = [&](const DialogForm& form) { display = CoordinateDisplayOf(form, settings); };
+    if (!RunLoggingDialog(owner, LoggingDialog::CoordinatesUnits, settings, take)) return false;
+    settings.CoordinateDisplay = display;
+    if (context.saveSettings) context.saveSettings();
+    return true;
 }
 
 }  // namespace tesselog::win32

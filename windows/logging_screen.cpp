@@ -4,6 +4,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <type_traits>
 
 #include "core/existing/append_validation.h"
 #include "core/logscreen/background_layer.h"
@@ -19,6 +20,7 @@
 #include "windows/display_scale_win32.h"
 #include "windows/gdi_objects.h"
 #include "windows/gps_reader.h"
+#include "windows/logging_dialogs.h"
 #include "windows/logging_window.h"
 #include "windows/map_tiles.h"
 #include "windows/numbers_panes.h"
@@ -44,6 +46,13 @@ void DrawStatusValue(Canvas& canvas, const Rect& box, const std::string& text) {
     canvas.SetTextBackground(true, ButtonFaceColor());
     canvas.SetTextAlign(TextAlign::Left);
     canvas.TextInRect(box, box.Left, box.Top, text);
+}
+
+// The profile panes that show are painted again.
+void RefreshProfilePanes() {
+    for (HWND pane : TheLoggingWindow().ProfilePanes) {
+        if (pane && IsWindowVisible(pane)) InvalidateRect(pane, nullptr, TRUE);
+    }
 }
 
 // ------------------------------------------------------------------ controls
@@ -88,11 +97,7 @@ public:
         UpdateWindow(window_.Screen);
     }
     void RepaintMainWindow() override { InvalidateRect(Shell().MainWindow, nullptr, TRUE); }
-    void RefreshProfiles() override {
-        for (HWND pane : window_.ProfilePanes) {
-            if (pane && IsWindowVisible(pane)) InvalidateRect(pane, nullptr, TRUE);
-        }
-    }
+    void RefreshProfiles() override { RefreshProfilePanes(); }
     void ClearMapPane() override {
         if (IsWindowVisible(window_.MapPane)) map_.ClearPane();
     }
@@ -201,68 +206,65 @@ private:
 
 class Win32Dialogs : public LoggingDialogs {
 public:
-    // A new speed scale sets the recording's speed-bar factor.
-    explicit Win32Dialogs(RecordingState& recording) : recording_(recording) {}
-    bool NewLine(Settings& settings) override { return Run(settings, nullptr, &RunNewLineDialog); }
-    // The session stores the station, writes its records and saves.
-    bool NewStation(Settings& settings, double& station) override {
-        DialogContext context = Context(settings, nullptr);
-        return RunNewStationDialog(Owner(), context, station);
+    bool NewLine(const Settings& s, SurveyLineChoice& line) override {
+        return Choose(LoggingDialog::NewLine, s, line, NewLineOf);
+    }
+    bool NewStation(const Settings& s, double& station) override {
+        return Choose(LoggingDialog::NewStation, s, station, NewStationOf);
     }
     bool Comment(std::string& text) override { return RunCommentDialog(Owner(), text); }
-    bool ReadingsScale(Settings& settings, int32_t& changed) override {
-        DialogContext context = Context(settings, &changed);
-        return RunReadingsScaleDialog(Owner(), context, [] {
+    bool ReadingsScale(Settings& settings, ReadingsScaleChoice& choice) override {
+        auto take = [&](const DialogForm& form) { choice = ReadingsScaleOf(form); };
+        return RunLoggingDialog(Owner(), LoggingDialog::ReadingsScale, settings, take, [] {
             HWND bar = TheLoggingWindow().ColourScaleWindow;
             if (bar) InvalidateRect(bar, nullptr, TRUE);
         });
     }
-    bool SpeedScale(Settings& settings, int32_t& changed) override {
-        if (!Run(settings, &changed, &RunSpeedScaleDialog)) return false;
-        recording_.GpsLayout.SpeedBarPixelsPerUnit =
-            SpeedBarFactor(TheLoggingWindow().Creation.SpeedBar.Width(), settings.SpeedBarScale);
-        return true;
+    bool SpeedScale(const Settings& s, SpeedScaleChoice& choice) override {
+        return Choose(LoggingDialog::SpeedScale, s, choice, SpeedScaleOf);
     }
     // The curve and bar pens, and the map's cursor and position pens, follow
     // these two dialogs.
-    bool ProfileOptions(Settings& settings, int32_t& changed) override {
-        const bool accepted = Run(settings, &changed, &RunProfileOptionsDialog);
+    bool ProfileOptions(Settings& settings, ProfileOptionsChoice& choice) override {
+        const bool accepted = ChooseProfileOptions(Owner(), settings, choice);
         if (accepted) RemakeGdiObjects(settings);
         return accepted;
     }
-    bool MapSize(const Settings& settings, MapSizeChoice& choice) override {
-        Settings shown = settings;  // the dialog reads the settings only
-        DialogContext context = Context(shown, nullptr);
-        return RunMapSizeDialog(Owner(), context, choice);
+    bool MapSize(const Settings& s, MapSizeChoice& choice) override {
+        return Choose(LoggingDialog::MapSize, s, choice, MapSizeOf);
     }
     bool MapDisplayOptions(Settings& settings, MapDisplayChoice& choice) override {
         const bool accepted = ChooseMapDisplayOptions(Owner(), settings, choice);
         if (accepted) RemakeGdiObjects(settings);
         return accepted;
     }
-    bool GpsMask(Settings& settings) override { return Run(settings, nullptr, &RunGpsWarningMaskDialog); }
-    bool Audio(Settings& settings) override { return Run(settings, nullptr, &RunAudioOptionsDialog); }
-    bool CoordinatesUnits(Settings& settings) override {
-        return Run(settings, nullptr, &RunCoordinatesUnitsDialog);
+    bool GpsMask(const Settings& s, GpsMaskChoice& mask) override {
+        return Choose(LoggingDialog::GpsWarningMask, s, mask, GpsWarningMaskOf);
+    }
+    bool Audio(const Settings& s, AudioChoice& choice) override {
+        return Choose(LoggingDialog::Audio, s, choice, AudioOptionsOf);
+    }
+    // Opening it for a grid receiver raises a CoordinateDisplay of 0 to 1.
+    bool CoordinatesUnits(Settings& settings, int32_t& display) override {
+        auto take = [&](const DialogForm& form) { display = CoordinateDisplayOf(form, settings); };
+        return RunLoggingDialog(Owner(), LoggingDialog::CoordinatesUnits, settings, take);
     }
     bool FieldWarnings(QcSettings& qc) override { return RunFieldWarningsDialog(Owner(), qc); }
 
 private:
     static HWND Owner() { return Shell().MainWindow; }
-    DialogContext Context(Settings& settings, int32_t* changed) {
-        ProgramShell& shell = Shell();
-        return DialogContext{settings,
-                             [&shell, &settings] {
-                                 SaveSettings(settings, shell.Files, SettingsFilePath, shell.WorkingFolder);
-                             },
-                             changed ? *changed : unusedChanged_};
+    // A dialog that reads the settings only opens from a copy of them; OK
+    // gives back what `of` reads from the form.
+    template <typename Choice, typename Of>
+    static bool Choose(LoggingDialog which, const Settings& settings, Choice& choice, Of of) {
+        Settings shown = settings;
+        return RunLoggingDialog(Owner(), which, shown, [&](const DialogForm& form) {
+            if constexpr (std::is_invocable_v<Of, const DialogForm&>)
+                choice = of(form);
+            else
+                choice = of(form, settings);
+        });
     }
-    bool Run(Settings& settings, int32_t* changed, bool (*run)(HWND, DialogContext&)) {
-        DialogContext context = Context(settings, changed);
-        return run(Owner(), context);
-    }
-    RecordingState& recording_;
-    int32_t unusedChanged_ = 0;
 };
 
 // ------------------------------------------------------------------ ports
@@ -398,12 +400,6 @@ void SaveProgramSettings() {
     SaveSettings(shell.ProgramSettings, shell.Files, SettingsFilePath, shell.WorkingFolder);
 }
 
-void RefreshProfilePanes() {
-    for (HWND pane : TheLoggingWindow().ProfilePanes) {
-        if (pane && IsWindowVisible(pane)) InvalidateRect(pane, nullptr, TRUE);
-    }
-}
-
 // What only Windows gives the map side: the GDI tiles, the clock, the boxes
 // and file dialogs, and the messages the map sends to the screen.
 MapPlatform MapPlatformOf(Win32Clock& clock, Win32FileDialogs& fileChooser, GdiMapTiles& tiles,
@@ -441,14 +437,13 @@ MapPlatform MapPlatformOf(Win32Clock& clock, Win32FileDialogs& fileChooser, GdiM
 //
 // The members are made in the order written, and each takes only members
 // above it: the platform's objects, the map side of the core on them, the
-// controls, dialogs and ports on the map side, the session on all of them,
+// controls and ports on the map side, the session on all of them,
 // and last the displays the handlers draw through.
 struct LoggingProgram {
     LoggingProgram()
         : Tiles(Shell().Fonts),
           MapSide(Shell().ProgramSettings, MapPlatformOf(Clock, FileChooser, Tiles, BackgroundChoices)),
           Controls(TheLoggingWindow(), MapSide.Map, MapSide.Recording),
-          Dialogs(MapSide.Recording),
           Ports(TheLoggingWindow(), MapSide.Recording),
           Screen(Shell().ProgramSettings, MapSide, ScreenServices()),
           Display(TheLoggingWindow(), Controls, MapSide.Recording),

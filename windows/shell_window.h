@@ -50,7 +50,7 @@ struct ProgramShell {
     // settings file found at start-up. Empty when there is nothing to tell.
     std::string StartupWarning;
     // Which window could not be made at start-up and the system's error code
-    // ("logging screen, MapWnd 1105, error 8"); empty while all were made.
+    // ("logging screen, MapWnd 652, error 8"); empty while all were made.
     std::string CreationFailure;
 
     Win32FileSystem Files;

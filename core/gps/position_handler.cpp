@@ -238,7 +238,6 @@ bool CountPosition(GpsPositionContext& c) {
     // At or beyond: a count taken over from an appended file may start past it.
     if (s.GpsPositionCount < s.MaxGpsPositions) return false;
     c.logging.LoggingState.store(LoggingMonitoring);
-    c.ScreenUpdatesEnabled = false;
     return true;
 }
 

@@ -70,6 +70,7 @@ struct GpsFieldLayout {
     // Speed bar pixels per speed unit: the bar's width / SpeedBarScale,
     // recomputed by the logging screen with its layout and after the scale
     // dialog.
+    int32_t SpeedBarWidth = 480;
     double SpeedBarPixelsPerUnit = 480.0 / 5.0;
 };
 
@@ -172,7 +173,7 @@ struct GpsPositionContext {
     ConsoleReadingState& readings;     // AmplitudeBank, AmplitudeCount, AmplitudeQueueOn
     GpsPositionState& state;
     UtmZoneState& zone;
-    bool& ScreenUpdatesEnabled;        // the map and the epochs only while true; cleared at the limit
+    bool ScreenUpdatesEnabled;         // the map and the epochs only while true
     bool MapReviewActive;              // the map is not drawn
     const GpsFieldLayout& layout;
     Canvas& canvas;                    // the logging window
@@ -193,11 +194,12 @@ struct GpsDataOutcome {
     bool TimePresent = false;
     double TimeOfDay = 0.0;
     // The file has reached MaxGpsPositions while recording. The handler has
-    // set LoggingState to 0, ScreenUpdatesEnabled to false and stopped; the caller,
-    // still inside MSG_GPS_DATA, suspends the GPS reader (so it writes no
-    // record of this sentence), stops timer 1 and suspends the console
-    // readers when there are consoles, shows PositionLimitMessage in a box
-    // captioned PositionLimitCaption and ends the program with exit code 0.
+    // set LoggingState to 0 and stopped; the caller, still inside
+    // MSG_GPS_DATA, holds the screen's updates back for good, suspends the
+    // GPS reader (so it writes no record of this sentence), stops timer 1
+    // and suspends the console readers when there are consoles, shows
+    // PositionLimitMessage in a box captioned PositionLimitCaption and ends
+    // the program with exit code 0.
     bool PositionLimitReached = false;
 };
 

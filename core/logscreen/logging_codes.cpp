@@ -6,6 +6,7 @@
 
 #include "core/existing/background_files.h"
 #include "core/logscreen/logging_session.h"
+#include "core/logscreen/status_painting.h"
 
 namespace tesselog {
 
@@ -84,7 +85,10 @@ void LoggingSession::ClampGridInterval() {
 // ---------------------------------------------------------------- line, station, comment
 
 void LoggingSession::RunNewLine() {
-    if (ConsoleCount() < 1 || !Services.Dialogs.NewLine(Config)) return;
+    SurveyLineChoice line;
+    if (ConsoleCount() < 1 || !Services.Dialogs.NewLine(Config, line)) return;
+    StoreSurveyLine(line, Config);
+    Save();
     WriteLineStart();
     Counters.LinesStarted += 1;
     ResetLineCounters();
@@ -136,7 +140,14 @@ void LoggingSession::RunReadingsScale() {
     const bool colourScale = Config.MapDisplayType >= 1 && GpsEnabled();
     if (colourScale) controls.ShowColourScale(true);
     DisplayOptionsChanged = 0;
-    const bool accepted = Services.Dialogs.ReadingsScale(Config, DisplayOptionsChanged);
+    const ReadingsScaleChoice before{Config.ReadingsScaleMin, Config.ReadingsScaleMax};
+    ReadingsScaleChoice choice;
+    const bool accepted = Services.Dialogs.ReadingsScale(Config, choice);
+    if (accepted) {
+        StoreReadingsScale(choice, Config);
+        if (choice.Min != before.Min || choice.Max != before.Max) DisplayOptionsChanged = DisplayChangedReadingsScale;
+        Save();
+    }
     if (colourScale) controls.ShowColourScale(false);
     ApplyReadingsScale(accepted, DisplayOptionsChanged);
 }
@@ -160,24 +171,47 @@ void LoggingSession::ApplyReadingsScale(bool newGrids, int32_t changed) {
     }
 }
 
+// The speed bar's pixels per unit follow the new scale.
 void LoggingSession::RunSpeedScale() {
     DisplayOptionsChanged = 0;
-    if (Services.Dialogs.SpeedScale(Config, DisplayOptionsChanged)) Services.Controls.RepaintScreen();
+    SpeedScaleChoice choice;
+    if (!Services.Dialogs.SpeedScale(Config, choice)) return;
+    StoreSpeedScale(choice, Config);
+    GpsLayout.SpeedBarPixelsPerUnit = SpeedBarFactor(GpsLayout.SpeedBarWidth, Config.SpeedBarScale);
+    Save();
+    Services.Controls.RepaintScreen();
 }
 
 void LoggingSession::RunProfileOptions() {
     DisplayOptionsChanged = 0;
-    if (Services.Dialogs.ProfileOptions(Config, DisplayOptionsChanged)) Services.Controls.RepaintScreen();
+    ProfileOptionsChoice choice;
+    if (!Services.Dialogs.ProfileOptions(Config, choice)) return;
+    StoreProfileOptions(choice, Config);
+    Save();
+    Services.Controls.RepaintScreen();
 }
 
-void LoggingSession::RunGpsMask() { Services.Dialogs.GpsMask(Config); }
+void LoggingSession::RunGpsMask() {
+    GpsMaskChoice mask;
+    if (!Services.Dialogs.GpsMask(Config, mask)) return;
+    StoreGpsMask(mask, Config);
+    Save();
+}
 
-void LoggingSession::RunAudio() { Services.Dialogs.Audio(Config); }
+void LoggingSession::RunAudio() {
+    AudioChoice choice;
+    if (!Services.Dialogs.Audio(Config, choice)) return;
+    StoreAudioOptions(choice, Config);
+    Save();
+}
 
 // The position fields are placed for the coordinate kind shown (a northing
 // box leaves room for the zone), so they are laid out again.
 void LoggingSession::RunCoordinatesUnits() {
-    if (!Services.Dialogs.CoordinatesUnits(Config)) return;
+    int32_t display = Config.CoordinateDisplay;
+    if (!Services.Dialogs.CoordinatesUnits(Config, display)) return;
+    Config.CoordinateDisplay = display;
+    Save();
     Services.Controls.LayoutPass();
     Services.Controls.RepaintScreen();
 }

@@ -52,8 +52,7 @@ void LoggingSession::RunFitScale() {
     }
     if (fit->Min == Config.ReadingsScaleMin && fit->Max == Config.ReadingsScaleMax) return;
     const ScreenUpdatesHold hold = HoldScreenUpdates();
-    Config.ReadingsScaleMin = fit->Min;
-    Config.ReadingsScaleMax = fit->Max;
+    StoreReadingsScale({fit->Min, fit->Max}, Config);
     Save();
     ApplyReadingsScale(true, DisplayChangedReadingsScale);
     Services.Controls.RefreshProfiles();

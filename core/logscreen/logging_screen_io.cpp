@@ -96,20 +96,37 @@ void RecordingScreenControls::ShowMainButtons(bool visible) {
 
 // ---------------------------------------------------------------- dialogs
 
-bool ScriptedLoggingDialogs::NewLine(Settings& settings) {
+namespace {
+
+// The next answer of a queue of optional answers: none, or an empty queue,
+// cancels.
+template <typename Choice>
+bool Answer(std::deque<std::optional<Choice>>& answers, Choice& choice) {
+    if (answers.empty()) return false;
+    const std::optional<Choice> answer = answers.front();
+    answers.pop_front();
+    if (answer) choice = *answer;
+    return answer.has_value();
+}
+
+}  // namespace
+
+bool ScriptedLoggingDialogs::NewLine(const Settings& settings, SurveyLineChoice& line) {
     Log.push_back("GETNEWLINE");
     if (NewLines.empty()) return false;
     NewLineAnswer answer = NewLines.front();
     NewLines.pop_front();
     if (!answer.Ok) return false;
-    settings.StartLineText = answer.LineText.substr(0, StartLineTextMaxLength);
-    settings.LineDirection = answer.LineDirection;
-    settings.StartStation = answer.StartStation;
-    settings.CurrentStation = answer.StartStation;
+    line.LineText = answer.LineText.substr(0, StartLineTextMaxLength);
+    line.LineIncrement = settings.LineIncrement;
+    line.LineSequence = settings.LineSequence;
+    line.LineDirection = answer.LineDirection;
+    line.StartStation = answer.StartStation;
+    line.StationIncrement = settings.StationIncrement;
     return true;
 }
 
-bool ScriptedLoggingDialogs::NewStation(Settings&, double& station) {
+bool ScriptedLoggingDialogs::NewStation(const Settings&, double& station) {
     Log.push_back("NEWSTATION");
     if (Stations.empty()) return false;
     auto answer = Stations.front();
@@ -139,20 +156,33 @@ bool ScriptedLoggingDialogs::MapSize(const Settings& settings, MapSizeChoice& ch
     return true;
 }
 
-bool ScriptedLoggingDialogs::ReadingsScale(Settings& settings, int32_t& changed) {
+// The values typed reach the settings while the dialog is open, as the
+// dialog's own typing applies them.
+bool ScriptedLoggingDialogs::ReadingsScale(Settings& settings, ReadingsScaleChoice& choice) {
     Log.push_back("READINGSCALE");
     if (ReadingsScales.empty()) return false;
     const ScaleAnswer answer = ReadingsScales.front();
     ReadingsScales.pop_front();
     if (!answer.Ok) return false;
-    if (answer.Min != settings.ReadingsScaleMin || answer.Max != settings.ReadingsScaleMax)
-        changed |= DisplayChangedReadingsScale;
-    settings.ReadingsScaleMin = answer.Min;
-    settings.ReadingsScaleMax = answer.Max;
+    choice = {answer.Min, answer.Max};
+    StoreReadingsScale(choice, settings);
     return true;
 }
-bool ScriptedLoggingDialogs::SpeedScale(Settings&, int32_t&) { Log.push_back("SPEEDSCALE"); return false; }
-bool ScriptedLoggingDialogs::ProfileOptions(Settings&, int32_t&) { Log.push_back("DISPLAYSETUP"); return false; }
+
+bool ScriptedLoggingDialogs::SpeedScale(const Settings&, SpeedScaleChoice& choice) {
+    Log.push_back("SPEEDSCALE");
+    return Answer(SpeedScales, choice);
+}
+
+bool ScriptedLoggingDialogs::ProfileOptions(Settings& settings, ProfileOptionsChoice& choice) {
+    Log.push_back("DISPLAYSETUP");
+    ProfileAnswer answer;
+    if (!Answer(ProfileAnswers, answer)) return false;
+    settings.ProfileThickness[0] = answer.LeftThickness;
+    choice = answer.Choice;
+    return true;
+}
+
 bool ScriptedLoggingDialogs::MapDisplayOptions(Settings& settings, MapDisplayChoice& choice) {
     Log.push_back("DISPLAYOPTIONS");
     if (MapDisplaySizes.empty()) return false;
@@ -165,11 +195,20 @@ bool ScriptedLoggingDialogs::MapDisplayOptions(Settings& settings, MapDisplayCho
     choice.MapDisplayType = settings.MapDisplayType;
     return true;
 }
-bool ScriptedLoggingDialogs::GpsMask(Settings&) { Log.push_back("GPSMASK"); return false; }
-bool ScriptedLoggingDialogs::Audio(Settings&) { Log.push_back("AUDIOFUNCTIONS"); return false; }
-bool ScriptedLoggingDialogs::CoordinatesUnits(Settings&) {
+
+bool ScriptedLoggingDialogs::GpsMask(const Settings&, GpsMaskChoice& mask) {
+    Log.push_back("GPSMASK");
+    return Answer(GpsMasks, mask);
+}
+
+bool ScriptedLoggingDialogs::Audio(const Settings&, AudioChoice& choice) {
+    Log.push_back("AUDIOFUNCTIONS");
+    return Answer(AudioAnswers, choice);
+}
+
+bool ScriptedLoggingDialogs::CoordinatesUnits(Settings&, int32_t& coordinateDisplay) {
     Log.push_back("COORDINATESUNITS");
-    return false;
+    return Answer(CoordinateDisplays, coordinateDisplay);
 }
 
 bool ScriptedLoggingDialogs::FieldWarnings(QcSettings& qc) {

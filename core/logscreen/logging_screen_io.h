@@ -26,10 +26,8 @@ namespace tesselog {
 
 class DataFile;
 
-// Control ids of the logging screen.
-constexpr int LogButtonIdFirst = 460;  // 460..463: the command buttons of both sets, "P A U S E" is 460
-constexpr int NavButtonIdFirst = 470;  // 470..478: codes 121..129
-constexpr int NavCodeOffset = 349;     // navigation code = control id - 349
+// The pop-up menus of "&Menu" (the ids of the screen's controls are in
+// logging_layout.h).
 constexpr int MenuLoggingId = 500;     // the pop-up menu while a file is open
 constexpr int MenuMonitoringId = 499;  // the same without its first group, while no file is open
 
@@ -105,34 +103,32 @@ public:
     virtual void FocusScreen() = 0;
 };
 
-// The dialogs of the logging commands. Each returns true on OK. The option
-// dialogs add to `changed` the DisplayOptionsChanged bits of the options
-// they changed (the session clears it before each dialog). New Station, Map
-// Size and Map Display Options give back what was chosen and save nothing:
-// the session decides what it takes, stores it and saves once.
+// The dialogs of the logging commands. Each returns true on OK and then
+// gives back what was chosen; none stores or saves anything: the session
+// stores what it takes and saves the settings once. Readings Scale, Setup
+// Profile Options and Map Display Options apply choices to `settings` while
+// open; on OK they stay there, Cancel has put them back.
 class LoggingDialogs {
 public:
     virtual ~LoggingDialogs() = default;
-    // "GETNEWLINE": on OK it has stored the new line's text, direction, start
-    // station and CurrentStation and saved the settings.
-    virtual bool NewLine(Settings& settings) = 0;
-    // "NEWSTATION": the entered station; the session stores it and writes.
-    virtual bool NewStation(Settings& settings, double& station) = 0;
+    // "GETNEWLINE": the new line's text, increments, sequence, direction and
+    // start station.
+    virtual bool NewLine(const Settings& settings, SurveyLineChoice& line) = 0;
+    // "NEWSTATION": the entered station.
+    virtual bool NewStation(const Settings& settings, double& station) = 0;
     // "COMMENT": the text (the session keeps 11 characters).
     virtual bool Comment(std::string& text) = 0;
-    virtual bool ReadingsScale(Settings& settings, int32_t& changed) = 0;
-    virtual bool SpeedScale(Settings& settings, int32_t& changed) = 0;
-    virtual bool ProfileOptions(Settings& settings, int32_t& changed) = 0;
+    virtual bool ReadingsScale(Settings& settings, ReadingsScaleChoice& choice) = 0;
+    virtual bool SpeedScale(const Settings& settings, SpeedScaleChoice& choice) = 0;
+    virtual bool ProfileOptions(Settings& settings, ProfileOptionsChoice& choice) = 0;
     virtual bool MapSize(const Settings& settings, MapSizeChoice& choice) = 0;
-    // The choices it applies while open stay in `settings` on OK; Cancel has
-    // put them back.
     virtual bool MapDisplayOptions(Settings& settings, MapDisplayChoice& choice) = 0;
-    virtual bool GpsMask(Settings& settings) = 0;
-    virtual bool Audio(Settings& settings) = 0;
-    // "COORDINATESUNITS": on OK it has stored CoordinateDisplay and saved.
-    virtual bool CoordinatesUnits(Settings& settings) = 0;
-    // "FIELDWARNINGS": true when OK changed anything (stored in `qc`); the
-    // session saves and applies it.
+    virtual bool GpsMask(const Settings& settings, GpsMaskChoice& mask) = 0;
+    virtual bool Audio(const Settings& settings, AudioChoice& choice) = 0;
+    // "COORDINATESUNITS": the new CoordinateDisplay. Opening it for a grid
+    // receiver raises a CoordinateDisplay of 0 to 1 in `settings`.
+    virtual bool CoordinatesUnits(Settings& settings, int32_t& coordinateDisplay) = 0;
+    // "FIELDWARNINGS": true when OK changed a switch or threshold (in `qc`).
     virtual bool FieldWarnings(QcSettings& qc) = 0;
 };
 
@@ -266,23 +262,25 @@ class ScriptedLoggingDialogs : public LoggingDialogs {
 public:
     struct NewLineAnswer {
         bool Ok = false;
-        std::string LineText;    // StartLineText
+        std::string LineText;
         int32_t LineDirection = 0;
-        double StartStation = 0.0;  // also CurrentStation
+        double StartStation = 0.0;
     };
-    bool NewLine(Settings& settings) override;
-    bool NewStation(Settings& settings, double& station) override;
+    bool NewLine(const Settings& settings, SurveyLineChoice& line) override;
+    bool NewStation(const Settings& settings, double& station) override;
     bool Comment(std::string& text) override;
-    bool ReadingsScale(Settings& settings, int32_t& changed) override;
-    bool SpeedScale(Settings& settings, int32_t& changed) override;
-    bool ProfileOptions(Settings& settings, int32_t& changed) override;
+    bool ReadingsScale(Settings& settings, ReadingsScaleChoice& choice) override;
+    bool SpeedScale(const Settings& settings, SpeedScaleChoice& choice) override;
+    bool ProfileOptions(Settings& settings, ProfileOptionsChoice& choice) override;
     bool MapSize(const Settings& settings, MapSizeChoice& choice) override;
     bool MapDisplayOptions(Settings& settings, MapDisplayChoice& choice) override;
-    bool GpsMask(Settings& settings) override;
-    bool Audio(Settings& settings) override;
-    bool CoordinatesUnits(Settings& settings) override;
+    bool GpsMask(const Settings& settings, GpsMaskChoice& mask) override;
+    bool Audio(const Settings& settings, AudioChoice& choice) override;
+    bool CoordinatesUnits(Settings& settings, int32_t& coordinateDisplay) override;
     bool FieldWarnings(QcSettings& qc) override;
 
+    // New lines: the text, direction and start station; the increments and
+    // the sequence as the settings hold them.
     std::deque<NewLineAnswer> NewLines;
     std::deque<QcSettings> FieldWarningAnswers;  // each an OK that changed them
     std::deque<std::pair<bool, double>> Stations;
@@ -306,6 +304,18 @@ public:
         double Max = 0.0;
     };
     std::deque<ScaleAnswer> ReadingsScales;
+    // The other option dialogs: what each OK gives back (none: Cancel).
+    // A profile answer's thickness of the left curve is applied while the
+    // dialog is open, as the dialog's list does.
+    struct ProfileAnswer {
+        ProfileOptionsChoice Choice;
+        int32_t LeftThickness = 2;
+    };
+    std::deque<std::optional<SpeedScaleChoice>> SpeedScales;
+    std::deque<std::optional<ProfileAnswer>> ProfileAnswers;
+    std::deque<std::optional<GpsMaskChoice>> GpsMasks;
+    std::deque<std::optional<AudioChoice>> AudioAnswers;
+    std::deque<std::optional<int32_t>> CoordinateDisplays;
     std::vector<std::string> Log;
 };
 

@@ -5,6 +5,7 @@
 
 #include "core/datafile/data_file_naming.h"
 #include "core/existing/torn_end.h"
+#include "core/logscreen/logging_layout.h"
 #include "core/settings/logging_dialogs.h"
 
 namespace tesselog {
@@ -283,12 +284,12 @@ void LoggingSession::OnCommand(LogInput input, uint64_t wordParameter) {
     }
     const int low = static_cast<int>(wordParameter & 0xFFFF);
     if (input == LogInput::Command) {
-        const int button = low - LogButtonIdFirst;
+        const int button = low - CommandButtonFirstId;
         if (button >= 0 && button <= 3) {
             PressButton(button);
             return;
         }
-        const int nav = low - NavCodeOffset;
+        const int nav = low - NavigateLeftId + CodeNavFirst;  // the buttons 470..478 in code order
         if (nav >= CodeNavFirst && nav <= CodeExitReview) {
             RunCode(nav);
             return;

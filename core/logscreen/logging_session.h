@@ -86,7 +86,7 @@ constexpr int CodeAudio = 113;
 // Not among the menu codes of the first version: "Coordinates &Units" (menu
 // item 514) and the U key open Set Coordinates Display Units.
 constexpr int CodeCoordinatesUnits = 114;
-// "Field &Warnings" (menu item 517): the thresholds and switches of the
+// "&Field Warnings" (menu item 517): the thresholds and switches of the
 // field warnings.
 constexpr int CodeFieldWarnings = 115;
 constexpr int CodeEnterBackground = 119;
@@ -254,7 +254,8 @@ private:
     // The session's own state.
     LineCounters Counters;
     bool MapReviewActive = false;
-    bool ScreenUpdatesEnabled = true;  // switched only by a ScreenUpdatesHold
+    // Switched by a ScreenUpdatesHold, and off for good at the position limit.
+    bool ScreenUpdatesEnabled = true;
     int32_t LogButtonFocus = 0;
     int32_t DisplayOptionsChanged = 0;
     bool DiagnosticFileOpen = false;

@@ -126,7 +126,9 @@ GpsDataOutcome LoggingSession::OnGpsData(Canvas& canvas, GpsScreenHooks& screen)
     const int32_t countBefore = GpsState.GpsPositionCount;
     const GpsDataOutcome outcome = tesselog::OnGpsData(context);
     if (outcome.PositionLimitReached) {
-        // Nothing of this sentence is written: the GPS reader is held in its send.
+        // Nothing of this sentence is written: the GPS reader is held in its
+        // send, and nothing more is drawn while the program ends.
+        ScreenUpdatesEnabled = false;
         if (Services.EndProgram) Services.EndProgram(PositionLimitMessage);
         return outcome;
     }

@@ -3,6 +3,8 @@
 #include <cctype>
 #include <memory>
 
+#include "core/platform/whole_file.h"
+
 namespace tesselog {
 
 namespace {
@@ -27,10 +29,7 @@ bool SameKey(const std::string& a, const char* b) {
 
 }  // namespace
 
-std::string ScreenLookPathBeside(const std::string& mainPath) {
-    const size_t slash = mainPath.find_last_of("\\/");
-    return (slash == std::string::npos ? std::string() : mainPath.substr(0, slash + 1)) + ScreenLookFileName;
-}
+std::string ScreenLookPathBeside(const std::string& mainPath) { return PathBeside(mainPath, ScreenLookFileName); }
 
 ScreenLook ParseScreenLook(const std::string& text) {
     ScreenLook look;

@@ -296,7 +296,8 @@ GpsFieldLayout MakeGpsFieldLayout(const StatusTextLayout& s, const LoggingLayout
     g.LineDistance = s.LineLength.Value;
     g.TotalDistance = s.TotalLength.Value;
     g.Background = background;
-    g.SpeedBarPixelsPerUnit = SpeedBarFactor(creation.SpeedBar.Width(), speedBarScale);
+    g.SpeedBarWidth = creation.SpeedBar.Width();
+    g.SpeedBarPixelsPerUnit = SpeedBarFactor(g.SpeedBarWidth, speedBarScale);
     return g;
 }
 

@@ -16,4 +16,8 @@ std::string WholeFileNewPath(const std::string& path);
 // True when `path` holds exactly `bytes` afterwards.
 bool ReplaceFileWhole(FileSystem& fs, const std::string& path, const std::string& bytes);
 
+// The file `name` in the folder of `path` (no folder: just the name), as
+// the small files kept beside the settings file are found.
+std::string PathBeside(const std::string& path, const std::string& name);
+
 }  // namespace tesselog

@@ -180,10 +180,7 @@ std::string SensorLimitsText(const QcSettings& s) {
     return text;
 }
 
-std::string QcSettingsPathBeside(const std::string& mainPath) {
-    const size_t slash = mainPath.find_last_of("\\/");
-    return (slash == std::string::npos ? std::string() : mainPath.substr(0, slash + 1)) + QcSettingsFileName;
-}
+std::string QcSettingsPathBeside(const std::string& mainPath) { return PathBeside(mainPath, QcSettingsFileName); }
 
 bool SaveQcSettings(const QcSettings& settings, FileSystem& fs, const std::string& path) {
     return ReplaceFileWhole(fs, path, FormatQcSettingsFile(settings));

@@ -20,7 +20,6 @@
 namespace tesselog {
 
 constexpr char QcSettingsFileName[] = "TESSELQC.INI";
-constexpr char QcSettingsFilePath[] = "C:\\ProgramData\\Brenvik\\Tesselog\\TESSELQC.INI";
 // The file in the folder of the main settings file `mainPath`.
 std::string QcSettingsPathBeside(const std::string& mainPath);
 

@@ -269,14 +269,15 @@ void ProfileOptionsEditor::ChooseProfileColor(int32_t side, int32_t colour) {
     if (IsSide(side)) settings_.ProfileColor[side] = colour & 0xFFFFFF;
 }
 
-void ProfileOptionsEditor::Ok(const bool visible[2]) {
-    for (int side = 0; side < 2; ++side) settings_.ProfileVisible[side] = visible[side] ? 1 : 0;
+ProfileOptionsChoice ProfileOptionsOf(const DialogForm& form) {
+    ProfileOptionsChoice choice;
+    choice.Visible[0] = form.Check(IDC_PROFILE_VISIBLE_LEFT).Checked;
+    choice.Visible[1] = form.Check(IDC_PROFILE_VISIBLE_RIGHT).Checked;
+    return choice;
 }
 
-void ProfileOptionsEditor::Ok(const DialogForm& form) {
-    const bool visible[2] = {form.Check(IDC_PROFILE_VISIBLE_LEFT).Checked,
-                             form.Check(IDC_PROFILE_VISIBLE_RIGHT).Checked};
-    Ok(visible);
+void StoreProfileOptions(const ProfileOptionsChoice& choice, Settings& s) {
+    for (int side = 0; side < 2; ++side) s.ProfileVisible[side] = choice.Visible[side] ? 1 : 0;
 }
 
 void ProfileOptionsEditor::Cancel() {

@@ -177,9 +177,6 @@ public:
     DialogForm Form() const;
     void ChooseProfileThickness(int32_t side, int32_t index);
     void ChooseProfileColor(int32_t side, int32_t colour);
-    // Stores the check boxes too; the caller saves and remakes the profile pens.
-    void Ok(const bool visible[2]);
-    void Ok(const DialogForm& form);
     void Cancel();
 
 private:
@@ -187,6 +184,15 @@ private:
     int32_t rememberedThickness_[2];
     int32_t rememberedColor_[2];
 };
+
+// What OK gives back: the two check boxes. The thickness and colours chosen
+// while the dialog was open are in the settings already; the caller stores
+// the checks, saves and remakes the profile pens.
+struct ProfileOptionsChoice {
+    bool Visible[2] = {true, true};
+};
+ProfileOptionsChoice ProfileOptionsOf(const DialogForm& form);
+void StoreProfileOptions(const ProfileOptionsChoice& choice, Settings& settings);
 
 // The face of a profile colour button of the given size: white, a raised
 // border (drawn by the system) and a horizontal sample line in the side's

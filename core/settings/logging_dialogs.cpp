@@ -53,11 +53,11 @@ DialogForm NewLineForm(const Settings& s) {
     return form;
 }
 
-void StoreNewLine(const DialogForm& form, Settings& s) {
-    StoreSurveyLine(form,
-                    {IDC_NEWLINE_LINE, IDC_NEWLINE_LINE_INCREMENT, IDC_NEWLINE_LINE_SEQUENCE, IDC_NEWLINE_DIRECTION,
-                     IDC_NEWLINE_START_STATION, IDC_NEWLINE_STATION_INCREMENT},
-                    s);
+SurveyLineChoice NewLineOf(const DialogForm& form, const Settings& s) {
+    return SurveyLineOf(form,
+                        {IDC_NEWLINE_LINE, IDC_NEWLINE_LINE_INCREMENT, IDC_NEWLINE_LINE_SEQUENCE,
+                         IDC_NEWLINE_DIRECTION, IDC_NEWLINE_START_STATION, IDC_NEWLINE_STATION_INCREMENT},
+                        s);
 }
 
 // ---------------------------------------------------------------- New Station
@@ -96,7 +96,9 @@ DialogForm GpsWarningMaskForm(const Settings& s) {
     return form;
 }
 
-void StoreGpsWarningMask(const DialogForm& form, Settings& s) { StoreGpsMask(form, GpsWarningMaskIds, s); }
+GpsMaskChoice GpsWarningMaskOf(const DialogForm& form, const Settings& s) {
+    return GpsMaskOf(form, GpsWarningMaskIds, s);
+}
 
 // ---------------------------------------------------------------- Map Size
 
@@ -166,21 +168,21 @@ bool ReadingsScaleEditor::Typed(const DialogForm& form) {
     return applied;
 }
 
-int32_t ReadingsScaleEditor::Ok(const DialogForm& form) {
-    double min = TextToDouble(form.Edit(IDC_READINGSCALE_MIN).Text);
-    double max = TextToDouble(form.Edit(IDC_READINGSCALE_MAX).Text);
-    if (!(min < max)) max = min + 100.0;
-    settings_.ReadingsScaleMin = min;
-    settings_.ReadingsScaleMax = max;
-    settings_.RecomputePixelsPerUnit();
-    return min != rememberedMin_ || max != rememberedMax_ ? DisplayChangedReadingsScale : 0;
+void ReadingsScaleEditor::Cancel() {
+    StoreReadingsScale({rememberedMin_, rememberedMax_}, settings_);
 }
 
-int32_t ReadingsScaleEditor::Cancel() {
-    settings_.ReadingsScaleMin = rememberedMin_;
-    settings_.ReadingsScaleMax = rememberedMax_;
-    settings_.RecomputePixelsPerUnit();
-    return 0;
+ReadingsScaleChoice ReadingsScaleOf(const DialogForm& form) {
+    ReadingsScaleChoice choice{TextToDouble(form.Edit(IDC_READINGSCALE_MIN).Text),
+                               TextToDouble(form.Edit(IDC_READINGSCALE_MAX).Text)};
+    if (!(choice.Min < choice.Max)) choice.Max = choice.Min + 100.0;
+    return choice;
+}
+
+void StoreReadingsScale(const ReadingsScaleChoice& choice, Settings& s) {
+    s.ReadingsScaleMin = choice.Min;
+    s.ReadingsScaleMax = choice.Max;
+    s.RecomputePixelsPerUnit();
 }
 
 // ---------------------------------------------------------------- Set New Speed Bar Scale
@@ -193,9 +195,15 @@ DialogForm SpeedScaleForm(const Settings& s) {
     return form;
 }
 
-void StoreSpeedScale(const DialogForm& form, Settings& s) {
-    s.SpeedBarScale = TextToDouble(form.Edit(IDC_SPEEDSCALE_NEW).Text);
-    StoreSelection(form.Combo(IDC_SPEEDSCALE_UNITS), s.SpeedUnits);
+SpeedScaleChoice SpeedScaleOf(const DialogForm& form, const Settings& s) {
+    SpeedScaleChoice choice{TextToDouble(form.Edit(IDC_SPEEDSCALE_NEW).Text), s.SpeedUnits};
+    StoreSelection(form.Combo(IDC_SPEEDSCALE_UNITS), choice.SpeedUnits);
+    return choice;
+}
+
+void StoreSpeedScale(const SpeedScaleChoice& choice, Settings& s) {
+    s.SpeedBarScale = choice.SpeedBarScale;
+    s.SpeedUnits = choice.SpeedUnits;
 }
 
 // ---------------------------------------------------------------- Audio Options
@@ -210,10 +218,15 @@ DialogForm AudioOptionsForm(const Settings& s) {
     return form;
 }
 
-void StoreAudioOptions(const DialogForm& form, Settings& s) {
-    s.AudioTicks = form.Check(IDC_AUDIO_TICKS).Checked ? 1 : 0;
-    s.DisconnectAlarm = form.Check(IDC_AUDIO_DISCONNECT_ALARM).Checked ? 1 : 0;
-    s.GpsMaskAudioWarning = form.Check(IDC_AUDIO_GPS_MASK_WARNING).Checked ? 1 : 0;
+AudioChoice AudioOptionsOf(const DialogForm& form) {
+    return {form.Check(IDC_AUDIO_TICKS).Checked, form.Check(IDC_AUDIO_DISCONNECT_ALARM).Checked,
+            form.Check(IDC_AUDIO_GPS_MASK_WARNING).Checked};
+}
+
+void StoreAudioOptions(const AudioChoice& choice, Settings& s) {
+    s.AudioTicks = choice.Ticks ? 1 : 0;
+    s.DisconnectAlarm = choice.DisconnectAlarm ? 1 : 0;
+    s.GpsMaskAudioWarning = choice.GpsMaskWarning ? 1 : 0;
 }
 
 // ---------------------------------------------------------------- Set Coordinates Display Units
@@ -238,8 +251,10 @@ DialogForm CoordinatesUnitsForm(Settings& s) {
     return form;
 }
 
-void StoreCoordinatesUnits(const DialogForm& form, Settings& s) {
-    StoreSelection(form.Combo(IDC_COORDINATES_UNITS), s.CoordinateDisplay, NmeaModeGivesGrid(s.NmeaMode) ? 1 : 0);
+int32_t CoordinateDisplayOf(const DialogForm& form, const Settings& s) {
+    int32_t display = s.CoordinateDisplay;
+    StoreSelection(form.Combo(IDC_COORDINATES_UNITS), display, NmeaModeGivesGrid(s.NmeaMode) ? 1 : 0);
+    return display;
 }
 
 }  // namespace tesselog

@@ -2,14 +2,14 @@
 // Survey Line, New Station, Comment, GPS Warning Mask, Map Size, Readings
 // Scale, Set New Speed Bar Scale, Audio Options and Set Coordinates Display
 // Units. Like the set-up dialogs,
-// each is a DialogForm filled from the settings when it opens and read back
-// on OK; Cancel drops the form (Readings Scale, which applies typed values at
-// once, puts the old ones back).
+// each is a DialogForm filled from the settings when it opens; OK reads back
+// what was chosen and Cancel drops the form (Readings Scale, which applies
+// typed values at once, puts the old ones back).
 //
-// The dialogs change the settings only. What the logging screen does around
-// them stays with the caller: StationStarted, the profile and first-reading
-// flags, the line, station, time and event records, the map scale, the grid
-// rows and the speed bar's pixel factor.
+// What OK reads is given back, not stored: the logging session stores it,
+// saves the settings once and does what follows (StationStarted, the profile
+// and first-reading flags, the line, station, time and event records, the
+// map scale, the grid rows and the speed bar's pixel factor).
 #pragma once
 
 #include <cstdint>
@@ -35,9 +35,8 @@ double NextLineNumber(const Settings& settings);
 // (a one-way survey keeps direction, StartStation and increment).
 DialogForm NewLineForm(const Settings& settings);
 // OK: line text (cut to 11), increments, sequence, direction, start station;
-// CurrentStation becomes the start station. The caller clears StationStarted
-// and saves.
-void StoreNewLine(const DialogForm& form, Settings& settings);
+// StoreSurveyLine makes the start station the current one.
+SurveyLineChoice NewLineOf(const DialogForm& form, const Settings& settings);
 
 // ---------------------------------------------------------------- New Station
 
@@ -61,7 +60,7 @@ std::string CommentText(const DialogForm& form);
 // The mask controls of GPS Port Setup under the GPSMASK ids, labelled for
 // the NMEA mode in use.
 DialogForm GpsWarningMaskForm(const Settings& settings);
-void StoreGpsWarningMask(const DialogForm& form, Settings& settings);
+GpsMaskChoice GpsWarningMaskOf(const DialogForm& form, const Settings& settings);
 
 // ---------------------------------------------------------------- Map Size
 
@@ -103,14 +102,8 @@ public:
     // After any typing: a new maximum above the minimum is applied, then a
     // new minimum below the maximum. Returns true when the settings changed.
     bool Typed(const DialogForm& form);
-    // Takes both values (a minimum not below the maximum pushes the maximum
-    // to minimum + 100) and recomputes the pixels per unit. Returns 16 when
-    // either value differs from the remembered one, else 0. The caller
-    // saves, rebuilds the grid rows and clears the first-reading and
-    // second-plot flags.
-    int32_t Ok(const DialogForm& form);
-    // Restores the remembered values; returns 0.
-    int32_t Cancel();
+    // Restores the remembered values.
+    void Cancel();
 
 private:
     Settings& settings_;
@@ -118,18 +111,41 @@ private:
     double rememberedMax_;
 };
 
+// What OK gives back: both values as typed, a minimum not below the maximum
+// pushing the maximum to minimum + 100.
+struct ReadingsScaleChoice {
+    double Min = 0.0;
+    double Max = 0.0;
+};
+ReadingsScaleChoice ReadingsScaleOf(const DialogForm& form);
+// Stores both values and recomputes the pixels per unit. The caller rebuilds
+// the grid rows and clears the first-reading and second-plot flags.
+void StoreReadingsScale(const ReadingsScaleChoice& choice, Settings& settings);
+
 // ---------------------------------------------------------------- Set New Speed Bar Scale
 
 extern const char* const SpeedBarUnitCaptions[4];
 DialogForm SpeedScaleForm(const Settings& settings);
-// OK: SpeedBarScale and SpeedUnits. The caller recomputes the speed bar's
-// pixels per unit.
-void StoreSpeedScale(const DialogForm& form, Settings& settings);
+// OK: SpeedBarScale and SpeedUnits (a list with nothing selected keeps the
+// settings' units). The caller recomputes the speed bar's pixels per unit.
+struct SpeedScaleChoice {
+    double SpeedBarScale = 0.0;
+    int32_t SpeedUnits = 0;
+};
+SpeedScaleChoice SpeedScaleOf(const DialogForm& form, const Settings& settings);
+void StoreSpeedScale(const SpeedScaleChoice& choice, Settings& settings);
 
 // ---------------------------------------------------------------- Audio Options
 
 DialogForm AudioOptionsForm(const Settings& settings);
-void StoreAudioOptions(const DialogForm& form, Settings& settings);
+// OK: the three sound switches.
+struct AudioChoice {
+    bool Ticks = false;
+    bool DisconnectAlarm = false;
+    bool GpsMaskWarning = false;
+};
+AudioChoice AudioOptionsOf(const DialogForm& form);
+void StoreAudioOptions(const AudioChoice& choice, Settings& settings);
 
 // ---------------------------------------------------------------- Set Coordinates Display Units
 
@@ -146,8 +162,8 @@ bool NmeaModeGivesGrid(int32_t nmeaMode);
 // 1 in the record first, so the record changes even on Cancel), otherwise
 // "Geodetic Lat/Lon" and the three UTM units (entry = CoordinateDisplay).
 DialogForm CoordinatesUnitsForm(Settings& settings);
-// OK: CoordinateDisplay from the entry (+ 1 for a grid receiver). The caller
-// saves.
-void StoreCoordinatesUnits(const DialogForm& form, Settings& settings);
+// OK: CoordinateDisplay from the entry (+ 1 for a grid receiver; nothing
+// selected keeps the settings' value).
+int32_t CoordinateDisplayOf(const DialogForm& form, const Settings& settings);
 
 }  // namespace tesselog

@@ -131,21 +131,33 @@ void StoreSelection(const ComboControl& combo, int32_t& field, int32_t offset) {
         field = combo.Selection + offset;
 }
 
-void StoreSurveyLine(const DialogForm& form, const SurveyLineIds& ids, Settings& s) {
-    s.StartLineText = form.Edit(ids.Line).Text.substr(0, StartLineTextMaxLength);
-    s.LineIncrement = TextToDouble(form.Edit(ids.LineIncrement).Text);
-    StoreSelection(form.Combo(ids.LineSequence), s.LineSequence);
-    StoreSelection(form.Combo(ids.Direction), s.LineDirection);
-    s.StartStation = TextToDouble(form.Edit(ids.StartStation).Text);
-    s.StationIncrement = TextToDouble(form.Edit(ids.StationIncrement).Text);
+SurveyLineChoice SurveyLineOf(const DialogForm& form, const SurveyLineIds& ids, const Settings& s) {
+    SurveyLineChoice line;
+    line.LineText = form.Edit(ids.Line).Text.substr(0, StartLineTextMaxLength);
+    line.LineIncrement = TextToDouble(form.Edit(ids.LineIncrement).Text);
+    line.LineSequence = s.LineSequence;
+    StoreSelection(form.Combo(ids.LineSequence), line.LineSequence);
+    line.LineDirection = s.LineDirection;
+    StoreSelection(form.Combo(ids.Direction), line.LineDirection);
+    line.StartStation = TextToDouble(form.Edit(ids.StartStation).Text);
+    line.StationIncrement = TextToDouble(form.Edit(ids.StationIncrement).Text);
+    return line;
+}
+
+void StoreSurveyLine(const SurveyLineChoice& line, Settings& s) {
+    s.StartLineText = line.LineText;
+    s.LineIncrement = line.LineIncrement;
+    s.LineSequence = line.LineSequence;
+    s.LineDirection = line.LineDirection;
+    s.StartStation = line.StartStation;
+    s.StationIncrement = line.StationIncrement;
     s.CurrentStation = s.StartStation;
 }
 
 void StoreSurveySetup(const DialogForm& form, Settings& s) {
-    StoreSurveyLine(form,
-                    {IDC_SURVEY_LINE, IDC_SURVEY_LINE_INCREMENT, IDC_SURVEY_LINE_SEQUENCE, IDC_SURVEY_DIRECTION,
-                     IDC_SURVEY_START_STATION, IDC_SURVEY_STATION_INCREMENT},
-                    s);
+    const SurveyLineIds ids = {IDC_SURVEY_LINE,      IDC_SURVEY_LINE_INCREMENT, IDC_SURVEY_LINE_SEQUENCE,
+                               IDC_SURVEY_DIRECTION, IDC_SURVEY_START_STATION,  IDC_SURVEY_STATION_INCREMENT};
+    StoreSurveyLine(SurveyLineOf(form, ids, s), s);
 }
 
 // --- System Setup ---
@@ -289,12 +301,22 @@ void SetGpsMaskLabels(DialogForm& form, int32_t nmeaMode) {
     form.Label(IDC_GPS_LABEL_DILUTION).Text = texts.Dilution;
 }
 
-void StoreGpsMask(const DialogForm& form, const GpsMaskIds& ids, Settings& s) {
-    StoreSelection(form.Combo(ids.Warning), s.GpsMaskWarning);
-    StoreSelection(form.Combo(ids.Quality), s.GpsMaskQuality);
-    StoreSelection(form.Combo(ids.Satellites), s.GpsMaskSatellites, 3);
-    s.GpsMaskDilution = TextToDouble(form.Edit(ids.Dilution).Text);
-    s.GpsMaskAudioWarning = form.Check(ids.Audio).Checked ? 1 : 0;
+GpsMaskChoice GpsMaskOf(const DialogForm& form, const GpsMaskIds& ids, const Settings& s) {
+    GpsMaskChoice mask{s.GpsMaskWarning, s.GpsMaskQuality, s.GpsMaskSatellites};
+    StoreSelection(form.Combo(ids.Warning), mask.Warning);
+    StoreSelection(form.Combo(ids.Quality), mask.Quality);
+    StoreSelection(form.Combo(ids.Satellites), mask.Satellites, 3);
+    mask.Dilution = TextToDouble(form.Edit(ids.Dilution).Text);
+    mask.AudioWarning = form.Check(ids.Audio).Checked;
+    return mask;
+}
+
+void StoreGpsMask(const GpsMaskChoice& mask, Settings& s) {
+    s.GpsMaskAudioWarning = mask.AudioWarning ? 1 : 0;
+    s.GpsMaskWarning = mask.Warning;
+    s.GpsMaskQuality = mask.Quality;
+    s.GpsMaskSatellites = mask.Satellites;
+    s.GpsMaskDilution = mask.Dilution;
 }
 
 // --- GPS Port Setup ---
@@ -335,7 +357,7 @@ void StoreGpsPortSetup(const DialogForm& form, Settings& s) {
     StoreSelection(form.Combo(IDC_GPS_PARITY), s.GpsParity);
     StoreSelection(form.Combo(IDC_GPS_DATA_BITS), s.GpsDataBits);
     StoreSelection(form.Combo(IDC_GPS_STOP_BITS), s.GpsStopBits);
-    StoreGpsMask(form, GpsPortSetupMaskIds, s);
+    StoreGpsMask(GpsMaskOf(form, GpsPortSetupMaskIds, s), s);
 }
 
 // --- Common ---

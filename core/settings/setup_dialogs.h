@@ -100,12 +100,20 @@ ComboControl MakeCombo(int id, std::vector<std::string> items, int32_t value, in
 void StoreSelection(const ComboControl& combo, int32_t& field, int32_t offset = 0);
 
 // The survey line's six controls, shared by Survey Setup and New Survey Line
-// under their own ids. OK stores them and starts CurrentStation at the new
-// start station.
+// under their own ids, and what OK reads from them: the line text cut to 11
+// characters, the increments and the start station as typed, sequence and
+// direction as selected (a list with nothing selected keeps the settings').
 struct SurveyLineIds {
     int Line, LineIncrement, LineSequence, Direction, StartStation, StationIncrement;
 };
-void StoreSurveyLine(const DialogForm& form, const SurveyLineIds& ids, Settings& settings);
+struct SurveyLineChoice {
+    std::string LineText;
+    double LineIncrement = 0.0, StartStation = 0.0, StationIncrement = 0.0;
+    int32_t LineSequence = 0, LineDirection = 0;
+};
+SurveyLineChoice SurveyLineOf(const DialogForm& form, const SurveyLineIds& ids, const Settings& settings);
+// Stores the line; CurrentStation starts at the new start station.
+void StoreSurveyLine(const SurveyLineChoice& line, Settings& settings);
 
 // System Setup. Opening brings the record's leading point into range, so
 // the record is touched even when the dialog is cancelled.
@@ -151,7 +159,15 @@ GpsMaskLabelTexts GpsMaskLabels(int32_t nmeaMode);
 // Adds the five mask controls and the four labels (1230-1233).
 void AddGpsMaskControls(DialogForm& form, const GpsMaskIds& ids, const Settings& settings);
 void SetGpsMaskLabels(DialogForm& form, int32_t nmeaMode);
-void StoreGpsMask(const DialogForm& form, const GpsMaskIds& ids, Settings& settings);
+// What OK reads from the mask controls (a list with nothing selected keeps
+// the settings' value).
+struct GpsMaskChoice {
+    int32_t Warning = 0, Quality = 0, Satellites = 0;
+    double Dilution = 0.0;
+    bool AudioWarning = false;
+};
+GpsMaskChoice GpsMaskOf(const DialogForm& form, const GpsMaskIds& ids, const Settings& settings);
+void StoreGpsMask(const GpsMaskChoice& mask, Settings& settings);
 
 // GPS Port Setup. With no console configured the input list offers the
 // seven GPS-only modes instead of "Disabled"/"Enabled".

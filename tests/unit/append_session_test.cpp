@@ -320,6 +320,7 @@ TEST(AppendSequence, RecordingAtThePositionLimitEndsTheProgram) {
               "Maximum number of GPS positions reached.\r\nCurrent data file is saved.\r\nPlease restart the program.");
     EXPECT_EQ(s.session.Recording.Logging.LoggingState, LoggingMonitoring);
     EXPECT_EQ(s.session.Recording.GpsState.GpsPositionCount, 3);
+    EXPECT_FALSE(s.session.ScreenUpdatesOn());  // nothing more is drawn
 }
 
 // The file offsets at which a unit of the recorded file ends: a GPS sentence

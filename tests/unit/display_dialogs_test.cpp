@@ -164,6 +164,6 @@ TEST(ProfileOptions, ImmediateChangesOkAndCancel) {
     DialogForm form = ProfileOptionsEditor(s).Form();
     form.Check(IDC_PROFILE_VISIBLE_LEFT).Checked = false;
     form.Check(IDC_PROFILE_VISIBLE_RIGHT).Checked = true;
-    ProfileOptionsEditor(s).Ok(form);
+    StoreProfileOptions(ProfileOptionsOf(form), s);
     EXPECT_TRUE(s.ProfileVisible[0] == 0 && s.ProfileVisible[1] == 1);
 }

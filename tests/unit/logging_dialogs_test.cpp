@@ -52,7 +52,7 @@ TEST(NewLineDialog, ProposesTheNextLine) {
         EXPECT_EQ(form.Edit(IDC_NEWLINE_STATION_INCREMENT).Text, c.incrementText);
 
         // OK with the proposals stores them and starts the line there.
-        StoreNewLine(form, s);
+        StoreSurveyLine(NewLineOf(form, s), s);
         EXPECT_EQ(s.StartLineText, "9.00");
         EXPECT_EQ(s.LineDirection, form.Combo(IDC_NEWLINE_DIRECTION).Selection);
         EXPECT_EQ(s.StartStation, c.sequence == 0 ? c.current : c.start);
@@ -71,7 +71,7 @@ TEST(NewLineDialog, StoresWhatWasTyped) {
     form.Combo(IDC_NEWLINE_DIRECTION).Selection = -1;  // nothing chosen keeps the direction
     int32_t direction = s.LineDirection;
     s.CurrentStation = 8.0;
-    StoreNewLine(form, s);
+    StoreSurveyLine(NewLineOf(form, s), s);
     EXPECT_EQ(s.StartLineText, "North-01234");
     EXPECT_EQ(s.LineDirection, direction);
     EXPECT_EQ(s.CurrentStation, 0.0);
@@ -102,7 +102,7 @@ TEST(SmallDialogs, StoreWhatWasTyped) {
     EXPECT_EQ(mask.Label(IDC_GPS_LABEL_DILUTION).Text, "N/A");
     mask.Combo(IDC_GPSMASK_SATELLITES).Selection = 9;
     mask.Edit(IDC_GPSMASK_DILUTION).Text = "2.5";
-    StoreGpsWarningMask(mask, s);
+    StoreGpsMask(GpsWarningMaskOf(mask, s), s);
     EXPECT_EQ(s.GpsMaskSatellites, 12);
     EXPECT_EQ(s.GpsMaskDilution, 2.5);
 
@@ -112,7 +112,7 @@ TEST(SmallDialogs, StoreWhatWasTyped) {
     s.GpsMaskAudioWarning = 1;
     DialogForm audio = AudioOptionsForm(s);
     for (CheckControl& check : audio.Checks) check.Checked = !check.Checked;
-    StoreAudioOptions(audio, s);
+    StoreAudioOptions(AudioOptionsOf(audio), s);
     EXPECT_EQ(s.AudioTicks * 100 + s.DisconnectAlarm * 10 + s.GpsMaskAudioWarning, 10);
 }
 
@@ -143,8 +143,7 @@ TEST(CoordinatesUnitsDialog, ListDependsOnTheReceiversCoordinates) {
         EXPECT_EQ(combo.Selection, t.selection) << t.nmeaMode;
         EXPECT_EQ(s.CoordinateDisplay, t.storedAfterOpen) << t.nmeaMode;
         form.Combo(IDC_COORDINATES_UNITS).Selection = t.pick;
-        StoreCoordinatesUnits(form, s);
-        EXPECT_EQ(s.CoordinateDisplay, t.storedOnOk) << t.nmeaMode;
+        EXPECT_EQ(CoordinateDisplayOf(form, s), t.storedOnOk) << t.nmeaMode;
     }
 }
 
@@ -211,32 +210,27 @@ TEST(ReadingsScaleDialog, TypingAppliesOnlyAnOrderedScale) {
     EXPECT_TRUE(editor.Typed(form));
     EXPECT_EQ(s.ReadingsScaleMin, -100.0);
 
-    EXPECT_EQ(editor.Cancel(), 0);
+    editor.Cancel();
     EXPECT_EQ(s.ReadingsScaleMin, 0.0);
     EXPECT_EQ(s.ReadingsScaleMax, 500.0);
     EXPECT_DOUBLE_EQ(s.ReadingsPixelsPerUnit, 0.2);
 }
 
-TEST(ReadingsScaleDialog, OkOrdersTheScaleAndReportsAChange) {
+TEST(ReadingsScaleDialog, OkGivesBackAnOrderedScale) {
     const struct {
         const char *min, *max;
-        double storedMin, storedMax;
-        int32_t changed;
-    } cases[] = {{"0", "500", 0.0, 500.0, 0},
-                 {"100", "50", 100.0, 200.0, 16},
-                 {"20", "20", 20.0, 120.0, 16},
-                 {"-5", "500", -5.0, 500.0, 16}};
+        double givenMin, givenMax;
+    } cases[] = {{"0", "500", 0.0, 500.0}, {"100", "50", 100.0, 200.0}, {"20", "20", 20.0, 120.0},
+                 {"-5", "500", -5.0, 500.0}};
     for (const auto& c : cases) {
         Settings s;
         s.ReadingsScaleMin = 0.0;
         s.ReadingsScaleMax = 500.0;
-        ReadingsScaleEditor editor(s);
-        DialogForm form = editor.Form();
+        DialogForm form = ReadingsScaleEditor(s).Form();
         form.Edit(IDC_READINGSCALE_MIN).Text = c.min;
         form.Edit(IDC_READINGSCALE_MAX).Text = c.max;
-        editor.Typed(form);  // what was applied while typing does not hide the change
-        EXPECT_EQ(editor.Ok(form), c.changed) << c.min << ".." << c.max;
-        EXPECT_EQ(s.ReadingsScaleMin, c.storedMin);
-        EXPECT_EQ(s.ReadingsScaleMax, c.storedMax);
+        const ReadingsScaleChoice choice = ReadingsScaleOf(form);
+        EXPECT_EQ(choice.Min, c.givenMin) << c.min << ".." << c.max;
+        EXPECT_EQ(choice.Max, c.givenMax) << c.min << ".." << c.max;
     }
 }

@@ -342,7 +342,6 @@ TEST(PositionHandler, PositionLimitStopsRecording) {
     EXPECT_TRUE(last.PositionLimitReached);
     EXPECT_EQ(h.state.GpsPositionCount, 28800);
     EXPECT_EQ(h.logging.LoggingState.load(), LoggingMonitoring);
-    EXPECT_FALSE(h.screenUpdates);
     EXPECT_DOUBLE_EQ(h.state.TotalDistance, 0.0);  // the last step is not added
     EXPECT_EQ(h.Shown(h.layout.PositionCount), "28800");
 }

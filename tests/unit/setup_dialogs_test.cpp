@@ -233,7 +233,7 @@ TEST(SetupDialogs, GpsPortSetupInputListAndStore) {
     AddGpsMaskControls(mask, GpsWarningMaskIds, s);
     mask.Combo(IDC_GPSMASK_SATELLITES).Selection = 0;
     mask.Edit(IDC_GPSMASK_DILUTION).Text = "x";
-    StoreGpsMask(mask, GpsWarningMaskIds, s);
+    StoreGpsMask(GpsMaskOf(mask, GpsWarningMaskIds, s), s);
     EXPECT_EQ(s.GpsMaskSatellites, 3);
     EXPECT_EQ(s.GpsMaskDilution, 0.0);
 }

@@ -421,10 +421,10 @@ int Run(const std::string& scenarioPath, const std::string& outputPath) {
             else if (state != LoggingMonitoring)
                 warn(e.Ms, "'file' ignored: a file is open");
             else
-                session.OnCommand(LogInput::Command, LogButtonIdFirst);
+                session.OnCommand(LogInput::Command, CommandButtonFirstId);
         } else if (verb == "go" || verb == "pause") {
             if ((verb == "go") != (state == LoggingStandBy)) warn(e.Ms, "'" + verb + "' ignored in this state");
-            else session.OnCommand(LogInput::Command, LogButtonIdFirst);
+            else session.OnCommand(LogInput::Command, CommandButtonFirstId);
         } else if (verb == "newline") {
             ScriptedLoggingDialogs::NewLineAnswer answer;
             std::string line;
@@ -437,7 +437,7 @@ int Run(const std::string& scenarioPath, const std::string& outputPath) {
         } else if (verb == "quickline") {
             words >> arg;
             prompts.Answers.push_back(arg != "no");
-            session.OnCommand(LogInput::Command, LogButtonIdFirst + 1);
+            session.OnCommand(LogInput::Command, CommandButtonFirstId + 1);
         } else if (verb == "station") {
             double station = 0.0;
             words >> station;
@@ -452,7 +452,7 @@ int Run(const std::string& scenarioPath, const std::string& outputPath) {
         } else if (verb == "exit") {
             words >> arg;
             if (state != LoggingMonitoring) prompts.Answers.push_back(arg != "no");
-            session.OnCommand(LogInput::Command, LogButtonIdFirst + 2);
+            session.OnCommand(LogInput::Command, CommandButtonFirstId + 2);
         } else if (verb == "mapsize") {
             int32_t size = 0;
             words >> size;
