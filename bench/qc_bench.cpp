@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/qc/field_qc.h"
+#include "core/qc/speed_rule.h"
 
 namespace tesselog {
 namespace {
@@ -144,6 +145,20 @@ void BM_QcFixThroughTurns(benchmark::State& st) {
     st.SetItemsProcessed(st.iterations());
 }
 BENCHMARK(BM_QcFixThroughTurns)->Iterations(28800);
+
+// The ground speed alone: 20 Hz fixes of a walk at 1 m/s, a second of them
+// held for the distance a second back.
+void BM_SpeedRule(benchmark::State& st) {
+    SpeedRule rule;
+    uint32_t tick = 0;
+    double north = 0.0;
+    for (auto _ : st) {
+        rule.AddFix(tick += 50, 500000.0, north += 0.05, 2.0);
+        benchmark::DoNotOptimize(rule.TooFast());
+    }
+    st.SetItemsProcessed(st.iterations());
+}
+BENCHMARK(BM_SpeedRule)->Iterations(576000);
 
 }  // namespace
 }  // namespace tesselog

@@ -145,7 +145,8 @@ void LoggingSession::WatchGpsData(const GpsDataOutcome& outcome, int32_t countBe
     if (GpsState.GpsPositionCount > countBefore)
         rules.PositionCounted(tick, GpsState.GpsPositionCount, GpsState.MaxGpsPositions);
     if (outcome.FixValid) {
-        if (Logging.LoggingState == LoggingRecording) rules.Step(tick, outcome.StepDistance, outcome.Easting, outcome.Northing);
+        if (Logging.LoggingState == LoggingRecording)
+            rules.Step(tick, outcome.StepDistance, outcome.Easting, outcome.Northing);
         if (outcome.TimePresent) rules.FixTime(outcome.TimeOfDay, Services.Time.UtcMillisecondOfDay());
     }
     ShowFieldWarnings(false);
