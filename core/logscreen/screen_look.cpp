@@ -65,10 +65,7 @@ ScreenLook LoadScreenLook(FileSystem& files, const std::string& path) {
 
 bool SaveScreenLook(const ScreenLook& look, FileSystem& files, const std::string& path) {
     if (path.empty()) return false;
-    std::unique_ptr<File> file = files.Open(path, OpenMode::CreateTruncate);
-    if (!file) return false;
-    const std::string text = FormatScreenLook(look);
-    return file->Write(text.data(), text.size());
+    return ReplaceFileWhole(files, path, FormatScreenLook(look));
 }
 
 }  // namespace tesselog

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "core/logscreen/screen_look.h"
 #include "core/platform/memory_file_system.h"
 #include "core/qc/qc_dialog.h"
 #include "core/qc/qc_settings.h"
@@ -179,23 +180,27 @@ TEST(QcSettings, GapLimitsInTheSurveysUnitAndAlikeForEveryConsoleCount) {
 TEST(QcSettingsFile, ASaveThatCannotFinishLeavesTheOldFile) {
     // The disk fills during the write, or the flush fails (the disk taken
     // away): the save says so, the file is as it was, and nothing is left
-    // beside it. The main settings file is saved the same way.
+    // beside it. The main settings file and the screen's look are saved the same way.
     const std::string old = "FrozenSeconds=30\r\nSensorNoisy=0\r\n";
     const std::string mainPath = "C:\\ProgramData\\Brenvik\\Tesselog\\TESSELWIN.INI";
+    const std::string lookPath = "C:\\ProgramData\\Brenvik\\Tesselog\\TESSELDS.INI";
     enum class Fault { DiskFull, FlushFails, ReadOnly };
     for (Fault fault : {Fault::DiskFull, Fault::FlushFails, Fault::ReadOnly}) {
         SCOPED_TRACE(static_cast<int>(fault));
         MemoryFileSystem fs;
         fs.Files[Path] = old;
         fs.Files[mainPath] = old;
-        if (fault == Fault::DiskFull) fs.Capacity = 2 * old.size() + 100;
+        fs.Files[lookPath] = old;
+        if (fault == Fault::DiskFull) fs.Capacity = 3 * old.size() + 10;
         if (fault == Fault::FlushFails) fs.FlushFails = true;
         if (fault == Fault::ReadOnly) fs.ReadOnly = true;
         EXPECT_FALSE(SaveQcSettings(QcSettings(), fs, Path));
         EXPECT_FALSE(SaveSettings(Settings(), fs, mainPath, ""));
+        EXPECT_FALSE(SaveScreenLook(ScreenLook(), fs, lookPath));
         EXPECT_EQ(fs.Files[Path], old);
         EXPECT_EQ(fs.Files[mainPath], old);
-        EXPECT_EQ(fs.Files.size(), 2u);
+        EXPECT_EQ(fs.Files[lookPath], old);
+        EXPECT_EQ(fs.Files.size(), 3u);
     }
     MemoryFileSystem fs;
     fs.Files[Path] = old;
